@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the whole
+# suite in the release build (GUI tests under a virtual display when none is
+# set), then the core and command-line tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then a short run of each fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+cmake --preset release
+cmake --build --preset release
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset release -j2
+else
+  ctest --preset release -j2
+fi
+
+cmake --preset asan
+cmake --build --preset asan
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j2 -L core
+
+scripts/fuzz-smoke.sh

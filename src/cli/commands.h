@@ -1,0 +1,15 @@
+// The subcommands of verdanthollow-cli. Each takes the arguments after its
+// name and returns the process exit code; errors go to stderr.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vh::cli {
+
+using Arguments = std::vector<std::string>;
+
+int RunExport(const Arguments& args);
+int RunInfo(const Arguments& args);
+
+}  // namespace vh::cli

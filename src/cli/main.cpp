@@ -1,0 +1,57 @@
+// verdanthollow-cli: batch use of the tree engine for asset pipelines.
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "cli/commands.h"
+
+namespace {
+
+struct Command {
+  const char* name;
+  int (*run)(const vh::cli::Arguments&);
+  const char* usage;
+};
+
+const Command kCommands[] = {
+    {"export", vh::cli::RunExport,
+     "export [DOC.vhm] -o OUT [--seed N]\n"
+     "      Grow the tree of DOC (a new default tree without DOC) and write OUT\n"
+     "      as .obj (with OUT.mtl), .dxf or .3ds, chosen by OUT's extension."},
+    {"info", vh::cli::RunInfo,
+     "info [DOC.vhm] [--seed N]\n"
+     "      Print: submeshes N vertices N polygons N leaves N"},
+};
+
+void PrintHelp(std::FILE* out) {
+  std::fprintf(out, "Usage: verdanthollow-cli COMMAND [ARGUMENTS]\n\nCommands:\n");
+  for (const Command& command : kCommands) std::fprintf(out, "  %s\n", command.usage);
+  std::fprintf(out, "  --help\n      Show this help.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    PrintHelp(stderr);
+    return 2;
+  }
+  const std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintHelp(stdout);
+    return 0;
+  }
+  for (const Command& command : kCommands) {
+    if (name != command.name) continue;
+    vh::cli::Arguments args(argv + 2, argv + argc);
+    try {
+      return command.run(args);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "verdanthollow-cli %s: %s\n", command.name, error.what());
+      return 1;
+    }
+  }
+  std::fprintf(stderr, "verdanthollow-cli: unknown command '%s' (see --help)\n", name.c_str());
+  return 2;
+}
