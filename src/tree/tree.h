@@ -107,13 +107,36 @@ class Tree : public MeshObject {
 
   // A generation stops, as if cancelled, once this many vertices exist; it
   // keeps a 10-level, 10-children parameter set from exhausting memory.
-  std::uint64_t vertexBudget = 40'000'000;
+  std::uint64_t vertexBudget = 20'000'000;
 
-  // Replaces the submesh list by a newly generated tree (see generate.cpp).
+  // Replaces the submesh list by a newly generated tree from the parameters
+  // and seed. Returns at once if a generation is already running. Applies
+  // the persistent guards qualityHeight 0 -> 2 and inflateDeflate 0 -> 1;
+  // throws std::invalid_argument (leaving the old tree) for a parameter set
+  // that cannot be grown (see CheckGrowable).
   void Generate();
 
-  // The mesh's vertex and polygon counts include the leaves; the template is
-  // not in the list.
+  // The steps of Generate, public so that each can be checked on its own.
+  // Places the children of P and their subtrees, depth first.
+  void CreateChildren(Branch& parent, int remaining);
+  // Fills the branch's rings and triangles and grows its leaves.
+  void MeshBranch(Branch& branch);
+  // Pulls the child's base ring onto the parent and the nearest parent
+  // vertices out to meet it.
+  void WeldToParent(Branch& child, Branch& parent);
+  // Triangulates the leaf outline into leafTemplate (none for < 3 points).
+  void BuildLeafTemplate();
+  // Places the leaves of one branch (60 candidate cells).
+  void GrowLeaves(Branch& branch);
+
+ private:
+  bool ReserveGeometry(std::uint64_t vertices);
+  std::uint64_t m_generatedVertices = 0;
 };
+
+// Why a parameter set cannot be grown (an empty string when it can): values
+// that no control produces but a document may hold and that would divide by
+// zero, read past the level records or allocate without bound.
+std::string CheckGrowable(const TreeParameters& params);
 
 }  // namespace vh

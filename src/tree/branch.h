@@ -1,0 +1,66 @@
+// Branch: one branch of the skeleton, itself a submesh that meshing fills,
+// and BranchPoint, the evaluation of a point on a branch surface that
+// meshing, child placement and leaf placement all share.
+#pragma once
+
+#include "foundations/vector3.h"
+#include "tree/mesh.h"
+#include "tree/tree.h"
+
+namespace vh {
+
+class Branch : public Submesh {
+ public:
+  // direction is kept as given; the side vectors come from its normalised
+  // copy (children replace them after construction).
+  Branch(const Vector3& origin, const Vector3& direction, double length, double width, Tree& tree,
+         int level);
+
+  Vector3 origin;     // centre of the branch base
+  Vector3 direction;  // growth direction, unnormalised
+  Vector3 sideA, sideB;
+  double length;      // base to tip along the axis
+  double width;       // base radius before taper and jitter
+  Tree* tree;
+  int level;          // 0 = trunk
+};
+
+// (0.3 + |0.03 bendingUp|)^|x| * 0.9999: how far the axis turns from the
+// branch direction towards the bend target at relative position x.
+double BendWeight(const LevelParameters& level, double x);
+
+// The local frame of a branch at one relative position t and bend weight g.
+// Everything in it depends on (t, g) only, so a ring of vertices shares one.
+struct RingFrame {
+  Vector3 axis, sideA, sideB;  // the bent frame returned with a point
+  Vector3 centre;              // C: twisted centre in branch coordinates
+  Vector3 p1, p2;              // directions across the tangent
+  Ext centreY = 0;             // C.y as stored, for the jitter
+  Ext noise = 0;               // noise percentage as a fraction
+  Ext taper = 0;               // the taper factor applied to r0
+  double width = 0;
+  Vector3 origin;
+  bool cancelled = false;      // the tree was cancelled: every point is (0, 0, 0)
+};
+
+// The angle-dependent part of a surface point.
+struct ColumnAngle {
+  Ext sine = 0, cosine = 0;
+  explicit ColumnAngle(double b);
+};
+
+// Prepares the frame at (t, g). Applies the document guards qualityHeight
+// 0 -> 2 and inflateDeflate 0 -> 1 to the branch's level record.
+RingFrame PrepareRing(Branch& branch, double t, double g);
+
+// The surface point at the frame's position and the given angle; r receives
+// the radius there.
+Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius = nullptr);
+
+// The surface point of branch B at relative position t (0 base, 1 tip),
+// angle b (radians) and bend weight g, with its frame and radius. When the
+// tree is cancelled the point is (0, 0, 0) and the outputs are untouched.
+Vector3 BranchPoint(Branch& branch, double t, double b, double g, Vector3* axis = nullptr,
+                    Vector3* sideA = nullptr, Vector3* sideB = nullptr, double* radius = nullptr);
+
+}  // namespace vh

@@ -1,0 +1,122 @@
+#include "tree/branch.h"
+
+#include <cmath>
+
+namespace vh {
+
+namespace {
+
+constexpr Ext kPi = 3.141592653589793L;
+
+// x^e with the conventions the taper profile was tuned with: exponent 0
+// gives 1, base 0 gives 0, an integral exponent multiplies repeatedly
+// (binary powering), anything else goes through exp and ln.
+Ext Power(Ext base, Ext exponent) {
+  if (exponent == 0) return 1;
+  if (base == 0 && exponent > 0) return 0;
+  if (std::floor(exponent) == exponent && std::fabs(exponent) <= 1e9L) {
+    long long n = static_cast<long long>(std::fabs(exponent));
+    Ext result = 1, x = base;
+    while (n != 0) {
+      if (n & 1) result *= x;
+      n >>= 1;
+      if (n != 0) x *= x;
+    }
+    return exponent < 0 ? 1 / result : result;
+  }
+  return std::exp(exponent * std::log(base));
+}
+
+}  // namespace
+
+Branch::Branch(const Vector3& anOrigin, const Vector3& aDirection, double aLength, double aWidth,
+               Tree& aTree, int aLevel)
+    : origin(anOrigin), direction(aDirection), length(aLength), width(aWidth), tree(&aTree),
+      level(aLevel) {
+  const Vector3 d = Normalized(direction);
+  sideA = Perpendicular(d);
+  sideB = Cross(d, sideA);
+}
+
+double BendWeight(const LevelParameters& level, double x) {
+  return std::pow(0.3 + std::fabs(0.03 * level.bendingUp), std::fabs(x)) * 0.9999;
+}
+
+ColumnAngle::ColumnAngle(double b) : sine(std::sin(static_cast<Ext>(b))), cosine(std::cos(static_cast<Ext>(b))) {}
+
+RingFrame PrepareRing(Branch& branch, double t, double g) {
+  RingFrame frame;
+  Tree& tree = *branch.tree;
+  if (tree.cancelRequested) {
+    frame.cancelled = true;
+    return frame;
+  }
+  LevelParameters& level = tree.params.levels[branch.level];
+
+  // Twisting helix around the centre line.
+  const Ext s = 2 * kPi * t;
+  const Ext helixRadius = level.twistingRad * 0.03L;
+  const Ext tx = std::sin(s * level.twistingFreq) * helixRadius;
+  const Ext tz = std::cos(s * level.twistingFreq) * helixRadius;
+
+  // The height guard persists in the parameter set; h keeps the old value.
+  const Ext h = static_cast<Ext>(level.qualityHeight) * t;
+  if (level.qualityHeight == 0) level.qualityHeight = 2;
+  const int q = level.qualityHeight;
+
+  // Bend: turn the axis from the branch direction towards U.
+  if (t > 10) g = 0.999;
+  const Vector3& bendTarget = branch.level == 0 ? UnitX : UnitY;
+  frame.axis = bendTarget * static_cast<float>(1 - static_cast<Ext>(g)) +
+               branch.direction * static_cast<float>(g);
+  Normalize(frame.axis);
+  frame.sideA = branch.sideA;
+  frame.sideB = Cross(frame.axis, frame.sideA);
+
+  frame.centre = Vector3(static_cast<float>(tx), static_cast<float>(t * static_cast<Ext>(branch.length)),
+                         static_cast<float>(tz));
+  frame.centreY = frame.centre.y;
+
+  Vector3 tangent(static_cast<float>(tz * 2 * kPi * level.twistingFreq / q),
+                  static_cast<float>(static_cast<Ext>(branch.length) / q),
+                  static_cast<float>(-tx * 2 * kPi * level.twistingFreq / q));
+  Normalize(tangent);
+  frame.p1 = Perpendicular(tangent);
+  frame.p2 = Cross(tangent, frame.p1);
+
+  frame.noise = level.noise * 0.01L;
+
+  if (level.inflateDeflate == 0) level.inflateDeflate = 1;
+  const Ext profile = Power(h / (q + 2), 2 / (level.inflateDeflate * 0.5L));
+  frame.taper = 1 - profile * (level.sizeDecrease * 0.1L - 0.8L) * 0.3L;
+  frame.width = branch.width;
+  frame.origin = branch.origin;
+  return frame;
+}
+
+Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius) {
+  if (frame.cancelled) return Zero;
+  // Deterministic surface jitter in [-0.25, 0.25): it depends only on the
+  // angle and the height along the branch, never on a random draw.
+  const Ext spread = std::fabs(angle.sine * angle.cosine * frame.centreY * 3000000000.0L);
+  const Ext jitter = (std::fmod(spread, 1000.0L) * 0.001L - 0.5L) * 0.5L;
+  const Ext r0 = (1 - frame.noise + frame.noise * jitter) * frame.width;
+  const Ext r = frame.taper * r0;
+  if (radius) *radius = static_cast<double>(r);
+
+  const Vector3 q = frame.centre + static_cast<float>(r * angle.sine) * frame.p1 +
+                    static_cast<float>(r * angle.cosine) * frame.p2;
+  return frame.origin + q.x * frame.sideA + q.z * frame.sideB + q.y * frame.axis;
+}
+
+Vector3 BranchPoint(Branch& branch, double t, double b, double g, Vector3* axis, Vector3* sideA,
+                    Vector3* sideB, double* radius) {
+  const RingFrame frame = PrepareRing(branch, t, g);
+  if (frame.cancelled) return Zero;
+  if (axis) *axis = frame.axis;
+  if (sideA) *sideA = frame.sideA;
+  if (sideB) *sideB = frame.sideB;
+  return PointOnRing(frame, ColumnAngle(b), radius);
+}
+
+}  // namespace vh
