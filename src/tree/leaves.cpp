@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -13,6 +14,9 @@ constexpr Ext kPi = 3.141592653589793L;
 constexpr int kMaxEarClippingPasses = 10000;
 constexpr int kLeafRows = 10;
 constexpr int kLeafColumns = 6;
+
+// The angle of leaf column j; columns 0 and 5 both lie at angle 0 (2 pi).
+double CellAngle(int j) { return static_cast<double>(static_cast<Ext>(j) * 2 * kPi / 5); }
 
 Vector3 Lift(const Vector2& p) { return {p.x, 0.0f, p.y}; }
 
@@ -121,12 +125,24 @@ void Tree::GrowLeaves(Branch& branch) {
   const float sideX = std::clamp(branch.sideA.x, -1.0f, 1.0f);
   const Quaternion towardsSide = FromAxisAngle(std::acos(static_cast<Ext>(sideX)), UnitY);
 
+  // Every cell of a row shares one frame, and every branch the same six
+  // column angles: evaluate them once instead of per cell.
+  static const std::array<ColumnAngle, kLeafColumns> columnAngles = [] {
+    std::array<ColumnAngle, kLeafColumns> angles{ColumnAngle(0), ColumnAngle(0), ColumnAngle(0),
+                                                 ColumnAngle(0), ColumnAngle(0), ColumnAngle(0)};
+    for (int j = 0; j < kLeafColumns; ++j) angles[j] = ColumnAngle(CellAngle(j));
+    return angles;
+  }();
+  std::array<Quaternion, kLeafColumns> turns;
+  for (int j = 0; j < kLeafColumns; ++j)
+    turns[j] = FromAxisAngle(static_cast<float>(CellAngle(j)), branch.direction) * towardsSide;
+
   std::vector<float> shades(vertexCount);
   for (int i = 0; i < kLeafRows; ++i) {
     const double g = BendWeight(level, static_cast<double>((i + 1.0L) / 9));
+    const RingFrame row = PrepareRing(branch, static_cast<double>(static_cast<Ext>(i) / 9), g);
     for (int j = 0; j < kLeafColumns; ++j) {
-      const double angle = static_cast<double>(static_cast<Ext>(j) * 2 * kPi / 5);
-      const Vector3 attachment = BranchPoint(branch, static_cast<double>(static_cast<Ext>(i) / 9), angle, g);
+      const Vector3 attachment = PointOnRing(row, columnAngles[j]);
       for (float& shade : shades) shade = static_cast<float>(leafRandom.NextReal());
       const double draw = leafRandom.NextReal();
       if (!(probability > draw) || skipTrunk) continue;
@@ -134,8 +150,7 @@ void Tree::GrowLeaves(Branch& branch) {
 
       auto leaf = std::make_shared<Submesh>();
       leaf->triangles = shape.triangles;
-      const Quaternion aroundBranch = FromAxisAngle(static_cast<float>(angle), branch.direction);
-      const Quaternion turn = aroundBranch * towardsSide;
+      const Quaternion& turn = turns[j];
       leaf->vertices.reserve(vertexCount);
       for (std::size_t k = 0; k < vertexCount; ++k) {
         const Vertex& source = shape.vertices[k];

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -102,14 +103,37 @@ void Tree::WeldToParent(Branch& child, Branch& parent) {
   std::vector<std::pair<std::size_t, Vector3>> parentMoves;
   parentMoves.reserve(qA + 1);
 
+  // The nearest parent vertex is decided by the exact squared distance (the
+  // program's extended-precision rule, rounded to float; the earliest wins
+  // among equals). A quick double-precision pass over all parent vertices
+  // finds the few that can be nearest; only those get the exact test.
+  const std::size_t count = parent.vertices.size();
+  std::vector<float> px(count), py(count), pz(count);
+  for (std::size_t p = 0; p < count; ++p) {
+    px[p] = parent.vertices[p].position.x;
+    py[p] = parent.vertices[p].position.y;
+    pz[p] = parent.vertices[p].position.z;
+  }
+  std::vector<double> approximate(count);
+
   for (int j = 0; j <= qA; ++j) {
     Vertex& ringVertex = child.vertices[j];
     const Vector3 c = ringVertex.position;
+    double nearestApproximate = std::numeric_limits<double>::infinity();
+    for (std::size_t p = 0; p < count; ++p) {
+      const double dx = c.x - px[p], dy = c.y - py[p], dz = c.z - pz[p];
+      approximate[p] = dx * dx + dy * dy + dz * dz;
+      nearestApproximate = std::min(nearestApproximate, approximate[p]);
+    }
+    // Wide enough to hold every vertex whose exact float distance can equal
+    // the smallest one.
+    const double candidateLimit = nearestApproximate * (1.0 + 1e-5) + 1e-30;
     float best = 1e7f;
     std::size_t nearest = std::numeric_limits<std::size_t>::max();
-    for (std::size_t p = 0; p < parent.vertices.size(); ++p) {
+    for (std::size_t p = 0; p < count; ++p) {
+      if (approximate[p] > candidateLimit) continue;
       const float distance = LengthSquared(c - parent.vertices[p].position);
-      if (distance < best) {  // strict: the earliest wins among equals
+      if (distance < best) {
         best = distance;
         nearest = p;
       }

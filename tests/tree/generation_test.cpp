@@ -328,3 +328,50 @@ TEST(WeldToParent, MovesNoMoreParentVerticesThanTheRingHas) {
 
 }  // namespace
 }  // namespace vh
+
+namespace vh {
+namespace {
+
+// The weld rule evaluated the plain way: every parent vertex, exact float
+// distances, the earliest among equals.
+void WeldByBruteForce(std::vector<Vertex>& child, std::vector<Vertex>& parent, int qA) {
+  std::vector<std::pair<std::size_t, Vector3>> moves;
+  for (int j = 0; j <= qA; ++j) {
+    const Vector3 c = child[j].position;
+    float best = 1e7f;
+    std::size_t nearest = parent.size();
+    for (std::size_t p = 0; p < parent.size(); ++p) {
+      const float d = LengthSquared(c - parent[p].position);
+      if (d < best) best = d, nearest = p;
+    }
+    if (nearest == parent.size()) continue;
+    const Vector3 p = parent[nearest].position;
+    child[j].position = 0.2f * c + 0.8f * p;
+    moves.emplace_back(nearest, 0.8f * c + 0.2f * p);
+  }
+  child[qA].position = child[0].position;
+  for (const auto& [index, position] : moves) parent[index].position = position;
+}
+
+TEST(WeldToParent, AgreesWithTheBruteForceRule) {
+  Tree tree(1);
+  for (LevelParameters& level : tree.params.levels) level.attachToParent = false;
+  tree.Generate();
+  for (LevelParameters& level : tree.params.levels) level.attachToParent = true;
+  Branch& trunk = dynamic_cast<Branch&>(*tree.submeshes[0]);
+  std::vector<Vertex> expectedTrunk = trunk.vertices;
+  for (std::size_t i = 1; i < tree.submeshes.size(); ++i) {
+    Branch& child = dynamic_cast<Branch&>(*tree.submeshes[i]);
+    if (child.level != 1) continue;
+    std::vector<Vertex> expectedChild = child.vertices;
+    WeldByBruteForce(expectedChild, expectedTrunk, tree.params.levels[1].qualityAngle);
+    tree.WeldToParent(child, trunk);
+    for (std::size_t v = 0; v < child.vertices.size(); ++v)
+      ASSERT_EQ(child.vertices[v].position, expectedChild[v].position) << "child " << i << " vertex " << v;
+  }
+  for (std::size_t v = 0; v < trunk.vertices.size(); ++v)
+    ASSERT_EQ(trunk.vertices[v].position, expectedTrunk[v].position) << "trunk vertex " << v;
+}
+
+}  // namespace
+}  // namespace vh

@@ -1,0 +1,28 @@
+// Generation throughput, in generated vertices per second.
+#include <benchmark/benchmark.h>
+
+#include "bench_trees.h"
+#include "tree/tree.h"
+
+namespace {
+
+void Grow(benchmark::State& state, const vh::TreeParameters& params) {
+  vh::Tree tree;
+  tree.params = params;
+  std::uint64_t vertices = 0;
+  for (auto _ : state) {
+    tree.Generate();
+    vertices += tree.VertexCount();
+    benchmark::DoNotOptimize(tree.submeshes.data());
+  }
+  state.counters["vertices"] = static_cast<double>(tree.VertexCount());
+  state.counters["vertices/s"] = benchmark::Counter(static_cast<double>(vertices), benchmark::Counter::kIsRate);
+}
+
+void BM_GenerateDefaultTree(benchmark::State& state) { Grow(state, vh::TreeParameters(2)); }
+void BM_GenerateLargeLeafyTree(benchmark::State& state) { Grow(state, vh::bench::LargeTreeParameters()); }
+
+}  // namespace
+
+BENCHMARK(BM_GenerateDefaultTree)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GenerateLargeLeafyTree)->Unit(benchmark::kMillisecond)->MinTime(2.0);
