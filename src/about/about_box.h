@@ -1,0 +1,34 @@
+// TForm2: the start-up splash that doubles as the about box. Borderless and
+// on top; it hides itself after three seconds (once), at a click on the
+// picture, the lower panel or "Click to close", and at any key.
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QTimer;
+
+class TForm2 : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TForm2(QWidget* parent = nullptr);
+
+  // The product's web page, opened by a click on the name or the link.
+  static const char* const kWebAddress;
+
+ public slots:
+  void Timer1Timer();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  QLabel* image_ = nullptr;     // Image1
+  QWidget* lower_ = nullptr;    // Panel3
+  QLabel* name_ = nullptr;      // Label1
+  QLabel* link_ = nullptr;      // Label6
+  QLabel* close_ = nullptr;     // Label5
+  QTimer* timer1_ = nullptr;
+};

@@ -1,0 +1,20 @@
+#include "app/application.h"
+
+#include <exception>
+
+#include "app/message_box.h"
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName("Verdanthollow");
+  setApplicationDisplayName("Verdanthollow");
+  setApplicationVersion("2.0");
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    ShowMessage(activeWindow(), QString::fromLocal8Bit(error.what()), "Error");
+  }
+  return false;
+}

@@ -1,0 +1,71 @@
+// The narrow interface through which the pages of the main window (the
+// "Branches", "Leaves", "Texture" and "Level of detail" pages and the view
+// controls) reach the state the main window owns. Pages hold their own
+// controls and handlers; everything shared (the tree, the generation
+// protocol, the view) goes through here, so that a page never needs the
+// main window's class.
+#pragma once
+
+#include <functional>
+
+#include <QString>
+
+class QWidget;
+
+namespace vh {
+class Tree;
+class MeshObject;
+struct Camera;
+}  // namespace vh
+
+class EditorHost {
+ public:
+  virtual ~EditorHost() = default;
+
+  // The tree being edited. Never null; "New" and "Open..." may replace the
+  // object, so pages must not keep the reference across events.
+  virtual vh::Tree& CurrentTree() = 0;
+  // True while a generation runs (editing handlers then ignore input).
+  virtual bool Busy() const = 0;
+  // True while a billboard cloud replaces the tree (tree edits build nothing).
+  virtual bool BillboardMode() const = 0;
+  // The ground plane (never null) and the billboard cloud (null outside
+  // billboard mode).
+  virtual vh::MeshObject& GroundPlane() = 0;
+  virtual vh::MeshObject* Billboard() = 0;
+
+  // Regenerates when "AutoUpdate" is ticked and not in billboard mode, then
+  // rebuilds the ground plane, marks the view dirty and refreshes the counts.
+  virtual void UpdateAfterChange() = 0;
+  // What "Generate" does: regenerate outside billboard mode, nothing else.
+  virtual void GenerateTree() = 0;
+  // Whether "AutoUpdate" is ticked (pages untick it while loading controls).
+  virtual bool AutoUpdate() const = 0;
+  virtual void SetAutoUpdate(bool on) = 0;
+
+  // The camera of the 3-D view.
+  virtual vh::Camera& ViewCamera() = 0;
+  // Redraw at the next idle moment.
+  virtual void SetViewDirty() = 0;
+  // Draw and present a frame now.
+  virtual void RenderFrameNow() = 0;
+  // Makes the view's GL context current for texture uploads and offscreen
+  // rendering and runs `work` in it. Returns false, without running it,
+  // when there is no working context.
+  virtual bool WithViewContext(const std::function<void()>& work) = 0;
+  // Whether "Show plane" and "Wireframe" are ticked.
+  virtual bool ShowPlane() const = 0;
+  virtual bool WireframeTicked() const = 0;
+
+  // Cross-page requests: the parameter panel's routines and the leaf
+  // editor's repaint.
+  virtual void LoadLevelControls() = 0;
+  virtual void StoreControls() = 0;
+  virtual void RepaintLeafEditor() = 0;
+  // Gives the keyboard focus to the shown page's first slider, so that
+  // check boxes never keep it.
+  virtual void GiveFocusBack() = 0;
+
+  // Parent for dialogs and message boxes.
+  virtual QWidget* DialogParent() = 0;
+};

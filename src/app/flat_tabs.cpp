@@ -1,0 +1,49 @@
+#include "app/flat_tabs.h"
+
+#include <QPainter>
+
+#include "app/palette.h"
+
+FlatTabBar::FlatTabBar(int textIndent, int fixedTabWidth, QWidget* parent)
+    : QTabBar(parent), textIndent_(textIndent), fixedTabWidth_(fixedTabWidth) {
+  setDrawBase(false);
+  setExpanding(false);
+  setAutoFillBackground(true);
+  QPalette p = palette();
+  p.setColor(QPalette::Window, kWindowColour);
+  p.setColor(QPalette::WindowText, kTextColour);
+  setPalette(p);
+}
+
+QSize FlatTabBar::tabSizeHint(int index) const {
+  QSize size = QTabBar::tabSizeHint(index);
+  if (fixedTabWidth_ > 0) size.setWidth(fixedTabWidth_);
+  return size;
+}
+
+void FlatTabBar::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), kWindowColour);
+  for (int i = 0; i < count(); ++i) {
+    const QRect tab = tabRect(i);
+    painter.fillRect(tab, kWindowColour);
+    painter.fillRect(tab.adjusted(2, 2, -2, -2), kWindowColour);
+    if (i == currentIndex()) {
+      painter.setPen(kTextColour);
+      painter.drawRect(tab.adjusted(0, 0, -1, -1));
+    }
+    painter.setPen(kTextColour);
+    const QRect textArea = tab.adjusted(textIndent_, 2, 0, 0);
+    painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter, tabText(i));
+  }
+}
+
+FlatTabWidget::FlatTabWidget(QWidget* parent) : QTabWidget(parent) {
+  setTabBar(new FlatTabBar(2, 0, this));
+  setDocumentMode(true);
+  setAutoFillBackground(true);
+  QPalette p = palette();
+  p.setColor(QPalette::Window, kWindowColour);
+  p.setColor(QPalette::WindowText, kTextColour);
+  setPalette(p);
+}

@@ -1,0 +1,17 @@
+#include "app/labelled_slider.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QSlider>
+
+QSlider* AddLabelledSlider(QGridLayout* grid, int row, const QString& caption, const char* name,
+                           int minimum, int maximum, int position) {
+  QWidget* owner = grid->parentWidget();
+  auto* slider = new QSlider(Qt::Horizontal, owner);
+  slider->setObjectName(name);
+  slider->setRange(minimum, maximum);
+  slider->setValue(position);
+  grid->addWidget(new QLabel(caption, owner), row, 0);
+  grid->addWidget(slider, row, 1);
+  return slider;
+}

@@ -1,0 +1,12 @@
+// A caption and a horizontal slider on one row: the common control of the
+// right-hand pages.
+#pragma once
+
+class QGridLayout;
+class QSlider;
+class QString;
+
+// Adds "caption | slider" as row `row` of `grid` (whose parent widget owns
+// both) and returns the slider, named `name`, with the range and position.
+QSlider* AddLabelledSlider(QGridLayout* grid, int row, const QString& caption, const char* name,
+                           int minimum, int maximum, int position);

@@ -1,0 +1,102 @@
+#include "app/leaves_page.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "app/editor_host.h"
+#include "app/labelled_slider.h"
+#include "tree/tree.h"
+
+LeavesPage::LeavesPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+  setObjectName("TabSheet2");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  editor_ = new QWidget(this);
+  editor_->setObjectName("PaintBox1");
+  editor_->setMinimumHeight(240);
+  layout->addWidget(editor_, 1);
+
+  auto* panel = new QWidget(this);
+  panel->setObjectName("Panel7");
+  auto* grid = new QGridLayout(panel);
+  rotate_ = AddLabelledSlider(grid, 0, "rotate :", "TrackBar12", 0, 360, 0);
+  translateX_ = AddLabelledSlider(grid, 1, "translate (x) :", "TrackBar13", -300, 300, 0);
+  translateY_ = AddLabelledSlider(grid, 2, "translate (y) :", "TrackBar14", -300, 300, 0);
+  scale_ = AddLabelledSlider(grid, 3, "scale :", "TrackBar15", 1, 1000, 150);
+  bending_ = AddLabelledSlider(grid, 4, "bending :", "TrackBar11", 1, 100, 50);
+  noLeavesOnTrunk_ = new QCheckBox("No leaves on trunk", panel);
+  noLeavesOnTrunk_->setObjectName("CheckBox5");
+  noLeavesOnTrunk_->setChecked(true);
+  grid->addWidget(noLeavesOnTrunk_, 5, 0, 1, 2);
+  layout->addWidget(panel);
+
+  connect(bending_, &QSlider::valueChanged, this, &LeavesPage::TrackBar11Change);
+  connect(rotate_, &QSlider::valueChanged, this, &LeavesPage::TrackBar12Change);
+  connect(translateX_, &QSlider::valueChanged, this, &LeavesPage::TrackBar13Change);
+  connect(translateY_, &QSlider::valueChanged, this, &LeavesPage::TrackBar14Change);
+  connect(scale_, &QSlider::valueChanged, this, &LeavesPage::TrackBar15Change);
+  connect(noLeavesOnTrunk_, &QCheckBox::toggled, this, &LeavesPage::CheckBox5Click);
+}
+
+QWidget* LeavesPage::FocusTarget() const { return bending_; }
+
+void LeavesPage::RepaintEditor() { editor_->update(); }
+
+void LeavesPage::LoadGlobals(const vh::TreeParameters& params) {
+  bending_->setValue(params.leafBending);
+  rotate_->setValue(params.leafTexRotate);
+  translateX_->setValue(params.leafTexTranslateX);
+  translateY_->setValue(params.leafTexTranslateY);
+  scale_->setValue(params.leafTexScale);
+  noLeavesOnTrunk_->setChecked(params.noLeavesOnTrunk);
+}
+
+void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
+  params.leafBending = bending_->value();
+  params.leafTexRotate = rotate_->value();
+  params.leafTexTranslateX = translateX_->value();
+  params.leafTexTranslateY = translateY_->value();
+  params.leafTexScale = scale_->value();
+  params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
+}
+
+void LeavesPage::TrackBar11Change() {
+  if (host_.Busy()) return;
+  host_.CurrentTree().params.leafBending = bending_->value();
+  host_.UpdateAfterChange();
+}
+
+// The picture placement takes effect at the tree's next update; moving it
+// regenerates nothing.
+void LeavesPage::TrackBar12Change() {
+  if (host_.Busy()) return;
+  host_.CurrentTree().params.leafTexRotate = rotate_->value();
+  RepaintEditor();
+}
+
+void LeavesPage::TrackBar13Change() {
+  if (host_.Busy()) return;
+  host_.CurrentTree().params.leafTexTranslateX = translateX_->value();
+  RepaintEditor();
+}
+
+void LeavesPage::TrackBar14Change() {
+  if (host_.Busy()) return;
+  host_.CurrentTree().params.leafTexTranslateY = translateY_->value();
+  RepaintEditor();
+}
+
+void LeavesPage::TrackBar15Change() {
+  if (host_.Busy()) return;
+  host_.CurrentTree().params.leafTexScale = scale_->value();
+  RepaintEditor();
+}
+
+void LeavesPage::CheckBox5Click() {
+  if (host_.Busy()) return;
+  host_.CurrentTree().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
+  host_.UpdateAfterChange();
+  RepaintEditor();
+}

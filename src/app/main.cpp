@@ -1,0 +1,33 @@
+// The desktop program: the main window, then the about box as a splash.
+#include <exception>
+
+#include <QSurfaceFormat>
+
+#include "about/about_box.h"
+#include "app/application.h"
+#include "app/main_window.h"
+#include "app/message_box.h"
+
+int main(int argc, char** argv) {
+  // Fixed-function drawing: a compatibility context with depth and double
+  // buffering (the default format gives one on Mesa).
+  QSurfaceFormat format;
+  format.setDepthBufferSize(24);
+  format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+  format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  QSurfaceFormat::setDefaultFormat(format);
+
+  Application application(argc, argv);
+  try {
+    TForm1 mainWindow;
+    TForm2 aboutBox;
+    mainWindow.SetAboutBox(&aboutBox);
+    mainWindow.show();
+    aboutBox.show();
+    aboutBox.raise();
+    return application.exec();
+  } catch (const std::exception& error) {
+    ShowMessage(nullptr, QString::fromLocal8Bit(error.what()), "Error");
+  }
+  return 0;
+}

@@ -1,0 +1,259 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/branches_page.h"
+#include "app/flat_tabs.h"
+#include "app/leaves_page.h"
+#include "app/message_box.h"
+#include "app/palette.h"
+#include "app/texture_page.h"
+#include "app/tree_view.h"
+#include "app/view_controls.h"
+#include "view/ground_plane.h"
+#include "view/mesh_drawing.h"
+
+namespace {
+constexpr int kStatusPeriodMs = 20;
+constexpr float kArrowStep = 10.0f;  // eye movement per arrow key, in units of `forward`
+const char* const kGeneratingMessage = "Tree is generating, please wait... (ESC to cancel)      ";
+const char* const kBillboardMessage =
+    "You are in BillBoard mode - please delete your billboard to continue editing the tree";
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+  setObjectName("Form1");
+  setWindowTitle("Verdanthollow v2.0");
+
+  tree_ = std::make_unique<vh::Tree>(2);
+  // Generation pumps events once per branch, so that the window stays
+  // responsive and Escape can cancel.
+  tree_->pump = [] { QCoreApplication::processEvents(QEventLoop::AllEvents); };
+  tree_->Generate();
+  groundPlane_ = vh::BuildGroundPlane(false);
+
+  BuildLayout();
+  BuildMenu();
+  camera_.viewportWidth = view_->width();
+  camera_.viewportHeight = view_->height();
+  camera_.position = vh::kHomePosition;
+
+  timer1_ = new QTimer(this);
+  timer1_->setObjectName("Timer1");
+  timer1_->setInterval(kStatusPeriodMs);
+  connect(timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
+  timer1_->start();
+
+  // The window sees every key before the focused control (FormKeyDown).
+  qApp->installEventFilter(this);
+
+  LoadLevelControls();
+  StoreControls();
+  resize(992, 682);
+  move(90, 116);
+}
+
+TForm1::~TForm1() {
+  qApp->removeEventFilter(this);
+  // The view's context goes first, while the meshes whose display lists it
+  // holds still exist.
+  delete view_;
+  view_ = nullptr;
+}
+
+void TForm1::BuildLayout() {
+  auto* central = new QWidget(this);
+  central->setObjectName("Form1Client");
+  central->setAutoFillBackground(true);
+  QPalette p = palette();
+  p.setColor(QPalette::Window, kWindowColour);
+  setPalette(p);
+  auto* outer = new QVBoxLayout(central);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->setSpacing(0);
+  auto* middle = new QHBoxLayout;
+  middle->setSpacing(0);
+
+  viewControls_ = new ViewControls(*this, central);
+  viewControls_->setFixedWidth(153);
+  middle->addWidget(viewControls_);
+
+  view_ = new TreeView(*this, central);
+  view_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  connect(view_, &TreeView::framePainted, this, [this] { viewDirty_ = false; });
+  connect(view_, &TreeView::contextLost, this, &TForm1::ForgetViewCaches);
+  middle->addWidget(view_, 1);
+
+  auto* panel2 = new QWidget(central);
+  panel2->setObjectName("Panel2");
+  panel2->setFixedWidth(308);
+  auto* panel2Layout = new QVBoxLayout(panel2);
+  panel2Layout->setContentsMargins(0, 0, 0, 0);
+  pages_ = new FlatTabWidget(panel2);
+  pages_->setObjectName("PageControl1");
+  leaves_ = new LeavesPage(*this);
+  texture_ = new TexturePage(*this);
+  branches_ = new BranchesPage(*this, {leaves_, texture_});
+  auto* levelOfDetail = new QWidget;
+  levelOfDetail->setObjectName("TabSheet4");
+  pages_->addTab(branches_, "Branches");
+  pages_->addTab(leaves_, "Leaves");
+  pages_->addTab(texture_, "Texture");
+  pages_->addTab(levelOfDetail, "Level of detail");
+  panel2Layout->addWidget(pages_);
+  middle->addWidget(panel2);
+  outer->addLayout(middle, 1);
+
+  auto* panel1 = new QWidget(central);
+  panel1->setObjectName("Panel1");
+  panel1->setFixedHeight(30);
+  auto* panel1Layout = new QHBoxLayout(panel1);
+  panel1Layout->setContentsMargins(6, 0, 6, 0);
+  status_ = new QLabel(panel1);
+  status_->setObjectName("Label54");
+  panel1Layout->addWidget(status_);
+  outer->addWidget(panel1);
+
+  // One flat colour for the window, its panels and pages; one text colour.
+  QPalette pagePalette = palette();
+  pagePalette.setColor(QPalette::Window, kWindowColour);
+  pagePalette.setColor(QPalette::WindowText, kTextColour);
+  for (QWidget* w : std::initializer_list<QWidget*>{central, viewControls_, panel2, panel1,
+                                                    branches_, leaves_, texture_, levelOfDetail}) {
+    w->setAutoFillBackground(true);
+    w->setPalette(pagePalette);
+  }
+  setCentralWidget(central);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shownOnce_) return;
+  shownOnce_ = true;
+  // The view creates its context when it is first shown; report a missing
+  // one once that had its chance.
+  QTimer::singleShot(0, this, [this] {
+    if (view_ != nullptr) view_->BindViewSurface();
+  });
+}
+
+bool TForm1::ViewBound() const { return view_ != nullptr && view_->Bound(); }
+
+void TForm1::ForgetViewCaches() {
+  vh::ForgetDrawLists(*tree_);
+  vh::ForgetDrawLists(*groundPlane_);
+  if (billboard_) vh::ForgetDrawLists(*billboard_);
+}
+
+void TForm1::UpdateAfterChange() {
+  if (BillboardMode()) return;
+  if (!AutoUpdate()) return;
+  tree_->Generate();  // returns at once when a generation already runs
+  groundPlane_ = vh::BuildGroundPlane(WireframeTicked());
+  SetViewDirty();
+  viewControls_->ShowCounts(tree_->PolygonCount(), tree_->VertexCount(), tree_->submeshes.size());
+}
+
+void TForm1::GenerateTree() {
+  if (BillboardMode()) return;
+  tree_->Generate();
+  SetViewDirty();
+}
+
+bool TForm1::AutoUpdate() const { return branches_->AutoUpdate(); }
+void TForm1::SetAutoUpdate(bool on) { branches_->SetAutoUpdate(on); }
+
+void TForm1::SetViewDirty() {
+  viewDirty_ = true;
+  if (view_ != nullptr) view_->update();
+}
+
+void TForm1::RenderFrameNow() {
+  if (view_ != nullptr) view_->RenderFrameNow();
+}
+
+bool TForm1::WithViewContext(const std::function<void()>& work) {
+  return view_ != nullptr && view_->WithContext(work);
+}
+
+bool TForm1::ShowPlane() const { return viewControls_->ShowPlane(); }
+bool TForm1::WireframeTicked() const { return viewControls_->Wireframe(); }
+void TForm1::LoadLevelControls() { branches_->LoadLevelControls(); }
+void TForm1::StoreControls() { branches_->StoreControls(); }
+void TForm1::RepaintLeafEditor() { leaves_->RepaintEditor(); }
+
+void TForm1::GiveFocusBack() {
+  QWidget* target = nullptr;
+  switch (pages_->currentIndex()) {
+    case 0: target = branches_->FocusTarget(); break;
+    case 1: target = leaves_->FocusTarget(); break;
+    case 2: target = texture_->FocusTarget(); break;
+    default: break;
+  }
+  if (target != nullptr) target->setFocus();
+}
+
+void TForm1::Timer1Timer() {
+  QString text = tree_->busy ? QString(kGeneratingMessage) : QString();
+  if (BillboardMode()) text = kBillboardMessage;
+  if (status_->text() != text) status_->setText(text);
+}
+
+bool TForm1::FormKeyDown(int key) {
+  switch (key) {
+    case Qt::Key_Escape:
+      tree_->cancelRequested = true;
+      return true;
+    case Qt::Key_Down:
+      camera_.position -= kArrowStep * camera_.forward;
+      SetViewDirty();
+      return true;
+    case Qt::Key_Up:
+      camera_.position += kArrowStep * camera_.forward;
+      SetViewDirty();
+      return true;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_Delete:
+      // No control acts on these: sliders never move from the keyboard and
+      // the edit fields take typed characters and Backspace only.
+      return true;
+    default:
+      break;
+  }
+  return false;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget != nullptr && widget->window() == this) {
+      // Only the keys FormKeyDown acts on are kept from the focused
+      // control, so they are handled once even though a key that is not
+      // consumed travels on to the control's parents.
+      return FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // A running generation stops at its next branch; the window closes.
+  tree_->cancelRequested = true;
+  event->accept();
+  QCoreApplication::quit();
+}
+
+void TForm1::NotAvailableYet(const QString& feature) {
+  ShowMessage(this, QString("\"%1\" is not available yet in this version.").arg(feature));
+}

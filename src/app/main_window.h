@@ -1,0 +1,110 @@
+// TForm1, the main window. It owns the state shared by the pages (the
+// tree, the ground plane, the billboard slot, the camera, the redraw flag),
+// the menu, the status line and the generation driver, and hands the pages
+// that state through EditorHost. The pages hold their own controls:
+// BranchesPage, LeavesPage, TexturePage, the view controls (Panel3) and the
+// view surface (StaticText1).
+#pragma once
+
+#include <memory>
+
+#include <QMainWindow>
+
+#include "app/editor_host.h"
+#include "imaging/image.h"
+#include "tree/tree.h"
+#include "view/camera.h"
+
+class BranchesPage;
+class FlatTabWidget;
+class LeavesPage;
+class QLabel;
+class QTimer;
+class TexturePage;
+class TreeView;
+class ViewControls;
+
+class TForm1 : public QMainWindow, public EditorHost {
+  Q_OBJECT
+ public:
+  // Creates the tree (generated once), the ground plane, the camera at its
+  // home position and the controls, then loads the controls from the tree
+  // and stores them back (the second generation).
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // The window that "About..." shows; not owned.
+  void SetAboutBox(QWidget* aboutBox) { aboutBox_ = aboutBox; }
+  // Whether the view has a working GL context.
+  bool ViewBound() const;
+  bool ViewDirty() const { return viewDirty_; }
+
+  // EditorHost
+  vh::Tree& CurrentTree() override { return *tree_; }
+  bool Busy() const override { return tree_->busy; }
+  bool BillboardMode() const override { return billboard_ != nullptr; }
+  vh::MeshObject& GroundPlane() override { return *groundPlane_; }
+  vh::MeshObject* Billboard() override { return billboard_.get(); }
+  void UpdateAfterChange() override;
+  void GenerateTree() override;
+  bool AutoUpdate() const override;
+  void SetAutoUpdate(bool on) override;
+  vh::Camera& ViewCamera() override { return camera_; }
+  void SetViewDirty() override;
+  void RenderFrameNow() override;
+  bool WithViewContext(const std::function<void()>& work) override;
+  bool ShowPlane() const override;
+  bool WireframeTicked() const override;
+  void LoadLevelControls() override;
+  void StoreControls() override;
+  void RepaintLeafEditor() override;
+  void GiveFocusBack() override;
+  QWidget* DialogParent() override { return this; }
+
+ public slots:
+  void Timer1Timer();
+  void New1Click();
+  void Open1Click();
+  void Save1Click();
+  void SaveAs1Click();
+  void Export1Click();
+  void Exportscreenshot1Click();
+  void Exportbillboard1Click();
+  void Quit1Click();
+  void Barktiler1Click();
+  void Help2Click();
+  void About1Click();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildMenu();
+  void BuildLayout();
+  void ForgetViewCaches();
+  // FormKeyDown: Escape cancels, Up/Down move the eye; returns whether the
+  // key must not reach the focused control.
+  bool FormKeyDown(int key);
+  void NotAvailableYet(const QString& feature);
+
+  std::unique_ptr<vh::Tree> tree_;
+  std::unique_ptr<vh::MeshObject> groundPlane_;
+  std::unique_ptr<vh::MeshObject> billboard_;
+  vh::Image billboardColour_;
+  vh::Image billboardAlpha_;
+  vh::Camera camera_;
+  bool viewDirty_ = true;
+  bool shownOnce_ = false;
+
+  TreeView* view_ = nullptr;            // StaticText1
+  ViewControls* viewControls_ = nullptr;  // Panel3
+  FlatTabWidget* pages_ = nullptr;      // PageControl1
+  BranchesPage* branches_ = nullptr;
+  LeavesPage* leaves_ = nullptr;
+  TexturePage* texture_ = nullptr;
+  QLabel* status_ = nullptr;            // Label54
+  QTimer* timer1_ = nullptr;
+  QWidget* aboutBox_ = nullptr;
+};

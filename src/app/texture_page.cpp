@@ -1,0 +1,65 @@
+#include "app/texture_page.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "app/editor_host.h"
+#include "app/labelled_slider.h"
+#include "tree/tree.h"
+
+TexturePage::TexturePage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+  setObjectName("TabSheet3");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  auto* panel = new QWidget(this);
+  panel->setObjectName("Panel8");
+  auto* grid = new QGridLayout(panel);
+  grid->addWidget(new QLabel("Material name prefix :", panel), 0, 0);
+  materialPrefix_ = new QLineEdit("Material", panel);
+  materialPrefix_->setObjectName("Edit2");
+  grid->addWidget(materialPrefix_, 0, 1);
+  uScale_ = AddLabelledSlider(grid, 1, "U Scale :", "TrackBar16", 0, 100, 10);
+  vScale_ = AddLabelledSlider(grid, 2, "V Scale :", "TrackBar17", 0, 100, 10);
+  layout->addWidget(panel);
+  layout->addStretch(1);
+
+  connect(materialPrefix_, &QLineEdit::textChanged, this, &TexturePage::Edit2Change);
+  connect(uScale_, &QSlider::valueChanged, this, &TexturePage::TrackBar16Change);
+  connect(vScale_, &QSlider::valueChanged, this, &TexturePage::TrackBar17Change);
+}
+
+QWidget* TexturePage::FocusTarget() const { return uScale_; }
+
+void TexturePage::LoadGlobals(const vh::TreeParameters& params) {
+  materialPrefix_->setText(QString::fromStdString(params.materialPrefix));
+  uScale_->setValue(params.uScale);
+  vScale_->setValue(params.vScale);
+}
+
+void TexturePage::StoreGlobals(vh::TreeParameters& params) const {
+  params.materialPrefix = materialPrefix_->text().toStdString();
+  params.uScale = uScale_->value();
+  params.vScale = vScale_->value();
+}
+
+void TexturePage::Edit2Change() {
+  if (host_.Busy()) return;
+  host_.CurrentTree().params.materialPrefix = materialPrefix_->text().toStdString();
+}
+
+void TexturePage::TrackBar16Change() {
+  if (host_.Busy()) return;
+  host_.CurrentTree().params.uScale = uScale_->value();
+  host_.UpdateAfterChange();
+  host_.RepaintLeafEditor();
+}
+
+void TexturePage::TrackBar17Change() {
+  if (host_.Busy()) return;
+  host_.CurrentTree().params.vScale = vScale_->value();
+  host_.UpdateAfterChange();
+  host_.RepaintLeafEditor();
+}

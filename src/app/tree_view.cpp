@@ -1,0 +1,123 @@
+#include "app/tree_view.h"
+
+#include <QMouseEvent>
+#include <QOpenGLContext>
+
+#include "app/editor_host.h"
+#include "app/message_box.h"
+#include "tree/tree.h"
+#include "view/camera.h"
+#include "view/mesh_drawing.h"
+#include "view/viewer.h"
+
+namespace {
+constexpr float kOrbitRadiansPerPixel = 0.05f;
+}
+
+TreeView::TreeView(EditorHost& host, QWidget* parent) : QOpenGLWidget(parent), host_(host) {
+  setObjectName("StaticText1");
+  // Fixed-function drawing needs a compatibility context; the default
+  // format gives one on Mesa. Depth and double buffering as the view needs.
+  QSurfaceFormat format = QSurfaceFormat::defaultFormat();
+  format.setDepthBufferSize(24);
+  format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+  format.setRenderableType(QSurfaceFormat::OpenGL);
+  format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  setFormat(format);
+  setMinimumSize(1, 1);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+TreeView::~TreeView() {
+  if (bound_) ReleaseContext();
+}
+
+void TreeView::BindViewSurface() {
+  if (context() == nullptr || !context()->isValid()) {
+    if (!reportedMissing_) {
+      reportedMissing_ = true;
+      ShowMessage(window(), ":-)~ hrc == NULL");
+    }
+  }
+}
+
+void TreeView::initializeGL() {
+  if (QOpenGLContext::currentContext() != context()) {
+    ShowMessage(window(), "Could not MakeCurrent");
+    return;
+  }
+  bound_ = true;
+  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &TreeView::ReleaseContext,
+          Qt::UniqueConnection);
+  vh::InitViewState();
+}
+
+void TreeView::ReleaseContext() {
+  if (!bound_) return;
+  // Display-list names belong to this context: forget them so that the
+  // next context compiles afresh and never frees a name it did not make.
+  emit contextLost();
+  vh::RetiredDrawLists().clear();
+  bound_ = false;
+}
+
+bool TreeView::WithContext(const std::function<void()>& work) {
+  if (!bound_) return false;
+  makeCurrent();
+  if (QOpenGLContext::currentContext() != context()) return false;
+  work();
+  doneCurrent();
+  return true;
+}
+
+void TreeView::RenderFrameNow() {
+  if (!bound_) return;
+  repaint();
+}
+
+void TreeView::resizeGL(int width, int height) {
+  vh::Camera& camera = host_.ViewCamera();
+  camera.viewportWidth = width;
+  camera.viewportHeight = height;
+}
+
+void TreeView::paintGL() {
+  if (!bound_) return;
+  vh::Camera& camera = host_.ViewCamera();
+  // The framebuffer is in device pixels; the camera keeps widget pixels
+  // for the controls, and the frame uses the device size.
+  const qreal ratio = devicePixelRatioF();
+  vh::Camera frameCamera = camera;
+  frameCamera.viewportWidth = static_cast<int>(width() * ratio);
+  frameCamera.viewportHeight = static_cast<int>(height() * ratio);
+  vh::FrameContents contents;
+  contents.tree = &host_.CurrentTree();
+  contents.groundPlane = &host_.GroundPlane();
+  contents.billboard = host_.Billboard();
+  contents.showPlane = host_.ShowPlane();
+  vh::RenderFrame(frameCamera, contents);
+  // ApplyCamera renormalises the axes: keep that in the real camera.
+  camera.right = frameCamera.right;
+  camera.up = frameCamera.up;
+  camera.forward = frameCamera.forward;
+  emit framePainted();
+}
+
+void TreeView::mousePressEvent(QMouseEvent* event) {
+  orbiting_ = true;
+  orbitLastX_ = static_cast<int>(event->position().x());
+  orbitLastY_ = static_cast<int>(event->position().y());
+}
+
+void TreeView::mouseMoveEvent(QMouseEvent* event) {
+  if (!orbiting_) return;
+  const int x = static_cast<int>(event->position().x());
+  const int y = static_cast<int>(event->position().y());
+  vh::Orbit(host_.ViewCamera(), static_cast<float>(orbitLastX_ - x) * kOrbitRadiansPerPixel,
+            static_cast<float>(y - orbitLastY_) * kOrbitRadiansPerPixel);
+  host_.SetViewDirty();
+  orbitLastX_ = x;
+  orbitLastY_ = y;
+}
+
+void TreeView::mouseReleaseEvent(QMouseEvent*) { orbiting_ = false; }

@@ -1,0 +1,129 @@
+// The vertex stream of one submesh, written once for every GL back end.
+//
+// DrawSubmeshWith is a template over a small set of GL entry points so that
+// the exact order of vertices (strips, wireframe outlines, the shortened
+// vertex sends) can be checked against a recording stand-in without a
+// display. The real back end lives in mesh_drawing.cpp.
+//
+// A back end `Gl` provides:
+//   unsigned GenList();                         // 0 when no list could be made
+//   void NewList(unsigned name);                // compile and execute
+//   void EndList();
+//   void CallList(unsigned name);
+//   void SetCulling(bool enabled);
+//   void EnableTexture(int textureName);        // enable 2-D texturing and bind
+//   void DisableTexture();
+//   void Begin(Primitive primitive);
+//   void End();
+//   void Color4(float r, float g, float b, float a);
+//   void Color3(float r, float g, float b);
+//   void TexCoord2(float u, float v);
+//   void Normal3(float x, float y, float z);
+//   void Vertex3(float x, float y, float z);
+#pragma once
+
+#include <cstddef>
+
+#include "tree/mesh.h"
+
+namespace vh {
+
+enum class Primitive { kLineStrip, kTriangleStrip, kTriangles };
+
+namespace detail {
+
+// "Full" send: the colour with its alpha, the texture coordinate whenever
+// the submesh is textured, then normal and position.
+template <class Gl>
+void SendFull(Gl& gl, const Vertex& v, bool textured) {
+  gl.Color4(v.colour.x, v.colour.y, v.colour.z, v.alpha);
+  if (textured) gl.TexCoord2(v.texCoord.x, v.texCoord.y);
+  gl.Normal3(v.normal.x, v.normal.y, v.normal.z);
+  gl.Vertex3(v.position.x, v.position.y, v.position.z);
+}
+
+// "Short" send: the vertex's own texture coordinate if it has one, an
+// opaque colour, normal and position.
+template <class Gl>
+void SendShort(Gl& gl, const Vertex& v) {
+  if (v.hasTexCoord) gl.TexCoord2(v.texCoord.x, v.texCoord.y);
+  gl.Color3(v.colour.x, v.colour.y, v.colour.z);
+  gl.Normal3(v.normal.x, v.normal.y, v.normal.z);
+  gl.Vertex3(v.position.x, v.position.y, v.position.z);
+}
+
+// "Closing" send, used to close a wireframe triangle outline: the colour
+// only when the vertex carries one.
+template <class Gl>
+void SendClosing(Gl& gl, const Vertex& v) {
+  if (v.hasTexCoord) gl.TexCoord2(v.texCoord.x, v.texCoord.y);
+  if (v.hasColour) gl.Color3(v.colour.x, v.colour.y, v.colour.z);
+  gl.Normal3(v.normal.x, v.normal.y, v.normal.z);
+  gl.Vertex3(v.position.x, v.position.y, v.position.z);
+}
+
+}  // namespace detail
+
+// Sends the submesh's visible triangles between Begin and End. A strip
+// submesh is the first visible triangle's a, b, c, that c once more (the
+// c of the list neighbour before the second visible triangle) and then the
+// c of every following visible triangle; its triangles were built so that
+// this order is a valid strip. Wireframe draws everything as one line strip.
+template <class Gl>
+void SendSubmeshPrimitive(Gl& gl, const Submesh& submesh, bool textured) {
+  const auto& vertices = submesh.vertices;
+  const auto& triangles = submesh.triangles;
+  gl.Begin(submesh.wireframe ? Primitive::kLineStrip
+                             : (submesh.strip ? Primitive::kTriangleStrip : Primitive::kTriangles));
+  std::size_t visibleCount = 0;
+  for (std::size_t j = 0; j < triangles.size(); ++j) {
+    const Triangle& t = triangles[j];
+    if (!t.visible) continue;
+    ++visibleCount;
+    if (visibleCount == 1 || !submesh.strip) {
+      detail::SendFull(gl, vertices[t.a], textured);
+      detail::SendFull(gl, vertices[t.b], textured);
+      detail::SendFull(gl, vertices[t.c], textured);
+    } else {
+      if (visibleCount == 2) detail::SendShort(gl, vertices[triangles[j - 1].c]);
+      detail::SendShort(gl, vertices[t.c]);
+    }
+    if (submesh.wireframe && submesh.strip) detail::SendShort(gl, vertices[t.b]);
+    if (submesh.wireframe && !submesh.strip) detail::SendClosing(gl, vertices[t.a]);
+  }
+  gl.End();
+}
+
+// Draws one submesh through its cached display list, compiling the list
+// (compile-and-execute) when `listDirty` is set or no list exists yet.
+// Contract: a submesh without vertices issues no call and keeps its
+// `listDirty`; otherwise `listDirty` is false afterwards, unless the back end
+// could not provide a list name, in which case the geometry is drawn
+// directly and the submesh stays dirty so that a later frame caches it.
+// Triangle indices must be valid for the vertex list (the generator's
+// invariant).
+template <class Gl>
+void DrawSubmeshWith(Gl& gl, Submesh& submesh) {
+  if (submesh.vertices.empty()) return;
+  const bool textured = submesh.vertices.front().hasTexCoord;
+  if (!submesh.listDirty && submesh.drawCache != 0) {
+    gl.CallList(submesh.drawCache);
+    return;
+  }
+  if (submesh.drawCache == 0) submesh.drawCache = gl.GenList();
+  const bool cached = submesh.drawCache != 0;
+  if (cached) gl.NewList(submesh.drawCache);
+  gl.SetCulling(submesh.cullFaces);
+  if (textured) {
+    gl.EnableTexture(submesh.texture);
+  } else {
+    gl.DisableTexture();
+  }
+  SendSubmeshPrimitive(gl, submesh, textured);
+  if (cached) {
+    gl.EndList();
+    submesh.listDirty = false;
+  }
+}
+
+}  // namespace vh

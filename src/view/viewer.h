@@ -1,0 +1,45 @@
+// One frame of the tree viewer: the fixed GL state, the camera matrices and
+// what a frame draws. Assumes a current OpenGL 1.1 context; presenting the
+// frame (swapping buffers) is the caller's, since the context's owner knows
+// its surface.
+#pragma once
+
+#include "tree/mesh.h"
+#include "view/camera.h"
+
+namespace vh {
+
+// What one frame shows. Null meshes are skipped.
+struct FrameContents {
+  MeshObject* tree = nullptr;
+  MeshObject* groundPlane = nullptr;
+  MeshObject* billboard = nullptr;  // non-null: billboard mode, the tree is not drawn
+  bool showPlane = true;
+};
+
+// The initial GL state of the view: depth test, clockwise front faces, no
+// culling, one directional light with colour-tracking material, white
+// clear colour, smooth shading. Call once after the context is made.
+void InitViewState();
+
+// Viewport, projection and view matrix from the camera. Normalises `up` and
+// `forward` and recomputes `right` = forward × up, hence the mutable camera.
+void ApplyCamera(Camera& camera);
+
+// Clears the buffers and draws the frame: camera, material, light position
+// in world coordinates, then the tree (unless there is a billboard), the
+// ground plane when shown and the billboard. Frees retired display lists
+// first. Leaves the model-view matrix selected.
+void RenderFrame(Camera& camera, const FrameContents& contents);
+
+}  // namespace vh
+
+namespace vh {
+
+// Blending for the wireframe switch. In billboard mode a wireframe view
+// multiplies (so the lines stay visible over the atlas) and drops the alpha
+// test; everywhere else blending is the usual alpha blend with the alpha
+// test on.
+void SetWireframeBlending(bool billboardMode, bool wireframe);
+
+}  // namespace vh
