@@ -1,0 +1,46 @@
+// The tree document (.vhm): a small text file holding a tree's parameters,
+// leaf outline, texture file names and material prefix, from which the same
+// tree is grown again. One value per line; "%d" integers and flags, "%f %f"
+// points, names as text with "(null)" for an empty one; 666 closes the
+// global block and 667 each of the eleven level blocks.
+#pragma once
+
+#include <istream>
+#include <string>
+
+#include "tree/tree.h"
+
+namespace vh {
+
+// The document text for `params`, byte for byte as saved. A name that is
+// empty, or blank once trimmed (it could not be read back), is written as
+// "(null)". Throws std::runtime_error when the parameters cannot be stored
+// faithfully: a name containing a line feed, a non-finite outline value, or
+// outline and texture-coordinate lists of different lengths.
+std::string FormatDocument(const TreeParameters& params);
+
+// Writes FormatDocument(params) to `path`, beside it first and renamed into
+// place when complete. Throws FileError when the file cannot be written.
+void SaveDocument(const TreeParameters& params, const std::string& path);
+
+// Reads a document from `in` into a copy of `base` and returns it; `base`
+// supplies what a document does not carry (each level's levelIndex).
+// `sourceName` names the document in messages.
+//
+// Reading follows the format's tolerance: any white space separates values,
+// the header line is not checked, names are whole lines trimmed of white
+// space and control characters (of any length), extra integers before a 666
+// or 667 marker are skipped. It is strict where the tolerant reading could
+// only go wrong: a missing value, a word where a number is due, an outline
+// count below 0 or above 100000, a non-finite or absurd outline value, and
+// level values outside the limits of LevelFields() or a lastParentLevel
+// outside -1..8 throw DocumentError with the name and line. A qualityHeight
+// of 0 is read as 2 and an inflateDeflate of 0 as 1 (the generator's own
+// guards, applied here so that what is loaded is what is generated and saved).
+TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
+                             const TreeParameters& base);
+
+// ParseDocument on the file `path`. Throws FileError when it cannot be opened.
+TreeParameters ReadDocumentFile(const std::string& path, const TreeParameters& base);
+
+}  // namespace vh

@@ -1,0 +1,92 @@
+#include <cmath>
+#include <stdexcept>
+
+#include "fileio/atomic_file.h"
+#include "fileio/document.h"
+#include "fileio/document_fields.h"
+#include "fileio/fixed_format.h"
+
+namespace vh {
+namespace {
+
+void Line(std::string& out, long long value) {
+  char buffer[24];
+  out.append(buffer, FormatSigned(buffer, value));
+  out += '\n';
+}
+
+void Point(std::string& out, const Vector2& p, const char* what, std::size_t index) {
+  if (!std::isfinite(p.x) || !std::isfinite(p.y))
+    throw std::runtime_error(std::string("cannot save the tree: ") + what + " " +
+                             std::to_string(index) + " is not a finite number");
+  char buffer[2 * kMaxFixed6Length + 2];
+  char* end = FormatFixed6(buffer, p.x);
+  *end++ = ' ';
+  end = FormatFixed6(end, p.y);
+  out.append(buffer, end);
+  out += '\n';
+}
+
+// The reader takes a name as a whole line, trimmed; a name it would read
+// differently cannot be saved as it is.
+bool IsTrimmed(unsigned char c) { return c <= ' ' || c == 0x7F; }
+
+void Name(std::string& out, const std::string& name, const char* what) {
+  if (name.find('\n') != std::string::npos)
+    throw std::runtime_error(std::string("cannot save the tree: the ") + what +
+                             " contains a line break");
+  bool blank = true;
+  for (unsigned char c : name) blank = blank && IsTrimmed(c);
+  out += blank ? std::string("(null)") : name;
+  out += '\n';
+}
+
+}  // namespace
+
+std::string FormatDocument(const TreeParameters& params) {
+  if (params.leafOutline.size() != params.leafTexCoords.size())
+    throw std::runtime_error("cannot save the tree: the leaf outline has " +
+                             std::to_string(params.leafOutline.size()) + " points but " +
+                             std::to_string(params.leafTexCoords.size()) +
+                             " texture coordinates");
+  std::string out;
+  out.reserve(4096 + params.leafOutline.size() * 48);
+  out += kDocumentHeader;
+  out += '\n';
+  Line(out, static_cast<long long>(params.leafOutline.size()));
+  for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
+    Point(out, params.leafOutline[i], "leaf outline point", i);
+    Point(out, params.leafTexCoords[i], "leaf texture coordinate", i);
+  }
+  Name(out, params.barkTextureFile, "bark texture file name");
+  Name(out, params.leafTextureFile, "leaf texture file name");
+  Name(out, params.materialPrefix, "material name prefix");
+  Line(out, params.barkTextureLoaded);
+  Line(out, params.leafTextureLoaded);
+  Line(out, params.noLeavesOnTrunk);
+  Line(out, params.lastParentLevel);
+  Line(out, params.seed);
+  Line(out, params.leafBending);
+  Line(out, params.uScale);
+  Line(out, params.vScale);
+  Line(out, params.leafTexTranslateX);
+  Line(out, params.leafTexTranslateY);
+  Line(out, params.leafTexRotate);
+  Line(out, params.leafTexScale);
+  Line(out, kGlobalBlockEnd);
+  for (const LevelParameters& level : params.levels) {
+    for (const LevelField& field : LevelFields())
+      Line(out, field.integer != nullptr ? level.*field.integer : (level.*field.flag ? 1 : 0));
+    Line(out, kLevelBlockEnd);
+  }
+  return out;
+}
+
+void SaveDocument(const TreeParameters& params, const std::string& path) {
+  const std::string text = FormatDocument(params);
+  AtomicFile file(path);
+  file.Write(text);
+  file.Commit();
+}
+
+}  // namespace vh

@@ -1,0 +1,22 @@
+// Saving and loading a whole tree object through its document.
+#pragma once
+
+#include <string>
+
+#include "tree/tree.h"
+
+namespace vh {
+
+// Writes the tree's parameter set to `path` (see SaveDocument in
+// fileio/document.h). The generated geometry is not stored.
+void SaveDocument(const Tree& tree, const std::string& path);
+
+// Reads the document `path` into a fresh parameter set and, only when the
+// whole document was read, replaces the tree's parameters with it and
+// regenerates the tree (Generate). When reading fails the exception
+// (FileError, DocumentError) leaves the tree's parameters and submeshes as
+// they were. The caller loads the two named textures afterwards; a name
+// "(null)" means no texture.
+void LoadDocument(Tree& tree, const std::string& path);
+
+}  // namespace vh

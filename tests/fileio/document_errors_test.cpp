@@ -1,0 +1,162 @@
+// Bad documents: every failure is a DocumentError (or FileError) naming the
+// file and the line, and a failed load changes nothing.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "fileio/document.h"
+#include "fileio/file_error.h"
+#include "fileio/tree_document.h"
+#include "test_support.h"
+
+namespace vh {
+namespace {
+
+// Line numbers of the reference document below (1-based).
+constexpr int kCountLine = 2;
+constexpr int kFirstPointLine = 3;
+constexpr int kLastParentLine = 15;
+constexpr int kSeedLine = 16;
+constexpr int kGlobalEndLine = 24;
+constexpr int LevelLine(int level, int field) { return 25 + 27 * level + field; }  // field 0-based
+
+std::string ReferenceDocument() {
+  TreeParameters params;
+  params.leafOutline = {{0, -20}, {10, 0}, {0, 30}};
+  params.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}};
+  return FormatDocument(params);
+}
+
+std::string ReplaceLine(const std::string& text, int line, const std::string& content) {
+  std::vector<std::string> lines = test::SplitLines(text);
+  lines.at(static_cast<std::size_t>(line - 1)) = content;
+  std::string out;
+  for (const std::string& l : lines) out += l + "\n";
+  return out;
+}
+
+std::string KeepLines(const std::string& text, int count) {
+  std::vector<std::string> lines = test::SplitLines(text);
+  std::string out;
+  for (int i = 0; i < count; ++i) out += lines.at(static_cast<std::size_t>(i)) + "\n";
+  return out;
+}
+
+struct BadDocument {
+  const char* what;
+  std::string text;
+  int line;            // line the message must name
+  const char* reason;  // part of the message
+};
+
+std::vector<BadDocument> BadDocuments() {
+  const std::string good = ReferenceDocument();
+  return {
+      {"empty file", "", 1, "ends where the header"},
+      {"ends inside the global block", KeepLines(good, 20), 21, "ends where"},
+      {"ends before 666", KeepLines(good, kGlobalEndLine - 1), kGlobalEndLine, "marker 666"},
+      {"ends inside level 5", KeepLines(good, LevelLine(5, 10)), LevelLine(5, 10) + 1, "of level 5"},
+      {"ends before the last 667", KeepLines(good, LevelLine(10, 26)), LevelLine(10, 26) + 1,
+       "marker 667"},
+      {"word for the seed", ReplaceLine(good, kSeedLine, "abc"), kSeedLine, "found \"abc\""},
+      {"number with trailing junk", ReplaceLine(good, kSeedLine, "12abc"), kSeedLine, "12abc"},
+      {"word in a point", ReplaceLine(good, kFirstPointLine + 1, "0.5 x"), kFirstPointLine + 1,
+       "found \"x\""},
+      {"word before 666", ReplaceLine(good, kGlobalEndLine, "end"), kGlobalEndLine, "marker 666"},
+      {"negative point count", ReplaceLine(good, kCountLine, "-1"), kCountLine, "outside 0..100000"},
+      {"absurd point count", ReplaceLine(good, kCountLine, "2000000000"), kCountLine,
+       "outside 0..100000"},
+      {"point count beyond int", ReplaceLine(good, kCountLine, "99999999999"), kCountLine,
+       "out of range"},
+      {"NaN outline point", ReplaceLine(good, kFirstPointLine, "nan 0"), kFirstPointLine,
+       "not a finite number"},
+      {"infinite texture coordinate", ReplaceLine(good, kFirstPointLine + 1, "0 inf"),
+       kFirstPointLine + 1, "not a finite number"},
+      {"float overflow", ReplaceLine(good, kFirstPointLine, "1e50 0"), kFirstPointLine,
+       "not a finite number"},
+      {"absurd outline point", ReplaceLine(good, kFirstPointLine, "1e9 0"), kFirstPointLine,
+       "outside"},
+      {"lastParentLevel 10", ReplaceLine(good, kLastParentLine, "10"), kLastParentLine,
+       "lastParentLevel is outside -1..8"},
+      {"lastParentLevel -2", ReplaceLine(good, kLastParentLine, "-2"), kLastParentLine,
+       "outside -1..8"},
+      {"qualityAngle 0", ReplaceLine(good, LevelLine(3, 11), "0"), LevelLine(3, 11),
+       "qualityAngle of level 3 is outside 1..1000"},
+      {"huge qualityAngle", ReplaceLine(good, LevelLine(0, 11), "1000000000"), LevelLine(0, 11),
+       "qualityAngle of level 0"},
+      {"negative qualityHeight", ReplaceLine(good, LevelLine(1, 12), "-3"), LevelLine(1, 12),
+       "qualityHeight of level 1"},
+      {"negative inflateDeflate", ReplaceLine(good, LevelLine(2, 7), "-1"), LevelLine(2, 7),
+       "inflateDeflate of level 2"},
+      {"negative heightMin", ReplaceLine(good, LevelLine(0, 15), "-50"), LevelLine(0, 15),
+       "heightMin of level 0"},
+      {"huge nbChildrenMax", ReplaceLine(good, LevelLine(1, 14), "2000000000"), LevelLine(1, 14),
+       "nbChildrenMax of level 1"},
+      {"zero-length constant branch", ReplaceLine(good, LevelLine(2, 1), "-5"), LevelLine(2, 1),
+       "baseLength of level 2"},
+      {"binary garbage", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 3, "number of leaf outline"},
+  };
+}
+
+TEST(DocumentErrors, NameTheFileAndTheLine) {
+  for (const BadDocument& bad : BadDocuments()) {
+    std::istringstream in(bad.text);
+    try {
+      ParseDocument(in, "bad.vhm", TreeParameters());
+      ADD_FAILURE() << bad.what << ": no error";
+    } catch (const DocumentError& error) {
+      const std::string message = error.what();
+      EXPECT_EQ(error.line(), bad.line) << bad.what << ": " << message;
+      EXPECT_NE(message.find("bad.vhm, line " + std::to_string(bad.line) + ": "), std::string::npos)
+          << bad.what << ": " << message;
+      EXPECT_NE(message.find(bad.reason), std::string::npos) << bad.what << ": " << message;
+    }
+  }
+}
+
+TEST(DocumentErrors, MissingFileIsAFileErrorNamingIt) {
+  test::ScratchDir dir;
+  const std::string path = dir.File("missing.vhm");
+  try {
+    ReadDocumentFile(path, TreeParameters());
+    FAIL() << "no error";
+  } catch (const FileError& error) {
+    EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+  }
+}
+
+TEST(DocumentErrors, FailedLoadLeavesTreeUntouched) {
+  test::ScratchDir dir;
+  Tree tree(0);
+  tree.params.seed = 99;
+  tree.Generate();
+  const TreeParameters before = tree.params;
+  const auto submeshesBefore = tree.submeshes;
+  ASSERT_FALSE(submeshesBefore.empty());
+
+  for (const BadDocument& bad : BadDocuments()) {
+    const std::string path = dir.File("bad.vhm");
+    test::WriteWholeFile(path, bad.text);
+    EXPECT_THROW(LoadDocument(tree, path), DocumentError) << bad.what;
+    EXPECT_EQ(tree.params, before) << bad.what;
+    EXPECT_EQ(tree.submeshes, submeshesBefore) << bad.what;
+  }
+  EXPECT_THROW(LoadDocument(tree, dir.File("missing.vhm")), FileError);
+  EXPECT_EQ(tree.params, before);
+  EXPECT_EQ(tree.submeshes, submeshesBefore);
+}
+
+TEST(DocumentErrors, FailedSaveKeepsTheOldFile) {
+  test::ScratchDir dir;
+  const std::string path = dir.File("keep.vhm");
+  test::WriteWholeFile(path, "precious\n");
+  TreeParameters params;
+  params.materialPrefix = "bad\nprefix";
+  EXPECT_THROW(SaveDocument(params, path), std::runtime_error);
+  EXPECT_EQ(test::ReadWholeFile(path), "precious\n");
+  EXPECT_THROW(SaveDocument(TreeParameters(), dir.File("no/such/dir/tree.vhm")), FileError);
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"keep.vhm"});
+}
+
+}  // namespace
+}  // namespace vh

@@ -1,0 +1,80 @@
+// Saving a tree and loading the document grows the identical tree.
+#include <gtest/gtest.h>
+
+#include "fileio/document.h"
+#include "fileio/tree_document.h"
+#include "test_support.h"
+
+namespace vh {
+namespace {
+
+TreeParameters LeafyParameters() {
+  TreeParameters params(1);
+  params.seed = 2024;
+  // Outline values that six decimals hold exactly, so nothing is rounded.
+  params.leafOutline = {{0, -20}, {10.5f, 0}, {0, 30.25f}, {-10.5f, 0}};
+  params.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
+  params.levels[1].leafDensity = 60;
+  params.levels[2].leafDensity = 90;
+  params.levels[1].noise = 55;
+  return params;
+}
+
+void ExpectSameMesh(const Tree& a, const Tree& b) {
+  ASSERT_EQ(a.submeshes.size(), b.submeshes.size());
+  for (std::size_t i = 0; i < a.submeshes.size(); ++i) {
+    const Submesh& x = *a.submeshes[i];
+    const Submesh& y = *b.submeshes[i];
+    ASSERT_EQ(x.vertices.size(), y.vertices.size()) << "submesh " << i;
+    ASSERT_EQ(x.triangles.size(), y.triangles.size()) << "submesh " << i;
+    EXPECT_EQ(x.displayList, y.displayList);
+    EXPECT_EQ(x.materialName, y.materialName);
+    for (std::size_t v = 0; v < x.vertices.size(); ++v) {
+      ASSERT_EQ(x.vertices[v].position, y.vertices[v].position) << "submesh " << i << " vertex " << v;
+      ASSERT_EQ(x.vertices[v].colour, y.vertices[v].colour);
+      ASSERT_EQ(x.vertices[v].texCoord, y.vertices[v].texCoord);
+    }
+  }
+}
+
+TEST(DocumentRegrow, SaveThenLoadGrowsTheSameTree) {
+  test::ScratchDir dir;
+  Tree original(1);
+  original.params = LeafyParameters();
+  original.Generate();
+  ASSERT_GT(original.leafCount, 0);
+  const std::string path = dir.File("leafy.vhm");
+  SaveDocument(original, path);
+
+  Tree loaded;  // a default tree with its own, different parameters
+  loaded.Generate();
+  LoadDocument(loaded, path);
+  EXPECT_EQ(loaded.params, original.params);
+  EXPECT_EQ(loaded.leafCount, original.leafCount);
+  ExpectSameMesh(original, loaded);
+}
+
+TEST(DocumentRegrow, DefaultTreeDocumentGrowsTheDefaultTree) {
+  Tree expected;
+  expected.Generate();
+  Tree loaded(0);
+  LoadDocument(loaded, VH_TEST_DATA_DIR "/default_tree.vhm");
+  EXPECT_EQ(loaded.params, expected.params);
+  ExpectSameMesh(expected, loaded);
+}
+
+TEST(DocumentRegrow, ZeroQualityHeightIsGrownAndSavedAsTwo) {
+  test::ScratchDir dir;
+  TreeParameters params;
+  params.levels[1].qualityHeight = 0;
+  const std::string path = dir.File("zero.vhm");
+  test::WriteWholeFile(path, FormatDocument(params));
+  Tree tree;
+  LoadDocument(tree, path);
+  EXPECT_EQ(tree.params.levels[1].qualityHeight, 2);
+  SaveDocument(tree, path);
+  EXPECT_EQ(ReadDocumentFile(path, TreeParameters()).levels[1].qualityHeight, 2);
+}
+
+}  // namespace
+}  // namespace vh

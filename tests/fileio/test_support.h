@@ -1,0 +1,100 @@
+// Shared helpers of the document and export tests: scratch directories,
+// whole-file reads and small hand-built meshes.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tree/mesh.h"
+
+namespace vh::test {
+
+// A fresh directory for one test, removed when the object goes away.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vh-fileio-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    m_path = pattern;
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+  }
+  std::string File(const std::string& name) const { return (m_path / name).string(); }
+  const std::filesystem::path& path() const { return m_path; }
+  // Names of the entries of the directory, to spot leftover temporary files.
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_path))
+      names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+ private:
+  std::filesystem::path m_path;
+};
+
+inline std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline void WriteWholeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary);
+  out << content;
+}
+
+inline std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// A submesh with the given positions and triangles, material `texture`
+// named "Material<texture>", coloured `colour`, optionally textured.
+inline std::shared_ptr<Submesh> MakeSubmesh(const std::vector<Vector3>& positions,
+                                            const std::vector<Triangle>& triangles,
+                                            int texture = kBarkMaterial,
+                                            Vector3 colour = {0.5f, 0.3f, 0.1f},
+                                            bool textured = false) {
+  auto submesh = std::make_shared<Submesh>();
+  for (const Vector3& p : positions) {
+    Vertex vertex(p);
+    vertex.colour = colour;
+    vertex.hasColour = !textured;
+    vertex.hasTexCoord = textured;
+    submesh->vertices.push_back(vertex);
+  }
+  submesh->triangles = triangles;
+  submesh->texture = texture;
+  submesh->materialName = "Material" + std::to_string(texture);
+  return submesh;
+}
+
+// A strip of `cells` quads: 2 * (cells + 1) vertices, 2 * cells triangles,
+// every vertex used.
+inline std::shared_ptr<Submesh> MakeStrip(std::size_t cells, Vector3 offset = {}) {
+  std::vector<Vector3> positions;
+  std::vector<Triangle> triangles;
+  for (std::size_t i = 0; i <= cells; ++i) {
+    positions.push_back({offset.x + static_cast<float>(i), offset.y, offset.z});
+    positions.push_back({offset.x + static_cast<float>(i), offset.y + 1.0f, offset.z});
+  }
+  for (std::size_t i = 0; i < cells; ++i) {
+    const auto k = static_cast<std::uint32_t>(2 * i);
+    triangles.push_back({k, k + 1, k + 2});
+    triangles.push_back({k + 2, k + 1, k + 3});
+  }
+  return MakeSubmesh(positions, triangles);
+}
+
+}  // namespace vh::test
