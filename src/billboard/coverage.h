@@ -1,0 +1,37 @@
+// Which triangles of a mesh object already belong to a billboard cluster.
+// One flag per triangle, grouped per submesh in submesh order. The mesh must
+// not gain or lose triangles while a coverage refers to it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vh {
+
+class MeshObject;
+
+class TriangleCoverage {
+ public:
+  // All flags clear. Throws std::runtime_error when a triangle of the mesh
+  // refers to a vertex its submesh does not have, so that later passes can
+  // index vertices without checking.
+  explicit TriangleCoverage(const MeshObject& mesh);
+
+  std::size_t SubmeshCount() const { return m_offset.size() - 1; }
+  std::size_t TriangleCount(std::size_t submesh) const { return m_offset[submesh + 1] - m_offset[submesh]; }
+  std::size_t Total() const { return m_covered.size(); }
+  std::size_t Uncovered() const { return m_covered.size() - m_coveredCount; }
+
+  bool Covered(std::size_t submesh, std::size_t triangle) const {
+    return m_covered[m_offset[submesh] + triangle] != 0;
+  }
+  void Cover(std::size_t submesh, std::size_t triangle);
+
+ private:
+  std::vector<std::size_t> m_offset;  // first flag of each submesh, then the total
+  std::vector<std::uint8_t> m_covered;
+  std::size_t m_coveredCount = 0;
+};
+
+}  // namespace vh
