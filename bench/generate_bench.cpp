@@ -24,5 +24,5 @@ void BM_GenerateLargeLeafyTree(benchmark::State& state) { Grow(state, vh::bench:
 
 }  // namespace
 
-BENCHMARK(BM_GenerateDefaultTree)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GenerateLargeLeafyTree)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_GenerateDefaultTree)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GenerateLargeLeafyTree)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();

@@ -6,7 +6,13 @@
 // when it stores a component. Operators on vectors therefore round after
 // each operator, exactly like the stored vectors they return. These rules
 // decide the generated geometry bit for bit, so they are part of the
-// contract: do not "simplify" a formula into float arithmetic.
+// contract.
+//
+// Where a formula is a single operation on floats (a sum, a product), or a
+// single operation on exact products of floats (Cross), a wider format with
+// at least 2 * 24 + 2 bits rounds to the same float as extended precision
+// does, so those use float or double arithmetic, which is much faster.
+// Sums of three products (Dot, lengths) do need extended precision.
 #pragma once
 
 #include <cassert>
@@ -22,21 +28,21 @@ struct Vector3 {
   constexpr Vector3(float ax, float ay, float az) : x(ax), y(ay), z(az) {}
 
   Vector3& operator+=(const Vector3& o) {
-    x = static_cast<float>(static_cast<Ext>(x) + o.x);
-    y = static_cast<float>(static_cast<Ext>(y) + o.y);
-    z = static_cast<float>(static_cast<Ext>(z) + o.z);
+    x += o.x;
+    y += o.y;
+    z += o.z;
     return *this;
   }
   Vector3& operator-=(const Vector3& o) {
-    x = static_cast<float>(static_cast<Ext>(x) - o.x);
-    y = static_cast<float>(static_cast<Ext>(y) - o.y);
-    z = static_cast<float>(static_cast<Ext>(z) - o.z);
+    x -= o.x;
+    y -= o.y;
+    z -= o.z;
     return *this;
   }
   Vector3& operator*=(float s) {
-    x = static_cast<float>(static_cast<Ext>(x) * s);
-    y = static_cast<float>(static_cast<Ext>(y) * s);
-    z = static_cast<float>(static_cast<Ext>(z) * s);
+    x *= s;
+    y *= s;
+    z *= s;
     return *this;
   }
   bool operator==(const Vector3&) const = default;
@@ -61,9 +67,9 @@ inline float Dot(const Vector3& a, const Vector3& b) {
 }
 
 inline Vector3 Cross(const Vector3& a, const Vector3& b) {
-  return {static_cast<float>(static_cast<Ext>(a.y) * b.z - static_cast<Ext>(a.z) * b.y),
-          static_cast<float>(static_cast<Ext>(a.z) * b.x - static_cast<Ext>(a.x) * b.z),
-          static_cast<float>(static_cast<Ext>(a.x) * b.y - static_cast<Ext>(a.y) * b.x)};
+  return {static_cast<float>(static_cast<double>(a.y) * b.z - static_cast<double>(a.z) * b.y),
+          static_cast<float>(static_cast<double>(a.z) * b.x - static_cast<double>(a.x) * b.z),
+          static_cast<float>(static_cast<double>(a.x) * b.y - static_cast<double>(a.y) * b.x)};
 }
 
 inline float LengthSquared(const Vector3& v) {

@@ -29,15 +29,26 @@ class Branch : public Submesh {
 // branch direction towards the bend target at relative position x.
 double BendWeight(const LevelParameters& level, double x);
 
+// The part of a branch's frame at relative position t that depends only on
+// the level record: every branch of a level shares it, so a generation
+// computes it once per level and ring.
+struct RingShape {
+  float centreX = 0.0f;   // the twisting helix's offset
+  float centreZ = 0.0f;
+  float tangentX = 0.0f;  // the helix's slope; the tangent's length component
+  float tangentZ = 0.0f;  // scales with the branch and is added per branch
+  Ext noise = 0;        // noise percentage as a fraction
+  Ext taper = 0;        // the taper factor applied to r0
+};
+
 // The local frame of a branch at one relative position t and bend weight g.
 // Everything in it depends on (t, g) only, so a ring of vertices shares one.
 struct RingFrame {
   Vector3 axis, sideA, sideB;  // the bent frame returned with a point
   Vector3 centre;              // C: twisted centre in branch coordinates
   Vector3 p1, p2;              // directions across the tangent
-  Ext centreY = 0;             // C.y as stored, for the jitter
-  Ext noise = 0;               // noise percentage as a fraction
-  Ext taper = 0;               // the taper factor applied to r0
+  Ext noise = 0;
+  Ext taper = 0;
   double width = 0;
   Vector3 origin;
   bool cancelled = false;      // the tree was cancelled: every point is (0, 0, 0)
@@ -46,11 +57,18 @@ struct RingFrame {
 // The angle-dependent part of a surface point.
 struct ColumnAngle {
   Ext sine = 0, cosine = 0;
+  ColumnAngle() = default;
   explicit ColumnAngle(double b);
 };
 
-// Prepares the frame at (t, g). Applies the document guards qualityHeight
-// 0 -> 2 and inflateDeflate 0 -> 1 to the branch's level record.
+// The level-dependent part of the frame at t. Applies the document guards
+// qualityHeight 0 -> 2 and inflateDeflate 0 -> 1 to the level record.
+RingShape PrepareRingShape(LevelParameters& level, double t);
+
+// Completes a shape into the frame of one branch at (t, g).
+RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, double g);
+
+// Prepares the frame at (t, g) from scratch.
 RingFrame PrepareRing(Branch& branch, double t, double g);
 
 // The surface point at the frame's position and the given angle; r receives

@@ -44,25 +44,37 @@ double BendWeight(const LevelParameters& level, double x) {
 
 ColumnAngle::ColumnAngle(double b) : sine(std::sin(static_cast<Ext>(b))), cosine(std::cos(static_cast<Ext>(b))) {}
 
-RingFrame PrepareRing(Branch& branch, double t, double g) {
-  RingFrame frame;
-  Tree& tree = *branch.tree;
-  if (tree.cancelRequested) {
-    frame.cancelled = true;
-    return frame;
-  }
-  LevelParameters& level = tree.params.levels[branch.level];
-
+RingShape PrepareRingShape(LevelParameters& level, double t) {
+  RingShape shape;
   // Twisting helix around the centre line.
   const Ext s = 2 * kPi * t;
   const Ext helixRadius = level.twistingRad * 0.03L;
   const Ext tx = std::sin(s * level.twistingFreq) * helixRadius;
   const Ext tz = std::cos(s * level.twistingFreq) * helixRadius;
+  shape.centreX = static_cast<float>(tx);
+  shape.centreZ = static_cast<float>(tz);
 
   // The height guard persists in the parameter set; h keeps the old value.
   const Ext h = static_cast<Ext>(level.qualityHeight) * t;
   if (level.qualityHeight == 0) level.qualityHeight = 2;
   const int q = level.qualityHeight;
+  shape.tangentX = static_cast<float>(tz * 2 * kPi * level.twistingFreq / q);
+  shape.tangentZ = static_cast<float>(-tx * 2 * kPi * level.twistingFreq / q);
+
+  shape.noise = level.noise * 0.01L;
+  if (level.inflateDeflate == 0) level.inflateDeflate = 1;
+  const Ext profile = Power(h / (q + 2), 2 / (level.inflateDeflate * 0.5L));
+  shape.taper = 1 - profile * (level.sizeDecrease * 0.1L - 0.8L) * 0.3L;
+  return shape;
+}
+
+RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, double g) {
+  RingFrame frame;
+  if (branch.tree->cancelRequested) {
+    frame.cancelled = true;
+    return frame;
+  }
+  const int q = branch.tree->params.levels[branch.level].qualityHeight;
 
   // Bend: turn the axis from the branch direction towards U.
   if (t > 10) g = 0.999;
@@ -73,32 +85,31 @@ RingFrame PrepareRing(Branch& branch, double t, double g) {
   frame.sideA = branch.sideA;
   frame.sideB = Cross(frame.axis, frame.sideA);
 
-  frame.centre = Vector3(static_cast<float>(tx), static_cast<float>(t * static_cast<Ext>(branch.length)),
-                         static_cast<float>(tz));
-  frame.centreY = frame.centre.y;
+  frame.centre = Vector3(shape.centreX, static_cast<float>(t * static_cast<Ext>(branch.length)), shape.centreZ);
 
-  Vector3 tangent(static_cast<float>(tz * 2 * kPi * level.twistingFreq / q),
-                  static_cast<float>(static_cast<Ext>(branch.length) / q),
-                  static_cast<float>(-tx * 2 * kPi * level.twistingFreq / q));
+  Vector3 tangent(shape.tangentX, static_cast<float>(static_cast<Ext>(branch.length) / q), shape.tangentZ);
   Normalize(tangent);
   frame.p1 = Perpendicular(tangent);
   frame.p2 = Cross(tangent, frame.p1);
 
-  frame.noise = level.noise * 0.01L;
-
-  if (level.inflateDeflate == 0) level.inflateDeflate = 1;
-  const Ext profile = Power(h / (q + 2), 2 / (level.inflateDeflate * 0.5L));
-  frame.taper = 1 - profile * (level.sizeDecrease * 0.1L - 0.8L) * 0.3L;
+  frame.noise = shape.noise;
+  frame.taper = shape.taper;
   frame.width = branch.width;
   frame.origin = branch.origin;
   return frame;
+}
+
+RingFrame PrepareRing(Branch& branch, double t, double g) {
+  if (branch.tree->cancelRequested) return PrepareRing(branch, RingShape(), t, g);
+  const RingShape shape = PrepareRingShape(branch.tree->params.levels[branch.level], t);
+  return PrepareRing(branch, shape, t, g);
 }
 
 Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius) {
   if (frame.cancelled) return Zero;
   // Deterministic surface jitter in [-0.25, 0.25): it depends only on the
   // angle and the height along the branch, never on a random draw.
-  const Ext spread = std::fabs(angle.sine * angle.cosine * frame.centreY * 3000000000.0L);
+  const Ext spread = std::fabs(angle.sine * angle.cosine * frame.centre.y * 3000000000.0L);
   const Ext jitter = (std::fmod(spread, 1000.0L) * 0.001L - 0.5L) * 0.5L;
   const Ext r0 = (1 - frame.noise + frame.noise * jitter) * frame.width;
   const Ext r = frame.taper * r0;

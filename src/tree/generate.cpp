@@ -4,6 +4,8 @@
 #include <string>
 
 #include "tree/branch.h"
+#include "tree/shape_cache.h"
+#include "tree/split_work.h"
 #include "tree/tree.h"
 
 namespace vh {
@@ -85,6 +87,14 @@ void Tree::Generate() {
   BusyScope busyScope(*this);
   budgetExceeded = false;
   m_generatedVertices = 0;
+  m_shapes = std::make_unique<ShapeCache>();
+  // The helper thread lives only while growing, however the growing ends.
+  SplitWork splitWork;
+  m_splitWork = &splitWork;
+  struct Detach {
+    SplitWork*& pointer;
+    ~Detach() { pointer = nullptr; }
+  } detach{m_splitWork};
   submeshes.clear();
   Submesh::ResetObjectCounter();
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tree/branch.h"
+#include "tree/shape_cache.h"
 #include "tree/tree.h"
 
 namespace vh {
@@ -137,10 +138,12 @@ void Tree::GrowLeaves(Branch& branch) {
   for (int j = 0; j < kLeafColumns; ++j)
     turns[j] = FromAxisAngle(static_cast<float>(CellAngle(j)), branch.direction) * towardsSide;
 
+  if (!m_shapes) m_shapes = std::make_unique<ShapeCache>();
+  const std::vector<RingShape>& rowShapes = m_shapes->For(params.levels[branch.level], branch.level).leafRows;
   std::vector<float> shades(vertexCount);
   for (int i = 0; i < kLeafRows; ++i) {
     const double g = BendWeight(level, static_cast<double>((i + 1.0L) / 9));
-    const RingFrame row = PrepareRing(branch, static_cast<double>(static_cast<Ext>(i) / 9), g);
+    const RingFrame row = PrepareRing(branch, rowShapes[i], static_cast<double>(static_cast<Ext>(i) / 9), g);
     for (int j = 0; j < kLeafColumns; ++j) {
       const Vector3 attachment = PointOnRing(row, columnAngles[j]);
       for (float& shade : shades) shade = static_cast<float>(leafRandom.NextReal());

@@ -1,5 +1,8 @@
 #include "tree/tree.h"
 
+#include "tree/shape_cache.h"
+#include "tree/split_work.h"
+
 namespace vh {
 
 TreeParameters::TreeParameters(int lastParent) : lastParentLevel(lastParent) {
@@ -13,5 +16,7 @@ TreeParameters::TreeParameters(int lastParent) : lastParentLevel(lastParent) {
 }
 
 Tree::Tree(int lastParentLevel) : params(lastParentLevel) {}
+
+Tree::~Tree() = default;
 
 }  // namespace vh

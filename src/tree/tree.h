@@ -81,10 +81,13 @@ struct TreeParameters {
 };
 
 class Branch;
+struct ShapeCache;
+class SplitWork;
 
 class Tree : public MeshObject {
  public:
   explicit Tree(int lastParentLevel = 2);
+  ~Tree() override;
 
   TreeParameters params;
 
@@ -132,6 +135,10 @@ class Tree : public MeshObject {
  private:
   bool ReserveGeometry(std::uint64_t vertices);
   std::uint64_t m_generatedVertices = 0;
+  // Per-level ring shapes and column angles of the running generation.
+  std::unique_ptr<ShapeCache> m_shapes;
+  // The second core's share of large branches, while a generation runs.
+  SplitWork* m_splitWork = nullptr;
 };
 
 // Why a parameter set cannot be grown (an empty string when it can): values
