@@ -72,10 +72,7 @@ TEST(Document, RoundTripKeepsEveryField) {
   std::mt19937 random(7);
   for (int i = 0; i < 200; ++i) {
     const TreeParameters params = RandomParameters(random);
-    TreeParameters loaded = Parse(FormatDocument(params));
-    TreeParameters expected = params;
-    if (expected.leafTextureFile.empty()) expected.leafTextureFile = "(null)";
-    ASSERT_EQ(loaded, expected) << FormatDocument(params);
+    ASSERT_TRUE(test::SameParameters(Parse(FormatDocument(params)), test::AsLoaded(params)));
   }
 }
 
@@ -102,7 +99,7 @@ TEST(Document, EmptyAndBlankNamesAreWrittenAsNull) {
   const TreeParameters loaded = Parse(FormatDocument(params));
   EXPECT_EQ(loaded.barkTextureFile, "(null)");
   EXPECT_EQ(loaded.materialPrefix, "(null)");
-  EXPECT_EQ(loaded.levels, params.levels);
+  EXPECT_TRUE(loaded.levels == params.levels);
 }
 
 TEST(Document, LongNamesAreReadWhole) {
@@ -133,7 +130,7 @@ TEST(Document, SentinelValuesInsideABlockAreValues) {
   EXPECT_EQ(loaded.levels[3].baseSize, 666);
   EXPECT_EQ(loaded.levels[3].qualityAngle, 667);
   EXPECT_EQ(loaded.leafTexScale, 666);
-  EXPECT_EQ(loaded, params);
+  EXPECT_TRUE(test::SameParameters(loaded, test::AsLoaded(params)));
 }
 
 TEST(Document, ExtraIntegersBeforeTheMarkersAreSkipped) {
@@ -145,7 +142,7 @@ TEST(Document, ExtraIntegersBeforeTheMarkersAreSkipped) {
   std::size_t marker = 0;
   for (int i = 0; i < 3; ++i) marker = text.find("\n667\n", marker + 1);
   text.replace(marker, 5, "\n-5\n999\n667\n");
-  EXPECT_EQ(Parse(text), params);
+  EXPECT_TRUE(test::SameParameters(Parse(text), test::AsLoaded(params)));
 }
 
 TEST(Document, AnyWhiteSpaceSeparatesValues) {
@@ -154,14 +151,14 @@ TEST(Document, AnyWhiteSpaceSeparatesValues) {
   params.leafTexCoords = {{0, 0}, {1, 0}, {0, 1}};
   std::string crlf;
   for (char c : FormatDocument(params)) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  EXPECT_EQ(Parse(crlf), params);
+  EXPECT_TRUE(test::SameParameters(Parse(crlf), test::AsLoaded(params)));
 
   // Integers of the level blocks may share lines and be separated by tabs.
   std::string text = FormatDocument(params);
   const std::size_t levels = text.find("666\n") + 4;
   for (std::size_t i = levels; i < text.size() - 1; ++i)
     if (text[i] == '\n') text[i] = (i % 3 == 0) ? '\t' : ' ';
-  EXPECT_EQ(Parse(text), params);
+  EXPECT_TRUE(test::SameParameters(Parse(text), test::AsLoaded(params)));
 }
 
 TEST(Document, ZeroQualityHeightAndInflateDeflateAreReadAsTheGeneratorsGuards) {
@@ -186,7 +183,7 @@ TEST(Document, SaveWritesTheFileAndReplacesAnOldOne) {
   params.seed = 4242;
   SaveDocument(params, path);
   EXPECT_EQ(test::ReadWholeFile(path), FormatDocument(params));
-  EXPECT_EQ(ReadDocumentFile(path, TreeParameters()), params);
+  EXPECT_TRUE(test::SameParameters(ReadDocumentFile(path, TreeParameters()), test::AsLoaded(params)));
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"oak.vhm"});
 }
 

@@ -2,6 +2,8 @@
 // whole-file reads and small hand-built meshes.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "fileio/document.h"
 #include "tree/mesh.h"
+#include "tree/tree.h"
 
 namespace vh::test {
 
@@ -57,6 +61,28 @@ inline std::vector<std::string> SplitLines(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+// Compares parameter sets and, when they differ, names the first document
+// line where they do.
+inline testing::AssertionResult SameParameters(const TreeParameters& actual,
+                                               const TreeParameters& expected) {
+  if (actual == expected) return testing::AssertionSuccess();
+  const std::vector<std::string> a = SplitLines(FormatDocument(actual));
+  const std::vector<std::string> b = SplitLines(FormatDocument(expected));
+  for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+    if (a[i] != b[i])
+      return testing::AssertionFailure() << "documents differ at line " << i + 1 << ": \"" << a[i]
+                                         << "\" instead of \"" << b[i] << "\"";
+  return testing::AssertionFailure() << "parameters differ (document lengths " << a.size() << " and "
+                                     << b.size() << ")";
+}
+
+// What a saved and loaded parameter set holds: empty names become "(null)".
+inline TreeParameters AsLoaded(TreeParameters params) {
+  for (std::string* name : {&params.barkTextureFile, &params.leafTextureFile, &params.materialPrefix})
+    if (name->find_first_not_of(" \t\r\v\f") == std::string::npos) *name = "(null)";
+  return params;
 }
 
 // A submesh with the given positions and triangles, material `texture`
