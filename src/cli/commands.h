@@ -11,5 +11,6 @@ using Arguments = std::vector<std::string>;
 
 int RunExport(const Arguments& args);
 int RunInfo(const Arguments& args);
+int RunBarkTile(const Arguments& args);
 
 }  // namespace vh::cli

@@ -22,6 +22,11 @@ const Command kCommands[] = {
     {"info", vh::cli::RunInfo,
      "info [DOC.vhm] [--seed N]\n"
      "      Print: submeshes N vertices N polygons N leaves N"},
+    {"bark-tile", vh::cli::RunBarkTile,
+     "bark-tile IN OUT [--crop X0,X1,Y0,Y1] [--shading S] [--symmetrize] [--pow2]\n"
+     "      Make a tileable bark texture from the photograph IN: crop it (percentages),\n"
+     "      remove its shading with strength S (1..100), symmetrize it, scale it to\n"
+     "      power-of-two sides. IN and OUT are BMP when named .bmp, JPEG otherwise."},
 };
 
 void PrintHelp(std::FILE* out) {

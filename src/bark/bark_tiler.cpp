@@ -1,0 +1,246 @@
+#include "bark/bark_tiler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "bark/smoothing.h"
+#include "imaging/picture_file.h"
+#include "imaging/stretch.h"
+
+namespace vh {
+namespace {
+
+// Forwards progress to the caller's callback when the percentage changes
+// and turns a request to stop into BarkTileCancelled.
+class ProgressReporter {
+ public:
+  explicit ProgressReporter(const BarkProgress& callback) : m_callback(callback) {}
+
+  // Reports `percent`; returns false if the caller asked to stop.
+  bool Report(int percent) {
+    if (!m_callback || percent == m_last) return true;
+    m_last = percent;
+    return m_callback(percent);
+  }
+
+  // Reports `percent` and throws BarkTileCancelled if asked to stop.
+  void Step(int percent) {
+    if (!Report(percent)) throw BarkTileCancelled();
+  }
+
+ private:
+  const BarkProgress& m_callback;
+  int m_last = -1;
+};
+
+// The steps after the crop work on RGB pictures of at least 2 x 2 pixels:
+// below that the smoothing's end weights and the mirror weights' division
+// by (side - 1) have no meaning.
+void CheckWorkingPicture(const Image& picture, const char* step) {
+  if (picture.channels != 3) {
+    throw BarkTileError(std::string(step) + " needs an RGB picture");
+  }
+  if (picture.width < 2 || picture.height < 2) {
+    throw BarkTileError(std::string(step) + " needs a picture of at least 2 x 2 pixels, not " +
+                        std::to_string(picture.width) + " x " + std::to_string(picture.height));
+  }
+}
+
+void CheckPercent(int value, int lowest, const char* name) {
+  if (value < lowest || value > 100) {
+    throw BarkTileError(std::string("The crop bound ") + name + " must lie within " + std::to_string(lowest) +
+                        "..100, not " + std::to_string(value));
+  }
+}
+
+int Truncate(double value) { return static_cast<int>(value); }
+
+}  // namespace
+
+BarkCrop ComputeBarkCrop(int sourceWidth, int sourceHeight, const BarkTileOptions& options) {
+  if (sourceWidth < 1 || sourceHeight < 1) throw BarkTileError("There is no source picture to crop");
+  CheckPercent(options.x0, 0, "x0");
+  CheckPercent(options.x1, 1, "x1");
+  CheckPercent(options.y0, 0, "y0");
+  CheckPercent(options.y1, 1, "y1");
+  // Integer products first, then the scaling by 0.01, truncated.
+  const auto scaled = [](int side, int percent) {
+    return Truncate(static_cast<double>(static_cast<long long>(side) * percent) * 0.01);
+  };
+  BarkCrop crop;
+  crop.width = scaled(sourceWidth, options.x1 - options.x0);
+  crop.height = scaled(sourceHeight, options.y1 - options.y0);
+  if (crop.width < 2 || crop.height < 2) {
+    throw BarkTileError("The crop is too small: " + std::to_string(std::max(crop.width, 0)) + " x " +
+                        std::to_string(std::max(crop.height, 0)) +
+                        " pixels; a bark tile needs at least 2 x 2 pixels (is each upper bound above its lower one?)");
+  }
+  crop.left = scaled(sourceWidth, options.x0);
+  crop.right = scaled(sourceWidth, options.x1);
+  crop.top = scaled(sourceHeight, options.y0);
+  crop.bottom = scaled(sourceHeight, options.y1);
+  return crop;
+}
+
+Image CropBarkPicture(const Image& source, const BarkCrop& crop) {
+  return ToRGB(StretchRegion(source, crop.left, crop.top, crop.right - crop.left, crop.bottom - crop.top,
+                             crop.width, crop.height));
+}
+
+int HorizontalPassCount(int width, int strength) {
+  return static_cast<int>(16LL * width * strength / 100);
+}
+
+// The counting loop this replaces runs while a counter from 0 is below
+// height * 0.1 * s * 0.01, evaluated in extended precision. The doubles 0.1
+// and 0.01 lie just above the decimal values, so the bound lies just above
+// height * s / 1000 and the loop always stops at its integer part plus one,
+// even when the quotient is a whole number (500 rows at s = 2: 2 passes).
+// Evaluated in plain double the excess can round away (500 * 0.1 * 2 * 0.01
+// is exactly 1.0), so the count is formed in integers instead.
+int VerticalPassCount(int height, int strength) {
+  return static_cast<int>(static_cast<long long>(height) * strength / 1000 + 1);
+}
+
+void RemoveShading(Image& picture, int strength, const BarkProgress& progress) {
+  CheckWorkingPicture(picture, "The shading removal");
+  if (strength < 1 || strength > 100) {
+    throw BarkTileError("The shading removal strength must lie within 1..100, not " + std::to_string(strength));
+  }
+  ProgressReporter reporter(progress);
+  reporter.Step(0);
+  const int width = picture.width;
+  const int height = picture.height;
+  const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+
+  // Luminance, and its mean before any change.
+  std::vector<double> luminance(count);
+  double mean = 0.0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t* p = &picture.pixels[3 * i];
+    const double l = 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
+    luminance[i] = l;
+    mean += l;
+  }
+
+  const bool rowsDone = SmoothRows(luminance.data(), width, height, HorizontalPassCount(width, strength),
+                                   [&](int rows) { return reporter.Report(static_cast<int>(rows * 33LL / height)); });
+  if (!rowsDone) throw BarkTileCancelled();
+  const bool columnsDone =
+      SmoothColumns(luminance.data(), width, height, VerticalPassCount(height, strength),
+                    [&](int columns) { return reporter.Report(static_cast<int>(33 + columns * 33LL / width)); });
+  if (!columnsDone) throw BarkTileCancelled();
+  mean = mean / static_cast<double>(count);
+
+  // Mean luminance of the flattened picture (channel * 255 / L, truncated,
+  // not clamped). The products are truncated in double: the same values an
+  // integer conversion gives, without its overflow.
+  double flattenedMean = 0.0;
+  for (int y = 0; y < height; ++y) {
+    reporter.Step(static_cast<int>(66 + y * 33LL / height));
+    const std::size_t rowStart = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    for (int x = 0; x < width; ++x) {
+      const double l = luminance[rowStart + static_cast<std::size_t>(x)];
+      if (!(l >= kDarkLuminance)) continue;
+      const double f = 255.0 / l;
+      const std::uint8_t* p = picture.At(x, y);
+      const double r = std::trunc(p[0] * f);
+      const double g = std::trunc(p[1] * f);
+      const double b = std::trunc(p[2] * f);
+      flattenedMean += 0.299 * r + 0.587 * g + 0.114 * b;
+    }
+  }
+  flattenedMean = flattenedMean / static_cast<double>(count);
+
+  // A picture black throughout has nothing to scale back to.
+  const bool lit = flattenedMean > 0.0;
+  const double scale = lit ? 255.0 * mean / flattenedMean : 0.0;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint8_t* p = &picture.pixels[3 * i];
+    const double l = luminance[i];
+    if (!(l >= kDarkLuminance)) {
+      p[0] = p[1] = p[2] = 0;
+      continue;
+    }
+    if (!lit) continue;
+    const double v = scale / l;
+    for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(std::min(255.0, std::trunc(p[c] * v)));
+  }
+  reporter.Step(100);
+}
+
+void Symmetrize(Image& picture, const BarkProgress& progress) {
+  CheckWorkingPicture(picture, "Symmetrize");
+  ProgressReporter reporter(progress);
+  reporter.Step(0);
+  const int width = picture.width;
+  const int height = picture.height;
+  const Image copy = picture;
+
+  // Mirror weight of each column: 1 on the two edges, 0 in the middle.
+  std::vector<double> columnWeight(static_cast<std::size_t>(width));
+  for (int x = 0; x < width; ++x) {
+    columnWeight[static_cast<std::size_t>(x)] = std::fabs(static_cast<double>(x) / (width - 1) - 0.5) * 2;
+  }
+  for (int y = 0; y < height; ++y) {
+    reporter.Step(static_cast<int>(y * 100LL / height));
+    const double wy = std::fabs(static_cast<double>(y) / (height - 1) - 0.5) * 2;
+    const std::uint8_t* row = copy.Row(y);
+    const std::uint8_t* mirrorRow = copy.Row(height - 1 - y);
+    std::uint8_t* out = picture.Row(y);
+    for (int x = 0; x < width; ++x) {
+      const double wx = columnWeight[static_cast<std::size_t>(x)];
+      const double divisor = 1 + wx + wy;
+      const std::size_t here = 3 * static_cast<std::size_t>(x);
+      const std::size_t mirrored = 3 * static_cast<std::size_t>(width - 1 - x);
+      for (int c = 0; c < 3; ++c) {
+        const int sum = Truncate(row[here + c] + wy * mirrorRow[here + c] + wx * row[mirrored + c]);
+        out[here + c] = static_cast<std::uint8_t>(Truncate(sum / divisor));
+      }
+    }
+  }
+  reporter.Step(100);
+}
+
+int NearestPowerOfTwo(int side) {
+  return static_cast<int>(std::exp2(std::round(std::log2(static_cast<double>(side)))));
+}
+
+void MakePowerOfTwo(Image& picture) {
+  const int width = NearestPowerOfTwo(picture.width);
+  const int height = NearestPowerOfTwo(picture.height);
+  CheckPictureSize(width, height, "the power-of-two bark tile");
+  if (width == picture.width && height == picture.height) return;
+  picture = Stretch(picture, width, height);
+}
+
+Image GenerateBarkTile(const Image& source, const BarkTileOptions& options, const BarkProgress& progress) {
+  if (source.Empty() || (source.channels != 3 && source.channels != 4)) {
+    throw BarkTileError("There is no source picture to tile");
+  }
+  if (options.shadingRemoval && (options.strength < 1 || options.strength > 100)) {
+    throw BarkTileError("The shading removal strength must lie within 1..100, not " +
+                        std::to_string(options.strength));
+  }
+  const BarkCrop crop = ComputeBarkCrop(source.width, source.height, options);
+  ProgressReporter reporter(progress);
+  reporter.Step(0);
+  Image tile = CropBarkPicture(source, crop);
+  reporter.Step(100);
+  if (options.shadingRemoval) RemoveShading(tile, options.strength, progress);
+  if (options.symmetrize) Symmetrize(tile, progress);
+  if (options.powerOfTwo) {
+    ProgressReporter powerReporter(progress);
+    powerReporter.Step(0);
+    MakePowerOfTwo(tile);
+    powerReporter.Report(100);
+  }
+  // Back to 0, as the progress bar is left between generations; the work is
+  // done, so a request to stop no longer matters.
+  if (progress) progress(0);
+  return tile;
+}
+
+}  // namespace vh
