@@ -1,0 +1,119 @@
+#include "fileio/atomic_file.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "fileio/dxf_export.h"
+#include "fileio/file_error.h"
+#include "fileio/obj_export.h"
+#include "test_support.h"
+
+namespace vh {
+namespace {
+
+// Limits the size of files this process writes, so that a write fails
+// part-way the way a full disk makes it fail.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &m_saved);
+    m_handler = std::signal(SIGXFSZ, SIG_IGN);  // get EFBIG instead of a signal
+    rlimit limit = m_saved;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &m_saved);
+    std::signal(SIGXFSZ, m_handler);
+  }
+
+ private:
+  rlimit m_saved{};
+  void (*m_handler)(int) = nullptr;
+};
+
+TEST(AtomicFile, CommitReplacesTheTarget) {
+  test::ScratchDir dir;
+  const std::string path = dir.File("out.txt");
+  test::WriteWholeFile(path, "old");
+  AtomicFile file(path);
+  file.Write("new content");
+  EXPECT_EQ(test::ReadWholeFile(path), "old");  // nothing visible before the commit
+  file.Commit();
+  EXPECT_EQ(test::ReadWholeFile(path), "new content");
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.txt"});
+}
+
+TEST(AtomicFile, AbandonedFileLeavesNothingBehind) {
+  test::ScratchDir dir;
+  const std::string path = dir.File("out.txt");
+  test::WriteWholeFile(path, "old");
+  {
+    AtomicFile file(path);
+    file.Write(std::string(3 * AtomicFile::kBufferSize, 'x'));  // forces real writes
+  }
+  EXPECT_EQ(test::ReadWholeFile(path), "old");
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.txt"});
+}
+
+TEST(AtomicFile, WriteFailurePartWayKeepsTheOldFile) {
+  test::ScratchDir dir;
+  const std::string path = dir.File("tree.dxf");
+  test::WriteWholeFile(path, "old dxf");
+  MeshObject mesh;
+  mesh.submeshes.push_back(test::MakeStrip(20000));  // several megabytes of DXF
+  {
+    FileSizeLimit limit(64 * 1024);
+    try {
+      ExportDXF(mesh, path);
+      FAIL() << "the export did not notice the failed write";
+    } catch (const FileError& error) {
+      EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+    }
+  }
+  EXPECT_EQ(test::ReadWholeFile(path), "old dxf");
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"tree.dxf"});
+}
+
+TEST(AtomicFile, FailedObjWriteKeepsBothOldFiles) {
+  test::ScratchDir dir;
+  const std::string path = dir.File("tree.obj");
+  test::WriteWholeFile(path, "old obj");
+  test::WriteWholeFile(path + ".mtl", "old mtl");
+  MeshObject mesh;
+  mesh.submeshes.push_back(test::MakeStrip(40000));
+  {
+    FileSizeLimit limit(256 * 1024);
+    EXPECT_THROW(ExportOBJ(mesh, path), FileError);
+  }
+  EXPECT_EQ(test::ReadWholeFile(path), "old obj");
+  EXPECT_EQ(test::ReadWholeFile(path + ".mtl"), "old mtl");
+  EXPECT_EQ(dir.Entries().size(), 2u);
+}
+
+TEST(AtomicFile, ReplacedFileKeepsItsPermissions) {
+  test::ScratchDir dir;
+  const std::string path = dir.File("tree.vhm");
+  test::WriteWholeFile(path, "old");
+  ::chmod(path.c_str(), 0640);
+  AtomicFile file(path);
+  file.Write("new");
+  file.Commit();
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+  const mode_t mask = ::umask(022);
+  AtomicFile fresh(dir.File("fresh.vhm"));
+  fresh.Commit();
+  ::umask(mask);
+  ASSERT_EQ(::stat(dir.File("fresh.vhm").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+}  // namespace
+}  // namespace vh
