@@ -9,15 +9,19 @@ namespace vh {
 
 CandidatePlane BillboardPicker::Pick(const MeshObject& mesh, const TriangleCoverage& coverage) {
   if (coverage.Uncovered() == 0) throw std::runtime_error("No uncovered triangle left to pick a billboard plane from");
-  const auto submeshCount = static_cast<std::uint32_t>(coverage.SubmeshCount());
+  const FastModulo submeshIndex(static_cast<std::uint32_t>(coverage.SubmeshCount()));
   std::uint32_t submesh = 0;
   std::uint32_t triangle = 0;
   for (;;) {
-    submesh = m_random.NextUInt32() % submeshCount;
-    const auto triangleCount = static_cast<std::uint32_t>(coverage.TriangleCount(submesh));
+    submesh = submeshIndex(m_random.NextUInt32());
+    const TriangleCoverage::SubmeshState state = coverage.State(submesh);
     // An empty submesh has no triangle to draw; treat it like a covered one.
-    if (triangleCount == 0) continue;
-    triangle = m_random.NextUInt32() % triangleCount;
+    if (state == TriangleCoverage::SubmeshState::kEmpty) continue;
+    const std::uint32_t draw = m_random.NextUInt32();
+    // Late in a run most submeshes are fully covered: whatever the triangle
+    // draw, it is redrawn, so the remainder need not be computed.
+    if (state == TriangleCoverage::SubmeshState::kFullyCovered) continue;
+    triangle = draw % static_cast<std::uint32_t>(coverage.TriangleCount(submesh));
     if (!coverage.Covered(submesh, triangle)) break;
   }
 

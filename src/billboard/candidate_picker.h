@@ -7,6 +7,8 @@
 // sequence.
 #pragma once
 
+#include <cstdint>
+
 #include "billboard/billboard_geometry.h"
 #include "foundations/random.h"
 
@@ -14,6 +16,27 @@ namespace vh {
 
 class MeshObject;
 class TriangleCoverage;
+
+// a % d for a fixed divisor d >= 1 without a division instruction, exact for
+// every 32-bit a (D. Lemire, O. Kaser, N. Kurz, "Faster Remainder by Direct
+// Computation", Software: Practice and Experience, 2019). The picker draws
+// millions of indices when few triangles remain uncovered.
+class FastModulo {
+ public:
+  explicit FastModulo(std::uint32_t divisor)
+      : m_divisor(divisor), m_inverse(UINT64_MAX / divisor + 1) {}
+  std::uint32_t operator()(std::uint32_t a) const {
+    // High 64 bits of the 96-bit product (m_inverse * a mod 2^64) * divisor.
+    const std::uint64_t fraction = m_inverse * a;
+    const std::uint64_t low = (fraction & 0xFFFFFFFFu) * m_divisor;
+    const std::uint64_t high = (fraction >> 32) * m_divisor + (low >> 32);
+    return static_cast<std::uint32_t>(high >> 32);
+  }
+
+ private:
+  std::uint64_t m_divisor;
+  std::uint64_t m_inverse;
+};
 
 class BillboardPicker {
  public:

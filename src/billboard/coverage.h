@@ -18,18 +18,31 @@ class TriangleCoverage {
   // index vertices without checking.
   explicit TriangleCoverage(const MeshObject& mesh);
 
-  std::size_t SubmeshCount() const { return m_offset.size() - 1; }
-  std::size_t TriangleCount(std::size_t submesh) const { return m_offset[submesh + 1] - m_offset[submesh]; }
+  std::size_t SubmeshCount() const { return m_submesh.size(); }
+  std::size_t TriangleCount(std::size_t submesh) const { return m_submesh[submesh].triangles; }
+  // Uncovered triangles of one submesh.
+  std::size_t Uncovered(std::size_t submesh) const { return m_submesh[submesh].uncovered; }
+
+  // A summary of one submesh in one byte, so that the picker's many random
+  // probes stay in cache.
+  enum class SubmeshState : std::uint8_t { kEmpty, kFullyCovered, kOpen };
+  SubmeshState State(std::size_t submesh) const { return m_state[submesh]; }
   std::size_t Total() const { return m_covered.size(); }
   std::size_t Uncovered() const { return m_covered.size() - m_coveredCount; }
 
   bool Covered(std::size_t submesh, std::size_t triangle) const {
-    return m_covered[m_offset[submesh] + triangle] != 0;
+    return m_covered[m_submesh[submesh].offset + triangle] != 0;
   }
   void Cover(std::size_t submesh, std::size_t triangle);
 
  private:
-  std::vector<std::size_t> m_offset;  // first flag of each submesh, then the total
+  struct SubmeshFlags {
+    std::size_t offset;       // index of its first flag
+    std::uint32_t triangles;  // its triangle count
+    std::uint32_t uncovered;  // how many of them are not covered
+  };
+  std::vector<SubmeshFlags> m_submesh;
+  std::vector<SubmeshState> m_state;
   std::vector<std::uint8_t> m_covered;
   std::size_t m_coveredCount = 0;
 };
