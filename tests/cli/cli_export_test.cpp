@@ -1,0 +1,161 @@
+// The command-line tool's "export" and "info" commands, run as a program.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include <sys/wait.h>
+
+#include "fileio/document.h"
+#include "fileio/dxf_export.h"
+#include "fileio/obj_export.h"
+#include "fileio/tds_export.h"
+#include "tree/tree.h"
+
+namespace vh {
+namespace {
+
+const std::string kTool = VH_BINARY_DIR "/src/cli/verdanthollow-cli";
+const std::string kLeafyDocument = VH_TEST_DATA_DIR "/small_leafy_tree.vhm";
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class CliExport : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vh-cli-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    m_dir = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+  std::string File(const std::string& name) const { return (m_dir / name).string(); }
+
+  Outcome Run(const std::string& arguments) const {
+    const std::string err = File("stderr.txt");
+    Outcome outcome;
+    FILE* pipe = ::popen((kTool + " " + arguments + " 2>'" + err + "'").c_str(), "r");
+    if (pipe == nullptr) return outcome;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) outcome.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.err = Slurp(err);
+    std::filesystem::remove(err);
+    return outcome;
+  }
+
+  // The tree the tool should grow for these inputs, grown in-process.
+  static void Grow(Tree& tree, const std::string& document, std::optional<int> seed) {
+    if (!document.empty()) tree.params = ReadDocumentFile(document, tree.params);
+    if (seed) tree.params.seed = *seed;
+    tree.Generate();
+  }
+
+  static std::string Counts(const Tree& tree) {
+    return "submeshes " + std::to_string(tree.submeshes.size()) + " vertices " +
+           std::to_string(tree.VertexCount()) + " polygons " + std::to_string(tree.PolygonCount()) +
+           " leaves " + std::to_string(tree.leafCount) + "\n";
+  }
+
+  std::filesystem::path m_dir;
+};
+
+TEST_F(CliExport, InfoPrintsTheCountsOfTheGrownTree) {
+  struct Case {
+    std::string arguments, document;
+    std::optional<int> seed;
+  };
+  const Case cases[] = {{"info", "", std::nullopt},
+                        {"info --seed 7", "", 7},
+                        {"info '" + kLeafyDocument + "'", kLeafyDocument, std::nullopt},
+                        {"info '" + kLeafyDocument + "' --seed -5", kLeafyDocument, -5}};
+  for (const Case& c : cases) {
+    Tree tree;
+    Grow(tree, c.document, c.seed);
+    const Outcome outcome = Run(c.arguments);
+    EXPECT_EQ(outcome.status, 0) << c.arguments << ": " << outcome.err;
+    EXPECT_EQ(outcome.out, Counts(tree)) << c.arguments;
+  }
+}
+
+TEST_F(CliExport, ChoosesTheFormatByExtensionIgnoringCase) {
+  Tree tree;
+  Grow(tree, kLeafyDocument, 42);
+  ASSERT_GT(tree.leafCount, 0);
+  struct Case {
+    const char* name;
+    void (*exporter)(const MeshObject&, const std::string&);
+  };
+  const Case cases[] = {{"tree.obj", ExportOBJ}, {"TREE.OBJ", ExportOBJ}, {"tree.dxf", ExportDXF},
+                        {"tree.Dxf", ExportDXF}, {"tree.3ds", Export3DS}, {"tree.3DS", Export3DS}};
+  std::filesystem::create_directory(m_dir / "expected");
+  for (const Case& c : cases) {
+    const std::string expected = (m_dir / "expected" / c.name).string();
+    c.exporter(tree, expected);
+    const Outcome outcome = Run("export '" + kLeafyDocument + "' -o '" + File(c.name) + "' --seed 42");
+    ASSERT_EQ(outcome.status, 0) << c.name << ": " << outcome.err;
+    EXPECT_TRUE(outcome.out.empty());
+    EXPECT_EQ(Slurp(File(c.name)), Slurp(expected)) << c.name;
+    if (c.exporter == ExportOBJ) EXPECT_EQ(Slurp(File(c.name) + ".mtl"), Slurp(expected + ".mtl"));
+  }
+}
+
+TEST_F(CliExport, BadInputFailsWithAMessageAndWritesNothing) {
+  std::ofstream(File("bad.vhm")) << "Verdanthollow v2.0 File\nmany\n";
+  std::ofstream(File("existing.obj")) << "keep me";
+  struct Case {
+    std::string arguments;
+    const char* message;  // part of stderr
+  };
+  const Case cases[] = {
+      {"export", "no output file"},
+      {"export -o '" + File("tree.stl") + "'", "extension must be .obj, .dxf or .3ds"},
+      {"export -o '" + File("tree") + "'", "extension must be"},
+      {"export '" + File("missing.vhm") + "' -o '" + File("tree.obj") + "'", "cannot open"},
+      {"export '" + File("bad.vhm") + "' -o '" + File("tree.obj") + "'", "bad.vhm, line 2"},
+      {"export '" + File("bad.vhm") + "' -o '" + File("existing.obj") + "'", "line 2"},
+      {"export -o '" + File("no/such/dir/tree.obj") + "'", "cannot create"},
+      {"export -o '" + File("tree.obj") + "' --seed abc", "--seed needs an integer"},
+      {"export -o '" + File("tree.obj") + "' --seed 99999999999", "--seed needs an integer"},
+      {"export -o '" + File("tree.obj") + "' --seed", "--seed needs a number"},
+      {"export -o '" + File("tree.obj") + "' --colour red", "unknown option"},
+      {"export a.vhm b.vhm -o '" + File("tree.obj") + "'", "more than one document"},
+      {"info -o '" + File("tree.obj") + "'", "unknown option"},
+      {"info '" + File("bad.vhm") + "'", "bad.vhm, line 2"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = Run(c.arguments);
+    EXPECT_NE(outcome.status, 0) << c.arguments;
+    EXPECT_NE(outcome.err.find(c.message), std::string::npos) << c.arguments << ": " << outcome.err;
+    EXPECT_TRUE(outcome.out.empty()) << c.arguments;
+  }
+  EXPECT_FALSE(std::filesystem::exists(File("tree.obj")));
+  EXPECT_FALSE(std::filesystem::exists(File("tree.stl")));
+  EXPECT_EQ(Slurp(File("existing.obj")), "keep me");
+  // Only the files made above: no temporary file was left behind.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), std::filesystem::directory_iterator()), 2);
+}
+
+TEST_F(CliExport, HelpNamesBothCommands) {
+  const Outcome outcome = Run("--help");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_NE(outcome.out.find("export [DOC.vhm] -o OUT [--seed N]"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find("info [DOC.vhm] [--seed N]"), std::string::npos) << outcome.out;
+}
+
+}  // namespace
+}  // namespace vh
