@@ -17,7 +17,10 @@ FlatTabBar::FlatTabBar(int textIndent, int fixedTabWidth, QWidget* parent)
 
 QSize FlatTabBar::tabSizeHint(int index) const {
   QSize size = QTabBar::tabSizeHint(index);
-  if (fixedTabWidth_ > 0) size.setWidth(fixedTabWidth_);
+  // Flat tabs need no room for a frame: the caption and a small margin.
+  size.setWidth(fixedTabWidth_ > 0
+                    ? fixedTabWidth_
+                    : fontMetrics().horizontalAdvance(tabText(index)) + 2 * textIndent_ + 8);
   return size;
 }
 

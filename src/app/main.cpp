@@ -5,6 +5,7 @@
 
 #include "about/about_box.h"
 #include "app/application.h"
+#include "app/gl_probe.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
 
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
 
   Application application(argc, argv);
   try {
-    TForm1 mainWindow;
+    TForm1 mainWindow(ProbeOpenGL());
     TForm2 aboutBox;
     mainWindow.SetAboutBox(&aboutBox);
     mainWindow.show();

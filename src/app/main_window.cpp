@@ -27,7 +27,7 @@ const char* const kBillboardMessage =
     "You are in BillBoard mode - please delete your billboard to continue editing the tree";
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvailability_(gl) {
   setObjectName("Form1");
   setWindowTitle("Verdanthollow v2.0");
 
@@ -40,8 +40,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 
   BuildLayout();
   BuildMenu();
-  camera_.viewportWidth = view_->width();
-  camera_.viewportHeight = view_->height();
+  camera_.viewportWidth = viewSurface_->width();
+  camera_.viewportHeight = viewSurface_->height();
   camera_.position = vh::kHomePosition;
 
   timer1_ = new QTimer(this);
@@ -63,7 +63,8 @@ TForm1::~TForm1() {
   qApp->removeEventFilter(this);
   // The view's context goes first, while the meshes whose display lists it
   // holds still exist.
-  delete view_;
+  delete viewSurface_;
+  viewSurface_ = nullptr;
   view_ = nullptr;
 }
 
@@ -84,11 +85,24 @@ void TForm1::BuildLayout() {
   viewControls_->setFixedWidth(153);
   middle->addWidget(viewControls_);
 
-  view_ = new TreeView(*this, central);
-  view_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-  connect(view_, &TreeView::framePainted, this, [this] { viewDirty_ = false; });
-  connect(view_, &TreeView::contextLost, this, &TForm1::ForgetViewCaches);
-  middle->addWidget(view_, 1);
+  if (glAvailability_ == GlAvailability::kAvailable) {
+    view_ = new TreeView(*this, central);
+    connect(view_, &TreeView::framePainted, this, [this] { viewDirty_ = false; });
+    connect(view_, &TreeView::contextLost, this, &TForm1::ForgetViewCaches);
+    viewSurface_ = view_;
+  } else {
+    // Without OpenGL the view stays blank; a GL widget is not even made,
+    // since some platforms fail hard on one they cannot serve.
+    viewSurface_ = new QWidget(central);
+    viewSurface_->setObjectName("StaticText1");
+    viewSurface_->setAutoFillBackground(true);
+    QPalette white = viewSurface_->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    viewSurface_->setPalette(white);
+  }
+  viewSurface_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  viewSurface_->installEventFilter(this);  // FormResize: the camera follows its size
+  middle->addWidget(viewSurface_, 1);
 
   auto* panel2 = new QWidget(central);
   panel2->setObjectName("Panel2");
@@ -136,10 +150,14 @@ void TForm1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shownOnce_) return;
   shownOnce_ = true;
-  // The view creates its context when it is first shown; report a missing
-  // one once that had its chance.
+  // Report a view without OpenGL once the window is on screen; the GL view
+  // reports a context it could not create or make current itself.
   QTimer::singleShot(0, this, [this] {
-    if (view_ != nullptr) view_->BindViewSurface();
+    if (view_ != nullptr) {
+      view_->BindViewSurface();
+    } else {
+      ShowMessage(this, GlFailureMessage(glAvailability_));
+    }
   });
 }
 
@@ -235,6 +253,12 @@ bool TForm1::FormKeyDown(int key) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == viewSurface_ && event->type() == QEvent::Resize) {
+    camera_.viewportWidth = viewSurface_->width();
+    camera_.viewportHeight = viewSurface_->height();
+    SetViewDirty();
+    return false;
+  }
   if (event->type() == QEvent::KeyPress) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget != nullptr && widget->window() == this) {

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 
 #include "app/editor_host.h"
+#include "app/gl_probe.h"
 #include "imaging/image.h"
 #include "tree/tree.h"
 #include "view/camera.h"
@@ -29,8 +30,10 @@ class TForm1 : public QMainWindow, public EditorHost {
  public:
   // Creates the tree (generated once), the ground plane, the camera at its
   // home position and the controls, then loads the controls from the tree
-  // and stores them back (the second generation).
-  explicit TForm1(QWidget* parent = nullptr);
+  // and stores them back (the second generation). `gl` says whether the
+  // view can have an OpenGL context (ProbeOpenGL); without one the view is
+  // a blank surface and the failure is reported once the window shows.
+  explicit TForm1(GlAvailability gl, QWidget* parent = nullptr);
   ~TForm1() override;
 
   // The window that "About..." shows; not owned.
@@ -98,7 +101,9 @@ class TForm1 : public QMainWindow, public EditorHost {
   bool viewDirty_ = true;
   bool shownOnce_ = false;
 
-  TreeView* view_ = nullptr;            // StaticText1
+  GlAvailability glAvailability_;
+  QWidget* viewSurface_ = nullptr;      // StaticText1: the GL view or a blank stand-in
+  TreeView* view_ = nullptr;            // the GL view, or null without OpenGL
   ViewControls* viewControls_ = nullptr;  // Panel3
   FlatTabWidget* pages_ = nullptr;      // PageControl1
   BranchesPage* branches_ = nullptr;

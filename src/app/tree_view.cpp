@@ -75,12 +75,6 @@ void TreeView::RenderFrameNow() {
   repaint();
 }
 
-void TreeView::resizeGL(int width, int height) {
-  vh::Camera& camera = host_.ViewCamera();
-  camera.viewportWidth = width;
-  camera.viewportHeight = height;
-}
-
 void TreeView::paintGL() {
   if (!bound_) return;
   vh::Camera& camera = host_.ViewCamera();

@@ -35,7 +35,6 @@ class TreeView : public QOpenGLWidget {
 
  protected:
   void initializeGL() override;
-  void resizeGL(int width, int height) override;
   void paintGL() override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;

@@ -1,0 +1,24 @@
+// Entry of the GUI test programs: the application object must exist before
+// any widget, and on the platform the program was built to test.
+#include <gtest/gtest.h>
+
+#include <QSurfaceFormat>
+
+#include "app/application.h"
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();  // listing needs no display
+  // The offscreen program always runs offscreen; the main one defaults to
+  // the X11 platform (a virtual display under xvfb-run).
+  if (qstrcmp(VH_TEST_PLATFORM, "offscreen") == 0 || qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", VH_TEST_PLATFORM);
+  }
+  QSurfaceFormat format;
+  format.setDepthBufferSize(24);
+  format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+  format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  QSurfaceFormat::setDefaultFormat(format);
+  Application application(argc, argv);
+  return RUN_ALL_TESTS();
+}

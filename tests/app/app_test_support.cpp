@@ -1,0 +1,65 @@
+#include "app_test_support.h"
+
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+MessageRecorder::MessageRecorder()
+    : previous_(SetMessageSink([this](QWidget*, const QString&, const QString& text) {
+        messages.push_back(text);
+      })) {}
+
+MessageRecorder::~MessageRecorder() { SetMessageSink(previous_); }
+
+void MainWindowTest::SetUp() {
+  recorder = std::make_unique<MessageRecorder>();
+  window = std::make_unique<TForm1>(ProbeOpenGL());
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  QTest::qWait(20);  // the deferred view binding check
+}
+
+void MainWindowTest::TearDown() {
+  window.reset();
+  recorder.reset();
+}
+
+void MainWindowTest::SelectLevelTab(int index) {
+  Find<QTabBar>("TabControl1")->setCurrentIndex(index);
+}
+
+void MainWindowTest::SetAutoUpdate(bool on) { Find<QCheckBox>("CheckBox4")->setChecked(on); }
+
+void MainWindowTest::MakeGenerationLong() {
+  vh::TreeParameters& p = Tree().params;
+  p.lastParentLevel = 6;
+  for (auto& level : p.levels) {
+    level.nbChildrenMin = 8;
+    level.nbChildrenMax = 8;
+  }
+}
+
+void MainWindowTest::GenerateAndMeanwhile(int afterMs, const std::function<void()>& during) {
+  QTimer::singleShot(afterMs, window.get(), during);
+  QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);
+}
+
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < timeoutMs) QTest::qWait(5);
+  return done();
+}
+
+QString PolygonText(const vh::Tree& tree) {
+  return QString("Nb Polygons : %1").arg(tree.PolygonCount());
+}
+QString VertexText(const vh::Tree& tree) {
+  return QString("Nb Vertices : %1").arg(tree.VertexCount());
+}
+QString SubmeshText(const vh::Tree& tree) {
+  return QString("Nb Submeshes : %1").arg(tree.submeshes.size());
+}

@@ -1,0 +1,62 @@
+// Shared pieces of the GUI tests: a main window fixture that records
+// message boxes instead of blocking on them, and small helpers.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QSlider>
+#include <QStringList>
+
+#include "app/main_window.h"
+#include "app/message_box.h"
+
+// Records every message box for the lifetime of the object.
+class MessageRecorder {
+ public:
+  MessageRecorder();
+  ~MessageRecorder();
+  QStringList messages;
+
+ private:
+  MessageSink previous_;
+};
+
+// A shown main window. Tests find controls by their names.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // The window's only child of that type and name; fails the test if absent.
+  template <class T>
+  T* Find(const char* name) {
+    T* widget = window->findChild<T*>(name);
+    EXPECT_NE(widget, nullptr) << "no control named " << name;
+    return widget;
+  }
+  QString LabelText(const char* name) { return Find<QLabel>(name)->text(); }
+  vh::Tree& Tree() { return window->CurrentTree(); }
+  // Selects level tab `index` (0 = "1") as a click on it would.
+  void SelectLevelTab(int index);
+  // Unticks "AutoUpdate" so that parameter changes do not regenerate.
+  void SetAutoUpdate(bool on);
+  // Makes the next generation long: many levels and children.
+  void MakeGenerationLong();
+  // Clicks "Generate" and, `afterMs` into the generation, runs `during`.
+  void GenerateAndMeanwhile(int afterMs, const std::function<void()>& during);
+
+  std::unique_ptr<MessageRecorder> recorder;
+  std::unique_ptr<TForm1> window;
+};
+
+// Processes events until `done` or `timeoutMs` passed; returns `done()`.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// Sum of the geometry as the "Infos" labels should show it.
+QString PolygonText(const vh::Tree& tree);
+QString VertexText(const vh::Tree& tree);
+QString SubmeshText(const vh::Tree& tree);

@@ -1,0 +1,128 @@
+// The generation protocol seen from the window: the status line, Escape,
+// the busy lock and closing during a generation.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "app_test_support.h"
+
+namespace {
+
+const QString kGenerating = "Tree is generating, please wait... (ESC to cancel)      ";
+
+using GenerationDriver = MainWindowTest;
+
+TEST_F(GenerationDriver, EscapeStopsALongGenerationAndKeepsAValidPartialTree) {
+  MakeGenerationLong();
+  QString statusDuring;
+  bool busyDuring = false;
+  GenerateAndMeanwhile(150, [&] {
+    busyDuring = Tree().busy;
+    QTest::qWait(40);  // two status ticks
+    statusDuring = LabelText("Label54");
+    QTest::keyClick(Find<QSlider>("baseSize"), Qt::Key_Escape);
+  });
+  ASSERT_TRUE(busyDuring) << "the generation must still run when Escape is pressed";
+  EXPECT_EQ(statusDuring, kGenerating);
+  EXPECT_FALSE(Tree().busy);
+  EXPECT_FALSE(Tree().cancelRequested);
+  // The partial tree is a valid mesh: every index inside its submesh.
+  ASSERT_FALSE(Tree().submeshes.empty());
+  for (const auto& submesh : Tree().submeshes) {
+    for (const auto& t : submesh->triangles) {
+      ASSERT_LT(t.a, submesh->vertices.size());
+      ASSERT_LT(t.b, submesh->vertices.size());
+      ASSERT_LT(t.c, submesh->vertices.size());
+    }
+  }
+  EXPECT_TRUE(WaitUntil([&] { return LabelText("Label54").isEmpty(); }, 200));
+}
+
+TEST_F(GenerationDriver, EscapeWhileIdleDoesNotCancelTheNextGeneration) {
+  QTest::keyClick(Find<QSlider>("noise"), Qt::Key_Escape);
+  EXPECT_TRUE(Tree().cancelRequested);
+  const vh::TreeParameters params = Tree().params;
+  Find<QSlider>("noise")->setValue(31);
+  EXPECT_FALSE(Tree().cancelRequested);
+  // Complete: the same as a fresh tree grown from the same parameters.
+  vh::Tree reference;
+  reference.params = Tree().params;
+  reference.Generate();
+  EXPECT_EQ(Tree().VertexCount(), reference.VertexCount());
+  EXPECT_EQ(LabelText("Label45"), VertexText(reference));
+}
+
+TEST_F(GenerationDriver, EditingHandlersIgnoreInputWhileBusy) {
+  SelectLevelTab(1);
+  MakeGenerationLong();
+  const int noiseBefore = Tree().params.levels[1].noise;
+  const int seedBefore = Tree().params.seed;
+  const QString labelBefore = LabelText("Label15");
+  bool ran = false;
+  GenerateAndMeanwhile(100, [&] {
+    ran = Tree().busy;
+    Find<QSlider>("noise")->setValue(noiseBefore + 9);      // locked
+    Find<QLineEdit>("Edit1")->setText("99");                // locked
+    Find<QSlider>("TrackBar1")->setValue(1);                // locked
+    Find<QRadioButton>("RadioButton1")->click();            // not locked
+    EXPECT_EQ(Tree().params.levels[1].noise, noiseBefore);
+    EXPECT_EQ(LabelText("Label15"), labelBefore);
+    EXPECT_EQ(Tree().params.seed, seedBefore);
+    EXPECT_EQ(Tree().params.lastParentLevel, 6);
+    EXPECT_EQ(Find<QTabBar>("TabControl1")->count(), 4) << "tabs are not rebuilt";
+    EXPECT_FALSE(Tree().params.levels[1].baseSizeInherited);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+  });
+  ASSERT_TRUE(ran);
+  EXPECT_EQ(Tree().params.levels[1].noise, noiseBefore);
+  // A later level switch stores what the controls show.
+  SelectLevelTab(2);
+  EXPECT_EQ(Tree().params.levels[1].noise, noiseBefore + 9);
+  EXPECT_EQ(Tree().params.seed, 99);
+}
+
+TEST_F(GenerationDriver, RefusedGenerateDuringAGenerationClearsAPendingCancel) {
+  MakeGenerationLong();
+  Tree().params.lastParentLevel = 4;  // long enough to interrupt, short enough to finish
+  bool cancelCleared = false;
+  GenerateAndMeanwhile(50, [&] {
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);
+    cancelCleared = Tree().busy && !Tree().cancelRequested;
+  });
+  EXPECT_TRUE(cancelCleared) << "the refused Generate clears the flag, so the first completes";
+  vh::Tree reference;
+  reference.params = Tree().params;
+  reference.Generate();
+  EXPECT_EQ(Tree().VertexCount(), reference.VertexCount());
+}
+
+TEST_F(GenerationDriver, ClosingDuringAGenerationStopsItAndCloses) {
+  MakeGenerationLong();
+  bool wasBusy = false;
+  GenerateAndMeanwhile(100, [&] {
+    wasBusy = Tree().busy;
+    window->close();
+  });
+  ASSERT_TRUE(wasBusy);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(Tree().busy);
+}
+
+TEST_F(GenerationDriver, StatusLineIsEmptyWhenIdle) {
+  QTest::qWait(30);
+  EXPECT_EQ(LabelText("Label54"), "");
+}
+
+TEST_F(GenerationDriver, CountsFollowEveryAutomaticUpdate) {
+  Find<QCheckBox>("CheckBox7")->click();  // hide leaves: regenerates
+  EXPECT_FALSE(Tree().showLeaves);
+  EXPECT_EQ(LabelText("Label44"), PolygonText(Tree()));
+  EXPECT_EQ(LabelText("Label45"), VertexText(Tree()));
+  EXPECT_EQ(LabelText("Label46"), SubmeshText(Tree()));
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+// The vertex order DrawSubmeshWith sends for strips, triangle lists and
+// wireframe outlines, and how it uses the display-list cache.
+#include <gtest/gtest.h>
+
+#include "recording_gl.h"
+#include "view/submesh_drawing.h"
+
+namespace {
+
+using vh::Submesh;
+using vh::Triangle;
+using vh::Vertex;
+
+// A submesh with `count` vertices at (i, 0, 0), colour (i/10, 0.5, 0.25),
+// alpha 0.75 and the given triangles.
+void Fill(Submesh& submesh, int count, std::vector<Triangle> triangles) {
+  for (int i = 0; i < count; ++i) {
+    Vertex v;
+    v.position = {static_cast<float>(i), 0.0f, 0.0f};
+    v.colour = {static_cast<float>(i) / 10.0f, 0.5f, 0.25f};
+    v.alpha = 0.75f;
+    v.normal = {0.0f, 1.0f, 0.0f};
+    submesh.vertices.push_back(v);
+  }
+  submesh.triangles = std::move(triangles);
+}
+
+std::vector<int> Draw(Submesh& submesh, RecordingGl& gl) {
+  vh::DrawSubmeshWith(gl, submesh);
+  return gl.VertexOrder();
+}
+
+struct OrderCase {
+  const char* what;
+  bool strip;
+  bool wireframe;
+  std::vector<Triangle> triangles;
+  std::vector<int> expected;
+};
+
+class VertexOrder : public ::testing::TestWithParam<OrderCase> {};
+
+TEST_P(VertexOrder, MatchesTheDrawingRule) {
+  const OrderCase& c = GetParam();
+  Submesh submesh;
+  Fill(submesh, 8, c.triangles);
+  submesh.strip = c.strip;
+  submesh.wireframe = c.wireframe;
+  RecordingGl gl;
+  EXPECT_EQ(Draw(submesh, gl), c.expected) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SubmeshDrawing, VertexOrder,
+    ::testing::Values(
+        OrderCase{"one visible strip triangle", true, false, {{0, 1, 2, true}}, {0, 1, 2}},
+        OrderCase{"two visible strip triangles: a, b, c, c, c2",
+                  true, false, {{0, 1, 2, true}, {2, 1, 3, true}}, {0, 1, 2, 2, 3}},
+        OrderCase{"strip of four", true, false,
+                  {{0, 1, 2, true}, {2, 1, 3, true}, {2, 3, 4, true}, {4, 3, 5, true}},
+                  {0, 1, 2, 2, 3, 4, 5}},
+        OrderCase{"strip: the repeated c is the list neighbour's, even when invisible",
+                  true, false, {{0, 1, 2, true}, {1, 2, 6, false}, {2, 6, 3, true}},
+                  {0, 1, 2, 6, 3}},
+        OrderCase{"strip starting after invisible triangles", true, false,
+                  {{0, 1, 2, false}, {3, 4, 5, true}}, {3, 4, 5}},
+        OrderCase{"triangle list", false, false, {{0, 1, 2, true}, {3, 4, 5, true}},
+                  {0, 1, 2, 3, 4, 5}},
+        OrderCase{"wireframe triangle list closes each outline", false, true,
+                  {{0, 1, 2, true}, {3, 4, 5, true}}, {0, 1, 2, 0, 3, 4, 5, 3}},
+        OrderCase{"wireframe strip adds each triangle's b", true, true,
+                  {{0, 1, 2, true}, {2, 1, 3, true}}, {0, 1, 2, 1, 2, 3, 1}},
+        OrderCase{"all invisible: an empty primitive", false, false,
+                  {{0, 1, 2, false}, {3, 4, 5, false}}, {}}));
+
+TEST(SubmeshDrawing, FullShortAndClosingSendsCarryTheirAttributes) {
+  Submesh submesh;
+  Fill(submesh, 4, {{0, 1, 2, true}, {2, 1, 3, true}});
+  submesh.vertices[1].hasColour = true;
+  RecordingGl gl;
+  vh::DrawSubmeshWith(gl, submesh);
+  // Full sends: colour with alpha, no texture coordinate (untextured).
+  EXPECT_EQ(gl.CallsOfVertex(0), (std::vector<std::string>{"Color4 0 0.5 0.25 0.75",
+                                                           "Normal 0 1 0", "Vertex 0 0 0"}));
+  // Short sends: opaque colour.
+  EXPECT_EQ(gl.CallsOfVertex(3),
+            (std::vector<std::string>{"Color3 0.2 0.5 0.25", "Normal 0 1 0", "Vertex 2 0 0"}));
+
+  // Closing sends give the colour only to vertices that carry one.
+  Submesh outline;
+  Fill(outline, 3, {{1, 2, 0, true}, {0, 2, 1, true}});
+  outline.vertices[1].hasColour = true;
+  outline.strip = false;
+  outline.wireframe = true;
+  RecordingGl lines;
+  vh::DrawSubmeshWith(lines, outline);
+  EXPECT_EQ(lines.VertexOrder(), (std::vector<int>{1, 2, 0, 1, 0, 2, 1, 0}));
+  EXPECT_EQ(lines.CallsOfVertex(3),
+            (std::vector<std::string>{"Color3 0.1 0.5 0.25", "Normal 0 1 0", "Vertex 1 0 0"}));
+  EXPECT_EQ(lines.CallsOfVertex(7), (std::vector<std::string>{"Normal 0 1 0", "Vertex 0 0 0"}));
+}
+
+TEST(SubmeshDrawing, TexturedSubmeshBindsItsTextureAndSendsCoordinates) {
+  Submesh submesh;
+  Fill(submesh, 4, {{0, 1, 2, true}, {2, 1, 3, true}});
+  for (auto& v : submesh.vertices) {
+    v.hasTexCoord = true;
+    v.texCoord = {0.5f, 0.25f};
+  }
+  submesh.texture = vh::kBarkMaterial;
+  submesh.cullFaces = false;
+  RecordingGl gl;
+  vh::DrawSubmeshWith(gl, submesh);
+  const std::vector<std::string> head(gl.calls.begin(), gl.calls.begin() + 5);
+  EXPECT_EQ(head, (std::vector<std::string>{"GenList", "NewList 7", "Cull off", "Texture 2",
+                                            "Begin strip"}));
+  EXPECT_EQ(gl.CallsOfVertex(0),
+            (std::vector<std::string>{"Color4 0 0.5 0.25 0.75", "TexCoord 0.5 0.25",
+                                      "Normal 0 1 0", "Vertex 0 0 0"}));
+  EXPECT_EQ(gl.CallsOfVertex(3), (std::vector<std::string>{"TexCoord 0.5 0.25",
+                                                           "Color3 0.2 0.5 0.25", "Normal 0 1 0",
+                                                           "Vertex 2 0 0"}));
+}
+
+TEST(SubmeshDrawing, EmptySubmeshIssuesNoCallAndStaysDirty) {
+  Submesh submesh;
+  submesh.triangles.push_back({0, 1, 2, true});  // no vertices at all
+  RecordingGl gl;
+  vh::DrawSubmeshWith(gl, submesh);
+  EXPECT_TRUE(gl.calls.empty());
+  EXPECT_TRUE(submesh.listDirty);
+  EXPECT_EQ(submesh.drawCache, 0u);
+}
+
+TEST(SubmeshDrawing, CompilesOnceThenReplaysUntilDirty) {
+  Submesh submesh;
+  Fill(submesh, 3, {{0, 1, 2, true}});
+  RecordingGl gl;
+  vh::DrawSubmeshWith(gl, submesh);
+  EXPECT_EQ(gl.calls.front(), "GenList");
+  EXPECT_EQ(gl.calls[1], "NewList 7");
+  EXPECT_EQ(gl.calls.back(), "EndList");
+  EXPECT_FALSE(submesh.listDirty);
+  EXPECT_EQ(submesh.drawCache, 7u);
+
+  gl.calls.clear();
+  submesh.wireframe = true;  // without listDirty nothing changes on screen
+  vh::DrawSubmeshWith(gl, submesh);
+  EXPECT_EQ(gl.calls, (std::vector<std::string>{"CallList 7"}));
+
+  gl.calls.clear();
+  submesh.listDirty = true;
+  vh::DrawSubmeshWith(gl, submesh);
+  EXPECT_EQ(gl.calls[0], "NewList 7");  // the same name is recompiled
+  EXPECT_EQ(gl.calls[3], "Begin lines");
+  EXPECT_FALSE(submesh.listDirty);
+}
+
+TEST(SubmeshDrawing, WithoutAListNameDrawsDirectlyAndStaysDirty) {
+  Submesh submesh;
+  Fill(submesh, 3, {{0, 1, 2, true}});
+  RecordingGl gl;
+  gl.nextList = 0;
+  vh::DrawSubmeshWith(gl, submesh);
+  EXPECT_EQ(gl.VertexOrder(), (std::vector<int>{0, 1, 2}));
+  for (const auto& call : gl.calls) {
+    EXPECT_EQ(call.find("List "), std::string::npos) << call;
+  }
+  EXPECT_TRUE(submesh.listDirty);
+}
+
+}  // namespace
