@@ -12,5 +12,8 @@ using Arguments = std::vector<std::string>;
 int RunExport(const Arguments& args);
 int RunInfo(const Arguments& args);
 int RunBarkTile(const Arguments& args);
+#ifdef VH_CLI_BILLBOARD
+int RunBillboard(const Arguments& args);
+#endif
 
 }  // namespace vh::cli

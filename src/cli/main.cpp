@@ -27,6 +27,16 @@ const Command kCommands[] = {
      "      Make a tileable bark texture from the photograph IN: crop it (percentages),\n"
      "      remove its shading with strength S (1..100), symmetrize it, scale it to\n"
      "      power-of-two sides. IN and OUT are BMP when named .bmp, JPEG otherwise."},
+#ifdef VH_CLI_BILLBOARD
+    {"billboard", vh::cli::RunBillboard,
+     "billboard [DOC.vhm] -o OUT [--count N] [--precision P] [--mode 0|1] [--favour-vertical]\n"
+     "          [--quality Q] [--resolution R]\n"
+     "      Build the billboard cloud of the tree of DOC (a new default tree without DOC) and\n"
+     "      write it as OUT (.obj with OUT.mtl, .dxf or .3ds, by OUT's extension) with\n"
+     "      <name>Texture.bmp and <name>Transparency.bmp beside it. N billboards 1..100 (10),\n"
+     "      P candidates 1..500 (50), mode 0 keeps the branches as geometry (default) and\n"
+     "      1 replaces them too, Q texture quality 1..15 (7), R texture side 2^R, 5..12 (11)."},
+#endif
 };
 
 void PrintHelp(std::FILE* out) {

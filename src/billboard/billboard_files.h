@@ -1,0 +1,54 @@
+// Writing a billboard cloud out: its geometry in one of the three export
+// formats plus its colour texture and transparency image, named after the
+// geometry file. The desktop program's "Export billboard..." and the
+// command-line "billboard" command share these rules.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "imaging/image.h"
+#include "tree/mesh.h"
+
+namespace vh {
+
+// The geometry formats, in the order of the export dialog's filters
+// ("3DS File", "AutoCAD File", "WaveFront Object File").
+enum class GeometryFormat : int { k3DS = 0, kDXF = 1, kOBJ = 2 };
+
+// The material name every billboard exports with.
+inline constexpr const char* kBillboardMaterialName = "BBdMat";
+
+// ".3ds", ".dxf" or ".obj".
+const char* GeometryExtension(GeometryFormat format);
+
+// The format named by the extension of `path` (".3ds", ".dxf", ".obj", in
+// any letter case), or none.
+std::optional<GeometryFormat> FormatOfExtension(const std::string& path);
+
+struct BillboardFileNames {
+  std::string geometry;      // the chosen name, with the format's extension appended unless it has it
+  std::string texture;       // directory + name without extension + "Texture.bmp"
+  std::string transparency;  // directory + name without extension + "Transparency.bmp"
+};
+
+// The three files written for the chosen name N and format. The texture and
+// transparency names are formed from N as chosen, before any extension is
+// appended: "out/tree" and "out/tree.obj" both give "out/treeTexture.bmp"
+// and "out/treeTransparency.bmp". The directory is everything up to the
+// last '/'; the extension is the last '.' of the name after it and what
+// follows. The extension test ignores letter case, so "tree.OBJ" stays as it is.
+BillboardFileNames BillboardExportNames(const std::string& chosen, GeometryFormat format);
+
+// Exports the cloud as Export billboard does: every submesh whose texture
+// number is 3 (the billboards) gets the texture file `names.texture` and the
+// material name "BBdMat"; then the geometry is written to `names.geometry`
+// in `format` (OBJ also writes its .mtl beside it), then `colour` to
+// `names.texture` and `transparency` to `names.transparency`, both as 24-bit
+// BMP. Every file goes through a temporary file, so a failure leaves what
+// was there. Throws FileError or PictureError naming the file that could
+// not be written (an empty image cannot be written either).
+void ExportBillboardCloud(MeshObject& cloud, const Image& colour, const Image& transparency,
+                          const BillboardFileNames& names, GeometryFormat format);
+
+}  // namespace vh

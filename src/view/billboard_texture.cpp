@@ -1,0 +1,28 @@
+#include "view/billboard_texture.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "billboard/atlas.h"
+
+namespace vh {
+
+void UploadBillboardTexture(const Image& colour) {
+  glEnable(GL_BLEND);
+  glEnable(GL_ALPHA_TEST);
+  glAlphaFunc(GL_GREATER, 0.5f);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, kBillboardTextureName);
+  // Only minification is set: magnified texels keep GL's default filter.
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
+  if (colour.Empty()) return;
+  const Image rgba = KeyedRgba(colour);
+  glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  gluBuild2DMipmaps(GL_TEXTURE_2D, 4, rgba.width, rgba.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.pixels.data());
+  glPopClientAttrib();
+}
+
+}  // namespace vh
