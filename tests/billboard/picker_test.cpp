@@ -114,3 +114,40 @@ TEST(TriangleCoverage, CountsAndRejectsBadIndices) {
 
 }  // namespace
 }  // namespace vh
+
+namespace vh {
+namespace {
+
+TEST(FastModulo, EqualsTheRemainder) {
+  MersenneTwister random(3);
+  const std::uint32_t divisors[] = {1, 2, 3, 7, 10, 641, 47581, 65536, 2147483647u, 2147483648u, 4294967295u};
+  for (std::uint32_t d : divisors) {
+    const FastModulo modulo(d);
+    for (std::uint32_t a : {0u, 1u, d - 1, d, 4294967295u, 4294967294u}) ASSERT_EQ(modulo(a), a % d) << a << " % " << d;
+    for (int i = 0; i < 20000; ++i) {
+      const std::uint32_t a = random.NextUInt32();
+      ASSERT_EQ(modulo(a), a % d) << a << " % " << d;
+    }
+  }
+}
+
+TEST(TriangleCoverage, SubmeshStateFollowsItsTriangles) {
+  test::LeafyMeshOptions options;
+  options.leaves = 2;
+  options.barkSubmeshes = 1;
+  options.emptySubmesh = true;
+  const auto mesh = test::MakeLeafyMesh(options);
+  TriangleCoverage coverage(*mesh);
+  using State = TriangleCoverage::SubmeshState;
+  EXPECT_EQ(coverage.State(1), State::kEmpty);
+  EXPECT_EQ(coverage.State(2), State::kOpen);
+  coverage.Cover(2, 0);
+  EXPECT_EQ(coverage.State(2), State::kOpen);
+  EXPECT_EQ(coverage.Uncovered(2), 1u);
+  coverage.Cover(2, 1);
+  EXPECT_EQ(coverage.State(2), State::kFullyCovered);
+  EXPECT_EQ(coverage.Uncovered(2), 0u);
+}
+
+}  // namespace
+}  // namespace vh
