@@ -19,6 +19,8 @@ void MainWindowTest::SetUp() {
   window = std::make_unique<TForm1>(ProbeOpenGL());
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  window->activateWindow();
+  QTest::qWaitForWindowActive(window.get(), 1000);  // focus tests need an active window
   QTest::qWait(20);  // the deferred view binding check
 }
 

@@ -1,0 +1,105 @@
+// The menu bar, the start-up splash / about box and the window's look.
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+
+#include "about/about_box.h"
+#include "app_test_support.h"
+
+namespace {
+
+using MainWindowLook = MainWindowTest;
+
+QStringList Captions(QMenu* menu) {
+  QStringList captions;
+  for (QAction* action : menu->actions()) {
+    captions << (action->isSeparator() ? QString("-") : action->text());
+  }
+  return captions;
+}
+
+TEST_F(MainWindowLook, TitleSizeAndPanels) {
+  EXPECT_EQ(window->windowTitle(), "Verdanthollow v2.0");
+  EXPECT_EQ(window->size(), QSize(992, 682));
+  EXPECT_EQ(Find<QWidget>("Panel3")->width(), 153);
+  EXPECT_EQ(Find<QWidget>("Panel2")->width(), 308);
+  EXPECT_EQ(Find<QWidget>("Panel1")->height(), 30);
+  auto* pages = Find<QTabWidget>("PageControl1");
+  ASSERT_EQ(pages->count(), 4);
+  const QStringList expected{"Branches", "Leaves", "Texture", "Level of detail"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(pages->tabText(i), expected[i]);
+  EXPECT_EQ(Find<QWidget>("Panel3")->palette().color(QPalette::Window), QColor(165, 216, 175));
+}
+
+TEST_F(MainWindowLook, MenusHoldEveryItem) {
+  const QList<QAction*> menus = window->menuBar()->actions();
+  ASSERT_EQ(menus.size(), 3);
+  EXPECT_EQ(menus[0]->text(), "File");
+  EXPECT_EQ(Captions(menus[0]->menu()),
+            (QStringList{"New", "Open...", "Save", "Save As...", "-", "Export...",
+                         "Export screenshot...", "Export billboard...", "-", "Quit"}));
+  EXPECT_EQ(Captions(menus[1]->menu()), QStringList{"Bark tiler"});
+  EXPECT_EQ(Captions(menus[2]->menu()), (QStringList{"Help", "About..."}));
+}
+
+TEST_F(MainWindowLook, LaterFeaturesSaySoInsteadOfDoingNothing) {
+  for (const char* name : {"New1", "Open1", "Save1", "SaveAs1", "Export1", "Exportscreenshot1",
+                           "Exportbillboard1", "Barktiler1"}) {
+    recorder->messages.clear();
+    QAction* action = window->findChild<QAction*>(name);
+    ASSERT_NE(action, nullptr) << name;
+    action->trigger();
+    ASSERT_EQ(recorder->messages.size(), 1) << name;
+    EXPECT_TRUE(recorder->messages.front().contains("not available yet")) << name;
+  }
+}
+
+TEST_F(MainWindowLook, QuitCancelsARunningGeneration) {
+  window->findChild<QAction*>("Quit1")->trigger();
+  EXPECT_TRUE(Tree().cancelRequested);
+}
+
+TEST(AboutBox, IsABorderlessSplashWithItsTexts) {
+  TForm2 about;
+  EXPECT_EQ(about.size(), QSize(518, 555));
+  EXPECT_TRUE(about.windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_TRUE(about.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_EQ(about.findChild<QLabel*>("Label1")->text(), "Verdanthollow v2.0");
+  EXPECT_EQ(about.findChild<QLabel*>("Label5")->text(), "Click to close");
+  EXPECT_EQ(about.findChild<QLabel*>("Image1")->pixmap().size(), QSize(512, 384));
+  auto* timer = about.findChild<QTimer*>("Timer1");
+  EXPECT_EQ(timer->interval(), 3000);
+  EXPECT_TRUE(timer->isActive());
+}
+
+TEST(AboutBox, HidesOnceByItsTimerThenStaysUntilClicked) {
+  TForm2 about;
+  about.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+  QTest::mouseClick(about.findChild<QLabel*>("Image1"), Qt::LeftButton);
+  EXPECT_FALSE(about.isVisible()) << "a click hides it at once";
+  about.show();
+  auto* timer = about.findChild<QTimer*>("Timer1");
+  about.Timer1Timer();
+  EXPECT_FALSE(about.isVisible());
+  EXPECT_FALSE(timer->isActive()) << "the timer stops for good";
+  about.show();
+  QTest::keyClick(&about, Qt::Key_A);
+  EXPECT_FALSE(about.isVisible()) << "any key hides it";
+  about.show();
+  QTest::mouseClick(about.findChild<QLabel*>("Label5"), Qt::LeftButton);
+  EXPECT_FALSE(about.isVisible());
+}
+
+TEST_F(MainWindowLook, AboutItemShowsTheAboutBoxAgain) {
+  TForm2 about;
+  about.hide();
+  window->SetAboutBox(&about);
+  window->findChild<QAction*>("About1")->trigger();
+  EXPECT_TRUE(about.isVisible());
+  window->SetAboutBox(nullptr);
+}
+
+}  // namespace

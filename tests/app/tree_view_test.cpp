@@ -1,0 +1,208 @@
+// The 3-D view in the real window: rendered frames read back, the camera
+// controls, the arrow keys and the display check boxes.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QOpenGLWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "app_test_support.h"
+#include "view/camera.h"
+
+namespace {
+
+struct PixelCounts {
+  int white = 0;
+  int green = 0;  // the ground plane: green well above red and blue
+  int bark = 0;   // the bark: red over green over blue, clearly coloured
+  int total = 0;
+};
+
+PixelCounts Classify(const QImage& image, QRect area) {
+  PixelCounts counts;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      ++counts.total;
+      if (c.red() > 250 && c.green() > 250 && c.blue() > 250) {
+        ++counts.white;
+      } else if (c.green() > c.red() + 20 && c.green() > c.blue() + 20) {
+        ++counts.green;
+      } else if (c.red() > c.green() + 15 && c.green() > c.blue() && c.red() > 60) {
+        ++counts.bark;
+      }
+    }
+  }
+  return counts;
+}
+
+class TreeViewTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    view = Find<QOpenGLWidget>("StaticText1");
+    if (view == nullptr || !window->ViewBound()) GTEST_SKIP() << "no OpenGL on this display";
+  }
+  QImage Frame() {
+    view->repaint();
+    return view->grabFramebuffer();
+  }
+  vh::Camera& Camera() { return window->ViewCamera(); }
+  void Click(const char* button) {
+    QTest::mouseClick(Find<QToolButton>(button), Qt::LeftButton);
+  }
+
+  QOpenGLWidget* view = nullptr;
+};
+
+void ExpectNear(const vh::Vector3& a, const vh::Vector3& b, float tolerance) {
+  EXPECT_NEAR(a.x, b.x, tolerance);
+  EXPECT_NEAR(a.y, b.y, tolerance);
+  EXPECT_NEAR(a.z, b.z, tolerance);
+}
+
+TEST_F(TreeViewTest, StartsWithTheBindingAndTheHomeCamera) {
+  EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("; ").toStdString();
+  ExpectNear(Camera().position, {0, 50, 200}, 0);
+  ExpectNear(Camera().forward, {0, 0, -1}, 0);
+  EXPECT_EQ(Camera().viewportWidth, view->width());
+  EXPECT_EQ(Camera().viewportHeight, view->height());
+}
+
+TEST_F(TreeViewTest, FrameShowsTheTreeOnTheGroundPlaneAgainstWhite) {
+  const QImage frame = Frame();
+  ASSERT_FALSE(frame.isNull());
+  const PixelCounts all = Classify(frame, frame.rect());
+  EXPECT_GT(all.white, all.total / 10) << "white sky";
+  EXPECT_GT(all.bark, all.total / 50) << "bark-coloured trunk";
+  // The lower left corner sees only the ground plane.
+  const QRect corner(0, frame.height() * 9 / 10, frame.width() / 8, frame.height() / 10);
+  const PixelCounts ground = Classify(frame, corner);
+  EXPECT_EQ(ground.green, ground.total);
+}
+
+TEST_F(TreeViewTest, ShowPlaneDecidesWhetherThePlaneIsDrawn) {
+  const QRect corner(0, view->height() * 9 / 10, view->width() / 8, view->height() / 10);
+  Find<QCheckBox>("CheckBox8")->click();
+  EXPECT_FALSE(Find<QCheckBox>("CheckBox8")->isChecked());
+  PixelCounts ground = Classify(Frame(), corner);
+  EXPECT_EQ(ground.green, 0);
+  EXPECT_EQ(ground.white, ground.total);
+  Find<QCheckBox>("CheckBox8")->click();
+  ground = Classify(Frame(), corner);
+  EXPECT_EQ(ground.green, ground.total);
+}
+
+TEST_F(TreeViewTest, WireframeMarksEverySubmeshAndKeepsFocusOffTheBox) {
+  auto* box = Find<QCheckBox>("CheckBox6");
+  const PixelCounts filled = Classify(Frame(), view->rect());
+  QTest::mouseClick(box, Qt::LeftButton);
+  EXPECT_TRUE(Tree().wireframe);
+  for (const auto& submesh : Tree().submeshes) EXPECT_TRUE(submesh->wireframe);
+  EXPECT_TRUE(window->GroundPlane().submeshes.front()->wireframe);
+  EXPECT_EQ(QApplication::focusWidget(), Find<QSlider>("baseSize"));
+  const PixelCounts lines = Classify(Frame(), view->rect());
+  EXPECT_GT(lines.white, filled.white) << "outlines leave the plane's cells white";
+}
+
+TEST_F(TreeViewTest, RotationButtonsUndoEachOther) {
+  const vh::Camera before = Camera();
+  for (const auto& [there, back] : {std::pair{"SpeedButton7", "SpeedButton10"},
+                                    std::pair{"SpeedButton12", "SpeedButton9"},
+                                    std::pair{"SpeedButton8", "SpeedButton11"}}) {
+    Click(there);
+    // A turn moves the eye around the pivot; a roll (the eye already on
+    // the pivot line) turns only the up axis.
+    EXPECT_GT(vh::LengthSquared(Camera().position - before.position) +
+                  vh::LengthSquared(Camera().up - before.up),
+              1e-3f)
+        << there;
+    Click(back);
+    ExpectNear(Camera().forward, before.forward, 1e-5f);
+    ExpectNear(Camera().up, before.up, 1e-5f);
+    ExpectNear(Camera().position, before.position, 1e-3f);
+  }
+}
+
+TEST_F(TreeViewTest, MoveButtonsStepThreeUnits) {
+  const struct {
+    const char* button;
+    vh::Vector3 offset;
+  } moves[] = {{"SpeedButton15", {0, 3, 0}}, {"SpeedButton18", {0, -3, 0}},
+               {"SpeedButton13", {3, 0, 0}}, {"SpeedButton16", {-3, 0, 0}},
+               {"SpeedButton14", {0, 0, -3}}, {"SpeedButton17", {0, 0, 3}}};
+  for (const auto& m : moves) {
+    const vh::Vector3 before = Camera().position;
+    Click(m.button);
+    ExpectNear(Camera().position, before + m.offset, 1e-4f);
+  }
+}
+
+TEST_F(TreeViewTest, MouseDragOrbitsAndResetRestoresTheHomeView) {
+  QTest::mousePress(view, Qt::LeftButton, {}, QPoint(100, 100));
+  QMouseEvent move(QEvent::MouseMove, QPointF(80, 100), view->mapToGlobal(QPointF(80, 100)),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(view, &move);
+  QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(80, 100));
+  // 20 pixels to the left: one radian about the target 15 units ahead.
+  const vh::Vector3 target{0, 50, 185};
+  ExpectNear(Camera().position, target + vh::Vector3{15 * std::sin(1.0f), 0, 15 * std::cos(1.0f)},
+             1e-3f);
+  Click("SpeedButton19");
+  ExpectNear(Camera().position, {0, 50, 200}, 0);
+  ExpectNear(Camera().forward, {0, 0, -1}, 0);
+  EXPECT_EQ(Camera().viewportWidth, view->width());
+}
+
+TEST_F(TreeViewTest, ArrowKeysMoveTheEyeButNotTheFocusedSlider) {
+  QSlider* slider = Find<QSlider>("noise");
+  slider->setFocus();
+  const int value = slider->value();
+  QTest::keyClick(slider, Qt::Key_Up);
+  ExpectNear(Camera().position, {0, 50, 190}, 1e-4f);
+  QTest::keyClick(slider, Qt::Key_Down);
+  QTest::keyClick(slider, Qt::Key_Down);
+  ExpectNear(Camera().position, {0, 50, 210}, 1e-4f);
+  QTest::keyClick(slider, Qt::Key_Left);
+  QTest::keyClick(slider, Qt::Key_PageUp);
+  EXPECT_EQ(slider->value(), value);
+}
+
+TEST_F(TreeViewTest, EditFieldsTakeCharactersButNotDeleteOrArrows) {
+  auto* seed = Find<QLineEdit>("Edit1");
+  seed->setFocus();
+  seed->setCursorPosition(3);
+  QTest::keyClick(seed, Qt::Key_Left);
+  QTest::keyClick(seed, Qt::Key_Home);
+  EXPECT_EQ(seed->cursorPosition(), 3);
+  QTest::keyClicks(seed, "5");
+  EXPECT_EQ(seed->text(), "1605");
+  QTest::keyClick(seed, Qt::Key_Backspace);
+  EXPECT_EQ(seed->text(), "160");
+  seed->setCursorPosition(0);
+  QTest::keyClick(seed, Qt::Key_Delete);
+  EXPECT_EQ(seed->text(), "160");
+}
+
+TEST_F(TreeViewTest, ZeroHeightViewRendersWithoutFault) {
+  Camera().viewportHeight = 0;
+  EXPECT_TRUE(std::isfinite(vh::AspectRatio(Camera())));
+  view->setMinimumSize(0, 0);
+  view->setFixedHeight(0);
+  QTest::qWait(20);
+  EXPECT_EQ(Camera().viewportHeight, 0);
+  view->repaint();
+  view->setMinimumHeight(1);
+  view->setMaximumHeight(QWIDGETSIZE_MAX);
+  QTest::qWait(20);
+  EXPECT_GT(Camera().viewportHeight, 0);
+  EXPECT_FALSE(Frame().isNull());
+}
+
+TEST_F(TreeViewTest, RedrawFollowsTheDirtyFlag) {
+  window->SetViewDirty();
+  EXPECT_TRUE(window->ViewDirty());
+  EXPECT_TRUE(WaitUntil([&] { return !window->ViewDirty(); }, 1000));
+}
+
+}  // namespace
