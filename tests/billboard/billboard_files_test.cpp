@@ -1,0 +1,184 @@
+// Writing billboard clouds out: the names of the three files, the material
+// of the billboards, and the files read back by Assimp and our BMP reader.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "billboard/billboard_cloud.h"
+#include "billboard/billboard_files.h"
+#include "fileio/file_error.h"
+#include "imaging/bmp.h"
+#include "test_meshes.h"
+
+namespace vh {
+namespace {
+
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vh-bbfiles-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    m_path = pattern;
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+  }
+  std::string File(const std::string& name) const { return (m_path / name).string(); }
+  std::size_t EntryCount() const {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_path)) ++count;
+    return count;
+  }
+
+ private:
+  std::filesystem::path m_path;
+};
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string RunCommand(const std::string& command, int& status) {
+  std::string output;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) {
+    status = -1;
+    return output;
+  }
+  std::array<char, 4096> buffer;
+  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) output.append(buffer.data(), n);
+  status = ::pclose(pipe);
+  return output;
+}
+
+long AssimpCount(const std::string& output, const std::string& label) {
+  std::smatch match;
+  if (!std::regex_search(output, match, std::regex(label + ":\\s+(\\d+)"))) return -1;
+  return std::stol(match[1]);
+}
+
+struct NameCase {
+  const char* chosen;
+  GeometryFormat format;
+  const char* geometry;
+  const char* texture;
+  const char* transparency;
+};
+
+TEST(BillboardFiles, NamesFollowTheChosenFile) {
+  const NameCase cases[] = {
+      {"/out/tree", GeometryFormat::kOBJ, "/out/tree.obj", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
+      {"/out/tree.obj", GeometryFormat::kOBJ, "/out/tree.obj", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
+      {"/out/tree.OBJ", GeometryFormat::kOBJ, "/out/tree.OBJ", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
+      {"/out/tree.obj", GeometryFormat::k3DS, "/out/tree.obj.3ds", "/out/treeTexture.bmp",
+       "/out/treeTransparency.bmp"},
+      {"/out/tree.Dxf", GeometryFormat::kDXF, "/out/tree.Dxf", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
+      {"/a.b/tree", GeometryFormat::k3DS, "/a.b/tree.3ds", "/a.b/treeTexture.bmp", "/a.b/treeTransparency.bmp"},
+      {"tree.v2.3ds", GeometryFormat::k3DS, "tree.v2.3ds", "tree.v2Texture.bmp", "tree.v2Transparency.bmp"},
+  };
+  for (const NameCase& c : cases) {
+    SCOPED_TRACE(c.chosen);
+    const BillboardFileNames names = BillboardExportNames(c.chosen, c.format);
+    EXPECT_EQ(names.geometry, c.geometry);
+    EXPECT_EQ(names.texture, c.texture);
+    EXPECT_EQ(names.transparency, c.transparency);
+  }
+}
+
+TEST(BillboardFiles, FormatComesFromTheExtensionInAnyCase) {
+  EXPECT_EQ(FormatOfExtension("x/tree.OBJ"), GeometryFormat::kOBJ);
+  EXPECT_EQ(FormatOfExtension("tree.3Ds"), GeometryFormat::k3DS);
+  EXPECT_EQ(FormatOfExtension("tree.dxf"), GeometryFormat::kDXF);
+  EXPECT_EQ(FormatOfExtension("tree.obj.bmp"), std::nullopt);
+  EXPECT_EQ(FormatOfExtension("dir.obj/tree"), std::nullopt);
+  EXPECT_EQ(FormatOfExtension("tree"), std::nullopt);
+}
+
+// A mode-0 cloud of the hand-built leafy mesh, with distinct pictures so that
+// the two images can be told apart when read back.
+struct TestCloud {
+  std::unique_ptr<MeshObject> tree = test::MakeLeafyMesh({});
+  BillboardCloud cloud;
+  std::size_t billboards = 0;
+  TestCloud() {
+    for (const auto& submesh : tree->submeshes) submesh->materialName = "Material" + std::to_string(submesh->texture);
+    BillboardSettings settings;
+    settings.precision = 5;
+    settings.textureResolution = 5;
+    BillboardPicker picker;
+    cloud = CreateBillboardCloud(*tree, settings, picker, {}, {});
+    for (const auto& submesh : cloud.mesh->submeshes) billboards += submesh->texture == kBillboardMaterial ? 1 : 0;
+    cloud.colourTexture.At(3, 4)[0] = 200;  // one pixel that is not the key colour
+  }
+};
+
+TEST(BillboardFiles, ObjExportNamesTheBillboardMaterialAndItsTexture) {
+  ScratchDir dir;
+  TestCloud test;
+  ASSERT_GT(test.billboards, 0u);
+  const BillboardFileNames names = BillboardExportNames(dir.File("tree"), GeometryFormat::kOBJ);
+  ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
+                       GeometryFormat::kOBJ);
+
+  for (const auto& submesh : test.cloud.mesh->submeshes) {
+    if (submesh->texture != kBillboardMaterial) continue;
+    EXPECT_EQ(submesh->materialName, "BBdMat");
+    EXPECT_EQ(submesh->textureFile, dir.File("treeTexture.bmp"));
+  }
+  const std::string mtl = ReadText(dir.File("tree.obj.mtl"));
+  EXPECT_NE(mtl.find("newmtl BBdMat\n"), std::string::npos) << mtl;
+  EXPECT_NE(mtl.find("map_Kd TREETEXTURE.BMP\n"), std::string::npos) << mtl;
+  EXPECT_NE(mtl.find("newmtl Material2\n"), std::string::npos) << "mode 0 keeps the bark material\n" << mtl;
+
+  int status = 0;
+  const std::string info = RunCommand("assimp info '" + names.geometry + "'", status);
+  ASSERT_EQ(status, 0) << info;
+  EXPECT_EQ(AssimpCount(info, "Materials"), 2) << info;
+  EXPECT_NE(info.find("'BBdMat'"), std::string::npos) << info;
+  EXPECT_EQ(AssimpCount(info, "Faces"), static_cast<long>(test.cloud.mesh->PolygonCount())) << info;
+
+  const Image colour = ReadBMP(dir.File("treeTexture.bmp"));
+  const Image transparency = ReadBMP(dir.File("treeTransparency.bmp"));
+  EXPECT_EQ(colour.channels, 3);
+  EXPECT_EQ(colour.pixels, test.cloud.colourTexture.pixels);
+  EXPECT_EQ(transparency.pixels, test.cloud.transparency.pixels);
+  EXPECT_EQ(dir.EntryCount(), 4u) << "tree.obj, tree.obj.mtl and the two pictures, no temporary files";
+}
+
+TEST(BillboardFiles, ThreeDsExportKeepsTheBillboardMaterial) {
+  ScratchDir dir;
+  TestCloud test;
+  const BillboardFileNames names = BillboardExportNames(dir.File("cloud.3DS"), GeometryFormat::k3DS);
+  ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
+                       GeometryFormat::k3DS);
+  EXPECT_EQ(names.geometry, dir.File("cloud.3DS"));
+  int status = 0;
+  const std::string info = RunCommand("assimp info '" + names.geometry + "'", status);
+  ASSERT_EQ(status, 0) << info;
+  EXPECT_NE(info.find("'BBdMat'"), std::string::npos) << info;
+  EXPECT_TRUE(std::filesystem::exists(dir.File("cloudTexture.bmp")));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("cloudTransparency.bmp")));
+}
+
+TEST(BillboardFiles, UnwritableDirectoryThrowsAndWritesNothing) {
+  ScratchDir dir;
+  TestCloud test;
+  const BillboardFileNames names = BillboardExportNames(dir.File("missing/tree"), GeometryFormat::kDXF);
+  EXPECT_THROW(ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
+                                    GeometryFormat::kDXF),
+               FileError);
+  EXPECT_EQ(dir.EntryCount(), 0u);
+}
+
+}  // namespace
+}  // namespace vh
