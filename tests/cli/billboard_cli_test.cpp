@@ -1,0 +1,181 @@
+// The "billboard" command end to end: a leafy tree document in, a billboard
+// cloud out, read back by Assimp and our BMP reader; bad input refused
+// without writing anything.
+#ifdef VH_CLI_BILLBOARD
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "imaging/bmp.h"
+
+namespace {
+
+const std::string kCli = std::string(VH_BINARY_DIR) + "/src/cli/verdanthollow-cli";
+const std::string kLeafyTree = std::string(VH_TEST_DATA_DIR) + "/billboard_tree.vhm";
+
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vh-bbcli-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    m_path = pattern;
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+  }
+  std::string File(const std::string& name) const { return (m_path / name).string(); }
+  std::size_t EntryCount() const {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_path)) ++count;
+    return count;
+  }
+
+ private:
+  std::filesystem::path m_path;
+};
+
+struct Outcome {
+  int status = -1;
+  std::string output;
+};
+
+Outcome Execute(const std::string& command) {
+  Outcome run;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return run;
+  std::array<char, 4096> buffer;
+  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) run.output.append(buffer.data(), n);
+  const int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// `path` in single quotes for the shell.
+std::string Quoted(const std::string& path) {
+  std::string quoted;
+  quoted.reserve(path.size() + 2);
+  quoted.push_back('\'');
+  quoted.append(path);
+  quoted.push_back('\'');
+  return quoted;
+}
+
+Outcome Billboard(const std::string& arguments) { return Execute(Quoted(kCli) + " billboard " + arguments); }
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+long Number(const std::string& text, const std::string& label) {
+  std::smatch match;
+  if (!std::regex_search(text, match, std::regex(label + ":?\\s+(\\d+)"))) return -1;
+  return std::stol(match[1]);
+}
+
+TEST(BillboardCli, LeafyTreeBecomesObjWithBillboardMaterialAndTwoPictures) {
+  ScratchDir dir;
+  const Outcome run = Billboard(Quoted(kLeafyTree) + " -o " + Quoted(dir.File("leafy.obj")) + " --precision 20");
+  ASSERT_EQ(run.status, 0) << run.output;
+  const long billboards = Number(run.output, "billboards");
+  const long polygons = Number(run.output, "polygons");
+  EXPECT_GT(billboards, 0) << run.output;
+
+  const std::string mtl = ReadText(dir.File("leafy.obj.mtl"));
+  EXPECT_NE(mtl.find("newmtl BBdMat\n"), std::string::npos) << mtl;
+  EXPECT_NE(mtl.find("map_Kd LEAFYTEXTURE.BMP\n"), std::string::npos) << mtl;
+  EXPECT_NE(mtl.find("newmtl Material2\n"), std::string::npos) << "mode 0 keeps the branches\n" << mtl;
+
+  const Outcome info = Execute("assimp info " + Quoted(dir.File("leafy.obj")));
+  ASSERT_EQ(info.status, 0) << info.output;
+  EXPECT_EQ(Number(info.output, "Materials"), 2) << info.output;
+  EXPECT_EQ(Number(info.output, "Faces"), polygons) << info.output;
+  EXPECT_NE(info.output.find("'BBdMat'"), std::string::npos);
+
+  const vh::Image colour = vh::ReadBMP(dir.File("leafyTexture.bmp"));
+  const vh::Image transparency = vh::ReadBMP(dir.File("leafyTransparency.bmp"));
+  EXPECT_EQ(colour.width, 2048);
+  EXPECT_EQ(colour.channels, 3);
+  ASSERT_EQ(transparency.width, 2048);
+  std::size_t white = 0, black = 0, keyed = 0;
+  for (std::size_t i = 0; i < transparency.pixels.size(); i += 3) {
+    white += transparency.pixels[i] == 255;
+    black += transparency.pixels[i] == 0;
+    keyed += colour.pixels[i] == 50 && colour.pixels[i + 1] == 134 && colour.pixels[i + 2] == 40;
+  }
+  EXPECT_GT(white, 0u) << "the leaves were drawn into the pictures";
+  EXPECT_GT(black, white) << "most of the atlas is transparent";
+  EXPECT_EQ(white + black, transparency.pixels.size() / 3);
+  EXPECT_EQ(keyed, black) << "transparent exactly where the colour texture has the key colour";
+  EXPECT_EQ(dir.EntryCount(), 4u);
+}
+
+TEST(BillboardCli, ModeOneReplacesTheBranchesAndHonoursTheResolution) {
+  ScratchDir dir;
+  const Outcome run = Billboard("-o " + Quoted(dir.File("all.3DS")) + " --mode 1 --resolution 5 --count 3 --precision 5 "
+                            "--quality 2 --favour-vertical");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(Number(run.output, "billboards"), Number(run.output, "submeshes")) << run.output;
+  EXPECT_EQ(Number(run.output, "polygons"), 2 * Number(run.output, "billboards")) << run.output;
+  EXPECT_EQ(vh::ReadBMP(dir.File("allTexture.bmp")).width, 32);
+  EXPECT_EQ(vh::ReadBMP(dir.File("allTransparency.bmp")).height, 32);
+  const Outcome info = Execute("assimp info " + Quoted(dir.File("all.3DS")));
+  ASSERT_EQ(info.status, 0) << info.output;
+  EXPECT_EQ(Number(info.output, "Materials"), 1) << info.output;
+}
+
+TEST(BillboardCli, SameInputGivesTheSameCloud) {
+  ScratchDir dir;
+  ASSERT_EQ(Billboard("-o " + Quoted(dir.File("a.dxf")) + " --precision 10 --resolution 6").status, 0);
+  ASSERT_EQ(Billboard("-o " + Quoted(dir.File("b.dxf")) + " --precision 10 --resolution 6").status, 0);
+  EXPECT_EQ(ReadText(dir.File("a.dxf")), ReadText(dir.File("b.dxf")));
+  EXPECT_EQ(ReadText(dir.File("aTexture.bmp")), ReadText(dir.File("bTexture.bmp")));
+}
+
+TEST(BillboardCli, BadArgumentsAreRefusedAndWriteNothing) {
+  ScratchDir dir;
+  const std::string out = Quoted(dir.File("tree.obj"));
+  const struct {
+    std::string arguments;
+    const char* message;
+  } cases[] = {
+      {"-o " + Quoted(dir.File("tree.png")), "extension must be .obj, .dxf or .3ds"},
+      {"", "no output file given"},
+      {"-o " + out + " --count 0", "--count needs an integer from 1 to 100"},
+      {"-o " + out + " --precision 501", "--precision needs an integer from 1 to 500"},
+      {"-o " + out + " --mode 2", "--mode needs an integer from 0 to 1"},
+      {"-o " + out + " --quality x", "--quality needs an integer from 1 to 15"},
+      {"-o " + out + " --resolution 13", "--resolution needs an integer from 5 to 12"},
+      {"-o " + out + " --resolution", "--resolution needs a value"},
+      {"-o " + out + " --colour red", "unknown option '--colour'"},
+      {Quoted(dir.File("missing.vhm")) + " -o " + out, "missing.vhm"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    const Outcome run = Billboard(c.arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
+  }
+  EXPECT_EQ(dir.EntryCount(), 0u);
+}
+
+TEST(BillboardCli, HelpListsTheCommand) {
+  const Outcome run = Execute(Quoted(kCli) + " --help");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.output.find("billboard [DOC.vhm] -o OUT"), std::string::npos) << run.output;
+}
+
+}  // namespace
+
+#endif  // VH_CLI_BILLBOARD
