@@ -6,6 +6,8 @@
 
 #include "billboard/atlas.h"
 #include "billboard/billboard_cloud.h"
+#include "billboard/coverage.h"
+#include "billboard/plane_scoring.h"
 #include "tree/tree.h"
 
 namespace {
@@ -62,7 +64,38 @@ void BuildCloud(benchmark::State& state, vh::BillboardMode mode) {
 void BM_BillboardCloudLeaves(benchmark::State& state) { BuildCloud(state, vh::BillboardMode::kGeometryForBranches); }
 void BM_BillboardCloudWholeTree(benchmark::State& state) { BuildCloud(state, vh::BillboardMode::kBillboardsForAll); }
 
+// One billboard's worth of scoring (50 candidates over every triangle of the
+// tree): the plain reference loop against the scorer the builder uses.
+std::vector<vh::CandidatePlane> FiftyCandidates(const vh::TriangleCoverage& coverage) {
+  vh::BillboardPicker picker;
+  std::vector<vh::CandidatePlane> candidates;
+  for (int i = 0; i < 50; ++i) candidates.push_back(picker.Pick(LeafyTree(), coverage));
+  return candidates;
+}
+
+void BM_ScoreFiftyCandidatesReference(benchmark::State& state) {
+  const vh::TriangleCoverage coverage(LeafyTree());
+  const auto candidates = FiftyCandidates(coverage);
+  for (auto _ : state) {
+    for (const vh::CandidatePlane& candidate : candidates) {
+      benchmark::DoNotOptimize(vh::ScorePlaneReference(LeafyTree(), coverage, candidate, 10.0f, false));
+    }
+  }
+}
+
+void BM_ScoreFiftyCandidatesFast(benchmark::State& state) {
+  const vh::TriangleCoverage coverage(LeafyTree());
+  const auto candidates = FiftyCandidates(coverage);
+  const auto threads = static_cast<unsigned>(state.range(0));
+  for (auto _ : state) {
+    const vh::UncoveredTriangles snapshot(LeafyTree(), coverage);
+    benchmark::DoNotOptimize(snapshot.ScoreAll(candidates, 10.0f, false, threads).data());
+  }
+}
+
 }  // namespace
 
+BENCHMARK(BM_ScoreFiftyCandidatesReference)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ScoreFiftyCandidatesFast)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->Iterations(5);
 BENCHMARK(BM_BillboardCloudLeaves)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_BillboardCloudWholeTree)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -32,6 +32,17 @@ float ProjectedWeight(const BillboardPlane& plane, const Vector3 (&v)[3], const 
   return a;
 }
 
+bool NearWeight(const BillboardPlane& plane, const Vector3 (&v)[3], float threshold, bool favourVertical,
+                float& weight) {
+  float d[3];
+  for (int k = 0; k < 3; ++k) {
+    d[k] = SignedDistance(plane, v[k]);
+    if (!IsNear(d[k], threshold)) return false;
+  }
+  weight = ProjectedWeight(plane, v, d, favourVertical);
+  return true;
+}
+
 BillboardQuad QuadFromBox(const CandidatePlane& candidate, const Vector3& boxMin, const Vector3& boxMax) {
   const Vector3 centre = (boxMin + boxMax) / 2.0f;
   const Vector3 w = boxMin - centre;

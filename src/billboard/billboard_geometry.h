@@ -60,6 +60,12 @@ float DistanceThreshold(int billboardCount);
 float ProjectedWeight(const BillboardPlane& plane, const Vector3 (&v)[3], const float (&d)[3],
                       bool favourVertical);
 
+// The exact test of one triangle against the plane: false as soon as a
+// vertex (in order v[0], v[1], v[2]) is not near; otherwise `weight` receives
+// ProjectedWeight and the result is true.
+bool NearWeight(const BillboardPlane& plane, const Vector3 (&v)[3], float threshold, bool favourVertical,
+                float& weight);
+
 // The billboard square of a cluster. `boxMin` and `boxMax` are the bounds of
 // the projected cluster vertices, started at the origin. With
 // c = (min + max) / 2, w = min - c, R = |w| and

@@ -20,20 +20,6 @@ inline float Accumulate(float score, float weight) {
   return static_cast<float>(static_cast<Ext>(score) + weight);
 }
 
-// The exact test and weight of one triangle; false when it is not near.
-inline bool NearWeight(const BillboardPlane& plane, const Vector3 (&v)[3], float threshold,
-                       bool favourVertical, float& weight) {
-  float d[3];
-  for (int k = 0; k < 3; ++k) {
-    d[k] = SignedDistance(plane, v[k]);
-    if (!IsNear(d[k], threshold)) return false;
-  }
-  weight = ProjectedWeight(plane, v, d, favourVertical);
-  return true;
-}
-
-enum Verdict : std::uint8_t { kFar = 0, kUndecided = 1, kNear = 2 };
-
 constexpr std::size_t kBlock = 1024;
 
 }  // namespace
@@ -78,40 +64,42 @@ UncoveredTriangles::UncoveredTriangles(const MeshObject& mesh, const TriangleCov
 float UncoveredTriangles::Score(const CandidatePlane& candidate, float threshold, bool favourVertical) const {
   const BillboardPlane plane = MakePlane(candidate);
   const float ox = plane.origin.x, oy = plane.origin.y, oz = plane.origin.z;
-  const double nx = plane.normal.x, ny = plane.normal.y, nz = plane.normal.z;
-  // The exact distance is Dot(v - P0, n): the differences are float
-  // subtractions (rounding the extended difference of two floats to float
-  // gives the correctly rounded float difference), the products of two
-  // floats are exact in double, and only the two additions and the final
-  // rounding to float differ from the extended evaluation, by less than
-  // 2^-51 of the sum of the products' magnitudes. A vertex whose double
-  // distance clears the threshold by more than that, and by a relative 2^-22
-  // for the rounding to float, is decided here; the rest go the exact way.
-  const double nearLimit = threshold * (1.0 - 0x1p-22);
-  const double farLimit = threshold * (1.0 + 0x1p-22);
+  const float nx = plane.normal.x, ny = plane.normal.y, nz = plane.normal.z;
+  // The exact distance is Dot(v - P0, n), three products of floats summed in
+  // extended precision and rounded to float. The same sum in float differs
+  // from it by less than 3 * 2^-24 of the sum of the products' magnitudes
+  // (plus a few denormal steps). A vertex whose float distance exceeds the
+  // threshold by more than 2^-20 of that magnitude, and by a relative 2^-20
+  // for the final rounding, is surely far, and its triangle is dropped in
+  // float arithmetic that the compiler vectorises; all other triangles go
+  // through the exact test.
+  const float farLimit = threshold * (1.0f + 0x1p-20f);
+  constexpr float kRelativeSlack = 0x1p-20f;
+  constexpr float kAbsoluteSlack = 0x1p-140f;
+  const float* const x[3] = {m_coord[0].data(), m_coord[3].data(), m_coord[6].data()};
+  const float* const y[3] = {m_coord[1].data(), m_coord[4].data(), m_coord[7].data()};
+  const float* const z[3] = {m_coord[2].data(), m_coord[5].data(), m_coord[8].data()};
 
   float score = 0.0f;
-  std::uint8_t verdict[kBlock];
+  std::uint8_t maybeNear[kBlock];
   for (std::size_t start = 0; start < m_count; start += kBlock) {
     const std::size_t end = std::min(m_count, start + kBlock);
-    // Pass 1, branch-free so that it vectorises: classify each triangle.
+    // Pass 1, branch-free so that it vectorises: drop the surely far.
     for (std::size_t i = start; i < end; ++i) {
-      bool anyFar = false;
-      bool allNear = true;
+      int anyFar = 0;
       for (int k = 0; k < 3; ++k) {
-        const double px = static_cast<double>(m_coord[3 * k][i] - ox) * nx;
-        const double py = static_cast<double>(m_coord[3 * k + 1][i] - oy) * ny;
-        const double pz = static_cast<double>(m_coord[3 * k + 2][i] - oz) * nz;
-        const double distance = std::fabs(px + py + pz);
-        const double slack = (std::fabs(px) + std::fabs(py) + std::fabs(pz)) * 0x1p-50;
-        anyFar |= distance - slack > farLimit;
-        allNear &= distance + slack < nearLimit;
+        const float px = (x[k][i] - ox) * nx;
+        const float py = (y[k][i] - oy) * ny;
+        const float pz = (z[k][i] - oz) * nz;
+        const float distance = std::fabs(px + py + pz);
+        const float slack = (std::fabs(px) + std::fabs(py) + std::fabs(pz)) * kRelativeSlack + kAbsoluteSlack;
+        anyFar |= static_cast<int>(distance - slack > farLimit);
       }
-      verdict[i - start] = anyFar ? kFar : (allNear ? kNear : kUndecided);
+      maybeNear[i - start] = static_cast<std::uint8_t>(1 - anyFar);
     }
-    // Pass 2, in tree order: exact weights of the triangles not surely far.
+    // Pass 2, in tree order: the exact test and weight of the others.
     for (std::size_t i = start; i < end; ++i) {
-      if (verdict[i - start] == kFar) continue;
+      if (maybeNear[i - start] == 0) continue;
       Vector3 v[3];
       for (int k = 0; k < 3; ++k) v[k] = {m_coord[3 * k][i], m_coord[3 * k + 1][i], m_coord[3 * k + 2][i]};
       float weight = 0.0f;

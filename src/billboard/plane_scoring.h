@@ -8,9 +8,10 @@
 //
 // ScorePlaneReference is the plain statement of that rule. UncoveredTriangles
 // gives the same float, bit for bit, much faster: it holds only the uncovered
-// triangles, rejects far triangles with a conservative double-precision test
-// (undecided ones go through the exact test) and scores many candidates on
-// several threads, each candidate's sum still running in tree order.
+// triangles, rejects surely far triangles with a conservative vectorised
+// float test (the others go through the exact NearWeight) and scores many
+// candidates on several threads, each candidate's sum still running in tree
+// order.
 #pragma once
 
 #include <cstddef>
