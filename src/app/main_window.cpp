@@ -21,6 +21,7 @@
 
 namespace {
 constexpr int kStatusPeriodMs = 20;
+constexpr qint64 kPumpIntervalMs = 8;  // longest pause between event passes while generating
 constexpr float kArrowStep = 10.0f;  // eye movement per arrow key, in units of `forward`
 const char* const kGeneratingMessage = "Tree is generating, please wait... (ESC to cancel)      ";
 const char* const kBillboardMessage =
@@ -32,9 +33,12 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
   setWindowTitle("Verdanthollow v2.0");
 
   tree_ = std::make_unique<vh::Tree>(2);
-  // Generation pumps events once per branch, so that the window stays
-  // responsive and Escape can cancel.
-  tree_->pump = [] { QCoreApplication::processEvents(QEventLoop::AllEvents); };
+  // Generation pumps events while it runs, so that the window stays
+  // responsive and Escape can cancel. The tree asks once per branch; events
+  // are processed at most every few milliseconds, since each pass may
+  // repaint the window, and a software renderer takes longer for that than
+  // a small tree takes to grow.
+  tree_->pump = [this] { PumpEvents(); };
   tree_->Generate();
   groundPlane_ = vh::BuildGroundPlane(false);
 
@@ -169,10 +173,21 @@ void TForm1::ForgetViewCaches() {
   if (billboard_) vh::ForgetDrawLists(*billboard_);
 }
 
+void TForm1::PumpEvents() {
+  if (pumpClock_.isValid() && pumpClock_.elapsed() < kPumpIntervalMs) return;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  pumpClock_.start();
+}
+
+void TForm1::Generate() {
+  if (!tree_->busy) pumpClock_.start();  // a new generation: first pause after the interval
+  tree_->Generate();
+}
+
 void TForm1::UpdateAfterChange() {
   if (BillboardMode()) return;
   if (!AutoUpdate()) return;
-  tree_->Generate();  // returns at once when a generation already runs
+  Generate();  // returns at once when a generation already runs
   groundPlane_ = vh::BuildGroundPlane(WireframeTicked());
   SetViewDirty();
   viewControls_->ShowCounts(tree_->PolygonCount(), tree_->VertexCount(), tree_->submeshes.size());
@@ -180,7 +195,7 @@ void TForm1::UpdateAfterChange() {
 
 void TForm1::GenerateTree() {
   if (BillboardMode()) return;
-  tree_->Generate();
+  Generate();
   SetViewDirty();
 }
 

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include "app/editor_host.h"
@@ -85,6 +86,10 @@ class TForm1 : public QMainWindow, public EditorHost {
 
  private:
   void BuildMenu();
+  // The tree's pump: processes pending events, at most every few ms.
+  void PumpEvents();
+  // Grows the tree (nothing else); every generation the window starts.
+  void Generate();
   void BuildLayout();
   void ForgetViewCaches();
   // FormKeyDown: Escape cancels, Up/Down move the eye; returns whether the
@@ -100,6 +105,7 @@ class TForm1 : public QMainWindow, public EditorHost {
   vh::Camera camera_;
   bool viewDirty_ = true;
   bool shownOnce_ = false;
+  QElapsedTimer pumpClock_;  // since the last event pass of a generation
 
   GlAvailability glAvailability_;
   QWidget* viewSurface_ = nullptr;      // StaticText1: the GL view or a blank stand-in

@@ -31,8 +31,8 @@ int ParseSeed(const std::string& text) {
     used = 0;
   }
   if (used != text.size() || text.empty() || value < INT32_MIN || value > INT32_MAX)
-    throw std::invalid_argument("--seed needs an integer between -2147483648 and 2147483647, not '" +
-                                text + "'");
+    throw std::invalid_argument(
+        "--seed needs an integer between -2147483648 and 2147483647, not '" + text + "'");
   return static_cast<int>(value);
 }
 
@@ -68,8 +68,10 @@ void GrowTree(Tree& tree, const Options& options) {
   if (options.seed) tree.params.seed = *options.seed;
   tree.Generate();
   if (tree.budgetExceeded)
-    std::fprintf(stderr, "warning: the tree is incomplete: generation stopped at its budget of %llu "
-                 "vertices\n", static_cast<unsigned long long>(tree.vertexBudget));
+    std::fprintf(stderr,
+                 "warning: the tree is incomplete: generation stopped at its budget of %llu "
+                 "vertices\n",
+                 static_cast<unsigned long long>(tree.vertexBudget));
 }
 
 std::string LowerExtension(const std::string& path) {
@@ -89,9 +91,12 @@ int RunExport(const Arguments& args) {
   if (options.output.empty()) throw std::invalid_argument("no output file given (-o OUT)");
   const std::string extension = LowerExtension(options.output);
   void (*exporter)(const MeshObject&, const std::string&) = nullptr;
-  if (extension == ".obj") exporter = ExportOBJ;
-  else if (extension == ".dxf") exporter = ExportDXF;
-  else if (extension == ".3ds") exporter = Export3DS;
+  if (extension == ".obj")
+    exporter = ExportOBJ;
+  else if (extension == ".dxf")
+    exporter = ExportDXF;
+  else if (extension == ".3ds")
+    exporter = Export3DS;
   else
     throw std::invalid_argument("cannot tell the format of '" + options.output +
                                 "': its extension must be .obj, .dxf or .3ds");

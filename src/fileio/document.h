@@ -29,14 +29,15 @@ void SaveDocument(const TreeParameters& params, const std::string& path);
 //
 // Reading follows the format's tolerance: any white space separates values,
 // the header line is not checked, names are whole lines trimmed of white
-// space and control characters (of any length), extra integers before a 666
-// or 667 marker are skipped. It is strict where the tolerant reading could
-// only go wrong: a missing value, a word where a number is due, an outline
-// count below 0 or above 100000, a non-finite or absurd outline value, and
-// level values outside the limits of LevelFields() or a lastParentLevel
-// outside -1..8 throw DocumentError with the name and line. A qualityHeight
-// of 0 is read as 2 and an inflateDeflate of 0 as 1 (the generator's own
-// guards, applied here so that what is loaded is what is generated and saved).
+// space and control characters (read whole, up to 65536 characters), and
+// extra integers before a 666 or 667 marker are skipped. It is strict where
+// the tolerant reading could only go wrong: a missing value, a word where a
+// number is due, an outline count below 0 or above 100000, a non-finite or
+// absurd outline value, and level values outside the limits of
+// LevelFields() or a lastParentLevel outside -1..8 throw DocumentError with
+// the name and line. A qualityHeight of 0 is read as 2 and an inflateDeflate
+// of 0 as 1 (the generator's own guards, applied here so that what is
+// loaded is what is generated and saved).
 TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
                              const TreeParameters& base);
 

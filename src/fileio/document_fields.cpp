@@ -9,8 +9,7 @@ namespace {
 // the generator must stay far from integer overflow.
 constexpr int kLarge = 1000000;
 
-constexpr LevelField Int(const char* name, int LevelParameters::*member, int minimum,
-                         int maximum) {
+constexpr LevelField Int(const char* name, int LevelParameters::*member, int minimum, int maximum) {
   return LevelField{name, member, nullptr, minimum, maximum};
 }
 constexpr LevelField Flag(const char* name, bool LevelParameters::*member) {

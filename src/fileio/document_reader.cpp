@@ -39,7 +39,8 @@ class Scanner {
     SkipSpace(what);
     std::string word;
     for (int c = Peek(); c != EOF && !IsSpace(c); c = Peek()) {
-      if (word.size() == kMaxWordLength) Fail("expected " + what + ", found a " + "word longer than 256 characters");
+      if (word.size() == kMaxWordLength)
+        Fail("expected " + what + ", found a word of over 256 characters");
       word += static_cast<char>(Get());
     }
     return word;
@@ -91,13 +92,15 @@ class Scanner {
 
   // Skips integers up to and including `marker`.
   void SkipTo(int marker, const std::string& block) {
-    while (Integer("the end-of-block marker " + std::to_string(marker) + " of " + block) != marker) {
+    while (Integer("the end-of-block marker " + std::to_string(marker) + " of " + block) !=
+           marker) {
     }
   }
 
   static std::string Quoted(const std::string& word) {
     std::string shown;
-    for (unsigned char c : word.substr(0, 40)) shown += (c < ' ' || c >= 0x7F) ? '?' : static_cast<char>(c);
+    for (unsigned char c : word.substr(0, 40))
+      shown += (c < ' ' || c >= 0x7F) ? '?' : static_cast<char>(c);
     return "\"" + shown + (word.size() > 40 ? "...\"" : "\"");
   }
 
@@ -175,8 +178,10 @@ TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
   params.leafTexCoords.clear();
   for (int i = 0; i < count; ++i) {
     const std::string index = std::to_string(i);
-    params.leafOutline.push_back(OutlinePoint(scan, "leaf outline point " + index, kMaxOutlineCoordinate));
-    params.leafTexCoords.push_back(OutlinePoint(scan, "leaf texture coordinate " + index, kMaxTexCoord));
+    params.leafOutline.push_back(
+        OutlinePoint(scan, "leaf outline point " + index, kMaxOutlineCoordinate));
+    params.leafTexCoords.push_back(
+        OutlinePoint(scan, "leaf texture coordinate " + index, kMaxTexCoord));
   }
 
   params.barkTextureFile = scan.Name("the bark texture file name");

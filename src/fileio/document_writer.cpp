@@ -47,8 +47,7 @@ std::string FormatDocument(const TreeParameters& params) {
   if (params.leafOutline.size() != params.leafTexCoords.size())
     throw std::runtime_error("cannot save the tree: the leaf outline has " +
                              std::to_string(params.leafOutline.size()) + " points but " +
-                             std::to_string(params.leafTexCoords.size()) +
-                             " texture coordinates");
+                             std::to_string(params.leafTexCoords.size()) + " texture coordinates");
   std::string out;
   out.reserve(4096 + params.leafOutline.size() * 48);
   out += kDocumentHeader;

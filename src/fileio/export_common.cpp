@@ -12,7 +12,7 @@ Vector3 ExportOrigin(const MeshObject& mesh) {
 
 std::vector<ExportMaterial> DistinctMaterials(const MeshObject& mesh) {
   std::vector<ExportMaterial> materials;
-  std::vector<int> numbers;  // texture number of each entry of `materials`
+  std::vector<int> numbers;   // texture number of each entry of `materials`
   std::vector<bool> decided;  // colour and texturing taken from a vertex
   for (const auto& submesh : mesh.submeshes) {
     const auto found = std::find(numbers.begin(), numbers.end(), submesh->texture);

@@ -17,8 +17,7 @@ class FileError : public std::runtime_error {
 class DocumentError : public std::runtime_error {
  public:
   DocumentError(const std::string& file, int line, const std::string& reason)
-      : std::runtime_error(file + ", line " + std::to_string(line) + ": " + reason),
-        m_line(line) {}
+      : std::runtime_error(file + ", line " + std::to_string(line) + ": " + reason), m_line(line) {}
   int line() const { return m_line; }
 
  private:

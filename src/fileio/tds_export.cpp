@@ -16,14 +16,33 @@ constexpr std::size_t kMaxCount = 65535;  // the format's 16-bit counts and indi
 
 // Chunk identifiers.
 enum : std::uint16_t {
-  kMain = 0x4D4D, kVersion = 0x0002, kEditor = 0x3D3D,
-  kMaterial = 0xAFFF, kMaterialName = 0xA000, kAmbient = 0xA010, kDiffuse = 0xA020,
-  kSpecular = 0xA030, kColour24 = 0x0011, kShininess = 0xA040, kShininessStrength = 0xA041,
-  kTransparency = 0xA050, kTransparencyFalloff = 0xA052, kReflectionBlur = 0xA053,
-  kShading = 0xA100, kSelfIllumination = 0xA084, kPercentage = 0x0030,
-  kTextureMap = 0xA200, kMapName = 0xA300, kMapTiling = 0xA351, kMapBlur = 0xA353,
-  kNamedObject = 0x4000, kTriangleMesh = 0x4100, kVertexList = 0x4110,
-  kMappingCoordinates = 0x4140, kFaceList = 0x4120, kFaceMaterial = 0x4130,
+  kMain = 0x4D4D,
+  kVersion = 0x0002,
+  kEditor = 0x3D3D,
+  kMaterial = 0xAFFF,
+  kMaterialName = 0xA000,
+  kAmbient = 0xA010,
+  kDiffuse = 0xA020,
+  kSpecular = 0xA030,
+  kColour24 = 0x0011,
+  kShininess = 0xA040,
+  kShininessStrength = 0xA041,
+  kTransparency = 0xA050,
+  kTransparencyFalloff = 0xA052,
+  kReflectionBlur = 0xA053,
+  kShading = 0xA100,
+  kSelfIllumination = 0xA084,
+  kPercentage = 0x0030,
+  kTextureMap = 0xA200,
+  kMapName = 0xA300,
+  kMapTiling = 0xA351,
+  kMapBlur = 0xA353,
+  kNamedObject = 0x4000,
+  kTriangleMesh = 0x4100,
+  kVertexList = 0x4110,
+  kMappingCoordinates = 0x4140,
+  kFaceList = 0x4120,
+  kFaceMaterial = 0x4130,
 };
 
 // Little-endian output into the file's buffer, whatever the host order.
@@ -56,15 +75,14 @@ class BinaryWriter {
 struct Piece {
   const Submesh* submesh = nullptr;
   std::string name;
-  bool whole = true;                   // the submesh itself, no remapping
+  bool whole = true;                    // the submesh itself, no remapping
   std::vector<std::uint32_t> vertices;  // part: submesh vertex of each local vertex
   std::vector<Triangle> triangles;      // part: faces with local indices
 
   std::size_t VertexCount() const { return whole ? submesh->vertices.size() : vertices.size(); }
   std::size_t FaceCount() const { return whole ? submesh->triangles.size() : triangles.size(); }
   std::uint64_t ObjectLength() const {
-    return name.size() + VertexCount() * 20 + FaceCount() * 10 +
-           submesh->materialName.size() + 46;
+    return name.size() + VertexCount() * 20 + FaceCount() * 10 + submesh->materialName.size() + 46;
   }
 };
 
@@ -89,7 +107,8 @@ void SplitSubmesh(const Submesh& submesh, const std::string& name, std::vector<P
     const std::uint32_t corners[3] = {t.a, t.b, t.c};
     std::size_t needed = 0;
     for (int i = 0; i < 3; ++i) {
-      const bool repeated = (i > 0 && corners[i] == corners[0]) || (i > 1 && corners[i] == corners[1]);
+      const bool repeated =
+          (i > 0 && corners[i] == corners[0]) || (i > 1 && corners[i] == corners[1]);
       if (owner[corners[i]] != part && !repeated) ++needed;
     }
     if (piece->vertices.size() + needed > kMaxCount || piece->triangles.size() + 1 > kMaxCount) {
@@ -169,8 +188,8 @@ void WriteMaterial(BinaryWriter& out, const ExportMaterial& material) {
   WriteColourChunk(out, kAmbient, r, g, b);
   WriteColourChunk(out, kDiffuse, r, g, b);
   WriteColourChunk(out, kSpecular, 0, 0, 0);
-  for (std::uint16_t id : {kShininess, kShininessStrength, kTransparency, kTransparencyFalloff,
-                           kReflectionBlur})
+  for (std::uint16_t id :
+       {kShininess, kShininessStrength, kTransparency, kTransparencyFalloff, kReflectionBlur})
     WritePercentageChunk(out, id);
   out.Header(kShading, 8);
   out.U16(3);

@@ -1,13 +1,12 @@
 // The command-line tool's "export" and "info" commands, run as a program.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
-
-#include <sys/wait.h>
 
 #include "fileio/document.h"
 #include "fileio/dxf_export.h"
@@ -50,7 +49,8 @@ class CliExport : public testing::Test {
     FILE* pipe = ::popen((kTool + " " + arguments + " 2>'" + err + "'").c_str(), "r");
     if (pipe == nullptr) return outcome;
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) outcome.out.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      outcome.out.append(buffer, n);
     const int status = ::pclose(pipe);
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.err = Slurp(err);
@@ -106,11 +106,14 @@ TEST_F(CliExport, ChoosesTheFormatByExtensionIgnoringCase) {
   for (const Case& c : cases) {
     const std::string expected = (m_dir / "expected" / c.name).string();
     c.exporter(tree, expected);
-    const Outcome outcome = Run("export '" + kLeafyDocument + "' -o '" + File(c.name) + "' --seed 42");
+    const Outcome outcome =
+        Run("export '" + kLeafyDocument + "' -o '" + File(c.name) + "' --seed 42");
     ASSERT_EQ(outcome.status, 0) << c.name << ": " << outcome.err;
     EXPECT_TRUE(outcome.out.empty());
     EXPECT_EQ(Slurp(File(c.name)), Slurp(expected)) << c.name;
-    if (c.exporter == ExportOBJ) EXPECT_EQ(Slurp(File(c.name) + ".mtl"), Slurp(expected + ".mtl"));
+    if (c.exporter == ExportOBJ) {
+      EXPECT_EQ(Slurp(File(c.name) + ".mtl"), Slurp(expected + ".mtl"));
+    }
   }
 }
 
@@ -147,13 +150,16 @@ TEST_F(CliExport, BadInputFailsWithAMessageAndWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(File("tree.stl")));
   EXPECT_EQ(Slurp(File("existing.obj")), "keep me");
   // Only the files made above: no temporary file was left behind.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), std::filesystem::directory_iterator()), 2);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir),
+                          std::filesystem::directory_iterator()),
+            2);
 }
 
 TEST_F(CliExport, HelpNamesBothCommands) {
   const Outcome outcome = Run("--help");
   EXPECT_EQ(outcome.status, 0);
-  EXPECT_NE(outcome.out.find("export [DOC.vhm] -o OUT [--seed N]"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find("export [DOC.vhm] -o OUT [--seed N]"), std::string::npos)
+      << outcome.out;
   EXPECT_NE(outcome.out.find("info [DOC.vhm] [--seed N]"), std::string::npos) << outcome.out;
 }
 

@@ -1,11 +1,10 @@
 #include "fileio/atomic_file.h"
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-
 #include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include "fileio/dxf_export.h"
 #include "fileio/file_error.h"

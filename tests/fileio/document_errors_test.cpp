@@ -55,7 +55,8 @@ std::vector<BadDocument> BadDocuments() {
       {"empty file", "", 1, "ends where the header"},
       {"ends inside the global block", KeepLines(good, 20), 21, "ends where"},
       {"ends before 666", KeepLines(good, kGlobalEndLine - 1), kGlobalEndLine, "marker 666"},
-      {"ends inside level 5", KeepLines(good, LevelLine(5, 10)), LevelLine(5, 10) + 1, "of level 5"},
+      {"ends inside level 5", KeepLines(good, LevelLine(5, 10)), LevelLine(5, 10) + 1,
+       "of level 5"},
       {"ends before the last 667", KeepLines(good, LevelLine(10, 26) - 1), LevelLine(10, 26),
        "marker 667"},
       {"word for the seed", ReplaceLine(good, kSeedLine, "abc"), kSeedLine, "found \"abc\""},
@@ -63,7 +64,8 @@ std::vector<BadDocument> BadDocuments() {
       {"word in a point", ReplaceLine(good, kFirstPointLine + 1, "0.5 x"), kFirstPointLine + 1,
        "found \"x\""},
       {"word before 666", ReplaceLine(good, kGlobalEndLine, "end"), kGlobalEndLine, "marker 666"},
-      {"negative point count", ReplaceLine(good, kCountLine, "-1"), kCountLine, "outside 0..100000"},
+      {"negative point count", ReplaceLine(good, kCountLine, "-1"), kCountLine,
+       "outside 0..100000"},
       {"absurd point count", ReplaceLine(good, kCountLine, "2000000000"), kCountLine,
        "outside 0..100000"},
       {"point count beyond int", ReplaceLine(good, kCountLine, "99999999999"), kCountLine,
@@ -94,7 +96,8 @@ std::vector<BadDocument> BadDocuments() {
        "nbChildrenMax of level 1"},
       {"zero-length constant branch", ReplaceLine(good, LevelLine(2, 1), "-5"), LevelLine(2, 1),
        "baseLength of level 2"},
-      {"binary garbage", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 3, "number of leaf outline"},
+      {"binary garbage", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 3,
+       "number of leaf outline"},
   };
 }
 

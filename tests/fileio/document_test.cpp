@@ -19,7 +19,9 @@ TreeParameters Parse(const std::string& text, const TreeParameters& base = TreeP
 // Random parameter set inside the control ranges, with outline values that
 // six decimals hold exactly (multiples of 1/64).
 TreeParameters RandomParameters(std::mt19937& random) {
-  auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  auto between = [&](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
   TreeParameters params(between(-1, 8));
   params.seed = between(-100000, 100000);
   const int points = between(0, 12);
@@ -42,8 +44,10 @@ TreeParameters RandomParameters(std::mt19937& random) {
   params.vScale = between(0, 100);
   for (LevelParameters& level : params.levels) {
     for (const LevelField& field : LevelFields()) {
-      if (field.flag != nullptr) level.*field.flag = between(0, 1) == 1;
-      else level.*field.integer = between(std::max(field.minimum, -200), std::min(field.maximum, 200));
+      if (field.flag != nullptr)
+        level.*field.flag = between(0, 1) == 1;
+      else
+        level.*field.integer = between(std::max(field.minimum, -200), std::min(field.maximum, 200));
     }
     if (level.qualityHeight == 0) level.qualityHeight = 2;
     if (level.inflateDeflate == 0) level.inflateDeflate = 1;
@@ -183,7 +187,8 @@ TEST(Document, SaveWritesTheFileAndReplacesAnOldOne) {
   params.seed = 4242;
   SaveDocument(params, path);
   EXPECT_EQ(test::ReadWholeFile(path), FormatDocument(params));
-  EXPECT_TRUE(test::SameParameters(ReadDocumentFile(path, TreeParameters()), test::AsLoaded(params)));
+  EXPECT_TRUE(
+      test::SameParameters(ReadDocumentFile(path, TreeParameters()), test::AsLoaded(params)));
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"oak.vhm"});
 }
 

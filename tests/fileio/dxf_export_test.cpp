@@ -36,14 +36,15 @@ TEST(DxfExport, WritesTheWholeFileAsSpecified) {
   auto empty = MakeSubmesh({{0, 0, 0}}, {});
   empty->displayList = 13;
   mesh.submeshes = {first, empty};
-  std::vector<std::string> expected = {"999", "DXF created from Verdanthollow v2.0", "0", "SECTION",
-                                       "2", "ENTITIES"};
+  std::vector<std::string> expected = {
+      "999", "DXF created from Verdanthollow v2.0", "0", "SECTION", "2", "ENTITIES"};
   // (1, 2, 3) relative to the origin is written as X 1, Y 3, Z 2.
   for (const std::string& line :
        Face(12, {"0.000000", "0.000000", "0.000000", "1.000000", "3.000000", "2.000000", "0.000000",
                  "0.000000", "1.000000", "0.000000", "0.000000", "1.000000"}))
     expected.push_back(line);
-  for (const char* line : {"0", "ENDSEC", "0", "SECTION", "2", "ENTITIES", "0", "ENDSEC", "0", "EOF"})
+  for (const char* line :
+       {"0", "ENDSEC", "0", "SECTION", "2", "ENTITIES", "0", "ENDSEC", "0", "EOF"})
     expected.push_back(line);
   EXPECT_EQ(Export(mesh, dir), expected);
 }
@@ -66,7 +67,8 @@ TEST(DxfExport, OneFacePerTriangleOnItsSubmeshLayer) {
 TEST(DxfExport, EmptyFirstSubmeshKeepsTheOrigin) {
   test::ScratchDir dir;
   MeshObject mesh;
-  mesh.submeshes = {MakeSubmesh({}, {}), MakeSubmesh({{1, 2, 3}, {1, 2, 3}, {1, 2, 3}}, {{0, 1, 2}})};
+  mesh.submeshes = {MakeSubmesh({}, {}),
+                    MakeSubmesh({{1, 2, 3}, {1, 2, 3}, {1, 2, 3}}, {{0, 1, 2}})};
   const std::vector<std::string> lines = Export(mesh, dir);
   const auto x = std::find(lines.begin(), lines.end(), "10");
   ASSERT_NE(x, lines.end());

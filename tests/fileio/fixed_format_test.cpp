@@ -60,9 +60,24 @@ TEST(FixedFormat, RoundsExactTiesToEven) {
 }
 
 TEST(FixedFormat, MatchesPrintfAtTheEdges) {
-  const double edges[] = {0.0, -0.0, 1e-7, -1e-7, 4.9999999e-7, 5e-7, 999999.9999995,
-                          1e12 - 1, 1e12, -1e12, 1e15 + 0.5, 123456789012345678.0,
-                          DBL_MAX, -DBL_MAX, DBL_MIN, -DBL_MIN, FLT_MAX, FLT_MIN,
+  const double edges[] = {0.0,
+                          -0.0,
+                          1e-7,
+                          -1e-7,
+                          4.9999999e-7,
+                          5e-7,
+                          999999.9999995,
+                          1e12 - 1,
+                          1e12,
+                          -1e12,
+                          1e15 + 0.5,
+                          123456789012345678.0,
+                          DBL_MAX,
+                          -DBL_MAX,
+                          DBL_MIN,
+                          -DBL_MIN,
+                          FLT_MAX,
+                          FLT_MIN,
                           std::numeric_limits<double>::denorm_min(),
                           std::numeric_limits<double>::infinity(),
                           -std::numeric_limits<double>::infinity(),
@@ -71,7 +86,16 @@ TEST(FixedFormat, MatchesPrintfAtTheEdges) {
 }
 
 TEST(FixedFormat, IntegersMatchPrintf) {
-  const std::int64_t values[] = {0, 1, 9, 10, 99, 100, 12345, -1, -10, -99999,
+  const std::int64_t values[] = {0,
+                                 1,
+                                 9,
+                                 10,
+                                 99,
+                                 100,
+                                 12345,
+                                 -1,
+                                 -10,
+                                 -99999,
                                  std::numeric_limits<std::int64_t>::max(),
                                  std::numeric_limits<std::int64_t>::min()};
   for (std::int64_t value : values) {

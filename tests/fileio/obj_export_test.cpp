@@ -34,25 +34,36 @@ TEST(ObjExport, WritesTheWholeFileAsSpecifiedForOneTriangle) {
   mesh.submeshes.push_back(leaf);
   std::vector<std::string> material;
   const std::vector<std::string> lines = Export(mesh, dir, &material);
-  const std::vector<std::string> expected = {
-      "# OBJ created from Verdanthollow v2.0", "mtllib tree.obj.mtl", "g object7",
-      "usemtl Material1", "v 0.000000 0.000000 0.000000", "v 0.010000 0.000000 0.000000",
-      "v 0.000000 0.025000 -0.010000", "vt 0.000000 1.000000", "vt 0.500000 0.750000",
-      "vt 0.000000 1.000000", "vn 0 0 0", "vn 0 0 0", "vn 0 0 0", "f 1/1 3/3 2/2"};
+  const std::vector<std::string> expected = {"# OBJ created from Verdanthollow v2.0",
+                                             "mtllib tree.obj.mtl",
+                                             "g object7",
+                                             "usemtl Material1",
+                                             "v 0.000000 0.000000 0.000000",
+                                             "v 0.010000 0.000000 0.000000",
+                                             "v 0.000000 0.025000 -0.010000",
+                                             "vt 0.000000 1.000000",
+                                             "vt 0.500000 0.750000",
+                                             "vt 0.000000 1.000000",
+                                             "vn 0 0 0",
+                                             "vn 0 0 0",
+                                             "vn 0 0 0",
+                                             "f 1/1 3/3 2/2"};
   EXPECT_EQ(lines, expected);
   const std::vector<std::string> expectedMaterial = {
-      "newmtl Material1", "illum 4", "Kd 0.250000 0.500000 0.125000", "Ka 0.00 0.00 0.00",
-      "Tf 1.00 1.00 1.00", "Ni 1.00", "Ks 0.0 0.0 0.0", "Ns 18.00"};
+      "newmtl Material1",  "illum 4",           "Kd 0.250000 0.500000 0.125000",
+      "Ka 0.00 0.00 0.00", "Tf 1.00 1.00 1.00", "Ni 1.00",
+      "Ks 0.0 0.0 0.0",    "Ns 18.00"};
   EXPECT_EQ(material, expectedMaterial);
 }
 
 TEST(ObjExport, FaceIndicesContinueAcrossSubmeshes) {
   test::ScratchDir dir;
   MeshObject mesh;
-  mesh.submeshes.push_back(test::MakeStrip(4));                  // 10 vertices
-  mesh.submeshes.push_back(test::MakeStrip(3, {100, 0, 0}));     // 8 vertices
+  mesh.submeshes.push_back(test::MakeStrip(4));               // 10 vertices
+  mesh.submeshes.push_back(test::MakeStrip(3, {100, 0, 0}));  // 8 vertices
   const std::vector<std::string> lines = Export(mesh, dir);
-  const std::size_t second = Find(lines, "g object" + std::to_string(mesh.submeshes[1]->displayList));
+  const std::size_t second =
+      Find(lines, "g object" + std::to_string(mesh.submeshes[1]->displayList));
   ASSERT_LT(second, lines.size());
   // Group, usemtl, 8 v, 8 vt, 8 vn, then the first face (0, 1, 2).
   EXPECT_EQ(lines[second + 2 + 3 * 8], "f 11/11 13/13 12/12");
@@ -64,7 +75,8 @@ TEST(ObjExport, FaceIndicesContinueAcrossSubmeshes) {
 TEST(ObjExport, OneMaterialPerTextureNumberFromItsFirstSubmesh) {
   test::ScratchDir dir;
   MeshObject mesh;
-  auto bark = MakeSubmesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}, kBarkMaterial, {1, 1, 1}, true);
+  auto bark =
+      MakeSubmesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}, kBarkMaterial, {1, 1, 1}, true);
   bark->textureFile = "C:\\bark\\oak.jpg";
   auto leafA = MakeSubmesh({{0, 0, 0}}, {}, kLeafMaterial, {0.1f, 0.2f, 0.3f});
   auto leafB = MakeSubmesh({{0, 0, 0}}, {}, kLeafMaterial, {0.9f, 0.9f, 0.9f});

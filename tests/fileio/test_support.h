@@ -74,13 +74,14 @@ inline testing::AssertionResult SameParameters(const TreeParameters& actual,
     if (a[i] != b[i])
       return testing::AssertionFailure() << "documents differ at line " << i + 1 << ": \"" << a[i]
                                          << "\" instead of \"" << b[i] << "\"";
-  return testing::AssertionFailure() << "parameters differ (document lengths " << a.size() << " and "
-                                     << b.size() << ")";
+  return testing::AssertionFailure()
+         << "parameters differ (document lengths " << a.size() << " and " << b.size() << ")";
 }
 
 // What a saved and loaded parameter set holds: empty names become "(null)".
 inline TreeParameters AsLoaded(TreeParameters params) {
-  for (std::string* name : {&params.barkTextureFile, &params.leafTextureFile, &params.materialPrefix})
+  for (std::string* name :
+       {&params.barkTextureFile, &params.leafTextureFile, &params.materialPrefix})
     if (name->find_first_not_of(" \t\r\v\f") == std::string::npos) *name = "(null)";
   return params;
 }

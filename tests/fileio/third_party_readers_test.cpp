@@ -102,7 +102,9 @@ void ExpectMeshFaces(const std::string& output, const MeshObject& mesh, bool nam
     if (submesh->triangles.empty()) continue;
     ASSERT_LT(next, meshes.size()) << output;
     EXPECT_EQ(meshes[next].second, static_cast<long>(submesh->triangles.size()));
-    if (namedGroups) EXPECT_EQ(meshes[next].first, "object" + std::to_string(submesh->displayList));
+    if (namedGroups) {
+      EXPECT_EQ(meshes[next].first, "object" + std::to_string(submesh->displayList));
+    }
     ++next;
   }
   EXPECT_EQ(next, meshes.size());
@@ -182,10 +184,14 @@ TEST(ThirdPartyReaders, EzdxfReadsAndAuditsOurDxf) {
   const std::string script =
       "import ezdxf, collections\n"
       "from ezdxf import recover\n"
-      "doc = ezdxf.readfile('" + path + "')\n"
+      "doc = ezdxf.readfile('" +
+      path +
+      "')\n"
       "auditor = doc.audit()\n"
       "print('strict_errors', len(auditor.errors))\n"
-      "doc, auditor = recover.readfile('" + path + "')\n"
+      "doc, auditor = recover.readfile('" +
+      path +
+      "')\n"
       "print('recover_errors', len(auditor.errors))\n"
       "faces = doc.modelspace().query('3DFACE')\n"
       "print('faces', len(faces))\n"
@@ -196,12 +202,15 @@ TEST(ThirdPartyReaders, EzdxfReadsAndAuditsOurDxf) {
   ASSERT_EQ(result.status, 0) << result.output;
   EXPECT_NE(result.output.find("strict_errors 0\n"), std::string::npos) << result.output;
   EXPECT_NE(result.output.find("recover_errors 0\n"), std::string::npos) << result.output;
-  EXPECT_NE(result.output.find("faces " + std::to_string(tree.PolygonCount()) + "\n"), std::string::npos)
+  EXPECT_NE(result.output.find("faces " + std::to_string(tree.PolygonCount()) + "\n"),
+            std::string::npos)
       << result.output;
-  EXPECT_NE(result.output.find("layers " + std::to_string(MeshesWithFaces(tree)) + "\n"), std::string::npos)
+  EXPECT_NE(result.output.find("layers " + std::to_string(MeshesWithFaces(tree)) + "\n"),
+            std::string::npos)
       << result.output;
   // The first face starts at the first submesh's first vertex: the origin.
-  EXPECT_NE(result.output.find("first 0.000000 0.000000 0.000000"), std::string::npos) << result.output;
+  EXPECT_NE(result.output.find("first 0.000000 0.000000 0.000000"), std::string::npos)
+      << result.output;
 }
 
 }  // namespace
