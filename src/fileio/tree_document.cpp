@@ -1,5 +1,6 @@
 #include "fileio/tree_document.h"
 
+#include <stdexcept>
 #include <utility>
 
 #include "fileio/document.h"
@@ -10,6 +11,11 @@ void SaveDocument(const Tree& tree, const std::string& path) { SaveDocument(tree
 
 void LoadDocument(Tree& tree, const std::string& path) {
   TreeParameters loaded = ReadDocumentFile(path, tree.params);
+  // The reader's limits already keep out what the generator refuses; the
+  // check stays here so that the tree is never left with parameters its
+  // mesh was not grown from, should the two ever disagree.
+  const std::string problem = CheckGrowable(loaded);
+  if (!problem.empty()) throw std::runtime_error("cannot load '" + path + "': " + problem);
   tree.params = std::move(loaded);
   tree.Generate();
 }

@@ -13,10 +13,12 @@ void SaveDocument(const Tree& tree, const std::string& path);
 
 // Reads the document `path` into a fresh parameter set and, only when the
 // whole document was read, replaces the tree's parameters with it and
-// regenerates the tree (Generate). When reading fails the exception
-// (FileError, DocumentError) leaves the tree's parameters and submeshes as
-// they were. The caller loads the two named textures afterwards; a name
-// "(null)" means no texture.
+// regenerates the tree (Generate; nothing is grown while the tree is busy,
+// as Generate returns at once then). When reading fails the exception
+// (FileError, DocumentError, or std::runtime_error for a set the generator
+// would refuse) leaves the tree's parameters and submeshes as they were.
+// The caller loads the two named textures afterwards; a name "(null)" means
+// no texture.
 void LoadDocument(Tree& tree, const std::string& path);
 
 }  // namespace vh
