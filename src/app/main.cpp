@@ -1,10 +1,12 @@
-// The desktop program: the main window, then the about box as a splash.
+// The desktop program: the main window, the about box as a splash, then the
+// bark tiler, hidden until asked for.
 #include <exception>
 
 #include <QSurfaceFormat>
 
 #include "about/about_box.h"
 #include "app/application.h"
+#include "app/bark_tiler_window.h"
 #include "app/gl_probe.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
@@ -23,6 +25,8 @@ int main(int argc, char** argv) {
     TForm1 mainWindow(ProbeOpenGL());
     TForm2 aboutBox;
     mainWindow.SetAboutBox(&aboutBox);
+    TForm4 barkTiler;  // hidden until "Tools" > "Bark tiler"
+    mainWindow.SetBarkTiler(&barkTiler);
     mainWindow.show();
     aboutBox.show();
     aboutBox.raise();

@@ -39,6 +39,8 @@ class TForm1 : public QMainWindow, public EditorHost {
 
   // The window that "About..." shows; not owned.
   void SetAboutBox(QWidget* aboutBox) { aboutBox_ = aboutBox; }
+  // The bark tiler that "Bark tiler" shows; not owned.
+  void SetBarkTiler(QWidget* barkTiler) { barkTiler_ = barkTiler; }
   // Whether the view has a working GL context.
   bool ViewBound() const;
   bool ViewDirty() const { return viewDirty_; }
@@ -118,4 +120,5 @@ class TForm1 : public QMainWindow, public EditorHost {
   QLabel* status_ = nullptr;            // Label54
   QTimer* timer1_ = nullptr;
   QWidget* aboutBox_ = nullptr;
+  QWidget* barkTiler_ = nullptr;
 };

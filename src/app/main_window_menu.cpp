@@ -52,7 +52,13 @@ void TForm1::SaveAs1Click() { NotAvailableYet("Save As..."); }
 void TForm1::Export1Click() { NotAvailableYet("Export..."); }
 void TForm1::Exportscreenshot1Click() { NotAvailableYet("Export screenshot..."); }
 void TForm1::Exportbillboard1Click() { NotAvailableYet("Export billboard..."); }
-void TForm1::Barktiler1Click() { NotAvailableYet("Bark tiler"); }
+// The bark tiler is a tool window of its own, shown beside the main window.
+void TForm1::Barktiler1Click() {
+  if (barkTiler_ == nullptr) return;
+  barkTiler_->show();
+  barkTiler_->raise();
+  barkTiler_->activateWindow();
+}
 // The help file beside the working directory, opened by the desktop; no
 // message when nothing can open it.
 void TForm1::Help2Click() {

@@ -1,0 +1,85 @@
+// TForm4, the bark tiler window: the user loads a bark photograph, chooses
+// a crop rectangle and options, runs the tiling with "Generate !" and saves
+// the result as BMP or JPEG. It works only on its own two pictures and never
+// touches the main window or the tree. Created once at start-up, hidden;
+// closing it only hides it, so its pictures survive between showings.
+//
+// The result view keeps its picture (retained mode): a repaint, for example
+// after the window is uncovered or resized, redraws the result as it is,
+// so a generated tile is never lost before it is saved. Every crop change
+// and every click on an option rebuilds the preview, the plain crop.
+#pragma once
+
+#include <QWidget>
+
+#include "bark/bark_tiler.h"
+#include "imaging/image.h"
+
+class PictureView;
+class QCheckBox;
+class QFrame;
+class QProgressBar;
+class QSlider;
+class QToolButton;
+
+class TForm4 : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TForm4(QWidget* parent = nullptr);
+
+  // The photograph S (RGB) and the result R (RGB): the plain crop, or the
+  // tile from the last "Generate !" until the next crop or option change.
+  // R is empty while the crop is smaller than 2 x 2 pixels.
+  const vh::Image& Source() const { return source_; }
+  const vh::Image& Result() const { return result_; }
+  // True while "Generate !" runs.
+  bool Generating() const { return generating_; }
+  // The options as the controls show them.
+  vh::BarkTileOptions Options() const;
+
+ public slots:
+  void cropx0Change();
+  void SpeedButton1Click();
+  void SpeedButton2Click();
+  void SpeedButton3Click();
+  void FormResize();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildLayout();
+  QWidget* BuildControlPanel();
+  // Rebuilds R as the plain crop of S, refits both views and redraws them.
+  void PreviewBarkTile();
+  // Runs the tiling on S into R, driving ProgressBar1; Escape or a second
+  // click on the button cancels and leaves the plain crop.
+  void GenerateBarkTile();
+  void ShowSource();
+  void ShowResult();
+  void FitViews();
+  void SetGenerating(bool on);
+
+  vh::Image source_;
+  vh::Image result_;
+  bool generating_ = false;
+  bool cancelRequested_ = false;
+
+  QFrame* panel5_ = nullptr;
+  QFrame* panel8_ = nullptr;
+  PictureView* image1_ = nullptr;
+  PictureView* image2_ = nullptr;
+  QSlider* cropX0_ = nullptr;
+  QSlider* cropX1_ = nullptr;
+  QSlider* cropY0_ = nullptr;
+  QSlider* cropY1_ = nullptr;
+  QCheckBox* shadingRemoval_ = nullptr;  // CheckBox1
+  QSlider* strength_ = nullptr;          // TrackBar1
+  QCheckBox* symmetrize_ = nullptr;      // CheckBox2
+  QCheckBox* powerOfTwo_ = nullptr;      // CheckBox3
+  QToolButton* generate_ = nullptr;      // SpeedButton3
+  QToolButton* load_ = nullptr;          // SpeedButton1
+  QToolButton* save_ = nullptr;          // SpeedButton2
+  QProgressBar* progress_ = nullptr;     // ProgressBar1
+};
