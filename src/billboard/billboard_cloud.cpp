@@ -133,9 +133,9 @@ BillboardCloud CreateBillboardCloud(MeshObject& tree, const BillboardSettings& s
     result.colourTexture = std::move(textures.colour);
     result.transparency = std::move(textures.transparency);
   }
-  if (progress) progress(100);
-  guard.Restore();
   pictures.clear();
+  guard.Restore();
+  if (progress) progress(100);
 
   if (geometryForBranches) {
     for (const auto& submesh : tree.submeshes) {

@@ -76,7 +76,13 @@ struct BillboardCloud {
 //
 // The tree is left as it was found, even when cancelled or when a callback
 // throws: every triangle visible, every strip flag as before, every submesh
-// listDirty. The picker's generator is advanced in every case.
+// listDirty. The picker's generator is advanced in every case. While the run
+// lasts, the tree shows only the last cluster (a view redrawn from inside
+// `progress` shows that); by the final report of 100 it is whole again. The
+// callbacks must not change the tree's submeshes or triangles.
+//
+// Scoring runs on up to hardware_concurrency threads; the callbacks are
+// always called on the calling thread.
 //
 // Throws std::runtime_error for settings outside their ranges, for a tree
 // whose triangles index missing vertices, or for a picture whose pixel buffer

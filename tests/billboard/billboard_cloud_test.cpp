@@ -298,10 +298,14 @@ TEST(BillboardCloud, ProgressRisesToOneHundred) {
   settings.precision = 3;
   BillboardPicker picker;
   RecordingRenderer renderer;
+  const DrawState whole = StateOf(*tree);
+  bool wholeAtTheEnd = false;
   CreateBillboardCloud(*tree, settings, picker, renderer.Callback(), [&](int percent) {
     reported.push_back(percent);
+    if (percent == 100) wholeAtTheEnd = StateOf(*tree) == whole;
     return true;
   });
+  EXPECT_TRUE(wholeAtTheEnd);
   ASSERT_EQ(reported.size(), renderer.corners.size() + 1);
   EXPECT_EQ(reported.front(), 0);  // nothing covered yet
   EXPECT_EQ(reported.back(), 100);
