@@ -100,6 +100,16 @@ class QueuedDialogs : public FileDialogs {
   std::vector<FileRequest> requests;
 };
 
+// Keeps QEvent::Quit from reaching the application, which would end every
+// later event loop of the test program; filters installed after it still
+// see the event first.
+class QuitSwallower : public QObject {
+ public:
+  QuitSwallower() { QCoreApplication::instance()->installEventFilter(this); }
+  ~QuitSwallower() override { QCoreApplication::instance()->removeEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Quit; }
+};
+
 class BarkTilerWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -458,16 +468,22 @@ TEST_F(BarkTilerWindowTest, CropUnderTwoByTwoPixelsIsRefused) {
   EXPECT_TRUE(SameImage(window->Result(), window->Source()));
 }
 
-TEST_F(BarkTilerWindowTest, EscapeOrTheButtonCancelsALongGenerationAndKeepsThePlainCrop) {
+TEST_F(BarkTilerWindowTest, EscapeTheButtonClosingOrQuittingCancelsAGenerationAndKeepsThePlainCrop) {
   LoadNew(BarkPicture(900, 600), "big.bmp");
   Tick("CheckBox1");
   Tick("CheckBox2");
   Find<QSlider>("TrackBar1")->setValue(100);
   QProgressBar* progress = Find<QProgressBar>("ProgressBar1");
+  const QuitSwallower swallower;  // installed before the window's own filter
 
   const std::vector<std::pair<const char*, std::function<void()>>> cancels = {
       {"Escape", [&] { QTest::keyClick(Find<QSlider>("cropx0"), Qt::Key_Escape); }},
       {"button", [&] { Click("SpeedButton3"); }},
+      {"closing", [&] { window->close(); }},
+      {"quitting", [&] {
+         QEvent quit(QEvent::Quit);
+         QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+       }},
   };
   for (const auto& [how, cancel] : cancels) {
     SCOPED_TRACE(how);
@@ -498,6 +514,7 @@ TEST_F(BarkTilerWindowTest, EscapeOrTheButtonCancelsALongGenerationAndKeepsThePl
     EXPECT_EQ(Find<QToolButton>("SpeedButton3")->text(), "Generate !");
     EXPECT_TRUE(Find<QSlider>("cropx0")->isEnabled());
     EXPECT_TRUE(recorder.messages.isEmpty());
+    window->show();
   }
 }
 
