@@ -17,21 +17,18 @@ void MersenneTwister::Seed(int seed) {
 }
 
 void MersenneTwister::Twist() {
-  for (int i = 0; i < N; ++i) {
-    const std::uint32_t y = (m_state[i] & 0x80000000u) | (m_state[(i + 1) % N] & 0x7FFFFFFFu);
-    m_state[i] = m_state[(i + M) % N] ^ (y >> 1) ^ ((y & 1u) ? 0x9908B0DFu : 0u);
-  }
+  // The standard twist, i = 0 .. 623 in order; the loop is split where the
+  // indices i + 1 and i + M wrap around, so no modulo is needed.
+  std::uint32_t* state = m_state.data();
+  const auto mix = [](std::uint32_t upper, std::uint32_t lower, std::uint32_t far) {
+    const std::uint32_t y = (upper & 0x80000000u) | (lower & 0x7FFFFFFFu);
+    return far ^ (y >> 1) ^ ((y & 1u) ? 0x9908B0DFu : 0u);
+  };
+  int i = 0;
+  for (; i < N - M; ++i) state[i] = mix(state[i], state[i + 1], state[i + M]);
+  for (; i < N - 1; ++i) state[i] = mix(state[i], state[i + 1], state[i + M - N]);
+  state[N - 1] = mix(state[N - 1], state[0], state[M - 1]);
   m_index = 0;
-}
-
-std::uint32_t MersenneTwister::NextUInt32() {
-  if (m_index >= N) Twist();
-  std::uint32_t y = m_state[m_index++];
-  y ^= y >> 11;
-  y ^= (y << 7) & 0x9D2C5680u;
-  y ^= (y << 15) & 0xEFC60000u;
-  y ^= y >> 18;
-  return y;
 }
 
 double MersenneTwister::NextReal() {

@@ -20,7 +20,15 @@ class MersenneTwister {
 
   // Restarts the sequence; a negative seed is taken as its 32-bit pattern.
   void Seed(int seed);
-  std::uint32_t NextUInt32();
+  std::uint32_t NextUInt32() {
+    if (m_index >= N) Twist();
+    std::uint32_t y = m_state[m_index++];
+    y ^= y >> 11;
+    y ^= (y << 7) & 0x9D2C5680u;
+    y ^= (y << 15) & 0xEFC60000u;
+    y ^= y >> 18;
+    return y;
+  }
   // NextUInt32() / 4294967295: a value in the closed interval [0, 1].
   double NextReal();
   // a + r (b - a) for one NextReal() draw r; a > b is allowed.
