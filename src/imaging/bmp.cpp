@@ -50,11 +50,18 @@ std::uint32_t GetLE32(const std::uint8_t* p) {
 }
 
 // stb_image reads missing bytes as zeros, so a file cut short inside its
-// pixels would decode with a black band. An uncompressed file must hold
-// every row (the last one possibly without its padding).
+// pixels would decode with a black band (and a tiny file claiming millions
+// of pixels would cost their decoding). The file must hold every row (the
+// last one possibly without its padding).
 void CheckPixelsPresent(const std::uint8_t* data, std::size_t size, const std::string& name) {
-  if (size < 26) return;  // too short for any header; stb_image has refused it
+  if (size < 18) return;  // too short for any header; stb_image has refused it
   const std::uint32_t headerSize = GetLE32(data + 14);
+  const bool knownHeader = headerSize == 12 || headerSize == 40 || headerSize == 56 || headerSize == 108 ||
+                           headerSize == 124;
+  if (!knownHeader) return;  // stb_image refuses it
+  if (size < 14 + headerSize) {
+    throw PictureError(name + ": the BMP file is truncated inside its header");
+  }
   long long width = 0;
   long long height = 0;
   unsigned bits = 0;
@@ -64,14 +71,15 @@ void CheckPixelsPresent(const std::uint8_t* data, std::size_t size, const std::s
     height = GetLE16(data + 20);
     bits = GetLE16(data + 24);
   } else {
-    if (size < 34) return;
     width = static_cast<std::int32_t>(GetLE32(data + 18));
     height = static_cast<std::int32_t>(GetLE32(data + 22));
     bits = GetLE16(data + 28);
     compression = GetLE32(data + 30);
   }
-  const bool uncompressed = compression == 0 || compression == 3 || compression == 6;  // RGB, bit fields
-  if (!uncompressed || width <= 0 || bits == 0) return;
+  // Run-length and embedded JPEG or PNG data are refused by stb_image; any
+  // other value, even an unknown one, makes it read plain rows.
+  const bool refusedAnyway = compression == 1 || compression == 2 || compression == 4 || compression == 5;
+  if (refusedAnyway || width <= 0 || bits == 0) return;
   if (height < 0) height = -height;
   const unsigned long long pixelsAt = std::max<unsigned long long>(GetLE32(data + 10), 14ULL + headerSize);
   const unsigned long long rowBits = static_cast<unsigned long long>(width) * bits;
