@@ -108,6 +108,10 @@ TEST(Bmp, DamagedFilesAreRefusedWithTheirName) {
   damaged.back()[0] = 'X';                                            // not a BMP signature
   damaged.push_back(good);
   damaged.back()[28] = 13;                                            // 13 bits per pixel
+  // A 32-byte file whose info header, cut short, claims 2052 x 65530 pixels
+  // (found by fuzzing: it used to decode, slowly, into zeros).
+  damaged.push_back({0x42, 0x4d, 0x46, 0x00, 0x42, 0x46, 0x4d, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x28, 0x00,
+                     0x00, 0x00, 0x04, 0x08, 0x00, 0x00, 0xfa, 0xff, 0x00, 0x00, 0x01, 0x00, 0x08, 0x00, 0x00, 0x00});
   for (std::size_t i = 0; i < damaged.size(); ++i) {
     try {
       DecodeBMP(damaged[i].data(), damaged[i].size(), "bark-photo.bmp");
