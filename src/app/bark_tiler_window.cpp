@@ -86,16 +86,20 @@ QFrame* MakeButtonPanel(QWidget* parent, const char* name, QToolButton* button) 
 
 QString ToQString(const char* text) { return QString::fromLocal8Bit(text); }
 
-// Runs OpenPictureDialog1 or SavePictureDialog1; an empty name when cancelled.
-QString AskPictureName(QWidget* parent, FileRequest::Kind kind) {
+// Runs OpenPictureDialog1 or SavePictureDialog1, starting from the name
+// last chosen in it, which it then remembers; an empty name when cancelled.
+QString AskPictureName(QWidget* parent, FileRequest::Kind kind, QString& lastName) {
   FileRequest request;
   request.kind = kind;
   request.parent = parent;
+  request.initialName = lastName;
   // Both dialogs of the window offer the same list: the pictures the
   // program reads and writes, JPEG and BMP.
   request.filter = kOpenPictureFilter;
   const std::optional<FileChoice> choice = RunFileDialog(request);
-  return choice ? choice->fileName : QString();
+  if (!choice) return QString();
+  lastName = choice->fileName;
+  return lastName;
 }
 }  // namespace
 
@@ -137,7 +141,6 @@ void TForm4::BuildLayout() {
     viewPanel = MakePanel(panel, viewPanelName);
     viewPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     viewPanel->setLineWidth(1);
-    viewPanel->installEventFilter(this);  // FormResize follows the panel's size
     view = new PictureView(viewPanel);
     view->setObjectName(viewName);
     layout->addWidget(viewPanel, 1);
@@ -151,6 +154,9 @@ void TForm4::BuildLayout() {
   pictures->addWidget(panel3);
   pictures->addWidget(column("Panel4", "Panel8", panel8_, image2_, "Image2", "Panel7", save_), 1);
   image2_->SetBorder(true);
+  // FormResize follows the sizes of the panels that hold the views.
+  panel5_->installEventFilter(this);
+  panel8_->installEventFilter(this);
   outer->addLayout(pictures, 1);
   outer->addWidget(BuildControlPanel());
 
@@ -161,7 +167,7 @@ void TForm4::BuildLayout() {
     connect(crop, &QSlider::valueChanged, this, &TForm4::cropx0Change);
   }
   for (QCheckBox* option : {shadingRemoval_, symmetrize_, powerOfTwo_}) {
-    connect(option, &QCheckBox::clicked, this, &TForm4::cropx0Change);
+    connect(option, &QCheckBox::toggled, this, &TForm4::cropx0Change);
   }
   // TrackBar1 has no handler: the strength is read by the next "Generate !".
 }
@@ -354,7 +360,7 @@ void TForm4::closeEvent(QCloseEvent* event) {
 
 void TForm4::SpeedButton1Click() {
   if (generating_) return;
-  const QString name = AskPictureName(this, FileRequest::Kind::kOpen);
+  const QString name = AskPictureName(this, FileRequest::Kind::kOpen, lastOpenName_);
   if (name.isEmpty()) return;
   // Into a fresh picture first: a file that cannot be read leaves the
   // window's pictures as they were.
@@ -379,7 +385,7 @@ void TForm4::SpeedButton2Click() {
     ShowMessage(this, kNothingToSave, windowTitle());
     return;
   }
-  const QString name = AskPictureName(this, FileRequest::Kind::kSave);
+  const QString name = AskPictureName(this, FileRequest::Kind::kSave, lastSaveName_);
   if (name.isEmpty()) return;
   try {
     vh::SavePicture(LocalPath(name), result_);

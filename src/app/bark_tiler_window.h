@@ -10,6 +10,7 @@
 // and every click on an option rebuilds the preview, the plain crop.
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
 #include "bark/bark_tiler.h"
@@ -63,6 +64,8 @@ class TForm4 : public QWidget {
 
   vh::Image source_;
   vh::Image result_;
+  QString lastOpenName_;  // what each dialog shows first: its last choice
+  QString lastSaveName_;
   bool generating_ = false;
   bool cancelRequested_ = false;
 

@@ -358,6 +358,8 @@ TEST_F(BarkTilerWindowTest, SavesBmpAsTwentyFourBitsOfTheResultSizeAndOtherNames
     Save(Path(name));
     EXPECT_EQ(Identify(Path(name)), "JPEG 128 128 8") << name;
   }
+  // The save dialog starts from the name chosen last.
+  EXPECT_EQ(dialogs->requests.back().initialName, Path("tile.JPEG"));
   // No extension is added to the chosen name.
   EXPECT_FALSE(QFile::exists(Path("tile.jpg.jpg")));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 6);
