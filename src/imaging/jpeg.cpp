@@ -96,8 +96,10 @@ bool BeginDecompress(Decoder& decoder) {
   return true;
 }
 
-// Decodes the scanlines into `image` (already sized), one row through `row`
-// (output_width * output_components bytes).
+// Decodes the scanlines into `image` (sized, its pixels reserved but empty),
+// appending one row at a time through `row` (output_width *
+// output_components bytes): memory is touched only as rows arrive, so a
+// small damaged file claiming a huge picture fails before costing much.
 bool DecodeRows(Decoder& decoder, Image& image, std::uint8_t* row) {
   if (setjmp(decoder.errors.jump)) return false;
   jpeg_decompress_struct& info = decoder.info;
@@ -107,6 +109,7 @@ bool DecodeRows(Decoder& decoder, Image& image, std::uint8_t* row) {
     const int y = static_cast<int>(info.output_scanline);
     JSAMPROW rows[1] = {row};
     if (jpeg_read_scanlines(&info, rows, 1) != 1) ERREXIT(&info, JERR_INPUT_EMPTY);
+    image.pixels.resize(image.pixels.size() + image.RowBytes());
     std::uint8_t* out = image.Row(y);
     for (int x = 0; x < image.width; ++x, out += 3) {
       if (info.output_components == 1) {
@@ -181,7 +184,11 @@ Image DecodeJPEG(const std::uint8_t* data, std::size_t size, const std::string& 
     throw PictureError(name + ": unsupported JPEG colour layout (" + std::to_string(components) + " components)");
   }
   CheckPictureSize(static_cast<int>(decoder.info.output_width), static_cast<int>(decoder.info.output_height), name);
-  Image image(static_cast<int>(decoder.info.output_width), static_cast<int>(decoder.info.output_height), 3);
+  Image image;
+  image.width = static_cast<int>(decoder.info.output_width);
+  image.height = static_cast<int>(decoder.info.output_height);
+  image.channels = 3;
+  image.pixels.reserve(image.RowBytes() * static_cast<std::size_t>(image.height));
   std::vector<std::uint8_t> row(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(components));
   if (!DecodeRows(decoder, image, row.data())) throw fail("cannot decode the JPEG picture");
   return image;

@@ -146,6 +146,17 @@ TEST(Jpeg, DamagedFilesAreRefusedWithTheirName) {
   damaged.push_back(good);
   damaged.back()[1] = 0x00;  // no start-of-image marker
   damaged.push_back(std::vector<std::uint8_t>(500, 0xAB));
+  // A small file whose frame header claims 12000 x 12000 pixels.
+  damaged.push_back(good);
+  for (std::size_t i = 0; i + 8 < damaged.back().size(); ++i) {
+    if (damaged.back()[i] == 0xFF && damaged.back()[i + 1] == 0xC0) {
+      for (std::size_t at : {i + 5, i + 7}) {
+        damaged.back()[at] = 12000 >> 8;
+        damaged.back()[at + 1] = 12000 & 255;
+      }
+      break;
+    }
+  }
   for (std::size_t i = 0; i < damaged.size(); ++i) {
     try {
       DecodeJPEG(damaged[i].data(), damaged[i].size(), "bark-photo.jpg");
