@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
-#include <regex>
+#include <sstream>
 
 #include "fileio/dxf_export.h"
 #include "fileio/obj_export.h"
@@ -33,20 +33,22 @@ CommandResult RunCommand(const std::string& command) {
   return result;
 }
 
-// A number reported by `assimp info` on the line "<label>: <number>".
+// A number reported by `assimp info` on the line "<label>: <number>", or -1.
 long AssimpCount(const std::string& output, const std::string& label) {
-  const std::regex pattern(label + ":\\s+(\\d+)");
-  std::smatch match;
-  if (!std::regex_search(output, match, pattern)) return -1;
-  return std::stol(match[1]);
+  const std::size_t at = output.find("\n" + label + ":");
+  if (at == std::string::npos) return -1;
+  long value = -1;
+  std::sscanf(output.c_str() + at + label.size() + 2, " %ld", &value);
+  return value;
 }
 
-// "Minimum point (x y z)" / "Maximum point (x y z)".
+// "Minimum point (x y z)" / "Maximum point (x y z)"; NaN when missing.
 Vector3 AssimpPoint(const std::string& output, const std::string& label) {
-  const std::regex pattern(label + "\\s+\\(([-0-9.e]+) ([-0-9.e]+) ([-0-9.e]+)\\)");
-  std::smatch match;
-  if (!std::regex_search(output, match, pattern)) return {std::nanf(""), 0, 0};
-  return {std::stof(match[1]), std::stof(match[2]), std::stof(match[3])};
+  Vector3 p{std::nanf(""), 0, 0};
+  const std::size_t at = output.find(label);
+  if (at != std::string::npos)
+    std::sscanf(output.c_str() + at + label.size(), " (%f %f %f)", &p.x, &p.y, &p.z);
+  return p;
 }
 
 CommandResult AssimpInfo(const std::string& path, bool raw) {
@@ -87,9 +89,16 @@ void GrowSmallLeafyTree(Tree& tree) {
 // as (name, face count) in mesh order.
 std::vector<std::pair<std::string, long>> AssimpMeshes(const std::string& output) {
   std::vector<std::pair<std::string, long>> meshes;
-  const std::regex pattern("\\n\\s*\\d+ \\(([^)]*)\\): \\[\\d+ / \\d+ / (\\d+) \\|");
-  for (std::sregex_iterator it(output.begin(), output.end(), pattern), end; it != end; ++it)
-    meshes.emplace_back((*it)[1], std::stol((*it)[2]));
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t open = line.find(" ("), close = line.find("): [");
+    long index = 0, vertices = 0, bones = 0, faces = 0;
+    if (open == std::string::npos || close == std::string::npos || close < open) continue;
+    if (std::sscanf(line.c_str(), " %ld", &index) != 1) continue;
+    if (std::sscanf(line.c_str() + close, "): [%ld / %ld / %ld |", &vertices, &bones, &faces) != 3)
+      continue;
+    meshes.emplace_back(line.substr(open + 2, close - open - 2), faces);
+  }
   return meshes;
 }
 
