@@ -7,15 +7,14 @@
 
 #include "app/editor_host.h"
 #include "app/labelled_slider.h"
+#include "app/leaf_editor.h"
 #include "tree/tree.h"
 
 LeavesPage::LeavesPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
   setObjectName("TabSheet2");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
-  editor_ = new QWidget(this);
-  editor_->setObjectName("PaintBox1");
-  editor_->setMinimumHeight(240);
+  editor_ = new LeafEditor(host, this);
   layout->addWidget(editor_, 1);
 
   auto* panel = new QWidget(this);
@@ -30,7 +29,9 @@ LeavesPage::LeavesPage(EditorHost& host, QWidget* parent) : QWidget(parent), hos
   noLeavesOnTrunk_->setObjectName("CheckBox5");
   noLeavesOnTrunk_->setChecked(true);
   grid->addWidget(noLeavesOnTrunk_, 5, 0, 1, 2);
+  layout->addWidget(editor_->BuildButtons(panel));
   layout->addWidget(panel);
+  editor_->SetTranslateSliders(translateX_, translateY_);
 
   connect(bending_, &QSlider::valueChanged, this, &LeavesPage::TrackBar11Change);
   connect(rotate_, &QSlider::valueChanged, this, &LeavesPage::TrackBar12Change);
@@ -69,29 +70,33 @@ void LeavesPage::TrackBar11Change() {
 }
 
 // The picture placement takes effect at the tree's next update; moving it
-// regenerates nothing.
+// regenerates nothing, but the outline's texture coordinates follow it.
 void LeavesPage::TrackBar12Change() {
   if (host_.Busy()) return;
   host_.CurrentTree().params.leafTexRotate = rotate_->value();
   RepaintEditor();
+  editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar13Change() {
   if (host_.Busy()) return;
   host_.CurrentTree().params.leafTexTranslateX = translateX_->value();
   RepaintEditor();
+  editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar14Change() {
   if (host_.Busy()) return;
   host_.CurrentTree().params.leafTexTranslateY = translateY_->value();
   RepaintEditor();
+  editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar15Change() {
   if (host_.Busy()) return;
   host_.CurrentTree().params.leafTexScale = scale_->value();
   RepaintEditor();
+  editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::CheckBox5Click() {

@@ -9,6 +9,7 @@
 #include "app/parameter_page.h"
 
 class EditorHost;
+class LeafEditor;
 class QCheckBox;
 class QSlider;
 
@@ -23,6 +24,8 @@ class LeavesPage : public QWidget, public ParameterPage {
   void RepaintEditor();
   // The slider that takes the keyboard focus back from check boxes.
   QWidget* FocusTarget() const;
+  // The leaf shape editor (PaintBox1).
+  LeafEditor* Editor() const { return editor_; }
 
  public slots:
   void TrackBar11Change();  // bending
@@ -34,7 +37,7 @@ class LeavesPage : public QWidget, public ParameterPage {
 
  private:
   EditorHost& host_;
-  QWidget* editor_ = nullptr;    // PaintBox1
+  LeafEditor* editor_ = nullptr;  // PaintBox1
   QSlider* bending_ = nullptr;   // TrackBar11
   QSlider* rotate_ = nullptr;    // TrackBar12
   QSlider* translateX_ = nullptr;  // TrackBar13

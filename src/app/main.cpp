@@ -2,6 +2,7 @@
 // bark tiler, hidden until asked for.
 #include <exception>
 
+#include <QStringList>
 #include <QSurfaceFormat>
 
 #include "about/about_box.h"
@@ -28,6 +29,9 @@ int main(int argc, char** argv) {
     TForm4 barkTiler;  // hidden until "Tools" > "Bark tiler"
     mainWindow.SetBarkTiler(&barkTiler);
     mainWindow.show();
+    // `verdanthollow DOC.vhm` opens the document as "Open..." would.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1) mainWindow.OpenDocumentFile(arguments.at(1));
     aboutBox.show();
     aboutBox.raise();
     return application.exec();

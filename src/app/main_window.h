@@ -18,6 +18,7 @@
 #include "view/camera.h"
 
 class BranchesPage;
+class FileFlows;
 class FlatTabWidget;
 class LeavesPage;
 class QLabel;
@@ -44,6 +45,9 @@ class TForm1 : public QMainWindow, public EditorHost {
   // Whether the view has a working GL context.
   bool ViewBound() const;
   bool ViewDirty() const { return viewDirty_; }
+  // Opens the document `fileName` as "Open..." does after its dialog (the
+  // program's command-line argument).
+  void OpenDocumentFile(const QString& fileName);
 
   // EditorHost
   vh::Tree& CurrentTree() override { return *tree_; }
@@ -121,4 +125,5 @@ class TForm1 : public QMainWindow, public EditorHost {
   QTimer* timer1_ = nullptr;
   QWidget* aboutBox_ = nullptr;
   QWidget* barkTiler_ = nullptr;
+  FileFlows* fileFlows_ = nullptr;  // the File menu's flows; a child of the window
 };

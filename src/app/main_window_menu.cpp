@@ -1,15 +1,31 @@
 // TForm1's menu: "File", "Tools" and "Help" with their handlers. Items
 // whose feature is not in this version say so instead of doing nothing.
 #include <QApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QUrl>
 #include <QMenuBar>
+#include <QTimer>
 
+#include "app/file_flows.h"
+#include "app/leaf_editor.h"
+#include "app/leaves_page.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/texture_page.h"
+#include "app/tree_view.h"
 
 void TForm1::BuildMenu() {
+  FileFlowHooks hooks;
+  hooks.replaceTree = [this](std::unique_ptr<vh::Tree> fresh) {
+    fresh->pump = tree_->pump;
+    tree_ = std::move(fresh);
+  };
+  hooks.grabView = [this]() -> QImage {
+    // The GL view draws a frame into an offscreen buffer of its own size;
+    // without a context the blank surface is what the user sees.
+    if (view_ != nullptr && view_->Bound()) return view_->grabFramebuffer();
+    return viewSurface_->grab().toImage();
+  };
+  fileFlows_ = new FileFlows(*this, *leaves_->Editor(), *texture_->Bark(), std::move(hooks), this);
+
   struct Item {
     const char* name;
     const char* caption;
@@ -45,12 +61,30 @@ void TForm1::BuildMenu() {
           {{"Help2", "Help", &TForm1::Help2Click}, {"About1", "About...", &TForm1::About1Click}});
 }
 
-void TForm1::New1Click() { NotAvailableYet("New"); }
-void TForm1::Open1Click() { NotAvailableYet("Open..."); }
-void TForm1::Save1Click() { NotAvailableYet("Save"); }
-void TForm1::SaveAs1Click() { NotAvailableYet("Save As..."); }
-void TForm1::Export1Click() { NotAvailableYet("Export..."); }
-void TForm1::Exportscreenshot1Click() { NotAvailableYet("Export screenshot..."); }
+void TForm1::New1Click() { fileFlows_->New(); }
+void TForm1::Open1Click() { fileFlows_->Open(); }
+void TForm1::Save1Click() { fileFlows_->Save(); }
+void TForm1::SaveAs1Click() { fileFlows_->SaveAs(); }
+void TForm1::Export1Click() { fileFlows_->Export(); }
+void TForm1::Exportscreenshot1Click() { fileFlows_->ExportScreenshot(); }
+void TForm1::OpenDocumentFile(const QString& fileName) {
+  if (view_ == nullptr || view_->Bound()) {
+    fileFlows_->OpenDocument(fileName);
+    return;
+  }
+  // The document's pictures are uploaded into the view's context, which
+  // exists once the view drew its first frame; a view that never draws one
+  // (its context failed) gets the document after a short wait all the same.
+  auto opened = std::make_shared<bool>(false);
+  const auto open = [this, fileName, opened] {
+    if (*opened) return;
+    *opened = true;
+    fileFlows_->OpenDocument(fileName);
+  };
+  connect(view_, &TreeView::framePainted, this, [this, open] { QTimer::singleShot(0, this, open); },
+          Qt::SingleShotConnection);
+  QTimer::singleShot(2000, this, open);
+}
 void TForm1::Exportbillboard1Click() { NotAvailableYet("Export billboard..."); }
 // The bark tiler is a tool window of its own, shown beside the main window.
 void TForm1::Barktiler1Click() {
@@ -59,11 +93,9 @@ void TForm1::Barktiler1Click() {
   barkTiler_->raise();
   barkTiler_->activateWindow();
 }
-// The help file beside the working directory, opened by the desktop; no
-// message when nothing can open it.
-void TForm1::Help2Click() {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath("help.chm")));
-}
+// help.chm in the working directory, else the guide installed with the
+// program, opened by the desktop; no message when nothing can open it.
+void TForm1::Help2Click() { fileFlows_->Help(); }
 
 void TForm1::Quit1Click() {
   tree_->cancelRequested = true;

@@ -3,9 +3,11 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "app/bark_texture_panel.h"
 #include "app/editor_host.h"
 #include "app/labelled_slider.h"
 #include "tree/tree.h"
@@ -14,12 +16,18 @@ TexturePage::TexturePage(EditorHost& host, QWidget* parent) : QWidget(parent), h
   setObjectName("TabSheet3");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
+  bark_ = new BarkTexturePanel(host, this);
+  layout->addWidget(bark_);
   auto* panel = new QWidget(this);
   panel->setObjectName("Panel8");
   auto* grid = new QGridLayout(panel);
   grid->addWidget(new QLabel("Material name prefix :", panel), 0, 0);
   materialPrefix_ = new QLineEdit("Material", panel);
   materialPrefix_->setObjectName("Edit2");
+  // The prefix is one word: the material files and the document store it
+  // as such, so white space is refused as it is typed.
+  materialPrefix_->setValidator(
+      new QRegularExpressionValidator(QRegularExpression("\\S*"), materialPrefix_));
   grid->addWidget(materialPrefix_, 0, 1);
   uScale_ = AddLabelledSlider(grid, 1, "U Scale :", "TrackBar16", 0, 100, 10);
   vScale_ = AddLabelledSlider(grid, 2, "V Scale :", "TrackBar17", 0, 100, 10);

@@ -7,6 +7,7 @@
 
 #include "app/parameter_page.h"
 
+class BarkTexturePanel;
 class EditorHost;
 class QLineEdit;
 class QSlider;
@@ -20,6 +21,8 @@ class TexturePage : public QWidget, public ParameterPage {
   void StoreGlobals(vh::TreeParameters& params) const override;
   // The slider that takes the keyboard focus back from check boxes.
   QWidget* FocusTarget() const;
+  // The bark preview and its "Load texture" / "Remove texture" buttons.
+  BarkTexturePanel* Bark() const { return bark_; }
 
  public slots:
   void Edit2Change();
@@ -28,6 +31,7 @@ class TexturePage : public QWidget, public ParameterPage {
 
  private:
   EditorHost& host_;
+  BarkTexturePanel* bark_ = nullptr;
   QLineEdit* materialPrefix_ = nullptr;  // Edit2
   QSlider* uScale_ = nullptr;            // TrackBar16
   QSlider* vScale_ = nullptr;            // TrackBar17

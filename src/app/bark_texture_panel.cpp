@@ -1,0 +1,136 @@
+#include "app/bark_texture_panel.h"
+
+#include <algorithm>
+#include <exception>
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/dialog_filters.h"
+#include "app/editor_host.h"
+#include "app/file_dialogs.h"
+#include "app/local_path.h"
+#include "app/message_box.h"
+#include "app/qt_image.h"
+#include "imaging/picture_io.h"
+#include "imaging/stretch.h"
+#include "tree/tree.h"
+#include "view/texture_upload.h"
+
+namespace {
+constexpr int kPreviewHeight = 200;
+}
+
+BarkPreview::BarkPreview(QWidget* parent) : QWidget(parent) {
+  setObjectName("Image1");
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFixedHeight(kPreviewHeight);
+  setMinimumWidth(1);
+  Redraw();
+}
+
+void BarkPreview::ShowPicture(const QImage& image) {
+  source_ = image;
+  Redraw();
+}
+
+void BarkPreview::Clear() {
+  source_ = QImage();
+  Redraw();
+}
+
+void BarkPreview::Redraw() {
+  const int w = std::max(1, width());
+  const int h = std::max(1, height());
+  picture_ = QImage(w, h, QImage::Format_RGB32);
+  picture_.fill(Qt::white);
+  if (!source_.isNull()) {
+    // Full width, height in proportion (truncated), aligned to the top.
+    const long long scaled = static_cast<long long>(w) * source_.height() / source_.width();
+    const int stretchedHeight = static_cast<int>(std::clamp<long long>(scaled, 1, 1 << 20));
+    const vh::Image stretched = vh::Stretch(FromQImage(source_), w, std::min(stretchedHeight, h));
+    QPainter painter(&picture_);
+    painter.drawImage(0, 0, ToQImage(stretched));
+  }
+  update();
+}
+
+void BarkPreview::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Redraw();
+}
+
+void BarkPreview::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.drawImage(0, 0, picture_);
+}
+
+BarkTexturePanel::BarkTexturePanel(EditorHost& host, QWidget* parent)
+    : QWidget(parent), host_(host) {
+  setObjectName("BarkTexturePanel");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  preview_ = new BarkPreview(this);
+  layout->addWidget(preview_);
+  auto* row = new QHBoxLayout;
+  auto* load = new QToolButton(this);
+  load->setObjectName("SpeedButton4");
+  load->setText("Load texture");
+  auto* remove = new QToolButton(this);
+  remove->setObjectName("SpeedButton5");
+  remove->setText("Remove texture");
+  for (QToolButton* button : {load, remove}) {
+    button->setAutoRaise(true);
+    row->addWidget(button);
+  }
+  row->addStretch(1);
+  layout->addLayout(row);
+  connect(load, &QToolButton::clicked, this, &BarkTexturePanel::SpeedButton4Click);
+  connect(remove, &QToolButton::clicked, this, &BarkTexturePanel::SpeedButton5Click);
+}
+
+void BarkTexturePanel::LoadBarkTexture(const QString& fileName) {
+  if (host_.Busy() || fileName.isEmpty() || fileName == "(null)") return;
+  vh::Image picture = vh::LoadPicture(LocalPath(fileName));
+  vh::Tree& tree = host_.CurrentTree();
+  tree.barkTextureImage = std::move(picture);
+  preview_->ShowPicture(ToQImage(tree.barkTextureImage));
+  host_.WithViewContext([&tree] {
+    vh::UploadTexture(vh::kBarkTextureObject, tree.barkTextureImage,
+                      vh::MinFilter::kNearestMipmapNearest);
+  });
+  host_.RenderFrameNow();
+}
+
+void BarkTexturePanel::SpeedButton4Click() {
+  if (host_.Busy()) return;
+  FileRequest request;
+  request.kind = FileRequest::Kind::kOpen;
+  request.parent = host_.DialogParent();
+  request.filter = kOpenPictureFilter;
+  if (const std::optional<FileChoice> choice = RunFileDialog(request)) {
+    try {
+      LoadBarkTexture(choice->fileName);
+    } catch (const std::exception& error) {
+      ShowMessage(host_.DialogParent(), QString::fromLocal8Bit(error.what()), "Error");
+      return;
+    }
+    vh::TreeParameters& params = host_.CurrentTree().params;
+    params.barkTextureLoaded = true;
+    params.barkTextureFile = LocalPath(choice->fileName);
+  }
+  host_.UpdateAfterChange();
+  host_.RepaintLeafEditor();
+}
+
+void BarkTexturePanel::SpeedButton5Click() {
+  if (host_.Busy()) return;
+  preview_->Clear();
+  vh::TreeParameters& params = host_.CurrentTree().params;
+  params.barkTextureLoaded = false;
+  params.barkTextureFile.clear();  // the picture itself stays loaded
+  host_.UpdateAfterChange();
+  host_.RepaintLeafEditor();
+}

@@ -1,0 +1,56 @@
+// The bark texture part of the "Texture" page: the preview Image1 and the
+// buttons "Load texture" (SpeedButton4) and "Remove texture" (SpeedButton5).
+// The bark picture becomes texture object 2, which the viewer binds for the
+// branches.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+class EditorHost;
+
+// Image1: a white picture the bark preview is drawn into, top-aligned.
+class BarkPreview : public QWidget {
+  Q_OBJECT
+ public:
+  explicit BarkPreview(QWidget* parent = nullptr);
+  // The preview's own picture, as large as the widget.
+  const QImage& Picture() const { return picture_; }
+  // Stretches `image` over the preview's full width, keeping its aspect
+  // ratio, at the top; the rest is white.
+  void ShowPicture(const QImage& image);
+  // Fills the preview with white.
+  void Clear();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  QImage source_;   // what is shown, kept to redraw at a new size
+  QImage picture_;
+  void Redraw();
+};
+
+class BarkTexturePanel : public QWidget {
+  Q_OBJECT
+ public:
+  explicit BarkTexturePanel(EditorHost& host, QWidget* parent = nullptr);
+
+  // Reads `fileName` as the tree's bark picture, shows it in the preview,
+  // uploads it as texture object 2 and draws a frame. Nothing while busy or
+  // for "(null)" or an empty name. Throws PictureError (tree and preview
+  // unchanged) when the picture cannot be read. Does not touch
+  // `barkTextureFile` or `barkTextureLoaded`.
+  void LoadBarkTexture(const QString& fileName);
+
+  BarkPreview* Preview() const { return preview_; }
+
+ public slots:
+  void SpeedButton4Click();  // "Load texture"
+  void SpeedButton5Click();  // "Remove texture"
+
+ private:
+  EditorHost& host_;
+  BarkPreview* preview_ = nullptr;  // Image1
+};

@@ -1,0 +1,60 @@
+#include "app/file_dialogs.h"
+
+#include <QFileDialog>
+#include <QRegularExpression>
+
+namespace {
+std::shared_ptr<FileDialogs>& Installed() {
+  static std::shared_ptr<FileDialogs> dialogs = std::make_shared<QtFileDialogs>();
+  return dialogs;
+}
+}  // namespace
+
+QStringList QtFilterEntries(const QString& filter) {
+  static const QRegularExpression ownPatterns(R"(\s*\([^()]*\)\s*$)");
+  const QStringList parts = filter.split('|');
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString description = parts[i];
+    description.remove(ownPatterns);
+    QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+    for (QString& pattern : patterns) pattern = pattern.trimmed();
+    entries.push_back(QString("%1 (%2)").arg(description.trimmed(), patterns.join(' ')));
+  }
+  return entries;
+}
+
+QString QtFilter(const QString& filter) { return QtFilterEntries(filter).join(";;"); }
+
+std::optional<FileChoice> QtFileDialogs::Run(const FileRequest& request) {
+  const QStringList entries = QtFilterEntries(request.filter);
+  QFileDialog dialog(request.parent);
+  dialog.setAcceptMode(request.kind == FileRequest::Kind::kSave ? QFileDialog::AcceptSave
+                                                                : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.kind == FileRequest::Kind::kSave ? QFileDialog::AnyFile
+                                                              : QFileDialog::ExistingFile);
+  // Overwriting is the user's choice; nothing is asked.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  dialog.setNameFilters(entries);
+  if (request.initialFilter >= 0 && request.initialFilter < entries.size()) {
+    dialog.selectNameFilter(entries[request.initialFilter]);
+  }
+  if (!request.initialName.isEmpty()) dialog.selectFile(request.initialName);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+  FileChoice choice;
+  choice.fileName = files.front();
+  choice.filterIndex = std::max<int>(0, static_cast<int>(entries.indexOf(dialog.selectedNameFilter())));
+  return choice;
+}
+
+std::optional<FileChoice> RunFileDialog(const FileRequest& request) {
+  return Installed()->Run(request);
+}
+
+std::shared_ptr<FileDialogs> SetFileDialogs(std::shared_ptr<FileDialogs> dialogs) {
+  std::shared_ptr<FileDialogs> previous = Installed();
+  Installed() = dialogs ? std::move(dialogs) : std::make_shared<QtFileDialogs>();
+  return previous;
+}

@@ -1,0 +1,159 @@
+#include "app/file_flows.h"
+
+#include <exception>
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+
+#include "app/bark_texture_panel.h"
+#include "app/dialog_filters.h"
+#include "app/editor_host.h"
+#include "app/file_dialogs.h"
+#include "app/file_names.h"
+#include "app/help_file.h"
+#include "app/leaf_editor.h"
+#include "app/local_path.h"
+#include "app/message_box.h"
+#include "app/qt_image.h"
+#include "fileio/dxf_export.h"
+#include "fileio/obj_export.h"
+#include "fileio/tds_export.h"
+#include "fileio/tree_document.h"
+#include "imaging/picture_io.h"
+#include "tree/tree.h"
+
+namespace {
+QString What(const std::exception& error) { return QString::fromLocal8Bit(error.what()); }
+
+std::optional<FileChoice> Ask(FileRequest::Kind kind, QWidget* parent, const char* filter,
+                              const QString& initialName, int initialFilter = 0) {
+  FileRequest request;
+  request.initialFilter = initialFilter;
+  request.kind = kind;
+  request.parent = parent;
+  request.filter = filter;
+  request.initialName = initialName;
+  return RunFileDialog(request);
+}
+}  // namespace
+
+FileFlows::FileFlows(EditorHost& host, LeafEditor& leaves, BarkTexturePanel& bark,
+                     FileFlowHooks hooks, QObject* parent)
+    : QObject(parent), host_(host), leaves_(leaves), bark_(bark), hooks_(std::move(hooks)) {}
+
+void FileFlows::ShowError(const QString& text) { ShowMessage(host_.DialogParent(), text, "Error"); }
+
+void FileFlows::New() {
+  if (host_.Busy()) return;
+  hooks_.replaceTree(std::make_unique<vh::Tree>(2));
+  host_.LoadLevelControls();
+  host_.UpdateAfterChange();
+  host_.RepaintLeafEditor();
+}
+
+void FileFlows::Open() {
+  if (host_.Busy()) return;
+  const std::optional<FileChoice> choice =
+      Ask(FileRequest::Kind::kOpen, host_.DialogParent(), kOpenDocumentFilter, QString());
+  if (!choice) return;
+  OpenDocument(choice->fileName);
+}
+
+void FileFlows::OpenDocument(const QString& fileName) {
+  if (host_.Busy()) return;
+  vh::Tree& tree = host_.CurrentTree();
+  try {
+    // Reads into a fresh parameter set; the tree is replaced only when the
+    // whole document was read.
+    vh::LoadDocument(tree, LocalPath(fileName));
+  } catch (const std::exception& error) {
+    ShowError(What(error));
+    return;
+  }
+  // A picture that cannot be read is reported, but the controls must show
+  // the document all the same: otherwise their stale values would be
+  // stored over it at the next change.
+  QStringList problems;
+  const auto load = [&problems](const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const std::exception& error) {
+      problems << What(error);
+    }
+  };
+  load([&] { bark_.LoadBarkTexture(FromLocalPath(tree.params.barkTextureFile)); });
+  load([&] { leaves_.LoadLeafTexture(FromLocalPath(tree.params.leafTextureFile)); });
+  host_.LoadLevelControls();
+  host_.RepaintLeafEditor();
+  host_.SetViewDirty();
+  if (!problems.isEmpty()) ShowError(problems.join('\n'));
+}
+
+void FileFlows::Save() {
+  if (host_.Busy()) return;
+  if (saveName_.isEmpty()) {
+    SaveAs();
+    return;
+  }
+  SaveTo(saveName_);
+}
+
+void FileFlows::SaveAs() {
+  if (host_.Busy()) return;
+  const std::optional<FileChoice> choice =
+      Ask(FileRequest::Kind::kSave, host_.DialogParent(), kSaveDocumentFilter, saveName_);
+  if (!choice) return;
+  saveName_ = choice->fileName;
+  SaveTo(saveName_);
+}
+
+void FileFlows::SaveTo(const QString& chosen) {
+  try {
+    // Written beside the target and renamed into place when complete.
+    vh::SaveDocument(host_.CurrentTree(), DocumentFileName(LocalPath(chosen)));
+  } catch (const std::exception& error) {
+    ShowError(What(error));
+  }
+}
+
+void FileFlows::Export() {
+  if (host_.Busy()) return;
+  const std::optional<FileChoice> choice =
+      Ask(FileRequest::Kind::kSave, host_.DialogParent(), kExportFilter, exportName_, exportFilter_);
+  if (!choice) return;
+  exportName_ = choice->fileName;
+  exportFilter_ = choice->filterIndex;
+  const ExportFormat format = ExportFormatOfFilter(choice->filterIndex);
+  const std::string path = ExportFileName(LocalPath(choice->fileName), format);
+  const vh::Tree& tree = host_.CurrentTree();
+  try {
+    switch (format) {
+      case ExportFormat::k3ds: vh::Export3DS(tree, path); break;
+      case ExportFormat::kDxf: vh::ExportDXF(tree, path); break;
+      case ExportFormat::kObj: vh::ExportOBJ(tree, path); break;
+    }
+  } catch (const std::exception& error) {
+    ShowError(What(error));
+  }
+}
+
+void FileFlows::ExportScreenshot() {
+  if (host_.Busy()) return;
+  const std::optional<FileChoice> choice =
+      Ask(FileRequest::Kind::kSave, host_.DialogParent(), kSavePictureFilter, screenshotName_);
+  if (!choice) return;
+  screenshotName_ = choice->fileName;
+  try {
+    // BMP for ".bmp" in any case, JPEG of quality 90 otherwise; the name is
+    // used as it is.
+    vh::SavePicture(LocalPath(choice->fileName), FromQImage(hooks_.grabView()));
+  } catch (const std::exception& error) {
+    ShowError(What(error));
+  }
+}
+
+void FileFlows::Help() {
+  // Whether the desktop can open it is its own affair: no message either way.
+  QDesktopServices::openUrl(HelpUrl(QDir::currentPath(), QCoreApplication::applicationDirPath()));
+}

@@ -1,0 +1,76 @@
+// The "File" menu's flows and "Help" → "Help": new tree, open, save, save
+// as, export, screenshot and help. Each flow except Help does nothing while
+// a generation runs. Dialogs go through RunFileDialog, failures are shown
+// in a message box and leave the tree and the files as they were.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+
+class BarkTexturePanel;
+class EditorHost;
+class LeafEditor;
+
+namespace vh {
+class Tree;
+}
+
+// What the flows need of the main window beyond EditorHost.
+struct FileFlowHooks {
+  // Discards the tree object and puts `fresh` in its place.
+  std::function<void(std::unique_ptr<vh::Tree> fresh)> replaceTree;
+  // The picture of the 3-D view at the view's size, upright.
+  std::function<QImage()> grabView;
+};
+
+class FileFlows : public QObject {
+  Q_OBJECT
+ public:
+  // `leaves` and `bark` load the two textures an opened document names;
+  // they must outlive the flows.
+  FileFlows(EditorHost& host, LeafEditor& leaves, BarkTexturePanel& bark, FileFlowHooks hooks,
+            QObject* parent = nullptr);
+
+  // "New": a fresh tree with the default parameters, the controls loaded
+  // from it and an automatic update. Textures, previews and the dialogs'
+  // remembered names stay.
+  void New();
+  // "Open...": asks for a document and opens it (OpenDocument).
+  void Open();
+  // Reads the document `fileName` into the tree (regenerated), loads the
+  // bark and leaf pictures it names and loads the controls. A document that
+  // cannot be read changes nothing; a named picture that cannot be read is
+  // reported after the controls were loaded. No automatic update follows.
+  void OpenDocument(const QString& fileName);
+  // "Save": to the name last chosen in the save dialog, or asks for one.
+  void Save();
+  // "Save As...": always asks.
+  void SaveAs();
+  // "Export...": the selected filter decides the format and extension.
+  void Export();
+  // "Export screenshot...": the view as BMP (".bmp" in any case) or JPEG
+  // (any other name), under exactly the chosen name.
+  void ExportScreenshot();
+  // "Help": help.chm in the current directory, else the installed guide.
+  void Help();
+
+  // The name SaveDialog1 remembers (empty until it was first used).
+  const QString& RememberedSaveName() const { return saveName_; }
+
+ private:
+  void SaveTo(const QString& chosen);
+  void ShowError(const QString& text);
+
+  EditorHost& host_;
+  LeafEditor& leaves_;
+  BarkTexturePanel& bark_;
+  FileFlowHooks hooks_;
+  QString saveName_;        // SaveDialog1's last name
+  QString exportName_;      // SaveDialog2's last name
+  int exportFilter_ = 0;    // SaveDialog2's last filter
+  QString screenshotName_;  // SavePictureDialog1's last name
+};

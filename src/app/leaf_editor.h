@@ -1,0 +1,85 @@
+// PaintBox1, the leaf shape editor of the "Leaves" page: the user draws the
+// leaf's outline as a closed polygon by clicking, drags its points, and
+// places the leaf picture under it (texture mode drags the picture). Each
+// outline point carries the texture coordinate of the picture point under
+// it. The editor also owns the page's editing buttons: "Clear points",
+// "Load texture", "Clear texture" and the two mode buttons.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include "app/leaf_texture_mapping.h"
+
+class EditorHost;
+class QButtonGroup;
+class QSlider;
+class QToolButton;
+
+class LeafEditor : public QWidget {
+  Q_OBJECT
+ public:
+  explicit LeafEditor(EditorHost& host, QWidget* parent = nullptr);
+
+  // The "translate (x) :" and "translate (y) :" sliders, which a drag in
+  // texture mode moves pixel for pixel. Must outlive the editor.
+  void SetTranslateSliders(QSlider* x, QSlider* y);
+  // A new row with the editing buttons (SpeedButton2, 3, 6, 20, 21),
+  // parented to `parent`, for the page to place.
+  QWidget* BuildButtons(QWidget* parent);
+
+  // The texture coordinate under editor pixel (x, y) for the tree's current
+  // placement, leaf picture and this editor's size (see LeafPictureMapping:
+  // finite also without a picture).
+  vh::Vector2 ComputeTexCoord(int x, int y) const;
+  // Recomputes every outline point's texture coordinate at its pixel.
+  void RecomputeTexCoords();
+  // Reads `fileName` as the tree's leaf picture and uploads it as texture
+  // object 1. Nothing while busy or for "(null)" or an empty name. Throws
+  // PictureError (tree unchanged) when the picture cannot be read. Does not
+  // touch `leafTextureFile` or `leafTextureLoaded`.
+  void LoadLeafTexture(const QString& fileName);
+
+  bool PointMode() const { return pointMode_; }
+  int CentreX() const { return centreX_; }
+  int CentreY() const { return centreY_; }
+  int SelectedPoint() const { return selectedPoint_; }
+  // The off-screen picture of the editor as last painted.
+  const QImage& EditorBitmap() const { return editorBitmap_; }
+
+ public slots:
+  void SpeedButton2Click();   // "Clear points"
+  void SpeedButton3Click();   // "Load texture"
+  void SpeedButton6Click();   // "Clear texture"
+  void SpeedButton20Click();  // point mode
+  void SpeedButton21Click();  // texture mode
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  void PaintBox1Paint();
+  void PaintBox1MouseDown(int x, int y);
+  void PaintBox1MouseMove(int x, int y);
+  void PaintBox1MouseUp();
+  LeafPictureMapping Mapping() const;
+  void ShowError(const QString& text);
+
+  EditorHost& host_;
+  QImage editorBitmap_;
+  int centreX_ = 0;
+  int centreY_ = 0;
+  int lastMouseX_ = 0;
+  int lastMouseY_ = 0;
+  int selectedPoint_ = 0;
+  bool pointMode_ = true;
+  bool dragging_ = false;
+  QSlider* translateX_ = nullptr;
+  QSlider* translateY_ = nullptr;
+  QToolButton* pointButton_ = nullptr;    // SpeedButton20
+  QToolButton* textureButton_ = nullptr;  // SpeedButton21
+};

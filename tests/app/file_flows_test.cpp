@@ -1,0 +1,290 @@
+// The File menu's flows through the real menu items with scripted dialogs:
+// save, new, open, export, their extension rules, the remembered name and
+// the failures that must leave everything as it was.
+#include <filesystem>
+#include <regex>
+
+#include <QLineEdit>
+#include <QSlider>
+#include <QTest>
+
+#include "app/file_flows.h"
+#include "app/leaf_editor.h"
+#include "fileio/tree_document.h"
+#include "flow_test_support.h"
+
+namespace {
+
+// Every number the view and the exporters take from the tree's vertices;
+// without the texture coordinates when `withTexCoords` is false.
+std::vector<float> VertexData(const vh::Tree& tree, bool withTexCoords = true) {
+  std::vector<float> data;
+  for (const auto& submesh : tree.submeshes) {
+    for (const vh::Vertex& v : submesh->vertices) {
+      data.insert(data.end(), {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y,
+                               v.normal.z, v.colour.x, v.colour.y, v.colour.z});
+      if (withTexCoords) data.insert(data.end(), {v.texCoord.x, v.texCoord.y});
+    }
+  }
+  return data;
+}
+
+bool Exists(const QString& path) { return std::filesystem::exists(path.toStdString()); }
+
+class FileFlowsTest : public WorkflowTest {
+ protected:
+  // Gives the tree a leaf outline (drawn on the editor), another noise and
+  // another seed, through the controls, with automatic updates on.
+  void EditTheTree() {
+    ShowPage(1);
+    LeafEditor* editor = Editor();
+    const QPoint c(editor->CentreX(), editor->CentreY());
+    for (const QPoint& p : {QPoint(0, -40), QPoint(20, 0), QPoint(0, 30), QPoint(-20, 0)}) {
+      QTest::mouseClick(editor, Qt::LeftButton, {}, c + p);
+    }
+    Find<QSlider>("TrackBar12")->setValue(30);
+    Find<QSlider>("noise")->setValue(55);
+    Find<QLineEdit>("Edit1")->setText("4242");
+    ASSERT_EQ(Tree().params.leafOutline.size(), 4u);
+    ASSERT_GT(Tree().leafCount, 0) << "the edited tree must carry leaves";
+  }
+  FileFlows* Flows() { return window->findChild<FileFlows*>(); }
+};
+
+TEST_F(FileFlowsTest, SaveNewOpenRegrowsTheSameTree) {
+  EditTheTree();
+  vh::TreeParameters saved = Tree().params;
+  const std::vector<float> grown = VertexData(Tree(), false);
+
+  dialogs->Choose(Path("oak"));
+  Trigger("Save1");
+  ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+  ASSERT_TRUE(Exists(Path("oak.vhm")));
+  EXPECT_EQ(QtFilter(dialogs->requests.at(0).filter), "Verdanthollow File (*.vhm)");
+  EXPECT_EQ(dialogs->requests.at(0).kind, FileRequest::Kind::kSave);
+
+  Trigger("New1");
+  EXPECT_TRUE(vh::test::SameParameters(Tree().params, vh::TreeParameters(2)));
+  EXPECT_NE(VertexData(Tree()), grown);
+  EXPECT_EQ(Find<QSlider>("noise")->value(), vh::TreeParameters(2).levels[0].noise);
+
+  dialogs->Choose(Path("oak.vhm"));
+  Trigger("Open1");
+  ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+  EXPECT_EQ(QtFilter(dialogs->requests.at(1).filter), "Verdanthollow Files (*.vhm)");
+  // No texture is written as "(null)", which is what an opened document
+  // then holds (the loaders take it as no texture).
+  saved.barkTextureFile = saved.leafTextureFile = "(null)";
+  EXPECT_TRUE(vh::test::SameParameters(Tree().params, saved));
+  // The same skeleton, branches and leaves; the texture coordinates are
+  // those of the document, which keeps six decimals.
+  EXPECT_EQ(VertexData(Tree(), false), grown);
+  vh::Tree fromDocument;
+  vh::LoadDocument(fromDocument, scratch.File("oak.vhm"));
+  EXPECT_EQ(VertexData(Tree()), VertexData(fromDocument));
+  // The controls show the document: a later store keeps it.
+  EXPECT_EQ(Find<QSlider>("noise")->value(), 55);
+  EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "4242");
+  SelectLevelTab(1);
+  SelectLevelTab(0);
+  EXPECT_TRUE(vh::test::SameParameters(Tree().params, saved));
+}
+
+TEST_F(FileFlowsTest, SaveRemembersTheChosenNameAndAsksOnlyOnce) {
+  dialogs->Choose(Path("first"));
+  Trigger("Save1");
+  ASSERT_TRUE(Exists(Path("first.vhm")));
+  std::filesystem::remove(Path("first.vhm").toStdString());
+  Find<QSlider>("noise")->setValue(12);
+  Trigger("Save1");  // no dialog: the remembered name
+  EXPECT_EQ(dialogs->requests.size(), 1u);
+  ASSERT_TRUE(Exists(Path("first.vhm")));
+  vh::Tree reread;
+  vh::LoadDocument(reread, Path("first.vhm").toStdString());
+  EXPECT_EQ(reread.params.levels[0].noise, 12);
+
+  // "Save As..." always asks, starting from the remembered name.
+  dialogs->Choose(Path("second.VHM"));
+  Trigger("SaveAs1");
+  ASSERT_EQ(dialogs->requests.size(), 2u);
+  EXPECT_EQ(dialogs->requests[1].initialName, Path("first"));
+  EXPECT_TRUE(Exists(Path("second.VHM")));
+  Trigger("Save1");
+  EXPECT_EQ(dialogs->requests.size(), 2u);
+  EXPECT_FALSE(Exists(Path("second.VHM.vhm")));
+
+  // New and Open keep the remembered name.
+  Trigger("New1");
+  std::filesystem::remove(Path("second.VHM").toStdString());
+  Trigger("Save1");
+  EXPECT_TRUE(Exists(Path("second.VHM")));
+}
+
+struct SaveNameCase {
+  const char* chosen;
+  const char* written;
+};
+
+class SaveNames : public FileFlowsTest, public ::testing::WithParamInterface<SaveNameCase> {};
+
+TEST_P(SaveNames, WriteUnderTheRuleName) {
+  dialogs->Choose(Path(GetParam().chosen));
+  Trigger("SaveAs1");
+  EXPECT_TRUE(Exists(Path(GetParam().written)));
+  EXPECT_EQ(scratch.Entries().size(), 1u) << "one file, no temporary left";
+}
+
+INSTANTIATE_TEST_SUITE_P(FileFlows, SaveNames,
+                         ::testing::Values(SaveNameCase{"oak", "oak.vhm"},
+                                           SaveNameCase{"oak.VHM", "oak.VHM"},
+                                           SaveNameCase{"oak.txt", "oak.txt.vhm"}));
+
+TEST_F(FileFlowsTest, CancelledDialogsChangeNothing) {
+  const vh::TreeParameters before = Tree().params;
+  for (const char* item : {"Open1", "Save1", "SaveAs1", "Export1", "Exportscreenshot1"}) {
+    dialogs->Cancel();
+    Trigger(item);
+  }
+  EXPECT_EQ(Tree().params, before);
+  EXPECT_TRUE(scratch.Entries().empty());
+  EXPECT_TRUE(recorder->messages.isEmpty());
+  EXPECT_TRUE(Flows()->RememberedSaveName().isEmpty());
+}
+
+TEST_F(FileFlowsTest, CorruptDocumentIsReportedAndKeepsTheTree) {
+  EditTheTree();
+  const vh::TreeParameters before = Tree().params;
+  const std::vector<float> grown = VertexData(Tree());
+  vh::test::WriteWholeFile(scratch.File("bad.vhm"), "Verdanthollow\n3\nnot-a-number\n");
+  dialogs->Choose(Path("bad.vhm"));
+  Trigger("Open1");
+  ASSERT_EQ(recorder->messages.size(), 1);
+  EXPECT_TRUE(recorder->messages.front().contains("bad.vhm")) << recorder->messages.front().toStdString();
+  EXPECT_EQ(Tree().params, before);
+  EXPECT_EQ(VertexData(Tree()), grown);
+  EXPECT_EQ(Find<QSlider>("noise")->value(), 55);
+}
+
+// The document names a bark picture that is gone: the loss is reported, but
+// the controls still show the document, so that the next store does not
+// bring back the values the window showed before.
+TEST_F(FileFlowsTest, MissingTextureIsReportedButTheControlsFollowTheDocument) {
+  vh::TreeParameters document(3);
+  document.levels[0].noise = 81;
+  document.seed = 777;
+  document.barkTextureLoaded = true;
+  document.barkTextureFile = scratch.File("gone.jpg");
+  vh::SaveDocument(document, scratch.File("named.vhm"));
+  dialogs->Choose(Path("named.vhm"));
+  Trigger("Open1");
+  ASSERT_EQ(recorder->messages.size(), 1);
+  EXPECT_TRUE(recorder->messages.front().contains("gone.jpg")) << recorder->messages.front().toStdString();
+  EXPECT_EQ(Find<QSlider>("noise")->value(), 81);
+  EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "777");
+  EXPECT_EQ(Find<QSlider>("TrackBar1")->value(), 4);
+  SelectLevelTab(1);  // stores the controls into the parameter set
+  EXPECT_EQ(Tree().params.levels[0].noise, 81);
+  EXPECT_EQ(Tree().params.seed, 777);
+  EXPECT_EQ(Tree().params.lastParentLevel, 3);
+}
+
+TEST_F(FileFlowsTest, OpenLoadsBothNamedPictures) {
+  vh::TreeParameters document(2);
+  document.barkTextureLoaded = true;
+  document.barkTextureFile = scratch.File("bark.bmp");
+  document.leafTextureLoaded = true;
+  document.leafTextureFile = scratch.File("leaf.jpg");
+  WritePicture(Path("bark.bmp"), GradientPicture(64, 64));
+  WritePicture(Path("leaf.jpg"), GradientPicture(32, 16));
+  vh::SaveDocument(document, scratch.File("textured.vhm"));
+  dialogs->Choose(Path("textured.vhm"));
+  Trigger("Open1");
+  EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+  EXPECT_EQ(Tree().barkTextureImage.width, 64);
+  EXPECT_EQ(Tree().leafTextureImage.width, 32);
+  EXPECT_EQ(ReadTextureState(*window, 2).width, 64);
+  EXPECT_EQ(ReadTextureState(*window, 1).height, 16);
+}
+
+TEST_F(FileFlowsTest, UnwritableTargetsAreReportedAndWriteNothing) {
+  const QString missingDir = Path("no-such-dir/oak");
+  dialogs->Choose(missingDir);
+  Trigger("SaveAs1");
+  dialogs->Choose(missingDir, 2);
+  Trigger("Export1");
+  dialogs->Choose(missingDir + ".bmp");
+  Trigger("Exportscreenshot1");
+  EXPECT_EQ(recorder->messages.size(), 3);
+  EXPECT_TRUE(scratch.Entries().empty());
+}
+
+TEST_F(FileFlowsTest, NothingHappensWhileBusy) {
+  MakeGenerationLong();
+  const vh::Tree* before = &Tree();
+  GenerateAndMeanwhile(30, [&] {
+    ASSERT_TRUE(Tree().busy);
+    for (const char* item : {"New1", "Open1", "Save1", "SaveAs1", "Export1", "Exportscreenshot1"}) {
+      Trigger(item);
+    }
+    Tree().cancelRequested = true;
+  });
+  ASSERT_TRUE(WaitUntil([&] { return !Tree().busy; }));
+  EXPECT_EQ(&Tree(), before) << "New did not replace the tree";
+  EXPECT_EQ(Tree().params.lastParentLevel, 6);
+  EXPECT_TRUE(dialogs->requests.empty());
+  EXPECT_TRUE(scratch.Entries().empty());
+}
+
+// "Export..." with each filter, read back by Assimp or ezdxf.
+struct ExportCase {
+  int filter;
+  const char* chosen;
+  const char* written;
+  const char* companion;  // a second file the format writes, or null
+};
+
+class ExportFilters : public FileFlowsTest, public ::testing::WithParamInterface<ExportCase> {};
+
+long AssimpFaces(const std::string& path) {
+  const CommandResult result = RunCommand("assimp info '" + path + "' -r");
+  EXPECT_EQ(result.status, 0) << result.output;
+  std::smatch match;
+  if (!std::regex_search(result.output, match, std::regex("Faces:\\s+(\\d+)"))) return -1;
+  return std::stol(match[1]);
+}
+
+long EzdxfFaces(const std::string& path) {
+  const CommandResult result = RunCommand(
+      "/usr/bin/python3 -c \"from ezdxf import recover; doc, a = recover.readfile('" + path +
+      "'); print('faces', len(doc.modelspace().query('3DFACE')), 'errors', len(a.errors))\"");
+  EXPECT_EQ(result.status, 0) << result.output;
+  std::smatch match;
+  if (!std::regex_search(result.output, match, std::regex("faces (\\d+) errors 0"))) return -1;
+  return std::stol(match[1]);
+}
+
+TEST_P(ExportFilters, WriteTheSelectedFormat) {
+  const ExportCase& c = GetParam();
+  EditTheTree();
+  dialogs->Choose(Path(c.chosen), c.filter);
+  Trigger("Export1");
+  ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+  EXPECT_EQ(QtFilter(dialogs->requests.at(0).filter),
+            "3DS File (*.3ds);;AutoCAD File (*.dxf);;WaveFront Object File (*.obj)");
+  const std::string written = scratch.File(c.written);
+  ASSERT_TRUE(std::filesystem::exists(written)) << c.written;
+  EXPECT_EQ(scratch.Entries().size(), c.companion != nullptr ? 2u : 1u);
+  if (c.companion != nullptr) {
+    EXPECT_TRUE(std::filesystem::exists(scratch.File(c.companion)));
+  }
+  const long faces = c.filter == 1 ? EzdxfFaces(written) : AssimpFaces(written);
+  EXPECT_EQ(faces, static_cast<long>(Tree().PolygonCount()));
+}
+
+INSTANTIATE_TEST_SUITE_P(FileFlows, ExportFilters,
+                         ::testing::Values(ExportCase{2, "tree", "tree.obj", "tree.obj.mtl"},
+                                           ExportCase{0, "tree.obj", "tree.obj.3ds", nullptr},
+                                           ExportCase{1, "tree", "tree.dxf", nullptr},
+                                           ExportCase{0, "tree.3DS", "tree.3DS", nullptr}));
+
+}  // namespace

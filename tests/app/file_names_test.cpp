@@ -1,0 +1,85 @@
+// The File menu's extension rules and the dialogs' filters in Qt's form.
+#include <gtest/gtest.h>
+
+#include "app/dialog_filters.h"
+#include "app/file_dialogs.h"
+#include "app/file_names.h"
+
+namespace {
+
+struct DocumentNameCase {
+  const char* chosen;
+  const char* written;
+};
+
+class DocumentNames : public ::testing::TestWithParam<DocumentNameCase> {};
+
+TEST_P(DocumentNames, GetVhmUnlessTheyEndInIt) {
+  EXPECT_EQ(DocumentFileName(GetParam().chosen), GetParam().written);
+}
+
+INSTANTIATE_TEST_SUITE_P(FileNames, DocumentNames,
+                         ::testing::Values(DocumentNameCase{"oak", "oak.vhm"},
+                                           DocumentNameCase{"oak.VHM", "oak.VHM"},
+                                           DocumentNameCase{"oak.vhm", "oak.vhm"},
+                                           DocumentNameCase{"oak.txt", "oak.txt.vhm"},
+                                           DocumentNameCase{"oak.", "oak..vhm"},
+                                           DocumentNameCase{"/tmp/a.vhm/oak", "/tmp/a.vhm/oak.vhm"},
+                                           DocumentNameCase{"/tmp/dir.d/oak.Vhm", "/tmp/dir.d/oak.Vhm"}));
+
+struct ExportNameCase {
+  int filter;
+  const char* chosen;
+  const char* written;
+};
+
+class ExportNames : public ::testing::TestWithParam<ExportNameCase> {};
+
+TEST_P(ExportNames, FollowTheSelectedFilter) {
+  const ExportNameCase& c = GetParam();
+  EXPECT_EQ(ExportFileName(c.chosen, ExportFormatOfFilter(c.filter)), c.written);
+}
+
+INSTANTIATE_TEST_SUITE_P(FileNames, ExportNames,
+                         ::testing::Values(ExportNameCase{2, "tree", "tree.obj"},
+                                           ExportNameCase{0, "tree.obj", "tree.obj.3ds"},
+                                           ExportNameCase{0, "tree.3DS", "tree.3DS"},
+                                           ExportNameCase{1, "tree", "tree.dxf"},
+                                           ExportNameCase{1, "tree.dxf.obj", "tree.dxf.obj.dxf"},
+                                           ExportNameCase{2, "tree.OBJ", "tree.OBJ"},
+                                           ExportNameCase{-1, "tree", "tree.3ds"},
+                                           ExportNameCase{7, "tree", "tree.3ds"}));
+
+TEST(FileNames, LowerExtensionLooksAtTheLastComponentOnly) {
+  EXPECT_EQ(LowerExtension("a/b.C/d"), "");
+  EXPECT_EQ(LowerExtension("a/b.C/d.JPeg"), ".jpeg");
+  EXPECT_EQ(LowerExtension("noext"), "");
+}
+
+struct FilterCase {
+  const char* given;
+  const char* qt;
+};
+
+class DialogFilters : public ::testing::TestWithParam<FilterCase> {};
+
+TEST_P(DialogFilters, ConvertToQtsForm) { EXPECT_EQ(QtFilter(GetParam().given), GetParam().qt); }
+
+INSTANTIATE_TEST_SUITE_P(
+    FileDialogs, DialogFilters,
+    ::testing::Values(
+        FilterCase{kExportFilter,
+                   "3DS File (*.3ds);;AutoCAD File (*.dxf);;WaveFront Object File (*.obj)"},
+        FilterCase{kOpenDocumentFilter, "Verdanthollow Files (*.vhm)"},
+        FilterCase{kSaveDocumentFilter, "Verdanthollow File (*.vhm)"},
+        FilterCase{kSavePictureFilter,
+                   "Tous (*.jpg *.jpeg *.bmp);;Fichier image JPEG (*.jpg);;"
+                   "Fichier image JPEG (*.jpeg);;Bitmaps (*.bmp)"},
+        // The patterns the program reads win over the description's list.
+        FilterCase{kOpenPictureFilter,
+                   "Tous (*.jpg *.jpeg *.bmp);;Fichier image JPEG (*.jpg);;"
+                   "Fichier image JPEG (*.jpeg);;Bitmaps (*.bmp)"},
+        FilterCase{"Plain|*.txt", "Plain (*.txt)"},
+        FilterCase{"Dangling|*.a|Description only", "Dangling (*.a)"}));
+
+}  // namespace

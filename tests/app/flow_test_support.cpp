@@ -1,0 +1,78 @@
+#include "flow_test_support.h"
+
+#include <array>
+#include <cstdio>
+
+#include <GL/gl.h>
+#include <QAction>
+#include <QTabWidget>
+#include <QTest>
+
+#include "app/leaf_editor.h"
+#include "imaging/picture_io.h"
+
+void WorkflowTest::SetUp() {
+  MainWindowTest::SetUp();
+  scripted = std::make_unique<ScriptedDialogsScope>();
+  dialogs = scripted->dialogs.get();
+}
+
+void WorkflowTest::TearDown() {
+  scripted.reset();
+  MainWindowTest::TearDown();
+}
+
+void WorkflowTest::Trigger(const char* actionName) {
+  QAction* action = window->findChild<QAction*>(actionName);
+  ASSERT_NE(action, nullptr) << actionName;
+  action->trigger();
+}
+
+void WorkflowTest::ShowPage(int index) {
+  Find<QTabWidget>("PageControl1")->setCurrentIndex(index);
+  QTest::qWait(10);
+}
+
+LeafEditor* WorkflowTest::Editor() { return Find<LeafEditor>("PaintBox1"); }
+
+vh::Image GradientPicture(int width, int height) {
+  vh::Image picture(width, height, 3);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      std::uint8_t* pixel = picture.At(x, y);
+      pixel[0] = static_cast<std::uint8_t>(x);
+      pixel[1] = static_cast<std::uint8_t>(y);
+      pixel[2] = 200;
+    }
+  }
+  return picture;
+}
+
+void WritePicture(const QString& path, const vh::Image& picture) {
+  vh::SavePicture(path.toStdString(), picture);
+}
+
+TextureState ReadTextureState(TForm1& window, unsigned name) {
+  TextureState state;
+  window.WithViewContext([&] {
+    glPushAttrib(GL_TEXTURE_BIT);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &state.width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &state.height);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &state.minFilter);
+    glPopAttrib();
+  });
+  return state;
+}
+
+CommandResult RunCommand(const std::string& command) {
+  CommandResult result;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  std::array<char, 4096> buffer;
+  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) {
+    result.output.append(buffer.data(), n);
+  }
+  result.status = ::pclose(pipe);
+  return result;
+}

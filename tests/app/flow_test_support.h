@@ -1,0 +1,56 @@
+// Helpers of the editing-workflow tests: a main window with scripted file
+// dialogs, a scratch directory, pictures written to disk and the GL state
+// of the view's texture objects.
+#pragma once
+
+#include <string>
+
+#include <QImage>
+#include <QString>
+
+#include "app_test_support.h"
+#include "fileio/test_support.h"
+#include "imaging/image.h"
+#include "scripted_dialogs.h"
+
+class LeafEditor;
+
+class WorkflowTest : public MainWindowTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A file name in the scratch directory.
+  QString Path(const char* name) const { return QString::fromStdString(scratch.File(name)); }
+  // Triggers a menu item by its name ("Save1", "Export1", ...).
+  void Trigger(const char* actionName);
+  // Shows the page `index` of PageControl1 (1 = "Leaves", 2 = "Texture").
+  void ShowPage(int index);
+  LeafEditor* Editor();
+
+  vh::test::ScratchDir scratch;
+  std::unique_ptr<ScriptedDialogsScope> scripted;
+  ScriptedDialogs* dialogs = nullptr;
+};
+
+// A picture of the given size whose pixel (x, y) is (x, y, 200) (modulo 256).
+vh::Image GradientPicture(int width, int height);
+// Writes `picture` to `path` (BMP or JPEG by extension).
+void WritePicture(const QString& path, const vh::Image& picture);
+
+// Parameters of GL texture object `name` in the view's context: the width
+// and height of mipmap level 0 and the minification filter; all -1 when the
+// context is missing.
+struct TextureState {
+  int width = -1;
+  int height = -1;
+  int minFilter = -1;
+};
+TextureState ReadTextureState(TForm1& window, unsigned name);
+
+// Output and exit status of a shell command (stderr included).
+struct CommandResult {
+  int status = -1;
+  std::string output;
+};
+CommandResult RunCommand(const std::string& command);

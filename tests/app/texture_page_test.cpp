@@ -1,0 +1,126 @@
+// The "Texture" page: the bark picture with its preview and texture object,
+// "Remove texture", the one-word "Material name prefix :" and the scales.
+#include <GL/gl.h>
+#include <QLineEdit>
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/bark_texture_panel.h"
+#include "fileio/tree_document.h"
+#include "flow_test_support.h"
+
+namespace {
+
+class TexturePageTest : public WorkflowTest {
+ protected:
+  void SetUp() override {
+    WorkflowTest::SetUp();
+    ShowPage(2);
+    preview = Find<BarkPreview>("Image1");
+  }
+  void Click(const char* button) { QTest::mouseClick(Find<QToolButton>(button), Qt::LeftButton); }
+  // Rows of the preview that hold anything but white.
+  int PaintedRows() {
+    const QImage& picture = preview->Picture();
+    int rows = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+      for (int x = 0; x < picture.width(); ++x) {
+        if (picture.pixel(x, y) != qRgb(255, 255, 255)) {
+          ++rows;
+          break;
+        }
+      }
+    }
+    return rows;
+  }
+  void LoadBark(const QString& path) {
+    dialogs->Choose(path);
+    Click("SpeedButton4");
+  }
+  BarkPreview* preview = nullptr;
+};
+
+TEST_F(TexturePageTest, LoadTextureShowsTheBarkTopAlignedAndUploadsTextureTwo) {
+  const QString path = Path("bark.bmp");
+  WritePicture(path, GradientPicture(128, 64));
+  EXPECT_EQ(PaintedRows(), 0) << "white before any bark";
+  LoadBark(path);
+  ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+  EXPECT_TRUE(Tree().params.barkTextureLoaded);
+  EXPECT_EQ(Tree().params.barkTextureFile, path.toStdString());
+  EXPECT_EQ(Tree().barkTextureImage.width, 128);
+
+  // Full width, height in proportion, from the top.
+  const QImage& picture = preview->Picture();
+  const int expectedRows = picture.width() * 64 / 128;
+  EXPECT_EQ(PaintedRows(), expectedRows);
+  EXPECT_EQ(picture.pixel(0, 0), qRgb(0, 0, 200));
+  EXPECT_NE(picture.pixel(0, expectedRows - 1), qRgb(255, 255, 255));
+  EXPECT_EQ(picture.pixel(0, expectedRows), qRgb(255, 255, 255));
+
+  const TextureState texture = ReadTextureState(*window, 2);
+  EXPECT_EQ(texture.width, 128);
+  EXPECT_EQ(texture.height, 64);
+  EXPECT_EQ(texture.minFilter, GL_NEAREST_MIPMAP_NEAREST);
+}
+
+TEST_F(TexturePageTest, RemoveTextureWhitensThePreviewAndKeepsThePicture) {
+  LoadBark([&] {
+    const QString path = Path("bark.jpg");
+    WritePicture(path, GradientPicture(64, 64));
+    return path;
+  }());
+  ASSERT_GT(PaintedRows(), 0);
+  Click("SpeedButton5");
+  EXPECT_EQ(PaintedRows(), 0);
+  EXPECT_FALSE(Tree().params.barkTextureLoaded);
+  EXPECT_TRUE(Tree().params.barkTextureFile.empty());
+  EXPECT_EQ(Tree().barkTextureImage.width, 64);
+}
+
+TEST_F(TexturePageTest, CorruptPictureIsReportedAndChangesNothing) {
+  const QString good = Path("bark.bmp");
+  WritePicture(good, GradientPicture(64, 32));
+  LoadBark(good);
+  const QImage shown = preview->Picture();
+  const vh::TreeParameters before = Tree().params;
+  const QString bad = Path("bad.jpg");
+  vh::test::WriteWholeFile(bad.toStdString(), std::string("\xFF\xD8\xFF\xE0 truncated", 14));
+  LoadBark(bad);
+  ASSERT_EQ(recorder->messages.size(), 1);
+  EXPECT_TRUE(recorder->messages.front().contains("bad.jpg")) << recorder->messages.front().toStdString();
+  EXPECT_EQ(Tree().params, before);
+  EXPECT_EQ(Tree().barkTextureImage.height, 32);
+  EXPECT_EQ(preview->Picture(), shown);
+  EXPECT_EQ(ReadTextureState(*window, 2).height, 32);
+}
+
+TEST_F(TexturePageTest, CancelledLoadChangesNothing) {
+  dialogs->Cancel();
+  Click("SpeedButton4");
+  EXPECT_FALSE(Tree().params.barkTextureLoaded);
+  EXPECT_EQ(PaintedRows(), 0);
+}
+
+TEST_F(TexturePageTest, MaterialPrefixIsOneWordAndReadsBackAsTyped) {
+  auto* edit = Find<QLineEdit>("Edit2");
+  edit->clear();
+  QTest::keyClicks(edit, "Oak Bark\tX");
+  EXPECT_EQ(edit->text(), "OakBarkX");
+  EXPECT_EQ(Tree().params.materialPrefix, "OakBarkX");
+  dialogs->Choose(Path("prefix"));
+  Trigger("SaveAs1");
+  vh::Tree reread;
+  vh::LoadDocument(reread, scratch.File("prefix.vhm"));
+  EXPECT_EQ(reread.params.materialPrefix, "OakBarkX");
+}
+
+TEST_F(TexturePageTest, ScalesStoreTheirPositions) {
+  Find<QSlider>("TrackBar16")->setValue(37);
+  Find<QSlider>("TrackBar17")->setValue(91);
+  EXPECT_EQ(Tree().params.uScale, 37);
+  EXPECT_EQ(Tree().params.vScale, 91);
+}
+
+}  // namespace
