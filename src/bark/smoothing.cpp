@@ -235,9 +235,10 @@ VH_INLINE void SmoothGroupImpl(double* line, double* scratch, int n, int passes)
   }
 }
 
-// One entry point per instruction set; the processor's best is chosen once.
-// The window holds 3K vectors: K = 8 fits the 32 AVX-512 registers, K = 4
-// the 16 registers of AVX and SSE2.
+// One entry point per instruction set. Between steps each pass keeps two
+// vectors of its window alive (the ring's third slot is overwritten next):
+// K = 8 fits the 32 AVX-512 registers (and measured fastest; deeper sweeps
+// spill), K = 4 the 16 registers of AVX and SSE2.
 __attribute__((target("avx512f"))) void SmoothGroupAvx512(double* line, double* scratch, int n, int passes) {
   SmoothGroupImpl<Vec8, 8>(line, scratch, n, passes);
 }
@@ -255,11 +256,29 @@ struct GroupKernel {
   void (*smooth)(double*, double*, int, int);
 };
 
-GroupKernel BestKernel() {
+bool Supports(SmoothingKernel kernel) {
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f")) return {8, SmoothGroupAvx512};
-  if (__builtin_cpu_supports("avx")) return {4, SmoothGroupAvx};
-  return {2, SmoothGroupSse2};
+  switch (kernel) {
+    case SmoothingKernel::Avx512: return __builtin_cpu_supports("avx512f");
+    case SmoothingKernel::Avx: return __builtin_cpu_supports("avx");
+    default: return true;
+  }
+}
+
+std::atomic<SmoothingKernel> g_selected{SmoothingKernel::Widest};
+
+GroupKernel CurrentKernel() {
+  SmoothingKernel kernel = g_selected.load();
+  if (kernel == SmoothingKernel::Widest) {
+    kernel = Supports(SmoothingKernel::Avx512) ? SmoothingKernel::Avx512
+             : Supports(SmoothingKernel::Avx)  ? SmoothingKernel::Avx
+                                               : SmoothingKernel::Sse2;
+  }
+  switch (kernel) {
+    case SmoothingKernel::Avx512: return {8, SmoothGroupAvx512};
+    case SmoothingKernel::Avx: return {4, SmoothGroupAvx};
+    default: return {2, SmoothGroupSse2};
+  }
 }
 
 // Smooths `lineCount` lines of n values each, line l's element i being at
@@ -268,7 +287,7 @@ GroupKernel BestKernel() {
 bool SmoothLines(double* values, int lineCount, std::size_t lineStride, int n, std::size_t step, int passes,
                  const SmoothingTick& tick) {
   if (passes <= 0 || lineCount <= 0) return true;
-  static const GroupKernel kernel = BestKernel();
+  const GroupKernel kernel = CurrentKernel();
   const int lanes = kernel.lanes;
   const int groupCount = (lineCount + lanes - 1) / lanes;
 
@@ -322,6 +341,12 @@ bool SmoothLines(double* values, int lineCount, std::size_t lineStride, int n, s
 }
 
 }  // namespace
+
+bool SelectSmoothingKernel(SmoothingKernel kernel) {
+  if (!Supports(kernel)) return false;
+  g_selected.store(kernel);
+  return true;
+}
 
 bool SmoothRows(double* values, int width, int height, int passes, const SmoothingTick& tick) {
   if (width < 2 || height < 1) throw std::invalid_argument("SmoothRows needs at least 2 x 1 values");

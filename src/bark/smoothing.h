@@ -20,6 +20,14 @@ namespace vh {
 // returning false asks the smoothing to stop early.
 using SmoothingTick = std::function<bool(int linesDone)>;
 
+// The instruction sets the smoothing can run on; all give identical results.
+enum class SmoothingKernel { Widest, Avx512, Avx, Sse2 };
+
+// Makes later calls use `kernel` (Widest, the default, picks the widest the
+// processor has). Meant for tests and benchmarks that compare the kernels.
+// Returns false, changing nothing, when the processor lacks that set.
+bool SelectSmoothingKernel(SmoothingKernel kernel);
+
 // Smooths each of the `height` rows of the row-major `width` x `height` array
 // `values` (index y * width + x) `passes` times. Requires width >= 2 and
 // height >= 1 (throws std::invalid_argument otherwise); passes <= 0 changes

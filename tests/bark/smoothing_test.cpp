@@ -49,39 +49,62 @@ const SmoothingCase kCases[] = {
     {257, 11, 123, 0}, {40, 40, 13, 0.3}, {120, 17, 200, 0.5}, {7, 70, 9, 0.2}, {300, 12, 480, 0.1},
 };
 
-TEST(Smoothing, RowsMatchTheStraightforwardLoopBitForBit) {
-  unsigned seed = 1;
-  for (const SmoothingCase& c : kCases) {
-    SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << ", " << c.passes << " passes, black "
-                                      << c.blackFraction);
-    std::vector<double> fast = RandomLuminance(c.width, c.height, seed++, c.blackFraction);
-    std::vector<double> reference = fast;
-    ASSERT_TRUE(SmoothRows(fast.data(), c.width, c.height, c.passes));
-    test::ReferenceSmoothRows(reference, c.width, c.height, c.passes);
-    EXPECT_TRUE(BitIdentical(fast, reference));
+// Runs `body` once with each kernel the processor has, and restores the
+// default afterwards.
+template <class Body>
+void ForEachKernel(Body body) {
+  for (SmoothingKernel kernel : {SmoothingKernel::Sse2, SmoothingKernel::Avx, SmoothingKernel::Avx512}) {
+    if (!SelectSmoothingKernel(kernel)) continue;
+    SCOPED_TRACE(::testing::Message() << "kernel " << static_cast<int>(kernel));
+    body();
   }
+  SelectSmoothingKernel(SmoothingKernel::Widest);
+}
+
+TEST(Smoothing, RowsMatchTheStraightforwardLoopBitForBit) {
+  ForEachKernel([] {
+    unsigned seed = 1;
+    for (const SmoothingCase& c : kCases) {
+      SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << ", " << c.passes << " passes, black "
+                                        << c.blackFraction);
+      std::vector<double> fast = RandomLuminance(c.width, c.height, seed++, c.blackFraction);
+      std::vector<double> reference = fast;
+      ASSERT_TRUE(SmoothRows(fast.data(), c.width, c.height, c.passes));
+      test::ReferenceSmoothRows(reference, c.width, c.height, c.passes);
+      EXPECT_TRUE(BitIdentical(fast, reference));
+    }
+  });
 }
 
 TEST(Smoothing, ColumnsMatchTheStraightforwardLoopBitForBit) {
-  unsigned seed = 100;
-  for (const SmoothingCase& c : kCases) {
-    // The same shapes turned on their side.
-    SCOPED_TRACE(::testing::Message() << c.height << " x " << c.width << ", " << c.passes << " passes");
-    std::vector<double> fast = RandomLuminance(c.height, c.width, seed++, c.blackFraction);
-    std::vector<double> reference = fast;
-    ASSERT_TRUE(SmoothColumns(fast.data(), c.height, c.width, c.passes));
-    test::ReferenceSmoothColumns(reference, c.height, c.width, c.passes);
-    EXPECT_TRUE(BitIdentical(fast, reference));
-  }
+  ForEachKernel([] {
+    unsigned seed = 100;
+    for (const SmoothingCase& c : kCases) {
+      // The same shapes turned on their side.
+      SCOPED_TRACE(::testing::Message() << c.height << " x " << c.width << ", " << c.passes << " passes");
+      std::vector<double> fast = RandomLuminance(c.height, c.width, seed++, c.blackFraction);
+      std::vector<double> reference = fast;
+      ASSERT_TRUE(SmoothColumns(fast.data(), c.height, c.width, c.passes));
+      test::ReferenceSmoothColumns(reference, c.height, c.width, c.passes);
+      EXPECT_TRUE(BitIdentical(fast, reference));
+    }
+  });
 }
 
 // Large enough to be shared between threads.
 TEST(Smoothing, ThreadedWorkMatchesTheStraightforwardLoop) {
-  std::vector<double> fast = RandomLuminance(500, 101, 7, 0.02);
-  std::vector<double> reference = fast;
-  ASSERT_TRUE(SmoothRows(fast.data(), 500, 101, 160));
-  test::ReferenceSmoothRows(reference, 500, 101, 160);
-  EXPECT_TRUE(BitIdentical(fast, reference));
+  ForEachKernel([] {
+    std::vector<double> fast = RandomLuminance(500, 101, 7, 0.02);
+    std::vector<double> reference = fast;
+    ASSERT_TRUE(SmoothRows(fast.data(), 500, 101, 160));
+    test::ReferenceSmoothRows(reference, 500, 101, 160);
+    EXPECT_TRUE(BitIdentical(fast, reference));
+  });
+}
+
+TEST(Smoothing, WidestKernelIsAlwaysAvailable) {
+  EXPECT_TRUE(SelectSmoothingKernel(SmoothingKernel::Sse2));
+  EXPECT_TRUE(SelectSmoothingKernel(SmoothingKernel::Widest));
 }
 
 // A lone bright pixel in a black line spreads into values far below the
