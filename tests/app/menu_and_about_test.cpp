@@ -44,18 +44,6 @@ TEST_F(MainWindowLook, MenusHoldEveryItem) {
   EXPECT_EQ(Captions(menus[2]->menu()), (QStringList{"Help", "About..."}));
 }
 
-TEST_F(MainWindowLook, LaterFeaturesSaySoInsteadOfDoingNothing) {
-  for (const char* name : {"New1", "Open1", "Save1", "SaveAs1", "Export1", "Exportscreenshot1",
-                           "Exportbillboard1", "Barktiler1"}) {
-    recorder->messages.clear();
-    QAction* action = window->findChild<QAction*>(name);
-    ASSERT_NE(action, nullptr) << name;
-    action->trigger();
-    ASSERT_EQ(recorder->messages.size(), 1) << name;
-    EXPECT_TRUE(recorder->messages.front().contains("not available yet")) << name;
-  }
-}
-
 TEST_F(MainWindowLook, QuitCancelsARunningGeneration) {
   window->findChild<QAction*>("Quit1")->trigger();
   EXPECT_TRUE(Tree().cancelRequested);
