@@ -91,3 +91,24 @@ TEST_F(MainWindowLook, AboutItemShowsTheAboutBoxAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// A handler that fails the way core code does: with an exception.
+class Thrower : public QObject {
+ public:
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::User) throw std::runtime_error("tree.vhm, line 3: not a number");
+    return QObject::event(e);
+  }
+};
+
+TEST(Application, ShowsAnExceptionFromAHandlerAndCarriesOn) {
+  MessageRecorder recorder;
+  Thrower thrower;
+  QEvent event(QEvent::User);
+  QCoreApplication::sendEvent(&thrower, &event);
+  EXPECT_EQ(recorder.messages, QStringList{"tree.vhm, line 3: not a number"});
+}
+
+}  // namespace

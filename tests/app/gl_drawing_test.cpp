@@ -1,0 +1,100 @@
+// The view library in a real GL context: display-list names come from GL
+// and go back to it, and drawing leaves the caller's GL state alone.
+#include <GL/gl.h>
+
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+
+#include "app/gl_probe.h"
+#include "view/ground_plane.h"
+#include "view/mesh_drawing.h"
+#include "view/viewer.h"
+
+namespace {
+
+class GlDrawing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (ProbeOpenGL() != GlAvailability::kAvailable) GTEST_SKIP() << "no OpenGL here";
+    ASSERT_TRUE(context.create());
+    surface.setFormat(context.format());
+    surface.create();
+    ASSERT_TRUE(context.makeCurrent(&surface));
+    target = std::make_unique<QOpenGLFramebufferObject>(64, 64,
+                                                         QOpenGLFramebufferObject::Depth);
+    target->bind();
+    vh::RetiredDrawLists().clear();
+  }
+  void TearDown() override {
+    target.reset();
+    if (context.isValid()) context.doneCurrent();
+  }
+
+  QOpenGLContext context;
+  QOffscreenSurface surface;
+  std::unique_ptr<QOpenGLFramebufferObject> target;
+};
+
+TEST_F(GlDrawing, ListNamesComeFromGlAndAreFreedAfterTheSubmeshGoes) {
+  auto plane = vh::BuildGroundPlane(false);
+  vh::DrawMesh(*plane);
+  const unsigned name = plane->submeshes.front()->drawCache;
+  ASSERT_NE(name, 0u);
+  EXPECT_TRUE(glIsList(name));
+  EXPECT_FALSE(plane->submeshes.front()->listDirty);
+
+  plane.reset();  // the submesh hands its name over
+  ASSERT_EQ(vh::RetiredDrawLists(), std::vector<unsigned>{name});
+  vh::ReleaseRetiredDrawLists();
+  EXPECT_FALSE(glIsList(name));
+  EXPECT_TRUE(vh::RetiredDrawLists().empty());
+}
+
+TEST_F(GlDrawing, TwoMeshesNeverShareAList) {
+  auto first = vh::BuildGroundPlane(false);
+  auto second = vh::BuildGroundPlane(true);
+  vh::DrawMesh(*first);
+  vh::DrawMesh(*second);
+  EXPECT_NE(first->submeshes.front()->drawCache, second->submeshes.front()->drawCache);
+}
+
+TEST_F(GlDrawing, DrawMeshRestoresTheCallersState) {
+  auto plane = vh::BuildGroundPlane(false);  // draws with culling off, untextured
+  glEnable(GL_CULL_FACE);
+  glEnable(GL_TEXTURE_2D);
+  glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
+  for (int pass = 0; pass < 2; ++pass) {  // compiling, then replaying
+    vh::DrawMesh(*plane);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 0.1f);
+    EXPECT_FLOAT_EQ(colour[3], 0.4f);
+  }
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(GlDrawing, FrameOfThePlaneAloneIsWhiteAboveTheHorizonAndGreenBelow) {
+  vh::InitViewState();
+  auto plane = vh::BuildGroundPlane(false);
+  vh::Camera camera;
+  camera.viewportWidth = 64;
+  camera.viewportHeight = 64;
+  camera.position = vh::kHomePosition;
+  vh::RenderFrame(camera, {nullptr, plane.get(), nullptr, true});
+  const QImage frame = target->toImage();
+  const QColor sky = frame.pixelColor(32, 2);
+  const QColor ground = frame.pixelColor(32, 61);
+  EXPECT_EQ(sky, QColor(Qt::white));
+  EXPECT_GT(ground.green(), ground.red() + 20);
+  EXPECT_GT(ground.green(), ground.blue() + 20);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+}  // namespace
