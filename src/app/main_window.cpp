@@ -180,8 +180,15 @@ void TForm1::PumpEvents() {
 }
 
 void TForm1::Generate() {
-  if (!tree_->busy) pumpClock_.start();  // a new generation: first pause after the interval
+  if (tree_->busy) {
+    tree_->Generate();  // refused: it only clears a pending cancel
+    return;
+  }
+  pumpClock_.start();  // a new generation: its first event pass after the interval
   tree_->Generate();
+  // A frame drawn while the generation paused may have compiled a branch
+  // that a later child's weld moved; compile the finished tree afresh.
+  for (const auto& submesh : tree_->submeshes) submesh->listDirty = true;
 }
 
 void TForm1::UpdateAfterChange() {
