@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QOpenGLWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app_test_support.h"
@@ -203,6 +204,28 @@ TEST_F(TreeViewTest, RedrawFollowsTheDirtyFlag) {
   window->SetViewDirty();
   EXPECT_TRUE(window->ViewDirty());
   EXPECT_TRUE(WaitUntil([&] { return !window->ViewDirty(); }, 1000));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TreeViewTest, FramesDrawnDuringAGenerationDoNotLeaveStaleBranches) {
+  Tree().params.lastParentLevel = 3;
+  for (auto& level : Tree().params.levels) {
+    level.nbChildrenMin = level.nbChildrenMax = 8;
+    level.qualityAngle = level.qualityHeight = 12;
+  }
+  bool drewDuring = false;
+  QTimer::singleShot(30, window.get(), [&] {
+    drewDuring = Tree().busy;
+    view->grabFramebuffer();  // compiles the branches built so far
+  });
+  window->GenerateTree();
+  ASSERT_TRUE(drewDuring) << "the generation must still run at the frame";
+  // Welding later children moves vertices of branches drawn meanwhile: the
+  // finished tree is compiled afresh.
+  for (const auto& submesh : Tree().submeshes) EXPECT_TRUE(submesh->listDirty);
 }
 
 }  // namespace
