@@ -294,7 +294,8 @@ bool SmoothLines(double* values, int lineCount, std::size_t lineStride, int n, s
   // Small jobs are not worth a thread.
   const double work = static_cast<double>(lineCount) * n * passes;
   const unsigned hardware = std::max(1u, std::thread::hardware_concurrency());
-  const int workers = work < 4e6 ? 1 : static_cast<int>(std::min<unsigned>({hardware, 16u, static_cast<unsigned>(groupCount)}));
+  const int workers =
+      work < 4e6 ? 1 : static_cast<int>(std::min<unsigned>({hardware, 16u, static_cast<unsigned>(groupCount)}));
 
   const std::size_t groupValues = static_cast<std::size_t>(n) * static_cast<std::size_t>(lanes);
   std::vector<std::vector<double>> buffers(static_cast<std::size_t>(workers));

@@ -84,7 +84,8 @@ void CheckPixelsPresent(const std::uint8_t* data, std::size_t size, const std::s
   const unsigned long long pixelsAt = std::max<unsigned long long>(GetLE32(data + 10), 14ULL + headerSize);
   const unsigned long long rowBits = static_cast<unsigned long long>(width) * bits;
   const unsigned long long rowBytes = (rowBits + 31) / 32 * 4;
-  const unsigned long long needed = pixelsAt + rowBytes * static_cast<unsigned long long>(height - 1) + (rowBits + 7) / 8;
+  const unsigned long long needed =
+      pixelsAt + rowBytes * static_cast<unsigned long long>(height - 1) + (rowBits + 7) / 8;
   if (height > 0 && size < needed) {
     throw PictureError(name + ": the BMP file is truncated (" + std::to_string(size) + " bytes, its pixels need " +
                        std::to_string(needed) + ")");

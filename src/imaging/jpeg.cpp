@@ -157,7 +157,9 @@ bool EncodeRows(Encoder& encoder, const Image& image, int quality, std::uint8_t*
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < info.image_height) {
     const std::uint8_t* src = image.Row(static_cast<int>(info.next_scanline));
-    for (int x = 0; x < image.width; ++x) std::memcpy(row + 3 * static_cast<std::size_t>(x), src + static_cast<std::size_t>(x) * image.channels, 3);
+    for (int x = 0; x < image.width; ++x) {
+      std::memcpy(row + 3 * static_cast<std::size_t>(x), src + static_cast<std::size_t>(x) * image.channels, 3);
+    }
     JSAMPROW rows[1] = {row};
     jpeg_write_scanlines(&info, rows, 1);
   }

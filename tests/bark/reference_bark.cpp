@@ -13,7 +13,9 @@ namespace {
 void SmoothLineOnce(double* line, std::size_t step, int n, std::vector<double>& scratch) {
   const auto at = [&](int i) -> double& { return line[static_cast<std::size_t>(i) * step]; };
   scratch[0] = 0.7 * at(0) + 0.3 * at(1);
-  for (int i = n - 2; i >= 1; --i) scratch[static_cast<std::size_t>(i)] = 0.5 * at(i) + 0.25 * at(i + 1) + 0.25 * at(i - 1);
+  for (int i = n - 2; i >= 1; --i) {
+    scratch[static_cast<std::size_t>(i)] = 0.5 * at(i) + 0.25 * at(i + 1) + 0.25 * at(i - 1);
+  }
   scratch[static_cast<std::size_t>(n - 1)] = 0.3 * at(n - 2) + 0.7 * at(n - 1);
   for (int i = 0; i < n; ++i) at(i) = scratch[static_cast<std::size_t>(i)];
 }

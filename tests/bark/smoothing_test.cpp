@@ -23,7 +23,9 @@ std::vector<double> RandomLuminance(int width, int height, unsigned seed, double
   if (blackFraction > 0) {
     for (std::size_t i = 0; i < values.size();) {
       const std::size_t run = 1 + static_cast<std::size_t>(unit(random) * 40);
-      if (unit(random) < blackFraction) std::fill(values.begin() + i, values.begin() + std::min(values.size(), i + run), 0.0);
+      if (unit(random) < blackFraction) {
+        std::fill(values.begin() + i, values.begin() + std::min(values.size(), i + run), 0.0);
+      }
       i += run;
     }
   }

@@ -36,7 +36,8 @@ std::vector<std::uint8_t> RawJpeg(int width, int height, int components, J_COLOR
   jpeg_set_quality(&info, 95, TRUE);
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(samples.data() + info.next_scanline * static_cast<std::size_t>(width * components));
+    const std::size_t offset = info.next_scanline * static_cast<std::size_t>(width * components);
+    JSAMPROW row = const_cast<JSAMPROW>(samples.data() + offset);
     jpeg_write_scanlines(&info, &row, 1);
   }
   jpeg_finish_compress(&info);
