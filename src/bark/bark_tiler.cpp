@@ -168,7 +168,7 @@ void RemoveShading(Image& picture, int strength, const BarkProgress& progress) {
     const double v = scale / l;
     for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(std::min(255.0, std::trunc(p[c] * v)));
   }
-  reporter.Step(100);
+  reporter.Report(100);  // done: a request to stop comes too late
 }
 
 void Symmetrize(Image& picture, const BarkProgress& progress) {
@@ -201,7 +201,7 @@ void Symmetrize(Image& picture, const BarkProgress& progress) {
       }
     }
   }
-  reporter.Step(100);
+  reporter.Report(100);  // done: a request to stop comes too late
 }
 
 int NearestPowerOfTwo(int side) {

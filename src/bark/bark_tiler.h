@@ -81,14 +81,16 @@ int VerticalPassCount(int height, int strength);
 // black area, where the division means nothing) becomes black and does not
 // count in the flattened mean; a picture that is black throughout stays as
 // it is. Progress runs 0..33 (rows), 33..66 (columns), 66..100.
-// Throws BarkTileError for a smaller or non-RGB picture, BarkTileCancelled.
+// Throws BarkTileError for a smaller or non-RGB picture or a strength outside
+// 1..100, or BarkTileCancelled; the picture is unchanged in both cases.
 void RemoveShading(Image& picture, int strength, const BarkProgress& progress = {});
 constexpr double kDarkLuminance = 1e-6;
 
 // Blends each pixel of an RGB picture of at least 2 x 2 pixels with its
 // vertical and horizontal mirror images, weighted by its distance from the
 // centre lines, so that opposite edges match. Progress 0..100 by rows.
-// Throws BarkTileError for a smaller or non-RGB picture, BarkTileCancelled.
+// Throws BarkTileError for a smaller or non-RGB picture (unchanged), or
+// BarkTileCancelled (the picture is then partly blended).
 void Symmetrize(Image& picture, const BarkProgress& progress = {});
 
 // The power of two nearest to `side` (>= 1) on a logarithmic scale:

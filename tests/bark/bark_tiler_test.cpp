@@ -304,6 +304,22 @@ TEST(BarkTiler, CancellingStopsWithAnException) {
   }
 }
 
+TEST(BarkTiler, CancelledShadingRemovalLeavesThePictureUnchanged) {
+  for (int stopAt : {1, 34, 67, 100}) {
+    Image picture = ShadedPicture(64, 40, 11);
+    const Image before = picture;
+    const auto stop = [&](int percent) { return percent < stopAt; };
+    if (stopAt < 100) {
+      EXPECT_THROW(RemoveShading(picture, 12, stop), BarkTileCancelled) << stopAt;
+      EXPECT_EQ(picture.pixels, before.pixels) << stopAt;
+    } else {
+      // Asking to stop once everything is done changes nothing: the result stands.
+      EXPECT_NO_THROW(RemoveShading(picture, 12, stop));
+      EXPECT_NE(picture.pixels, before.pixels);
+    }
+  }
+}
+
 TEST(BarkTiler, StrengthOutOfRangeIsRefused) {
   BarkTileOptions options;
   options.shadingRemoval = true;
