@@ -229,3 +229,30 @@ TEST_F(TreeViewTest, FramesDrawnDuringAGenerationDoNotLeaveStaleBranches) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TreeViewTest, MovingWithoutAPressInTheViewDoesNotOrbit) {
+  const vh::Camera before = Camera();
+  QMouseEvent move(QEvent::MouseMove, QPointF(40, 40), view->mapToGlobal(QPointF(40, 40)),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(view, &move);
+  ExpectNear(Camera().position, before.position, 0);
+  ExpectNear(Camera().forward, before.forward, 0);
+}
+
+TEST_F(TreeViewTest, WireframeDuringAGenerationSetsNoFlags) {
+  MakeGenerationLong();
+  bool ranDuring = false;
+  GenerateAndMeanwhile(80, [&] {
+    ranDuring = Tree().busy;
+    Find<QCheckBox>("CheckBox6")->click();
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+  });
+  ASSERT_TRUE(ranDuring);
+  EXPECT_TRUE(Find<QCheckBox>("CheckBox6")->isChecked());
+  EXPECT_FALSE(Tree().wireframe) << "the flags wait for the next click";
+  for (const auto& submesh : Tree().submeshes) EXPECT_FALSE(submesh->wireframe);
+}
+
+}  // namespace
