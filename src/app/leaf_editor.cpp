@@ -5,6 +5,7 @@
 #include <exception>
 
 #include <QButtonGroup>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
@@ -84,8 +85,11 @@ void LeafEditor::SetTranslateSliders(QSlider* x, QSlider* y) {
 QWidget* LeafEditor::BuildButtons(QWidget* parent) {
   auto* row = new QWidget(parent);
   row->setObjectName("LeafEditorButtons");
-  auto* layout = new QHBoxLayout(row);
+  // The three text buttons on one line, the two mode pictures below them,
+  // so that every caption fits the page's width.
+  auto* layout = new QGridLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
+  layout->setHorizontalSpacing(2);
   QToolButton* clearPoints = MakeButton(row, "SpeedButton2", "Clear points");
   QToolButton* loadTexture = MakeButton(row, "SpeedButton3", "Load texture");
   QToolButton* clearTexture = MakeButton(row, "SpeedButton6", "Clear texture");
@@ -105,10 +109,14 @@ QWidget* LeafEditor::BuildButtons(QWidget* parent) {
   modes->addButton(textureButton_);
   pointButton_->setChecked(pointMode_);
   textureButton_->setChecked(!pointMode_);
-  for (QToolButton* button : {clearPoints, loadTexture, clearTexture, pointButton_, textureButton_}) {
-    layout->addWidget(button);
-  }
-  layout->addStretch(1);
+  int column = 0;
+  for (QToolButton* button : {clearPoints, loadTexture, clearTexture}) layout->addWidget(button, 0, column++);
+  auto* modeRow = new QHBoxLayout;
+  modeRow->addWidget(pointButton_);
+  modeRow->addWidget(textureButton_);
+  modeRow->addStretch(1);
+  layout->addLayout(modeRow, 1, 0, 1, 3);
+  layout->setColumnStretch(3, 1);
 
   connect(clearPoints, &QToolButton::clicked, this, &LeafEditor::SpeedButton2Click);
   connect(loadTexture, &QToolButton::clicked, this, &LeafEditor::SpeedButton3Click);

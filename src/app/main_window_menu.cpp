@@ -11,6 +11,7 @@
 #include "app/message_box.h"
 #include "app/texture_page.h"
 #include "app/tree_view.h"
+#include "view/texture_upload.h"
 
 void TForm1::BuildMenu() {
   FileFlowHooks hooks;
@@ -25,6 +26,8 @@ void TForm1::BuildMenu() {
     return viewSurface_->grab().toImage();
   };
   fileFlows_ = new FileFlows(*this, *leaves_->Editor(), *texture_->Bark(), std::move(hooks), this);
+  // Texture names belong to the view's context, like its display lists.
+  if (view_ != nullptr) connect(view_, &TreeView::contextLost, this, [] { vh::ForgetTextureObjects(); });
 
   struct Item {
     const char* name;

@@ -4,6 +4,24 @@
 #include <GL/glu.h>
 
 namespace vh {
+namespace {
+constexpr unsigned kTextureNumbers = 3;  // leaf, bark, billboard atlas
+GLuint& GeneratedName(unsigned number) {
+  static GLuint names[kTextureNumbers + 1] = {};
+  return names[number];
+}
+}  // namespace
+
+unsigned TextureObjectName(unsigned number) {
+  if (number == 0 || number > kTextureNumbers) return number;
+  GLuint& name = GeneratedName(number);
+  if (name == 0) glGenTextures(1, &name);
+  return name;
+}
+
+void ForgetTextureObjects() {
+  for (unsigned number = 1; number <= kTextureNumbers; ++number) GeneratedName(number) = 0;
+}
 
 std::vector<std::uint8_t> PackedRgb(const Image& image) {
   std::vector<std::uint8_t> bytes;
@@ -18,7 +36,7 @@ std::vector<std::uint8_t> PackedRgb(const Image& image) {
   return bytes;
 }
 
-bool UploadTexture(unsigned name, const Image& image, MinFilter filter) {
+bool UploadTexture(unsigned number, const Image& image, MinFilter filter) {
   if (image.Empty()) return true;
   const std::vector<std::uint8_t> bytes = PackedRgb(image);
   glPushAttrib(GL_TEXTURE_BIT | GL_ENABLE_BIT);
@@ -26,7 +44,7 @@ bool UploadTexture(unsigned name, const Image& image, MinFilter filter) {
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, name);
+  glBindTexture(GL_TEXTURE_2D, TextureObjectName(number));
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
                   filter == MinFilter::kLinearMipmapLinear ? GL_LINEAR_MIPMAP_LINEAR

@@ -9,10 +9,22 @@
 
 namespace vh {
 
-// Texture object names, which are at the same time the submeshes' material
-// numbers: the viewer binds them when it draws leaves and branches.
+// Texture numbers, which are at the same time the submeshes' material
+// numbers: the viewer binds their texture objects when it draws leaves and
+// branches.
 inline constexpr unsigned kLeafTextureObject = 1;
 inline constexpr unsigned kBarkTextureObject = 2;
+
+// The GL texture object of texture number `number` (1..3) in the current
+// context, generated with glGenTextures at first use. The numbers are not
+// used as GL names directly: the view's context shares its names with the
+// window system's compositor, which keeps textures of its own under the
+// lowest names, and uploading into one of those would overwrite the window's
+// picture. Other numbers are returned unchanged.
+unsigned TextureObjectName(unsigned number);
+
+// Forgets the generated names, for when the context that owned them is gone.
+void ForgetTextureObjects();
 
 // The minification filters the program uses.
 enum class MinFilter {
@@ -24,12 +36,13 @@ enum class MinFilter {
 // the top (alpha, if any, is dropped). Empty for an empty picture.
 std::vector<std::uint8_t> PackedRgb(const Image& image);
 
-// Makes `image` the contents of texture object `name`: modulating texture
+// Makes `image` the contents of the texture object of texture number
+// `number` (see TextureObjectName): modulating texture
 // environment, the given minification filter, linear magnification, and the
 // mipmap chain built with gluBuild2DMipmaps (3 components, RGB, unsigned
 // bytes; GLU rescales pictures whose sides are not powers of two). The
 // texture binding, enables and unpack alignment of the caller are restored.
 // An empty picture uploads nothing. Returns false when GLU reported an error.
-bool UploadTexture(unsigned name, const Image& image, MinFilter filter);
+bool UploadTexture(unsigned number, const Image& image, MinFilter filter);
 
 }  // namespace vh

@@ -10,6 +10,7 @@
 
 #include "app/leaf_editor.h"
 #include "imaging/picture_io.h"
+#include "view/texture_upload.h"
 
 void WorkflowTest::SetUp() {
   MainWindowTest::SetUp();
@@ -52,11 +53,11 @@ void WritePicture(const QString& path, const vh::Image& picture) {
   vh::SavePicture(path.toStdString(), picture);
 }
 
-TextureState ReadTextureState(TForm1& window, unsigned name) {
+TextureState ReadTextureState(TForm1& window, unsigned number) {
   TextureState state;
   window.WithViewContext([&] {
     glPushAttrib(GL_TEXTURE_BIT);
-    glBindTexture(GL_TEXTURE_2D, name);
+    glBindTexture(GL_TEXTURE_2D, vh::TextureObjectName(number));
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &state.width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &state.height);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &state.minFilter);
@@ -75,4 +76,14 @@ CommandResult RunCommand(const std::string& command) {
   }
   result.status = ::pclose(pipe);
   return result;
+}
+
+std::vector<unsigned> ExistingTextureNames(TForm1& window) {
+  std::vector<unsigned> names;
+  window.WithViewContext([&] {
+    for (GLuint name = 1; name <= 64; ++name) {
+      if (glIsTexture(name)) names.push_back(name);
+    }
+  });
+  return names;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <QImage>
 #include <QString>
@@ -38,7 +39,8 @@ vh::Image GradientPicture(int width, int height);
 // Writes `picture` to `path` (BMP or JPEG by extension).
 void WritePicture(const QString& path, const vh::Image& picture);
 
-// Parameters of GL texture object `name` in the view's context: the width
+// Parameters of the GL texture object of texture number `number` (1 leaf,
+// 2 bark) in the view's context: the width
 // and height of mipmap level 0 and the minification filter; all -1 when the
 // context is missing.
 struct TextureState {
@@ -46,7 +48,9 @@ struct TextureState {
   int height = -1;
   int minFilter = -1;
 };
-TextureState ReadTextureState(TForm1& window, unsigned name);
+TextureState ReadTextureState(TForm1& window, unsigned number);
+// The GL names 1..64 that are textures in the view's context's share group.
+std::vector<unsigned> ExistingTextureNames(TForm1& window);
 
 // Output and exit status of a shell command (stderr included).
 struct CommandResult {

@@ -1,5 +1,7 @@
 // The "Texture" page: the bark picture with its preview and texture object,
 // "Remove texture", the one-word "Material name prefix :" and the scales.
+#include <algorithm>
+
 #include <GL/gl.h>
 #include <QLineEdit>
 #include <QSlider>
@@ -9,6 +11,7 @@
 #include "app/bark_texture_panel.h"
 #include "fileio/tree_document.h"
 #include "flow_test_support.h"
+#include "view/texture_upload.h"
 
 namespace {
 
@@ -63,6 +66,29 @@ TEST_F(TexturePageTest, LoadTextureShowsTheBarkTopAlignedAndUploadsTextureTwo) {
   EXPECT_EQ(texture.width, 128);
   EXPECT_EQ(texture.height, 64);
   EXPECT_EQ(texture.minFilter, GL_NEAREST_MIPMAP_NEAREST);
+}
+
+// The view's context shares texture names with the window system, which
+// keeps its own textures there: an upload must never land on one of them.
+TEST_F(TexturePageTest, UploadsNeverReuseTheWindowSystemsTextures) {
+  const std::vector<unsigned> before = ExistingTextureNames(*window);
+  const QString bark = Path("bark.bmp");
+  const QString leaf = Path("leaf.bmp");
+  WritePicture(bark, GradientPicture(32, 32));
+  WritePicture(leaf, GradientPicture(32, 32));
+  LoadBark(bark);
+  dialogs->Choose(leaf);
+  Click("SpeedButton3");
+  unsigned names[2] = {};
+  window->WithViewContext([&] {
+    names[0] = vh::TextureObjectName(1);
+    names[1] = vh::TextureObjectName(2);
+  });
+  EXPECT_NE(names[0], names[1]);
+  for (unsigned name : names) {
+    EXPECT_NE(name, 0u);
+    EXPECT_EQ(std::count(before.begin(), before.end(), name), 0) << "texture name " << name;
+  }
 }
 
 TEST_F(TexturePageTest, RemoveTextureWhitensThePreviewAndKeepsThePicture) {
