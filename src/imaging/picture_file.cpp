@@ -1,14 +1,12 @@
 #include "imaging/picture_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <string_view>
+
+#include "fileio/atomic_file.h"
+#include "fileio/file_error.h"
 
 namespace vh {
 
@@ -39,38 +37,14 @@ std::vector<std::uint8_t> ReadPictureFile(const std::string& path) {
 }
 
 void WritePictureFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::string temp = path + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
-  if (fd < 0) throw PictureError(path + ": cannot create the file (" + std::strerror(errno) + ")");
-  // mkstemp creates the file readable by its owner only; pictures are meant
-  // to be shared like any other file.
-  fchmod(fd, 0644);
-
-  const auto fail = [&](const char* what) {
-    const int error = errno;
-    close(fd);
-    std::remove(temp.c_str());
-    throw PictureError(path + ": " + what + " (" + std::strerror(error) + ")");
-  };
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail("cannot write the file");
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  if (fsync(fd) != 0) fail("cannot write the file");
-  if (close(fd) != 0) {
-    const int error = errno;
-    std::remove(temp.c_str());
-    throw PictureError(path + ": cannot write the file (" + std::strerror(error) + ")");
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    std::remove(temp.c_str());
-    throw PictureError(path + ": cannot replace the file (" + std::strerror(error) + ")");
+  // The same temporary-file-and-rename writer as documents and exports: a
+  // failed save never leaves a half-written picture where a good one was.
+  try {
+    AtomicFile file(path);
+    file.Write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    file.Commit();
+  } catch (const FileError& error) {
+    throw PictureError(error.what());
   }
 }
 
