@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QTest>
+#include <QToolButton>
 
+#include "app/bark_texture_panel.h"
 #include "app/file_flows.h"
 #include "app/leaf_editor.h"
 #include "fileio/tree_document.h"
@@ -286,5 +288,39 @@ INSTANTIATE_TEST_SUITE_P(FileFlows, ExportFilters,
                                            ExportCase{0, "tree.obj", "tree.obj.3ds", nullptr},
                                            ExportCase{1, "tree", "tree.dxf", nullptr},
                                            ExportCase{0, "tree.3DS", "tree.3DS", nullptr}));
+
+}  // namespace
+
+namespace {
+
+// What `verdanthollow DOC.vhm` does at start-up: the same open flow.
+TEST_F(FileFlowsTest, CommandLineDocumentOpensLikeOpen) {
+  vh::TreeParameters document(1);
+  document.seed = 31;
+  document.levels[0].noise = 64;
+  vh::SaveDocument(document, scratch.File("start.vhm"));
+  window->OpenDocumentFile(Path("start.vhm"));
+  ASSERT_TRUE(WaitUntil([&] { return Tree().params.seed == 31; }));
+  EXPECT_EQ(Find<QSlider>("noise")->value(), 64);
+  EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+}
+
+// A document without pictures ("(null)" names) loads none and leaves the
+// bark preview and the loaded pictures as they were.
+TEST_F(FileFlowsTest, DocumentWithoutPicturesKeepsThePreviews) {
+  const QString bark = Path("bark.bmp");
+  WritePicture(bark, GradientPicture(64, 32));
+  dialogs->Choose(bark);
+  QTest::mouseClick(Find<QToolButton>("SpeedButton4"), Qt::LeftButton);
+  const QImage preview = Find<BarkPreview>("Image1")->Picture();
+  vh::SaveDocument(vh::TreeParameters(2), scratch.File("plain.vhm"));
+  dialogs->Choose(Path("plain.vhm"));
+  Trigger("Open1");
+  EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+  EXPECT_EQ(Tree().params.barkTextureFile, "(null)");
+  EXPECT_FALSE(Tree().params.barkTextureLoaded);
+  EXPECT_EQ(Find<BarkPreview>("Image1")->Picture(), preview);
+  EXPECT_EQ(Tree().barkTextureImage.width, 64);
+}
 
 }  // namespace
