@@ -33,13 +33,7 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
   setWindowTitle("Verdanthollow v2.0");
 
   tree_ = std::make_unique<vh::Tree>(2);
-  // Generation pumps events while it runs, so that the window stays
-  // responsive and Escape can cancel. The tree asks once per branch; events
-  // are processed at most every few milliseconds, since each pass may
-  // repaint the window, and a software renderer takes longer for that than
-  // a small tree takes to grow.
-  tree_->pump = [this] { PumpEvents(); };
-  tree_->Generate();
+  tree_->Generate();  // no window exists yet: nothing to pump events for
   groundPlane_ = vh::BuildGroundPlane(false);
 
   BuildLayout();
@@ -56,6 +50,13 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
 
   // The window sees every key before the focused control (FormKeyDown).
   qApp->installEventFilter(this);
+
+  // From here on generation pumps events while it runs, so that the window
+  // stays responsive and Escape can cancel. The tree asks once per branch;
+  // events are processed at most every few milliseconds, since each pass
+  // may repaint the window, and a software renderer takes longer for that
+  // than a small tree takes to grow.
+  tree_->pump = [this] { PumpEvents(); };
 
   LoadLevelControls();
   StoreControls();
