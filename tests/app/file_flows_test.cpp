@@ -324,3 +324,21 @@ TEST_F(FileFlowsTest, DocumentWithoutPicturesKeepsThePreviews) {
 }
 
 }  // namespace
+
+namespace {
+
+// A save that fails half-way leaves the earlier document whole.
+TEST_F(FileFlowsTest, FailedSaveKeepsTheEarlierDocument) {
+  dialogs->Choose(Path("oak"));
+  Trigger("Save1");
+  const std::string before = vh::test::ReadWholeFile(scratch.File("oak.vhm"));
+  ASSERT_FALSE(before.empty());
+  // A name with a line break cannot be stored faithfully: the writer refuses.
+  Tree().params.leafTextureFile = "first line\nsecond line";
+  Trigger("Save1");
+  ASSERT_EQ(recorder->messages.size(), 1);
+  EXPECT_EQ(vh::test::ReadWholeFile(scratch.File("oak.vhm")), before);
+  EXPECT_EQ(scratch.Entries(), std::vector<std::string>{"oak.vhm"}) << "no temporary file left";
+}
+
+}  // namespace
