@@ -44,8 +44,6 @@ class BarkTexturePanel : public QWidget {
   // `barkTextureFile` or `barkTextureLoaded`.
   void LoadBarkTexture(const QString& fileName);
 
-  BarkPreview* Preview() const { return preview_; }
-
  public slots:
   void SpeedButton4Click();  // "Load texture"
   void SpeedButton5Click();  // "Remove texture"
