@@ -140,8 +140,8 @@ void LeafEditor::RecomputeTexCoords() {
   params.leafTexCoords.resize(params.leafOutline.size());
   for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
     const vh::Vector2& point = params.leafOutline[i];
-    params.leafTexCoords[i] = mapping.TexCoord(static_cast<int>(static_cast<float>(centreX_) + point.x),
-                                               static_cast<int>(static_cast<float>(centreY_) + point.y));
+    params.leafTexCoords[i] = mapping.TexCoord(static_cast<int>(static_cast<float>(CentreX()) + point.x),
+                                               static_cast<int>(static_cast<float>(CentreY()) + point.y));
   }
 }
 
@@ -202,12 +202,6 @@ void LeafEditor::SpeedButton6Click() {
 void LeafEditor::SpeedButton20Click() { pointMode_ = pointButton_->isChecked(); }
 void LeafEditor::SpeedButton21Click() { pointMode_ = pointButton_->isChecked(); }
 
-void LeafEditor::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  centreX_ = width() / 2;
-  centreY_ = height() / 2;
-}
-
 void LeafEditor::paintEvent(QPaintEvent*) {
   // In billboard mode the editor is inactive: it keeps showing its last picture.
   if (!host_.BillboardMode()) PaintBox1Paint();
@@ -247,15 +241,15 @@ void LeafEditor::PaintBox1Paint() {
   }
 
   QPainter painter(&editorBitmap_);
-  painter.fillRect(QRect(centreX_, 0, 1, h), QColor(kAxisColour));
-  painter.fillRect(QRect(0, centreY_, w, 1), QColor(kAxisColour));
+  painter.fillRect(QRect(CentreX(), 0, 1, h), QColor(kAxisColour));
+  painter.fillRect(QRect(0, CentreY(), w, 1), QColor(kAxisColour));
 
   const std::vector<vh::Vector2>& outline = tree.params.leafOutline;
   if (outline.empty()) return;
   QPolygon polygon;
   for (const vh::Vector2& point : outline) {
-    polygon << QPoint(static_cast<int>(static_cast<float>(centreX_) + point.x),
-                      static_cast<int>(static_cast<float>(centreY_) + point.y));
+    polygon << QPoint(static_cast<int>(static_cast<float>(CentreX()) + point.x),
+                      static_cast<int>(static_cast<float>(CentreY()) + point.y));
   }
   painter.setPen(QPen(QColor(kOutlineColour), 0));
   painter.setBrush(Qt::NoBrush);
@@ -279,8 +273,8 @@ void LeafEditor::mouseReleaseEvent(QMouseEvent*) { PaintBox1MouseUp(); }
 void LeafEditor::PaintBox1MouseDown(int x, int y) {
   if (host_.BillboardMode() || host_.Busy()) return;
   dragging_ = true;
-  lastMouseX_ = x - centreX_;
-  lastMouseY_ = y - centreY_;
+  lastMouseX_ = x - CentreX();
+  lastMouseY_ = y - CentreY();
   if (!pointMode_) return;
   vh::TreeParameters& params = host_.CurrentTree().params;
   std::vector<vh::Vector2>& outline = params.leafOutline;
@@ -302,8 +296,8 @@ void LeafEditor::PaintBox1MouseDown(int x, int y) {
 
 void LeafEditor::PaintBox1MouseMove(int x, int y) {
   if (host_.BillboardMode() || !dragging_) return;
-  const int dx = x - centreX_ - lastMouseX_;
-  const int dy = y - centreY_ - lastMouseY_;
+  const int dx = x - CentreX() - lastMouseX_;
+  const int dy = y - CentreY() - lastMouseY_;
   if (pointMode_) {
     vh::TreeParameters& params = host_.CurrentTree().params;
     if (params.leafOutline.empty()) return;
@@ -315,8 +309,8 @@ void LeafEditor::PaintBox1MouseMove(int x, int y) {
     // The coordinate of the point where it now lies (the grab offset kept
     // between cursor and point must not shift the picture under it).
     params.leafTexCoords[static_cast<std::size_t>(selectedPoint_)] =
-        ComputeTexCoord(static_cast<int>(static_cast<float>(centreX_) + point.x),
-                        static_cast<int>(static_cast<float>(centreY_) + point.y));
+        ComputeTexCoord(static_cast<int>(static_cast<float>(CentreX()) + point.x),
+                        static_cast<int>(static_cast<float>(CentreY()) + point.y));
     lastMouseX_ += dx;
     lastMouseY_ += dy;
     update();

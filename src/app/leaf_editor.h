@@ -41,8 +41,11 @@ class LeafEditor : public QWidget {
   void LoadLeafTexture(const QString& fileName);
 
   bool PointMode() const { return pointMode_; }
-  int CentreX() const { return centreX_; }
-  int CentreY() const { return centreY_; }
+  // Half the editor's width and height (truncated): the outline's origin.
+  // Worked out from the size itself, since a page never shown yet has its
+  // size but has not had its resize event.
+  int CentreX() const { return width() / 2; }
+  int CentreY() const { return height() / 2; }
   int SelectedPoint() const { return selectedPoint_; }
   // The off-screen picture of the editor as last painted.
   const QImage& EditorBitmap() const { return editorBitmap_; }
@@ -56,7 +59,6 @@ class LeafEditor : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -71,8 +73,6 @@ class LeafEditor : public QWidget {
 
   EditorHost& host_;
   QImage editorBitmap_;
-  int centreX_ = 0;
-  int centreY_ = 0;
   int lastMouseX_ = 0;
   int lastMouseY_ = 0;
   int selectedPoint_ = 0;

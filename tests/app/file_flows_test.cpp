@@ -342,3 +342,31 @@ TEST_F(FileFlowsTest, FailedSaveKeepsTheEarlierDocument) {
 }
 
 }  // namespace
+
+namespace {
+
+// Opening a document before the "Leaves" page was ever shown recomputes the
+// coordinates about the editor's real centre.
+TEST_F(FileFlowsTest, CoordinatesOfAnOpenedDocumentUseTheEditorsCentre) {
+  vh::TreeParameters document(2);
+  document.leafOutline = {{0, -40}, {25, 10}, {-25, 10}};
+  document.leafTexCoords.assign(3, vh::Vector2());
+  document.leafTexRotate = 30;  // moves "rotate :", which recomputes
+  vh::SaveDocument(document, scratch.File("leaf.vhm"));
+  dialogs->Choose(Path("leaf.vhm"));
+  Trigger("Open1");
+  LeafEditor* editor = Editor();
+  const int cx = editor->width() / 2;
+  const int cy = editor->height() / 2;
+  ASSERT_GT(cx, 0);
+  const auto& params = Tree().params;
+  ASSERT_EQ(params.leafTexCoords.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(params.leafTexCoords[i],
+              editor->ComputeTexCoord(cx + static_cast<int>(params.leafOutline[i].x),
+                                      cy + static_cast<int>(params.leafOutline[i].y)))
+        << "point " << i;
+  }
+}
+
+}  // namespace
