@@ -1,6 +1,7 @@
 // The File menu's flows through the real menu items with scripted dialogs:
 // save, new, open, export, their extension rules, the remembered name and
 // the failures that must leave everything as it was.
+#include <ostream>
 #include <filesystem>
 #include <regex>
 
@@ -126,6 +127,7 @@ struct SaveNameCase {
   const char* chosen;
   const char* written;
 };
+void PrintTo(const SaveNameCase& c, std::ostream* os) { *os << c.chosen; }
 
 class SaveNames : public FileFlowsTest, public ::testing::WithParamInterface<SaveNameCase> {};
 
@@ -244,6 +246,7 @@ struct ExportCase {
   const char* written;
   const char* companion;  // a second file the format writes, or null
 };
+void PrintTo(const ExportCase& c, std::ostream* os) { *os << c.filter << ":" << c.chosen; }
 
 class ExportFilters : public FileFlowsTest, public ::testing::WithParamInterface<ExportCase> {};
 

@@ -1,4 +1,5 @@
 // The File menu's extension rules and the dialogs' filters in Qt's form.
+#include <ostream>
 #include <gtest/gtest.h>
 
 #include "app/dialog_filters.h"
@@ -11,6 +12,7 @@ struct DocumentNameCase {
   const char* chosen;
   const char* written;
 };
+void PrintTo(const DocumentNameCase& c, std::ostream* os) { *os << c.chosen; }
 
 class DocumentNames : public ::testing::TestWithParam<DocumentNameCase> {};
 
@@ -32,6 +34,7 @@ struct ExportNameCase {
   const char* chosen;
   const char* written;
 };
+void PrintTo(const ExportNameCase& c, std::ostream* os) { *os << c.filter << ":" << c.chosen; }
 
 class ExportNames : public ::testing::TestWithParam<ExportNameCase> {};
 
@@ -57,9 +60,11 @@ TEST(FileNames, LowerExtensionLooksAtTheLastComponentOnly) {
 }
 
 struct FilterCase {
+  const char* what;
   const char* given;
   const char* qt;
 };
+void PrintTo(const FilterCase& c, std::ostream* os) { *os << c.what; }
 
 class DialogFilters : public ::testing::TestWithParam<FilterCase> {};
 
@@ -68,18 +73,18 @@ TEST_P(DialogFilters, ConvertToQtsForm) { EXPECT_EQ(QtFilter(GetParam().given), 
 INSTANTIATE_TEST_SUITE_P(
     FileDialogs, DialogFilters,
     ::testing::Values(
-        FilterCase{kExportFilter,
+        FilterCase{"export", kExportFilter,
                    "3DS File (*.3ds);;AutoCAD File (*.dxf);;WaveFront Object File (*.obj)"},
-        FilterCase{kOpenDocumentFilter, "Verdanthollow Files (*.vhm)"},
-        FilterCase{kSaveDocumentFilter, "Verdanthollow File (*.vhm)"},
-        FilterCase{kSavePictureFilter,
+        FilterCase{"open document", kOpenDocumentFilter, "Verdanthollow Files (*.vhm)"},
+        FilterCase{"save document", kSaveDocumentFilter, "Verdanthollow File (*.vhm)"},
+        FilterCase{"save picture", kSavePictureFilter,
                    "Tous (*.jpg *.jpeg *.bmp);;Fichier image JPEG (*.jpg);;"
                    "Fichier image JPEG (*.jpeg);;Bitmaps (*.bmp)"},
         // The patterns the program reads win over the description's list.
-        FilterCase{kOpenPictureFilter,
+        FilterCase{"open picture", kOpenPictureFilter,
                    "Tous (*.jpg *.jpeg *.bmp);;Fichier image JPEG (*.jpg);;"
                    "Fichier image JPEG (*.jpeg);;Bitmaps (*.bmp)"},
-        FilterCase{"Plain|*.txt", "Plain (*.txt)"},
-        FilterCase{"Dangling|*.a|Description only", "Dangling (*.a)"}));
+        FilterCase{"one entry", "Plain|*.txt", "Plain (*.txt)"},
+        FilterCase{"dangling description", "Dangling|*.a|Description only", "Dangling (*.a)"}));
 
 }  // namespace

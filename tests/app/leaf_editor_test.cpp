@@ -1,5 +1,6 @@
 // The leaf shape editor: drawing and dragging outline points, texture mode,
 // the buttons, the leaf picture and what the editor paints.
+#include <ostream>
 #include <GL/gl.h>
 #include <QCheckBox>
 #include <QSlider>
@@ -86,6 +87,7 @@ struct PickCase {
   int dy;
   bool selects;
 };
+void PrintTo(const PickCase& c, std::ostream* os) { *os << c.dx << "," << c.dy; }
 
 class LeafEditorPick : public LeafEditorTest, public ::testing::WithParamInterface<PickCase> {};
 

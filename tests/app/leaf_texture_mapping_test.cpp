@@ -1,5 +1,6 @@
 // The leaf picture mapping on its own: exact coordinates for simple
 // placements, the value 3.1416 for pi, and finite results without a picture.
+#include <ostream>
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@ struct MappingCase {
   int x, y;
   float u, v;
 };
+void PrintTo(const MappingCase& c, std::ostream* os) { *os << c.what; }
 
 class LeafTextureMappingTable : public ::testing::TestWithParam<MappingCase> {};
 

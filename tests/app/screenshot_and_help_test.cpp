@@ -1,5 +1,6 @@
 // "Export screenshot..." (the view's picture at its size, BMP or JPEG by the
 // name) and where "Help" finds its document.
+#include <ostream>
 #include <filesystem>
 
 #include <QDir>
@@ -72,6 +73,7 @@ struct ShotNameCase {
   const char* name;
   bool bmp;
 };
+void PrintTo(const ShotNameCase& c, std::ostream* os) { *os << c.name; }
 
 class ScreenshotNames : public WorkflowTest, public ::testing::WithParamInterface<ShotNameCase> {};
 
