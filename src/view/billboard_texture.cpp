@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include "billboard/atlas.h"
+#include "view/texture_upload.h"
 
 namespace vh {
 
@@ -14,7 +15,7 @@ void UploadBillboardTexture(const Image& colour) {
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, kBillboardTextureName);
+  glBindTexture(GL_TEXTURE_2D, TextureObjectName(kBillboardTextureName));
   // Only minification is set: magnified texels keep GL's default filter.
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
   if (colour.Empty()) return;

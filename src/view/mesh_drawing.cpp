@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "view/submesh_drawing.h"
+#include "view/texture_upload.h"
 
 namespace vh {
 namespace {
@@ -22,7 +23,9 @@ struct ContextGl {
   }
   void EnableTexture(int textureName) {
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textureName));
+    // Material numbers map to generated names (the lowest GL names belong
+    // to the window system's compositor in a shared context).
+    glBindTexture(GL_TEXTURE_2D, TextureObjectName(static_cast<unsigned>(textureName)));
   }
   void DisableTexture() { glDisable(GL_TEXTURE_2D); }
   void Begin(Primitive primitive) {
