@@ -13,6 +13,7 @@
 #include "cli/headless_gl.h"
 #include "view/billboard_renderer.h"
 #include "view/billboard_texture.h"
+#include "view/texture_upload.h"
 #include "view/viewer.h"
 
 namespace vh {
@@ -160,7 +161,7 @@ TEST_F(BillboardRender, TextureUploadCutsTheKeyColourOutAndSetsBlending) {
   glGetIntegerv(GL_BLEND_SRC, &blendSource);
   glGetIntegerv(GL_BLEND_DST, &blendTarget);
   glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
-  EXPECT_EQ(binding, 3);
+  EXPECT_EQ(static_cast<unsigned>(binding), TextureObjectName(kBillboardTextureName));
   EXPECT_EQ(minFilter, GL_NEAREST_MIPMAP_NEAREST);
   EXPECT_EQ(alphaFunc, GL_GREATER);
   EXPECT_FLOAT_EQ(alphaRef, 0.5f);
