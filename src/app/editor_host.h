@@ -16,6 +16,8 @@ namespace vh {
 class Tree;
 class MeshObject;
 struct Camera;
+struct BillboardCloud;
+class BillboardPicker;
 }  // namespace vh
 
 class EditorHost {
@@ -33,6 +35,22 @@ class EditorHost {
   // billboard mode).
   virtual vh::MeshObject& GroundPlane() = 0;
   virtual vh::MeshObject* Billboard() = 0;
+  // Enters billboard mode with a finished cloud (its mesh must not be
+  // null), replacing a current one, and keeps the cloud's two textures for
+  // "Export billboard...". The view then draws the cloud instead of the
+  // tree and "Infos" shows the cloud's counts.
+  virtual void SetBillboard(vh::BillboardCloud cloud) = 0;
+  // Leaves billboard mode: releases the cloud and the billboards it made
+  // (the tree keeps the bark submeshes the cloud shared). The textures of
+  // the last run stay. Does nothing outside billboard mode. "New" and
+  // "Open..." call it before they replace the tree.
+  virtual void DestroyBillboard() = 0;
+  // Forgets the two textures of the last run (a new run is starting).
+  virtual void ReleaseBillboardImages() = 0;
+  // The source of candidate billboard planes for the whole run: seeded 0
+  // when the window is made and never re-seeded, so that later clouds
+  // continue its sequence.
+  virtual vh::BillboardPicker& Picker() = 0;
 
   // Regenerates when "AutoUpdate" is ticked and not in billboard mode, then
   // rebuilds the ground plane, marks the view dirty and refreshes the counts.

@@ -11,6 +11,7 @@
 #include "app/branches_page.h"
 #include "app/flat_tabs.h"
 #include "app/leaves_page.h"
+#include "app/lod_page.h"
 #include "app/message_box.h"
 #include "app/palette.h"
 #include "app/texture_page.h"
@@ -119,8 +120,7 @@ void TForm1::BuildLayout() {
   leaves_ = new LeavesPage(*this);
   texture_ = new TexturePage(*this);
   branches_ = new BranchesPage(*this, {leaves_, texture_});
-  auto* levelOfDetail = new QWidget;
-  levelOfDetail->setObjectName("TabSheet4");
+  auto* levelOfDetail = lod_ = new LodPage(*this);
   pages_->addTab(branches_, "Branches");
   pages_->addTab(leaves_, "Leaves");
   pages_->addTab(texture_, "Texture");
@@ -299,8 +299,4 @@ void TForm1::closeEvent(QCloseEvent* event) {
   tree_->cancelRequested = true;
   event->accept();
   QCoreApplication::quit();
-}
-
-void TForm1::NotAvailableYet(const QString& feature) {
-  ShowMessage(this, QString("\"%1\" is not available yet in this version.").arg(feature));
 }

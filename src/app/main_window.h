@@ -11,8 +11,10 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 
+#include "app/billboard_export.h"
 #include "app/editor_host.h"
 #include "app/gl_probe.h"
+#include "billboard/candidate_picker.h"
 #include "imaging/image.h"
 #include "tree/tree.h"
 #include "view/camera.h"
@@ -21,6 +23,7 @@ class BranchesPage;
 class FileFlows;
 class FlatTabWidget;
 class LeavesPage;
+class LodPage;
 class QLabel;
 class QTimer;
 class TexturePage;
@@ -55,6 +58,10 @@ class TForm1 : public QMainWindow, public EditorHost {
   bool BillboardMode() const override { return billboard_ != nullptr; }
   vh::MeshObject& GroundPlane() override { return *groundPlane_; }
   vh::MeshObject* Billboard() override { return billboard_.get(); }
+  void SetBillboard(vh::BillboardCloud cloud) override;
+  void DestroyBillboard() override;
+  void ReleaseBillboardImages() override;
+  vh::BillboardPicker& Picker() override { return picker_; }
   void UpdateAfterChange() override;
   void GenerateTree() override;
   bool AutoUpdate() const override;
@@ -101,13 +108,15 @@ class TForm1 : public QMainWindow, public EditorHost {
   // FormKeyDown: Escape cancels, Up/Down move the eye; returns whether the
   // key must not reach the focused control.
   bool FormKeyDown(int key);
-  void NotAvailableYet(const QString& feature);
 
   std::unique_ptr<vh::Tree> tree_;
   std::unique_ptr<vh::MeshObject> groundPlane_;
   std::unique_ptr<vh::MeshObject> billboard_;
   vh::Image billboardColour_;
   vh::Image billboardAlpha_;
+  vh::BillboardPicker picker_;  // one sequence of candidate planes for the whole run
+  BillboardExportDialogState billboardExportDialog_;
+  LodPage* lod_ = nullptr;
   vh::Camera camera_;
   bool viewDirty_ = true;
   bool shownOnce_ = false;

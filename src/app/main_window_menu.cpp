@@ -1,5 +1,5 @@
-// TForm1's menu: "File", "Tools" and "Help" with their handlers. Items
-// whose feature is not in this version say so instead of doing nothing.
+// TForm1's menu: "File", "Tools" and "Help" with their handlers ("Export
+// billboard..." is with the billboard mode, in main_window_billboard.cpp).
 #include <QApplication>
 #include <QMenuBar>
 #include <QTimer>
@@ -88,7 +88,6 @@ void TForm1::OpenDocumentFile(const QString& fileName) {
           Qt::SingleShotConnection);
   QTimer::singleShot(2000, this, open);
 }
-void TForm1::Exportbillboard1Click() { NotAvailableYet("Export billboard..."); }
 // The bark tiler is a tool window of its own, shown beside the main window.
 void TForm1::Barktiler1Click() {
   if (barkTiler_ == nullptr) return;

@@ -1,0 +1,51 @@
+#include "app/billboard_export.h"
+
+#include <exception>
+#include <optional>
+
+#include "app/dialog_filters.h"
+#include "app/file_dialogs.h"
+#include "app/local_path.h"
+#include "app/message_box.h"
+#include "billboard/billboard_files.h"
+
+namespace {
+const char* const kNotReadyText =
+    "You have not generated a billboard cloud yet. Go in the level of detail section and generate a billboard "
+    "cloud";
+const char* const kNotReadyTitle = "Billboard not ready";
+
+vh::GeometryFormat FormatOfFilter(int index) {
+  switch (index) {
+    case 1: return vh::GeometryFormat::kDXF;
+    case 2: return vh::GeometryFormat::kOBJ;
+    default: return vh::GeometryFormat::k3DS;  // the first filter, as a fresh dialog selects it
+  }
+}
+}  // namespace
+
+void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& colour,
+                     const vh::Image& transparency, BillboardExportDialogState& dialog) {
+  if (cloud == nullptr) {
+    ShowMessage(parent, kNotReadyText, kNotReadyTitle);
+    return;
+  }
+  FileRequest request;
+  request.kind = FileRequest::Kind::kSave;
+  request.parent = parent;
+  request.filter = kExportFilter;
+  request.initialName = dialog.fileName;
+  request.initialFilter = dialog.filterIndex;
+  const std::optional<FileChoice> choice = RunFileDialog(request);
+  if (!choice) return;
+  dialog.fileName = choice->fileName;
+  dialog.filterIndex = choice->filterIndex;
+
+  const vh::GeometryFormat format = FormatOfFilter(choice->filterIndex);
+  const vh::BillboardFileNames names = vh::BillboardExportNames(LocalPath(choice->fileName), format);
+  try {
+    vh::ExportBillboardCloud(*cloud, colour, transparency, names, format);
+  } catch (const std::exception& error) {
+    ShowMessage(parent, QString::fromStdString(error.what()));
+  }
+}

@@ -1,0 +1,144 @@
+#include "app/lod_page.h"
+
+#include <exception>
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSlider>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/editor_host.h"
+#include "app/labelled_slider.h"
+#include "app/message_box.h"
+#include "app/offscreen_context.h"
+#include "tree/tree.h"
+#include "view/billboard_texture.h"
+
+LodPage::LodPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+  setObjectName("TabSheet4");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+
+  auto* settings = new QWidget(this);
+  auto* grid = new QGridLayout(settings);
+  count_ = AddLabelledSlider(grid, 0, "Nb of billboards :", "TrackBar18", 1, 100, 10);
+  precision_ = AddLabelledSlider(grid, 1, "Precision :", "TrackBar19", 1, 500, 50);
+  layout->addWidget(settings);
+
+  favourVertical_ = new QCheckBox("Favour vertical planes", this);
+  favourVertical_->setObjectName("CheckBox10");
+  layout->addWidget(favourVertical_);
+
+  auto* radioGroup = new QGroupBox("Geometry vs Billboards", this);
+  radioGroup->setObjectName("RadioGroup1");
+  auto* radioLayout = new QVBoxLayout(radioGroup);
+  mode_ = new QButtonGroup(radioGroup);
+  const char* const items[] = {"Geometry for branches, billboards for leaves", "Billboards for branches and leaves"};
+  for (int i = 0; i < 2; ++i) {
+    auto* item = new QRadioButton(items[i], radioGroup);
+    item->setObjectName(QString("RadioGroup1Item%1").arg(i));
+    item->setChecked(i == 0);
+    mode_->addButton(item, i);
+    radioLayout->addWidget(item);
+  }
+  layout->addWidget(radioGroup);
+
+  auto* textures = new QWidget(this);
+  auto* textureGrid = new QGridLayout(textures);
+  resolution_ = AddLabelledSlider(textureGrid, 0, "Texture Resolution :", "TrackBar20", 5, 12, 11);
+  resolutionValue_ = new QLabel(textures);
+  resolutionValue_->setObjectName("Label58");
+  textureGrid->addWidget(resolutionValue_, 0, 2);
+  quality_ = AddLabelledSlider(textureGrid, 1, "Texture Quality :", "TrackBar21", 1, 15, 7);
+  layout->addWidget(textures);
+
+  auto* buttons = new QHBoxLayout;
+  auto* create = new QToolButton(this);
+  create->setObjectName("SpeedButton22");
+  create->setText("Create Billboard Cloud");
+  auto* destroy = new QToolButton(this);
+  destroy->setObjectName("SpeedButton23");
+  destroy->setText("Destroy Billboard Cloud");
+  buttons->addWidget(create);
+  buttons->addWidget(destroy);
+  layout->addLayout(buttons);
+  layout->addStretch(1);
+
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName("ProgressBar1");
+  progress_->setRange(0, 100);
+  progress_->setValue(0);
+  layout->addWidget(progress_);
+
+  connect(create, &QToolButton::clicked, this, &LodPage::SpeedButton22Click);
+  connect(destroy, &QToolButton::clicked, this, &LodPage::SpeedButton23Click);
+  connect(resolution_, &QSlider::valueChanged, this, &LodPage::TrackBar20Change);
+  TrackBar20Change();
+}
+
+vh::BillboardSettings LodPage::Settings() const {
+  vh::BillboardSettings settings;
+  settings.billboardCount = count_->value();
+  settings.precision = precision_->value();
+  settings.favourVertical = favourVertical_->isChecked();
+  settings.mode = static_cast<vh::BillboardMode>(mode_->checkedId());
+  settings.textureResolution = resolution_->value();
+  settings.textureQuality = quality_->value();
+  return settings;
+}
+
+void LodPage::TrackBar20Change() { resolutionValue_->setText(QString::number(1 << resolution_->value())); }
+
+bool LodPage::ShowProgress(int percent) {
+  progress_->setValue(percent);
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  return !host_.CurrentTree().cancelRequested;
+}
+
+void LodPage::SpeedButton22Click() {
+  // A generation or another build is running: its tree must not change.
+  if (host_.Busy()) return;
+  host_.DestroyBillboard();
+  host_.ReleaseBillboardImages();
+
+  vh::Tree& tree = host_.CurrentTree();
+  // The tree counts as busy while the cloud is built: the events processed
+  // in between may not regenerate or replace it, and Escape (which asks the
+  // tree to cancel) stops the build instead.
+  tree.busy = true;
+  tree.cancelRequested = false;
+  vh::BillboardCloud cloud;
+  QString failure;
+  try {
+    cloud = vh::CreateBillboardCloud(tree, Settings(), host_.Picker(), ViewContextBillboardRenderer(host_, tree),
+                                     [this](int percent) { return ShowProgress(percent); });
+  } catch (const std::exception& error) {
+    failure = QString::fromStdString(error.what());
+  }
+  tree.busy = false;
+  tree.cancelRequested = false;
+  progress_->setValue(0);
+  // Every tree submesh was redrawn hidden and shown again by the builder.
+  host_.SetViewDirty();
+  if (!failure.isEmpty()) {
+    ShowMessage(host_.DialogParent(), failure);
+    return;
+  }
+  if (cloud.mesh == nullptr) return;  // cancelled: the tree stays as it was
+
+  const vh::Image& colour = cloud.colourTexture;
+  host_.WithViewContext([&colour] { vh::UploadBillboardTexture(colour); });
+  host_.SetBillboard(std::move(cloud));
+}
+
+void LodPage::SpeedButton23Click() {
+  if (host_.Busy()) return;
+  host_.DestroyBillboard();
+}

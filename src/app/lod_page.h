@@ -1,0 +1,51 @@
+// The "Level of detail" page: the billboard cloud's settings, "Create
+// Billboard Cloud", "Destroy Billboard Cloud" and the progress bar.
+//
+// Creating runs on the user-interface thread; the progress callback
+// processes pending events, so the window stays responsive and Escape
+// cancels (the tree is then left as it was, without a cloud). While the
+// cloud is built the tree counts as busy, so no edit can regenerate or
+// replace it underneath the builder.
+#pragma once
+
+#include <QWidget>
+
+#include "billboard/billboard_cloud.h"
+
+class EditorHost;
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QProgressBar;
+class QSlider;
+class QToolButton;
+
+class LodPage : public QWidget {
+  Q_OBJECT
+ public:
+  explicit LodPage(EditorHost& host, QWidget* parent = nullptr);
+
+  // The controls' values as the builder takes them.
+  vh::BillboardSettings Settings() const;
+
+ public slots:
+  // "Create Billboard Cloud": replaces any current cloud by a new one.
+  void SpeedButton22Click();
+  // "Destroy Billboard Cloud": leaves billboard mode.
+  void SpeedButton23Click();
+  // Label58 shows the output texture side, 2 to the slider's power.
+  void TrackBar20Change();
+
+ private:
+  bool ShowProgress(int percent);
+
+  EditorHost& host_;
+  QSlider* count_ = nullptr;          // TrackBar18
+  QSlider* precision_ = nullptr;      // TrackBar19
+  QCheckBox* favourVertical_ = nullptr;  // CheckBox10
+  QButtonGroup* mode_ = nullptr;      // RadioGroup1's items
+  QSlider* resolution_ = nullptr;     // TrackBar20
+  QLabel* resolutionValue_ = nullptr;  // Label58
+  QSlider* quality_ = nullptr;        // TrackBar21
+  QProgressBar* progress_ = nullptr;  // ProgressBar1
+};

@@ -1,0 +1,31 @@
+// TForm1's side of billboard mode: keeping, showing and releasing the
+// billboard cloud and its two textures, and "Export billboard...".
+#include "app/main_window.h"
+#include "app/view_controls.h"
+#include "billboard/billboard_cloud.h"
+
+void TForm1::SetBillboard(vh::BillboardCloud cloud) {
+  if (cloud.mesh == nullptr) return;
+  billboard_ = std::move(cloud.mesh);
+  billboardColour_ = std::move(cloud.colourTexture);
+  billboardAlpha_ = std::move(cloud.transparency);
+  viewControls_->ShowCounts(billboard_->PolygonCount(), billboard_->VertexCount(), billboard_->submeshes.size());
+  SetViewDirty();
+}
+
+void TForm1::DestroyBillboard() {
+  if (billboard_ == nullptr) return;
+  // The billboards go with the cloud; the bark submeshes it listed are
+  // shared with the tree, which keeps them.
+  billboard_.reset();
+  SetViewDirty();
+}
+
+void TForm1::ReleaseBillboardImages() {
+  billboardColour_ = vh::Image();
+  billboardAlpha_ = vh::Image();
+}
+
+void TForm1::Exportbillboard1Click() {
+  ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, billboardExportDialog_);
+}

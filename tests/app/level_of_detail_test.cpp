@@ -1,0 +1,238 @@
+// The "Level of detail" page and billboard mode in the real main window:
+// the page's controls, creating (with real pictures from the view's
+// context), destroying, cancelling with Escape, the editing lock and
+// "Export billboard...".
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app_test_support.h"
+#include "imaging/bmp.h"
+#include "scripted_dialogs.h"
+#include "tree/tree.h"
+
+namespace {
+
+// Every triangle visible and the strip flags of a tree, to compare before
+// and after a run.
+struct DrawingState {
+  std::vector<const vh::Submesh*> submeshes;
+  std::vector<bool> strips;
+  bool allVisible = true;
+  explicit DrawingState(const vh::Tree& tree) {
+    for (const auto& submesh : tree.submeshes) {
+      submeshes.push_back(submesh.get());
+      strips.push_back(submesh->strip);
+      for (const vh::Triangle& triangle : submesh->triangles) allVisible = allVisible && triangle.visible;
+    }
+  }
+  bool operator==(const DrawingState&) const = default;
+};
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class LevelOfDetailTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    // A small tree with leaves keeps the runs short and gives the pictures
+    // something to show.
+    vh::TreeParameters& p = Tree().params;
+    p.lastParentLevel = 1;
+    p.leafOutline = {{0, -20}, {10, 0}, {0, 30}, {-10, 0}};
+    p.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
+    window->GenerateTree();
+    Find<QSlider>("TrackBar19")->setValue(5);  // precision: few candidates per billboard
+  }
+  void Create() { QTest::mouseClick(Find<QToolButton>("SpeedButton22"), Qt::LeftButton); }
+  void Destroy() { QTest::mouseClick(Find<QToolButton>("SpeedButton23"), Qt::LeftButton); }
+  std::size_t BillboardCount() {
+    std::size_t count = 0;
+    for (const auto& submesh : window->Billboard()->submeshes) count += submesh->texture == vh::kBillboardMaterial;
+    return count;
+  }
+};
+
+TEST_F(LevelOfDetailTest, PageControlsHaveTheirRangesAndDefaults) {
+  const struct {
+    const char* name;
+    int minimum, maximum, position;
+  } sliders[] = {{"TrackBar18", 1, 100, 10}, {"TrackBar20", 5, 12, 11}, {"TrackBar21", 1, 15, 7}};
+  for (const auto& s : sliders) {
+    SCOPED_TRACE(s.name);
+    auto* slider = Find<QSlider>(s.name);
+    EXPECT_EQ(slider->minimum(), s.minimum);
+    EXPECT_EQ(slider->maximum(), s.maximum);
+    EXPECT_EQ(slider->value(), s.position);
+  }
+  EXPECT_EQ(Find<QSlider>("TrackBar19")->maximum(), 500);
+  EXPECT_EQ(Find<QCheckBox>("CheckBox10")->text(), "Favour vertical planes");
+  EXPECT_FALSE(Find<QCheckBox>("CheckBox10")->isChecked());
+  EXPECT_EQ(Find<QGroupBox>("RadioGroup1")->title(), "Geometry vs Billboards");
+  EXPECT_EQ(Find<QRadioButton>("RadioGroup1Item0")->text(), "Geometry for branches, billboards for leaves");
+  EXPECT_EQ(Find<QRadioButton>("RadioGroup1Item1")->text(), "Billboards for branches and leaves");
+  EXPECT_TRUE(Find<QRadioButton>("RadioGroup1Item0")->isChecked());
+  EXPECT_EQ(Find<QToolButton>("SpeedButton22")->text(), "Create Billboard Cloud");
+  EXPECT_EQ(Find<QToolButton>("SpeedButton23")->text(), "Destroy Billboard Cloud");
+  EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->maximum(), 100);
+  EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 0);
+}
+
+TEST_F(LevelOfDetailTest, ResolutionLabelShowsTwoToThePosition) {
+  EXPECT_EQ(LabelText("Label58"), "2048");
+  const struct {
+    int position;
+    const char* text;
+  } cases[] = {{5, "32"}, {12, "4096"}, {8, "256"}};
+  for (const auto& c : cases) {
+    Find<QSlider>("TrackBar20")->setValue(c.position);
+    EXPECT_EQ(LabelText("Label58"), c.text);
+  }
+}
+
+TEST_F(LevelOfDetailTest, CreateEntersBillboardModeAndShowsTheCloudsCounts) {
+  const DrawingState before(Tree());
+  Create();
+  ASSERT_TRUE(window->BillboardMode());
+  const vh::MeshObject& cloud = *window->Billboard();
+  EXPECT_GT(BillboardCount(), 0u);
+  EXPECT_EQ(LabelText("Label44"), QString("Nb Polygons : %1").arg(cloud.PolygonCount()));
+  EXPECT_EQ(LabelText("Label45"), QString("Nb Vertices : %1").arg(cloud.VertexCount()));
+  EXPECT_EQ(LabelText("Label46"), QString("Nb Submeshes : %1").arg(cloud.submeshes.size()));
+  EXPECT_EQ(DrawingState(Tree()), before) << "the tree draws as before the run";
+  EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 0);
+  EXPECT_FALSE(window->Busy());
+  EXPECT_TRUE(WaitUntil([&] {
+    return LabelText("Label54") ==
+           "You are in BillBoard mode - please delete your billboard to continue editing the tree";
+  }));
+  EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+}
+
+TEST_F(LevelOfDetailTest, TreeEditsBuildNothingInBillboardMode) {
+  Create();
+  ASSERT_TRUE(window->BillboardMode());
+  const DrawingState before(Tree());
+  Find<QSlider>("baseSize")->setValue(Find<QSlider>("baseSize")->value() + 5);
+  QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);  // "Generate"
+  EXPECT_EQ(DrawingState(Tree()), before);
+  EXPECT_TRUE(window->BillboardMode());
+}
+
+TEST_F(LevelOfDetailTest, DestroyLeavesBillboardModeAndKeepsTheTree) {
+  Destroy();  // nothing to destroy: nothing happens
+  EXPECT_FALSE(window->BillboardMode());
+  Create();
+  ASSERT_TRUE(window->BillboardMode());
+  const DrawingState before(Tree());
+  // In mode 0 the cloud lists the tree's own bark submeshes.
+  std::size_t shared = 0;
+  for (const auto& submesh : window->Billboard()->submeshes) shared += submesh.use_count() > 1 ? 1 : 0;
+  EXPECT_GT(shared, 0u);
+  Destroy();
+  EXPECT_FALSE(window->BillboardMode());
+  EXPECT_EQ(window->Billboard(), nullptr);
+  EXPECT_EQ(DrawingState(Tree()), before);
+  EXPECT_TRUE(WaitUntil([&] { return LabelText("Label54").isEmpty(); }));
+}
+
+TEST_F(LevelOfDetailTest, SecondCloudContinuesThePickersSequence) {
+  Create();
+  ASSERT_TRUE(window->BillboardMode());
+  const vh::Vector3 first = window->Billboard()->submeshes.front()->vertices.front().position;
+  Create();  // replaces the current cloud
+  ASSERT_TRUE(window->BillboardMode());
+  const vh::Vector3 second = window->Billboard()->submeshes.front()->vertices.front().position;
+  EXPECT_FALSE(first.x == second.x && first.y == second.y && first.z == second.z);
+}
+
+TEST_F(LevelOfDetailTest, EscapeCancelsAndLeavesTheTreeAsItWas) {
+  const DrawingState before(Tree());
+  // The key arrives while the first progress report processes events.
+  QTimer::singleShot(0, window.get(), [this] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+  Create();
+  EXPECT_FALSE(window->BillboardMode());
+  EXPECT_EQ(DrawingState(Tree()), before);
+  EXPECT_FALSE(window->Busy());
+  EXPECT_FALSE(Tree().cancelRequested);
+  EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 0);
+  // The next run is not cancelled by the old key.
+  Create();
+  EXPECT_TRUE(window->BillboardMode());
+}
+
+TEST_F(LevelOfDetailTest, ExportWithoutCloudSaysBillboardNotReady) {
+  ScriptedDialogsScope scope;  // fails the test if a dialog is shown
+  QString title, text;
+  const MessageSink previous = SetMessageSink([&](QWidget*, const QString& t, const QString& m) {
+    title = t;
+    text = m;
+  });
+  window->Exportbillboard1Click();
+  SetMessageSink(previous);
+  EXPECT_EQ(title, "Billboard not ready");
+  EXPECT_EQ(text,
+            "You have not generated a billboard cloud yet. Go in the level of detail section and generate a "
+            "billboard cloud");
+  EXPECT_TRUE(scope.dialogs->requests.empty());
+}
+
+TEST_F(LevelOfDetailTest, ExportWritesGeometryAndBothPicturesFromTheView) {
+  Find<QSlider>("TrackBar20")->setValue(8);
+  Create();
+  ASSERT_TRUE(window->BillboardMode());
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vh-lod-export";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  ScriptedDialogsScope scope;
+  scope.dialogs->Choose(QString::fromStdString((dir / "tree").string()), 2);  // OBJ
+  scope.dialogs->Cancel();
+  window->Exportbillboard1Click();
+  window->Exportbillboard1Click();  // cancelled: writes nothing more
+  ASSERT_EQ(scope.dialogs->requests.size(), 2u);
+  EXPECT_EQ(scope.dialogs->requests[0].filter,
+            "3DS File (*.3ds)|*.3ds|AutoCAD File (*.dxf)|*.dxf|WaveFront Object File (*.obj)|*.obj");
+  EXPECT_EQ(scope.dialogs->requests[1].initialFilter, 2) << "the dialog remembers its filter";
+
+  const std::string mtl = ReadText((dir / "tree.obj.mtl").string());
+  EXPECT_NE(mtl.find("newmtl BBdMat\n"), std::string::npos) << mtl;
+  EXPECT_NE(mtl.find("map_Kd TREETEXTURE.BMP\n"), std::string::npos) << mtl;
+  const vh::Image transparency = vh::ReadBMP((dir / "treeTransparency.bmp").string());
+  EXPECT_EQ(transparency.width, 256);
+  EXPECT_EQ(vh::ReadBMP((dir / "treeTexture.bmp").string()).width, 256);
+  if (window->ViewBound()) {
+    std::size_t white = 0;
+    for (std::size_t i = 0; i < transparency.pixels.size(); i += 3) white += transparency.pixels[i] == 255;
+    EXPECT_GT(white, 0u) << "the pictures were drawn in the view's context";
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 4);
+  EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+  std::filesystem::remove_all(dir);
+}
+
+TEST_F(LevelOfDetailTest, ExportToMissingFolderIsReported) {
+  Create();
+  ASSERT_TRUE(window->BillboardMode());
+  ScriptedDialogsScope scope;
+  scope.dialogs->Choose("/nonexistent-vh-folder/tree.3ds", 0);
+  window->Exportbillboard1Click();
+  ASSERT_EQ(recorder->messages.size(), 1);
+  EXPECT_TRUE(recorder->messages.front().contains("/nonexistent-vh-folder/tree.3ds"))
+      << recorder->messages.front().toStdString();
+}
+
+}  // namespace
