@@ -12,8 +12,10 @@
 #include "cli/commands.h"
 #include "cli/headless_gl.h"
 #include "fileio/document.h"
+#include "imaging/picture_io.h"
 #include "tree/tree.h"
 #include "view/billboard_renderer.h"
+#include "view/texture_upload.h"
 #include "view/viewer.h"
 
 namespace vh::cli {
@@ -73,6 +75,22 @@ Options ParseOptions(const Arguments& args) {
   return options;
 }
 
+// The pictures a document names are what its leaves and branches are drawn
+// with, as in the desktop program. A picture that cannot be read is
+// reported and its submeshes are drawn untextured.
+void UploadDocumentTextures(const TreeParameters& params) {
+  const auto upload = [](const std::string& file, unsigned name, MinFilter filter, const char* what) {
+    if (file.empty() || file == "(null)") return;
+    try {
+      UploadTexture(name, LoadPicture(file), filter);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "warning: the %s texture is not used: %s\n", what, error.what());
+    }
+  };
+  upload(params.leafTextureFile, kLeafTextureObject, MinFilter::kLinearMipmapLinear, "leaf");
+  upload(params.barkTextureFile, kBarkTextureObject, MinFilter::kNearestMipmapNearest, "bark");
+}
+
 }  // namespace
 
 int RunBillboard(const Arguments& args) {
@@ -91,6 +109,7 @@ int RunBillboard(const Arguments& args) {
 
   HeadlessGl gl;
   InitViewState();
+  UploadDocumentTextures(tree.params);
   // A fresh picker: a batch run always draws the sequence of the desktop
   // program's first cloud after start-up.
   BillboardPicker picker;

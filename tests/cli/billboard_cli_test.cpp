@@ -13,6 +13,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "imaging/bmp.h"
 
@@ -168,6 +169,49 @@ TEST(BillboardCli, BadArgumentsAreRefusedAndWriteNothing) {
     EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
   }
   EXPECT_EQ(dir.EntryCount(), 0u);
+}
+
+// The leafy document with a leaf picture (and its "loaded" flag) and a bark
+// picture that does not exist.
+std::string DocumentWithTextures(const ScratchDir& dir, const std::string& leafPicture) {
+  std::istringstream in(ReadText(kLeafyTree));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  // Header, point count 4, eight point lines, then bark name, leaf name,
+  // prefix, bark loaded, leaf loaded.
+  lines.at(10) = dir.File("missing-bark.jpg");
+  lines.at(11) = leafPicture;
+  lines.at(14) = "1";
+  const std::string path = dir.File("textured.vhm");
+  std::ofstream out(path);
+  for (const std::string& line : lines) out << line << '\n';
+  return path;
+}
+
+TEST(BillboardCli, PicturesUseTheDocumentsLeafTexture) {
+  ScratchDir dir;
+  vh::Image pink(4, 4);
+  for (std::size_t i = 0; i < pink.pixels.size(); i += 3) {
+    pink.pixels[i] = 250;
+    pink.pixels[i + 1] = 20;
+    pink.pixels[i + 2] = 200;
+  }
+  vh::WriteBMP(dir.File("pink.bmp"), pink);
+  const std::string document = DocumentWithTextures(dir, dir.File("pink.bmp"));
+  const Outcome run = Billboard(Quoted(document) + " -o " + Quoted(dir.File("t.obj")) + " --resolution 9");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_NE(run.output.find("warning: the bark texture is not used"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("missing-bark.jpg"), std::string::npos) << run.output;
+  const vh::Image colour = vh::ReadBMP(dir.File("tTexture.bmp"));
+  std::size_t pinkish = 0, drawn = 0;
+  for (std::size_t i = 0; i < colour.pixels.size(); i += 3) {
+    const int r = colour.pixels[i], g = colour.pixels[i + 1], b = colour.pixels[i + 2];
+    if (r == 50 && g == 134 && b == 40) continue;
+    ++drawn;
+    pinkish += r > g && b > g;
+  }
+  EXPECT_GT(drawn, 0u);
+  EXPECT_EQ(pinkish, drawn) << "every leaf pixel is modulated by the pink picture";
 }
 
 TEST(BillboardCli, HelpListsTheCommand) {
