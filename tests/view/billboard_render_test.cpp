@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "billboard/atlas.h"
 #include "billboard/billboard_cloud.h"
@@ -200,6 +201,60 @@ TEST_F(BillboardRender, CloudOfTwoCrossedSquaresGetsRealPictures) {
   int opaque = 0;
   for (std::size_t i = 0; i < cloud.transparency.pixels.size(); i += 3) opaque += cloud.transparency.pixels[i] == 255;
   EXPECT_EQ(opaque, CoveredPixels(cloud.colourTexture));
+}
+
+// Silhouette (not the white background) of one frame of the viewer, seen
+// from (0, 20, 100) towards -z.
+std::vector<bool> FrameSilhouette(HeadlessGl& gl, const FrameContents& contents) {
+  constexpr int kSide = 128;
+  gl.BindFramebuffer(kSide, kSide);
+  Camera camera;
+  camera.viewportWidth = camera.viewportHeight = kSide;
+  camera.position = {0.0f, 20.0f, 100.0f};
+  camera.focusDistance = 100.0f;
+  RenderFrame(camera, contents);
+  std::vector<std::uint8_t> pixels(kSide * kSide * 4);
+  glReadPixels(0, 0, kSide, kSide, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  std::vector<bool> mask;
+  for (std::size_t i = 0; i < pixels.size(); i += 4)
+    mask.push_back(!(pixels[i] == 255 && pixels[i + 1] == 255 && pixels[i + 2] == 255));
+  return mask;
+}
+
+TEST_F(BillboardRender, CloudOfAFlatTreeLooksLikeTheTreeInTheView) {
+  // One right triangle in the plane z = 0, lopsided so that a mirrored or
+  // turned picture would show.
+  MeshObject tree;
+  auto triangle = Square(-20, 0, 20, 40, 0);
+  triangle->triangles = {{0, 1, 3, true}};
+  tree.submeshes.push_back(triangle);
+  BillboardSettings settings;
+  settings.mode = BillboardMode::kBillboardsForAll;
+  settings.textureQuality = 15;
+  settings.textureResolution = 9;
+  BillboardPicker picker;
+  const BillboardRenderer render = [&](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
+    gl->BindFramebuffer(side, side);
+    return RenderBillboardPicture(tree, v0, v1, v2, side);
+  };
+  const BillboardCloud cloud = CreateBillboardCloud(tree, settings, picker, render, {});
+  ASSERT_EQ(cloud.mesh->submeshes.size(), 1u);
+  UploadBillboardTexture(cloud.colourTexture);
+
+  FrameContents treeFrame;
+  treeFrame.tree = &tree;
+  treeFrame.showPlane = false;
+  FrameContents cloudFrame = treeFrame;
+  cloudFrame.billboard = cloud.mesh.get();
+  const std::vector<bool> treeMask = FrameSilhouette(*gl, treeFrame);
+  const std::vector<bool> cloudMask = FrameSilhouette(*gl, cloudFrame);
+  int either = 0, differ = 0;
+  for (std::size_t i = 0; i < treeMask.size(); ++i) {
+    either += treeMask[i] || cloudMask[i];
+    differ += treeMask[i] != cloudMask[i];
+  }
+  ASSERT_GT(either, 500);
+  EXPECT_LT(differ, either / 20) << differ << " of " << either << " pixels differ";
 }
 
 }  // namespace
