@@ -2,6 +2,7 @@
 // pictures drawn in an OpenGL context without a display, and write it as
 // "Export billboard..." does (geometry plus <name>Texture.bmp and
 // <name>Transparency.bmp).
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -24,6 +25,7 @@ namespace {
 struct Options {
   std::string document;  // empty: a new default tree
   std::string output;
+  std::optional<int> seed;  // replaces the document's seed
   BillboardSettings settings;
 };
 
@@ -57,6 +59,8 @@ Options ParseOptions(const Arguments& args) {
       options.settings.precision = ParseInteger(arg, value(), 1, 500);
     } else if (arg == "--mode") {
       options.settings.mode = static_cast<BillboardMode>(ParseInteger(arg, value(), 0, 1));
+    } else if (arg == "--seed") {
+      options.seed = ParseInteger(arg, value(), INT32_MIN, INT32_MAX);
     } else if (arg == "--favour-vertical") {
       options.settings.favourVertical = true;
     } else if (arg == "--quality") {
@@ -102,6 +106,7 @@ int RunBillboard(const Arguments& args) {
 
   Tree tree;
   if (!options.document.empty()) tree.params = ReadDocumentFile(options.document, tree.params);
+  if (options.seed) tree.params.seed = *options.seed;
   tree.Generate();
   if (tree.budgetExceeded)
     std::fprintf(stderr, "warning: the tree is incomplete: generation stopped at its budget of %llu vertices\n",

@@ -29,8 +29,8 @@ const Command kCommands[] = {
      "      power-of-two sides. IN and OUT are BMP when named .bmp, JPEG otherwise."},
 #ifdef VH_CLI_BILLBOARD
     {"billboard", vh::cli::RunBillboard,
-     "billboard [DOC.vhm] -o OUT [--count N] [--precision P] [--mode 0|1] [--favour-vertical]\n"
-     "          [--quality Q] [--resolution R]\n"
+     "billboard [DOC.vhm] -o OUT [--seed N] [--count N] [--precision P] [--mode 0|1]\n"
+     "          [--favour-vertical] [--quality Q] [--resolution R]\n"
      "      Build the billboard cloud of the tree of DOC (a new default tree without DOC) and\n"
      "      write it as OUT (.obj with OUT.mtl, .dxf or .3ds, by OUT's extension) with\n"
      "      <name>Texture.bmp and <name>Transparency.bmp beside it. N billboards 1..100 (10),\n"

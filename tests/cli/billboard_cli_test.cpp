@@ -140,7 +140,9 @@ TEST(BillboardCli, SameInputGivesTheSameCloud) {
   ScratchDir dir;
   ASSERT_EQ(Billboard("-o " + Quoted(dir.File("a.dxf")) + " --precision 10 --resolution 6").status, 0);
   ASSERT_EQ(Billboard("-o " + Quoted(dir.File("b.dxf")) + " --precision 10 --resolution 6").status, 0);
+  ASSERT_EQ(Billboard("-o " + Quoted(dir.File("c.dxf")) + " --precision 10 --resolution 6 --seed 7").status, 0);
   EXPECT_EQ(ReadText(dir.File("a.dxf")), ReadText(dir.File("b.dxf")));
+  EXPECT_NE(ReadText(dir.File("a.dxf")), ReadText(dir.File("c.dxf"))) << "another seed grows another tree";
   EXPECT_EQ(ReadText(dir.File("aTexture.bmp")), ReadText(dir.File("bTexture.bmp")));
 }
 
@@ -160,6 +162,7 @@ TEST(BillboardCli, BadArgumentsAreRefusedAndWriteNothing) {
       {"-o " + out + " --resolution 13", "--resolution needs an integer from 5 to 12"},
       {"-o " + out + " --resolution", "--resolution needs a value"},
       {"-o " + out + " --colour red", "unknown option '--colour'"},
+      {"-o " + out + " --seed 1e3", "--seed needs an integer from -2147483648 to 2147483647"},
       {Quoted(dir.File("missing.vhm")) + " -o " + out, "missing.vhm"},
   };
   for (const auto& c : cases) {
@@ -217,7 +220,7 @@ TEST(BillboardCli, PicturesUseTheDocumentsLeafTexture) {
 TEST(BillboardCli, HelpListsTheCommand) {
   const Outcome run = Execute(Quoted(kCli) + " --help");
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.output.find("billboard [DOC.vhm] -o OUT"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("billboard [DOC.vhm] -o OUT [--seed N]"), std::string::npos) << run.output;
 }
 
 }  // namespace
