@@ -21,6 +21,26 @@
 #include "tree/tree.h"
 #include "view/billboard_texture.h"
 
+namespace {
+// Keeps the 3-D view on its last frame while the cloud is built: the
+// builder hides all of the tree but one cluster at a time, which a frame
+// drawn in between (the window was uncovered, the camera turned) would show.
+class FrozenView {
+ public:
+  explicit FrozenView(QWidget* window) : view_(window->findChild<QWidget*>("StaticText1")) {
+    if (view_ != nullptr) view_->setUpdatesEnabled(false);
+  }
+  ~FrozenView() {
+    if (view_ != nullptr) view_->setUpdatesEnabled(true);
+  }
+  FrozenView(const FrozenView&) = delete;
+  FrozenView& operator=(const FrozenView&) = delete;
+
+ private:
+  QWidget* view_;
+};
+}  // namespace
+
 LodPage::LodPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
   setObjectName("TabSheet4");
   auto* layout = new QVBoxLayout(this);
@@ -117,6 +137,7 @@ void LodPage::SpeedButton22Click() {
   vh::BillboardCloud cloud;
   QString failure;
   try {
+    const FrozenView frozen(window());
     cloud = vh::CreateBillboardCloud(tree, Settings(), host_.Picker(), ViewContextBillboardRenderer(host_, tree),
                                      [this](int percent) { return ShowProgress(percent); });
   } catch (const std::exception& error) {

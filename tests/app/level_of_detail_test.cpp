@@ -175,6 +175,27 @@ TEST_F(LevelOfDetailTest, EscapeCancelsAndLeavesTheTreeAsItWas) {
   EXPECT_TRUE(window->BillboardMode());
 }
 
+TEST_F(LevelOfDetailTest, DuringTheBuildTheTreeIsBusyAndTheViewKeepsItsFrame) {
+  const DrawingState before(Tree());
+  bool busy = false, viewUpdates = true;
+  const vh::Tree* treeObject = &Tree();
+  // Runs while the first progress report processes events.
+  QTimer::singleShot(0, window.get(), [&] {
+    busy = window->Busy();
+    viewUpdates = Find<QWidget>("StaticText1")->updatesEnabled();
+    // Edits that would regenerate or replace the tree are refused meanwhile.
+    QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);
+    window->New1Click();
+  });
+  Create();
+  EXPECT_TRUE(busy);
+  EXPECT_FALSE(viewUpdates);
+  EXPECT_TRUE(Find<QWidget>("StaticText1")->updatesEnabled());
+  EXPECT_EQ(&Tree(), treeObject);
+  EXPECT_EQ(DrawingState(Tree()), before);
+  EXPECT_TRUE(window->BillboardMode());
+}
+
 TEST_F(LevelOfDetailTest, ExportWithoutCloudSaysBillboardNotReady) {
   ScriptedDialogsScope scope;  // fails the test if a dialog is shown
   QString title, text;
