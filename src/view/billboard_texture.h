@@ -1,5 +1,5 @@
 // The billboard atlas as the view's texture: billboards are drawn with
-// texture name 3, their transparent parts (the key colour) cut out by the
+// texture number 3, their transparent parts (the key colour) cut out by the
 // alpha test and blended at the edges.
 #pragma once
 
@@ -7,18 +7,19 @@
 
 namespace vh {
 
-// The GL texture name the billboard submeshes bind (their `texture` number).
+// The texture number of the billboard submeshes (their `texture`); the GL
+// texture object behind it is TextureObjectName(3), see texture_upload.h.
 inline constexpr unsigned kBillboardTextureName = 3;
 
 // Uploads the colour texture (RGB or RGBA, top row first, power-of-two
-// sides) as texture kBillboardTextureName with a full mipmap chain, alpha 0
+// sides) as texture number kBillboardTextureName with a full mipmap chain, alpha 0
 // where the pixel is exactly the key colour (50, 134, 40) and 255 elsewhere,
 // minified nearest-mipmap-nearest.
 //
 // It also sets, on purpose for the frames that follow, the state the
 // billboards are drawn with: blending on with source alpha and one minus
 // source alpha, alpha test on passing values above 0.5, texture environment
-// modulate, 2-D texturing enabled and texture 3 bound. An empty image
+// modulate, 2-D texturing enabled and the billboard texture bound. An empty image
 // uploads nothing but still sets that state. Assumes a current OpenGL 1.1
 // context.
 void UploadBillboardTexture(const Image& colour);
