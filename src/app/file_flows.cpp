@@ -46,6 +46,9 @@ void FileFlows::ShowError(const QString& text) { ShowMessage(host_.DialogParent(
 
 void FileFlows::New() {
   if (host_.Busy()) return;
+  // The cloud stands for the tree being discarded: leave billboard mode so
+  // that the new tree is grown and shown.
+  host_.DestroyBillboard();
   hooks_.replaceTree(std::make_unique<vh::Tree>(2));
   host_.LoadLevelControls();
   host_.UpdateAfterChange();
@@ -71,6 +74,7 @@ void FileFlows::OpenDocument(const QString& fileName) {
     ShowError(What(error));
     return;
   }
+  host_.DestroyBillboard();  // it showed the tree that was just replaced
   // A picture that cannot be read is reported, but the controls must show
   // the document all the same: otherwise their stale values would be
   // stored over it at the next change.

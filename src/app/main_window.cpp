@@ -187,9 +187,13 @@ void TForm1::Generate() {
   }
   pumpClock_.start();  // a new generation: its first event pass after the interval
   tree_->Generate();
-  // A frame drawn while the generation paused may have compiled a branch
-  // that a later child's weld moved; compile the finished tree afresh.
-  for (const auto& submesh : tree_->submeshes) submesh->listDirty = true;
+  if (tree_->budgetExceeded) {
+    ShowMessage(this,
+                QString("This tree would have more than %1 vertices, so it was grown only that far. "
+                        "Use fewer levels, fewer children or a lower quality.")
+                    .arg(tree_->vertexBudget),
+                "Tree too large");
+  }
 }
 
 void TForm1::UpdateAfterChange() {

@@ -129,3 +129,24 @@ TEST_F(GenerationDriver, CountsFollowEveryAutomaticUpdate) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GenerationDriver, ATreeStoppedAtTheGeometryBudgetIsReported) {
+  Tree().vertexBudget = 5000;  // the default tree has 3441 vertices
+  Tree().params.lastParentLevel = 4;
+  recorder->messages.clear();
+  window->UpdateAfterChange();
+  EXPECT_TRUE(Tree().budgetExceeded);
+  EXPECT_LE(Tree().VertexCount(), 5000u);
+  ASSERT_EQ(recorder->messages.size(), 1);
+  EXPECT_TRUE(recorder->messages.front().contains("more than 5000 vertices"));
+  EXPECT_EQ(LabelText("Label45"), VertexText(Tree()));  // the counts show the tree as grown
+
+  Tree().params.lastParentLevel = 2;
+  window->UpdateAfterChange();
+  EXPECT_FALSE(Tree().budgetExceeded);
+  EXPECT_EQ(recorder->messages.size(), 1);  // nothing new to report
+}
+
+}  // namespace

@@ -150,6 +150,18 @@ TEST_F(LevelOfDetailTest, DestroyLeavesBillboardModeAndKeepsTheTree) {
   EXPECT_TRUE(WaitUntil([&] { return LabelText("Label54").isEmpty(); }));
 }
 
+TEST_F(LevelOfDetailTest, NewLeavesBillboardModeAndGrowsTheNewTree) {
+  Create();
+  ASSERT_TRUE(window->BillboardMode());
+  window->New1Click();
+  EXPECT_FALSE(window->BillboardMode());
+  EXPECT_EQ(window->Billboard(), nullptr);
+  vh::Tree fresh(2);
+  fresh.Generate();
+  EXPECT_EQ(Tree().VertexCount(), fresh.VertexCount());
+  EXPECT_EQ(LabelText("Label45"), VertexText(Tree()));
+}
+
 TEST_F(LevelOfDetailTest, SecondCloudContinuesThePickersSequence) {
   Create();
   ASSERT_TRUE(window->BillboardMode());
