@@ -10,6 +10,7 @@
 #include <regex>
 #include <sstream>
 
+#include "common/scratch_dir.h"
 #include "billboard/billboard_cloud.h"
 #include "billboard/billboard_files.h"
 #include "fileio/file_error.h"
@@ -19,27 +20,7 @@
 namespace vh {
 namespace {
 
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vh-bbfiles-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    m_path = pattern;
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
-  std::string File(const std::string& name) const { return (m_path / name).string(); }
-  std::size_t EntryCount() const {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_path)) ++count;
-    return count;
-  }
-
- private:
-  std::filesystem::path m_path;
-};
+using test::ScratchDir;
 
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -152,7 +133,7 @@ TEST(BillboardFiles, ObjExportNamesTheBillboardMaterialAndItsTexture) {
   EXPECT_EQ(colour.channels, 3);
   EXPECT_EQ(colour.pixels, test.cloud.colourTexture.pixels);
   EXPECT_EQ(transparency.pixels, test.cloud.transparency.pixels);
-  EXPECT_EQ(dir.EntryCount(), 4u) << "tree.obj, tree.obj.mtl and the two pictures, no temporary files";
+  EXPECT_EQ(dir.Entries().size(), 4u) << "tree.obj, tree.obj.mtl and the two pictures, no temporary files";
 }
 
 TEST(BillboardFiles, ThreeDsExportKeepsTheBillboardMaterial) {
@@ -177,7 +158,7 @@ TEST(BillboardFiles, UnwritableDirectoryThrowsAndWritesNothing) {
   EXPECT_THROW(ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
                                     GeometryFormat::kDXF),
                FileError);
-  EXPECT_EQ(dir.EntryCount(), 0u);
+  EXPECT_EQ(dir.Entries().size(), 0u);
 }
 
 }  // namespace

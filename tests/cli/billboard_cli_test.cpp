@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/scratch_dir.h"
 #include "imaging/bmp.h"
 
 namespace {
@@ -22,27 +23,7 @@ namespace {
 const std::string kCli = std::string(VH_BINARY_DIR) + "/src/cli/verdanthollow-cli";
 const std::string kLeafyTree = std::string(VH_TEST_DATA_DIR) + "/billboard_tree.vhm";
 
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vh-bbcli-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    m_path = pattern;
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
-  std::string File(const std::string& name) const { return (m_path / name).string(); }
-  std::size_t EntryCount() const {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_path)) ++count;
-    return count;
-  }
-
- private:
-  std::filesystem::path m_path;
-};
+using vh::test::ScratchDir;
 
 struct Outcome {
   int status = -1;
@@ -119,7 +100,7 @@ TEST(BillboardCli, LeafyTreeBecomesObjWithBillboardMaterialAndTwoPictures) {
   EXPECT_GT(black, white) << "most of the atlas is transparent";
   EXPECT_EQ(white + black, transparency.pixels.size() / 3);
   EXPECT_EQ(keyed, black) << "transparent exactly where the colour texture has the key colour";
-  EXPECT_EQ(dir.EntryCount(), 4u);
+  EXPECT_EQ(dir.Entries().size(), 4u);
 }
 
 TEST(BillboardCli, ModeOneReplacesTheBranchesAndHonoursTheResolution) {
@@ -171,7 +152,7 @@ TEST(BillboardCli, BadArgumentsAreRefusedAndWriteNothing) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;
   }
-  EXPECT_EQ(dir.EntryCount(), 0u);
+  EXPECT_EQ(dir.Entries().size(), 0u);
 }
 
 // The leafy document with a leaf picture (and its "loaded" flag) and a bark
