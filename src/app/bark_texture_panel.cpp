@@ -106,11 +106,7 @@ void BarkTexturePanel::LoadBarkTexture(const QString& fileName) {
 
 void BarkTexturePanel::SpeedButton4Click() {
   if (host_.Busy()) return;
-  FileRequest request;
-  request.kind = FileRequest::Kind::kOpen;
-  request.parent = host_.DialogParent();
-  request.filter = kOpenPictureFilter;
-  if (const std::optional<FileChoice> choice = RunFileDialog(request)) {
+  if (const std::optional<FileChoice> choice = AskPictureToOpen(host_.DialogParent())) {
     try {
       LoadBarkTexture(choice->fileName);
     } catch (const std::exception& error) {

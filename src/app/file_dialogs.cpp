@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QRegularExpression>
 
+#include "app/dialog_filters.h"
+
 namespace {
 std::shared_ptr<FileDialogs>& Installed() {
   static std::shared_ptr<FileDialogs> dialogs = std::make_shared<QtFileDialogs>();
@@ -47,6 +49,14 @@ std::optional<FileChoice> QtFileDialogs::Run(const FileRequest& request) {
   choice.fileName = files.front();
   choice.filterIndex = std::max<int>(0, static_cast<int>(entries.indexOf(dialog.selectedNameFilter())));
   return choice;
+}
+
+std::optional<FileChoice> AskPictureToOpen(QWidget* parent) {
+  FileRequest request;
+  request.kind = FileRequest::Kind::kOpen;
+  request.parent = parent;
+  request.filter = kOpenPictureFilter;
+  return RunFileDialog(request);
 }
 
 std::optional<FileChoice> RunFileDialog(const FileRequest& request) {

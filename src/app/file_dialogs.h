@@ -48,6 +48,9 @@ class QtFileDialogs : public FileDialogs {
 // unless a test installed another).
 std::optional<FileChoice> RunFileDialog(const FileRequest& request);
 
+// The picture-open dialog of the two "Load texture" buttons (JPEG and BMP).
+std::optional<FileChoice> AskPictureToOpen(QWidget* parent);
+
 // Installs `dialogs` in place of the current implementation and returns the
 // previous one; null restores the Qt dialogs.
 std::shared_ptr<FileDialogs> SetFileDialogs(std::shared_ptr<FileDialogs> dialogs);

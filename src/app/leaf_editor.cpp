@@ -170,11 +170,7 @@ void LeafEditor::SpeedButton2Click() {
 
 void LeafEditor::SpeedButton3Click() {
   if (host_.Busy()) return;
-  FileRequest request;
-  request.kind = FileRequest::Kind::kOpen;
-  request.parent = host_.DialogParent();
-  request.filter = kOpenPictureFilter;
-  if (const std::optional<FileChoice> choice = RunFileDialog(request)) {
+  if (const std::optional<FileChoice> choice = AskPictureToOpen(host_.DialogParent())) {
     try {
       LoadLeafTexture(choice->fileName);
     } catch (const std::exception& error) {
