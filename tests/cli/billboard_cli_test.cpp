@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "common/run_tool.h"
 #include "common/scratch_dir.h"
 #include "imaging/bmp.h"
 
 namespace {
 
-const std::string kCli = std::string(VH_BINARY_DIR) + "/src/cli/verdanthollow-cli";
 const std::string kLeafyTree = std::string(VH_TEST_DATA_DIR) + "/billboard_tree.vhm";
 
 using vh::test::ScratchDir;
@@ -51,7 +51,10 @@ std::string Quoted(const std::string& path) {
   return quoted;
 }
 
-Outcome Billboard(const std::string& arguments) { return Execute(Quoted(kCli) + " billboard " + arguments); }
+Outcome Billboard(const std::string& arguments) {
+  const vh::test::ToolRun run = vh::test::RunTool("billboard " + arguments);
+  return {run.status, run.out + run.err};
+}
 
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -199,9 +202,9 @@ TEST(BillboardCli, PicturesUseTheDocumentsLeafTexture) {
 }
 
 TEST(BillboardCli, HelpListsTheCommand) {
-  const Outcome run = Execute(Quoted(kCli) + " --help");
+  const vh::test::ToolRun run = vh::test::RunTool("--help");
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.output.find("billboard [DOC.vhm] -o OUT [--seed N]"), std::string::npos) << run.output;
+  EXPECT_NE(run.out.find("billboard [DOC.vhm] -o OUT [--seed N]"), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <optional>
 #include <sstream>
 
+#include "common/run_tool.h"
 #include "fileio/document.h"
 #include "fileio/dxf_export.h"
 #include "fileio/obj_export.h"
@@ -17,7 +18,6 @@
 namespace vh {
 namespace {
 
-const std::string kTool = VH_BINARY_DIR "/src/cli/verdanthollow-cli";
 const std::string kLeafyDocument = VH_TEST_DATA_DIR "/small_leafy_tree.vhm";
 
 struct Outcome {
@@ -44,18 +44,8 @@ class CliExport : public testing::Test {
   std::string File(const std::string& name) const { return (m_dir / name).string(); }
 
   Outcome Run(const std::string& arguments) const {
-    const std::string err = File("stderr.txt");
-    Outcome outcome;
-    FILE* pipe = ::popen((kTool + " " + arguments + " 2>'" + err + "'").c_str(), "r");
-    if (pipe == nullptr) return outcome;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      outcome.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.err = Slurp(err);
-    std::filesystem::remove(err);
-    return outcome;
+    const test::ToolRun run = test::RunTool(arguments);
+    return {run.status, run.out, run.err};
   }
 
   // The tree the tool should grow for these inputs, grown in-process.
