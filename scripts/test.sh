@@ -7,16 +7,29 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+
 cmake --preset release
 cmake --build --preset release
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset release -j2
+  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset release -j2 | tee "$logs/release.log"
 else
-  ctest --preset release -j2
+  ctest --preset release -j2 | tee "$logs/release.log"
 fi
 
 cmake --preset asan
 cmake --build --preset asan
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j2 -L core
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j2 -L core \
+  | tee "$logs/asan.log"
 
 scripts/fuzz-smoke.sh
+
+# One closing line over both test runs (a failure has stopped the script
+# before this point).
+total=0
+for log in "$logs/release.log" "$logs/asan.log"; do
+  count=$(grep -E -o 'tests failed out of [0-9]+' "$log" | grep -E -o '[0-9]+$')
+  total=$((total + count))
+done
+echo "tests: $total passed, 0 failed"
