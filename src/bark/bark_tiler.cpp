@@ -1,6 +1,7 @@
 #include "bark/bark_tiler.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -12,16 +13,21 @@
 namespace vh {
 namespace {
 
-// Forwards progress to the caller's callback when the percentage changes
-// and turns a request to stop into BarkTileCancelled.
+// Forwards progress to the caller's callback when the percentage changes,
+// or at least every 50 ms (a window keeps itself responsive in the
+// callback, and one percent of a large picture can take seconds), and turns
+// a request to stop into BarkTileCancelled.
 class ProgressReporter {
  public:
   explicit ProgressReporter(const BarkProgress& callback) : m_callback(callback) {}
 
   // Reports `percent`; returns false if the caller asked to stop.
   bool Report(int percent) {
-    if (!m_callback || percent == m_last) return true;
+    if (!m_callback) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (percent == m_last && now - m_lastCall < std::chrono::milliseconds(50)) return true;
     m_last = percent;
+    m_lastCall = now;
     return m_callback(percent);
   }
 
@@ -33,6 +39,7 @@ class ProgressReporter {
  private:
   const BarkProgress& m_callback;
   int m_last = -1;
+  std::chrono::steady_clock::time_point m_lastCall;
 };
 
 // The steps after the crop work on RGB pictures of at least 2 x 2 pixels:
