@@ -13,7 +13,9 @@ trap 'rm -rf "$logs"' EXIT
 cmake --preset release
 cmake --build --preset release
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset release -j2 | tee "$logs/release.log"
+  # -noreset: every GUI test is a process of its own, and a server that
+  # resets when its last client leaves refuses the next one meanwhile.
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --preset release -j2 | tee "$logs/release.log"
 else
   ctest --preset release -j2 | tee "$logs/release.log"
 fi
