@@ -16,6 +16,7 @@
 #include "app/local_path.h"
 #include "app/message_box.h"
 #include "app/qt_image.h"
+#include "app/tree_messages.h"
 #include "fileio/dxf_export.h"
 #include "fileio/obj_export.h"
 #include "fileio/tds_export.h"
@@ -79,6 +80,7 @@ void FileFlows::OpenDocument(const QString& fileName) {
   // the document all the same: otherwise their stale values would be
   // stored over it at the next change.
   QStringList problems;
+  if (tree.budgetExceeded) problems << TreeTooLargeMessage(tree);
   const auto load = [&problems](const std::function<void()>& step) {
     try {
       step();

@@ -15,6 +15,7 @@
 #include "app/message_box.h"
 #include "app/palette.h"
 #include "app/texture_page.h"
+#include "app/tree_messages.h"
 #include "app/tree_view.h"
 #include "app/view_controls.h"
 #include "view/ground_plane.h"
@@ -187,13 +188,7 @@ void TForm1::Generate() {
   }
   pumpClock_.start();  // a new generation: its first event pass after the interval
   tree_->Generate();
-  if (tree_->budgetExceeded) {
-    ShowMessage(this,
-                QString("This tree would have more than %1 vertices, so it was grown only that far. "
-                        "Use fewer levels, fewer children or a lower quality.")
-                    .arg(tree_->vertexBudget),
-                "Tree too large");
-  }
+  if (tree_->budgetExceeded) ShowMessage(this, TreeTooLargeMessage(*tree_), "Tree too large");
 }
 
 void TForm1::UpdateAfterChange() {

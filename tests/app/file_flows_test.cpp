@@ -308,6 +308,18 @@ TEST_F(FileFlowsTest, CommandLineDocumentOpensLikeOpen) {
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
 }
 
+// A document whose tree stops at the geometry budget opens and says so.
+TEST_F(FileFlowsTest, DocumentGrownOnlyToTheBudgetIsReported) {
+  vh::TreeParameters document(4);
+  vh::SaveDocument(document, scratch.File("big.vhm"));
+  Tree().vertexBudget = 5000;
+  window->OpenDocumentFile(Path("big.vhm"));
+  ASSERT_TRUE(WaitUntil([&] { return Tree().params.lastParentLevel == 4; }));
+  EXPECT_TRUE(Tree().budgetExceeded);
+  ASSERT_EQ(recorder->messages.size(), 1);
+  EXPECT_TRUE(recorder->messages.front().contains("more than 5000 vertices"));
+}
+
 // A document without pictures ("(null)" names) loads none and leaves the
 // bark preview and the loaded pictures as they were.
 TEST_F(FileFlowsTest, DocumentWithoutPicturesKeepsThePreviews) {
