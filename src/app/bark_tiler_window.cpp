@@ -117,11 +117,7 @@ TForm4::TForm4(QWidget* parent)
 }
 
 void TForm4::BuildLayout() {
-  QPalette panelPalette = palette();
-  panelPalette.setColor(QPalette::Window, kWindowColour);
-  panelPalette.setColor(QPalette::WindowText, kTextColour);
-  setPalette(panelPalette);
-  setAutoFillBackground(true);
+  ApplyWindowColours(this);
 
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);

@@ -8,11 +8,7 @@ FlatTabBar::FlatTabBar(int textIndent, int fixedTabWidth, QWidget* parent)
     : QTabBar(parent), textIndent_(textIndent), fixedTabWidth_(fixedTabWidth) {
   setDrawBase(false);
   setExpanding(false);
-  setAutoFillBackground(true);
-  QPalette p = palette();
-  p.setColor(QPalette::Window, kWindowColour);
-  p.setColor(QPalette::WindowText, kTextColour);
-  setPalette(p);
+  ApplyWindowColours(this);
 }
 
 QSize FlatTabBar::tabSizeHint(int index) const {
@@ -44,9 +40,5 @@ void FlatTabBar::paintEvent(QPaintEvent*) {
 FlatTabWidget::FlatTabWidget(QWidget* parent) : QTabWidget(parent) {
   setTabBar(new FlatTabBar(2, 0, this));
   setDocumentMode(true);
-  setAutoFillBackground(true);
-  QPalette p = palette();
-  p.setColor(QPalette::Window, kWindowColour);
-  p.setColor(QPalette::WindowText, kTextColour);
-  setPalette(p);
+  ApplyWindowColours(this);
 }

@@ -78,7 +78,6 @@ TForm1::~TForm1() {
 void TForm1::BuildLayout() {
   auto* central = new QWidget(this);
   central->setObjectName("Form1Client");
-  central->setAutoFillBackground(true);
   QPalette p = palette();
   p.setColor(QPalette::Window, kWindowColour);
   setPalette(p);
@@ -141,13 +140,9 @@ void TForm1::BuildLayout() {
   outer->addWidget(panel1);
 
   // One flat colour for the window, its panels and pages; one text colour.
-  QPalette pagePalette = palette();
-  pagePalette.setColor(QPalette::Window, kWindowColour);
-  pagePalette.setColor(QPalette::WindowText, kTextColour);
   for (QWidget* w : std::initializer_list<QWidget*>{central, viewControls_, panel2, panel1,
                                                     branches_, leaves_, texture_, levelOfDetail}) {
-    w->setAutoFillBackground(true);
-    w->setPalette(pagePalette);
+    ApplyWindowColours(w);
   }
   setCentralWidget(central);
 }
