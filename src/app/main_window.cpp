@@ -192,7 +192,12 @@ void TForm1::UpdateAfterChange() {
   Generate();  // returns at once when a generation already runs
   groundPlane_ = vh::BuildGroundPlane(WireframeTicked());
   SetViewDirty();
-  viewControls_->ShowCounts(tree_->PolygonCount(), tree_->VertexCount(), tree_->submeshes.size());
+  RefreshCounts();
+}
+
+void TForm1::RefreshCounts() {
+  const vh::MeshObject& shown = billboard_ != nullptr ? *billboard_ : *tree_;
+  viewControls_->ShowCounts(shown.PolygonCount(), shown.VertexCount(), shown.submeshes.size());
 }
 
 void TForm1::GenerateTree() {
