@@ -9,7 +9,7 @@ packages=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl1-mesa-dev
   libjpeg62-turbo-dev libstb-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth xdg-utils
+  xvfb xauth xdg-utils x11-utils
   assimp-utils python3-ezdxf
   clang libclang-rt-14-dev
 )
