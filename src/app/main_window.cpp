@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -295,6 +296,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     camera_.viewportHeight = viewSurface_->height();
     SetViewDirty();
     return false;
+  }
+  if (event->type() == QEvent::Wheel) {
+    auto* slider = qobject_cast<QSlider*>(watched);
+    if (slider != nullptr && slider->window() == this && !slider->hasFocus()) {
+      // A wheel turned over the pages scrolls them instead of moving (and
+      // regenerating with) whichever slider passes under the pointer; a
+      // slider takes wheel steps once the user gave it the focus. Ignored,
+      // the event travels on to the page's scroll area.
+      event->ignore();
+      return true;
+    }
   }
   if (event->type() == QEvent::KeyPress) {
     auto* widget = qobject_cast<QWidget*>(watched);
