@@ -10,7 +10,7 @@ packages=(
   libjpeg62-turbo-dev libstb-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdg-utils x11-utils
-  assimp-utils python3-ezdxf imagemagick imagemagick
+  assimp-utils python3-ezdxf imagemagick
   clang libclang-rt-14-dev
 )
 
