@@ -8,11 +8,15 @@
 // decide the generated geometry bit for bit, so they are part of the
 // contract.
 //
-// Where a formula is a single operation on floats (a sum, a product), or a
-// single operation on exact products of floats (Cross), a wider format with
-// at least 2 * 24 + 2 bits rounds to the same float as extended precision
-// does, so those use float or double arithmetic, which is much faster.
-// Sums of three products (Dot, lengths) do need extended precision.
+// Where a formula is a single operation on floats (a sum, a product), a
+// wider format with at least 2 * 24 + 2 bits rounds to the same float as
+// extended precision does, so those use float arithmetic, which is faster.
+// A difference of two products (Cross) is not such a case: the products are
+// exact in double, but their difference is rounded to 53 bits and then again
+// to 24, and when the operands differ much in magnitude the first rounding
+// can land exactly between two floats where extended precision keeps the
+// deciding bits. Cross, Dot and the lengths are evaluated in extended
+// precision.
 #pragma once
 
 #include <cassert>
@@ -67,9 +71,9 @@ inline float Dot(const Vector3& a, const Vector3& b) {
 }
 
 inline Vector3 Cross(const Vector3& a, const Vector3& b) {
-  return {static_cast<float>(static_cast<double>(a.y) * b.z - static_cast<double>(a.z) * b.y),
-          static_cast<float>(static_cast<double>(a.z) * b.x - static_cast<double>(a.x) * b.z),
-          static_cast<float>(static_cast<double>(a.x) * b.y - static_cast<double>(a.y) * b.x)};
+  return {static_cast<float>(static_cast<Ext>(a.y) * b.z - static_cast<Ext>(a.z) * b.y),
+          static_cast<float>(static_cast<Ext>(a.z) * b.x - static_cast<Ext>(a.x) * b.z),
+          static_cast<float>(static_cast<Ext>(a.x) * b.y - static_cast<Ext>(a.y) * b.x)};
 }
 
 inline float LengthSquared(const Vector3& v) {
