@@ -194,7 +194,7 @@ void Symmetrize(Image& picture, const BarkProgress& progress) {
   // Mirror weight of each column: 1 on the two edges, 0 in the middle.
   // Weights, sums and quotients are evaluated in extended precision; in
   // double, 21 times the weight 2/3 of x = 1 in 7 columns gives 14 instead
-  // of 13.999..., and about one channel value in a hundred ends one higher.
+  // of 13.999..., and a few channel values in a thousand come out one off.
   std::vector<long double> columnWeight(static_cast<std::size_t>(width));
   for (int x = 0; x < width; ++x) {
     columnWeight[static_cast<std::size_t>(x)] = std::fabs(static_cast<long double>(x) / (width - 1) - 0.5L) * 2;

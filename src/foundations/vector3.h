@@ -8,15 +8,14 @@
 // decide the generated geometry bit for bit, so they are part of the
 // contract.
 //
-// Where a formula is a single operation on floats (a sum, a product), a
-// wider format with at least 2 * 24 + 2 bits rounds to the same float as
-// extended precision does, so those use float arithmetic, which is faster.
-// A difference of two products (Cross) is not such a case: the products are
-// exact in double, but their difference is rounded to 53 bits and then again
-// to 24, and when the operands differ much in magnitude the first rounding
-// can land exactly between two floats where extended precision keeps the
-// deciding bits. Cross, Dot and the lengths are evaluated in extended
-// precision.
+// Where a formula is a single operation on floats (a sum, a product), the
+// extended result rounded to a float is the correctly rounded float, which
+// float arithmetic gives directly and faster. Anything longer is evaluated
+// in extended precision: Dot, the lengths, and Cross too. Its products are
+// exact even in double, but a double would round their difference to 53
+// bits before the rounding to 24, and for operands of very different
+// magnitude that first rounding can land exactly between two floats where
+// extended precision still holds the deciding bits.
 #pragma once
 
 #include <cassert>
