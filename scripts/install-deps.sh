@@ -8,11 +8,17 @@ packages=(
   qt6-base-dev libqt6opengl6-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl1-mesa-dev
   libjpeg62-turbo-dev libstb-dev
+  libtinygltf-dev nlohmann-json3-dev libmeshoptimizer-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdg-utils
-  assimp-utils python3-ezdxf
+  assimp-utils python3-ezdxf nodejs
   clang libclang-rt-14-dev
 )
+
+# The glTF validator of the tests runs on Node.js and comes from npm
+# (scripts/install-gltf-validator.sh). A Node.js that brings its own npm
+# already provides the command, and Debian's npm package would conflict with it.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for package in "${packages[@]}"; do
