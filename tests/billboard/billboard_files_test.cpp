@@ -76,15 +76,6 @@ TEST(BillboardFiles, NamesFollowTheChosenFile) {
   }
 }
 
-TEST(BillboardFiles, FormatComesFromTheExtensionInAnyCase) {
-  EXPECT_EQ(FormatOfExtension("x/tree.OBJ"), GeometryFormat::kOBJ);
-  EXPECT_EQ(FormatOfExtension("tree.3Ds"), GeometryFormat::k3DS);
-  EXPECT_EQ(FormatOfExtension("tree.dxf"), GeometryFormat::kDXF);
-  EXPECT_EQ(FormatOfExtension("tree.obj.bmp"), std::nullopt);
-  EXPECT_EQ(FormatOfExtension("dir.obj/tree"), std::nullopt);
-  EXPECT_EQ(FormatOfExtension("tree"), std::nullopt);
-}
-
 // A mode-0 cloud of the hand-built leafy mesh, with distinct pictures so that
 // the two images can be told apart when read back.
 struct TestCloud {
