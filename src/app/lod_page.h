@@ -1,5 +1,6 @@
 // The "Level of detail" page: the billboard cloud's settings, "Create
-// Billboard Cloud", "Destroy Billboard Cloud" and the progress bar.
+// Billboard Cloud", "Destroy Billboard Cloud", "Export LOD chain..." and the
+// progress bar.
 //
 // Creating runs on the user-interface thread; the progress callback
 // processes pending events, so the window stays responsive and Escape
@@ -35,6 +36,10 @@ class LodPage : public QWidget {
   void SpeedButton23Click();
   // Label58 shows the output texture side, 2 to the slider's power.
   void TrackBar20Change();
+  // "Export LOD chain...": asks for a glTF file and its scale, builds the
+  // tree's level-of-detail chain (its clouds with this page's settings) and
+  // writes it. Escape cancels the build; failures are shown.
+  void ExportLodChain();
 
  private:
   bool ShowProgress(int percent);
@@ -48,4 +53,7 @@ class LodPage : public QWidget {
   QLabel* resolutionValue_ = nullptr;  // Label58
   QSlider* quality_ = nullptr;        // TrackBar21
   QProgressBar* progress_ = nullptr;  // ProgressBar1
+  QString chainName_;                 // the chain dialog's last name, filter and scale
+  int chainFilter_ = 0;
+  double chainScale_ = 1.0;
 };

@@ -18,27 +18,30 @@ void WriteFirstLevel(const ExportScene& scene, const std::string& path) {
   Exporter(*scene.levels.front().mesh, path);
 }
 
-const std::vector<ExportFormatEntry> kFormats = {
+}  // namespace
+
+// Built on first use, so that other units may read it while they are
+// initialised themselves.
+const std::vector<ExportFormatEntry>& ExportFormats() {
+  static const std::vector<ExportFormatEntry> formats = {
     {ExportFormat::k3DS, ".3ds", "3DS File (*.3ds)|*.3ds", WriteFirstLevel<Export3DS>, false},
     {ExportFormat::kDXF, ".dxf", "AutoCAD File (*.dxf)|*.dxf", WriteFirstLevel<ExportDXF>, false},
     {ExportFormat::kOBJ, ".obj", "WaveFront Object File (*.obj)|*.obj", WriteFirstLevel<ExportOBJ>, false},
     {ExportFormat::kGLB, ".glb", "glTF Binary (*.glb)|*.glb", ExportGLB, true},
     {ExportFormat::kGLTF, ".gltf", "glTF (*.gltf)|*.gltf", ExportGLTF, true},
-};
-
-}  // namespace
-
-const std::vector<ExportFormatEntry>& ExportFormats() { return kFormats; }
+  };
+  return formats;
+}
 
 const ExportFormatEntry& FormatEntry(ExportFormat format) {
-  for (const ExportFormatEntry& entry : kFormats)
+  for (const ExportFormatEntry& entry : ExportFormats())
     if (entry.format == format) return entry;
-  return kFormats.front();
+  return ExportFormats().front();
 }
 
 std::string ExportFilterList() {
   std::string list;
-  for (const ExportFormatEntry& entry : kFormats) {
+  for (const ExportFormatEntry& entry : ExportFormats()) {
     if (!list.empty()) list += '|';
     list += entry.filter;
   }
@@ -46,8 +49,8 @@ std::string ExportFilterList() {
 }
 
 ExportFormat ExportFormatOfFilter(int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= kFormats.size()) return kFormats.front().format;
-  return kFormats[static_cast<std::size_t>(index)].format;
+  if (index < 0 || static_cast<std::size_t>(index) >= ExportFormats().size()) return ExportFormats().front().format;
+  return ExportFormats()[static_cast<std::size_t>(index)].format;
 }
 
 std::string LowerCaseExtension(const std::string& path) {
@@ -63,16 +66,16 @@ std::string LowerCaseExtension(const std::string& path) {
 
 std::optional<ExportFormat> ExportFormatOfExtension(const std::string& path) {
   const std::string extension = LowerCaseExtension(path);
-  for (const ExportFormatEntry& entry : kFormats)
+  for (const ExportFormatEntry& entry : ExportFormats())
     if (extension == entry.extension) return entry.format;
   return std::nullopt;
 }
 
 std::string ExportExtensionsText() {
   std::string text;
-  for (std::size_t i = 0; i < kFormats.size(); ++i) {
-    if (i > 0) text += i + 1 == kFormats.size() ? " or " : ", ";
-    text += kFormats[i].extension;
+  for (std::size_t i = 0; i < ExportFormats().size(); ++i) {
+    if (i > 0) text += i + 1 == ExportFormats().size() ? " or " : ", ";
+    text += ExportFormats()[i].extension;
   }
   return text;
 }

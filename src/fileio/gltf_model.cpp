@@ -2,7 +2,6 @@
 
 #include <tiny_gltf.h>
 
-#include <cstring>
 #include <map>
 #include <set>
 #include <nlohmann/json.hpp>
@@ -12,7 +11,6 @@
 
 #include "fileio/export_common.h"
 #include "fileio/gltf_export.h"
-#include "imaging/picture_file.h"
 
 namespace vh {
 namespace {

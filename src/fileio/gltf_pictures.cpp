@@ -1,7 +1,6 @@
 #include "fileio/gltf_pictures.h"
 
 #include <cstdlib>
-#include <memory>
 
 #include "imaging/jpeg.h"
 #include "imaging/picture_file.h"
