@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <limits>
+#include <thread>
 
 #include "fileio/export_common.h"
 
@@ -49,20 +51,18 @@ struct MaterialGroup {
   ExportMaterial material;
   int number = 0;
   std::vector<const Submesh*> submeshes;
-  std::size_t vertices = 0;   // upper bound: every vertex of every submesh
   std::size_t triangles = 0;
 };
 
 std::vector<MaterialGroup> GroupByMaterial(const MeshObject& mesh) {
   std::vector<MaterialGroup> groups;
   for (const ExportMaterial& material : DistinctMaterials(mesh))
-    groups.push_back(MaterialGroup{material, material.submesh->texture, {}, 0, 0});
+    groups.push_back(MaterialGroup{material, material.submesh->texture, {}, 0});
   for (const auto& submesh : mesh.submeshes) {
     if (submesh->triangles.empty()) continue;
     for (MaterialGroup& group : groups) {
       if (group.number != submesh->texture) continue;
       group.submeshes.push_back(submesh.get());
-      group.vertices += submesh->vertices.size();
       group.triangles += submesh->triangles.size();
       break;
     }
@@ -90,34 +90,50 @@ double ExactLinearFromSrgb(double c) { return c <= 0.04045 ? c / 12.92 : std::po
 
 Vector3 LinearColour(const Vector3& c) { return {LinearFromSrgb(c.x), LinearFromSrgb(c.y), LinearFromSrgb(c.z)}; }
 
-// Fills the arrays of one primitive, sized beforehand for every vertex and
-// triangle of its submeshes; Finish trims what unused vertices left over.
-class PrimitiveBuilder {
+constexpr std::uint32_t kUnused = std::numeric_limits<std::uint32_t>::max();
+
+// Numbers the vertices of `submesh` that a triangle uses, in their order,
+// into `newIndex` (kUnused for the others: a leaf's closing copy of its
+// first outline point); returns how many there are.
+std::uint32_t NumberUsedVertices(const Submesh& submesh, std::vector<std::uint32_t>& newIndex) {
+  newIndex.assign(submesh.vertices.size(), kUnused);
+  for (const Triangle& t : submesh.triangles) newIndex[t.a] = newIndex[t.b] = newIndex[t.c] = 0;
+  std::uint32_t used = 0;
+  for (std::uint32_t& index : newIndex)
+    if (index != kUnused) index = used++;
+  return used;
+}
+
+// Where one submesh's vertices and indices go in its primitive.
+struct Placement {
+  const Submesh* submesh;
+  std::uint32_t firstVertex;
+  std::size_t firstIndex;
+};
+
+// Fills the arrays of one primitive, sized beforehand, for a run of
+// submeshes; runs of one primitive may be filled on different threads.
+class PrimitiveFiller {
  public:
-  PrimitiveBuilder(GltfPrimitive& primitive, const MaterialGroup& group, const Vector3& origin, double scale,
-                   bool withColours)
-      : m_out(primitive), m_origin(origin), m_factor(0.01 * scale), m_withColours(withColours) {
-    m_out.positions.resize(group.vertices * 3);
-    m_out.normals.resize(group.vertices * 3);
-    if (m_out.textured) m_out.texCoords.resize(group.vertices * 2);
-    if (withColours) m_out.colours.resize(group.vertices * 3);
-    m_out.indices.resize(group.triangles * 3);
+  PrimitiveFiller(GltfPrimitive& primitive, const Vector3& origin, double scale, bool withColours, bool orderForCache)
+      : m_out(primitive), m_origin(origin), m_factor(0.01 * scale), m_withColours(withColours),
+        m_orderForCache(orderForCache) {}
+
+  void Fill(const Placement* begin, const Placement* end) {
+    for (const Placement* placement = begin; placement != end; ++placement) Add(*placement);
   }
 
-  void Add(const Submesh& submesh, bool orderForCache) {
-    // Vertices no triangle refers to (a leaf's closing copy of its first
-    // outline point) are left out; the others keep their order.
-    m_newIndex.assign(submesh.vertices.size(), kUnused);
-    for (const Triangle& t : submesh.triangles) m_newIndex[t.a] = m_newIndex[t.b] = m_newIndex[t.c] = 0;
-    std::uint32_t used = 0;
-    for (std::size_t i = 0; i < submesh.vertices.size(); ++i) {
-      if (m_newIndex[i] == kUnused) continue;
-      m_newIndex[i] = used++;
-      AddVertex(submesh.vertices[i]);
-    }
-    m_added = 0;
+  // The bounds of the positions this filler wrote.
+  std::array<float, 3> low{}, high{};
+
+ private:
+  void Add(const Placement& placement) {
+    const Submesh& submesh = *placement.submesh;
+    const std::uint32_t used = NumberUsedVertices(submesh, m_newIndex);
+    for (std::size_t i = 0; i < submesh.vertices.size(); ++i)
+      if (m_newIndex[i] != kUnused) AddVertex(submesh.vertices[i], placement.firstVertex + m_newIndex[i]);
     // Clockwise (a, b, c) becomes counter-clockwise (a, c, b).
-    std::uint32_t* local = m_out.indices.data() + m_indexCount;
+    std::uint32_t* local = m_out.indices.data() + placement.firstIndex;
     std::uint32_t* out = local;
     for (const Triangle& t : submesh.triangles) {
       *out++ = m_newIndex[t.a];
@@ -125,32 +141,19 @@ class PrimitiveBuilder {
       *out++ = m_newIndex[t.b];
     }
     const std::size_t count = static_cast<std::size_t>(out - local);
-    if (orderForCache) OrderForVertexCache(local, count, used, m_scratch);
-    for (std::size_t i = 0; i < count; ++i) local[i] += m_base;
-    m_indexCount += count;
-    m_base += used;
+    if (m_orderForCache) OrderForVertexCache(local, count, used, m_scratch);
+    for (std::size_t i = 0; i < count; ++i) local[i] += placement.firstVertex;
   }
 
-  void Finish() {
-    m_out.positions.resize(m_base * 3);
-    m_out.normals.resize(m_base * 3);
-    if (m_out.textured) m_out.texCoords.resize(m_base * 2);
-    if (m_withColours) m_out.colours.resize(m_base * 3);
-  }
-
- private:
-  static constexpr std::uint32_t kUnused = std::numeric_limits<std::uint32_t>::max();
-
-  void AddVertex(const Vertex& vertex) {
-    const std::size_t i = m_base + m_added++;
+  void AddVertex(const Vertex& vertex, std::size_t i) {
     const Vector3 relative = vertex.position - m_origin;
     float* p = m_out.positions.data() + i * 3;
     p[0] = static_cast<float>(relative.x * m_factor);
     p[1] = static_cast<float>(relative.y * m_factor);
     p[2] = static_cast<float>(relative.z * m_factor);
     for (int k = 0; k < 3; ++k) {
-      m_out.low[k] = std::min(m_out.low[k], p[k]);
-      m_out.high[k] = std::max(m_out.high[k], p[k]);
+      low[k] = std::min(low[k], p[k]);
+      high[k] = std::max(high[k], p[k]);
     }
     const Vector3 n = UnitNormal(vertex.normal);
     float* normal = m_out.normals.data() + i * 3;
@@ -174,12 +177,61 @@ class PrimitiveBuilder {
   Vector3 m_origin;
   double m_factor;
   bool m_withColours;
-  std::uint32_t m_base = 0;   // vertices of the submeshes added before
-  std::uint32_t m_added = 0;  // vertices of the submesh being added
-  std::size_t m_indexCount = 0;
+  bool m_orderForCache;
   std::vector<std::uint32_t> m_newIndex;
   std::vector<std::uint32_t> m_scratch;
 };
+
+// Below this many triangles a primitive is filled on the calling thread
+// alone: a second thread would cost more than it saves.
+constexpr std::size_t kTrianglesWorthASecondThread = 200000;
+
+// Places every submesh of the group, sizes the primitive's arrays and fills
+// them, the second half of the submeshes on a second thread for large
+// primitives.
+void FillPrimitive(GltfPrimitive& primitive, const MaterialGroup& group, const Vector3& origin, double scale,
+                   bool withColours, bool orderForCache) {
+  std::vector<Placement> placements;
+  std::vector<std::uint32_t> scratch;
+  std::uint32_t vertices = 0;
+  std::size_t indices = 0, half = group.submeshes.size();
+  for (const Submesh* submesh : group.submeshes) {
+    placements.push_back({submesh, vertices, indices});
+    vertices += NumberUsedVertices(*submesh, scratch);
+    indices += submesh->triangles.size() * 3;
+    if (half == group.submeshes.size() && indices >= group.triangles * 3 / 2) half = placements.size();
+  }
+  primitive.positions.resize(std::size_t{vertices} * 3);
+  primitive.normals.resize(std::size_t{vertices} * 3);
+  if (primitive.textured) primitive.texCoords.resize(std::size_t{vertices} * 2);
+  if (withColours) primitive.colours.resize(std::size_t{vertices} * 3);
+  primitive.indices.resize(indices);
+
+  PrimitiveFiller first(primitive, origin, scale, withColours, orderForCache);
+  PrimitiveFiller second(primitive, origin, scale, withColours, orderForCache);
+  first.low = second.low = primitive.low;
+  first.high = second.high = primitive.high;
+  const Placement* begin = placements.data();
+  if (group.triangles >= kTrianglesWorthASecondThread && std::thread::hardware_concurrency() > 1) {
+    std::exception_ptr failure;  // out of memory on the helper, passed on after the join
+    std::thread helper([&] {
+      try {
+        second.Fill(begin + half, begin + placements.size());
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    });
+    first.Fill(begin, begin + half);
+    helper.join();
+    if (failure) std::rethrow_exception(failure);
+  } else {
+    first.Fill(begin, begin + placements.size());
+  }
+  for (int k = 0; k < 3; ++k) {
+    primitive.low[k] = std::min(first.low[k], second.low[k]);
+    primitive.high[k] = std::max(first.high[k], second.high[k]);
+  }
+}
 
 }  // namespace
 
@@ -216,9 +268,7 @@ std::vector<GltfPrimitive> BuildPrimitives(const MeshObject& mesh, const Vector3
     const bool withColours = !primitive.textured && !UniformColour(group, uniform);
     if (!primitive.textured && !withColours) primitive.baseColour = LinearColour(uniform);
 
-    PrimitiveBuilder builder(primitive, group, origin, scale, withColours);
-    for (const Submesh* submesh : group.submeshes) builder.Add(*submesh, orderForCache);
-    builder.Finish();
+    FillPrimitive(primitive, group, origin, scale, withColours, orderForCache);
   }
   return primitives;
 }

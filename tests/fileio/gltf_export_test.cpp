@@ -232,6 +232,23 @@ TEST(GltfExport, IndicesWidenToThirtyTwoBitsPastSixtyFiveThousandFiveHundredThir
   }
 }
 
+TEST(GltfExport, LargePrimitivesComeOutTheSameWhenFilledInParallel) {
+  // Enough triangles for the writer to fill the primitive on two threads.
+  MeshObject mesh;
+  for (int i = 0; i < 5; ++i) {
+    mesh.submeshes.push_back(Fan(60000 + static_cast<std::uint32_t>(i)));
+    for (Vertex& v : mesh.submeshes.back()->vertices) v.position.z = static_cast<float>(i * 10);
+  }
+  ScratchDir dir;
+  ExportGLB(SingleMeshScene(mesh), dir.File("large.glb"));
+  const tinygltf::Model model = test::LoadGltf(dir.File("large.glb"));
+  ExpectPrimitiveMatches(model, model.meshes.at(0).primitives.at(0), Expected(mesh, kBarkMaterial), false);
+  const tinygltf::Accessor& positions =
+      model.accessors.at(static_cast<std::size_t>(model.meshes[0].primitives[0].attributes.at("POSITION")));
+  EXPECT_EQ(positions.maxValues.at(2), 0.4f);  // the last fan's depth, filled by the second thread
+  EXPECT_EQ(positions.minValues.at(2), 0.0f);
+}
+
 TEST(GltfExport, TexturedLeafyTreeHasTwoMaterialsWithTheirPictures) {
   Tree tree;
   test::GrowLeafyTree(tree, true);
