@@ -33,7 +33,7 @@ void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& co
   dialog.fileName = choice->fileName;
   dialog.filterIndex = choice->filterIndex;
 
-  const vh::GeometryFormat format = vh::ExportFormatOfFilter(choice->filterIndex);
+  const vh::ExportFormat format = vh::ExportFormatOfFilter(choice->filterIndex);
   const vh::BillboardFileNames names = vh::BillboardExportNames(LocalPath(choice->fileName), format);
   try {
     vh::ExportBillboardCloud(*cloud, colour, transparency, names, format, treePictures);

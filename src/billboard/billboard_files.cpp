@@ -15,7 +15,7 @@ std::size_t ExtensionStart(const std::string& path) {
 
 }  // namespace
 
-BillboardFileNames BillboardExportNames(const std::string& chosen, GeometryFormat format) {
+BillboardFileNames BillboardExportNames(const std::string& chosen, ExportFormat format) {
   const std::size_t dot = ExtensionStart(chosen);
   const std::string withoutExtension = dot == std::string::npos ? chosen : chosen.substr(0, dot);
   BillboardFileNames names;
@@ -26,7 +26,7 @@ BillboardFileNames BillboardExportNames(const std::string& chosen, GeometryForma
 }
 
 void ExportBillboardCloud(MeshObject& cloud, const Image& colour, const Image& transparency,
-                          const BillboardFileNames& names, GeometryFormat format,
+                          const BillboardFileNames& names, ExportFormat format,
                           const MaterialPictures& treePictures) {
   for (const auto& submesh : cloud.submeshes) {
     if (submesh->texture != kBillboardMaterial) continue;

@@ -12,9 +12,6 @@
 
 namespace vh {
 
-// The formats of the export dialog (see export_formats.h).
-using GeometryFormat = ExportFormat;
-
 // The material name every billboard exports with.
 inline constexpr const char* kBillboardMaterialName = "BBdMat";
 
@@ -30,7 +27,7 @@ struct BillboardFileNames {
 // and "out/treeTransparency.bmp". The directory is everything up to the
 // last '/'; the extension is the last '.' of the name after it and what
 // follows. The extension test ignores letter case, so "tree.OBJ" stays as it is.
-BillboardFileNames BillboardExportNames(const std::string& chosen, GeometryFormat format);
+BillboardFileNames BillboardExportNames(const std::string& chosen, ExportFormat format);
 
 // Exports the cloud as Export billboard does: every submesh whose texture
 // number is 3 (the billboards) gets the texture file `names.texture` and the
@@ -44,7 +41,7 @@ BillboardFileNames BillboardExportNames(const std::string& chosen, GeometryForma
 // PictureError naming the file that could not be written (an empty image
 // cannot be written either).
 void ExportBillboardCloud(MeshObject& cloud, const Image& colour, const Image& transparency,
-                          const BillboardFileNames& names, GeometryFormat format,
+                          const BillboardFileNames& names, ExportFormat format,
                           const MaterialPictures& treePictures = {});
 
 }  // namespace vh

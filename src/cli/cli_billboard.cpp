@@ -31,7 +31,7 @@ int RunBillboard(const Arguments& args) {
   parser.Integer("--resolution", 5, 12, [&](long long v) { settings.textureResolution = static_cast<int>(v); });
   source.TakeDocument(parser.Parse(args));
   if (output.empty()) throw std::invalid_argument("no output file given (-o OUT)");
-  const std::optional<GeometryFormat> format = ExportFormatOfExtension(output);
+  const std::optional<ExportFormat> format = ExportFormatOfExtension(output);
   if (!format)
     throw std::invalid_argument("cannot tell the format of '" + output + "': its extension must be " +
                                 ExportExtensionsText());
