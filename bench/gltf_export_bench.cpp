@@ -14,25 +14,10 @@
 
 namespace {
 
-// Grown once and shared: generation is not what is measured here.
-const vh::Tree& LargeTree() {
-  static vh::Tree* tree = [] {
-    auto* grown = new vh::Tree;
-    grown->params = vh::bench::LargeTreeParameters();
-    grown->Generate();
-    return grown;
-  }();
-  return *tree;
-}
-
-std::uintmax_t FileSize(const std::string& path) {
-  std::error_code ignored;
-  const std::uintmax_t size = std::filesystem::file_size(path, ignored);
-  return size == static_cast<std::uintmax_t>(-1) ? 0 : size;
-}
+using vh::bench::FileSize;
 
 void BM_ExportGLB(benchmark::State& state) {
-  const vh::Tree& tree = LargeTree();
+  const vh::Tree& tree = vh::bench::GrownLargeTree();
   const std::string path = (std::filesystem::temp_directory_path() / "vh_gltf_bench.glb").string();
   std::uintmax_t bytes = 0;
   for (auto _ : state) {
@@ -48,7 +33,7 @@ BENCHMARK(BM_ExportGLB)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2
 
 // The two reduced levels alone: what the chain costs besides its clouds.
 void BM_LodGeometryLevels(benchmark::State& state) {
-  const vh::Tree& tree = LargeTree();
+  const vh::Tree& tree = vh::bench::GrownLargeTree();
   vh::LodChain chain;
   for (auto _ : state) {
     chain = vh::BuildGeometryLevels(tree);
@@ -63,7 +48,7 @@ BENCHMARK(BM_LodGeometryLevels)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The whole chain with blank pictures: the reduced levels and both clouds
 // (plane search and atlas packing), without drawing.
 void BM_LodChainWithoutPictures(benchmark::State& state) {
-  const vh::Tree& tree = LargeTree();
+  const vh::Tree& tree = vh::bench::GrownLargeTree();
   vh::LodChain chain;
   for (auto _ : state) {
     vh::BillboardPicker picker;

@@ -250,15 +250,10 @@ TEST(GltfExport, LargePrimitivesComeOutTheSameWhenFilledInParallel) {
 }
 
 TEST(GltfExport, TexturedLeafyTreeHasTwoMaterialsWithTheirPictures) {
-  Tree tree;
-  test::GrowLeafyTree(tree, true);
-  const Image bark = test::GradientPicture(64, 32);
-  const Image leaf = test::GradientPicture(16, 16);
-  MaterialPictures pictures;
-  pictures.bark = &bark;
-  pictures.leaf = &leaf;
+  const test::TexturedLeafyTree textured(test::GradientPicture(64, 32), test::GradientPicture(16, 16));
+  const Tree& tree = textured.tree;
   ScratchDir dir;
-  ExportGLB(SingleMeshScene(tree, pictures), dir.File("tree.glb"));
+  ExportGLB(SingleMeshScene(tree, textured.Pictures()), dir.File("tree.glb"));
   const tinygltf::Model model = test::LoadGltf(dir.File("tree.glb"));
   ASSERT_EQ(model.meshes.at(0).primitives.size(), 2u);
   ExpectPrimitiveMatches(model, PrimitiveNamed(model, "Material2"), Expected(tree, kBarkMaterial), true);
@@ -283,15 +278,10 @@ TEST(GltfExport, TexturedLeafyTreeHasTwoMaterialsWithTheirPictures) {
 }
 
 TEST(GltfExport, LeafPictureWithTransparencyIsMaskedPng) {
-  Tree tree;
-  test::GrowLeafyTree(tree, true);
-  const Image bark = test::GradientPicture(8, 8);
-  const Image leaf = test::GradientPicture(16, 16, true);
-  MaterialPictures pictures;
-  pictures.bark = &bark;
-  pictures.leaf = &leaf;
+  const test::TexturedLeafyTree textured(test::GradientPicture(8, 8), test::GradientPicture(16, 16, true));
+  const Tree& tree = textured.tree;
   ScratchDir dir;
-  ExportGLB(SingleMeshScene(tree, pictures), dir.File("tree.glb"));
+  ExportGLB(SingleMeshScene(tree, textured.Pictures()), dir.File("tree.glb"));
   const tinygltf::Model model = test::LoadGltf(dir.File("tree.glb"));
   const tinygltf::Material& material =
       model.materials.at(static_cast<std::size_t>(PrimitiveNamed(model, "Material1").material));
@@ -337,16 +327,10 @@ TEST(GltfExport, ScaleMultipliesEveryCoordinate) {
 }
 
 TEST(GltfExport, TextFormatWritesBinaryAndPicturesBesideItUnderEscapedNames) {
-  Tree tree;
-  test::GrowLeafyTree(tree, true);
-  tree.params.materialPrefix = "Oak bark/";  // not used by names already grown
-  const Image bark = test::GradientPicture(8, 8);
-  const Image leaf = test::GradientPicture(8, 8, true);
-  MaterialPictures pictures;
-  pictures.bark = &bark;
-  pictures.leaf = &leaf;
+  const test::TexturedLeafyTree textured(test::GradientPicture(8, 8), test::GradientPicture(8, 8, true));
+  const Tree& tree = textured.tree;
   ScratchDir dir;
-  ExportGLTF(SingleMeshScene(tree, pictures), dir.File("my tree.gltf"));
+  ExportGLTF(SingleMeshScene(tree, textured.Pictures()), dir.File("my tree.gltf"));
   std::vector<std::string> files = dir.Entries();
   std::sort(files.begin(), files.end());
   EXPECT_EQ(files, (std::vector<std::string>{"my tree.bin", "my tree.gltf", "my tree_Material1.png",

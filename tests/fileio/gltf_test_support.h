@@ -5,9 +5,11 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fileio/document.h"
+#include "fileio/export_scene.h"
 #include "imaging/image.h"
 #include "tree/tree.h"
 
@@ -37,6 +39,21 @@ inline void GrowLeafyTree(Tree& tree, bool textured) {
   tree.params.barkTextureLoaded = textured;
   tree.Generate();
 }
+
+// The leafy test tree with both materials textured, and its two pictures.
+struct TexturedLeafyTree {
+  TexturedLeafyTree(Image barkPicture, Image leafPicture) : bark(std::move(barkPicture)), leaf(std::move(leafPicture)) {
+    GrowLeafyTree(tree, true);
+  }
+  MaterialPictures Pictures() const {
+    MaterialPictures pictures;
+    pictures.bark = &bark;
+    pictures.leaf = &leaf;
+    return pictures;
+  }
+  Tree tree;
+  Image bark, leaf;
+};
 
 // A tree of more than 65,535 vertices: the default tree, finely
 // tessellated and one level deeper.
