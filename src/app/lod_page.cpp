@@ -150,25 +150,11 @@ void LodPage::SpeedButton22Click() {
   host_.ReleaseBillboardImages();
 
   vh::Tree& tree = host_.CurrentTree();
-  // The tree counts as busy while the cloud is built: the events processed
-  // in between may not regenerate or replace it, and Escape (which asks the
-  // tree to cancel) stops the build instead.
-  tree.busy = true;
-  tree.cancelRequested = false;
   vh::BillboardCloud cloud;
-  QString failure;
-  try {
-    const FrozenView frozen(window());
+  const QString failure = RunWhileBusy([&] {
     cloud = vh::CreateBillboardCloud(tree, Settings(), host_.Picker(), ViewContextBillboardRenderer(host_, tree),
                                      [this](int percent) { return ShowProgress(percent); });
-  } catch (const std::exception& error) {
-    failure = QString::fromStdString(error.what());
-  }
-  tree.busy = false;
-  tree.cancelRequested = false;
-  progress_->setValue(0);
-  // Every tree submesh was redrawn hidden and shown again by the builder.
-  host_.SetViewDirty();
+  });
   if (!failure.isEmpty()) {
     ShowMessage(host_.DialogParent(), failure);
     return;
@@ -178,6 +164,28 @@ void LodPage::SpeedButton22Click() {
   const vh::Image& colour = cloud.colourTexture;
   host_.WithViewContext([&colour] { vh::UploadBillboardTexture(colour); });
   host_.SetBillboard(std::move(cloud));
+}
+
+QString LodPage::RunWhileBusy(const std::function<void()>& work) {
+  // The tree counts as busy while a cloud is built: the events processed
+  // in between may not regenerate or replace it, and Escape (which asks the
+  // tree to cancel) stops the build instead.
+  vh::Tree& tree = host_.CurrentTree();
+  tree.busy = true;
+  tree.cancelRequested = false;
+  QString failure;
+  try {
+    const FrozenView frozen(window());
+    work();
+  } catch (const std::exception& error) {
+    failure = QString::fromStdString(error.what());
+  }
+  tree.busy = false;
+  tree.cancelRequested = false;
+  progress_->setValue(0);
+  // Every tree submesh may have been drawn hidden and shown again.
+  host_.SetViewDirty();
+  return failure;
 }
 
 void LodPage::SpeedButton23Click() {
@@ -207,25 +215,13 @@ void LodPage::ExportLodChain() {
           .format;
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
 
-  // As while a cloud is built: nothing may regenerate the tree meanwhile,
-  // and Escape cancels.
   vh::Tree& tree = host_.CurrentTree();
-  tree.busy = true;
-  tree.cancelRequested = false;
-  QString failure;
-  try {
-    const FrozenView frozen(window());
+  const QString failure = RunWhileBusy([&] {
     const vh::LodChain chain = vh::BuildLodChain(
         tree, Settings(), host_.Picker(),
         [this](vh::MeshObject& mesh) { return ViewContextBillboardRenderer(host_, mesh); },
         [this](int percent) { return ShowProgress(percent); });
     if (!chain.levels.empty()) vh::WriteExport(format, vh::ChainScene(chain, TreePictures(tree), choice->scale), path);
-  } catch (const std::exception& error) {
-    failure = QString::fromLocal8Bit(error.what());
-  }
-  tree.busy = false;
-  tree.cancelRequested = false;
-  progress_->setValue(0);
-  host_.SetViewDirty();
+  });
   if (!failure.isEmpty()) ShowMessage(host_.DialogParent(), failure);
 }

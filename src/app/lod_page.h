@@ -11,6 +11,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 #include "billboard/billboard_cloud.h"
 
 class EditorHost;
@@ -43,6 +45,9 @@ class LodPage : public QWidget {
 
  private:
   bool ShowProgress(int percent);
+  // Runs `work` with the tree busy and the view frozen, then puts both
+  // back; returns the message of what `work` threw, or an empty text.
+  QString RunWhileBusy(const std::function<void()>& work);
 
   EditorHost& host_;
   QSlider* count_ = nullptr;          // TrackBar18
