@@ -70,6 +70,7 @@ class GltfModelBuilder {
     std::vector<int> levelNodes;
     for (std::size_t level = 0; level < scene.levels.size(); ++level) {
       const ExportLevel& source = scene.levels[level];
+      if (source.mesh == nullptr) throw std::runtime_error("level of detail " + std::to_string(level) + " has no mesh");
       std::vector<GltfPrimitive>& primitives =
           m_asset.m_levels.emplace_back(BuildPrimitives(*source.mesh, origin, scene.scale));
       if (primitives.empty())
