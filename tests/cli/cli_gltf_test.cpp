@@ -97,7 +97,7 @@ TEST(CliGltf, TexturedTreeAsTextGltfEmbedsNothingAndPassesTheValidator) {
   // Named as the OBJ export's map_Kd lines name them.
   std::vector<std::string> names{model.images[0].name, model.images[1].name};
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"BARK.BMP", "LEAF.BMP"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"bark.bmp", "leaf.bmp"}));
 }
 
 #ifdef VH_CLI_BILLBOARD
