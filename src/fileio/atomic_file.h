@@ -49,6 +49,10 @@ class AtomicFile {
 
  private:
   void Flush();
+  void WriteOut(const char* data, std::size_t size);
+  void StartWriteback();
+
+  static constexpr std::size_t kWritebackPiece = 4 << 20;
   [[noreturn]] void Fail(const char* what, int error);
 
   std::string m_path;
@@ -58,6 +62,8 @@ class AtomicFile {
   bool m_published = false;
   std::unique_ptr<char[]> m_buffer;
   std::size_t m_used = 0;
+  std::size_t m_written = 0;           // bytes in the file so far
+  std::size_t m_writebackStarted = 0;  // bytes handed to the disk so far
 };
 
 }  // namespace vh

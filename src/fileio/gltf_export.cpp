@@ -1,7 +1,6 @@
 #include "fileio/gltf_export.h"
 
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <stdexcept>
@@ -30,8 +29,6 @@ std::string DirectoryPart(const std::string& path) {
 
 // Builds the asset, naming the file in every message.
 std::unique_ptr<GltfAsset> BuildAsset(const ExportScene& scene, const std::string& path, PicturePlacement placement) {
-  for (const ExportLevel& level : scene.levels)
-    if (level.mesh != nullptr) CheckIndices(*level.mesh, path);
   const std::string stem = FileStem(path);
   try {
     return std::make_unique<GltfAsset>(scene, scene.name.empty() ? stem : scene.name, placement, stem);
@@ -42,51 +39,45 @@ std::unique_ptr<GltfAsset> BuildAsset(const ExportScene& scene, const std::strin
   }
 }
 
-void PutLittleEndian32(std::uint8_t* out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-// The pieces at their offsets, zeros in the gaps and up to `binary.size`.
-void WriteBinary(AtomicFile& file, const GltfBinary& binary) {
-  static const char kZeros[4] = {0, 0, 0, 0};
-  std::size_t written = 0;
-  for (const GltfBinary::Piece& piece : binary.pieces) {
-    file.Write(std::string_view(kZeros, piece.offset - written));
-    file.Write(std::string_view(reinterpret_cast<const char*>(piece.data), piece.size));
-    written = piece.offset + piece.size;
-  }
-  file.Write(std::string_view(kZeros, binary.size - written));
-}
-
-void WriteChunkHeader(AtomicFile& file, std::uint32_t length, std::uint32_t type) {
-  std::uint8_t header[8];
-  PutLittleEndian32(header, length);
-  PutLittleEndian32(header + 4, type);
-  file.Write(std::string_view(reinterpret_cast<const char*>(header), sizeof header));
+void AppendLittleEndian32(std::string& out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
 }
 
 }  // namespace
 
-void ExportGLB(const ExportScene& scene, const std::string& path) {
-  const std::unique_ptr<GltfAsset> asset = BuildAsset(scene, path, PicturePlacement::kInBuffer);
-  std::string json = asset->Json("", false);
+GlbFile::GlbFile(const ExportScene& scene, const std::string& path)
+    : m_asset(BuildAsset(scene, path, PicturePlacement::kInBuffer)) {
+  std::string json = m_asset->Json("", false);
   json.append((4 - json.size() % 4) % 4, ' ');  // chunks end on 4-byte boundaries
-  const std::uint64_t total = 12 + 8 + json.size() + 8 + asset->Binary().size;
+  const std::uint64_t total = 12 + 8 + json.size() + 8 + m_asset->Binary().Size();
   if (total > std::numeric_limits<std::uint32_t>::max())
     throw std::runtime_error("cannot export '" + path + "': the mesh needs " + std::to_string(total >> 20) +
                              " MiB, more than a .glb file can hold (4 GiB); write .gltf instead");
+  m_head = "glTF";
+  AppendLittleEndian32(m_head, 2);
+  AppendLittleEndian32(m_head, static_cast<std::uint32_t>(total));
+  AppendLittleEndian32(m_head, static_cast<std::uint32_t>(json.size()));
+  AppendLittleEndian32(m_head, 0x4E4F534A);  // "JSON"
+  m_head += json;
+  AppendLittleEndian32(m_head, static_cast<std::uint32_t>(m_asset->Binary().Size()));
+  AppendLittleEndian32(m_head, 0x004E4942);  // "BIN\0"
+}
 
+GlbFile::~GlbFile() = default;
+
+std::uint64_t GlbFile::Size() const { return m_head.size() + m_asset->Binary().Size(); }
+
+void GlbFile::WriteTo(AtomicFile& file) const {
+  file.Write(m_head);
+  file.Write(m_asset->Binary().Bytes());
+}
+
+void ExportGLB(const ExportScene& scene, const std::string& path) {
+  const GlbFile glb(scene, path);
   AtomicFile file(path);
-  std::uint8_t header[12];
-  std::memcpy(header, "glTF", 4);
-  PutLittleEndian32(header + 4, 2);
-  PutLittleEndian32(header + 8, static_cast<std::uint32_t>(total));
-  file.Write(std::string_view(reinterpret_cast<const char*>(header), sizeof header));
-  WriteChunkHeader(file, static_cast<std::uint32_t>(json.size()), 0x4E4F534A);  // "JSON"
-  file.Write(json);
-  WriteChunkHeader(file, static_cast<std::uint32_t>(asset->Binary().size), 0x004E4942);  // "BIN\0"
-  WriteBinary(file, asset->Binary());
-  file.Commit();
+  glb.WriteTo(file);
+  file.Finish();
+  file.Publish();
 }
 
 void ExportGLTF(const ExportScene& scene, const std::string& path) {
@@ -104,7 +95,7 @@ void ExportGLTF(const ExportScene& scene, const std::string& path) {
                                 picture.picture->bytes.size()));
   }
   AtomicFile& binary = *files.emplace_back(std::make_unique<AtomicFile>(directory + binaryName));
-  WriteBinary(binary, asset->Binary());
+  binary.Write(asset->Binary().Bytes());
   AtomicFile& json = *files.emplace_back(std::make_unique<AtomicFile>(path));
   json.Write(asset->Json(EscapeUri(binaryName), true));
   json.Write("\n");

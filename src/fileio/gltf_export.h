@@ -13,11 +13,16 @@
 // they have transparent parts, as JPEG otherwise.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "fileio/export_scene.h"
 
 namespace vh {
+
+class AtomicFile;
+class GltfAsset;
 
 // The generator string written into every file's asset block.
 inline constexpr const char* kGltfGenerator = "Verdanthollow 2.0";
@@ -28,6 +33,27 @@ inline constexpr const char* kGltfGenerator = "Verdanthollow 2.0";
 // PictureError when a picture cannot be encoded; FileError when the file
 // cannot be written. A failure leaves any previous file as it was.
 void ExportGLB(const ExportScene& scene, const std::string& path);
+
+// A binary glTF file built in memory, ready to be written: what ExportGLB
+// writes, kept apart so that building and writing can be told apart.
+class GlbFile {
+ public:
+  // Builds the file of `scene`. `path` is where it will go: it names the
+  // nodes when the scene has no name, and the file in every message. Throws
+  // as ExportGLB, except FileError.
+  GlbFile(const ExportScene& scene, const std::string& path);
+  ~GlbFile();
+  GlbFile(const GlbFile&) = delete;
+  GlbFile& operator=(const GlbFile&) = delete;
+
+  std::uint64_t Size() const;
+  // Writes the whole file into `file`, which the caller commits.
+  void WriteTo(AtomicFile& file) const;
+
+ private:
+  std::unique_ptr<GltfAsset> m_asset;
+  std::string m_head;  // the file header, the JSON chunk and the binary chunk's header
+};
 
 // Writes `scene` as `path` (JSON), the binary data as <stem>.bin and each
 // picture as <stem>_<material name>.png or .jpg beside it. Every file is

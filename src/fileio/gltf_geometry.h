@@ -1,43 +1,92 @@
 // The geometry of a glTF export: a mesh's submeshes merged by material
-// number into primitives, in the layout glTF wants.
+// number into primitives, in the layout glTF wants. It is planned first
+// (how many vertices and indices each primitive has, so that the JSON and
+// the buffer can be laid out) and then written straight into the binary
+// buffer, without arrays in between.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
+#include "fileio/gltf_binary.h"
+#include "fileio/gltf_topology.h"
 #include "foundations/vector3.h"
 #include "tree/mesh.h"
 
 namespace vh {
 
 // The submeshes of one material, merged. Attributes are tightly packed
-// floats; texCoords only for a textured material, colours only for an
-// untextured one whose vertices differ in colour.
+// floats: positions (x y z), unit normals (x y z), texture coordinates
+// (u 1-v) only for a textured material, linear colours (r g b) only for an
+// untextured one whose vertices differ in colour; then the indices of
+// counter-clockwise triangles, 16-bit while every vertex fits below 65535
+// (the largest value is reserved for primitive restart), 32-bit beyond.
 struct GltfPrimitive {
-  int material = 0;                 // the submeshes' material number
-  const Submesh* namer = nullptr;   // the first submesh with it: name and texture file
-  bool textured = false;            // the first vertex of the material has a texture coordinate
+  int material = 0;                      // the submeshes' material number
+  const Submesh* namer = nullptr;        // the first submesh with it: name and texture file
+  bool textured = false;                 // the first vertex of the material has a texture coordinate
+  bool withColours = false;              // COLOR_0
   Vector3 baseColour{1.0f, 1.0f, 1.0f};  // linear; the uniform colour of an untextured material
-  std::vector<float> positions;     // x y z
-  std::vector<float> normals;       // x y z, unit length
-  std::vector<float> texCoords;     // u 1-v
-  std::vector<float> colours;       // r g b, linear
-  std::vector<std::uint32_t> indices;  // counter-clockwise triangles
-  std::array<float, 3> low{}, high{};  // bounds of the positions
+  std::size_t vertexCount = 0;
+  std::size_t indexCount = 0;
 
-  std::size_t VertexCount() const { return positions.size() / 3; }
+  // Where the arrays go in the binary buffer, set by the caller before
+  // GltfGeometry::Fill; the offsets of arrays the primitive has not are
+  // not used.
+  struct Offsets {
+    std::size_t positions = 0, normals = 0, texCoords = 0, colours = 0, indices = 0;
+  } at;
+
+  std::array<float, 3> low{}, high{};  // bounds of the positions, set by Fill
+
+  Vector3 origin;
+  double factor = 0.01;  // 0.01 x scale
+
+  bool WideIndices() const { return vertexCount > 65535; }
 };
 
-// The primitives of `mesh`, one per material number in order of first
-// appearance, leaving out materials without triangles. Positions are
-// (position - origin) x 0.01 x scale. Vertices no triangle uses are left
-// out; every other vertex keeps its submesh's order. With
-// `orderForCache`, a submesh's triangles are reordered for the
-// post-transform vertex cache where that lowers the vertices transformed
-// per triangle (wide branch grids); each triangle keeps its corners.
-std::vector<GltfPrimitive> BuildPrimitives(const MeshObject& mesh, const Vector3& origin, double scale,
-                                           bool orderForCache = true);
+class GltfGeometry {
+ public:
+  // With `orderForCache`, a submesh's triangles are reordered for the
+  // post-transform vertex cache where that lowers the vertices transformed
+  // per triangle (wide branch grids); each triangle keeps its corners.
+  explicit GltfGeometry(bool orderForCache = true)
+      : m_topologies{TopologyCache(orderForCache), TopologyCache(orderForCache)} {}
+
+  // Plans the primitives of `mesh`, one per material number in order of
+  // first appearance, leaving out materials without triangles. Positions
+  // will be (position - origin) x 0.01 x scale. Vertices no triangle uses
+  // are left out; every other vertex keeps its submesh's order. `mesh` must
+  // outlive this object; the primitives live as long as it. Throws
+  // std::runtime_error for a triangle that refers to a missing vertex.
+  std::vector<GltfPrimitive>& Plan(const MeshObject& mesh, const Vector3& origin, double scale);
+
+  // Writes every planned primitive into `binary` (allocated) at its offsets
+  // and sets its bounds. Large meshes are written on two threads.
+  void Fill(GltfBinary& binary);
+
+  // Where one submesh's vertices and indices go.
+  struct Placement {
+    SubmeshArrays arrays;
+    const SubmeshTopology* topology = nullptr;
+    std::uint32_t primitive = 0;  // its primitive's index in the level
+    std::uint32_t firstVertex = 0;
+    std::size_t firstIndex = 0;
+  };
+  using Placements = std::vector<Placement, FreshMemoryAllocator<Placement>>;
+
+ private:
+  struct Level {
+    std::vector<GltfPrimitive> primitives;
+    Placements placements;  // in the mesh's order
+  };
+
+  std::array<TopologyCache, 2> m_topologies;  // one for each half of the planning
+  std::deque<Level> m_levels;                 // a deque keeps them where they are
+};
 
 // sRGB-encoded colour component (what the program's colours are) to linear light.
 float LinearFromSrgb(float value);

@@ -2,6 +2,7 @@
 
 #include <tiny_gltf.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <nlohmann/json.hpp>
@@ -30,13 +31,6 @@ tinygltf::Value NumberArray(const std::vector<double>& values) {
 }
 
 }  // namespace
-
-std::size_t GltfBinary::Add(const void* data, std::size_t bytes) {
-  const std::size_t offset = size;
-  pieces.push_back(Piece{static_cast<const std::uint8_t*>(data), bytes, offset});
-  size = (offset + bytes + 3) / 4 * 4;
-  return offset;
-}
 
 std::string EscapeUri(const std::string& name) {
   static const char* const kHex = "0123456789ABCDEF";
@@ -67,19 +61,25 @@ class GltfModelBuilder {
     if (scene.levels.empty() || scene.levels.front().mesh == nullptr)
       throw std::runtime_error("there is nothing to export");
     const Vector3 origin = ExportOrigin(*scene.levels.front().mesh);
-    std::vector<int> levelNodes;
+    // Every level is planned before anything is laid out, so that a broken
+    // mesh is found before any picture is encoded.
+    GltfGeometry geometry;
+    std::vector<std::vector<GltfPrimitive>*> levels;
     for (std::size_t level = 0; level < scene.levels.size(); ++level) {
       const ExportLevel& source = scene.levels[level];
       if (source.mesh == nullptr) throw std::runtime_error("level of detail " + std::to_string(level) + " has no mesh");
-      std::vector<GltfPrimitive>& primitives =
-          m_asset.m_levels.emplace_back(BuildPrimitives(*source.mesh, origin, scene.scale));
-      if (primitives.empty())
+      levels.push_back(&geometry.Plan(*source.mesh, origin, scene.scale));
+      if (levels.back()->empty())
         throw std::runtime_error(scene.levels.size() == 1
                                      ? std::string("the mesh has no triangles")
                                      : "level of detail " + std::to_string(level) + " has no triangles");
-      const std::string nodeName = scene.levels.size() == 1 ? name : name + "_LOD" + std::to_string(level);
-      levelNodes.push_back(AddNode(nodeName, AddMesh(nodeName, primitives, source.pictures)));
     }
+    std::vector<int> levelNodes;
+    for (std::size_t level = 0; level < scene.levels.size(); ++level) {
+      const std::string nodeName = scene.levels.size() == 1 ? name : name + "_LOD" + std::to_string(level);
+      levelNodes.push_back(AddNode(nodeName, AddMesh(nodeName, *levels[level], scene.levels[level].pictures)));
+    }
+    FillBinary(geometry);
     tinygltf::Scene gltfScene;
     gltfScene.name = name;
     if (levelNodes.size() == 1) {
@@ -98,6 +98,21 @@ class GltfModelBuilder {
   }
 
  private:
+  // With the layout complete: the block, the pictures copied in, the
+  // geometry written in place, and the bounds it found set on POSITION.
+  void FillBinary(GltfGeometry& geometry) {
+    GltfBinary& binary = m_asset.m_binary;
+    binary.Allocate();
+    for (const auto& [offset, picture] : m_picturesInBuffer)
+      std::copy(picture->bytes.begin(), picture->bytes.end(), binary.At(offset));
+    geometry.Fill(binary);
+    for (const auto& [primitive, accessor] : m_positionAccessors) {
+      tinygltf::Accessor& positions = m_model.accessors[static_cast<std::size_t>(accessor)];
+      positions.minValues.assign(primitive->low.begin(), primitive->low.end());
+      positions.maxValues.assign(primitive->high.begin(), primitive->high.end());
+    }
+  }
+
   // The lower levels are listed on the finest one for readers of MSFT_lod,
   // with the screen coverage below which each level gives way.
   void AddLevelOfDetailChain(const ExportScene& scene, const std::vector<int>& levelNodes) {
@@ -119,19 +134,23 @@ class GltfModelBuilder {
     return static_cast<int>(m_model.nodes.size() - 1);
   }
 
-  int AddMesh(const std::string& name, const std::vector<GltfPrimitive>& primitives,
-              const MaterialPictures& pictures) {
+  // Lays out the arrays of `primitives` (setting their offsets) and
+  // describes them; the bounds of the positions follow once filled.
+  int AddMesh(const std::string& name, std::vector<GltfPrimitive>& primitives, const MaterialPictures& pictures) {
     tinygltf::Mesh mesh;
     mesh.name = name;
-    for (const GltfPrimitive& primitive : primitives) {
+    for (GltfPrimitive& primitive : primitives) {
       tinygltf::Primitive out;
       out.mode = TINYGLTF_MODE_TRIANGLES;
       out.material = MaterialOf(primitive, pictures);
-      out.attributes["POSITION"] = AddAttribute(primitive.positions, TINYGLTF_TYPE_VEC3, &primitive);
-      out.attributes["NORMAL"] = AddAttribute(primitive.normals, TINYGLTF_TYPE_VEC3);
-      if (!primitive.texCoords.empty())
-        out.attributes["TEXCOORD_0"] = AddAttribute(primitive.texCoords, TINYGLTF_TYPE_VEC2);
-      if (!primitive.colours.empty()) out.attributes["COLOR_0"] = AddAttribute(primitive.colours, TINYGLTF_TYPE_VEC3);
+      const std::size_t vertices = primitive.vertexCount;
+      out.attributes["POSITION"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC3, primitive.at.positions);
+      m_positionAccessors.emplace_back(&primitive, out.attributes["POSITION"]);
+      out.attributes["NORMAL"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC3, primitive.at.normals);
+      if (primitive.textured)
+        out.attributes["TEXCOORD_0"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC2, primitive.at.texCoords);
+      if (primitive.withColours)
+        out.attributes["COLOR_0"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC3, primitive.at.colours);
       out.indices = AddIndices(primitive);
       mesh.primitives.push_back(std::move(out));
     }
@@ -139,10 +158,11 @@ class GltfModelBuilder {
     return static_cast<int>(m_model.meshes.size() - 1);
   }
 
-  int AddView(const void* data, std::size_t bytes, int target) {
+  // A view of `bytes` bytes placed in the buffer at `offset`.
+  int AddView(std::size_t bytes, int target, std::size_t& offset) {
     tinygltf::BufferView view;
     view.buffer = 0;
-    view.byteOffset = m_asset.m_binary.Add(data, bytes);
+    view.byteOffset = offset = m_asset.m_binary.Reserve(bytes);
     view.byteLength = bytes;
     view.target = target;
     m_model.bufferViews.push_back(view);
@@ -159,30 +179,19 @@ class GltfModelBuilder {
     return static_cast<int>(m_model.accessors.size() - 1);
   }
 
-  // Positions carry their bounds, which glTF requires of POSITION.
-  int AddAttribute(const std::vector<float>& values, int type, const GltfPrimitive* bounds = nullptr) {
+  // `count` floating-point vectors of `type`, placed at `offset`.
+  int AddAttribute(std::size_t count, int type, std::size_t& offset) {
     const std::size_t components = type == TINYGLTF_TYPE_VEC2 ? 2 : 3;
-    const int view = AddView(values.data(), values.size() * sizeof(float), TINYGLTF_TARGET_ARRAY_BUFFER);
-    const int accessor = AddAccessor(view, TINYGLTF_COMPONENT_TYPE_FLOAT, type, values.size() / components);
-    if (bounds != nullptr) {
-      m_model.accessors.back().minValues.assign(bounds->low.begin(), bounds->low.end());
-      m_model.accessors.back().maxValues.assign(bounds->high.begin(), bounds->high.end());
-    }
-    return accessor;
+    const int view = AddView(count * components * sizeof(float), TINYGLTF_TARGET_ARRAY_BUFFER, offset);
+    return AddAccessor(view, TINYGLTF_COMPONENT_TYPE_FLOAT, type, count);
   }
 
-  // 16-bit indices while every vertex fits below 65535 (the largest value
-  // is reserved for primitive restart), 32-bit beyond.
-  int AddIndices(const GltfPrimitive& primitive) {
-    const std::size_t count = primitive.indices.size();
-    if (primitive.VertexCount() <= 65535) {
-      std::vector<std::uint16_t>& shorts =
-          m_asset.m_shortIndices.emplace_back(primitive.indices.begin(), primitive.indices.end());
-      const int view = AddView(shorts.data(), count * 2, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-      return AddAccessor(view, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_TYPE_SCALAR, count);
-    }
-    const int view = AddView(primitive.indices.data(), count * 4, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-    return AddAccessor(view, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR, count);
+  int AddIndices(GltfPrimitive& primitive) {
+    const std::size_t count = primitive.indexCount;
+    const bool wide = primitive.WideIndices();
+    const int view = AddView(count * (wide ? 4 : 2), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER, primitive.at.indices);
+    return AddAccessor(view, wide ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT : TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
+                       TINYGLTF_TYPE_SCALAR, count);
   }
 
   // The picture of a material number, or null.
@@ -252,7 +261,9 @@ class GltfModelBuilder {
     image.name = FileNamePart(primitive.namer->textureFile);
     image.mimeType = encoded.mimeType;
     if (m_placement == PicturePlacement::kInBuffer) {
-      image.bufferView = AddView(encoded.bytes.data(), encoded.bytes.size(), 0);
+      std::size_t offset = 0;
+      image.bufferView = AddView(encoded.bytes.size(), 0, offset);
+      m_picturesInBuffer.emplace_back(offset, &encoded);
     } else {
       const std::string fileName = PictureFileName(primitive.namer->materialName, primitive.material,
                                                    encoded.extension);
@@ -326,6 +337,8 @@ class GltfModelBuilder {
   std::map<std::tuple<int, const Image*, std::string, float, float, float>, int> m_materials;
   std::map<const Image*, std::pair<int, bool>> m_textures;  // texture index, masked
   std::set<std::string> m_usedFileNames;
+  std::vector<std::pair<const GltfPrimitive*, int>> m_positionAccessors;
+  std::vector<std::pair<std::size_t, const EncodedPicture*>> m_picturesInBuffer;  // offset, picture
   int m_repeatSampler = -1;
   int m_clampSampler = -1;
 };
@@ -337,7 +350,7 @@ GltfAsset::GltfAsset(const ExportScene& scene, const std::string& name, PictureP
 
 std::string GltfAsset::Json(const std::string& binaryUri, bool pretty) const {
   nlohmann::json document = nlohmann::json::parse(m_json);
-  nlohmann::json buffer = {{"byteLength", m_binary.size}};
+  nlohmann::json buffer = {{"byteLength", m_binary.Size()}};
   if (!binaryUri.empty()) buffer["uri"] = binaryUri;
   document["buffers"] = nlohmann::json::array({buffer});
   return document.dump(pretty ? 2 : -1);

@@ -1,34 +1,18 @@
 // The glTF document of an export: the JSON part built as a tinygltf model
-// and serialised by it, and the binary part as a list of byte ranges laid
-// out in one buffer.
+// and serialised by it, and the binary part laid out as the model is built
+// and then filled in one block.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <list>
 #include <string>
 #include <vector>
 
 #include "fileio/export_scene.h"
+#include "fileio/gltf_binary.h"
 #include "fileio/gltf_geometry.h"
 #include "fileio/gltf_pictures.h"
 
 namespace vh {
-
-// The buffer's content: byte ranges owned by the asset, each placed at a
-// multiple of 4 bytes (the alignment glTF asks of every accessor).
-struct GltfBinary {
-  struct Piece {
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t offset;
-  };
-  std::vector<Piece> pieces;
-  std::size_t size = 0;  // including the padding after the last piece
-
-  // Places `size` bytes at the next multiple of 4; returns their offset.
-  std::size_t Add(const void* data, std::size_t size);
-};
 
 // How the pictures leave with the document.
 enum class PicturePlacement {
@@ -64,10 +48,7 @@ class GltfAsset {
  private:
   friend class GltfModelBuilder;
 
-  // Everything the binary pieces point into; lists keep addresses stable.
-  std::list<std::vector<GltfPrimitive>> m_levels;
-  std::list<std::vector<std::uint16_t>> m_shortIndices;
-  std::list<EncodedPicture> m_pictures;
+  std::list<EncodedPicture> m_pictures;  // a list keeps them where they are
   std::vector<GltfPictureFile> m_pictureFiles;
   GltfBinary m_binary;
   std::string m_json;  // serialised without the buffer
