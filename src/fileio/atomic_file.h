@@ -34,6 +34,9 @@ class AtomicFile {
   }
   void Advance(std::size_t size) { m_used += size; }
 
+  // Copies `text` into the buffer; a block of kBufferSize or more is
+  // written from where it is instead, and a large one whose pages line up
+  // with the file's goes to the disk without the page cache.
   void Write(std::string_view text);
 
   // Writes out the buffer, flushes the file to disk, closes it and renames
@@ -51,8 +54,10 @@ class AtomicFile {
   void Flush();
   void WriteOut(const char* data, std::size_t size);
   void StartWriteback();
+  void WriteLarge(const char* data, std::size_t size);
 
   static constexpr std::size_t kWritebackPiece = 4 << 20;
+  static constexpr std::size_t kDirectMinimum = 8 << 20;
   [[noreturn]] void Fail(const char* what, int error);
 
   std::string m_path;

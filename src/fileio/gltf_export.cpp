@@ -1,5 +1,6 @@
 #include "fileio/gltf_export.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "fileio/atomic_file.h"
 #include "fileio/export_common.h"
+#include "fileio/gltf_memory.h"
 #include "fileio/gltf_model.h"
 #include "imaging/picture_file.h"
 
@@ -45,32 +47,36 @@ void AppendLittleEndian32(std::string& out, std::uint32_t value) {
 
 }  // namespace
 
-GlbFile::GlbFile(const ExportScene& scene, const std::string& path)
-    : m_asset(BuildAsset(scene, path, PicturePlacement::kInBuffer)) {
-  std::string json = m_asset->Json("", false);
+// The whole file is built in one block: the header and the JSON chunk
+// (complete before any geometry is written, the bounds being planned), then
+// the binary chunk filled in place.
+GlbFile::GlbFile(const ExportScene& scene, const std::string& path) {
+  const std::unique_ptr<GltfAsset> asset = BuildAsset(scene, path, PicturePlacement::kInBuffer);
+  std::string json = asset->Json("", false);
   json.append((4 - json.size() % 4) % 4, ' ');  // chunks end on 4-byte boundaries
-  const std::uint64_t total = 12 + 8 + json.size() + 8 + m_asset->Binary().Size();
+  const std::uint64_t total = 12 + 8 + json.size() + 8 + asset->BinarySize();
   if (total > std::numeric_limits<std::uint32_t>::max())
     throw std::runtime_error("cannot export '" + path + "': the mesh needs " + std::to_string(total >> 20) +
                              " MiB, more than a .glb file can hold (4 GiB); write .gltf instead");
-  m_head = "glTF";
-  AppendLittleEndian32(m_head, 2);
-  AppendLittleEndian32(m_head, static_cast<std::uint32_t>(total));
-  AppendLittleEndian32(m_head, static_cast<std::uint32_t>(json.size()));
-  AppendLittleEndian32(m_head, 0x4E4F534A);  // "JSON"
-  m_head += json;
-  AppendLittleEndian32(m_head, static_cast<std::uint32_t>(m_asset->Binary().Size()));
-  AppendLittleEndian32(m_head, 0x004E4942);  // "BIN\0"
+  std::string head = "glTF";
+  AppendLittleEndian32(head, 2);
+  AppendLittleEndian32(head, static_cast<std::uint32_t>(total));
+  AppendLittleEndian32(head, static_cast<std::uint32_t>(json.size()));
+  AppendLittleEndian32(head, 0x4E4F534A);  // "JSON"
+  head += json;
+  AppendLittleEndian32(head, static_cast<std::uint32_t>(asset->BinarySize()));
+  AppendLittleEndian32(head, 0x004E4942);  // "BIN\0"
+
+  m_image = std::make_unique<FreshBlock>(static_cast<std::size_t>(total));
+  std::copy(head.begin(), head.end(), m_image->Data());
+  asset->FillBinary(m_image->Data() + head.size());
 }
 
 GlbFile::~GlbFile() = default;
 
-std::uint64_t GlbFile::Size() const { return m_head.size() + m_asset->Binary().Size(); }
+std::uint64_t GlbFile::Size() const { return m_image->Size(); }
 
-void GlbFile::WriteTo(AtomicFile& file) const {
-  file.Write(m_head);
-  file.Write(m_asset->Binary().Bytes());
-}
+void GlbFile::WriteTo(AtomicFile& file) const { file.Write(m_image->Bytes()); }
 
 void ExportGLB(const ExportScene& scene, const std::string& path) {
   const GlbFile glb(scene, path);
@@ -94,8 +100,10 @@ void ExportGLTF(const ExportScene& scene, const std::string& path) {
     file.Write(std::string_view(reinterpret_cast<const char*>(picture.picture->bytes.data()),
                                 picture.picture->bytes.size()));
   }
+  FreshBlock binaryContent(asset->BinarySize());
+  asset->FillBinary(binaryContent.Data());
   AtomicFile& binary = *files.emplace_back(std::make_unique<AtomicFile>(directory + binaryName));
-  binary.Write(asset->Binary().Bytes());
+  binary.Write(binaryContent.Bytes());
   AtomicFile& json = *files.emplace_back(std::make_unique<AtomicFile>(path));
   json.Write(asset->Json(EscapeUri(binaryName), true));
   json.Write("\n");

@@ -22,7 +22,7 @@
 namespace vh {
 
 class AtomicFile;
-class GltfAsset;
+class FreshBlock;
 
 // The generator string written into every file's asset block.
 inline constexpr const char* kGltfGenerator = "Verdanthollow 2.0";
@@ -51,8 +51,7 @@ class GlbFile {
   void WriteTo(AtomicFile& file) const;
 
  private:
-  std::unique_ptr<GltfAsset> m_asset;
-  std::string m_head;  // the file header, the JSON chunk and the binary chunk's header
+  std::unique_ptr<FreshBlock> m_image;  // the whole file
 };
 
 // Writes `scene` as `path` (JSON), the binary data as <stem>.bin and each

@@ -110,7 +110,8 @@ std::vector<MaterialGroup> PlaceSubmeshes(const MeshObject& mesh, Placements& pl
     }
     if (submesh.triangles.empty()) continue;
     groups[group].hasTriangles = true;
-    placements.push_back(Placement{{&submesh, submesh.vertices, submesh.triangles}, nullptr, static_cast<std::uint32_t>(group)});
+    placements.push_back(
+        Placement{{&submesh, submesh.vertices, submesh.triangles}, nullptr, static_cast<std::uint32_t>(group)});
   }
   return groups;
 }
@@ -121,15 +122,12 @@ struct ColourScan {
   bool uniform = true;
   Vector3 colour;
 
-  void Scan(std::span<const Vertex> vertices) {
-    for (const Vertex& vertex : vertices) {
-      if (!uniform) return;
-      if (!seen) {
-        colour = vertex.colour;
-        seen = true;
-      } else {
-        uniform = vertex.colour == colour;
-      }
+  void Scan(const Vertex& vertex) {
+    if (!seen) {
+      colour = vertex.colour;
+      seen = true;
+    } else if (uniform) {
+      uniform = vertex.colour == colour;
     }
   }
 
@@ -143,22 +141,56 @@ struct ColourScan {
   }
 };
 
-double ExactLinearFromSrgb(double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); }
-
 Vector3 LinearColour(const Vector3& c) { return {LinearFromSrgb(c.x), LinearFromSrgb(c.y), LinearFromSrgb(c.z)}; }
 
+// A vertex's position as written: (position - origin) x factor.
+std::array<float, 3> PositionOf(const Vertex& vertex, const GltfPrimitive& primitive) {
+  const Vector3 relative = vertex.position - primitive.origin;
+  const double factor = primitive.factor;
+  return {static_cast<float>(relative.x * factor), static_cast<float>(relative.y * factor),
+          static_cast<float>(relative.z * factor)};
+}
+
+// The bounds of the positions of a part of a primitive's vertices.
 struct Bounds {
-  std::array<float, 3> low, high;
+  static constexpr float kInfinity = std::numeric_limits<float>::infinity();
+  std::array<float, 3> low{kInfinity, kInfinity, kInfinity}, high{-kInfinity, -kInfinity, -kInfinity};
+
+  void Widen(const std::array<float, 3>& p) {
+    for (std::size_t k = 0; k < 3; ++k) {
+      low[k] = std::min(low[k], p[k]);
+      high[k] = std::max(high[k], p[k]);
+    }
+  }
+
+  // The bounds of two parts, the first's coming first as if one pass had
+  // seen both.
+  static Bounds Joined(const Bounds& first, const Bounds& second) {
+    Bounds joined;
+    for (std::size_t k = 0; k < 3; ++k) {
+      joined.low[k] = std::min(first.low[k], second.low[k]);
+      joined.high[k] = std::max(first.high[k], second.high[k]);
+    }
+    return joined;
+  }
 };
 
-constexpr float kInfinity = std::numeric_limits<float>::infinity();
-constexpr Bounds kEmptyBounds{{kInfinity, kInfinity, kInfinity}, {-kInfinity, -kInfinity, -kInfinity}};
+// What the plan reads of a submesh's vertices: the bounds of the used ones
+// and, for an untextured primitive, whether all share one colour.
+void Survey(std::span<const Vertex> vertices, const SubmeshTopology& topology, const GltfPrimitive& primitive,
+            Bounds& bounds, ColourScan& colours) {
+  const bool scanColours = !primitive.textured;
+  for (std::size_t i = 0; i < vertices.size(); ++i) {
+    if (topology.newIndex.empty() || topology.newIndex[i] != kUnusedVertex)
+      bounds.Widen(PositionOf(vertices[i], primitive));
+    if (scanColours) colours.Scan(vertices[i]);
+  }
+}
 
 // Writes submeshes' vertices and indices into the buffer at `base`.
 class SubmeshWriter {
  public:
-  SubmeshWriter(const GltfPrimitive& primitive, std::uint8_t* base, Bounds& bounds)
-      : m_primitive(primitive), m_base(base), m_bounds(bounds) {}
+  SubmeshWriter(const GltfPrimitive& primitive, std::uint8_t* base) : m_primitive(primitive), m_base(base) {}
 
   void Write(const Placement& placement) {
     const std::span<const Vertex> vertices = placement.arrays.vertices;
@@ -190,16 +222,8 @@ class SubmeshWriter {
   }
 
   void WriteVertex(const Vertex& vertex, std::size_t i) {
-    const Vector3 relative = vertex.position - m_primitive.origin;
-    const double factor = m_primitive.factor;
-    float* p = Array<float>(m_primitive.at.positions) + i * 3;
-    p[0] = static_cast<float>(relative.x * factor);
-    p[1] = static_cast<float>(relative.y * factor);
-    p[2] = static_cast<float>(relative.z * factor);
-    for (int k = 0; k < 3; ++k) {
-      m_bounds.low[k] = std::min(m_bounds.low[k], p[k]);
-      m_bounds.high[k] = std::max(m_bounds.high[k], p[k]);
-    }
+    const std::array<float, 3> position = PositionOf(vertex, m_primitive);
+    std::copy(position.begin(), position.end(), Array<float>(m_primitive.at.positions) + i * 3);
     const Vector3 n = UnitNormal(vertex.normal);
     float* normal = Array<float>(m_primitive.at.normals) + i * 3;
     normal[0] = n.x;
@@ -213,21 +237,21 @@ class SubmeshWriter {
     }
     if (m_primitive.withColours) {
       float* colour = Array<float>(m_primitive.at.colours) + i * 3;
-      colour[0] = LinearFromSrgb(vertex.colour.x);
-      colour[1] = LinearFromSrgb(vertex.colour.y);
-      colour[2] = LinearFromSrgb(vertex.colour.z);
+      colour[0] = m_srgb.Linear(vertex.colour.x);
+      colour[1] = m_srgb.Linear(vertex.colour.y);
+      colour[2] = m_srgb.Linear(vertex.colour.z);
     }
   }
 
   const GltfPrimitive& m_primitive;
   std::uint8_t* m_base;
-  Bounds& m_bounds;
+  SrgbCurve m_srgb;
 };
 
 // Rough costs of a submesh, in reads of a vertex's worth of memory: the
 // submesh itself is a few cache misses, then planning reads its triangles
-// (and for a colour check its vertices), filling reads its vertices and
-// writes them and its indices.
+// and its vertices, filling reads its vertices and writes them and its
+// indices.
 constexpr std::size_t kSubmeshVisit = 8;
 
 std::size_t PlanWeight(const Placement& placement) {
@@ -239,24 +263,6 @@ std::size_t FillWeight(const Placement& placement) {
 }
 
 }  // namespace
-
-float LinearFromSrgb(float value) {
-  // Leaf colours vary per vertex; a table of the curve, interpolated, keeps
-  // a million vertices from costing a million calls of pow. The
-  // interpolation error (below 3e-8) is under a float's resolution here.
-  constexpr int kSteps = 4096;
-  static const std::vector<double> table = [] {
-    std::vector<double> curve(kSteps + 1);
-    for (int i = 0; i <= kSteps; ++i) curve[static_cast<std::size_t>(i)] = ExactLinearFromSrgb(double(i) / kSteps);
-    return curve;
-  }();
-  if (!(value >= 0.0f && value <= 1.0f)) return static_cast<float>(ExactLinearFromSrgb(value));
-  const double position = static_cast<double>(value) * kSteps;
-  const int step = std::min(static_cast<int>(position), kSteps - 1);
-  const double fraction = position - step;
-  const double low = table[static_cast<std::size_t>(step)], high = table[static_cast<std::size_t>(step) + 1];
-  return static_cast<float>(low + (high - low) * fraction);
-}
 
 std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vector3& origin, double scale) {
   // The material numbers decide texturing by their first vertex; what
@@ -289,8 +295,10 @@ std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vec
     triangles += placement.arrays.triangles.size();
   }
 
-  // Each half finds its submeshes' topologies and scans the colours of the
-  // untextured primitives.
+  // Each half finds its submeshes' topologies, the bounds of their
+  // positions and whether their colours differ.
+  std::array<std::vector<Bounds>, 2> bounds{std::vector<Bounds>(primitives.size()),
+                                            std::vector<Bounds>(primitives.size())};
   std::array<std::vector<ColourScan>, 2> colours{std::vector<ColourScan>(primitives.size()),
                                                  std::vector<ColourScan>(primitives.size())};
   RunHalves(triangles >= kTrianglesWorthASecondThread, placements, PlanWeight,
@@ -299,18 +307,20 @@ std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vec
                 if (i + kPrefetchDistance < end) {
                   const SubmeshArrays& ahead = placements[i + kPrefetchDistance].arrays;
                   __builtin_prefetch(ahead.triangles.data());
-                  if (!primitives[placements[i + kPrefetchDistance].primitive].textured)
-                    PrefetchVertices(ahead.vertices);
+                  PrefetchVertices(ahead.vertices);
                 }
                 Placement& placement = placements[i];
                 placement.topology = &m_topologies[part].Of(placement.arrays);
-                if (!primitives[placement.primitive].textured)
-                  colours[part][placement.primitive].Scan(placement.arrays.vertices);
+                Survey(placement.arrays.vertices, *placement.topology, primitives[placement.primitive],
+                       bounds[part][placement.primitive], colours[part][placement.primitive]);
               }
             });
 
   for (std::size_t i = 0; i < primitives.size(); ++i) {
     GltfPrimitive& primitive = primitives[i];
+    const Bounds joined = Bounds::Joined(bounds[0][i], bounds[1][i]);
+    primitive.low = joined.low;
+    primitive.high = joined.high;
     const ColourScan scan = ColourScan::Joined(colours[0][i], colours[1][i]);
     primitive.withColours = !primitive.textured && !scan.uniform;
     if (!primitive.textured && !primitive.withColours) primitive.baseColour = LinearColour(scan.colour);
@@ -325,33 +335,20 @@ std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vec
   return primitives;
 }
 
-void GltfGeometry::Fill(GltfBinary& binary) {
-  for (Level& level : m_levels) {
-    std::vector<GltfPrimitive>& primitives = level.primitives;
+void GltfGeometry::Fill(std::uint8_t* binary) const {
+  for (const Level& level : m_levels) {
+    const std::vector<GltfPrimitive>& primitives = level.primitives;
     const Placements& placements = level.placements;
     std::size_t triangles = 0;
     for (const GltfPrimitive& primitive : primitives) triangles += primitive.indexCount / 3;
-
-    // The first half's bounds come first when they are joined, as if one
-    // pass had done all.
-    std::array<std::vector<Bounds>, 2> bounds{std::vector<Bounds>(primitives.size(), kEmptyBounds),
-                                              std::vector<Bounds>(primitives.size(), kEmptyBounds)};
     RunHalves(triangles >= kTrianglesWorthASecondThread, placements, FillWeight,
-              [&](std::size_t part, std::size_t begin, std::size_t end) {
+              [&](std::size_t, std::size_t begin, std::size_t end) {
                 for (std::size_t i = begin; i < end; ++i) {
                   if (i + kPrefetchDistance < end) PrefetchVertices(placements[i + kPrefetchDistance].arrays.vertices);
                   const Placement& placement = placements[i];
-                  SubmeshWriter(primitives[placement.primitive], binary.At(0), bounds[part][placement.primitive])
-                      .Write(placement);
+                  SubmeshWriter(primitives[placement.primitive], binary).Write(placement);
                 }
               });
-
-    for (std::size_t i = 0; i < primitives.size(); ++i) {
-      for (std::size_t k = 0; k < 3; ++k) {
-        primitives[i].low[k] = std::min(bounds[0][i].low[k], bounds[1][i].low[k]);
-        primitives[i].high[k] = std::max(bounds[0][i].high[k], bounds[1][i].high[k]);
-      }
-    }
   }
 }
 

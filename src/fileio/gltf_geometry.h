@@ -1,7 +1,7 @@
 // The geometry of a glTF export: a mesh's submeshes merged by material
 // number into primitives, in the layout glTF wants. It is planned first
-// (how many vertices and indices each primitive has, so that the JSON and
-// the buffer can be laid out) and then written straight into the binary
+// (how many vertices and indices each primitive has and the bounds of its
+// positions, all the JSON needs) and then written straight into the binary
 // buffer, without arrays in between.
 #pragma once
 
@@ -11,7 +11,8 @@
 #include <deque>
 #include <vector>
 
-#include "fileio/gltf_binary.h"
+#include "fileio/gltf_colour.h"
+#include "fileio/gltf_memory.h"
 #include "fileio/gltf_topology.h"
 #include "foundations/vector3.h"
 #include "tree/mesh.h"
@@ -33,14 +34,14 @@ struct GltfPrimitive {
   std::size_t vertexCount = 0;
   std::size_t indexCount = 0;
 
+  std::array<float, 3> low{}, high{};  // bounds of the positions
+
   // Where the arrays go in the binary buffer, set by the caller before
   // GltfGeometry::Fill; the offsets of arrays the primitive has not are
   // not used.
   struct Offsets {
     std::size_t positions = 0, normals = 0, texCoords = 0, colours = 0, indices = 0;
   } at;
-
-  std::array<float, 3> low{}, high{};  // bounds of the positions, set by Fill
 
   Vector3 origin;
   double factor = 0.01;  // 0.01 x scale
@@ -64,9 +65,9 @@ class GltfGeometry {
   // std::runtime_error for a triangle that refers to a missing vertex.
   std::vector<GltfPrimitive>& Plan(const MeshObject& mesh, const Vector3& origin, double scale);
 
-  // Writes every planned primitive into `binary` (allocated) at its offsets
-  // and sets its bounds. Large meshes are written on two threads.
-  void Fill(GltfBinary& binary);
+  // Writes every planned primitive into the binary buffer at `binary`, at
+  // its offsets. Large meshes are written on two threads.
+  void Fill(std::uint8_t* binary) const;
 
   // Where one submesh's vertices and indices go.
   struct Placement {
@@ -87,8 +88,5 @@ class GltfGeometry {
   std::array<TopologyCache, 2> m_topologies;  // one for each half of the planning
   std::deque<Level> m_levels;                 // a deque keeps them where they are
 };
-
-// sRGB-encoded colour component (what the program's colours are) to linear light.
-float LinearFromSrgb(float value);
 
 }  // namespace vh

@@ -63,7 +63,7 @@ class GltfModelBuilder {
     const Vector3 origin = ExportOrigin(*scene.levels.front().mesh);
     // Every level is planned before anything is laid out, so that a broken
     // mesh is found before any picture is encoded.
-    GltfGeometry geometry;
+    GltfGeometry& geometry = m_asset.m_geometry;
     std::vector<std::vector<GltfPrimitive>*> levels;
     for (std::size_t level = 0; level < scene.levels.size(); ++level) {
       const ExportLevel& source = scene.levels[level];
@@ -79,7 +79,6 @@ class GltfModelBuilder {
       const std::string nodeName = scene.levels.size() == 1 ? name : name + "_LOD" + std::to_string(level);
       levelNodes.push_back(AddNode(nodeName, AddMesh(nodeName, *levels[level], scene.levels[level].pictures)));
     }
-    FillBinary(geometry);
     tinygltf::Scene gltfScene;
     gltfScene.name = name;
     if (levelNodes.size() == 1) {
@@ -98,21 +97,6 @@ class GltfModelBuilder {
   }
 
  private:
-  // With the layout complete: the block, the pictures copied in, the
-  // geometry written in place, and the bounds it found set on POSITION.
-  void FillBinary(GltfGeometry& geometry) {
-    GltfBinary& binary = m_asset.m_binary;
-    binary.Allocate();
-    for (const auto& [offset, picture] : m_picturesInBuffer)
-      std::copy(picture->bytes.begin(), picture->bytes.end(), binary.At(offset));
-    geometry.Fill(binary);
-    for (const auto& [primitive, accessor] : m_positionAccessors) {
-      tinygltf::Accessor& positions = m_model.accessors[static_cast<std::size_t>(accessor)];
-      positions.minValues.assign(primitive->low.begin(), primitive->low.end());
-      positions.maxValues.assign(primitive->high.begin(), primitive->high.end());
-    }
-  }
-
   // The lower levels are listed on the finest one for readers of MSFT_lod,
   // with the screen coverage below which each level gives way.
   void AddLevelOfDetailChain(const ExportScene& scene, const std::vector<int>& levelNodes) {
@@ -135,7 +119,7 @@ class GltfModelBuilder {
   }
 
   // Lays out the arrays of `primitives` (setting their offsets) and
-  // describes them; the bounds of the positions follow once filled.
+  // describes them.
   int AddMesh(const std::string& name, std::vector<GltfPrimitive>& primitives, const MaterialPictures& pictures) {
     tinygltf::Mesh mesh;
     mesh.name = name;
@@ -145,7 +129,10 @@ class GltfModelBuilder {
       out.material = MaterialOf(primitive, pictures);
       const std::size_t vertices = primitive.vertexCount;
       out.attributes["POSITION"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC3, primitive.at.positions);
-      m_positionAccessors.emplace_back(&primitive, out.attributes["POSITION"]);
+      // glTF requires the bounds of POSITION.
+      tinygltf::Accessor& positions = m_model.accessors.back();
+      positions.minValues.assign(primitive.low.begin(), primitive.low.end());
+      positions.maxValues.assign(primitive.high.begin(), primitive.high.end());
       out.attributes["NORMAL"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC3, primitive.at.normals);
       if (primitive.textured)
         out.attributes["TEXCOORD_0"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC2, primitive.at.texCoords);
@@ -162,7 +149,10 @@ class GltfModelBuilder {
   int AddView(std::size_t bytes, int target, std::size_t& offset) {
     tinygltf::BufferView view;
     view.buffer = 0;
-    view.byteOffset = offset = m_asset.m_binary.Reserve(bytes);
+    // Every piece starts at a multiple of 4, the alignment glTF asks of
+    // accessors.
+    view.byteOffset = offset = m_asset.m_binarySize;
+    m_asset.m_binarySize = (offset + bytes + 3) / 4 * 4;
     view.byteLength = bytes;
     view.target = target;
     m_model.bufferViews.push_back(view);
@@ -263,7 +253,7 @@ class GltfModelBuilder {
     if (m_placement == PicturePlacement::kInBuffer) {
       std::size_t offset = 0;
       image.bufferView = AddView(encoded.bytes.size(), 0, offset);
-      m_picturesInBuffer.emplace_back(offset, &encoded);
+      m_asset.m_picturesInBuffer.emplace_back(offset, &encoded);
     } else {
       const std::string fileName = PictureFileName(primitive.namer->materialName, primitive.material,
                                                    encoded.extension);
@@ -337,8 +327,6 @@ class GltfModelBuilder {
   std::map<std::tuple<int, const Image*, std::string, float, float, float>, int> m_materials;
   std::map<const Image*, std::pair<int, bool>> m_textures;  // texture index, masked
   std::set<std::string> m_usedFileNames;
-  std::vector<std::pair<const GltfPrimitive*, int>> m_positionAccessors;
-  std::vector<std::pair<std::size_t, const EncodedPicture*>> m_picturesInBuffer;  // offset, picture
   int m_repeatSampler = -1;
   int m_clampSampler = -1;
 };
@@ -348,9 +336,15 @@ GltfAsset::GltfAsset(const ExportScene& scene, const std::string& name, PictureP
   GltfModelBuilder(*this, placement, fileStem).Build(scene, name);
 }
 
+void GltfAsset::FillBinary(std::uint8_t* binary) const {
+  for (const auto& [offset, picture] : m_picturesInBuffer)
+    std::copy(picture->bytes.begin(), picture->bytes.end(), binary + offset);
+  m_geometry.Fill(binary);
+}
+
 std::string GltfAsset::Json(const std::string& binaryUri, bool pretty) const {
   nlohmann::json document = nlohmann::json::parse(m_json);
-  nlohmann::json buffer = {{"byteLength", m_binary.Size()}};
+  nlohmann::json buffer = {{"byteLength", m_binarySize}};
   if (!binaryUri.empty()) buffer["uri"] = binaryUri;
   document["buffers"] = nlohmann::json::array({buffer});
   return document.dump(pretty ? 2 : -1);

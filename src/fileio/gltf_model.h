@@ -1,14 +1,16 @@
 // The glTF document of an export: the JSON part built as a tinygltf model
 // and serialised by it, and the binary part laid out as the model is built
-// and then filled in one block.
+// and filled on demand, straight into the memory it is written from.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fileio/export_scene.h"
-#include "fileio/gltf_binary.h"
 #include "fileio/gltf_geometry.h"
 #include "fileio/gltf_pictures.h"
 
@@ -42,15 +44,24 @@ class GltfAsset {
   // otherwise the buffer is read from that (already escaped) URI.
   std::string Json(const std::string& binaryUri, bool pretty) const;
 
-  const GltfBinary& Binary() const { return m_binary; }
+  // The binary buffer's length, a multiple of 4.
+  std::size_t BinarySize() const { return m_binarySize; }
+  // Writes the binary buffer to `binary`: BinarySize() bytes that are zero
+  // (what the gaps between its pieces stay). Reads the scene's meshes,
+  // which must not have changed since the asset was built. Large meshes are
+  // written on two threads.
+  void FillBinary(std::uint8_t* binary) const;
+
   const std::vector<GltfPictureFile>& PictureFiles() const { return m_pictureFiles; }
 
  private:
   friend class GltfModelBuilder;
 
+  GltfGeometry m_geometry;
   std::list<EncodedPicture> m_pictures;  // a list keeps them where they are
   std::vector<GltfPictureFile> m_pictureFiles;
-  GltfBinary m_binary;
+  std::vector<std::pair<std::size_t, const EncodedPicture*>> m_picturesInBuffer;  // offset, picture
+  std::size_t m_binarySize = 0;
   std::string m_json;  // serialised without the buffer
 };
 

@@ -85,19 +85,20 @@ const SubmeshTopology& TopologyCache::Of(const SubmeshArrays& submesh) {
   if (m_last != nullptr && SameTriangles(m_last->example, submesh)) return m_last->topology;
   const std::uint64_t key = KeyOf(submesh);
   const auto [begin, end] = m_byKey.equal_range(key);
-  for (auto candidate = begin; candidate != end; ++candidate) {
+  std::size_t compared = 0;
+  for (auto candidate = begin; candidate != end; ++candidate, ++compared) {
     if (candidate->second != m_last && SameTriangles(candidate->second->example, submesh)) {
       m_last = candidate->second;
       return m_last->topology;
     }
   }
-  m_last = &Add(submesh, key);
+  m_last = &Add(submesh, key, compared < kMostWithOneKey);
   return m_last->topology;
 }
 
-const TopologyCache::Entry& TopologyCache::Add(const SubmeshArrays& submesh, std::uint64_t key) {
+const TopologyCache::Entry& TopologyCache::Add(const SubmeshArrays& submesh, std::uint64_t key, bool findable) {
   const Entry& entry = m_entries.emplace_back(Entry{submesh, Compute(submesh, m_orderForCache)});
-  m_byKey.emplace(key, &entry);
+  if (findable) m_byKey.emplace(key, &entry);
   return entry;
 }
 

@@ -56,7 +56,14 @@ class TopologyCache {
     SubmeshTopology topology;
   };
 
-  const Entry& Add(const SubmeshArrays& submesh, std::uint64_t key);
+  // Keeps the topology of `submesh`, to be found again by its key when
+  // `findable`.
+  const Entry& Add(const SubmeshArrays& submesh, std::uint64_t key, bool findable);
+
+  // Submeshes that differ only where the key does not look would otherwise
+  // be compared with every earlier one: past this many, more are kept but
+  // not looked for.
+  static constexpr std::size_t kMostWithOneKey = 8;
 
   bool m_orderForCache;
   std::deque<Entry> m_entries;  // a deque keeps the entries where they are

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <memory>
 
 #include "fileio/dxf_export.h"
 #include "fileio/file_error.h"
@@ -92,6 +94,54 @@ TEST(AtomicFile, FailedObjWriteKeepsBothOldFiles) {
   EXPECT_EQ(test::ReadWholeFile(path), "old obj");
   EXPECT_EQ(test::ReadWholeFile(path + ".mtl"), "old mtl");
   EXPECT_EQ(dir.Entries().size(), 2u);
+}
+
+// Bytes that differ from page to page and within one, for spotting a page
+// written twice, late or not at all.
+std::string Pattern(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 4096) & 0xFF);
+  return bytes;
+}
+
+TEST(AtomicFile, LargeBlocksArriveWholeWhereverTheyLieInMemory) {
+  // Large blocks whose pages line up with the file's skip the page cache;
+  // the others go through it. Either way every byte arrives, the ones
+  // before the first and after the last whole page too.
+  const std::string content = Pattern(12 * 1024 * 1024 + 123);
+  const std::size_t kPage = 4096;
+  std::unique_ptr<char, decltype(&std::free)> memory(
+      static_cast<char*>(std::aligned_alloc(kPage, content.size() + 2 * kPage)), &std::free);
+  for (const std::size_t shift : {std::size_t{3}, std::size_t{5}}) {
+    // After 3 bytes in the file, a block at 3 bytes past a page lines up.
+    char* block = memory.get() + shift;
+    std::copy(content.begin() + 3, content.end(), block);
+    test::ScratchDir dir;
+    const std::string path = dir.File("large.glb");
+    AtomicFile file(path);
+    file.Write(std::string_view(content.data(), 3));
+    file.Write(std::string_view(block, content.size() - 3));
+    file.Write("end");
+    file.Commit();
+    EXPECT_TRUE(test::ReadWholeFile(path) == content + "end") << "block " << shift << " bytes past a page";
+  }
+}
+
+TEST(AtomicFile, FailedLargeWriteKeepsTheOldFile) {
+  test::ScratchDir dir;
+  const std::string path = dir.File("large.glb");
+  test::WriteWholeFile(path, "old");
+  const std::string content = Pattern(16 * 1024 * 1024);
+  std::unique_ptr<char, decltype(&std::free)> block(static_cast<char*>(std::aligned_alloc(4096, content.size())),
+                                                    &std::free);
+  std::copy(content.begin(), content.end(), block.get());
+  {
+    FileSizeLimit limit(10 * 1024 * 1024);
+    AtomicFile file(path);
+    EXPECT_THROW(file.Write(std::string_view(block.get(), content.size())), FileError);
+  }
+  EXPECT_EQ(test::ReadWholeFile(path), "old");
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"large.glb"});
 }
 
 TEST(AtomicFile, ReplacedFileKeepsItsPermissions) {

@@ -388,6 +388,9 @@ TEST(GltfExport, FailuresSayWhyAndWriteNothing) {
   test::GrowLeafyTree(textured, true);
   MeshObject empty;
   empty.submeshes.push_back(std::make_shared<Submesh>());
+  MeshObject badIndex;
+  badIndex.submeshes.push_back(Fan(10));
+  badIndex.submeshes.back()->triangles.push_back({0, 1, 10});
   const Image bark = test::GradientPicture(8, 8);
   MaterialPictures barkOnly;
   barkOnly.bark = &bark;
@@ -400,6 +403,8 @@ TEST(GltfExport, FailuresSayWhyAndWriteNothing) {
       {&textured, barkOnly, dir.File("kept.glb"), "leaf material is textured but its picture is missing"},
       {&textured, barkOnly, dir.File("kept.gltf"), "picture is missing"},
       {&empty, {}, dir.File("kept.glb"), "has no triangles"},
+      {&badIndex, {}, dir.File("kept.glb"), "has a triangle referring to a missing vertex"},
+      {&badIndex, {}, dir.File("kept.gltf"), "missing vertex"},
       {&textured, {}, dir.File("kept.glb"), "picture is missing"},
   };
   for (const auto& c : cases) {

@@ -1,4 +1,4 @@
-#include "fileio/gltf_binary.h"
+#include "fileio/gltf_memory.h"
 
 #include <sys/mman.h>
 
@@ -9,7 +9,9 @@ namespace {
 // page, so that none of it falls back to small pages.
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
-std::size_t MappedLength(std::size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+std::size_t MappedLength(std::size_t bytes) {
+  return bytes == 0 ? kHugePage : (bytes + kHugePage - 1) / kHugePage * kHugePage;
+}
 
 }  // namespace
 
@@ -25,18 +27,6 @@ void* AllocateFreshMemory(std::size_t bytes) {
 
 void FreeFreshMemory(void* block, std::size_t bytes) {
   if (block != nullptr) ::munmap(block, MappedLength(bytes));
-}
-
-std::size_t GltfBinary::Reserve(std::size_t bytes) {
-  const std::size_t offset = m_size;
-  m_size = (offset + bytes + 3) / 4 * 4;
-  return offset;
-}
-
-void GltfBinary::Allocate() {
-  const std::size_t bytes = m_size == 0 ? 1 : m_size;
-  m_block = std::unique_ptr<std::uint8_t, Release>(static_cast<std::uint8_t*>(AllocateFreshMemory(bytes)),
-                                                   Release{bytes});
 }
 
 }  // namespace vh
