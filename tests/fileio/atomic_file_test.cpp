@@ -111,7 +111,7 @@ TEST(AtomicFile, LargeBlocksArriveWholeWhereverTheyLieInMemory) {
   const std::string content = Pattern(12 * 1024 * 1024 + 123);
   const std::size_t kPage = 4096;
   std::unique_ptr<char, decltype(&std::free)> memory(
-      static_cast<char*>(std::aligned_alloc(kPage, content.size() + 2 * kPage)), &std::free);
+      static_cast<char*>(std::aligned_alloc(kPage, (content.size() / kPage + 2) * kPage)), &std::free);
   for (const std::size_t shift : {std::size_t{3}, std::size_t{5}}) {
     // After 3 bytes in the file, a block at 3 bytes past a page lines up.
     char* block = memory.get() + shift;
