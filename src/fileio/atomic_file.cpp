@@ -97,7 +97,7 @@ void AtomicFile::WriteLarge(const char* data, std::size_t size) {
 #ifdef O_DIRECT
   constexpr std::size_t kPage = 4096;
   const std::size_t lead = (kPage - m_written % kPage) % kPage;  // up to the file's next page
-  const bool fits = size >= lead + kDirectMinimum && reinterpret_cast<std::uintptr_t>(data + lead) % kPage == 0;
+  const bool fits = size >= lead + kLargeWrite && reinterpret_cast<std::uintptr_t>(data + lead) % kPage == 0;
   const int flags = fits ? ::fcntl(m_fd, F_GETFL) : -1;
   if (flags >= 0) {
     WriteOut(data, lead);

@@ -17,6 +17,8 @@ class AtomicFile {
  public:
   // Largest request Reserve accepts.
   static constexpr std::size_t kBufferSize = 1 << 20;
+  // Blocks from this size on can skip the page cache (see Write).
+  static constexpr std::size_t kLargeWrite = 8 << 20;
 
   // Creates a temporary file in the target's directory. Throws FileError
   // naming `path` when that is impossible (missing directory, no permission).
@@ -57,7 +59,6 @@ class AtomicFile {
   void WriteLarge(const char* data, std::size_t size);
 
   static constexpr std::size_t kWritebackPiece = 4 << 20;
-  static constexpr std::size_t kDirectMinimum = 8 << 20;
   [[noreturn]] void Fail(const char* what, int error);
 
   std::string m_path;

@@ -50,8 +50,9 @@ void AppendLittleEndian32(std::string& out, std::uint32_t value) {
 // The whole file is built in one block: the header and the JSON chunk
 // (complete before any geometry is written, the bounds being planned), then
 // the binary chunk filled in place.
-GlbFile::GlbFile(const ExportScene& scene, const std::string& path) {
-  const std::unique_ptr<GltfAsset> asset = BuildAsset(scene, path, PicturePlacement::kInBuffer);
+GlbFile::GlbFile(const ExportScene& scene, const std::string& path)
+    : m_asset(BuildAsset(scene, path, PicturePlacement::kInBuffer)) {
+  const GltfAsset* asset = m_asset.get();
   std::string json = asset->Json("", false);
   json.append((4 - json.size() % 4) % 4, ' ');  // chunks end on 4-byte boundaries
   const std::uint64_t total = 12 + 8 + json.size() + 8 + asset->BinarySize();
@@ -69,17 +70,42 @@ GlbFile::GlbFile(const ExportScene& scene, const std::string& path) {
 
   m_image = std::make_unique<FreshBlock>(static_cast<std::size_t>(total));
   std::copy(head.begin(), head.end(), m_image->Data());
-  asset->FillBinary(m_image->Data() + head.size());
+  m_binaryStart = head.size();
 }
 
 GlbFile::~GlbFile() = default;
 
 std::uint64_t GlbFile::Size() const { return m_image->Size(); }
 
-void GlbFile::WriteTo(AtomicFile& file) const { file.Write(m_image->Bytes()); }
+void GlbFile::Fill() {
+  if (!m_filled) m_asset->FillBinary(m_image->Data() + m_binaryStart);
+  m_filled = true;
+}
+
+// Filling and writing overlap: the disk takes each large piece of the file
+// as soon as it is complete (whole pages, so that it can go to the disk
+// directly) while the rest is being filled.
+void GlbFile::WriteTo(AtomicFile& file) {
+  const std::string_view bytes = m_image->Bytes();
+  if (m_filled) {
+    file.Write(bytes);
+    return;
+  }
+  constexpr std::size_t kPage = 4096;
+  std::size_t written = 0;
+  const std::size_t binarySize = m_asset->BinarySize();
+  m_asset->FillBinary(m_image->Data() + m_binaryStart, [&](std::size_t complete) {
+    std::size_t end = m_binaryStart + complete;
+    if (complete < binarySize) end = end / kPage * kPage;
+    if (end < written + AtomicFile::kLargeWrite && complete < binarySize) return;
+    file.Write(bytes.substr(written, end - written));
+    written = end;
+  });
+  m_filled = true;
+}
 
 void ExportGLB(const ExportScene& scene, const std::string& path) {
-  const GlbFile glb(scene, path);
+  GlbFile glb(scene, path);
   AtomicFile file(path);
   glb.WriteTo(file);
   file.Finish();

@@ -23,6 +23,7 @@ namespace vh {
 
 class AtomicFile;
 class FreshBlock;
+class GltfAsset;
 
 // The generator string written into every file's asset block.
 inline constexpr const char* kGltfGenerator = "Verdanthollow 2.0";
@@ -34,24 +35,32 @@ inline constexpr const char* kGltfGenerator = "Verdanthollow 2.0";
 // cannot be written. A failure leaves any previous file as it was.
 void ExportGLB(const ExportScene& scene, const std::string& path);
 
-// A binary glTF file built in memory, ready to be written: what ExportGLB
-// writes, kept apart so that building and writing can be told apart.
+// A binary glTF file built in memory: what ExportGLB writes, kept apart so
+// that building and writing can be measured apart. The file is planned and
+// its JSON written at once; its geometry is filled by Fill, or by WriteTo
+// while it writes what is already complete.
 class GlbFile {
  public:
-  // Builds the file of `scene`. `path` is where it will go: it names the
+  // Plans the file of `scene`. `path` is where it will go: it names the
   // nodes when the scene has no name, and the file in every message. Throws
-  // as ExportGLB, except FileError.
+  // as ExportGLB, except FileError. The scene's meshes must stay as they
+  // are until the file is filled.
   GlbFile(const ExportScene& scene, const std::string& path);
   ~GlbFile();
   GlbFile(const GlbFile&) = delete;
   GlbFile& operator=(const GlbFile&) = delete;
 
   std::uint64_t Size() const;
-  // Writes the whole file into `file`, which the caller commits.
-  void WriteTo(AtomicFile& file) const;
+  void Fill();
+  // Writes the whole file into `file`, which the caller commits; fills
+  // what Fill has not.
+  void WriteTo(AtomicFile& file);
 
  private:
+  std::unique_ptr<GltfAsset> m_asset;
   std::unique_ptr<FreshBlock> m_image;  // the whole file
+  std::size_t m_binaryStart = 0;        // where the binary chunk's content starts
+  bool m_filled = false;
 };
 
 // Writes `scene` as `path` (JSON), the binary data as <stem>.bin and each

@@ -7,12 +7,15 @@
 #include <thread>
 
 #include "fileio/export_common.h"
+#include "fileio/gltf_chunks.h"
 
 namespace vh {
 namespace {
 
 using Placement = GltfGeometry::Placement;
 using Placements = GltfGeometry::Placements;
+using Array = GltfGeometry::Array;
+using Chunk = GltfGeometry::Chunk;
 
 // Below this many triangles a mesh is planned and filled on the calling
 // thread alone: a second thread would cost more than it saves.
@@ -192,51 +195,62 @@ class SubmeshWriter {
  public:
   SubmeshWriter(const GltfPrimitive& primitive, std::uint8_t* base) : m_primitive(primitive), m_base(base) {}
 
-  void Write(const Placement& placement) {
-    const std::span<const Vertex> vertices = placement.arrays.vertices;
-    const SubmeshTopology& topology = *placement.topology;
-    if (topology.newIndex.empty()) {
-      for (std::size_t i = 0; i < vertices.size(); ++i) WriteVertex(vertices[i], placement.firstVertex + i);
-    } else {
-      for (std::size_t i = 0; i < vertices.size(); ++i)
-        if (topology.newIndex[i] != kUnusedVertex)
-          WriteVertex(vertices[i], placement.firstVertex + topology.newIndex[i]);
-    }
+  // Writes `array` of the submesh of `placement`, or all its arrays.
+  void Write(const Placement& placement, Array array) {
+    if (array != Array::kIndices) WriteVertices(placement, array);
+    if (array != Array::kIndices && array != Array::kAll) return;
     if (m_primitive.WideIndices())
-      WriteIndices(topology, placement, Array<std::uint32_t>(m_primitive.at.indices));
+      WriteIndices(placement, At<std::uint32_t>(m_primitive.at.indices));
     else
-      WriteIndices(topology, placement, Array<std::uint16_t>(m_primitive.at.indices));
+      WriteIndices(placement, At<std::uint16_t>(m_primitive.at.indices));
   }
 
  private:
   template <typename T>
-  T* Array(std::size_t offset) const {
+  T* At(std::size_t offset) const {
     return reinterpret_cast<T*>(m_base + offset);
   }
 
   template <typename Index>
-  static void WriteIndices(const SubmeshTopology& topology, const Placement& placement, Index* out) {
+  static void WriteIndices(const Placement& placement, Index* out) {
+    const std::vector<std::uint32_t>& indices = placement.topology->indices;
     out += placement.firstIndex;
     const std::uint32_t first = placement.firstVertex;
-    for (std::size_t i = 0; i < topology.indices.size(); ++i) out[i] = static_cast<Index>(topology.indices[i] + first);
+    for (std::size_t i = 0; i < indices.size(); ++i) out[i] = static_cast<Index>(indices[i] + first);
   }
 
-  void WriteVertex(const Vertex& vertex, std::size_t i) {
-    const std::array<float, 3> position = PositionOf(vertex, m_primitive);
-    std::copy(position.begin(), position.end(), Array<float>(m_primitive.at.positions) + i * 3);
-    const Vector3 n = UnitNormal(vertex.normal);
-    float* normal = Array<float>(m_primitive.at.normals) + i * 3;
-    normal[0] = n.x;
-    normal[1] = n.y;
-    normal[2] = n.z;
-    if (m_primitive.textured) {
+  void WriteVertices(const Placement& placement, Array array) {
+    const std::span<const Vertex> vertices = placement.arrays.vertices;
+    const std::vector<std::uint32_t>& newIndex = placement.topology->newIndex;
+    if (newIndex.empty()) {
+      for (std::size_t i = 0; i < vertices.size(); ++i) WriteVertex(vertices[i], placement.firstVertex + i, array);
+    } else {
+      for (std::size_t i = 0; i < vertices.size(); ++i)
+        if (newIndex[i] != kUnusedVertex) WriteVertex(vertices[i], placement.firstVertex + newIndex[i], array);
+    }
+  }
+
+  void WriteVertex(const Vertex& vertex, std::size_t i, Array array) {
+    const bool all = array == Array::kAll;
+    if (all || array == Array::kPositions) {
+      const std::array<float, 3> position = PositionOf(vertex, m_primitive);
+      std::copy(position.begin(), position.end(), At<float>(m_primitive.at.positions) + i * 3);
+    }
+    if (all || array == Array::kNormals) {
+      const Vector3 n = UnitNormal(vertex.normal);
+      float* normal = At<float>(m_primitive.at.normals) + i * 3;
+      normal[0] = n.x;
+      normal[1] = n.y;
+      normal[2] = n.z;
+    }
+    if ((all || array == Array::kTexCoords) && m_primitive.textured) {
       // Correctly rounded either way: the same number as the OBJ's 1 - v.
-      float* texCoord = Array<float>(m_primitive.at.texCoords) + i * 2;
+      float* texCoord = At<float>(m_primitive.at.texCoords) + i * 2;
       texCoord[0] = vertex.texCoord.x;
       texCoord[1] = 1.0f - vertex.texCoord.y;
     }
-    if (m_primitive.withColours) {
-      float* colour = Array<float>(m_primitive.at.colours) + i * 3;
+    if ((all || array == Array::kColours) && m_primitive.withColours) {
+      float* colour = At<float>(m_primitive.at.colours) + i * 3;
       colour[0] = m_srgb.Linear(vertex.colour.x);
       colour[1] = m_srgb.Linear(vertex.colour.y);
       colour[2] = m_srgb.Linear(vertex.colour.z);
@@ -248,18 +262,74 @@ class SubmeshWriter {
   SrgbCurve m_srgb;
 };
 
-// Rough costs of a submesh, in reads of a vertex's worth of memory: the
-// submesh itself is a few cache misses, then planning reads its triangles
-// and its vertices, filling reads its vertices and writes them and its
-// indices.
+// One array of a primitive in the buffer: where it starts, and the bytes
+// of each of its elements (a vertex's values, or an index).
+struct ArrayPlace {
+  Array array;
+  std::size_t offset;
+  std::size_t elementBytes;
+};
+
+std::vector<ArrayPlace> ArraysOf(const GltfPrimitive& primitive) {
+  std::vector<ArrayPlace> arrays{{Array::kPositions, primitive.at.positions, 12},
+                                 {Array::kNormals, primitive.at.normals, 12}};
+  if (primitive.textured) arrays.push_back({Array::kTexCoords, primitive.at.texCoords, 8});
+  if (primitive.withColours) arrays.push_back({Array::kColours, primitive.at.colours, 12});
+  arrays.push_back({Array::kIndices, primitive.at.indices, primitive.WideIndices() ? std::size_t{4} : 2});
+  return arrays;
+}
+
+// A chunk holds about this many vertices (or four times as many indices):
+// large enough that the threads rarely meet, small enough that writing can
+// follow closely.
+constexpr std::size_t kChunkVertices = std::size_t{1} << 16;
+// Submeshes of fewer vertices on average are filled all arrays at once:
+// visiting each once per array would cost more than the arrays.
+constexpr std::size_t kSmallestVisitedPerArray = 16;
+
+// Appends the chunks of `array` of `primitive`.
+void AddChunks(const GltfPrimitive& primitive, std::span<const Placement> placements, const ArrayPlace& place,
+               std::vector<Chunk>& chunks) {
+  const bool indices = place.array == Array::kIndices;
+  const std::size_t limit = indices ? 4 * kChunkVertices : kChunkVertices;
+  std::size_t begin = 0, elements = 0;
+  for (std::size_t i = 0; i < placements.size(); ++i) {
+    const Placement& placement = placements[i];
+    elements += indices ? placement.topology->indices.size() : placement.topology->usedVertices;
+    if (elements < limit && i + 1 < placements.size()) continue;
+    const std::size_t end = indices ? placement.firstIndex + placement.topology->indices.size()
+                                    : placement.firstVertex + std::size_t{placement.topology->usedVertices};
+    chunks.push_back({&primitive, placements.subspan(begin, i + 1 - begin), place.array,
+                      place.offset + end * place.elementBytes});
+    begin = i + 1;
+    elements = 0;
+  }
+}
+
+// Appends the chunks that fill all arrays of `primitive` at once. Only the
+// last completes anything: the arrays fill side by side.
+void AddChunksOfAllArrays(const GltfPrimitive& primitive, std::span<const Placement> placements,
+                          std::vector<Chunk>& chunks) {
+  const ArrayPlace last = ArraysOf(primitive).back();
+  std::size_t begin = 0, vertices = 0;
+  for (std::size_t i = 0; i < placements.size(); ++i) {
+    vertices += placements[i].topology->usedVertices;
+    if (vertices < kChunkVertices && i + 1 < placements.size()) continue;
+    const bool final = i + 1 == placements.size();
+    chunks.push_back({&primitive, placements.subspan(begin, i + 1 - begin), Array::kAll,
+                      final ? last.offset + primitive.indexCount * last.elementBytes : primitive.at.positions});
+    begin = i + 1;
+    vertices = 0;
+  }
+}
+
+// Rough cost of planning a submesh, in reads of a vertex's worth of
+// memory: the submesh itself is a few cache misses, then its triangles and
+// its vertices.
 constexpr std::size_t kSubmeshVisit = 8;
 
 std::size_t PlanWeight(const Placement& placement) {
   return kSubmeshVisit + placement.arrays.triangles.size() / 3 + placement.arrays.vertices.size();
-}
-
-std::size_t FillWeight(const Placement& placement) {
-  return kSubmeshVisit + placement.arrays.vertices.size() + placement.topology->indices.size() / 8;
 }
 
 }  // namespace
@@ -289,11 +359,20 @@ std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vec
     primitive.origin = origin;
     primitive.factor = 0.01 * scale;
   }
+  // Each primitive's placements together, in the mesh's order.
+  std::vector<std::size_t>& starts = level.starts;
+  starts.assign(primitives.size() + 1, 0);
   std::size_t triangles = 0;
   for (Placement& placement : placements) {
     placement.primitive = primitiveOf[placement.primitive];
+    ++starts[placement.primitive + 1];
     triangles += placement.arrays.triangles.size();
   }
+  for (std::size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
+  Placements grouped(placements.size());
+  std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
+  for (const Placement& placement : placements) grouped[next[placement.primitive]++] = placement;
+  placements.swap(grouped);
 
   // Each half finds its submeshes' topologies, the bounds of their
   // positions and whether their colours differ.
@@ -335,21 +414,40 @@ std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vec
   return primitives;
 }
 
-void GltfGeometry::Fill(std::uint8_t* binary) const {
-  for (const Level& level : m_levels) {
-    const std::vector<GltfPrimitive>& primitives = level.primitives;
-    const Placements& placements = level.placements;
-    std::size_t triangles = 0;
-    for (const GltfPrimitive& primitive : primitives) triangles += primitive.indexCount / 3;
-    RunHalves(triangles >= kTrianglesWorthASecondThread, placements, FillWeight,
-              [&](std::size_t, std::size_t begin, std::size_t end) {
-                for (std::size_t i = begin; i < end; ++i) {
-                  if (i + kPrefetchDistance < end) PrefetchVertices(placements[i + kPrefetchDistance].arrays.vertices);
-                  const Placement& placement = placements[i];
-                  SubmeshWriter(primitives[placement.primitive], binary).Write(placement);
-                }
-              });
-  }
+std::vector<Chunk> GltfGeometry::Chunks() const {
+  std::vector<Chunk> chunks;
+  for (const Level& level : m_levels)
+    for (std::size_t i = 0; i < level.primitives.size(); ++i) {
+      const GltfPrimitive& primitive = level.primitives[i];
+      const std::span<const Placement> placements(level.placements.data() + level.starts[i],
+                                                  level.starts[i + 1] - level.starts[i]);
+      if (primitive.vertexCount < placements.size() * kSmallestVisitedPerArray) {
+        AddChunksOfAllArrays(primitive, placements, chunks);
+      } else {
+        for (const ArrayPlace& array : ArraysOf(primitive)) AddChunks(primitive, placements, array, chunks);
+      }
+    }
+  return chunks;
+}
+
+void GltfGeometry::Fill(std::uint8_t* binary, const std::function<void(std::size_t)>& progress) const {
+  const std::vector<Chunk> chunks = Chunks();
+  std::size_t triangles = 0;
+  for (const Level& level : m_levels)
+    for (const GltfPrimitive& primitive : level.primitives) triangles += primitive.indexCount / 3;
+  RunChunks(
+      chunks.size(),
+      [&](std::size_t index) {
+        const Chunk& chunk = chunks[index];
+        SubmeshWriter writer(*chunk.primitive, binary);
+        for (std::size_t i = 0; i < chunk.placements.size(); ++i) {
+          if (i + kPrefetchDistance < chunk.placements.size())
+            PrefetchVertices(chunk.placements[i + kPrefetchDistance].arrays.vertices);
+          writer.Write(chunk.placements[i], chunk.array);
+        }
+      },
+      [&](std::size_t index) { return chunks[index].completes; }, progress,
+      triangles >= kTrianglesWorthASecondThread);
 }
 
 }  // namespace vh

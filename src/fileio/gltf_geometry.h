@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <span>
 #include <vector>
 
 #include "fileio/gltf_colour.h"
@@ -66,8 +68,11 @@ class GltfGeometry {
   std::vector<GltfPrimitive>& Plan(const MeshObject& mesh, const Vector3& origin, double scale);
 
   // Writes every planned primitive into the binary buffer at `binary`, at
-  // its offsets. Large meshes are written on two threads.
-  void Fill(std::uint8_t* binary) const;
+  // its offsets (which must be set), in the order of the buffer. Large
+  // meshes are written on two threads; with `progress`, on two helper
+  // threads while the calling thread calls `progress(complete)` each time
+  // the buffer is complete up to a further offset (see RunChunks).
+  void Fill(std::uint8_t* binary, const std::function<void(std::size_t)>& progress = {}) const;
 
   // Where one submesh's vertices and indices go.
   struct Placement {
@@ -79,11 +84,27 @@ class GltfGeometry {
   };
   using Placements = std::vector<Placement, FreshMemoryAllocator<Placement>>;
 
+  // The arrays of a primitive, in the order they lie in the buffer.
+  enum class Array { kPositions, kNormals, kTexCoords, kColours, kIndices, kAll };
+
+  // A share of the filling: one array of some of a primitive's submeshes,
+  // or all their arrays where the submeshes are too small to be visited
+  // once per array (leaves).
+  struct Chunk {
+    const GltfPrimitive* primitive;
+    std::span<const Placement> placements;
+    Array array;
+    std::size_t completes;  // this and every chunk before it done, the buffer is complete up to here
+  };
+
  private:
   struct Level {
     std::vector<GltfPrimitive> primitives;
-    Placements placements;  // in the mesh's order
+    Placements placements;             // primitive by primitive, each in the mesh's order
+    std::vector<std::size_t> starts;  // where each primitive's placements start, and the end
   };
+
+  std::vector<Chunk> Chunks() const;
 
   std::array<TopologyCache, 2> m_topologies;  // one for each half of the planning
   std::deque<Level> m_levels;                 // a deque keeps them where they are

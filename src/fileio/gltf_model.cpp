@@ -336,10 +336,11 @@ GltfAsset::GltfAsset(const ExportScene& scene, const std::string& name, PictureP
   GltfModelBuilder(*this, placement, fileStem).Build(scene, name);
 }
 
-void GltfAsset::FillBinary(std::uint8_t* binary) const {
+void GltfAsset::FillBinary(std::uint8_t* binary, const std::function<void(std::size_t)>& progress) const {
   for (const auto& [offset, picture] : m_picturesInBuffer)
     std::copy(picture->bytes.begin(), picture->bytes.end(), binary + offset);
-  m_geometry.Fill(binary);
+  m_geometry.Fill(binary, progress);
+  if (progress) progress(m_binarySize);
 }
 
 std::string GltfAsset::Json(const std::string& binaryUri, bool pretty) const {
