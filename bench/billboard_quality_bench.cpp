@@ -22,11 +22,11 @@
 #include <vector>
 
 #include "billboard/billboard_cloud.h"
-#include "cli/headless_gl.h"
 #include "fileio/tree_document.h"
 #include "tree/tree.h"
 #include "view/billboard_renderer.h"
 #include "view/billboard_texture.h"
+#include "view/headless_gl.h"
 #include "view/viewer.h"
 
 namespace {

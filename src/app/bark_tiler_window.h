@@ -14,7 +14,7 @@
 #include <QWidget>
 
 #include "bark/bark_tiler.h"
-#include "imaging/image.h"
+#include "foundations/image.h"
 
 class PictureView;
 class QCheckBox;

@@ -126,9 +126,9 @@ QWidget* LeafEditor::BuildButtons(QWidget* parent) {
   return row;
 }
 
-LeafPictureMapping LeafEditor::Mapping() const {
+vh::LeafPictureMapping LeafEditor::Mapping() const {
   vh::Tree& tree = host_.CurrentTree();
-  return LeafPictureMapping(PlacementOf(tree.params), width(), height(),
+  return vh::LeafPictureMapping(vh::PlacementOf(tree.params), width(), height(),
                             tree.leafTextureImage.width, tree.leafTextureImage.height);
 }
 
@@ -136,7 +136,7 @@ vh::Vector2 LeafEditor::ComputeTexCoord(int x, int y) const { return Mapping().T
 
 void LeafEditor::RecomputeTexCoords() {
   vh::TreeParameters& params = host_.CurrentTree().params;
-  const LeafPictureMapping mapping = Mapping();
+  const vh::LeafPictureMapping mapping = Mapping();
   params.leafTexCoords.resize(params.leafOutline.size());
   for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
     const vh::Vector2& point = params.leafOutline[i];
@@ -216,7 +216,7 @@ void LeafEditor::PaintBox1Paint() {
 
   const vh::Image& picture = tree.leafTextureImage;
   if (tree.params.leafTextureLoaded && !picture.Empty()) {
-    const LeafPictureMapping mapping = Mapping();
+    const vh::LeafPictureMapping mapping = Mapping();
     for (int row = 0; row < h; ++row) {
       auto* line = reinterpret_cast<QRgb*>(editorBitmap_.scanLine(row));
       for (int col = 0; col < w; ++col) {

@@ -9,7 +9,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "app/leaf_texture_mapping.h"
+#include "tree/leaf_texture_mapping.h"
 
 class EditorHost;
 class QButtonGroup;
@@ -68,7 +68,7 @@ class LeafEditor : public QWidget {
   void PaintBox1MouseDown(int x, int y);
   void PaintBox1MouseMove(int x, int y);
   void PaintBox1MouseUp();
-  LeafPictureMapping Mapping() const;
+  vh::LeafPictureMapping Mapping() const;
   void ShowError(const QString& text);
 
   EditorHost& host_;

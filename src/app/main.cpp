@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QSurfaceFormat>
 
-#include "about/about_box.h"
+#include "app/about/about_box.h"
 #include "app/application.h"
 #include "app/bark_tiler_window.h"
 #include "app/gl_probe.h"

@@ -15,7 +15,7 @@
 #include "app/editor_host.h"
 #include "app/gl_probe.h"
 #include "billboard/candidate_picker.h"
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "tree/tree.h"
 #include "view/camera.h"
 

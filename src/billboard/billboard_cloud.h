@@ -13,8 +13,8 @@
 #include <memory>
 
 #include "billboard/candidate_picker.h"
+#include "foundations/image.h"
 #include "foundations/vector3.h"
-#include "imaging/image.h"
 
 namespace vh {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "tree/mesh.h"
 
 namespace vh {

@@ -11,11 +11,11 @@
 #include "billboard/billboard_cloud.h"
 #include "billboard/billboard_files.h"
 #include "cli/commands.h"
-#include "cli/headless_gl.h"
 #include "fileio/document.h"
 #include "imaging/picture_io.h"
 #include "tree/tree.h"
 #include "view/billboard_renderer.h"
+#include "view/headless_gl.h"
 #include "view/texture_upload.h"
 #include "view/viewer.h"
 

@@ -6,8 +6,9 @@
 #include <limits>
 
 #include "fileio/document.h"
+#include "fileio/document_error.h"
 #include "fileio/document_fields.h"
-#include "fileio/file_error.h"
+#include "foundations/file_error.h"
 
 namespace vh {
 namespace {

@@ -1,10 +1,10 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "fileio/atomic_file.h"
 #include "fileio/document.h"
 #include "fileio/document_fields.h"
 #include "fileio/fixed_format.h"
+#include "foundations/atomic_file.h"
 
 namespace vh {
 namespace {

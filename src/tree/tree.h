@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "foundations/image.h"
 #include "foundations/random.h"
 #include "foundations/vector3.h"
-#include "imaging/image.h"
 #include "tree/mesh.h"
 
 namespace vh {

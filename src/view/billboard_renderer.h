@@ -3,8 +3,8 @@
 // so that the picture maps exactly onto the billboard square.
 #pragma once
 
+#include "foundations/image.h"
 #include "foundations/vector3.h"
-#include "imaging/image.h"
 #include "tree/mesh.h"
 
 namespace vh {

@@ -11,7 +11,7 @@
 
 #include "app_test_support.h"
 #include "fileio/test_support.h"
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "scripted_dialogs.h"
 
 class LeafEditor;

@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "about/about_box.h"
+#include "app/about/about_box.h"
 #include "app_test_support.h"
 
 namespace {

@@ -5,8 +5,9 @@
 #include <sstream>
 
 #include "fileio/document.h"
-#include "fileio/file_error.h"
+#include "fileio/document_error.h"
 #include "fileio/tree_document.h"
+#include "foundations/file_error.h"
 #include "test_support.h"
 
 namespace vh {

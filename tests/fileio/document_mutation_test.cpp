@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "fileio/document.h"
-#include "fileio/file_error.h"
+#include "fileio/document_error.h"
 
 namespace vh {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "fileio/file_error.h"
+#include "foundations/file_error.h"
 #include "test_support.h"
 
 namespace vh {

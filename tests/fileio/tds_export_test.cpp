@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fileio/file_error.h"
+#include "foundations/file_error.h"
 #include "tds_reader.h"
 #include "test_support.h"
 

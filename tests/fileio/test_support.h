@@ -13,23 +13,12 @@
 #include <vector>
 
 #include "common/scratch_dir.h"
+#include "common/whole_file.h"
 #include "fileio/document.h"
 #include "tree/mesh.h"
 #include "tree/tree.h"
 
 namespace vh::test {
-
-inline std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-inline void WriteWholeFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary);
-  out << content;
-}
 
 inline std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;

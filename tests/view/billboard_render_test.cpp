@@ -11,9 +11,9 @@
 
 #include "billboard/atlas.h"
 #include "billboard/billboard_cloud.h"
-#include "cli/headless_gl.h"
 #include "view/billboard_renderer.h"
 #include "view/billboard_texture.h"
+#include "view/headless_gl.h"
 #include "view/texture_upload.h"
 #include "view/viewer.h"
 

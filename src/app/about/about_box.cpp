@@ -1,4 +1,4 @@
-#include "about/about_box.h"
+#include "app/about/about_box.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -8,7 +8,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "about/splash_picture.h"
+#include "app/about/splash_picture.h"
 
 const char* const TForm2::kWebAddress = "https://verdanthollow.example/";
 
