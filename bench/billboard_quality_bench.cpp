@@ -43,6 +43,12 @@ vh::HeadlessGl& Context() {
   return *gl;
 }
 
+// The display lists of that context.
+vh::DrawListCache& Lists() {
+  static vh::DrawListCache lists;
+  return lists;
+}
+
 // Silhouette masks of `contents` from the 8 viewpoints, one after the other.
 std::vector<bool> Silhouettes(const vh::MeshObject& tree, vh::FrameContents contents) {
   vh::Vector3 low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
@@ -69,7 +75,7 @@ std::vector<bool> Silhouettes(const vh::MeshObject& tree, vh::FrameContents cont
     camera.forward = direction * -1.0f;
     camera.up = {0.0f, 1.0f, 0.0f};
     camera.focusDistance = distance;
-    vh::RenderFrame(camera, contents);
+    vh::RenderFrame(camera, contents, Lists());
     glReadPixels(0, 0, kViewSide, kViewSide, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     for (std::size_t i = 0; i < pixels.size(); i += 4)
       masks.push_back(!(pixels[i] == 255 && pixels[i + 1] == 255 && pixels[i + 2] == 255));
@@ -90,7 +96,7 @@ void BM_BillboardQuality(benchmark::State& state) {
   const vh::BillboardRenderer render = [&](const vh::Vector3& v0, const vh::Vector3& v1, const vh::Vector3& v2,
                                            int side) {
     gl.BindFramebuffer(side, side);
-    return vh::RenderBillboardPicture(*tree, v0, v1, v2, side);
+    return vh::RenderBillboardPicture(Lists(), *tree, {}, v0, v1, v2, side);
   };
   vh::BillboardCloud cloud;
   for (auto _ : state) {

@@ -19,7 +19,6 @@
 #include "app/tree_view.h"
 #include "app/view_controls.h"
 #include "view/ground_plane.h"
-#include "view/mesh_drawing.h"
 
 namespace {
 constexpr int kStatusPeriodMs = 20;
@@ -36,7 +35,7 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
 
   tree_ = std::make_unique<vh::Tree>(2);
   tree_->Generate();  // no window exists yet: nothing to pump events for
-  groundPlane_ = vh::BuildGroundPlane(false);
+  groundPlane_ = vh::BuildGroundPlane();
 
   BuildLayout();
   BuildMenu();
@@ -164,11 +163,7 @@ void TForm1::showEvent(QShowEvent* event) {
 
 bool TForm1::ViewBound() const { return view_ != nullptr && view_->Bound(); }
 
-void TForm1::ForgetViewCaches() {
-  vh::ForgetDrawLists(*tree_);
-  vh::ForgetDrawLists(*groundPlane_);
-  if (billboard_) vh::ForgetDrawLists(*billboard_);
-}
+void TForm1::ForgetViewCaches() { drawLists_.Forget(); }
 
 void TForm1::PumpEvents() {
   if (pumpClock_.isValid() && pumpClock_.elapsed() < kPumpIntervalMs) return;
@@ -190,7 +185,8 @@ void TForm1::UpdateAfterChange() {
   if (BillboardMode()) return;
   if (!AutoUpdate()) return;
   Generate();  // returns at once when a generation already runs
-  groundPlane_ = vh::BuildGroundPlane(WireframeTicked());
+  groundPlane_ = vh::BuildGroundPlane();
+  wireframe_.groundPlane = WireframeTicked();
   SetViewDirty();
   viewControls_->ShowCounts(tree_->PolygonCount(), tree_->VertexCount(), tree_->submeshes.size());
 }

@@ -18,6 +18,8 @@
 #include "foundations/image.h"
 #include "tree/tree.h"
 #include "view/camera.h"
+#include "view/draw_list_cache.h"
+#include "view/viewer.h"
 
 class BranchesPage;
 class FileFlows;
@@ -70,6 +72,8 @@ class TForm1 : public QMainWindow, public EditorHost {
   void SetViewDirty() override;
   void RenderFrameNow() override;
   bool WithViewContext(const std::function<void()>& work) override;
+  vh::DrawListCache& ViewDrawLists() override { return drawLists_; }
+  vh::WireframeParts& Wireframe() override { return wireframe_; }
   bool ShowPlane() const override;
   bool WireframeTicked() const override;
   void LoadLevelControls() override;
@@ -118,6 +122,8 @@ class TForm1 : public QMainWindow, public EditorHost {
   BillboardExportDialogState billboardExportDialog_;
   LodPage* lod_ = nullptr;
   vh::Camera camera_;
+  vh::WireframeParts wireframe_;
+  vh::DrawListCache drawLists_;  // of the view's context; forgotten with it
   bool viewDirty_ = true;
   bool shownOnce_ = false;
   QElapsedTimer pumpClock_;  // since the last event pass of a generation

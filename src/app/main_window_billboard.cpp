@@ -9,6 +9,7 @@ void TForm1::SetBillboard(vh::BillboardCloud cloud) {
   billboard_ = std::move(cloud.mesh);
   billboardColour_ = std::move(cloud.colourTexture);
   billboardAlpha_ = std::move(cloud.transparency);
+  wireframe_.billboard = false;  // the new billboards are drawn filled until "Wireframe" is clicked
   viewControls_->ShowCounts(billboard_->PolygonCount(), billboard_->VertexCount(), billboard_->submeshes.size());
   SetViewDirty();
 }

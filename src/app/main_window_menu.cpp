@@ -18,6 +18,7 @@ void TForm1::BuildMenu() {
   hooks.replaceTree = [this](std::unique_ptr<vh::Tree> fresh) {
     fresh->pump = tree_->pump;
     tree_ = std::move(fresh);
+    wireframe_.tree = false;  // a new tree is drawn filled until "Wireframe" is clicked
   };
   hooks.grabView = [this]() -> QImage {
     // The GL view draws a frame into an offscreen buffer of its own size;

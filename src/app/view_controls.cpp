@@ -162,32 +162,19 @@ void ViewControls::SpeedButton19Click() {
 
 void ViewControls::CheckBox6Click() {
   const bool on = wireframe_->isChecked();
+  vh::WireframeParts& wireframe = host_.Wireframe();
   if (host_.BillboardMode()) {
     host_.WithViewContext([on] { vh::SetWireframeBlending(true, on); });
-    auto mark = [on](vh::MeshObject& mesh, bool firstOnly) {
-      for (const auto& submesh : mesh.submeshes) {
-        submesh->wireframe = on;
-        submesh->listDirty = true;
-        if (firstOnly) break;
-      }
-    };
-    mark(host_.GroundPlane(), true);
-    if (vh::MeshObject* billboard = host_.Billboard()) mark(*billboard, false);
+    wireframe.groundPlane = on;
+    wireframe.billboard = on;
     host_.SetViewDirty();
     return;
   }
   host_.WithViewContext([on] { vh::SetWireframeBlending(false, on); });
+  // The tree keeps its look while it grows; the next click applies.
   if (host_.Busy()) return;
-  vh::Tree& tree = host_.CurrentTree();
-  tree.wireframe = on;
-  for (const auto& submesh : tree.submeshes) {
-    submesh->wireframe = on;
-    submesh->listDirty = true;
-  }
-  if (!host_.GroundPlane().submeshes.empty()) {
-    host_.GroundPlane().submeshes.front()->wireframe = on;
-    host_.GroundPlane().submeshes.front()->listDirty = true;
-  }
+  wireframe.tree = on;
+  wireframe.groundPlane = on;
   host_.SetViewDirty();
   host_.RepaintLeafEditor();
   host_.GiveFocusBack();

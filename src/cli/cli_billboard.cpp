@@ -113,6 +113,7 @@ int RunBillboard(const Arguments& args) {
                  static_cast<unsigned long long>(tree.vertexBudget));
 
   HeadlessGl gl;
+  DrawListCache lists;  // the context's lists; they go with the context
   InitViewState();
   UploadDocumentTextures(tree.params);
   // A fresh picker: a batch run always draws the sequence of the desktop
@@ -121,7 +122,7 @@ int RunBillboard(const Arguments& args) {
   const BillboardRenderer render = [&](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
     if (side <= 0) return Image();
     gl.BindFramebuffer(side, side);
-    return RenderBillboardPicture(tree, v0, v1, v2, side);
+    return RenderBillboardPicture(lists, tree, {}, v0, v1, v2, side);
   };
   BillboardCloud cloud = CreateBillboardCloud(tree, options.settings, picker, render, {});
 

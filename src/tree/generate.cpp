@@ -37,7 +37,6 @@ void SetBarkMaterial(Tree& tree, Branch& branch) {
   branch.texture = kBarkMaterial;
   branch.textureFile = tree.params.barkTextureFile;
   branch.materialName = tree.params.materialPrefix + "2";
-  branch.wireframe = tree.wireframe;
 }
 
 }  // namespace
@@ -107,7 +106,6 @@ void Tree::Generate() {
   auto trunk = std::make_shared<Branch>(Zero, UnitY, trunkLevel.baseLength * 2 + 5,
                                         static_cast<double>(trunkLevel.baseSize * 0.4L + 0.01L), *this, 0);
   MeshBranch(*trunk);  // appends the trunk's leaves before the trunk itself
-  trunk->listDirty = true;
   SetBarkMaterial(*this, *trunk);
   submeshes.push_back(trunk);
   CreateChildren(*trunk, params.lastParentLevel);
@@ -156,7 +154,6 @@ void Tree::CreateChildren(Branch& parent, int remaining) {
     if (!childLevel.attachToParent) base -= (dir * static_cast<float>(width)) * 0.3f;
 
     auto child = std::make_shared<Branch>(base, dir, length, width, *this, k + 1);
-    child->listDirty = true;
     submeshes.push_back(child);
     child->sideA = Rotate(q, sideA);
     child->sideB = Rotate(q, sideB);

@@ -182,10 +182,8 @@ void Tree::GrowLeaves(Branch& branch) {
       }
       leaf->strip = false;
       leaf->texture = kLeafMaterial;
-      leaf->cullFaces = false;  // leaves are two-sided
       leaf->textureFile = params.leafTextureFile;
       leaf->materialName = params.materialPrefix + "1";
-      leaf->wireframe = wireframe;
       ++leafCount;
       submeshes.push_back(std::move(leaf));
     }

@@ -6,15 +6,6 @@ unsigned Submesh::s_nextObjectNumber = 1;
 
 Submesh::Submesh() : displayList(s_nextObjectNumber++) {}
 
-Submesh::~Submesh() {
-  if (drawCache != 0) RetiredDrawLists().push_back(drawCache);
-}
-
-std::vector<unsigned>& RetiredDrawLists() {
-  static std::vector<unsigned> retired;
-  return retired;
-}
-
 std::uint64_t MeshObject::VertexCount() const {
   std::uint64_t count = 0;
   for (const auto& submesh : submeshes) count += submesh->vertices.size();

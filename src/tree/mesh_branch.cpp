@@ -182,8 +182,8 @@ void Tree::WeldToParent(Branch& child, Branch& parent) {
   child.vertices[qA].position = child.vertices[0].position;
   for (const auto& [index, position] : parentMoves) parent.vertices[index].position = position;
   // The parent may already have been drawn while the generation pumped
-  // events: its cached drawing must follow the moved vertices.
-  if (!parentMoves.empty()) parent.listDirty = true;
+  // events: its drawing must follow the moved vertices.
+  if (!parentMoves.empty()) ++parent.revision;
 }
 
 }  // namespace vh

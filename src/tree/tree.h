@@ -95,7 +95,6 @@ class Tree : public MeshObject {
   std::unique_ptr<Submesh> leafTemplate;   // triangulated leaf, or none
   Image leafTextureImage;
   Image barkTextureImage;
-  bool wireframe = false;
   bool showLeaves = true;
   bool busy = false;             // a generation is running
   bool cancelRequested = false;  // the running generation must stop

@@ -31,7 +31,7 @@ TEST_F(WithoutOpenGL, EditingAndViewControlsStillWork) {
   QTest::mouseClick(Find<QToolButton>("SpeedButton15"), Qt::LeftButton);
   EXPECT_FLOAT_EQ(window->ViewCamera().position.y, 53.0f);
   Find<QCheckBox>("CheckBox6")->click();
-  EXPECT_TRUE(Tree().wireframe);
+  EXPECT_TRUE(window->Wireframe().tree);
   Find<QCheckBox>("CheckBox8")->click();
   window->RenderFrameNow();
   EXPECT_FALSE(window->WithViewContext([] {}));

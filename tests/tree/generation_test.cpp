@@ -365,9 +365,9 @@ TEST(WeldToParent, AgreesWithTheBruteForceRule) {
     if (child.level != 1) continue;
     std::vector<Vertex> expectedChild = child.vertices;
     WeldByBruteForce(expectedChild, expectedTrunk, tree.params.levels[1].qualityAngle);
-    trunk.listDirty = false;  // as if drawn meanwhile
+    const std::uint64_t drawnRevision = trunk.revision;  // as if drawn meanwhile
     tree.WeldToParent(child, trunk);
-    EXPECT_TRUE(trunk.listDirty);
+    EXPECT_GT(trunk.revision, drawnRevision) << "the moved trunk must be drawn again";
     for (std::size_t v = 0; v < child.vertices.size(); ++v)
       ASSERT_EQ(child.vertices[v].position, expectedChild[v].position) << "child " << i << " vertex " << v;
   }
