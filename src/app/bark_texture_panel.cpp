@@ -92,7 +92,7 @@ BarkTexturePanel::BarkTexturePanel(EditorHost& host, QWidget* parent)
 }
 
 void BarkTexturePanel::LoadBarkTexture(const QString& fileName) {
-  if (host_.Busy() || fileName.isEmpty() || fileName == "(null)") return;
+  if (host_.Busy() || fileName.isEmpty()) return;
   vh::Image picture = vh::LoadPicture(LocalPath(fileName));
   vh::Tree& tree = host_.CurrentTree();
   tree.barkTextureImage = std::move(picture);

@@ -146,7 +146,7 @@ void LeafEditor::RecomputeTexCoords() {
 }
 
 void LeafEditor::LoadLeafTexture(const QString& fileName) {
-  if (host_.Busy() || fileName.isEmpty() || fileName == "(null)") return;
+  if (host_.Busy() || fileName.isEmpty()) return;
   vh::Image picture = vh::LoadPicture(LocalPath(fileName));
   vh::Tree& tree = host_.CurrentTree();
   tree.leafTextureImage = std::move(picture);

@@ -35,7 +35,7 @@ class LeafEditor : public QWidget {
   // Recomputes every outline point's texture coordinate at its pixel.
   void RecomputeTexCoords();
   // Reads `fileName` as the tree's leaf picture and uploads it as texture
-  // object 1. Nothing while busy or for "(null)" or an empty name. Throws
+  // object 1. Nothing while busy or for an empty name. Throws
   // PictureError (tree unchanged) when the picture cannot be read. Does not
   // touch `leafTextureFile` or `leafTextureLoaded`.
   void LoadLeafTexture(const QString& fileName);

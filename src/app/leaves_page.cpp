@@ -8,6 +8,7 @@
 #include "app/editor_host.h"
 #include "app/labelled_slider.h"
 #include "app/leaf_editor.h"
+#include "tree/parameter_table.h"
 #include "tree/tree.h"
 
 LeavesPage::LeavesPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
@@ -20,11 +21,14 @@ LeavesPage::LeavesPage(EditorHost& host, QWidget* parent) : QWidget(parent), hos
   auto* panel = new QWidget(this);
   panel->setObjectName("Panel7");
   auto* grid = new QGridLayout(panel);
-  rotate_ = AddLabelledSlider(grid, 0, "rotate :", "TrackBar12", 0, 360, 0);
-  translateX_ = AddLabelledSlider(grid, 1, "translate (x) :", "TrackBar13", -300, 300, 0);
-  translateY_ = AddLabelledSlider(grid, 2, "translate (y) :", "TrackBar14", -300, 300, 0);
-  scale_ = AddLabelledSlider(grid, 3, "scale :", "TrackBar15", 1, 1000, 150);
-  bending_ = AddLabelledSlider(grid, 4, "bending :", "TrackBar11", 1, 100, 50);
+  using T = vh::TreeParameters;
+  rotate_ = AddLabelledSlider(grid, 0, "rotate :", "TrackBar12", vh::FieldOf(&T::leafTexRotate).control);
+  translateX_ = AddLabelledSlider(grid, 1, "translate (x) :", "TrackBar13",
+                                  vh::FieldOf(&T::leafTexTranslateX).control);
+  translateY_ = AddLabelledSlider(grid, 2, "translate (y) :", "TrackBar14",
+                                  vh::FieldOf(&T::leafTexTranslateY).control);
+  scale_ = AddLabelledSlider(grid, 3, "scale :", "TrackBar15", vh::FieldOf(&T::leafTexScale).control);
+  bending_ = AddLabelledSlider(grid, 4, "bending :", "TrackBar11", vh::FieldOf(&T::leafBending).control);
   noLeavesOnTrunk_ = new QCheckBox("No leaves on trunk", panel);
   noLeavesOnTrunk_->setObjectName("CheckBox5");
   noLeavesOnTrunk_->setChecked(true);

@@ -10,6 +10,7 @@
 #include "app/bark_texture_panel.h"
 #include "app/editor_host.h"
 #include "app/labelled_slider.h"
+#include "tree/parameter_table.h"
 #include "tree/tree.h"
 
 TexturePage::TexturePage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
@@ -29,8 +30,9 @@ TexturePage::TexturePage(EditorHost& host, QWidget* parent) : QWidget(parent), h
   materialPrefix_->setValidator(
       new QRegularExpressionValidator(QRegularExpression("\\S*"), materialPrefix_));
   grid->addWidget(materialPrefix_, 0, 1);
-  uScale_ = AddLabelledSlider(grid, 1, "U Scale :", "TrackBar16", 0, 100, 10);
-  vScale_ = AddLabelledSlider(grid, 2, "V Scale :", "TrackBar17", 0, 100, 10);
+  using T = vh::TreeParameters;
+  uScale_ = AddLabelledSlider(grid, 1, "U Scale :", "TrackBar16", vh::FieldOf(&T::uScale).control);
+  vScale_ = AddLabelledSlider(grid, 2, "V Scale :", "TrackBar17", vh::FieldOf(&T::vScale).control);
   layout->addWidget(panel);
   layout->addStretch(1);
 

@@ -84,7 +84,7 @@ Options ParseOptions(const Arguments& args) {
 // reported and its submeshes are drawn untextured.
 void UploadDocumentTextures(const TreeParameters& params) {
   const auto upload = [](const std::string& file, unsigned name, MinFilter filter, const char* what) {
-    if (file.empty() || file == "(null)") return;
+    if (file.empty()) return;
     try {
       UploadTexture(name, LoadPicture(file), filter);
     } catch (const std::exception& error) {

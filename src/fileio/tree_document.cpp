@@ -1,8 +1,5 @@
 #include "fileio/tree_document.h"
 
-#include <stdexcept>
-#include <utility>
-
 #include "fileio/document.h"
 
 namespace vh {
@@ -10,13 +7,9 @@ namespace vh {
 void SaveDocument(const Tree& tree, const std::string& path) { SaveDocument(tree.params, path); }
 
 void LoadDocument(Tree& tree, const std::string& path) {
-  TreeParameters loaded = ReadDocumentFile(path, tree.params);
-  // The reader's limits already keep out what the generator refuses; the
-  // check stays here so that the tree is never left with parameters its
-  // mesh was not grown from, should the two ever disagree.
-  const std::string problem = CheckGrowable(loaded);
-  if (!problem.empty()) throw std::runtime_error("cannot load '" + path + "': " + problem);
-  tree.params = std::move(loaded);
+  // The reader accepts what the parameter table accepts, which is what
+  // CheckGrowable accepts: the generation below cannot refuse the set.
+  tree.params = ReadDocumentFile(path, tree.params);
   tree.Generate();
 }
 

@@ -15,10 +15,9 @@ void SaveDocument(const Tree& tree, const std::string& path);
 // whole document was read, replaces the tree's parameters with it and
 // regenerates the tree (Generate; nothing is grown while the tree is busy,
 // as Generate returns at once then). When reading fails the exception
-// (FileError, DocumentError, or std::runtime_error for a set the generator
-// would refuse) leaves the tree's parameters and submeshes as they were.
-// The caller loads the two named textures afterwards; a name "(null)" means
-// no texture.
+// (FileError or DocumentError) leaves the tree's parameters and submeshes as
+// they were; what the reader accepts can be grown. The caller loads the two
+// named textures afterwards; an empty name means no texture.
 void LoadDocument(Tree& tree, const std::string& path);
 
 }  // namespace vh

@@ -61,9 +61,9 @@ struct ColumnAngle {
   explicit ColumnAngle(double b);
 };
 
-// The level-dependent part of the frame at t. Applies the document guards
-// qualityHeight 0 -> 2 and inflateDeflate 0 -> 1 to the level record.
-RingShape PrepareRingShape(LevelParameters& level, double t);
+// The level-dependent part of the frame at t. The level record must be
+// growable (qualityHeight and inflateDeflate at least 1; see CheckGrowable).
+RingShape PrepareRingShape(const LevelParameters& level, double t);
 
 // Completes a shape into the frame of one branch at (t, g).
 RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, double g);

@@ -63,7 +63,7 @@ double BendWeight(const LevelParameters& level, double x) {
 
 ColumnAngle::ColumnAngle(double b) : sine(std::sin(static_cast<Ext>(b))), cosine(std::cos(static_cast<Ext>(b))) {}
 
-RingShape PrepareRingShape(LevelParameters& level, double t) {
+RingShape PrepareRingShape(const LevelParameters& level, double t) {
   RingShape shape;
   // Twisting helix around the centre line.
   const Ext s = 2 * kPi * t;
@@ -73,15 +73,12 @@ RingShape PrepareRingShape(LevelParameters& level, double t) {
   shape.centreX = static_cast<float>(tx);
   shape.centreZ = static_cast<float>(tz);
 
-  // The height guard persists in the parameter set; h keeps the old value.
   const Ext h = static_cast<Ext>(level.qualityHeight) * t;
-  if (level.qualityHeight == 0) level.qualityHeight = 2;
   const int q = level.qualityHeight;
   shape.tangentX = static_cast<float>(tz * 2 * kPi * level.twistingFreq / q);
   shape.tangentZ = static_cast<float>(-tx * 2 * kPi * level.twistingFreq / q);
 
   shape.noise = level.noise * 0.01L;
-  if (level.inflateDeflate == 0) level.inflateDeflate = 1;
   const Ext profile = Power(h / (q + 2), 2 / (level.inflateDeflate * 0.5L));
   shape.taper = 1 - profile * (level.sizeDecrease * 0.1L - 0.8L) * 0.3L;
   return shape;

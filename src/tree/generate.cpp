@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tree/branch.h"
+#include "tree/parameter_table.h"
 #include "tree/shape_cache.h"
 #include "tree/split_work.h"
 #include "tree/tree.h"
@@ -13,9 +14,6 @@ namespace vh {
 namespace {
 
 constexpr Ext kPlacementPi = 3.14159L;  // the placement's own literal, not pi
-constexpr int kMaxQuality = 10000;
-constexpr int kMaxChildren = 1000;
-constexpr int kMaxHeight = 100000;
 
 // Clears busy (and a pending cancel) however the generation ends.
 class BusyScope {
@@ -41,47 +39,11 @@ void SetBarkMaterial(Tree& tree, Branch& branch) {
 
 }  // namespace
 
-std::string CheckGrowable(const TreeParameters& params) {
-  if (params.lastParentLevel < -1 || params.lastParentLevel > kLevelCount - 2) {
-    return "the number of levels (" + std::to_string(params.lastParentLevel) +
-           ") must lie between -1 and " + std::to_string(kLevelCount - 2);
-  }
-  for (int i = 0; i < kLevelCount; ++i) {
-    const LevelParameters& level = params.levels[i];
-    const std::string where = "level " + std::to_string(i + 1) + ": ";
-    if (level.qualityAngle < 1 || level.qualityAngle > kMaxQuality) {
-      return where + "the angle quality " + std::to_string(level.qualityAngle) +
-             " must lie between 1 and " + std::to_string(kMaxQuality);
-    }
-    if (level.qualityHeight < 0 || level.qualityHeight > kMaxQuality) {
-      return where + "the height quality " + std::to_string(level.qualityHeight) +
-             " must lie between 0 and " + std::to_string(kMaxQuality);
-    }
-    if (level.inflateDeflate < 0) {
-      return where + "inflate/deflate " + std::to_string(level.inflateDeflate) + " must not be negative";
-    }
-    if (level.nbChildrenMin > kMaxChildren || level.nbChildrenMax > kMaxChildren) {
-      return where + "a branch may have at most " + std::to_string(kMaxChildren) + " children";
-    }
-    if (level.heightMin < 0 || level.heightMax < 0 || level.heightMin > kMaxHeight ||
-        level.heightMax > kMaxHeight) {
-      return where + "child heights must lie between 0 and " + std::to_string(kMaxHeight) + "%";
-    }
-  }
-  return {};
-}
-
 void Tree::Generate() {
   cancelRequested = false;
   if (busy) return;
   const std::string problem = CheckGrowable(params);
   if (!problem.empty()) throw std::invalid_argument("This tree cannot be grown: " + problem + ".");
-
-  // Guards for values only a document can hold; they persist and are saved.
-  for (LevelParameters& level : params.levels) {
-    if (level.qualityHeight == 0) level.qualityHeight = 2;
-    if (level.inflateDeflate == 0) level.inflateDeflate = 1;
-  }
 
   BusyScope busyScope(*this);
   budgetExceeded = false;

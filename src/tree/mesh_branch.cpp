@@ -23,7 +23,7 @@ void Tree::MeshBranch(Branch& branch) {
   if (leafTemplate) GrowLeaves(branch);
   if (cancelRequested) return;
 
-  LevelParameters& level = params.levels[branch.level];
+  const LevelParameters& level = params.levels[branch.level];
   const int qH = level.qualityHeight;
   const int qA = level.qualityAngle;
   const std::uint64_t vertexCount = static_cast<std::uint64_t>(qH + 1) * static_cast<std::uint64_t>(qA + 1);

@@ -13,7 +13,7 @@ double RingPosition(int i, int qH) { return static_cast<double>(static_cast<Ext>
 double BelowRingPosition(int i, int qH) { return i == 0 ? 0.0 : static_cast<double>((i - 0.8L) / qH); }
 double AboveRingPosition(int i, int qH) { return static_cast<double>((i + 0.8L) / qH); }
 
-const LevelShapes& ShapeCache::For(LevelParameters& level, int index) {
+const LevelShapes& ShapeCache::For(const LevelParameters& level, int index) {
   LevelShapes& shapes = levels[index];
   if (shapes.ready) return shapes;
   const int qH = level.qualityHeight;

@@ -28,7 +28,7 @@ struct LevelShapes {
 struct ShapeCache {
   std::array<LevelShapes, kLevelCount> levels;
   // The shapes of `level`, computed on first use in this generation.
-  const LevelShapes& For(LevelParameters& level, int index);
+  const LevelShapes& For(const LevelParameters& level, int index);
 };
 
 // Relative positions of ring i and of the points below and above it.

@@ -112,10 +112,9 @@ class Tree : public MeshObject {
   std::uint64_t vertexBudget = 20'000'000;
 
   // Replaces the submesh list by a newly generated tree from the parameters
-  // and seed. Returns at once if a generation is already running. Applies
-  // the persistent guards qualityHeight 0 -> 2 and inflateDeflate 0 -> 1;
-  // throws std::invalid_argument (leaving the old tree) for a parameter set
-  // that cannot be grown (see CheckGrowable).
+  // and seed. Returns at once if a generation is already running. Throws
+  // std::invalid_argument (leaving the old tree) for a parameter set that
+  // cannot be grown (see CheckGrowable in tree/parameter_table.h).
   void Generate();
 
   // The steps of Generate, public so that each can be checked on its own.
@@ -139,10 +138,5 @@ class Tree : public MeshObject {
   // The second core's share of large branches, while a generation runs.
   SplitWork* m_splitWork = nullptr;
 };
-
-// Why a parameter set cannot be grown (an empty string when it can): values
-// that no control produces but a document may hold and that would divide by
-// zero, read past the level records or allocate without bound.
-std::string CheckGrowable(const TreeParameters& params);
 
 }  // namespace vh

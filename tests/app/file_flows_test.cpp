@@ -75,9 +75,6 @@ TEST_F(FileFlowsTest, SaveNewOpenRegrowsTheSameTree) {
   Trigger("Open1");
   ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
   EXPECT_EQ(QtFilter(dialogs->requests.at(1).filter), "Verdanthollow Files (*.vhm)");
-  // No texture is written as "(null)", which is what an opened document
-  // then holds (the loaders take it as no texture).
-  saved.barkTextureFile = saved.leafTextureFile = "(null)";
   EXPECT_TRUE(vh::test::SameParameters(Tree().params, saved));
   // The same skeleton, branches and leaves; the texture coordinates are
   // those of the document, which keeps six decimals.
@@ -320,7 +317,7 @@ TEST_F(FileFlowsTest, DocumentGrownOnlyToTheBudgetIsReported) {
   EXPECT_TRUE(recorder->messages.front().contains("more than 5000 vertices"));
 }
 
-// A document without pictures ("(null)" names) loads none and leaves the
+// A document without pictures (empty names) loads none and leaves the
 // bark preview and the loaded pictures as they were.
 TEST_F(FileFlowsTest, DocumentWithoutPicturesKeepsThePreviews) {
   const QString bark = Path("bark.bmp");
@@ -332,7 +329,7 @@ TEST_F(FileFlowsTest, DocumentWithoutPicturesKeepsThePreviews) {
   dialogs->Choose(Path("plain.vhm"));
   Trigger("Open1");
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
-  EXPECT_EQ(Tree().params.barkTextureFile, "(null)");
+  EXPECT_EQ(Tree().params.barkTextureFile, "");
   EXPECT_FALSE(Tree().params.barkTextureLoaded);
   EXPECT_EQ(Find<BarkPreview>("Image1")->Picture(), preview);
   EXPECT_EQ(Tree().barkTextureImage.width, 64);

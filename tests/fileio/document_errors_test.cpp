@@ -9,6 +9,7 @@
 #include "fileio/tree_document.h"
 #include "foundations/file_error.h"
 #include "test_support.h"
+#include "tree/parameter_table.h"
 
 namespace vh {
 namespace {
@@ -114,6 +115,35 @@ TEST(DocumentErrors, NameTheFileAndTheLine) {
       EXPECT_NE(message.find("bad.vhm, line " + std::to_string(bad.line) + ": "), std::string::npos)
           << bad.what << ": " << message;
       EXPECT_NE(message.find(bad.reason), std::string::npos) << bad.what << ": " << message;
+    }
+  }
+}
+
+// The reader and CheckGrowable share the parameter table: whatever a level
+// line may hold is grown, and one past either end is refused at that line.
+TEST(DocumentErrors, WhatTheReaderAcceptsCanBeGrown) {
+  const std::string good = ReferenceDocument();
+  for (int index = 0; index < kLevelFieldCount; ++index) {
+    const LevelField& field = LevelFields()[static_cast<std::size_t>(index)];
+    if (field.kind != FieldKind::kInteger) continue;
+    const int line = LevelLine(4, index);
+    const IntRange range = field.accepted;
+    for (const int value : {range.minimum, range.maximum, 0}) {
+      if (!range.Contains(Guarded(field, value))) continue;
+      std::istringstream in(ReplaceLine(good, line, std::to_string(value)));
+      const TreeParameters read = ParseDocument(in, "edge.vhm", TreeParameters());
+      EXPECT_EQ(read.levels[4].*field.integer, Guarded(field, value)) << field.name;
+      EXPECT_EQ(CheckGrowable(read), "") << field.name << " " << value;
+    }
+    for (long long beyond : {range.minimum - 1LL, range.maximum + 1LL}) {
+      if (beyond == 0 && field.zeroMeans != 0) beyond = -1;  // a guarded 0 is read
+      std::istringstream in(ReplaceLine(good, line, std::to_string(beyond)));
+      try {
+        ParseDocument(in, "edge.vhm", TreeParameters());
+        ADD_FAILURE() << field.name << " " << beyond << " was read";
+      } catch (const DocumentError& error) {
+        EXPECT_EQ(error.line(), line) << field.name << ": " << error.what();
+      }
     }
   }
 }

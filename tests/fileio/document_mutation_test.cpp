@@ -7,6 +7,7 @@
 
 #include "fileio/document.h"
 #include "fileio/document_error.h"
+#include "tree/parameter_table.h"
 
 namespace vh {
 namespace {

@@ -42,11 +42,12 @@ inline testing::AssertionResult SameParameters(const TreeParameters& actual,
          << "parameters differ (document lengths " << a.size() << " and " << b.size() << ")";
 }
 
-// What a saved and loaded parameter set holds: empty names become "(null)".
+// What a saved and loaded parameter set holds: blank names (saved as
+// "(null)") come back empty.
 inline TreeParameters AsLoaded(TreeParameters params) {
   for (std::string* name :
        {&params.barkTextureFile, &params.leafTextureFile, &params.materialPrefix})
-    if (name->find_first_not_of(" \t\r\v\f") == std::string::npos) *name = "(null)";
+    if (name->find_first_not_of(" \t\r\v\f") == std::string::npos) name->clear();
   return params;
 }
 

@@ -217,14 +217,21 @@ TEST(Generate, StopsAtTheGeometryBudget) {
   EXPECT_FALSE(tree.busy);
 }
 
-TEST(Generate, DocumentGuardsPersistInTheParameters) {
+TEST(Generate, RefusesZeroQualityWithoutTouchingTheParameters) {
+  // A zero height quality or inflate/deflate only stands for 2 and 1 in a
+  // document, where the reader turns it into those; growing never changes
+  // the parameters it is given.
   Tree tree(2);
   tree.params.levels[1].qualityHeight = 0;
-  tree.params.levels[2].inflateDeflate = 0;
-  tree.Generate();
-  EXPECT_EQ(tree.params.levels[1].qualityHeight, 2);
-  EXPECT_EQ(tree.params.levels[2].inflateDeflate, 1);
-  EXPECT_TRUE(testing::AllFinite(tree));
+  const TreeParameters before = tree.params;
+  try {
+    tree.Generate();
+    FAIL() << "a zero height quality was grown";
+  } catch (const std::invalid_argument& error) {
+    EXPECT_STREQ(error.what(),
+                 "This tree cannot be grown: level 2: qualityHeight 0 must lie between 1 and 1000.");
+  }
+  EXPECT_TRUE(tree.params == before);
 }
 
 TEST(Generate, RefusesParameterSetsThatCannotBeGrown) {
