@@ -13,6 +13,7 @@
 #include "app/branches_page.h"
 #include "app/editor_host.h"
 #include "app/flat_tabs.h"
+#include "app/labelled_slider.h"
 #include "app/message_box.h"
 #include "app/parameter_page.h"
 #include "tree/parameter_table.h"
@@ -67,7 +68,7 @@ void BranchesPage::ShowValue(LevelSlider& entry) {
 }
 
 void BranchesPage::StoreValue(const LevelSlider& entry) {
-  Level().*entry.field = entry.slider->value() + vh::FieldOf(entry.field).control.offset;
+  StoreSlider(*entry.slider, Level().*entry.field, vh::FieldOf(entry.field).control.offset);
 }
 
 void BranchesPage::CheckChanged(LevelCheck& entry) {
@@ -102,8 +103,8 @@ void BranchesPage::TrackBar1Change() {
   const int position = nbLevels_->value();
   nbLevelsLabel_->setText(QString::number(position + 1));
   RebuildLevelTabs(position + 1);
-  host_.CurrentTree().params.lastParentLevel =
-      position + vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset;
+  StoreSlider(*nbLevels_, host_.CurrentTree().params.lastParentLevel,
+              vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
   LoadLevelControls();
   host_.UpdateAfterChange();
 }

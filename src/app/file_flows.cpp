@@ -53,6 +53,7 @@ void FileFlows::New() {
   hooks_.replaceTree(std::make_unique<vh::Tree>(2));
   host_.LoadLevelControls();
   host_.UpdateAfterChange();
+  host_.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
   host_.RepaintLeafEditor();
 }
 
@@ -93,6 +94,7 @@ void FileFlows::OpenDocument(const QString& fileName) {
   host_.LoadLevelControls();
   host_.RepaintLeafEditor();
   host_.SetViewDirty();
+  host_.RefreshCounts();  // of the tree just grown from the document
   if (!problems.isEmpty()) ShowError(problems.join('\n'));
 }
 
