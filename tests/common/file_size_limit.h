@@ -3,9 +3,13 @@
 // fail (with EFBIG rather than the SIGXFSZ signal).
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <csignal>
+#include <string>
+
+#include "foundations/file_error.h"
 
 namespace vh::test {
 
@@ -27,5 +31,18 @@ class FileSizeLimit {
   rlimit m_saved{};
   void (*m_handler)(int) = nullptr;
 };
+
+// Runs `write` while files may not grow past `bytes` and expects it to
+// notice: a FileError whose message names `path`.
+template <class Write>
+void ExpectFailedWriteNaming(const std::string& path, rlim_t bytes, Write&& write) {
+  FileSizeLimit limit(bytes);
+  try {
+    write();
+    ADD_FAILURE() << "the failed write of " << path << " went unnoticed";
+  } catch (const FileError& error) {
+    EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+  }
+}
 
 }  // namespace vh::test

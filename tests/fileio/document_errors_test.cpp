@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "common/kept_files.h"
 #include "fileio/document.h"
 #include "fileio/document_error.h"
 #include "fileio/tree_document.h"
@@ -181,15 +182,13 @@ TEST(DocumentErrors, FailedLoadLeavesTreeUntouched) {
 }
 
 TEST(DocumentErrors, FailedSaveKeepsTheOldFile) {
-  test::ScratchDir dir;
-  const std::string path = dir.File("keep.vhm");
-  test::WriteWholeFile(path, "precious\n");
+  test::KeptFiles kept;
+  const std::string path = kept.Put("keep.vhm", "precious\n");
   TreeParameters params;
   params.materialPrefix = "bad\nprefix";
   EXPECT_THROW(SaveDocument(params, path), std::runtime_error);
-  EXPECT_EQ(test::ReadWholeFile(path), "precious\n");
-  EXPECT_THROW(SaveDocument(TreeParameters(), dir.File("no/such/dir/tree.vhm")), FileError);
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"keep.vhm"});
+  EXPECT_THROW(SaveDocument(TreeParameters(), kept.dir.File("no/such/dir/tree.vhm")), FileError);
+  kept.ExpectUntouched();
 }
 
 }  // namespace

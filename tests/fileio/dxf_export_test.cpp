@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "common/kept_files.h"
 #include "foundations/file_error.h"
 #include "test_support.h"
 
@@ -109,14 +110,13 @@ TEST(DxfExport, EmptyFirstSubmeshKeepsTheOrigin) {
 }
 
 TEST(DxfExport, FailureKeepsTheOldFile) {
-  test::ScratchDir dir;
-  const std::string path = dir.File("tree.dxf");
-  test::WriteWholeFile(path, "old");
+  test::KeptFiles kept;
+  const std::string path = kept.Put("tree.dxf", "old");
   MeshObject mesh;
   mesh.submeshes.push_back(MakeSubmesh({{0, 0, 0}}, {{0, 3, 0}}));
   EXPECT_THROW(ExportDXF(mesh, path), std::runtime_error);
-  EXPECT_EQ(test::ReadWholeFile(path), "old");
-  EXPECT_THROW(ExportDXF(MeshObject(), dir.File("none/tree.dxf")), FileError);
+  EXPECT_THROW(ExportDXF(MeshObject(), kept.dir.File("none/tree.dxf")), FileError);
+  kept.ExpectUntouched();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "common/kept_files.h"
 #include "foundations/file_error.h"
 #include "test_support.h"
 
@@ -134,17 +135,14 @@ TEST(ObjExport, EmptyFirstSubmeshExportsFromTheOrigin) {
 }
 
 TEST(ObjExport, RefusesMissingVerticesAndKeepsOldFiles) {
-  test::ScratchDir dir;
-  const std::string path = dir.File("tree.obj");
-  test::WriteWholeFile(path, "old obj");
-  test::WriteWholeFile(path + ".mtl", "old mtl");
+  test::KeptFiles kept;
+  const std::string path = kept.Put("tree.obj", "old obj");
+  kept.Put("tree.obj.mtl", "old mtl");
   MeshObject mesh;
   mesh.submeshes.push_back(MakeSubmesh({{0, 0, 0}}, {{0, 0, 1}}));
   EXPECT_THROW(ExportOBJ(mesh, path), std::runtime_error);
-  EXPECT_EQ(test::ReadWholeFile(path), "old obj");
-  EXPECT_EQ(test::ReadWholeFile(path + ".mtl"), "old mtl");
-  EXPECT_THROW(ExportOBJ(MeshObject(), dir.File("missing/tree.obj")), FileError);
-  EXPECT_EQ(dir.Entries().size(), 2u);
+  EXPECT_THROW(ExportOBJ(MeshObject(), kept.dir.File("missing/tree.obj")), FileError);
+  kept.ExpectUntouched();
 }
 
 TEST(ObjExport, MaterialFileThatCannotBeCreatedLeavesTheObjUntouched) {

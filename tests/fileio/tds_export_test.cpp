@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "common/kept_files.h"
 #include "foundations/file_error.h"
 #include "tds_reader.h"
 #include "test_support.h"
@@ -158,15 +159,13 @@ TEST(TdsExport, EmptyFirstSubmeshGivesAWhiteMaterialAndTheOrigin) {
 }
 
 TEST(TdsExport, FailureKeepsTheOldFile) {
-  test::ScratchDir dir;
-  const std::string path = dir.File("tree.3ds");
-  test::WriteWholeFile(path, "old");
+  test::KeptFiles kept;
+  const std::string path = kept.Put("tree.3ds", "old");
   MeshObject mesh;
   mesh.submeshes.push_back(MakeSubmesh({{0, 0, 0}}, {{0, 0, 9}}));
   EXPECT_THROW(Export3DS(mesh, path), std::runtime_error);
-  EXPECT_EQ(test::ReadWholeFile(path), "old");
-  EXPECT_THROW(Export3DS(MeshObject(), dir.File("none/x.3ds")), FileError);
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"tree.3ds"});
+  EXPECT_THROW(Export3DS(MeshObject(), kept.dir.File("none/x.3ds")), FileError);
+  kept.ExpectUntouched();
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 
 #include "common/file_size_limit.h"
+#include "common/kept_files.h"
 #include "common/scratch_dir.h"
 #include "common/whole_file.h"
-#include "foundations/file_error.h"
 
 namespace vh {
 namespace {
@@ -24,34 +24,24 @@ TEST(AtomicFile, CommitReplacesTheTarget) {
 }
 
 TEST(AtomicFile, AbandonedFileLeavesNothingBehind) {
-  test::ScratchDir dir;
-  const std::string path = dir.File("out.txt");
-  test::WriteWholeFile(path, "old");
+  test::KeptFiles kept;
+  const std::string path = kept.Put("out.txt", "old");
   {
     AtomicFile file(path);
     file.Write(std::string(3 * AtomicFile::kBufferSize, 'x'));  // forces real writes
   }
-  EXPECT_EQ(test::ReadWholeFile(path), "old");
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.txt"});
+  kept.ExpectUntouched();
 }
 
 TEST(AtomicFile, WriteFailureThrowsAndKeepsTheOldFile) {
-  test::ScratchDir dir;
-  const std::string path = dir.File("out.txt");
-  test::WriteWholeFile(path, "old");
-  {
-    test::FileSizeLimit limit(64 * 1024);
-    try {
-      AtomicFile file(path);
-      file.Write(std::string(3 * AtomicFile::kBufferSize, 'x'));
-      file.Commit();
-      FAIL() << "the failed write went unnoticed";
-    } catch (const FileError& error) {
-      EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
-    }
-  }
-  EXPECT_EQ(test::ReadWholeFile(path), "old");
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"out.txt"});
+  test::KeptFiles kept;
+  const std::string path = kept.Put("out.txt", "old");
+  test::ExpectFailedWriteNaming(path, 64 * 1024, [&] {
+    AtomicFile file(path);
+    file.Write(std::string(3 * AtomicFile::kBufferSize, 'x'));
+    file.Commit();
+  });
+  kept.ExpectUntouched();
 }
 
 TEST(AtomicFile, ReplacedFileKeepsItsPermissions) {

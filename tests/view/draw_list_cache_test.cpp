@@ -17,32 +17,34 @@ std::vector<unsigned> Sorted(std::vector<unsigned> names) {
   return names;
 }
 
-TEST(DrawListCache, KeepsOneListPerSubmesh) {
+// A cache holding the lists 4 and 5 of two live submeshes.
+class DrawListCacheOfTwo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cache.For(a).name = 4;
+    cache.For(b).name = 5;
+  }
   DrawListCache cache;
-  auto a = std::make_shared<Submesh>();
-  auto b = std::make_shared<Submesh>();
-  cache.For(a).name = 4;
-  cache.For(b).name = 5;
+  std::shared_ptr<Submesh> a = std::make_shared<Submesh>();
+  std::shared_ptr<Submesh> b = std::make_shared<Submesh>();
+};
+
+TEST_F(DrawListCacheOfTwo, KeepsOneListPerSubmesh) {
   EXPECT_EQ(cache.For(a).name, 4u);
   EXPECT_EQ(cache.For(b).name, 5u);
   EXPECT_EQ(cache.Size(), 2u);
   EXPECT_TRUE(cache.TakeGone().empty()) << "both submeshes are alive";
 }
 
-TEST(DrawListCache, HandsBackTheNamesOfSubmeshesThatAreGone) {
-  DrawListCache cache;
-  auto kept = std::make_shared<Submesh>();
-  auto dropped = std::make_shared<Submesh>();
+TEST_F(DrawListCacheOfTwo, HandsBackTheNamesOfSubmeshesThatAreGone) {
   auto neverCompiled = std::make_shared<Submesh>();
-  cache.For(kept).name = 4;
-  cache.For(dropped).name = 5;
   cache.For(neverCompiled);
-  dropped.reset();
+  b.reset();
   neverCompiled.reset();
   EXPECT_EQ(cache.TakeGone(), std::vector<unsigned>{5});
   EXPECT_EQ(cache.Size(), 1u);
   EXPECT_TRUE(cache.TakeGone().empty()) << "a name is handed back once";
-  EXPECT_EQ(cache.For(kept).name, 4u);
+  EXPECT_EQ(cache.For(a).name, 4u);
 }
 
 TEST(DrawListCache, ASubmeshSharedByTwoMeshesKeepsItsListUntilTheLastOneGoes) {
@@ -77,13 +79,8 @@ TEST(DrawListCache, ANewSubmeshInADestroyedOnesMemoryStartsAfresh) {
   EXPECT_EQ(cache.Size(), 1u);
 }
 
-TEST(DrawListCache, TakeAllEmptiesTheCacheAndForgetFreesNothing) {
-  DrawListCache cache;
-  auto a = std::make_shared<Submesh>();
-  auto b = std::make_shared<Submesh>();
-  cache.For(a).name = 2;
-  cache.For(b).name = 3;
-  EXPECT_EQ(Sorted(cache.TakeAll()), (std::vector<unsigned>{2, 3}));
+TEST_F(DrawListCacheOfTwo, TakeAllEmptiesTheCacheAndForgetFreesNothing) {
+  EXPECT_EQ(Sorted(cache.TakeAll()), (std::vector<unsigned>{4, 5}));
   EXPECT_EQ(cache.Size(), 0u);
   EXPECT_EQ(cache.For(a).name, 0u) << "a later context compiles afresh";
 
