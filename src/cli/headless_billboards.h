@@ -1,0 +1,29 @@
+// Billboard pictures drawn without a display: an OpenGL context of its own
+// (see headless_gl.h) with the tree's leaf and bark pictures uploaded, as
+// the desktop program draws them.
+#pragma once
+
+#include "billboard/billboard_cloud.h"
+#include "fileio/export_scene.h"
+#include "tree/mesh.h"
+#include "view/draw_list_cache.h"
+#include "view/headless_gl.h"
+
+namespace vh::cli {
+
+class HeadlessBillboards {
+ public:
+  // Makes the context and uploads the pictures that are there (an empty
+  // picture leaves its submeshes drawn untextured). Throws
+  // std::runtime_error when no context can be made.
+  explicit HeadlessBillboards(const MaterialPictures& treePictures);
+
+  // A renderer drawing `mesh`, which must outlive it.
+  BillboardRenderer RendererFor(MeshObject& mesh);
+
+ private:
+  HeadlessGl m_gl;
+  DrawListCache m_lists;  // the context's lists; they go with it
+};
+
+}  // namespace vh::cli
