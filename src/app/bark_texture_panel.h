@@ -46,8 +46,8 @@ class BarkTexturePanel : public QWidget {
   void LoadBarkTexture(const QString& fileName);
 
  public slots:
-  void SpeedButton4Click();  // "Load texture"
-  void SpeedButton5Click();  // "Remove texture"
+  void onLoadBarkTextureClicked();    // SpeedButton4, "Load texture"
+  void onRemoveBarkTextureClicked();  // SpeedButton5, "Remove texture"
 
  private:
   EditorHost& host_;

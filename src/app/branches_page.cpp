@@ -15,6 +15,7 @@
 #include "app/flat_tabs.h"
 #include "app/message_box.h"
 #include "app/parameter_page.h"
+#include "app/named_button.h"
 #include "tree/parameter_table.h"
 
 namespace {
@@ -224,9 +225,7 @@ void BranchesPage::BuildLayout() {
 
   // Bottom strip: "Generate", "AutoUpdate", "Seed".
   auto* bottom = new QHBoxLayout;
-  generate_ = new QToolButton(this);
-  generate_->setObjectName("SpeedButton1");
-  generate_->setText("Generate");
+  generate_ = NamedButton(this, "SpeedButton1", "Generate");
   bottom->addWidget(generate_);
   autoUpdate_ = new QCheckBox("AutoUpdate", this);
   autoUpdate_->setObjectName("CheckBox4");
@@ -257,14 +256,14 @@ void BranchesPage::BuildLayout() {
   }
   // A pair's switch toggles both buttons; listening to one of them calls
   // the pair's handler once.
-  connect(sizeInherit_, &QRadioButton::toggled, this, &BranchesPage::RadioButton1Click);
-  connect(lengthInherit_, &QRadioButton::toggled, this, &BranchesPage::RadioButton3Click);
-  connect(nbLevels_, &QSlider::valueChanged, this, &BranchesPage::TrackBar1Change);
-  connect(seed_, &QLineEdit::textChanged, this, &BranchesPage::Edit1Change);
-  connect(generate_, &QToolButton::clicked, this, &BranchesPage::SpeedButton1Click);
+  connect(sizeInherit_, &QRadioButton::toggled, this, &BranchesPage::onBaseSizeModeToggled);
+  connect(lengthInherit_, &QRadioButton::toggled, this, &BranchesPage::onBaseLengthModeToggled);
+  connect(nbLevels_, &QSlider::valueChanged, this, &BranchesPage::onLevelCountChanged);
+  connect(seed_, &QLineEdit::textChanged, this, &BranchesPage::onSeedEdited);
+  connect(generate_, &QToolButton::clicked, this, &BranchesPage::onGenerateClicked);
   connect(levelTabs_, &QTabBar::currentChanged, this, [this](int index) {
     if (rebuildingTabs_ || index < 0) return;
-    TabControl1Changing(shownLevel_);
-    TabControl1Change(index);
+    StoreLeavingLevel(shownLevel_);
+    ShowSelectedLevel(index);
   });
 }

@@ -47,11 +47,11 @@ class BranchesPage : public QWidget {
   QWidget* FocusTarget() const;
 
  public slots:
-  void RadioButton1Click();
-  void RadioButton3Click();
-  void TrackBar1Change();
-  void Edit1Change();
-  void SpeedButton1Click();
+  void onBaseSizeModeToggled();    // RadioButton1/2, width "Constant" or "Inherit"
+  void onBaseLengthModeToggled();  // RadioButton3/4, length "Constant" or "Inherit"
+  void onLevelCountChanged();      // TrackBar1, "Nb Levels :"
+  void onSeedEdited();             // Edit1, "Seed"
+  void onGenerateClicked();        // SpeedButton1, "Generate"
 
  private:
   // One per-level slider: the field it shows (its range and the offset
@@ -77,8 +77,8 @@ class BranchesPage : public QWidget {
   void SliderChanged(LevelSlider& entry);
   void CheckChanged(LevelCheck& entry);
   void WriteValueLabel(const LevelSlider& entry);
-  void TabControl1Changing(int leavingLevel);
-  void TabControl1Change(int newLevel);
+  void StoreLeavingLevel(int leavingLevel);
+  void ShowSelectedLevel(int newLevel);
   void ShowLevelCaptions();
   vh::LevelParameters& Level();
   LevelSlider& Slider(int vh::LevelParameters::*field);

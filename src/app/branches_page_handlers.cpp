@@ -79,12 +79,12 @@ void BranchesPage::CheckChanged(LevelCheck& entry) {
 
 // The Constant/Inherit pairs are not locked while busy: they only store a
 // flag, and the update they ask for cannot start a second generation.
-void BranchesPage::RadioButton1Click() {
+void BranchesPage::onBaseSizeModeToggled() {
   Level().baseSizeInherited = sizeInherit_->isChecked();
   host_.UpdateAfterChange();
 }
 
-void BranchesPage::RadioButton3Click() {
+void BranchesPage::onBaseLengthModeToggled() {
   Level().baseLengthInherited = lengthInherit_->isChecked();
   host_.UpdateAfterChange();
 }
@@ -98,7 +98,7 @@ void BranchesPage::RebuildLevelTabs(int count) {
   rebuildingTabs_ = false;
 }
 
-void BranchesPage::TrackBar1Change() {
+void BranchesPage::onLevelCountChanged() {
   if (host_.Busy()) return;
   const int position = nbLevels_->value();
   nbLevelsLabel_->setText(QString::number(position + 1));
@@ -109,7 +109,7 @@ void BranchesPage::TrackBar1Change() {
   host_.UpdateAfterChange();
 }
 
-void BranchesPage::Edit1Change() {
+void BranchesPage::onSeedEdited() {
   if (host_.Busy()) return;
   bool ok = false;
   const int seed = seed_->text().toInt(&ok);
@@ -118,16 +118,16 @@ void BranchesPage::Edit1Change() {
   host_.RepaintLeafEditor();
 }
 
-void BranchesPage::SpeedButton1Click() { host_.GenerateTree(); }
+void BranchesPage::onGenerateClicked() { host_.GenerateTree(); }
 
-void BranchesPage::TabControl1Changing(int leavingLevel) {
+void BranchesPage::StoreLeavingLevel(int leavingLevel) {
   shownLevel_ = leavingLevel;
   storingLevel_ = true;
   StoreControls();
   storingLevel_ = false;
 }
 
-void BranchesPage::TabControl1Change(int newLevel) {
+void BranchesPage::ShowSelectedLevel(int newLevel) {
   shownLevel_ = newLevel;
   LoadLevelControls();
 }

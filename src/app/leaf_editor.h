@@ -51,11 +51,11 @@ class LeafEditor : public QWidget {
   const QImage& EditorBitmap() const { return editorBitmap_; }
 
  public slots:
-  void SpeedButton2Click();   // "Clear points"
-  void SpeedButton3Click();   // "Load texture"
-  void SpeedButton6Click();   // "Clear texture"
-  void SpeedButton20Click();  // point mode
-  void SpeedButton21Click();  // texture mode
+  void onClearPointsClicked();      // SpeedButton2, "Clear points"
+  void onLoadLeafTextureClicked();  // SpeedButton3, "Load texture"
+  void onClearTextureClicked();     // SpeedButton6, "Clear texture"
+  void onPointModeClicked();        // SpeedButton20
+  void onTextureModeClicked();      // SpeedButton21
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -64,10 +64,10 @@ class LeafEditor : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  void PaintBox1Paint();
-  void PaintBox1MouseDown(int x, int y);
-  void PaintBox1MouseMove(int x, int y);
-  void PaintBox1MouseUp();
+  void PaintEditor();
+  void PressAt(int x, int y);
+  void DragTo(int x, int y);
+  void Release();
   vh::LeafPictureMapping Mapping() const;
   void ShowError(const QString& text);
 

@@ -37,12 +37,12 @@ LeavesPage::LeavesPage(EditorHost& host, QWidget* parent) : QWidget(parent), hos
   layout->addWidget(panel);
   editor_->SetTranslateSliders(translateX_, translateY_);
 
-  connect(bending_, &QSlider::valueChanged, this, &LeavesPage::TrackBar11Change);
-  connect(rotate_, &QSlider::valueChanged, this, &LeavesPage::TrackBar12Change);
-  connect(translateX_, &QSlider::valueChanged, this, &LeavesPage::TrackBar13Change);
-  connect(translateY_, &QSlider::valueChanged, this, &LeavesPage::TrackBar14Change);
-  connect(scale_, &QSlider::valueChanged, this, &LeavesPage::TrackBar15Change);
-  connect(noLeavesOnTrunk_, &QCheckBox::toggled, this, &LeavesPage::CheckBox5Click);
+  connect(bending_, &QSlider::valueChanged, this, &LeavesPage::onLeafBendingChanged);
+  connect(rotate_, &QSlider::valueChanged, this, &LeavesPage::onPictureRotationChanged);
+  connect(translateX_, &QSlider::valueChanged, this, &LeavesPage::onPictureShiftXChanged);
+  connect(translateY_, &QSlider::valueChanged, this, &LeavesPage::onPictureShiftYChanged);
+  connect(scale_, &QSlider::valueChanged, this, &LeavesPage::onPictureScaleChanged);
+  connect(noLeavesOnTrunk_, &QCheckBox::toggled, this, &LeavesPage::onNoLeavesOnTrunkToggled);
 }
 
 QWidget* LeavesPage::FocusTarget() const { return bending_; }
@@ -67,7 +67,7 @@ void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
   params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
 }
 
-void LeavesPage::TrackBar11Change() {
+void LeavesPage::onLeafBendingChanged() {
   if (host_.Busy()) return;
   StoreSlider(*bending_, host_.CurrentTree().params.leafBending);
   host_.UpdateAfterChange();
@@ -75,35 +75,23 @@ void LeavesPage::TrackBar11Change() {
 
 // The picture placement takes effect at the tree's next update; moving it
 // regenerates nothing, but the outline's texture coordinates follow it.
-void LeavesPage::TrackBar12Change() {
+void LeavesPage::PlacementChanged(const QSlider& slider, int vh::TreeParameters::*field) {
   if (host_.Busy()) return;
-  StoreSlider(*rotate_, host_.CurrentTree().params.leafTexRotate);
+  StoreSlider(slider, host_.CurrentTree().params.*field);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
-void LeavesPage::TrackBar13Change() {
-  if (host_.Busy()) return;
-  StoreSlider(*translateX_, host_.CurrentTree().params.leafTexTranslateX);
-  RepaintEditor();
-  editor_->RecomputeTexCoords();
+void LeavesPage::onPictureRotationChanged() { PlacementChanged(*rotate_, &vh::TreeParameters::leafTexRotate); }
+void LeavesPage::onPictureShiftXChanged() {
+  PlacementChanged(*translateX_, &vh::TreeParameters::leafTexTranslateX);
 }
-
-void LeavesPage::TrackBar14Change() {
-  if (host_.Busy()) return;
-  StoreSlider(*translateY_, host_.CurrentTree().params.leafTexTranslateY);
-  RepaintEditor();
-  editor_->RecomputeTexCoords();
+void LeavesPage::onPictureShiftYChanged() {
+  PlacementChanged(*translateY_, &vh::TreeParameters::leafTexTranslateY);
 }
+void LeavesPage::onPictureScaleChanged() { PlacementChanged(*scale_, &vh::TreeParameters::leafTexScale); }
 
-void LeavesPage::TrackBar15Change() {
-  if (host_.Busy()) return;
-  StoreSlider(*scale_, host_.CurrentTree().params.leafTexScale);
-  RepaintEditor();
-  editor_->RecomputeTexCoords();
-}
-
-void LeavesPage::CheckBox5Click() {
+void LeavesPage::onNoLeavesOnTrunkToggled() {
   if (host_.Busy()) return;
   host_.CurrentTree().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
   host_.UpdateAfterChange();

@@ -23,10 +23,10 @@ int main(int argc, char** argv) {
 
   Application application(argc, argv);
   try {
-    TForm1 mainWindow(ProbeOpenGL());
-    TForm2 aboutBox;
+    MainWindow mainWindow(ProbeOpenGL());
+    AboutBox aboutBox;
     mainWindow.SetAboutBox(&aboutBox);
-    TForm4 barkTiler;  // hidden until "Tools" > "Bark tiler"
+    BarkTilerWindow barkTiler;  // hidden until "Tools" > "Bark tiler"
     mainWindow.SetBarkTiler(&barkTiler);
     mainWindow.show();
     // `verdanthollow DOC.vhm` opens the document as "Open..." would.

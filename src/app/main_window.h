@@ -1,4 +1,4 @@
-// TForm1, the main window. It owns the state shared by the pages (the
+// The main window (Form1). It owns the state shared by the pages (the
 // tree, the ground plane, the billboard slot, the camera, the redraw flag),
 // the menu, the status line and the generation driver, and hands the pages
 // that state through EditorHost. The pages hold their own controls:
@@ -32,7 +32,7 @@ class TexturePage;
 class TreeView;
 class ViewControls;
 
-class TForm1 : public QMainWindow, public EditorHost {
+class MainWindow : public QMainWindow, public EditorHost {
   Q_OBJECT
  public:
   // Creates the tree (generated once), the ground plane, the camera at its
@@ -40,8 +40,8 @@ class TForm1 : public QMainWindow, public EditorHost {
   // and stores them back (the second generation). `gl` says whether the
   // view can have an OpenGL context (ProbeOpenGL); without one the view is
   // a blank surface and the failure is reported once the window shows.
-  explicit TForm1(GlAvailability gl, QWidget* parent = nullptr);
-  ~TForm1() override;
+  explicit MainWindow(GlAvailability gl, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // The window that "About..." shows; not owned.
   void SetAboutBox(QWidget* aboutBox) { aboutBox_ = aboutBox; }
@@ -84,18 +84,21 @@ class TForm1 : public QMainWindow, public EditorHost {
   QWidget* DialogParent() override { return this; }
 
  public slots:
-  void Timer1Timer();
-  void New1Click();
-  void Open1Click();
-  void Save1Click();
-  void SaveAs1Click();
-  void Export1Click();
-  void Exportscreenshot1Click();
-  void Exportbillboard1Click();
-  void Quit1Click();
-  void Barktiler1Click();
-  void Help2Click();
-  void About1Click();
+  // Timer1: keeps the status line (Label54) saying whether a tree grows
+  // or billboard mode holds the tree.
+  void onStatusTimer();
+  // The menu items New1 ... About1.
+  void onNew();
+  void onOpen();
+  void onSave();
+  void onSaveAs();
+  void onExport();
+  void onExportScreenshot();
+  void onExportBillboard();
+  void onQuit();
+  void onShowBarkTiler();
+  void onHelp();
+  void onShowAbout();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -110,9 +113,9 @@ class TForm1 : public QMainWindow, public EditorHost {
   void Generate();
   void BuildLayout();
   void ForgetViewCaches();
-  // FormKeyDown: Escape cancels, Up/Down move the eye; returns whether the
+  // HandleWindowKey: Escape cancels, Up/Down move the eye; returns whether the
   // key must not reach the focused control.
-  bool FormKeyDown(int key);
+  bool HandleWindowKey(int key);
 
   std::unique_ptr<vh::Tree> tree_;
   std::unique_ptr<vh::MeshObject> groundPlane_;
@@ -138,7 +141,7 @@ class TForm1 : public QMainWindow, public EditorHost {
   LeavesPage* leaves_ = nullptr;
   TexturePage* texture_ = nullptr;
   QLabel* status_ = nullptr;            // Label54
-  QTimer* timer1_ = nullptr;
+  QTimer* statusTimer_ = nullptr;
   QWidget* aboutBox_ = nullptr;
   QWidget* barkTiler_ = nullptr;
   FileFlows* fileFlows_ = nullptr;  // the File menu's flows; a child of the window

@@ -36,9 +36,9 @@ TexturePage::TexturePage(EditorHost& host, QWidget* parent) : QWidget(parent), h
   layout->addWidget(panel);
   layout->addStretch(1);
 
-  connect(materialPrefix_, &QLineEdit::textChanged, this, &TexturePage::Edit2Change);
-  connect(uScale_, &QSlider::valueChanged, this, &TexturePage::TrackBar16Change);
-  connect(vScale_, &QSlider::valueChanged, this, &TexturePage::TrackBar17Change);
+  connect(materialPrefix_, &QLineEdit::textChanged, this, &TexturePage::onMaterialPrefixEdited);
+  connect(uScale_, &QSlider::valueChanged, this, &TexturePage::onUScaleChanged);
+  connect(vScale_, &QSlider::valueChanged, this, &TexturePage::onVScaleChanged);
 }
 
 QWidget* TexturePage::FocusTarget() const { return uScale_; }
@@ -55,19 +55,19 @@ void TexturePage::StoreGlobals(vh::TreeParameters& params) const {
   StoreSlider(*vScale_, params.vScale);
 }
 
-void TexturePage::Edit2Change() {
+void TexturePage::onMaterialPrefixEdited() {
   if (host_.Busy()) return;
   host_.CurrentTree().params.materialPrefix = materialPrefix_->text().toStdString();
 }
 
-void TexturePage::TrackBar16Change() {
+void TexturePage::onUScaleChanged() {
   if (host_.Busy()) return;
   StoreSlider(*uScale_, host_.CurrentTree().params.uScale);
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
 }
 
-void TexturePage::TrackBar17Change() {
+void TexturePage::onVScaleChanged() {
   if (host_.Busy()) return;
   StoreSlider(*vScale_, host_.CurrentTree().params.vScale);
   host_.UpdateAfterChange();

@@ -50,7 +50,7 @@ class MainWindowTest : public ::testing::Test {
   void GenerateAndMeanwhile(int afterMs, const std::function<void()>& during);
 
   std::unique_ptr<MessageRecorder> recorder;
-  std::unique_ptr<TForm1> window;
+  std::unique_ptr<MainWindow> window;
 };
 
 // Processes events until `done` or `timeoutMs` passed; returns `done()`.

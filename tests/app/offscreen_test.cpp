@@ -42,7 +42,7 @@ TEST(WithoutOpenGLMessages, EachFailureHasItsOwnText) {
   MessageRecorder recorder;
   for (GlAvailability gl : {GlAvailability::kNoContext, GlAvailability::kCannotMakeCurrent}) {
     recorder.messages.clear();
-    TForm1 window(gl);
+    MainWindow window(gl);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     ASSERT_TRUE(WaitUntil([&] { return !recorder.messages.isEmpty(); }, 1000));

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include "common/kept_files.h"
-#include "foundations/file_error.h"
 #include "test_support.h"
 
 namespace vh {
@@ -107,16 +105,6 @@ TEST(DxfExport, EmptyFirstSubmeshKeepsTheOrigin) {
   EXPECT_EQ(*(x + 1), "1.000000");
   EXPECT_EQ(*(x + 3), "3.000000");
   EXPECT_EQ(*(x + 5), "2.000000");
-}
-
-TEST(DxfExport, FailureKeepsTheOldFile) {
-  test::KeptFiles kept;
-  const std::string path = kept.Put("tree.dxf", "old");
-  MeshObject mesh;
-  mesh.submeshes.push_back(MakeSubmesh({{0, 0, 0}}, {{0, 3, 0}}));
-  EXPECT_THROW(ExportDXF(mesh, path), std::runtime_error);
-  EXPECT_THROW(ExportDXF(MeshObject(), kept.dir.File("none/tree.dxf")), FileError);
-  kept.ExpectUntouched();
 }
 
 }  // namespace

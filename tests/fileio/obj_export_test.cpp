@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "common/kept_files.h"
 #include "foundations/file_error.h"
 #include "test_support.h"
 
@@ -132,17 +131,6 @@ TEST(ObjExport, EmptyFirstSubmeshExportsFromTheOrigin) {
   EXPECT_EQ(std::count_if(material.begin(), material.end(),
                           [](const std::string& l) { return l.rfind("map_Kd", 0) == 0; }),
             0);
-}
-
-TEST(ObjExport, RefusesMissingVerticesAndKeepsOldFiles) {
-  test::KeptFiles kept;
-  const std::string path = kept.Put("tree.obj", "old obj");
-  kept.Put("tree.obj.mtl", "old mtl");
-  MeshObject mesh;
-  mesh.submeshes.push_back(MakeSubmesh({{0, 0, 0}}, {{0, 0, 1}}));
-  EXPECT_THROW(ExportOBJ(mesh, path), std::runtime_error);
-  EXPECT_THROW(ExportOBJ(MeshObject(), kept.dir.File("missing/tree.obj")), FileError);
-  kept.ExpectUntouched();
 }
 
 TEST(ObjExport, MaterialFileThatCannotBeCreatedLeavesTheObjUntouched) {

@@ -4,8 +4,6 @@
 
 #include <filesystem>
 
-#include "common/kept_files.h"
-#include "foundations/file_error.h"
 #include "tds_reader.h"
 #include "test_support.h"
 
@@ -156,16 +154,6 @@ TEST(TdsExport, EmptyFirstSubmeshGivesAWhiteMaterialAndTheOrigin) {
   EXPECT_EQ(out.file.materials[0].diffuse[0], 255);
   EXPECT_TRUE(out.file.materials[0].map.empty());
   EXPECT_EQ(out.file.objects[1].positions, (std::vector<float>{4, 6, 5}));
-}
-
-TEST(TdsExport, FailureKeepsTheOldFile) {
-  test::KeptFiles kept;
-  const std::string path = kept.Put("tree.3ds", "old");
-  MeshObject mesh;
-  mesh.submeshes.push_back(MakeSubmesh({{0, 0, 0}}, {{0, 0, 9}}));
-  EXPECT_THROW(Export3DS(mesh, path), std::runtime_error);
-  EXPECT_THROW(Export3DS(MeshObject(), kept.dir.File("none/x.3ds")), FileError);
-  kept.ExpectUntouched();
 }
 
 }  // namespace
