@@ -10,9 +10,7 @@ namespace vh::bench {
 // of seven children, finely tessellated (16 x 24), kite-shaped leaves on
 // half of the cells.
 inline TreeParameters LargeTreeParameters() {
-  Tree tree;
-  LoadDocument(tree, VH_BENCH_DIR "/large_tree.vhm");
-  return tree.params;
+  return LoadDocument(VH_BENCH_DIR "/large_tree.vhm", TreeParameters());
 }
 
 }  // namespace vh::bench

@@ -19,10 +19,8 @@ namespace {
 // Grown once and shared: generation is not what is measured here.
 const vh::Tree& LargeTree() {
   static vh::Tree* tree = [] {
-    auto* grown = new vh::Tree;
-    grown->params = vh::ReadDocumentFile(VH_BENCH_DIR "/large_tree.vhm", grown->params);
-    grown->Generate();
-    return grown;
+    const vh::TreeParameters params = vh::ReadDocumentFile(VH_BENCH_DIR "/large_tree.vhm", vh::TreeParameters());
+    return new vh::Tree(vh::Generate(params));
   }();
   return *tree;
 }

@@ -8,6 +8,7 @@
 
 #include "app/bark_texture_panel.h"
 #include "app/dialog_filters.h"
+#include "app/editing_session.h"
 #include "app/editor_host.h"
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
@@ -17,6 +18,7 @@
 #include "app/message_box.h"
 #include "app/qt_image.h"
 #include "app/tree_messages.h"
+#include "fileio/document.h"
 #include "fileio/dxf_export.h"
 #include "fileio/obj_export.h"
 #include "fileio/tds_export.h"
@@ -50,7 +52,7 @@ void FileFlows::New() {
   // The cloud stands for the tree being discarded: leave billboard mode so
   // that the new tree is grown and shown.
   host_.DestroyBillboard();
-  hooks_.replaceTree(std::make_unique<vh::Tree>(2));
+  host_.Session().StartNewTree();
   host_.LoadLevelControls();
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
@@ -66,21 +68,22 @@ void FileFlows::Open() {
 
 void FileFlows::OpenDocument(const QString& fileName) {
   if (host_.Busy()) return;
-  vh::Tree& tree = host_.CurrentTree();
+  EditingSession& session = host_.Session();
   try {
-    // Reads into a fresh parameter set; the tree is replaced only when the
-    // whole document was read.
-    vh::LoadDocument(tree, LocalPath(fileName));
+    // Reads into a fresh parameter set; the session's is replaced only
+    // when the whole document was read.
+    session.params = vh::LoadDocument(LocalPath(fileName), session.params);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return;
   }
+  hooks_.growTree();
   host_.DestroyBillboard();  // it showed the tree that was just replaced
   // A picture that cannot be read is reported, but the controls must show
   // the document all the same: otherwise their stale values would be
   // stored over it at the next change.
   QStringList problems;
-  if (tree.budgetExceeded) problems << TreeTooLargeMessage(tree);
+  if (session.tree.budgetExceeded) problems << TreeTooLargeMessage(session.tree, session.vertexBudget);
   const auto load = [&problems](const std::function<void()>& step) {
     try {
       step();
@@ -88,8 +91,8 @@ void FileFlows::OpenDocument(const QString& fileName) {
       problems << What(error);
     }
   };
-  load([&] { bark_.LoadBarkTexture(FromLocalPath(tree.params.barkTextureFile)); });
-  load([&] { leaves_.LoadLeafTexture(FromLocalPath(tree.params.leafTextureFile)); });
+  load([&] { bark_.LoadBarkTexture(FromLocalPath(session.params.barkTextureFile)); });
+  load([&] { leaves_.LoadLeafTexture(FromLocalPath(session.params.leafTextureFile)); });
   host_.LoadLevelControls();
   host_.RepaintLeafEditor();
   host_.SetViewDirty();
@@ -117,7 +120,7 @@ void FileFlows::SaveAs() {
 void FileFlows::SaveTo(const QString& chosen) {
   try {
     // Written beside the target and renamed into place when complete.
-    vh::SaveDocument(host_.CurrentTree(), DocumentFileName(LocalPath(chosen)));
+    vh::SaveDocument(host_.Session().params, DocumentFileName(LocalPath(chosen)));
   } catch (const std::exception& error) {
     ShowError(What(error));
   }

@@ -65,7 +65,7 @@ void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
 
 void LeavesPage::TrackBar11Change() {
   if (host_.Busy()) return;
-  host_.CurrentTree().params.leafBending = bending_->value();
+  host_.Session().params.leafBending = bending_->value();
   host_.UpdateAfterChange();
 }
 
@@ -73,35 +73,35 @@ void LeavesPage::TrackBar11Change() {
 // regenerates nothing, but the outline's texture coordinates follow it.
 void LeavesPage::TrackBar12Change() {
   if (host_.Busy()) return;
-  host_.CurrentTree().params.leafTexRotate = rotate_->value();
+  host_.Session().params.leafTexRotate = rotate_->value();
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar13Change() {
   if (host_.Busy()) return;
-  host_.CurrentTree().params.leafTexTranslateX = translateX_->value();
+  host_.Session().params.leafTexTranslateX = translateX_->value();
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar14Change() {
   if (host_.Busy()) return;
-  host_.CurrentTree().params.leafTexTranslateY = translateY_->value();
+  host_.Session().params.leafTexTranslateY = translateY_->value();
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar15Change() {
   if (host_.Busy()) return;
-  host_.CurrentTree().params.leafTexScale = scale_->value();
+  host_.Session().params.leafTexScale = scale_->value();
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::CheckBox5Click() {
   if (host_.Busy()) return;
-  host_.CurrentTree().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
+  host_.Session().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
   host_.UpdateAfterChange();
   RepaintEditor();
 }

@@ -119,7 +119,7 @@ void LodPage::TrackBar20Change() { resolutionValue_->setText(QString::number(1 <
 bool LodPage::ShowProgress(int percent) {
   progress_->setValue(percent);
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-  return !host_.CurrentTree().cancelRequested;
+  return !host_.Session().cancelRequested;
 }
 
 void LodPage::SpeedButton22Click() {
@@ -128,12 +128,13 @@ void LodPage::SpeedButton22Click() {
   host_.DestroyBillboard();
   host_.ReleaseBillboardImages();
 
-  vh::Tree& tree = host_.CurrentTree();
+  EditingSession& session = host_.Session();
+  vh::Tree& tree = session.tree;
   // The tree counts as busy while the cloud is built: the events processed
   // in between may not regenerate or replace it, and Escape (which asks the
   // tree to cancel) stops the build instead.
-  tree.busy = true;
-  tree.cancelRequested = false;
+  session.busy = true;
+  session.cancelRequested = false;
   vh::BillboardCloud cloud;
   QString failure;
   try {
@@ -143,8 +144,8 @@ void LodPage::SpeedButton22Click() {
   } catch (const std::exception& error) {
     failure = QString::fromStdString(error.what());
   }
-  tree.busy = false;
-  tree.cancelRequested = false;
+  session.busy = false;
+  session.cancelRequested = false;
   progress_->setValue(0);
   // Every tree submesh was redrawn hidden and shown again by the builder.
   host_.SetViewDirty();

@@ -104,17 +104,17 @@ int RunBillboard(const Arguments& args) {
     throw std::invalid_argument("cannot tell the format of '" + options.output +
                                 "': its extension must be .obj, .dxf or .3ds");
 
-  Tree tree;
-  if (!options.document.empty()) tree.params = ReadDocumentFile(options.document, tree.params);
-  if (options.seed) tree.params.seed = *options.seed;
-  tree.Generate();
+  TreeParameters params;
+  if (!options.document.empty()) params = ReadDocumentFile(options.document, params);
+  if (options.seed) params.seed = *options.seed;
+  Tree tree = Generate(params);
   if (tree.budgetExceeded)
     std::fprintf(stderr, "warning: the tree is incomplete: generation stopped at its budget of %llu vertices\n",
-                 static_cast<unsigned long long>(tree.vertexBudget));
+                 static_cast<unsigned long long>(kDefaultVertexBudget));
 
   HeadlessGl gl;
   InitViewState();
-  UploadDocumentTextures(tree.params);
+  UploadDocumentTextures(params);
   // A fresh picker: a batch run always draws the sequence of the desktop
   // program's first cloud after start-up.
   BillboardPicker picker;

@@ -63,15 +63,17 @@ Options ParseOptions(const Arguments& args, bool wantOutput) {
 
 // The tree of the document (or a new one), with the seed replaced when
 // asked, grown once.
-void GrowTree(Tree& tree, const Options& options) {
-  if (!options.document.empty()) tree.params = ReadDocumentFile(options.document, tree.params);
-  if (options.seed) tree.params.seed = *options.seed;
-  tree.Generate();
+Tree GrowTree(const Options& options) {
+  TreeParameters params;
+  if (!options.document.empty()) params = ReadDocumentFile(options.document, params);
+  if (options.seed) params.seed = *options.seed;
+  Tree tree = Generate(params);
   if (tree.budgetExceeded)
     std::fprintf(stderr,
                  "warning: the tree is incomplete: generation stopped at its budget of %llu "
                  "vertices\n",
-                 static_cast<unsigned long long>(tree.vertexBudget));
+                 static_cast<unsigned long long>(kDefaultVertexBudget));
+  return tree;
 }
 
 std::string LowerExtension(const std::string& path) {
@@ -100,16 +102,14 @@ int RunExport(const Arguments& args) {
   else
     throw std::invalid_argument("cannot tell the format of '" + options.output +
                                 "': its extension must be .obj, .dxf or .3ds");
-  Tree tree;
-  GrowTree(tree, options);
+  const Tree tree = GrowTree(options);
   exporter(tree, options.output);
   return 0;
 }
 
 int RunInfo(const Arguments& args) {
   const Options options = ParseOptions(args, false);
-  Tree tree;
-  GrowTree(tree, options);
+  const Tree tree = GrowTree(options);
   std::printf("submeshes %zu vertices %llu polygons %llu leaves %d\n", tree.submeshes.size(),
               static_cast<unsigned long long>(tree.VertexCount()),
               static_cast<unsigned long long>(tree.PolygonCount()), tree.leafCount);

@@ -12,16 +12,17 @@ namespace vh {
 class Branch : public Submesh {
  public:
   // direction is kept as given; the side vectors come from its normalised
-  // copy (children replace them after construction).
-  Branch(const Vector3& origin, const Vector3& direction, double length, double width, Tree& tree,
-         int level);
+  // copy (children replace them after construction). `record` is the
+  // parameter set's record of `level`, as grown (see Generate).
+  Branch(const Vector3& origin, const Vector3& direction, double length, double width,
+         const LevelParameters& record, int level, unsigned objectNumber);
 
   Vector3 origin;     // centre of the branch base
   Vector3 direction;  // growth direction, unnormalised
   Vector3 sideA, sideB;
   double length;      // base to tip along the axis
   double width;       // base radius before taper and jitter
-  Tree* tree;
+  LevelParameters record;  // its level's shape, tessellation and leaf fields
   int level;          // 0 = trunk
 };
 
@@ -51,7 +52,6 @@ struct RingFrame {
   Ext taper = 0;
   double width = 0;
   Vector3 origin;
-  bool cancelled = false;      // the tree was cancelled: every point is (0, 0, 0)
 };
 
 // The angle-dependent part of a surface point.
@@ -61,24 +61,23 @@ struct ColumnAngle {
   explicit ColumnAngle(double b);
 };
 
-// The level-dependent part of the frame at t. Applies the document guards
-// qualityHeight 0 -> 2 and inflateDeflate 0 -> 1 to the level record.
-RingShape PrepareRingShape(LevelParameters& level, double t);
+// The level-dependent part of the frame at t. The record must hold a
+// qualityHeight and an inflateDeflate above 0.
+RingShape PrepareRingShape(const LevelParameters& level, double t);
 
 // Completes a shape into the frame of one branch at (t, g).
 RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, double g);
 
 // Prepares the frame at (t, g) from scratch.
-RingFrame PrepareRing(Branch& branch, double t, double g);
+RingFrame PrepareRing(const Branch& branch, double t, double g);
 
 // The surface point at the frame's position and the given angle; r receives
 // the radius there.
 Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius = nullptr);
 
 // The surface point of branch B at relative position t (0 base, 1 tip),
-// angle b (radians) and bend weight g, with its frame and radius. When the
-// tree is cancelled the point is (0, 0, 0) and the outputs are untouched.
-Vector3 BranchPoint(Branch& branch, double t, double b, double g, Vector3* axis = nullptr,
+// angle b (radians) and bend weight g, with its frame and radius.
+Vector3 BranchPoint(const Branch& branch, double t, double b, double g, Vector3* axis = nullptr,
                     Vector3* sideA = nullptr, Vector3* sideB = nullptr, double* radius = nullptr);
 
 }  // namespace vh

@@ -49,9 +49,9 @@ inline Ext ExactRemainder(Ext x, Ext m) {
 }  // namespace
 
 Branch::Branch(const Vector3& anOrigin, const Vector3& aDirection, double aLength, double aWidth,
-               Tree& aTree, int aLevel)
-    : origin(anOrigin), direction(aDirection), length(aLength), width(aWidth), tree(&aTree),
-      level(aLevel) {
+               const LevelParameters& aRecord, int aLevel, unsigned objectNumber)
+    : Submesh(objectNumber), origin(anOrigin), direction(aDirection), length(aLength), width(aWidth),
+      record(aRecord), level(aLevel) {
   const Vector3 d = Normalized(direction);
   sideA = Perpendicular(d);
   sideB = Cross(d, sideA);
@@ -63,7 +63,7 @@ double BendWeight(const LevelParameters& level, double x) {
 
 ColumnAngle::ColumnAngle(double b) : sine(std::sin(static_cast<Ext>(b))), cosine(std::cos(static_cast<Ext>(b))) {}
 
-RingShape PrepareRingShape(LevelParameters& level, double t) {
+RingShape PrepareRingShape(const LevelParameters& level, double t) {
   RingShape shape;
   // Twisting helix around the centre line.
   const Ext s = 2 * kPi * t;
@@ -73,15 +73,12 @@ RingShape PrepareRingShape(LevelParameters& level, double t) {
   shape.centreX = static_cast<float>(tx);
   shape.centreZ = static_cast<float>(tz);
 
-  // The height guard persists in the parameter set; h keeps the old value.
   const Ext h = static_cast<Ext>(level.qualityHeight) * t;
-  if (level.qualityHeight == 0) level.qualityHeight = 2;
   const int q = level.qualityHeight;
   shape.tangentX = static_cast<float>(tz * 2 * kPi * level.twistingFreq / q);
   shape.tangentZ = static_cast<float>(-tx * 2 * kPi * level.twistingFreq / q);
 
   shape.noise = level.noise * 0.01L;
-  if (level.inflateDeflate == 0) level.inflateDeflate = 1;
   const Ext profile = Power(h / (q + 2), 2 / (level.inflateDeflate * 0.5L));
   shape.taper = 1 - profile * (level.sizeDecrease * 0.1L - 0.8L) * 0.3L;
   return shape;
@@ -89,11 +86,7 @@ RingShape PrepareRingShape(LevelParameters& level, double t) {
 
 RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, double g) {
   RingFrame frame;
-  if (branch.tree->cancelRequested) {
-    frame.cancelled = true;
-    return frame;
-  }
-  const int q = branch.tree->params.levels[branch.level].qualityHeight;
+  const int q = branch.record.qualityHeight;
 
   // Bend: turn the axis from the branch direction towards U.
   if (t > 10) g = 0.999;
@@ -118,14 +111,11 @@ RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, do
   return frame;
 }
 
-RingFrame PrepareRing(Branch& branch, double t, double g) {
-  if (branch.tree->cancelRequested) return PrepareRing(branch, RingShape(), t, g);
-  const RingShape shape = PrepareRingShape(branch.tree->params.levels[branch.level], t);
-  return PrepareRing(branch, shape, t, g);
+RingFrame PrepareRing(const Branch& branch, double t, double g) {
+  return PrepareRing(branch, PrepareRingShape(branch.record, t), t, g);
 }
 
 Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius) {
-  if (frame.cancelled) return Zero;
   // Deterministic surface jitter in [-0.25, 0.25): it depends only on the
   // angle and the height along the branch, never on a random draw.
   const Ext spread = std::fabs(angle.sine * angle.cosine * frame.centre.y * 3000000000.0L);
@@ -139,10 +129,9 @@ Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* ra
   return frame.origin + q.x * frame.sideA + q.z * frame.sideB + q.y * frame.axis;
 }
 
-Vector3 BranchPoint(Branch& branch, double t, double b, double g, Vector3* axis, Vector3* sideA,
+Vector3 BranchPoint(const Branch& branch, double t, double b, double g, Vector3* axis, Vector3* sideA,
                     Vector3* sideB, double* radius) {
   const RingFrame frame = PrepareRing(branch, t, g);
-  if (frame.cancelled) return Zero;
   if (axis) *axis = frame.axis;
   if (sideA) *sideA = frame.sideA;
   if (sideB) *sideB = frame.sideB;
