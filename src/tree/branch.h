@@ -49,14 +49,16 @@ struct RingFrame {
   Vector3 centre;              // C: twisted centre in branch coordinates
   Vector3 p1, p2;              // directions across the tangent
   Ext noise = 0;
+  Ext keep = 1;                // 1 - noise, the radius share the jitter leaves alone
   Ext taper = 0;
-  double width = 0;
+  Ext width = 0;
   Vector3 origin;
 };
 
 // The angle-dependent part of a surface point.
 struct ColumnAngle {
   Ext sine = 0, cosine = 0;
+  Ext sineCosine = 0;  // their product, the first factor of the jitter
   ColumnAngle() = default;
   explicit ColumnAngle(double b);
 };
@@ -70,6 +72,10 @@ RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, do
 
 // Prepares the frame at (t, g) from scratch.
 RingFrame PrepareRing(const Branch& branch, double t, double g);
+
+// fmod(x, 1000) for x >= 0, exactly as the library computes it, and several
+// times cheaper: the surface jitter takes it five times per vertex.
+Ext RemainderOfThousand(Ext x);
 
 // The surface point at the frame's position and the given angle; r receives
 // the radius there.

@@ -1,6 +1,7 @@
 #include "tree/branch.h"
 
 #include <cmath>
+#include <limits>
 
 namespace vh {
 
@@ -27,10 +28,10 @@ Ext Power(Ext base, Ext exponent) {
   return std::exp(exponent * std::log(base));
 }
 
-// x mod m, exactly (a remainder needs no rounding). On x87 the library call
-// is a loop around fprem behind an error-handling wrapper; the loop alone is
-// several times cheaper, and this runs five times per vertex.
-inline Ext ExactRemainder(Ext x, Ext m) {
+// x mod m by the x87 partial remainder, exactly (a remainder needs no
+// rounding). The library call is a loop around fprem behind an
+// error-handling wrapper; the loop alone is several times cheaper.
+inline Ext PartialRemainder(Ext x, Ext m) {
 #if defined(__x86_64__) || defined(__i386__)
   Ext result;
   __asm__("1: fprem\n\t"
@@ -48,6 +49,22 @@ inline Ext ExactRemainder(Ext x, Ext m) {
 
 }  // namespace
 
+// Below 2^62 every integer lies on x's grid, so x - n 1000 is exact for
+// any integer n near x / 1000; the estimate of n may be one off either
+// way, which one correction step mends.
+Ext RemainderOfThousand(Ext x) {
+  if (std::numeric_limits<Ext>::digits != 64 || !(x < 0x1p62L)) return PartialRemainder(x, 1000.0L);
+  constexpr Ext kRound = 0x1.8p63L;  // adding and taking it away rounds to an integer
+  const Ext n = ((x * 0.001L - 0.5L) + kRound) - kRound;
+  Ext r = x - n * 1000.0L;
+  if (r < 0) {
+    r += 1000.0L;
+  } else if (r >= 1000.0L) {
+    r -= 1000.0L;
+  }
+  return r;
+}
+
 Branch::Branch(const Vector3& anOrigin, const Vector3& aDirection, double aLength, double aWidth,
                const LevelParameters& aRecord, int aLevel, unsigned objectNumber)
     : Submesh(objectNumber), origin(anOrigin), direction(aDirection), length(aLength), width(aWidth),
@@ -61,7 +78,8 @@ double BendWeight(const LevelParameters& level, double x) {
   return std::pow(0.3 + std::fabs(0.03 * level.bendingUp), std::fabs(x)) * 0.9999;
 }
 
-ColumnAngle::ColumnAngle(double b) : sine(std::sin(static_cast<Ext>(b))), cosine(std::cos(static_cast<Ext>(b))) {}
+ColumnAngle::ColumnAngle(double b)
+    : sine(std::sin(static_cast<Ext>(b))), cosine(std::cos(static_cast<Ext>(b))), sineCosine(sine * cosine) {}
 
 RingShape PrepareRingShape(const LevelParameters& level, double t) {
   RingShape shape;
@@ -105,6 +123,7 @@ RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, do
   frame.p2 = Cross(tangent, frame.p1);
 
   frame.noise = shape.noise;
+  frame.keep = 1 - shape.noise;
   frame.taper = shape.taper;
   frame.width = branch.width;
   frame.origin = branch.origin;
@@ -118,9 +137,9 @@ RingFrame PrepareRing(const Branch& branch, double t, double g) {
 Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius) {
   // Deterministic surface jitter in [-0.25, 0.25): it depends only on the
   // angle and the height along the branch, never on a random draw.
-  const Ext spread = std::fabs(angle.sine * angle.cosine * frame.centre.y * 3000000000.0L);
-  const Ext jitter = (ExactRemainder(spread, 1000.0L) * 0.001L - 0.5L) * 0.5L;
-  const Ext r0 = (1 - frame.noise + frame.noise * jitter) * frame.width;
+  const Ext spread = std::fabs(angle.sineCosine * frame.centre.y * 3000000000.0L);
+  const Ext jitter = (RemainderOfThousand(spread) * 0.001L - 0.5L) * 0.5L;
+  const Ext r0 = (frame.keep + frame.noise * jitter) * frame.width;
   const Ext r = frame.taper * r0;
   if (radius) *radius = static_cast<double>(r);
 

@@ -39,9 +39,12 @@ class Grower {
         m_layout(context, control.vertexBudget),
         m_queue(context, WorkerCount(options) - 1) {}
 
-  void Run() {
+  // `previous` is the tree's old submeshes: freeing them is work for the
+  // calling thread, done once the helpers have something to mesh.
+  void Run(std::vector<std::shared_ptr<Submesh>> previous) {
     for (std::size_t next = 0;; ++next) {
       while (!m_layoutDone && m_pendingVertices < kLookAheadVertices) LayOutOne();
+      previous.clear();
       if (next == m_jobs.size()) break;
       BranchJob& job = *m_jobs[next];
       if (m_control.onBranch) m_control.onBranch();
@@ -127,10 +130,10 @@ class Grower {
     for (const BranchJob* at = &job; at->parent >= 0; at = m_jobs[static_cast<std::size_t>(at->parent)].get()) {
       const Branch& sibling = *at->branch;
       for (int s = 0; s < at->siblingsAfter; ++s) {
+        if (m_control.onBranch) m_control.onBranch();
         auto empty = std::make_shared<Branch>(Zero, Zero, 0.0, 0.0, sibling.record, sibling.level, number++);
         SetBarkMaterial(m_context, *empty);
         m_tree.submeshes.push_back(std::move(empty));
-        if (m_control.onBranch) m_control.onBranch();
       }
     }
     Submesh::RestartObjectCounterAt(number);
@@ -192,13 +195,14 @@ void Generate(const TreeParameters& params, const GenerationOptions& options, co
   const std::string problem = CheckGrowable(params);
   if (!problem.empty()) throw std::invalid_argument("This tree cannot be grown: " + problem + ".");
 
+  std::vector<std::shared_ptr<Submesh>> previous = std::move(tree.submeshes);
   tree.submeshes.clear();
   tree.leafTemplate.reset();
   tree.leafCount = 0;
   tree.budgetExceeded = false;
   tree.cancelled = false;
   GrowthContext context(params, options);
-  Grower(context, options, control, tree).Run();
+  Grower(context, options, control, tree).Run(std::move(previous));
   tree.leafTemplate = std::move(context.leafTemplate);
 }
 

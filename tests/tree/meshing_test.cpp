@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "tree_test_support.h"
@@ -113,6 +114,25 @@ TEST(MeshBranch, StraightUntwistedTrunkIsACylinder) {
       EXPECT_NEAR(std::sqrt(LengthSquared(offset)), 34.01, 1e-3) << "ring " << i << " column " << j;
     }
   }
+}
+
+TEST(SurfaceJitter, RemainderOfThousandIsTheLibrarysRemainderExactly) {
+  std::vector<long double> values = {0.0L, 1.0L, 999.0L, 1000.0L, 1001.0L, 0x1p62L, 0x1p70L, 1e30L, 123456789.75L};
+  std::mt19937_64 draws(7);
+  for (int i = 0; i < 200000; ++i) {
+    // Spread over the magnitudes the jitter sees and beyond.
+    const long double x = std::ldexp(1.0L + static_cast<long double>(draws() >> 11) * 0x1p-53L,
+                                     static_cast<int>(draws() % 96) - 20);
+    values.push_back(x);
+    // Multiples of 1000 and their neighbours one step of x's grid away,
+    // where an estimate of the quotient is most easily one off.
+    const long double multiple = std::floor(x / 1000) * 1000;
+    const long double step = std::ldexp(1.0L, std::ilogb(multiple > 0 ? multiple : 1.0L) - 63);
+    for (const long double near : {multiple - step, multiple, multiple + step})
+      if (near >= 0) values.push_back(near);
+  }
+  for (const long double x : values)
+    ASSERT_EQ(RemainderOfThousand(x), std::fmod(x, 1000.0L)) << static_cast<double>(x);
 }
 
 TEST(WeldToParent, AgreesWithTheBruteForceRuleInDepthFirstOrder) {
