@@ -8,7 +8,6 @@
 
 #include "app/bark_texture_panel.h"
 #include "app/dialog_filters.h"
-#include "app/editing_session.h"
 #include "app/editor_host.h"
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
