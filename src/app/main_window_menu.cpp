@@ -15,10 +15,7 @@
 
 void TForm1::BuildMenu() {
   FileFlowHooks hooks;
-  hooks.replaceTree = [this](std::unique_ptr<vh::Tree> fresh) {
-    fresh->pump = tree_->pump;
-    tree_ = std::move(fresh);
-  };
+  hooks.growTree = [this] { Grow(); };
   hooks.grabView = [this]() -> QImage {
     // The GL view draws a frame into an offscreen buffer of its own size;
     // without a context the blank surface is what the user sees.
@@ -100,7 +97,7 @@ void TForm1::Barktiler1Click() {
 void TForm1::Help2Click() { fileFlows_->Help(); }
 
 void TForm1::Quit1Click() {
-  tree_->cancelRequested = true;
+  session_.cancelRequested = true;
   QCoreApplication::quit();
 }
 
