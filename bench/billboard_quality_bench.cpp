@@ -16,7 +16,7 @@
 #include <benchmark/benchmark.h>
 
 #include "billboard/billboard_cloud.h"
-#include "fileio/tree_document.h"
+#include "fileio/document.h"
 #include "silhouettes.h"
 #include "tree/tree.h"
 #include "view/billboard_renderer.h"
@@ -31,9 +31,8 @@ using vh::bench::Silhouettes;
 
 void BM_BillboardQuality(benchmark::State& state) {
   static vh::Tree* tree = [] {
-    auto* grown = new vh::Tree;
-    vh::LoadDocument(*grown, VH_BENCH_DIR "/../tests/data/billboard_tree.vhm");
-    return grown;
+    return new vh::Tree(
+        vh::Generate(vh::ReadDocumentFile(VH_BENCH_DIR "/../tests/data/billboard_tree.vhm", vh::TreeParameters())));
   }();
   vh::HeadlessGl& gl = Context();
   vh::BillboardSettings settings;

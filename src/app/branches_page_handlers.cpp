@@ -36,7 +36,7 @@ bool StoredBeforeSeed(int LP::*field) {
 }  // namespace
 
 LP& BranchesPage::Level() {
-  return host_.CurrentTree().params.levels[static_cast<std::size_t>(shownLevel_)];
+  return host_.Session().params.levels[static_cast<std::size_t>(shownLevel_)];
 }
 
 bool BranchesPage::AutoUpdate() const { return autoUpdate_->isChecked(); }
@@ -103,7 +103,7 @@ void BranchesPage::onLevelCountChanged() {
   const int position = nbLevels_->value();
   nbLevelsLabel_->setText(QString::number(position + 1));
   RebuildLevelTabs(position + 1);
-  StoreSlider(*nbLevels_, host_.CurrentTree().params.lastParentLevel,
+  StoreSlider(*nbLevels_, host_.Session().params.lastParentLevel,
               vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
   LoadLevelControls();
   host_.UpdateAfterChange();
@@ -113,7 +113,7 @@ void BranchesPage::onSeedEdited() {
   if (host_.Busy()) return;
   bool ok = false;
   const int seed = seed_->text().toInt(&ok);
-  if (ok) host_.CurrentTree().params.seed = seed;  // a non-number is ignored while typing
+  if (ok) host_.Session().params.seed = seed;  // a non-number is ignored while typing
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
 }
@@ -147,7 +147,7 @@ void BranchesPage::LoadLevelControls() {
   // values back without regenerating.
   const bool autoUpdate = AutoUpdate();
   SetAutoUpdate(false);
-  const vh::TreeParameters& params = host_.CurrentTree().params;
+  const vh::TreeParameters& params = host_.Session().params;
   nbLevels_->setValue(params.lastParentLevel -
                       vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
 
@@ -160,8 +160,8 @@ void BranchesPage::LoadLevelControls() {
   (Level().baseSizeInherited ? sizeInherit_ : sizeConstant_)->setChecked(true);
   for (LevelCheck& entry : checks_) entry.box->setChecked(Level().*entry.field);
 
-  for (ParameterPage* other : otherPages_) other->LoadGlobals(host_.CurrentTree().params);
-  seed_->setText(QString::number(host_.CurrentTree().params.seed));
+  for (ParameterPage* other : otherPages_) other->LoadGlobals(host_.Session().params);
+  seed_->setText(QString::number(host_.Session().params.seed));
 
   ShowLevelCaptions();
   SetAutoUpdate(autoUpdate);
@@ -169,7 +169,7 @@ void BranchesPage::LoadLevelControls() {
 
 void BranchesPage::StoreControls() {
   if (host_.Busy()) return;
-  vh::TreeParameters& params = host_.CurrentTree().params;
+  vh::TreeParameters& params = host_.Session().params;
   for (const LevelSlider& entry : sliders_) {
     if (StoredBeforeSeed(entry.field)) StoreValue(entry);
   }

@@ -69,7 +69,7 @@ void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
 
 void LeavesPage::onLeafBendingChanged() {
   if (host_.Busy()) return;
-  StoreSlider(*bending_, host_.CurrentTree().params.leafBending);
+  StoreSlider(*bending_, host_.Session().params.leafBending);
   host_.UpdateAfterChange();
 }
 
@@ -77,7 +77,7 @@ void LeavesPage::onLeafBendingChanged() {
 // regenerates nothing, but the outline's texture coordinates follow it.
 void LeavesPage::PlacementChanged(const QSlider& slider, int vh::TreeParameters::*field) {
   if (host_.Busy()) return;
-  StoreSlider(slider, host_.CurrentTree().params.*field);
+  StoreSlider(slider, host_.Session().params.*field);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
@@ -93,7 +93,7 @@ void LeavesPage::onPictureScaleChanged() { PlacementChanged(*scale_, &vh::TreePa
 
 void LeavesPage::onNoLeavesOnTrunkToggled() {
   if (host_.Busy()) return;
-  host_.CurrentTree().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
+  host_.Session().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
   host_.UpdateAfterChange();
   RepaintEditor();
 }

@@ -41,8 +41,8 @@ MainWindow::MainWindow(GlAvailability gl, QWidget* parent) : QMainWindow(parent)
   setObjectName("Form1");
   setWindowTitle("Verdanthollow v2.0");
 
-  tree_ = std::make_unique<vh::Tree>(2);
-  tree_->Generate();  // no window exists yet: nothing to pump events for
+  // No window exists yet: nothing to process events for while it grows.
+  vh::Generate(session_.params, session_.GrowthOptions(), {}, session_.tree);
   groundPlane_ = vh::BuildGroundPlane();
 
   BuildLayout();
@@ -59,13 +59,6 @@ MainWindow::MainWindow(GlAvailability gl, QWidget* parent) : QMainWindow(parent)
 
   // The window sees every key before the focused control (HandleWindowKey).
   qApp->installEventFilter(this);
-
-  // From here on generation pumps events while it runs, so that the window
-  // stays responsive and Escape can cancel. The tree asks once per branch;
-  // events are processed at most every few milliseconds, since each pass
-  // may repaint the window, and a software renderer takes longer for that
-  // than a small tree takes to grow.
-  tree_->pump = [this] { PumpEvents(); };
 
   LoadLevelControls();
   StoreControls();
@@ -187,14 +180,34 @@ void MainWindow::PumpEvents() {
   pumpClock_.start();
 }
 
-void MainWindow::Generate() {
-  if (tree_->busy) {
-    tree_->Generate();  // refused: it only clears a pending cancel
-    return;
-  }
+bool MainWindow::Grow() {
+  session_.cancelRequested = false;
+  if (session_.busy) return false;  // refused: it only cleared a pending cancel
+  // Generation processes events while it runs, so that the window stays
+  // responsive and Escape can cancel. It calls back once per branch;
+  // events are processed at most every few milliseconds, since each pass
+  // may repaint the window, and a software renderer takes longer for that
+  // than a small tree takes to grow.
+  vh::GenerationControl control;
+  control.cancel = &session_.cancelRequested;
+  control.onBranch = [this] { PumpEvents(); };
+  control.vertexBudget = session_.vertexBudget;
+  // Clears the lock (and a pending cancel) however the generation ends.
+  struct BusyScope {
+    EditingSession& session;
+    explicit BusyScope(EditingSession& s) : session(s) { session.busy = true; }
+    ~BusyScope() {
+      session.cancelRequested = false;
+      session.busy = false;
+    }
+  } busy(session_);
   pumpClock_.start();  // a new generation: its first event pass after the interval
-  tree_->Generate();
-  if (tree_->budgetExceeded) ShowMessage(this, TreeTooLargeMessage(*tree_), "Tree too large");
+  vh::Generate(session_.params, session_.GrowthOptions(), control, session_.tree);
+  return session_.tree.budgetExceeded;
+}
+
+void MainWindow::Generate() {
+  if (Grow()) ShowMessage(this, TreeTooLargeMessage(session_.tree, session_.vertexBudget), "Tree too large");
 }
 
 void MainWindow::UpdateAfterChange() {
@@ -202,13 +215,13 @@ void MainWindow::UpdateAfterChange() {
   if (!AutoUpdate()) return;
   Generate();  // returns at once when a generation already runs
   groundPlane_ = vh::BuildGroundPlane();
-  wireframe_.groundPlane = WireframeTicked();
+  session_.wireframe.groundPlane = WireframeTicked();
   SetViewDirty();
   RefreshCounts();
 }
 
 void MainWindow::RefreshCounts() {
-  const vh::MeshObject& shown = billboard_ != nullptr ? *billboard_ : *tree_;
+  const vh::MeshObject& shown = billboard_ != nullptr ? *billboard_ : session_.tree;
   viewControls_->ShowCounts(shown.PolygonCount(), shown.VertexCount(), shown.submeshes.size());
 }
 
@@ -252,7 +265,7 @@ void MainWindow::GiveFocusBack() {
 }
 
 void MainWindow::onStatusTimer() {
-  QString text = tree_->busy ? QString(kGeneratingMessage) : QString();
+  QString text = session_.busy ? QString(kGeneratingMessage) : QString();
   if (BillboardMode()) text = kBillboardMessage;
   if (status_->text() != text) status_->setText(text);
 }
@@ -260,7 +273,7 @@ void MainWindow::onStatusTimer() {
 bool MainWindow::HandleWindowKey(int key) {
   switch (key) {
     case Qt::Key_Escape:
-      tree_->cancelRequested = true;
+      session_.cancelRequested = true;
       return true;
     case Qt::Key_Down:
       camera_.position -= kArrowStep * camera_.forward;
@@ -318,7 +331,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   // A running generation stops at its next branch; the window closes.
-  tree_->cancelRequested = true;
+  session_.cancelRequested = true;
   event->accept();
   QCoreApplication::quit();
 }

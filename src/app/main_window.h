@@ -12,11 +12,11 @@
 #include <QMainWindow>
 
 #include "app/billboard_export.h"
+#include "app/editing_session.h"
 #include "app/editor_host.h"
 #include "app/gl_probe.h"
 #include "billboard/candidate_picker.h"
 #include "foundations/image.h"
-#include "tree/tree.h"
 #include "view/camera.h"
 #include "view/draw_list_cache.h"
 #include "view/viewer.h"
@@ -55,8 +55,9 @@ class MainWindow : public QMainWindow, public EditorHost {
   void OpenDocumentFile(const QString& fileName);
 
   // EditorHost
-  vh::Tree& CurrentTree() override { return *tree_; }
-  bool Busy() const override { return tree_->busy; }
+  EditingSession& Session() override { return session_; }
+  vh::Tree& CurrentTree() override { return session_.tree; }
+  bool Busy() const override { return session_.busy; }
   bool BillboardMode() const override { return billboard_ != nullptr; }
   vh::MeshObject& GroundPlane() override { return *groundPlane_; }
   vh::MeshObject* Billboard() override { return billboard_.get(); }
@@ -74,7 +75,6 @@ class MainWindow : public QMainWindow, public EditorHost {
   void RenderFrameNow() override;
   bool WithViewContext(const std::function<void()>& work) override;
   vh::DrawListCache& ViewDrawLists() override { return drawLists_; }
-  vh::WireframeParts& Wireframe() override { return wireframe_; }
   bool ShowPlane() const override;
   bool WireframeTicked() const override;
   void LoadLevelControls() override;
@@ -107,9 +107,14 @@ class MainWindow : public QMainWindow, public EditorHost {
 
  private:
   void BuildMenu();
-  // The tree's pump: processes pending events, at most every few ms.
+  // Called once per branch while a tree grows: processes pending events,
+  // at most every few ms.
   void PumpEvents();
-  // Grows the tree (nothing else); every generation the window starts.
+  // Grows the tree from the session's parameters (nothing else); every
+  // generation the window starts. A request while one runs only clears a
+  // pending cancel. Returns whether the tree stopped at the budget.
+  bool Grow();
+  // Grow, then say so when the tree stopped at the budget.
   void Generate();
   void BuildLayout();
   void ForgetViewCaches();
@@ -117,7 +122,7 @@ class MainWindow : public QMainWindow, public EditorHost {
   // key must not reach the focused control.
   bool HandleWindowKey(int key);
 
-  std::unique_ptr<vh::Tree> tree_;
+  EditingSession session_;
   std::unique_ptr<vh::MeshObject> groundPlane_;
   std::unique_ptr<vh::MeshObject> billboard_;
   vh::Image billboardColour_;
@@ -126,7 +131,6 @@ class MainWindow : public QMainWindow, public EditorHost {
   BillboardExportDialogState billboardExportDialog_;
   LodPage* lod_ = nullptr;
   vh::Camera camera_;
-  vh::WireframeParts wireframe_;
   vh::DrawListCache drawLists_;  // of the view's context; forgotten with it
   bool viewDirty_ = true;
   bool shownOnce_ = false;

@@ -9,7 +9,7 @@ void MainWindow::SetBillboard(vh::BillboardCloud cloud) {
   billboard_ = std::move(cloud.mesh);
   billboardColour_ = std::move(cloud.colourTexture);
   billboardAlpha_ = std::move(cloud.transparency);
-  wireframe_.billboard = false;  // the new billboards are drawn filled until "Wireframe" is clicked
+  session_.wireframe.billboard = false;  // the new billboards are drawn filled until "Wireframe" is clicked
   RefreshCounts();
   SetViewDirty();
 }
@@ -29,6 +29,6 @@ void MainWindow::ReleaseBillboardImages() {
 }
 
 void MainWindow::onExportBillboard() {
-  ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, TreePictures(CurrentTree()),
+  ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, TreePictures(session_),
                   billboardExportDialog_);
 }

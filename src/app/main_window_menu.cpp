@@ -15,11 +15,7 @@
 
 void MainWindow::BuildMenu() {
   FileFlowHooks hooks;
-  hooks.replaceTree = [this](std::unique_ptr<vh::Tree> fresh) {
-    fresh->pump = tree_->pump;
-    tree_ = std::move(fresh);
-    wireframe_.tree = false;  // a new tree is drawn filled until "Wireframe" is clicked
-  };
+  hooks.growTree = [this] { Grow(); };
   hooks.grabView = [this]() -> QImage {
     // The GL view draws a frame into an offscreen buffer of its own size;
     // without a context the blank surface is what the user sees.
@@ -101,7 +97,7 @@ void MainWindow::onShowBarkTiler() {
 void MainWindow::onHelp() { fileFlows_->Help(); }
 
 void MainWindow::onQuit() {
-  tree_->cancelRequested = true;
+  session_.cancelRequested = true;
   QCoreApplication::quit();
 }
 

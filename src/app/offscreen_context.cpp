@@ -19,7 +19,7 @@ vh::BillboardRenderer ViewContextBillboardRenderer(EditorHost& host, vh::MeshObj
       QOpenGLFramebufferObject framebuffer(side, side, QOpenGLFramebufferObject::Depth);
       if (!framebuffer.isValid() || !framebuffer.bind()) return;
       framebufferMade = true;
-      picture = vh::RenderBillboardPicture(host.ViewDrawLists(), mesh, {host.Wireframe().tree}, v0,
+      picture = vh::RenderBillboardPicture(host.ViewDrawLists(), mesh, {host.Session().wireframe.tree}, v0,
                                            v1, v2, side);
       framebuffer.release();
     });

@@ -87,7 +87,7 @@ void TreeView::paintGL() {
   contents.groundPlane = &host_.GroundPlane();
   contents.billboard = host_.Billboard();
   contents.showPlane = host_.ShowPlane();
-  contents.wireframe = host_.Wireframe();
+  contents.wireframe = host_.Session().wireframe;
   vh::RenderFrame(frameCamera, contents, host_.ViewDrawLists());
   // ApplyCamera renormalises the axes: keep that in the real camera.
   camera.right = frameCamera.right;

@@ -167,7 +167,7 @@ void ViewControls::onResetViewpoint() {
 
 void ViewControls::onWireframeToggled() {
   const bool on = wireframe_->isChecked();
-  vh::WireframeParts& wireframe = host_.Wireframe();
+  vh::WireframeParts& wireframe = host_.Session().wireframe;
   if (host_.BillboardMode()) {
     host_.WithViewContext([on] { vh::SetWireframeBlending(true, on); });
     wireframe.groundPlane = on;
@@ -187,7 +187,7 @@ void ViewControls::onWireframeToggled() {
 
 void ViewControls::onHideLeavesToggled() {
   if (host_.Busy()) return;
-  host_.CurrentTree().showLeaves = !hideLeaves_->isChecked();
+  host_.Session().showLeaves = !hideLeaves_->isChecked();
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
   host_.GiveFocusBack();

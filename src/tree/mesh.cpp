@@ -6,6 +6,8 @@ unsigned Submesh::s_nextObjectNumber = 1;
 
 Submesh::Submesh() : displayList(s_nextObjectNumber++) {}
 
+Submesh::Submesh(unsigned objectNumber) : displayList(objectNumber) {}
+
 std::uint64_t MeshObject::VertexCount() const {
   std::uint64_t count = 0;
   for (const auto& submesh : submeshes) count += submesh->vertices.size();

@@ -121,7 +121,7 @@ std::string OutOfRange(const std::array<ParameterField<Record>, N>& fields, cons
   for (const ParameterField<Record>& field : fields) {
     if (field.kind != FieldKind::kInteger) continue;
     const int value = record.*field.integer;
-    if (!field.accepted.Contains(value)) {
+    if (!field.accepted.Contains(GuardedValue(field, value))) {
       return std::string(field.name) + " " + std::to_string(value) + " must lie between " +
              std::to_string(field.accepted.minimum) + " and " + std::to_string(field.accepted.maximum);
     }
@@ -146,6 +146,14 @@ const LevelField& FieldOf(bool LevelParameters::*member) {
 
 int Guarded(const GlobalField& field, int value) { return GuardedValue(field, value); }
 int Guarded(const LevelField& field, int value) { return GuardedValue(field, value); }
+
+LevelParameters Guarded(const LevelParameters& level) {
+  LevelParameters guarded = level;
+  for (const LevelField& field : kLevelFields) {
+    if (field.kind == FieldKind::kInteger) guarded.*field.integer = GuardedValue(field, level.*field.integer);
+  }
+  return guarded;
+}
 
 std::string CheckGrowable(const TreeParameters& params) {
   std::string problem = OutOfRange(kGlobalFields, params);

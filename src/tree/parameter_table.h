@@ -76,13 +76,17 @@ const GlobalField& FieldOf(int TreeParameters::*member);
 const LevelField& FieldOf(int LevelParameters::*member);
 const LevelField& FieldOf(bool LevelParameters::*member);
 
-// `value` as read from a document: a 0 becomes the field's guard value.
+// The guards: a 0 in a field that has one stands for its guard value. The
+// document reader applies them to what it reads, so that a document is
+// saved back as it was grown; generation applies them to its own copy of
+// the level records, so that a parameter set made in code grows the same.
 int Guarded(const GlobalField& field, int value);
 int Guarded(const LevelField& field, int value);
+LevelParameters Guarded(const LevelParameters& level);
 
 // Why a parameter set cannot be grown (an empty string when it can): an
-// integer outside its accepted range, naming the field and, for a level
-// record, the level (counted from 1, as the level tabs are).
+// integer that, guarded, lies outside its accepted range, naming the field
+// and, for a level record, the level (counted from 1, as the level tabs are).
 std::string CheckGrowable(const TreeParameters& params);
 
 }  // namespace vh

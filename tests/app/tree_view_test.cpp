@@ -98,8 +98,8 @@ TEST_F(TreeViewTest, WireframeDrawsTreeAndPlaneAsLinesAndKeepsFocusOffTheBox) {
   auto* box = Find<QCheckBox>("CheckBox6");
   const PixelCounts filled = Classify(Frame(), view->rect());
   QTest::mouseClick(box, Qt::LeftButton);
-  EXPECT_TRUE(window->Wireframe().tree);
-  EXPECT_TRUE(window->Wireframe().groundPlane);
+  EXPECT_TRUE(Session().wireframe.tree);
+  EXPECT_TRUE(Session().wireframe.groundPlane);
   EXPECT_EQ(window->focusWidget(), Find<QSlider>("baseSize"));  // active or not
   const PixelCounts lines = Classify(Frame(), view->rect());
   EXPECT_GT(lines.white, filled.white) << "outlines leave the plane's cells white";
@@ -210,8 +210,8 @@ TEST_F(TreeViewTest, RedrawFollowsTheDirtyFlag) {
 namespace {
 
 TEST_F(TreeViewTest, FramesDrawnDuringAGenerationDoNotLeaveStaleBranches) {
-  Tree().params.lastParentLevel = 3;
-  for (auto& level : Tree().params.levels) {
+  Session().params.lastParentLevel = 3;
+  for (auto& level : Session().params.levels) {
     level.nbChildrenMin = level.nbChildrenMax = 8;
     level.qualityAngle = level.qualityHeight = 12;
   }
@@ -223,7 +223,7 @@ TEST_F(TreeViewTest, FramesDrawnDuringAGenerationDoNotLeaveStaleBranches) {
   };
   std::vector<Compiled> compiled;
   QTimer::singleShot(30, window.get(), [&] {
-    drewDuring = Tree().busy;
+    drewDuring = Session().busy;
     view->grabFramebuffer();  // compiles the branches built so far
     for (const auto& submesh : Tree().submeshes) {
       const vh::CompiledList& list = window->ViewDrawLists().For(submesh);
@@ -265,14 +265,14 @@ TEST_F(TreeViewTest, WireframeDuringAGenerationSetsNoFlags) {
   MakeGenerationLong();
   bool ranDuring = false;
   GenerateAndMeanwhile(80, [&] {
-    ranDuring = Tree().busy;
+    ranDuring = Session().busy;
     Find<QCheckBox>("CheckBox6")->click();
     QTest::keyClick(window.get(), Qt::Key_Escape);
   });
   ASSERT_TRUE(ranDuring);
   EXPECT_TRUE(Find<QCheckBox>("CheckBox6")->isChecked());
-  EXPECT_FALSE(window->Wireframe().tree) << "the tree's look waits for the next click";
-  EXPECT_FALSE(window->Wireframe().groundPlane);
+  EXPECT_FALSE(Session().wireframe.tree) << "the tree's look waits for the next click";
+  EXPECT_FALSE(Session().wireframe.groundPlane);
 }
 
 }  // namespace

@@ -106,6 +106,19 @@ TEST(ParameterTable, GuardsTurnOnlyAZeroQualityHeightOrInflateDeflate) {
   for (const GlobalField& field : GlobalFields()) EXPECT_EQ(Guarded(field, 0), 0) << field.name;
 }
 
+TEST(ParameterTable, AGuardedLevelRecordChangesOnlyItsGuardedZeros) {
+  LevelParameters level;
+  level.qualityHeight = 0;
+  level.inflateDeflate = 0;
+  level.noise = 0;
+  level.heightMin = 0;
+  LevelParameters expected = level;
+  expected.qualityHeight = 2;
+  expected.inflateDeflate = 1;
+  EXPECT_EQ(Guarded(level), expected);
+  EXPECT_EQ(Guarded(expected), expected);
+}
+
 TEST(ParameterTable, FieldOfFindsTheEntryOfAMember) {
   EXPECT_STREQ(FieldOf(&LevelParameters::noise).name, "noise");
   EXPECT_STREQ(FieldOf(&LevelParameters::attachToParent).name, "attachToParent");
@@ -115,6 +128,10 @@ TEST(ParameterTable, FieldOfFindsTheEntryOfAMember) {
 
 TEST(CheckGrowable, AcceptsTheDefaultsAndEveryBoundAndNamesTheFirstValueBeyond) {
   EXPECT_EQ(CheckGrowable(TreeParameters()), "");
+  TreeParameters zeros;  // a zero quality grows as its guard
+  zeros.levels[1].qualityHeight = 0;
+  zeros.levels[1].inflateDeflate = 0;
+  EXPECT_EQ(CheckGrowable(zeros), "");
   for (const LevelField& field : LevelFields()) {
     if (field.kind != FieldKind::kInteger) continue;
     for (const int bound : {field.accepted.minimum, field.accepted.maximum}) {
