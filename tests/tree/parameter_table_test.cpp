@@ -107,16 +107,14 @@ TEST(ParameterTable, GuardsTurnOnlyAZeroQualityHeightOrInflateDeflate) {
 }
 
 TEST(ParameterTable, AGuardedLevelRecordChangesOnlyItsGuardedZeros) {
-  LevelParameters level;
-  level.qualityHeight = 0;
-  level.inflateDeflate = 0;
-  level.noise = 0;
-  level.heightMin = 0;
-  LevelParameters expected = level;
+  LevelParameters zeros;  // every integer 0
+  for (const LevelField& field : LevelFields())
+    if (field.kind == FieldKind::kInteger) zeros.*field.integer = 0;
+  LevelParameters expected = zeros;
   expected.qualityHeight = 2;
   expected.inflateDeflate = 1;
-  EXPECT_EQ(Guarded(level), expected);
-  EXPECT_EQ(Guarded(expected), expected);
+  EXPECT_EQ(Guarded(zeros), expected);
+  EXPECT_EQ(Guarded(expected), expected) << "guarding twice changes nothing more";
 }
 
 TEST(ParameterTable, FieldOfFindsTheEntryOfAMember) {
