@@ -14,7 +14,8 @@ constexpr IntRange kBounded{-kLarge, kLarge};
 template <class Record>
 constexpr ParameterField<Record> Int(const char* name, int Record::*member, IntRange accepted,
                                      ControlRange control = {}, int zeroMeans = 0) {
-  ParameterField<Record> field{name, FieldKind::kInteger};
+  ParameterField<Record> field;
+  field.name = name;
   field.integer = member;
   field.accepted = accepted;
   field.zeroMeans = zeroMeans;
@@ -24,13 +25,17 @@ constexpr ParameterField<Record> Int(const char* name, int Record::*member, IntR
 
 template <class Record>
 constexpr ParameterField<Record> Flag(const char* name, bool Record::*member) {
-  ParameterField<Record> field{name, FieldKind::kFlag};
+  ParameterField<Record> field;
+  field.name = name;
+  field.kind = FieldKind::kFlag;
   field.flag = member;
   return field;
 }
 
 constexpr GlobalField Name(const char* name, std::string TreeParameters::*member) {
-  GlobalField field{name, FieldKind::kName};
+  GlobalField field;
+  field.name = name;
+  field.kind = FieldKind::kName;
   field.text = member;
   return field;
 }

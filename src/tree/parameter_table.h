@@ -43,8 +43,8 @@ enum class FieldKind { kInteger, kFlag, kName };
 // member of its kind is set.
 template <class Record>
 struct ParameterField {
-  const char* name;  // how messages name it: "qualityHeight", "the seed"...
-  FieldKind kind;
+  const char* name = "";  // how messages name it: "qualityHeight", "the seed"...
+  FieldKind kind = FieldKind::kInteger;
   int Record::*integer = nullptr;
   bool Record::*flag = nullptr;
   std::string Record::*text = nullptr;
