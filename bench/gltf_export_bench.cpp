@@ -15,7 +15,7 @@
 
 #include "billboard/lod_chain.h"
 #include "bench_trees.h"
-#include "fileio/atomic_file.h"
+#include "foundations/atomic_file.h"
 #include "fileio/gltf_export.h"
 #include "tree/tree.h"
 

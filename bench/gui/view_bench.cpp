@@ -20,23 +20,24 @@ namespace {
 
 struct Scene {
   vh::Tree tree;
-  std::unique_ptr<vh::MeshObject> plane = vh::BuildGroundPlane(false);
+  std::unique_ptr<vh::MeshObject> plane = vh::BuildGroundPlane();
+  vh::DrawListCache lists;
   vh::Camera camera;
 
   Scene() {
     // Eight children on four levels at quality 14: about a million vertices.
-    tree.params.lastParentLevel = 3;
-    for (auto& level : tree.params.levels) {
+    vh::TreeParameters params(3);
+    for (auto& level : params.levels) {
       level.nbChildrenMin = level.nbChildrenMax = 8;
       level.qualityAngle = level.qualityHeight = 14;
     }
-    tree.Generate();
+    tree = vh::Generate(params);
     camera.viewportWidth = 800;
     camera.viewportHeight = 600;
     camera.position = vh::kHomePosition;
   }
   void Render() {
-    vh::RenderFrame(camera, {&tree, plane.get(), nullptr, true});
+    vh::RenderFrame(camera, {&tree, plane.get(), nullptr, true, {}}, lists);
     glFinish();
   }
 };
@@ -71,8 +72,8 @@ void SetCounters(benchmark::State& state) {
 void BM_FirstFrameCompilesDisplayLists(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
-    for (const auto& submesh : scene->tree.submeshes) submesh->listDirty = true;
-    scene->plane->submeshes.front()->listDirty = true;
+    for (const auto& submesh : scene->tree.submeshes) ++submesh->revision;
+    ++scene->plane->submeshes.front()->revision;
     state.ResumeTiming();
     scene->Render();
   }
@@ -93,15 +94,15 @@ BENCHMARK(BM_RedrawFromDisplayLists)->Unit(benchmark::kMillisecond)->UseRealTime
 // size the view has in the 992 × 682 window: the frame's own cost, without
 // the window system's composition.
 void BM_DefaultTreeFrame(benchmark::State& state) {
-  vh::Tree tree;
-  tree.Generate();
-  auto plane = vh::BuildGroundPlane(false);
+  vh::Tree tree = vh::Generate(vh::TreeParameters());
+  auto plane = vh::BuildGroundPlane();
+  vh::DrawListCache lists;
   vh::Camera camera;
   camera.viewportWidth = 531;
   camera.viewportHeight = 600;
   camera.position = vh::kHomePosition;
   for (auto _ : state) {
-    vh::RenderFrame(camera, {&tree, plane.get(), nullptr, true});
+    vh::RenderFrame(camera, {&tree, plane.get(), nullptr, true, {}}, lists);
     glFinish();
   }
   state.counters["vertices"] = static_cast<double>(tree.VertexCount());

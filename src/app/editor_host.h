@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include "app/editing_session.h"
+
 class QWidget;
 
 namespace vh {
@@ -18,14 +20,16 @@ class MeshObject;
 struct Camera;
 struct BillboardCloud;
 class BillboardPicker;
+class DrawListCache;
 }  // namespace vh
 
 class EditorHost {
  public:
   virtual ~EditorHost() = default;
 
-  // The tree being edited. Never null; "New" and "Open..." may replace the
-  // object, so pages must not keep the reference across events.
+  // The tree being edited: its parameters, pictures and switches, and the
+  // tree last grown from them (CurrentTree).
+  virtual EditingSession& Session() = 0;
   virtual vh::Tree& CurrentTree() = 0;
   // True while a generation runs (editing handlers then ignore input).
   virtual bool Busy() const = 0;
@@ -75,6 +79,8 @@ class EditorHost {
   // rendering and runs `work` in it. Returns false, without running it,
   // when there is no working context.
   virtual bool WithViewContext(const std::function<void()>& work) = 0;
+  // The display lists of the view's context, for drawing in it.
+  virtual vh::DrawListCache& ViewDrawLists() = 0;
   // Whether "Show plane" and "Wireframe" are ticked.
   virtual bool ShowPlane() const = 0;
   virtual bool WireframeTicked() const = 0;

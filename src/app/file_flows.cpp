@@ -17,8 +17,8 @@
 #include "app/message_box.h"
 #include "app/qt_image.h"
 #include "app/tree_messages.h"
+#include "fileio/document.h"
 #include "fileio/export_formats.h"
-#include "fileio/tree_document.h"
 #include "imaging/picture_io.h"
 #include "tree/tree.h"
 
@@ -48,7 +48,7 @@ void FileFlows::New() {
   // The cloud stands for the tree being discarded: leave billboard mode so
   // that the new tree is grown and shown.
   host_.DestroyBillboard();
-  hooks_.replaceTree(std::make_unique<vh::Tree>(2));
+  host_.Session().StartNewTree();
   host_.LoadLevelControls();
   host_.UpdateAfterChange();
   host_.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
@@ -65,21 +65,22 @@ void FileFlows::Open() {
 
 void FileFlows::OpenDocument(const QString& fileName) {
   if (host_.Busy()) return;
-  vh::Tree& tree = host_.CurrentTree();
+  EditingSession& session = host_.Session();
   try {
-    // Reads into a fresh parameter set; the tree is replaced only when the
-    // whole document was read.
-    vh::LoadDocument(tree, LocalPath(fileName));
+    // Reads into a fresh parameter set; the session's is replaced only
+    // when the whole document was read.
+    session.params = vh::ReadDocumentFile(LocalPath(fileName), session.params);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return;
   }
+  hooks_.growTree();
   host_.DestroyBillboard();  // it showed the tree that was just replaced
   // A picture that cannot be read is reported, but the controls must show
   // the document all the same: otherwise their stale values would be
   // stored over it at the next change.
   QStringList problems;
-  if (tree.budgetExceeded) problems << TreeTooLargeMessage(tree);
+  if (session.tree.budgetExceeded) problems << TreeTooLargeMessage(session.tree, session.vertexBudget);
   const auto load = [&problems](const std::function<void()>& step) {
     try {
       step();
@@ -87,8 +88,8 @@ void FileFlows::OpenDocument(const QString& fileName) {
       problems << What(error);
     }
   };
-  load([&] { bark_.LoadBarkTexture(FromLocalPath(tree.params.barkTextureFile)); });
-  load([&] { leaves_.LoadLeafTexture(FromLocalPath(tree.params.leafTextureFile)); });
+  load([&] { bark_.LoadBarkTexture(FromLocalPath(session.params.barkTextureFile)); });
+  load([&] { leaves_.LoadLeafTexture(FromLocalPath(session.params.leafTextureFile)); });
   host_.LoadLevelControls();
   host_.RepaintLeafEditor();
   host_.SetViewDirty();
@@ -117,7 +118,7 @@ void FileFlows::SaveAs() {
 void FileFlows::SaveTo(const QString& chosen) {
   try {
     // Written beside the target and renamed into place when complete.
-    vh::SaveDocument(host_.CurrentTree(), DocumentFileName(LocalPath(chosen)));
+    vh::SaveDocument(host_.Session().params, DocumentFileName(LocalPath(chosen)));
   } catch (const std::exception& error) {
     ShowError(What(error));
   }
@@ -140,12 +141,13 @@ void FileFlows::Export() {
   exportScale_ = choice->scale;
   const vh::ExportFormat format = vh::ExportFormatOfFilter(choice->filterIndex);
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
-  const vh::Tree& tree = host_.CurrentTree();
+  const EditingSession& session = host_.Session();
+  const vh::Tree& tree = session.tree;
   // The scale and the pictures matter to glTF only; the other formats
   // write the numbers they always have and name their picture files.
   const double scale = vh::FormatEntry(format).carriesScene ? choice->scale : 1.0;
   try {
-    vh::WriteExport(format, vh::SingleMeshScene(tree, TreePictures(tree), scale), path);
+    vh::WriteExport(format, vh::SingleMeshScene(tree, TreePictures(session), scale), path);
   } catch (const std::exception& error) {
     ShowError(What(error));
   }
@@ -166,10 +168,10 @@ void FileFlows::ExportScreenshot() {
   }
 }
 
-vh::MaterialPictures TreePictures(const vh::Tree& tree) {
+vh::MaterialPictures TreePictures(const EditingSession& session) {
   vh::MaterialPictures pictures;
-  pictures.leaf = &tree.leafTextureImage;
-  pictures.bark = &tree.barkTextureImage;
+  pictures.leaf = &session.leafTextureImage;
+  pictures.bark = &session.barkTextureImage;
   return pictures;
 }
 

@@ -17,6 +17,7 @@
 #include "app/file_dialogs.h"
 #include "app/local_path.h"
 #include "app/message_box.h"
+#include "app/named_button.h"
 #include "imaging/picture_io.h"
 #include "tree/tree.h"
 #include "view/texture_upload.h"
@@ -62,9 +63,7 @@ QIcon TextureModeIcon() {
 }
 
 QToolButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
-  auto* button = new QToolButton(parent);
-  button->setObjectName(name);
-  button->setText(caption);
+  auto* button = NamedButton(parent, name, caption);
   button->setAutoRaise(true);
   return button;
 }
@@ -118,25 +117,25 @@ QWidget* LeafEditor::BuildButtons(QWidget* parent) {
   layout->addLayout(modeRow, 1, 0, 1, 3);
   layout->setColumnStretch(3, 1);
 
-  connect(clearPoints, &QToolButton::clicked, this, &LeafEditor::SpeedButton2Click);
-  connect(loadTexture, &QToolButton::clicked, this, &LeafEditor::SpeedButton3Click);
-  connect(clearTexture, &QToolButton::clicked, this, &LeafEditor::SpeedButton6Click);
-  connect(pointButton_, &QToolButton::clicked, this, &LeafEditor::SpeedButton20Click);
-  connect(textureButton_, &QToolButton::clicked, this, &LeafEditor::SpeedButton21Click);
+  connect(clearPoints, &QToolButton::clicked, this, &LeafEditor::onClearPointsClicked);
+  connect(loadTexture, &QToolButton::clicked, this, &LeafEditor::onLoadLeafTextureClicked);
+  connect(clearTexture, &QToolButton::clicked, this, &LeafEditor::onClearTextureClicked);
+  connect(pointButton_, &QToolButton::clicked, this, &LeafEditor::onPointModeClicked);
+  connect(textureButton_, &QToolButton::clicked, this, &LeafEditor::onTextureModeClicked);
   return row;
 }
 
-LeafPictureMapping LeafEditor::Mapping() const {
-  vh::Tree& tree = host_.CurrentTree();
-  return LeafPictureMapping(PlacementOf(tree.params), width(), height(),
-                            tree.leafTextureImage.width, tree.leafTextureImage.height);
+vh::LeafPictureMapping LeafEditor::Mapping() const {
+  const EditingSession& session = host_.Session();
+  return vh::LeafPictureMapping(vh::PlacementOf(session.params), width(), height(),
+                            session.leafTextureImage.width, session.leafTextureImage.height);
 }
 
 vh::Vector2 LeafEditor::ComputeTexCoord(int x, int y) const { return Mapping().TexCoord(x, y); }
 
 void LeafEditor::RecomputeTexCoords() {
-  vh::TreeParameters& params = host_.CurrentTree().params;
-  const LeafPictureMapping mapping = Mapping();
+  vh::TreeParameters& params = host_.Session().params;
+  const vh::LeafPictureMapping mapping = Mapping();
   params.leafTexCoords.resize(params.leafOutline.size());
   for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
     const vh::Vector2& point = params.leafOutline[i];
@@ -146,30 +145,30 @@ void LeafEditor::RecomputeTexCoords() {
 }
 
 void LeafEditor::LoadLeafTexture(const QString& fileName) {
-  if (host_.Busy() || fileName.isEmpty() || fileName == "(null)") return;
+  if (host_.Busy() || fileName.isEmpty()) return;
   vh::Image picture = vh::LoadPicture(LocalPath(fileName));
-  vh::Tree& tree = host_.CurrentTree();
-  tree.leafTextureImage = std::move(picture);
-  host_.WithViewContext([&tree] {
-    vh::UploadTexture(vh::kLeafTextureObject, tree.leafTextureImage, vh::MinFilter::kLinearMipmapLinear);
+  EditingSession& session = host_.Session();
+  session.leafTextureImage = std::move(picture);
+  host_.WithViewContext([&session] {
+    vh::UploadTexture(vh::kLeafTextureObject, session.leafTextureImage, vh::MinFilter::kLinearMipmapLinear);
   });
   host_.SetViewDirty();  // textured leaves show the new picture
 }
 
 void LeafEditor::ShowError(const QString& text) { ShowMessage(host_.DialogParent(), text, "Error"); }
 
-void LeafEditor::SpeedButton2Click() {
+void LeafEditor::onClearPointsClicked() {
   if (host_.Busy()) return;
-  vh::Tree& tree = host_.CurrentTree();
-  tree.params.leafOutline.clear();
-  tree.params.leafTexCoords.clear();
+  vh::TreeParameters& params = host_.Session().params;
+  params.leafOutline.clear();
+  params.leafTexCoords.clear();
   // The generator builds the template again from the outline; the leaves
   // shown stay until the next update.
-  tree.leafTemplate.reset();
+  host_.CurrentTree().leafTemplate.reset();
   update();
 }
 
-void LeafEditor::SpeedButton3Click() {
+void LeafEditor::onLoadLeafTextureClicked() {
   if (host_.Busy()) return;
   if (const std::optional<FileChoice> choice = AskPictureToOpen(host_.DialogParent())) {
     try {
@@ -178,7 +177,7 @@ void LeafEditor::SpeedButton3Click() {
       ShowError(QString::fromLocal8Bit(error.what()));
       return;
     }
-    vh::TreeParameters& params = host_.CurrentTree().params;
+    vh::TreeParameters& params = host_.Session().params;
     params.leafTextureFile = LocalPath(choice->fileName);
     params.leafTextureLoaded = true;
   }
@@ -187,37 +186,37 @@ void LeafEditor::SpeedButton3Click() {
   update();
 }
 
-void LeafEditor::SpeedButton6Click() {
+void LeafEditor::onClearTextureClicked() {
   if (host_.Busy()) return;
-  vh::TreeParameters& params = host_.CurrentTree().params;
+  vh::TreeParameters& params = host_.Session().params;
   params.leafTextureLoaded = false;
   params.leafTextureFile.clear();  // the picture itself stays loaded
   host_.UpdateAfterChange();
   update();
 }
 
-void LeafEditor::SpeedButton20Click() { pointMode_ = pointButton_->isChecked(); }
-void LeafEditor::SpeedButton21Click() { pointMode_ = pointButton_->isChecked(); }
+void LeafEditor::onPointModeClicked() { pointMode_ = pointButton_->isChecked(); }
+void LeafEditor::onTextureModeClicked() { pointMode_ = pointButton_->isChecked(); }
 
 void LeafEditor::paintEvent(QPaintEvent*) {
   // In billboard mode the editor is inactive: it keeps showing its last picture.
-  if (!host_.BillboardMode()) PaintBox1Paint();
+  if (!host_.BillboardMode()) PaintEditor();
   QPainter painter(this);
   if (editorBitmap_.size() != size()) painter.fillRect(rect(), Qt::white);
   painter.drawImage(0, 0, editorBitmap_);
 }
 
-void LeafEditor::PaintBox1Paint() {
-  const vh::Tree& tree = host_.CurrentTree();
+void LeafEditor::PaintEditor() {
+  const EditingSession& session = host_.Session();
   const int w = width();
   const int h = height();
   if (editorBitmap_.size() != size()) editorBitmap_ = QImage(w, h, QImage::Format_RGB32);
   editorBitmap_.fill(Qt::white);
   if (w <= 0 || h <= 0) return;
 
-  const vh::Image& picture = tree.leafTextureImage;
-  if (tree.params.leafTextureLoaded && !picture.Empty()) {
-    const LeafPictureMapping mapping = Mapping();
+  const vh::Image& picture = session.leafTextureImage;
+  if (session.params.leafTextureLoaded && !picture.Empty()) {
+    const vh::LeafPictureMapping mapping = Mapping();
     for (int row = 0; row < h; ++row) {
       auto* line = reinterpret_cast<QRgb*>(editorBitmap_.scanLine(row));
       for (int col = 0; col < w; ++col) {
@@ -241,7 +240,7 @@ void LeafEditor::PaintBox1Paint() {
   painter.fillRect(QRect(CentreX(), 0, 1, h), QColor(kAxisColour));
   painter.fillRect(QRect(0, CentreY(), w, 1), QColor(kAxisColour));
 
-  const std::vector<vh::Vector2>& outline = tree.params.leafOutline;
+  const std::vector<vh::Vector2>& outline = session.params.leafOutline;
   if (outline.empty()) return;
   QPolygon polygon;
   for (const vh::Vector2& point : outline) {
@@ -258,22 +257,22 @@ void LeafEditor::PaintBox1Paint() {
 }
 
 void LeafEditor::mousePressEvent(QMouseEvent* event) {
-  PaintBox1MouseDown(static_cast<int>(event->position().x()), static_cast<int>(event->position().y()));
+  PressAt(static_cast<int>(event->position().x()), static_cast<int>(event->position().y()));
 }
 
 void LeafEditor::mouseMoveEvent(QMouseEvent* event) {
-  PaintBox1MouseMove(static_cast<int>(event->position().x()), static_cast<int>(event->position().y()));
+  DragTo(static_cast<int>(event->position().x()), static_cast<int>(event->position().y()));
 }
 
-void LeafEditor::mouseReleaseEvent(QMouseEvent*) { PaintBox1MouseUp(); }
+void LeafEditor::mouseReleaseEvent(QMouseEvent*) { Release(); }
 
-void LeafEditor::PaintBox1MouseDown(int x, int y) {
+void LeafEditor::PressAt(int x, int y) {
   if (host_.BillboardMode() || host_.Busy()) return;
   dragging_ = true;
   lastMouseX_ = x - CentreX();
   lastMouseY_ = y - CentreY();
   if (!pointMode_) return;
-  vh::TreeParameters& params = host_.CurrentTree().params;
+  vh::TreeParameters& params = host_.Session().params;
   std::vector<vh::Vector2>& outline = params.leafOutline;
   for (std::size_t i = 0; i < outline.size(); ++i) {
     const int dx = static_cast<int>(outline[i].x - static_cast<float>(lastMouseX_));
@@ -291,12 +290,12 @@ void LeafEditor::PaintBox1MouseDown(int x, int y) {
   update();
 }
 
-void LeafEditor::PaintBox1MouseMove(int x, int y) {
+void LeafEditor::DragTo(int x, int y) {
   if (host_.BillboardMode() || !dragging_) return;
   const int dx = x - CentreX() - lastMouseX_;
   const int dy = y - CentreY() - lastMouseY_;
   if (pointMode_) {
-    vh::TreeParameters& params = host_.CurrentTree().params;
+    vh::TreeParameters& params = host_.Session().params;
     if (params.leafOutline.empty()) return;
     if (selectedPoint_ < 0 || selectedPoint_ >= static_cast<int>(params.leafOutline.size())) return;
     params.leafTexCoords.resize(params.leafOutline.size());
@@ -320,7 +319,7 @@ void LeafEditor::PaintBox1MouseMove(int x, int y) {
   lastMouseY_ += dy;
 }
 
-void LeafEditor::PaintBox1MouseUp() {
+void LeafEditor::Release() {
   if (host_.BillboardMode()) return;
   dragging_ = false;
   // Every click or drag ends in a regeneration when "AutoUpdate" is on.

@@ -22,7 +22,6 @@
 #include "app/tree_view.h"
 #include "app/view_controls.h"
 #include "view/ground_plane.h"
-#include "view/mesh_drawing.h"
 
 namespace {
 constexpr int kStatusPeriodMs = 20;
@@ -38,13 +37,13 @@ const char* const kBillboardMessage =
     "You are in BillBoard mode - please delete your billboard to continue editing the tree";
 }  // namespace
 
-TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvailability_(gl) {
+MainWindow::MainWindow(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvailability_(gl) {
   setObjectName("Form1");
   setWindowTitle("Verdanthollow v2.0");
 
-  tree_ = std::make_unique<vh::Tree>(2);
-  tree_->Generate();  // no window exists yet: nothing to pump events for
-  groundPlane_ = vh::BuildGroundPlane(false);
+  // No window exists yet: nothing to process events for while it grows.
+  vh::Generate(session_.params, session_.GrowthOptions(), {}, session_.tree);
+  groundPlane_ = vh::BuildGroundPlane();
 
   BuildLayout();
   BuildMenu();
@@ -52,21 +51,14 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
   camera_.viewportHeight = viewSurface_->height();
   camera_.position = vh::kHomePosition;
 
-  timer1_ = new QTimer(this);
-  timer1_->setObjectName("Timer1");
-  timer1_->setInterval(kStatusPeriodMs);
-  connect(timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
-  timer1_->start();
+  statusTimer_ = new QTimer(this);
+  statusTimer_->setObjectName("Timer1");
+  statusTimer_->setInterval(kStatusPeriodMs);
+  connect(statusTimer_, &QTimer::timeout, this, &MainWindow::onStatusTimer);
+  statusTimer_->start();
 
-  // The window sees every key before the focused control (FormKeyDown).
+  // The window sees every key before the focused control (HandleWindowKey).
   qApp->installEventFilter(this);
-
-  // From here on generation pumps events while it runs, so that the window
-  // stays responsive and Escape can cancel. The tree asks once per branch;
-  // events are processed at most every few milliseconds, since each pass
-  // may repaint the window, and a software renderer takes longer for that
-  // than a small tree takes to grow.
-  tree_->pump = [this] { PumpEvents(); };
 
   LoadLevelControls();
   StoreControls();
@@ -74,7 +66,7 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
   move(90, 116);
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   // The view's context goes first, while the meshes whose display lists it
   // holds still exist.
@@ -83,7 +75,7 @@ TForm1::~TForm1() {
   view_ = nullptr;
 }
 
-void TForm1::BuildLayout() {
+void MainWindow::BuildLayout() {
   auto* central = new QWidget(this);
   central->setObjectName("Form1Client");
   QPalette p = palette();
@@ -102,7 +94,7 @@ void TForm1::BuildLayout() {
   if (glAvailability_ == GlAvailability::kAvailable) {
     view_ = new TreeView(*this, central);
     connect(view_, &TreeView::framePainted, this, [this] { viewDirty_ = false; });
-    connect(view_, &TreeView::contextLost, this, &TForm1::ForgetViewCaches);
+    connect(view_, &TreeView::contextLost, this, &MainWindow::ForgetViewCaches);
     viewSurface_ = view_;
   } else {
     // Without OpenGL the view stays blank; a GL widget is not even made,
@@ -116,7 +108,7 @@ void TForm1::BuildLayout() {
   }
   viewSurface_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   viewSurface_->setMinimumSize(kMinimumViewSize);
-  viewSurface_->installEventFilter(this);  // FormResize: the camera follows its size
+  viewSurface_->installEventFilter(this);  // the camera follows its size
   middle->addWidget(viewSurface_, 1);
 
   auto* panel2 = new QWidget(central);
@@ -163,7 +155,7 @@ void TForm1::BuildLayout() {
   setCentralWidget(central);
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shownOnce_) return;
   shownOnce_ = true;
@@ -178,73 +170,90 @@ void TForm1::showEvent(QShowEvent* event) {
   });
 }
 
-bool TForm1::ViewBound() const { return view_ != nullptr && view_->Bound(); }
+bool MainWindow::ViewBound() const { return view_ != nullptr && view_->Bound(); }
 
-void TForm1::ForgetViewCaches() {
-  vh::ForgetDrawLists(*tree_);
-  vh::ForgetDrawLists(*groundPlane_);
-  if (billboard_) vh::ForgetDrawLists(*billboard_);
-}
+void MainWindow::ForgetViewCaches() { drawLists_.Forget(); }
 
-void TForm1::PumpEvents() {
+void MainWindow::PumpEvents() {
   if (pumpClock_.isValid() && pumpClock_.elapsed() < kPumpIntervalMs) return;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   pumpClock_.start();
 }
 
-void TForm1::Generate() {
-  if (tree_->busy) {
-    tree_->Generate();  // refused: it only clears a pending cancel
-    return;
-  }
+bool MainWindow::Grow() {
+  session_.cancelRequested = false;
+  if (session_.busy) return false;  // refused: it only cleared a pending cancel
+  // Generation processes events while it runs, so that the window stays
+  // responsive and Escape can cancel. It calls back once per branch;
+  // events are processed at most every few milliseconds, since each pass
+  // may repaint the window, and a software renderer takes longer for that
+  // than a small tree takes to grow.
+  vh::GenerationControl control;
+  control.cancel = &session_.cancelRequested;
+  control.onBranch = [this] { PumpEvents(); };
+  control.vertexBudget = session_.vertexBudget;
+  // Clears the lock (and a pending cancel) however the generation ends.
+  struct BusyScope {
+    EditingSession& session;
+    explicit BusyScope(EditingSession& s) : session(s) { session.busy = true; }
+    ~BusyScope() {
+      session.cancelRequested = false;
+      session.busy = false;
+    }
+  } busy(session_);
   pumpClock_.start();  // a new generation: its first event pass after the interval
-  tree_->Generate();
-  if (tree_->budgetExceeded) ShowMessage(this, TreeTooLargeMessage(*tree_), "Tree too large");
+  vh::Generate(session_.params, session_.GrowthOptions(), control, session_.tree);
+  return session_.tree.budgetExceeded;
 }
 
-void TForm1::UpdateAfterChange() {
+void MainWindow::Generate() {
+  if (Grow()) ShowMessage(this, TreeTooLargeMessage(session_.tree, session_.vertexBudget), "Tree too large");
+}
+
+void MainWindow::UpdateAfterChange() {
   if (BillboardMode()) return;
   if (!AutoUpdate()) return;
   Generate();  // returns at once when a generation already runs
-  groundPlane_ = vh::BuildGroundPlane(WireframeTicked());
+  groundPlane_ = vh::BuildGroundPlane();
+  session_.wireframe.groundPlane = WireframeTicked();
   SetViewDirty();
   RefreshCounts();
 }
 
-void TForm1::RefreshCounts() {
-  const vh::MeshObject& shown = billboard_ != nullptr ? *billboard_ : *tree_;
+void MainWindow::RefreshCounts() {
+  const vh::MeshObject& shown = billboard_ != nullptr ? *billboard_ : session_.tree;
   viewControls_->ShowCounts(shown.PolygonCount(), shown.VertexCount(), shown.submeshes.size());
 }
 
-void TForm1::GenerateTree() {
+void MainWindow::GenerateTree() {
   if (BillboardMode()) return;
   Generate();
   SetViewDirty();
 }
 
-bool TForm1::AutoUpdate() const { return branches_->AutoUpdate(); }
-void TForm1::SetAutoUpdate(bool on) { branches_->SetAutoUpdate(on); }
+bool MainWindow::AutoUpdate() const { return branches_->AutoUpdate(); }
+void MainWindow::SetAutoUpdate(bool on) { branches_->SetAutoUpdate(on); }
 
-void TForm1::SetViewDirty() {
+void MainWindow::SetViewDirty() {
   viewDirty_ = true;
   if (view_ != nullptr) view_->update();
 }
 
-void TForm1::RenderFrameNow() {
+void MainWindow::RenderFrameNow() {
   if (view_ != nullptr) view_->RenderFrameNow();
 }
 
-bool TForm1::WithViewContext(const std::function<void()>& work) {
+bool MainWindow::WithViewContext(const std::function<void()>& work) {
   return view_ != nullptr && view_->WithContext(work);
 }
 
-bool TForm1::ShowPlane() const { return viewControls_->ShowPlane(); }
-bool TForm1::WireframeTicked() const { return viewControls_->Wireframe(); }
-void TForm1::LoadLevelControls() { branches_->LoadLevelControls(); }
-void TForm1::StoreControls() { branches_->StoreControls(); }
-void TForm1::RepaintLeafEditor() { leaves_->RepaintEditor(); }
+bool MainWindow::ShowPlane() const { return viewControls_->ShowPlane(); }
+bool MainWindow::WireframeTicked() const { return viewControls_->Wireframe(); }
+void MainWindow::LoadLevelControls() { branches_->LoadLevelControls(); }
+void MainWindow::StoreControls() { branches_->StoreControls(); }
+void MainWindow::RepaintLeafEditor() { leaves_->RepaintEditor(); }
 
-void TForm1::GiveFocusBack() {
+void MainWindow::GiveFocusBack() {
   QWidget* target = nullptr;
   switch (pages_->currentIndex()) {
     case 0: target = branches_->FocusTarget(); break;
@@ -255,16 +264,16 @@ void TForm1::GiveFocusBack() {
   if (target != nullptr) target->setFocus();
 }
 
-void TForm1::Timer1Timer() {
-  QString text = tree_->busy ? QString(kGeneratingMessage) : QString();
+void MainWindow::onStatusTimer() {
+  QString text = session_.busy ? QString(kGeneratingMessage) : QString();
   if (BillboardMode()) text = kBillboardMessage;
   if (status_->text() != text) status_->setText(text);
 }
 
-bool TForm1::FormKeyDown(int key) {
+bool MainWindow::HandleWindowKey(int key) {
   switch (key) {
     case Qt::Key_Escape:
-      tree_->cancelRequested = true;
+      session_.cancelRequested = true;
       return true;
     case Qt::Key_Down:
       camera_.position -= kArrowStep * camera_.forward;
@@ -290,7 +299,7 @@ bool TForm1::FormKeyDown(int key) {
   return false;
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == viewSurface_ && event->type() == QEvent::Resize) {
     camera_.viewportWidth = viewSurface_->width();
     camera_.viewportHeight = viewSurface_->height();
@@ -311,18 +320,18 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget != nullptr && widget->window() == this) {
-      // Only the keys FormKeyDown acts on are kept from the focused
+      // Only the keys HandleWindowKey acts on are kept from the focused
       // control, so they are handled once even though a key that is not
       // consumed travels on to the control's parents.
-      return FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+      return HandleWindowKey(static_cast<QKeyEvent*>(event)->key());
     }
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   // A running generation stops at its next branch; the window closes.
-  tree_->cancelRequested = true;
+  session_.cancelRequested = true;
   event->accept();
   QCoreApplication::quit();
 }

@@ -10,11 +10,8 @@
 namespace vh::cli {
 namespace {
 
-// "(null)" is how a document writes that there is no picture.
-bool NamesAPicture(const std::string& file) { return !file.empty() && file != "(null)"; }
-
 Image LoadNamedPicture(const std::string& file, bool required, const char* what) {
-  if (!NamesAPicture(file)) return Image();
+  if (file.empty()) return Image();  // no picture
   try {
     return LoadPicture(file);
   } catch (const std::exception& error) {
@@ -36,13 +33,14 @@ void TreeSource::TakeDocument(const std::vector<std::string>& positional) {
   if (!positional.empty()) document = positional.front();
 }
 
-void TreeSource::Grow(Tree& tree) const {
-  if (!document.empty()) tree.params = ReadDocumentFile(document, tree.params);
-  if (seed) tree.params.seed = *seed;
-  tree.Generate();
+Tree TreeSource::Grow(TreeParameters& params) const {
+  params = document.empty() ? TreeParameters() : ReadDocumentFile(document, TreeParameters());
+  if (seed) params.seed = *seed;
+  Tree tree = Generate(params);
   if (tree.budgetExceeded)
     std::fprintf(stderr, "warning: the tree is incomplete: generation stopped at its budget of %llu vertices\n",
-                 static_cast<unsigned long long>(tree.vertexBudget));
+                 static_cast<unsigned long long>(kDefaultVertexBudget));
+  return tree;
 }
 
 DocumentPictures LoadDocumentPictures(const TreeParameters& params, bool requireTextured) {

@@ -6,14 +6,7 @@ unsigned Submesh::s_nextObjectNumber = 1;
 
 Submesh::Submesh() : displayList(s_nextObjectNumber++) {}
 
-Submesh::~Submesh() {
-  if (drawCache != 0) RetiredDrawLists().push_back(drawCache);
-}
-
-std::vector<unsigned>& RetiredDrawLists() {
-  static std::vector<unsigned> retired;
-  return retired;
-}
+Submesh::Submesh(unsigned objectNumber) : displayList(objectNumber) {}
 
 std::uint64_t MeshObject::VertexCount() const {
   std::uint64_t count = 0;

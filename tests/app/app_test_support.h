@@ -40,6 +40,7 @@ class MainWindowTest : public ::testing::Test {
   }
   QString LabelText(const char* name) { return Find<QLabel>(name)->text(); }
   vh::Tree& Tree() { return window->CurrentTree(); }
+  EditingSession& Session() { return window->Session(); }
   // Selects level tab `index` (0 = "1") as a click on it would.
   void SelectLevelTab(int index);
   // Unticks "AutoUpdate" so that parameter changes do not regenerate.
@@ -50,7 +51,7 @@ class MainWindowTest : public ::testing::Test {
   void GenerateAndMeanwhile(int afterMs, const std::function<void()>& during);
 
   std::unique_ptr<MessageRecorder> recorder;
-  std::unique_ptr<TForm1> window;
+  std::unique_ptr<MainWindow> window;
 };
 
 // Processes events until `done` or `timeoutMs` passed; returns `done()`.

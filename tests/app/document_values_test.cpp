@@ -10,7 +10,7 @@
 #include <QToolButton>
 
 #include "common/run_tool.h"
-#include "fileio/tree_document.h"
+#include "fileio/document.h"
 #include "flow_test_support.h"
 
 namespace {
@@ -110,23 +110,21 @@ TEST_F(DocumentValues, WindowGrowsTheCommandLineToolsTree) {
   BrowseEverything();
   QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);  // "Generate"
   EXPECT_EQ(TreeCounts(Tree()), expected) << "regrown from the stored controls";
-  vh::TreeParameters opened = OutOfRangeDocument();
-  opened.barkTextureFile = opened.leafTextureFile = "(null)";  // how a document says "none"
-  EXPECT_TRUE(vh::test::SameParameters(Tree().params, opened));
+  EXPECT_TRUE(vh::test::SameParameters(Session().params, OutOfRangeDocument()));
 }
 
 TEST_F(DocumentValues, MovedSliderStoresItsPosition) {
   auto* children = Find<QSlider>("nbChildrenMax");
   children->setValue(9);
-  EXPECT_EQ(Tree().params.levels[0].nbChildrenMax, 9);
+  EXPECT_EQ(Session().params.levels[0].nbChildrenMax, 9);
   children->setValue(10);  // back to the end of the range: now the user's choice
-  EXPECT_EQ(Tree().params.levels[0].nbChildrenMax, 10);
+  EXPECT_EQ(Session().params.levels[0].nbChildrenMax, 10);
   auto* bending = Find<QSlider>("TrackBar11");
   bending->setValue(2);
-  EXPECT_EQ(Tree().params.leafBending, 2);
+  EXPECT_EQ(Session().params.leafBending, 2);
   // The other out-of-range values stay.
-  EXPECT_EQ(Tree().params.levels[0].qualityAngle, 60);
-  EXPECT_EQ(Tree().params.uScale, 150);
+  EXPECT_EQ(Session().params.levels[0].qualityAngle, 60);
+  EXPECT_EQ(Session().params.uScale, 150);
 }
 
 }  // namespace

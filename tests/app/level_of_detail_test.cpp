@@ -51,7 +51,7 @@ class LevelOfDetailTest : public MainWindowTest {
     MainWindowTest::SetUp();
     // A small tree with leaves keeps the runs short and gives the pictures
     // something to show.
-    vh::TreeParameters& p = Tree().params;
+    vh::TreeParameters& p = Session().params;
     p.lastParentLevel = 1;
     p.leafOutline = {{0, -20}, {10, 0}, {0, 30}, {-10, 0}};
     p.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
@@ -153,11 +153,10 @@ TEST_F(LevelOfDetailTest, DestroyLeavesBillboardModeAndKeepsTheTree) {
 TEST_F(LevelOfDetailTest, NewLeavesBillboardModeAndGrowsTheNewTree) {
   Create();
   ASSERT_TRUE(window->BillboardMode());
-  window->New1Click();
+  window->onNew();
   EXPECT_FALSE(window->BillboardMode());
   EXPECT_EQ(window->Billboard(), nullptr);
-  vh::Tree fresh(2);
-  fresh.Generate();
+  const vh::Tree fresh = vh::Generate(vh::TreeParameters(2));
   EXPECT_EQ(Tree().VertexCount(), fresh.VertexCount());
   EXPECT_EQ(LabelText("Label45"), VertexText(Tree()));
 }
@@ -180,7 +179,7 @@ TEST_F(LevelOfDetailTest, EscapeCancelsAndLeavesTheTreeAsItWas) {
   EXPECT_FALSE(window->BillboardMode());
   EXPECT_EQ(DrawingState(Tree()), before);
   EXPECT_FALSE(window->Busy());
-  EXPECT_FALSE(Tree().cancelRequested);
+  EXPECT_FALSE(Session().cancelRequested);
   EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 0);
   // The next run is not cancelled by the old key.
   Create();
@@ -190,20 +189,20 @@ TEST_F(LevelOfDetailTest, EscapeCancelsAndLeavesTheTreeAsItWas) {
 TEST_F(LevelOfDetailTest, DuringTheBuildTheTreeIsBusyAndTheViewKeepsItsFrame) {
   const DrawingState before(Tree());
   bool busy = false, viewUpdates = true;
-  const vh::Tree* treeObject = &Tree();
+  const vh::TreeParameters paramsBefore = Session().params;
   // Runs while the first progress report processes events.
   QTimer::singleShot(0, window.get(), [&] {
     busy = window->Busy();
     viewUpdates = Find<QWidget>("StaticText1")->updatesEnabled();
     // Edits that would regenerate or replace the tree are refused meanwhile.
     QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);
-    window->New1Click();
+    window->onNew();
   });
   Create();
   EXPECT_TRUE(busy);
   EXPECT_FALSE(viewUpdates);
   EXPECT_TRUE(Find<QWidget>("StaticText1")->updatesEnabled());
-  EXPECT_EQ(&Tree(), treeObject);
+  EXPECT_EQ(Session().params, paramsBefore) << "New was refused";
   EXPECT_EQ(DrawingState(Tree()), before);
   EXPECT_TRUE(window->BillboardMode());
 }
@@ -215,7 +214,7 @@ TEST_F(LevelOfDetailTest, ExportWithoutCloudSaysBillboardNotReady) {
     title = t;
     text = m;
   });
-  window->Exportbillboard1Click();
+  window->onExportBillboard();
   SetMessageSink(previous);
   EXPECT_EQ(title, "Billboard not ready");
   EXPECT_EQ(text,
@@ -234,8 +233,8 @@ TEST_F(LevelOfDetailTest, ExportWritesGeometryAndBothPicturesFromTheView) {
   ScriptedDialogsScope scope;
   scope.dialogs->Choose(QString::fromStdString((dir / "tree").string()), 2);  // OBJ
   scope.dialogs->Cancel();
-  window->Exportbillboard1Click();
-  window->Exportbillboard1Click();  // cancelled: writes nothing more
+  window->onExportBillboard();
+  window->onExportBillboard();  // cancelled: writes nothing more
   ASSERT_EQ(scope.dialogs->requests.size(), 2u);
   EXPECT_EQ(scope.dialogs->requests[0].filter,
             "3DS File (*.3ds)|*.3ds|AutoCAD File (*.dxf)|*.dxf|WaveFront Object File (*.obj)|*.obj|"
@@ -263,7 +262,7 @@ TEST_F(LevelOfDetailTest, ExportToMissingFolderIsReported) {
   ASSERT_TRUE(window->BillboardMode());
   ScriptedDialogsScope scope;
   scope.dialogs->Choose("/nonexistent-vh-folder/tree.3ds", 0);
-  window->Exportbillboard1Click();
+  window->onExportBillboard();
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_TRUE(recorder->messages.front().contains("/nonexistent-vh-folder/tree.3ds"))
       << recorder->messages.front().toStdString();

@@ -1,0 +1,45 @@
+// The tree being edited, as the desktop program holds it: the document's
+// parameters, the last grown tree, the pictures of the two textures, the
+// view switches that decide what is grown and how it is drawn, and the
+// lock and cancel flag of a running generation (or billboard build).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "foundations/image.h"
+#include "tree/tree.h"
+#include "view/viewer.h"
+
+struct EditingSession {
+  vh::TreeParameters params{2};
+  vh::Tree tree;  // grown from params; filled branch by branch while it grows
+  vh::Image leafTextureImage;
+  vh::Image barkTextureImage;
+  // Which of the tree, the ground plane and the billboard cloud are drawn as
+  // lines: "Wireframe" reaches them at different moments.
+  vh::WireframeParts wireframe;
+  bool showLeaves = true;   // leaves are grown at all (cleared by "Hide leaves")
+  bool busy = false;        // a generation or a billboard build is running
+  std::atomic<bool> cancelRequested{false};  // the running one must stop
+  std::uint64_t vertexBudget = vh::kDefaultVertexBudget;
+
+  // "New": a fresh tree with the default parameters, no pictures, the
+  // default switches and nothing grown yet.
+  void StartNewTree() {
+    params = vh::TreeParameters(2);
+    tree = vh::Tree();
+    leafTextureImage = vh::Image();
+    barkTextureImage = vh::Image();
+    wireframe.tree = false;  // a new tree is drawn filled until "Wireframe" is clicked
+    showLeaves = true;
+    cancelRequested = false;
+    vertexBudget = vh::kDefaultVertexBudget;
+  }
+
+  vh::GenerationOptions GrowthOptions() const {
+    vh::GenerationOptions options;
+    options.growLeaves = showLeaves;
+    return options;
+  }
+};
