@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "foundations/file_error.h"
@@ -26,6 +28,30 @@ mode_t TargetMode(const std::string& path) {
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return 0666 & ~mask;
+}
+
+// Replacing a file frees the blocks of the one replaced, which on a disk
+// that is told about freed blocks (discard) takes about as long as writing a
+// third of them. A large file replaced is therefore kept open across the
+// rename and closed, which frees it, on a thread of its own: the new file is
+// in place without waiting for that. Returns -1 for a target that is small,
+// missing or not a regular file.
+int OpenLargeFileBeingReplaced(const std::string& path, std::size_t largeSize) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) >= largeSize)
+    return fd;
+  ::close(fd);
+  return -1;
+}
+
+void CloseInBackground(int fd) {
+  try {
+    std::thread([fd] { ::close(fd); }).detach();
+  } catch (const std::system_error&) {
+    ::close(fd);  // no thread to spare: the caller waits instead
+  }
 }
 
 }  // namespace
@@ -148,8 +174,14 @@ void AtomicFile::Finish() {
 
 void AtomicFile::Publish() {
   if (!m_finished) Finish();
-  if (::rename(m_tempPath.c_str(), m_path.c_str()) != 0) Fail("replace", errno);
+  const int replaced = OpenLargeFileBeingReplaced(m_path, kLargeWrite);
+  if (::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
+    const int error = errno;
+    if (replaced >= 0) ::close(replaced);
+    Fail("replace", error);
+  }
   m_published = true;
+  if (replaced >= 0) CloseInBackground(replaced);
 }
 
 void AtomicFile::Commit() {

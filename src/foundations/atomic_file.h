@@ -17,7 +17,9 @@ class AtomicFile {
  public:
   // Largest request Reserve accepts.
   static constexpr std::size_t kBufferSize = 1 << 20;
-  // Blocks from this size on can skip the page cache (see Write).
+  // Blocks from this size on can skip the page cache (see Write); a
+  // replaced file of this size or more is freed in the background (see
+  // Publish).
   static constexpr std::size_t kLargeWrite = 8 << 20;
 
   // Creates a temporary file in the target's directory. Throws FileError
@@ -46,7 +48,8 @@ class AtomicFile {
   // untouched and the temporary file removed).
   void Commit();
   // Renames in two steps for writers that produce two files (OBJ and its
-  // material file): Finish both, then Publish both.
+  // material file): Finish both, then Publish both. A large file that
+  // Publish replaces is freed on a thread of its own, after it returns.
   void Finish();
   void Publish();
 

@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "common/file_size_limit.h"
 #include "common/kept_files.h"
@@ -96,6 +99,35 @@ TEST(AtomicFile, FailedLargeWriteKeepsTheOldFile) {
     file.Commit();
   });
   kept.ExpectUntouched();
+}
+
+// How many of this process's open files are `path` after it was deleted
+// or replaced.
+int OpenDeletedFiles(const std::string& path) {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+    if (!error && target == path + " (deleted)") ++count;
+  }
+  return count;
+}
+
+TEST(AtomicFile, ReplacedLargeFileIsFreedSoonAfter) {
+  // The replaced file is closed on a thread of its own; it must not stay
+  // open (its blocks would never be freed).
+  test::ScratchDir dir;
+  const std::string path = dir.File("large.glb");
+  test::WriteWholeFile(path, Pattern(AtomicFile::kLargeWrite));
+  AtomicFile file(path);
+  file.Write("new");
+  file.Commit();
+  EXPECT_EQ(test::ReadWholeFile(path), "new");
+  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"large.glb"});
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (OpenDeletedFiles(path) > 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(OpenDeletedFiles(path), 0);
 }
 
 TEST(AtomicFile, ReplacedFileKeepsItsPermissions) {
