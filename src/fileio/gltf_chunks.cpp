@@ -9,11 +9,11 @@
 namespace vh {
 namespace {
 
-// What the threads share: the next job to take, which are done, and how
-// far the buffer is complete.
+// What the threads share: the next job to take and the jobs finished but
+// not yet reported.
 class ChunkQueue {
  public:
-  ChunkQueue(std::size_t count, const std::function<void(std::size_t)>& job) : m_job(job), m_done(count, false) {}
+  ChunkQueue(std::size_t count, const std::function<void(std::size_t)>& job) : m_job(job), m_count(count) {}
 
   // Takes and does jobs until none is left or Stop is called.
   void Work() {
@@ -22,13 +22,12 @@ class ChunkQueue {
         std::size_t taken;
         {
           const std::lock_guard<std::mutex> lock(m_mutex);
-          if (m_stopped || m_next == m_done.size()) return;
+          if (m_stopped || m_next == m_count) return;
           taken = m_next++;
         }
         m_job(taken);
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_done[taken] = true;
-        while (m_doneBefore < m_done.size() && m_done[m_doneBefore]) ++m_doneBefore;
+        m_finished.push_back(taken);
         m_changed.notify_all();
       }
     } catch (...) {
@@ -39,12 +38,15 @@ class ChunkQueue {
     }
   }
 
-  // Waits until more jobs in a row from the first are done than
-  // `doneBefore`; returns how many are (all of them when stopped).
-  std::size_t WaitBeyond(std::size_t doneBefore) {
+  // Waits until a job has finished since the last call and returns those
+  // that have; none once stopped.
+  std::vector<std::size_t> WaitForFinished() {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [&] { return m_doneBefore > doneBefore || m_stopped; });
-    return m_stopped ? m_done.size() : m_doneBefore;
+    m_changed.wait(lock, [&] { return !m_finished.empty() || m_stopped; });
+    if (m_stopped) return {};
+    std::vector<std::size_t> finished;
+    finished.swap(m_finished);
+    return finished;
   }
 
   void Stop() {
@@ -59,11 +61,11 @@ class ChunkQueue {
 
  private:
   const std::function<void(std::size_t)>& m_job;
+  const std::size_t m_count;
   std::mutex m_mutex;
   std::condition_variable m_changed;
-  std::vector<bool> m_done;
+  std::vector<std::size_t> m_finished;
   std::size_t m_next = 0;
-  std::size_t m_doneBefore = 0;  // jobs 0 .. m_doneBefore - 1 are done
   bool m_stopped = false;
   std::exception_ptr m_failure;
 };
@@ -71,24 +73,26 @@ class ChunkQueue {
 }  // namespace
 
 void RunChunks(std::size_t count, const std::function<void(std::size_t)>& job,
-               const std::function<std::size_t(std::size_t)>& completes,
-               const std::function<void(std::size_t)>& progress, bool parallel) {
+               const std::function<void(std::size_t)>& done, bool parallel) {
   if (count == 0) return;
   if (!parallel || std::thread::hardware_concurrency() < 2) {
-    for (std::size_t i = 0; i < count; ++i) job(i);
-    if (progress) progress(completes(count - 1));
+    for (std::size_t i = 0; i < count; ++i) {
+      job(i);
+      if (done) done(i);
+    }
     return;
   }
   ChunkQueue queue(count, job);
   std::vector<std::thread> helpers;
-  const std::size_t helperCount = progress ? 2 : 1;
+  const std::size_t helperCount = done ? 2 : 1;
   try {
     for (std::size_t i = 0; i < helperCount; ++i) helpers.emplace_back([&queue] { queue.Work(); });
-    if (progress) {
-      for (std::size_t done = 0; done < count;) {
-        done = queue.WaitBeyond(done);
+    if (done) {
+      for (std::size_t reported = 0; reported < count;) {
+        const std::vector<std::size_t> finished = queue.WaitForFinished();
         queue.Rethrow();
-        progress(completes(done - 1));
+        for (const std::size_t index : finished) done(index);
+        reported += finished.size();
       }
     } else {
       queue.Work();

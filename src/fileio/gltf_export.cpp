@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fileio/export_common.h"
+#include "fileio/glb_pages.h"
 #include "fileio/gltf_memory.h"
 #include "fileio/gltf_model.h"
 #include "foundations/atomic_file.h"
@@ -40,6 +41,11 @@ std::unique_ptr<GltfAsset> BuildAsset(const ExportScene& scene, const std::strin
     throw std::runtime_error("cannot export '" + path + "': " + error.what());
   }
 }
+
+// The file goes to the disk in runs of at least this many complete bytes
+// while it is being filled: long enough for the disk to take them at full
+// speed.
+constexpr std::size_t kWrittenRun = std::size_t{4} << 20;
 
 void AppendLittleEndian32(std::string& out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
@@ -82,25 +88,25 @@ void GlbFile::Fill() {
   m_filled = true;
 }
 
-// Filling and writing overlap: the disk takes each large piece of the file
-// as soon as it is complete (whole pages, so that it can go to the disk
-// directly) while the rest is being filled.
+// Filling and writing overlap: each run of pages of the file goes to the
+// disk as soon as the filling has completed it and it is long enough,
+// while the rest is being filled. The block starts on a page, as the
+// file does, so that whole pages can go to the disk directly.
 void GlbFile::WriteTo(AtomicFile& file) {
   const std::string_view bytes = m_image->Bytes();
   if (m_filled) {
     file.Write(bytes);
     return;
   }
-  constexpr std::size_t kPage = 4096;
-  std::size_t written = 0;
-  const std::size_t binarySize = m_asset->BinarySize();
-  m_asset->FillBinary(m_image->Data() + m_binaryStart, [&](std::size_t complete) {
-    std::size_t end = m_binaryStart + complete;
-    if (complete < binarySize) end = end / kPage * kPage;
-    if (end < written + AtomicFile::kLargeWrite && complete < binarySize) return;
-    file.Write(bytes.substr(written, end - written));
-    written = end;
+  CompletedPageWriter pages(bytes.size(), kWrittenRun, [&](std::size_t begin, std::size_t end) {
+    file.WriteAt(begin, bytes.substr(begin, end - begin));
   });
+  pages.Complete(0, m_binaryStart);
+  m_asset->FillBinary(m_image->Data() + m_binaryStart, [&](std::span<const GltfGeometry::ByteRange> ranges) {
+    for (const GltfGeometry::ByteRange& range : ranges)
+      pages.Complete(m_binaryStart + range.begin, m_binaryStart + range.end);
+  });
+  pages.Finish();
   m_filled = true;
 }
 

@@ -6,7 +6,6 @@
 #include <limits>
 #include <thread>
 
-#include "fileio/export_common.h"
 #include "fileio/gltf_chunks.h"
 
 namespace vh {
@@ -14,13 +13,12 @@ namespace {
 
 using Placement = GltfGeometry::Placement;
 using Placements = GltfGeometry::Placements;
-using Array = GltfGeometry::Array;
+using ByteRange = GltfGeometry::ByteRange;
 using Chunk = GltfGeometry::Chunk;
 
 // Below this many triangles a mesh is planned and filled on the calling
 // thread alone: a second thread would cost more than it saves.
 constexpr std::size_t kTrianglesWorthASecondThread = 200000;
-constexpr std::size_t kSubmeshesWorthASecondThread = 10000;
 
 // Runs `first` and `second`, on two threads when `parallel` and the machine
 // has a second core. An exception on the helper is passed on after the join.
@@ -84,16 +82,20 @@ Vector3 UnitNormal(const Vector3& n) {
 }
 
 // A material number: the first submesh with it (with triangles or not),
-// and whether any has triangles.
+// whether any has triangles, and whether it is textured, which the first
+// vertex of the number decides (as for every export's materials, see
+// DistinctMaterials).
 struct MaterialGroup {
   int number = 0;
   const Submesh* namer = nullptr;
   bool hasTriangles = false;
+  bool decided = false;
+  bool textured = false;
 };
 
 // The material numbers of `mesh` in order of first appearance, and a
-// placement for every submesh with triangles naming its number's index
-// there. Each submesh is visited once.
+// placement for every submesh with triangles, in the mesh's order, naming
+// its number's index there. Each submesh is visited once.
 std::vector<MaterialGroup> PlaceSubmeshes(const MeshObject& mesh, Placements& placements) {
   std::vector<MaterialGroup> groups;
   const auto& submeshes = mesh.submeshes;
@@ -109,10 +111,15 @@ std::vector<MaterialGroup> PlaceSubmeshes(const MeshObject& mesh, Placements& pl
     if (group >= groups.size() || groups[group].number != submesh.texture) {
       group = 0;
       while (group < groups.size() && groups[group].number != submesh.texture) ++group;
-      if (group == groups.size()) groups.push_back(MaterialGroup{submesh.texture, &submesh, false});
+      if (group == groups.size()) groups.push_back(MaterialGroup{submesh.texture, &submesh});
+    }
+    MaterialGroup& material = groups[group];
+    if (!material.decided && !submesh.vertices.empty()) {
+      material.decided = true;
+      material.textured = submesh.vertices.front().hasTexCoord;
     }
     if (submesh.triangles.empty()) continue;
-    groups[group].hasTriangles = true;
+    material.hasTriangles = true;
     placements.push_back(
         Placement{{&submesh, submesh.vertices, submesh.triangles}, nullptr, static_cast<std::uint32_t>(group)});
   }
@@ -179,30 +186,43 @@ struct Bounds {
 };
 
 // What the plan reads of a submesh's vertices: the bounds of the used ones
-// and, for an untextured primitive, whether all share one colour.
+// and, for an untextured primitive, whether all share one colour. Both are
+// gathered in copies of their own, which stay in registers: through the
+// references every vertex would wait for the previous one's stores.
 void Survey(std::span<const Vertex> vertices, const SubmeshTopology& topology, const GltfPrimitive& primitive,
             Bounds& bounds, ColourScan& colours) {
+  Bounds widened = bounds;
+  ColourScan scan = colours;
   const bool scanColours = !primitive.textured;
   for (std::size_t i = 0; i < vertices.size(); ++i) {
     if (topology.newIndex.empty() || topology.newIndex[i] != kUnusedVertex)
-      bounds.Widen(PositionOf(vertices[i], primitive));
-    if (scanColours) colours.Scan(vertices[i]);
+      widened.Widen(PositionOf(vertices[i], primitive));
+    if (scanColours) scan.Scan(vertices[i]);
   }
+  bounds = widened;
+  colours = scan;
 }
 
 // Writes submeshes' vertices and indices into the buffer at `base`.
 class SubmeshWriter {
  public:
-  SubmeshWriter(const GltfPrimitive& primitive, std::uint8_t* base) : m_primitive(primitive), m_base(base) {}
+  explicit SubmeshWriter(std::uint8_t* base) : m_base(base) {}
 
-  // Writes `array` of the submesh of `placement`, or all its arrays.
-  void Write(const Placement& placement, Array array) {
-    if (array != Array::kIndices) WriteVertices(placement, array);
-    if (array != Array::kIndices && array != Array::kAll) return;
-    if (m_primitive.WideIndices())
-      WriteIndices(placement, At<std::uint32_t>(m_primitive.at.indices));
+  // All arrays of the submesh of `placement` in `primitive`, its vertices
+  // read once.
+  void Write(const GltfPrimitive& primitive, const Placement& placement) {
+    const std::span<const Vertex> vertices = placement.arrays.vertices;
+    const std::vector<std::uint32_t>& newIndex = placement.topology->newIndex;
+    if (newIndex.empty()) {
+      for (std::size_t i = 0; i < vertices.size(); ++i) WriteVertex(primitive, vertices[i], placement.firstVertex + i);
+    } else {
+      for (std::size_t i = 0; i < vertices.size(); ++i)
+        if (newIndex[i] != kUnusedVertex) WriteVertex(primitive, vertices[i], placement.firstVertex + newIndex[i]);
+    }
+    if (primitive.WideIndices())
+      WriteIndices(placement, At<std::uint32_t>(primitive.at.indices));
     else
-      WriteIndices(placement, At<std::uint16_t>(m_primitive.at.indices));
+      WriteIndices(placement, At<std::uint16_t>(primitive.at.indices));
   }
 
  private:
@@ -219,108 +239,69 @@ class SubmeshWriter {
     for (std::size_t i = 0; i < indices.size(); ++i) out[i] = static_cast<Index>(indices[i] + first);
   }
 
-  void WriteVertices(const Placement& placement, Array array) {
-    const std::span<const Vertex> vertices = placement.arrays.vertices;
-    const std::vector<std::uint32_t>& newIndex = placement.topology->newIndex;
-    if (newIndex.empty()) {
-      for (std::size_t i = 0; i < vertices.size(); ++i) WriteVertex(vertices[i], placement.firstVertex + i, array);
-    } else {
-      for (std::size_t i = 0; i < vertices.size(); ++i)
-        if (newIndex[i] != kUnusedVertex) WriteVertex(vertices[i], placement.firstVertex + newIndex[i], array);
-    }
-  }
-
-  void WriteVertex(const Vertex& vertex, std::size_t i, Array array) {
-    const bool all = array == Array::kAll;
-    if (all || array == Array::kPositions) {
-      const std::array<float, 3> position = PositionOf(vertex, m_primitive);
-      std::copy(position.begin(), position.end(), At<float>(m_primitive.at.positions) + i * 3);
-    }
-    if (all || array == Array::kNormals) {
-      const Vector3 n = UnitNormal(vertex.normal);
-      float* normal = At<float>(m_primitive.at.normals) + i * 3;
-      normal[0] = n.x;
-      normal[1] = n.y;
-      normal[2] = n.z;
-    }
-    if ((all || array == Array::kTexCoords) && m_primitive.textured) {
+  void WriteVertex(const GltfPrimitive& primitive, const Vertex& vertex, std::size_t i) {
+    const std::array<float, 3> position = PositionOf(vertex, primitive);
+    std::copy(position.begin(), position.end(), At<float>(primitive.at.positions) + i * 3);
+    const Vector3 n = UnitNormal(vertex.normal);
+    float* normal = At<float>(primitive.at.normals) + i * 3;
+    normal[0] = n.x;
+    normal[1] = n.y;
+    normal[2] = n.z;
+    if (primitive.textured) {
       // Correctly rounded either way: the same number as the OBJ's 1 - v.
-      float* texCoord = At<float>(m_primitive.at.texCoords) + i * 2;
+      float* texCoord = At<float>(primitive.at.texCoords) + i * 2;
       texCoord[0] = vertex.texCoord.x;
       texCoord[1] = 1.0f - vertex.texCoord.y;
     }
-    if ((all || array == Array::kColours) && m_primitive.withColours) {
-      float* colour = At<float>(m_primitive.at.colours) + i * 3;
+    if (primitive.withColours) {
+      float* colour = At<float>(primitive.at.colours) + i * 3;
       colour[0] = m_srgb.Linear(vertex.colour.x);
       colour[1] = m_srgb.Linear(vertex.colour.y);
       colour[2] = m_srgb.Linear(vertex.colour.z);
     }
   }
 
-  const GltfPrimitive& m_primitive;
   std::uint8_t* m_base;
   SrgbCurve m_srgb;
 };
 
-// One array of a primitive in the buffer: where it starts, and the bytes
-// of each of its elements (a vertex's values, or an index).
-struct ArrayPlace {
-  Array array;
-  std::size_t offset;
-  std::size_t elementBytes;
-};
-
-std::vector<ArrayPlace> ArraysOf(const GltfPrimitive& primitive) {
-  std::vector<ArrayPlace> arrays{{Array::kPositions, primitive.at.positions, 12},
-                                 {Array::kNormals, primitive.at.normals, 12}};
-  if (primitive.textured) arrays.push_back({Array::kTexCoords, primitive.at.texCoords, 8});
-  if (primitive.withColours) arrays.push_back({Array::kColours, primitive.at.colours, 12});
-  arrays.push_back({Array::kIndices, primitive.at.indices, primitive.WideIndices() ? std::size_t{4} : 2});
-  return arrays;
-}
-
-// A chunk holds about this many vertices (or four times as many indices):
-// large enough that the threads rarely meet, small enough that writing can
-// follow closely.
+// A share of the filling holds about this many vertices: large enough that
+// the threads rarely meet, small enough that writing can follow closely.
 constexpr std::size_t kChunkVertices = std::size_t{1} << 16;
-// Submeshes of fewer vertices on average are filled all arrays at once:
-// visiting each once per array would cost more than the arrays.
-constexpr std::size_t kSmallestVisitedPerArray = 16;
 
-// Appends the chunks of `array` of `primitive`.
-void AddChunks(const GltfPrimitive& primitive, std::span<const Placement> placements, const ArrayPlace& place,
-               std::vector<Chunk>& chunks) {
-  const bool indices = place.array == Array::kIndices;
-  const std::size_t limit = indices ? 4 * kChunkVertices : kChunkVertices;
-  std::size_t begin = 0, elements = 0;
-  for (std::size_t i = 0; i < placements.size(); ++i) {
-    const Placement& placement = placements[i];
-    elements += indices ? placement.topology->indices.size() : placement.topology->usedVertices;
-    if (elements < limit && i + 1 < placements.size()) continue;
-    const std::size_t end = indices ? placement.firstIndex + placement.topology->indices.size()
-                                    : placement.firstVertex + std::size_t{placement.topology->usedVertices};
-    chunks.push_back({&primitive, placements.subspan(begin, i + 1 - begin), place.array,
-                      place.offset + end * place.elementBytes});
-    begin = i + 1;
-    elements = 0;
+// The parts of the buffer that the submeshes of `placements` fill: for
+// each primitive among them, a part of each of its arrays (its submeshes
+// there follow each other).
+std::vector<ByteRange> RangesOf(const std::vector<GltfPrimitive>& primitives, std::span<const Placement> placements) {
+  struct Span {
+    const Placement* first = nullptr;
+    const Placement* last = nullptr;
+  };
+  std::vector<Span> spans(primitives.size());
+  for (const Placement& placement : placements) {
+    Span& span = spans[placement.primitive];
+    if (span.first == nullptr) span.first = &placement;
+    span.last = &placement;
   }
-}
-
-// Appends the chunks that fill all arrays of `primitive` at once. Only the
-// last completes anything: the arrays fill side by side.
-void AddChunksOfAllArrays(const GltfPrimitive& primitive, std::span<const Placement> placements,
-                          std::vector<Chunk>& chunks) {
-  const ArrayPlace last = ArraysOf(primitive).back();
-  std::size_t begin = 0, vertices = 0;
-  for (std::size_t i = 0; i < placements.size(); ++i) {
-    vertices += placements[i].topology->usedVertices;
-    if (vertices < kChunkVertices && i + 1 < placements.size()) continue;
-    const bool final = i + 1 == placements.size();
-    chunks.push_back({&primitive, placements.subspan(begin, i + 1 - begin), Array::kAll,
-                      final ? last.offset + primitive.indexCount * last.elementBytes : primitive.at.positions});
-    begin = i + 1;
-    vertices = 0;
+  std::vector<ByteRange> ranges;
+  for (std::size_t i = 0; i < primitives.size(); ++i) {
+    const auto [first, last] = spans[i];
+    if (first == nullptr) continue;
+    const GltfPrimitive& primitive = primitives[i];
+    const std::size_t firstVertex = first->firstVertex;
+    const std::size_t endVertex = last->firstVertex + std::size_t{last->topology->usedVertices};
+    const auto addVertexRange = [&](std::size_t offset, std::size_t bytes) {
+      ranges.push_back({offset + firstVertex * bytes, offset + endVertex * bytes});
+    };
+    addVertexRange(primitive.at.positions, 12);
+    addVertexRange(primitive.at.normals, 12);
+    if (primitive.textured) addVertexRange(primitive.at.texCoords, 8);
+    if (primitive.withColours) addVertexRange(primitive.at.colours, 12);
+    const std::size_t indexBytes = primitive.WideIndices() ? 4 : 2;
+    ranges.push_back({primitive.at.indices + first->firstIndex * indexBytes,
+                      primitive.at.indices + (last->firstIndex + last->topology->indices.size()) * indexBytes});
   }
+  return ranges;
 }
 
 // Rough cost of planning a submesh, in reads of a vertex's worth of
@@ -335,16 +316,10 @@ std::size_t PlanWeight(const Placement& placement) {
 }  // namespace
 
 std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vector3& origin, double scale) {
-  // The material numbers decide texturing by their first vertex; what
-  // decides it is found while the submeshes are grouped.
   Level& level = m_levels.emplace_back();
   std::vector<GltfPrimitive>& primitives = level.primitives;
-  auto& placements = level.placements;
-  std::vector<ExportMaterial> materials;
-  std::vector<MaterialGroup> groups;
-  RunBoth(
-      mesh.submeshes.size() >= kSubmeshesWorthASecondThread, [&] { groups = PlaceSubmeshes(mesh, placements); },
-      [&] { materials = DistinctMaterials(mesh); });
+  Placements& placements = level.placements;
+  const std::vector<MaterialGroup> groups = PlaceSubmeshes(mesh, placements);
 
   // Numbers without triangles make no primitive.
   std::vector<std::uint32_t> primitiveOf(groups.size());
@@ -354,25 +329,15 @@ std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vec
     GltfPrimitive& primitive = primitives.emplace_back();
     primitive.material = groups[i].number;
     primitive.namer = groups[i].namer;
-    for (const ExportMaterial& material : materials)
-      if (material.submesh->texture == primitive.material) primitive.textured = material.textured;
+    primitive.textured = groups[i].textured;
     primitive.origin = origin;
     primitive.factor = 0.01 * scale;
   }
-  // Each primitive's placements together, in the mesh's order.
-  std::vector<std::size_t>& starts = level.starts;
-  starts.assign(primitives.size() + 1, 0);
   std::size_t triangles = 0;
   for (Placement& placement : placements) {
     placement.primitive = primitiveOf[placement.primitive];
-    ++starts[placement.primitive + 1];
     triangles += placement.arrays.triangles.size();
   }
-  for (std::size_t i = 1; i < starts.size(); ++i) starts[i] += starts[i - 1];
-  Placements grouped(placements.size());
-  std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
-  for (const Placement& placement : placements) grouped[next[placement.primitive]++] = placement;
-  placements.swap(grouped);
 
   // Each half finds its submeshes' topologies, the bounds of their
   // positions and whether their colours differ.
@@ -416,38 +381,43 @@ std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vec
 
 std::vector<Chunk> GltfGeometry::Chunks() const {
   std::vector<Chunk> chunks;
-  for (const Level& level : m_levels)
-    for (std::size_t i = 0; i < level.primitives.size(); ++i) {
-      const GltfPrimitive& primitive = level.primitives[i];
-      const std::span<const Placement> placements(level.placements.data() + level.starts[i],
-                                                  level.starts[i + 1] - level.starts[i]);
-      if (primitive.vertexCount < placements.size() * kSmallestVisitedPerArray) {
-        AddChunksOfAllArrays(primitive, placements, chunks);
-      } else {
-        for (const ArrayPlace& array : ArraysOf(primitive)) AddChunks(primitive, placements, array, chunks);
-      }
+  for (const Level& level : m_levels) {
+    const Placements& placements = level.placements;
+    std::size_t begin = 0, vertices = 0;
+    for (std::size_t end = 1; end <= placements.size(); ++end) {
+      vertices += placements[end - 1].topology->usedVertices;
+      if (vertices < kChunkVertices && end < placements.size()) continue;
+      const std::span<const Placement> share(placements.data() + begin, end - begin);
+      chunks.push_back({&level.primitives, share, RangesOf(level.primitives, share)});
+      begin = end;
+      vertices = 0;
     }
+  }
   return chunks;
 }
 
-void GltfGeometry::Fill(std::uint8_t* binary, const std::function<void(std::size_t)>& progress) const {
+void GltfGeometry::Fill(std::uint8_t* binary,
+                        const std::function<void(std::span<const ByteRange>)>& completed) const {
   const std::vector<Chunk> chunks = Chunks();
   std::size_t triangles = 0;
   for (const Level& level : m_levels)
     for (const GltfPrimitive& primitive : level.primitives) triangles += primitive.indexCount / 3;
+  std::function<void(std::size_t)> done;
+  if (completed) done = [&](std::size_t index) { completed(chunks[index].ranges); };
   RunChunks(
       chunks.size(),
       [&](std::size_t index) {
         const Chunk& chunk = chunks[index];
-        SubmeshWriter writer(*chunk.primitive, binary);
+        const std::vector<GltfPrimitive>& primitives = *chunk.primitives;
+        SubmeshWriter writer(binary);
         for (std::size_t i = 0; i < chunk.placements.size(); ++i) {
           if (i + kPrefetchDistance < chunk.placements.size())
             PrefetchVertices(chunk.placements[i + kPrefetchDistance].arrays.vertices);
-          writer.Write(chunk.placements[i], chunk.array);
+          const Placement& placement = chunk.placements[i];
+          writer.Write(primitives[placement.primitive], placement);
         }
       },
-      [&](std::size_t index) { return chunks[index].completes; }, progress,
-      triangles >= kTrianglesWorthASecondThread);
+      done, triangles >= kTrianglesWorthASecondThread);
 }
 
 }  // namespace vh

@@ -67,12 +67,19 @@ class GltfGeometry {
   // std::runtime_error for a triangle that refers to a missing vertex.
   std::vector<GltfPrimitive>& Plan(const MeshObject& mesh, const Vector3& origin, double scale);
 
+  // Bytes [begin, end) of the binary buffer.
+  struct ByteRange {
+    std::size_t begin = 0, end = 0;
+  };
+
   // Writes every planned primitive into the binary buffer at `binary`, at
-  // its offsets (which must be set), in the order of the buffer. Large
-  // meshes are written on two threads; with `progress`, on two helper
-  // threads while the calling thread calls `progress(complete)` each time
-  // the buffer is complete up to a further offset (see RunChunks).
-  void Fill(std::uint8_t* binary, const std::function<void(std::size_t)>& progress = {}) const;
+  // its offsets (which must be set), in shares of consecutive submeshes,
+  // each submesh's arrays at once, reading its vertices once. Large meshes
+  // are written on two threads; with `completed`, on two helper threads
+  // while the calling thread calls `completed(ranges)` with the parts of the
+  // buffer that each share has completed, as the shares finish (see
+  // RunChunks).
+  void Fill(std::uint8_t* binary, const std::function<void(std::span<const ByteRange>)>& completed = {}) const;
 
   // Where one submesh's vertices and indices go.
   struct Placement {
@@ -84,24 +91,19 @@ class GltfGeometry {
   };
   using Placements = std::vector<Placement, FreshMemoryAllocator<Placement>>;
 
-  // The arrays of a primitive, in the order they lie in the buffer.
-  enum class Array { kPositions, kNormals, kTexCoords, kColours, kIndices, kAll };
-
-  // A share of the filling: one array of some of a primitive's submeshes,
-  // or all their arrays where the submeshes are too small to be visited
-  // once per array (leaves).
+  // A share of the filling: some consecutive submeshes of a level, and the
+  // parts of the buffer they fill (for each of their primitives, one for
+  // each array).
   struct Chunk {
-    const GltfPrimitive* primitive;
+    const std::vector<GltfPrimitive>* primitives;
     std::span<const Placement> placements;
-    Array array;
-    std::size_t completes;  // this and every chunk before it done, the buffer is complete up to here
+    std::vector<ByteRange> ranges;
   };
 
  private:
   struct Level {
     std::vector<GltfPrimitive> primitives;
-    Placements placements;             // primitive by primitive, each in the mesh's order
-    std::vector<std::size_t> starts;  // where each primitive's placements start, and the end
+    Placements placements;  // in the mesh's order
   };
 
   std::vector<Chunk> Chunks() const;

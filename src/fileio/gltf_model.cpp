@@ -336,11 +336,13 @@ GltfAsset::GltfAsset(const ExportScene& scene, const std::string& name, PictureP
   GltfModelBuilder(*this, placement, fileStem).Build(scene, name);
 }
 
-void GltfAsset::FillBinary(std::uint8_t* binary, const std::function<void(std::size_t)>& progress) const {
-  for (const auto& [offset, picture] : m_picturesInBuffer)
+void GltfAsset::FillBinary(std::uint8_t* binary, const CompletedRanges& completed) const {
+  for (const auto& [offset, picture] : m_picturesInBuffer) {
     std::copy(picture->bytes.begin(), picture->bytes.end(), binary + offset);
-  m_geometry.Fill(binary, progress);
-  if (progress) progress(m_binarySize);
+    const GltfGeometry::ByteRange range{offset, offset + picture->bytes.size()};
+    if (completed) completed({&range, 1});
+  }
+  m_geometry.Fill(binary, completed);
 }
 
 std::string GltfAsset::Json(const std::string& binaryUri, bool pretty) const {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,12 +49,13 @@ class GltfAsset {
   // The binary buffer's length, a multiple of 4.
   std::size_t BinarySize() const { return m_binarySize; }
   // Writes the binary buffer to `binary`: BinarySize() bytes that are zero
-  // (what the gaps between its pieces stay), front to back. Reads the
-  // scene's meshes, which must not have changed since the asset was built.
-  // Large meshes are written on two threads; with `progress`, on two helper
-  // threads while this one calls `progress(complete)` whenever the buffer
-  // is complete up to a further offset, lastly with BinarySize().
-  void FillBinary(std::uint8_t* binary, const std::function<void(std::size_t)>& progress = {}) const;
+  // (what the gaps between its pieces stay). Reads the scene's meshes,
+  // which must not have changed since the asset was built. Large meshes are
+  // written on two threads; with `completed`, on two helper threads while
+  // this one calls `completed(ranges)` with the parts of the buffer as they
+  // are complete, the pictures first. The gaps are never reported.
+  using CompletedRanges = std::function<void(std::span<const GltfGeometry::ByteRange>)>;
+  void FillBinary(std::uint8_t* binary, const CompletedRanges& completed = {}) const;
 
   const std::vector<GltfPictureFile>& PictureFiles() const { return m_pictureFiles; }
 

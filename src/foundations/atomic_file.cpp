@@ -82,82 +82,98 @@ void AtomicFile::Fail(const char* what, int error) {
 }
 
 void AtomicFile::Flush() {
-  WriteOut(m_buffer.get(), m_used);
+  WriteCached(m_written, m_buffer.get(), m_used);
+  m_written += m_used;
   m_used = 0;
 }
 
-void AtomicFile::WriteOut(const char* data, std::size_t left) {
+void AtomicFile::WriteCached(std::uint64_t offset, const char* data, std::size_t left) {
   if (m_fd < 0) throw FileError("cannot write '" + m_path + "': the file is already closed");
   while (left > 0) {
-    const ssize_t written = ::write(m_fd, data, std::min(left, kWritebackPiece));
+    const ssize_t written = ::pwrite(m_fd, data, std::min(left, kWritebackPiece), static_cast<off_t>(offset));
     if (written < 0) {
       if (errno == EINTR) continue;
       Fail("write", errno);
     }
+    StartWriteback(offset, static_cast<std::size_t>(written));
     data += written;
     left -= static_cast<std::size_t>(written);
-    m_written += static_cast<std::size_t>(written);
-    StartWriteback();
+    offset += static_cast<std::size_t>(written);
   }
 }
 
 // Each piece of a large file is handed to the disk as soon as it is in the
 // page cache, so that the closing fsync waits for the last piece instead of
 // the whole file. Only a head start: fsync still decides.
-void AtomicFile::StartWriteback() {
-  if (m_written - m_writebackStarted < kWritebackPiece) return;
+void AtomicFile::StartWriteback(std::uint64_t offset, std::size_t size) {
+  if (m_cachedBytes == 0) m_cachedBegin = m_cachedEnd = offset;
+  m_cachedBegin = std::min(m_cachedBegin, offset);
+  m_cachedEnd = std::max(m_cachedEnd, offset + size);
+  m_cachedBytes += size;
+  if (m_cachedBytes < kWritebackPiece) return;
 #ifdef SYNC_FILE_RANGE_WRITE
-  ::sync_file_range(m_fd, static_cast<off_t>(m_writebackStarted), static_cast<off_t>(m_written - m_writebackStarted),
+  ::sync_file_range(m_fd, static_cast<off_t>(m_cachedBegin), static_cast<off_t>(m_cachedEnd - m_cachedBegin),
                     SYNC_FILE_RANGE_WRITE);
 #endif
-  m_writebackStarted = m_written;
+  m_cachedBytes = 0;
 }
 
 // Large blocks skip the page cache where the file system allows it: the
 // disk reads them straight from the caller's memory, which saves copying
 // them into the cache (and, when the file is replaced, dropping the copies).
-// Only whole pages at page boundaries both in the file and in memory can go
-// this way; what is around them goes through the cache as usual.
-void AtomicFile::WriteLarge(const char* data, std::size_t size) {
+// Returns how much of the block went this way: all of it, or less when the
+// file system or the device refuses.
+std::size_t AtomicFile::WriteDirect(std::uint64_t offset, const char* data, std::size_t size) {
   std::size_t done = 0;
 #ifdef O_DIRECT
-  constexpr std::size_t kPage = 4096;
-  const std::size_t lead = (kPage - m_written % kPage) % kPage;  // up to the file's next page
-  const bool fits = size >= lead + kLargeWrite && reinterpret_cast<std::uintptr_t>(data + lead) % kPage == 0;
-  const int flags = fits ? ::fcntl(m_fd, F_GETFL) : -1;
-  if (flags >= 0) {
-    WriteOut(data, lead);
-    done = lead;
-    // Refused on file systems without direct writes.
-    if (::fcntl(m_fd, F_SETFL, flags | O_DIRECT) == 0) {
-      const std::size_t end = lead + (size - lead) / kPage * kPage;
-      while (done < end) {
-        const ssize_t written = ::write(m_fd, data + done, end - done);
-        if (written < 0) {
-          if (errno == EINTR) continue;
-          if (errno == EINVAL) break;  // an alignment the device does not take: the cache takes the rest
-          Fail("write", errno);
-        }
-        done += static_cast<std::size_t>(written);
-        m_written += static_cast<std::size_t>(written);
-      }
-      m_writebackStarted = m_written;  // nothing of it waits in the cache
-      if (::fcntl(m_fd, F_SETFL, flags) != 0) Fail("write", errno);
+  const int flags = ::fcntl(m_fd, F_GETFL);
+  if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags | O_DIRECT) != 0) return 0;  // no direct writes here
+  while (done < size) {
+    const ssize_t written = ::pwrite(m_fd, data + done, size - done, static_cast<off_t>(offset + done));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EINVAL) break;  // an alignment the device does not take: the cache takes the rest
+      Fail("write", errno);
     }
+    done += static_cast<std::size_t>(written);
   }
+  if (::fcntl(m_fd, F_SETFL, flags) != 0) Fail("write", errno);
+#else
+  (void)offset;
+  (void)data;
+  (void)size;
 #endif
-  WriteOut(data + done, size - done);
+  return done;
+}
+
+// Only whole pages at page boundaries both in the file and in memory can
+// skip the cache; what is around them goes through it.
+void AtomicFile::WriteBlock(std::uint64_t offset, const char* data, std::size_t size) {
+  constexpr std::size_t kPage = 4096;
+  const std::size_t lead = (kPage - offset % kPage) % kPage;  // up to the file's next page
+  std::size_t done = 0;
+  if (size >= lead + kDirectMinimum && reinterpret_cast<std::uintptr_t>(data + lead) % kPage == 0) {
+    WriteCached(offset, data, lead);
+    done = lead + WriteDirect(offset + lead, data + lead, (size - lead) / kPage * kPage);
+  }
+  WriteCached(offset + done, data + done, size - done);
 }
 
 void AtomicFile::Write(std::string_view text) {
   // A block as large as the buffer goes out from where it is, not copied.
   if (text.size() >= kBufferSize) {
     Flush();
-    WriteLarge(text.data(), text.size());
+    WriteBlock(m_written, text.data(), text.size());
+    m_written += text.size();
     return;
   }
   std::memcpy(Reserve(text.size()), text.data(), text.size());
   Advance(text.size());
+}
+
+void AtomicFile::WriteAt(std::uint64_t offset, std::string_view data) {
+  Flush();  // what Write buffered comes first, so that the later of two writes to a byte wins
+  WriteBlock(offset, data.data(), data.size());
 }
 
 void AtomicFile::Finish() {
@@ -174,7 +190,7 @@ void AtomicFile::Finish() {
 
 void AtomicFile::Publish() {
   if (!m_finished) Finish();
-  const int replaced = OpenLargeFileBeingReplaced(m_path, kLargeWrite);
+  const int replaced = OpenLargeFileBeingReplaced(m_path, kLargeFile);
   if (::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
     const int error = errno;
     if (replaced >= 0) ::close(replaced);

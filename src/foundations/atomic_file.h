@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,10 +18,9 @@ class AtomicFile {
  public:
   // Largest request Reserve accepts.
   static constexpr std::size_t kBufferSize = 1 << 20;
-  // Blocks from this size on can skip the page cache (see Write); a
-  // replaced file of this size or more is freed in the background (see
+  // A replaced file of this size or more is freed in the background (see
   // Publish).
-  static constexpr std::size_t kLargeWrite = 8 << 20;
+  static constexpr std::size_t kLargeFile = 8 << 20;
 
   // Creates a temporary file in the target's directory. Throws FileError
   // naming `path` when that is impossible (missing directory, no permission).
@@ -39,9 +39,16 @@ class AtomicFile {
   void Advance(std::size_t size) { m_used += size; }
 
   // Copies `text` into the buffer; a block of kBufferSize or more is
-  // written from where it is instead, and a large one whose pages line up
-  // with the file's goes to the disk without the page cache.
+  // written from where it is instead, and one whose pages line up with the
+  // file's goes to the disk without the page cache.
   void Write(std::string_view text);
+
+  // Writes `data` at `offset`, from where it is, for a file built out of
+  // order; the file grows as needed, and what is written nowhere reads as
+  // zeros. Pages that line up go to the disk as with Write. Write and
+  // Reserve go on after what they wrote, whatever WriteAt wrote; where two
+  // writes meet, the later one wins.
+  void WriteAt(std::uint64_t offset, std::string_view data);
 
   // Writes out the buffer, flushes the file to disk, closes it and renames
   // it over the target. Throws FileError on any failure (the target is then
@@ -57,11 +64,13 @@ class AtomicFile {
 
  private:
   void Flush();
-  void WriteOut(const char* data, std::size_t size);
-  void StartWriteback();
-  void WriteLarge(const char* data, std::size_t size);
+  void WriteBlock(std::uint64_t offset, const char* data, std::size_t size);
+  void WriteCached(std::uint64_t offset, const char* data, std::size_t size);
+  std::size_t WriteDirect(std::uint64_t offset, const char* data, std::size_t size);
+  void StartWriteback(std::uint64_t offset, std::size_t size);
 
   static constexpr std::size_t kWritebackPiece = 4 << 20;
+  static constexpr std::size_t kDirectMinimum = 1 << 20;
   [[noreturn]] void Fail(const char* what, int error);
 
   std::string m_path;
@@ -71,8 +80,11 @@ class AtomicFile {
   bool m_published = false;
   std::unique_ptr<char[]> m_buffer;
   std::size_t m_used = 0;
-  std::size_t m_written = 0;           // bytes in the file so far
-  std::size_t m_writebackStarted = 0;  // bytes handed to the disk so far
+  std::uint64_t m_written = 0;  // bytes that Write and Reserve put in the file so far
+  // What went into the page cache since its last piece was handed to the
+  // disk: the bytes, and the part of the file they lie in.
+  std::size_t m_cachedBytes = 0;
+  std::uint64_t m_cachedBegin = 0, m_cachedEnd = 0;
 };
 
 }  // namespace vh

@@ -14,6 +14,7 @@
 #include "fileio/export_formats.h"
 #include "fileio/gltf_export.h"
 #include "fileio/gltf_geometry.h"
+#include "foundations/atomic_file.h"
 #include "foundations/file_error.h"
 #include "gltf_test_support.h"
 #include "imaging/picture_file.h"
@@ -248,6 +249,41 @@ TEST(GltfExport, LargePrimitivesComeOutTheSameWhenFilledInParallel) {
       model.accessors.at(static_cast<std::size_t>(model.meshes[0].primitives[0].attributes.at("POSITION")));
   EXPECT_EQ(positions.maxValues.at(2), 0.4f);  // the last fan's depth, filled by the second thread
   EXPECT_EQ(positions.minValues.at(2), 0.0f);
+}
+
+TEST(GltfExport, FileWrittenWhileItIsFilledIsTheFileFilledFirst) {
+  // Branch-like fans and small leaf submeshes of a second material taking
+  // turns, enough of them to fill on two threads: the shares of the filling
+  // then complete parts of both primitives, and the file (about 30 MB)
+  // goes out in pieces as they complete. It must come out as the file built
+  // whole first.
+  MeshObject mesh;
+  for (int i = 0; i < 64; ++i) {
+    mesh.submeshes.push_back(Fan(10000 + static_cast<std::uint32_t>(i)));
+    for (Vertex& v : mesh.submeshes.back()->vertices) v.position.z = static_cast<float>(i);
+    for (int leaf = 0; leaf < 200; ++leaf) {
+      auto submesh = Fan(5 + static_cast<std::uint32_t>(leaf % 3));
+      submesh->texture = kLeafMaterial;
+      submesh->materialName = "Material1";
+      for (Vertex& v : submesh->vertices) v.colour = {0.1f * static_cast<float>(leaf % 7), 0.5f, 0.2f};
+      mesh.submeshes.push_back(submesh);
+    }
+  }
+  ScratchDir dir;
+  const std::string path = dir.File("turns.glb");
+  ExportGLB(SingleMeshScene(mesh), path);
+  GlbFile filledFirst(SingleMeshScene(mesh), path);
+  filledFirst.Fill();
+  {
+    AtomicFile file(dir.File("filled_first.glb"));
+    filledFirst.WriteTo(file);
+    file.Commit();
+  }
+  EXPECT_TRUE(test::ReadWholeFile(path) == test::ReadWholeFile(dir.File("filled_first.glb")));
+
+  const tinygltf::Model model = test::LoadGltf(path);
+  ExpectPrimitiveMatches(model, PrimitiveNamed(model, "Material2"), Expected(mesh, kBarkMaterial), false);
+  ExpectPrimitiveMatches(model, PrimitiveNamed(model, "Material1"), Expected(mesh, kLeafMaterial), false);
 }
 
 TEST(GltfExport, TexturedLeafyTreeHasTwoMaterialsWithTheirPictures) {

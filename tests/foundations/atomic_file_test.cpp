@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <memory>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "common/file_size_limit.h"
 #include "common/kept_files.h"
@@ -87,6 +89,27 @@ TEST(AtomicFile, LargeBlocksArriveWholeWhereverTheyLieInMemory) {
   }
 }
 
+TEST(AtomicFile, WritesOutOfOrderLandWhereTheySay) {
+  // A file built in memory and written in pieces in any order, large ones
+  // that skip the page cache and small ones that do not, and a hole never
+  // written, which reads as zeros.
+  const std::string content = Pattern(9 * 1024 * 1024 + 321);
+  const auto memory = PageAligned(content.size());
+  std::copy(content.begin(), content.end(), memory.get());
+  const std::size_t hole = 5 * 4096 + 17, holeEnd = 5 * 4096 + 4000;
+  const std::vector<std::pair<std::size_t, std::size_t>> pieces = {
+      {4 * 1024 * 1024, content.size()}, {holeEnd, 4 * 1024 * 1024}, {100, hole}, {0, 100}};
+  test::ScratchDir dir;
+  const std::string path = dir.File("pieces.glb");
+  AtomicFile file(path);
+  file.Write("ignored");  // overwritten by the later piece at 0
+  for (const auto& [begin, end] : pieces) file.WriteAt(begin, std::string_view(memory.get() + begin, end - begin));
+  file.Commit();
+  std::string expected = content;
+  std::fill(expected.begin() + hole, expected.begin() + holeEnd, '\0');
+  EXPECT_TRUE(test::ReadWholeFile(path) == expected);
+}
+
 TEST(AtomicFile, FailedLargeWriteKeepsTheOldFile) {
   test::KeptFiles kept;
   const std::string path = kept.Put("large.glb", "old");
@@ -118,7 +141,7 @@ TEST(AtomicFile, ReplacedLargeFileIsFreedSoonAfter) {
   // open (its blocks would never be freed).
   test::ScratchDir dir;
   const std::string path = dir.File("large.glb");
-  test::WriteWholeFile(path, Pattern(AtomicFile::kLargeWrite));
+  test::WriteWholeFile(path, Pattern(AtomicFile::kLargeFile));
   AtomicFile file(path);
   file.Write("new");
   file.Commit();
