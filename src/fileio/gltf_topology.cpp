@@ -82,18 +82,24 @@ std::uint64_t KeyOf(const SubmeshArrays& submesh) {
 }  // namespace
 
 const SubmeshTopology& TopologyCache::Of(const SubmeshArrays& submesh) {
-  if (m_last != nullptr && SameTriangles(m_last->example, submesh)) return m_last->topology;
+  for (std::size_t i = 0; i < kRecent && m_recent[i] != nullptr; ++i) {
+    if (!SameTriangles(m_recent[i]->example, submesh)) continue;
+    const Entry* found = m_recent[i];
+    std::copy_backward(m_recent.begin(), m_recent.begin() + static_cast<std::ptrdiff_t>(i),
+                       m_recent.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    m_recent[0] = found;
+    return found->topology;
+  }
   const std::uint64_t key = KeyOf(submesh);
   const auto [begin, end] = m_byKey.equal_range(key);
   std::size_t compared = 0;
-  for (auto candidate = begin; candidate != end; ++candidate, ++compared) {
-    if (candidate->second != m_last && SameTriangles(candidate->second->example, submesh)) {
-      m_last = candidate->second;
-      return m_last->topology;
-    }
-  }
-  m_last = &Add(submesh, key, compared < kMostWithOneKey);
-  return m_last->topology;
+  const Entry* found = nullptr;
+  for (auto candidate = begin; candidate != end && found == nullptr; ++candidate, ++compared)
+    if (SameTriangles(candidate->second->example, submesh)) found = candidate->second;
+  if (found == nullptr) found = &Add(submesh, key, compared < kMostWithOneKey);
+  std::copy_backward(m_recent.begin(), m_recent.end() - 1, m_recent.end());
+  m_recent[0] = found;
+  return found->topology;
 }
 
 const TopologyCache::Entry& TopologyCache::Add(const SubmeshArrays& submesh, std::uint64_t key, bool findable) {

@@ -6,6 +6,7 @@
 // reordering, the costliest step, runs once per distinct grid.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -68,7 +69,10 @@ class TopologyCache {
   bool m_orderForCache;
   std::deque<Entry> m_entries;  // a deque keeps the entries where they are
   std::unordered_multimap<std::uint64_t, const Entry*> m_byKey;
-  const Entry* m_last = nullptr;  // branches come in runs of the same grid
+  // The entries found last, the latest first: a branch's grid recurs in
+  // runs, between the leaves of one shape.
+  static constexpr std::size_t kRecent = 4;
+  std::array<const Entry*, kRecent> m_recent{};
 };
 
 }  // namespace vh
