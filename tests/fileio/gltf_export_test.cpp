@@ -8,7 +8,9 @@
 #include <fstream>
 #include <map>
 
+#include "common/file_size_limit.h"
 #include "common/gltf_tools.h"
+#include "common/kept_files.h"
 #include "common/scratch_dir.h"
 #include "fileio/export_common.h"
 #include "fileio/export_formats.h"
@@ -251,12 +253,11 @@ TEST(GltfExport, LargePrimitivesComeOutTheSameWhenFilledInParallel) {
   EXPECT_EQ(positions.minValues.at(2), 0.0f);
 }
 
-TEST(GltfExport, FileWrittenWhileItIsFilledIsTheFileFilledFirst) {
-  // Branch-like fans and small leaf submeshes of a second material taking
-  // turns, enough of them to fill on two threads: the shares of the filling
-  // then complete parts of both primitives, and the file (about 30 MB)
-  // goes out in pieces as they complete. It must come out as the file built
-  // whole first.
+// Branch-like fans and small leaf submeshes of a second material taking
+// turns, enough of them to fill on two threads: the shares of the filling
+// then complete parts of both primitives, and the file (about 30 MB) goes
+// out in pieces as they complete.
+MeshObject FansAndLeavesTakingTurns() {
   MeshObject mesh;
   for (int i = 0; i < 64; ++i) {
     mesh.submeshes.push_back(Fan(10000 + static_cast<std::uint32_t>(i)));
@@ -269,6 +270,11 @@ TEST(GltfExport, FileWrittenWhileItIsFilledIsTheFileFilledFirst) {
       mesh.submeshes.push_back(submesh);
     }
   }
+  return mesh;
+}
+
+TEST(GltfExport, FileWrittenWhileItIsFilledIsTheFileFilledFirst) {
+  const MeshObject mesh = FansAndLeavesTakingTurns();
   ScratchDir dir;
   const std::string path = dir.File("turns.glb");
   ExportGLB(SingleMeshScene(mesh), path);
@@ -284,6 +290,16 @@ TEST(GltfExport, FileWrittenWhileItIsFilledIsTheFileFilledFirst) {
   const tinygltf::Model model = test::LoadGltf(path);
   ExpectPrimitiveMatches(model, PrimitiveNamed(model, "Material2"), Expected(mesh, kBarkMaterial), false);
   ExpectPrimitiveMatches(model, PrimitiveNamed(model, "Material1"), Expected(mesh, kLeafMaterial), false);
+}
+
+TEST(GltfExport, DiskFullWhileTheFileIsFilledKeepsTheOldFile) {
+  // The writing stops part-way while the helpers are still filling: the
+  // failure is passed on, the helpers stop, nothing is left behind.
+  const MeshObject mesh = FansAndLeavesTakingTurns();
+  test::KeptFiles kept;
+  const std::string path = kept.Put("turns.glb", "old");
+  test::ExpectFailedWriteNaming(path, 6 * 1024 * 1024, [&] { ExportGLB(SingleMeshScene(mesh), path); });
+  kept.ExpectUntouched();
 }
 
 TEST(GltfExport, TexturedLeafyTreeHasTwoMaterialsWithTheirPictures) {
