@@ -104,6 +104,8 @@ void BarkTexturePanel::LoadBarkTexture(const QString& fileName) {
   host_.RenderFrameNow();
 }
 
+void BarkTexturePanel::ClearPreview() { preview_->Clear(); }
+
 void BarkTexturePanel::SpeedButton4Click() {
   if (host_.Busy()) return;
   if (const std::optional<FileChoice> choice = AskPictureToOpen(host_.DialogParent())) {

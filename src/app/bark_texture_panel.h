@@ -43,6 +43,8 @@ class BarkTexturePanel : public QWidget {
   // unchanged) when the picture cannot be read. Does not touch
   // `barkTextureFile` or `barkTextureLoaded`.
   void LoadBarkTexture(const QString& fileName);
+  // Shows no picture in the preview (the tree keeps its bark picture).
+  void ClearPreview();
 
  public slots:
   void SpeedButton4Click();  // "Load texture"

@@ -19,6 +19,7 @@
 #include "app/tree_messages.h"
 #include "fileio/dxf_export.h"
 #include "fileio/obj_export.h"
+#include "fileio/presets.h"
 #include "fileio/tds_export.h"
 #include "fileio/tree_document.h"
 #include "imaging/picture_io.h"
@@ -54,6 +55,7 @@ void FileFlows::New() {
   host_.LoadLevelControls();
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
+  emit newTree();
 }
 
 void FileFlows::Open() {
@@ -65,15 +67,30 @@ void FileFlows::Open() {
 }
 
 void FileFlows::OpenDocument(const QString& fileName) {
-  if (host_.Busy()) return;
+  // Reads into a fresh parameter set; the tree is replaced only when the
+  // whole document was read.
+  if (OpenWith([&](vh::Tree& tree) { vh::LoadDocument(tree, LocalPath(fileName)); })) {
+    emit documentOpened(fileName);
+  }
+}
+
+void FileFlows::OpenPreset(const vh::PresetLibrary& presets, const QString& name) {
+  const std::string preset = name.toStdString();
+  if (OpenWith([&](vh::Tree& tree) {
+        vh::LoadParameters(tree, presets.Read(preset, tree.params), preset);
+      })) {
+    emit presetOpened(name);
+  }
+}
+
+bool FileFlows::OpenWith(const std::function<void(vh::Tree& tree)>& read) {
+  if (host_.Busy()) return false;
   vh::Tree& tree = host_.CurrentTree();
   try {
-    // Reads into a fresh parameter set; the tree is replaced only when the
-    // whole document was read.
-    vh::LoadDocument(tree, LocalPath(fileName));
+    read(tree);
   } catch (const std::exception& error) {
     ShowError(What(error));
-    return;
+    return false;
   }
   host_.DestroyBillboard();  // it showed the tree that was just replaced
   // A picture that cannot be read is reported, but the controls must show
@@ -94,33 +111,35 @@ void FileFlows::OpenDocument(const QString& fileName) {
   host_.RepaintLeafEditor();
   host_.SetViewDirty();
   if (!problems.isEmpty()) ShowError(problems.join('\n'));
+  return true;
 }
 
-void FileFlows::Save() {
-  if (host_.Busy()) return;
-  if (saveName_.isEmpty()) {
-    SaveAs();
-    return;
-  }
-  SaveTo(saveName_);
+bool FileFlows::Save() {
+  if (host_.Busy()) return false;
+  if (saveName_.isEmpty()) return SaveAs();
+  return SaveTo(saveName_);
 }
 
-void FileFlows::SaveAs() {
-  if (host_.Busy()) return;
+bool FileFlows::SaveAs() {
+  if (host_.Busy()) return false;
   const std::optional<FileChoice> choice =
       Ask(FileRequest::Kind::kSave, host_.DialogParent(), kSaveDocumentFilter, saveName_);
-  if (!choice) return;
+  if (!choice) return false;
   saveName_ = choice->fileName;
-  SaveTo(saveName_);
+  return SaveTo(saveName_);
 }
 
-void FileFlows::SaveTo(const QString& chosen) {
+bool FileFlows::SaveTo(const QString& chosen) {
+  const std::string path = DocumentFileName(LocalPath(chosen));
   try {
     // Written beside the target and renamed into place when complete.
-    vh::SaveDocument(host_.CurrentTree(), DocumentFileName(LocalPath(chosen)));
+    vh::SaveDocument(host_.CurrentTree(), path);
   } catch (const std::exception& error) {
     ShowError(What(error));
+    return false;
   }
+  emit documentSaved(FromLocalPath(path));
+  return true;
 }
 
 void FileFlows::Export() {

@@ -16,6 +16,7 @@ class EditorHost;
 class LeafEditor;
 
 namespace vh {
+class PresetLibrary;
 class Tree;
 }
 
@@ -46,10 +47,14 @@ class FileFlows : public QObject {
   // cannot be read changes nothing; a named picture that cannot be read is
   // reported after the controls were loaded. No automatic update follows.
   void OpenDocument(const QString& fileName);
+  // "New from preset": opens the preset `name` of `presets` as
+  // OpenDocument opens a file.
+  void OpenPreset(const vh::PresetLibrary& presets, const QString& name);
   // "Save": to the name last chosen in the save dialog, or asks for one.
-  void Save();
-  // "Save As...": always asks.
-  void SaveAs();
+  // Returns whether the document was written.
+  bool Save();
+  // "Save As...": always asks. Returns whether the document was written.
+  bool SaveAs();
   // "Export...": the selected filter decides the format and extension.
   void Export();
   // "Export screenshot...": the view as BMP (".bmp" in any case) or JPEG
@@ -61,8 +66,20 @@ class FileFlows : public QObject {
   // The name SaveDialog1 remembers (empty until it was first used).
   const QString& RememberedSaveName() const { return saveName_; }
 
+ signals:
+  // "New" replaced the tree.
+  void newTree();
+  // A document file (`fileName` as given) or a preset replaced the tree.
+  void documentOpened(const QString& fileName);
+  void presetOpened(const QString& name);
+  // The document was written to `fileName` (with its extension).
+  void documentSaved(const QString& fileName);
+
  private:
-  void SaveTo(const QString& chosen);
+  // Replaces the tree's parameters through `read` (which throws, leaving
+  // the tree as it was, when it cannot), then as OpenDocument.
+  bool OpenWith(const std::function<void(vh::Tree& tree)>& read);
+  bool SaveTo(const QString& chosen);
   void ShowError(const QString& text);
 
   EditorHost& host_;

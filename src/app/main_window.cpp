@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/branches_page.h"
+#include "app/document_session.h"
 #include "app/flat_tabs.h"
 #include "app/leaves_page.h"
 #include "app/lod_page.h"
@@ -62,6 +63,7 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
 
   LoadLevelControls();
   StoreControls();
+  StartDocumentSession();
   resize(992, 682);
   move(90, 116);
 }
@@ -289,6 +291,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  if (!session_->ConfirmDiscard()) {
+    event->ignore();
+    return;
+  }
   // A running generation stops at its next branch; the window closes.
   tree_->cancelRequested = true;
   event->accept();

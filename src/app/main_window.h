@@ -20,6 +20,7 @@
 #include "view/camera.h"
 
 class BranchesPage;
+class DocumentSession;
 class FileFlows;
 class FlatTabWidget;
 class LeavesPage;
@@ -99,6 +100,9 @@ class TForm1 : public QMainWindow, public EditorHost {
 
  private:
   void BuildMenu();
+  // The undo history, the unsaved-changes question and the menus' additions
+  // (main_window_session.cpp).
+  void StartDocumentSession();
   // The tree's pump: processes pending events, at most every few ms.
   void PumpEvents();
   // Grows the tree (nothing else); every generation the window starts.
@@ -135,4 +139,5 @@ class TForm1 : public QMainWindow, public EditorHost {
   QWidget* aboutBox_ = nullptr;
   QWidget* barkTiler_ = nullptr;
   FileFlows* fileFlows_ = nullptr;  // the File menu's flows; a child of the window
+  DocumentSession* session_ = nullptr;  // a child of the window
 };

@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QTimer>
 
+#include "app/document_session.h"
 #include "app/file_flows.h"
 #include "app/leaf_editor.h"
 #include "app/leaves_page.h"
@@ -64,8 +65,12 @@ void TForm1::BuildMenu() {
           {{"Help2", "Help", &TForm1::Help2Click}, {"About1", "About...", &TForm1::About1Click}});
 }
 
-void TForm1::New1Click() { fileFlows_->New(); }
-void TForm1::Open1Click() { fileFlows_->Open(); }
+void TForm1::New1Click() {
+  if (!Busy() && session_->ConfirmDiscard()) fileFlows_->New();
+}
+void TForm1::Open1Click() {
+  if (!Busy() && session_->ConfirmDiscard()) fileFlows_->Open();
+}
 void TForm1::Save1Click() { fileFlows_->Save(); }
 void TForm1::SaveAs1Click() { fileFlows_->SaveAs(); }
 void TForm1::Export1Click() { fileFlows_->Export(); }
@@ -100,6 +105,7 @@ void TForm1::Barktiler1Click() {
 void TForm1::Help2Click() { fileFlows_->Help(); }
 
 void TForm1::Quit1Click() {
+  if (!session_->ConfirmDiscard()) return;
   tree_->cancelRequested = true;
   QCoreApplication::quit();
 }

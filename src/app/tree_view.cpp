@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QWheelEvent>
 
 #include "app/editor_host.h"
 #include "app/message_box.h"
@@ -9,6 +10,7 @@
 #include "view/camera.h"
 #include "view/mesh_drawing.h"
 #include "view/viewer.h"
+#include "view/wheel_zoom.h"
 
 namespace {
 constexpr float kOrbitRadiansPerPixel = 0.05f;
@@ -115,3 +117,16 @@ void TreeView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TreeView::mouseReleaseEvent(QMouseEvent*) { orbiting_ = false; }
+
+void TreeView::wheelEvent(QWheelEvent* event) {
+  constexpr float kDeltaPerNotch = 120.0f;  // Qt's eighths of a degree per notch
+  const float notches = static_cast<float>(event->angleDelta().y()) / kDeltaPerNotch;
+  if (notches == 0.0f) {
+    event->ignore();
+    return;
+  }
+  vh::MeshObject* shown = host_.Billboard() != nullptr ? host_.Billboard() : &host_.CurrentTree();
+  vh::WheelZoom(host_.ViewCamera(), vh::BoundsCentre(*shown, vh::kRotationPivot), notches);
+  host_.SetViewDirty();
+  event->accept();
+}

@@ -39,6 +39,8 @@ class TreeView : public QOpenGLWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  // The wheel moves the eye along the viewing direction (see WheelZoom).
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void ReleaseContext();

@@ -21,4 +21,10 @@ void SaveDocument(const Tree& tree, const std::string& path);
 // no texture.
 void LoadDocument(Tree& tree, const std::string& path);
 
+// What LoadDocument does once the document was read: replaces the tree's
+// parameters with `loaded` and regenerates the tree. A set the generator
+// would refuse throws std::runtime_error naming `sourceName` and leaves the
+// tree as it was.
+void LoadParameters(Tree& tree, TreeParameters loaded, const std::string& sourceName);
+
 }  // namespace vh

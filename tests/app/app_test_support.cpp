@@ -14,18 +14,31 @@ MessageRecorder::MessageRecorder()
 
 MessageRecorder::~MessageRecorder() { SetMessageSink(previous_); }
 
+SavePromptScript::SavePromptScript()
+    : previous_(SetSaveChangesPrompt([this](QWidget*, const QString& document) {
+        asked.push_back(document);
+        if (answers.empty()) return otherwise;
+        const SaveChangesAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+      })) {}
+
+SavePromptScript::~SavePromptScript() { SetSaveChangesPrompt(previous_); }
+
 void MainWindowTest::SetUp() {
   recorder = std::make_unique<MessageRecorder>();
+  savePrompt = std::make_unique<SavePromptScript>();
   window = std::make_unique<TForm1>(ProbeOpenGL());
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   window->activateWindow();
-  QTest::qWaitForWindowActive(window.get(), 1000);  // focus tests need an active window
+  (void)QTest::qWaitForWindowActive(window.get(), 1000);  // focus tests need an active window
   QTest::qWait(20);  // the deferred view binding check
 }
 
 void MainWindowTest::TearDown() {
   window.reset();
+  savePrompt.reset();
   recorder.reset();
 }
 

@@ -2,6 +2,7 @@
 // message boxes instead of blocking on them, and small helpers.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -13,6 +14,7 @@
 
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/save_changes_prompt.h"
 
 // Records every message box for the lifetime of the object.
 class MessageRecorder {
@@ -23,6 +25,21 @@ class MessageRecorder {
 
  private:
   MessageSink previous_;
+};
+
+// Answers "Save changes?" for the lifetime of the object: the scripted
+// answers first, then `otherwise` (Discard, so that tests which give up a
+// changed tree go on as before), and records the documents asked about.
+class SavePromptScript {
+ public:
+  SavePromptScript();
+  ~SavePromptScript();
+  std::deque<SaveChangesAnswer> answers;
+  SaveChangesAnswer otherwise = SaveChangesAnswer::kDiscard;
+  QStringList asked;  // the document names, one per question
+
+ private:
+  SaveChangesPrompt previous_;
 };
 
 // A shown main window. Tests find controls by their names.
@@ -50,6 +67,7 @@ class MainWindowTest : public ::testing::Test {
   void GenerateAndMeanwhile(int afterMs, const std::function<void()>& during);
 
   std::unique_ptr<MessageRecorder> recorder;
+  std::unique_ptr<SavePromptScript> savePrompt;
   std::unique_ptr<TForm1> window;
 };
 

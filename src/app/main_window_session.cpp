@@ -1,0 +1,29 @@
+// TForm1's document session: the undo history with the "Edit" menu, the
+// question before unsaved changes are given up, the menus' additions
+// (shortcuts, "Open recent", "New from preset") and the sliders' value tips.
+#include <QCoreApplication>
+#include <QTabBar>
+
+#include "app/branches_page.h"
+#include "app/document_session.h"
+#include "app/leaves_page.h"
+#include "app/main_window.h"
+#include "app/menu_additions.h"
+#include "app/slider_value_tips.h"
+#include "app/texture_page.h"
+
+void TForm1::StartDocumentSession() {
+  DocumentSession::Parts parts;
+  parts.window = this;
+  parts.host = this;
+  parts.flows = fileFlows_;
+  parts.leafEditor = leaves_->Editor();
+  parts.bark = texture_->Bark();
+  parts.levelTabs = findChild<QTabBar*>("TabControl1");
+  parts.infos = findChild<QWidget*>("GroupBox1");
+  parts.pages = {branches_, leaves_, texture_};
+  session_ = new DocumentSession(parts, this);
+  ShowSliderValues(findChild<QWidget*>("Panel2"));
+  new MenuAdditions(this, *this, *fileFlows_, *session_, QCoreApplication::applicationDirPath(),
+                    this);
+}
