@@ -24,6 +24,7 @@ namespace {
 
 struct Options {
   std::string document;  // empty: a new default tree
+  std::string preset;    // an installed preset instead of a document
   std::string output;
   std::optional<int> seed;  // replaces the document's seed
   BillboardSettings settings;
@@ -61,6 +62,8 @@ Options ParseOptions(const Arguments& args) {
       options.settings.mode = static_cast<BillboardMode>(ParseInteger(arg, value(), 0, 1));
     } else if (arg == "--seed") {
       options.seed = ParseInteger(arg, value(), INT32_MIN, INT32_MAX);
+    } else if (arg == "--preset") {
+      options.preset = value();
     } else if (arg == "--favour-vertical") {
       options.settings.favourVertical = true;
     } else if (arg == "--quality") {
@@ -105,7 +108,7 @@ int RunBillboard(const Arguments& args) {
                                 "': its extension must be .obj, .dxf or .3ds");
 
   Tree tree;
-  if (!options.document.empty()) tree.params = ReadDocumentFile(options.document, tree.params);
+  tree.params = ReadTreeSource(options.document, options.preset, tree.params);
   if (options.seed) tree.params.seed = *options.seed;
   tree.Generate();
   if (tree.budgetExceeded)

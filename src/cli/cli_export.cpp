@@ -18,6 +18,7 @@ namespace {
 
 struct Options {
   std::string document;  // empty: a new default tree
+  std::string preset;    // an installed preset instead of a document
   std::string output;
   std::optional<int> seed;
 };
@@ -49,6 +50,9 @@ Options ParseOptions(const Arguments& args, bool wantOutput) {
     } else if (arg == "--seed") {
       if (!hasValue) throw std::invalid_argument("--seed needs a number");
       options.seed = ParseSeed(args[++i]);
+    } else if (arg == "--preset") {
+      if (!hasValue) throw std::invalid_argument("--preset needs a name (see the presets command)");
+      options.preset = args[++i];
     } else if (!arg.empty() && arg[0] == '-') {
       throw std::invalid_argument("unknown option '" + arg + "' (see --help)");
     } else if (options.document.empty()) {
@@ -64,7 +68,7 @@ Options ParseOptions(const Arguments& args, bool wantOutput) {
 // The tree of the document (or a new one), with the seed replaced when
 // asked, grown once.
 void GrowTree(Tree& tree, const Options& options) {
-  if (!options.document.empty()) tree.params = ReadDocumentFile(options.document, tree.params);
+  tree.params = ReadTreeSource(options.document, options.preset, tree.params);
   if (options.seed) tree.params.seed = *options.seed;
   tree.Generate();
   if (tree.budgetExceeded)

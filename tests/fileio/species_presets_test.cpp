@@ -1,0 +1,163 @@
+// The species presets shipped with the program: each one loads with its own
+// pictures, grows within the bounds an interactive editor can carry, differs
+// from the others and exports.
+#include <cmath>
+#include <cstdlib>
+#include <set>
+
+#include "fileio/obj_export.h"
+#include "fileio/presets.h"
+#include "imaging/picture_io.h"
+#include "test_support.h"
+
+namespace vh {
+namespace {
+
+// The presets of the source tree (the build copies the same files).
+const PresetLibrary& Library() {
+  static const PresetLibrary library(VH_SOURCE_DIR "/presets");
+  return library;
+}
+
+// Far below the generator's budget: a preset is a starting point the
+// editor must regrow quickly at every change.
+constexpr std::uint64_t kInteractiveVertexLimit = 400'000;
+
+TEST(SpeciesPresets, EightOrMoreWithTheirNames) {
+  const std::vector<std::string> names = Library().Names();
+  EXPECT_GE(names.size(), 8u);
+  for (const char* expected : {"broadleaf-oak", "white-birch", "conifer", "weeping-willow", "palm", "shrub",
+                               "young-sapling", "dead-tree"}) {
+    EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
+  }
+}
+
+class EveryPreset : public testing::TestWithParam<std::string> {
+ protected:
+  TreeParameters Read() const { return Library().Read(GetParam(), TreeParameters()); }
+};
+
+TEST_P(EveryPreset, LoadsItsOwnLeafAndBarkPictures) {
+  const TreeParameters params = Read();
+  ASSERT_TRUE(params.leafTextureLoaded);
+  ASSERT_TRUE(params.barkTextureLoaded);
+  for (const std::string* file : {&params.leafTextureFile, &params.barkTextureFile}) {
+    EXPECT_EQ(std::filesystem::path(*file).parent_path(), std::filesystem::absolute(Library().Folder()));
+    EXPECT_NE(file->find(GetParam() + "-"), std::string::npos) << *file << " is not the preset's own";
+    const Image picture = LoadPicture(*file);
+    EXPECT_EQ(picture.width, 256);
+    EXPECT_EQ(picture.height, 256);
+  }
+  ASSERT_GE(params.leafOutline.size(), 3u);
+  ASSERT_EQ(params.leafTexCoords.size(), params.leafOutline.size());
+  for (const Vector2& t : params.leafTexCoords) {
+    EXPECT_TRUE(t.x >= 0.0f && t.x <= 1.0f && t.y >= 0.0f && t.y <= 1.0f) << t.x << ", " << t.y;
+  }
+}
+
+TEST_P(EveryPreset, GrowsWithinTheVertexBudgetWithLeaves) {
+  Tree tree;
+  tree.params = Read();
+  tree.Generate();
+  EXPECT_FALSE(tree.budgetExceeded);
+  EXPECT_LT(tree.VertexCount(), kInteractiveVertexLimit);
+  EXPECT_GT(tree.leafCount, 0);
+  EXPECT_GT(tree.submeshes.size(), static_cast<std::size_t>(tree.leafCount) + 1) << "branches as well as leaves";
+}
+
+TEST_P(EveryPreset, ExportsWithItsPicturesAsMaterials) {
+  Tree tree;
+  tree.params = Read();
+  tree.Generate();
+  test::ScratchDir scratch;
+  const std::string path = scratch.File(GetParam() + ".obj");
+  ExportOBJ(tree, path);
+  const std::string obj = test::ReadWholeFile(path);
+  std::uint64_t vertices = 0;
+  for (const std::string& line : test::SplitLines(obj)) vertices += line.rfind("v ", 0) == 0 ? 1 : 0;
+  EXPECT_EQ(vertices, tree.VertexCount());
+  std::string upper = GetParam();
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string mtl = test::ReadWholeFile(path + ".mtl");
+  EXPECT_NE(mtl.find("map_Kd " + upper + "-BARK.JPG\n"), std::string::npos) << mtl;
+  EXPECT_NE(mtl.find("map_Kd " + upper + "-LEAF.JPG\n"), std::string::npos) << mtl;
+}
+
+// How much the pixels on both sides of the seam (last column and first,
+// or last row and first) differ, against the most that neighbours inside
+// the picture differ across a JPEG block boundary, as the seam lies: at
+// most about 1 for a picture that tiles; a picture that does not tile
+// joins unrelated pixels there and stands out.
+double SeamContrast(const Image& picture, bool acrossColumns) {
+  const int lines = acrossColumns ? picture.height : picture.width;
+  const int length = acrossColumns ? picture.width : picture.height;
+  const auto difference = [&](int k0, int k1) {
+    double sum = 0.0;
+    for (int i = 0; i < lines; ++i) {
+      const std::uint8_t* a = acrossColumns ? picture.At(k0, i) : picture.At(i, k0);
+      const std::uint8_t* b = acrossColumns ? picture.At(k1, i) : picture.At(i, k1);
+      for (int c = 0; c < 3; ++c) sum += std::abs(a[c] - b[c]);
+    }
+    return sum;
+  };
+  double inside = 1.0;
+  for (int k = 7; k + 1 < length; k += 8) inside = std::max(inside, difference(k, k + 1));
+  return difference(length - 1, 0) / inside;
+}
+
+TEST_P(EveryPreset, BarkTilesWithoutASeam) {
+  const Image bark = LoadPicture(Read().barkTextureFile);
+  EXPECT_LT(SeamContrast(bark, true), 1.1) << "around the branch";
+  EXPECT_LT(SeamContrast(bark, false), 1.1) << "along the branch";
+}
+
+std::vector<std::string> PresetNames() { return Library().Names(); }
+
+INSTANTIATE_TEST_SUITE_P(SpeciesPresets, EveryPreset, testing::ValuesIn(PresetNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           std::string name = info.param;
+                           for (char& c : name)
+                             if (c == '-') c = '_';
+                           return name;
+                         });
+
+// FNV-1a of the bytes of `values`: equal for equal contents.
+template <class T>
+std::uint64_t Fingerprint(const std::vector<T>& values) {
+  std::uint64_t hash = 14695981039346656037ull;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(values.data());
+  for (std::size_t i = 0; i < values.size() * sizeof(T); ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
+  return hash;
+}
+
+TEST(SpeciesPresets, DifferFromEachOther) {
+  std::set<std::string> documents;
+  std::set<std::uint64_t> vertexCounts;
+  std::set<std::uint64_t> leaves;
+  std::set<std::uint64_t> barks;
+  std::set<std::uint64_t> outlines;
+  const std::vector<std::string> names = Library().Names();
+  for (const std::string& name : names) {
+    Tree tree;
+    tree.params = Library().Read(name, TreeParameters());
+    tree.Generate();
+    // Without the picture names, which differ anyway.
+    TreeParameters shape = tree.params;
+    shape.barkTextureFile = shape.leafTextureFile = "";
+    documents.insert(FormatDocument(shape));
+    vertexCounts.insert(tree.VertexCount());
+    leaves.insert(Fingerprint(LoadPicture(tree.params.leafTextureFile).pixels));
+    barks.insert(Fingerprint(LoadPicture(tree.params.barkTextureFile).pixels));
+    std::vector<float> outline;
+    for (const Vector2& p : tree.params.leafOutline) outline.insert(outline.end(), {p.x, p.y});
+    outlines.insert(Fingerprint(outline));
+  }
+  EXPECT_EQ(documents.size(), names.size());
+  EXPECT_EQ(vertexCounts.size(), names.size());
+  EXPECT_EQ(leaves.size(), names.size()) << "each preset has a leaf picture of its own";
+  EXPECT_EQ(barks.size(), names.size()) << "each preset has a bark picture of its own";
+  EXPECT_EQ(outlines.size(), names.size()) << "each preset has a leaf outline of its own";
+}
+
+}  // namespace
+}  // namespace vh
