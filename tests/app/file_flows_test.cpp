@@ -18,20 +18,6 @@
 
 namespace {
 
-// Every number the view and the exporters take from the tree's vertices;
-// without the texture coordinates when `withTexCoords` is false.
-std::vector<float> VertexData(const vh::Tree& tree, bool withTexCoords = true) {
-  std::vector<float> data;
-  for (const auto& submesh : tree.submeshes) {
-    for (const vh::Vertex& v : submesh->vertices) {
-      data.insert(data.end(), {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y,
-                               v.normal.z, v.colour.x, v.colour.y, v.colour.z});
-      if (withTexCoords) data.insert(data.end(), {v.texCoord.x, v.texCoord.y});
-    }
-  }
-  return data;
-}
-
 bool Exists(const QString& path) { return std::filesystem::exists(path.toStdString()); }
 
 class FileFlowsTest : public WorkflowTest {

@@ -15,6 +15,7 @@
 #include "scripted_dialogs.h"
 
 class LeafEditor;
+class QSlider;
 
 class WorkflowTest : public MainWindowTest {
  protected:
@@ -33,6 +34,14 @@ class WorkflowTest : public MainWindowTest {
   std::unique_ptr<ScriptedDialogsScope> scripted;
   ScriptedDialogs* dialogs = nullptr;
 };
+
+// Drags `slider`'s handle with the mouse towards the position of `value`
+// (several moves, one press and one release).
+void DragSlider(QSlider* slider, int value);
+
+// Every number the view and the exporters take from the tree's vertices;
+// without the texture coordinates when `withTexCoords` is false.
+std::vector<float> VertexData(const vh::Tree& tree, bool withTexCoords = true);
 
 // A picture of the given size whose pixel (x, y) is (x, y, 200) (modulo 256).
 vh::Image GradientPicture(int width, int height);
