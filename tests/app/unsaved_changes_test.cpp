@@ -1,0 +1,123 @@
+// Unsaved changes: the mark after the document's name in "Infos", and the
+// question "Save changes?" before New, Open..., a preset, Quit or closing
+// give a changed document up.
+#include <filesystem>
+
+#include <QAction>
+#include <QLabel>
+#include <QSlider>
+
+#include "app/document_session.h"
+#include "flow_test_support.h"
+
+namespace {
+
+class UnsavedChanges : public WorkflowTest {
+ protected:
+  void Edit() { Find<QSlider>("noise")->setValue(Find<QSlider>("noise")->value() + 7); }
+  QString ShownName() { return Find<QLabel>("DocumentName")->toolTip(); }
+  bool Modified() { return window->findChild<DocumentSession*>()->Modified(); }
+};
+
+TEST_F(UnsavedChanges, InfosShowTheNameAndAMarkWhileChanged) {
+  EXPECT_EQ(ShownName(), "New tree");
+  EXPECT_EQ(Find<QLabel>("DocumentName")->parentWidget()->objectName(), "GroupBox1");
+  Edit();
+  EXPECT_EQ(ShownName(), "New tree *");
+  dialogs->Choose(Path("oak"));
+  Trigger("Save1");
+  EXPECT_EQ(ShownName(), "oak.vhm");
+  EXPECT_EQ(Find<QLabel>("DocumentName")->text(), "oak.vhm");
+  Edit();
+  EXPECT_EQ(ShownName(), "oak.vhm *");
+  Trigger("Undo1");
+  EXPECT_EQ(ShownName(), "oak.vhm") << "back at what the file holds";
+  Trigger("Redo1");
+  EXPECT_EQ(ShownName(), "oak.vhm *");
+}
+
+TEST_F(UnsavedChanges, NewAsksAndCancelKeepsEverything) {
+  Edit();
+  const vh::TreeParameters edited = Tree().params;
+  const std::vector<float> grown = VertexData(Tree());
+  savePrompt->answers = {SaveChangesAnswer::kCancel};
+  Trigger("New1");
+  EXPECT_EQ(savePrompt->asked, QStringList{"New tree"});
+  EXPECT_EQ(Tree().params, edited);
+  EXPECT_EQ(VertexData(Tree()), grown);
+  EXPECT_TRUE(Modified());
+  EXPECT_TRUE(window->findChild<QAction*>("Undo1")->isEnabled()) << "the history stays";
+
+  savePrompt->answers = {SaveChangesAnswer::kDiscard};
+  Trigger("New1");
+  EXPECT_EQ(savePrompt->asked.size(), 2);
+  EXPECT_EQ(Tree().params, vh::TreeParameters(2));
+  EXPECT_FALSE(Modified());
+}
+
+TEST_F(UnsavedChanges, NothingIsAskedWithoutChanges) {
+  Trigger("New1");
+  dialogs->Cancel();
+  Trigger("Open1");
+  EXPECT_TRUE(savePrompt->asked.isEmpty());
+}
+
+TEST_F(UnsavedChanges, SaveWritesTheDocumentBeforeItIsReplaced) {
+  Edit();
+  const vh::TreeParameters edited = Tree().params;
+  savePrompt->answers = {SaveChangesAnswer::kSave};
+  dialogs->Choose(Path("kept"));
+  Trigger("New1");
+  ASSERT_TRUE(std::filesystem::exists(Path("kept.vhm").toStdString()));
+  EXPECT_EQ(vh::ReadDocumentFile(Path("kept.vhm").toStdString(), vh::TreeParameters()).levels[0].noise,
+            edited.levels[0].noise);
+  EXPECT_EQ(Tree().params, vh::TreeParameters(2));
+}
+
+TEST_F(UnsavedChanges, ASaveThatDoesNotHappenKeepsEverything) {
+  Edit();
+  const vh::TreeParameters edited = Tree().params;
+  savePrompt->answers = {SaveChangesAnswer::kSave};
+  dialogs->Cancel();
+  Trigger("New1");
+  EXPECT_EQ(Tree().params, edited) << "the save dialog was cancelled";
+  savePrompt->answers = {SaveChangesAnswer::kSave};
+  dialogs->Choose(Path("no/such/folder/tree"));
+  Trigger("New1");
+  EXPECT_EQ(Tree().params, edited) << "the save failed";
+  EXPECT_EQ(recorder->messages.size(), 1);
+}
+
+TEST_F(UnsavedChanges, OpenAndPresetsAskToo) {
+  Edit();
+  const vh::TreeParameters edited = Tree().params;
+  savePrompt->answers = {SaveChangesAnswer::kCancel, SaveChangesAnswer::kCancel};
+  Trigger("Open1");
+  EXPECT_TRUE(dialogs->requests.empty()) << "no file is asked for after Cancel";
+  Trigger("Preset_palm");
+  EXPECT_EQ(savePrompt->asked.size(), 2);
+  EXPECT_EQ(Tree().params, edited);
+}
+
+TEST_F(UnsavedChanges, QuitAsksAndCancelKeepsRunning) {
+  Edit();
+  savePrompt->answers = {SaveChangesAnswer::kCancel};
+  Trigger("Quit1");
+  EXPECT_EQ(savePrompt->asked.size(), 1);
+  EXPECT_FALSE(Tree().cancelRequested);
+  savePrompt->answers = {SaveChangesAnswer::kDiscard};
+  Trigger("Quit1");
+  EXPECT_TRUE(Tree().cancelRequested);
+}
+
+TEST_F(UnsavedChanges, ClosingTheWindowAsksAndCancelKeepsItOpen) {
+  Edit();
+  savePrompt->answers = {SaveChangesAnswer::kCancel};
+  EXPECT_FALSE(window->close());
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(savePrompt->asked, QStringList{"New tree"});
+  savePrompt->answers = {SaveChangesAnswer::kDiscard};
+  EXPECT_TRUE(window->close());
+}
+
+}  // namespace
