@@ -5,10 +5,8 @@
 
 #include <QAction>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
-#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -44,11 +42,7 @@ DocumentSession::DocumentSession(const Parts& parts, QObject* parent)
     return parts_.leafEditor->PointMode() ? "Leaf outline" : "Leaf picture position";
   };
   recorder_ = new EditRecorder(parts_.window, std::move(callbacks), this);
-  for (QWidget* page : parts_.pages) {
-    recorder_->Watch(page);
-    // Ctrl+Z in a text field undoes the document, not the field's typing.
-    for (QLineEdit* field : page->findChildren<QLineEdit*>()) field->installEventFilter(this);
-  }
+  for (QWidget* page : parts_.pages) recorder_->Watch(page);
 
   nameLabel_ = new QLabel(parts_.infos);
   nameLabel_->setObjectName("DocumentName");
@@ -85,20 +79,6 @@ void DocumentSession::BuildEditMenu() {
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   connect(undo_, &QAction::triggered, this, &DocumentSession::Undo);
   connect(redo_, &QAction::triggered, this, &DocumentSession::Redo);
-}
-
-bool DocumentSession::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::ShortcutOverride) {
-    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
-    for (const QAction* action : {undo_, redo_}) {
-      if (action->shortcuts().contains(pressed)) {
-        // Not taken by the field: the key goes to the menu's shortcut.
-        event->ignore();
-        return true;
-      }
-    }
-  }
-  return QObject::eventFilter(watched, event);
 }
 
 QString DocumentSession::DocumentName() const { return name_.isEmpty() ? "New tree" : name_; }

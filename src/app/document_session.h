@@ -64,9 +64,6 @@ class DocumentSession : public QObject {
   void Undo();
   void Redo();
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void BuildEditMenu();
   void EditFinished(const QString& name, const QString& mergeKey);

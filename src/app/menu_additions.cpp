@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 
@@ -55,6 +57,21 @@ void MenuAdditions::AddShortcuts() {
   for (const auto& [name, keys] : shortcuts) {
     if (auto* action = window_->findChild<QAction*>(name)) action->setShortcut(keys);
   }
+  for (QLineEdit* field : window_->findChildren<QLineEdit*>()) field->installEventFilter(this);
+}
+
+bool MenuAdditions::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+    for (const QAction* action : window_->findChildren<QAction*>()) {
+      if (action->isEnabled() && action->shortcuts().contains(pressed)) {
+        // Not taken by the field: the key goes on to the action.
+        event->ignore();
+        return true;
+      }
+    }
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 void MenuAdditions::FillRecentMenu() {

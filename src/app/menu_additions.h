@@ -35,6 +35,11 @@ class MenuAdditions : public QObject {
   // Opens preset `name` as "Open..." opens a document.
   void OpenPreset(const QString& name);
 
+ protected:
+  // Text fields give the menus' shortcuts up (Ctrl+Z undoes the document,
+  // not the field's typing; Ctrl+E exports).
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void AddShortcuts();
   void FillRecentMenu();

@@ -1,5 +1,7 @@
 #include "app/slider_value_tips.h"
 
+#include <QEvent>
+#include <QHelpEvent>
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -8,6 +10,8 @@
 #include "app/control_caption.h"
 
 namespace {
+
+QString ValueText(int value) { return QString::number(value); }
 
 // Above the middle of the slider's handle, in global coordinates.
 QPoint HandlePoint(QSlider* slider) {
@@ -23,15 +27,29 @@ QPoint HandlePoint(QSlider* slider) {
   return slider->mapToGlobal(QPoint(handle.center().x(), handle.top()));
 }
 
+// Answers the slider's tooltip request with its value at that moment, so
+// that the tip is right however the value was set.
+class ValueTip : public QObject {
+ public:
+  explicit ValueTip(QSlider* slider) : QObject(slider), slider_(slider) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != slider_ || event->type() != QEvent::ToolTip) return false;
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), ValueText(slider_->value()), slider_);
+    return true;
+  }
+
+ private:
+  QSlider* slider_;
+};
+
 }  // namespace
 
 void ShowSliderValue(QSlider* slider) {
-  const auto text = [slider](int value) { return QString::number(value); };
-  slider->setToolTip(text(slider->value()));
-  QObject::connect(slider, &QSlider::valueChanged, slider,
-                   [slider, text](int value) { slider->setToolTip(text(value)); });
-  QObject::connect(slider, &QSlider::sliderMoved, slider, [slider, text](int position) {
-    QToolTip::showText(HandlePoint(slider), text(position), slider);
+  slider->installEventFilter(new ValueTip(slider));
+  QObject::connect(slider, &QSlider::sliderMoved, slider, [slider](int position) {
+    QToolTip::showText(HandlePoint(slider), ValueText(position), slider);
   });
   QObject::connect(slider, &QSlider::sliderReleased, slider, [] { QToolTip::hideText(); });
 }

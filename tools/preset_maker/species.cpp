@@ -130,11 +130,11 @@ Species Birch() {
   SetLevels(s.params,
             {Level({.size = 22, .length = 110, .taper = 36, .inflate = 6, .twistFreq = 1, .twistRadius = 2,
                     .bending = 23, .noise = 8, .angleQuality = 12, .heightQuality = 16},
-                   {.min = 16, .max = 18, .heightMin = 30, .heightMax = 97, .angleMin = 120, .angleMax = 150,
+                   {.min = 10, .max = 10, .heightMin = 30, .heightMax = 97, .angleMin = 120, .angleMax = 150,
                     .inclinationMin = -55, .inclinationMax = -35, .angleRelative = true}),
              Level({.size = 50, .length = 38, .taper = 36, .twistFreq = 2, .twistRadius = 3, .bending = 27,
                     .noise = 12, .angleQuality = 6, .heightQuality = 6},
-                   {.min = 4, .max = 6, .heightMin = 15, .heightMax = 100, .inclinationMin = -55,
+                   {.min = 7, .max = 8, .heightMin = 15, .heightMax = 100, .inclinationMin = -55,
                     .inclinationMax = -25},
                    {.percent = 15, .scaling = 70}),
              Level({.size = 55, .length = 55, .bending = 40, .noise = 10, .angleQuality = 4, .heightQuality = 4},
@@ -168,14 +168,21 @@ Species Conifer() {
   s.params.seed = 90210;
   s.params.noLeavesOnTrunk = false;
   s.params.leafBending = 10;
+  // Ten whorls up the trunk: each a short stub inside the trunk, pointing
+  // up, from which five branches spread level; a branch carries no more
+  // than ten children, so the whorls are what makes the crown dense.
   SetLevels(s.params,
             {Level({.size = 16, .length = 125, .taper = 39, .inflate = 3, .twistFreq = 0, .twistRadius = 0,
                     .bending = 23, .noise = 12, .angleQuality = 10, .heightQuality = 18},
-                   {.min = 40, .max = 44, .heightMin = 6, .heightMax = 86, .angleMin = 130, .angleMax = 150,
-                    .inclinationMin = -10, .inclinationMax = 8, .angleRelative = true},
+                   {.min = 10, .max = 10, .heightMin = 5, .heightMax = 88, .angleMin = 0, .angleMax = 360,
+                    .inclinationMin = -90, .inclinationMax = -90},
                    {.percent = 40, .scaling = 90}),
-             Level({.size = 45, .length = 24, .taper = 38, .twistFreq = 1, .twistRadius = 2, .bending = 33,
-                    .noise = 15, .angleQuality = 5, .heightQuality = 6},
+             Level({.size = 30, .length = 0, .angleQuality = 3, .heightQuality = 2, .lengthInherited = false},
+                   {.min = 5, .max = 5, .heightMin = 50, .heightMax = 100, .angleMin = 60, .angleMax = 84,
+                    .inclinationMin = -10, .inclinationMax = 8, .angleRelative = true}),
+             Level({.size = 22, .length = 55, .taper = 38, .twistFreq = 1, .twistRadius = 2, .bending = 33,
+                    .noise = 15, .angleQuality = 5, .heightQuality = 6, .sizeInherited = false,
+                    .lengthInherited = false},
                    {.min = 6, .max = 8, .heightMin = 10, .heightMax = 100, .inclinationMin = -55,
                     .inclinationMax = -35},
                    {.percent = 45, .scaling = 90}),
@@ -212,7 +219,7 @@ Species Willow() {
                     .inclinationMin = -40, .inclinationMax = -15, .angleRelative = true}),
              Level({.size = 55, .length = 95, .taper = 36, .twistFreq = 2, .twistRadius = 8, .bending = 40,
                     .noise = 25, .angleQuality = 8, .heightQuality = 8},
-                   {.min = 11, .max = 13, .heightMin = 15, .heightMax = 100, .angleMin = 0, .angleMax = 360,
+                   {.min = 10, .max = 10, .heightMin = 15, .heightMax = 100, .angleMin = 0, .angleMax = 360,
                     .inclinationMin = 30, .inclinationMax = 70}),
              Level({.size = 40, .length = 75, .taper = 30, .bending = 80, .noise = 10, .angleQuality = 4,
                     .heightQuality = 8},
@@ -241,10 +248,15 @@ Species Palm() {
   s.name = "palm";
   s.params.seed = 31415;
   s.params.leafBending = 8;
+  // Ten short stubs at the top of the trunk, each with two fronds: a crown
+  // of twenty where a branch may carry no more than ten children.
   SetLevels(s.params,
             {Level({.size = 14, .length = 115, .taper = 14, .inflate = 2, .twistFreq = 1, .twistRadius = 4,
                     .bending = 19, .noise = 8, .angleQuality = 12, .heightQuality = 16},
-                   {.min = 20, .max = 22, .heightMin = 97, .heightMax = 100, .angleMin = 130, .angleMax = 150,
+                   {.min = 10, .max = 10, .heightMin = 97, .heightMax = 100, .angleMin = 0, .angleMax = 360,
+                    .inclinationMin = -90, .inclinationMax = -75}),
+             Level({.size = 60, .length = 0, .angleQuality = 4, .heightQuality = 2, .lengthInherited = false},
+                   {.min = 2, .max = 2, .heightMin = 60, .heightMax = 100, .angleMin = 150, .angleMax = 210,
                     .inclinationMin = -50, .inclinationMax = 15, .angleRelative = true}),
              Level({.size = 10, .length = 70, .taper = 30, .twistFreq = 0, .twistRadius = 0, .bending = 55,
                     .noise = 5, .angleQuality = 4, .heightQuality = 10, .sizeInherited = false,
@@ -274,7 +286,7 @@ Species Shrub() {
   SetLevels(s.params,
             {Level({.size = 8, .length = 2, .taper = 20, .inflate = 4, .twistFreq = 0, .twistRadius = 0,
                     .bending = 23, .noise = 20, .angleQuality = 8, .heightQuality = 2},
-                   {.min = 10, .max = 12, .heightMin = 10, .heightMax = 90, .angleMin = 100, .angleMax = 150,
+                   {.min = 10, .max = 10, .heightMin = 10, .heightMax = 90, .angleMin = 100, .angleMax = 150,
                     .inclinationMin = -75, .inclinationMax = -40, .angleRelative = true}),
              Level({.size = 4, .length = 55, .taper = 36, .twistFreq = 2, .twistRadius = 6, .bending = 20,
                     .noise = 25, .angleQuality = 5, .heightQuality = 6, .sizeInherited = false,
