@@ -54,6 +54,7 @@ void FileFlows::New() {
   hooks_.replaceTree(std::make_unique<vh::Tree>(2));
   host_.LoadLevelControls();
   host_.UpdateAfterChange();
+  host_.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
   host_.RepaintLeafEditor();
   emit newTree();
 }
@@ -110,6 +111,7 @@ bool FileFlows::OpenWith(const std::function<void(vh::Tree& tree)>& read) {
   host_.LoadLevelControls();
   host_.RepaintLeafEditor();
   host_.SetViewDirty();
+  host_.RefreshCounts();  // of the tree just grown from the document
   if (!problems.isEmpty()) ShowError(problems.join('\n'));
   return true;
 }

@@ -45,7 +45,8 @@ class FileFlows : public QObject {
   // Reads the document `fileName` into the tree (regenerated), loads the
   // bark and leaf pictures it names and loads the controls. A document that
   // cannot be read changes nothing; a named picture that cannot be read is
-  // reported after the controls were loaded. No automatic update follows.
+  // reported after the controls were loaded. No automatic update follows;
+  // "Infos" shows the opened tree's counts.
   void OpenDocument(const QString& fileName);
   // "New from preset": opens the preset `name` of `presets` as
   // OpenDocument opens a file.
