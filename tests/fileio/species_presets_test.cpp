@@ -159,5 +159,26 @@ TEST(SpeciesPresets, DifferFromEachOther) {
   EXPECT_EQ(outlines.size(), names.size()) << "each preset has a leaf outline of its own";
 }
 
+// The committed presets are what tools/preset_maker makes: documents byte
+// for byte, pictures pixel for pixel within what JPEG coding may vary.
+TEST(SpeciesPresets, AreWhatThePresetMakerMakes) {
+  test::ScratchDir scratch;
+  const std::string command =
+      "'" VH_BINARY_DIR "/tools/preset_maker/preset_maker' '" + scratch.path().string() + "' > /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  for (const std::string& name : Library().Names()) {
+    EXPECT_EQ(test::ReadWholeFile(scratch.File(name + ".vhm")), test::ReadWholeFile(Library().PathOf(name)))
+        << name;
+    for (const std::string suffix : {"-leaf.jpg", "-bark.jpg"}) {
+      const Image made = LoadPicture(scratch.File(name + suffix));
+      const Image kept = LoadPicture(Library().Folder() + "/" + name + suffix);
+      ASSERT_EQ(made.pixels.size(), kept.pixels.size()) << name << suffix;
+      int worst = 0;
+      for (std::size_t i = 0; i < made.pixels.size(); ++i) worst = std::max(worst, std::abs(made.pixels[i] - kept.pixels[i]));
+      EXPECT_LE(worst, 3) << name << suffix;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vh
