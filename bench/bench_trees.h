@@ -1,6 +1,11 @@
 // Parameter sets shared by the benchmarks.
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
 #include "fileio/tree_document.h"
 #include "tree/tree.h"
 
@@ -13,6 +18,25 @@ inline TreeParameters LargeTreeParameters() {
   Tree tree;
   LoadDocument(tree, VH_BENCH_DIR "/large_tree.vhm");
   return tree.params;
+}
+
+// The large tree grown once for the whole program: generation is not what
+// the export benchmarks measure.
+inline const Tree& GrownLargeTree() {
+  static Tree* tree = [] {
+    auto* grown = new Tree;
+    grown->params = LargeTreeParameters();
+    grown->Generate();
+    return grown;
+  }();
+  return *tree;
+}
+
+// The size of the file at `path`, 0 when there is none.
+inline std::uintmax_t FileSize(const std::string& path) {
+  std::error_code ignored;
+  const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+  return size == static_cast<std::uintmax_t>(-1) ? 0 : size;
 }
 
 }  // namespace vh::bench

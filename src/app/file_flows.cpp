@@ -17,10 +17,8 @@
 #include "app/message_box.h"
 #include "app/qt_image.h"
 #include "app/tree_messages.h"
-#include "fileio/dxf_export.h"
-#include "fileio/obj_export.h"
+#include "fileio/export_formats.h"
 #include "fileio/presets.h"
-#include "fileio/tds_export.h"
 #include "fileio/tree_document.h"
 #include "imaging/picture_io.h"
 #include "tree/tree.h"
@@ -28,7 +26,7 @@
 namespace {
 QString What(const std::exception& error) { return QString::fromLocal8Bit(error.what()); }
 
-std::optional<FileChoice> Ask(FileRequest::Kind kind, QWidget* parent, const char* filter,
+std::optional<FileChoice> Ask(FileRequest::Kind kind, QWidget* parent, const QString& filter,
                               const QString& initialName, int initialFilter = 0) {
   FileRequest request;
   request.initialFilter = initialFilter;
@@ -146,20 +144,27 @@ bool FileFlows::SaveTo(const QString& chosen) {
 
 void FileFlows::Export() {
   if (host_.Busy()) return;
-  const std::optional<FileChoice> choice =
-      Ask(FileRequest::Kind::kSave, host_.DialogParent(), kExportFilter, exportName_, exportFilter_);
+  FileRequest request;
+  request.kind = FileRequest::Kind::kSave;
+  request.parent = host_.DialogParent();
+  request.filter = QString::fromStdString(vh::ExportFilterList());
+  request.initialName = exportName_;
+  request.initialFilter = exportFilter_;
+  request.askScale = true;
+  request.initialScale = exportScale_;
+  const std::optional<FileChoice> choice = RunFileDialog(request);
   if (!choice) return;
   exportName_ = choice->fileName;
   exportFilter_ = choice->filterIndex;
-  const ExportFormat format = ExportFormatOfFilter(choice->filterIndex);
-  const std::string path = ExportFileName(LocalPath(choice->fileName), format);
+  exportScale_ = choice->scale;
+  const vh::ExportFormat format = vh::ExportFormatOfFilter(choice->filterIndex);
+  const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
   const vh::Tree& tree = host_.CurrentTree();
+  // The scale and the pictures matter to glTF only; the other formats
+  // write the numbers they always have and name their picture files.
+  const double scale = vh::FormatEntry(format).carriesScene ? choice->scale : 1.0;
   try {
-    switch (format) {
-      case ExportFormat::k3ds: vh::Export3DS(tree, path); break;
-      case ExportFormat::kDxf: vh::ExportDXF(tree, path); break;
-      case ExportFormat::kObj: vh::ExportOBJ(tree, path); break;
-    }
+    vh::WriteExport(format, vh::SingleMeshScene(tree, TreePictures(tree), scale), path);
   } catch (const std::exception& error) {
     ShowError(What(error));
   }
@@ -178,6 +183,13 @@ void FileFlows::ExportScreenshot() {
   } catch (const std::exception& error) {
     ShowError(What(error));
   }
+}
+
+vh::MaterialPictures TreePictures(const vh::Tree& tree) {
+  vh::MaterialPictures pictures;
+  pictures.leaf = &tree.leafTextureImage;
+  pictures.bark = &tree.barkTextureImage;
+  return pictures;
 }
 
 void FileFlows::Help() {

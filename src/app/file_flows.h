@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QString>
 
+#include "fileio/export_scene.h"
+
 class BarkTexturePanel;
 class EditorHost;
 class LeafEditor;
@@ -19,6 +21,9 @@ namespace vh {
 class PresetLibrary;
 class Tree;
 }
+
+// The leaf and bark pictures of the tree, for exports that embed them.
+vh::MaterialPictures TreePictures(const vh::Tree& tree);
 
 // What the flows need of the main window beyond EditorHost.
 struct FileFlowHooks {
@@ -56,7 +61,8 @@ class FileFlows : public QObject {
   bool Save();
   // "Save As...": always asks. Returns whether the document was written.
   bool SaveAs();
-  // "Export...": the selected filter decides the format and extension.
+  // "Export...": the selected filter decides the format and extension;
+  // glTF takes the dialog's "Scale :" and the tree's pictures.
   void Export();
   // "Export screenshot...": the view as BMP (".bmp" in any case) or JPEG
   // (any other name), under exactly the chosen name.
@@ -90,5 +96,6 @@ class FileFlows : public QObject {
   QString saveName_;        // SaveDialog1's last name
   QString exportName_;      // SaveDialog2's last name
   int exportFilter_ = 0;    // SaveDialog2's last filter
+  double exportScale_ = 1.0;  // its last "Scale :"
   QString screenshotName_;  // SavePictureDialog1's last name
 };

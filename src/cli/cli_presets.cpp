@@ -4,6 +4,8 @@
 #include <stdexcept>
 
 #include "cli/commands.h"
+#include "cli/tree_source.h"
+#include "fileio/document.h"
 #include "fileio/presets.h"
 
 namespace vh::cli {
