@@ -249,7 +249,7 @@ class GltfModelBuilder {
     }
     EncodedPicture& encoded = m_asset.m_pictures.emplace_back(Encode(primitive.material, picture, pictures));
     tinygltf::Image image;
-    image.name = UpperCaseFileName(primitive.namer->textureFile);
+    image.name = FileNamePart(primitive.namer->textureFile);
     image.mimeType = encoded.mimeType;
     if (m_placement == PicturePlacement::kInBuffer) {
       image.bufferView = AddView(encoded.bytes.data(), encoded.bytes.size(), 0);
