@@ -1,5 +1,6 @@
 #include "app_test_support.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QTabBar>
@@ -65,6 +66,8 @@ void MainWindowTest::GenerateAndMeanwhile(int afterMs, const std::function<void(
   QTimer::singleShot(afterMs, window.get(), during);
   QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);
 }
+
+void MakeActive(QWidget* window) { QApplication::setActiveWindow(window); }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   QElapsedTimer clock;

@@ -71,6 +71,11 @@ class MainWindowTest : public ::testing::Test {
   std::unique_ptr<TForm1> window;
 };
 
+// Makes `window` the application's active window, as keyboard shortcuts
+// require, even while another program's window holds the display's focus
+// (GUI tests run side by side on one virtual display).
+void MakeActive(QWidget* window);
+
 // Processes events until `done` or `timeoutMs` passed; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 

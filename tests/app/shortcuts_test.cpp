@@ -48,6 +48,7 @@ TEST_F(Shortcuts, ReachTheirActionsWhereverTheFocusIs) {
     for (const Shortcut& shortcut : kShortcuts) {
       QSignalSpy triggered(Find<QAction>(shortcut.action), &QAction::triggered);
       focus->setFocus();
+      MakeActive(window.get());
       QTest::keyClick(focus, shortcut.keys.key(), shortcut.keys.keyboardModifiers());
       EXPECT_EQ(triggered.count(), 1) << shortcut.action << " from " << focus->objectName().toStdString();
     }

@@ -204,6 +204,7 @@ TEST_F(UndoRedo, CtrlZInATextFieldUndoesTheDocument) {
   Find<QSlider>("noise")->setValue(70);
   ASSERT_EQ(History().StepCount(), 2u);
   seed->setFocus();
+  MakeActive(window.get());
   QTest::keyClick(seed, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Tree().params.levels[0].noise, vh::TreeParameters().levels[0].noise)
       << "the last edit of the document was taken back";
