@@ -15,20 +15,13 @@ namespace vh::bench {
 // of seven children, finely tessellated (16 x 24), kite-shaped leaves on
 // half of the cells.
 inline TreeParameters LargeTreeParameters() {
-  Tree tree;
-  LoadDocument(tree, VH_BENCH_DIR "/large_tree.vhm");
-  return tree.params;
+  return LoadDocument(VH_BENCH_DIR "/large_tree.vhm", TreeParameters());
 }
 
 // The large tree grown once for the whole program: generation is not what
 // the export benchmarks measure.
 inline const Tree& GrownLargeTree() {
-  static Tree* tree = [] {
-    auto* grown = new Tree;
-    grown->params = LargeTreeParameters();
-    grown->Generate();
-    return grown;
-  }();
+  static Tree* tree = new Tree(Generate(LargeTreeParameters()));
   return *tree;
 }
 

@@ -30,10 +30,7 @@ vh::TreeParameters LeafyTreeParameters() {
 
 vh::Tree& LeafyTree() {
   static vh::Tree* tree = [] {
-    auto* grown = new vh::Tree;  // lives as long as the program
-    grown->params = LeafyTreeParameters();
-    grown->Generate();
-    return grown;
+    return new vh::Tree(vh::Generate(LeafyTreeParameters()));  // lives as long as the program
   }();
   return *tree;
 }

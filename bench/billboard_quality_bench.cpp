@@ -30,9 +30,8 @@ using vh::bench::Silhouettes;
 
 void BM_BillboardQuality(benchmark::State& state) {
   static vh::Tree* tree = [] {
-    auto* grown = new vh::Tree;
-    vh::LoadDocument(*grown, VH_BENCH_DIR "/../tests/data/billboard_tree.vhm");
-    return grown;
+    return new vh::Tree(
+        vh::Generate(vh::LoadDocument(VH_BENCH_DIR "/../tests/data/billboard_tree.vhm", vh::TreeParameters())));
   }();
   vh::HeadlessGl& gl = Context();
   vh::BillboardSettings settings;

@@ -31,7 +31,7 @@ struct Fixture {
 Fixture& Shared() {
   static Fixture* fixture = [] {
     auto* made = new Fixture;
-    vh::LoadDocument(made->tree, VH_BENCH_DIR "/../tests/data/billboard_tree.vhm");
+    made->tree = vh::Generate(vh::LoadDocument(VH_BENCH_DIR "/../tests/data/billboard_tree.vhm", vh::TreeParameters()));
     vh::HeadlessGl& gl = vh::bench::Context();
     vh::BillboardPicker picker;
     made->chain = vh::BuildLodChain(made->tree, vh::BillboardSettings{}, picker, [&gl](vh::MeshObject& mesh) {

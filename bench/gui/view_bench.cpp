@@ -25,12 +25,12 @@ struct Scene {
 
   Scene() {
     // Eight children on four levels at quality 14: about a million vertices.
-    tree.params.lastParentLevel = 3;
-    for (auto& level : tree.params.levels) {
+    vh::TreeParameters params(3);
+    for (auto& level : params.levels) {
       level.nbChildrenMin = level.nbChildrenMax = 8;
       level.qualityAngle = level.qualityHeight = 14;
     }
-    tree.Generate();
+    tree = vh::Generate(params);
     camera.viewportWidth = 800;
     camera.viewportHeight = 600;
     camera.position = vh::kHomePosition;
@@ -93,8 +93,7 @@ BENCHMARK(BM_RedrawFromDisplayLists)->Unit(benchmark::kMillisecond)->UseRealTime
 // size the view has in the 992 × 682 window: the frame's own cost, without
 // the window system's composition.
 void BM_DefaultTreeFrame(benchmark::State& state) {
-  vh::Tree tree;
-  tree.Generate();
+  vh::Tree tree = vh::Generate(vh::TreeParameters());
   auto plane = vh::BuildGroundPlane(false);
   vh::Camera camera;
   camera.viewportWidth = 531;

@@ -102,11 +102,11 @@ BarkTexturePanel::BarkTexturePanel(EditorHost& host, QWidget* parent)
 void BarkTexturePanel::LoadBarkTexture(const QString& fileName) {
   if (host_.Busy() || fileName.isEmpty() || fileName == "(null)") return;
   vh::Image picture = vh::LoadPicture(LocalPath(fileName));
-  vh::Tree& tree = host_.CurrentTree();
-  tree.barkTextureImage = std::move(picture);
-  preview_->ShowPicture(ToQImage(tree.barkTextureImage));
-  host_.WithViewContext([&tree] {
-    vh::UploadTexture(vh::kBarkTextureObject, tree.barkTextureImage,
+  EditingSession& session = host_.Session();
+  session.barkTextureImage = std::move(picture);
+  preview_->ShowPicture(ToQImage(session.barkTextureImage));
+  host_.WithViewContext([&session] {
+    vh::UploadTexture(vh::kBarkTextureObject, session.barkTextureImage,
                       vh::MinFilter::kNearestMipmapNearest);
   });
   host_.RenderFrameNow();
@@ -123,7 +123,7 @@ void BarkTexturePanel::SpeedButton4Click() {
       ShowMessage(host_.DialogParent(), QString::fromLocal8Bit(error.what()), "Error");
       return;
     }
-    vh::TreeParameters& params = host_.CurrentTree().params;
+    vh::TreeParameters& params = host_.Session().params;
     params.barkTextureLoaded = true;
     params.barkTextureFile = LocalPath(choice->fileName);
   }
@@ -134,7 +134,7 @@ void BarkTexturePanel::SpeedButton4Click() {
 void BarkTexturePanel::SpeedButton5Click() {
   if (host_.Busy()) return;
   preview_->Clear();
-  vh::TreeParameters& params = host_.CurrentTree().params;
+  vh::TreeParameters& params = host_.Session().params;
   params.barkTextureLoaded = false;
   params.barkTextureFile.clear();  // the picture itself stays loaded
   host_.UpdateAfterChange();

@@ -15,7 +15,7 @@
 #include "app/parameter_page.h"
 
 vh::LevelParameters& BranchesPage::Level() {
-  return host_.CurrentTree().params.levels[static_cast<std::size_t>(shownLevel_)];
+  return host_.Session().params.levels[static_cast<std::size_t>(shownLevel_)];
 }
 
 bool BranchesPage::AutoUpdate() const { return autoUpdate_->isChecked(); }
@@ -99,7 +99,7 @@ void BranchesPage::TrackBar1Change() {
   const int position = nbLevels_->value();
   nbLevelsLabel_->setText(QString::number(position + 1));
   RebuildLevelTabs(position + 1);
-  StoreSlider(*nbLevels_, host_.CurrentTree().params.lastParentLevel, -1);
+  StoreSlider(*nbLevels_, host_.Session().params.lastParentLevel, -1);
   LoadLevelControls();
   host_.UpdateAfterChange();
 }
@@ -108,7 +108,7 @@ void BranchesPage::Edit1Change() {
   if (host_.Busy()) return;
   bool ok = false;
   const int seed = seed_->text().toInt(&ok);
-  if (ok) host_.CurrentTree().params.seed = seed;  // a non-number is ignored while typing
+  if (ok) host_.Session().params.seed = seed;  // a non-number is ignored while typing
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
 }
@@ -142,7 +142,7 @@ void BranchesPage::LoadLevelControls() {
   // values back without regenerating.
   const bool autoUpdate = AutoUpdate();
   SetAutoUpdate(false);
-  const vh::TreeParameters& params = host_.CurrentTree().params;
+  const vh::TreeParameters& params = host_.Session().params;
   nbLevels_->setValue(params.lastParentLevel + 1);
 
   // The level record is read afresh for every control: a handler fired by
@@ -174,8 +174,8 @@ void BranchesPage::LoadLevelControls() {
     entry.slider->setValue(level().*entry.field - entry.storeOffset);
   }
 
-  for (ParameterPage* other : otherPages_) other->LoadGlobals(host_.CurrentTree().params);
-  seed_->setText(QString::number(host_.CurrentTree().params.seed));
+  for (ParameterPage* other : otherPages_) other->LoadGlobals(host_.Session().params);
+  seed_->setText(QString::number(host_.Session().params.seed));
 
   ShowLevelCaptions();
   SetAutoUpdate(autoUpdate);
@@ -183,7 +183,7 @@ void BranchesPage::LoadLevelControls() {
 
 void BranchesPage::StoreControls() {
   if (host_.Busy()) return;
-  vh::TreeParameters& params = host_.CurrentTree().params;
+  vh::TreeParameters& params = host_.Session().params;
   vh::LevelParameters& level = Level();
   for (const char* name : {"qualityAngle", "sizeDecrease", "qualityHeight", "noise", "bendingUp",
                            "twistingRad", "twistingFreq", "baseLength", "baseSize"}) {

@@ -31,7 +31,7 @@ bool NamesPicture(bool loaded, const std::string& file) {
 }  // namespace
 
 DocumentSession::DocumentSession(const Parts& parts, QObject* parent)
-    : QObject(parent), parts_(parts), history_(parts.host->CurrentTree().params) {
+    : QObject(parent), parts_(parts), history_(parts.host->Session().params) {
   EditRecorder::Callbacks callbacks;
   callbacks.finished = [this](const QString& name, const QString& mergeKey) {
     EditFinished(name, mergeKey);
@@ -84,7 +84,7 @@ void DocumentSession::BuildEditMenu() {
 QString DocumentSession::DocumentName() const { return name_.isEmpty() ? "New tree" : name_; }
 
 void DocumentSession::EditFinished(const QString& name, const QString& mergeKey) {
-  if (history_.Record(name.toStdString(), parts_.host->CurrentTree().params,
+  if (history_.Record(name.toStdString(), parts_.host->Session().params,
                       mergeKey.toStdString())) {
     Refresh();
   }
@@ -92,7 +92,7 @@ void DocumentSession::EditFinished(const QString& name, const QString& mergeKey)
 
 void DocumentSession::StartAfresh(const QString& name) {
   name_ = name;
-  history_.Reset(parts_.host->CurrentTree().params);
+  history_.Reset(parts_.host->Session().params);
   Refresh();
 }
 
@@ -123,9 +123,9 @@ void DocumentSession::Redo() {
 void DocumentSession::Restore(const vh::TreeParameters& state) {
   EditorHost& host = *parts_.host;
   recorder_->SetSuspended(true);
-  const vh::TreeParameters before = host.CurrentTree().params;
+  const vh::TreeParameters before = host.Session().params;
   SelectChangedLevel(before, state);
-  host.CurrentTree().params = state;
+  host.Session().params = state;
   host.LoadLevelControls();
   RestorePictures(before, state);
   host.UpdateAfterChange();
@@ -133,7 +133,7 @@ void DocumentSession::Restore(const vh::TreeParameters& state) {
   recorder_->SetSuspended(false);
   // Loading the controls recomputes what follows from them (the leaf
   // outline's picture coordinates); the step keeps what is now shown.
-  history_.Amend(host.CurrentTree().params);
+  history_.Amend(host.Session().params);
   Refresh();
 }
 

@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include "app/editing_session.h"
+
 class QWidget;
 
 namespace vh {
@@ -24,8 +26,9 @@ class EditorHost {
  public:
   virtual ~EditorHost() = default;
 
-  // The tree being edited. Never null; "New" and "Open..." may replace the
-  // object, so pages must not keep the reference across events.
+  // The tree being edited: its parameters, pictures and switches, and the
+  // tree last grown from them (CurrentTree).
+  virtual EditingSession& Session() = 0;
   virtual vh::Tree& CurrentTree() = 0;
   // True while a generation runs (editing handlers then ignore input).
   virtual bool Busy() const = 0;

@@ -17,6 +17,7 @@
 #include "app/message_box.h"
 #include "app/qt_image.h"
 #include "app/tree_messages.h"
+#include "fileio/document.h"
 #include "fileio/export_formats.h"
 #include "fileio/presets.h"
 #include "fileio/tree_document.h"
@@ -49,7 +50,7 @@ void FileFlows::New() {
   // The cloud stands for the tree being discarded: leave billboard mode so
   // that the new tree is grown and shown.
   host_.DestroyBillboard();
-  hooks_.replaceTree(std::make_unique<vh::Tree>(2));
+  host_.Session().StartNewTree();
   host_.LoadLevelControls();
   host_.UpdateAfterChange();
   host_.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
@@ -66,37 +67,38 @@ void FileFlows::Open() {
 }
 
 void FileFlows::OpenDocument(const QString& fileName) {
-  // Reads into a fresh parameter set; the tree is replaced only when the
-  // whole document was read.
-  if (OpenWith([&](vh::Tree& tree) { vh::LoadDocument(tree, LocalPath(fileName)); })) {
+  if (OpenWith([&](const vh::TreeParameters& base) { return vh::LoadDocument(LocalPath(fileName), base); })) {
     emit documentOpened(fileName);
   }
 }
 
 void FileFlows::OpenPreset(const vh::PresetLibrary& presets, const QString& name) {
   const std::string preset = name.toStdString();
-  if (OpenWith([&](vh::Tree& tree) {
-        vh::LoadParameters(tree, presets.Read(preset, tree.params), preset);
+  if (OpenWith([&](const vh::TreeParameters& base) {
+        return vh::CheckedParameters(presets.Read(preset, base), preset);
       })) {
     emit presetOpened(name);
   }
 }
 
-bool FileFlows::OpenWith(const std::function<void(vh::Tree& tree)>& read) {
+bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreeParameters& base)>& read) {
   if (host_.Busy()) return false;
-  vh::Tree& tree = host_.CurrentTree();
+  EditingSession& session = host_.Session();
   try {
-    read(tree);
+    // Reads into a fresh parameter set; the session's is replaced only
+    // when the whole document was read.
+    session.params = read(session.params);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return false;
   }
+  hooks_.growTree();
   host_.DestroyBillboard();  // it showed the tree that was just replaced
   // A picture that cannot be read is reported, but the controls must show
   // the document all the same: otherwise their stale values would be
   // stored over it at the next change.
   QStringList problems;
-  if (tree.budgetExceeded) problems << TreeTooLargeMessage(tree);
+  if (session.tree.budgetExceeded) problems << TreeTooLargeMessage(session.tree, session.vertexBudget);
   const auto load = [&problems](const std::function<void()>& step) {
     try {
       step();
@@ -104,8 +106,8 @@ bool FileFlows::OpenWith(const std::function<void(vh::Tree& tree)>& read) {
       problems << What(error);
     }
   };
-  load([&] { bark_.LoadBarkTexture(FromLocalPath(tree.params.barkTextureFile)); });
-  load([&] { leaves_.LoadLeafTexture(FromLocalPath(tree.params.leafTextureFile)); });
+  load([&] { bark_.LoadBarkTexture(FromLocalPath(session.params.barkTextureFile)); });
+  load([&] { leaves_.LoadLeafTexture(FromLocalPath(session.params.leafTextureFile)); });
   host_.LoadLevelControls();
   host_.RepaintLeafEditor();
   host_.SetViewDirty();
@@ -133,7 +135,7 @@ bool FileFlows::SaveTo(const QString& chosen) {
   const std::string path = DocumentFileName(LocalPath(chosen));
   try {
     // Written beside the target and renamed into place when complete.
-    vh::SaveDocument(host_.CurrentTree(), path);
+    vh::SaveDocument(host_.Session().params, path);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return false;
@@ -159,12 +161,13 @@ void FileFlows::Export() {
   exportScale_ = choice->scale;
   const vh::ExportFormat format = vh::ExportFormatOfFilter(choice->filterIndex);
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
-  const vh::Tree& tree = host_.CurrentTree();
+  const EditingSession& session = host_.Session();
+  const vh::Tree& tree = session.tree;
   // The scale and the pictures matter to glTF only; the other formats
   // write the numbers they always have and name their picture files.
   const double scale = vh::FormatEntry(format).carriesScene ? choice->scale : 1.0;
   try {
-    vh::WriteExport(format, vh::SingleMeshScene(tree, TreePictures(tree), scale), path);
+    vh::WriteExport(format, vh::SingleMeshScene(tree, TreePictures(session), scale), path);
   } catch (const std::exception& error) {
     ShowError(What(error));
   }
@@ -185,10 +188,10 @@ void FileFlows::ExportScreenshot() {
   }
 }
 
-vh::MaterialPictures TreePictures(const vh::Tree& tree) {
+vh::MaterialPictures TreePictures(const EditingSession& session) {
   vh::MaterialPictures pictures;
-  pictures.leaf = &tree.leafTextureImage;
-  pictures.bark = &tree.barkTextureImage;
+  pictures.leaf = &session.leafTextureImage;
+  pictures.bark = &session.barkTextureImage;
   return pictures;
 }
 

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "fileio/export_scene.h"
+#include "tree/tree.h"
 
 class BarkTexturePanel;
 class EditorHost;
@@ -19,16 +20,16 @@ class LeafEditor;
 
 namespace vh {
 class PresetLibrary;
-class Tree;
 }
+struct EditingSession;
 
 // The leaf and bark pictures of the tree, for exports that embed them.
-vh::MaterialPictures TreePictures(const vh::Tree& tree);
+vh::MaterialPictures TreePictures(const EditingSession& session);
 
 // What the flows need of the main window beyond EditorHost.
 struct FileFlowHooks {
-  // Discards the tree object and puts `fresh` in its place.
-  std::function<void(std::unique_ptr<vh::Tree> fresh)> replaceTree;
+  // Grows the tree from the session's parameters, without a message.
+  std::function<void()> growTree;
   // The picture of the 3-D view at the view's size, upright.
   std::function<QImage()> grabView;
 };
@@ -47,7 +48,7 @@ class FileFlows : public QObject {
   void New();
   // "Open...": asks for a document and opens it (OpenDocument).
   void Open();
-  // Reads the document `fileName` into the tree (regenerated), loads the
+  // Reads the document `fileName` into the session (and grows it), loads the
   // bark and leaf pictures it names and loads the controls. A document that
   // cannot be read changes nothing; a named picture that cannot be read is
   // reported after the controls were loaded. No automatic update follows;
@@ -85,7 +86,7 @@ class FileFlows : public QObject {
  private:
   // Replaces the tree's parameters through `read` (which throws, leaving
   // the tree as it was, when it cannot), then as OpenDocument.
-  bool OpenWith(const std::function<void(vh::Tree& tree)>& read);
+  bool OpenWith(const std::function<vh::TreeParameters(const vh::TreeParameters& base)>& read);
   bool SaveTo(const QString& chosen);
   void ShowError(const QString& text);
 

@@ -127,15 +127,15 @@ QWidget* LeafEditor::BuildButtons(QWidget* parent) {
 }
 
 LeafPictureMapping LeafEditor::Mapping() const {
-  vh::Tree& tree = host_.CurrentTree();
-  return LeafPictureMapping(PlacementOf(tree.params), width(), height(),
-                            tree.leafTextureImage.width, tree.leafTextureImage.height);
+  const EditingSession& session = host_.Session();
+  return LeafPictureMapping(PlacementOf(session.params), width(), height(),
+                            session.leafTextureImage.width, session.leafTextureImage.height);
 }
 
 vh::Vector2 LeafEditor::ComputeTexCoord(int x, int y) const { return Mapping().TexCoord(x, y); }
 
 void LeafEditor::RecomputeTexCoords() {
-  vh::TreeParameters& params = host_.CurrentTree().params;
+  vh::TreeParameters& params = host_.Session().params;
   const LeafPictureMapping mapping = Mapping();
   params.leafTexCoords.resize(params.leafOutline.size());
   for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
@@ -148,10 +148,10 @@ void LeafEditor::RecomputeTexCoords() {
 void LeafEditor::LoadLeafTexture(const QString& fileName) {
   if (host_.Busy() || fileName.isEmpty() || fileName == "(null)") return;
   vh::Image picture = vh::LoadPicture(LocalPath(fileName));
-  vh::Tree& tree = host_.CurrentTree();
-  tree.leafTextureImage = std::move(picture);
-  host_.WithViewContext([&tree] {
-    vh::UploadTexture(vh::kLeafTextureObject, tree.leafTextureImage, vh::MinFilter::kLinearMipmapLinear);
+  EditingSession& session = host_.Session();
+  session.leafTextureImage = std::move(picture);
+  host_.WithViewContext([&session] {
+    vh::UploadTexture(vh::kLeafTextureObject, session.leafTextureImage, vh::MinFilter::kLinearMipmapLinear);
   });
   host_.SetViewDirty();  // textured leaves show the new picture
 }
@@ -160,12 +160,12 @@ void LeafEditor::ShowError(const QString& text) { ShowMessage(host_.DialogParent
 
 void LeafEditor::SpeedButton2Click() {
   if (host_.Busy()) return;
-  vh::Tree& tree = host_.CurrentTree();
-  tree.params.leafOutline.clear();
-  tree.params.leafTexCoords.clear();
+  vh::TreeParameters& params = host_.Session().params;
+  params.leafOutline.clear();
+  params.leafTexCoords.clear();
   // The generator builds the template again from the outline; the leaves
   // shown stay until the next update.
-  tree.leafTemplate.reset();
+  host_.CurrentTree().leafTemplate.reset();
   update();
 }
 
@@ -178,7 +178,7 @@ void LeafEditor::SpeedButton3Click() {
       ShowError(QString::fromLocal8Bit(error.what()));
       return;
     }
-    vh::TreeParameters& params = host_.CurrentTree().params;
+    vh::TreeParameters& params = host_.Session().params;
     params.leafTextureFile = LocalPath(choice->fileName);
     params.leafTextureLoaded = true;
   }
@@ -189,7 +189,7 @@ void LeafEditor::SpeedButton3Click() {
 
 void LeafEditor::SpeedButton6Click() {
   if (host_.Busy()) return;
-  vh::TreeParameters& params = host_.CurrentTree().params;
+  vh::TreeParameters& params = host_.Session().params;
   params.leafTextureLoaded = false;
   params.leafTextureFile.clear();  // the picture itself stays loaded
   host_.UpdateAfterChange();
@@ -208,15 +208,15 @@ void LeafEditor::paintEvent(QPaintEvent*) {
 }
 
 void LeafEditor::PaintBox1Paint() {
-  const vh::Tree& tree = host_.CurrentTree();
+  const EditingSession& session = host_.Session();
   const int w = width();
   const int h = height();
   if (editorBitmap_.size() != size()) editorBitmap_ = QImage(w, h, QImage::Format_RGB32);
   editorBitmap_.fill(Qt::white);
   if (w <= 0 || h <= 0) return;
 
-  const vh::Image& picture = tree.leafTextureImage;
-  if (tree.params.leafTextureLoaded && !picture.Empty()) {
+  const vh::Image& picture = session.leafTextureImage;
+  if (session.params.leafTextureLoaded && !picture.Empty()) {
     const LeafPictureMapping mapping = Mapping();
     for (int row = 0; row < h; ++row) {
       auto* line = reinterpret_cast<QRgb*>(editorBitmap_.scanLine(row));
@@ -241,7 +241,7 @@ void LeafEditor::PaintBox1Paint() {
   painter.fillRect(QRect(CentreX(), 0, 1, h), QColor(kAxisColour));
   painter.fillRect(QRect(0, CentreY(), w, 1), QColor(kAxisColour));
 
-  const std::vector<vh::Vector2>& outline = tree.params.leafOutline;
+  const std::vector<vh::Vector2>& outline = session.params.leafOutline;
   if (outline.empty()) return;
   QPolygon polygon;
   for (const vh::Vector2& point : outline) {
@@ -273,7 +273,7 @@ void LeafEditor::PaintBox1MouseDown(int x, int y) {
   lastMouseX_ = x - CentreX();
   lastMouseY_ = y - CentreY();
   if (!pointMode_) return;
-  vh::TreeParameters& params = host_.CurrentTree().params;
+  vh::TreeParameters& params = host_.Session().params;
   std::vector<vh::Vector2>& outline = params.leafOutline;
   for (std::size_t i = 0; i < outline.size(); ++i) {
     const int dx = static_cast<int>(outline[i].x - static_cast<float>(lastMouseX_));
@@ -296,7 +296,7 @@ void LeafEditor::PaintBox1MouseMove(int x, int y) {
   const int dx = x - CentreX() - lastMouseX_;
   const int dy = y - CentreY() - lastMouseY_;
   if (pointMode_) {
-    vh::TreeParameters& params = host_.CurrentTree().params;
+    vh::TreeParameters& params = host_.Session().params;
     if (params.leafOutline.empty()) return;
     if (selectedPoint_ < 0 || selectedPoint_ >= static_cast<int>(params.leafOutline.size())) return;
     params.leafTexCoords.resize(params.leafOutline.size());

@@ -65,7 +65,7 @@ void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
 
 void LeavesPage::TrackBar11Change() {
   if (host_.Busy()) return;
-  StoreSlider(*bending_, host_.CurrentTree().params.leafBending);
+  StoreSlider(*bending_, host_.Session().params.leafBending);
   host_.UpdateAfterChange();
 }
 
@@ -73,35 +73,35 @@ void LeavesPage::TrackBar11Change() {
 // regenerates nothing, but the outline's texture coordinates follow it.
 void LeavesPage::TrackBar12Change() {
   if (host_.Busy()) return;
-  StoreSlider(*rotate_, host_.CurrentTree().params.leafTexRotate);
+  StoreSlider(*rotate_, host_.Session().params.leafTexRotate);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar13Change() {
   if (host_.Busy()) return;
-  StoreSlider(*translateX_, host_.CurrentTree().params.leafTexTranslateX);
+  StoreSlider(*translateX_, host_.Session().params.leafTexTranslateX);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar14Change() {
   if (host_.Busy()) return;
-  StoreSlider(*translateY_, host_.CurrentTree().params.leafTexTranslateY);
+  StoreSlider(*translateY_, host_.Session().params.leafTexTranslateY);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar15Change() {
   if (host_.Busy()) return;
-  StoreSlider(*scale_, host_.CurrentTree().params.leafTexScale);
+  StoreSlider(*scale_, host_.Session().params.leafTexScale);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::CheckBox5Click() {
   if (host_.Busy()) return;
-  host_.CurrentTree().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
+  host_.Session().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
   host_.UpdateAfterChange();
   RepaintEditor();
 }

@@ -145,7 +145,7 @@ void LodPage::TrackBar20Change() { resolutionValue_->setText(QString::number(1 <
 bool LodPage::ShowProgress(int percent) {
   progress_->setValue(percent);
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-  return !host_.CurrentTree().cancelRequested;
+  return !host_.Session().cancelRequested;
 }
 
 void LodPage::SpeedButton22Click() {
@@ -154,7 +154,7 @@ void LodPage::SpeedButton22Click() {
   host_.DestroyBillboard();
   host_.ReleaseBillboardImages();
 
-  vh::Tree& tree = host_.CurrentTree();
+  vh::Tree& tree = host_.Session().tree;
   vh::BillboardCloud cloud;
   const QString failure = RunWhileBusy([&] {
     cloud = vh::CreateBillboardCloud(tree, Settings(), host_.Picker(), ViewContextBillboardRenderer(host_, tree),
@@ -175,9 +175,9 @@ QString LodPage::RunWhileBusy(const std::function<void()>& work) {
   // The tree counts as busy while a cloud is built: the events processed
   // in between may not regenerate or replace it, and Escape (which asks the
   // tree to cancel) stops the build instead.
-  vh::Tree& tree = host_.CurrentTree();
-  tree.busy = true;
-  tree.cancelRequested = false;
+  EditingSession& session = host_.Session();
+  session.busy = true;
+  session.cancelRequested = false;
   QString failure;
   try {
     const FrozenView frozen(window());
@@ -185,8 +185,8 @@ QString LodPage::RunWhileBusy(const std::function<void()>& work) {
   } catch (const std::exception& error) {
     failure = QString::fromStdString(error.what());
   }
-  tree.busy = false;
-  tree.cancelRequested = false;
+  session.busy = false;
+  session.cancelRequested = false;
   progress_->setValue(0);
   // Every tree submesh may have been drawn hidden and shown again.
   host_.SetViewDirty();
@@ -220,13 +220,14 @@ void LodPage::ExportLodChain() {
           .format;
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
 
-  vh::Tree& tree = host_.CurrentTree();
+  const EditingSession& session = host_.Session();
+  const vh::Tree& tree = session.tree;
   const QString failure = RunWhileBusy([&] {
     const vh::LodChain chain = vh::BuildLodChain(
         tree, Settings(), host_.Picker(),
         [this](vh::MeshObject& mesh) { return ViewContextBillboardRenderer(host_, mesh); },
         [this](int percent) { return ShowProgress(percent); });
-    if (!chain.levels.empty()) vh::WriteExport(format, vh::ChainScene(chain, TreePictures(tree), choice->scale), path);
+    if (!chain.levels.empty()) vh::WriteExport(format, vh::ChainScene(chain, TreePictures(session), choice->scale), path);
   });
   if (!failure.isEmpty()) ShowMessage(host_.DialogParent(), failure);
 }

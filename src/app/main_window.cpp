@@ -43,8 +43,8 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
   setObjectName("Form1");
   setWindowTitle("Verdanthollow v2.0");
 
-  tree_ = std::make_unique<vh::Tree>(2);
-  tree_->Generate();  // no window exists yet: nothing to pump events for
+  // No window exists yet: nothing to process events for while it grows.
+  vh::Generate(session_.params, session_.GrowthOptions(), {}, session_.tree);
   groundPlane_ = vh::BuildGroundPlane(false);
 
   BuildLayout();
@@ -61,13 +61,6 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
 
   // The window sees every key before the focused control (FormKeyDown).
   qApp->installEventFilter(this);
-
-  // From here on generation pumps events while it runs, so that the window
-  // stays responsive and Escape can cancel. The tree asks once per branch;
-  // events are processed at most every few milliseconds, since each pass
-  // may repaint the window, and a software renderer takes longer for that
-  // than a small tree takes to grow.
-  tree_->pump = [this] { PumpEvents(); };
 
   LoadLevelControls();
   StoreControls();
@@ -183,7 +176,7 @@ void TForm1::showEvent(QShowEvent* event) {
 bool TForm1::ViewBound() const { return view_ != nullptr && view_->Bound(); }
 
 void TForm1::ForgetViewCaches() {
-  vh::ForgetDrawLists(*tree_);
+  vh::ForgetDrawLists(session_.tree);
   vh::ForgetDrawLists(*groundPlane_);
   if (billboard_) vh::ForgetDrawLists(*billboard_);
 }
@@ -194,14 +187,34 @@ void TForm1::PumpEvents() {
   pumpClock_.start();
 }
 
-void TForm1::Generate() {
-  if (tree_->busy) {
-    tree_->Generate();  // refused: it only clears a pending cancel
-    return;
-  }
+bool TForm1::Grow() {
+  session_.cancelRequested = false;
+  if (session_.busy) return false;  // refused: it only cleared a pending cancel
+  // Generation processes events while it runs, so that the window stays
+  // responsive and Escape can cancel. It calls back once per branch;
+  // events are processed at most every few milliseconds, since each pass
+  // may repaint the window, and a software renderer takes longer for that
+  // than a small tree takes to grow.
+  vh::GenerationControl control;
+  control.cancel = &session_.cancelRequested;
+  control.onBranch = [this] { PumpEvents(); };
+  control.vertexBudget = session_.vertexBudget;
+  // Clears the lock (and a pending cancel) however the generation ends.
+  struct BusyScope {
+    EditingSession& session;
+    explicit BusyScope(EditingSession& s) : session(s) { session.busy = true; }
+    ~BusyScope() {
+      session.cancelRequested = false;
+      session.busy = false;
+    }
+  } busy(session_);
   pumpClock_.start();  // a new generation: its first event pass after the interval
-  tree_->Generate();
-  if (tree_->budgetExceeded) ShowMessage(this, TreeTooLargeMessage(*tree_), "Tree too large");
+  vh::Generate(session_.params, session_.GrowthOptions(), control, session_.tree);
+  return session_.tree.budgetExceeded;
+}
+
+void TForm1::Generate() {
+  if (Grow()) ShowMessage(this, TreeTooLargeMessage(session_.tree, session_.vertexBudget), "Tree too large");
 }
 
 void TForm1::UpdateAfterChange() {
@@ -214,7 +227,7 @@ void TForm1::UpdateAfterChange() {
 }
 
 void TForm1::RefreshCounts() {
-  const vh::MeshObject& shown = billboard_ != nullptr ? *billboard_ : *tree_;
+  const vh::MeshObject& shown = billboard_ != nullptr ? *billboard_ : session_.tree;
   viewControls_->ShowCounts(shown.PolygonCount(), shown.VertexCount(), shown.submeshes.size());
 }
 
@@ -258,7 +271,7 @@ void TForm1::GiveFocusBack() {
 }
 
 void TForm1::Timer1Timer() {
-  QString text = tree_->busy ? QString(kGeneratingMessage) : QString();
+  QString text = session_.busy ? QString(kGeneratingMessage) : QString();
   if (BillboardMode()) text = kBillboardMessage;
   if (status_->text() != text) status_->setText(text);
 }
@@ -266,7 +279,7 @@ void TForm1::Timer1Timer() {
 bool TForm1::FormKeyDown(int key) {
   switch (key) {
     case Qt::Key_Escape:
-      tree_->cancelRequested = true;
+      session_.cancelRequested = true;
       return true;
     case Qt::Key_Down:
       camera_.position -= kArrowStep * camera_.forward;
@@ -323,12 +336,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (!session_->ConfirmDiscard()) {
+  if (!document_->ConfirmDiscard()) {
     event->ignore();
     return;
   }
   // A running generation stops at its next branch; the window closes.
-  tree_->cancelRequested = true;
+  session_.cancelRequested = true;
   event->accept();
   QCoreApplication::quit();
 }

@@ -12,11 +12,11 @@
 #include <QMainWindow>
 
 #include "app/billboard_export.h"
+#include "app/editing_session.h"
 #include "app/editor_host.h"
 #include "app/gl_probe.h"
 #include "billboard/candidate_picker.h"
 #include "imaging/image.h"
-#include "tree/tree.h"
 #include "view/camera.h"
 
 class BranchesPage;
@@ -54,8 +54,9 @@ class TForm1 : public QMainWindow, public EditorHost {
   void OpenDocumentFile(const QString& fileName);
 
   // EditorHost
-  vh::Tree& CurrentTree() override { return *tree_; }
-  bool Busy() const override { return tree_->busy; }
+  EditingSession& Session() override { return session_; }
+  vh::Tree& CurrentTree() override { return session_.tree; }
+  bool Busy() const override { return session_.busy; }
   bool BillboardMode() const override { return billboard_ != nullptr; }
   vh::MeshObject& GroundPlane() override { return *groundPlane_; }
   vh::MeshObject* Billboard() override { return billboard_.get(); }
@@ -104,9 +105,14 @@ class TForm1 : public QMainWindow, public EditorHost {
   // The undo history, the unsaved-changes question and the menus' additions
   // (main_window_session.cpp).
   void StartDocumentSession();
-  // The tree's pump: processes pending events, at most every few ms.
+  // Called once per branch while a tree grows: processes pending events,
+  // at most every few ms.
   void PumpEvents();
-  // Grows the tree (nothing else); every generation the window starts.
+  // Grows the tree from the session's parameters (nothing else); every
+  // generation the window starts. A request while one runs only clears a
+  // pending cancel. Returns whether the tree stopped at the budget.
+  bool Grow();
+  // Grow, then say so when the tree stopped at the budget.
   void Generate();
   void BuildLayout();
   void ForgetViewCaches();
@@ -114,7 +120,7 @@ class TForm1 : public QMainWindow, public EditorHost {
   // key must not reach the focused control.
   bool FormKeyDown(int key);
 
-  std::unique_ptr<vh::Tree> tree_;
+  EditingSession session_;
   std::unique_ptr<vh::MeshObject> groundPlane_;
   std::unique_ptr<vh::MeshObject> billboard_;
   vh::Image billboardColour_;
@@ -140,5 +146,5 @@ class TForm1 : public QMainWindow, public EditorHost {
   QWidget* aboutBox_ = nullptr;
   QWidget* barkTiler_ = nullptr;
   FileFlows* fileFlows_ = nullptr;  // the File menu's flows; a child of the window
-  DocumentSession* session_ = nullptr;  // a child of the window
+  DocumentSession* document_ = nullptr;  // a child of the window
 };

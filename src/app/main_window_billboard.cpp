@@ -28,6 +28,6 @@ void TForm1::ReleaseBillboardImages() {
 }
 
 void TForm1::Exportbillboard1Click() {
-  ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, TreePictures(CurrentTree()),
+  ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, TreePictures(session_),
                   billboardExportDialog_);
 }

@@ -16,10 +16,7 @@
 
 void TForm1::BuildMenu() {
   FileFlowHooks hooks;
-  hooks.replaceTree = [this](std::unique_ptr<vh::Tree> fresh) {
-    fresh->pump = tree_->pump;
-    tree_ = std::move(fresh);
-  };
+  hooks.growTree = [this] { Grow(); };
   hooks.grabView = [this]() -> QImage {
     // The GL view draws a frame into an offscreen buffer of its own size;
     // without a context the blank surface is what the user sees.
@@ -66,10 +63,10 @@ void TForm1::BuildMenu() {
 }
 
 void TForm1::New1Click() {
-  if (!Busy() && session_->ConfirmDiscard()) fileFlows_->New();
+  if (!Busy() && document_->ConfirmDiscard()) fileFlows_->New();
 }
 void TForm1::Open1Click() {
-  if (!Busy() && session_->ConfirmDiscard()) fileFlows_->Open();
+  if (!Busy() && document_->ConfirmDiscard()) fileFlows_->Open();
 }
 void TForm1::Save1Click() { fileFlows_->Save(); }
 void TForm1::SaveAs1Click() { fileFlows_->SaveAs(); }
@@ -105,8 +102,8 @@ void TForm1::Barktiler1Click() {
 void TForm1::Help2Click() { fileFlows_->Help(); }
 
 void TForm1::Quit1Click() {
-  if (!session_->ConfirmDiscard()) return;
-  tree_->cancelRequested = true;
+  if (!document_->ConfirmDiscard()) return;
+  session_.cancelRequested = true;
   QCoreApplication::quit();
 }
 

@@ -25,9 +25,9 @@ void TForm1::StartDocumentSession() {
   parts.levelTabs = findChild<QTabBar*>("TabControl1");
   parts.infos = findChild<QWidget*>("GroupBox1");
   parts.pages = {branches_, leaves_, texture_};
-  session_ = new DocumentSession(parts, this);
+  document_ = new DocumentSession(parts, this);
   ShowSliderValues(findChild<QWidget*>("Panel2"));
   KeepPagesSized(pages_);
-  new MenuAdditions(this, *this, *fileFlows_, *session_, QCoreApplication::applicationDirPath(),
+  new MenuAdditions(this, *this, *fileFlows_, *document_, QCoreApplication::applicationDirPath(),
                     this);
 }

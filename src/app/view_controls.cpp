@@ -184,9 +184,8 @@ void ViewControls::CheckBox6Click() {
   }
   host_.WithViewContext([on] { vh::SetWireframeBlending(false, on); });
   if (host_.Busy()) return;
-  vh::Tree& tree = host_.CurrentTree();
-  tree.wireframe = on;
-  for (const auto& submesh : tree.submeshes) {
+  host_.Session().wireframe = on;
+  for (const auto& submesh : host_.CurrentTree().submeshes) {
     submesh->wireframe = on;
     submesh->listDirty = true;
   }
@@ -201,7 +200,7 @@ void ViewControls::CheckBox6Click() {
 
 void ViewControls::CheckBox7Click() {
   if (host_.Busy()) return;
-  host_.CurrentTree().showLeaves = !hideLeaves_->isChecked();
+  host_.Session().showLeaves = !hideLeaves_->isChecked();
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
   host_.GiveFocusBack();

@@ -36,13 +36,13 @@ int RunBillboard(const Arguments& args) {
     throw std::invalid_argument("cannot tell the format of '" + output + "': its extension must be " +
                                 ExportExtensionsText());
 
-  Tree tree;
-  source.Grow(tree);
+  TreeParameters params;
+  Tree tree = source.Grow(params);
   // The pictures a document names are what its leaves and branches are
   // drawn with, as in the desktop program; one that cannot be read is
   // reported and its submeshes are drawn untextured (glTF, which embeds
   // the pictures, then refuses a textured material without one).
-  const DocumentPictures pictures = LoadDocumentPictures(tree.params, false);
+  const DocumentPictures pictures = LoadDocumentPictures(params, false);
   HeadlessBillboards billboards(pictures.Pointers());
   // A fresh picker: a batch run always draws the sequence of the desktop
   // program's first cloud after start-up.

@@ -81,10 +81,10 @@ int RunExport(const Arguments& args) {
     throw std::invalid_argument(std::string(options.lod ? "--lod" : "--scale") +
                                 " needs a glTF output (.glb or .gltf), not '" + options.output + "'");
 
-  Tree tree;
-  options.source.Grow(tree);
+  TreeParameters params;
+  const Tree tree = options.source.Grow(params);
   // Only glTF carries pictures; the other formats name their files.
-  const DocumentPictures pictures = scene ? LoadDocumentPictures(tree.params, true) : DocumentPictures();
+  const DocumentPictures pictures = scene ? LoadDocumentPictures(params, true) : DocumentPictures();
   if (options.lod)
     WriteChain(tree, pictures, options, *format);
   else
@@ -97,8 +97,8 @@ int RunInfo(const Arguments& args) {
   ArgumentParser parser;
   source.AddOptions(parser);
   source.TakeDocument(parser.Parse(args));
-  Tree tree;
-  source.Grow(tree);
+  TreeParameters params;
+  const Tree tree = source.Grow(params);
   std::printf("submeshes %zu vertices %llu polygons %llu leaves %d\n", tree.submeshes.size(),
               static_cast<unsigned long long>(tree.VertexCount()),
               static_cast<unsigned long long>(tree.PolygonCount()), tree.leafCount);

@@ -37,13 +37,14 @@ void TreeSource::TakeDocument(const std::vector<std::string>& positional) {
   if (!positional.empty()) document = positional.front();
 }
 
-void TreeSource::Grow(Tree& tree) const {
-  tree.params = ReadTreeSource(document, preset, tree.params);
-  if (seed) tree.params.seed = *seed;
-  tree.Generate();
+Tree TreeSource::Grow(TreeParameters& params) const {
+  params = ReadTreeSource(document, preset, TreeParameters());
+  if (seed) params.seed = *seed;
+  Tree tree = Generate(params);
   if (tree.budgetExceeded)
     std::fprintf(stderr, "warning: the tree is incomplete: generation stopped at its budget of %llu vertices\n",
-                 static_cast<unsigned long long>(tree.vertexBudget));
+                 static_cast<unsigned long long>(kDefaultVertexBudget));
+  return tree;
 }
 
 DocumentPictures LoadDocumentPictures(const TreeParameters& params, bool requireTextured) {

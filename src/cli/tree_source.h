@@ -22,9 +22,9 @@ struct TreeSource {
   void AddOptions(ArgumentParser& parser);
   // Takes the document from the positional arguments (at most one).
   void TakeDocument(const std::vector<std::string>& positional);
-  // Reads the document, applies the seed and grows the tree; warns on
-  // stderr when the tree stopped at its geometry budget.
-  void Grow(Tree& tree) const;
+  // Reads the document into `params`, applies the seed and grows the tree;
+  // warns on stderr when the tree stopped at its geometry budget.
+  Tree Grow(TreeParameters& params) const;
 };
 
 // The parameters of the tree a command grows: the document `document`, the

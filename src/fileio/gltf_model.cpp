@@ -2,7 +2,6 @@
 
 #include <tiny_gltf.h>
 
-#include <cctype>
 #include <map>
 #include <set>
 #include <nlohmann/json.hpp>
@@ -250,9 +249,7 @@ class GltfModelBuilder {
     }
     EncodedPicture& encoded = m_asset.m_pictures.emplace_back(Encode(primitive.material, picture, pictures));
     tinygltf::Image image;
-    // Image names are upper case, as the material names of the 3DS export.
     image.name = FileNamePart(primitive.namer->textureFile);
-    for (char& c : image.name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     image.mimeType = encoded.mimeType;
     if (m_placement == PicturePlacement::kInBuffer) {
       image.bufferView = AddView(encoded.bytes.data(), encoded.bytes.size(), 0);

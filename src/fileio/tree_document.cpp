@@ -1,26 +1,22 @@
 #include "fileio/tree_document.h"
 
 #include <stdexcept>
-#include <utility>
 
 #include "fileio/document.h"
 
 namespace vh {
 
-void SaveDocument(const Tree& tree, const std::string& path) { SaveDocument(tree.params, path); }
-
-void LoadDocument(Tree& tree, const std::string& path) {
-  LoadParameters(tree, ReadDocumentFile(path, tree.params), path);
+TreeParameters LoadDocument(const std::string& path, const TreeParameters& base) {
+  return CheckedParameters(ReadDocumentFile(path, base), path);
 }
 
-void LoadParameters(Tree& tree, TreeParameters loaded, const std::string& sourceName) {
+TreeParameters CheckedParameters(TreeParameters loaded, const std::string& sourceName) {
   // The reader's limits already keep out what the generator refuses; the
-  // check stays here so that the tree is never left with parameters its
-  // mesh was not grown from, should the two ever disagree.
+  // check stays here so that no caller is handed parameters it cannot
+  // grow, should the two ever disagree.
   const std::string problem = CheckGrowable(loaded);
   if (!problem.empty()) throw std::runtime_error("cannot load '" + sourceName + "': " + problem);
-  tree.params = std::move(loaded);
-  tree.Generate();
+  return loaded;
 }
 
 }  // namespace vh

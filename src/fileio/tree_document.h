@@ -1,4 +1,4 @@
-// Saving and loading a whole tree object through its document.
+// Loading a tree document as a parameter set that can be grown.
 #pragma once
 
 #include <string>
@@ -7,24 +7,17 @@
 
 namespace vh {
 
-// Writes the tree's parameter set to `path` (see SaveDocument in
-// fileio/document.h). The generated geometry is not stored.
-void SaveDocument(const Tree& tree, const std::string& path);
+// Reads the document `path` over a copy of `base` (see ReadDocumentFile in
+// fileio/document.h) and returns it when the whole document was read and
+// can be grown. Throws FileError, DocumentError, or std::runtime_error for
+// a set the generator would refuse; the caller's parameters stay as they
+// were. Nothing is grown here, and the two named textures are the caller's
+// to load (a name "(null)" means no texture).
+TreeParameters LoadDocument(const std::string& path, const TreeParameters& base);
 
-// Reads the document `path` into a fresh parameter set and, only when the
-// whole document was read, replaces the tree's parameters with it and
-// regenerates the tree (Generate; nothing is grown while the tree is busy,
-// as Generate returns at once then). When reading fails the exception
-// (FileError, DocumentError, or std::runtime_error for a set the generator
-// would refuse) leaves the tree's parameters and submeshes as they were.
-// The caller loads the two named textures afterwards; a name "(null)" means
-// no texture.
-void LoadDocument(Tree& tree, const std::string& path);
-
-// What LoadDocument does once the document was read: replaces the tree's
-// parameters with `loaded` and regenerates the tree. A set the generator
-// would refuse throws std::runtime_error naming `sourceName` and leaves the
-// tree as it was.
-void LoadParameters(Tree& tree, TreeParameters loaded, const std::string& sourceName);
+// What LoadDocument does once the document was read: returns `loaded` when
+// the generator can grow it, and throws std::runtime_error naming
+// `sourceName` otherwise.
+TreeParameters CheckedParameters(TreeParameters loaded, const std::string& sourceName);
 
 }  // namespace vh

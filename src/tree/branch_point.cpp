@@ -27,10 +27,11 @@ Ext Power(Ext base, Ext exponent) {
   return std::exp(exponent * std::log(base));
 }
 
-// x mod m, exactly (a remainder needs no rounding). On x87 the library call
-// is a loop around fprem behind an error-handling wrapper; the loop alone is
-// several times cheaper, and this runs five times per vertex.
-inline Ext ExactRemainder(Ext x, Ext m) {
+}  // namespace
+
+// The library's fmod is a loop around fprem behind an error-handling
+// wrapper; the loop alone is several times cheaper.
+Ext PartialRemainder(Ext x, Ext m) {
 #if defined(__x86_64__) || defined(__i386__)
   Ext result;
   __asm__("1: fprem\n\t"
@@ -46,12 +47,10 @@ inline Ext ExactRemainder(Ext x, Ext m) {
 #endif
 }
 
-}  // namespace
-
 Branch::Branch(const Vector3& anOrigin, const Vector3& aDirection, double aLength, double aWidth,
-               Tree& aTree, int aLevel)
-    : origin(anOrigin), direction(aDirection), length(aLength), width(aWidth), tree(&aTree),
-      level(aLevel) {
+               const LevelParameters& aRecord, int aLevel, unsigned objectNumber)
+    : Submesh(objectNumber), origin(anOrigin), direction(aDirection), length(aLength), width(aWidth),
+      record(aRecord), level(aLevel) {
   const Vector3 d = Normalized(direction);
   sideA = Perpendicular(d);
   sideB = Cross(d, sideA);
@@ -61,9 +60,10 @@ double BendWeight(const LevelParameters& level, double x) {
   return std::pow(0.3 + std::fabs(0.03 * level.bendingUp), std::fabs(x)) * 0.9999;
 }
 
-ColumnAngle::ColumnAngle(double b) : sine(std::sin(static_cast<Ext>(b))), cosine(std::cos(static_cast<Ext>(b))) {}
+ColumnAngle::ColumnAngle(double b)
+    : sine(std::sin(static_cast<Ext>(b))), cosine(std::cos(static_cast<Ext>(b))), sineCosine(sine * cosine) {}
 
-RingShape PrepareRingShape(LevelParameters& level, double t) {
+RingShape PrepareRingShape(const LevelParameters& level, double t) {
   RingShape shape;
   // Twisting helix around the centre line.
   const Ext s = 2 * kPi * t;
@@ -73,15 +73,12 @@ RingShape PrepareRingShape(LevelParameters& level, double t) {
   shape.centreX = static_cast<float>(tx);
   shape.centreZ = static_cast<float>(tz);
 
-  // The height guard persists in the parameter set; h keeps the old value.
   const Ext h = static_cast<Ext>(level.qualityHeight) * t;
-  if (level.qualityHeight == 0) level.qualityHeight = 2;
   const int q = level.qualityHeight;
   shape.tangentX = static_cast<float>(tz * 2 * kPi * level.twistingFreq / q);
   shape.tangentZ = static_cast<float>(-tx * 2 * kPi * level.twistingFreq / q);
 
   shape.noise = level.noise * 0.01L;
-  if (level.inflateDeflate == 0) level.inflateDeflate = 1;
   const Ext profile = Power(h / (q + 2), 2 / (level.inflateDeflate * 0.5L));
   shape.taper = 1 - profile * (level.sizeDecrease * 0.1L - 0.8L) * 0.3L;
   return shape;
@@ -89,11 +86,7 @@ RingShape PrepareRingShape(LevelParameters& level, double t) {
 
 RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, double g) {
   RingFrame frame;
-  if (branch.tree->cancelRequested) {
-    frame.cancelled = true;
-    return frame;
-  }
-  const int q = branch.tree->params.levels[branch.level].qualityHeight;
+  const int q = branch.record.qualityHeight;
 
   // Bend: turn the axis from the branch direction towards U.
   if (t > 10) g = 0.999;
@@ -112,37 +105,20 @@ RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, do
   frame.p2 = Cross(tangent, frame.p1);
 
   frame.noise = shape.noise;
+  frame.keep = 1 - shape.noise;
   frame.taper = shape.taper;
   frame.width = branch.width;
   frame.origin = branch.origin;
   return frame;
 }
 
-RingFrame PrepareRing(Branch& branch, double t, double g) {
-  if (branch.tree->cancelRequested) return PrepareRing(branch, RingShape(), t, g);
-  const RingShape shape = PrepareRingShape(branch.tree->params.levels[branch.level], t);
-  return PrepareRing(branch, shape, t, g);
+RingFrame PrepareRing(const Branch& branch, double t, double g) {
+  return PrepareRing(branch, PrepareRingShape(branch.record, t), t, g);
 }
 
-Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius) {
-  if (frame.cancelled) return Zero;
-  // Deterministic surface jitter in [-0.25, 0.25): it depends only on the
-  // angle and the height along the branch, never on a random draw.
-  const Ext spread = std::fabs(angle.sine * angle.cosine * frame.centre.y * 3000000000.0L);
-  const Ext jitter = (ExactRemainder(spread, 1000.0L) * 0.001L - 0.5L) * 0.5L;
-  const Ext r0 = (1 - frame.noise + frame.noise * jitter) * frame.width;
-  const Ext r = frame.taper * r0;
-  if (radius) *radius = static_cast<double>(r);
-
-  const Vector3 q = frame.centre + static_cast<float>(r * angle.sine) * frame.p1 +
-                    static_cast<float>(r * angle.cosine) * frame.p2;
-  return frame.origin + q.x * frame.sideA + q.z * frame.sideB + q.y * frame.axis;
-}
-
-Vector3 BranchPoint(Branch& branch, double t, double b, double g, Vector3* axis, Vector3* sideA,
+Vector3 BranchPoint(const Branch& branch, double t, double b, double g, Vector3* axis, Vector3* sideA,
                     Vector3* sideB, double* radius) {
   const RingFrame frame = PrepareRing(branch, t, g);
-  if (frame.cancelled) return Zero;
   if (axis) *axis = frame.axis;
   if (sideA) *sideA = frame.sideA;
   if (sideB) *sideB = frame.sideB;

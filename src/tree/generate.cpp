@@ -1,46 +1,164 @@
-#include <cmath>
-#include <memory>
+// The generation driver: lays the skeleton out ahead, meshes on every core
+// and commits branch by branch in depth-first order on the calling thread,
+// which is where the welds, the per-branch callback and the cancel flag are
+// handled. Meshing may run ahead of the commit; what it made past a cancel
+// point is dropped, so the tree is the same for any number of threads.
+#include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
-#include "tree/branch.h"
-#include "tree/shape_cache.h"
-#include "tree/split_work.h"
-#include "tree/tree.h"
+#include "tree/growth.h"
+#include "tree/meshing_queue.h"
 
 namespace vh {
 
 namespace {
 
-constexpr Ext kPlacementPi = 3.14159L;  // the placement's own literal, not pi
 constexpr int kMaxQuality = 10000;
 constexpr int kMaxChildren = 1000;
 constexpr int kMaxHeight = 100000;
 
-// Clears busy (and a pending cancel) however the generation ends.
-class BusyScope {
- public:
-  explicit BusyScope(Tree& tree) : m_tree(tree) { m_tree.busy = true; }
-  ~BusyScope() {
-    m_tree.cancelRequested = false;
-    m_tree.busy = false;
-  }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
+// How far the layout runs ahead of the commit, in vertices: enough to keep
+// every core busy, little enough that a cancel wastes little.
+constexpr std::uint64_t kLookAheadVertices = 1 << 18;
+// Branches larger than this are meshed in parts of about this size.
+constexpr std::size_t kChunkVertices = 8192;
 
- private:
-  Tree& m_tree;
-};
-
-void SetBarkMaterial(Tree& tree, Branch& branch) {
-  branch.strip = true;
-  branch.texture = kBarkMaterial;
-  branch.textureFile = tree.params.barkTextureFile;
-  branch.materialName = tree.params.materialPrefix + "2";
-  branch.wireframe = tree.wireframe;
+int WorkerCount(const GenerationOptions& options) {
+  if (options.workers > 0) return options.workers;
+  return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
+class Grower {
+ public:
+  Grower(GrowthContext& context, const GenerationOptions& options, const GenerationControl& control, Tree& tree)
+      : m_context(context),
+        m_control(control),
+        m_tree(tree),
+        m_layout(context, control.vertexBudget),
+        m_queue(context, WorkerCount(options) - 1) {}
+
+  // `previous` is the tree's old submeshes: freeing them is work for the
+  // calling thread, done once the helpers have something to mesh.
+  void Run(std::vector<std::shared_ptr<Submesh>> previous) {
+    for (std::size_t next = 0;; ++next) {
+      while (!m_layoutDone && m_pendingVertices < kLookAheadVertices) LayOutOne();
+      previous.clear();
+      if (next == m_jobs.size()) break;
+      BranchJob& job = *m_jobs[next];
+      if (m_control.onBranch) m_control.onBranch();
+      if (m_control.cancel && m_control.cancel->load(std::memory_order_acquire)) {
+        Cut(next);
+        return;
+      }
+      while (!job.Meshed()) {
+        if (!m_queue.RunOne()) m_queue.WaitFor(job);
+      }
+      Commit(job);
+      m_pendingVertices -= job.vertexCount;
+    }
+    m_tree.budgetExceeded = m_layout.BudgetExceeded();
+    Submesh::RestartObjectCounterAt(m_layout.NextObjectNumber());
+  }
+
+ private:
+  void LayOutOne() {
+    const int index = static_cast<int>(m_jobs.size());
+    std::unique_ptr<BranchJob> job = m_layout.Next(index);
+    if (!job) {
+      m_layoutDone = true;
+      return;
+    }
+    m_pendingVertices += job->vertexCount;
+    QueueChunks(*job);
+    m_jobs.push_back(std::move(job));
+  }
+
+  void QueueChunks(BranchJob& job) {
+    const int rings = job.rings ? job.branch->record.qualityHeight + 1 : 0;
+    if (job.leafCells.empty() && rings == 0) return;  // nothing to mesh: Meshed() already
+    const std::size_t ringVertices = static_cast<std::size_t>(job.branch->record.qualityAngle) + 1;
+    const int ringsPerChunk = static_cast<int>(std::max<std::size_t>(1, kChunkVertices / ringVertices));
+    const int chunks = std::max(1, (rings + ringsPerChunk - 1) / ringsPerChunk);
+    // Parts of one branch write into one vertex list: it must exist first.
+    if (chunks > 1) job.branch->vertices.resize(RingVertexCount(job.branch->record));
+    job.chunksLeft.store(chunks, std::memory_order_relaxed);
+    for (int c = 0; c < chunks; ++c) {
+      const int begin = c * ringsPerChunk;
+      const int end = std::min(rings, begin + ringsPerChunk);
+      const std::uint64_t vertices = static_cast<std::uint64_t>(end - begin) * ringVertices;
+      m_queue.Push({&job, begin, end, c == 0}, c == 0 ? job.vertexCount - rings * ringVertices + vertices : vertices);
+    }
+  }
+
+  void Commit(BranchJob& job) {
+    Branch& branch = *job.branch;
+    if (job.parent >= 0) {
+      BranchJob& parent = *m_jobs[static_cast<std::size_t>(job.parent)];
+      if (job.weld) {
+        if (!parent.finder) parent.finder = std::make_unique<NearestVertexFinder>(parent.branch->vertices);
+        WeldToParent(branch, *parent.branch, *parent.finder);
+        if (--parent.weldsLeft == 0) parent.finder.reset();
+      }
+      m_tree.submeshes.push_back(job.branch);
+      m_tree.submeshes.insert(m_tree.submeshes.end(), job.leaves.begin(), job.leaves.end());
+    } else {
+      // The trunk is listed after its leaves.
+      m_tree.submeshes.insert(m_tree.submeshes.end(), job.leaves.begin(), job.leaves.end());
+      m_tree.submeshes.push_back(job.branch);
+    }
+    m_tree.leafCount += static_cast<int>(job.leaves.size());
+    // Only the branch itself is needed from here on (as a parent).
+    job.leaves = {};
+    job.leafCells = {};
+    job.shades = {};
+  }
+
+  // Ends the tree at the branch of layout index `cut`: it stays empty, no
+  // branch below it is made, and the siblings still to come of it and of
+  // each of its ancestors are added empty, as a generation that stops
+  // there leaves them.
+  void Cut(std::size_t cut) {
+    m_queue.Stop();
+    m_tree.cancelled = true;
+    BranchJob& job = *m_jobs[cut];
+    job.branch->vertices = {};
+    job.branch->triangles = {};
+    m_tree.submeshes.push_back(job.branch);
+    unsigned number = job.branch->displayList + 1;
+    for (const BranchJob* at = &job; at->parent >= 0; at = m_jobs[static_cast<std::size_t>(at->parent)].get()) {
+      const Branch& sibling = *at->branch;
+      for (int s = 0; s < at->siblingsAfter; ++s) {
+        if (m_control.onBranch) m_control.onBranch();
+        auto empty = std::make_shared<Branch>(Zero, Zero, 0.0, 0.0, sibling.record, sibling.level, number++);
+        SetBarkMaterial(m_context, *empty);
+        m_tree.submeshes.push_back(std::move(empty));
+      }
+    }
+    Submesh::RestartObjectCounterAt(number);
+  }
+
+  GrowthContext& m_context;
+  const GenerationControl& m_control;
+  Tree& m_tree;
+  SkeletonLayout m_layout;
+  bool m_layoutDone = false;
+  std::uint64_t m_pendingVertices = 0;  // laid out, not yet committed
+  std::vector<std::unique_ptr<BranchJob>> m_jobs;
+  MeshingQueue m_queue;  // last: its helpers stop before the jobs go
+};
+
 }  // namespace
+
+GrowthContext::GrowthContext(const TreeParameters& parameters, const GenerationOptions& options)
+    : params(parameters), levels(parameters.levels), wireframe(options.wireframe) {
+  for (LevelParameters& level : levels) {
+    if (level.qualityHeight == 0) level.qualityHeight = 2;
+    if (level.inflateDeflate == 0) level.inflateDeflate = 1;
+  }
+  if (options.growLeaves) leafTemplate = BuildLeafTemplate(parameters);
+}
 
 std::string CheckGrowable(const TreeParameters& params) {
   if (params.lastParentLevel < -1 || params.lastParentLevel > kLevelCount - 2) {
@@ -72,110 +190,26 @@ std::string CheckGrowable(const TreeParameters& params) {
   return {};
 }
 
-void Tree::Generate() {
-  cancelRequested = false;
-  if (busy) return;
+void Generate(const TreeParameters& params, const GenerationOptions& options, const GenerationControl& control,
+              Tree& tree) {
   const std::string problem = CheckGrowable(params);
   if (!problem.empty()) throw std::invalid_argument("This tree cannot be grown: " + problem + ".");
 
-  // Guards for values only a document can hold; they persist and are saved.
-  for (LevelParameters& level : params.levels) {
-    if (level.qualityHeight == 0) level.qualityHeight = 2;
-    if (level.inflateDeflate == 0) level.inflateDeflate = 1;
-  }
-
-  BusyScope busyScope(*this);
-  budgetExceeded = false;
-  m_generatedVertices = 0;
-  m_shapes = std::make_unique<ShapeCache>();
-  // The helper thread lives only while growing, however the growing ends.
-  SplitWork splitWork;
-  m_splitWork = &splitWork;
-  struct Detach {
-    SplitWork*& pointer;
-    ~Detach() { pointer = nullptr; }
-  } detach{m_splitWork};
-  submeshes.clear();
-  Submesh::ResetObjectCounter();
-
-  BuildLeafTemplate();
-  leafRandom.Seed(params.seed);
-  branchRandom.Seed(params.seed);
-  leafCount = 0;
-
-  const LevelParameters& trunkLevel = params.levels[0];
-  auto trunk = std::make_shared<Branch>(Zero, UnitY, trunkLevel.baseLength * 2 + 5,
-                                        static_cast<double>(trunkLevel.baseSize * 0.4L + 0.01L), *this, 0);
-  MeshBranch(*trunk);  // appends the trunk's leaves before the trunk itself
-  trunk->listDirty = true;
-  SetBarkMaterial(*this, *trunk);
-  submeshes.push_back(trunk);
-  CreateChildren(*trunk, params.lastParentLevel);
+  std::vector<std::shared_ptr<Submesh>> previous = std::move(tree.submeshes);
+  tree.submeshes.clear();
+  tree.leafTemplate.reset();
+  tree.leafCount = 0;
+  tree.budgetExceeded = false;
+  tree.cancelled = false;
+  GrowthContext context(params, options);
+  Grower(context, options, control, tree).Run(std::move(previous));
+  tree.leafTemplate = std::move(context.leafTemplate);
 }
 
-void Tree::CreateChildren(Branch& parent, int remaining) {
-  if (remaining < 0 || cancelRequested) return;
-  const int k = parent.level;
-  const LevelParameters& placement = params.levels[k];
-  const LevelParameters& childLevel = params.levels[k + 1];
-
-  const int count = static_cast<int>(branchRandom.Uniform(placement.nbChildrenMin, placement.nbChildrenMax));
-  double pos = 0, azimuth = 0, inclination = 0;
-  for (int i = 0; i < count && !budgetExceeded; ++i) {
-    const Ext d = branchRandom.Uniform(placement.heightMin, placement.heightMax) * parent.length * 0.01L;
-    pos = static_cast<double>(placement.heightRelative ? pos + d : d);
-
-    // The quarter turn is part of every increment, relative or not.
-    const Ext c = branchRandom.Uniform(placement.inclinationMin, placement.inclinationMax) * kPlacementPi *
-                      (1.0L / 180) + 1.570795L;
-    inclination = static_cast<double>(placement.inclinationRelative ? inclination + c : c);
-
-    const double length = childLevel.baseLengthInherited
-                              ? static_cast<double>((childLevel.baseLength * 0.01L + 0.001L) * parent.length)
-                              : childLevel.baseLength + 5.0;
-
-    const Ext a = branchRandom.Uniform(placement.angleMin, placement.angleMax) * kPlacementPi * (1.0L / 180);
-    azimuth = static_cast<double>(placement.angleRelative ? azimuth + a : a);
-
-    const int qH = placement.qualityHeight;
-    const double g = BendWeight(placement, static_cast<double>(std::fabs(
-                                               (static_cast<Ext>(qH) * pos / parent.length + 1) / qH)));
-    Vector3 axis, sideA, sideB;
-    double radius = 0;
-    Vector3 base = BranchPoint(parent, pos / parent.length, static_cast<double>(azimuth + 1.5707963267948966L),
-                               g, &axis, &sideA, &sideB, &radius);
-
-    const Quaternion q1 = FromAxisAngle(static_cast<float>(inclination), sideA);
-    const Quaternion q2 = FromAxisAngle(static_cast<float>(azimuth), axis);
-    const Quaternion q = q2 * q1;
-    const Vector3 dir = Rotate(q, axis);
-
-    const double width = childLevel.baseSizeInherited ? static_cast<double>(childLevel.baseSize * 0.01L * radius)
-                                                      : static_cast<double>(childLevel.baseSize * 0.1L);
-    // A loose branch starts inside its parent instead of being welded on.
-    if (!childLevel.attachToParent) base -= (dir * static_cast<float>(width)) * 0.3f;
-
-    auto child = std::make_shared<Branch>(base, dir, length, width, *this, k + 1);
-    child->listDirty = true;
-    submeshes.push_back(child);
-    child->sideA = Rotate(q, sideA);
-    child->sideB = Rotate(q, sideB);
-
-    MeshBranch(*child);
-    if (childLevel.attachToParent) WeldToParent(*child, parent);
-    SetBarkMaterial(*this, *child);
-    CreateChildren(*child, remaining - 1);
-  }
-}
-
-bool Tree::ReserveGeometry(std::uint64_t vertices) {
-  if (m_generatedVertices + vertices > vertexBudget) {
-    budgetExceeded = true;
-    cancelRequested = true;
-    return false;
-  }
-  m_generatedVertices += vertices;
-  return true;
+Tree Generate(const TreeParameters& params, const GenerationOptions& options, const GenerationControl& control) {
+  Tree tree;
+  Generate(params, options, control, tree);
+  return tree;
 }
 
 }  // namespace vh

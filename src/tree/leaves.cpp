@@ -3,9 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "tree/branch.h"
-#include "tree/shape_cache.h"
-#include "tree/tree.h"
+#include "tree/growth.h"
 
 namespace vh {
 
@@ -13,8 +11,6 @@ namespace {
 
 constexpr Ext kPi = 3.141592653589793L;
 constexpr int kMaxEarClippingPasses = 10000;
-constexpr int kLeafRows = 10;
-constexpr int kLeafColumns = 6;
 
 // The angle of leaf column j; columns 0 and 5 both lie at angle 0 (2 pi).
 double CellAngle(int j) { return static_cast<double>(static_cast<Ext>(j) * 2 * kPi / 5); }
@@ -88,10 +84,9 @@ void ClipEars(const std::vector<Vector2>& points, std::vector<Triangle>& triangl
 
 }  // namespace
 
-void Tree::BuildLeafTemplate() {
-  leafTemplate.reset();
+std::unique_ptr<Submesh> BuildLeafTemplate(const TreeParameters& params) {
   const std::vector<Vector2>& outline = params.leafOutline;
-  if (!showLeaves || outline.size() < 3) return;
+  if (outline.size() < 3) return nullptr;
 
   // The closed polygon repeats point 0 at its end. Built on a copy, so the
   // stored outline never changes (a document may hold fewer coordinates
@@ -102,7 +97,7 @@ void Tree::BuildLeafTemplate() {
   for (std::size_t i = 0; i < outline.size() && i < params.leafTexCoords.size(); ++i) texCoords[i] = params.leafTexCoords[i];
   texCoords.back() = texCoords.front();
 
-  leafTemplate = std::make_unique<Submesh>();
+  auto leafTemplate = std::make_unique<Submesh>(1u);
   ClipEars(points, leafTemplate->triangles);
   leafTemplate->vertices.reserve(points.size());
   for (std::size_t k = 0; k < points.size(); ++k) {
@@ -111,15 +106,16 @@ void Tree::BuildLeafTemplate() {
     vertex.texCoord = texCoords[k];
     leafTemplate->vertices.push_back(vertex);
   }
+  return leafTemplate;
 }
 
-void Tree::GrowLeaves(Branch& branch) {
-  const Submesh& shape = *leafTemplate;
-  const LevelParameters& level = params.levels[branch.level];
+void GrowLeaves(const GrowthContext& context, BranchJob& job) {
+  if (job.leafCells.empty()) return;
+  const Branch& branch = *job.branch;
+  const Submesh& shape = *context.leafTemplate;
+  const TreeParameters& params = context.params;
+  const LevelShapes& shapes = *job.shapes;
   const std::size_t vertexCount = shape.vertices.size();
-  const float scale = static_cast<float>(level.leafScaling * 0.001L);
-  const Ext probability = (level.leafDensity - 1) * 0.01L;
-  const bool skipTrunk = params.noLeavesOnTrunk && branch.level == 0;
 
   // The turn towards the branch's side is the same for every cell. The
   // clamp keeps acos defined when rotation rounding pushes |x| past 1.
@@ -129,66 +125,60 @@ void Tree::GrowLeaves(Branch& branch) {
   // Every cell of a row shares one frame, and every branch the same six
   // column angles: evaluate them once instead of per cell.
   static const std::array<ColumnAngle, kLeafColumns> columnAngles = [] {
-    std::array<ColumnAngle, kLeafColumns> angles{ColumnAngle(0), ColumnAngle(0), ColumnAngle(0),
-                                                 ColumnAngle(0), ColumnAngle(0), ColumnAngle(0)};
+    std::array<ColumnAngle, kLeafColumns> angles;
     for (int j = 0; j < kLeafColumns; ++j) angles[j] = ColumnAngle(CellAngle(j));
     return angles;
   }();
   std::array<Quaternion, kLeafColumns> turns;
-  for (int j = 0; j < kLeafColumns; ++j)
-    turns[j] = FromAxisAngle(static_cast<float>(CellAngle(j)), branch.direction) * towardsSide;
+  std::array<bool, kLeafColumns> turned{};
+  RingFrame row;
+  int rowIndex = -1;
 
-  if (!m_shapes) m_shapes = std::make_unique<ShapeCache>();
-  const std::vector<RingShape>& rowShapes = m_shapes->For(params.levels[branch.level], branch.level).leafRows;
-  std::vector<float> shades(vertexCount);
-  for (int i = 0; i < kLeafRows; ++i) {
-    const double g = BendWeight(level, static_cast<double>((i + 1.0L) / 9));
-    const RingFrame row = PrepareRing(branch, rowShapes[i], static_cast<double>(static_cast<Ext>(i) / 9), g);
-    for (int j = 0; j < kLeafColumns; ++j) {
-      const Vector3 attachment = PointOnRing(row, columnAngles[j]);
-      for (float& shade : shades) shade = static_cast<float>(leafRandom.NextReal());
-      const double draw = leafRandom.NextReal();
-      if (!(probability > draw) || skipTrunk) continue;
-      if (!ReserveGeometry(vertexCount)) return;
-
-      auto leaf = std::make_shared<Submesh>();
-      leaf->triangles = shape.triangles;
-      const Quaternion& turn = turns[j];
-      leaf->vertices.reserve(vertexCount);
-      for (std::size_t k = 0; k < vertexCount; ++k) {
-        const Vertex& source = shape.vertices[k];
-        Vector3 p = source.position * scale;
-        // Bend: the mid-line hangs one unit below the attachment point and
-        // the sides curve down with the square of their distance from it.
-        p.y = static_cast<float>(-std::exp((static_cast<Ext>(p.x) * p.x + static_cast<Ext>(p.y) * p.y) *
-                                           params.leafBending * 0.0005L));
-        Vertex vertex(Rotate(turn, p) + attachment);
-        vertex.texCoord = source.texCoord;
-        if (params.leafTextureLoaded) {
-          vertex.colour = One;
-          vertex.hasTexCoord = true;
-        } else {
-          vertex.colour = Vector3(0.19607843f, static_cast<float>(0.5254902L - 0.3L * shades[k]), 0.15686275f);
-          vertex.hasColour = true;
-        }
-        leaf->vertices.push_back(vertex);
-      }
-      for (const Triangle& t : leaf->triangles) {
-        const Vector3 normal = Normalized(Cross(leaf->vertices[t.c].position - leaf->vertices[t.a].position,
-                                                leaf->vertices[t.b].position - leaf->vertices[t.a].position));
-        leaf->vertices[t.a].normal = normal;
-        leaf->vertices[t.b].normal = normal;
-        leaf->vertices[t.c].normal = normal;
-      }
-      leaf->strip = false;
-      leaf->texture = kLeafMaterial;
-      leaf->cullFaces = false;  // leaves are two-sided
-      leaf->textureFile = params.leafTextureFile;
-      leaf->materialName = params.materialPrefix + "1";
-      leaf->wireframe = wireframe;
-      ++leafCount;
-      submeshes.push_back(std::move(leaf));
+  job.leaves.resize(job.leafCells.size());
+  const float* shades = job.shades.data();
+  for (std::size_t n = 0; n < job.leafCells.size(); ++n) {
+    const LeafCell cell = job.leafCells[n];
+    if (cell.row != rowIndex) {
+      rowIndex = cell.row;
+      row = PrepareRing(branch, shapes.leafRows[rowIndex], LeafRowPosition(rowIndex), shapes.leafRowBends[rowIndex]);
     }
+    if (!turned[cell.column]) {
+      turned[cell.column] = true;
+      turns[cell.column] = FromAxisAngle(static_cast<float>(CellAngle(cell.column)), branch.direction) * towardsSide;
+    }
+    const Vector3 attachment = PointOnRing(row, columnAngles[cell.column]);
+    const Quaternion& turn = turns[cell.column];
+
+    auto leaf = std::make_shared<Submesh>(job.firstLeafNumber + static_cast<unsigned>(n));
+    leaf->triangles = shape.triangles;
+    leaf->vertices.resize(vertexCount);
+    for (std::size_t k = 0; k < vertexCount; ++k) {
+      Vertex& vertex = leaf->vertices[k];
+      vertex.position = Rotate(turn, shapes.leafPoints[k]) + attachment;
+      vertex.texCoord = shape.vertices[k].texCoord;
+      if (params.leafTextureLoaded) {
+        vertex.colour = One;
+        vertex.hasTexCoord = true;
+      } else {
+        vertex.colour = Vector3(0.19607843f, static_cast<float>(0.5254902L - 0.3L * shades[k]), 0.15686275f);
+        vertex.hasColour = true;
+      }
+    }
+    if (!params.leafTextureLoaded) shades += vertexCount;
+    for (const Triangle& t : leaf->triangles) {
+      const Vector3 normal = Normalized(Cross(leaf->vertices[t.c].position - leaf->vertices[t.a].position,
+                                              leaf->vertices[t.b].position - leaf->vertices[t.a].position));
+      leaf->vertices[t.a].normal = normal;
+      leaf->vertices[t.b].normal = normal;
+      leaf->vertices[t.c].normal = normal;
+    }
+    leaf->strip = false;
+    leaf->texture = kLeafMaterial;
+    leaf->cullFaces = false;  // leaves are two-sided
+    leaf->textureFile = params.leafTextureFile;
+    leaf->materialName = params.materialPrefix + "1";
+    leaf->wireframe = context.wireframe;
+    job.leaves[n] = std::move(leaf);
   }
 }
 

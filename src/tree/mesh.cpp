@@ -6,6 +6,8 @@ unsigned Submesh::s_nextObjectNumber = 1;
 
 Submesh::Submesh() : displayList(s_nextObjectNumber++) {}
 
+Submesh::Submesh(unsigned objectNumber) : displayList(objectNumber) {}
+
 Submesh::~Submesh() {
   if (drawCache != 0) RetiredDrawLists().push_back(drawCache);
 }

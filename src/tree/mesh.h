@@ -40,6 +40,9 @@ enum MaterialNumber : int { kLeafMaterial = 1, kBarkMaterial = 2, kBillboardMate
 class Submesh {
  public:
   Submesh();
+  // Takes `objectNumber` and leaves the counter alone: a generation numbers
+  // its submeshes in creation order itself, also on other threads.
+  explicit Submesh(unsigned objectNumber);
   virtual ~Submesh();
   Submesh(const Submesh&) = delete;
   Submesh& operator=(const Submesh&) = delete;
@@ -63,8 +66,8 @@ class Submesh {
   unsigned drawCache = 0;
 
   // The object-number counter shared by every submesh of the program.
-  static void ResetObjectCounter() { s_nextObjectNumber = 1; }
   static unsigned PeekObjectCounter() { return s_nextObjectNumber; }
+  static void RestartObjectCounterAt(unsigned next) { s_nextObjectNumber = next; }
 
  private:
   static unsigned s_nextObjectNumber;
@@ -78,6 +81,9 @@ std::vector<unsigned>& RetiredDrawLists();
 // of the tree's bark submeshes while the tree keeps them too.
 class MeshObject {
  public:
+  MeshObject() = default;
+  MeshObject(MeshObject&&) = default;
+  MeshObject& operator=(MeshObject&&) = default;
   virtual ~MeshObject() = default;
 
   std::vector<std::shared_ptr<Submesh>> submeshes;

@@ -1,8 +1,5 @@
 #include "tree/tree.h"
 
-#include "tree/shape_cache.h"
-#include "tree/split_work.h"
-
 namespace vh {
 
 TreeParameters::TreeParameters(int lastParent) : lastParentLevel(lastParent) {
@@ -14,9 +11,5 @@ TreeParameters::TreeParameters(int lastParent) : lastParentLevel(lastParent) {
   trunk.nbChildrenMin = 4;
   trunk.nbChildrenMax = 4;
 }
-
-Tree::Tree(int lastParentLevel) : params(lastParentLevel) {}
-
-Tree::~Tree() = default;
 
 }  // namespace vh

@@ -1,21 +1,21 @@
-// The tree object: the parameter set a user edits and saves, the two random
-// generators, the leaf template and, as a mesh object, every branch and leaf
-// submesh of the last generation.
+// The tree's parameter set, the grown tree, and the generation that turns
+// the one into the other.
 //
 // Parameters are stored as the integers the controls show; all scaling to
-// lengths, radians and probabilities happens in the generator.
+// lengths, radians and probabilities happens in the generator. A generation
+// reads a parameter set and writes only the tree it grows, so the same set
+// and seed always grow the same tree, float for float.
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "foundations/random.h"
 #include "foundations/vector3.h"
-#include "imaging/image.h"
 #include "tree/mesh.h"
 
 namespace vh {
@@ -80,66 +80,56 @@ struct TreeParameters {
   bool operator==(const TreeParameters&) const = default;
 };
 
-class Branch;
-struct ShapeCache;
-class SplitWork;
-
+// A grown tree: its submeshes in list order (the trunk's leaves, the trunk,
+// then depth first each branch followed by its leaves and its subtree).
 class Tree : public MeshObject {
  public:
-  explicit Tree(int lastParentLevel = 2);
-  ~Tree() override;
-
-  TreeParameters params;
-
-  int leafCount = 0;                       // leaves made by the last generation
-  std::unique_ptr<Submesh> leafTemplate;   // triangulated leaf, or none
-  Image leafTextureImage;
-  Image barkTextureImage;
-  bool wireframe = false;
-  bool showLeaves = true;
-  bool busy = false;             // a generation is running
-  bool cancelRequested = false;  // the running generation must stop
-  // Set when the last generation stopped at the geometry budget.
+  // The triangulated leaf outline the leaves were copied from, or none.
+  std::unique_ptr<Submesh> leafTemplate;
+  int leafCount = 0;
+  // The growth stopped at the geometry budget.
   bool budgetExceeded = false;
-  MersenneTwister leafRandom{0};
-  MersenneTwister branchRandom{0};
-
-  // Called once per branch, before it is meshed: the desktop program
-  // processes its pending events here so that Escape can cancel.
-  std::function<void()> pump;
-
-  // A generation stops, as if cancelled, once this many vertices exist; it
-  // keeps a 10-level, 10-children parameter set from exhausting memory.
-  std::uint64_t vertexBudget = 20'000'000;
-
-  // Replaces the submesh list by a newly generated tree from the parameters
-  // and seed. Returns at once if a generation is already running. Applies
-  // the persistent guards qualityHeight 0 -> 2 and inflateDeflate 0 -> 1;
-  // throws std::invalid_argument (leaving the old tree) for a parameter set
-  // that cannot be grown (see CheckGrowable).
-  void Generate();
-
-  // The steps of Generate, public so that each can be checked on its own.
-  // Places the children of P and their subtrees, depth first.
-  void CreateChildren(Branch& parent, int remaining);
-  // Fills the branch's rings and triangles and grows its leaves.
-  void MeshBranch(Branch& branch);
-  // Pulls the child's base ring onto the parent and the nearest parent
-  // vertices out to meet it.
-  void WeldToParent(Branch& child, Branch& parent);
-  // Triangulates the leaf outline into leafTemplate (none for < 3 points).
-  void BuildLeafTemplate();
-  // Places the leaves of one branch (60 candidate cells).
-  void GrowLeaves(Branch& branch);
-
- private:
-  bool ReserveGeometry(std::uint64_t vertices);
-  std::uint64_t m_generatedVertices = 0;
-  // Per-level ring shapes and column angles of the running generation.
-  std::unique_ptr<ShapeCache> m_shapes;
-  // The second core's share of large branches, while a generation runs.
-  SplitWork* m_splitWork = nullptr;
+  // The growth was cancelled; the branches made after that point are empty.
+  bool cancelled = false;
 };
+
+struct GenerationOptions {
+  // Cleared by "Hide leaves": no leaf template, no leaves, no leaf draws.
+  bool growLeaves = true;
+  // Copied into every submesh for the view.
+  bool wireframe = false;
+  // Threads that mesh branches, the calling one included; 0 takes one per
+  // core. The tree grown is the same for every count.
+  int workers = 0;
+};
+
+// A generation stops, as if cancelled, once this many vertices exist; it
+// keeps a 10-level, 10-children parameter set from exhausting memory.
+inline constexpr std::uint64_t kDefaultVertexBudget = 20'000'000;
+
+struct GenerationControl {
+  // May be set from any thread. The generation looks at it once per branch,
+  // in depth-first order: from there on no branch gets geometry or leaves,
+  // and the siblings still to come are added empty.
+  const std::atomic<bool>* cancel = nullptr;
+  // Called on the calling thread once per branch, in depth-first order,
+  // before the cancel flag is looked at for it (the desktop program
+  // processes its pending events here). The tree being grown then holds
+  // every earlier branch, meshed, leaved and welded.
+  std::function<void()> onBranch;
+  std::uint64_t vertexBudget = kDefaultVertexBudget;
+};
+
+// Grows the tree of `params` into `tree`, replacing its submeshes. Throws
+// std::invalid_argument, leaving `tree` as it was, for a parameter set that
+// cannot be grown (see CheckGrowable). A qualityHeight of 0 grows as 2 and
+// an inflateDeflate of 0 as 1.
+void Generate(const TreeParameters& params, const GenerationOptions& options, const GenerationControl& control,
+              Tree& tree);
+
+// The same, into a new tree.
+Tree Generate(const TreeParameters& params, const GenerationOptions& options = {},
+              const GenerationControl& control = {});
 
 // Why a parameter set cannot be grown (an empty string when it can): values
 // that no control produces but a document may hold and that would divide by

@@ -51,10 +51,10 @@ void MainWindowTest::SelectLevelTab(int index) {
 void MainWindowTest::SetAutoUpdate(bool on) { Find<QCheckBox>("CheckBox4")->setChecked(on); }
 
 void MainWindowTest::MakeGenerationLong() {
-  vh::TreeParameters& p = Tree().params;
+  vh::TreeParameters& p = Session().params;
   // Far more than a test waits for; the budget bounds it should a
   // cancellation under test fail to arrive.
-  Tree().vertexBudget = 3'000'000;
+  Session().vertexBudget = 3'000'000;
   p.lastParentLevel = 6;
   for (auto& level : p.levels) {
     level.nbChildrenMin = 8;

@@ -57,6 +57,7 @@ class MainWindowTest : public ::testing::Test {
   }
   QString LabelText(const char* name) { return Find<QLabel>(name)->text(); }
   vh::Tree& Tree() { return window->CurrentTree(); }
+  EditingSession& Session() { return window->Session(); }
   // Selects level tab `index` (0 = "1") as a click on it would.
   void SelectLevelTab(int index);
   // Unticks "AutoUpdate" so that parameter changes do not regenerate.

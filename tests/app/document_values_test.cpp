@@ -112,21 +112,21 @@ TEST_F(DocumentValues, WindowGrowsTheCommandLineToolsTree) {
   EXPECT_EQ(TreeCounts(Tree()), expected) << "regrown from the stored controls";
   vh::TreeParameters opened = OutOfRangeDocument();
   opened.barkTextureFile = opened.leafTextureFile = "(null)";  // how a document says "none"
-  EXPECT_TRUE(vh::test::SameParameters(Tree().params, opened));
+  EXPECT_TRUE(vh::test::SameParameters(Session().params, opened));
 }
 
 TEST_F(DocumentValues, MovedSliderStoresItsPosition) {
   auto* children = Find<QSlider>("nbChildrenMax");
   children->setValue(9);
-  EXPECT_EQ(Tree().params.levels[0].nbChildrenMax, 9);
+  EXPECT_EQ(Session().params.levels[0].nbChildrenMax, 9);
   children->setValue(10);  // back to the end of the range: now the user's choice
-  EXPECT_EQ(Tree().params.levels[0].nbChildrenMax, 10);
+  EXPECT_EQ(Session().params.levels[0].nbChildrenMax, 10);
   auto* bending = Find<QSlider>("TrackBar11");
   bending->setValue(2);
-  EXPECT_EQ(Tree().params.leafBending, 2);
+  EXPECT_EQ(Session().params.leafBending, 2);
   // The other out-of-range values stay.
-  EXPECT_EQ(Tree().params.levels[0].qualityAngle, 60);
-  EXPECT_EQ(Tree().params.uScale, 150);
+  EXPECT_EQ(Session().params.levels[0].qualityAngle, 60);
+  EXPECT_EQ(Session().params.uScale, 150);
 }
 
 }  // namespace

@@ -108,9 +108,9 @@ TEST_F(EditorConveniences, SlidersWithoutAValueLabelShowTheirValueInATip) {
 }
 
 TEST_F(EditorConveniences, TipsFollowValuesLoadedFromADocument) {
-  vh::TreeParameters params = Tree().params;
+  vh::TreeParameters params = Session().params;
   params.leafTexRotate = 123;
-  Tree().params = params;
+  Session().params = params;
   window->LoadLevelControls();
   ShowPage(1);
   EXPECT_EQ(TipOf(Find<QSlider>("TrackBar12")), "123");
@@ -120,11 +120,11 @@ TEST_F(EditorConveniences, TheNewSeedButtonRegrowsFromAFreshSeed) {
   auto* seed = Find<QLineEdit>("Edit1");
   const std::vector<float> before = VertexData(Tree());
   QTest::mouseClick(Find<QToolButton>("NewSeed"), Qt::LeftButton);
-  EXPECT_NE(Tree().params.seed, 160);
-  EXPECT_EQ(seed->text(), QString::number(Tree().params.seed));
+  EXPECT_NE(Session().params.seed, 160);
+  EXPECT_EQ(seed->text(), QString::number(Session().params.seed));
   EXPECT_NE(VertexData(Tree()), before);
   Trigger("Undo1");
-  EXPECT_EQ(Tree().params.seed, 160);
+  EXPECT_EQ(Session().params.seed, 160);
   EXPECT_EQ(VertexData(Tree()), before);
 }
 

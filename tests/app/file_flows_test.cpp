@@ -37,7 +37,7 @@ class FileFlowsTest : public WorkflowTest {
     Find<QSlider>("TrackBar12")->setValue(30);
     Find<QSlider>("noise")->setValue(55);
     Find<QLineEdit>("Edit1")->setText("4242");
-    ASSERT_EQ(Tree().params.leafOutline.size(), 4u);
+    ASSERT_EQ(Session().params.leafOutline.size(), 4u);
     ASSERT_GT(Tree().leafCount, 0) << "the edited tree must carry leaves";
   }
   FileFlows* Flows() { return window->findChild<FileFlows*>(); }
@@ -45,7 +45,7 @@ class FileFlowsTest : public WorkflowTest {
 
 TEST_F(FileFlowsTest, SaveNewOpenRegrowsTheSameTree) {
   EditTheTree();
-  vh::TreeParameters saved = Tree().params;
+  vh::TreeParameters saved = Session().params;
   const std::vector<float> grown = VertexData(Tree(), false);
 
   dialogs->Choose(Path("oak"));
@@ -56,7 +56,7 @@ TEST_F(FileFlowsTest, SaveNewOpenRegrowsTheSameTree) {
   EXPECT_EQ(dialogs->requests.at(0).kind, FileRequest::Kind::kSave);
 
   Trigger("New1");
-  EXPECT_TRUE(vh::test::SameParameters(Tree().params, vh::TreeParameters(2)));
+  EXPECT_TRUE(vh::test::SameParameters(Session().params, vh::TreeParameters(2)));
   EXPECT_NE(VertexData(Tree()), grown);
   EXPECT_EQ(Find<QSlider>("noise")->value(), vh::TreeParameters(2).levels[0].noise);
 
@@ -67,19 +67,18 @@ TEST_F(FileFlowsTest, SaveNewOpenRegrowsTheSameTree) {
   // No texture is written as "(null)", which is what an opened document
   // then holds (the loaders take it as no texture).
   saved.barkTextureFile = saved.leafTextureFile = "(null)";
-  EXPECT_TRUE(vh::test::SameParameters(Tree().params, saved));
+  EXPECT_TRUE(vh::test::SameParameters(Session().params, saved));
   // The same skeleton, branches and leaves; the texture coordinates are
   // those of the document, which keeps six decimals.
   EXPECT_EQ(VertexData(Tree(), false), grown);
-  vh::Tree fromDocument;
-  vh::LoadDocument(fromDocument, scratch.File("oak.vhm"));
+  const vh::Tree fromDocument = vh::Generate(vh::LoadDocument(scratch.File("oak.vhm"), vh::TreeParameters()));
   EXPECT_EQ(VertexData(Tree()), VertexData(fromDocument));
   // The controls show the document: a later store keeps it.
   EXPECT_EQ(Find<QSlider>("noise")->value(), 55);
   EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "4242");
   SelectLevelTab(1);
   SelectLevelTab(0);
-  EXPECT_TRUE(vh::test::SameParameters(Tree().params, saved));
+  EXPECT_TRUE(vh::test::SameParameters(Session().params, saved));
 }
 
 TEST_F(FileFlowsTest, SaveRemembersTheChosenNameAndAsksOnlyOnce) {
@@ -91,9 +90,7 @@ TEST_F(FileFlowsTest, SaveRemembersTheChosenNameAndAsksOnlyOnce) {
   Trigger("Save1");  // no dialog: the remembered name
   EXPECT_EQ(dialogs->requests.size(), 1u);
   ASSERT_TRUE(Exists(Path("first.vhm")));
-  vh::Tree reread;
-  vh::LoadDocument(reread, Path("first.vhm").toStdString());
-  EXPECT_EQ(reread.params.levels[0].noise, 12);
+  EXPECT_EQ(vh::LoadDocument(Path("first.vhm").toStdString(), vh::TreeParameters()).levels[0].noise, 12);
 
   // "Save As..." always asks, starting from the remembered name.
   dialogs->Choose(Path("second.VHM"));
@@ -133,12 +130,12 @@ INSTANTIATE_TEST_SUITE_P(FileFlows, SaveNames,
                                            SaveNameCase{"oak.txt", "oak.txt.vhm"}));
 
 TEST_F(FileFlowsTest, CancelledDialogsChangeNothing) {
-  const vh::TreeParameters before = Tree().params;
+  const vh::TreeParameters before = Session().params;
   for (const char* item : {"Open1", "Save1", "SaveAs1", "Export1", "Exportscreenshot1"}) {
     dialogs->Cancel();
     Trigger(item);
   }
-  EXPECT_EQ(Tree().params, before);
+  EXPECT_EQ(Session().params, before);
   EXPECT_TRUE(scratch.Entries().empty());
   EXPECT_TRUE(recorder->messages.isEmpty());
   EXPECT_TRUE(Flows()->RememberedSaveName().isEmpty());
@@ -146,14 +143,14 @@ TEST_F(FileFlowsTest, CancelledDialogsChangeNothing) {
 
 TEST_F(FileFlowsTest, CorruptDocumentIsReportedAndKeepsTheTree) {
   EditTheTree();
-  const vh::TreeParameters before = Tree().params;
+  const vh::TreeParameters before = Session().params;
   const std::vector<float> grown = VertexData(Tree());
   vh::test::WriteWholeFile(scratch.File("bad.vhm"), "Verdanthollow\n3\nnot-a-number\n");
   dialogs->Choose(Path("bad.vhm"));
   Trigger("Open1");
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_TRUE(recorder->messages.front().contains("bad.vhm")) << recorder->messages.front().toStdString();
-  EXPECT_EQ(Tree().params, before);
+  EXPECT_EQ(Session().params, before);
   EXPECT_EQ(VertexData(Tree()), grown);
   EXPECT_EQ(Find<QSlider>("noise")->value(), 55);
 }
@@ -176,9 +173,9 @@ TEST_F(FileFlowsTest, MissingTextureIsReportedButTheControlsFollowTheDocument) {
   EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "777");
   EXPECT_EQ(Find<QSlider>("TrackBar1")->value(), 4);
   SelectLevelTab(1);  // stores the controls into the parameter set
-  EXPECT_EQ(Tree().params.levels[0].noise, 81);
-  EXPECT_EQ(Tree().params.seed, 777);
-  EXPECT_EQ(Tree().params.lastParentLevel, 3);
+  EXPECT_EQ(Session().params.levels[0].noise, 81);
+  EXPECT_EQ(Session().params.seed, 777);
+  EXPECT_EQ(Session().params.lastParentLevel, 3);
 }
 
 TEST_F(FileFlowsTest, OpenLoadsBothNamedPictures) {
@@ -193,8 +190,8 @@ TEST_F(FileFlowsTest, OpenLoadsBothNamedPictures) {
   dialogs->Choose(Path("textured.vhm"));
   Trigger("Open1");
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
-  EXPECT_EQ(Tree().barkTextureImage.width, 64);
-  EXPECT_EQ(Tree().leafTextureImage.width, 32);
+  EXPECT_EQ(Session().barkTextureImage.width, 64);
+  EXPECT_EQ(Session().leafTextureImage.width, 32);
   EXPECT_EQ(ReadTextureState(*window, 2).width, 64);
   EXPECT_EQ(ReadTextureState(*window, 1).height, 16);
 }
@@ -213,17 +210,15 @@ TEST_F(FileFlowsTest, UnwritableTargetsAreReportedAndWriteNothing) {
 
 TEST_F(FileFlowsTest, NothingHappensWhileBusy) {
   MakeGenerationLong();
-  const vh::Tree* before = &Tree();
   GenerateAndMeanwhile(30, [&] {
-    ASSERT_TRUE(Tree().busy);
+    ASSERT_TRUE(Session().busy);
     for (const char* item : {"New1", "Open1", "Save1", "SaveAs1", "Export1", "Exportscreenshot1"}) {
       Trigger(item);
     }
-    Tree().cancelRequested = true;
+    Session().cancelRequested = true;
   });
-  ASSERT_TRUE(WaitUntil([&] { return !Tree().busy; }));
-  EXPECT_EQ(&Tree(), before) << "New did not replace the tree";
-  EXPECT_EQ(Tree().params.lastParentLevel, 6);
+  ASSERT_TRUE(WaitUntil([&] { return !Session().busy; }));
+  EXPECT_EQ(Session().params.lastParentLevel, 6) << "New did not replace the parameters";
   EXPECT_TRUE(dialogs->requests.empty());
   EXPECT_TRUE(scratch.Entries().empty());
 }
@@ -328,7 +323,7 @@ TEST_F(FileFlowsTest, CommandLineDocumentOpensLikeOpen) {
   document.levels[0].noise = 64;
   vh::SaveDocument(document, scratch.File("start.vhm"));
   window->OpenDocumentFile(Path("start.vhm"));
-  ASSERT_TRUE(WaitUntil([&] { return Tree().params.seed == 31; }));
+  ASSERT_TRUE(WaitUntil([&] { return Session().params.seed == 31; }));
   EXPECT_EQ(Find<QSlider>("noise")->value(), 64);
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
 }
@@ -337,9 +332,9 @@ TEST_F(FileFlowsTest, CommandLineDocumentOpensLikeOpen) {
 TEST_F(FileFlowsTest, DocumentGrownOnlyToTheBudgetIsReported) {
   vh::TreeParameters document(4);
   vh::SaveDocument(document, scratch.File("big.vhm"));
-  Tree().vertexBudget = 5000;
+  Session().vertexBudget = 5000;
   window->OpenDocumentFile(Path("big.vhm"));
-  ASSERT_TRUE(WaitUntil([&] { return Tree().params.lastParentLevel == 4; }));
+  ASSERT_TRUE(WaitUntil([&] { return Session().params.lastParentLevel == 4; }));
   EXPECT_TRUE(Tree().budgetExceeded);
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_TRUE(recorder->messages.front().contains("more than 5000 vertices"));
@@ -357,10 +352,10 @@ TEST_F(FileFlowsTest, DocumentWithoutPicturesKeepsThePreviews) {
   dialogs->Choose(Path("plain.vhm"));
   Trigger("Open1");
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
-  EXPECT_EQ(Tree().params.barkTextureFile, "(null)");
-  EXPECT_FALSE(Tree().params.barkTextureLoaded);
+  EXPECT_EQ(Session().params.barkTextureFile, "(null)");
+  EXPECT_FALSE(Session().params.barkTextureLoaded);
   EXPECT_EQ(Find<BarkPreview>("Image1")->Picture(), preview);
-  EXPECT_EQ(Tree().barkTextureImage.width, 64);
+  EXPECT_EQ(Session().barkTextureImage.width, 64);
 }
 
 }  // namespace
@@ -374,7 +369,7 @@ TEST_F(FileFlowsTest, FailedSaveKeepsTheEarlierDocument) {
   const std::string before = vh::test::ReadWholeFile(scratch.File("oak.vhm"));
   ASSERT_FALSE(before.empty());
   // A name with a line break cannot be stored faithfully: the writer refuses.
-  Tree().params.leafTextureFile = "first line\nsecond line";
+  Session().params.leafTextureFile = "first line\nsecond line";
   Trigger("Save1");
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_EQ(vh::test::ReadWholeFile(scratch.File("oak.vhm")), before);
@@ -399,7 +394,7 @@ TEST_F(FileFlowsTest, CoordinatesOfAnOpenedDocumentUseTheEditorsCentre) {
   const int cx = editor->width() / 2;
   const int cy = editor->height() / 2;
   ASSERT_GT(cx, 0);
-  const auto& params = Tree().params;
+  const auto& params = Session().params;
   ASSERT_EQ(params.leafTexCoords.size(), 3u);
   for (std::size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(params.leafTexCoords[i],

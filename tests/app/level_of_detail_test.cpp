@@ -51,7 +51,7 @@ class LevelOfDetailTest : public MainWindowTest {
     MainWindowTest::SetUp();
     // A small tree with leaves keeps the runs short and gives the pictures
     // something to show.
-    vh::TreeParameters& p = Tree().params;
+    vh::TreeParameters& p = Session().params;
     p.lastParentLevel = 1;
     p.leafOutline = {{0, -20}, {10, 0}, {0, 30}, {-10, 0}};
     p.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
@@ -156,8 +156,7 @@ TEST_F(LevelOfDetailTest, NewLeavesBillboardModeAndGrowsTheNewTree) {
   window->New1Click();
   EXPECT_FALSE(window->BillboardMode());
   EXPECT_EQ(window->Billboard(), nullptr);
-  vh::Tree fresh(2);
-  fresh.Generate();
+  const vh::Tree fresh = vh::Generate(vh::TreeParameters(2));
   EXPECT_EQ(Tree().VertexCount(), fresh.VertexCount());
   EXPECT_EQ(LabelText("Label45"), VertexText(Tree()));
 }
@@ -180,7 +179,7 @@ TEST_F(LevelOfDetailTest, EscapeCancelsAndLeavesTheTreeAsItWas) {
   EXPECT_FALSE(window->BillboardMode());
   EXPECT_EQ(DrawingState(Tree()), before);
   EXPECT_FALSE(window->Busy());
-  EXPECT_FALSE(Tree().cancelRequested);
+  EXPECT_FALSE(Session().cancelRequested);
   EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 0);
   // The next run is not cancelled by the old key.
   Create();
@@ -190,7 +189,7 @@ TEST_F(LevelOfDetailTest, EscapeCancelsAndLeavesTheTreeAsItWas) {
 TEST_F(LevelOfDetailTest, DuringTheBuildTheTreeIsBusyAndTheViewKeepsItsFrame) {
   const DrawingState before(Tree());
   bool busy = false, viewUpdates = true;
-  const vh::Tree* treeObject = &Tree();
+  const vh::TreeParameters paramsBefore = Session().params;
   // Runs while the first progress report processes events.
   QTimer::singleShot(0, window.get(), [&] {
     busy = window->Busy();
@@ -203,7 +202,7 @@ TEST_F(LevelOfDetailTest, DuringTheBuildTheTreeIsBusyAndTheViewKeepsItsFrame) {
   EXPECT_TRUE(busy);
   EXPECT_FALSE(viewUpdates);
   EXPECT_TRUE(Find<QWidget>("StaticText1")->updatesEnabled());
-  EXPECT_EQ(&Tree(), treeObject);
+  EXPECT_EQ(Session().params, paramsBefore) << "New was refused";
   EXPECT_EQ(DrawingState(Tree()), before);
   EXPECT_TRUE(window->BillboardMode());
 }

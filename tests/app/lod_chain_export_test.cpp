@@ -18,7 +18,7 @@ class LodChainExportTest : public MainWindowTest {
  protected:
   void SetUp() override {
     MainWindowTest::SetUp();
-    vh::TreeParameters& p = Tree().params;
+    vh::TreeParameters& p = Session().params;
     p.lastParentLevel = 1;
     p.leafOutline = {{0, -20}, {10, 0}, {0, 30}, {-10, 0}};
     p.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
@@ -58,7 +58,7 @@ TEST_F(LodChainExportTest, WritesEveryLevelAsGltfAndLeavesTheTreeAsItWas) {
   for (std::size_t i = 3; i < atlas.image.size(); i += 4) opaque += atlas.image[i] == 255;
   EXPECT_GT(opaque, 0u);
   EXPECT_EQ(Tree().PolygonCount(), polygons);
-  EXPECT_FALSE(Tree().busy);
+  EXPECT_FALSE(Session().busy);
 }
 
 // "Export billboard..." with the glTF filter: one file with the atlas and

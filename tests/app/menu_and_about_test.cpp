@@ -49,7 +49,7 @@ TEST_F(MainWindowLook, MenusHoldEveryItem) {
 
 TEST_F(MainWindowLook, QuitCancelsARunningGeneration) {
   window->findChild<QAction*>("Quit1")->trigger();
-  EXPECT_TRUE(Tree().cancelRequested);
+  EXPECT_TRUE(Session().cancelRequested);
 }
 
 TEST(AboutBox, IsABorderlessSplashWithItsTexts) {

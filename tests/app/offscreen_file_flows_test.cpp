@@ -28,16 +28,16 @@ TEST_F(WorkflowWithoutOpenGL, PicturesLoadAndDocumentsRoundTrip) {
   vh::SavePicture(scratch.File("bark.bmp"), vh::Image(16, 8, 3));
   scripted.dialogs->Choose(Path("bark.bmp"));
   QTest::mouseClick(Find<QToolButton>("SpeedButton4"), Qt::LeftButton);
-  EXPECT_TRUE(Tree().params.barkTextureLoaded);
-  EXPECT_EQ(Tree().barkTextureImage.width, 16);
+  EXPECT_TRUE(Session().params.barkTextureLoaded);
+  EXPECT_EQ(Session().barkTextureImage.width, 16);
   scripted.dialogs->Choose(Path("oak"));
   Trigger("Save1");
   Trigger("New1");
-  EXPECT_FALSE(Tree().params.barkTextureLoaded);
+  EXPECT_FALSE(Session().params.barkTextureLoaded);
   scripted.dialogs->Choose(Path("oak.vhm"));
   Trigger("Open1");
-  EXPECT_TRUE(Tree().params.barkTextureLoaded);
-  EXPECT_EQ(Tree().params.barkTextureFile, scratch.File("bark.bmp"));
+  EXPECT_TRUE(Session().params.barkTextureLoaded);
+  EXPECT_EQ(Session().params.barkTextureFile, scratch.File("bark.bmp"));
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
 }
 

@@ -26,12 +26,12 @@ TEST_F(WithoutOpenGL, WindowOpensAndReportsTheMissingContextOnce) {
 
 TEST_F(WithoutOpenGL, EditingAndViewControlsStillWork) {
   Find<QSlider>("noise")->setValue(55);
-  EXPECT_EQ(Tree().params.levels[0].noise, 55);
+  EXPECT_EQ(Session().params.levels[0].noise, 55);
   EXPECT_EQ(LabelText("Label45"), VertexText(Tree()));
   QTest::mouseClick(Find<QToolButton>("SpeedButton15"), Qt::LeftButton);
   EXPECT_FLOAT_EQ(window->ViewCamera().position.y, 53.0f);
   Find<QCheckBox>("CheckBox6")->click();
-  EXPECT_TRUE(Tree().wireframe);
+  EXPECT_TRUE(Session().wireframe);
   Find<QCheckBox>("CheckBox8")->click();
   window->RenderFrameNow();
   EXPECT_FALSE(window->WithViewContext([] {}));

@@ -44,11 +44,11 @@ TEST_F(PresetMenu, EveryPresetKeepsItsValuesInTheControls) {
     Trigger(("Preset_" + name).c_str());
     vh::TreeParameters expected = Presets().Read(name, vh::TreeParameters());
     const std::vector<vh::Vector2> coordinates = expected.leafTexCoords;
-    expected.leafTexCoords = Tree().params.leafTexCoords;
-    EXPECT_TRUE(vh::test::SameParameters(Tree().params, expected)) << name;
+    expected.leafTexCoords = Session().params.leafTexCoords;
+    EXPECT_TRUE(vh::test::SameParameters(Session().params, expected)) << name;
     for (std::size_t i = 0; designedEditor && i < coordinates.size(); ++i) {
-      EXPECT_NEAR(Tree().params.leafTexCoords[i].x, coordinates[i].x, 1e-6f) << name;
-      EXPECT_NEAR(Tree().params.leafTexCoords[i].y, coordinates[i].y, 1e-6f) << name;
+      EXPECT_NEAR(Session().params.leafTexCoords[i].x, coordinates[i].x, 1e-6f) << name;
+      EXPECT_NEAR(Session().params.leafTexCoords[i].y, coordinates[i].y, 1e-6f) << name;
     }
     EXPECT_FALSE(window->findChild<DocumentSession*>()->Modified()) << name;
   }
@@ -60,8 +60,8 @@ TEST_F(PresetMenu, OpensThePresetWithItsPicturesAndAFreshHistory) {
   Trigger("Preset_conifer");
   EXPECT_EQ(savePrompt->asked.size(), 1) << "the changed tree was asked about";
   const vh::TreeParameters preset = Presets().Read("conifer", vh::TreeParameters());
-  EXPECT_EQ(Tree().params.levels, preset.levels);
-  EXPECT_EQ(Tree().params.leafTextureFile, preset.leafTextureFile);
+  EXPECT_EQ(Session().params.levels, preset.levels);
+  EXPECT_EQ(Session().params.leafTextureFile, preset.leafTextureFile);
   EXPECT_EQ(Find<QSlider>("noise")->value(), preset.levels[0].noise);
   EXPECT_EQ(Find<QLabel>("DocumentName")->toolTip(), "Conifer");
   EXPECT_FALSE(window->findChild<QAction*>("Undo1")->isEnabled());

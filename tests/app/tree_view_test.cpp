@@ -98,7 +98,7 @@ TEST_F(TreeViewTest, WireframeMarksEverySubmeshAndKeepsFocusOffTheBox) {
   auto* box = Find<QCheckBox>("CheckBox6");
   const PixelCounts filled = Classify(Frame(), view->rect());
   QTest::mouseClick(box, Qt::LeftButton);
-  EXPECT_TRUE(Tree().wireframe);
+  EXPECT_TRUE(Session().wireframe);
   for (const auto& submesh : Tree().submeshes) EXPECT_TRUE(submesh->wireframe);
   EXPECT_TRUE(window->GroundPlane().submeshes.front()->wireframe);
   EXPECT_EQ(window->focusWidget(), Find<QSlider>("baseSize"));  // active or not
@@ -211,8 +211,8 @@ TEST_F(TreeViewTest, RedrawFollowsTheDirtyFlag) {
 namespace {
 
 TEST_F(TreeViewTest, FramesDrawnDuringAGenerationDoNotLeaveStaleBranches) {
-  Tree().params.lastParentLevel = 3;
-  for (auto& level : Tree().params.levels) {
+  Session().params.lastParentLevel = 3;
+  for (auto& level : Session().params.levels) {
     level.nbChildrenMin = level.nbChildrenMax = 8;
     level.qualityAngle = level.qualityHeight = 12;
   }
@@ -220,7 +220,7 @@ TEST_F(TreeViewTest, FramesDrawnDuringAGenerationDoNotLeaveStaleBranches) {
   // The branches compiled by a frame in the middle, with their vertices then.
   std::vector<std::pair<std::shared_ptr<vh::Submesh>, std::vector<vh::Vector3>>> compiled;
   QTimer::singleShot(30, window.get(), [&] {
-    drewDuring = Tree().busy;
+    drewDuring = Session().busy;
     view->grabFramebuffer();  // compiles the branches built so far
     for (const auto& submesh : Tree().submeshes) {
       if (submesh->listDirty || submesh->vertices.empty()) continue;
@@ -261,13 +261,13 @@ TEST_F(TreeViewTest, WireframeDuringAGenerationSetsNoFlags) {
   MakeGenerationLong();
   bool ranDuring = false;
   GenerateAndMeanwhile(80, [&] {
-    ranDuring = Tree().busy;
+    ranDuring = Session().busy;
     Find<QCheckBox>("CheckBox6")->click();
     QTest::keyClick(window.get(), Qt::Key_Escape);
   });
   ASSERT_TRUE(ranDuring);
   EXPECT_TRUE(Find<QCheckBox>("CheckBox6")->isChecked());
-  EXPECT_FALSE(Tree().wireframe) << "the flags wait for the next click";
+  EXPECT_FALSE(Session().wireframe) << "the flags wait for the next click";
   for (const auto& submesh : Tree().submeshes) EXPECT_FALSE(submesh->wireframe);
 }
 

@@ -45,20 +45,20 @@ TEST_F(UndoRedo, NothingToUndoAtStartUp) {
 
 TEST_F(UndoRedo, ASliderDragIsOneStepAndUndoRegrowsTheTreeItReplaced) {
   auto* width = Find<QSlider>("baseSize");
-  const vh::TreeParameters before = Tree().params;
+  const vh::TreeParameters before = Session().params;
   const std::vector<float> grownBefore = VertexData(Tree());
   const QString labelBefore = LabelText("Label20");
   QSignalSpy moves(width, &QSlider::valueChanged);
   DragSlider(width, width->value() + 40);
   ASSERT_GT(moves.count(), 2) << "the drag passed several values";
-  const vh::TreeParameters dragged = Tree().params;
+  const vh::TreeParameters dragged = Session().params;
   ASSERT_NE(dragged.levels[0].baseSize, before.levels[0].baseSize);
   const std::vector<float> grownDragged = VertexData(Tree());
   EXPECT_EQ(History().StepCount(), 1u) << "one drag, one step";
   EXPECT_EQ(Undo()->text(), "Undo Trunk width");
 
   Undo()->trigger();
-  EXPECT_EQ(Tree().params, before);
+  EXPECT_EQ(Session().params, before);
   EXPECT_EQ(width->value(), before.levels[0].baseSize);
   EXPECT_EQ(LabelText("Label20"), labelBefore);
   EXPECT_EQ(VertexData(Tree()), grownBefore);
@@ -66,7 +66,7 @@ TEST_F(UndoRedo, ASliderDragIsOneStepAndUndoRegrowsTheTreeItReplaced) {
   EXPECT_FALSE(Undo()->isEnabled());
 
   Redo()->trigger();
-  EXPECT_EQ(Tree().params, dragged);
+  EXPECT_EQ(Session().params, dragged);
   EXPECT_EQ(width->value(), dragged.levels[0].baseSize);
   EXPECT_EQ(VertexData(Tree()), grownDragged);
   EXPECT_FALSE(Redo()->isEnabled());
@@ -75,17 +75,17 @@ TEST_F(UndoRedo, ASliderDragIsOneStepAndUndoRegrowsTheTreeItReplaced) {
 TEST_F(UndoRedo, ARadioPairIsUndoneOnItsOwnLevel) {
   SelectLevelTab(1);
   QTest::mouseClick(Find<QRadioButton>("RadioButton1"), Qt::LeftButton);
-  ASSERT_FALSE(Tree().params.levels[1].baseSizeInherited);
+  ASSERT_FALSE(Session().params.levels[1].baseSizeInherited);
   EXPECT_EQ(Undo()->text(), "Undo Branch width: Constant");
   const std::vector<float> constant = VertexData(Tree());
 
   SelectLevelTab(0);
   Undo()->trigger();
-  EXPECT_TRUE(Tree().params.levels[1].baseSizeInherited);
+  EXPECT_TRUE(Session().params.levels[1].baseSizeInherited);
   EXPECT_EQ(Find<QTabBar>("TabControl1")->currentIndex(), 1) << "the level of the change is shown";
   EXPECT_TRUE(Find<QRadioButton>("RadioButton2")->isChecked());
   Redo()->trigger();
-  EXPECT_FALSE(Tree().params.levels[1].baseSizeInherited);
+  EXPECT_FALSE(Session().params.levels[1].baseSizeInherited);
   EXPECT_TRUE(Find<QRadioButton>("RadioButton1")->isChecked());
   EXPECT_EQ(VertexData(Tree()), constant);
 }
@@ -94,7 +94,7 @@ TEST_F(UndoRedo, EachOutlineClickAndDragIsAStep) {
   ShowPage(1);
   const std::vector<float> bare = VertexData(Tree());
   for (const QPoint& p : {QPoint(0, -40), QPoint(20, 0), QPoint(0, 30)}) ClickEditor(p);
-  ASSERT_EQ(Tree().params.leafOutline.size(), 3u);
+  ASSERT_EQ(Session().params.leafOutline.size(), 3u);
   EXPECT_EQ(History().StepCount(), 3u);
   EXPECT_EQ(Undo()->text(), "Undo Leaf outline");
   const std::vector<float> leafy = VertexData(Tree());
@@ -106,29 +106,29 @@ TEST_F(UndoRedo, EachOutlineClickAndDragIsAStep) {
   QTest::mousePress(editor, Qt::LeftButton, {}, first);
   for (int dx = 2; dx <= 10; dx += 2) QTest::mouseMove(editor, first + QPoint(dx, 0));
   QTest::mouseRelease(editor, Qt::LeftButton, {}, first + QPoint(10, 0));
-  EXPECT_EQ(Tree().params.leafOutline[0].x, 10.0f);
+  EXPECT_EQ(Session().params.leafOutline[0].x, 10.0f);
   EXPECT_EQ(History().StepCount(), 4u);
 
   Undo()->trigger();
-  EXPECT_EQ(Tree().params.leafOutline[0].x, 0.0f);
+  EXPECT_EQ(Session().params.leafOutline[0].x, 0.0f);
   EXPECT_EQ(VertexData(Tree()), leafy);
   for (int i = 0; i < 3; ++i) Undo()->trigger();
-  EXPECT_TRUE(Tree().params.leafOutline.empty());
+  EXPECT_TRUE(Session().params.leafOutline.empty());
   EXPECT_EQ(VertexData(Tree()), bare);
   for (int i = 0; i < 3; ++i) Redo()->trigger();
-  EXPECT_EQ(Tree().params.leafOutline.size(), 3u);
+  EXPECT_EQ(Session().params.leafOutline.size(), 3u);
   EXPECT_EQ(VertexData(Tree()), leafy);
 }
 
 TEST_F(UndoRedo, ClearPointsIsUndone) {
   ShowPage(1);
   for (const QPoint& p : {QPoint(0, -40), QPoint(20, 0), QPoint(0, 30)}) ClickEditor(p);
-  const auto outline = Tree().params.leafOutline;
+  const auto outline = Session().params.leafOutline;
   QTest::mouseClick(Find<QToolButton>("SpeedButton2"), Qt::LeftButton);
-  ASSERT_TRUE(Tree().params.leafOutline.empty());
+  ASSERT_TRUE(Session().params.leafOutline.empty());
   EXPECT_EQ(Undo()->text(), "Undo Clear points");
   Undo()->trigger();
-  EXPECT_EQ(Tree().params.leafOutline, outline);
+  EXPECT_EQ(Session().params.leafOutline, outline);
 }
 
 TEST_F(UndoRedo, ABarkPictureLoadIsUndoneAndRedone) {
@@ -136,21 +136,21 @@ TEST_F(UndoRedo, ABarkPictureLoadIsUndoneAndRedone) {
   WritePicture(Path("bark.bmp"), GradientPicture(64, 32));
   dialogs->Choose(Path("bark.bmp"));
   QTest::mouseClick(Find<QToolButton>("SpeedButton4"), Qt::LeftButton);
-  ASSERT_TRUE(Tree().params.barkTextureLoaded);
+  ASSERT_TRUE(Session().params.barkTextureLoaded);
   const std::vector<float> textured = VertexData(Tree());
   EXPECT_EQ(Undo()->text(), "Undo Load texture");
   const auto* preview = Find<BarkPreview>("Image1");
   ASSERT_NE(preview->Picture().pixel(5, 5), qRgb(255, 255, 255));
 
   Undo()->trigger();
-  EXPECT_FALSE(Tree().params.barkTextureLoaded);
-  EXPECT_TRUE(Tree().params.barkTextureFile.empty());
+  EXPECT_FALSE(Session().params.barkTextureLoaded);
+  EXPECT_TRUE(Session().params.barkTextureFile.empty());
   EXPECT_EQ(preview->Picture().pixel(5, 5), qRgb(255, 255, 255)) << "the preview shows no picture";
   EXPECT_NE(VertexData(Tree()), textured) << "the branches are coloured again";
 
   Redo()->trigger();
-  EXPECT_TRUE(Tree().params.barkTextureLoaded);
-  EXPECT_EQ(Tree().params.barkTextureFile, Path("bark.bmp").toStdString());
+  EXPECT_TRUE(Session().params.barkTextureLoaded);
+  EXPECT_EQ(Session().params.barkTextureFile, Path("bark.bmp").toStdString());
   EXPECT_NE(preview->Picture().pixel(5, 5), qRgb(255, 255, 255));
   EXPECT_EQ(VertexData(Tree()), textured);
   if (window->ViewBound()) {
@@ -164,12 +164,12 @@ TEST_F(UndoRedo, ALeafPictureLoadIsUndone) {
   WritePicture(Path("leaf.bmp"), GradientPicture(32, 32));
   dialogs->Choose(Path("leaf.bmp"));
   QTest::mouseClick(Find<QToolButton>("SpeedButton3"), Qt::LeftButton);
-  ASSERT_TRUE(Tree().params.leafTextureLoaded);
+  ASSERT_TRUE(Session().params.leafTextureLoaded);
   Undo()->trigger();
-  EXPECT_FALSE(Tree().params.leafTextureLoaded);
+  EXPECT_FALSE(Session().params.leafTextureLoaded);
   Redo()->trigger();
-  EXPECT_TRUE(Tree().params.leafTextureLoaded);
-  EXPECT_EQ(Tree().params.leafTextureFile, Path("leaf.bmp").toStdString());
+  EXPECT_TRUE(Session().params.leafTextureLoaded);
+  EXPECT_EQ(Session().params.leafTextureFile, Path("leaf.bmp").toStdString());
 }
 
 TEST_F(UndoRedo, TypingASeedIsOneStepAndTheNewSeedButtonAnother) {
@@ -177,21 +177,21 @@ TEST_F(UndoRedo, TypingASeedIsOneStepAndTheNewSeedButtonAnother) {
   seed->setFocus();
   seed->selectAll();
   QTest::keyClicks(seed, "77");
-  ASSERT_EQ(Tree().params.seed, 77);
+  ASSERT_EQ(Session().params.seed, 77);
   EXPECT_EQ(History().StepCount(), 1u) << "two characters, one step";
   EXPECT_EQ(Undo()->text(), "Undo Seed");
 
   QTest::mouseClick(Find<QToolButton>("NewSeed"), Qt::LeftButton);
-  const int fresh = Tree().params.seed;
+  const int fresh = Session().params.seed;
   EXPECT_NE(fresh, 77);
   EXPECT_EQ(seed->text(), QString::number(fresh));
   EXPECT_EQ(History().StepCount(), 2u);
 
   Undo()->trigger();
-  EXPECT_EQ(Tree().params.seed, 77);
+  EXPECT_EQ(Session().params.seed, 77);
   EXPECT_EQ(seed->text(), "77");
   Undo()->trigger();
-  EXPECT_EQ(Tree().params.seed, 160);
+  EXPECT_EQ(Session().params.seed, 160);
   EXPECT_EQ(seed->text(), "160");
 }
 
@@ -200,13 +200,13 @@ TEST_F(UndoRedo, CtrlZInATextFieldUndoesTheDocument) {
   seed->setFocus();
   seed->end(false);
   QTest::keyClicks(seed, "5");
-  ASSERT_EQ(Tree().params.seed, 1605);
+  ASSERT_EQ(Session().params.seed, 1605);
   Find<QSlider>("noise")->setValue(70);
   ASSERT_EQ(History().StepCount(), 2u);
   seed->setFocus();
   MakeActive(window.get());
   QTest::keyClick(seed, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(Tree().params.levels[0].noise, vh::TreeParameters().levels[0].noise)
+  EXPECT_EQ(Session().params.levels[0].noise, vh::TreeParameters().levels[0].noise)
       << "the last edit of the document was taken back";
   EXPECT_EQ(seed->text(), "1605") << "not the field's own typing";
 }
@@ -238,17 +238,17 @@ TEST_F(UndoRedo, EveryKindOfControlNamesItsStep) {
          QTest::keyClicks(prefix, "Bark");
        }},
   };
-  std::vector<vh::TreeParameters> states{Tree().params};
+  std::vector<vh::TreeParameters> states{Session().params};
   for (const Case& c : cases) {
     c.edit();
     EXPECT_EQ(Undo()->text(), c.expected);
-    EXPECT_NE(Tree().params, states.back()) << c.expected;
-    states.push_back(Tree().params);
+    EXPECT_NE(Session().params, states.back()) << c.expected;
+    states.push_back(Session().params);
   }
   EXPECT_EQ(History().StepCount(), std::size(cases));
   for (std::size_t i = std::size(cases); i-- > 0;) {
     Undo()->trigger();
-    EXPECT_EQ(Tree().params, states[i]) << cases[i].expected;
+    EXPECT_EQ(Session().params, states[i]) << cases[i].expected;
   }
   EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "Material");
   EXPECT_EQ(Find<QSlider>("TrackBar1")->value(), 3);
@@ -256,30 +256,30 @@ TEST_F(UndoRedo, EveryKindOfControlNamesItsStep) {
 
 TEST_F(UndoRedo, RefusedWhileATreeGrowsAndInBillboardMode) {
   Find<QSlider>("noise")->setValue(70);
-  const vh::TreeParameters edited = Tree().params;
+  const vh::TreeParameters edited = Session().params;
   MakeGenerationLong();
-  const vh::TreeParameters longer = Tree().params;
+  const vh::TreeParameters longer = Session().params;
   bool busyDuringUndo = false;
   GenerateAndMeanwhile(60, [&] {
-    busyDuringUndo = Tree().busy;
+    busyDuringUndo = Session().busy;
     Undo()->trigger();
-    Tree().cancelRequested = true;
+    Session().cancelRequested = true;
   });
-  ASSERT_TRUE(WaitUntil([&] { return !Tree().busy; }, 20000));
+  ASSERT_TRUE(WaitUntil([&] { return !Session().busy; }, 20000));
   EXPECT_TRUE(busyDuringUndo);
-  EXPECT_EQ(Tree().params, longer) << "nothing was taken back while the tree grew";
+  EXPECT_EQ(Session().params, longer) << "nothing was taken back while the tree grew";
 
   vh::BillboardCloud cloud;
   cloud.mesh = std::make_unique<vh::MeshObject>();
   window->SetBillboard(std::move(cloud));
   Undo()->trigger();
-  EXPECT_EQ(Tree().params, longer) << "nothing is taken back in billboard mode";
+  EXPECT_EQ(Session().params, longer) << "nothing is taken back in billboard mode";
   window->DestroyBillboard();
   // The parameters set behind the controls' back were recorded with the
   // click on "Generate".
   EXPECT_EQ(Undo()->text(), "Undo Generate");
   Undo()->trigger();
-  EXPECT_EQ(Tree().params, edited);
+  EXPECT_EQ(Session().params, edited);
 }
 
 TEST_F(UndoRedo, NewAndOpenStartAFreshHistory) {
@@ -293,7 +293,7 @@ TEST_F(UndoRedo, NewAndOpenStartAFreshHistory) {
   Find<QSlider>("noise")->setValue(10);
   dialogs->Choose(Path("edited.vhm"));
   Trigger("Open1");
-  EXPECT_EQ(Tree().params.levels[0].noise, 70);
+  EXPECT_EQ(Session().params.levels[0].noise, 70);
   EXPECT_FALSE(Undo()->isEnabled());
   EXPECT_EQ(History().StepCount(), 0u);
 }

@@ -38,12 +38,12 @@ TEST_F(UnsavedChanges, InfosShowTheNameAndAMarkWhileChanged) {
 
 TEST_F(UnsavedChanges, NewAsksAndCancelKeepsEverything) {
   Edit();
-  const vh::TreeParameters edited = Tree().params;
+  const vh::TreeParameters edited = Session().params;
   const std::vector<float> grown = VertexData(Tree());
   savePrompt->answers = {SaveChangesAnswer::kCancel};
   Trigger("New1");
   EXPECT_EQ(savePrompt->asked, QStringList{"New tree"});
-  EXPECT_EQ(Tree().params, edited);
+  EXPECT_EQ(Session().params, edited);
   EXPECT_EQ(VertexData(Tree()), grown);
   EXPECT_TRUE(Modified());
   EXPECT_TRUE(window->findChild<QAction*>("Undo1")->isEnabled()) << "the history stays";
@@ -51,7 +51,7 @@ TEST_F(UnsavedChanges, NewAsksAndCancelKeepsEverything) {
   savePrompt->answers = {SaveChangesAnswer::kDiscard};
   Trigger("New1");
   EXPECT_EQ(savePrompt->asked.size(), 2);
-  EXPECT_EQ(Tree().params, vh::TreeParameters(2));
+  EXPECT_EQ(Session().params, vh::TreeParameters(2));
   EXPECT_FALSE(Modified());
 }
 
@@ -64,39 +64,39 @@ TEST_F(UnsavedChanges, NothingIsAskedWithoutChanges) {
 
 TEST_F(UnsavedChanges, SaveWritesTheDocumentBeforeItIsReplaced) {
   Edit();
-  const vh::TreeParameters edited = Tree().params;
+  const vh::TreeParameters edited = Session().params;
   savePrompt->answers = {SaveChangesAnswer::kSave};
   dialogs->Choose(Path("kept"));
   Trigger("New1");
   ASSERT_TRUE(std::filesystem::exists(Path("kept.vhm").toStdString()));
   EXPECT_EQ(vh::ReadDocumentFile(Path("kept.vhm").toStdString(), vh::TreeParameters()).levels[0].noise,
             edited.levels[0].noise);
-  EXPECT_EQ(Tree().params, vh::TreeParameters(2));
+  EXPECT_EQ(Session().params, vh::TreeParameters(2));
 }
 
 TEST_F(UnsavedChanges, ASaveThatDoesNotHappenKeepsEverything) {
   Edit();
-  const vh::TreeParameters edited = Tree().params;
+  const vh::TreeParameters edited = Session().params;
   savePrompt->answers = {SaveChangesAnswer::kSave};
   dialogs->Cancel();
   Trigger("New1");
-  EXPECT_EQ(Tree().params, edited) << "the save dialog was cancelled";
+  EXPECT_EQ(Session().params, edited) << "the save dialog was cancelled";
   savePrompt->answers = {SaveChangesAnswer::kSave};
   dialogs->Choose(Path("no/such/folder/tree"));
   Trigger("New1");
-  EXPECT_EQ(Tree().params, edited) << "the save failed";
+  EXPECT_EQ(Session().params, edited) << "the save failed";
   EXPECT_EQ(recorder->messages.size(), 1);
 }
 
 TEST_F(UnsavedChanges, OpenAndPresetsAskToo) {
   Edit();
-  const vh::TreeParameters edited = Tree().params;
+  const vh::TreeParameters edited = Session().params;
   savePrompt->answers = {SaveChangesAnswer::kCancel, SaveChangesAnswer::kCancel};
   Trigger("Open1");
   EXPECT_TRUE(dialogs->requests.empty()) << "no file is asked for after Cancel";
   Trigger("Preset_palm");
   EXPECT_EQ(savePrompt->asked.size(), 2);
-  EXPECT_EQ(Tree().params, edited);
+  EXPECT_EQ(Session().params, edited);
 }
 
 TEST_F(UnsavedChanges, QuitAsksAndCancelKeepsRunning) {
@@ -104,10 +104,10 @@ TEST_F(UnsavedChanges, QuitAsksAndCancelKeepsRunning) {
   savePrompt->answers = {SaveChangesAnswer::kCancel};
   Trigger("Quit1");
   EXPECT_EQ(savePrompt->asked.size(), 1);
-  EXPECT_FALSE(Tree().cancelRequested);
+  EXPECT_FALSE(Session().cancelRequested);
   savePrompt->answers = {SaveChangesAnswer::kDiscard};
   Trigger("Quit1");
-  EXPECT_TRUE(Tree().cancelRequested);
+  EXPECT_TRUE(Session().cancelRequested);
 }
 
 TEST_F(UnsavedChanges, ClosingTheWindowAsksAndCancelKeepsItOpen) {

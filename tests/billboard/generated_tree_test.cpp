@@ -8,16 +8,12 @@ namespace vh {
 namespace {
 
 std::unique_ptr<Tree> GrowTree(bool withLeaves) {
-  auto tree = std::make_unique<Tree>(1);
+  TreeParameters params(1);
   if (withLeaves) {
-    tree->params.leafOutline = {{0, -40}, {20, -10}, {0, 30}, {-20, -10}};
-    tree->params.leafTexCoords = {{0.5f, 0.0f}, {1.0f, 0.4f}, {0.5f, 1.0f}, {0.0f, 0.4f}};
-  } else {
-    tree->params.leafOutline.clear();
-    tree->params.leafTexCoords.clear();
+    params.leafOutline = {{0, -40}, {20, -10}, {0, 30}, {-20, -10}};
+    params.leafTexCoords = {{0.5f, 0.0f}, {1.0f, 0.4f}, {0.5f, 1.0f}, {0.0f, 0.4f}};
   }
-  tree->Generate();
-  return tree;
+  return std::make_unique<Tree>(Generate(params));
 }
 
 std::size_t CountMaterial(const MeshObject& mesh, int texture) {

@@ -22,8 +22,7 @@ namespace {
 
 std::unique_ptr<Tree> LeafyTree() {
   auto tree = std::make_unique<Tree>();
-  tree->params = ReadDocumentFile(VH_TEST_DATA_DIR "/billboard_tree.vhm", tree->params);
-  tree->Generate();
+  Generate(ReadDocumentFile(VH_TEST_DATA_DIR "/billboard_tree.vhm", TreeParameters()), {}, {}, *tree);
   return tree;
 }
 
@@ -46,9 +45,9 @@ double LeafArea(const MeshObject& mesh) {
 }
 
 TEST(LodReduction, RecognisesEveryGeneratedBranchGridAndNothingElse) {
-  Tree tree;
-  tree.Generate();
-  const LevelParameters& trunk = tree.params.levels[0];
+  const TreeParameters params;
+  const Tree tree = Generate(params);
+  const LevelParameters& trunk = params.levels[0];
   const std::optional<BranchGrid> first = GridOf(*tree.submeshes.front());
   ASSERT_TRUE(first.has_value());
   EXPECT_EQ(first->rings, static_cast<unsigned>(trunk.qualityHeight + 1));
@@ -68,8 +67,9 @@ TEST(LodReduction, RecognisesEveryGeneratedBranchGridAndNothingElse) {
 
 TEST(LodReduction, ReducedBranchesKeepTheirOwnVerticesAndTurnAsBefore) {
   Tree tree;
-  for (LevelParameters& level : tree.params.levels) level.attachToParent = false;
-  tree.Generate();
+  TreeParameters params;
+  for (LevelParameters& level : params.levels) level.attachToParent = false;
+  Generate(params, {}, {}, tree);
   const auto reduced = ReduceTree(tree, {0.4, 0.0, 1.0});
   ASSERT_EQ(reduced->submeshes.size(), tree.submeshes.size());
   for (std::size_t i = 0; i < tree.submeshes.size(); ++i) {
@@ -131,7 +131,7 @@ TEST(LodChain, LevelsGetCoarserUpToTheBillboards) {
   EXPECT_FALSE(chain.levels[4].billboardColour.Empty());
 
   Tree bare;
-  bare.Generate();
+  Generate(TreeParameters(), {}, {}, bare);
   EXPECT_EQ(BuildLodChain(bare, {}, picker, {}).levels.size(), 4u);  // no leaves, no leaf cloud
   EXPECT_TRUE(BuildLodChain(*tree, {}, picker, {}, [](int) { return false; }).levels.empty());
 }

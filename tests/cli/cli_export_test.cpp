@@ -49,10 +49,11 @@ class CliExport : public testing::Test {
   }
 
   // The tree the tool should grow for these inputs, grown in-process.
-  static void Grow(Tree& tree, const std::string& document, std::optional<int> seed) {
-    if (!document.empty()) tree.params = ReadDocumentFile(document, tree.params);
-    if (seed) tree.params.seed = *seed;
-    tree.Generate();
+  static Tree Grow(const std::string& document, std::optional<int> seed) {
+    TreeParameters params;
+    if (!document.empty()) params = ReadDocumentFile(document, params);
+    if (seed) params.seed = *seed;
+    return Generate(params);
   }
 
   static std::string Counts(const Tree& tree) {
@@ -74,8 +75,7 @@ TEST_F(CliExport, InfoPrintsTheCountsOfTheGrownTree) {
                         {"info '" + kLeafyDocument + "'", kLeafyDocument, std::nullopt},
                         {"info '" + kLeafyDocument + "' --seed -5", kLeafyDocument, -5}};
   for (const Case& c : cases) {
-    Tree tree;
-    Grow(tree, c.document, c.seed);
+    const Tree tree = Grow(c.document, c.seed);
     const Outcome outcome = Run(c.arguments);
     EXPECT_EQ(outcome.status, 0) << c.arguments << ": " << outcome.err;
     EXPECT_EQ(outcome.out, Counts(tree)) << c.arguments;
@@ -83,8 +83,7 @@ TEST_F(CliExport, InfoPrintsTheCountsOfTheGrownTree) {
 }
 
 TEST_F(CliExport, ChoosesTheFormatByExtensionIgnoringCase) {
-  Tree tree;
-  Grow(tree, kLeafyDocument, 42);
+  const Tree tree = Grow(kLeafyDocument, 42);
   ASSERT_GT(tree.leafCount, 0);
   struct Case {
     const char* name;

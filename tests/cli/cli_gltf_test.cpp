@@ -56,9 +56,9 @@ TEST(CliGltf, ExportWritesWhatTheLibraryWrites) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(run.out.empty()) << run.out;
   Tree tree;
-  tree.params = ReadDocumentFile(kLeafyDocument, tree.params);
-  tree.params.seed = 9;
-  tree.Generate();
+  TreeParameters params = ReadDocumentFile(kLeafyDocument, TreeParameters());
+  params.seed = 9;
+  Generate(params, {}, {}, tree);
   ExportGLB(SingleMeshScene(tree), dir.File("tree.glb"));
   EXPECT_EQ(Slurp(dir.File("cli/tree.glb")), Slurp(dir.File("tree.glb")));
   EXPECT_EQ(test::AssimpInfoCount(dir.File("cli/tree.glb"), "Faces"), static_cast<long>(tree.PolygonCount()));
@@ -97,7 +97,7 @@ TEST(CliGltf, TexturedTreeAsTextGltfEmbedsNothingAndPassesTheValidator) {
   // Named as the OBJ export's map_Kd lines name them.
   std::vector<std::string> names{model.images[0].name, model.images[1].name};
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"BARK.BMP", "LEAF.BMP"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"bark.bmp", "leaf.bmp"}));
 }
 
 #ifdef VH_CLI_BILLBOARD

@@ -46,9 +46,7 @@ TEST(CliPresets, ListsTheInstalledNames) {
 
 TEST(CliPresets, InfoGrowsThePresetAsTheLibraryReadsIt) {
   for (const char* name : {"palm", "young-sapling"}) {
-    Tree tree;
-    tree.params = BuiltPresets().Read(name, tree.params);
-    tree.Generate();
+    const Tree tree = Generate(BuiltPresets().Read(name, TreeParameters()));
     const test::ToolRun run = test::RunTool(std::string("info --preset ") + name);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "submeshes " + std::to_string(tree.submeshes.size()) + " vertices " +
@@ -60,10 +58,9 @@ TEST(CliPresets, InfoGrowsThePresetAsTheLibraryReadsIt) {
 
 TEST(CliPresets, ExportWritesThePresetsTreeWithItsPictures) {
   test::ScratchDir scratch;
-  Tree tree;
-  tree.params = BuiltPresets().Read("white-birch", tree.params);
-  tree.params.seed = 5;
-  tree.Generate();
+  TreeParameters params = BuiltPresets().Read("white-birch", TreeParameters());
+  params.seed = 5;
+  const Tree tree = Generate(params);
   ExportOBJ(tree, scratch.File("expected.obj"));
   const test::ToolRun run =
       test::RunTool("export --preset white-birch --seed 5 -o '" + scratch.File("birch.obj") + "'");

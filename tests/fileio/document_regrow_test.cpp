@@ -40,28 +40,25 @@ void ExpectSameMesh(const Tree& a, const Tree& b) {
 
 TEST(DocumentRegrow, SaveThenLoadGrowsTheSameTree) {
   test::ScratchDir dir;
-  Tree original(1);
-  original.params = LeafyParameters();
-  original.Generate();
+  const TreeParameters originalParams = LeafyParameters();
+  const Tree original = Generate(originalParams);
   ASSERT_GT(original.leafCount, 0);
   const std::string path = dir.File("leafy.vhm");
-  SaveDocument(original, path);
+  SaveDocument(originalParams, path);
 
-  Tree loaded;  // a default tree with its own, different parameters
-  loaded.Generate();
-  LoadDocument(loaded, path);
-  EXPECT_TRUE(test::SameParameters(loaded.params, test::AsLoaded(original.params)));
+  // Read over a default set with its own, different parameters.
+  const TreeParameters loadedParams = LoadDocument(path, TreeParameters());
+  EXPECT_TRUE(test::SameParameters(loadedParams, test::AsLoaded(originalParams)));
+  const Tree loaded = Generate(loadedParams);
   EXPECT_EQ(loaded.leafCount, original.leafCount);
   ExpectSameMesh(original, loaded);
 }
 
 TEST(DocumentRegrow, DefaultTreeDocumentGrowsTheDefaultTree) {
-  Tree expected;
-  expected.Generate();
-  Tree loaded(0);
-  LoadDocument(loaded, VH_TEST_DATA_DIR "/default_tree.vhm");
-  EXPECT_TRUE(test::SameParameters(loaded.params, test::AsLoaded(expected.params)));
-  ExpectSameMesh(expected, loaded);
+  const Tree expected = Generate(TreeParameters());
+  const TreeParameters loaded = LoadDocument(VH_TEST_DATA_DIR "/default_tree.vhm", TreeParameters(0));
+  EXPECT_TRUE(test::SameParameters(loaded, test::AsLoaded(TreeParameters())));
+  ExpectSameMesh(expected, Generate(loaded));
 }
 
 TEST(DocumentRegrow, ZeroQualityHeightIsGrownAndSavedAsTwo) {
@@ -70,10 +67,9 @@ TEST(DocumentRegrow, ZeroQualityHeightIsGrownAndSavedAsTwo) {
   params.levels[1].qualityHeight = 0;
   const std::string path = dir.File("zero.vhm");
   test::WriteWholeFile(path, FormatDocument(params));
-  Tree tree;
-  LoadDocument(tree, path);
-  EXPECT_EQ(tree.params.levels[1].qualityHeight, 2);
-  SaveDocument(tree, path);
+  const TreeParameters loaded = LoadDocument(path, TreeParameters());
+  EXPECT_EQ(loaded.levels[1].qualityHeight, 2);
+  SaveDocument(loaded, path);
   EXPECT_EQ(ReadDocumentFile(path, TreeParameters()).levels[1].qualityHeight, 2);
 }
 

@@ -45,7 +45,7 @@ TEST(ExportFormats, FileNameGetsTheFormatsExtensionUnlessItHasIt) {
 
 TEST(ExportFormats, WritesThroughTheTableAndRefusesWhatAFormatCannotCarry) {
   Tree tree;
-  tree.Generate();
+  Generate(TreeParameters(), {}, {}, tree);
   test::ScratchDir dir;
   WriteExport(ExportFormat::kOBJ, SingleMeshScene(tree), dir.File("table.obj"));
   ExportOBJ(tree, dir.File("direct.obj"));

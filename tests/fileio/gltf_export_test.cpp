@@ -107,7 +107,7 @@ void ExpectPrimitiveMatches(const tinygltf::Model& model, const tinygltf::Primit
 
 TEST(GltfExport, DefaultTreeReadsBackAsItsOwnGeometryInOnePrimitive) {
   Tree tree;
-  tree.Generate();
+  Generate(TreeParameters(), {}, {}, tree);
   ScratchDir dir;
   ExportGLB(SingleMeshScene(tree), dir.File("tree.glb"));
   const tinygltf::Model model = test::LoadGltf(dir.File("tree.glb"));
@@ -175,8 +175,9 @@ TEST(GltfExport, FacesTurnCounterClockwiseTowardsTheirNormals) {
   // child's base onto its parent folds a few parent triangles without
   // touching their normals, so the check is made on a tree grown without.
   Tree tree;
-  for (LevelParameters& level : tree.params.levels) level.attachToParent = false;
-  tree.Generate();
+  TreeParameters params;
+  for (LevelParameters& level : params.levels) level.attachToParent = false;
+  Generate(params, {}, {}, tree);
   ExportGLB(SingleMeshScene(tree), dir.File("tree.glb"));
   const tinygltf::Model treeModel = test::LoadGltf(dir.File("tree.glb"));
   const tinygltf::Primitive& bark = treeModel.meshes.at(0).primitives.at(0);
@@ -319,7 +320,7 @@ TEST(GltfExport, UntexturedLeavesCarryTheirColoursInLinearLight) {
 
 TEST(GltfExport, ScaleMultipliesEveryCoordinate) {
   Tree tree;
-  tree.Generate();
+  Generate(TreeParameters(), {}, {}, tree);
   ScratchDir dir;
   ExportGLB(SingleMeshScene(tree, {}, 2.5), dir.File("scaled.glb"));
   const tinygltf::Model model = test::LoadGltf(dir.File("scaled.glb"));
@@ -412,7 +413,7 @@ TEST(GltfExport, FailuresSayWhyAndWriteNothing) {
     }
   }
   Tree tree;
-  tree.Generate();
+  Generate(TreeParameters(), {}, {}, tree);
   EXPECT_THROW(ExportGLB(SingleMeshScene(tree), dir.File("missing/tree.glb")), FileError);
   EXPECT_THROW(ExportGLTF(SingleMeshScene(tree), dir.File("missing/tree.gltf")), FileError);
   // A picture that cannot be encoded.

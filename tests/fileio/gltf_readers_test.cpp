@@ -19,7 +19,7 @@ struct TreeCase {
   void (*grow)(Tree&);
 };
 
-void DefaultTree(Tree& tree) { tree.Generate(); }
+void DefaultTree(Tree& tree) { Generate(TreeParameters(), {}, {}, tree); }
 void LeafyTexturedTree(Tree& tree) { test::GrowLeafyTree(tree, true); }
 void LeafyColouredTree(Tree& tree) { test::GrowLeafyTree(tree, false); }
 void LargeTree(Tree& tree) {

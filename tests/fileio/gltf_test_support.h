@@ -34,10 +34,10 @@ inline Image GradientPicture(int width, int height, bool alpha = false) {
 
 // The leafy test tree, both materials textured when `textured`.
 inline void GrowLeafyTree(Tree& tree, bool textured) {
-  tree.params = ReadDocumentFile(kLeafyDocument, tree.params);
-  tree.params.leafTextureLoaded = textured;
-  tree.params.barkTextureLoaded = textured;
-  tree.Generate();
+  TreeParameters params = ReadDocumentFile(kLeafyDocument, TreeParameters());
+  params.leafTextureLoaded = textured;
+  params.barkTextureLoaded = textured;
+  Generate(params, {}, {}, tree);
 }
 
 // The leafy test tree with both materials textured, and its two pictures.
@@ -58,12 +58,13 @@ struct TexturedLeafyTree {
 // A tree of more than 65,535 vertices: the default tree, finely
 // tessellated and one level deeper.
 inline void GrowTreeOverSixteenBits(Tree& tree) {
-  tree.params.lastParentLevel = 3;
-  for (LevelParameters& level : tree.params.levels) {
+  TreeParameters params;
+  params.lastParentLevel = 3;
+  for (LevelParameters& level : params.levels) {
     level.qualityHeight = 24;
     level.qualityAngle = 18;
   }
-  tree.Generate();
+  Generate(params, {}, {}, tree);
 }
 
 // A triangle written with its corners rotated so that the smallest index

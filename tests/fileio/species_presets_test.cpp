@@ -57,9 +57,7 @@ TEST_P(EveryPreset, LoadsItsOwnLeafAndBarkPictures) {
 }
 
 TEST_P(EveryPreset, GrowsWithinTheVertexBudgetWithLeaves) {
-  Tree tree;
-  tree.params = Read();
-  tree.Generate();
+  const Tree tree = Generate(Read());
   EXPECT_FALSE(tree.budgetExceeded);
   EXPECT_LT(tree.VertexCount(), kInteractiveVertexLimit);
   EXPECT_GT(tree.leafCount, 0);
@@ -67,9 +65,7 @@ TEST_P(EveryPreset, GrowsWithinTheVertexBudgetWithLeaves) {
 }
 
 TEST_P(EveryPreset, ExportsWithItsPicturesAsMaterials) {
-  Tree tree;
-  tree.params = Read();
-  tree.Generate();
+  const Tree tree = Generate(Read());
   test::ScratchDir scratch;
   const std::string path = scratch.File(GetParam() + ".obj");
   ExportOBJ(tree, path);
@@ -139,18 +135,17 @@ TEST(SpeciesPresets, DifferFromEachOther) {
   std::set<std::uint64_t> outlines;
   const std::vector<std::string> names = Library().Names();
   for (const std::string& name : names) {
-    Tree tree;
-    tree.params = Library().Read(name, TreeParameters());
-    tree.Generate();
+    const TreeParameters params = Library().Read(name, TreeParameters());
+    const Tree tree = Generate(params);
     // Without the picture names, which differ anyway.
-    TreeParameters shape = tree.params;
+    TreeParameters shape = params;
     shape.barkTextureFile = shape.leafTextureFile = "";
     documents.insert(FormatDocument(shape));
     vertexCounts.insert(tree.VertexCount());
-    leaves.insert(Fingerprint(LoadPicture(tree.params.leafTextureFile).pixels));
-    barks.insert(Fingerprint(LoadPicture(tree.params.barkTextureFile).pixels));
+    leaves.insert(Fingerprint(LoadPicture(params.leafTextureFile).pixels));
+    barks.insert(Fingerprint(LoadPicture(params.barkTextureFile).pixels));
     std::vector<float> outline;
-    for (const Vector2& p : tree.params.leafOutline) outline.insert(outline.end(), {p.x, p.y});
+    for (const Vector2& p : params.leafOutline) outline.insert(outline.end(), {p.x, p.y});
     outlines.insert(Fingerprint(outline));
   }
   EXPECT_EQ(documents.size(), names.size());

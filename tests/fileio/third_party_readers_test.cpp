@@ -78,11 +78,11 @@ void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance)
 }
 
 // A tree with leaves, so that both materials and both kinds of submesh occur.
-void GrowSmallLeafyTree(Tree& tree) {
-  tree.params.lastParentLevel = 1;
-  tree.params.leafOutline = {{0, -20}, {10, 0}, {0, 30}, {-10, 0}};
-  tree.params.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
-  tree.Generate();
+Tree GrowSmallLeafyTree() {
+  TreeParameters params(1);
+  params.leafOutline = {{0, -20}, {10, 0}, {0, 30}, {-10, 0}};
+  params.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
+  return Generate(params);
 }
 
 // The per-mesh lines of `assimp info`: "  3 (name): [V / B / F | types]",
@@ -127,8 +127,7 @@ long MeshesWithFaces(const MeshObject& mesh) {
 
 TEST(ThirdPartyReaders, AssimpReadsOurObjWithItsCounts) {
   test::ScratchDir dir;
-  Tree tree;
-  GrowSmallLeafyTree(tree);
+  const Tree tree = GrowSmallLeafyTree();
   ASSERT_GT(tree.leafCount, 0);
   const std::string path = dir.File("tree.obj");
   ExportOBJ(tree, path);
@@ -150,8 +149,7 @@ TEST(ThirdPartyReaders, AssimpReadsOurObjWithItsCounts) {
 
 TEST(ThirdPartyReaders, AssimpReadsOur3dsWithItsCounts) {
   test::ScratchDir dir;
-  Tree tree;
-  GrowSmallLeafyTree(tree);
+  const Tree tree = GrowSmallLeafyTree();
   const std::string path = dir.File("tree.3ds");
   Export3DS(tree, path);
   const std::string raw = AssimpInfo(path, true).output;
@@ -185,14 +183,14 @@ TEST(ThirdPartyReaders, AssimpReadsASplit3dsSubmesh) {
 // leaves, whose many small submeshes are many layers.
 struct DxfTree {
   const char* name;
-  void (*grow)(Tree&);
+  Tree (*grow)();
 };
 void PrintTo(const DxfTree& tree, std::ostream* os) { *os << tree.name; }
 
 class DxfReaders : public ::testing::TestWithParam<DxfTree> {
  protected:
   void SetUp() override {
-    GetParam().grow(tree);
+    tree = GetParam().grow();
     ASSERT_GT(tree.PolygonCount(), 1000u);
     path = dir.File("tree.dxf");
     ExportDXF(tree, path);
@@ -243,7 +241,7 @@ TEST_P(DxfReaders, AssimpFindsEveryFace) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ThirdPartyReaders, DxfReaders,
-                         ::testing::Values(DxfTree{"DefaultTree", [](Tree& tree) { tree.Generate(); }},
+                         ::testing::Values(DxfTree{"DefaultTree", [] { return Generate(TreeParameters(2)); }},
                                            DxfTree{"LeafyTree", GrowSmallLeafyTree}),
                          [](const ::testing::TestParamInfo<DxfTree>& info) { return info.param.name; });
 

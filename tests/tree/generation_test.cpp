@@ -1,18 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
-#include "tree/branch.h"
-#include "tree/tree.h"
 #include "tree_test_support.h"
 
 namespace vh {
 namespace {
 
-const Branch& BranchAt(const Tree& tree, std::size_t index) {
-  return dynamic_cast<const Branch&>(*tree.submeshes.at(index));
-}
+using testing::BranchAt;
 
 void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance) {
   EXPECT_NEAR(actual.x, expected.x, tolerance);
@@ -21,27 +18,26 @@ void ExpectNear(const Vector3& actual, const Vector3& expected, float tolerance)
 }
 
 TEST(TreeParameters, NewTreeHasTheDocumentedDefaults) {
-  const Tree tree(2);
-  EXPECT_EQ(tree.params.lastParentLevel, 2);
-  EXPECT_EQ(tree.params.seed, 160);
-  const LevelParameters& trunk = tree.params.levels[0];
+  const TreeParameters params(2);
+  EXPECT_EQ(params.lastParentLevel, 2);
+  EXPECT_EQ(params.seed, 160);
+  const LevelParameters& trunk = params.levels[0];
   EXPECT_EQ(trunk.bendingUp, 24);
   EXPECT_EQ(trunk.qualityAngle, 10);
   EXPECT_EQ(trunk.qualityHeight, 14);
   EXPECT_EQ(trunk.nbChildrenMin, 4);
   EXPECT_EQ(trunk.nbChildrenMax, 4);
-  const LevelParameters& other = tree.params.levels[7];
+  const LevelParameters& other = params.levels[7];
   EXPECT_EQ(other.levelIndex, 7);
   EXPECT_EQ(other.bendingUp, 12);
   EXPECT_EQ(other.qualityAngle, 6);
   EXPECT_EQ(other.nbChildrenMax, 3);
-  EXPECT_EQ(tree.params.materialPrefix, "Material");
-  EXPECT_TRUE(tree.params.noLeavesOnTrunk);
+  EXPECT_EQ(params.materialPrefix, "Material");
+  EXPECT_TRUE(params.noLeavesOnTrunk);
 }
 
 TEST(Generate, TrunkOfANewTreeHasTheReferenceVertices) {
-  Tree tree(-1);  // trunk alone: no weld moves its vertices
-  tree.Generate();
+  const Tree tree = Generate(TreeParameters(-1));  // trunk alone: no weld moves its vertices
   ASSERT_EQ(tree.submeshes.size(), 1u);
   const Branch& trunk = BranchAt(tree, 0);
   EXPECT_EQ(trunk.length, 117.0);
@@ -55,19 +51,16 @@ TEST(Generate, TrunkOfANewTreeHasTheReferenceVertices) {
   ExpectNear(at(14, 5), {-2.5333f, 116.9272f, -2.3485f}, 1e-3f);
 
   double radius = 0;
-  Tree& mutableTree = tree;
-  Branch& trunkRef = dynamic_cast<Branch&>(*mutableTree.submeshes[0]);
-  BranchPoint(trunkRef, 0.0, 0.0, BendWeight(tree.params.levels[0], 1.0 / 14), nullptr, nullptr, nullptr, &radius);
+  BranchPoint(trunk, 0.0, 0.0, BendWeight(trunk.record, 1.0 / 14), nullptr, nullptr, nullptr, &radius);
   EXPECT_NEAR(radius, 21.2562, 1e-4);
-  BranchPoint(trunkRef, 7.0 / 14, 0.0, BendWeight(tree.params.levels[0], 8.0 / 14), nullptr, nullptr, nullptr, &radius);
+  BranchPoint(trunk, 7.0 / 14, 0.0, BendWeight(trunk.record, 8.0 / 14), nullptr, nullptr, nullptr, &radius);
   EXPECT_NEAR(radius, 8.5329, 1e-4);
 }
 
 TEST(Generate, FirstChildOfSeed160IsPlacedAsDocumented) {
-  Tree tree(0);  // trunk and its children only
-  tree.Generate();
+  const Tree tree = Generate(TreeParameters(0));  // trunk and its children only
   ASSERT_EQ(tree.submeshes.size(), 5u);  // trunk + exactly 4 children
-  Branch& trunk = dynamic_cast<Branch&>(*tree.submeshes[0]);
+  const Branch& trunk = BranchAt(tree, 0);
   const Branch& child = BranchAt(tree, 1);
   EXPECT_NEAR(child.length, 65.637, 1e-9);
 
@@ -83,8 +76,7 @@ TEST(Generate, FirstChildOfSeed160IsPlacedAsDocumented) {
   EXPECT_NEAR(azimuth, 5.027729, 1e-6);
 
   const double height = static_cast<double>(pos) / 117.0;
-  const LevelParameters& level = tree.params.levels[0];
-  const double g = BendWeight(level, std::fabs((14 * height + 1) / 14));
+  const double g = BendWeight(trunk.record, std::fabs((14 * height + 1) / 14));
   Vector3 axis, sideA, sideB;
   double radius = 0;
   const Vector3 base = BranchPoint(trunk, height, azimuth + 1.5707963267948966, g, &axis, &sideA, &sideB, &radius);
@@ -98,8 +90,7 @@ TEST(Generate, FirstChildOfSeed160IsPlacedAsDocumented) {
 }
 
 TEST(Generate, ChildrenOfTheTrunkStayWithinTheirRanges) {
-  Tree tree(0);
-  tree.Generate();
+  const Tree tree = Generate(TreeParameters(0));
   for (std::size_t i = 1; i < tree.submeshes.size(); ++i) {
     const Branch& child = BranchAt(tree, i);
     EXPECT_EQ(child.level, 1);
@@ -112,13 +103,13 @@ TEST(Generate, ChildrenOfTheTrunkStayWithinTheirRanges) {
 }
 
 TEST(Generate, FourLevelsOfOneChildHaveTheDocumentedCounts) {
-  Tree tree(2);
-  for (LevelParameters& level : tree.params.levels) {
+  TreeParameters params(2);
+  for (LevelParameters& level : params.levels) {
     level.nbChildrenMin = level.nbChildrenMax = 1;
     level.qualityHeight = 2;
     level.qualityAngle = 3;
   }
-  tree.Generate();
+  const Tree tree = Generate(params);
   EXPECT_EQ(tree.submeshes.size(), 4u);
   EXPECT_EQ(tree.VertexCount(), 48u);
   EXPECT_EQ(tree.PolygonCount(), 64u);
@@ -130,23 +121,22 @@ TEST(Generate, FourLevelsOfOneChildHaveTheDocumentedCounts) {
 }
 
 TEST(Generate, SameSeedGivesTheSameTreeFloatForFloat) {
-  Tree first(2), second(2);
-  testing::GiveLeaves(first);
-  testing::GiveLeaves(second);
-  first.Generate();
-  second.Generate();
+  TreeParameters params(2);
+  testing::GiveLeaves(params);
+  Tree first = Generate(params);
+  const Tree second = Generate(params);
   EXPECT_EQ(testing::AllPositions(first), testing::AllPositions(second));
-  first.Generate();
+  Generate(params, {}, {}, first);  // regrown in place
   EXPECT_EQ(testing::AllPositions(first), testing::AllPositions(second));
   EXPECT_TRUE(testing::AllFinite(first));
 }
 
 TEST(Generate, LeafSettingsNeverMoveABranch) {
-  Tree plain(2), leafy(2);
-  testing::GiveLeaves(leafy);
-  for (LevelParameters& level : leafy.params.levels) level.leafDensity = 60;
-  plain.Generate();
-  leafy.Generate();
+  TreeParameters leafyParams(2);
+  testing::GiveLeaves(leafyParams);
+  for (LevelParameters& level : leafyParams.levels) level.leafDensity = 60;
+  const Tree plain = Generate(TreeParameters(2));
+  const Tree leafy = Generate(leafyParams);
   std::vector<Vector3> plainBranches, leafyBranches;
   for (const auto& s : plain.submeshes)
     if (s->texture == 2) for (const Vertex& v : s->vertices) plainBranches.push_back(v.position);
@@ -157,15 +147,14 @@ TEST(Generate, LeafSettingsNeverMoveABranch) {
 }
 
 TEST(Generate, ObjectNumbersStartAtOneAndTheTemplateTakesTheFirst) {
-  Tree withoutLeaves(1);
-  withoutLeaves.Generate();
+  const Tree withoutLeaves = Generate(TreeParameters(1));
   EXPECT_EQ(withoutLeaves.submeshes.front()->displayList, 1u);
 
-  Tree leafy(1);
-  testing::GiveLeaves(leafy);
-  leafy.params.noLeavesOnTrunk = false;
-  leafy.params.levels[0].leafDensity = 101;
-  leafy.Generate();
+  TreeParameters params(1);
+  testing::GiveLeaves(params);
+  params.noLeavesOnTrunk = false;
+  params.levels[0].leafDensity = 101;
+  const Tree leafy = Generate(params);
   ASSERT_TRUE(leafy.leafTemplate);
   EXPECT_EQ(leafy.leafTemplate->displayList, 1u);
   // The trunk's leaves come first in the list, the trunk (number 2) after them.
@@ -174,56 +163,67 @@ TEST(Generate, ObjectNumbersStartAtOneAndTheTemplateTakesTheFirst) {
   const auto trunk = std::find_if(leafy.submeshes.begin(), leafy.submeshes.end(),
                                   [](const auto& s) { return s->texture == 2; });
   EXPECT_EQ((*trunk)->displayList, 2u);
+  // Every later submesh takes the next number in creation order, and the
+  // counter continues after the last.
+  unsigned highest = 0;
+  for (const auto& s : leafy.submeshes) highest = std::max(highest, s->displayList);
+  EXPECT_EQ(highest, leafy.submeshes.size() + 1);
+  EXPECT_EQ(Submesh::PeekObjectCounter(), highest + 1);
 }
 
 TEST(Generate, CancellingKeepsAValidPartialTreeWithEmptySiblings) {
-  Tree full(2);
-  full.Generate();
+  const Tree full = Generate(TreeParameters(2));
 
-  Tree tree(2);
+  std::atomic<bool> cancel{false};
   int branches = 0;
-  tree.pump = [&] {
-    if (++branches == 5) tree.cancelRequested = true;
+  GenerationControl control;
+  control.cancel = &cancel;
+  control.onBranch = [&] {
+    if (++branches == 5) cancel = true;
   };
-  tree.Generate();
-  EXPECT_FALSE(tree.busy);
-  EXPECT_FALSE(tree.cancelRequested);
+  const Tree tree = Generate(TreeParameters(2), {}, control);
+  EXPECT_TRUE(tree.cancelled);
   EXPECT_LT(tree.VertexCount(), full.VertexCount());
   int empty = 0;
   for (const auto& s : tree.submeshes) empty += s->vertices.empty() ? 1 : 0;
-  EXPECT_GT(empty, 0);
+  EXPECT_GT(empty, 1);  // the branch at the cancel and siblings still to come
   EXPECT_TRUE(testing::AllFinite(tree));
 }
 
-TEST(Generate, RefusesANestedCallWhileBusy) {
-  Tree tree(2);
-  int nested = 0;
-  tree.pump = [&] {
-    if (nested++ == 0) tree.Generate();  // a handler asking again mid-way
+TEST(Generate, ANestedGenerationFromTheCallbackDoesNotDisturbTheOuterOne) {
+  TreeParameters params(2);
+  testing::GiveLeaves(params);
+  Tree nested;
+  int calls = 0;
+  GenerationControl control;
+  control.onBranch = [&] {
+    if (calls++ == 3) nested = Generate(TreeParameters(1));  // a handler growing another tree mid-way
   };
-  tree.Generate();
-  Tree reference(2);
-  reference.Generate();
-  EXPECT_EQ(testing::AllPositions(tree), testing::AllPositions(reference));
+  const Tree tree = Generate(params, {}, control);
+  EXPECT_EQ(testing::AllPositions(tree), testing::AllPositions(Generate(params)));
+  EXPECT_EQ(testing::AllPositions(nested), testing::AllPositions(Generate(TreeParameters(1))));
 }
 
 TEST(Generate, StopsAtTheGeometryBudget) {
-  Tree tree(8);
-  for (LevelParameters& level : tree.params.levels) level.nbChildrenMin = level.nbChildrenMax = 10;
-  tree.vertexBudget = 200'000;
-  tree.Generate();
+  TreeParameters params(8);
+  for (LevelParameters& level : params.levels) level.nbChildrenMin = level.nbChildrenMax = 10;
+  GenerationControl control;
+  control.vertexBudget = 200'000;
+  const Tree tree = Generate(params, {}, control);
   EXPECT_TRUE(tree.budgetExceeded);
+  EXPECT_FALSE(tree.cancelled);
   EXPECT_LE(tree.VertexCount(), 200'000u);
-  EXPECT_FALSE(tree.busy);
 }
 
-TEST(Generate, DocumentGuardsPersistInTheParameters) {
-  Tree tree(2);
-  tree.params.levels[1].qualityHeight = 0;
-  tree.params.levels[2].inflateDeflate = 0;
-  tree.Generate();
-  EXPECT_EQ(tree.params.levels[1].qualityHeight, 2);
-  EXPECT_EQ(tree.params.levels[2].inflateDeflate, 1);
+TEST(Generate, ZeroQualityHeightAndInflateDeflateGrowAsTheirGuards) {
+  TreeParameters zero(2), guarded(2);
+  zero.levels[1].qualityHeight = 0;
+  zero.levels[2].inflateDeflate = 0;
+  guarded.levels[1].qualityHeight = 2;
+  guarded.levels[2].inflateDeflate = 1;
+  const Tree tree = Generate(zero);
+  EXPECT_EQ(testing::FullDigest(tree), testing::FullDigest(Generate(guarded)));
+  EXPECT_EQ(zero.levels[1].qualityHeight, 0);  // the parameters are only read
   EXPECT_TRUE(testing::AllFinite(tree));
 }
 
@@ -239,45 +239,42 @@ TEST(Generate, RefusesParameterSetsThatCannotBeGrown) {
       {"negative heights", [](TreeParameters& p) { p.levels[0].heightMin = -5; }},
   };
   for (const Case& c : cases) {
-    Tree tree(2);
-    tree.Generate();
+    TreeParameters params(2);
+    Tree tree = Generate(params);
     const auto before = testing::AllPositions(tree);
-    c.spoil(tree.params);
-    EXPECT_THROW(tree.Generate(), std::invalid_argument) << c.what;
+    c.spoil(params);
+    EXPECT_FALSE(CheckGrowable(params).empty()) << c.what;
+    EXPECT_THROW(Generate(params, {}, {}, tree), std::invalid_argument) << c.what;
     EXPECT_EQ(testing::AllPositions(tree), before) << c.what;
-    EXPECT_FALSE(tree.busy);
   }
 }
 
 TEST(Generate, LevelsBeyondTheLastAndTrunkAttachmentDoNotMatter) {
-  Tree reference(2);
-  reference.Generate();
-  Tree changed(2);
-  changed.params.levels[10].baseSize = 3;
-  changed.params.levels[10].nbChildrenMax = 9;
-  changed.params.levels[0].attachToParent = false;
-  changed.Generate();
-  EXPECT_EQ(testing::AllPositions(changed), testing::AllPositions(reference));
+  const Tree reference = Generate(TreeParameters(2));
+  TreeParameters changed(2);
+  changed.levels[10].baseSize = 3;
+  changed.levels[10].nbChildrenMax = 9;
+  changed.levels[0].attachToParent = false;
+  EXPECT_EQ(testing::AllPositions(Generate(changed)), testing::AllPositions(reference));
 }
 
 TEST(Generate, UnattachedChildStartsInsideItsParent) {
-  Tree tree(0);
-  tree.params.levels[1].attachToParent = false;
-  tree.Generate();
-  Tree attached(0);
-  attached.Generate();
-  const Branch& loose = BranchAt(tree, 1);
+  TreeParameters loose(0);
+  loose.levels[1].attachToParent = false;
+  const Tree tree = Generate(loose);
+  const Tree attached = Generate(TreeParameters(0));
+  const Branch& unwelded = BranchAt(tree, 1);
   const Branch& welded = BranchAt(attached, 1);
   const Vector3 expected = welded.origin - (welded.direction * static_cast<float>(welded.width)) * 0.3f;
-  EXPECT_EQ(loose.origin, expected);
+  EXPECT_EQ(unwelded.origin, expected);
 }
 
 TEST(Generate, BarkTextureGivesWhiteVerticesWithCoordinatesInRange) {
-  Tree tree(0);
-  tree.params.barkTextureLoaded = true;
-  tree.params.uScale = 20;
-  tree.params.vScale = 30;
-  tree.Generate();
+  TreeParameters params(0);
+  params.barkTextureLoaded = true;
+  params.uScale = 20;
+  params.vScale = 30;
+  const Tree tree = Generate(params);
   const Branch& trunk = BranchAt(tree, 0);
   for (const Vertex& v : trunk.vertices) {
     EXPECT_EQ(v.colour, One);
@@ -289,90 +286,24 @@ TEST(Generate, BarkTextureGivesWhiteVerticesWithCoordinatesInRange) {
   }
 }
 
-TEST(MeshBranch, StraightUntwistedTrunkIsACylinder) {
-  Tree tree(-1);
-  LevelParameters& trunk = tree.params.levels[0];
-  trunk.noise = 0;
-  trunk.twistingRad = 0;
-  trunk.sizeDecrease = 8;
-  tree.Generate();
-  Branch& branch = dynamic_cast<Branch&>(*tree.submeshes[0]);
-  for (int i = 0; i <= 14; ++i) {
-    Vector3 axis;
-    BranchPoint(branch, i / 14.0, 0, BendWeight(trunk, (i + 1) / 14.0), &axis);
-    const Vector3 centre = static_cast<float>(i / 14.0 * 117) * axis;
-    for (int j = 0; j <= 10; ++j) {
-      const Vector3 offset = branch.vertices[i * 11 + j].position - centre;
-      EXPECT_NEAR(std::sqrt(LengthSquared(offset)), 34.01, 1e-3) << "ring " << i << " column " << j;
-    }
+TEST(Generate, WireframeAndMaterialsReachEverySubmesh) {
+  TreeParameters params(1);
+  testing::GiveLeaves(params);
+  params.materialPrefix = "Oak";
+  params.barkTextureFile = "/textures/bark.jpg";
+  params.leafTextureFile = "/textures/leaf.bmp";
+  GenerationOptions options;
+  options.wireframe = true;
+  const Tree tree = Generate(params, options);
+  ASSERT_GT(tree.leafCount, 0);
+  for (const auto& s : tree.submeshes) {
+    EXPECT_TRUE(s->wireframe);
+    EXPECT_TRUE(s->listDirty);
+    const bool leaf = s->texture == kLeafMaterial;
+    EXPECT_EQ(s->materialName, leaf ? "Oak1" : "Oak2");
+    EXPECT_EQ(s->textureFile, leaf ? "/textures/leaf.bmp" : "/textures/bark.jpg");
+    EXPECT_EQ(s->cullFaces, !leaf);
   }
-}
-
-TEST(WeldToParent, MovesNoMoreParentVerticesThanTheRingHas) {
-  Tree unwelded(0), welded(0);
-  for (LevelParameters& level : unwelded.params.levels) level.attachToParent = false;
-  unwelded.Generate();
-  welded.Generate();
-  // Compare trunks: the welded one differs only where children met it.
-  const auto& a = welded.submeshes[0]->vertices;
-  const auto& b = unwelded.submeshes[0]->vertices;
-  int moved = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) moved += a[i].position == b[i].position ? 0 : 1;
-  EXPECT_GT(moved, 0);
-  EXPECT_LE(moved, 4 * 7);  // four children with rings of 6 + 1 vertices
-  for (std::size_t c = 1; c < welded.submeshes.size(); ++c) {
-    const auto& ring = welded.submeshes[c]->vertices;
-    EXPECT_EQ(ring[6].position, ring[0].position);  // the welded ring is closed
-  }
-}
-
-}  // namespace
-}  // namespace vh
-
-namespace vh {
-namespace {
-
-// The weld rule evaluated the plain way: every parent vertex, exact float
-// distances, the earliest among equals.
-void WeldByBruteForce(std::vector<Vertex>& child, std::vector<Vertex>& parent, int qA) {
-  std::vector<std::pair<std::size_t, Vector3>> moves;
-  for (int j = 0; j <= qA; ++j) {
-    const Vector3 c = child[j].position;
-    float best = 1e7f;
-    std::size_t nearest = parent.size();
-    for (std::size_t p = 0; p < parent.size(); ++p) {
-      const float d = LengthSquared(c - parent[p].position);
-      if (d < best) best = d, nearest = p;
-    }
-    if (nearest == parent.size()) continue;
-    const Vector3 p = parent[nearest].position;
-    child[j].position = 0.2f * c + 0.8f * p;
-    moves.emplace_back(nearest, 0.8f * c + 0.2f * p);
-  }
-  child[qA].position = child[0].position;
-  for (const auto& [index, position] : moves) parent[index].position = position;
-}
-
-TEST(WeldToParent, AgreesWithTheBruteForceRule) {
-  Tree tree(1);
-  for (LevelParameters& level : tree.params.levels) level.attachToParent = false;
-  tree.Generate();
-  for (LevelParameters& level : tree.params.levels) level.attachToParent = true;
-  Branch& trunk = dynamic_cast<Branch&>(*tree.submeshes[0]);
-  std::vector<Vertex> expectedTrunk = trunk.vertices;
-  for (std::size_t i = 1; i < tree.submeshes.size(); ++i) {
-    Branch& child = dynamic_cast<Branch&>(*tree.submeshes[i]);
-    if (child.level != 1) continue;
-    std::vector<Vertex> expectedChild = child.vertices;
-    WeldByBruteForce(expectedChild, expectedTrunk, tree.params.levels[1].qualityAngle);
-    trunk.listDirty = false;  // as if drawn meanwhile
-    tree.WeldToParent(child, trunk);
-    EXPECT_TRUE(trunk.listDirty);
-    for (std::size_t v = 0; v < child.vertices.size(); ++v)
-      ASSERT_EQ(child.vertices[v].position, expectedChild[v].position) << "child " << i << " vertex " << v;
-  }
-  for (std::size_t v = 0; v < trunk.vertices.size(); ++v)
-    ASSERT_EQ(trunk.vertices[v].position, expectedTrunk[v].position) << "trunk vertex " << v;
 }
 
 }  // namespace

@@ -31,21 +31,20 @@ std::uint64_t Digest(const Tree& tree) {
 }
 
 TEST(GoldenTrees, DefaultTreeIsUnchangedBitForBit) {
-  Tree tree(2);
-  tree.Generate();
+  const Tree tree = Generate(TreeParameters(2));
   EXPECT_EQ(tree.VertexCount(), 3441u);
   EXPECT_EQ(Digest(tree), 0xfcfe3ce264b234bfull);
 }
 
 TEST(GoldenTrees, TwistedNoisyLeafyTreeIsUnchangedBitForBit) {
-  Tree tree(3);
-  testing::GiveLeaves(tree);
-  for (LevelParameters& level : tree.params.levels) {
+  TreeParameters params(3);
+  testing::GiveLeaves(params);
+  for (LevelParameters& level : params.levels) {
     level.leafDensity = 50;
     level.twistingRad = 40;
     level.noise = 70;
   }
-  tree.Generate();
+  const Tree tree = Generate(params);
   EXPECT_EQ(tree.VertexCount(), 33145u);
   EXPECT_EQ(Digest(tree), 0xd48b0a2a0928ec29ull);
 }

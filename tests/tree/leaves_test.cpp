@@ -1,39 +1,43 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
-#include "tree/branch.h"
-#include "tree/tree.h"
 #include "tree_test_support.h"
 
 namespace vh {
 namespace {
 
+Tree GrowWithLeaves(int lastParentLevel, std::vector<Vector2> outline = testing::KiteOutline()) {
+  TreeParameters params(lastParentLevel);
+  testing::GiveLeaves(params, std::move(outline));
+  return Generate(params);
+}
+
 TEST(LeafTemplate, ConvexShapesGiveNMinusTwoTriangles) {
-  Tree quad(0);
-  testing::GiveLeaves(quad);
-  quad.Generate();
+  const Tree quad = GrowWithLeaves(0);
   ASSERT_TRUE(quad.leafTemplate);
   EXPECT_EQ(quad.leafTemplate->vertices.size(), 5u);
   EXPECT_EQ(quad.leafTemplate->triangles.size(), 2u);
   EXPECT_EQ(quad.leafTemplate->vertices[4].position, quad.leafTemplate->vertices[0].position);
-  EXPECT_EQ(quad.params.leafOutline.size(), 4u);  // the closing copy is not kept
 
-  Tree triangle(0);
-  testing::GiveLeaves(triangle, {{0, -10}, {10, 10}, {-10, 10}});
-  triangle.Generate();
+  const Tree triangle = GrowWithLeaves(0, {{0, -10}, {10, 10}, {-10, 10}});
   ASSERT_TRUE(triangle.leafTemplate);
   EXPECT_EQ(triangle.leafTemplate->vertices.size(), 4u);
   EXPECT_EQ(triangle.leafTemplate->triangles.size(), 1u);
+  // Every leaf is a copy of the template's shape.
+  for (const auto& s : triangle.submeshes) {
+    if (s->texture != kLeafMaterial) continue;
+    EXPECT_EQ(s->vertices.size(), 4u);
+    EXPECT_EQ(s->triangles.size(), 1u);
+  }
 }
 
 TEST(LeafTemplate, ConcaveOutlineIsClippedWithoutOverlap) {
   // An arrow head: concave at (0, 0). Either orientation must clip fully.
   std::vector<Vector2> arrow = {{0, -30}, {20, 20}, {0, 0}, {-20, 20}};
   for (int pass = 0; pass < 2; ++pass) {
-    Tree tree(0);
-    testing::GiveLeaves(tree, arrow);
-    tree.Generate();
+    const Tree tree = GrowWithLeaves(0, arrow);
     ASSERT_TRUE(tree.leafTemplate);
     ASSERT_EQ(tree.leafTemplate->triangles.size(), 2u);
     float area = 0;
@@ -48,56 +52,80 @@ TEST(LeafTemplate, ConcaveOutlineIsClippedWithoutOverlap) {
   }
 }
 
-TEST(LeafTemplate, TooFewPointsOrHiddenLeavesMeanNoTemplateAndNoDraws) {
+TEST(LeafTemplate, TooFewPointsOrHiddenLeavesMeanNoTemplateAndNoLeaves) {
+  const Tree bare = Generate(TreeParameters(1));
   for (const bool hide : {false, true}) {
-    Tree tree(1);
+    TreeParameters params(1);
+    GenerationOptions options;
     if (hide) {
-      testing::GiveLeaves(tree);
-      tree.showLeaves = false;
+      testing::GiveLeaves(params);
+      options.growLeaves = false;
     } else {
-      testing::GiveLeaves(tree, {{0, 0}, {10, 10}});
+      testing::GiveLeaves(params, {{0, 0}, {10, 10}});
     }
-    tree.Generate();
+    const Tree tree = Generate(params, options);
     EXPECT_FALSE(tree.leafTemplate);
     EXPECT_EQ(tree.leafCount, 0);
-    MersenneTwister fresh(tree.params.seed);
-    EXPECT_EQ(tree.leafRandom.NextUInt32(), fresh.NextUInt32());  // nothing was drawn
+    EXPECT_EQ(testing::FullDigest(tree), testing::FullDigest(bare)) << "numbers start at 1 without a template";
   }
 }
 
-TEST(GrowLeaves, DrawsSixtyCellsOfVPlusOnePerBranch) {
-  Tree tree(0);
-  testing::GiveLeaves(tree);  // V = 5
-  tree.Generate();
-  const std::size_t branches = 5;  // trunk + 4 children
-  MersenneTwister expected(tree.params.seed);
-  for (std::size_t i = 0; i < branches * 60 * 6; ++i) expected.NextUInt32();
-  EXPECT_EQ(tree.leafRandom.NextUInt32(), expected.NextUInt32());
+TEST(GrowLeaves, EachBranchDrawsSixtyCellsOfVPlusOneInBranchOrder) {
+  TreeParameters params(1);
+  testing::GiveLeaves(params);  // V = 5
+  params.noLeavesOnTrunk = false;
+  for (LevelParameters& level : params.levels) level.leafDensity = 35;
+  const Tree tree = Generate(params);
+
+  // Replay the documented draws: per branch in list order, per cell five
+  // shades and then the chance; a leaf's greens come from its shades.
+  MersenneTwister draws(params.seed);
+  std::size_t s = 0;
+  int branches = 0;
+  const auto nextBranch = [&] {
+    while (s < tree.submeshes.size() && tree.submeshes[s]->texture != kBarkMaterial) ++s;
+    return s < tree.submeshes.size() ? &testing::BranchAt(tree, s++) : nullptr;
+  };
+  // The trunk is listed after its leaves.
+  std::size_t leaf = 0;
+  for (const Branch* branch = nextBranch(); branch; branch = nextBranch()) {
+    if (branch->level > 0) leaf = s;
+    ++branches;
+    for (int cell = 0; cell < 60; ++cell) {
+      float shades[5];
+      for (float& shade : shades) shade = static_cast<float>(draws.NextReal());
+      if (!((35 - 1) * 0.01L > draws.NextReal())) continue;
+      ASSERT_LT(leaf, tree.submeshes.size());
+      const Submesh& grown = *tree.submeshes[leaf++];
+      ASSERT_EQ(grown.texture, kLeafMaterial) << "branch " << branches << " cell " << cell;
+      for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(grown.vertices[k].colour.y, static_cast<float>(0.5254902L - 0.3L * shades[k]));
+    }
+  }
+  EXPECT_EQ(branches, 1 + 4 + 12);
 }
 
 TEST(GrowLeaves, DensityZeroGivesNoLeavesAndFullDensityFillsEveryCell) {
-  Tree none(1);
+  TreeParameters none(1);
   testing::GiveLeaves(none);
-  for (LevelParameters& level : none.params.levels) level.leafDensity = 1;
-  none.Generate();
-  EXPECT_EQ(none.leafCount, 0);
+  for (LevelParameters& level : none.levels) level.leafDensity = 1;
+  EXPECT_EQ(Generate(none).leafCount, 0);
 
-  Tree full(0);
+  TreeParameters full(0);
   testing::GiveLeaves(full);
-  for (LevelParameters& level : full.params.levels) level.leafDensity = 101;
-  full.Generate();
-  EXPECT_EQ(full.leafCount, 4 * 60);  // four children; the trunk carries none
+  for (LevelParameters& level : full.levels) level.leafDensity = 101;
+  EXPECT_EQ(Generate(full).leafCount, 4 * 60);  // four children; the trunk carries none
 }
 
 TEST(GrowLeaves, TrunkLeavesToggleWithoutMovingOtherLeaves) {
-  Tree without(1), with(1);
-  for (Tree* tree : {&without, &with}) {
-    testing::GiveLeaves(*tree);
-    for (LevelParameters& level : tree->params.levels) level.leafDensity = 40;
+  TreeParameters withoutParams(1), withParams(1);
+  for (TreeParameters* params : {&withoutParams, &withParams}) {
+    testing::GiveLeaves(*params);
+    for (LevelParameters& level : params->levels) level.leafDensity = 40;
   }
-  with.params.noLeavesOnTrunk = false;
-  without.Generate();
-  with.Generate();
+  withParams.noLeavesOnTrunk = false;
+  const Tree without = Generate(withoutParams);
+  const Tree with = Generate(withParams);
   EXPECT_GT(with.leafCount, without.leafCount);
   std::vector<Vector3> a, b;
   bool pastTrunk = false;
@@ -110,30 +138,27 @@ TEST(GrowLeaves, TrunkLeavesToggleWithoutMovingOtherLeaves) {
   EXPECT_EQ(a, b);
 
   // With the trunk bare, its density changes nothing at all.
-  Tree denser(1);
-  testing::GiveLeaves(denser);
-  for (LevelParameters& level : denser.params.levels) level.leafDensity = 40;
-  denser.params.levels[0].leafDensity = 90;
-  denser.Generate();
-  EXPECT_EQ(testing::AllPositions(denser), testing::AllPositions(without));
+  TreeParameters denser = withoutParams;
+  denser.levels[0].leafDensity = 90;
+  EXPECT_EQ(testing::AllPositions(Generate(denser)), testing::AllPositions(without));
 }
 
 TEST(GrowLeaves, FlatSmallLeafHangsOneUnitBelowItsAttachment) {
-  Tree tree(0);
-  testing::GiveLeaves(tree, {{0, 0}, {100, 0}, {0, 100}});
-  tree.params.leafBending = 1;
-  for (LevelParameters& level : tree.params.levels) {
+  TreeParameters params(0);
+  testing::GiveLeaves(params, {{0, 0}, {100, 0}, {0, 100}});
+  params.leafBending = 1;
+  for (LevelParameters& level : params.levels) {
     level.leafScaling = 1;
     level.leafDensity = 101;
   }
-  tree.Generate();
+  const Tree tree = Generate(params);
   // The first leaf of the first child sits at its row 0, column 0 cell.
-  Branch& child = dynamic_cast<Branch&>(*tree.submeshes[1]);
+  const Branch& child = testing::BranchAt(tree, 1);
   const std::size_t first = 2;  // trunk, child, then the child's leaves
   const Submesh& leaf = *tree.submeshes[first];
   ASSERT_EQ(leaf.texture, 1);
   // Recompute the attachment with the placement rule for cell (0, 0).
-  const Vector3 attach = BranchPoint(child, 0.0, 0.0, BendWeight(tree.params.levels[1], 1.0 / 9));
+  const Vector3 attach = BranchPoint(child, 0.0, 0.0, BendWeight(params.levels[1], 1.0 / 9));
   const Vector3 offset = leaf.vertices[0].position - attach;
   EXPECT_NEAR(std::sqrt(LengthSquared(offset)), 1.0, 1e-3);
   for (const Vertex& v : leaf.vertices) {
@@ -146,9 +171,7 @@ TEST(GrowLeaves, FlatSmallLeafHangsOneUnitBelowItsAttachment) {
 }
 
 TEST(LeafTemplate, SelfCrossingOutlineEndsAfterThePassLimit) {
-  Tree tree(0);
-  testing::GiveLeaves(tree, {{0, 0}, {20, 20}, {20, 0}, {0, 20}, {10, -5}});
-  tree.Generate();
+  const Tree tree = GrowWithLeaves(0, {{0, 0}, {20, 20}, {20, 0}, {0, 20}, {10, -5}});
   ASSERT_TRUE(tree.leafTemplate);
   EXPECT_LE(tree.leafTemplate->triangles.size(), 3u);
   EXPECT_TRUE(testing::AllFinite(tree));

@@ -110,9 +110,7 @@ vh::Camera FrameTree(const vh::Tree& tree, int width, int height) {
 }
 
 QImage DrawTree(vh::HeadlessGl& gl, const vh::TreeParameters& params, int width, int height) {
-  vh::Tree tree;
-  tree.params = params;
-  tree.Generate();
+  vh::Tree tree = vh::Generate(params);
   gl.BindFramebuffer(width, height);
   UploadPictures(params);
   std::unique_ptr<vh::MeshObject> plane = vh::BuildGroundPlane(false);

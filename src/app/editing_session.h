@@ -1,0 +1,43 @@
+// The tree being edited, as the desktop program holds it: the document's
+// parameters, the last grown tree, the pictures of the two textures, the
+// view switches that decide what is grown and how it is drawn, and the
+// lock and cancel flag of a running generation (or billboard build).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "imaging/image.h"
+#include "tree/tree.h"
+
+struct EditingSession {
+  vh::TreeParameters params{2};
+  vh::Tree tree;  // grown from params; filled branch by branch while it grows
+  vh::Image leafTextureImage;
+  vh::Image barkTextureImage;
+  bool wireframe = false;   // submeshes are drawn as lines
+  bool showLeaves = true;   // leaves are grown at all (cleared by "Hide leaves")
+  bool busy = false;        // a generation or a billboard build is running
+  std::atomic<bool> cancelRequested{false};  // the running one must stop
+  std::uint64_t vertexBudget = vh::kDefaultVertexBudget;
+
+  // "New": a fresh tree with the default parameters, no pictures, the
+  // default switches and nothing grown yet.
+  void StartNewTree() {
+    params = vh::TreeParameters(2);
+    tree = vh::Tree();
+    leafTextureImage = vh::Image();
+    barkTextureImage = vh::Image();
+    wireframe = false;
+    showLeaves = true;
+    cancelRequested = false;
+    vertexBudget = vh::kDefaultVertexBudget;
+  }
+
+  vh::GenerationOptions GrowthOptions() const {
+    vh::GenerationOptions options;
+    options.growLeaves = showLeaves;
+    options.wireframe = wireframe;
+    return options;
+  }
+};
