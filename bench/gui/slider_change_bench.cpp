@@ -18,7 +18,7 @@
 
 namespace {
 
-TForm1* window = nullptr;
+MainWindow* window = nullptr;
 
 // Lets the event loop run until the view has drawn and the window has
 // presented the frame the last change asked for; false after a second
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
   SetMessageSink([](QWidget*, const QString&, const QString& text) {
     std::fprintf(stderr, "message: %s\n", qPrintable(text));
   });
-  TForm1 mainWindow(ProbeOpenGL());
+  MainWindow mainWindow(ProbeOpenGL());
   mainWindow.show();
   if (!QTest::qWaitForWindowExposed(&mainWindow) || !mainWindow.ViewBound()) {
     std::fprintf(stderr, "no OpenGL view: run under a display (xvfb-run)\n");

@@ -26,7 +26,7 @@ namespace {
 constexpr int kNameWidth = 140;  // pixels of "Infos" the name may take
 
 bool NamesPicture(bool loaded, const std::string& file) {
-  return loaded && !file.empty() && file != "(null)";
+  return loaded && !file.empty();
 }
 }  // namespace
 

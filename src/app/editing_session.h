@@ -7,15 +7,18 @@
 #include <atomic>
 #include <cstdint>
 
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "tree/tree.h"
+#include "view/viewer.h"
 
 struct EditingSession {
   vh::TreeParameters params{2};
   vh::Tree tree;  // grown from params; filled branch by branch while it grows
   vh::Image leafTextureImage;
   vh::Image barkTextureImage;
-  bool wireframe = false;   // submeshes are drawn as lines
+  // Which of the tree, the ground plane and the billboard cloud are drawn as
+  // lines: "Wireframe" reaches them at different moments.
+  vh::WireframeParts wireframe;
   bool showLeaves = true;   // leaves are grown at all (cleared by "Hide leaves")
   bool busy = false;        // a generation or a billboard build is running
   std::atomic<bool> cancelRequested{false};  // the running one must stop
@@ -28,7 +31,7 @@ struct EditingSession {
     tree = vh::Tree();
     leafTextureImage = vh::Image();
     barkTextureImage = vh::Image();
-    wireframe = false;
+    wireframe.tree = false;  // a new tree is drawn filled until "Wireframe" is clicked
     showLeaves = true;
     cancelRequested = false;
     vertexBudget = vh::kDefaultVertexBudget;
@@ -37,7 +40,6 @@ struct EditingSession {
   vh::GenerationOptions GrowthOptions() const {
     vh::GenerationOptions options;
     options.growLeaves = showLeaves;
-    options.wireframe = wireframe;
     return options;
   }
 };

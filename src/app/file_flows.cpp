@@ -20,7 +20,6 @@
 #include "fileio/document.h"
 #include "fileio/export_formats.h"
 #include "fileio/presets.h"
-#include "fileio/tree_document.h"
 #include "imaging/picture_io.h"
 #include "tree/tree.h"
 
@@ -67,16 +66,16 @@ void FileFlows::Open() {
 }
 
 void FileFlows::OpenDocument(const QString& fileName) {
-  if (OpenWith([&](const vh::TreeParameters& base) { return vh::LoadDocument(LocalPath(fileName), base); })) {
+  if (OpenWith([&](const vh::TreeParameters& base) {
+        return vh::ReadDocumentFile(LocalPath(fileName), base);
+      })) {
     emit documentOpened(fileName);
   }
 }
 
 void FileFlows::OpenPreset(const vh::PresetLibrary& presets, const QString& name) {
   const std::string preset = name.toStdString();
-  if (OpenWith([&](const vh::TreeParameters& base) {
-        return vh::CheckedParameters(presets.Read(preset, base), preset);
-      })) {
+  if (OpenWith([&](const vh::TreeParameters& base) { return presets.Read(preset, base); })) {
     emit presetOpened(name);
   }
 }

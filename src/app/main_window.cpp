@@ -23,7 +23,6 @@
 #include "app/tree_view.h"
 #include "app/view_controls.h"
 #include "view/ground_plane.h"
-#include "view/mesh_drawing.h"
 
 namespace {
 constexpr int kStatusPeriodMs = 20;
@@ -39,13 +38,13 @@ const char* const kBillboardMessage =
     "You are in BillBoard mode - please delete your billboard to continue editing the tree";
 }  // namespace
 
-TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvailability_(gl) {
+MainWindow::MainWindow(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvailability_(gl) {
   setObjectName("Form1");
   setWindowTitle("Verdanthollow v2.0");
 
   // No window exists yet: nothing to process events for while it grows.
   vh::Generate(session_.params, session_.GrowthOptions(), {}, session_.tree);
-  groundPlane_ = vh::BuildGroundPlane(false);
+  groundPlane_ = vh::BuildGroundPlane();
 
   BuildLayout();
   BuildMenu();
@@ -53,13 +52,13 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
   camera_.viewportHeight = viewSurface_->height();
   camera_.position = vh::kHomePosition;
 
-  timer1_ = new QTimer(this);
-  timer1_->setObjectName("Timer1");
-  timer1_->setInterval(kStatusPeriodMs);
-  connect(timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
-  timer1_->start();
+  statusTimer_ = new QTimer(this);
+  statusTimer_->setObjectName("Timer1");
+  statusTimer_->setInterval(kStatusPeriodMs);
+  connect(statusTimer_, &QTimer::timeout, this, &MainWindow::onStatusTimer);
+  statusTimer_->start();
 
-  // The window sees every key before the focused control (FormKeyDown).
+  // The window sees every key before the focused control (HandleWindowKey).
   qApp->installEventFilter(this);
 
   LoadLevelControls();
@@ -69,7 +68,7 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
   move(90, 116);
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   // The view's context goes first, while the meshes whose display lists it
   // holds still exist.
@@ -78,7 +77,7 @@ TForm1::~TForm1() {
   view_ = nullptr;
 }
 
-void TForm1::BuildLayout() {
+void MainWindow::BuildLayout() {
   auto* central = new QWidget(this);
   central->setObjectName("Form1Client");
   QPalette p = palette();
@@ -97,7 +96,7 @@ void TForm1::BuildLayout() {
   if (glAvailability_ == GlAvailability::kAvailable) {
     view_ = new TreeView(*this, central);
     connect(view_, &TreeView::framePainted, this, [this] { viewDirty_ = false; });
-    connect(view_, &TreeView::contextLost, this, &TForm1::ForgetViewCaches);
+    connect(view_, &TreeView::contextLost, this, &MainWindow::ForgetViewCaches);
     viewSurface_ = view_;
   } else {
     // Without OpenGL the view stays blank; a GL widget is not even made,
@@ -111,7 +110,7 @@ void TForm1::BuildLayout() {
   }
   viewSurface_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   viewSurface_->setMinimumSize(kMinimumViewSize);
-  viewSurface_->installEventFilter(this);  // FormResize: the camera follows its size
+  viewSurface_->installEventFilter(this);  // the camera follows its size
   middle->addWidget(viewSurface_, 1);
 
   auto* panel2 = new QWidget(central);
@@ -158,7 +157,7 @@ void TForm1::BuildLayout() {
   setCentralWidget(central);
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shownOnce_) return;
   shownOnce_ = true;
@@ -173,21 +172,17 @@ void TForm1::showEvent(QShowEvent* event) {
   });
 }
 
-bool TForm1::ViewBound() const { return view_ != nullptr && view_->Bound(); }
+bool MainWindow::ViewBound() const { return view_ != nullptr && view_->Bound(); }
 
-void TForm1::ForgetViewCaches() {
-  vh::ForgetDrawLists(session_.tree);
-  vh::ForgetDrawLists(*groundPlane_);
-  if (billboard_) vh::ForgetDrawLists(*billboard_);
-}
+void MainWindow::ForgetViewCaches() { drawLists_.Forget(); }
 
-void TForm1::PumpEvents() {
+void MainWindow::PumpEvents() {
   if (pumpClock_.isValid() && pumpClock_.elapsed() < kPumpIntervalMs) return;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   pumpClock_.start();
 }
 
-bool TForm1::Grow() {
+bool MainWindow::Grow() {
   session_.cancelRequested = false;
   if (session_.busy) return false;  // refused: it only cleared a pending cancel
   // Generation processes events while it runs, so that the window stays
@@ -213,53 +208,54 @@ bool TForm1::Grow() {
   return session_.tree.budgetExceeded;
 }
 
-void TForm1::Generate() {
+void MainWindow::Generate() {
   if (Grow()) ShowMessage(this, TreeTooLargeMessage(session_.tree, session_.vertexBudget), "Tree too large");
 }
 
-void TForm1::UpdateAfterChange() {
+void MainWindow::UpdateAfterChange() {
   if (BillboardMode()) return;
   if (!AutoUpdate()) return;
   Generate();  // returns at once when a generation already runs
-  groundPlane_ = vh::BuildGroundPlane(WireframeTicked());
+  groundPlane_ = vh::BuildGroundPlane();
+  session_.wireframe.groundPlane = WireframeTicked();
   SetViewDirty();
   RefreshCounts();
 }
 
-void TForm1::RefreshCounts() {
+void MainWindow::RefreshCounts() {
   const vh::MeshObject& shown = billboard_ != nullptr ? *billboard_ : session_.tree;
   viewControls_->ShowCounts(shown.PolygonCount(), shown.VertexCount(), shown.submeshes.size());
 }
 
-void TForm1::GenerateTree() {
+void MainWindow::GenerateTree() {
   if (BillboardMode()) return;
   Generate();
   SetViewDirty();
 }
 
-bool TForm1::AutoUpdate() const { return branches_->AutoUpdate(); }
-void TForm1::SetAutoUpdate(bool on) { branches_->SetAutoUpdate(on); }
+bool MainWindow::AutoUpdate() const { return branches_->AutoUpdate(); }
+void MainWindow::SetAutoUpdate(bool on) { branches_->SetAutoUpdate(on); }
 
-void TForm1::SetViewDirty() {
+void MainWindow::SetViewDirty() {
   viewDirty_ = true;
   if (view_ != nullptr) view_->update();
 }
 
-void TForm1::RenderFrameNow() {
+void MainWindow::RenderFrameNow() {
   if (view_ != nullptr) view_->RenderFrameNow();
 }
 
-bool TForm1::WithViewContext(const std::function<void()>& work) {
+bool MainWindow::WithViewContext(const std::function<void()>& work) {
   return view_ != nullptr && view_->WithContext(work);
 }
 
-bool TForm1::ShowPlane() const { return viewControls_->ShowPlane(); }
-bool TForm1::WireframeTicked() const { return viewControls_->Wireframe(); }
-void TForm1::LoadLevelControls() { branches_->LoadLevelControls(); }
-void TForm1::StoreControls() { branches_->StoreControls(); }
-void TForm1::RepaintLeafEditor() { leaves_->RepaintEditor(); }
+bool MainWindow::ShowPlane() const { return viewControls_->ShowPlane(); }
+bool MainWindow::WireframeTicked() const { return viewControls_->Wireframe(); }
+void MainWindow::LoadLevelControls() { branches_->LoadLevelControls(); }
+void MainWindow::StoreControls() { branches_->StoreControls(); }
+void MainWindow::RepaintLeafEditor() { leaves_->RepaintEditor(); }
 
-void TForm1::GiveFocusBack() {
+void MainWindow::GiveFocusBack() {
   QWidget* target = nullptr;
   switch (pages_->currentIndex()) {
     case 0: target = branches_->FocusTarget(); break;
@@ -270,13 +266,13 @@ void TForm1::GiveFocusBack() {
   if (target != nullptr) target->setFocus();
 }
 
-void TForm1::Timer1Timer() {
+void MainWindow::onStatusTimer() {
   QString text = session_.busy ? QString(kGeneratingMessage) : QString();
   if (BillboardMode()) text = kBillboardMessage;
   if (status_->text() != text) status_->setText(text);
 }
 
-bool TForm1::FormKeyDown(int key) {
+bool MainWindow::HandleWindowKey(int key) {
   switch (key) {
     case Qt::Key_Escape:
       session_.cancelRequested = true;
@@ -305,7 +301,7 @@ bool TForm1::FormKeyDown(int key) {
   return false;
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == viewSurface_ && event->type() == QEvent::Resize) {
     camera_.viewportWidth = viewSurface_->width();
     camera_.viewportHeight = viewSurface_->height();
@@ -326,16 +322,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget != nullptr && widget->window() == this) {
-      // Only the keys FormKeyDown acts on are kept from the focused
+      // Only the keys HandleWindowKey acts on are kept from the focused
       // control, so they are handled once even though a key that is not
       // consumed travels on to the control's parents.
-      return FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+      return HandleWindowKey(static_cast<QKeyEvent*>(event)->key());
     }
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (!document_->ConfirmDiscard()) {
     event->ignore();
     return;

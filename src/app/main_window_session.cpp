@@ -1,4 +1,4 @@
-// TForm1's document session: the undo history with the "Edit" menu, the
+// MainWindow's document session: the undo history with the "Edit" menu, the
 // question before unsaved changes are given up, the menus' additions
 // (shortcuts, "Open recent", "New from preset"), the sliders' value tips and
 // pages laid out before they are first shown.
@@ -15,7 +15,7 @@
 #include "app/slider_value_tips.h"
 #include "app/texture_page.h"
 
-void TForm1::StartDocumentSession() {
+void MainWindow::StartDocumentSession() {
   DocumentSession::Parts parts;
   parts.window = this;
   parts.host = this;

@@ -15,13 +15,7 @@ QString ValueText(int value) { return QString::number(value); }
 
 // Above the middle of the slider's handle, in global coordinates.
 QPoint HandlePoint(QSlider* slider) {
-  QStyleOptionSlider option;
-  option.initFrom(slider);
-  option.orientation = slider->orientation();
-  option.minimum = slider->minimum();
-  option.maximum = slider->maximum();
-  option.sliderPosition = slider->sliderPosition();
-  option.sliderValue = slider->value();
+  const QStyleOptionSlider option = SliderStyleOption(slider);
   const QRect handle =
       slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
   return slider->mapToGlobal(QPoint(handle.center().x(), handle.top()));
@@ -58,4 +52,15 @@ void ShowSliderValues(QWidget* root) {
   for (QSlider* slider : root->findChildren<QSlider*>()) {
     if (!HasLabelAfter(slider)) ShowSliderValue(slider);
   }
+}
+
+QStyleOptionSlider SliderStyleOption(const QSlider* slider) {
+  QStyleOptionSlider option;
+  option.initFrom(slider);
+  option.orientation = slider->orientation();
+  option.minimum = slider->minimum();
+  option.maximum = slider->maximum();
+  option.sliderPosition = slider->sliderPosition();
+  option.sliderValue = slider->value();
+  return option;
 }

@@ -2,6 +2,8 @@
 // mouse rests on them, and beside the handle while it is dragged.
 #pragma once
 
+#include <QStyleOptionSlider>
+
 class QSlider;
 class QWidget;
 
@@ -11,3 +13,7 @@ void ShowSliderValues(QWidget* root);
 
 // Gives `slider` its value tip.
 void ShowSliderValue(QSlider* slider);
+
+// The style option of `slider` as it stands, for asking its style where the
+// handle and the groove lie.
+QStyleOptionSlider SliderStyleOption(const QSlider* slider);

@@ -8,7 +8,6 @@
 #include "app/message_box.h"
 #include "tree/tree.h"
 #include "view/camera.h"
-#include "view/mesh_drawing.h"
 #include "view/viewer.h"
 #include "view/wheel_zoom.h"
 
@@ -59,7 +58,6 @@ void TreeView::ReleaseContext() {
   // Display-list names belong to this context: forget them so that the
   // next context compiles afresh and never frees a name it did not make.
   emit contextLost();
-  vh::RetiredDrawLists().clear();
   bound_ = false;
 }
 
@@ -91,7 +89,8 @@ void TreeView::paintGL() {
   contents.groundPlane = &host_.GroundPlane();
   contents.billboard = host_.Billboard();
   contents.showPlane = host_.ShowPlane();
-  vh::RenderFrame(frameCamera, contents);
+  contents.wireframe = host_.Session().wireframe;
+  vh::RenderFrame(frameCamera, contents, host_.ViewDrawLists());
   // ApplyCamera renormalises the axes: keep that in the real camera.
   camera.right = frameCamera.right;
   camera.up = frameCamera.up;

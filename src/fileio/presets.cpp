@@ -5,19 +5,18 @@
 #include <system_error>
 
 #include "fileio/document.h"
-#include "fileio/file_error.h"
+#include "foundations/file_error.h"
 
 namespace vh {
 namespace {
 
 namespace fs = std::filesystem;
 constexpr const char* kExtension = ".vhm";
-constexpr const char* kNoPicture = "(null)";
 
 // A picture name relative to the preset folder, made absolute; absolute
-// names and "no picture" stay as they are.
+// names and "no picture" (an empty name) stay as they are.
 void Anchor(std::string& picture, const fs::path& folder) {
-  if (picture.empty() || picture == kNoPicture) return;
+  if (picture.empty()) return;
   const fs::path path(picture);
   if (path.is_relative()) picture = (folder / path).lexically_normal().string();
 }

@@ -69,7 +69,7 @@ class MainWindowTest : public ::testing::Test {
 
   std::unique_ptr<MessageRecorder> recorder;
   std::unique_ptr<SavePromptScript> savePrompt;
-  std::unique_ptr<TForm1> window;
+  std::unique_ptr<MainWindow> window;
 };
 
 // Makes `window` the application's active window, as keyboard shortcuts

@@ -2,8 +2,8 @@
 // document opened at start-up works its texture coordinates out for the
 // editor the user will see.
 #include "app/leaf_editor.h"
-#include "app/leaf_texture_mapping.h"
 #include "flow_test_support.h"
+#include "tree/leaf_texture_mapping.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ TEST_F(DocumentRoundTrip, ADocumentMadeInAnEditorOfThisSizeKeepsItsCoordinates) 
   params.leafTexTranslateX = -20;
   params.leafTexScale = 400;
   const QSize size = Editor()->size();
-  const LeafPictureMapping mapping(PlacementOf(params), size.width(), size.height(), 0, 0);
+  const vh::LeafPictureMapping mapping(vh::PlacementOf(params), size.width(), size.height(), 0, 0);
   for (const vh::Vector2& p : params.leafOutline) {
     params.leafTexCoords.push_back(mapping.TexCoord(size.width() / 2 + static_cast<int>(p.x),
                                                     size.height() / 2 + static_cast<int>(p.y)));

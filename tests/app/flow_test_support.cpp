@@ -7,11 +7,11 @@
 #include <QAction>
 #include <QSlider>
 #include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTabWidget>
 #include <QTest>
 
 #include "app/leaf_editor.h"
+#include "app/slider_value_tips.h"
 #include "imaging/picture_io.h"
 #include "view/texture_upload.h"
 
@@ -40,13 +40,7 @@ void WorkflowTest::ShowPage(int index) {
 LeafEditor* WorkflowTest::Editor() { return Find<LeafEditor>("PaintBox1"); }
 
 void DragSlider(QSlider* slider, int value) {
-  QStyleOptionSlider option;
-  option.initFrom(slider);
-  option.orientation = slider->orientation();
-  option.minimum = slider->minimum();
-  option.maximum = slider->maximum();
-  option.sliderPosition = slider->sliderPosition();
-  option.sliderValue = slider->value();
+  const QStyleOptionSlider option = SliderStyleOption(slider);
   QStyle* style = slider->style();
   const QRect handle = style->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
   const QRect groove = style->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, slider);
@@ -91,7 +85,7 @@ void WritePicture(const QString& path, const vh::Image& picture) {
   vh::SavePicture(path.toStdString(), picture);
 }
 
-TextureState ReadTextureState(TForm1& window, unsigned number) {
+TextureState ReadTextureState(MainWindow& window, unsigned number) {
   TextureState state;
   window.WithViewContext([&] {
     glPushAttrib(GL_TEXTURE_BIT);
@@ -116,7 +110,7 @@ CommandResult RunCommand(const std::string& command) {
   return result;
 }
 
-std::vector<unsigned> ExistingTextureNames(TForm1& window) {
+std::vector<unsigned> ExistingTextureNames(MainWindow& window) {
   std::vector<unsigned> names;
   window.WithViewContext([&] {
     for (GLuint name = 1; name <= 64; ++name) {

@@ -8,9 +8,9 @@
 
 #include "app/document_session.h"
 #include "app/leaf_editor.h"
-#include "app/leaf_texture_mapping.h"
 #include "fileio/presets.h"
 #include "flow_test_support.h"
+#include "tree/leaf_texture_mapping.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ TEST(PresetLeaves, ThePlacementSlidersPutThePictureUnderTheOutline) {
   constexpr int kHeight = 394;
   for (const std::string& name : Presets().Names()) {
     const vh::TreeParameters params = Presets().Read(name, vh::TreeParameters());
-    const LeafPictureMapping mapping(PlacementOf(params), kWidth, kHeight, 256, 256);
+    const vh::LeafPictureMapping mapping(vh::PlacementOf(params), kWidth, kHeight, 256, 256);
     for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
       const vh::Vector2& p = params.leafOutline[i];
       const vh::Vector2 t = mapping.TexCoord(kWidth / 2 + static_cast<int>(p.x), kHeight / 2 + static_cast<int>(p.y));

@@ -94,13 +94,12 @@ TEST_F(TreeViewTest, ShowPlaneDecidesWhetherThePlaneIsDrawn) {
   EXPECT_EQ(ground.green, ground.total);
 }
 
-TEST_F(TreeViewTest, WireframeMarksEverySubmeshAndKeepsFocusOffTheBox) {
+TEST_F(TreeViewTest, WireframeDrawsTreeAndPlaneAsLinesAndKeepsFocusOffTheBox) {
   auto* box = Find<QCheckBox>("CheckBox6");
   const PixelCounts filled = Classify(Frame(), view->rect());
   QTest::mouseClick(box, Qt::LeftButton);
-  EXPECT_TRUE(Session().wireframe);
-  for (const auto& submesh : Tree().submeshes) EXPECT_TRUE(submesh->wireframe);
-  EXPECT_TRUE(window->GroundPlane().submeshes.front()->wireframe);
+  EXPECT_TRUE(Session().wireframe.tree);
+  EXPECT_TRUE(Session().wireframe.groundPlane);
   EXPECT_EQ(window->focusWidget(), Find<QSlider>("baseSize"));  // active or not
   const PixelCounts lines = Classify(Frame(), view->rect());
   EXPECT_GT(lines.white, filled.white) << "outlines leave the plane's cells white";
@@ -218,15 +217,20 @@ TEST_F(TreeViewTest, FramesDrawnDuringAGenerationDoNotLeaveStaleBranches) {
   }
   bool drewDuring = false;
   // The branches compiled by a frame in the middle, with their vertices then.
-  std::vector<std::pair<std::shared_ptr<vh::Submesh>, std::vector<vh::Vector3>>> compiled;
+  struct Compiled {
+    std::shared_ptr<vh::Submesh> submesh;
+    std::vector<vh::Vector3> positions;
+  };
+  std::vector<Compiled> compiled;
   QTimer::singleShot(30, window.get(), [&] {
     drewDuring = Session().busy;
     view->grabFramebuffer();  // compiles the branches built so far
     for (const auto& submesh : Tree().submeshes) {
-      if (submesh->listDirty || submesh->vertices.empty()) continue;
+      const vh::CompiledList& list = window->ViewDrawLists().For(submesh);
+      if (!list.compiled || list.revision != submesh->revision) continue;
       std::vector<vh::Vector3> positions;
       for (const auto& vertex : submesh->vertices) positions.push_back(vertex.position);
-      compiled.emplace_back(submesh, std::move(positions));
+      compiled.push_back({submesh, std::move(positions)});
     }
   });
   window->GenerateTree();
@@ -239,7 +243,7 @@ TEST_F(TreeViewTest, FramesDrawnDuringAGenerationDoNotLeaveStaleBranches) {
     for (const auto& vertex : submesh->vertices) now.push_back(vertex.position);
     if (now == positions) continue;
     ++changed;
-    EXPECT_TRUE(submesh->listDirty);
+    EXPECT_NE(window->ViewDrawLists().For(submesh).revision, submesh->revision);
   }
   EXPECT_GT(changed, 0) << "the case needs a branch welded onto after the frame";
 }
@@ -267,8 +271,8 @@ TEST_F(TreeViewTest, WireframeDuringAGenerationSetsNoFlags) {
   });
   ASSERT_TRUE(ranDuring);
   EXPECT_TRUE(Find<QCheckBox>("CheckBox6")->isChecked());
-  EXPECT_FALSE(Session().wireframe) << "the flags wait for the next click";
-  for (const auto& submesh : Tree().submeshes) EXPECT_FALSE(submesh->wireframe);
+  EXPECT_FALSE(Session().wireframe.tree) << "the tree's look waits for the next click";
+  EXPECT_FALSE(Session().wireframe.groundPlane);
 }
 
 }  // namespace

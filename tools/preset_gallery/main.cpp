@@ -20,12 +20,13 @@
 #include <QImage>
 #include <QPainter>
 
-#include "cli/headless_gl.h"
 #include "fileio/document.h"
 #include "fileio/presets.h"
 #include "imaging/picture_io.h"
 #include "tree/tree.h"
+#include "view/draw_list_cache.h"
 #include "view/ground_plane.h"
+#include "view/headless_gl.h"
 #include "view/texture_upload.h"
 #include "view/viewer.h"
 
@@ -70,7 +71,7 @@ Options ParseOptions(int argc, char** argv) {
 
 void UploadPictures(const vh::TreeParameters& params) {
   const auto upload = [](const std::string& file, unsigned number, vh::MinFilter filter) {
-    if (file.empty() || file == "(null)") return;
+    if (file.empty()) return;
     vh::UploadTexture(number, vh::LoadPicture(file), filter);
   };
   upload(params.leafTextureFile, vh::kLeafTextureObject, vh::MinFilter::kLinearMipmapLinear);
@@ -109,17 +110,18 @@ vh::Camera FrameTree(const vh::Tree& tree, int width, int height) {
   return camera;
 }
 
-QImage DrawTree(vh::HeadlessGl& gl, const vh::TreeParameters& params, int width, int height) {
+QImage DrawTree(vh::HeadlessGl& gl, vh::DrawListCache& lists, const vh::TreeParameters& params, int width,
+                int height) {
   vh::Tree tree = vh::Generate(params);
   gl.BindFramebuffer(width, height);
   UploadPictures(params);
-  std::unique_ptr<vh::MeshObject> plane = vh::BuildGroundPlane(false);
+  std::unique_ptr<vh::MeshObject> plane = vh::BuildGroundPlane();
   vh::Camera camera = FrameTree(tree, width, height);
   vh::FrameContents contents;
   contents.tree = &tree;
   contents.groundPlane = plane.get();
   contents.showPlane = true;
-  vh::RenderFrame(camera, contents);
+  vh::RenderFrame(camera, contents, lists);
   glFinish();
   QImage picture(width, height, QImage::Format_RGBA8888);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -143,6 +145,7 @@ int main(int argc, char** argv) {
     if (trees.empty()) trees = library.Names();
 
     vh::HeadlessGl gl;
+    vh::DrawListCache lists;  // of the context; they go with it
     vh::InitViewState();
     const int captionHeight = 28;
     const int rows = (static_cast<int>(trees.size()) + options.columns - 1) / options.columns;
@@ -162,7 +165,7 @@ int main(int argc, char** argv) {
           isFile ? vh::ReadDocumentFile(name, vh::TreeParameters()) : library.Read(name, vh::TreeParameters());
       const int x = static_cast<int>(i) % options.columns * options.tileWidth;
       const int y = static_cast<int>(i) / options.columns * (options.tileHeight + captionHeight);
-      painter.drawImage(x, y, DrawTree(gl, params, options.tileWidth, options.tileHeight));
+      painter.drawImage(x, y, DrawTree(gl, lists, params, options.tileWidth, options.tileHeight));
       painter.setPen(QColor(45, 77, 66));
       painter.drawText(QRect(x, y + options.tileHeight, options.tileWidth, captionHeight), Qt::AlignCenter,
                        QString::fromStdString(isFile ? name : vh::PresetTitle(name)));

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "imaging/image.h"
+#include "foundations/image.h"
 
 // The kinds of bark the presets wear.
 enum class Bark {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/leaf_texture_mapping.h"
+#include "tree/leaf_texture_mapping.h"
 
 PlacedLeaf PlaceLeaf(const LeafProfile& profile, int pictureSize, float margin) {
   PlacedLeaf leaf;
@@ -13,7 +13,7 @@ PlacedLeaf PlaceLeaf(const LeafProfile& profile, int pictureSize, float margin) 
   const float cy = static_cast<float>(kEditorHeight / 2);
   // With no rotation the mapping is u = (X - translateX) * scale / (100 *
   // editor height): the stem (the editor's centre) lands at (0.5, 1 - margin).
-  LeafPlacement placement;
+  vh::LeafPlacement placement;
   placement.scale = static_cast<int>(std::lround(100.0f * kEditorHeight * k));
   const float kRounded = static_cast<float>(placement.scale) / (100.0f * kEditorHeight);
   placement.translateX = static_cast<int>(std::lround(cx - 0.5f / kRounded));
@@ -36,7 +36,7 @@ PlacedLeaf PlaceLeaf(const LeafProfile& profile, int pictureSize, float margin) 
     }
   }
   // What the editor computes for the picture (RecomputeTexCoords).
-  const LeafPictureMapping mapping(placement, kEditorWidth, kEditorHeight, pictureSize, pictureSize);
+  const vh::LeafPictureMapping mapping(placement, kEditorWidth, kEditorHeight, pictureSize, pictureSize);
   for (const vh::Vector2& p : points) {
     leaf.outline.push_back(p);
     const int x = static_cast<int>(cx + p.x);

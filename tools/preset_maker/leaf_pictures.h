@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "leaf_outline.h"
 #include "painting.h"
 
