@@ -3,14 +3,22 @@
 # what is already there. Runs apt-get directly as root, through sudo otherwise.
 set -euo pipefail
 
+# Installed without recommended packages, so every program the build and
+# the tests run is named here, not left to come along by chance.
 packages=(
+  # build
   cmake ninja-build g++ pkg-config
   qt6-base-dev libqt6opengl6-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl1-mesa-dev
   libjpeg62-turbo-dev libstb-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth xdg-utils
-  assimp-utils python3-ezdxf
+  # GUI tests on a virtual display (xvfb-run needs xauth; xprop reads the
+  # titles the window system sees); help opens through xdg-open
+  xvfb xauth xdg-utils x11-utils
+  # third-party readers of our files: Assimp (OBJ, 3DS, DXF), ezdxf (DXF),
+  # ImageMagick's identify (BMP, JPEG)
+  assimp-utils python3 python3-ezdxf imagemagick
+  # fuzzing
   clang libclang-rt-14-dev
 )
 

@@ -6,7 +6,8 @@
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("Verdanthollow");
-  setApplicationDisplayName("Verdanthollow");
+  // No display name: the platform would append it to every window title,
+  // and each window's caption must read exactly as given.
   setApplicationVersion("2.0");
 }
 

@@ -15,7 +15,6 @@
 #include "app/message_box.h"
 #include "app/qt_image.h"
 #include "imaging/picture_io.h"
-#include "imaging/stretch.h"
 #include "tree/tree.h"
 #include "view/texture_upload.h"
 
@@ -32,7 +31,7 @@ BarkPreview::BarkPreview(QWidget* parent) : QWidget(parent) {
 }
 
 void BarkPreview::ShowPicture(const QImage& image) {
-  source_ = image;
+  source_ = image.convertToFormat(QImage::Format_RGB32);
   Redraw();
 }
 
@@ -47,12 +46,21 @@ void BarkPreview::Redraw() {
   picture_ = QImage(w, h, QImage::Format_RGB32);
   picture_.fill(Qt::white);
   if (!source_.isNull()) {
-    // Full width, height in proportion (truncated), aligned to the top.
-    const long long scaled = static_cast<long long>(w) * source_.height() / source_.width();
-    const int stretchedHeight = static_cast<int>(std::clamp<long long>(scaled, 1, 1 << 20));
-    const vh::Image stretched = vh::Stretch(FromQImage(source_), w, std::min(stretchedHeight, h));
-    QPainter painter(&picture_);
-    painter.drawImage(0, 0, ToQImage(stretched));
+    // The picture stretched over the full width at the height that keeps
+    // its aspect ratio (truncated), from the top; rows below the preview's
+    // bottom are cut off rather than squeezed in. Nearest neighbour, as
+    // the stretch of the imaging library samples: output (x, y) is source
+    // (x * W / w, y * H / stretchedHeight).
+    const long long sourceWidth = source_.width();
+    const long long sourceHeight = source_.height();
+    const long long stretchedHeight = w * sourceHeight / sourceWidth;
+    const int shownRows = static_cast<int>(std::min<long long>(stretchedHeight, h));
+    for (int y = 0; y < shownRows; ++y) {
+      const auto* in = reinterpret_cast<const QRgb*>(
+          source_.constScanLine(static_cast<int>(y * sourceHeight / stretchedHeight)));
+      auto* out = reinterpret_cast<QRgb*>(picture_.scanLine(y));
+      for (int x = 0; x < w; ++x) out[x] = in[x * sourceWidth / w];
+    }
   }
   update();
 }

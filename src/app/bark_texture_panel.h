@@ -17,7 +17,8 @@ class BarkPreview : public QWidget {
   // The preview's own picture, as large as the widget.
   const QImage& Picture() const { return picture_; }
   // Stretches `image` over the preview's full width, keeping its aspect
-  // ratio, at the top; the rest is white.
+  // ratio, at the top; what does not fit below is cut off, the rest is
+  // white.
   void ShowPicture(const QImage& image);
   // Fills the preview with white.
   void Clear();

@@ -33,8 +33,10 @@ class BranchesPage : public QWidget {
   // "AutoUpdate" unticked meanwhile so that no handler regenerates.
   void LoadLevelControls();
   // Controls → parameter set, then UpdateAfterChange unless a level switch
-  // is storing. Does nothing while busy; a "Seed" that is not an integer is
-  // reported and ends the store before the remaining steps.
+  // is storing. A slider still showing a value outside its range keeps
+  // that value (StoreSlider). Does nothing while busy; a "Seed" that is
+  // not an integer is reported and ends the store before the remaining
+  // steps.
   void StoreControls();
 
   bool AutoUpdate() const;

@@ -10,6 +10,7 @@
 #include "app/branches_page.h"
 #include "app/editor_host.h"
 #include "app/flat_tabs.h"
+#include "app/labelled_slider.h"
 #include "app/message_box.h"
 #include "app/parameter_page.h"
 
@@ -36,7 +37,7 @@ void BranchesPage::SliderChanged(LevelSlider& entry) {
   // While a generation runs the slider shows its new position but the
   // parameter keeps its value until the next StoreControls.
   if (host_.Busy()) return;
-  Level().*entry.field = entry.slider->value() + entry.storeOffset;
+  StoreSlider(*entry.slider, Level().*entry.field, entry.storeOffset);
   WriteValueLabel(entry);
   host_.UpdateAfterChange();
 }
@@ -98,7 +99,7 @@ void BranchesPage::TrackBar1Change() {
   const int position = nbLevels_->value();
   nbLevelsLabel_->setText(QString::number(position + 1));
   RebuildLevelTabs(position + 1);
-  host_.Session().params.lastParentLevel = position - 1;
+  StoreSlider(*nbLevels_, host_.Session().params.lastParentLevel, -1);
   LoadLevelControls();
   host_.UpdateAfterChange();
 }
@@ -187,7 +188,7 @@ void BranchesPage::StoreControls() {
   for (const char* name : {"qualityAngle", "sizeDecrease", "qualityHeight", "noise", "bendingUp",
                            "twistingRad", "twistingFreq", "baseLength", "baseSize"}) {
     const LevelSlider& entry = Slider(name);
-    level.*entry.field = entry.slider->value() + entry.storeOffset;
+    StoreSlider(*entry.slider, level.*entry.field, entry.storeOffset);
   }
   bool ok = false;
   const int seed = seed_->text().toInt(&ok);
@@ -202,7 +203,7 @@ void BranchesPage::StoreControls() {
                            "TrackBar4", "TrackBar5", "TrackBar8", "TrackBar6", "TrackBar7",
                            "TrackBar9", "TrackBar10"}) {
     const LevelSlider& entry = Slider(name);
-    level.*entry.field = entry.slider->value() + entry.storeOffset;
+    StoreSlider(*entry.slider, level.*entry.field, entry.storeOffset);
   }
   for (const LevelCheck& entry : checks_) level.*entry.field = entry.box->isChecked();
   for (const ParameterPage* other : otherPages_) other->StoreGlobals(params);

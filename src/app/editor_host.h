@@ -44,9 +44,10 @@ class EditorHost {
   // tree and "Infos" shows the cloud's counts.
   virtual void SetBillboard(vh::BillboardCloud cloud) = 0;
   // Leaves billboard mode: releases the cloud and the billboards it made
-  // (the tree keeps the bark submeshes the cloud shared). The textures of
-  // the last run stay. Does nothing outside billboard mode. "New" and
-  // "Open..." call it before they replace the tree.
+  // (the tree keeps the bark submeshes the cloud shared); "Infos" shows the
+  // tree's counts again. The textures of the last run stay. Does nothing
+  // outside billboard mode. "New" and "Open..." call it before they
+  // replace the tree.
   virtual void DestroyBillboard() = 0;
   // Forgets the two textures of the last run (a new run is starting).
   virtual void ReleaseBillboardImages() = 0;
@@ -60,6 +61,9 @@ class EditorHost {
   virtual void UpdateAfterChange() = 0;
   // What "Generate" does: regenerate outside billboard mode, nothing else.
   virtual void GenerateTree() = 0;
+  // Writes the counts of what the view shows (the cloud in billboard mode,
+  // else the tree) into "Infos".
+  virtual void RefreshCounts() = 0;
   // Whether "AutoUpdate" is ticked (pages untick it while loading controls).
   virtual bool AutoUpdate() const = 0;
   virtual void SetAutoUpdate(bool on) = 0;

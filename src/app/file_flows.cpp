@@ -55,6 +55,7 @@ void FileFlows::New() {
   host_.Session().StartNewTree();
   host_.LoadLevelControls();
   host_.UpdateAfterChange();
+  host_.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
   host_.RepaintLeafEditor();
 }
 
@@ -96,6 +97,7 @@ void FileFlows::OpenDocument(const QString& fileName) {
   host_.LoadLevelControls();
   host_.RepaintLeafEditor();
   host_.SetViewDirty();
+  host_.RefreshCounts();  // of the tree just grown from the document
   if (!problems.isEmpty()) ShowError(problems.join('\n'));
 }
 

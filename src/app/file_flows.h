@@ -40,7 +40,8 @@ class FileFlows : public QObject {
   // Reads the document `fileName` into the session (and grows it), loads the
   // bark and leaf pictures it names and loads the controls. A document that
   // cannot be read changes nothing; a named picture that cannot be read is
-  // reported after the controls were loaded. No automatic update follows.
+  // reported after the controls were loaded. No automatic update follows;
+  // "Infos" shows the opened tree's counts.
   void OpenDocument(const QString& fileName);
   // "Save": to the name last chosen in the save dialog, or asks for one.
   void Save();

@@ -1,5 +1,7 @@
 #include "app/labelled_slider.h"
 
+#include <algorithm>
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QSlider>
@@ -14,4 +16,11 @@ QSlider* AddLabelledSlider(QGridLayout* grid, int row, const QString& caption, c
   grid->addWidget(new QLabel(caption, owner), row, 0);
   grid->addWidget(slider, row, 1);
   return slider;
+}
+
+void StoreSlider(const QSlider& slider, int& field, int offset) {
+  // In 64 bits: a document's value may lie anywhere in the int range.
+  const long long shown =
+      std::clamp<long long>(static_cast<long long>(field) - offset, slider.minimum(), slider.maximum());
+  if (shown != slider.value()) field = slider.value() + offset;
 }

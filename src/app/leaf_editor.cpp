@@ -153,6 +153,7 @@ void LeafEditor::LoadLeafTexture(const QString& fileName) {
   host_.WithViewContext([&session] {
     vh::UploadTexture(vh::kLeafTextureObject, session.leafTextureImage, vh::MinFilter::kLinearMipmapLinear);
   });
+  host_.SetViewDirty();  // textured leaves show the new picture
 }
 
 void LeafEditor::ShowError(const QString& text) { ShowMessage(host_.DialogParent(), text, "Error"); }

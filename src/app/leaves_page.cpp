@@ -55,17 +55,17 @@ void LeavesPage::LoadGlobals(const vh::TreeParameters& params) {
 }
 
 void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
-  params.leafBending = bending_->value();
-  params.leafTexRotate = rotate_->value();
-  params.leafTexTranslateX = translateX_->value();
-  params.leafTexTranslateY = translateY_->value();
-  params.leafTexScale = scale_->value();
+  StoreSlider(*bending_, params.leafBending);
+  StoreSlider(*rotate_, params.leafTexRotate);
+  StoreSlider(*translateX_, params.leafTexTranslateX);
+  StoreSlider(*translateY_, params.leafTexTranslateY);
+  StoreSlider(*scale_, params.leafTexScale);
   params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
 }
 
 void LeavesPage::TrackBar11Change() {
   if (host_.Busy()) return;
-  host_.Session().params.leafBending = bending_->value();
+  StoreSlider(*bending_, host_.Session().params.leafBending);
   host_.UpdateAfterChange();
 }
 
@@ -73,28 +73,28 @@ void LeavesPage::TrackBar11Change() {
 // regenerates nothing, but the outline's texture coordinates follow it.
 void LeavesPage::TrackBar12Change() {
   if (host_.Busy()) return;
-  host_.Session().params.leafTexRotate = rotate_->value();
+  StoreSlider(*rotate_, host_.Session().params.leafTexRotate);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar13Change() {
   if (host_.Busy()) return;
-  host_.Session().params.leafTexTranslateX = translateX_->value();
+  StoreSlider(*translateX_, host_.Session().params.leafTexTranslateX);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar14Change() {
   if (host_.Busy()) return;
-  host_.Session().params.leafTexTranslateY = translateY_->value();
+  StoreSlider(*translateY_, host_.Session().params.leafTexTranslateY);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar15Change() {
   if (host_.Busy()) return;
-  host_.Session().params.leafTexScale = scale_->value();
+  StoreSlider(*scale_, host_.Session().params.leafTexScale);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }

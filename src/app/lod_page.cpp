@@ -44,7 +44,7 @@ class FrozenView {
 LodPage::LodPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
   setObjectName("TabSheet4");
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setContentsMargins(2, 4, 2, 4);
 
   auto* settings = new QWidget(this);
   auto* grid = new QGridLayout(settings);
@@ -59,6 +59,8 @@ LodPage::LodPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(hos
   auto* radioGroup = new QGroupBox("Geometry vs Billboards", this);
   radioGroup->setObjectName("RadioGroup1");
   auto* radioLayout = new QVBoxLayout(radioGroup);
+  // Narrow margins: the first item's caption is about as wide as the page.
+  radioLayout->setContentsMargins(2, 4, 2, 4);
   mode_ = new QButtonGroup(radioGroup);
   const char* const items[] = {"Geometry for branches, billboards for leaves", "Billboards for branches and leaves"};
   for (int i = 0; i < 2; ++i) {
@@ -79,15 +81,18 @@ LodPage::LodPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(hos
   quality_ = AddLabelledSlider(textureGrid, 1, "Texture Quality :", "TrackBar21", 1, 15, 7);
   layout->addWidget(textures);
 
-  auto* buttons = new QHBoxLayout;
+  // One above the other: side by side the two captions do not fit the page.
+  auto* buttons = new QVBoxLayout;
   auto* create = new QToolButton(this);
   create->setObjectName("SpeedButton22");
   create->setText("Create Billboard Cloud");
   auto* destroy = new QToolButton(this);
   destroy->setObjectName("SpeedButton23");
   destroy->setText("Destroy Billboard Cloud");
-  buttons->addWidget(create);
-  buttons->addWidget(destroy);
+  for (QToolButton* button : {create, destroy}) {
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    buttons->addWidget(button);
+  }
   layout->addLayout(buttons);
   layout->addStretch(1);
 

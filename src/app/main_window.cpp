@@ -1,10 +1,13 @@
 #include "app/main_window.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -25,6 +28,11 @@ namespace {
 constexpr int kStatusPeriodMs = 20;
 constexpr qint64 kPumpIntervalMs = 8;  // longest pause between event passes while generating
 constexpr float kArrowStep = 10.0f;  // eye movement per arrow key, in units of `forward`
+constexpr int kPanel3Width = 153;
+constexpr int kPanel2Width = 308;
+// The smallest 3-D view still worth looking through; with the panels' own
+// minimum sizes it sets the window's minimum size.
+constexpr QSize kMinimumViewSize(200, 150);
 const char* const kGeneratingMessage = "Tree is generating, please wait... (ESC to cancel)      ";
 const char* const kBillboardMessage =
     "You are in BillBoard mode - please delete your billboard to continue editing the tree";
@@ -81,7 +89,7 @@ void TForm1::BuildLayout() {
   middle->setSpacing(0);
 
   viewControls_ = new ViewControls(*this, central);
-  viewControls_->setFixedWidth(153);
+  viewControls_->setFixedWidth(kPanel3Width);
   middle->addWidget(viewControls_);
 
   if (glAvailability_ == GlAvailability::kAvailable) {
@@ -100,12 +108,12 @@ void TForm1::BuildLayout() {
     viewSurface_->setPalette(white);
   }
   viewSurface_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+  viewSurface_->setMinimumSize(kMinimumViewSize);
   viewSurface_->installEventFilter(this);  // FormResize: the camera follows its size
   middle->addWidget(viewSurface_, 1);
 
   auto* panel2 = new QWidget(central);
   panel2->setObjectName("Panel2");
-  panel2->setFixedWidth(308);
   auto* panel2Layout = new QVBoxLayout(panel2);
   panel2Layout->setContentsMargins(0, 0, 0, 0);
   pages_ = new FlatTabWidget(panel2);
@@ -119,6 +127,14 @@ void TForm1::BuildLayout() {
   pages_->addTab(texture_, "Texture");
   pages_->addTab(levelOfDetail, "Level of detail");
   panel2Layout->addWidget(pages_);
+  // As designed, unless the system's fonts need more room for a page's
+  // captions: then wider rather than cutting them off. (The flat page
+  // control gives its pages its whole width.)
+  int panel2Width = kPanel2Width;
+  for (int i = 0; i < pages_->count(); ++i) {
+    panel2Width = std::max(panel2Width, pages_->widget(i)->minimumSizeHint().width());
+  }
+  panel2->setFixedWidth(panel2Width);
   middle->addWidget(panel2);
   outer->addLayout(middle, 1);
 
@@ -205,8 +221,12 @@ void TForm1::UpdateAfterChange() {
   Generate();  // returns at once when a generation already runs
   groundPlane_ = vh::BuildGroundPlane(WireframeTicked());
   SetViewDirty();
-  viewControls_->ShowCounts(session_.tree.PolygonCount(), session_.tree.VertexCount(),
-                            session_.tree.submeshes.size());
+  RefreshCounts();
+}
+
+void TForm1::RefreshCounts() {
+  const vh::MeshObject& shown = billboard_ != nullptr ? *billboard_ : session_.tree;
+  viewControls_->ShowCounts(shown.PolygonCount(), shown.VertexCount(), shown.submeshes.size());
 }
 
 void TForm1::GenerateTree() {
@@ -289,6 +309,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     camera_.viewportHeight = viewSurface_->height();
     SetViewDirty();
     return false;
+  }
+  if (event->type() == QEvent::Wheel) {
+    auto* slider = qobject_cast<QSlider*>(watched);
+    if (slider != nullptr && slider->window() == this && !slider->hasFocus()) {
+      // A wheel turned over the pages scrolls them instead of moving (and
+      // regenerating with) whichever slider passes under the pointer; a
+      // slider takes wheel steps once the user gave it the focus. Ignored,
+      // the event travels on to the page's scroll area.
+      event->ignore();
+      return true;
+    }
   }
   if (event->type() == QEvent::KeyPress) {
     auto* widget = qobject_cast<QWidget*>(watched);

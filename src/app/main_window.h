@@ -65,6 +65,7 @@ class TForm1 : public QMainWindow, public EditorHost {
   vh::BillboardPicker& Picker() override { return picker_; }
   void UpdateAfterChange() override;
   void GenerateTree() override;
+  void RefreshCounts() override;
   bool AutoUpdate() const override;
   void SetAutoUpdate(bool on) override;
   vh::Camera& ViewCamera() override { return camera_; }

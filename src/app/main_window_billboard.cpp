@@ -1,7 +1,6 @@
 // TForm1's side of billboard mode: keeping, showing and releasing the
 // billboard cloud and its two textures, and "Export billboard...".
 #include "app/main_window.h"
-#include "app/view_controls.h"
 #include "billboard/billboard_cloud.h"
 
 void TForm1::SetBillboard(vh::BillboardCloud cloud) {
@@ -9,7 +8,7 @@ void TForm1::SetBillboard(vh::BillboardCloud cloud) {
   billboard_ = std::move(cloud.mesh);
   billboardColour_ = std::move(cloud.colourTexture);
   billboardAlpha_ = std::move(cloud.transparency);
-  viewControls_->ShowCounts(billboard_->PolygonCount(), billboard_->VertexCount(), billboard_->submeshes.size());
+  RefreshCounts();
   SetViewDirty();
 }
 
@@ -18,6 +17,7 @@ void TForm1::DestroyBillboard() {
   // The billboards go with the cloud; the bark submeshes it listed are
   // shared with the tree, which keeps them.
   billboard_.reset();
+  RefreshCounts();  // the tree is shown again, as it was
   SetViewDirty();
 }
 

@@ -49,8 +49,8 @@ void TexturePage::LoadGlobals(const vh::TreeParameters& params) {
 
 void TexturePage::StoreGlobals(vh::TreeParameters& params) const {
   params.materialPrefix = materialPrefix_->text().toStdString();
-  params.uScale = uScale_->value();
-  params.vScale = vScale_->value();
+  StoreSlider(*uScale_, params.uScale);
+  StoreSlider(*vScale_, params.vScale);
 }
 
 void TexturePage::Edit2Change() {
@@ -60,14 +60,14 @@ void TexturePage::Edit2Change() {
 
 void TexturePage::TrackBar16Change() {
   if (host_.Busy()) return;
-  host_.Session().params.uScale = uScale_->value();
+  StoreSlider(*uScale_, host_.Session().params.uScale);
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
 }
 
 void TexturePage::TrackBar17Change() {
   if (host_.Busy()) return;
-  host_.Session().params.vScale = vScale_->value();
+  StoreSlider(*vScale_, host_.Session().params.vScale);
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
 }

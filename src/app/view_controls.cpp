@@ -29,7 +29,7 @@ struct RingSlot {
 ViewControls::ViewControls(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
   setObjectName("Panel3");
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(6, 6, 6, 6);
+  layout->setContentsMargins(4, 6, 4, 6);
 
   // Rotation ring around the circle Shape1, move ring around the square Shape2.
   const RingSlot rotations[] = {
@@ -89,13 +89,19 @@ ViewControls::ViewControls(EditorHost& host, QWidget* parent) : QWidget(parent),
   auto* infos = new QGroupBox("Infos", this);
   infos->setObjectName("GroupBox1");
   auto* infoLayout = new QVBoxLayout(infos);
+  infoLayout->setContentsMargins(2, 2, 2, 2);
   polygons_ = new QLabel("Nb Polygons : ", infos);
   polygons_->setObjectName("Label44");
   vertices_ = new QLabel("Nb Vertices : ", infos);
   vertices_->setObjectName("Label45");
   submeshes_ = new QLabel("Nb Submeshes : ", infos);
   submeshes_->setObjectName("Label46");
-  for (QLabel* label : {polygons_, vertices_, submeshes_}) infoLayout->addWidget(label);
+  // Large trees have eight-digit counts: a count that does not fit beside
+  // its caption goes on a line of its own rather than being cut off.
+  for (QLabel* label : {polygons_, vertices_, submeshes_}) {
+    label->setWordWrap(true);
+    infoLayout->addWidget(label);
+  }
   layout->addWidget(infos);
   layout->addStretch(1);
 }

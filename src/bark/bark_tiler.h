@@ -4,6 +4,7 @@
 // edges match (symmetrize) and can scale it to power-of-two sides.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 
@@ -74,13 +75,21 @@ Image CropBarkPicture(const Image& source, const BarkCrop& crop);
 int HorizontalPassCount(int width, int strength);
 int VerticalPassCount(int height, int strength);
 
+// The luminance the shading removal smooths: 0.299 red + 0.587 green +
+// 0.114 blue, evaluated in extended precision and stored as a double, so
+// that a grey stays its own value (254 gives 254, where a double evaluation
+// gives 253.99999999999997).
+double Luminance(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+
 // Flattens the lighting of an RGB picture of at least 2 x 2 pixels: every
 // pixel is divided by the smoothed luminance of its neighbourhood, and the
 // picture is scaled back to its former mean luminance, channels capped at
 // 255. A pixel whose smoothed luminance is below kDarkLuminance (it lies in a
 // black area, where the division means nothing) becomes black and does not
 // count in the flattened mean; a picture that is black throughout stays as
-// it is. Progress runs 0..33 (rows), 33..66 (columns), 66..100.
+// it is. Only the smoothing passes are evaluated in double; the luminance,
+// the means and the flattening in extended precision. Progress runs 0..33
+// (rows), 33..66 (columns), 66..100.
 // Throws BarkTileError for a smaller or non-RGB picture or a strength outside
 // 1..100, or BarkTileCancelled; the picture is unchanged in both cases.
 void RemoveShading(Image& picture, int strength, const BarkProgress& progress = {});
@@ -88,7 +97,10 @@ constexpr double kDarkLuminance = 1e-6;
 
 // Blends each pixel of an RGB picture of at least 2 x 2 pixels with its
 // vertical and horizontal mirror images, weighted by its distance from the
-// centre lines, so that opposite edges match. Progress 0..100 by rows.
+// centre lines, so that opposite edges match: with wx = |x / (W - 1) - 0.5| * 2
+// and wy likewise, each channel becomes
+// trunc(trunc(own + wy * vertical mirror + wx * horizontal mirror) / (1 + wx + wy)),
+// all evaluated in extended precision. Progress 0..100 by rows.
 // Throws BarkTileError for a smaller or non-RGB picture (unchanged), or
 // BarkTileCancelled (the picture is then partly blended).
 void Symmetrize(Image& picture, const BarkProgress& progress = {});

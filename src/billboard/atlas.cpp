@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -83,6 +84,22 @@ Image ScaleNearest(const Image& source, int width, int height) {
   return result;
 }
 
+int AtlasSide(float areaSum) {
+  // The sum counts whole pixels, so it is a whole number even in single
+  // precision. s^2 <= 1.4 sum is 5 s^2 <= 7 sum in integers; the root in
+  // floating point only gives the first guess, which the exact test then
+  // corrects (1.4 * 35840 = 224^2 comes out just below 50176 otherwise).
+  if (!(areaSum >= 0.0f) || areaSum > kMaxAtlasAreaSum) {
+    throw std::runtime_error("Billboard pictures of " + std::to_string(areaSum) +
+                             " pixels in all do not fit one atlas");
+  }
+  const auto sum = static_cast<std::uint64_t>(areaSum);
+  auto side = static_cast<std::uint64_t>(std::sqrt(1.4L * sum));
+  while (5 * (side + 1) * (side + 1) <= 7 * sum) ++side;
+  while (side > 0 && 5 * side * side > 7 * sum) --side;
+  return static_cast<int>(side);
+}
+
 AtlasLayout LayoutAtlas(const std::vector<std::pair<int, int>>& sizes) {
   // The area sum is kept in single precision, as the atlas side has always
   // been computed, so that layouts stay the same pixel for pixel.
@@ -92,7 +109,7 @@ AtlasLayout LayoutAtlas(const std::vector<std::pair<int, int>>& sizes) {
     area = static_cast<float>(static_cast<Ext>(area) + static_cast<Ext>(w) * h);
   }
   AtlasLayout layout;
-  layout.side = static_cast<int>(std::sqrt(static_cast<Ext>(1.4) * area));
+  layout.side = AtlasSide(area);
   // First-fit packing in list order may leave a late, large picture without
   // room; rather than dropping it (its billboard would then show the whole
   // atlas) the atlas grows until every picture has a place.

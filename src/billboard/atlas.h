@@ -44,9 +44,16 @@ struct AtlasLayout {
   std::vector<AtlasPlace> places; // one per input size, in input order
 };
 
+// trunc(sqrt(1.4 * areaSum)) for a whole-numbered sum of picture areas,
+// computed exactly: when 1.4 times the sum is a perfect square (35840 gives
+// 50176 = 224^2), the side is its root, not one less. Throws
+// std::runtime_error for a negative sum or one above kMaxAtlasAreaSum.
+inline constexpr float kMaxAtlasAreaSum = 1e15f;
+int AtlasSide(float areaSum);
+
 // Packs rectangles of the given sizes (width, height, both >= 0), first-fit
 // in list order with PackingNode, into a square of side
-// trunc(sqrt(1.4 * sum of areas)), the sum accumulated in single precision;
+// AtlasSide(sum of areas), the sum accumulated in single precision;
 // the root node spans (0, 0, side, side). When a rectangle finds no room, the
 // side grows by max(1, side / 8) and everything is packed again in the same
 // order, until every rectangle is placed; so no billboard is ever left

@@ -43,8 +43,10 @@ std::shared_ptr<Submesh> MakeQuadSubmesh(const BillboardQuad& quad) {
 Billboard BuildBillboard(MeshObject& mesh, TriangleCoverage& coverage, const CandidatePlane& candidate,
                          float threshold) {
   const BillboardPlane plane = MakePlane(candidate);
-  Vector3 boxMin;
-  Vector3 boxMax;
+  // The box starts at the origin, not at a first vertex: it always encloses
+  // the origin, also for a cluster far from it.
+  Vector3 boxMin = Zero;
+  Vector3 boxMax = Zero;
   for (std::size_t s = 0; s < mesh.submeshes.size(); ++s) {
     Submesh& submesh = *mesh.submeshes[s];
     submesh.listDirty = true;

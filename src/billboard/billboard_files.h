@@ -43,7 +43,8 @@ BillboardFileNames BillboardExportNames(const std::string& chosen, GeometryForma
 // Exports the cloud as Export billboard does: every submesh whose texture
 // number is 3 (the billboards) gets the texture file `names.texture` and the
 // material name "BBdMat"; then the geometry is written to `names.geometry`
-// in `format` (OBJ also writes its .mtl beside it), then `colour` to
+// in `format` (OBJ also writes its .mtl beside it; OBJ and 3DS name the
+// texture by its file name exactly as written, "treeTexture.bmp"), then `colour` to
 // `names.texture` and `transparency` to `names.transparency`, both as 24-bit
 // BMP. Every file goes through a temporary file, so a failure leaves what
 // was there. Throws FileError or PictureError naming the file that could

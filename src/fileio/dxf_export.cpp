@@ -15,8 +15,7 @@ void WriteCorner(TextWriter& out, int corner, const Vector3& p) {
   out.Unsigned(30 + corner).Char('\n').Float(p.y).Char('\n');
 }
 
-void WriteSection(TextWriter& out, const Submesh& submesh, const Vector3& origin) {
-  out.Text("0\nSECTION\n2\nENTITIES\n");
+void WriteFaces(TextWriter& out, const Submesh& submesh, const Vector3& origin) {
   for (const Triangle& t : submesh.triangles) {
     const Vector3 a = submesh.vertices[t.a].position - origin;
     const Vector3 b = submesh.vertices[t.b].position - origin;
@@ -27,7 +26,6 @@ void WriteSection(TextWriter& out, const Submesh& submesh, const Vector3& origin
     WriteCorner(out, 2, c);
     WriteCorner(out, 3, c);
   }
-  out.Text("0\nENDSEC\n");
 }
 
 }  // namespace
@@ -37,9 +35,13 @@ void ExportDXF(const MeshObject& mesh, const std::string& path) {
   AtomicFile file(path);
   TextWriter out(file);
   out.Text("999\nDXF created from Verdanthollow v2.0\n");
+  // One ENTITIES section for the whole mesh: readers keep a single section
+  // and would drop the faces of every other one. The layers keep the
+  // submeshes apart.
+  out.Text("0\nSECTION\n2\nENTITIES\n");
   const Vector3 origin = ExportOrigin(mesh);
-  for (const auto& submesh : mesh.submeshes) WriteSection(out, *submesh, origin);
-  out.Text("0\nEOF\n");
+  for (const auto& submesh : mesh.submeshes) WriteFaces(out, *submesh, origin);
+  out.Text("0\nENDSEC\n0\nEOF\n");
   file.Commit();
 }
 

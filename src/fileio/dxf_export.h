@@ -1,4 +1,4 @@
-// DXF export: 3DFACE entities only, one ENTITIES section per submesh.
+// DXF export: 3DFACE entities only, all in one ENTITIES section.
 #pragma once
 
 #include <string>
@@ -7,8 +7,9 @@
 
 namespace vh {
 
-// Writes every triangle of `mesh` as a 3DFACE (fourth corner repeating the
-// third) on the layer named after its submesh's number, colour 3. Points
+// Writes every triangle of `mesh`, submesh by submesh in list order, as a
+// 3DFACE (fourth corner repeating the third) on the layer named after its
+// submesh's number, colour 3, all in one ENTITIES section. Points
 // are unscaled, relative to the export origin (see ExportOrigin), with y and
 // z exchanged (DXF's z is up). The file has no header, tables or blocks
 // section. Written beside the target and renamed into place when complete;

@@ -38,13 +38,6 @@ std::string FileNamePart(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string UpperCaseFileName(const std::string& path) {
-  std::string name = FileNamePart(path);
-  for (char& c : name)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return name;
-}
-
 void CheckIndices(const MeshObject& mesh, const std::string& path) {
   for (const auto& submesh : mesh.submeshes) {
     const std::size_t count = submesh->vertices.size();

@@ -29,11 +29,10 @@ struct ExportMaterial {
 };
 std::vector<ExportMaterial> DistinctMaterials(const MeshObject& mesh);
 
-// The part of a path after its last '/' or '\' (documents may hold Windows
-// paths), upper-cased in ASCII as the material files expect.
-std::string UpperCaseFileName(const std::string& path);
-
-// The file-name part of a path (after the last '/' or '\').
+// The file-name part of a path: what follows its last '/' or '\'
+// (documents may hold Windows paths). Material files name their textures
+// this way, letter case kept, so that the pictures are found beside the
+// exported file on case-sensitive file systems too.
 std::string FileNamePart(const std::string& path);
 
 // Throws std::runtime_error naming `path` when a triangle refers to a vertex

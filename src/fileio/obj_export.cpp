@@ -46,7 +46,7 @@ void WriteMaterials(TextWriter& out, const MeshObject& mesh) {
     out.Text("Tf 1.00 1.00 1.00\n");
     // An empty file name would make a "map_Kd" line without a map, which
     // importers reject; such a material is written as untextured.
-    const std::string map = UpperCaseFileName(material.submesh->textureFile);
+    const std::string map = FileNamePart(material.submesh->textureFile);
     if (material.textured && !map.empty()) out.Text("map_Kd ").Text(map).Char('\n');
     out.Text("Ni 1.00\n");
     out.Text("Ks 0.0 0.0 0.0\n");

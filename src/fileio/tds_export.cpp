@@ -151,7 +151,7 @@ std::vector<Piece> PlanObjects(const MeshObject& mesh) {
 std::uint64_t MaterialLength(const ExportMaterial& material) {
   const std::uint64_t n = material.submesh->materialName.size();
   if (!material.textured) return n + 150;
-  return n + UpperCaseFileName(material.submesh->textureFile).size() + 181;
+  return n + FileNamePart(material.submesh->textureFile).size() + 181;
 }
 
 // Colour component as a byte: times 255, truncated toward zero. Values out
@@ -195,7 +195,7 @@ void WriteMaterial(BinaryWriter& out, const ExportMaterial& material) {
   out.U16(3);
   WritePercentageChunk(out, kSelfIllumination);
   if (material.textured) {
-    const std::string map = UpperCaseFileName(material.submesh->textureFile);
+    const std::string map = FileNamePart(material.submesh->textureFile);
     out.Header(kTextureMap, map.size() + 31);
     out.Header(kMapName, map.size() + 7);
     out.String(map);

@@ -8,11 +8,14 @@
 // decide the generated geometry bit for bit, so they are part of the
 // contract.
 //
-// Where a formula is a single operation on floats (a sum, a product), or a
-// single operation on exact products of floats (Cross), a wider format with
-// at least 2 * 24 + 2 bits rounds to the same float as extended precision
-// does, so those use float or double arithmetic, which is much faster.
-// Sums of three products (Dot, lengths) do need extended precision.
+// Where a formula is a single operation on floats (a sum, a product), the
+// extended result rounded to a float is the correctly rounded float, which
+// float arithmetic gives directly and faster. Anything longer is evaluated
+// in extended precision: Dot, the lengths, and Cross too. Its products are
+// exact even in double, but a double would round their difference to 53
+// bits before the rounding to 24, and for operands of very different
+// magnitude that first rounding can land exactly between two floats where
+// extended precision still holds the deciding bits.
 #pragma once
 
 #include <cassert>
@@ -67,9 +70,9 @@ inline float Dot(const Vector3& a, const Vector3& b) {
 }
 
 inline Vector3 Cross(const Vector3& a, const Vector3& b) {
-  return {static_cast<float>(static_cast<double>(a.y) * b.z - static_cast<double>(a.z) * b.y),
-          static_cast<float>(static_cast<double>(a.z) * b.x - static_cast<double>(a.x) * b.z),
-          static_cast<float>(static_cast<double>(a.x) * b.y - static_cast<double>(a.y) * b.x)};
+  return {static_cast<float>(static_cast<Ext>(a.y) * b.z - static_cast<Ext>(a.z) * b.y),
+          static_cast<float>(static_cast<Ext>(a.z) * b.x - static_cast<Ext>(a.x) * b.z),
+          static_cast<float>(static_cast<Ext>(a.x) * b.y - static_cast<Ext>(a.y) * b.x)};
 }
 
 inline float LengthSquared(const Vector3& v) {

@@ -20,7 +20,8 @@ void MainWindowTest::SetUp() {
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   window->activateWindow();
-  QTest::qWaitForWindowActive(window.get(), 1000);  // focus tests need an active window
+  // Focus tests need an active window; the others run without one.
+  static_cast<void>(QTest::qWaitForWindowActive(window.get(), 1000));
   QTest::qWait(20);  // the deferred view binding check
 }
 
@@ -59,12 +60,34 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   return done();
 }
 
-QString PolygonText(const vh::Tree& tree) {
-  return QString("Nb Polygons : %1").arg(tree.PolygonCount());
+QString PolygonText(const vh::MeshObject& mesh) {
+  return QString("Nb Polygons : %1").arg(mesh.PolygonCount());
 }
-QString VertexText(const vh::Tree& tree) {
-  return QString("Nb Vertices : %1").arg(tree.VertexCount());
+QString VertexText(const vh::MeshObject& mesh) {
+  return QString("Nb Vertices : %1").arg(mesh.VertexCount());
 }
-QString SubmeshText(const vh::Tree& tree) {
-  return QString("Nb Submeshes : %1").arg(tree.submeshes.size());
+QString SubmeshText(const vh::MeshObject& mesh) {
+  return QString("Nb Submeshes : %1").arg(mesh.submeshes.size());
+}
+
+testing::AssertionResult ShowsWholeText(const QLabel& label) {
+  const QRect room = label.contentsRect();
+  const int flags = static_cast<int>(label.alignment()) | (label.wordWrap() ? Qt::TextWordWrap : 0);
+  const QRect needed = label.fontMetrics().boundingRect(room, flags, label.text());
+  if (needed.width() <= room.width() && needed.height() <= room.height()) {
+    return testing::AssertionSuccess();
+  }
+  return testing::AssertionFailure() << '"' << label.text().toStdString() << "\" needs " << needed.width()
+                                     << " x " << needed.height() << " pixels, has " << room.width()
+                                     << " x " << room.height();
+}
+
+testing::AssertionResult LiesWithin(const QWidget& widget, const QWidget& ancestor) {
+  const QRect placed(widget.mapTo(&ancestor, QPoint(0, 0)), widget.size());
+  if (ancestor.rect().contains(placed)) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << widget.objectName().toStdString() << " at (" << placed.x()
+                                     << ", " << placed.y() << ") " << placed.width() << " x "
+                                     << placed.height() << " leaves "
+                                     << ancestor.objectName().toStdString() << " of "
+                                     << ancestor.width() << " x " << ancestor.height();
 }

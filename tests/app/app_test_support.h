@@ -58,6 +58,12 @@ class MainWindowTest : public ::testing::Test {
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
 // Sum of the geometry as the "Infos" labels should show it.
-QString PolygonText(const vh::Tree& tree);
-QString VertexText(const vh::Tree& tree);
-QString SubmeshText(const vh::Tree& tree);
+QString PolygonText(const vh::MeshObject& mesh);
+QString VertexText(const vh::MeshObject& mesh);
+QString SubmeshText(const vh::MeshObject& mesh);
+
+// Whether `label` has room for its whole text as it draws it (wrapped at
+// spaces if it wraps).
+testing::AssertionResult ShowsWholeText(const QLabel& label);
+// Whether `widget` lies wholly inside `ancestor`'s rectangle.
+testing::AssertionResult LiesWithin(const QWidget& widget, const QWidget& ancestor);

@@ -39,9 +39,8 @@ TEST(Install, ProgramDesktopEntryAndIcon) {
   ASSERT_TRUE(fs::exists(svg));
   EXPECT_NE(ReadFile(svg).find("<svg"), std::string::npos);
   const fs::path png = prefix / "share/icons/hicolor/128x128/apps/verdanthollow.png";
-  if (fs::exists(png)) {  // rendered only where ImageMagick was found
-    EXPECT_EQ(ReadFile(png).substr(1, 3), "PNG");
-  }
+  ASSERT_TRUE(fs::exists(png));
+  EXPECT_EQ(ReadFile(png).substr(1, 3), "PNG");
   fs::remove_all(prefix);
 }
 

@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "app/leaf_editor.h"
+#include "app/tree_view.h"
 #include "flow_test_support.h"
 
 namespace {
@@ -234,6 +235,23 @@ TEST_F(LeafEditorTest, LoadTextureShowsThePictureAndUploadsTextureOne) {
   EXPECT_EQ(texture.width, 64);
   EXPECT_EQ(texture.height, 32);
   EXPECT_EQ(texture.minFilter, GL_LINEAR_MIPMAP_LINEAR);
+}
+
+// Textured leaves show the new picture at once: the view is redrawn.
+TEST_F(LeafEditorTest, LoadTextureRedrawsTheView) {
+  auto* view = window->findChild<TreeView*>("StaticText1");
+  if (view == nullptr || !window->ViewBound()) GTEST_SKIP() << "no OpenGL on this display";
+  const QString path = Path("leaf.bmp");
+  WritePicture(path, GradientPicture(16, 16));
+  ASSERT_TRUE(WaitUntil([&] { return !window->ViewDirty(); }, 2000)) << "start-up frames drawn";
+  QTest::qWait(50);
+  int frames = 0;
+  const QMetaObject::Connection counting =
+      QObject::connect(view, &TreeView::framePainted, [&frames] { ++frames; });
+  dialogs->Choose(path);
+  Click("SpeedButton3");
+  EXPECT_TRUE(WaitUntil([&] { return frames > 0; }, 1000));
+  QObject::disconnect(counting);
 }
 
 TEST_F(LeafEditorTest, CorruptPictureIsReportedAndChangesNothing) {

@@ -242,7 +242,7 @@ TEST_F(LevelOfDetailTest, ExportWritesGeometryAndBothPicturesFromTheView) {
 
   const std::string mtl = ReadText((dir / "tree.obj.mtl").string());
   EXPECT_NE(mtl.find("newmtl BBdMat\n"), std::string::npos) << mtl;
-  EXPECT_NE(mtl.find("map_Kd TREETEXTURE.BMP\n"), std::string::npos) << mtl;
+  EXPECT_NE(mtl.find("map_Kd treeTexture.bmp\n"), std::string::npos) << mtl;
   const vh::Image transparency = vh::ReadBMP((dir / "treeTransparency.bmp").string());
   EXPECT_EQ(transparency.width, 256);
   EXPECT_EQ(vh::ReadBMP((dir / "treeTexture.bmp").string()).width, 256);

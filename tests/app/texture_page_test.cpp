@@ -68,6 +68,35 @@ TEST_F(TexturePageTest, LoadTextureShowsTheBarkTopAlignedAndUploadsTextureTwo) {
   EXPECT_EQ(texture.minFilter, GL_NEAREST_MIPMAP_NEAREST);
 }
 
+// Pictures taller than the preview's proportions (a square tile, a tall
+// strip) keep their aspect ratio too: full width, from the top, and what
+// does not fit is cut off at the bottom instead of being squeezed in.
+TEST_F(TexturePageTest, PreviewCutsOffWhatDoesNotFitBelow) {
+  const struct {
+    int width, height;
+  } cases[] = {{64, 64}, {32, 128}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+    const QString path = Path(c.width == c.height ? "square.bmp" : "tall.bmp");
+    WritePicture(path, GradientPicture(c.width, c.height));
+    LoadBark(path);
+    const QImage& picture = preview->Picture();
+    const int w = picture.width();
+    const int h = picture.height();
+    const int stretchedHeight = w * c.height / c.width;
+    ASSERT_GT(stretchedHeight, h) << "the picture must not fit the preview for this case";
+    EXPECT_EQ(PaintedRows(), h);
+    // Preview pixel (x, y) is picture pixel (x * W / w, y * H / stretchedHeight),
+    // whose red is its column and green its row.
+    for (int y : {0, h / 2, h - 1}) {
+      for (int x : {0, w / 3, w - 1}) {
+        EXPECT_EQ(picture.pixel(x, y), qRgb(x * c.width / w, y * c.height / stretchedHeight, 200))
+            << "at " << x << ", " << y;
+      }
+    }
+  }
+}
+
 // The view's context shares texture names with the window system, which
 // keeps its own textures there: an upload must never land on one of them.
 TEST_F(TexturePageTest, UploadsNeverReuseTheWindowSystemsTextures) {

@@ -172,6 +172,34 @@ TEST(BarkTiler, ShadingRemovalMatchesTheStraightforwardAlgorithm) {
   }
 }
 
+// The luminance is evaluated in extended precision: a grey is its own
+// luminance (a double evaluation gives 253.99999999999997 for 254).
+TEST(BarkTiler, LuminanceOfAGreyIsThatGrey) {
+  EXPECT_EQ(Luminance(254, 254, 254), 254.0);
+  for (int grey = 0; grey < 256; ++grey) {
+    const auto g = static_cast<std::uint8_t>(grey);
+    EXPECT_EQ(Luminance(g, g, g), grey);
+  }
+  // The weights are the doubles nearest to 0.299, 0.587 and 0.114.
+  EXPECT_EQ(Luminance(255, 0, 0), static_cast<double>(static_cast<long double>(0.299) * 255));
+  EXPECT_EQ(Luminance(0, 0, 10), static_cast<double>(static_cast<long double>(0.114) * 10));
+}
+
+// A nearly uniform picture on which the flattening lands next to whole
+// numbers: in extended precision the first pixel becomes 232 in every
+// channel, where a double evaluation keeps 233.
+TEST(BarkTiler, ShadingRemovalFlattensInExtendedPrecision) {
+  Image picture(2, 3);
+  picture.pixels = {233, 233, 233, 232, 233, 233, 233, 233, 233, 233, 233, 232, 233, 232, 233, 232, 233, 233};
+  const std::vector<std::uint8_t> expected = {232, 232, 232, 232, 233, 233, 233, 233, 233,
+                                              233, 233, 232, 233, 232, 233, 232, 233, 233};
+  Image reference = picture;
+  RemoveShading(picture, 1);
+  test::ReferenceRemoveShading(reference, 1);
+  EXPECT_EQ(picture.pixels, expected);
+  EXPECT_EQ(reference.pixels, expected);
+}
+
 TEST(BarkTiler, ShadingRemovalFlattensLighting) {
   Image picture = ShadedPicture(120, 90, 3);
   const auto meanOfColumns = [&](int from, int to) {
@@ -236,6 +264,43 @@ TEST(BarkTiler, SymmetrizeMiddleRowAndCentrePixel) {
     const int expected = (before.At(4, 0)[c] + before.At(4, 6)[c]) / 2;
     EXPECT_EQ(picture.At(4, 0)[c], expected);
     EXPECT_EQ(picture.At(4, 6)[c], expected);
+  }
+}
+
+// One pixel of a picture that is black elsewhere, with its horizontal and
+// vertical mirror partners, after Symmetrize.
+struct MirrorCase {
+  int width, height, x, y;
+  int own, horizontalMirror, verticalMirror;
+  int expected;
+};
+
+// The weights wx = |x / (W - 1) - 0.5| * 2, wy likewise, the sums and the
+// quotient are evaluated in extended precision. These cases land next to a
+// whole number, where a double evaluation truncates to the other side.
+TEST(BarkTiler, SymmetrizeEvaluatesInExtendedPrecision) {
+  const MirrorCase cases[] = {
+      // Middle row (wy = 0), x = 1 of 7: wx = 2/3 lies just below 2/3, so
+      // 21 wx = 13.99... truncates to 13, and 13 / (1 + wx) to 7 (double: 8).
+      {7, 3, 1, 1, 0, 21, 0, 7},
+      {7, 3, 1, 1, 8, 33, 0, 17},   // trunc(8 + 22) / 1.666... = 17.99... (double: 18)
+      {4, 5, 1, 2, 0, 6, 0, 0},     // wx = 1/3 just below 1/3: 6 wx truncates to 1 (double: 2)
+      {3, 7, 1, 1, 0, 0, 21, 7},    // the same as the first along a column (wx = 0)
+      // wx = 1/2, wy = 2/3: 13 / (1 + 1/2 + 2/3) = 6 exactly, the divisor
+      // lying just below 13/6 (double: 5.99... gives 5).
+      {5, 7, 1, 1, 0, 26, 0, 6},
+  };
+  for (const MirrorCase& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << " at (" << c.x << ", " << c.y << ")");
+    Image picture = Uniform(c.width, c.height, 0, 0, 0);
+    const auto set = [&](int x, int y, int value) {
+      for (int channel = 0; channel < 3; ++channel) picture.At(x, y)[channel] = static_cast<std::uint8_t>(value);
+    };
+    set(c.width - 1 - c.x, c.y, c.horizontalMirror);
+    set(c.x, c.height - 1 - c.y, c.verticalMirror);
+    set(c.x, c.y, c.own);
+    Symmetrize(picture);
+    for (int channel = 0; channel < 3; ++channel) EXPECT_EQ(picture.At(c.x, c.y)[channel], c.expected);
   }
 }
 

@@ -41,40 +41,43 @@ void ReferenceSmoothColumns(std::vector<double>& values, int width, int height, 
 }
 
 void ReferenceRemoveShading(Image& picture, int strength) {
+  // Every expression in extended precision; only the luminance array and
+  // its smoothing are double.
+  using Extended = long double;
   const int w = picture.width;
   const int h = picture.height;
   std::vector<double> l(static_cast<std::size_t>(w) * h);
   const auto L = [&](int x, int y) -> double& { return l[static_cast<std::size_t>(y) * w + x]; };
-  double mean = 0;
+  Extended mean = 0;
   std::vector<double> scratch(static_cast<std::size_t>(std::max(w, h)));
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       const std::uint8_t* p = picture.At(x, y);
-      L(x, y) = 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2];
+      L(x, y) = static_cast<double>(0.299 * Extended(p[0]) + 0.587 * Extended(p[1]) + 0.114 * Extended(p[2]));
       mean += L(x, y);
     }
     for (int pass = 0; pass < 16 * w * strength / 100; ++pass) SmoothLineOnce(&L(0, y), 1, w, scratch);
   }
   for (int x = 0; x < w; ++x) {
     // The counting loop of the description, in extended precision.
-    for (int pass = 0; pass < static_cast<long double>(h) * 0.1 * strength * 0.01; ++pass) {
+    for (int pass = 0; pass < static_cast<Extended>(h) * 0.1 * strength * 0.01; ++pass) {
       SmoothLineOnce(&L(x, 0), static_cast<std::size_t>(w), h, scratch);
     }
   }
-  mean = mean / (static_cast<double>(w) * h);
-  double e = 0;
+  mean = mean / (static_cast<Extended>(w) * h);
+  Extended e = 0;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       if (L(x, y) < kDarkLuminance) continue;
-      const double f = 255 / L(x, y);
+      const Extended f = 255 / Extended{L(x, y)};
       const std::uint8_t* p = picture.At(x, y);
       const long long r = static_cast<long long>(p[0] * f);
       const long long g = static_cast<long long>(p[1] * f);
       const long long b = static_cast<long long>(p[2] * f);
-      e += 0.299 * r + 0.587 * g + 0.114 * b;
+      e += 0.299 * Extended(r) + 0.587 * Extended(g) + 0.114 * Extended(b);
     }
   }
-  e = e / (static_cast<double>(w) * h);
+  e = e / (static_cast<Extended>(w) * h);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       std::uint8_t* p = picture.At(x, y);
@@ -83,7 +86,7 @@ void ReferenceRemoveShading(Image& picture, int strength) {
         continue;
       }
       if (e == 0) continue;
-      const double v = (255 * mean / e) / L(x, y);
+      const Extended v = (255 * mean / e) / L(x, y);
       for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(std::min(255LL, static_cast<long long>(p[c] * v)));
     }
   }

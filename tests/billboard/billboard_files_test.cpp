@@ -2,6 +2,7 @@
 // of the billboards, and the files read back by Assimp and our BMP reader.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "billboard/billboard_cloud.h"
 #include "billboard/billboard_files.h"
 #include "fileio/file_error.h"
+#include "fileio/tds_reader.h"
 #include "imaging/bmp.h"
 #include "test_meshes.h"
 
@@ -118,7 +120,8 @@ TEST(BillboardFiles, ObjExportNamesTheBillboardMaterialAndItsTexture) {
   }
   const std::string mtl = ReadText(dir.File("tree.obj.mtl"));
   EXPECT_NE(mtl.find("newmtl BBdMat\n"), std::string::npos) << mtl;
-  EXPECT_NE(mtl.find("map_Kd TREETEXTURE.BMP\n"), std::string::npos) << mtl;
+  // The texture is named as it was written, letter case kept.
+  EXPECT_NE(mtl.find("map_Kd treeTexture.bmp\n"), std::string::npos) << mtl;
   EXPECT_NE(mtl.find("newmtl Material2\n"), std::string::npos) << "mode 0 keeps the bark material\n" << mtl;
 
   int status = 0;
@@ -149,6 +152,14 @@ TEST(BillboardFiles, ThreeDsExportKeepsTheBillboardMaterial) {
   EXPECT_NE(info.find("'BBdMat'"), std::string::npos) << info;
   EXPECT_TRUE(std::filesystem::exists(dir.File("cloudTexture.bmp")));
   EXPECT_TRUE(std::filesystem::exists(dir.File("cloudTransparency.bmp")));
+
+  // The billboard material's map is the colour texture beside the file.
+  const test::TdsFile file = test::TdsReader(ReadText(names.geometry)).Read();
+  const auto material = std::find_if(file.materials.begin(), file.materials.end(),
+                                     [](const test::TdsMaterial& m) { return m.name == "BBdMat"; });
+  ASSERT_NE(material, file.materials.end());
+  EXPECT_EQ(material->map, "cloudTexture.bmp");
+  EXPECT_TRUE(std::filesystem::exists(dir.File(material->map))) << material->map;
 }
 
 TEST(BillboardFiles, UnwritableDirectoryThrowsAndWritesNothing) {

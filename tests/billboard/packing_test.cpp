@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <stdexcept>
 
 #include "billboard/atlas.h"
 #include "billboard/packing.h"
@@ -107,6 +108,28 @@ TEST(Packing, AtlasSideFromAreaSum) {
   const std::vector<std::pair<int, int>> four(4, {64, 64});
   EXPECT_EQ(LayoutAtlas(four).side, 151);
   ExpectValidLayout(four, LayoutAtlas(four));
+}
+
+// trunc(sqrt(1.4 * sum)) is exact where 1.4 times the sum is a perfect
+// square (sum = 35 k^2, side 7 k), which floating point puts just below
+// the square: two 128 x 128 and three 32 x 32 pictures (35840) give 224.
+TEST(Packing, AtlasSideIsTheExactRootOfPerfectSquares) {
+  EXPECT_EQ(AtlasSide(2 * 128 * 128 + 3 * 32 * 32), 224);
+  EXPECT_EQ(AtlasSide(35), 7);             // 1.4 * 35 = 49
+  EXPECT_EQ(AtlasSide(35 * 100 * 100), 700);
+  EXPECT_EQ(AtlasSide(34), 6);             // 47.6
+  EXPECT_EQ(AtlasSide(36), 7);             // 50.4
+  EXPECT_EQ(AtlasSide(35839), 223);        // 50174.6, just below 224^2
+  EXPECT_EQ(AtlasSide(16384), 151);
+  EXPECT_EQ(AtlasSide(0), 0);
+  EXPECT_THROW(AtlasSide(-1), std::runtime_error);
+  EXPECT_THROW(AtlasSide(2 * kMaxAtlasAreaSum), std::runtime_error);
+  // Through the layout: a 160 x 224 picture (35840 pixels) fills the
+  // height of the 224 atlas, whose root node is one pixel larger.
+  const std::vector<std::pair<int, int>> tall = {{160, 224}};
+  const AtlasLayout layout = LayoutAtlas(tall);
+  EXPECT_EQ(layout.side, 224);
+  ExpectValidLayout(tall, layout);
 }
 
 TEST(Packing, AtlasGrowsWhenAPictureFindsNoRoom) {

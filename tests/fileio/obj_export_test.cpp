@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "fileio/file_error.h"
 #include "test_support.h"
@@ -77,7 +78,7 @@ TEST(ObjExport, OneMaterialPerTextureNumberFromItsFirstSubmesh) {
   MeshObject mesh;
   auto bark =
       MakeSubmesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}, kBarkMaterial, {1, 1, 1}, true);
-  bark->textureFile = "C:\\bark\\oak.jpg";
+  bark->textureFile = "C:\\Bark\\Oak.jpg";
   auto leafA = MakeSubmesh({{0, 0, 0}}, {}, kLeafMaterial, {0.1f, 0.2f, 0.3f});
   auto leafB = MakeSubmesh({{0, 0, 0}}, {}, kLeafMaterial, {0.9f, 0.9f, 0.9f});
   leafB->materialName = "Other1";
@@ -87,11 +88,30 @@ TEST(ObjExport, OneMaterialPerTextureNumberFromItsFirstSubmesh) {
   EXPECT_EQ(std::count_if(material.begin(), material.end(),
                           [](const std::string& l) { return l.rfind("newmtl", 0) == 0; }),
             2);
-  EXPECT_LT(Find(material, "map_Kd OAK.JPG"), material.size());
+  EXPECT_LT(Find(material, "map_Kd Oak.jpg"), material.size());
   EXPECT_LT(Find(material, "newmtl Material1"), material.size());
   EXPECT_LT(Find(material, "Kd 0.100000 0.200000 0.300000"), material.size());
   EXPECT_EQ(Find(material, "newmtl Other1"), material.size());
-  EXPECT_EQ(std::count(material.begin(), material.end(), std::string("map_Kd OAK.JPG")), 1);
+  EXPECT_EQ(std::count(material.begin(), material.end(), std::string("map_Kd Oak.jpg")), 1);
+}
+
+// The picture lies beside the exported files under a name in mixed case;
+// the material file must name exactly that file.
+TEST(ObjExport, TextureNameIsTheNameOfTheFileOnDisk) {
+  test::ScratchDir dir;
+  test::WriteWholeFile(dir.File("BarkOfOak.Jpg"), "picture");
+  MeshObject mesh;
+  auto bark = MakeSubmesh({{0, 0, 0}}, {}, kBarkMaterial, {1, 1, 1}, true);
+  bark->textureFile = dir.File("BarkOfOak.Jpg");
+  mesh.submeshes = {bark};
+  std::vector<std::string> material;
+  Export(mesh, dir, &material);
+  const auto map = std::find_if(material.begin(), material.end(),
+                                [](const std::string& l) { return l.rfind("map_Kd ", 0) == 0; });
+  ASSERT_NE(map, material.end());
+  const std::string named = map->substr(7);
+  EXPECT_EQ(named, "BarkOfOak.Jpg");
+  EXPECT_TRUE(std::filesystem::exists(dir.File(named))) << named;
 }
 
 TEST(ObjExport, EmptyFirstSubmeshExportsFromTheOrigin) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "fileio/file_error.h"
 #include "tds_reader.h"
 #include "test_support.h"
@@ -52,7 +54,7 @@ TEST(TdsExport, MaterialsComeFromTheFirstSubmeshOfEachNumber) {
   test::ScratchDir dir;
   MeshObject mesh;
   auto bark = MakeSubmesh({{0, 0, 0}}, {}, kBarkMaterial, {1.0f, 0.5f, 0.0f}, true);
-  bark->textureFile = "C:\\bark\\oak.jpg";
+  bark->textureFile = "C:\\Bark\\Oak.jpg";
   bark->vertices[0].texCoord = {0.25f, 0.25f};
   auto bark2 = MakeSubmesh({{0, 0, 0}}, {}, kBarkMaterial, {0, 0, 1});
   auto leaf = MakeSubmesh({{0, 0, 0}}, {}, kLeafMaterial, {0.2f, 0.6f, 0.2f});
@@ -61,7 +63,7 @@ TEST(TdsExport, MaterialsComeFromTheFirstSubmeshOfEachNumber) {
   ASSERT_EQ(out.file.materials.size(), 2u);
   const test::TdsMaterial& first = out.file.materials[0];
   EXPECT_EQ(first.name, "Material2");
-  EXPECT_EQ(first.map, "OAK.JPG");
+  EXPECT_EQ(first.map, "Oak.jpg");
   EXPECT_EQ(first.chunkLength, 9u + 7 + 181);
   const std::uint8_t expected[3] = {255, 127, 0};
   for (int i = 0; i < 3; ++i) {
@@ -71,6 +73,23 @@ TEST(TdsExport, MaterialsComeFromTheFirstSubmeshOfEachNumber) {
   EXPECT_EQ(out.file.materials[1].name, "Material1");
   EXPECT_EQ(out.file.objects.size(), 3u);
   EXPECT_EQ(out.file.objects[0].mapping, (std::vector<float>{0.25f, 0.75f}));
+}
+
+// The map name is the picture's file name as it is on disk, in full (the
+// name here is longer than eight characters and has a long extension).
+TEST(TdsExport, MapNameIsTheNameOfTheFileOnDisk) {
+  test::ScratchDir dir;
+  test::WriteWholeFile(dir.File("BarkOfOakTree.Jpeg"), "picture");
+  MeshObject mesh;
+  auto bark = MakeSubmesh({{0, 0, 0}}, {}, kBarkMaterial, {1, 1, 1}, true);
+  bark->textureFile = dir.File("BarkOfOakTree.Jpeg");
+  mesh.submeshes = {bark};
+  const Exported out = Export(mesh, dir);
+  ASSERT_EQ(out.file.materials.size(), 1u);
+  const std::string& named = out.file.materials[0].map;
+  EXPECT_EQ(named, "BarkOfOakTree.Jpeg");
+  EXPECT_TRUE(std::filesystem::exists(dir.File(named))) << named;
+  EXPECT_EQ(out.file.materials[0].chunkLength, 9u + named.size() + 181);
 }
 
 TEST(TdsExport, LargeObjectNumbersKeepTheLengthsRight) {

@@ -46,6 +46,20 @@ TEST(Vector3, CrossRoundsOnceFromExtendedPrecision) {
   EXPECT_EQ(Cross(a, b).x, static_cast<float>(exact));
 }
 
+// (1 + 2^-23) * 1.5 - 2^-60 = 1.5 + 2^-23 + 2^-24 - 2^-60 lies just below the
+// midpoint between the floats 1.5 + 2^-23 and 1.5 + 2^-22. Extended precision
+// holds it exactly and rounds down; a double would round it to the midpoint
+// first and then, ties to even, up to 1.5 + 2^-22. Each component in turn.
+TEST(Vector3, CrossOfOperandsOfVeryDifferentMagnitudeRoundsLikeExtendedPrecision) {
+  const float big = 1.0f + 0x1p-23f, tiny = 0x1p-60f;
+  const float expected = 1.5f + 0x1p-23f;
+  EXPECT_EQ(Cross({0, big, tiny}, {0, 1, 1.5f}), Vector3(expected, 0, 0));
+  EXPECT_EQ(Cross({tiny, 0, big}, {1.5f, 0, 1}), Vector3(0, expected, 0));
+  EXPECT_EQ(Cross({big, tiny, 0}, {1, 1.5f, 0}), Vector3(0, 0, expected));
+  // The same difference with the signs of both products exchanged.
+  EXPECT_EQ(Cross({0, tiny, big}, {0, 1.5f, 1}), Vector3(-expected, 0, 0));
+}
+
 TEST(Quaternion, QuarterTurnAboutYTakesXToMinusZ) {
   const Quaternion q = FromAxisAngle(3.141592653589793L / 2, UnitY);
   ExpectNear(Rotate(q, UnitX), {0, 0, -1});
