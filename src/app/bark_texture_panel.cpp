@@ -100,7 +100,7 @@ BarkTexturePanel::BarkTexturePanel(EditorHost& host, QWidget* parent)
 }
 
 void BarkTexturePanel::LoadBarkTexture(const QString& fileName) {
-  if (host_.Busy() || fileName.isEmpty() || fileName == "(null)") return;
+  if (host_.EditsLocked() || fileName.isEmpty() || fileName == "(null)") return;
   vh::Image picture = vh::LoadPicture(LocalPath(fileName));
   EditingSession& session = host_.Session();
   session.barkTextureImage = std::move(picture);
@@ -113,7 +113,7 @@ void BarkTexturePanel::LoadBarkTexture(const QString& fileName) {
 }
 
 void BarkTexturePanel::SpeedButton4Click() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   if (const std::optional<FileChoice> choice = AskPictureToOpen(host_.DialogParent())) {
     try {
       LoadBarkTexture(choice->fileName);
@@ -130,7 +130,7 @@ void BarkTexturePanel::SpeedButton4Click() {
 }
 
 void BarkTexturePanel::SpeedButton5Click() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   preview_->Clear();
   vh::TreeParameters& params = host_.Session().params;
   params.barkTextureLoaded = false;

@@ -34,16 +34,16 @@ void BranchesPage::WriteValueLabel(const LevelSlider& entry) {
 }
 
 void BranchesPage::SliderChanged(LevelSlider& entry) {
-  // While a generation runs the slider shows its new position but the
-  // parameter keeps its value until the next StoreControls.
-  if (host_.Busy()) return;
+  // While a billboard cloud is built the slider shows its new position but
+  // the parameter keeps its value until the next StoreControls.
+  if (host_.EditsLocked()) return;
   StoreSlider(*entry.slider, Level().*entry.field, entry.storeOffset);
   WriteValueLabel(entry);
   host_.UpdateAfterChange();
 }
 
 void BranchesPage::CheckChanged(LevelCheck& entry) {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   Level().*entry.field = entry.box->isChecked();
   host_.UpdateAfterChange();
 }
@@ -73,8 +73,9 @@ void BranchesPage::CheckBox2Click() { CheckChanged(Check("CheckBox2")); }
 void BranchesPage::CheckBox3Click() { CheckChanged(Check("CheckBox3")); }
 void BranchesPage::CheckBox9Click() { CheckChanged(Check("CheckBox9")); }
 
-// The Constant/Inherit pairs are not locked while busy: they only store a
-// flag, and the update they ask for cannot start a second generation.
+// The Constant/Inherit pairs are not locked while a billboard cloud is
+// built: they only store a flag, and the update they ask for cannot
+// regrow the tree under the builder.
 void BranchesPage::RadioButton1Click() {
   Level().baseSizeInherited = sizeInherit_->isChecked();
   host_.UpdateAfterChange();
@@ -95,7 +96,7 @@ void BranchesPage::RebuildLevelTabs(int count) {
 }
 
 void BranchesPage::TrackBar1Change() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   const int position = nbLevels_->value();
   nbLevelsLabel_->setText(QString::number(position + 1));
   RebuildLevelTabs(position + 1);
@@ -105,7 +106,7 @@ void BranchesPage::TrackBar1Change() {
 }
 
 void BranchesPage::Edit1Change() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   bool ok = false;
   const int seed = seed_->text().toInt(&ok);
   if (ok) host_.Session().params.seed = seed;  // a non-number is ignored while typing
@@ -182,7 +183,7 @@ void BranchesPage::LoadLevelControls() {
 }
 
 void BranchesPage::StoreControls() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   vh::TreeParameters& params = host_.Session().params;
   vh::LevelParameters& level = Level();
   for (const char* name : {"qualityAngle", "sizeDecrease", "qualityHeight", "noise", "bendingUp",

@@ -30,8 +30,13 @@ class EditorHost {
   // tree last grown from them (CurrentTree).
   virtual EditingSession& Session() = 0;
   virtual vh::Tree& CurrentTree() = 0;
-  // True while a generation runs (editing handlers then ignore input).
+  // True while a tree grows (or waits to) or a billboard cloud is built:
+  // the file flows and the billboard buttons, which read or replace the
+  // tree, refuse then. Edits are applied while a tree grows; it regrows.
   virtual bool Busy() const = 0;
+  // True while a billboard cloud is built from the tree and its textures:
+  // the editing handlers ignore input then.
+  virtual bool EditsLocked() const = 0;
   // True while a billboard cloud replaces the tree (tree edits build nothing).
   virtual bool BillboardMode() const = 0;
   // The ground plane (never null) and the billboard cloud (null outside
@@ -56,10 +61,11 @@ class EditorHost {
   // continue its sequence.
   virtual vh::BillboardPicker& Picker() = 0;
 
-  // Regenerates when "AutoUpdate" is ticked and not in billboard mode, then
-  // rebuilds the ground plane, marks the view dirty and refreshes the counts.
+  // Regrows when "AutoUpdate" is ticked and not in billboard mode; it
+  // returns at once. When the tree is in, the ground plane is rebuilt, the
+  // view redrawn and the counts refreshed.
   virtual void UpdateAfterChange() = 0;
-  // What "Generate" does: regenerate outside billboard mode, nothing else.
+  // What "Generate" does: regrow outside billboard mode, nothing else.
   virtual void GenerateTree() = 0;
   // Writes the counts of what the view shows (the cloud in billboard mode,
   // else the tree) into "Infos".

@@ -146,7 +146,7 @@ void LeafEditor::RecomputeTexCoords() {
 }
 
 void LeafEditor::LoadLeafTexture(const QString& fileName) {
-  if (host_.Busy() || fileName.isEmpty() || fileName == "(null)") return;
+  if (host_.EditsLocked() || fileName.isEmpty() || fileName == "(null)") return;
   vh::Image picture = vh::LoadPicture(LocalPath(fileName));
   EditingSession& session = host_.Session();
   session.leafTextureImage = std::move(picture);
@@ -159,7 +159,7 @@ void LeafEditor::LoadLeafTexture(const QString& fileName) {
 void LeafEditor::ShowError(const QString& text) { ShowMessage(host_.DialogParent(), text, "Error"); }
 
 void LeafEditor::SpeedButton2Click() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   vh::TreeParameters& params = host_.Session().params;
   params.leafOutline.clear();
   params.leafTexCoords.clear();
@@ -170,7 +170,7 @@ void LeafEditor::SpeedButton2Click() {
 }
 
 void LeafEditor::SpeedButton3Click() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   if (const std::optional<FileChoice> choice = AskPictureToOpen(host_.DialogParent())) {
     try {
       LoadLeafTexture(choice->fileName);
@@ -188,7 +188,7 @@ void LeafEditor::SpeedButton3Click() {
 }
 
 void LeafEditor::SpeedButton6Click() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   vh::TreeParameters& params = host_.Session().params;
   params.leafTextureLoaded = false;
   params.leafTextureFile.clear();  // the picture itself stays loaded
@@ -268,7 +268,7 @@ void LeafEditor::mouseMoveEvent(QMouseEvent* event) {
 void LeafEditor::mouseReleaseEvent(QMouseEvent*) { PaintBox1MouseUp(); }
 
 void LeafEditor::PaintBox1MouseDown(int x, int y) {
-  if (host_.BillboardMode() || host_.Busy()) return;
+  if (host_.BillboardMode() || host_.EditsLocked()) return;
   dragging_ = true;
   lastMouseX_ = x - CentreX();
   lastMouseY_ = y - CentreY();

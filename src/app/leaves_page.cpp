@@ -64,7 +64,7 @@ void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
 }
 
 void LeavesPage::TrackBar11Change() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   StoreSlider(*bending_, host_.Session().params.leafBending);
   host_.UpdateAfterChange();
 }
@@ -72,35 +72,35 @@ void LeavesPage::TrackBar11Change() {
 // The picture placement takes effect at the tree's next update; moving it
 // regenerates nothing, but the outline's texture coordinates follow it.
 void LeavesPage::TrackBar12Change() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   StoreSlider(*rotate_, host_.Session().params.leafTexRotate);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar13Change() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   StoreSlider(*translateX_, host_.Session().params.leafTexTranslateX);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar14Change() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   StoreSlider(*translateY_, host_.Session().params.leafTexTranslateY);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::TrackBar15Change() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   StoreSlider(*scale_, host_.Session().params.leafTexScale);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
 void LeavesPage::CheckBox5Click() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   host_.Session().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
   host_.UpdateAfterChange();
   RepaintEditor();

@@ -135,10 +135,9 @@ void LodPage::SpeedButton22Click() {
 
   EditingSession& session = host_.Session();
   vh::Tree& tree = session.tree;
-  // The tree counts as busy while the cloud is built: the events processed
-  // in between may not regenerate or replace it, and Escape (which asks the
-  // tree to cancel) stops the build instead.
-  session.busy = true;
+  // Edits are locked while the cloud is built: the events processed in
+  // between may not regrow or replace the tree, and Escape stops the build.
+  session.buildingBillboard = true;
   session.cancelRequested = false;
   vh::BillboardCloud cloud;
   QString failure;
@@ -149,7 +148,7 @@ void LodPage::SpeedButton22Click() {
   } catch (const std::exception& error) {
     failure = QString::fromStdString(error.what());
   }
-  session.busy = false;
+  session.buildingBillboard = false;
   session.cancelRequested = false;
   progress_->setValue(0);
   // Every tree submesh was redrawn hidden and shown again by the builder.

@@ -4,8 +4,8 @@
 // Creating runs on the user-interface thread; the progress callback
 // processes pending events, so the window stays responsive and Escape
 // cancels (the tree is then left as it was, without a cloud). While the
-// cloud is built the tree counts as busy, so no edit can regenerate or
-// replace it underneath the builder.
+// cloud is built edits are locked, so that nothing regrows or replaces the
+// tree underneath the builder. It starts only while no tree grows.
 #pragma once
 
 #include <QWidget>

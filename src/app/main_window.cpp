@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -42,8 +43,11 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
   setObjectName("Form1");
   setWindowTitle("Verdanthollow v2.0");
 
-  // No window exists yet: nothing to process events for while it grows.
+  // The first tree grows here, before there is a window to keep
+  // responsive; every later one grows on the driver's worker.
   vh::Generate(session_.params, session_.GrowthOptions(), {}, session_.tree);
+  driver_ = std::make_unique<GenerationDriver>([this](GrownTree grown) { InstallGrownTree(std::move(grown)); });
+  connect(driver_.get(), &GenerationDriver::idle, this, &TForm1::RunActionsWaitingForTree);
   groundPlane_ = vh::BuildGroundPlane(false);
 
   BuildLayout();
@@ -68,6 +72,9 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
 }
 
 TForm1::~TForm1() {
+  // First, while everything it could deliver to still exists: a running
+  // generation stops at its next branch.
+  driver_.reset();
   qApp->removeEventFilter(this);
   // The view's context goes first, while the meshes whose display lists it
   // holds still exist.
@@ -179,49 +186,44 @@ void TForm1::ForgetViewCaches() {
   if (billboard_) vh::ForgetDrawLists(*billboard_);
 }
 
-void TForm1::PumpEvents() {
-  if (pumpClock_.isValid() && pumpClock_.elapsed() < kPumpIntervalMs) return;
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-  pumpClock_.start();
+void TForm1::RequestGrowth(AfterGrowth after) {
+  // The billboard builder reads the tree while it processes events: it must
+  // not be replaced under it (and the builder only starts when idle).
+  if (session_.buildingBillboard) return;
+  // The tree that arrives answers every request made since the last one
+  // arrived, so it does what any of them asked for.
+  afterGrowth_.rebuildPlane |= after.rebuildPlane;
+  afterGrowth_.refreshCounts |= after.refreshCounts;
+  driver_->Grow({session_.params, session_.GrowthOptions(), session_.vertexBudget});
 }
 
-bool TForm1::Grow() {
-  session_.cancelRequested = false;
-  if (session_.busy) return false;  // refused: it only cleared a pending cancel
-  // Generation processes events while it runs, so that the window stays
-  // responsive and Escape can cancel. It calls back once per branch;
-  // events are processed at most every few milliseconds, since each pass
-  // may repaint the window, and a software renderer takes longer for that
-  // than a small tree takes to grow.
-  vh::GenerationControl control;
-  control.cancel = &session_.cancelRequested;
-  control.onBranch = [this] { PumpEvents(); };
-  control.vertexBudget = session_.vertexBudget;
-  // Clears the lock (and a pending cancel) however the generation ends.
-  struct BusyScope {
-    EditingSession& session;
-    explicit BusyScope(EditingSession& s) : session(s) { session.busy = true; }
-    ~BusyScope() {
-      session.cancelRequested = false;
-      session.busy = false;
-    }
-  } busy(session_);
-  pumpClock_.start();  // a new generation: its first event pass after the interval
-  vh::Generate(session_.params, session_.GrowthOptions(), control, session_.tree);
-  return session_.tree.budgetExceeded;
-}
-
-void TForm1::Generate() {
-  if (Grow()) ShowMessage(this, TreeTooLargeMessage(session_.tree, session_.vertexBudget), "Tree too large");
+void TForm1::InstallGrownTree(GrownTree grown) {
+  if (grown.tree == nullptr) {
+    ShowMessage(this, grown.failure, "Error");
+    return;
+  }
+  // The old tree (and with it its display lists) goes; the new one is
+  // compiled when it is first drawn.
+  session_.tree = std::move(*grown.tree);
+  // "Wireframe" may have been switched while the tree grew.
+  for (const auto& submesh : session_.tree.submeshes) submesh->wireframe = session_.wireframe;
+  // No generation runs now, so the ground plane may take the next submesh
+  // number: the one after the new tree's.
+  const AfterGrowth after = std::exchange(afterGrowth_, {});
+  if (after.rebuildPlane) groundPlane_ = vh::BuildGroundPlane(WireframeTicked());
+  if (after.refreshCounts) RefreshCounts();
+  SetViewDirty();
+  emit treeGrown();
+  // Last: the message box processes events, which may start the next generation.
+  if (session_.tree.budgetExceeded) {
+    ShowMessage(this, TreeTooLargeMessage(session_.tree, session_.vertexBudget), "Tree too large");
+  }
 }
 
 void TForm1::UpdateAfterChange() {
   if (BillboardMode()) return;
   if (!AutoUpdate()) return;
-  Generate();  // returns at once when a generation already runs
-  groundPlane_ = vh::BuildGroundPlane(WireframeTicked());
-  SetViewDirty();
-  RefreshCounts();
+  RequestGrowth({.rebuildPlane = true, .refreshCounts = true});
 }
 
 void TForm1::RefreshCounts() {
@@ -231,8 +233,12 @@ void TForm1::RefreshCounts() {
 
 void TForm1::GenerateTree() {
   if (BillboardMode()) return;
-  Generate();
-  SetViewDirty();
+  RequestGrowth({});
+}
+
+void TForm1::CancelLongTasks() {
+  if (session_.buildingBillboard) session_.cancelRequested = true;
+  driver_->Cancel();
 }
 
 bool TForm1::AutoUpdate() const { return branches_->AutoUpdate(); }
@@ -269,7 +275,7 @@ void TForm1::GiveFocusBack() {
 }
 
 void TForm1::Timer1Timer() {
-  QString text = session_.busy ? QString(kGeneratingMessage) : QString();
+  QString text = Busy() ? QString(kGeneratingMessage) : QString();
   if (BillboardMode()) text = kBillboardMessage;
   if (status_->text() != text) status_->setText(text);
 }
@@ -277,7 +283,7 @@ void TForm1::Timer1Timer() {
 bool TForm1::FormKeyDown(int key) {
   switch (key) {
     case Qt::Key_Escape:
-      session_.cancelRequested = true;
+      CancelLongTasks();
       return true;
     case Qt::Key_Down:
       camera_.position -= kArrowStep * camera_.forward;
@@ -335,7 +341,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
   // A running generation stops at its next branch; the window closes.
-  session_.cancelRequested = true;
+  CancelLongTasks();
   event->accept();
   QCoreApplication::quit();
 }

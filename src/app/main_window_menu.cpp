@@ -15,7 +15,7 @@
 
 void TForm1::BuildMenu() {
   FileFlowHooks hooks;
-  hooks.growTree = [this] { Grow(); };
+  hooks.growTree = [this] { RequestGrowth({.rebuildPlane = false, .refreshCounts = true}); };
   hooks.grabView = [this]() -> QImage {
     // The GL view draws a frame into an offscreen buffer of its own size;
     // without a context the blank surface is what the user sees.
@@ -61,15 +61,32 @@ void TForm1::BuildMenu() {
           {{"Help2", "Help", &TForm1::Help2Click}, {"About1", "About...", &TForm1::About1Click}});
 }
 
-void TForm1::New1Click() { fileFlows_->New(); }
-void TForm1::Open1Click() { fileFlows_->Open(); }
-void TForm1::Save1Click() { fileFlows_->Save(); }
-void TForm1::SaveAs1Click() { fileFlows_->SaveAs(); }
-void TForm1::Export1Click() { fileFlows_->Export(); }
-void TForm1::Exportscreenshot1Click() { fileFlows_->ExportScreenshot(); }
+// The File menu's flows read or replace the document and the tree as a
+// whole: asked for while a tree grows, they run once it is in.
+void TForm1::WhenTreeIsIn(std::function<void()> action) {
+  waitingForTree_.push_back(std::move(action));
+  RunActionsWaitingForTree();
+}
+
+void TForm1::RunActionsWaitingForTree() {
+  // An action that starts a generation (New, Open) makes the rest wait
+  // for that tree in turn.
+  while (!waitingForTree_.empty() && !driver_->Busy()) {
+    const std::function<void()> action = std::move(waitingForTree_.front());
+    waitingForTree_.erase(waitingForTree_.begin());
+    action();
+  }
+}
+
+void TForm1::New1Click() { WhenTreeIsIn([this] { fileFlows_->New(); }); }
+void TForm1::Open1Click() { WhenTreeIsIn([this] { fileFlows_->Open(); }); }
+void TForm1::Save1Click() { WhenTreeIsIn([this] { fileFlows_->Save(); }); }
+void TForm1::SaveAs1Click() { WhenTreeIsIn([this] { fileFlows_->SaveAs(); }); }
+void TForm1::Export1Click() { WhenTreeIsIn([this] { fileFlows_->Export(); }); }
+void TForm1::Exportscreenshot1Click() { WhenTreeIsIn([this] { fileFlows_->ExportScreenshot(); }); }
 void TForm1::OpenDocumentFile(const QString& fileName) {
   if (view_ == nullptr || view_->Bound()) {
-    fileFlows_->OpenDocument(fileName);
+    WhenTreeIsIn([this, fileName] { fileFlows_->OpenDocument(fileName); });
     return;
   }
   // The document's pictures are uploaded into the view's context, which
@@ -79,7 +96,7 @@ void TForm1::OpenDocumentFile(const QString& fileName) {
   const auto open = [this, fileName, opened] {
     if (*opened) return;
     *opened = true;
-    fileFlows_->OpenDocument(fileName);
+    WhenTreeIsIn([this, fileName] { fileFlows_->OpenDocument(fileName); });
   };
   connect(view_, &TreeView::framePainted, this, [this, open] { QTimer::singleShot(0, this, open); },
           Qt::SingleShotConnection);
@@ -97,7 +114,7 @@ void TForm1::Barktiler1Click() {
 void TForm1::Help2Click() { fileFlows_->Help(); }
 
 void TForm1::Quit1Click() {
-  session_.cancelRequested = true;
+  CancelLongTasks();
   QCoreApplication::quit();
 }
 

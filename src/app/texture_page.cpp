@@ -54,19 +54,19 @@ void TexturePage::StoreGlobals(vh::TreeParameters& params) const {
 }
 
 void TexturePage::Edit2Change() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   host_.Session().params.materialPrefix = materialPrefix_->text().toStdString();
 }
 
 void TexturePage::TrackBar16Change() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   StoreSlider(*uScale_, host_.Session().params.uScale);
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
 }
 
 void TexturePage::TrackBar17Change() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   StoreSlider(*vScale_, host_.Session().params.vScale);
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();

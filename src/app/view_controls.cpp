@@ -183,7 +183,7 @@ void ViewControls::CheckBox6Click() {
     return;
   }
   host_.WithViewContext([on] { vh::SetWireframeBlending(false, on); });
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   host_.Session().wireframe = on;
   for (const auto& submesh : host_.CurrentTree().submeshes) {
     submesh->wireframe = on;
@@ -199,16 +199,17 @@ void ViewControls::CheckBox6Click() {
 }
 
 void ViewControls::CheckBox7Click() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   host_.Session().showLeaves = !hideLeaves_->isChecked();
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
   host_.GiveFocusBack();
 }
 
+// Only what is drawn changes: the next frame shows or leaves out the plane,
+// and the tree is not regrown.
 void ViewControls::CheckBox8Click() {
-  if (host_.Busy()) return;
-  host_.UpdateAfterChange();
+  if (host_.EditsLocked()) return;
   host_.SetViewDirty();
   host_.RepaintLeafEditor();
   host_.GiveFocusBack();

@@ -23,6 +23,11 @@ void MainWindowTest::SetUp() {
   // Focus tests need an active window; the others run without one.
   static_cast<void>(QTest::qWaitForWindowActive(window.get(), 1000));
   QTest::qWait(20);  // the deferred view binding check
+  ASSERT_TRUE(WaitForTree()) << "the tree the controls asked for at start-up";
+}
+
+bool MainWindowTest::WaitForTree() {
+  return WaitUntil([&] { return !window->Busy(); }, 30000);
 }
 
 void MainWindowTest::TearDown() {
@@ -49,8 +54,14 @@ void MainWindowTest::MakeGenerationLong() {
 }
 
 void MainWindowTest::GenerateAndMeanwhile(int afterMs, const std::function<void()>& during) {
-  QTimer::singleShot(afterMs, window.get(), during);
+  bool ran = false;
+  QTimer::singleShot(afterMs, window.get(), [&] {
+    ran = true;
+    during();
+  });
   QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);
+  EXPECT_TRUE(WaitUntil([&] { return ran; }, afterMs + 30000));
+  EXPECT_TRUE(WaitForTree());
 }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -47,8 +47,12 @@ class MainWindowTest : public ::testing::Test {
   void SetAutoUpdate(bool on);
   // Makes the next generation long: many levels and children.
   void MakeGenerationLong();
-  // Clicks "Generate" and, `afterMs` into the generation, runs `during`.
+  // Clicks "Generate" and, `afterMs` into the generation, runs `during`;
+  // returns once the generation's tree is in.
   void GenerateAndMeanwhile(int afterMs, const std::function<void()>& during);
+  // Trees grow off the window's thread: waits until the last one asked for
+  // is in (the driver idle) and says whether it arrived within 30 s.
+  [[nodiscard]] bool WaitForTree();
 
   std::unique_ptr<MessageRecorder> recorder;
   std::unique_ptr<TForm1> window;

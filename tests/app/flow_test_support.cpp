@@ -27,6 +27,7 @@ void WorkflowTest::Trigger(const char* actionName) {
   QAction* action = window->findChild<QAction*>(actionName);
   ASSERT_NE(action, nullptr) << actionName;
   action->trigger();
+  EXPECT_TRUE(WaitForTree()) << "the tree " << actionName << " asked for";
 }
 
 void WorkflowTest::ShowPage(int index) {
