@@ -3,7 +3,33 @@
 #include <exception>
 #include <utility>
 
+#ifdef __linux__
+#include <pthread.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 #include <QMetaObject>
+
+namespace {
+// Below this many vertices freeing costs less than starting a thread.
+constexpr std::uint64_t kVerticesWorthAThread = 200'000;
+// How much the growing threads yield to the window's (a nice value).
+constexpr int kWorkerNiceness = 5;
+}  // namespace
+
+void DiscardTree(std::unique_ptr<vh::Tree> tree) {
+  if (tree == nullptr) return;
+  for (const auto& submesh : tree->submeshes) {
+    if (submesh->drawCache == 0) continue;
+    vh::RetiredDrawLists().push_back(submesh->drawCache);
+    submesh->drawCache = 0;
+  }
+  if (tree->VertexCount() < kVerticesWorthAThread) return;
+  // The thread owns the tree and nothing else; a program that exits
+  // meanwhile simply ends it.
+  std::thread([doomed = std::move(tree)] {}).detach();
+}
 
 GenerationDriver::GenerationDriver(std::function<void(GrownTree)> deliver, QObject* parent)
     : QObject(parent), deliver_(std::move(deliver)) {}
@@ -44,6 +70,13 @@ void GenerationDriver::Start(GrowthRequest request) {
 }
 
 void GenerationDriver::Run(const GrowthRequest& request) {
+#ifdef __linux__
+  // Recognisable in a debugger or a process list, and below the window's
+  // thread, so that drawing and input come first when both want a core;
+  // the meshing helpers it starts take both.
+  pthread_setname_np(pthread_self(), kWorkerThreadName);
+  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNiceness);
+#endif
   auto result = std::make_shared<GrownTree>();
   result->tree = std::make_unique<vh::Tree>();
   vh::GenerationControl control;
@@ -56,8 +89,10 @@ void GenerationDriver::Run(const GrowthRequest& request) {
     result->tree.reset();
     result->failure = QString::fromLocal8Bit(error.what());
   }
-  // A tree nobody wants is freed here rather than on the window's thread.
-  if (superseded_) *result = GrownTree();
+  if (superseded_) {
+    DiscardTree(std::move(result->tree));
+    result->failure.clear();
+  }
   QMetaObject::invokeMethod(
       this, [this, result] { Finished(std::move(*result)); }, Qt::QueuedConnection);
 }

@@ -37,9 +37,20 @@ struct GrownTree {
   QString failure;
 };
 
+// Frees `tree` without making anyone wait for it: a tree of millions of
+// vertices takes a good part of a second to free. A small tree is freed at
+// once, a large one on a thread of its own that touches nothing else. The
+// display lists of a tree that was drawn are retired first, which must
+// happen on the window's thread; a tree that never was drawn may be
+// discarded on any thread.
+void DiscardTree(std::unique_ptr<vh::Tree> tree);
+
 class GenerationDriver : public QObject {
   Q_OBJECT
  public:
+  // The name of the threads that grow a tree, as the system lists them.
+  static constexpr const char* kWorkerThreadName = "growing tree";
+
   // `deliver` is called on the thread that made the driver (the window's),
   // once for every generation that ends without being superseded.
   explicit GenerationDriver(std::function<void(GrownTree)> deliver, QObject* parent = nullptr);

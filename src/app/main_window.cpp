@@ -81,6 +81,8 @@ TForm1::~TForm1() {
   delete viewSurface_;
   viewSurface_ = nullptr;
   view_ = nullptr;
+  // A closing program need not wait for a large tree to be freed.
+  DiscardTree(std::make_unique<vh::Tree>(std::move(session_.tree)));
 }
 
 void TForm1::BuildLayout() {
@@ -202,9 +204,11 @@ void TForm1::InstallGrownTree(GrownTree grown) {
     ShowMessage(this, grown.failure, "Error");
     return;
   }
-  // The old tree (and with it its display lists) goes; the new one is
-  // compiled when it is first drawn.
+  // The old tree's display lists go now, its memory off this thread; the
+  // new tree is compiled when it is first drawn.
+  auto replaced = std::make_unique<vh::Tree>(std::move(session_.tree));
   session_.tree = std::move(*grown.tree);
+  DiscardTree(std::move(replaced));
   // "Wireframe" may have been switched while the tree grew.
   for (const auto& submesh : session_.tree.submeshes) submesh->wireframe = session_.wireframe;
   // No generation runs now, so the ground plane may take the next submesh

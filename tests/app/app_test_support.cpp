@@ -71,6 +71,38 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   return done();
 }
 
+testing::AssertionResult SameGeometry(const vh::Tree& a, const vh::Tree& b) {
+  if (a.submeshes.size() != b.submeshes.size()) {
+    return testing::AssertionFailure() << a.submeshes.size() << " vs " << b.submeshes.size() << " submeshes";
+  }
+  for (std::size_t i = 0; i < a.submeshes.size(); ++i) {
+    const vh::Submesh& x = *a.submeshes[i];
+    const vh::Submesh& y = *b.submeshes[i];
+    if (x.displayList != y.displayList || x.vertices.size() != y.vertices.size() ||
+        x.triangles.size() != y.triangles.size()) {
+      return testing::AssertionFailure() << "submesh " << i << " differs in number or size";
+    }
+    for (std::size_t v = 0; v < x.vertices.size(); ++v) {
+      if (!(x.vertices[v].position == y.vertices[v].position)) {
+        return testing::AssertionFailure() << "submesh " << i << " vertex " << v << " differs";
+      }
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
+testing::AssertionResult IndicesInside(const vh::Tree& tree) {
+  for (const auto& submesh : tree.submeshes) {
+    const std::size_t n = submesh->vertices.size();
+    for (const vh::Triangle& t : submesh->triangles) {
+      if (t.a >= n || t.b >= n || t.c >= n) {
+        return testing::AssertionFailure() << "submesh " << submesh->displayList << " indexes past " << n;
+      }
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
 QString PolygonText(const vh::MeshObject& mesh) {
   return QString("Nb Polygons : %1").arg(mesh.PolygonCount());
 }

@@ -61,6 +61,12 @@ class MainWindowTest : public ::testing::Test {
 // Processes events until `done` or `timeoutMs` passed; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
+// Whether two trees have the same submeshes, numbered alike, with the same
+// vertex positions and triangle counts.
+testing::AssertionResult SameGeometry(const vh::Tree& a, const vh::Tree& b);
+// Whether every triangle of `tree` indexes vertices of its own submesh.
+testing::AssertionResult IndicesInside(const vh::Tree& tree);
+
 // Sum of the geometry as the "Infos" labels should show it.
 QString PolygonText(const vh::MeshObject& mesh);
 QString VertexText(const vh::MeshObject& mesh);

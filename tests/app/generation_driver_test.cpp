@@ -15,19 +15,6 @@ const QString kGenerating = "Tree is generating, please wait... (ESC to cancel) 
 
 using GenerationDriver = MainWindowTest;
 
-// Every index of every triangle inside its submesh.
-testing::AssertionResult IndicesInside(const vh::Tree& tree) {
-  for (const auto& submesh : tree.submeshes) {
-    for (const auto& t : submesh->triangles) {
-      const std::size_t n = submesh->vertices.size();
-      if (t.a >= n || t.b >= n || t.c >= n) {
-        return testing::AssertionFailure() << "submesh " << submesh->displayList << " indexes past " << n;
-      }
-    }
-  }
-  return testing::AssertionSuccess();
-}
-
 TEST_F(GenerationDriver, EscapeStopsALongGenerationAndKeepsAValidPartialTree) {
   MakeGenerationLong();
   QString statusDuring;
