@@ -27,7 +27,6 @@
 
 namespace {
 constexpr int kStatusPeriodMs = 20;
-constexpr qint64 kPumpIntervalMs = 8;  // longest pause between event passes while generating
 constexpr float kArrowStep = 10.0f;  // eye movement per arrow key, in units of `forward`
 constexpr int kPanel3Width = 153;
 constexpr int kPanel2Width = 308;
@@ -200,6 +199,7 @@ void TForm1::RequestGrowth(AfterGrowth after) {
 }
 
 void TForm1::InstallGrownTree(GrownTree grown) {
+  const AfterGrowth after = std::exchange(afterGrowth_, {});
   if (grown.tree == nullptr) {
     ShowMessage(this, grown.failure, "Error");
     return;
@@ -213,7 +213,6 @@ void TForm1::InstallGrownTree(GrownTree grown) {
   for (const auto& submesh : session_.tree.submeshes) submesh->wireframe = session_.wireframe;
   // No generation runs now, so the ground plane may take the next submesh
   // number: the one after the new tree's.
-  const AfterGrowth after = std::exchange(afterGrowth_, {});
   if (after.rebuildPlane) groundPlane_ = vh::BuildGroundPlane(WireframeTicked());
   if (after.refreshCounts) RefreshCounts();
   SetViewDirty();
