@@ -1,6 +1,11 @@
 // Parameter sets shared by the benchmarks.
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
 #include "fileio/tree_document.h"
 #include "tree/tree.h"
 
@@ -11,6 +16,20 @@ namespace vh::bench {
 // half of the cells.
 inline TreeParameters LargeTreeParameters() {
   return LoadDocument(VH_BENCH_DIR "/large_tree.vhm", TreeParameters());
+}
+
+// The large tree grown once for the whole program: generation is not what
+// the export benchmarks measure.
+inline const Tree& GrownLargeTree() {
+  static Tree* tree = new Tree(Generate(LargeTreeParameters()));
+  return *tree;
+}
+
+// The size of the file at `path`, 0 when there is none.
+inline std::uintmax_t FileSize(const std::string& path) {
+  std::error_code ignored;
+  const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+  return size == static_cast<std::uintmax_t>(-1) ? 0 : size;
 }
 
 }  // namespace vh::bench

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <random>
 
-#include "fileio/document.h"
+#include "bench_trees.h"
 #include "fileio/dxf_export.h"
 #include "fileio/fixed_format.h"
 #include "fileio/obj_export.h"
@@ -16,24 +16,11 @@
 
 namespace {
 
-// Grown once and shared: generation is not what is measured here.
-const vh::Tree& LargeTree() {
-  static vh::Tree* tree = [] {
-    const vh::TreeParameters params = vh::ReadDocumentFile(VH_BENCH_DIR "/large_tree.vhm", vh::TreeParameters());
-    return new vh::Tree(vh::Generate(params));
-  }();
-  return *tree;
-}
-
-std::uintmax_t FileSize(const std::string& path) {
-  std::error_code ignored;
-  const std::uintmax_t size = std::filesystem::file_size(path, ignored);
-  return size == static_cast<std::uintmax_t>(-1) ? 0 : size;
-}
+using vh::bench::FileSize;
 
 void Export(benchmark::State& state, void (*exporter)(const vh::MeshObject&, const std::string&),
             const char* name, bool withMaterialFile) {
-  const vh::Tree& tree = LargeTree();
+  const vh::Tree& tree = vh::bench::GrownLargeTree();
   const std::string path = (std::filesystem::temp_directory_path() / name).string();
   std::uintmax_t bytes = 0;
   for (auto _ : state) {

@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl1-mesa-dev
   libjpeg62-turbo-dev libstb-dev
+  libtinygltf-dev nlohmann-json3-dev libmeshoptimizer-dev
   libgtest-dev libbenchmark-dev
   # GUI tests on a virtual display (xvfb-run needs xauth; xprop reads the
   # titles the window system sees; xdotool presses keys through the X
@@ -20,9 +21,16 @@ packages=(
   # third-party readers of our files: Assimp (OBJ, 3DS, DXF), ezdxf (DXF),
   # ImageMagick's identify (BMP, JPEG)
   assimp-utils python3 python3-ezdxf imagemagick
+  # the Khronos glTF validator runs on Node.js (see below)
+  nodejs
   # fuzzing
   clang libclang-rt-14-dev
 )
+
+# The glTF validator of the tests runs on Node.js and comes from npm
+# (scripts/install-gltf-validator.sh). A Node.js that brings its own npm
+# already provides the command, and Debian's npm package would conflict with it.
+command -v npm >/dev/null || packages+=(npm)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -3,7 +3,6 @@
 #include <exception>
 #include <optional>
 
-#include "app/dialog_filters.h"
 #include "app/file_dialogs.h"
 #include "app/local_path.h"
 #include "app/message_box.h"
@@ -14,18 +13,11 @@ const char* const kNotReadyText =
     "You have not generated a billboard cloud yet. Go in the level of detail section and generate a billboard "
     "cloud";
 const char* const kNotReadyTitle = "Billboard not ready";
-
-vh::GeometryFormat FormatOfFilter(int index) {
-  switch (index) {
-    case 1: return vh::GeometryFormat::kDXF;
-    case 2: return vh::GeometryFormat::kOBJ;
-    default: return vh::GeometryFormat::k3DS;  // the first filter, as a fresh dialog selects it
-  }
-}
 }  // namespace
 
 void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& colour,
-                     const vh::Image& transparency, BillboardExportDialogState& dialog) {
+                     const vh::Image& transparency, const vh::MaterialPictures& treePictures,
+                     BillboardExportDialogState& dialog) {
   if (cloud == nullptr) {
     ShowMessage(parent, kNotReadyText, kNotReadyTitle);
     return;
@@ -33,7 +25,7 @@ void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& co
   FileRequest request;
   request.kind = FileRequest::Kind::kSave;
   request.parent = parent;
-  request.filter = kExportFilter;
+  request.filter = QString::fromStdString(vh::ExportFilterList());
   request.initialName = dialog.fileName;
   request.initialFilter = dialog.filterIndex;
   const std::optional<FileChoice> choice = RunFileDialog(request);
@@ -41,10 +33,10 @@ void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& co
   dialog.fileName = choice->fileName;
   dialog.filterIndex = choice->filterIndex;
 
-  const vh::GeometryFormat format = FormatOfFilter(choice->filterIndex);
+  const vh::ExportFormat format = vh::ExportFormatOfFilter(choice->filterIndex);
   const vh::BillboardFileNames names = vh::BillboardExportNames(LocalPath(choice->fileName), format);
   try {
-    vh::ExportBillboardCloud(*cloud, colour, transparency, names, format);
+    vh::ExportBillboardCloud(*cloud, colour, transparency, names, format, treePictures);
   } catch (const std::exception& error) {
     ShowMessage(parent, QString::fromStdString(error.what()));
   }

@@ -4,12 +4,9 @@
 
 #include <QString>
 
-class QWidget;
+#include "fileio/export_scene.h"
 
-namespace vh {
-class MeshObject;
-struct Image;
-}  // namespace vh
+class QWidget;
 
 // Remembers the export dialog's last file name and filter between uses.
 struct BillboardExportDialogState {
@@ -20,10 +17,11 @@ struct BillboardExportDialogState {
 // Without a cloud, shows "You have not generated a billboard cloud yet. Go
 // in the level of detail section and generate a billboard cloud" titled
 // "Billboard not ready" and writes nothing. Otherwise asks for a file name
-// in the export dialog (the three formats of "Export..."); cancelling
-// writes nothing. The chosen filter decides the format; the files are
-// written as ExportBillboardCloud does (billboards get the material
-// "BBdMat" and the texture file). A file that cannot be written is reported
+// in the export dialog (the formats of "Export..."); cancelling writes
+// nothing. The chosen filter decides the format; the files are written as
+// ExportBillboardCloud does (billboards get the material "BBdMat" and the
+// texture file; glTF embeds the atlas and the tree's pictures). A file that cannot be written is reported
 // in a message box naming it; files already in place stay as they were.
 void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& colour,
-                     const vh::Image& transparency, BillboardExportDialogState& dialog);
+                     const vh::Image& transparency, const vh::MaterialPictures& treePictures,
+                     BillboardExportDialogState& dialog);

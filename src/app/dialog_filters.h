@@ -6,9 +6,9 @@
 inline constexpr const char* kOpenDocumentFilter = "Verdanthollow Files (*.vhm)|*.vhm";
 // SaveDialog1 ("Save", "Save As...").
 inline constexpr const char* kSaveDocumentFilter = "Verdanthollow File (*.vhm)|*.vhm";
-// SaveDialog2 ("Export..."): the selected filter decides the format.
-inline constexpr const char* kExportFilter =
-    "3DS File (*.3ds)|*.3ds|AutoCAD File (*.dxf)|*.dxf|WaveFront Object File (*.obj)|*.obj";
+// SaveDialog2 ("Export...", "Export billboard..."): the selected filter
+// decides the format; the list is vh::ExportFilterList() of
+// fileio/export_formats.h.
 // OpenPictureDialog1 (both "Load texture" buttons).
 inline constexpr const char* kOpenPictureFilter =
     "Tous (*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf)|*.jpg;*.jpeg;*.bmp|"

@@ -1,8 +1,9 @@
 // The tree being edited, as the desktop program holds it: the document's
 // parameters, the last grown tree, the pictures of the two textures, the
 // view switches that decide what is grown and how it is drawn, and the
-// lock and cancel flag of a running billboard build. (Generations run on
-// the main window's driver, from copies of the parameters.)
+// lock and cancel flag of a running billboard cloud or chain build.
+// (Generations run on the main window's driver, from copies of the
+// parameters.)
 #pragma once
 
 #include <cstdint>
@@ -17,8 +18,10 @@ struct EditingSession {
   vh::Image barkTextureImage;
   bool wireframe = false;   // submeshes are drawn as lines
   bool showLeaves = true;   // leaves are grown at all (cleared by "Hide leaves")
-  bool buildingBillboard = false;  // the builder reads the tree, the pictures and the textures
-  bool cancelRequested = false;    // the running billboard build must stop
+  // A billboard cloud or a level-of-detail chain is built from the tree, its
+  // pictures and textures (edits are locked meanwhile); Escape asks it to stop.
+  bool buildingFromTree = false;
+  bool cancelRequested = false;
   std::uint64_t vertexBudget = vh::kDefaultVertexBudget;
 
   // "New": a fresh tree with the default parameters, no pictures, the

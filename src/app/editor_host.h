@@ -30,12 +30,13 @@ class EditorHost {
   // tree last grown from them (CurrentTree).
   virtual EditingSession& Session() = 0;
   virtual vh::Tree& CurrentTree() = 0;
-  // True while a tree grows (or waits to) or a billboard cloud is built:
-  // the file flows and the billboard buttons, which read or replace the
-  // tree, refuse then. Edits are applied while a tree grows; it regrows.
+  // True while a tree grows (or waits to) or a cloud or chain is built from
+  // it: the file flows and the "Level of detail" buttons, which read or
+  // replace the tree, refuse then. Edits are applied while a tree grows;
+  // it regrows.
   virtual bool Busy() const = 0;
-  // True while a billboard cloud is built from the tree and its textures:
-  // the editing handlers ignore input then.
+  // True while a billboard cloud or a level-of-detail chain is built from
+  // the tree and its textures: the editing handlers ignore input then.
   virtual bool EditsLocked() const = 0;
   // True while a billboard cloud replaces the tree (tree edits build nothing).
   virtual bool BillboardMode() const = 0;

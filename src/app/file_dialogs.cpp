@@ -1,6 +1,9 @@
 #include "app/file_dialogs.h"
 
+#include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
 #include <QRegularExpression>
 
 #include "app/dialog_filters.h"
@@ -28,6 +31,26 @@ QStringList QtFilterEntries(const QString& filter) {
 
 QString QtFilter(const QString& filter) { return QtFilterEntries(filter).join(";;"); }
 
+namespace {
+// The "Scale :" row under the dialog's own fields. Only Qt's own dialog can
+// take a widget, so the platform's is not used when the field is asked for.
+QDoubleSpinBox* AddScaleField(QFileDialog& dialog, double initial) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+  if (grid == nullptr) return nullptr;
+  auto* field = new QDoubleSpinBox(&dialog);
+  field->setObjectName("ExportScale");
+  field->setDecimals(4);
+  field->setRange(0.0001, 10000.0);
+  field->setValue(initial);
+  field->setToolTip("glTF only: 1 writes the numbers of the OBJ export (hundredths of scene units)");
+  const int row = grid->rowCount();
+  grid->addWidget(new QLabel("Scale :", &dialog), row, 0);
+  grid->addWidget(field, row, 1);
+  return field;
+}
+}  // namespace
+
 std::optional<FileChoice> QtFileDialogs::Run(const FileRequest& request) {
   const QStringList entries = QtFilterEntries(request.filter);
   QFileDialog dialog(request.parent);
@@ -42,12 +65,14 @@ std::optional<FileChoice> QtFileDialogs::Run(const FileRequest& request) {
     dialog.selectNameFilter(entries[request.initialFilter]);
   }
   if (!request.initialName.isEmpty()) dialog.selectFile(request.initialName);
+  QDoubleSpinBox* scale = request.askScale ? AddScaleField(dialog, request.initialScale) : nullptr;
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
   FileChoice choice;
   choice.fileName = files.front();
   choice.filterIndex = std::max<int>(0, static_cast<int>(entries.indexOf(dialog.selectedNameFilter())));
+  if (scale != nullptr) choice.scale = scale->value();
   return choice;
 }
 

@@ -18,6 +18,7 @@ class QWidget;
 struct FileChoice {
   QString fileName;
   int filterIndex = 0;  // 0-based position of the selected filter in the list
+  double scale = 1.0;   // the "Scale :" field, when the request asked for it
 };
 
 // One request to a file dialog.
@@ -28,6 +29,9 @@ struct FileRequest {
   QString filter;       // in the program's "Description|patterns" form
   QString initialName;  // the name the dialog starts with (its remembered one)
   int initialFilter = 0;  // the filter it starts with (its remembered one)
+  // Shows a "Scale :" field (glTF exports) starting at `initialScale`.
+  bool askScale = false;
+  double initialScale = 1.0;
 };
 
 class FileDialogs {

@@ -8,7 +8,6 @@
 
 #include "app/bark_texture_panel.h"
 #include "app/dialog_filters.h"
-#include "app/editing_session.h"
 #include "app/editor_host.h"
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
@@ -19,9 +18,7 @@
 #include "app/qt_image.h"
 #include "app/tree_messages.h"
 #include "fileio/document.h"
-#include "fileio/dxf_export.h"
-#include "fileio/obj_export.h"
-#include "fileio/tds_export.h"
+#include "fileio/export_formats.h"
 #include "fileio/tree_document.h"
 #include "imaging/picture_io.h"
 #include "tree/tree.h"
@@ -29,7 +26,7 @@
 namespace {
 QString What(const std::exception& error) { return QString::fromLocal8Bit(error.what()); }
 
-std::optional<FileChoice> Ask(FileRequest::Kind kind, QWidget* parent, const char* filter,
+std::optional<FileChoice> Ask(FileRequest::Kind kind, QWidget* parent, const QString& filter,
                               const QString& initialName, int initialFilter = 0) {
   FileRequest request;
   request.initialFilter = initialFilter;
@@ -130,20 +127,28 @@ void FileFlows::SaveTo(const QString& chosen) {
 
 void FileFlows::Export() {
   if (host_.Busy()) return;
-  const std::optional<FileChoice> choice =
-      Ask(FileRequest::Kind::kSave, host_.DialogParent(), kExportFilter, exportName_, exportFilter_);
+  FileRequest request;
+  request.kind = FileRequest::Kind::kSave;
+  request.parent = host_.DialogParent();
+  request.filter = QString::fromStdString(vh::ExportFilterList());
+  request.initialName = exportName_;
+  request.initialFilter = exportFilter_;
+  request.askScale = true;
+  request.initialScale = exportScale_;
+  const std::optional<FileChoice> choice = RunFileDialog(request);
   if (!choice) return;
   exportName_ = choice->fileName;
   exportFilter_ = choice->filterIndex;
-  const ExportFormat format = ExportFormatOfFilter(choice->filterIndex);
-  const std::string path = ExportFileName(LocalPath(choice->fileName), format);
-  const vh::Tree& tree = host_.CurrentTree();
+  exportScale_ = choice->scale;
+  const vh::ExportFormat format = vh::ExportFormatOfFilter(choice->filterIndex);
+  const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
+  const EditingSession& session = host_.Session();
+  const vh::Tree& tree = session.tree;
+  // The scale and the pictures matter to glTF only; the other formats
+  // write the numbers they always have and name their picture files.
+  const double scale = vh::FormatEntry(format).carriesScene ? choice->scale : 1.0;
   try {
-    switch (format) {
-      case ExportFormat::k3ds: vh::Export3DS(tree, path); break;
-      case ExportFormat::kDxf: vh::ExportDXF(tree, path); break;
-      case ExportFormat::kObj: vh::ExportOBJ(tree, path); break;
-    }
+    vh::WriteExport(format, vh::SingleMeshScene(tree, TreePictures(session), scale), path);
   } catch (const std::exception& error) {
     ShowError(What(error));
   }
@@ -162,6 +167,13 @@ void FileFlows::ExportScreenshot() {
   } catch (const std::exception& error) {
     ShowError(What(error));
   }
+}
+
+vh::MaterialPictures TreePictures(const EditingSession& session) {
+  vh::MaterialPictures pictures;
+  pictures.leaf = &session.leafTextureImage;
+  pictures.bark = &session.barkTextureImage;
+  return pictures;
 }
 
 void FileFlows::Help() {

@@ -11,9 +11,16 @@
 #include <QObject>
 #include <QString>
 
+#include "fileio/export_scene.h"
+
 class BarkTexturePanel;
 class EditorHost;
 class LeafEditor;
+
+struct EditingSession;
+
+// The leaf and bark pictures of the tree, for exports that embed them.
+vh::MaterialPictures TreePictures(const EditingSession& session);
 
 // What the flows need of the main window beyond EditorHost.
 struct FileFlowHooks {
@@ -47,7 +54,8 @@ class FileFlows : public QObject {
   void Save();
   // "Save As...": always asks.
   void SaveAs();
-  // "Export...": the selected filter decides the format and extension.
+  // "Export...": the selected filter decides the format and extension;
+  // glTF takes the dialog's "Scale :" and the tree's pictures.
   void Export();
   // "Export screenshot...": the view as BMP (".bmp" in any case) or JPEG
   // (any other name), under exactly the chosen name.
@@ -69,5 +77,6 @@ class FileFlows : public QObject {
   QString saveName_;        // SaveDialog1's last name
   QString exportName_;      // SaveDialog2's last name
   int exportFilter_ = 0;    // SaveDialog2's last filter
+  double exportScale_ = 1.0;  // its last "Scale :"
   QString screenshotName_;  // SavePictureDialog1's last name
 };

@@ -19,24 +19,3 @@ std::string WithExtension(const std::string& name, const std::string& wanted) {
 }
 
 std::string DocumentFileName(const std::string& chosen) { return WithExtension(chosen, ".vhm"); }
-
-ExportFormat ExportFormatOfFilter(int index) {
-  switch (index) {
-    case 1: return ExportFormat::kDxf;
-    case 2: return ExportFormat::kObj;
-    default: return ExportFormat::k3ds;
-  }
-}
-
-const char* ExtensionOf(ExportFormat format) {
-  switch (format) {
-    case ExportFormat::kDxf: return ".dxf";
-    case ExportFormat::kObj: return ".obj";
-    case ExportFormat::k3ds: break;
-  }
-  return ".3ds";
-}
-
-std::string ExportFileName(const std::string& chosen, ExportFormat format) {
-  return WithExtension(chosen, ExtensionOf(format));
-}

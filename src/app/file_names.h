@@ -15,16 +15,5 @@ std::string WithExtension(const std::string& name, const std::string& wanted);
 // The name "Save" and "Save As..." write a document under.
 std::string DocumentFileName(const std::string& chosen);
 
-// The formats of "Export...", in the order of its dialog's filters.
-enum class ExportFormat { k3ds = 0, kDxf = 1, kObj = 2 };
-
-// The format of the export dialog's filter `index` (0-based); an index
-// outside the list means the first filter, as a fresh dialog selects it.
-ExportFormat ExportFormatOfFilter(int index);
-
-// ".3ds", ".dxf" or ".obj".
-const char* ExtensionOf(ExportFormat format);
-
-// The name "Export..." writes under: the chosen name with the format's
-// extension appended unless it already ends in it (any case).
-std::string ExportFileName(const std::string& chosen, ExportFormat format);
+// The extension and writer of every export format come from the table in
+// fileio/export_formats.h.

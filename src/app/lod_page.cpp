@@ -1,6 +1,9 @@
 #include "app/lod_page.h"
 
+#include <algorithm>
 #include <exception>
+#include <optional>
+#include <vector>
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -15,13 +18,26 @@
 #include <QVBoxLayout>
 
 #include "app/editor_host.h"
+#include "app/file_dialogs.h"
+#include "app/file_flows.h"
 #include "app/labelled_slider.h"
 #include "app/message_box.h"
+#include "app/local_path.h"
 #include "app/offscreen_context.h"
+#include "billboard/lod_chain.h"
+#include "fileio/export_formats.h"
 #include "tree/tree.h"
 #include "view/billboard_texture.h"
 
 namespace {
+// The formats that carry a chain of levels (glTF), in the export dialog's order.
+std::vector<vh::ExportFormatEntry> ChainFormats() {
+  std::vector<vh::ExportFormatEntry> formats;
+  for (const vh::ExportFormatEntry& entry : vh::ExportFormats())
+    if (entry.carriesScene) formats.push_back(entry);
+  return formats;
+}
+
 // Keeps the 3-D view on its last frame while the cloud is built: the
 // builder hides all of the tree but one cluster at a time, which a frame
 // drawn in between (the window was uncovered, the camera turned) would show.
@@ -94,6 +110,10 @@ LodPage::LodPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(hos
     buttons->addWidget(button);
   }
   layout->addLayout(buttons);
+  auto* exportChain = new QToolButton(this);
+  exportChain->setObjectName("ExportLodChain");
+  exportChain->setText("Export LOD chain...");
+  layout->addWidget(exportChain);
   layout->addStretch(1);
 
   progress_ = new QProgressBar(this);
@@ -105,6 +125,7 @@ LodPage::LodPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(hos
   connect(create, &QToolButton::clicked, this, &LodPage::SpeedButton22Click);
   connect(destroy, &QToolButton::clicked, this, &LodPage::SpeedButton23Click);
   connect(resolution_, &QSlider::valueChanged, this, &LodPage::TrackBar20Change);
+  connect(exportChain, &QToolButton::clicked, this, &LodPage::ExportLodChain);
   TrackBar20Change();
 }
 
@@ -133,26 +154,12 @@ void LodPage::SpeedButton22Click() {
   host_.DestroyBillboard();
   host_.ReleaseBillboardImages();
 
-  EditingSession& session = host_.Session();
-  vh::Tree& tree = session.tree;
-  // Edits are locked while the cloud is built: the events processed in
-  // between may not regrow or replace the tree, and Escape stops the build.
-  session.buildingBillboard = true;
-  session.cancelRequested = false;
+  vh::Tree& tree = host_.Session().tree;
   vh::BillboardCloud cloud;
-  QString failure;
-  try {
-    const FrozenView frozen(window());
+  const QString failure = RunWhileBusy([&] {
     cloud = vh::CreateBillboardCloud(tree, Settings(), host_.Picker(), ViewContextBillboardRenderer(host_, tree),
                                      [this](int percent) { return ShowProgress(percent); });
-  } catch (const std::exception& error) {
-    failure = QString::fromStdString(error.what());
-  }
-  session.buildingBillboard = false;
-  session.cancelRequested = false;
-  progress_->setValue(0);
-  // Every tree submesh was redrawn hidden and shown again by the builder.
-  host_.SetViewDirty();
+  });
   if (!failure.isEmpty()) {
     ShowMessage(host_.DialogParent(), failure);
     return;
@@ -164,7 +171,63 @@ void LodPage::SpeedButton22Click() {
   host_.SetBillboard(std::move(cloud));
 }
 
+QString LodPage::RunWhileBusy(const std::function<void()>& work) {
+  // Edits are locked while a cloud or chain is built: the events processed
+  // in between may not regrow or replace the tree, and Escape stops the
+  // build.
+  EditingSession& session = host_.Session();
+  session.buildingFromTree = true;
+  session.cancelRequested = false;
+  QString failure;
+  try {
+    const FrozenView frozen(window());
+    work();
+  } catch (const std::exception& error) {
+    failure = QString::fromStdString(error.what());
+  }
+  session.buildingFromTree = false;
+  session.cancelRequested = false;
+  progress_->setValue(0);
+  // Every tree submesh may have been drawn hidden and shown again.
+  host_.SetViewDirty();
+  return failure;
+}
+
 void LodPage::SpeedButton23Click() {
   if (host_.Busy()) return;
   host_.DestroyBillboard();
+}
+
+void LodPage::ExportLodChain() {
+  if (host_.Busy()) return;
+  const std::vector<vh::ExportFormatEntry> formats = ChainFormats();
+  FileRequest request;
+  request.kind = FileRequest::Kind::kSave;
+  request.parent = host_.DialogParent();
+  for (const vh::ExportFormatEntry& entry : formats)
+    request.filter += (request.filter.isEmpty() ? "" : "|") + QString::fromUtf8(entry.filter);
+  request.initialName = chainName_;
+  request.initialFilter = chainFilter_;
+  request.askScale = true;
+  request.initialScale = chainScale_;
+  const std::optional<FileChoice> choice = RunFileDialog(request);
+  if (!choice) return;
+  chainName_ = choice->fileName;
+  chainFilter_ = choice->filterIndex;
+  chainScale_ = choice->scale;
+  const vh::ExportFormat format =
+      formats[static_cast<std::size_t>(std::clamp<int>(choice->filterIndex, 0, static_cast<int>(formats.size()) - 1))]
+          .format;
+  const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
+
+  const EditingSession& session = host_.Session();
+  const vh::Tree& tree = session.tree;
+  const QString failure = RunWhileBusy([&] {
+    const vh::LodChain chain = vh::BuildLodChain(
+        tree, Settings(), host_.Picker(),
+        [this](vh::MeshObject& mesh) { return ViewContextBillboardRenderer(host_, mesh); },
+        [this](int percent) { return ShowProgress(percent); });
+    if (!chain.levels.empty()) vh::WriteExport(format, vh::ChainScene(chain, TreePictures(session), choice->scale), path);
+  });
+  if (!failure.isEmpty()) ShowMessage(host_.DialogParent(), failure);
 }

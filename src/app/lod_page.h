@@ -1,14 +1,17 @@
 // The "Level of detail" page: the billboard cloud's settings, "Create
-// Billboard Cloud", "Destroy Billboard Cloud" and the progress bar.
+// Billboard Cloud", "Destroy Billboard Cloud", "Export LOD chain..." and the
+// progress bar.
 //
 // Creating runs on the user-interface thread; the progress callback
 // processes pending events, so the window stays responsive and Escape
-// cancels (the tree is then left as it was, without a cloud). While the
-// cloud is built edits are locked, so that nothing regrows or replaces the
-// tree underneath the builder. It starts only while no tree grows.
+// cancels (the tree is then left as it was, without a cloud). While a cloud
+// or a chain is built edits are locked, so that nothing regrows or replaces
+// the tree underneath the builder. A build starts only while no tree grows.
 #pragma once
 
 #include <QWidget>
+
+#include <functional>
 
 #include "billboard/billboard_cloud.h"
 
@@ -35,9 +38,16 @@ class LodPage : public QWidget {
   void SpeedButton23Click();
   // Label58 shows the output texture side, 2 to the slider's power.
   void TrackBar20Change();
+  // "Export LOD chain...": asks for a glTF file and its scale, builds the
+  // tree's level-of-detail chain (its clouds with this page's settings) and
+  // writes it. Escape cancels the build; failures are shown.
+  void ExportLodChain();
 
  private:
   bool ShowProgress(int percent);
+  // Runs `work` with edits locked and the view frozen, then puts both
+  // back; returns the message of what `work` threw, or an empty text.
+  QString RunWhileBusy(const std::function<void()>& work);
 
   EditorHost& host_;
   QSlider* count_ = nullptr;          // TrackBar18
@@ -48,4 +58,7 @@ class LodPage : public QWidget {
   QLabel* resolutionValue_ = nullptr;  // Label58
   QSlider* quality_ = nullptr;        // TrackBar21
   QProgressBar* progress_ = nullptr;  // ProgressBar1
+  QString chainName_;                 // the chain dialog's last name, filter and scale
+  int chainFilter_ = 0;
+  double chainScale_ = 1.0;
 };

@@ -188,9 +188,9 @@ void TForm1::ForgetViewCaches() {
 }
 
 void TForm1::RequestGrowth(AfterGrowth after) {
-  // The billboard builder reads the tree while it processes events: it must
-  // not be replaced under it (and the builder only starts when idle).
-  if (session_.buildingBillboard) return;
+  // A cloud or chain builder reads the tree while it processes events: it
+  // must not be replaced under it (and a builder only starts when idle).
+  if (session_.buildingFromTree) return;
   // The tree that arrives answers every request made since the last one
   // arrived, so it does what any of them asked for.
   afterGrowth_.rebuildPlane |= after.rebuildPlane;
@@ -240,7 +240,7 @@ void TForm1::GenerateTree() {
 }
 
 void TForm1::CancelLongTasks() {
-  if (session_.buildingBillboard) session_.cancelRequested = true;
+  if (session_.buildingFromTree) session_.cancelRequested = true;
   driver_->Cancel();
 }
 

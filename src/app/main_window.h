@@ -58,8 +58,8 @@ class TForm1 : public QMainWindow, public EditorHost {
   // EditorHost
   EditingSession& Session() override { return session_; }
   vh::Tree& CurrentTree() override { return session_.tree; }
-  bool Busy() const override { return driver_->Busy() || session_.buildingBillboard; }
-  bool EditsLocked() const override { return session_.buildingBillboard; }
+  bool Busy() const override { return driver_->Busy() || session_.buildingFromTree; }
+  bool EditsLocked() const override { return session_.buildingFromTree; }
   bool BillboardMode() const override { return billboard_ != nullptr; }
   vh::MeshObject& GroundPlane() override { return *groundPlane_; }
   vh::MeshObject* Billboard() override { return billboard_.get(); }

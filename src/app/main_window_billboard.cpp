@@ -1,5 +1,6 @@
 // TForm1's side of billboard mode: keeping, showing and releasing the
 // billboard cloud and its two textures, and "Export billboard...".
+#include "app/file_flows.h"
 #include "app/main_window.h"
 #include "billboard/billboard_cloud.h"
 
@@ -27,5 +28,6 @@ void TForm1::ReleaseBillboardImages() {
 }
 
 void TForm1::Exportbillboard1Click() {
-  ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, billboardExportDialog_);
+  ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, TreePictures(session_),
+                  billboardExportDialog_);
 }

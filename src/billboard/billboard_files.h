@@ -1,30 +1,19 @@
-// Writing a billboard cloud out: its geometry in one of the three export
-// formats plus its colour texture and transparency image, named after the
-// geometry file. The desktop program's "Export billboard..." and the
-// command-line "billboard" command share these rules.
+// Writing a billboard cloud out: its geometry in one of the export formats
+// plus its colour texture and transparency image, named after the geometry
+// file (glTF embeds the pictures instead). The desktop program's "Export
+// billboard..." and the command-line "billboard" command share these rules.
 #pragma once
 
-#include <optional>
 #include <string>
 
+#include "fileio/export_formats.h"
 #include "imaging/image.h"
 #include "tree/mesh.h"
 
 namespace vh {
 
-// The geometry formats, in the order of the export dialog's filters
-// ("3DS File", "AutoCAD File", "WaveFront Object File").
-enum class GeometryFormat : int { k3DS = 0, kDXF = 1, kOBJ = 2 };
-
 // The material name every billboard exports with.
 inline constexpr const char* kBillboardMaterialName = "BBdMat";
-
-// ".3ds", ".dxf" or ".obj".
-const char* GeometryExtension(GeometryFormat format);
-
-// The format named by the extension of `path` (".3ds", ".dxf", ".obj", in
-// any letter case), or none.
-std::optional<GeometryFormat> FormatOfExtension(const std::string& path);
 
 struct BillboardFileNames {
   std::string geometry;      // the chosen name, with the format's extension appended unless it has it
@@ -38,7 +27,7 @@ struct BillboardFileNames {
 // and "out/treeTransparency.bmp". The directory is everything up to the
 // last '/'; the extension is the last '.' of the name after it and what
 // follows. The extension test ignores letter case, so "tree.OBJ" stays as it is.
-BillboardFileNames BillboardExportNames(const std::string& chosen, GeometryFormat format);
+BillboardFileNames BillboardExportNames(const std::string& chosen, ExportFormat format);
 
 // Exports the cloud as Export billboard does: every submesh whose texture
 // number is 3 (the billboards) gets the texture file `names.texture` and the
@@ -46,10 +35,14 @@ BillboardFileNames BillboardExportNames(const std::string& chosen, GeometryForma
 // in `format` (OBJ also writes its .mtl beside it; OBJ and 3DS name the
 // texture by its file name exactly as written, "treeTexture.bmp"), then `colour` to
 // `names.texture` and `transparency` to `names.transparency`, both as 24-bit
-// BMP. Every file goes through a temporary file, so a failure leaves what
-// was there. Throws FileError or PictureError naming the file that could
-// not be written (an empty image cannot be written either).
+// BMP. glTF instead embeds the atlas (colour with the transparency as alpha)
+// and, for the branches a cloud keeps as geometry, the bark picture of
+// `treePictures`; it writes no BMP. Every file goes through a temporary
+// file, so a failure leaves what was there. Throws FileError or
+// PictureError naming the file that could not be written (an empty image
+// cannot be written either).
 void ExportBillboardCloud(MeshObject& cloud, const Image& colour, const Image& transparency,
-                          const BillboardFileNames& names, GeometryFormat format);
+                          const BillboardFileNames& names, ExportFormat format,
+                          const MaterialPictures& treePictures = {});
 
 }  // namespace vh

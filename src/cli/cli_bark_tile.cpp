@@ -1,28 +1,18 @@
 // verdanthollow-cli bark-tile: the bark tiler without its window.
 #include <unistd.h>
 
-#include <charconv>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "bark/bark_tiler.h"
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "imaging/picture_io.h"
 
 namespace vh::cli {
 namespace {
-
-int ParseInt(const std::string& text, const char* what) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (error != std::errc() || stop != end) {
-    throw std::runtime_error(std::string(what) + ": '" + text + "' is not a whole number");
-  }
-  return value;
-}
 
 // "X0,X1,Y0,Y1" into the four crop percentages.
 void ParseCrop(const std::string& text, BarkTileOptions& options) {
@@ -30,8 +20,9 @@ void ParseCrop(const std::string& text, BarkTileOptions& options) {
   std::size_t start = 0;
   while (true) {
     const std::size_t comma = text.find(',', start);
-    values.push_back(ParseInt(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start),
-                              "--crop"));
+    values.push_back(static_cast<int>(
+        ParseInteger("--crop", text.substr(start, comma == std::string::npos ? std::string::npos : comma - start),
+                     0, 100)));
     if (comma == std::string::npos) break;
     start = comma + 1;
   }
@@ -74,29 +65,17 @@ class ProgressLine {
 }  // namespace
 
 int RunBarkTile(const Arguments& args) {
-  std::vector<std::string> files;
   BarkTileOptions options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw std::runtime_error(arg + " needs a value");
-      return args[++i];
-    };
-    if (arg == "--crop") {
-      ParseCrop(value(), options);
-    } else if (arg == "--shading") {
-      options.shadingRemoval = true;
-      options.strength = ParseInt(value(), "--shading");
-    } else if (arg == "--symmetrize") {
-      options.symmetrize = true;
-    } else if (arg == "--pow2") {
-      options.powerOfTwo = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      throw std::runtime_error("unknown option '" + arg + "'");
-    } else {
-      files.push_back(arg);
-    }
-  }
+  ArgumentParser parser;
+  parser.Value("--crop", "four percentages X0,X1,Y0,Y1",
+               [&options](const std::string& crop) { ParseCrop(crop, options); });
+  parser.Integer("--shading", 1, 100, [&options](long long strength) {
+    options.shadingRemoval = true;
+    options.strength = static_cast<int>(strength);
+  });
+  parser.Flag("--symmetrize", &options.symmetrize);
+  parser.Flag("--pow2", &options.powerOfTwo);
+  const std::vector<std::string> files = parser.Parse(args);
   if (files.size() != 2) throw std::runtime_error("expected an input and an output picture (see --help)");
 
   const Image source = LoadPicture(files[0]);

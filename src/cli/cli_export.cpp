@@ -1,115 +1,104 @@
 // The "export" and "info" commands: grow a tree from a document (or the
 // default tree) and write its geometry, or print its counts.
-#include <cstdint>
 #include <cstdio>
-#include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "billboard/lod_chain.h"
+#include "cli/arguments.h"
 #include "cli/commands.h"
-#include "fileio/document.h"
-#include "fileio/dxf_export.h"
-#include "fileio/obj_export.h"
-#include "fileio/tds_export.h"
+#include "cli/tree_source.h"
+#include "fileio/export_formats.h"
 #include "tree/tree.h"
+#ifdef VH_CLI_BILLBOARD
+#include "cli/headless_billboards.h"
+#endif
 
 namespace vh::cli {
 namespace {
 
-struct Options {
-  std::string document;  // empty: a new default tree
+// The largest scale accepted either way: beyond it float coordinates lose
+// the tree's detail or overflow.
+constexpr double kLargestScale = 1e6;
+
+struct ExportOptions {
+  TreeSource source;
   std::string output;
-  std::optional<int> seed;
+  double scale = 1.0;
+  bool scaleGiven = false;
+  bool lod = false;
 };
 
-int ParseSeed(const std::string& text) {
-  std::size_t used = 0;
-  long long value = 0;
-  try {
-    value = std::stoll(text, &used);
-  } catch (const std::exception&) {
-    used = 0;
+#ifdef VH_CLI_BILLBOARD
+// The chain with its billboard pictures drawn in a context of our own; one
+// line per level on stdout says what it holds.
+LodChain RenderedChain(const Tree& tree, const DocumentPictures& pictures) {
+  HeadlessBillboards billboards(pictures.Pointers());
+  BillboardPicker picker;  // a batch run draws the sequence of a first cloud
+  LodChain chain = BuildLodChain(tree, BillboardSettings{}, picker,
+                                 [&billboards](MeshObject& mesh) { return billboards.RendererFor(mesh); });
+  for (std::size_t i = 0; i < chain.levels.size(); ++i) {
+    const LodLevel& level = chain.levels[i];
+    std::printf("LOD%zu %s: triangles %llu submeshes %zu\n", i, level.description.c_str(),
+                static_cast<unsigned long long>(level.mesh->PolygonCount()), level.mesh->submeshes.size());
   }
-  if (used != text.size() || text.empty() || value < INT32_MIN || value > INT32_MAX)
-    throw std::invalid_argument(
-        "--seed needs an integer between -2147483648 and 2147483647, not '" + text + "'");
-  return static_cast<int>(value);
+  return chain;
 }
+#endif
 
-// Reads [DOC] [-o OUT] [--seed N] in any order; `wantOutput` says whether
-// -o is accepted (export) or refused (info).
-Options ParseOptions(const Arguments& args, bool wantOutput) {
-  Options options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (wantOutput && (arg == "-o" || arg == "--output")) {
-      if (!hasValue) throw std::invalid_argument(arg + " needs a file name");
-      options.output = args[++i];
-    } else if (arg == "--seed") {
-      if (!hasValue) throw std::invalid_argument("--seed needs a number");
-      options.seed = ParseSeed(args[++i]);
-    } else if (!arg.empty() && arg[0] == '-') {
-      throw std::invalid_argument("unknown option '" + arg + "' (see --help)");
-    } else if (options.document.empty()) {
-      options.document = arg;
-    } else {
-      throw std::invalid_argument("more than one document given: '" + options.document + "' and '" +
-                                  arg + "'");
-    }
-  }
-  return options;
-}
-
-// The tree of the document (or a new one), with the seed replaced when
-// asked, grown once.
-Tree GrowTree(const Options& options) {
-  TreeParameters params;
-  if (!options.document.empty()) params = ReadDocumentFile(options.document, params);
-  if (options.seed) params.seed = *options.seed;
-  Tree tree = Generate(params);
-  if (tree.budgetExceeded)
-    std::fprintf(stderr,
-                 "warning: the tree is incomplete: generation stopped at its budget of %llu "
-                 "vertices\n",
-                 static_cast<unsigned long long>(kDefaultVertexBudget));
-  return tree;
-}
-
-std::string LowerExtension(const std::string& path) {
-  const std::size_t slash = path.find_last_of("/\\");
-  const std::size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  std::string extension = path.substr(dot);
-  for (char& c : extension)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return extension;
+void WriteChain(const Tree& tree, const DocumentPictures& pictures, const ExportOptions& options,
+                ExportFormat format) {
+#ifdef VH_CLI_BILLBOARD
+  const LodChain chain = RenderedChain(tree, pictures);
+  WriteExport(format, ChainScene(chain, pictures.Pointers(), options.scale), options.output);
+#else
+  (void)tree, (void)pictures, (void)options, (void)format;
+  throw std::invalid_argument("--lod needs billboard pictures, which this build cannot draw (it has no view library)");
+#endif
 }
 
 }  // namespace
 
 int RunExport(const Arguments& args) {
-  const Options options = ParseOptions(args, true);
+  ExportOptions options;
+  ArgumentParser parser;
+  parser.Text("-o", &options.output, "a file name", {"--output"});
+  options.source.AddOptions(parser);
+  parser.Real("--scale", 1.0 / kLargestScale, kLargestScale, [&options](double value) {
+    options.scale = value;
+    options.scaleGiven = true;
+  });
+  parser.Flag("--lod", &options.lod);
+  options.source.TakeDocument(parser.Parse(args));
+
   if (options.output.empty()) throw std::invalid_argument("no output file given (-o OUT)");
-  const std::string extension = LowerExtension(options.output);
-  void (*exporter)(const MeshObject&, const std::string&) = nullptr;
-  if (extension == ".obj")
-    exporter = ExportOBJ;
-  else if (extension == ".dxf")
-    exporter = ExportDXF;
-  else if (extension == ".3ds")
-    exporter = Export3DS;
+  const std::optional<ExportFormat> format = ExportFormatOfExtension(options.output);
+  if (!format)
+    throw std::invalid_argument("cannot tell the format of '" + options.output + "': its extension must be " +
+                                ExportExtensionsText());
+  const bool scene = FormatEntry(*format).carriesScene;
+  if (!scene && (options.scaleGiven || options.lod))
+    throw std::invalid_argument(std::string(options.lod ? "--lod" : "--scale") +
+                                " needs a glTF output (.glb or .gltf), not '" + options.output + "'");
+
+  TreeParameters params;
+  const Tree tree = options.source.Grow(params);
+  // Only glTF carries pictures; the other formats name their files.
+  const DocumentPictures pictures = scene ? LoadDocumentPictures(params, true) : DocumentPictures();
+  if (options.lod)
+    WriteChain(tree, pictures, options, *format);
   else
-    throw std::invalid_argument("cannot tell the format of '" + options.output +
-                                "': its extension must be .obj, .dxf or .3ds");
-  const Tree tree = GrowTree(options);
-  exporter(tree, options.output);
-  return 0;
+    WriteExport(*format, SingleMeshScene(tree, pictures.Pointers(), options.scale), options.output);
+  return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 int RunInfo(const Arguments& args) {
-  const Options options = ParseOptions(args, false);
-  const Tree tree = GrowTree(options);
+  TreeSource source;
+  ArgumentParser parser;
+  source.AddOptions(parser);
+  source.TakeDocument(parser.Parse(args));
+  TreeParameters params;
+  const Tree tree = source.Grow(params);
   std::printf("submeshes %zu vertices %llu polygons %llu leaves %d\n", tree.submeshes.size(),
               static_cast<unsigned long long>(tree.VertexCount()),
               static_cast<unsigned long long>(tree.PolygonCount()), tree.leafCount);

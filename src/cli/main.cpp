@@ -16,9 +16,12 @@ struct Command {
 
 const Command kCommands[] = {
     {"export", vh::cli::RunExport,
-     "export [DOC.vhm] -o OUT [--seed N]\n"
+     "export [DOC.vhm] -o OUT [--seed N] [--scale S] [--lod]\n"
      "      Grow the tree of DOC (a new default tree without DOC) and write OUT\n"
-     "      as .obj (with OUT.mtl), .dxf or .3ds, chosen by OUT's extension."},
+     "      as .obj (with OUT.mtl), .dxf, .3ds, .glb or .gltf (with OUT's .bin and\n"
+     "      pictures beside it), chosen by OUT's extension. glTF only: S scales the\n"
+     "      coordinates (1 writes the OBJ export's numbers), --lod writes a chain of\n"
+     "      levels of detail ending in billboard clouds and prints each level's counts."},
     {"info", vh::cli::RunInfo,
      "info [DOC.vhm] [--seed N]\n"
      "      Print: submeshes N vertices N polygons N leaves N"},
@@ -33,7 +36,8 @@ const Command kCommands[] = {
      "          [--favour-vertical] [--quality Q] [--resolution R]\n"
      "      Build the billboard cloud of the tree of DOC (a new default tree without DOC) and\n"
      "      write it as OUT (.obj with OUT.mtl, .dxf or .3ds, by OUT's extension) with\n"
-     "      <name>Texture.bmp and <name>Transparency.bmp beside it. N billboards 1..100 (10),\n"
+     "      <name>Texture.bmp and <name>Transparency.bmp beside it, or as .glb or .gltf\n"
+     "      with the atlas inside. N billboards 1..100 (10),\n"
      "      P candidates 1..500 (50), mode 0 keeps the branches as geometry (default) and\n"
      "      1 replaces them too, Q texture quality 1..15 (7), R texture side 2^R, 5..12 (11)."},
 #endif

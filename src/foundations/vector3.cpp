@@ -4,16 +4,6 @@
 
 namespace vh {
 
-float Normalize(Vector3& v) {
-  const float length = static_cast<float>(std::sqrt(
-      static_cast<Ext>(v.x) * v.x + static_cast<Ext>(v.y) * v.y + static_cast<Ext>(v.z) * v.z));
-  if (static_cast<double>(length) > 1e-6) {
-    const float inverse = static_cast<float>(1.0L / length);
-    v *= inverse;
-  }
-  return length;
-}
-
 Vector3 Perpendicular(const Vector3& v) {
   Vector3 c = Cross(v, UnitX);
   if (LengthSquared(c) < 9.99999996e-13f) c = Cross(v, UnitY);

@@ -3,6 +3,9 @@
 // meshing, child placement and leaf placement all share.
 #pragma once
 
+#include <cmath>
+#include <limits>
+
 #include "foundations/vector3.h"
 #include "tree/mesh.h"
 #include "tree/tree.h"
@@ -73,13 +76,44 @@ RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, do
 // Prepares the frame at (t, g) from scratch.
 RingFrame PrepareRing(const Branch& branch, double t, double g);
 
+// x mod m by the x87 partial remainder, exactly (a remainder needs no
+// rounding).
+Ext PartialRemainder(Ext x, Ext m);
+
 // fmod(x, 1000) for x >= 0, exactly as the library computes it, and several
-// times cheaper: the surface jitter takes it five times per vertex.
-Ext RemainderOfThousand(Ext x);
+// times cheaper: the surface jitter takes it five times per vertex. Below
+// 2^62 every integer lies on x's grid, so x - n 1000 is exact for any
+// integer n near x / 1000; the estimate of n may be one off either way,
+// which one correction step mends.
+inline Ext RemainderOfThousand(Ext x) {
+  if (std::numeric_limits<Ext>::digits != 64 || !(x < 0x1p62L)) return PartialRemainder(x, 1000.0L);
+  constexpr Ext kRound = 0x1.8p63L;  // adding and taking it away rounds to an integer
+  const Ext n = ((x * 0.001L - 0.5L) + kRound) - kRound;
+  Ext r = x - n * 1000.0L;
+  if (r < 0) {
+    r += 1000.0L;
+  } else if (r >= 1000.0L) {
+    r -= 1000.0L;
+  }
+  return r;
+}
 
 // The surface point at the frame's position and the given angle; r receives
-// the radius there.
-Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius = nullptr);
+// the radius there. Inline: meshing evaluates five per vertex, and their
+// long chains of extended-precision steps overlap once they sit side by side.
+inline Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius = nullptr) {
+  // Deterministic surface jitter in [-0.25, 0.25): it depends only on the
+  // angle and the height along the branch, never on a random draw.
+  const Ext spread = std::fabs(angle.sineCosine * frame.centre.y * 3000000000.0L);
+  const Ext jitter = (RemainderOfThousand(spread) * 0.001L - 0.5L) * 0.5L;
+  const Ext r0 = (frame.keep + frame.noise * jitter) * frame.width;
+  const Ext r = frame.taper * r0;
+  if (radius) *radius = static_cast<double>(r);
+
+  const Vector3 q = frame.centre + static_cast<float>(r * angle.sine) * frame.p1 +
+                    static_cast<float>(r * angle.cosine) * frame.p2;
+  return frame.origin + q.x * frame.sideA + q.z * frame.sideB + q.y * frame.axis;
+}
 
 // The surface point of branch B at relative position t (0 base, 1 tip),
 // angle b (radians) and bend weight g, with its frame and radius.

@@ -1,7 +1,6 @@
 #include "tree/branch.h"
 
 #include <cmath>
-#include <limits>
 
 namespace vh {
 
@@ -28,10 +27,11 @@ Ext Power(Ext base, Ext exponent) {
   return std::exp(exponent * std::log(base));
 }
 
-// x mod m by the x87 partial remainder, exactly (a remainder needs no
-// rounding). The library call is a loop around fprem behind an
-// error-handling wrapper; the loop alone is several times cheaper.
-inline Ext PartialRemainder(Ext x, Ext m) {
+}  // namespace
+
+// The library's fmod is a loop around fprem behind an error-handling
+// wrapper; the loop alone is several times cheaper.
+Ext PartialRemainder(Ext x, Ext m) {
 #if defined(__x86_64__) || defined(__i386__)
   Ext result;
   __asm__("1: fprem\n\t"
@@ -45,24 +45,6 @@ inline Ext PartialRemainder(Ext x, Ext m) {
 #else
   return std::fmod(x, m);
 #endif
-}
-
-}  // namespace
-
-// Below 2^62 every integer lies on x's grid, so x - n 1000 is exact for
-// any integer n near x / 1000; the estimate of n may be one off either
-// way, which one correction step mends.
-Ext RemainderOfThousand(Ext x) {
-  if (std::numeric_limits<Ext>::digits != 64 || !(x < 0x1p62L)) return PartialRemainder(x, 1000.0L);
-  constexpr Ext kRound = 0x1.8p63L;  // adding and taking it away rounds to an integer
-  const Ext n = ((x * 0.001L - 0.5L) + kRound) - kRound;
-  Ext r = x - n * 1000.0L;
-  if (r < 0) {
-    r += 1000.0L;
-  } else if (r >= 1000.0L) {
-    r -= 1000.0L;
-  }
-  return r;
 }
 
 Branch::Branch(const Vector3& anOrigin, const Vector3& aDirection, double aLength, double aWidth,
@@ -132,20 +114,6 @@ RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, do
 
 RingFrame PrepareRing(const Branch& branch, double t, double g) {
   return PrepareRing(branch, PrepareRingShape(branch.record, t), t, g);
-}
-
-Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius) {
-  // Deterministic surface jitter in [-0.25, 0.25): it depends only on the
-  // angle and the height along the branch, never on a random draw.
-  const Ext spread = std::fabs(angle.sineCosine * frame.centre.y * 3000000000.0L);
-  const Ext jitter = (RemainderOfThousand(spread) * 0.001L - 0.5L) * 0.5L;
-  const Ext r0 = (frame.keep + frame.noise * jitter) * frame.width;
-  const Ext r = frame.taper * r0;
-  if (radius) *radius = static_cast<double>(r);
-
-  const Vector3 q = frame.centre + static_cast<float>(r * angle.sine) * frame.p1 +
-                    static_cast<float>(r * angle.cosine) * frame.p2;
-  return frame.origin + q.x * frame.sideA + q.z * frame.sideB + q.y * frame.axis;
 }
 
 Vector3 BranchPoint(const Branch& branch, double t, double b, double g, Vector3* axis, Vector3* sideA,

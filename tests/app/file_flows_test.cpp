@@ -3,6 +3,8 @@
 // the failures that must leave everything as it was.
 #include <ostream>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <regex>
 
 #include <QLineEdit>
@@ -14,6 +16,7 @@
 #include "app/file_flows.h"
 #include "app/leaf_editor.h"
 #include "fileio/tree_document.h"
+#include <tiny_gltf.h>
 #include "flow_test_support.h"
 
 namespace {
@@ -277,7 +280,9 @@ TEST_P(ExportFilters, WriteTheSelectedFormat) {
   Trigger("Export1");
   ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
   EXPECT_EQ(QtFilter(dialogs->requests.at(0).filter),
-            "3DS File (*.3ds);;AutoCAD File (*.dxf);;WaveFront Object File (*.obj)");
+            "3DS File (*.3ds);;AutoCAD File (*.dxf);;WaveFront Object File (*.obj);;glTF Binary (*.glb);;"
+            "glTF (*.gltf)");
+  EXPECT_TRUE(dialogs->requests.at(0).askScale);
   const std::string written = scratch.File(c.written);
   ASSERT_TRUE(std::filesystem::exists(written)) << c.written;
   EXPECT_EQ(scratch.Entries().size(), c.companion != nullptr ? 2u : 1u);
@@ -292,7 +297,41 @@ INSTANTIATE_TEST_SUITE_P(FileFlows, ExportFilters,
                          ::testing::Values(ExportCase{2, "tree", "tree.obj", "tree.obj.mtl"},
                                            ExportCase{0, "tree.obj", "tree.obj.3ds", nullptr},
                                            ExportCase{1, "tree", "tree.dxf", nullptr},
-                                           ExportCase{0, "tree.3DS", "tree.3DS", nullptr}));
+                                           ExportCase{0, "tree.3DS", "tree.3DS", nullptr},
+                                           ExportCase{3, "tree", "tree.glb", nullptr},
+                                           ExportCase{4, "tree.glb", "tree.glb.gltf", "tree.glb.bin"}));
+
+// The dialog's "Scale :" reaches glTF and leaves the other formats alone.
+TEST_F(FileFlowsTest, ExportScaleAppliesToGltfOnly) {
+  EditTheTree();
+  dialogs->answers.push_back({false, FileChoice{Path("one.glb"), 3, 1.0}});
+  dialogs->answers.push_back({false, FileChoice{Path("half.glb"), 3, 0.5}});
+  dialogs->answers.push_back({false, FileChoice{Path("half.obj"), 2, 0.5}});
+  dialogs->answers.push_back({false, FileChoice{Path("one.obj"), 2, 1.0}});
+  for (int i = 0; i < 4; ++i) Trigger("Export1");
+  ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+  EXPECT_EQ(dialogs->requests.at(1).initialScale, 1.0);
+  EXPECT_EQ(dialogs->requests.at(2).initialScale, 0.5);  // remembered
+  // OBJ writes what it always has; glTF halves every coordinate.
+  const auto groups = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return text.substr(text.find("\ng "));  // past the mtllib line, which names the file
+  };
+  EXPECT_EQ(groups(scratch.File("half.obj")), groups(scratch.File("one.obj")));
+  const auto highest = [](const std::string& path) {
+    tinygltf::TinyGLTF loader;
+    tinygltf::Model model;
+    std::string error, warning;
+    EXPECT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, path)) << error;
+    double y = 0;
+    for (const tinygltf::Accessor& accessor : model.accessors)
+      if (accessor.maxValues.size() == 3) y = std::max(y, accessor.maxValues[1]);
+    return y;
+  };
+  EXPECT_GT(highest(scratch.File("one.glb")), 0.5);
+  EXPECT_NEAR(highest(scratch.File("half.glb")), 0.5 * highest(scratch.File("one.glb")), 1e-6);
+}
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include "app/dialog_filters.h"
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
+#include "fileio/export_formats.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ class ExportNames : public ::testing::TestWithParam<ExportNameCase> {};
 
 TEST_P(ExportNames, FollowTheSelectedFilter) {
   const ExportNameCase& c = GetParam();
-  EXPECT_EQ(ExportFileName(c.chosen, ExportFormatOfFilter(c.filter)), c.written);
+  EXPECT_EQ(vh::ExportFileName(c.chosen, vh::ExportFormatOfFilter(c.filter)), c.written);
 }
 
 INSTANTIATE_TEST_SUITE_P(FileNames, ExportNames,
@@ -50,6 +51,8 @@ INSTANTIATE_TEST_SUITE_P(FileNames, ExportNames,
                                            ExportNameCase{1, "tree", "tree.dxf"},
                                            ExportNameCase{1, "tree.dxf.obj", "tree.dxf.obj.dxf"},
                                            ExportNameCase{2, "tree.OBJ", "tree.OBJ"},
+                                           ExportNameCase{3, "tree", "tree.glb"},
+                                           ExportNameCase{4, "tree.GLTF", "tree.GLTF"},
                                            ExportNameCase{-1, "tree", "tree.3ds"},
                                            ExportNameCase{7, "tree", "tree.3ds"}));
 
@@ -61,20 +64,23 @@ TEST(FileNames, LowerExtensionLooksAtTheLastComponentOnly) {
 
 struct FilterCase {
   const char* what;
-  const char* given;
+  std::string given;
   const char* qt;
 };
 void PrintTo(const FilterCase& c, std::ostream* os) { *os << c.what; }
 
 class DialogFilters : public ::testing::TestWithParam<FilterCase> {};
 
-TEST_P(DialogFilters, ConvertToQtsForm) { EXPECT_EQ(QtFilter(GetParam().given), GetParam().qt); }
+TEST_P(DialogFilters, ConvertToQtsForm) {
+  EXPECT_EQ(QtFilter(QString::fromStdString(GetParam().given)), GetParam().qt);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     FileDialogs, DialogFilters,
     ::testing::Values(
-        FilterCase{"export", kExportFilter,
-                   "3DS File (*.3ds);;AutoCAD File (*.dxf);;WaveFront Object File (*.obj)"},
+        FilterCase{"export", vh::ExportFilterList(),
+                   "3DS File (*.3ds);;AutoCAD File (*.dxf);;WaveFront Object File (*.obj);;glTF Binary (*.glb);;"
+                   "glTF (*.gltf)"},
         FilterCase{"open document", kOpenDocumentFilter, "Verdanthollow Files (*.vhm)"},
         FilterCase{"save document", kSaveDocumentFilter, "Verdanthollow File (*.vhm)"},
         FilterCase{"save picture", kSavePictureFilter,

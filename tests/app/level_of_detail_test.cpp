@@ -239,7 +239,8 @@ TEST_F(LevelOfDetailTest, ExportWritesGeometryAndBothPicturesFromTheView) {
   window->Exportbillboard1Click();  // cancelled: writes nothing more
   ASSERT_EQ(scope.dialogs->requests.size(), 2u);
   EXPECT_EQ(scope.dialogs->requests[0].filter,
-            "3DS File (*.3ds)|*.3ds|AutoCAD File (*.dxf)|*.dxf|WaveFront Object File (*.obj)|*.obj");
+            "3DS File (*.3ds)|*.3ds|AutoCAD File (*.dxf)|*.dxf|WaveFront Object File (*.obj)|*.obj|"
+            "glTF Binary (*.glb)|*.glb|glTF (*.gltf)|*.gltf");
   EXPECT_EQ(scope.dialogs->requests[1].initialFilter, 2) << "the dialog remembers its filter";
 
   const std::string mtl = ReadText((dir / "tree.obj.mtl").string());

@@ -52,7 +52,7 @@ long AssimpCount(const std::string& output, const std::string& label) {
 
 struct NameCase {
   const char* chosen;
-  GeometryFormat format;
+  ExportFormat format;
   const char* geometry;
   const char* texture;
   const char* transparency;
@@ -60,14 +60,14 @@ struct NameCase {
 
 TEST(BillboardFiles, NamesFollowTheChosenFile) {
   const NameCase cases[] = {
-      {"/out/tree", GeometryFormat::kOBJ, "/out/tree.obj", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
-      {"/out/tree.obj", GeometryFormat::kOBJ, "/out/tree.obj", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
-      {"/out/tree.OBJ", GeometryFormat::kOBJ, "/out/tree.OBJ", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
-      {"/out/tree.obj", GeometryFormat::k3DS, "/out/tree.obj.3ds", "/out/treeTexture.bmp",
+      {"/out/tree", ExportFormat::kOBJ, "/out/tree.obj", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
+      {"/out/tree.obj", ExportFormat::kOBJ, "/out/tree.obj", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
+      {"/out/tree.OBJ", ExportFormat::kOBJ, "/out/tree.OBJ", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
+      {"/out/tree.obj", ExportFormat::k3DS, "/out/tree.obj.3ds", "/out/treeTexture.bmp",
        "/out/treeTransparency.bmp"},
-      {"/out/tree.Dxf", GeometryFormat::kDXF, "/out/tree.Dxf", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
-      {"/a.b/tree", GeometryFormat::k3DS, "/a.b/tree.3ds", "/a.b/treeTexture.bmp", "/a.b/treeTransparency.bmp"},
-      {"tree.v2.3ds", GeometryFormat::k3DS, "tree.v2.3ds", "tree.v2Texture.bmp", "tree.v2Transparency.bmp"},
+      {"/out/tree.Dxf", ExportFormat::kDXF, "/out/tree.Dxf", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
+      {"/a.b/tree", ExportFormat::k3DS, "/a.b/tree.3ds", "/a.b/treeTexture.bmp", "/a.b/treeTransparency.bmp"},
+      {"tree.v2.3ds", ExportFormat::k3DS, "tree.v2.3ds", "tree.v2Texture.bmp", "tree.v2Transparency.bmp"},
   };
   for (const NameCase& c : cases) {
     SCOPED_TRACE(c.chosen);
@@ -76,15 +76,6 @@ TEST(BillboardFiles, NamesFollowTheChosenFile) {
     EXPECT_EQ(names.texture, c.texture);
     EXPECT_EQ(names.transparency, c.transparency);
   }
-}
-
-TEST(BillboardFiles, FormatComesFromTheExtensionInAnyCase) {
-  EXPECT_EQ(FormatOfExtension("x/tree.OBJ"), GeometryFormat::kOBJ);
-  EXPECT_EQ(FormatOfExtension("tree.3Ds"), GeometryFormat::k3DS);
-  EXPECT_EQ(FormatOfExtension("tree.dxf"), GeometryFormat::kDXF);
-  EXPECT_EQ(FormatOfExtension("tree.obj.bmp"), std::nullopt);
-  EXPECT_EQ(FormatOfExtension("dir.obj/tree"), std::nullopt);
-  EXPECT_EQ(FormatOfExtension("tree"), std::nullopt);
 }
 
 // A mode-0 cloud of the hand-built leafy mesh, with distinct pictures so that
@@ -109,9 +100,9 @@ TEST(BillboardFiles, ObjExportNamesTheBillboardMaterialAndItsTexture) {
   ScratchDir dir;
   TestCloud test;
   ASSERT_GT(test.billboards, 0u);
-  const BillboardFileNames names = BillboardExportNames(dir.File("tree"), GeometryFormat::kOBJ);
+  const BillboardFileNames names = BillboardExportNames(dir.File("tree"), ExportFormat::kOBJ);
   ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
-                       GeometryFormat::kOBJ);
+                       ExportFormat::kOBJ);
 
   for (const auto& submesh : test.cloud.mesh->submeshes) {
     if (submesh->texture != kBillboardMaterial) continue;
@@ -142,9 +133,9 @@ TEST(BillboardFiles, ObjExportNamesTheBillboardMaterialAndItsTexture) {
 TEST(BillboardFiles, ThreeDsExportKeepsTheBillboardMaterial) {
   ScratchDir dir;
   TestCloud test;
-  const BillboardFileNames names = BillboardExportNames(dir.File("cloud.3DS"), GeometryFormat::k3DS);
+  const BillboardFileNames names = BillboardExportNames(dir.File("cloud.3DS"), ExportFormat::k3DS);
   ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
-                       GeometryFormat::k3DS);
+                       ExportFormat::k3DS);
   EXPECT_EQ(names.geometry, dir.File("cloud.3DS"));
   int status = 0;
   const std::string info = RunCommand("assimp info '" + names.geometry + "'", status);
@@ -165,9 +156,9 @@ TEST(BillboardFiles, ThreeDsExportKeepsTheBillboardMaterial) {
 TEST(BillboardFiles, UnwritableDirectoryThrowsAndWritesNothing) {
   ScratchDir dir;
   TestCloud test;
-  const BillboardFileNames names = BillboardExportNames(dir.File("missing/tree"), GeometryFormat::kDXF);
+  const BillboardFileNames names = BillboardExportNames(dir.File("missing/tree"), ExportFormat::kDXF);
   EXPECT_THROW(ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
-                                    GeometryFormat::kDXF),
+                                    ExportFormat::kDXF),
                FileError);
   EXPECT_EQ(dir.Entries().size(), 0u);
 }

@@ -138,14 +138,14 @@ TEST(BillboardCli, BadArgumentsAreRefusedAndWriteNothing) {
     std::string arguments;
     const char* message;
   } cases[] = {
-      {"-o " + Quoted(dir.File("tree.png")), "extension must be .obj, .dxf or .3ds"},
+      {"-o " + Quoted(dir.File("tree.png")), "extension must be .3ds, .dxf, .obj, .glb or .gltf"},
       {"", "no output file given"},
       {"-o " + out + " --count 0", "--count needs an integer from 1 to 100"},
       {"-o " + out + " --precision 501", "--precision needs an integer from 1 to 500"},
       {"-o " + out + " --mode 2", "--mode needs an integer from 0 to 1"},
       {"-o " + out + " --quality x", "--quality needs an integer from 1 to 15"},
       {"-o " + out + " --resolution 13", "--resolution needs an integer from 5 to 12"},
-      {"-o " + out + " --resolution", "--resolution needs a value"},
+      {"-o " + out + " --resolution", "--resolution needs a number"},
       {"-o " + out + " --colour red", "unknown option '--colour'"},
       {"-o " + out + " --seed 1e3", "--seed needs an integer from -2147483648 to 2147483647"},
       {Quoted(dir.File("missing.vhm")) + " -o " + out, "missing.vhm"},

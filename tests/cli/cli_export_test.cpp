@@ -115,7 +115,7 @@ TEST_F(CliExport, BadInputFailsWithAMessageAndWritesNothing) {
   };
   const Case cases[] = {
       {"export", "no output file"},
-      {"export -o '" + File("tree.stl") + "'", "extension must be .obj, .dxf or .3ds"},
+      {"export -o '" + File("tree.stl") + "'", "extension must be .3ds, .dxf, .obj, .glb or .gltf"},
       {"export -o '" + File("tree") + "'", "extension must be"},
       {"export '" + File("missing.vhm") + "' -o '" + File("tree.obj") + "'", "cannot open"},
       {"export '" + File("bad.vhm") + "' -o '" + File("tree.obj") + "'", "bad.vhm, line 2"},

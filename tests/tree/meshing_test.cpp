@@ -97,6 +97,23 @@ TEST(MeshBranch, RingsFollowTheSurfaceRuleWithoutWelds) {
   }
 }
 
+TEST(MeshBranch, ALargeBranchMeshedInPartsOnSeveralThreadsFollowsTheRule) {
+  TreeParameters params(-1);
+  params.levels[0].qualityAngle = 120;
+  params.levels[0].qualityHeight = 150;  // 18271 vertices: several parts, and helpers
+  for (const int workers : {1, 2}) {
+    const Tree tree = Generate(params, testing::Workers(workers));
+    const Branch& trunk = testing::BranchAt(tree, 0);
+    const std::vector<Vertex> expected = RuleRings(trunk);
+    ASSERT_EQ(trunk.vertices.size(), expected.size());
+    for (std::size_t v = 0; v < expected.size(); ++v) {
+      ASSERT_EQ(trunk.vertices[v].position, expected[v].position) << "vertex " << v;
+      ASSERT_EQ(trunk.vertices[v].normal, expected[v].normal) << "vertex " << v;
+    }
+    EXPECT_EQ(trunk.triangles.size(), 2u * 150 * 121);
+  }
+}
+
 TEST(MeshBranch, StraightUntwistedTrunkIsACylinder) {
   TreeParameters params(-1);
   LevelParameters& trunkLevel = params.levels[0];

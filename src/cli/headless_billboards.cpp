@@ -1,0 +1,25 @@
+#include "cli/headless_billboards.h"
+
+#include "view/billboard_renderer.h"
+#include "view/texture_upload.h"
+#include "view/viewer.h"
+
+namespace vh::cli {
+
+HeadlessBillboards::HeadlessBillboards(const MaterialPictures& treePictures) {
+  InitViewState();
+  if (treePictures.leaf != nullptr && !treePictures.leaf->Empty())
+    UploadTexture(kLeafTextureObject, *treePictures.leaf, MinFilter::kLinearMipmapLinear);
+  if (treePictures.bark != nullptr && !treePictures.bark->Empty())
+    UploadTexture(kBarkTextureObject, *treePictures.bark, MinFilter::kNearestMipmapNearest);
+}
+
+BillboardRenderer HeadlessBillboards::RendererFor(MeshObject& mesh) {
+  return [this, &mesh](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
+    if (side <= 0) return Image();
+    m_gl.BindFramebuffer(side, side);
+    return RenderBillboardPicture(mesh, v0, v1, v2, side);
+  };
+}
+
+}  // namespace vh::cli

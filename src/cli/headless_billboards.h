@@ -1,0 +1,27 @@
+// Billboard pictures drawn without a display: an OpenGL context of its own
+// (see headless_gl.h) with the tree's leaf and bark pictures uploaded, as
+// the desktop program draws them.
+#pragma once
+
+#include "billboard/billboard_cloud.h"
+#include "cli/headless_gl.h"
+#include "fileio/export_scene.h"
+#include "tree/mesh.h"
+
+namespace vh::cli {
+
+class HeadlessBillboards {
+ public:
+  // Makes the context and uploads the pictures that are there (an empty
+  // picture leaves its submeshes drawn untextured). Throws
+  // std::runtime_error when no context can be made.
+  explicit HeadlessBillboards(const MaterialPictures& treePictures);
+
+  // A renderer drawing `mesh`, which must outlive it.
+  BillboardRenderer RendererFor(MeshObject& mesh);
+
+ private:
+  HeadlessGl m_gl;
+};
+
+}  // namespace vh::cli

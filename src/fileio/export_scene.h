@@ -1,0 +1,50 @@
+// What an export writes: one mesh, or a chain of levels of detail, with the
+// pictures its materials use. The formats that cannot carry pictures or a
+// chain (OBJ, DXF, 3DS) write the first level's mesh and nothing else.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "imaging/image.h"
+#include "tree/mesh.h"
+
+namespace vh {
+
+// The pictures of the three materials, by material number; null (or an
+// empty picture) where there is none.
+struct MaterialPictures {
+  const Image* leaf = nullptr;                   // material 1
+  const Image* bark = nullptr;                   // material 2
+  const Image* billboardColour = nullptr;        // material 3: the atlas, RGB
+  const Image* billboardTransparency = nullptr;  // material 3: white opaque, black transparent
+};
+
+struct ExportLevel {
+  const MeshObject* mesh = nullptr;
+  MaterialPictures pictures;
+  // The fraction of the screen's height below which a viewer should switch
+  // to the next level (the last level's: below which nothing is drawn).
+  double screenCoverage = 0.0;
+};
+
+struct ExportScene {
+  std::vector<ExportLevel> levels;  // finest first; one for a plain export
+  // Scene units times 0.01 times `scale` give the written coordinates, so
+  // that scale 1 writes the numbers of the OBJ export.
+  double scale = 1.0;
+  // Names the nodes ("<name>", "<name>_LOD0", ...); empty: the file's name
+  // without its directory and extension.
+  std::string name;
+};
+
+// A scene of one level: `mesh` with `pictures`.
+inline ExportScene SingleMeshScene(const MeshObject& mesh, const MaterialPictures& pictures = {},
+                                   double scale = 1.0) {
+  ExportScene scene;
+  scene.levels.push_back(ExportLevel{&mesh, pictures, 0.0});
+  scene.scale = scale;
+  return scene;
+}
+
+}  // namespace vh

@@ -1,0 +1,37 @@
+// glTF 2.0 export: a mesh (or a chain of levels of detail) as a binary .glb
+// or as a .gltf with its .bin and picture files beside it.
+//
+// Submeshes are merged by material number into one primitive per material,
+// so a tree draws in as many calls as it has materials. Coordinates are the
+// OBJ export's: (position - export origin) x 0.01, times the scene's scale;
+// the origin is the first vertex of the first level's first submesh.
+// Triangles are written counter-clockwise (the generator's are clockwise),
+// normals as the generator made them (made unit length where they are
+// not), texture coordinates as (u, 1 - v). Untextured materials with
+// per-vertex colours get COLOR_0 (in linear light); one uniform colour
+// becomes the material's base colour. Pictures are embedded as PNG when
+// they have transparent parts, as JPEG otherwise.
+#pragma once
+
+#include <string>
+
+#include "fileio/export_scene.h"
+
+namespace vh {
+
+// The generator string written into every file's asset block.
+inline constexpr const char* kGltfGenerator = "Verdanthollow 2.0";
+
+// Writes `scene` as one binary glTF file. Throws std::runtime_error (with
+// the file's name) for a scene without triangles, a textured material whose
+// picture is missing, or a file beyond the 4 GiB a .glb can hold;
+// PictureError when a picture cannot be encoded; FileError when the file
+// cannot be written. A failure leaves any previous file as it was.
+void ExportGLB(const ExportScene& scene, const std::string& path);
+
+// Writes `scene` as `path` (JSON), the binary data as <stem>.bin and each
+// picture as <stem>_<material name>.png or .jpg beside it. Every file is
+// complete before any replaces a previous one. Errors as ExportGLB.
+void ExportGLTF(const ExportScene& scene, const std::string& path);
+
+}  // namespace vh

@@ -1,0 +1,91 @@
+// "Export LOD chain..." on the "Level of detail" page: a glTF chain of the
+// tree with billboard pictures drawn in the view's context, and cancelling.
+#include <QTest>
+#include <QToolButton>
+
+#include <tiny_gltf.h>
+
+#include <filesystem>
+
+#include "app_test_support.h"
+#include "common/scratch_dir.h"
+#include "scripted_dialogs.h"
+#include "tree/tree.h"
+
+namespace {
+
+class LodChainExportTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    vh::TreeParameters& p = Session().params;
+    p.lastParentLevel = 1;
+    p.leafOutline = {{0, -20}, {10, 0}, {0, 30}, {-10, 0}};
+    p.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
+    window->GenerateTree();
+    ASSERT_TRUE(WaitForTree());
+    scripted = std::make_unique<ScriptedDialogsScope>();
+  }
+  void TearDown() override {
+    scripted.reset();
+    MainWindowTest::TearDown();
+  }
+  void Press() { Find<QToolButton>("ExportLodChain")->click(); }
+
+  vh::test::ScratchDir scratch;
+  std::unique_ptr<ScriptedDialogsScope> scripted;
+};
+
+TEST_F(LodChainExportTest, WritesEveryLevelAsGltfAndLeavesTheTreeAsItWas) {
+  const std::uint64_t polygons = Tree().PolygonCount();
+  scripted->dialogs->answers.push_back({false, FileChoice{QString::fromStdString(scratch.File("oak")), 0, 2.0}});
+  Press();
+  ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+  const FileRequest& request = scripted->dialogs->requests.at(0);
+  EXPECT_EQ(QtFilter(request.filter), "glTF Binary (*.glb);;glTF (*.gltf)");
+  EXPECT_TRUE(request.askScale);
+  ASSERT_TRUE(std::filesystem::exists(scratch.File("oak.glb")));
+  tinygltf::TinyGLTF loader;
+  tinygltf::Model model;
+  std::string error, warning;
+  ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, scratch.File("oak.glb"))) << error;
+  ASSERT_EQ(model.meshes.size(), 5u);
+  EXPECT_EQ(model.nodes.at(0).name, "oak_LOD0");
+  EXPECT_TRUE(model.nodes.at(0).extensions.count("MSFT_lod"));
+  // The atlases hold drawn leaves, not only the key colour.
+  ASSERT_GE(model.images.size(), 2u);
+  const tinygltf::Image& atlas = model.images.back();
+  std::size_t opaque = 0;
+  for (std::size_t i = 3; i < atlas.image.size(); i += 4) opaque += atlas.image[i] == 255;
+  EXPECT_GT(opaque, 0u);
+  EXPECT_EQ(Tree().PolygonCount(), polygons);
+  EXPECT_FALSE(window->Busy());
+}
+
+// "Export billboard..." with the glTF filter: one file with the atlas and
+// the billboard material inside, no BMP pictures beside it.
+TEST_F(LodChainExportTest, BillboardExportAsGltfEmbedsTheAtlas) {
+  Find<QToolButton>("SpeedButton22")->click();
+  ASSERT_NE(window->Billboard(), nullptr);
+  scripted->dialogs->Choose(QString::fromStdString(scratch.File("cloud")), 3);
+  window->Exportbillboard1Click();
+  ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+  EXPECT_EQ(scratch.Entries(), std::vector<std::string>{"cloud.glb"});
+  tinygltf::TinyGLTF loader;
+  tinygltf::Model model;
+  std::string error, warning;
+  ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, scratch.File("cloud.glb"))) << error;
+  bool billboards = false;
+  for (const tinygltf::Material& material : model.materials)
+    if (material.name == "BBdMat") billboards = material.alphaMode == "MASK" && material.doubleSided;
+  EXPECT_TRUE(billboards);
+}
+
+TEST_F(LodChainExportTest, CancelledDialogWritesNothing) {
+  scripted->dialogs->Cancel();
+  Press();
+  EXPECT_TRUE(scratch.Entries().empty());
+  EXPECT_TRUE(recorder->messages.isEmpty());
+}
+
+}  // namespace

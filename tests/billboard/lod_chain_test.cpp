@@ -1,0 +1,155 @@
+// The level-of-detail chain: branch grids recognised from the mesh alone,
+// reduced levels made of the tree's own vertices at the aimed share of its
+// triangles, thinned and enlarged leaves, and the whole chain written as
+// glTF that the validator accepts.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <tuple>
+
+#include "billboard/lod_chain.h"
+#include "billboard/lod_reduction.h"
+#include "common/gltf_tools.h"
+#include "common/scratch_dir.h"
+#include "fileio/document.h"
+#include "fileio/gltf_export.h"
+#include "tree/tree.h"
+
+namespace vh {
+namespace {
+
+std::unique_ptr<Tree> LeafyTree() {
+  auto tree = std::make_unique<Tree>();
+  Generate(ReadDocumentFile(VH_TEST_DATA_DIR "/billboard_tree.vhm", TreeParameters()), {}, {}, *tree);
+  return tree;
+}
+
+std::size_t Count(const MeshObject& mesh, int material) {
+  std::size_t count = 0;
+  for (const auto& submesh : mesh.submeshes) count += submesh->texture == material;
+  return count;
+}
+
+double LeafArea(const MeshObject& mesh) {
+  double area = 0.0;
+  for (const auto& submesh : mesh.submeshes) {
+    if (submesh->texture != kLeafMaterial) continue;
+    for (const Triangle& t : submesh->triangles) {
+      const Vector3& a = submesh->vertices[t.a].position;
+      area += std::sqrt(LengthSquared(Cross(submesh->vertices[t.b].position - a, submesh->vertices[t.c].position - a)));
+    }
+  }
+  return area / 2;
+}
+
+TEST(LodReduction, RecognisesEveryGeneratedBranchGridAndNothingElse) {
+  const TreeParameters params;
+  const Tree tree = Generate(params);
+  const LevelParameters& trunk = params.levels[0];
+  const std::optional<BranchGrid> first = GridOf(*tree.submeshes.front());
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(first->rings, static_cast<unsigned>(trunk.qualityHeight + 1));
+  EXPECT_EQ(first->columns, static_cast<unsigned>(trunk.qualityAngle + 1));
+  for (const auto& submesh : tree.submeshes) EXPECT_TRUE(GridOf(*submesh).has_value());
+
+  const auto leafy = LeafyTree();
+  for (const auto& submesh : leafy->submeshes)
+    EXPECT_EQ(GridOf(*submesh).has_value(), submesh->texture == kBarkMaterial);
+  Submesh shuffled;  // a bark submesh with the right counts but another layout
+  shuffled.texture = kBarkMaterial;
+  shuffled.vertices = tree.submeshes.front()->vertices;
+  shuffled.triangles = tree.submeshes.front()->triangles;
+  std::swap(shuffled.triangles[0], shuffled.triangles[5]);
+  EXPECT_FALSE(GridOf(shuffled).has_value());
+}
+
+TEST(LodReduction, ReducedBranchesKeepTheirOwnVerticesAndTurnAsBefore) {
+  Tree tree;
+  TreeParameters params;
+  for (LevelParameters& level : params.levels) level.attachToParent = false;
+  Generate(params, {}, {}, tree);
+  const auto reduced = ReduceTree(tree, {0.4, 0.0, 1.0});
+  ASSERT_EQ(reduced->submeshes.size(), tree.submeshes.size());
+  for (std::size_t i = 0; i < tree.submeshes.size(); ++i) {
+    const Submesh& source = *tree.submeshes[i];
+    const Submesh& coarse = *reduced->submeshes[i];
+    std::set<std::tuple<float, float, float>> original;
+    for (const Vertex& v : source.vertices) original.insert({v.position.x, v.position.y, v.position.z});
+    for (const Vertex& v : coarse.vertices)
+      EXPECT_TRUE(original.count({v.position.x, v.position.y, v.position.z})) << "branch " << i;
+    // Clockwise seen from outside, as the generator's: the face normal of
+    // (a, c, b) points along the vertex normals.
+    for (const Triangle& t : coarse.triangles) {
+      const Vector3 a = coarse.vertices[t.a].position, b = coarse.vertices[t.b].position, c = coarse.vertices[t.c].position;
+      const Vector3 face = Cross(c - a, b - a);
+      if (LengthSquared(face) < 1e-10f) continue;
+      const Vector3 normal = coarse.vertices[t.a].normal + coarse.vertices[t.b].normal + coarse.vertices[t.c].normal;
+      EXPECT_GT(Dot(face, normal), 0.0f) << "branch " << i;
+    }
+    // Base and tip rings and the seam stay.
+    EXPECT_EQ(coarse.vertices.front().position, source.vertices.front().position);
+    EXPECT_EQ(coarse.vertices.back().position, source.vertices.back().position);
+  }
+  const double share = static_cast<double>(reduced->PolygonCount()) / static_cast<double>(tree.PolygonCount());
+  EXPECT_LE(share, 0.4);
+  EXPECT_GT(share, 0.3);
+}
+
+TEST(LodReduction, DropsThinBranchesAndThinsLeavesKeepingTheirArea) {
+  const auto tree = LeafyTree();
+  // Only the trunk is thicker than a tenth of the tree's height.
+  const auto trunkOnly = ReduceTree(*tree, {1.0, 0.1, 1.0});
+  EXPECT_EQ(Count(*trunkOnly, kBarkMaterial), 1u);
+  EXPECT_EQ(Count(*trunkOnly, kLeafMaterial), Count(*tree, kLeafMaterial));
+
+  const auto halfLeaves = ReduceTree(*tree, {1.0, 0.0, 0.5});
+  const std::size_t leaves = Count(*tree, kLeafMaterial);
+  EXPECT_EQ(Count(*halfLeaves, kLeafMaterial), leaves / 2);
+  EXPECT_NEAR(LeafArea(*halfLeaves), LeafArea(*tree), 0.1 * LeafArea(*tree));
+}
+
+TEST(LodChain, LevelsGetCoarserUpToTheBillboards) {
+  const auto tree = LeafyTree();
+  BillboardPicker picker;
+  const LodChain chain = BuildLodChain(*tree, {}, picker, {});
+  ASSERT_EQ(chain.levels.size(), 5u);
+  EXPECT_EQ(chain.levels[0].mesh->PolygonCount(), tree->PolygonCount());
+  for (std::size_t i = 1; i < chain.levels.size(); ++i) {
+    EXPECT_LT(chain.levels[i].mesh->PolygonCount(), chain.levels[i - 1].mesh->PolygonCount()) << i;
+    EXPECT_LT(chain.levels[i].screenCoverage, chain.levels[i - 1].screenCoverage) << i;
+  }
+  // The leaf cloud keeps the coarse level's branches; the last level is
+  // billboards alone, named as the billboard export names them.
+  EXPECT_EQ(Count(*chain.levels[3].mesh, kBarkMaterial), Count(*chain.levels[2].mesh, kBarkMaterial));
+  EXPECT_EQ(Count(*chain.levels[3].mesh, kLeafMaterial), 0u);
+  for (const auto& submesh : chain.levels[4].mesh->submeshes) {
+    EXPECT_EQ(submesh->texture, kBillboardMaterial);
+    EXPECT_EQ(submesh->materialName, "BBdMat");
+  }
+  EXPECT_FALSE(chain.levels[4].billboardColour.Empty());
+
+  Tree bare;
+  Generate(TreeParameters(), {}, {}, bare);
+  EXPECT_EQ(BuildLodChain(bare, {}, picker, {}).levels.size(), 4u);  // no leaves, no leaf cloud
+  EXPECT_TRUE(BuildLodChain(*tree, {}, picker, {}, [](int) { return false; }).levels.empty());
+}
+
+TEST(LodChain, WrittenAsGltfPassesTheValidator) {
+  VH_REQUIRE_GLTF_VALIDATOR();
+  const auto tree = LeafyTree();
+  BillboardPicker picker;
+  const LodChain chain = BuildLodChain(*tree, {}, picker, {});
+  test::ScratchDir dir;
+  ExportGLB(ChainScene(chain, {}), dir.File("chain.glb"));
+  ExportGLTF(ChainScene(chain, {}, 0.5), dir.File("chain.gltf"));
+  test::ExpectValidGltf(dir.File("chain.glb"));
+  test::ExpectValidGltf(dir.File("chain.gltf"));
+  const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
+  ASSERT_EQ(model.meshes.size(), 5u);
+  EXPECT_EQ(model.nodes.at(4).name, "chain_LOD4");
+}
+
+}  // namespace
+}  // namespace vh

@@ -1,0 +1,188 @@
+// The command-line tool writing glTF end to end: "export" as .glb and
+// .gltf (with --scale and --lod), "billboard" as glTF, each file judged by
+// the validator, Assimp and tinygltf; bad input refused without writing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "common/gltf_tools.h"
+#include "common/run_tool.h"
+#include "common/scratch_dir.h"
+#include "fileio/document.h"
+#include "fileio/gltf_export.h"
+#include "imaging/bmp.h"
+#include "tree/tree.h"
+
+namespace vh {
+namespace {
+
+using test::ScratchDir;
+
+const std::string kLeafyDocument = VH_TEST_DATA_DIR "/billboard_tree.vhm";
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The leafy document with both pictures named and both "loaded" flags set.
+std::string TexturedDocument(const ScratchDir& dir, const std::string& bark, const std::string& leaf) {
+  TreeParameters params = ReadDocumentFile(kLeafyDocument, TreeParameters());
+  params.barkTextureFile = bark;
+  params.leafTextureFile = leaf;
+  params.barkTextureLoaded = params.leafTextureLoaded = true;
+  const std::string path = dir.File("textured.vhm");
+  std::ofstream(path) << FormatDocument(params);
+  return path;
+}
+
+Image Picture(int width, int height) {
+  Image picture(width, height);
+  for (std::size_t i = 0; i < picture.pixels.size(); ++i) picture.pixels[i] = static_cast<std::uint8_t>(i * 7);
+  return picture;
+}
+
+TEST(CliGltf, ExportWritesWhatTheLibraryWrites) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir.path() / "cli");
+  const test::ToolRun run =
+      test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("cli/tree.glb")) + " --seed 9");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.out.empty()) << run.out;
+  Tree tree;
+  TreeParameters params = ReadDocumentFile(kLeafyDocument, TreeParameters());
+  params.seed = 9;
+  Generate(params, {}, {}, tree);
+  ExportGLB(SingleMeshScene(tree), dir.File("tree.glb"));
+  EXPECT_EQ(Slurp(dir.File("cli/tree.glb")), Slurp(dir.File("tree.glb")));
+  EXPECT_EQ(test::AssimpInfoCount(dir.File("cli/tree.glb"), "Faces"), static_cast<long>(tree.PolygonCount()));
+}
+
+TEST(CliGltf, ScaleMultipliesTheCoordinates) {
+  ScratchDir dir;
+  ASSERT_EQ(test::RunTool("export -o " + Quoted(dir.File("one.glb"))).status, 0);
+  ASSERT_EQ(test::RunTool("export -o " + Quoted(dir.File("two.glb")) + " --scale 2").status, 0);
+  const tinygltf::Model one = test::LoadGltf(dir.File("one.glb"));
+  const tinygltf::Model two = test::LoadGltf(dir.File("two.glb"));
+  const int position = one.meshes.at(0).primitives.at(0).attributes.at("POSITION");
+  const std::vector<float> a = test::AccessorValues<float>(one, position);
+  const std::vector<float> b = test::AccessorValues<float>(two, position);
+  ASSERT_EQ(a.size(), b.size());
+  for (std::size_t i = 0; i < a.size(); ++i) EXPECT_NEAR(b[i], 2.0f * a[i], 1e-6f * std::max(1.0f, std::fabs(b[i])));
+}
+
+TEST(CliGltf, TexturedTreeAsTextGltfEmbedsNothingAndPassesTheValidator) {
+  VH_REQUIRE_GLTF_VALIDATOR();
+  ScratchDir dir;
+  WriteBMP(dir.File("bark.bmp"), Picture(64, 64));
+  WriteBMP(dir.File("leaf.bmp"), Picture(16, 32));
+  const std::string document = TexturedDocument(dir, dir.File("bark.bmp"), dir.File("leaf.bmp"));
+  std::filesystem::create_directory(dir.path() / "out");
+  const test::ToolRun run = test::RunTool("export " + Quoted(document) + " -o " + Quoted(dir.File("out/oak.gltf")));
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path() / "out"))
+    files.push_back(entry.path().filename().string());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"oak.bin", "oak.gltf", "oak_Material1.jpg", "oak_Material2.jpg"}));
+  test::ExpectValidGltf(dir.File("out/oak.gltf"));
+  const tinygltf::Model model = test::LoadGltf(dir.File("out/oak.gltf"));
+  ASSERT_EQ(model.images.size(), 2u);
+  // Named as the OBJ export's map_Kd lines name them.
+  std::vector<std::string> names{model.images[0].name, model.images[1].name};
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"bark.bmp", "leaf.bmp"}));
+}
+
+#ifdef VH_CLI_BILLBOARD
+TEST(CliGltf, LevelOfDetailChainReportsItsLevelsAndPassesTheReaders) {
+  VH_REQUIRE_GLTF_VALIDATOR();
+  ScratchDir dir;
+  const test::ToolRun run = test::RunTool("export " + Quoted(kLeafyDocument) + " -o " +
+                                          Quoted(dir.File("chain.glb")) + " --lod --scale 0.5");
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::istringstream lines(run.out);
+  std::vector<std::string> levels;
+  for (std::string line; std::getline(lines, line);) levels.push_back(line);
+  ASSERT_EQ(levels.size(), 5u) << run.out;
+  EXPECT_EQ(levels[0].rfind("LOD0 full tree: triangles ", 0), 0u) << levels[0];
+  EXPECT_EQ(levels[4].rfind("LOD4 billboards: triangles ", 0), 0u) << levels[4];
+  test::ExpectValidGltf(dir.File("chain.glb"));
+  const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
+  ASSERT_EQ(model.nodes.size(), 6u);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(model.nodes.at(static_cast<std::size_t>(i)).name, "chain_LOD" + std::to_string(i));
+  long faces = 0;
+  for (const std::string& level : levels) faces += std::stol(level.substr(level.find("triangles ") + 10));
+  EXPECT_EQ(test::AssimpInfoCount(dir.File("chain.glb"), "Faces"), faces);
+}
+
+TEST(CliGltf, BillboardCloudAsGltfPassesTheReaders) {
+  VH_REQUIRE_GLTF_VALIDATOR();
+  ScratchDir dir;
+  for (const char* name : {"cloud.glb", "cloud.gltf"}) {
+    const test::ToolRun run =
+        test::RunTool("billboard " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File(name)) + " --resolution 8");
+    ASSERT_EQ(run.status, 0) << run.err;
+    test::ExpectValidGltf(dir.File(name));
+    long polygons = -1;
+    std::sscanf(run.out.c_str() + run.out.find("polygons "), "polygons %ld", &polygons);
+    EXPECT_EQ(test::AssimpInfoCount(dir.File(name), "Faces"), polygons);
+    const tinygltf::Model model = test::LoadGltf(dir.File(name));
+    bool billboards = false;
+    for (const tinygltf::Material& material : model.materials) {
+      if (material.name != "BBdMat") continue;
+      billboards = true;
+      EXPECT_EQ(material.alphaMode, "MASK");
+      EXPECT_TRUE(material.doubleSided);
+    }
+    EXPECT_TRUE(billboards);
+  }
+  // No BMP pictures beside glTF: the atlas is inside.
+  std::vector<std::string> files = dir.Entries();
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"cloud.bin", "cloud.glb", "cloud.gltf", "cloud_BBdMat.png"}));
+}
+#endif
+
+TEST(CliGltf, BadInputFailsWithAMessageAndWritesNothing) {
+  ScratchDir dir;
+  WriteBMP(dir.File("leaf.bmp"), Picture(8, 8));
+  const std::string unreadable = TexturedDocument(dir, dir.File("missing-bark.jpg"), dir.File("leaf.bmp"));
+  std::ofstream(dir.File("kept.glb")) << "keep me";
+  const struct {
+    std::string arguments;
+    const char* message;
+  } cases[] = {
+      {"export " + Quoted(unreadable) + " -o " + Quoted(dir.File("kept.glb")), "missing-bark.jpg"},
+      {"export " + Quoted(unreadable) + " -o " + Quoted(dir.File("tree.gltf")), "missing-bark.jpg"},
+      {"export -o " + Quoted(dir.File("no/such/dir/tree.glb")), "cannot create"},
+      {"export -o " + Quoted(dir.File("tree.obj")) + " --scale 2", "--scale needs a glTF output"},
+      {"export -o " + Quoted(dir.File("tree.dxf")) + " --lod", "--lod needs a glTF output"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --scale 0", "--scale needs a number from 1e-06 to 1e+06"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --scale nan", "--scale needs a number"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --scale", "--scale needs a number"},
+  };
+  for (const auto& c : cases) {
+    const test::ToolRun run = test::RunTool(c.arguments);
+    EXPECT_EQ(run.status, 1) << c.arguments;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << c.arguments << ": " << run.err;
+  }
+  std::vector<std::string> files = dir.Entries();
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"kept.glb", "leaf.bmp", "textured.vhm"}));
+  EXPECT_EQ(Slurp(dir.File("kept.glb")), "keep me");
+}
+
+TEST(CliGltf, HelpNamesTheNewOptions) {
+  const test::ToolRun run = test::RunTool("--help");
+  EXPECT_NE(run.out.find("export [DOC.vhm] -o OUT [--seed N] [--scale S] [--lod]"), std::string::npos) << run.out;
+}
+
+}  // namespace
+}  // namespace vh
