@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "fileio/tree_document.h"
+#include "fileio/document.h"
 #include "tree/tree.h"
 
 namespace vh::bench {
@@ -15,7 +15,7 @@ namespace vh::bench {
 // of seven children, finely tessellated (16 x 24), kite-shaped leaves on
 // half of the cells.
 inline TreeParameters LargeTreeParameters() {
-  return LoadDocument(VH_BENCH_DIR "/large_tree.vhm", TreeParameters());
+  return ReadDocumentFile(VH_BENCH_DIR "/large_tree.vhm", TreeParameters());
 }
 
 // The large tree grown once for the whole program: generation is not what

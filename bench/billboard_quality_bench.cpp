@@ -16,11 +16,12 @@
 #include <benchmark/benchmark.h>
 
 #include "billboard/billboard_cloud.h"
-#include "fileio/tree_document.h"
+#include "fileio/document.h"
 #include "silhouettes.h"
 #include "tree/tree.h"
 #include "view/billboard_renderer.h"
 #include "view/billboard_texture.h"
+#include "view/headless_gl.h"
 #include "view/viewer.h"
 
 namespace {
@@ -31,7 +32,7 @@ using vh::bench::Silhouettes;
 void BM_BillboardQuality(benchmark::State& state) {
   static vh::Tree* tree = [] {
     return new vh::Tree(
-        vh::Generate(vh::LoadDocument(VH_BENCH_DIR "/../tests/data/billboard_tree.vhm", vh::TreeParameters())));
+        vh::Generate(vh::ReadDocumentFile(VH_BENCH_DIR "/../tests/data/billboard_tree.vhm", vh::TreeParameters())));
   }();
   vh::HeadlessGl& gl = Context();
   vh::BillboardSettings settings;
@@ -40,7 +41,7 @@ void BM_BillboardQuality(benchmark::State& state) {
   const vh::BillboardRenderer render = [&](const vh::Vector3& v0, const vh::Vector3& v1, const vh::Vector3& v2,
                                            int side) {
     gl.BindFramebuffer(side, side);
-    return vh::RenderBillboardPicture(*tree, v0, v1, v2, side);
+    return vh::RenderBillboardPicture(vh::bench::Lists(), *tree, {}, v0, v1, v2, side);
   };
   vh::BillboardCloud cloud;
   for (auto _ : state) {

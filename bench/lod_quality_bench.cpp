@@ -14,7 +14,7 @@
 #include <set>
 
 #include "billboard/lod_chain.h"
-#include "fileio/tree_document.h"
+#include "fileio/document.h"
 #include "silhouettes.h"
 #include "tree/tree.h"
 #include "view/billboard_renderer.h"
@@ -31,7 +31,7 @@ struct Fixture {
 Fixture& Shared() {
   static Fixture* fixture = [] {
     auto* made = new Fixture;
-    made->tree = vh::Generate(vh::LoadDocument(VH_BENCH_DIR "/../tests/data/billboard_tree.vhm", vh::TreeParameters()));
+    made->tree = vh::Generate(vh::ReadDocumentFile(VH_BENCH_DIR "/../tests/data/billboard_tree.vhm", vh::TreeParameters()));
     vh::HeadlessGl& gl = vh::bench::Context();
     vh::BillboardPicker picker;
     made->chain = vh::BuildLodChain(made->tree, vh::BillboardSettings{}, picker, [&gl](vh::MeshObject& mesh) {
@@ -39,7 +39,7 @@ Fixture& Shared() {
                                                 int side) {
         if (side <= 0) return vh::Image();
         gl.BindFramebuffer(side, side);
-        return vh::RenderBillboardPicture(mesh, v0, v1, v2, side);
+        return vh::RenderBillboardPicture(vh::bench::Lists(), mesh, {}, v0, v1, v2, side);
       });
     });
     vh::FrameContents frame;

@@ -9,8 +9,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/headless_gl.h"
 #include "tree/mesh.h"
+#include "view/draw_list_cache.h"
+#include "view/headless_gl.h"
 #include "view/viewer.h"
 
 namespace vh::bench {
@@ -26,6 +27,12 @@ inline HeadlessGl& Context() {
     return made;
   }();
   return *gl;
+}
+
+// The display lists of that context.
+inline DrawListCache& Lists() {
+  static DrawListCache lists;
+  return lists;
 }
 
 // Silhouette masks of `contents` from 8 viewpoints around `tree` (every
@@ -57,7 +64,7 @@ inline std::vector<bool> Silhouettes(const MeshObject& tree, FrameContents conte
     camera.forward = direction * -1.0f;
     camera.up = {0.0f, 1.0f, 0.0f};
     camera.focusDistance = distance;
-    RenderFrame(camera, contents);
+    RenderFrame(camera, contents, Lists());
     glReadPixels(0, 0, kViewSide, kViewSide, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     for (std::size_t i = 0; i < pixels.size(); i += 4)
       masks.push_back(!(pixels[i] == 255 && pixels[i + 1] == 255 && pixels[i + 2] == 255));

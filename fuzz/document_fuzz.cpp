@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fileio/document.h"
-#include "fileio/file_error.h"
+#include "fileio/document_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));

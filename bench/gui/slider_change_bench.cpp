@@ -17,11 +17,11 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
-#include "fileio/tree_document.h"
+#include "fileio/document.h"
 
 namespace {
 
-TForm1* window = nullptr;
+MainWindow* window = nullptr;
 constexpr qint64 kGiveUpMs = 120'000;
 
 // Processes events, sleeping until one arrives, while `pending` holds: a
@@ -47,7 +47,7 @@ bool ChangeSliderUntilFramed(QSlider* noise, Timing& timing) {
   QElapsedTimer clock;
   qint64 grownAt = -1;
   const auto connection =
-      QObject::connect(window, &TForm1::treeGrown, [&] { grownAt = clock.nsecsElapsed(); });
+      QObject::connect(window, &MainWindow::treeGrown, [&] { grownAt = clock.nsecsElapsed(); });
   clock.start();
   noise->setValue(noise->value() == 30 ? 31 : 30);
   bool ok = WaitWhile(clock, [&] { return grownAt < 0; });
@@ -118,7 +118,7 @@ BENCHMARK(BM_DefaultTreeRedraw)->Unit(benchmark::kMillisecond)->UseRealTime()->M
 
 void BM_LargeTreeSliderToFrame(benchmark::State& state) {
   const vh::TreeParameters large =
-      vh::LoadDocument(VH_BENCH_DIR "/large_tree.vhm", vh::TreeParameters());
+      vh::ReadDocumentFile(VH_BENCH_DIR "/large_tree.vhm", vh::TreeParameters());
   if (!ShowTree(large)) state.SkipWithError("the large tree did not show");
   SliderToFrame(state);
 }
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
   SetMessageSink([](QWidget*, const QString&, const QString& text) {
     std::fprintf(stderr, "message: %s\n", qPrintable(text));
   });
-  TForm1 mainWindow(ProbeOpenGL());
+  MainWindow mainWindow(ProbeOpenGL());
   mainWindow.show();
   if (!QTest::qWaitForWindowExposed(&mainWindow) || !mainWindow.ViewBound()) {
     std::fprintf(stderr, "no OpenGL view: run under a display (xvfb-run)\n");

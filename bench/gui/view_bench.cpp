@@ -20,7 +20,8 @@ namespace {
 
 struct Scene {
   vh::Tree tree;
-  std::unique_ptr<vh::MeshObject> plane = vh::BuildGroundPlane(false);
+  std::unique_ptr<vh::MeshObject> plane = vh::BuildGroundPlane();
+  vh::DrawListCache lists;
   vh::Camera camera;
 
   Scene() {
@@ -36,7 +37,7 @@ struct Scene {
     camera.position = vh::kHomePosition;
   }
   void Render() {
-    vh::RenderFrame(camera, {&tree, plane.get(), nullptr, true});
+    vh::RenderFrame(camera, {&tree, plane.get(), nullptr, true, {}}, lists);
     glFinish();
   }
 };
@@ -71,8 +72,8 @@ void SetCounters(benchmark::State& state) {
 void BM_FirstFrameCompilesDisplayLists(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
-    for (const auto& submesh : scene->tree.submeshes) submesh->listDirty = true;
-    scene->plane->submeshes.front()->listDirty = true;
+    for (const auto& submesh : scene->tree.submeshes) ++submesh->revision;
+    ++scene->plane->submeshes.front()->revision;
     state.ResumeTiming();
     scene->Render();
   }
@@ -94,13 +95,14 @@ BENCHMARK(BM_RedrawFromDisplayLists)->Unit(benchmark::kMillisecond)->UseRealTime
 // the window system's composition.
 void BM_DefaultTreeFrame(benchmark::State& state) {
   vh::Tree tree = vh::Generate(vh::TreeParameters());
-  auto plane = vh::BuildGroundPlane(false);
+  auto plane = vh::BuildGroundPlane();
+  vh::DrawListCache lists;
   vh::Camera camera;
   camera.viewportWidth = 531;
   camera.viewportHeight = 600;
   camera.position = vh::kHomePosition;
   for (auto _ : state) {
-    vh::RenderFrame(camera, {&tree, plane.get(), nullptr, true});
+    vh::RenderFrame(camera, {&tree, plane.get(), nullptr, true, {}}, lists);
     glFinish();
   }
   state.counters["vertices"] = static_cast<double>(tree.VertexCount());

@@ -14,6 +14,7 @@
 #include "app/local_path.h"
 #include "app/message_box.h"
 #include "app/qt_image.h"
+#include "app/named_button.h"
 #include "imaging/picture_io.h"
 #include "tree/tree.h"
 #include "view/texture_upload.h"
@@ -83,24 +84,20 @@ BarkTexturePanel::BarkTexturePanel(EditorHost& host, QWidget* parent)
   preview_ = new BarkPreview(this);
   layout->addWidget(preview_);
   auto* row = new QHBoxLayout;
-  auto* load = new QToolButton(this);
-  load->setObjectName("SpeedButton4");
-  load->setText("Load texture");
-  auto* remove = new QToolButton(this);
-  remove->setObjectName("SpeedButton5");
-  remove->setText("Remove texture");
+  auto* load = NamedButton(this, "SpeedButton4", "Load texture");
+  auto* remove = NamedButton(this, "SpeedButton5", "Remove texture");
   for (QToolButton* button : {load, remove}) {
     button->setAutoRaise(true);
     row->addWidget(button);
   }
   row->addStretch(1);
   layout->addLayout(row);
-  connect(load, &QToolButton::clicked, this, &BarkTexturePanel::SpeedButton4Click);
-  connect(remove, &QToolButton::clicked, this, &BarkTexturePanel::SpeedButton5Click);
+  connect(load, &QToolButton::clicked, this, &BarkTexturePanel::onLoadBarkTextureClicked);
+  connect(remove, &QToolButton::clicked, this, &BarkTexturePanel::onRemoveBarkTextureClicked);
 }
 
 void BarkTexturePanel::LoadBarkTexture(const QString& fileName) {
-  if (host_.EditsLocked() || fileName.isEmpty() || fileName == "(null)") return;
+  if (host_.EditsLocked() || fileName.isEmpty()) return;
   vh::Image picture = vh::LoadPicture(LocalPath(fileName));
   EditingSession& session = host_.Session();
   session.barkTextureImage = std::move(picture);
@@ -112,7 +109,7 @@ void BarkTexturePanel::LoadBarkTexture(const QString& fileName) {
   host_.RenderFrameNow();
 }
 
-void BarkTexturePanel::SpeedButton4Click() {
+void BarkTexturePanel::onLoadBarkTextureClicked() {
   if (host_.EditsLocked()) return;
   if (const std::optional<FileChoice> choice = AskPictureToOpen(host_.DialogParent())) {
     try {
@@ -129,7 +126,7 @@ void BarkTexturePanel::SpeedButton4Click() {
   host_.RepaintLeafEditor();
 }
 
-void BarkTexturePanel::SpeedButton5Click() {
+void BarkTexturePanel::onRemoveBarkTextureClicked() {
   if (host_.EditsLocked()) return;
   preview_->Clear();
   vh::TreeParameters& params = host_.Session().params;

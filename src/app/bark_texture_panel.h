@@ -40,15 +40,14 @@ class BarkTexturePanel : public QWidget {
 
   // Reads `fileName` as the tree's bark picture, shows it in the preview,
   // uploads it as texture object 2 and draws a frame. Nothing while a
-  // billboard cloud is built or for "(null)" or an empty name. Throws
-  // PictureError (tree and preview unchanged) when the picture cannot be
-  // read. Does not touch
+  // billboard cloud is built or for an empty name. Throws PictureError
+  // (tree and preview unchanged) when the picture cannot be read. Does not touch
   // `barkTextureFile` or `barkTextureLoaded`.
   void LoadBarkTexture(const QString& fileName);
 
  public slots:
-  void SpeedButton4Click();  // "Load texture"
-  void SpeedButton5Click();  // "Remove texture"
+  void onLoadBarkTextureClicked();    // SpeedButton4, "Load texture"
+  void onRemoveBarkTextureClicked();  // SpeedButton5, "Remove texture"
 
  private:
   EditorHost& host_;

@@ -25,6 +25,7 @@
 #include "app/message_box.h"
 #include "app/palette.h"
 #include "app/qt_image.h"
+#include "app/named_button.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_io.h"
 #include "imaging/stretch.h"
@@ -59,9 +60,7 @@ QSlider* MakeSlider(QWidget* parent, const char* name, int minimum, int maximum,
 }
 
 QToolButton* MakeButton(QWidget* parent, const char* name, const char* caption) {
-  auto* button = new QToolButton(parent);
-  button->setObjectName(name);
-  button->setText(caption);
+  auto* button = NamedButton(parent, name, caption);
   button->setMinimumWidth(90);
   return button;
 }
@@ -103,7 +102,7 @@ QString AskPictureName(QWidget* parent, FileRequest::Kind kind, QString& lastNam
 }
 }  // namespace
 
-TForm4::TForm4(QWidget* parent)
+BarkTilerWindow::BarkTilerWindow(QWidget* parent)
     : QWidget(parent, Qt::Window),
       source_(kBlankSourceWidth, kBlankSourceHeight) {
   setObjectName("Form4");
@@ -116,7 +115,7 @@ TForm4::TForm4(QWidget* parent)
   PreviewBarkTile();
 }
 
-void TForm4::BuildLayout() {
+void BarkTilerWindow::BuildLayout() {
   ApplyWindowColours(this);
 
   auto* outer = new QVBoxLayout(this);
@@ -150,25 +149,25 @@ void TForm4::BuildLayout() {
   pictures->addWidget(panel3);
   pictures->addWidget(column("Panel4", "Panel8", panel8_, image2_, "Image2", "Panel7", save_), 1);
   image2_->SetBorder(true);
-  // FormResize follows the sizes of the panels that hold the views.
+  // The views follow the sizes of the panels that hold them (FitViews).
   panel5_->installEventFilter(this);
   panel8_->installEventFilter(this);
   outer->addLayout(pictures, 1);
   outer->addWidget(BuildControlPanel());
 
-  connect(load_, &QToolButton::clicked, this, &TForm4::SpeedButton1Click);
-  connect(save_, &QToolButton::clicked, this, &TForm4::SpeedButton2Click);
-  connect(generate_, &QToolButton::clicked, this, &TForm4::SpeedButton3Click);
+  connect(load_, &QToolButton::clicked, this, &BarkTilerWindow::onOpenPictureClicked);
+  connect(save_, &QToolButton::clicked, this, &BarkTilerWindow::onSaveTileClicked);
+  connect(generate_, &QToolButton::clicked, this, &BarkTilerWindow::onGenerateClicked);
   for (QSlider* crop : {cropX0_, cropX1_, cropY0_, cropY1_}) {
-    connect(crop, &QSlider::valueChanged, this, &TForm4::cropx0Change);
+    connect(crop, &QSlider::valueChanged, this, &BarkTilerWindow::onCropChanged);
   }
   for (QCheckBox* option : {shadingRemoval_, symmetrize_, powerOfTwo_}) {
-    connect(option, &QCheckBox::toggled, this, &TForm4::cropx0Change);
+    connect(option, &QCheckBox::toggled, this, &BarkTilerWindow::onCropChanged);
   }
   // TrackBar1 has no handler: the strength is read by the next "Generate !".
 }
 
-QWidget* TForm4::BuildControlPanel() {
+QWidget* BarkTilerWindow::BuildControlPanel() {
   QFrame* panel1 = MakePanel(this, "Panel1");
   panel1->setFixedHeight(kControlPanelHeight);
   panel1->setAutoFillBackground(true);  // RGB (165, 216, 175), the window's colour
@@ -216,7 +215,7 @@ QWidget* TForm4::BuildControlPanel() {
   return panel1;
 }
 
-vh::BarkTileOptions TForm4::Options() const {
+vh::BarkTileOptions BarkTilerWindow::Options() const {
   vh::BarkTileOptions options;
   options.x0 = cropX0_->value();
   options.x1 = cropX1_->value();
@@ -229,12 +228,12 @@ vh::BarkTileOptions TForm4::Options() const {
   return options;
 }
 
-void TForm4::cropx0Change() {
+void BarkTilerWindow::onCropChanged() {
   if (generating_) return;  // the controls are locked; a programmatic change waits
   PreviewBarkTile();
 }
 
-void TForm4::PreviewBarkTile() {
+void BarkTilerWindow::PreviewBarkTile() {
   const vh::BarkTileOptions options = Options();
   try {
     result_ = vh::CropBarkPicture(source_, vh::ComputeBarkCrop(source_.width, source_.height, options));
@@ -252,17 +251,17 @@ void TForm4::PreviewBarkTile() {
   ShowResult();
 }
 
-void TForm4::ShowSource() {
+void BarkTilerWindow::ShowSource() {
   image1_->SetPicture(ToQImage(source_));
   FitViews();
 }
 
-void TForm4::ShowResult() {
+void BarkTilerWindow::ShowResult() {
   image2_->SetPicture(ToQImage(result_));
   FitViews();
 }
 
-void TForm4::FitViews() {
+void BarkTilerWindow::FitViews() {
   const auto fit = [](PictureView* view, const QFrame* panel, const vh::Image& picture) {
     const QSize size = FitViewSize(picture.width, picture.height, panel->width(), panel->height());
     view->setGeometry(QRect(panel->contentsRect().topLeft(), size));
@@ -271,9 +270,7 @@ void TForm4::FitViews() {
   fit(image2_, panel8_, result_);
 }
 
-void TForm4::FormResize() { FitViews(); }
-
-void TForm4::SpeedButton3Click() {
+void BarkTilerWindow::onGenerateClicked() {
   if (generating_) {
     cancelRequested_ = true;
     return;
@@ -281,7 +278,7 @@ void TForm4::SpeedButton3Click() {
   GenerateBarkTile();
 }
 
-void TForm4::GenerateBarkTile() {
+void BarkTilerWindow::GenerateBarkTile() {
   const vh::BarkTileOptions options = Options();
   try {
     vh::ComputeBarkCrop(source_.width, source_.height, options);
@@ -311,7 +308,7 @@ void TForm4::GenerateBarkTile() {
   if (!failure.isEmpty()) ShowMessage(this, failure, windowTitle());
 }
 
-void TForm4::SetGenerating(bool on) {
+void BarkTilerWindow::SetGenerating(bool on) {
   generating_ = on;
   cancelRequested_ = false;
   progress_->setValue(0);
@@ -329,9 +326,9 @@ void TForm4::SetGenerating(bool on) {
   }
 }
 
-bool TForm4::eventFilter(QObject* watched, QEvent* event) {
+bool BarkTilerWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Resize && (watched == panel5_ || watched == panel8_)) {
-    FormResize();
+    FitViews();
     return false;
   }
   if (!generating_) return QWidget::eventFilter(watched, event);
@@ -347,14 +344,14 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TForm4::closeEvent(QCloseEvent* event) {
+void BarkTilerWindow::closeEvent(QCloseEvent* event) {
   // Closing hides the window and keeps its pictures; a running generation
   // would go on unseen, so it stops.
   cancelRequested_ = true;
   event->accept();
 }
 
-void TForm4::SpeedButton1Click() {
+void BarkTilerWindow::onOpenPictureClicked() {
   if (generating_) return;
   const QString name = AskPictureName(this, FileRequest::Kind::kOpen, lastOpenName_);
   if (name.isEmpty()) return;
@@ -375,7 +372,7 @@ void TForm4::SpeedButton1Click() {
   PreviewBarkTile();
 }
 
-void TForm4::SpeedButton2Click() {
+void BarkTilerWindow::onSaveTileClicked() {
   if (generating_) return;
   if (result_.Empty()) {
     ShowMessage(this, kNothingToSave, windowTitle());

@@ -1,5 +1,4 @@
-// TForm4, the bark tiler window: the user loads a bark photograph, chooses
-// a crop rectangle and options, runs the tiling with "Generate !" and saves
+// BarkTilerWindow: the user loads a bark photograph, chooses a crop rectangle and options, runs the tiling with "Generate !" and saves
 // the result as BMP or JPEG. It works only on its own two pictures and never
 // touches the main window or the tree. Created once at start-up, hidden;
 // closing it only hides it, so its pictures survive between showings.
@@ -14,7 +13,7 @@
 #include <QWidget>
 
 #include "bark/bark_tiler.h"
-#include "imaging/image.h"
+#include "foundations/image.h"
 
 class PictureView;
 class QCheckBox;
@@ -23,10 +22,10 @@ class QProgressBar;
 class QSlider;
 class QToolButton;
 
-class TForm4 : public QWidget {
+class BarkTilerWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit TForm4(QWidget* parent = nullptr);
+  explicit BarkTilerWindow(QWidget* parent = nullptr);
 
   // The photograph S (RGB) and the result R (RGB): the plain crop, or the
   // tile from the last "Generate !" until the next crop or option change.
@@ -39,11 +38,10 @@ class TForm4 : public QWidget {
   vh::BarkTileOptions Options() const;
 
  public slots:
-  void cropx0Change();
-  void SpeedButton1Click();
-  void SpeedButton2Click();
-  void SpeedButton3Click();
-  void FormResize();
+  void onCropChanged();         // the crop sliders cropx0, cropy0, cropx1, cropy1
+  void onOpenPictureClicked();  // SpeedButton1
+  void onSaveTileClicked();     // SpeedButton2
+  void onGenerateClicked();     // SpeedButton3, "Generate !" (a second click cancels)
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -47,66 +47,46 @@ class BranchesPage : public QWidget {
   QWidget* FocusTarget() const;
 
  public slots:
-  void baseSizeChange();
-  void baseLengthChange();
-  void sizeDecreaseChange();
-  void TrackBar8Change();
-  void twistingFreqChange();
-  void twistingRadChange();
-  void bendingUpChange();
-  void noiseChange();
-  void qualityAngleChange();
-  void qualityHeightChange();
-  void TrackBar9Change();
-  void e();  // "Scaling :" (TrackBar10)
-  void nbChildrenMinChange();
-  void nbChildrenMaxChange();
-  void TrackBar2Change();
-  void TrackBar3Change();
-  void TrackBar4Change();
-  void TrackBar5Change();
-  void TrackBar6Change();
-  void TrackBar7Change();
-  void CheckBox1Click();
-  void CheckBox2Click();
-  void CheckBox3Click();
-  void CheckBox9Click();
-  void RadioButton1Click();
-  void RadioButton3Click();
-  void TrackBar1Change();
-  void Edit1Change();
-  void SpeedButton1Click();
+  void onBaseSizeModeToggled();    // RadioButton1/2, width "Constant" or "Inherit"
+  void onBaseLengthModeToggled();  // RadioButton3/4, length "Constant" or "Inherit"
+  void onLevelCountChanged();      // TrackBar1, "Nb Levels :"
+  void onSeedEdited();             // Edit1, "Seed"
+  void onGenerateClicked();        // SpeedButton1, "Generate"
 
  private:
-  // One per-level slider: where it stores, how its label reads.
+  // One per-level slider: the field it shows (its range and the offset
+  // between position and value come from the parameter table), its control
+  // and value label names and how the label reads.
   struct LevelSlider {
-    const char* name;
     int vh::LevelParameters::*field;
-    int storeOffset;            // stored = position + storeOffset (Density: +1)
+    const char* name;             // the slider's objectName
+    const char* labelName;        // the value label's objectName, or null
+    const char* suffix;
     QSlider* slider = nullptr;
-    QLabel* label = nullptr;     // value label, or null
-    const char* suffix = "";
-    bool percentWhenInherited = false;  // base size/length: "%" only while inherited
+    QLabel* label = nullptr;
   };
   struct LevelCheck {
-    const char* name;
     bool vh::LevelParameters::*field;
+    const char* name;
     QCheckBox* box = nullptr;
   };
 
   void BuildLayout();
-  QSlider* AddSliderRow(QGridLayout* grid, int row, QLabel* caption, LevelSlider& entry,
-                        int minimum, int maximum, int designed, const char* labelName);
+  QSlider* AddSliderRow(QGridLayout* grid, int row, QLabel* caption, LevelSlider& entry);
   void RebuildLevelTabs(int count);
   void SliderChanged(LevelSlider& entry);
   void CheckChanged(LevelCheck& entry);
   void WriteValueLabel(const LevelSlider& entry);
-  void TabControl1Changing(int leavingLevel);
-  void TabControl1Change(int newLevel);
+  void StoreLeavingLevel(int leavingLevel);
+  void ShowSelectedLevel(int newLevel);
   void ShowLevelCaptions();
   vh::LevelParameters& Level();
-  LevelSlider& Slider(const char* name);
-  LevelCheck& Check(const char* name);
+  LevelSlider& Slider(int vh::LevelParameters::*field);
+  LevelCheck& Check(bool vh::LevelParameters::*field);
+  // Sets a slider from the selected level; its handler runs if it moves.
+  void ShowValue(LevelSlider& entry);
+  // Stores a slider's value into the selected level.
+  void StoreValue(const LevelSlider& entry);
 
   EditorHost& host_;
   std::vector<ParameterPage*> otherPages_;

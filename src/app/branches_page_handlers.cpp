@@ -7,14 +7,35 @@
 #include <QRadioButton>
 #include <QSlider>
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/branches_page.h"
 #include "app/editor_host.h"
 #include "app/flat_tabs.h"
 #include "app/labelled_slider.h"
 #include "app/message_box.h"
 #include "app/parameter_page.h"
+#include "tree/parameter_table.h"
 
-vh::LevelParameters& BranchesPage::Level() {
+namespace {
+
+using LP = vh::LevelParameters;
+
+// The sliders StoreControls stores before it checks "Seed"; a seed that is
+// not a number ends the store after them.
+constexpr int LP::*kStoredBeforeSeed[] = {&LP::qualityAngle, &LP::sizeDecrease, &LP::qualityHeight,
+                                          &LP::noise,        &LP::bendingUp,    &LP::twistingRad,
+                                          &LP::twistingFreq, &LP::baseLength,   &LP::baseSize};
+
+bool StoredBeforeSeed(int LP::*field) {
+  return std::find(std::begin(kStoredBeforeSeed), std::end(kStoredBeforeSeed), field) !=
+         std::end(kStoredBeforeSeed);
+}
+
+}  // namespace
+
+LP& BranchesPage::Level() {
   return host_.Session().params.levels[static_cast<std::size_t>(shownLevel_)];
 }
 
@@ -25,11 +46,11 @@ QWidget* BranchesPage::FocusTarget() const { return findChild<QSlider*>("baseSiz
 void BranchesPage::WriteValueLabel(const LevelSlider& entry) {
   if (entry.label == nullptr) return;
   QString text = QString::number(entry.slider->value()) + QString::fromUtf8(entry.suffix);
-  if (entry.percentWhenInherited) {
-    const QRadioButton* inherit =
-        qstrcmp(entry.name, "baseSize") == 0 ? sizeInherit_ : lengthInherit_;
-    if (inherit != nullptr && inherit->isChecked()) text += "%";
-  }
+  // Base size and length are percentages of the parent's only while inherited.
+  const QRadioButton* inherit = entry.field == &LP::baseSize     ? sizeInherit_
+                                : entry.field == &LP::baseLength ? lengthInherit_
+                                                                 : nullptr;
+  if (inherit != nullptr && inherit->isChecked()) text += "%";
   entry.label->setText(text);
 }
 
@@ -37,9 +58,17 @@ void BranchesPage::SliderChanged(LevelSlider& entry) {
   // While a billboard cloud is built the slider shows its new position but
   // the parameter keeps its value until the next StoreControls.
   if (host_.EditsLocked()) return;
-  StoreSlider(*entry.slider, Level().*entry.field, entry.storeOffset);
+  StoreValue(entry);
   WriteValueLabel(entry);
   host_.UpdateAfterChange();
+}
+
+void BranchesPage::ShowValue(LevelSlider& entry) {
+  entry.slider->setValue(Level().*entry.field - vh::FieldOf(entry.field).control.offset);
+}
+
+void BranchesPage::StoreValue(const LevelSlider& entry) {
+  StoreSlider(*entry.slider, Level().*entry.field, vh::FieldOf(entry.field).control.offset);
 }
 
 void BranchesPage::CheckChanged(LevelCheck& entry) {
@@ -48,40 +77,15 @@ void BranchesPage::CheckChanged(LevelCheck& entry) {
   host_.UpdateAfterChange();
 }
 
-void BranchesPage::baseSizeChange() { SliderChanged(Slider("baseSize")); }
-void BranchesPage::baseLengthChange() { SliderChanged(Slider("baseLength")); }
-void BranchesPage::sizeDecreaseChange() { SliderChanged(Slider("sizeDecrease")); }
-void BranchesPage::TrackBar8Change() { SliderChanged(Slider("TrackBar8")); }
-void BranchesPage::twistingFreqChange() { SliderChanged(Slider("twistingFreq")); }
-void BranchesPage::twistingRadChange() { SliderChanged(Slider("twistingRad")); }
-void BranchesPage::bendingUpChange() { SliderChanged(Slider("bendingUp")); }
-void BranchesPage::noiseChange() { SliderChanged(Slider("noise")); }
-void BranchesPage::qualityAngleChange() { SliderChanged(Slider("qualityAngle")); }
-void BranchesPage::qualityHeightChange() { SliderChanged(Slider("qualityHeight")); }
-void BranchesPage::TrackBar9Change() { SliderChanged(Slider("TrackBar9")); }
-void BranchesPage::e() { SliderChanged(Slider("TrackBar10")); }
-void BranchesPage::nbChildrenMinChange() { SliderChanged(Slider("nbChildrenMin")); }
-void BranchesPage::nbChildrenMaxChange() { SliderChanged(Slider("nbChildrenMax")); }
-void BranchesPage::TrackBar2Change() { SliderChanged(Slider("TrackBar2")); }
-void BranchesPage::TrackBar3Change() { SliderChanged(Slider("TrackBar3")); }
-void BranchesPage::TrackBar4Change() { SliderChanged(Slider("TrackBar4")); }
-void BranchesPage::TrackBar5Change() { SliderChanged(Slider("TrackBar5")); }
-void BranchesPage::TrackBar6Change() { SliderChanged(Slider("TrackBar6")); }
-void BranchesPage::TrackBar7Change() { SliderChanged(Slider("TrackBar7")); }
-void BranchesPage::CheckBox1Click() { CheckChanged(Check("CheckBox1")); }
-void BranchesPage::CheckBox2Click() { CheckChanged(Check("CheckBox2")); }
-void BranchesPage::CheckBox3Click() { CheckChanged(Check("CheckBox3")); }
-void BranchesPage::CheckBox9Click() { CheckChanged(Check("CheckBox9")); }
-
 // The Constant/Inherit pairs are not locked while a billboard cloud is
 // built: they only store a flag, and the update they ask for cannot
 // regrow the tree under the builder.
-void BranchesPage::RadioButton1Click() {
+void BranchesPage::onBaseSizeModeToggled() {
   Level().baseSizeInherited = sizeInherit_->isChecked();
   host_.UpdateAfterChange();
 }
 
-void BranchesPage::RadioButton3Click() {
+void BranchesPage::onBaseLengthModeToggled() {
   Level().baseLengthInherited = lengthInherit_->isChecked();
   host_.UpdateAfterChange();
 }
@@ -95,17 +99,18 @@ void BranchesPage::RebuildLevelTabs(int count) {
   rebuildingTabs_ = false;
 }
 
-void BranchesPage::TrackBar1Change() {
+void BranchesPage::onLevelCountChanged() {
   if (host_.EditsLocked()) return;
   const int position = nbLevels_->value();
   nbLevelsLabel_->setText(QString::number(position + 1));
   RebuildLevelTabs(position + 1);
-  StoreSlider(*nbLevels_, host_.Session().params.lastParentLevel, -1);
+  StoreSlider(*nbLevels_, host_.Session().params.lastParentLevel,
+              vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
   LoadLevelControls();
   host_.UpdateAfterChange();
 }
 
-void BranchesPage::Edit1Change() {
+void BranchesPage::onSeedEdited() {
   if (host_.EditsLocked()) return;
   bool ok = false;
   const int seed = seed_->text().toInt(&ok);
@@ -114,16 +119,16 @@ void BranchesPage::Edit1Change() {
   host_.RepaintLeafEditor();
 }
 
-void BranchesPage::SpeedButton1Click() { host_.GenerateTree(); }
+void BranchesPage::onGenerateClicked() { host_.GenerateTree(); }
 
-void BranchesPage::TabControl1Changing(int leavingLevel) {
+void BranchesPage::StoreLeavingLevel(int leavingLevel) {
   shownLevel_ = leavingLevel;
   storingLevel_ = true;
   StoreControls();
   storingLevel_ = false;
 }
 
-void BranchesPage::TabControl1Change(int newLevel) {
+void BranchesPage::ShowSelectedLevel(int newLevel) {
   shownLevel_ = newLevel;
   LoadLevelControls();
 }
@@ -135,7 +140,7 @@ void BranchesPage::ShowLevelCaptions() {
   bendingCaption_->setText(trunk ? "Bending :" : "Bending upward :");
   sizeInherit_->setEnabled(!trunk);
   lengthInherit_->setEnabled(!trunk);
-  Check("CheckBox9").box->setVisible(!trunk);
+  Check(&LP::attachToParent).box->setVisible(!trunk);
 }
 
 void BranchesPage::LoadLevelControls() {
@@ -144,36 +149,17 @@ void BranchesPage::LoadLevelControls() {
   const bool autoUpdate = AutoUpdate();
   SetAutoUpdate(false);
   const vh::TreeParameters& params = host_.Session().params;
-  nbLevels_->setValue(params.lastParentLevel + 1);
+  nbLevels_->setValue(params.lastParentLevel -
+                      vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
 
-  // The level record is read afresh for every control: a handler fired by
-  // an earlier one (the level count rebuilding the tabs) may have changed
-  // the selected level.
-  auto level = [this]() -> const vh::LevelParameters& { return Level(); };
-  for (const char* name : {"qualityAngle", "sizeDecrease", "qualityHeight", "noise", "bendingUp",
-                           "twistingRad", "twistingFreq", "baseLength", "baseSize"}) {
-    LevelSlider& entry = Slider(name);
-    entry.slider->setValue(level().*entry.field - entry.storeOffset);
-  }
-  (level().baseLengthInherited ? lengthInherit_ : lengthConstant_)->setChecked(true);
-  (level().baseSizeInherited ? sizeInherit_ : sizeConstant_)->setChecked(true);
-  Check("CheckBox9").box->setChecked(level().attachToParent);
-  for (const char* name :
-       {"nbChildrenMin", "nbChildrenMax", "TrackBar2", "TrackBar3", "TrackBar5", "TrackBar4"}) {
-    LevelSlider& entry = Slider(name);
-    entry.slider->setValue(level().*entry.field - entry.storeOffset);
-  }
-  Check("CheckBox1").box->setChecked(level().angleRelative);
-  Check("CheckBox2").box->setChecked(level().heightRelative);
-  for (const char* name : {"TrackBar8", "TrackBar7", "TrackBar6"}) {
-    LevelSlider& entry = Slider(name);
-    entry.slider->setValue(level().*entry.field - entry.storeOffset);
-  }
-  Check("CheckBox3").box->setChecked(level().inclinationRelative);
-  for (const char* name : {"TrackBar9", "TrackBar10"}) {
-    LevelSlider& entry = Slider(name);
-    entry.slider->setValue(level().*entry.field - entry.storeOffset);
-  }
+  // Each control reads the selected level afresh: a handler fired by an
+  // earlier one (the level count rebuilding the tabs) may have changed it.
+  // The sliders go before the Constant/Inherit pairs, whose state the base
+  // size and length labels show from the sliders' next move on.
+  for (LevelSlider& entry : sliders_) ShowValue(entry);
+  (Level().baseLengthInherited ? lengthInherit_ : lengthConstant_)->setChecked(true);
+  (Level().baseSizeInherited ? sizeInherit_ : sizeConstant_)->setChecked(true);
+  for (LevelCheck& entry : checks_) entry.box->setChecked(Level().*entry.field);
 
   for (ParameterPage* other : otherPages_) other->LoadGlobals(host_.Session().params);
   seed_->setText(QString::number(host_.Session().params.seed));
@@ -185,11 +171,8 @@ void BranchesPage::LoadLevelControls() {
 void BranchesPage::StoreControls() {
   if (host_.EditsLocked()) return;
   vh::TreeParameters& params = host_.Session().params;
-  vh::LevelParameters& level = Level();
-  for (const char* name : {"qualityAngle", "sizeDecrease", "qualityHeight", "noise", "bendingUp",
-                           "twistingRad", "twistingFreq", "baseLength", "baseSize"}) {
-    const LevelSlider& entry = Slider(name);
-    StoreSlider(*entry.slider, level.*entry.field, entry.storeOffset);
+  for (const LevelSlider& entry : sliders_) {
+    if (StoredBeforeSeed(entry.field)) StoreValue(entry);
   }
   bool ok = false;
   const int seed = seed_->text().toInt(&ok);
@@ -198,13 +181,11 @@ void BranchesPage::StoreControls() {
     return;
   }
   params.seed = seed;
+  vh::LevelParameters& level = Level();
   level.baseLengthInherited = !lengthConstant_->isChecked();
   level.baseSizeInherited = !sizeConstant_->isChecked();
-  for (const char* name : {"nbChildrenMin", "nbChildrenMax", "TrackBar2", "TrackBar3",
-                           "TrackBar4", "TrackBar5", "TrackBar8", "TrackBar6", "TrackBar7",
-                           "TrackBar9", "TrackBar10"}) {
-    const LevelSlider& entry = Slider(name);
-    StoreSlider(*entry.slider, level.*entry.field, entry.storeOffset);
+  for (const LevelSlider& entry : sliders_) {
+    if (!StoredBeforeSeed(entry.field)) StoreValue(entry);
   }
   for (const LevelCheck& entry : checks_) level.*entry.field = entry.box->isChecked();
   for (const ParameterPage* other : otherPages_) other->StoreGlobals(params);

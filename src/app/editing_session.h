@@ -8,15 +8,18 @@
 
 #include <cstdint>
 
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "tree/tree.h"
+#include "view/viewer.h"
 
 struct EditingSession {
   vh::TreeParameters params{2};
   vh::Tree tree;  // the last tree grown from params, replaced whole when the next one is in
   vh::Image leafTextureImage;
   vh::Image barkTextureImage;
-  bool wireframe = false;   // submeshes are drawn as lines
+  // Which of the tree, the ground plane and the billboard cloud are drawn as
+  // lines: "Wireframe" reaches them at different moments.
+  vh::WireframeParts wireframe;
   bool showLeaves = true;   // leaves are grown at all (cleared by "Hide leaves")
   // A billboard cloud or a level-of-detail chain is built from the tree, its
   // pictures and textures (edits are locked meanwhile); Escape asks it to stop.
@@ -31,7 +34,7 @@ struct EditingSession {
     tree = vh::Tree();
     leafTextureImage = vh::Image();
     barkTextureImage = vh::Image();
-    wireframe = false;
+    wireframe.tree = false;  // a new tree is drawn filled until "Wireframe" is clicked
     showLeaves = true;
     cancelRequested = false;
     vertexBudget = vh::kDefaultVertexBudget;
@@ -40,7 +43,6 @@ struct EditingSession {
   vh::GenerationOptions GrowthOptions() const {
     vh::GenerationOptions options;
     options.growLeaves = showLeaves;
-    options.wireframe = wireframe;
     return options;
   }
 };

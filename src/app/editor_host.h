@@ -20,6 +20,7 @@ class MeshObject;
 struct Camera;
 struct BillboardCloud;
 class BillboardPicker;
+class DrawListCache;
 }  // namespace vh
 
 class EditorHost {
@@ -85,6 +86,8 @@ class EditorHost {
   // rendering and runs `work` in it. Returns false, without running it,
   // when there is no working context.
   virtual bool WithViewContext(const std::function<void()>& work) = 0;
+  // The display lists of the view's context, for drawing in it.
+  virtual vh::DrawListCache& ViewDrawLists() = 0;
   // Whether "Show plane" and "Wireframe" are ticked.
   virtual bool ShowPlane() const = 0;
   virtual bool WireframeTicked() const = 0;

@@ -19,7 +19,6 @@
 #include "app/tree_messages.h"
 #include "fileio/document.h"
 #include "fileio/export_formats.h"
-#include "fileio/tree_document.h"
 #include "imaging/picture_io.h"
 #include "tree/tree.h"
 
@@ -70,7 +69,7 @@ void FileFlows::OpenDocument(const QString& fileName) {
   try {
     // Reads into a fresh parameter set; the session's is replaced only
     // when the whole document was read.
-    session.params = vh::LoadDocument(LocalPath(fileName), session.params);
+    session.params = vh::ReadDocumentFile(LocalPath(fileName), session.params);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return;

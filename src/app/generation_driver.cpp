@@ -19,12 +19,9 @@ constexpr int kWorkerNiceness = 5;
 }  // namespace
 
 void DiscardTree(std::unique_ptr<vh::Tree> tree) {
+  // The view's list cache sees the submeshes go and frees their lists in
+  // its own context at the next frame.
   if (tree == nullptr) return;
-  for (const auto& submesh : tree->submeshes) {
-    if (submesh->drawCache == 0) continue;
-    vh::RetiredDrawLists().push_back(submesh->drawCache);
-    submesh->drawCache = 0;
-  }
   if (tree->VertexCount() < kVerticesWorthAThread) return;
   // The thread owns the tree and nothing else; a program that exits
   // meanwhile simply ends it.

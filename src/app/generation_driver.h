@@ -39,10 +39,9 @@ struct GrownTree {
 
 // Frees `tree` without making anyone wait for it: a tree of millions of
 // vertices takes a good part of a second to free. A small tree is freed at
-// once, a large one on a thread of its own that touches nothing else. The
-// display lists of a tree that was drawn are retired first, which must
-// happen on the window's thread; a tree that never was drawn may be
-// discarded on any thread.
+// once, a large one on a thread of its own that touches nothing else. Any
+// thread may discard a tree: the view frees its display lists when it sees
+// the submeshes gone.
 void DiscardTree(std::unique_ptr<vh::Tree> tree);
 
 class GenerationDriver : public QObject {

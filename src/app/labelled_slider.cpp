@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QSlider>
 
+#include "tree/parameter_table.h"
+
 QSlider* AddLabelledSlider(QGridLayout* grid, int row, const QString& caption, const char* name,
                            int minimum, int maximum, int position) {
   QWidget* owner = grid->parentWidget();
@@ -16,6 +18,11 @@ QSlider* AddLabelledSlider(QGridLayout* grid, int row, const QString& caption, c
   grid->addWidget(new QLabel(caption, owner), row, 0);
   grid->addWidget(slider, row, 1);
   return slider;
+}
+
+QSlider* AddLabelledSlider(QGridLayout* grid, int row, const QString& caption, const char* name,
+                           const vh::ControlRange& range) {
+  return AddLabelledSlider(grid, row, caption, name, range.minimum, range.maximum, range.initial);
 }
 
 void StoreSlider(const QSlider& slider, int& field, int offset) {

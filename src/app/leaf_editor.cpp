@@ -17,6 +17,7 @@
 #include "app/file_dialogs.h"
 #include "app/local_path.h"
 #include "app/message_box.h"
+#include "app/named_button.h"
 #include "imaging/picture_io.h"
 #include "tree/tree.h"
 #include "view/texture_upload.h"
@@ -62,9 +63,7 @@ QIcon TextureModeIcon() {
 }
 
 QToolButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
-  auto* button = new QToolButton(parent);
-  button->setObjectName(name);
-  button->setText(caption);
+  auto* button = NamedButton(parent, name, caption);
   button->setAutoRaise(true);
   return button;
 }
@@ -118,17 +117,17 @@ QWidget* LeafEditor::BuildButtons(QWidget* parent) {
   layout->addLayout(modeRow, 1, 0, 1, 3);
   layout->setColumnStretch(3, 1);
 
-  connect(clearPoints, &QToolButton::clicked, this, &LeafEditor::SpeedButton2Click);
-  connect(loadTexture, &QToolButton::clicked, this, &LeafEditor::SpeedButton3Click);
-  connect(clearTexture, &QToolButton::clicked, this, &LeafEditor::SpeedButton6Click);
-  connect(pointButton_, &QToolButton::clicked, this, &LeafEditor::SpeedButton20Click);
-  connect(textureButton_, &QToolButton::clicked, this, &LeafEditor::SpeedButton21Click);
+  connect(clearPoints, &QToolButton::clicked, this, &LeafEditor::onClearPointsClicked);
+  connect(loadTexture, &QToolButton::clicked, this, &LeafEditor::onLoadLeafTextureClicked);
+  connect(clearTexture, &QToolButton::clicked, this, &LeafEditor::onClearTextureClicked);
+  connect(pointButton_, &QToolButton::clicked, this, &LeafEditor::onPointModeClicked);
+  connect(textureButton_, &QToolButton::clicked, this, &LeafEditor::onTextureModeClicked);
   return row;
 }
 
-LeafPictureMapping LeafEditor::Mapping() const {
+vh::LeafPictureMapping LeafEditor::Mapping() const {
   const EditingSession& session = host_.Session();
-  return LeafPictureMapping(PlacementOf(session.params), width(), height(),
+  return vh::LeafPictureMapping(vh::PlacementOf(session.params), width(), height(),
                             session.leafTextureImage.width, session.leafTextureImage.height);
 }
 
@@ -136,7 +135,7 @@ vh::Vector2 LeafEditor::ComputeTexCoord(int x, int y) const { return Mapping().T
 
 void LeafEditor::RecomputeTexCoords() {
   vh::TreeParameters& params = host_.Session().params;
-  const LeafPictureMapping mapping = Mapping();
+  const vh::LeafPictureMapping mapping = Mapping();
   params.leafTexCoords.resize(params.leafOutline.size());
   for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
     const vh::Vector2& point = params.leafOutline[i];
@@ -146,7 +145,7 @@ void LeafEditor::RecomputeTexCoords() {
 }
 
 void LeafEditor::LoadLeafTexture(const QString& fileName) {
-  if (host_.EditsLocked() || fileName.isEmpty() || fileName == "(null)") return;
+  if (host_.EditsLocked() || fileName.isEmpty()) return;
   vh::Image picture = vh::LoadPicture(LocalPath(fileName));
   EditingSession& session = host_.Session();
   session.leafTextureImage = std::move(picture);
@@ -158,7 +157,7 @@ void LeafEditor::LoadLeafTexture(const QString& fileName) {
 
 void LeafEditor::ShowError(const QString& text) { ShowMessage(host_.DialogParent(), text, "Error"); }
 
-void LeafEditor::SpeedButton2Click() {
+void LeafEditor::onClearPointsClicked() {
   if (host_.EditsLocked()) return;
   vh::TreeParameters& params = host_.Session().params;
   params.leafOutline.clear();
@@ -169,7 +168,7 @@ void LeafEditor::SpeedButton2Click() {
   update();
 }
 
-void LeafEditor::SpeedButton3Click() {
+void LeafEditor::onLoadLeafTextureClicked() {
   if (host_.EditsLocked()) return;
   if (const std::optional<FileChoice> choice = AskPictureToOpen(host_.DialogParent())) {
     try {
@@ -187,7 +186,7 @@ void LeafEditor::SpeedButton3Click() {
   update();
 }
 
-void LeafEditor::SpeedButton6Click() {
+void LeafEditor::onClearTextureClicked() {
   if (host_.EditsLocked()) return;
   vh::TreeParameters& params = host_.Session().params;
   params.leafTextureLoaded = false;
@@ -196,18 +195,18 @@ void LeafEditor::SpeedButton6Click() {
   update();
 }
 
-void LeafEditor::SpeedButton20Click() { pointMode_ = pointButton_->isChecked(); }
-void LeafEditor::SpeedButton21Click() { pointMode_ = pointButton_->isChecked(); }
+void LeafEditor::onPointModeClicked() { pointMode_ = pointButton_->isChecked(); }
+void LeafEditor::onTextureModeClicked() { pointMode_ = pointButton_->isChecked(); }
 
 void LeafEditor::paintEvent(QPaintEvent*) {
   // In billboard mode the editor is inactive: it keeps showing its last picture.
-  if (!host_.BillboardMode()) PaintBox1Paint();
+  if (!host_.BillboardMode()) PaintEditor();
   QPainter painter(this);
   if (editorBitmap_.size() != size()) painter.fillRect(rect(), Qt::white);
   painter.drawImage(0, 0, editorBitmap_);
 }
 
-void LeafEditor::PaintBox1Paint() {
+void LeafEditor::PaintEditor() {
   const EditingSession& session = host_.Session();
   const int w = width();
   const int h = height();
@@ -217,7 +216,7 @@ void LeafEditor::PaintBox1Paint() {
 
   const vh::Image& picture = session.leafTextureImage;
   if (session.params.leafTextureLoaded && !picture.Empty()) {
-    const LeafPictureMapping mapping = Mapping();
+    const vh::LeafPictureMapping mapping = Mapping();
     for (int row = 0; row < h; ++row) {
       auto* line = reinterpret_cast<QRgb*>(editorBitmap_.scanLine(row));
       for (int col = 0; col < w; ++col) {
@@ -258,16 +257,16 @@ void LeafEditor::PaintBox1Paint() {
 }
 
 void LeafEditor::mousePressEvent(QMouseEvent* event) {
-  PaintBox1MouseDown(static_cast<int>(event->position().x()), static_cast<int>(event->position().y()));
+  PressAt(static_cast<int>(event->position().x()), static_cast<int>(event->position().y()));
 }
 
 void LeafEditor::mouseMoveEvent(QMouseEvent* event) {
-  PaintBox1MouseMove(static_cast<int>(event->position().x()), static_cast<int>(event->position().y()));
+  DragTo(static_cast<int>(event->position().x()), static_cast<int>(event->position().y()));
 }
 
-void LeafEditor::mouseReleaseEvent(QMouseEvent*) { PaintBox1MouseUp(); }
+void LeafEditor::mouseReleaseEvent(QMouseEvent*) { Release(); }
 
-void LeafEditor::PaintBox1MouseDown(int x, int y) {
+void LeafEditor::PressAt(int x, int y) {
   if (host_.BillboardMode() || host_.EditsLocked()) return;
   dragging_ = true;
   lastMouseX_ = x - CentreX();
@@ -291,7 +290,7 @@ void LeafEditor::PaintBox1MouseDown(int x, int y) {
   update();
 }
 
-void LeafEditor::PaintBox1MouseMove(int x, int y) {
+void LeafEditor::DragTo(int x, int y) {
   if (host_.BillboardMode() || !dragging_) return;
   const int dx = x - CentreX() - lastMouseX_;
   const int dy = y - CentreY() - lastMouseY_;
@@ -320,7 +319,7 @@ void LeafEditor::PaintBox1MouseMove(int x, int y) {
   lastMouseY_ += dy;
 }
 
-void LeafEditor::PaintBox1MouseUp() {
+void LeafEditor::Release() {
   if (host_.BillboardMode()) return;
   dragging_ = false;
   // Every click or drag ends in a regeneration when "AutoUpdate" is on.

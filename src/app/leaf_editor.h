@@ -9,7 +9,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "app/leaf_texture_mapping.h"
+#include "tree/leaf_texture_mapping.h"
 
 class EditorHost;
 class QButtonGroup;
@@ -36,8 +36,8 @@ class LeafEditor : public QWidget {
   void RecomputeTexCoords();
   // Reads `fileName` as the tree's leaf picture, uploads it as texture
   // object 1 and asks for a redraw of the view. Nothing while a billboard
-  // cloud is built or for "(null)" or an empty name. Throws PictureError
-  // (tree unchanged) when the picture cannot be read. Does not touch
+  // cloud is built or for an empty name. Throws PictureError (tree
+  // unchanged) when the picture cannot be read. Does not touch
   // `leafTextureFile` or `leafTextureLoaded`.
   void LoadLeafTexture(const QString& fileName);
 
@@ -52,11 +52,11 @@ class LeafEditor : public QWidget {
   const QImage& EditorBitmap() const { return editorBitmap_; }
 
  public slots:
-  void SpeedButton2Click();   // "Clear points"
-  void SpeedButton3Click();   // "Load texture"
-  void SpeedButton6Click();   // "Clear texture"
-  void SpeedButton20Click();  // point mode
-  void SpeedButton21Click();  // texture mode
+  void onClearPointsClicked();      // SpeedButton2, "Clear points"
+  void onLoadLeafTextureClicked();  // SpeedButton3, "Load texture"
+  void onClearTextureClicked();     // SpeedButton6, "Clear texture"
+  void onPointModeClicked();        // SpeedButton20
+  void onTextureModeClicked();      // SpeedButton21
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -65,11 +65,11 @@ class LeafEditor : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  void PaintBox1Paint();
-  void PaintBox1MouseDown(int x, int y);
-  void PaintBox1MouseMove(int x, int y);
-  void PaintBox1MouseUp();
-  LeafPictureMapping Mapping() const;
+  void PaintEditor();
+  void PressAt(int x, int y);
+  void DragTo(int x, int y);
+  void Release();
+  vh::LeafPictureMapping Mapping() const;
   void ShowError(const QString& text);
 
   EditorHost& host_;

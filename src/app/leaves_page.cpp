@@ -8,6 +8,7 @@
 #include "app/editor_host.h"
 #include "app/labelled_slider.h"
 #include "app/leaf_editor.h"
+#include "tree/parameter_table.h"
 #include "tree/tree.h"
 
 LeavesPage::LeavesPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
@@ -20,11 +21,14 @@ LeavesPage::LeavesPage(EditorHost& host, QWidget* parent) : QWidget(parent), hos
   auto* panel = new QWidget(this);
   panel->setObjectName("Panel7");
   auto* grid = new QGridLayout(panel);
-  rotate_ = AddLabelledSlider(grid, 0, "rotate :", "TrackBar12", 0, 360, 0);
-  translateX_ = AddLabelledSlider(grid, 1, "translate (x) :", "TrackBar13", -300, 300, 0);
-  translateY_ = AddLabelledSlider(grid, 2, "translate (y) :", "TrackBar14", -300, 300, 0);
-  scale_ = AddLabelledSlider(grid, 3, "scale :", "TrackBar15", 1, 1000, 150);
-  bending_ = AddLabelledSlider(grid, 4, "bending :", "TrackBar11", 1, 100, 50);
+  using T = vh::TreeParameters;
+  rotate_ = AddLabelledSlider(grid, 0, "rotate :", "TrackBar12", vh::FieldOf(&T::leafTexRotate).control);
+  translateX_ = AddLabelledSlider(grid, 1, "translate (x) :", "TrackBar13",
+                                  vh::FieldOf(&T::leafTexTranslateX).control);
+  translateY_ = AddLabelledSlider(grid, 2, "translate (y) :", "TrackBar14",
+                                  vh::FieldOf(&T::leafTexTranslateY).control);
+  scale_ = AddLabelledSlider(grid, 3, "scale :", "TrackBar15", vh::FieldOf(&T::leafTexScale).control);
+  bending_ = AddLabelledSlider(grid, 4, "bending :", "TrackBar11", vh::FieldOf(&T::leafBending).control);
   noLeavesOnTrunk_ = new QCheckBox("No leaves on trunk", panel);
   noLeavesOnTrunk_->setObjectName("CheckBox5");
   noLeavesOnTrunk_->setChecked(true);
@@ -33,12 +37,12 @@ LeavesPage::LeavesPage(EditorHost& host, QWidget* parent) : QWidget(parent), hos
   layout->addWidget(panel);
   editor_->SetTranslateSliders(translateX_, translateY_);
 
-  connect(bending_, &QSlider::valueChanged, this, &LeavesPage::TrackBar11Change);
-  connect(rotate_, &QSlider::valueChanged, this, &LeavesPage::TrackBar12Change);
-  connect(translateX_, &QSlider::valueChanged, this, &LeavesPage::TrackBar13Change);
-  connect(translateY_, &QSlider::valueChanged, this, &LeavesPage::TrackBar14Change);
-  connect(scale_, &QSlider::valueChanged, this, &LeavesPage::TrackBar15Change);
-  connect(noLeavesOnTrunk_, &QCheckBox::toggled, this, &LeavesPage::CheckBox5Click);
+  connect(bending_, &QSlider::valueChanged, this, &LeavesPage::onLeafBendingChanged);
+  connect(rotate_, &QSlider::valueChanged, this, &LeavesPage::onPictureRotationChanged);
+  connect(translateX_, &QSlider::valueChanged, this, &LeavesPage::onPictureShiftXChanged);
+  connect(translateY_, &QSlider::valueChanged, this, &LeavesPage::onPictureShiftYChanged);
+  connect(scale_, &QSlider::valueChanged, this, &LeavesPage::onPictureScaleChanged);
+  connect(noLeavesOnTrunk_, &QCheckBox::toggled, this, &LeavesPage::onNoLeavesOnTrunkToggled);
 }
 
 QWidget* LeavesPage::FocusTarget() const { return bending_; }
@@ -63,7 +67,7 @@ void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
   params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
 }
 
-void LeavesPage::TrackBar11Change() {
+void LeavesPage::onLeafBendingChanged() {
   if (host_.EditsLocked()) return;
   StoreSlider(*bending_, host_.Session().params.leafBending);
   host_.UpdateAfterChange();
@@ -71,35 +75,23 @@ void LeavesPage::TrackBar11Change() {
 
 // The picture placement takes effect at the tree's next update; moving it
 // regenerates nothing, but the outline's texture coordinates follow it.
-void LeavesPage::TrackBar12Change() {
+void LeavesPage::PlacementChanged(const QSlider& slider, int vh::TreeParameters::*field) {
   if (host_.EditsLocked()) return;
-  StoreSlider(*rotate_, host_.Session().params.leafTexRotate);
+  StoreSlider(slider, host_.Session().params.*field);
   RepaintEditor();
   editor_->RecomputeTexCoords();
 }
 
-void LeavesPage::TrackBar13Change() {
-  if (host_.EditsLocked()) return;
-  StoreSlider(*translateX_, host_.Session().params.leafTexTranslateX);
-  RepaintEditor();
-  editor_->RecomputeTexCoords();
+void LeavesPage::onPictureRotationChanged() { PlacementChanged(*rotate_, &vh::TreeParameters::leafTexRotate); }
+void LeavesPage::onPictureShiftXChanged() {
+  PlacementChanged(*translateX_, &vh::TreeParameters::leafTexTranslateX);
 }
-
-void LeavesPage::TrackBar14Change() {
-  if (host_.EditsLocked()) return;
-  StoreSlider(*translateY_, host_.Session().params.leafTexTranslateY);
-  RepaintEditor();
-  editor_->RecomputeTexCoords();
+void LeavesPage::onPictureShiftYChanged() {
+  PlacementChanged(*translateY_, &vh::TreeParameters::leafTexTranslateY);
 }
+void LeavesPage::onPictureScaleChanged() { PlacementChanged(*scale_, &vh::TreeParameters::leafTexScale); }
 
-void LeavesPage::TrackBar15Change() {
-  if (host_.EditsLocked()) return;
-  StoreSlider(*scale_, host_.Session().params.leafTexScale);
-  RepaintEditor();
-  editor_->RecomputeTexCoords();
-}
-
-void LeavesPage::CheckBox5Click() {
+void LeavesPage::onNoLeavesOnTrunkToggled() {
   if (host_.EditsLocked()) return;
   host_.Session().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
   host_.UpdateAfterChange();

@@ -28,14 +28,18 @@ class LeavesPage : public QWidget, public ParameterPage {
   LeafEditor* Editor() const { return editor_; }
 
  public slots:
-  void TrackBar11Change();  // bending
-  void TrackBar12Change();  // rotate
-  void TrackBar13Change();  // translate (x)
-  void TrackBar14Change();  // translate (y)
-  void TrackBar15Change();  // scale
-  void CheckBox5Click();    // no leaves on trunk
+  void onLeafBendingChanged();      // TrackBar11, "bending :"
+  void onPictureRotationChanged();  // TrackBar12, "rotate :"
+  void onPictureShiftXChanged();    // TrackBar13, "translate (x) :"
+  void onPictureShiftYChanged();    // TrackBar14, "translate (y) :"
+  void onPictureScaleChanged();     // TrackBar15, "scale :"
+  void onNoLeavesOnTrunkToggled();  // CheckBox5
 
  private:
+  // Stores a picture placement slider into `field` and follows it in the
+  // editor and the outline's texture coordinates.
+  void PlacementChanged(const QSlider& slider, int vh::TreeParameters::*field);
+
   EditorHost& host_;
   LeafEditor* editor_ = nullptr;  // PaintBox1
   QSlider* bending_ = nullptr;   // TrackBar11

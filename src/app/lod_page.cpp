@@ -21,9 +21,10 @@
 #include "app/file_dialogs.h"
 #include "app/file_flows.h"
 #include "app/labelled_slider.h"
-#include "app/message_box.h"
 #include "app/local_path.h"
+#include "app/message_box.h"
 #include "app/offscreen_context.h"
+#include "app/named_button.h"
 #include "billboard/lod_chain.h"
 #include "fileio/export_formats.h"
 #include "tree/tree.h"
@@ -99,20 +100,14 @@ LodPage::LodPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(hos
 
   // One above the other: side by side the two captions do not fit the page.
   auto* buttons = new QVBoxLayout;
-  auto* create = new QToolButton(this);
-  create->setObjectName("SpeedButton22");
-  create->setText("Create Billboard Cloud");
-  auto* destroy = new QToolButton(this);
-  destroy->setObjectName("SpeedButton23");
-  destroy->setText("Destroy Billboard Cloud");
+  auto* create = NamedButton(this, "SpeedButton22", "Create Billboard Cloud");
+  auto* destroy = NamedButton(this, "SpeedButton23", "Destroy Billboard Cloud");
   for (QToolButton* button : {create, destroy}) {
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     buttons->addWidget(button);
   }
   layout->addLayout(buttons);
-  auto* exportChain = new QToolButton(this);
-  exportChain->setObjectName("ExportLodChain");
-  exportChain->setText("Export LOD chain...");
+  auto* exportChain = NamedButton(this, "ExportLodChain", "Export LOD chain...");
   layout->addWidget(exportChain);
   layout->addStretch(1);
 
@@ -122,11 +117,11 @@ LodPage::LodPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(hos
   progress_->setValue(0);
   layout->addWidget(progress_);
 
-  connect(create, &QToolButton::clicked, this, &LodPage::SpeedButton22Click);
-  connect(destroy, &QToolButton::clicked, this, &LodPage::SpeedButton23Click);
-  connect(resolution_, &QSlider::valueChanged, this, &LodPage::TrackBar20Change);
+  connect(create, &QToolButton::clicked, this, &LodPage::onCreateCloudClicked);
+  connect(destroy, &QToolButton::clicked, this, &LodPage::onDestroyCloudClicked);
+  connect(resolution_, &QSlider::valueChanged, this, &LodPage::onResolutionChanged);
   connect(exportChain, &QToolButton::clicked, this, &LodPage::ExportLodChain);
-  TrackBar20Change();
+  onResolutionChanged();
 }
 
 vh::BillboardSettings LodPage::Settings() const {
@@ -140,7 +135,7 @@ vh::BillboardSettings LodPage::Settings() const {
   return settings;
 }
 
-void LodPage::TrackBar20Change() { resolutionValue_->setText(QString::number(1 << resolution_->value())); }
+void LodPage::onResolutionChanged() { resolutionValue_->setText(QString::number(1 << resolution_->value())); }
 
 bool LodPage::ShowProgress(int percent) {
   progress_->setValue(percent);
@@ -148,7 +143,7 @@ bool LodPage::ShowProgress(int percent) {
   return !host_.Session().cancelRequested;
 }
 
-void LodPage::SpeedButton22Click() {
+void LodPage::onCreateCloudClicked() {
   // A generation or another build is running: its tree must not change.
   if (host_.Busy()) return;
   host_.DestroyBillboard();
@@ -193,7 +188,7 @@ QString LodPage::RunWhileBusy(const std::function<void()>& work) {
   return failure;
 }
 
-void LodPage::SpeedButton23Click() {
+void LodPage::onDestroyCloudClicked() {
   if (host_.Busy()) return;
   host_.DestroyBillboard();
 }

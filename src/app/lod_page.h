@@ -32,12 +32,13 @@ class LodPage : public QWidget {
   vh::BillboardSettings Settings() const;
 
  public slots:
-  // "Create Billboard Cloud": replaces any current cloud by a new one.
-  void SpeedButton22Click();
-  // "Destroy Billboard Cloud": leaves billboard mode.
-  void SpeedButton23Click();
-  // Label58 shows the output texture side, 2 to the slider's power.
-  void TrackBar20Change();
+  // SpeedButton22, "Create Billboard Cloud": replaces any current cloud by a
+  // new one.
+  void onCreateCloudClicked();
+  // SpeedButton23, "Destroy Billboard Cloud": leaves billboard mode.
+  void onDestroyCloudClicked();
+  // TrackBar20: Label58 shows the output texture side, 2 to the slider's power.
+  void onResolutionChanged();
   // "Export LOD chain...": asks for a glTF file and its scale, builds the
   // tree's level-of-detail chain (its clouds with this page's settings) and
   // writes it. Escape cancels the build; failures are shown.

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QSurfaceFormat>
 
-#include "about/about_box.h"
+#include "app/about/about_box.h"
 #include "app/application.h"
 #include "app/bark_tiler_window.h"
 #include "app/gl_probe.h"
@@ -23,10 +23,10 @@ int main(int argc, char** argv) {
 
   Application application(argc, argv);
   try {
-    TForm1 mainWindow(ProbeOpenGL());
-    TForm2 aboutBox;
+    MainWindow mainWindow(ProbeOpenGL());
+    AboutBox aboutBox;
     mainWindow.SetAboutBox(&aboutBox);
-    TForm4 barkTiler;  // hidden until "Tools" > "Bark tiler"
+    BarkTilerWindow barkTiler;  // hidden until "Tools" > "Bark tiler"
     mainWindow.SetBarkTiler(&barkTiler);
     mainWindow.show();
     // `verdanthollow DOC.vhm` opens the document as "Open..." would.

@@ -23,7 +23,6 @@
 #include "app/tree_view.h"
 #include "app/view_controls.h"
 #include "view/ground_plane.h"
-#include "view/mesh_drawing.h"
 
 namespace {
 constexpr int kStatusPeriodMs = 20;
@@ -38,7 +37,7 @@ const char* const kBillboardMessage =
     "You are in BillBoard mode - please delete your billboard to continue editing the tree";
 }  // namespace
 
-TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvailability_(gl) {
+MainWindow::MainWindow(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvailability_(gl) {
   setObjectName("Form1");
   setWindowTitle("Verdanthollow v2.0");
 
@@ -46,8 +45,8 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
   // responsive; every later one grows on the driver's worker.
   vh::Generate(session_.params, session_.GrowthOptions(), {}, session_.tree);
   driver_ = std::make_unique<GenerationDriver>([this](GrownTree grown) { InstallGrownTree(std::move(grown)); });
-  connect(driver_.get(), &GenerationDriver::idle, this, &TForm1::RunActionsWaitingForTree);
-  groundPlane_ = vh::BuildGroundPlane(false);
+  connect(driver_.get(), &GenerationDriver::idle, this, &MainWindow::RunActionsWaitingForTree);
+  groundPlane_ = vh::BuildGroundPlane();
 
   BuildLayout();
   BuildMenu();
@@ -55,13 +54,13 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
   camera_.viewportHeight = viewSurface_->height();
   camera_.position = vh::kHomePosition;
 
-  timer1_ = new QTimer(this);
-  timer1_->setObjectName("Timer1");
-  timer1_->setInterval(kStatusPeriodMs);
-  connect(timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
-  timer1_->start();
+  statusTimer_ = new QTimer(this);
+  statusTimer_->setObjectName("Timer1");
+  statusTimer_->setInterval(kStatusPeriodMs);
+  connect(statusTimer_, &QTimer::timeout, this, &MainWindow::onStatusTimer);
+  statusTimer_->start();
 
-  // The window sees every key before the focused control (FormKeyDown).
+  // The window sees every key before the focused control (HandleWindowKey).
   qApp->installEventFilter(this);
 
   LoadLevelControls();
@@ -70,7 +69,7 @@ TForm1::TForm1(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvai
   move(90, 116);
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
   // First, while everything it could deliver to still exists: a running
   // generation stops at its next branch.
   driver_.reset();
@@ -84,7 +83,7 @@ TForm1::~TForm1() {
   DiscardTree(std::make_unique<vh::Tree>(std::move(session_.tree)));
 }
 
-void TForm1::BuildLayout() {
+void MainWindow::BuildLayout() {
   auto* central = new QWidget(this);
   central->setObjectName("Form1Client");
   QPalette p = palette();
@@ -103,7 +102,7 @@ void TForm1::BuildLayout() {
   if (glAvailability_ == GlAvailability::kAvailable) {
     view_ = new TreeView(*this, central);
     connect(view_, &TreeView::framePainted, this, [this] { viewDirty_ = false; });
-    connect(view_, &TreeView::contextLost, this, &TForm1::ForgetViewCaches);
+    connect(view_, &TreeView::contextLost, this, &MainWindow::ForgetViewCaches);
     viewSurface_ = view_;
   } else {
     // Without OpenGL the view stays blank; a GL widget is not even made,
@@ -117,7 +116,7 @@ void TForm1::BuildLayout() {
   }
   viewSurface_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   viewSurface_->setMinimumSize(kMinimumViewSize);
-  viewSurface_->installEventFilter(this);  // FormResize: the camera follows its size
+  viewSurface_->installEventFilter(this);  // the camera follows its size
   middle->addWidget(viewSurface_, 1);
 
   auto* panel2 = new QWidget(central);
@@ -164,7 +163,7 @@ void TForm1::BuildLayout() {
   setCentralWidget(central);
 }
 
-void TForm1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shownOnce_) return;
   shownOnce_ = true;
@@ -179,15 +178,11 @@ void TForm1::showEvent(QShowEvent* event) {
   });
 }
 
-bool TForm1::ViewBound() const { return view_ != nullptr && view_->Bound(); }
+bool MainWindow::ViewBound() const { return view_ != nullptr && view_->Bound(); }
 
-void TForm1::ForgetViewCaches() {
-  vh::ForgetDrawLists(session_.tree);
-  vh::ForgetDrawLists(*groundPlane_);
-  if (billboard_) vh::ForgetDrawLists(*billboard_);
-}
+void MainWindow::ForgetViewCaches() { drawLists_.Forget(); }
 
-void TForm1::RequestGrowth(AfterGrowth after) {
+void MainWindow::RequestGrowth(AfterGrowth after) {
   // A cloud or chain builder reads the tree while it processes events: it
   // must not be replaced under it (and a builder only starts when idle).
   if (session_.buildingFromTree) return;
@@ -198,22 +193,23 @@ void TForm1::RequestGrowth(AfterGrowth after) {
   driver_->Grow({session_.params, session_.GrowthOptions(), session_.vertexBudget});
 }
 
-void TForm1::InstallGrownTree(GrownTree grown) {
+void MainWindow::InstallGrownTree(GrownTree grown) {
   const AfterGrowth after = std::exchange(afterGrowth_, {});
   if (grown.tree == nullptr) {
     ShowMessage(this, grown.failure, "Error");
     return;
   }
-  // The old tree's display lists go now, its memory off this thread; the
-  // new tree is compiled when it is first drawn.
+  // The old tree's display lists are freed at the next frame, its memory
+  // off this thread; the new tree is compiled when it is first drawn.
   auto replaced = std::make_unique<vh::Tree>(std::move(session_.tree));
   session_.tree = std::move(*grown.tree);
   DiscardTree(std::move(replaced));
-  // "Wireframe" may have been switched while the tree grew.
-  for (const auto& submesh : session_.tree.submeshes) submesh->wireframe = session_.wireframe;
   // No generation runs now, so the ground plane may take the next submesh
   // number: the one after the new tree's.
-  if (after.rebuildPlane) groundPlane_ = vh::BuildGroundPlane(WireframeTicked());
+  if (after.rebuildPlane) {
+    groundPlane_ = vh::BuildGroundPlane();
+    session_.wireframe.groundPlane = WireframeTicked();
+  }
   if (after.refreshCounts) RefreshCounts();
   SetViewDirty();
   emit treeGrown();
@@ -223,50 +219,50 @@ void TForm1::InstallGrownTree(GrownTree grown) {
   }
 }
 
-void TForm1::UpdateAfterChange() {
+void MainWindow::UpdateAfterChange() {
   if (BillboardMode()) return;
   if (!AutoUpdate()) return;
   RequestGrowth({.rebuildPlane = true, .refreshCounts = true});
 }
 
-void TForm1::RefreshCounts() {
+void MainWindow::RefreshCounts() {
   const vh::MeshObject& shown = billboard_ != nullptr ? *billboard_ : session_.tree;
   viewControls_->ShowCounts(shown.PolygonCount(), shown.VertexCount(), shown.submeshes.size());
 }
 
-void TForm1::GenerateTree() {
+void MainWindow::GenerateTree() {
   if (BillboardMode()) return;
   RequestGrowth({});
 }
 
-void TForm1::CancelLongTasks() {
+void MainWindow::CancelLongTasks() {
   if (session_.buildingFromTree) session_.cancelRequested = true;
   driver_->Cancel();
 }
 
-bool TForm1::AutoUpdate() const { return branches_->AutoUpdate(); }
-void TForm1::SetAutoUpdate(bool on) { branches_->SetAutoUpdate(on); }
+bool MainWindow::AutoUpdate() const { return branches_->AutoUpdate(); }
+void MainWindow::SetAutoUpdate(bool on) { branches_->SetAutoUpdate(on); }
 
-void TForm1::SetViewDirty() {
+void MainWindow::SetViewDirty() {
   viewDirty_ = true;
   if (view_ != nullptr) view_->update();
 }
 
-void TForm1::RenderFrameNow() {
+void MainWindow::RenderFrameNow() {
   if (view_ != nullptr) view_->RenderFrameNow();
 }
 
-bool TForm1::WithViewContext(const std::function<void()>& work) {
+bool MainWindow::WithViewContext(const std::function<void()>& work) {
   return view_ != nullptr && view_->WithContext(work);
 }
 
-bool TForm1::ShowPlane() const { return viewControls_->ShowPlane(); }
-bool TForm1::WireframeTicked() const { return viewControls_->Wireframe(); }
-void TForm1::LoadLevelControls() { branches_->LoadLevelControls(); }
-void TForm1::StoreControls() { branches_->StoreControls(); }
-void TForm1::RepaintLeafEditor() { leaves_->RepaintEditor(); }
+bool MainWindow::ShowPlane() const { return viewControls_->ShowPlane(); }
+bool MainWindow::WireframeTicked() const { return viewControls_->Wireframe(); }
+void MainWindow::LoadLevelControls() { branches_->LoadLevelControls(); }
+void MainWindow::StoreControls() { branches_->StoreControls(); }
+void MainWindow::RepaintLeafEditor() { leaves_->RepaintEditor(); }
 
-void TForm1::GiveFocusBack() {
+void MainWindow::GiveFocusBack() {
   QWidget* target = nullptr;
   switch (pages_->currentIndex()) {
     case 0: target = branches_->FocusTarget(); break;
@@ -277,13 +273,13 @@ void TForm1::GiveFocusBack() {
   if (target != nullptr) target->setFocus();
 }
 
-void TForm1::Timer1Timer() {
+void MainWindow::onStatusTimer() {
   QString text = Busy() ? QString(kGeneratingMessage) : QString();
   if (BillboardMode()) text = kBillboardMessage;
   if (status_->text() != text) status_->setText(text);
 }
 
-bool TForm1::FormKeyDown(int key) {
+bool MainWindow::HandleWindowKey(int key) {
   switch (key) {
     case Qt::Key_Escape:
       CancelLongTasks();
@@ -312,7 +308,7 @@ bool TForm1::FormKeyDown(int key) {
   return false;
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == viewSurface_ && event->type() == QEvent::Resize) {
     camera_.viewportWidth = viewSurface_->width();
     camera_.viewportHeight = viewSurface_->height();
@@ -333,16 +329,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget != nullptr && widget->window() == this) {
-      // Only the keys FormKeyDown acts on are kept from the focused
+      // Only the keys HandleWindowKey acts on are kept from the focused
       // control, so they are handled once even though a key that is not
       // consumed travels on to the control's parents.
-      return FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+      return HandleWindowKey(static_cast<QKeyEvent*>(event)->key());
     }
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   // A running generation stops at its next branch; the window closes.
   CancelLongTasks();
   event->accept();

@@ -1,4 +1,4 @@
-// TForm1, the main window. It owns the state shared by the pages (the
+// The main window (Form1). It owns the state shared by the pages (the
 // tree, the ground plane, the billboard slot, the camera, the redraw flag),
 // the menu, the status line and the generation driver (trees grow on its
 // worker while the window goes on), and hands the pages that state through
@@ -19,8 +19,10 @@
 #include "app/generation_driver.h"
 #include "app/gl_probe.h"
 #include "billboard/candidate_picker.h"
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "view/camera.h"
+#include "view/draw_list_cache.h"
+#include "view/viewer.h"
 
 class BranchesPage;
 class FileFlows;
@@ -33,7 +35,7 @@ class TexturePage;
 class TreeView;
 class ViewControls;
 
-class TForm1 : public QMainWindow, public EditorHost {
+class MainWindow : public QMainWindow, public EditorHost {
   Q_OBJECT
  public:
   // Creates the tree (generated once), the ground plane, the camera at its
@@ -41,8 +43,8 @@ class TForm1 : public QMainWindow, public EditorHost {
   // and stores them back (the second generation). `gl` says whether the
   // view can have an OpenGL context (ProbeOpenGL); without one the view is
   // a blank surface and the failure is reported once the window shows.
-  explicit TForm1(GlAvailability gl, QWidget* parent = nullptr);
-  ~TForm1() override;
+  explicit MainWindow(GlAvailability gl, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // The window that "About..." shows; not owned.
   void SetAboutBox(QWidget* aboutBox) { aboutBox_ = aboutBox; }
@@ -76,6 +78,7 @@ class TForm1 : public QMainWindow, public EditorHost {
   void SetViewDirty() override;
   void RenderFrameNow() override;
   bool WithViewContext(const std::function<void()>& work) override;
+  vh::DrawListCache& ViewDrawLists() override { return drawLists_; }
   bool ShowPlane() const override;
   bool WireframeTicked() const override;
   void LoadLevelControls() override;
@@ -85,18 +88,21 @@ class TForm1 : public QMainWindow, public EditorHost {
   QWidget* DialogParent() override { return this; }
 
  public slots:
-  void Timer1Timer();
-  void New1Click();
-  void Open1Click();
-  void Save1Click();
-  void SaveAs1Click();
-  void Export1Click();
-  void Exportscreenshot1Click();
-  void Exportbillboard1Click();
-  void Quit1Click();
-  void Barktiler1Click();
-  void Help2Click();
-  void About1Click();
+  // Timer1: keeps the status line (Label54) saying whether a tree grows
+  // or billboard mode holds the tree.
+  void onStatusTimer();
+  // The menu items New1 ... About1.
+  void onNew();
+  void onOpen();
+  void onSave();
+  void onSaveAs();
+  void onExport();
+  void onExportScreenshot();
+  void onExportBillboard();
+  void onQuit();
+  void onShowBarkTiler();
+  void onHelp();
+  void onShowAbout();
 
  signals:
   // A grown (or cancelled, partly grown) tree has replaced the shown one.
@@ -129,9 +135,9 @@ class TForm1 : public QMainWindow, public EditorHost {
   void RunActionsWaitingForTree();
   void BuildLayout();
   void ForgetViewCaches();
-  // FormKeyDown: Escape cancels, Up/Down move the eye; returns whether the
+  // HandleWindowKey: Escape cancels, Up/Down move the eye; returns whether the
   // key must not reach the focused control.
-  bool FormKeyDown(int key);
+  bool HandleWindowKey(int key);
 
   EditingSession session_;
   std::unique_ptr<vh::MeshObject> groundPlane_;
@@ -142,6 +148,7 @@ class TForm1 : public QMainWindow, public EditorHost {
   BillboardExportDialogState billboardExportDialog_;
   LodPage* lod_ = nullptr;
   vh::Camera camera_;
+  vh::DrawListCache drawLists_;  // of the view's context; forgotten with it
   bool viewDirty_ = true;
   bool shownOnce_ = false;
   std::unique_ptr<GenerationDriver> driver_;
@@ -157,7 +164,7 @@ class TForm1 : public QMainWindow, public EditorHost {
   LeavesPage* leaves_ = nullptr;
   TexturePage* texture_ = nullptr;
   QLabel* status_ = nullptr;            // Label54
-  QTimer* timer1_ = nullptr;
+  QTimer* statusTimer_ = nullptr;
   QWidget* aboutBox_ = nullptr;
   QWidget* barkTiler_ = nullptr;
   FileFlows* fileFlows_ = nullptr;  // the File menu's flows; a child of the window

@@ -1,19 +1,20 @@
-// TForm1's side of billboard mode: keeping, showing and releasing the
+// MainWindow's side of billboard mode: keeping, showing and releasing the
 // billboard cloud and its two textures, and "Export billboard...".
 #include "app/file_flows.h"
 #include "app/main_window.h"
 #include "billboard/billboard_cloud.h"
 
-void TForm1::SetBillboard(vh::BillboardCloud cloud) {
+void MainWindow::SetBillboard(vh::BillboardCloud cloud) {
   if (cloud.mesh == nullptr) return;
   billboard_ = std::move(cloud.mesh);
   billboardColour_ = std::move(cloud.colourTexture);
   billboardAlpha_ = std::move(cloud.transparency);
+  session_.wireframe.billboard = false;  // the new billboards are drawn filled until "Wireframe" is clicked
   RefreshCounts();
   SetViewDirty();
 }
 
-void TForm1::DestroyBillboard() {
+void MainWindow::DestroyBillboard() {
   if (billboard_ == nullptr) return;
   // The billboards go with the cloud; the bark submeshes it listed are
   // shared with the tree, which keeps them.
@@ -22,12 +23,12 @@ void TForm1::DestroyBillboard() {
   SetViewDirty();
 }
 
-void TForm1::ReleaseBillboardImages() {
+void MainWindow::ReleaseBillboardImages() {
   billboardColour_ = vh::Image();
   billboardAlpha_ = vh::Image();
 }
 
-void TForm1::Exportbillboard1Click() {
+void MainWindow::onExportBillboard() {
   ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, TreePictures(session_),
                   billboardExportDialog_);
 }

@@ -1,4 +1,4 @@
-// TForm1's menu: "File", "Tools" and "Help" with their handlers ("Export
+// MainWindow's menu: "File", "Tools" and "Help" with their handlers ("Export
 // billboard..." is with the billboard mode, in main_window_billboard.cpp).
 #include <QApplication>
 #include <QMenuBar>
@@ -13,7 +13,7 @@
 #include "app/tree_view.h"
 #include "view/texture_upload.h"
 
-void TForm1::BuildMenu() {
+void MainWindow::BuildMenu() {
   FileFlowHooks hooks;
   hooks.growTree = [this] { RequestGrowth({.rebuildPlane = false, .refreshCounts = true}); };
   hooks.grabView = [this]() -> QImage {
@@ -29,7 +29,7 @@ void TForm1::BuildMenu() {
   struct Item {
     const char* name;
     const char* caption;
-    void (TForm1::*handler)();
+    void (MainWindow::*handler)();
   };
   const auto addMenu = [this](const char* name, const char* title,
                               std::initializer_list<Item> items) {
@@ -46,29 +46,29 @@ void TForm1::BuildMenu() {
     }
   };
   addMenu("File1", "File",
-          {{"New1", "New", &TForm1::New1Click},
-           {"Open1", "Open...", &TForm1::Open1Click},
-           {"Save1", "Save", &TForm1::Save1Click},
-           {"SaveAs1", "Save As...", &TForm1::SaveAs1Click},
+          {{"New1", "New", &MainWindow::onNew},
+           {"Open1", "Open...", &MainWindow::onOpen},
+           {"Save1", "Save", &MainWindow::onSave},
+           {"SaveAs1", "Save As...", &MainWindow::onSaveAs},
            {nullptr, nullptr, nullptr},
-           {"Export1", "Export...", &TForm1::Export1Click},
-           {"Exportscreenshot1", "Export screenshot...", &TForm1::Exportscreenshot1Click},
-           {"Exportbillboard1", "Export billboard...", &TForm1::Exportbillboard1Click},
+           {"Export1", "Export...", &MainWindow::onExport},
+           {"Exportscreenshot1", "Export screenshot...", &MainWindow::onExportScreenshot},
+           {"Exportbillboard1", "Export billboard...", &MainWindow::onExportBillboard},
            {nullptr, nullptr, nullptr},
-           {"Quit1", "Quit", &TForm1::Quit1Click}});
-  addMenu("Tools1", "Tools", {{"Barktiler1", "Bark tiler", &TForm1::Barktiler1Click}});
+           {"Quit1", "Quit", &MainWindow::onQuit}});
+  addMenu("Tools1", "Tools", {{"Barktiler1", "Bark tiler", &MainWindow::onShowBarkTiler}});
   addMenu("Help1", "Help",
-          {{"Help2", "Help", &TForm1::Help2Click}, {"About1", "About...", &TForm1::About1Click}});
+          {{"Help2", "Help", &MainWindow::onHelp}, {"About1", "About...", &MainWindow::onShowAbout}});
 }
 
 // The File menu's flows read or replace the document and the tree as a
 // whole: asked for while a tree grows, they run once it is in.
-void TForm1::WhenTreeIsIn(std::function<void()> action) {
+void MainWindow::WhenTreeIsIn(std::function<void()> action) {
   waitingForTree_.push_back(std::move(action));
   RunActionsWaitingForTree();
 }
 
-void TForm1::RunActionsWaitingForTree() {
+void MainWindow::RunActionsWaitingForTree() {
   // An action that starts a generation (New, Open) makes the rest wait
   // for that tree in turn.
   while (!waitingForTree_.empty() && !driver_->Busy()) {
@@ -78,13 +78,13 @@ void TForm1::RunActionsWaitingForTree() {
   }
 }
 
-void TForm1::New1Click() { WhenTreeIsIn([this] { fileFlows_->New(); }); }
-void TForm1::Open1Click() { WhenTreeIsIn([this] { fileFlows_->Open(); }); }
-void TForm1::Save1Click() { WhenTreeIsIn([this] { fileFlows_->Save(); }); }
-void TForm1::SaveAs1Click() { WhenTreeIsIn([this] { fileFlows_->SaveAs(); }); }
-void TForm1::Export1Click() { WhenTreeIsIn([this] { fileFlows_->Export(); }); }
-void TForm1::Exportscreenshot1Click() { WhenTreeIsIn([this] { fileFlows_->ExportScreenshot(); }); }
-void TForm1::OpenDocumentFile(const QString& fileName) {
+void MainWindow::onNew() { WhenTreeIsIn([this] { fileFlows_->New(); }); }
+void MainWindow::onOpen() { WhenTreeIsIn([this] { fileFlows_->Open(); }); }
+void MainWindow::onSave() { WhenTreeIsIn([this] { fileFlows_->Save(); }); }
+void MainWindow::onSaveAs() { WhenTreeIsIn([this] { fileFlows_->SaveAs(); }); }
+void MainWindow::onExport() { WhenTreeIsIn([this] { fileFlows_->Export(); }); }
+void MainWindow::onExportScreenshot() { WhenTreeIsIn([this] { fileFlows_->ExportScreenshot(); }); }
+void MainWindow::OpenDocumentFile(const QString& fileName) {
   if (view_ == nullptr || view_->Bound()) {
     WhenTreeIsIn([this, fileName] { fileFlows_->OpenDocument(fileName); });
     return;
@@ -103,7 +103,7 @@ void TForm1::OpenDocumentFile(const QString& fileName) {
   QTimer::singleShot(2000, this, open);
 }
 // The bark tiler is a tool window of its own, shown beside the main window.
-void TForm1::Barktiler1Click() {
+void MainWindow::onShowBarkTiler() {
   if (barkTiler_ == nullptr) return;
   barkTiler_->show();
   barkTiler_->raise();
@@ -111,14 +111,14 @@ void TForm1::Barktiler1Click() {
 }
 // help.chm in the working directory, else the guide installed with the
 // program, opened by the desktop; no message when nothing can open it.
-void TForm1::Help2Click() { fileFlows_->Help(); }
+void MainWindow::onHelp() { fileFlows_->Help(); }
 
-void TForm1::Quit1Click() {
+void MainWindow::onQuit() {
   CancelLongTasks();
   QCoreApplication::quit();
 }
 
-void TForm1::About1Click() {
+void MainWindow::onShowAbout() {
   if (aboutBox_ == nullptr) return;
   aboutBox_->show();
   aboutBox_->raise();

@@ -8,6 +8,7 @@
 #include "app/editor_host.h"
 #include "billboard/atlas.h"
 #include "view/billboard_renderer.h"
+#include "view/viewer.h"
 
 vh::BillboardRenderer ViewContextBillboardRenderer(EditorHost& host, vh::MeshObject& mesh) {
   return [&host, &mesh](const vh::Vector3& v0, const vh::Vector3& v1, const vh::Vector3& v2, int side) {
@@ -18,7 +19,8 @@ vh::BillboardRenderer ViewContextBillboardRenderer(EditorHost& host, vh::MeshObj
       QOpenGLFramebufferObject framebuffer(side, side, QOpenGLFramebufferObject::Depth);
       if (!framebuffer.isValid() || !framebuffer.bind()) return;
       framebufferMade = true;
-      picture = vh::RenderBillboardPicture(mesh, v0, v1, v2, side);
+      picture = vh::RenderBillboardPicture(host.ViewDrawLists(), mesh, {host.Session().wireframe.tree}, v0,
+                                           v1, v2, side);
       framebuffer.release();
     });
     if (!ran) return vh::KeyColourImage(side, side);

@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include "imaging/image.h"
+#include "foundations/image.h"
 
 // A copy of `image` as a QImage (RGB888 or RGBA8888 by its channels); a
 // null QImage for an empty picture.

@@ -10,6 +10,7 @@
 #include "app/bark_texture_panel.h"
 #include "app/editor_host.h"
 #include "app/labelled_slider.h"
+#include "tree/parameter_table.h"
 #include "tree/tree.h"
 
 TexturePage::TexturePage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
@@ -29,14 +30,15 @@ TexturePage::TexturePage(EditorHost& host, QWidget* parent) : QWidget(parent), h
   materialPrefix_->setValidator(
       new QRegularExpressionValidator(QRegularExpression("\\S*"), materialPrefix_));
   grid->addWidget(materialPrefix_, 0, 1);
-  uScale_ = AddLabelledSlider(grid, 1, "U Scale :", "TrackBar16", 0, 100, 10);
-  vScale_ = AddLabelledSlider(grid, 2, "V Scale :", "TrackBar17", 0, 100, 10);
+  using T = vh::TreeParameters;
+  uScale_ = AddLabelledSlider(grid, 1, "U Scale :", "TrackBar16", vh::FieldOf(&T::uScale).control);
+  vScale_ = AddLabelledSlider(grid, 2, "V Scale :", "TrackBar17", vh::FieldOf(&T::vScale).control);
   layout->addWidget(panel);
   layout->addStretch(1);
 
-  connect(materialPrefix_, &QLineEdit::textChanged, this, &TexturePage::Edit2Change);
-  connect(uScale_, &QSlider::valueChanged, this, &TexturePage::TrackBar16Change);
-  connect(vScale_, &QSlider::valueChanged, this, &TexturePage::TrackBar17Change);
+  connect(materialPrefix_, &QLineEdit::textChanged, this, &TexturePage::onMaterialPrefixEdited);
+  connect(uScale_, &QSlider::valueChanged, this, &TexturePage::onUScaleChanged);
+  connect(vScale_, &QSlider::valueChanged, this, &TexturePage::onVScaleChanged);
 }
 
 QWidget* TexturePage::FocusTarget() const { return uScale_; }
@@ -53,19 +55,19 @@ void TexturePage::StoreGlobals(vh::TreeParameters& params) const {
   StoreSlider(*vScale_, params.vScale);
 }
 
-void TexturePage::Edit2Change() {
+void TexturePage::onMaterialPrefixEdited() {
   if (host_.EditsLocked()) return;
   host_.Session().params.materialPrefix = materialPrefix_->text().toStdString();
 }
 
-void TexturePage::TrackBar16Change() {
+void TexturePage::onUScaleChanged() {
   if (host_.EditsLocked()) return;
   StoreSlider(*uScale_, host_.Session().params.uScale);
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
 }
 
-void TexturePage::TrackBar17Change() {
+void TexturePage::onVScaleChanged() {
   if (host_.EditsLocked()) return;
   StoreSlider(*vScale_, host_.Session().params.vScale);
   host_.UpdateAfterChange();

@@ -25,9 +25,9 @@ class TexturePage : public QWidget, public ParameterPage {
   BarkTexturePanel* Bark() const { return bark_; }
 
  public slots:
-  void Edit2Change();
-  void TrackBar16Change();
-  void TrackBar17Change();
+  void onMaterialPrefixEdited();  // Edit2
+  void onUScaleChanged();         // TrackBar16
+  void onVScaleChanged();         // TrackBar17
 
  private:
   EditorHost& host_;

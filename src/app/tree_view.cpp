@@ -7,7 +7,6 @@
 #include "app/message_box.h"
 #include "tree/tree.h"
 #include "view/camera.h"
-#include "view/mesh_drawing.h"
 #include "view/viewer.h"
 
 namespace {
@@ -57,7 +56,6 @@ void TreeView::ReleaseContext() {
   // Display-list names belong to this context: forget them so that the
   // next context compiles afresh and never frees a name it did not make.
   emit contextLost();
-  vh::RetiredDrawLists().clear();
   bound_ = false;
 }
 
@@ -89,7 +87,8 @@ void TreeView::paintGL() {
   contents.groundPlane = &host_.GroundPlane();
   contents.billboard = host_.Billboard();
   contents.showPlane = host_.ShowPlane();
-  vh::RenderFrame(frameCamera, contents);
+  contents.wireframe = host_.Session().wireframe;
+  vh::RenderFrame(frameCamera, contents, host_.ViewDrawLists());
   // ApplyCamera renormalises the axes: keep that in the real camera.
   camera.right = frameCamera.right;
   camera.up = frameCamera.up;

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/editor_host.h"
+#include "app/named_button.h"
 #include "tree/tree.h"
 #include "view/camera.h"
 #include "view/viewer.h"
@@ -33,20 +34,20 @@ ViewControls::ViewControls(EditorHost& host, QWidget* parent) : QWidget(parent),
 
   // Rotation ring around the circle Shape1, move ring around the square Shape2.
   const RingSlot rotations[] = {
-      {"SpeedButton7", 0, 1, "\u2191", "Turn up", &ViewControls::SpeedButton7Click},
-      {"SpeedButton8", 0, 2, "\u21bb", "Roll right", &ViewControls::SpeedButton8Click},
-      {"SpeedButton12", 1, 0, "\u2190", "Turn left", &ViewControls::SpeedButton12Click},
-      {"SpeedButton9", 1, 2, "\u2192", "Turn right", &ViewControls::SpeedButton9Click},
-      {"SpeedButton11", 2, 0, "\u21ba", "Roll left", &ViewControls::SpeedButton11Click},
-      {"SpeedButton10", 2, 1, "\u2193", "Turn down", &ViewControls::SpeedButton10Click},
+      {"SpeedButton7", 0, 1, "\u2191", "Turn up", &ViewControls::onTurnUp},
+      {"SpeedButton8", 0, 2, "\u21bb", "Roll right", &ViewControls::onRollRight},
+      {"SpeedButton12", 1, 0, "\u2190", "Turn left", &ViewControls::onTurnLeft},
+      {"SpeedButton9", 1, 2, "\u2192", "Turn right", &ViewControls::onTurnRight},
+      {"SpeedButton11", 2, 0, "\u21ba", "Roll left", &ViewControls::onRollLeft},
+      {"SpeedButton10", 2, 1, "\u2193", "Turn down", &ViewControls::onTurnDown},
   };
   const RingSlot moves[] = {
-      {"SpeedButton15", 0, 1, "\u2191", "Move up", &ViewControls::SpeedButton15Click},
-      {"SpeedButton14", 0, 2, "\u2197", "Move forward", &ViewControls::SpeedButton14Click},
-      {"SpeedButton16", 1, 0, "\u2190", "Move left", &ViewControls::SpeedButton16Click},
-      {"SpeedButton13", 1, 2, "\u2192", "Move right", &ViewControls::SpeedButton13Click},
-      {"SpeedButton17", 2, 0, "\u2199", "Move backward", &ViewControls::SpeedButton17Click},
-      {"SpeedButton18", 2, 1, "\u2193", "Move down", &ViewControls::SpeedButton18Click},
+      {"SpeedButton15", 0, 1, "\u2191", "Move up", &ViewControls::onMoveUp},
+      {"SpeedButton14", 0, 2, "\u2197", "Move forward", &ViewControls::onMoveForward},
+      {"SpeedButton16", 1, 0, "\u2190", "Move left", &ViewControls::onMoveLeft},
+      {"SpeedButton13", 1, 2, "\u2192", "Move right", &ViewControls::onMoveRight},
+      {"SpeedButton17", 2, 0, "\u2199", "Move backward", &ViewControls::onMoveBackward},
+      {"SpeedButton18", 2, 1, "\u2193", "Move down", &ViewControls::onMoveDown},
   };
   const struct {
     const RingSlot* entries;
@@ -70,7 +71,7 @@ ViewControls::ViewControls(EditorHost& host, QWidget* parent) : QWidget(parent),
   }
 
   auto* reset = AddCameraButton("SpeedButton19", "Reset viewpoint", QString(),
-                                &ViewControls::SpeedButton19Click);
+                                &ViewControls::onResetViewpoint);
   reset->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   layout->addWidget(reset);
 
@@ -82,9 +83,9 @@ ViewControls::ViewControls(EditorHost& host, QWidget* parent) : QWidget(parent),
   showPlane_->setObjectName("CheckBox8");
   showPlane_->setChecked(true);
   for (QCheckBox* box : {wireframe_, hideLeaves_, showPlane_}) layout->addWidget(box);
-  connect(wireframe_, &QCheckBox::clicked, this, &ViewControls::CheckBox6Click);
-  connect(hideLeaves_, &QCheckBox::clicked, this, &ViewControls::CheckBox7Click);
-  connect(showPlane_, &QCheckBox::clicked, this, &ViewControls::CheckBox8Click);
+  connect(wireframe_, &QCheckBox::clicked, this, &ViewControls::onWireframeToggled);
+  connect(hideLeaves_, &QCheckBox::clicked, this, &ViewControls::onHideLeavesToggled);
+  connect(showPlane_, &QCheckBox::clicked, this, &ViewControls::onShowPlaneToggled);
 
   auto* infos = new QGroupBox("Infos", this);
   infos->setObjectName("GroupBox1");
@@ -108,9 +109,7 @@ ViewControls::ViewControls(EditorHost& host, QWidget* parent) : QWidget(parent),
 
 QToolButton* ViewControls::AddCameraButton(const char* name, const QString& glyph,
                                            const QString& tip, void (ViewControls::*handler)()) {
-  auto* button = new QToolButton(this);
-  button->setObjectName(name);
-  button->setText(glyph);
+  auto* button = NamedButton(this, name, glyph);
   button->setToolTip(tip);
   button->setAutoRaise(true);  // flat, like the rest of the panel
   button->setFocusPolicy(Qt::NoFocus);
@@ -142,20 +141,20 @@ constexpr int kRight = static_cast<int>(vh::CameraAxis::kRight);
 constexpr int kUp = static_cast<int>(vh::CameraAxis::kUp);
 constexpr int kForward = static_cast<int>(vh::CameraAxis::kForward);
 
-void ViewControls::SpeedButton7Click() { Rotate(kRight, kRotateStep); }
-void ViewControls::SpeedButton10Click() { Rotate(kRight, -kRotateStep); }
-void ViewControls::SpeedButton12Click() { Rotate(kUp, kRotateStep); }
-void ViewControls::SpeedButton9Click() { Rotate(kUp, -kRotateStep); }
-void ViewControls::SpeedButton8Click() { Rotate(kForward, kRotateStep); }
-void ViewControls::SpeedButton11Click() { Rotate(kForward, -kRotateStep); }
-void ViewControls::SpeedButton15Click() { Move(kUp, kMoveStep); }
-void ViewControls::SpeedButton18Click() { Move(kUp, -kMoveStep); }
-void ViewControls::SpeedButton13Click() { Move(kRight, kMoveStep); }
-void ViewControls::SpeedButton16Click() { Move(kRight, -kMoveStep); }
-void ViewControls::SpeedButton14Click() { Move(kForward, kMoveStep); }
-void ViewControls::SpeedButton17Click() { Move(kForward, -kMoveStep); }
+void ViewControls::onTurnUp() { Rotate(kRight, kRotateStep); }
+void ViewControls::onTurnDown() { Rotate(kRight, -kRotateStep); }
+void ViewControls::onTurnLeft() { Rotate(kUp, kRotateStep); }
+void ViewControls::onTurnRight() { Rotate(kUp, -kRotateStep); }
+void ViewControls::onRollRight() { Rotate(kForward, kRotateStep); }
+void ViewControls::onRollLeft() { Rotate(kForward, -kRotateStep); }
+void ViewControls::onMoveUp() { Move(kUp, kMoveStep); }
+void ViewControls::onMoveDown() { Move(kUp, -kMoveStep); }
+void ViewControls::onMoveRight() { Move(kRight, kMoveStep); }
+void ViewControls::onMoveLeft() { Move(kRight, -kMoveStep); }
+void ViewControls::onMoveForward() { Move(kForward, kMoveStep); }
+void ViewControls::onMoveBackward() { Move(kForward, -kMoveStep); }
 
-void ViewControls::SpeedButton19Click() {
+void ViewControls::onResetViewpoint() {
   vh::Camera& camera = host_.ViewCamera();
   const int width = camera.viewportWidth;
   const int height = camera.viewportHeight;
@@ -166,39 +165,26 @@ void ViewControls::SpeedButton19Click() {
   host_.SetViewDirty();
 }
 
-void ViewControls::CheckBox6Click() {
+void ViewControls::onWireframeToggled() {
   const bool on = wireframe_->isChecked();
+  vh::WireframeParts& wireframe = host_.Session().wireframe;
   if (host_.BillboardMode()) {
     host_.WithViewContext([on] { vh::SetWireframeBlending(true, on); });
-    auto mark = [on](vh::MeshObject& mesh, bool firstOnly) {
-      for (const auto& submesh : mesh.submeshes) {
-        submesh->wireframe = on;
-        submesh->listDirty = true;
-        if (firstOnly) break;
-      }
-    };
-    mark(host_.GroundPlane(), true);
-    if (vh::MeshObject* billboard = host_.Billboard()) mark(*billboard, false);
+    wireframe.groundPlane = on;
+    wireframe.billboard = on;
     host_.SetViewDirty();
     return;
   }
   host_.WithViewContext([on] { vh::SetWireframeBlending(false, on); });
   if (host_.EditsLocked()) return;
-  host_.Session().wireframe = on;
-  for (const auto& submesh : host_.CurrentTree().submeshes) {
-    submesh->wireframe = on;
-    submesh->listDirty = true;
-  }
-  if (!host_.GroundPlane().submeshes.empty()) {
-    host_.GroundPlane().submeshes.front()->wireframe = on;
-    host_.GroundPlane().submeshes.front()->listDirty = true;
-  }
+  wireframe.tree = on;
+  wireframe.groundPlane = on;
   host_.SetViewDirty();
   host_.RepaintLeafEditor();
   host_.GiveFocusBack();
 }
 
-void ViewControls::CheckBox7Click() {
+void ViewControls::onHideLeavesToggled() {
   if (host_.EditsLocked()) return;
   host_.Session().showLeaves = !hideLeaves_->isChecked();
   host_.UpdateAfterChange();
@@ -208,7 +194,7 @@ void ViewControls::CheckBox7Click() {
 
 // Only what is drawn changes: the next frame shows or leaves out the plane,
 // and the tree is not regrown.
-void ViewControls::CheckBox8Click() {
+void ViewControls::onShowPlaneToggled() {
   if (host_.EditsLocked()) return;
   host_.SetViewDirty();
   host_.RepaintLeafEditor();

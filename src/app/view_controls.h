@@ -23,22 +23,25 @@ class ViewControls : public QWidget {
   void ShowCounts(std::uint64_t polygons, std::uint64_t vertices, std::uint64_t submeshes);
 
  public slots:
-  void SpeedButton7Click();   // rotate +0.1 rad about right
-  void SpeedButton10Click();  // rotate −0.1 rad about right
-  void SpeedButton12Click();  // rotate +0.1 rad about up
-  void SpeedButton9Click();   // rotate −0.1 rad about up
-  void SpeedButton8Click();   // roll +0.1 rad about forward
-  void SpeedButton11Click();  // roll −0.1 rad about forward
-  void SpeedButton15Click();  // move up
-  void SpeedButton18Click();  // move down
-  void SpeedButton13Click();  // move right
-  void SpeedButton16Click();  // move left
-  void SpeedButton14Click();  // move forward
-  void SpeedButton17Click();  // move backward
-  void SpeedButton19Click();  // reset viewpoint
-  void CheckBox6Click();      // wireframe
-  void CheckBox7Click();      // hide leaves
-  void CheckBox8Click();      // show plane
+  // The camera buttons (SpeedButton7 to SpeedButton19): turns of 0.1 rad
+  // about the camera's right, up and forward axes, moves along them, and
+  // "Reset viewpoint".
+  void onTurnUp();
+  void onTurnDown();
+  void onTurnLeft();
+  void onTurnRight();
+  void onRollRight();
+  void onRollLeft();
+  void onMoveUp();
+  void onMoveDown();
+  void onMoveRight();
+  void onMoveLeft();
+  void onMoveForward();
+  void onMoveBackward();
+  void onResetViewpoint();
+  void onWireframeToggled();   // CheckBox6
+  void onHideLeavesToggled();  // CheckBox7
+  void onShowPlaneToggled();   // CheckBox8
 
  private:
   QToolButton* AddCameraButton(const char* name, const QString& glyph, const QString& tip,

@@ -8,7 +8,7 @@
 #include <functional>
 #include <stdexcept>
 
-#include "imaging/image.h"
+#include "foundations/image.h"
 
 namespace vh {
 

@@ -140,7 +140,7 @@ Image AssembleAtlas(const std::vector<Image>& pictures, const std::vector<Submes
       vertex.texCoord.x = static_cast<float>((static_cast<Ext>(vertex.texCoord.x) * w + place.x0) / layout.side);
       vertex.texCoord.y = static_cast<float>((static_cast<Ext>(vertex.texCoord.y) * h + place.y0) / layout.side);
     }
-    billboards[i]->listDirty = true;
+    ++billboards[i]->revision;
   }
   return atlas;
 }

@@ -32,9 +32,6 @@ std::shared_ptr<Submesh> MakeQuadSubmesh(const BillboardQuad& quad) {
   submesh->texture = kBillboardMaterial;
   submesh->textureFile = "result.bmp";
   submesh->strip = false;
-  submesh->cullFaces = false;
-  submesh->wireframe = false;
-  submesh->listDirty = true;
   return submesh;
 }
 
@@ -49,7 +46,7 @@ Billboard BuildBillboard(MeshObject& mesh, TriangleCoverage& coverage, const Can
   Vector3 boxMax = Zero;
   for (std::size_t s = 0; s < mesh.submeshes.size(); ++s) {
     Submesh& submesh = *mesh.submeshes[s];
-    submesh.listDirty = true;
+    ++submesh.revision;
     for (std::size_t t = 0; t < submesh.triangles.size(); ++t) {
       Triangle& triangle = submesh.triangles[t];
       triangle.visible = false;

@@ -18,7 +18,7 @@ struct Billboard {
 };
 
 // Gathers the cluster of `plane` and builds its billboard:
-// - every triangle of `mesh` is hidden and every submesh marked listDirty;
+// - every triangle of `mesh` is hidden and every submesh's revision bumped;
 //   each uncovered triangle whose three vertices are nearer than `threshold`
 //   is covered and shown, and its projected vertices widen a box that starts
 //   at the origin (so the box always encloses the origin);
@@ -29,7 +29,7 @@ struct Billboard {
 //   colour (1, 1, 1), alpha 1, normal (0, 1, 0), texture coordinates
 //   (1, 1), (1, 0), (0, 0), (0, 1) (hasTexCoord set, hasColour clear), the
 //   triangles (0, 1, 2) and (2, 3, 0), texture 3, texture file "result.bmp",
-//   no material name, strip, cullFaces and wireframe off, listDirty on.
+//   no material name, strip off.
 Billboard BuildBillboard(MeshObject& mesh, TriangleCoverage& coverage, const CandidatePlane& plane,
                          float threshold);
 

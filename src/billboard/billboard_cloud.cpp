@@ -38,7 +38,10 @@ class TreeDrawingGuard {
   explicit TreeDrawingGuard(MeshObject& tree) : m_tree(tree) {
     m_strip.reserve(tree.submeshes.size());
     for (const auto& submesh : tree.submeshes) m_strip.push_back(submesh->strip);
-    for (const auto& submesh : tree.submeshes) submesh->strip = false;
+    for (const auto& submesh : tree.submeshes) {
+      submesh->strip = false;
+      ++submesh->revision;
+    }
   }
   ~TreeDrawingGuard() { Restore(); }
   TreeDrawingGuard(const TreeDrawingGuard&) = delete;
@@ -49,7 +52,7 @@ class TreeDrawingGuard {
       Submesh& submesh = *m_tree.submeshes[s];
       for (Triangle& triangle : submesh.triangles) triangle.visible = true;
       submesh.strip = m_strip[s];
-      submesh.listDirty = true;
+      ++submesh.revision;
     }
   }
 

@@ -13,8 +13,8 @@
 #include <memory>
 
 #include "billboard/candidate_picker.h"
+#include "foundations/image.h"
 #include "foundations/vector3.h"
-#include "imaging/image.h"
 
 namespace vh {
 
@@ -40,9 +40,10 @@ struct BillboardSettings {
 // RGBA; only red, green and blue are used), top row first, the key colour
 // (50, 134, 40) wherever nothing is drawn. It is called right after the
 // billboard is built, while exactly the triangles of its cluster have their
-// `visible` flag set and every tree submesh has `strip` off and `listDirty`
-// on. v0 and v2 are opposite corners of the square, v1 the corner between;
-// the view looks along normalize((v1 - v0) x (v2 - v0)) with up v1 - v0.
+// `visible` flag set and every tree submesh has `strip` off (their revisions
+// tell what changed since the last picture). v0 and v2 are opposite corners
+// of the square, v1 the corner between; the view looks along
+// normalize((v1 - v0) x (v2 - v0)) with up v1 - v0.
 // `side` may be 0 (the cluster is smaller than a pixel): return an empty image.
 using BillboardRenderer =
     std::function<Image(const Vector3& v0, const Vector3& v1, const Vector3& v2, int side)>;
@@ -76,7 +77,7 @@ struct BillboardCloud {
 //
 // The tree is left as it was found, even when cancelled or when a callback
 // throws: every triangle visible, every strip flag as before, every submesh
-// listDirty. The picker's generator is advanced in every case. While the run
+// with a new revision. The picker's generator is advanced in every case. While the run
 // lasts, the tree shows only the last cluster (a view redrawn from inside
 // `progress` shows that); by the final report of 100 it is whole again. The
 // callbacks must not change the tree's submeshes or triangles.

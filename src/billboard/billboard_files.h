@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fileio/export_formats.h"
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "tree/mesh.h"
 
 namespace vh {

@@ -11,7 +11,7 @@
 
 #include "billboard/billboard_cloud.h"
 #include "fileio/export_scene.h"
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "tree/mesh.h"
 
 namespace vh {

@@ -39,8 +39,6 @@ std::shared_ptr<Submesh> CopyLooks(const Submesh& source) {
   copy->textureFile = source.textureFile;
   copy->materialName = source.materialName;
   copy->strip = false;
-  copy->cullFaces = source.cullFaces;
-  copy->wireframe = source.wireframe;
   return copy;
 }
 

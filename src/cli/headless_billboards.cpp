@@ -18,7 +18,7 @@ BillboardRenderer HeadlessBillboards::RendererFor(MeshObject& mesh) {
   return [this, &mesh](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
     if (side <= 0) return Image();
     m_gl.BindFramebuffer(side, side);
-    return RenderBillboardPicture(mesh, v0, v1, v2, side);
+    return RenderBillboardPicture(m_lists, mesh, {}, v0, v1, v2, side);
   };
 }
 

@@ -4,9 +4,10 @@
 #pragma once
 
 #include "billboard/billboard_cloud.h"
-#include "cli/headless_gl.h"
 #include "fileio/export_scene.h"
 #include "tree/mesh.h"
+#include "view/draw_list_cache.h"
+#include "view/headless_gl.h"
 
 namespace vh::cli {
 
@@ -22,6 +23,7 @@ class HeadlessBillboards {
 
  private:
   HeadlessGl m_gl;
+  DrawListCache m_lists;  // the context's lists; they go with it
 };
 
 }  // namespace vh::cli

@@ -10,11 +10,8 @@
 namespace vh::cli {
 namespace {
 
-// "(null)" is how a document writes that there is no picture.
-bool NamesAPicture(const std::string& file) { return !file.empty() && file != "(null)"; }
-
 Image LoadNamedPicture(const std::string& file, bool required, const char* what) {
-  if (!NamesAPicture(file)) return Image();
+  if (file.empty()) return Image();  // no picture
   try {
     return LoadPicture(file);
   } catch (const std::exception& error) {

@@ -8,7 +8,7 @@
 
 #include "cli/arguments.h"
 #include "fileio/export_scene.h"
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "tree/tree.h"
 
 namespace vh::cli {

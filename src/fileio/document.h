@@ -1,8 +1,9 @@
 // The tree document (.vhm): a small text file holding a tree's parameters,
 // leaf outline, texture file names and material prefix, from which the same
-// tree is grown again. One value per line; "%d" integers and flags, "%f %f"
-// points, names as text with "(null)" for an empty one; 666 closes the
-// global block and 667 each of the eleven level blocks.
+// tree is grown again. One value per line, in the order of the parameter
+// table (tree/parameter_table.h): "%d" integers and flags, "%f %f" points,
+// names as text with "(null)" for an empty one; 666 closes the global block
+// and 667 each of the eleven level blocks.
 #pragma once
 
 #include <istream>
@@ -33,11 +34,12 @@ void SaveDocument(const TreeParameters& params, const std::string& path);
 // extra integers before a 666 or 667 marker are skipped. It is strict where
 // the tolerant reading could only go wrong: a missing value, a word where a
 // number is due, an outline count below 0 or above 100000, a non-finite or
-// absurd outline value, and level values outside the limits of
-// LevelFields() or a lastParentLevel outside -1..8 throw DocumentError with
-// the name and line. A qualityHeight of 0 is read as 2 and an inflateDeflate
-// of 0 as 1 (the generator's own guards, applied here so that what is
-// loaded is what is generated and saved).
+// absurd outline value, and integers outside the accepted ranges of the
+// parameter table throw DocumentError with the name and line. What the
+// reader accepts can be grown (CheckGrowable). A name "(null)" is read as an
+// empty name, and the table's guards apply: a qualityHeight of 0 is read as
+// 2 and an inflateDeflate of 0 as 1, so that what is loaded is what is grown
+// and saved.
 TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
                              const TreeParameters& base);
 

@@ -4,10 +4,13 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <utility>
 
 #include "fileio/document.h"
-#include "fileio/document_fields.h"
-#include "fileio/file_error.h"
+#include "fileio/document_error.h"
+#include "fileio/document_format.h"
+#include "foundations/file_error.h"
+#include "tree/parameter_table.h"
 
 namespace vh {
 namespace {
@@ -52,7 +55,7 @@ class Scanner {
     SkipSpace(what);
     std::string name;
     for (int c = Peek(); c != EOF && c != '\n'; c = Peek()) {
-      if (name.size() == kMaxNameLength) Fail("the " + what + " is longer than 65536 characters");
+      if (name.size() == kMaxNameLength) Fail(what + " is longer than 65536 characters");
       name += static_cast<char>(Get());
     }
     std::size_t end = name.size();
@@ -128,14 +131,6 @@ class Scanner {
   int m_tokenLine = 1;
 };
 
-int Bounded(Scanner& in, const std::string& what, int minimum, int maximum) {
-  const int value = in.Integer(what);
-  if (value < minimum || value > maximum)
-    in.Fail("the value " + std::to_string(value) + " of " + what + " is outside " +
-            std::to_string(minimum) + ".." + std::to_string(maximum));
-  return value;
-}
-
 Vector2 OutlinePoint(Scanner& in, const std::string& what, float limit) {
   Vector2 p;
   p.x = in.Real(what);
@@ -146,20 +141,33 @@ Vector2 OutlinePoint(Scanner& in, const std::string& what, float limit) {
   return p;
 }
 
-void ReadLevel(Scanner& in, LevelParameters& level, int index) {
-  const std::string suffix = " of level " + std::to_string(index);
-  for (const LevelField& field : LevelFields()) {
-    const std::string what = std::string(field.name) + suffix;
-    if (field.flag != nullptr) {
-      level.*field.flag = in.Integer(what) != 0;
-    } else {
-      level.*field.integer = Bounded(in, what, field.minimum, field.maximum);
+// Reads one line per field of `fields` into `record`; `suffix` follows
+// each field's name in messages.
+template <class Record, std::size_t N>
+void ReadFields(Scanner& in, Record& record, const std::array<ParameterField<Record>, N>& fields,
+                const std::string& suffix) {
+  for (const ParameterField<Record>& field : fields) {
+    const std::string what = field.name + suffix;
+    switch (field.kind) {
+      case FieldKind::kName: {
+        std::string name = in.Name(what);
+        record.*field.text = name == kNoName ? std::string() : std::move(name);
+        break;
+      }
+      case FieldKind::kFlag:
+        record.*field.flag = in.Integer(what) != 0;
+        break;
+      case FieldKind::kInteger: {
+        const int value = Guarded(field, in.Integer(what));
+        const IntRange& range = field.accepted;
+        if (!range.Contains(value))
+          in.Fail("the value " + std::to_string(value) + " of " + what + " is outside " +
+                  std::to_string(range.minimum) + ".." + std::to_string(range.maximum));
+        record.*field.integer = value;
+        break;
+      }
     }
   }
-  // The generator's guards for values only a document can hold.
-  if (level.qualityHeight == 0) level.qualityHeight = 2;
-  if (level.inflateDeflate == 0) level.inflateDeflate = 1;
-  in.SkipTo(kLevelBlockEnd, "level " + std::to_string(index));
 }
 
 }  // namespace
@@ -184,26 +192,14 @@ TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
         OutlinePoint(scan, "leaf texture coordinate " + index, kMaxTexCoord));
   }
 
-  params.barkTextureFile = scan.Name("the bark texture file name");
-  params.leafTextureFile = scan.Name("the leaf texture file name");
-  params.materialPrefix = scan.Name("the material name prefix");
-  params.barkTextureLoaded = scan.Integer("the bark-texture-loaded flag") != 0;
-  params.leafTextureLoaded = scan.Integer("the leaf-texture-loaded flag") != 0;
-  params.noLeavesOnTrunk = scan.Integer("the no-leaves-on-trunk flag") != 0;
-  // -1..8: the deepest level, lastParentLevel + 1, must have a record, and
-  // its children's records must exist too.
-  params.lastParentLevel = Bounded(scan, "lastParentLevel", -1, 8);
-  params.seed = scan.Integer("seed");
-  params.leafBending = scan.Integer("leafBending");
-  params.uScale = scan.Integer("uScale");
-  params.vScale = scan.Integer("vScale");
-  params.leafTexTranslateX = scan.Integer("leafTexTranslateX");
-  params.leafTexTranslateY = scan.Integer("leafTexTranslateY");
-  params.leafTexRotate = scan.Integer("leafTexRotate");
-  params.leafTexScale = scan.Integer("leafTexScale");
+  ReadFields(scan, params, GlobalFields(), "");
   scan.SkipTo(kGlobalBlockEnd, "the global block");
 
-  for (int index = 0; index < kLevelCount; ++index) ReadLevel(scan, params.levels[index], index);
+  for (int index = 0; index < kLevelCount; ++index) {
+    const std::string level = "level " + std::to_string(index);
+    ReadFields(scan, params.levels[index], LevelFields(), " of " + level);
+    scan.SkipTo(kLevelBlockEnd, level);
+  }
   return params;
 }
 

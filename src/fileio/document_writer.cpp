@@ -1,10 +1,11 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "fileio/atomic_file.h"
 #include "fileio/document.h"
-#include "fileio/document_fields.h"
+#include "fileio/document_format.h"
 #include "fileio/fixed_format.h"
+#include "foundations/atomic_file.h"
+#include "tree/parameter_table.h"
 
 namespace vh {
 namespace {
@@ -33,12 +34,30 @@ bool IsTrimmed(unsigned char c) { return c <= ' ' || c == 0x7F; }
 
 void Name(std::string& out, const std::string& name, const char* what) {
   if (name.find('\n') != std::string::npos)
-    throw std::runtime_error(std::string("cannot save the tree: the ") + what +
-                             " contains a line break");
+    throw std::runtime_error(std::string("cannot save the tree: ") + what + " contains a line break");
   bool blank = true;
   for (unsigned char c : name) blank = blank && IsTrimmed(c);
-  out += blank ? std::string("(null)") : name;
+  out += blank ? std::string(kNoName) : name;
   out += '\n';
+}
+
+// Writes one line per field of `fields` from `record`.
+template <class Record, std::size_t N>
+void WriteFields(std::string& out, const Record& record,
+                 const std::array<ParameterField<Record>, N>& fields) {
+  for (const ParameterField<Record>& field : fields) {
+    switch (field.kind) {
+      case FieldKind::kName:
+        Name(out, record.*field.text, field.name);
+        break;
+      case FieldKind::kFlag:
+        Line(out, record.*field.flag ? 1 : 0);
+        break;
+      case FieldKind::kInteger:
+        Line(out, record.*field.integer);
+        break;
+    }
+  }
 }
 
 }  // namespace
@@ -57,25 +76,10 @@ std::string FormatDocument(const TreeParameters& params) {
     Point(out, params.leafOutline[i], "leaf outline point", i);
     Point(out, params.leafTexCoords[i], "leaf texture coordinate", i);
   }
-  Name(out, params.barkTextureFile, "bark texture file name");
-  Name(out, params.leafTextureFile, "leaf texture file name");
-  Name(out, params.materialPrefix, "material name prefix");
-  Line(out, params.barkTextureLoaded);
-  Line(out, params.leafTextureLoaded);
-  Line(out, params.noLeavesOnTrunk);
-  Line(out, params.lastParentLevel);
-  Line(out, params.seed);
-  Line(out, params.leafBending);
-  Line(out, params.uScale);
-  Line(out, params.vScale);
-  Line(out, params.leafTexTranslateX);
-  Line(out, params.leafTexTranslateY);
-  Line(out, params.leafTexRotate);
-  Line(out, params.leafTexScale);
+  WriteFields(out, params, GlobalFields());
   Line(out, kGlobalBlockEnd);
   for (const LevelParameters& level : params.levels) {
-    for (const LevelField& field : LevelFields())
-      Line(out, field.integer != nullptr ? level.*field.integer : (level.*field.flag ? 1 : 0));
+    WriteFields(out, level, LevelFields());
     Line(out, kLevelBlockEnd);
   }
   return out;

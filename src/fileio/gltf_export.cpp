@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "fileio/atomic_file.h"
 #include "fileio/export_common.h"
 #include "fileio/gltf_model.h"
+#include "foundations/atomic_file.h"
 #include "imaging/picture_file.h"
 
 namespace vh {

@@ -1,8 +1,8 @@
 #include "fileio/obj_export.h"
 
-#include "fileio/atomic_file.h"
 #include "fileio/export_common.h"
 #include "fileio/text_writer.h"
+#include "foundations/atomic_file.h"
 
 namespace vh {
 namespace {

@@ -5,9 +5,9 @@
 #include <limits>
 #include <vector>
 
-#include "fileio/atomic_file.h"
 #include "fileio/export_common.h"
-#include "fileio/file_error.h"
+#include "foundations/atomic_file.h"
+#include "foundations/file_error.h"
 
 namespace vh {
 namespace {

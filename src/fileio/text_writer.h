@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "fileio/atomic_file.h"
 #include "fileio/fixed_format.h"
+#include "foundations/atomic_file.h"
 
 namespace vh {
 

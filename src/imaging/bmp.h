@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/image.h"
+#include "foundations/image.h"
 
 namespace vh {
 

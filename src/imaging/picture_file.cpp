@@ -5,8 +5,8 @@
 #include <fstream>
 #include <string_view>
 
-#include "fileio/atomic_file.h"
-#include "fileio/file_error.h"
+#include "foundations/atomic_file.h"
+#include "foundations/file_error.h"
 
 namespace vh {
 

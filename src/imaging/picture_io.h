@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "imaging/image.h"
+#include "foundations/image.h"
 
 namespace vh {
 

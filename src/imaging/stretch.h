@@ -1,7 +1,7 @@
 // Resampling and channel conversion of pictures.
 #pragma once
 
-#include "imaging/image.h"
+#include "foundations/image.h"
 
 namespace vh {
 

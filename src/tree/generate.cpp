@@ -10,14 +10,11 @@
 
 #include "tree/growth.h"
 #include "tree/meshing_queue.h"
+#include "tree/parameter_table.h"
 
 namespace vh {
 
 namespace {
-
-constexpr int kMaxQuality = 10000;
-constexpr int kMaxChildren = 1000;
-constexpr int kMaxHeight = 100000;
 
 // How far the layout runs ahead of the commit, in vertices: enough to keep
 // every core busy, little enough that a cancel wastes little.
@@ -152,42 +149,9 @@ class Grower {
 }  // namespace
 
 GrowthContext::GrowthContext(const TreeParameters& parameters, const GenerationOptions& options)
-    : params(parameters), levels(parameters.levels), wireframe(options.wireframe) {
-  for (LevelParameters& level : levels) {
-    if (level.qualityHeight == 0) level.qualityHeight = 2;
-    if (level.inflateDeflate == 0) level.inflateDeflate = 1;
-  }
+    : params(parameters) {
+  for (int i = 0; i < kLevelCount; ++i) levels[i] = Guarded(parameters.levels[i]);
   if (options.growLeaves) leafTemplate = BuildLeafTemplate(parameters);
-}
-
-std::string CheckGrowable(const TreeParameters& params) {
-  if (params.lastParentLevel < -1 || params.lastParentLevel > kLevelCount - 2) {
-    return "the number of levels (" + std::to_string(params.lastParentLevel) +
-           ") must lie between -1 and " + std::to_string(kLevelCount - 2);
-  }
-  for (int i = 0; i < kLevelCount; ++i) {
-    const LevelParameters& level = params.levels[i];
-    const std::string where = "level " + std::to_string(i + 1) + ": ";
-    if (level.qualityAngle < 1 || level.qualityAngle > kMaxQuality) {
-      return where + "the angle quality " + std::to_string(level.qualityAngle) +
-             " must lie between 1 and " + std::to_string(kMaxQuality);
-    }
-    if (level.qualityHeight < 0 || level.qualityHeight > kMaxQuality) {
-      return where + "the height quality " + std::to_string(level.qualityHeight) +
-             " must lie between 0 and " + std::to_string(kMaxQuality);
-    }
-    if (level.inflateDeflate < 0) {
-      return where + "inflate/deflate " + std::to_string(level.inflateDeflate) + " must not be negative";
-    }
-    if (level.nbChildrenMin > kMaxChildren || level.nbChildrenMax > kMaxChildren) {
-      return where + "a branch may have at most " + std::to_string(kMaxChildren) + " children";
-    }
-    if (level.heightMin < 0 || level.heightMax < 0 || level.heightMin > kMaxHeight ||
-        level.heightMax > kMaxHeight) {
-      return where + "child heights must lie between 0 and " + std::to_string(kMaxHeight) + "%";
-    }
-  }
-  return {};
 }
 
 void Generate(const TreeParameters& params, const GenerationOptions& options, const GenerationControl& control,

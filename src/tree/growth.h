@@ -28,12 +28,11 @@ namespace vh {
 // new level is handed out).
 struct GrowthContext {
   const TreeParameters& params;
-  // The level records as grown: qualityHeight 0 grows as 2, inflateDeflate
-  // 0 as 1 (values only a document can hold).
+  // The level records as grown, with the parameter table's guards applied
+  // (qualityHeight 0 grows as 2, inflateDeflate 0 as 1).
   std::array<LevelParameters, kLevelCount> levels;
   std::unique_ptr<Submesh> leafTemplate;
   ShapeCache shapes;
-  bool wireframe = false;
 
   GrowthContext(const TreeParameters& params, const GenerationOptions& options);
 };

@@ -174,10 +174,8 @@ void GrowLeaves(const GrowthContext& context, BranchJob& job) {
     }
     leaf->strip = false;
     leaf->texture = kLeafMaterial;
-    leaf->cullFaces = false;  // leaves are two-sided
     leaf->textureFile = params.leafTextureFile;
     leaf->materialName = params.materialPrefix + "1";
-    leaf->wireframe = context.wireframe;
     job.leaves[n] = std::move(leaf);
   }
 }

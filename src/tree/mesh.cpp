@@ -8,15 +8,6 @@ Submesh::Submesh() : displayList(s_nextObjectNumber++) {}
 
 Submesh::Submesh(unsigned objectNumber) : displayList(objectNumber) {}
 
-Submesh::~Submesh() {
-  if (drawCache != 0) RetiredDrawLists().push_back(drawCache);
-}
-
-std::vector<unsigned>& RetiredDrawLists() {
-  static std::vector<unsigned> retired;
-  return retired;
-}
-
 std::uint64_t MeshObject::VertexCount() const {
   std::uint64_t count = 0;
   for (const auto& submesh : submeshes) count += submesh->vertices.size();

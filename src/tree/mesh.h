@@ -3,8 +3,9 @@
 //
 // A MeshObject is an ordered list of submeshes; a Submesh is an indexed
 // triangle list with per-vertex position, colour, normal, texture coordinate
-// and alpha, plus the flags that select its material and how it is drawn.
-// Positions are absolute scene units, right-handed, y up.
+// and alpha, plus its material. Positions are absolute scene units,
+// right-handed, y up. The mesh is plain data: how it is drawn (display
+// lists, wireframe, culling) is the view's business.
 #pragma once
 
 #include <cstdint>
@@ -43,7 +44,7 @@ class Submesh {
   // Takes `objectNumber` and leaves the counter alone: a generation numbers
   // its submeshes in creation order itself, also on other threads.
   explicit Submesh(unsigned objectNumber);
-  virtual ~Submesh();
+  virtual ~Submesh() = default;
   Submesh(const Submesh&) = delete;
   Submesh& operator=(const Submesh&) = delete;
 
@@ -56,14 +57,11 @@ class Submesh {
   std::string textureFile;    // image file of the material, full path
   std::string materialName;   // material prefix + material number
   bool strip = true;          // triangle order allows drawing as one strip
-  bool cullFaces = true;
-  bool wireframe = false;
-  bool listDirty = true;      // the view's cached drawing must be rebuilt
-
-  // The view's cached drawing (a GL display-list name from glGenLists), or 0.
-  // Core never touches GL: a destroyed submesh hands its name to
-  // RetiredDrawLists() and the view deletes it with a current context.
-  unsigned drawCache = 0;
+  // Counts the changes made to the submesh after it was built. Whoever
+  // changes anything its drawing depends on (vertices, triangles or their
+  // visibility, material, strip) increments it, so that whatever keeps a
+  // derived copy (the view's compiled drawing) knows to make it again.
+  std::uint64_t revision = 0;
 
   // The object-number counter shared by every submesh of the program.
   static unsigned PeekObjectCounter() { return s_nextObjectNumber; }
@@ -72,10 +70,6 @@ class Submesh {
  private:
   static unsigned s_nextObjectNumber;
 };
-
-// GL display-list names of destroyed submeshes, waiting for the view to free
-// them in its context. Single-threaded, like everything that touches meshes.
-std::vector<unsigned>& RetiredDrawLists();
 
 // A list of submeshes. Shared pointers, because a billboard cloud lists some
 // of the tree's bark submeshes while the tree keeps them too.

@@ -169,8 +169,8 @@ void WeldToParent(Branch& child, Branch& parent, NearestVertexFinder& finder) {
   for (const auto& [index, position] : parentMoves) parent.vertices[index].position = position;
   finder.Refresh();
   // The parent may already have been drawn while the generation called
-  // back: its cached drawing must follow the moved vertices.
-  parent.listDirty = true;
+  // back: its drawing must follow the moved vertices.
+  ++parent.revision;
 }
 
 }  // namespace vh

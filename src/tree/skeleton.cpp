@@ -21,7 +21,6 @@ void SetBarkMaterial(const GrowthContext& context, Branch& branch) {
   branch.texture = kBarkMaterial;
   branch.textureFile = context.params.barkTextureFile;
   branch.materialName = context.params.materialPrefix + "2";
-  branch.wireframe = context.wireframe;
 }
 
 SkeletonLayout::SkeletonLayout(GrowthContext& context, std::uint64_t vertexBudget)

@@ -96,8 +96,6 @@ class Tree : public MeshObject {
 struct GenerationOptions {
   // Cleared by "Hide leaves": no leaf template, no leaves, no leaf draws.
   bool growLeaves = true;
-  // Copied into every submesh for the view.
-  bool wireframe = false;
   // Threads that mesh branches, the calling one included; 0 takes one per
   // core. The tree grown is the same for every count.
   int workers = 0;
@@ -122,18 +120,14 @@ struct GenerationControl {
 
 // Grows the tree of `params` into `tree`, replacing its submeshes. Throws
 // std::invalid_argument, leaving `tree` as it was, for a parameter set that
-// cannot be grown (see CheckGrowable). A qualityHeight of 0 grows as 2 and
-// an inflateDeflate of 0 as 1.
+// cannot be grown (see CheckGrowable in tree/parameter_table.h). A
+// qualityHeight of 0 grows as 2 and an inflateDeflate of 0 as 1, the
+// parameter table's guards; `params` is only read.
 void Generate(const TreeParameters& params, const GenerationOptions& options, const GenerationControl& control,
               Tree& tree);
 
 // The same, into a new tree.
 Tree Generate(const TreeParameters& params, const GenerationOptions& options = {},
               const GenerationControl& control = {});
-
-// Why a parameter set cannot be grown (an empty string when it can): values
-// that no control produces but a document may hold and that would divide by
-// zero, read past the level records or allocate without bound.
-std::string CheckGrowable(const TreeParameters& params);
 
 }  // namespace vh

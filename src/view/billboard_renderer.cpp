@@ -43,8 +43,8 @@ class SavedState {
 
 }  // namespace
 
-Image RenderBillboardPicture(MeshObject& mesh, const Vector3& v0, const Vector3& v1, const Vector3& v2,
-                             int side) {
+Image RenderBillboardPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options,
+                             const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
   if (side <= 0) return Image();
   const SavedState saved;
 
@@ -68,7 +68,7 @@ Image RenderBillboardPicture(MeshObject& mesh, const Vector3& v0, const Vector3&
   gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, up.x, up.y, up.z);
   glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);  // world space: the view matrix is loaded
 
-  DrawMesh(mesh);
+  DrawMesh(lists, mesh, options);
 
   std::vector<std::uint8_t> rgba(static_cast<std::size_t>(side) * static_cast<std::size_t>(side) * 4);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -3,9 +3,11 @@
 // so that the picture maps exactly onto the billboard square.
 #pragma once
 
+#include "foundations/image.h"
 #include "foundations/vector3.h"
-#include "imaging/image.h"
 #include "tree/mesh.h"
+#include "view/draw_list_cache.h"
+#include "view/submesh_drawing.h"
 
 namespace vh {
 
@@ -13,9 +15,10 @@ namespace vh {
 // GL's 0..1 scale. Pixels nothing covers keep it and become transparent.
 inline constexpr float kBillboardKeyColour[4] = {0.19607843f, 0.5254902f, 0.15686275f, 1.0f};
 
-// Draws `mesh` with DrawMesh (so only triangles whose `visible` flag is set
-// appear) into the current framebuffer, which must be at least side x side
-// pixels, and reads it back.
+// Draws `mesh` with DrawMesh, through the current context's lists `lists`
+// and with `options` (so only triangles whose `visible` flag is set appear),
+// into the current framebuffer, which must be at least side x side pixels,
+// and reads it back.
 //
 // v0 and v2 are opposite corners of the billboard square and v1 the corner
 // between them. The camera is orthographic over W = |v2 - v1| by
@@ -29,7 +32,7 @@ inline constexpr float kBillboardKeyColour[4] = {0.19607843f, 0.5254902f, 0.1568
 // The clear colour, viewport, matrices, light position, shade model and
 // pixel-pack alignment are restored before it returns; whatever DrawMesh
 // changes it restores itself. Assumes a current OpenGL 1.1 context.
-Image RenderBillboardPicture(MeshObject& mesh, const Vector3& v0, const Vector3& v1, const Vector3& v2,
-                             int side);
+Image RenderBillboardPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options,
+                             const Vector3& v0, const Vector3& v1, const Vector3& v2, int side);
 
 }  // namespace vh

@@ -3,7 +3,7 @@
 // alpha test and blended at the edges.
 #pragma once
 
-#include "imaging/image.h"
+#include "foundations/image.h"
 
 namespace vh {
 

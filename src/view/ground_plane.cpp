@@ -4,7 +4,7 @@
 
 namespace vh {
 
-std::unique_ptr<MeshObject> BuildGroundPlane(bool wireframe) {
+std::unique_ptr<MeshObject> BuildGroundPlane() {
   constexpr int kSide = 9;  // vertices per row
   auto plane = std::make_unique<MeshObject>();
   auto submesh = std::make_shared<Submesh>();
@@ -32,9 +32,6 @@ std::unique_ptr<MeshObject> BuildGroundPlane(bool wireframe) {
     }
   }
   submesh->strip = false;
-  submesh->cullFaces = false;
-  submesh->wireframe = wireframe;
-  submesh->listDirty = true;
   plane->submeshes.push_back(std::move(submesh));
   return plane;
 }

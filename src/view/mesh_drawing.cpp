@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <vector>
+
 #include "view/submesh_drawing.h"
 #include "view/texture_upload.h"
 
@@ -43,31 +45,22 @@ struct ContextGl {
   void Vertex3(float x, float y, float z) { glVertex3f(x, y, z); }
 };
 
-}  // namespace
-
-void DrawSubmesh(Submesh& submesh) {
-  ContextGl gl;
-  DrawSubmeshWith(gl, submesh);
+void DeleteLists(const std::vector<unsigned>& names) {
+  for (unsigned name : names) glDeleteLists(name, 1);
 }
 
-void DrawMesh(MeshObject& mesh) {
+}  // namespace
+
+void DrawMesh(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options) {
   glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_HINT_BIT);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
-  for (const auto& submesh : mesh.submeshes) DrawSubmesh(*submesh);
+  ContextGl gl;
+  for (const auto& submesh : mesh.submeshes) DrawSubmeshWith(gl, *submesh, options, lists.For(submesh));
   glPopAttrib();
 }
 
-void ReleaseRetiredDrawLists() {
-  auto& retired = RetiredDrawLists();
-  for (unsigned name : retired) glDeleteLists(name, 1);
-  retired.clear();
-}
+void ReleaseGoneLists(DrawListCache& lists) { DeleteLists(lists.TakeGone()); }
 
-void ForgetDrawLists(MeshObject& mesh) {
-  for (const auto& submesh : mesh.submeshes) {
-    submesh->drawCache = 0;
-    submesh->listDirty = true;
-  }
-}
+void ReleaseAllLists(DrawListCache& lists) { DeleteLists(lists.TakeAll()); }
 
 }  // namespace vh

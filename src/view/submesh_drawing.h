@@ -23,12 +23,33 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "tree/mesh.h"
 
 namespace vh {
 
 enum class Primitive { kLineStrip, kTriangleStrip, kTriangles };
+
+// How a frame draws its meshes.
+struct DrawOptions {
+  bool wireframe = false;  // every submesh as one line strip instead of triangles
+};
+
+// The display list one GL context keeps for one submesh, and what it was
+// compiled from. A list whose revision or wireframe option no longer match
+// the submesh and the frame is compiled again, under the same name.
+struct CompiledList {
+  unsigned name = 0;           // from GenList; 0 until one was made
+  bool compiled = false;       // `name` holds the drawing described below
+  std::uint64_t revision = 0;  // the submesh's revision it was compiled from
+  bool wireframe = false;      // the option it was compiled with
+};
+
+// Bark is a closed tube seen from outside, so its back faces are culled;
+// leaves, billboards and the ground plane are open surfaces that are seen
+// from both sides.
+inline bool CullsBackFaces(const Submesh& submesh) { return submesh.texture == kBarkMaterial; }
 
 namespace detail {
 
@@ -70,11 +91,11 @@ void SendClosing(Gl& gl, const Vertex& v) {
 // c of every following visible triangle; its triangles were built so that
 // this order is a valid strip. Wireframe draws everything as one line strip.
 template <class Gl>
-void SendSubmeshPrimitive(Gl& gl, const Submesh& submesh, bool textured) {
+void SendSubmeshPrimitive(Gl& gl, const Submesh& submesh, bool textured, bool wireframe) {
   const auto& vertices = submesh.vertices;
   const auto& triangles = submesh.triangles;
-  gl.Begin(submesh.wireframe ? Primitive::kLineStrip
-                             : (submesh.strip ? Primitive::kTriangleStrip : Primitive::kTriangles));
+  gl.Begin(wireframe ? Primitive::kLineStrip
+                     : (submesh.strip ? Primitive::kTriangleStrip : Primitive::kTriangles));
   std::size_t visibleCount = 0;
   for (std::size_t j = 0; j < triangles.size(); ++j) {
     const Triangle& t = triangles[j];
@@ -88,41 +109,45 @@ void SendSubmeshPrimitive(Gl& gl, const Submesh& submesh, bool textured) {
       if (visibleCount == 2) detail::SendShort(gl, vertices[triangles[j - 1].c]);
       detail::SendShort(gl, vertices[t.c]);
     }
-    if (submesh.wireframe && submesh.strip) detail::SendShort(gl, vertices[t.b]);
-    if (submesh.wireframe && !submesh.strip) detail::SendClosing(gl, vertices[t.a]);
+    if (wireframe && submesh.strip) detail::SendShort(gl, vertices[t.b]);
+    if (wireframe && !submesh.strip) detail::SendClosing(gl, vertices[t.a]);
   }
   gl.End();
 }
 
-// Draws one submesh through its cached display list, compiling the list
-// (compile-and-execute) when `listDirty` is set or no list exists yet.
-// Contract: a submesh without vertices issues no call and keeps its
-// `listDirty`; otherwise `listDirty` is false afterwards, unless the back end
+// Draws one submesh through `list`, its display list in the current context,
+// compiling it (compile-and-execute) when it does not hold the submesh's
+// current revision drawn with `options`.
+// Contract: a submesh without vertices issues no call and leaves `list` as
+// it was; otherwise `list` is up to date afterwards, unless the back end
 // could not provide a list name, in which case the geometry is drawn
-// directly and the submesh stays dirty so that a later frame caches it.
-// Triangle indices must be valid for the vertex list (the generator's
-// invariant).
+// directly and a later frame tries again. Triangle indices must be valid
+// for the vertex list (the generator's invariant).
 template <class Gl>
-void DrawSubmeshWith(Gl& gl, Submesh& submesh) {
+void DrawSubmeshWith(Gl& gl, const Submesh& submesh, const DrawOptions& options, CompiledList& list) {
   if (submesh.vertices.empty()) return;
   const bool textured = submesh.vertices.front().hasTexCoord;
-  if (!submesh.listDirty && submesh.drawCache != 0) {
-    gl.CallList(submesh.drawCache);
+  const bool upToDate =
+      list.compiled && list.revision == submesh.revision && list.wireframe == options.wireframe;
+  if (upToDate) {
+    gl.CallList(list.name);
     return;
   }
-  if (submesh.drawCache == 0) submesh.drawCache = gl.GenList();
-  const bool cached = submesh.drawCache != 0;
-  if (cached) gl.NewList(submesh.drawCache);
-  gl.SetCulling(submesh.cullFaces);
+  if (list.name == 0) list.name = gl.GenList();
+  const bool cached = list.name != 0;
+  if (cached) gl.NewList(list.name);
+  gl.SetCulling(CullsBackFaces(submesh));
   if (textured) {
     gl.EnableTexture(submesh.texture);
   } else {
     gl.DisableTexture();
   }
-  SendSubmeshPrimitive(gl, submesh, textured);
+  SendSubmeshPrimitive(gl, submesh, textured, options.wireframe);
   if (cached) {
     gl.EndList();
-    submesh.listDirty = false;
+    list.compiled = true;
+    list.revision = submesh.revision;
+    list.wireframe = options.wireframe;
   }
 }
 

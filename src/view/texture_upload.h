@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "imaging/image.h"
+#include "foundations/image.h"
 
 namespace vh {
 

@@ -57,8 +57,8 @@ void ApplyCamera(Camera& camera) {
             camera.up.z);
 }
 
-void RenderFrame(Camera& camera, const FrameContents& contents) {
-  ReleaseRetiredDrawLists();
+void RenderFrame(Camera& camera, const FrameContents& contents, DrawListCache& lists) {
+  ReleaseGoneLists(lists);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -72,9 +72,12 @@ void RenderFrame(Camera& camera, const FrameContents& contents) {
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, kMaterialShininess);
   glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);  // world space: view matrix is loaded
 
-  if (contents.billboard == nullptr && contents.tree != nullptr) DrawMesh(*contents.tree);
-  if (contents.showPlane && contents.groundPlane != nullptr) DrawMesh(*contents.groundPlane);
-  if (contents.billboard != nullptr) DrawMesh(*contents.billboard);
+  const WireframeParts& wireframe = contents.wireframe;
+  if (contents.billboard == nullptr && contents.tree != nullptr)
+    DrawMesh(lists, *contents.tree, {wireframe.tree});
+  if (contents.showPlane && contents.groundPlane != nullptr)
+    DrawMesh(lists, *contents.groundPlane, {wireframe.groundPlane});
+  if (contents.billboard != nullptr) DrawMesh(lists, *contents.billboard, {wireframe.billboard});
 }
 
 }  // namespace vh

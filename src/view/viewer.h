@@ -6,15 +6,26 @@
 
 #include "tree/mesh.h"
 #include "view/camera.h"
+#include "view/draw_list_cache.h"
 
 namespace vh {
 
+// Which meshes of a frame are drawn as lines. Each has its own switch: the
+// desktop program's "Wireframe" box reaches the tree, the ground plane and
+// the billboard cloud at different moments.
+struct WireframeParts {
+  bool tree = false;
+  bool groundPlane = false;
+  bool billboard = false;
+};
+
 // What one frame shows. Null meshes are skipped.
 struct FrameContents {
-  MeshObject* tree = nullptr;
-  MeshObject* groundPlane = nullptr;
-  MeshObject* billboard = nullptr;  // non-null: billboard mode, the tree is not drawn
+  const MeshObject* tree = nullptr;
+  const MeshObject* groundPlane = nullptr;
+  const MeshObject* billboard = nullptr;  // non-null: billboard mode, the tree is not drawn
   bool showPlane = true;
+  WireframeParts wireframe;
 };
 
 // The initial GL state of the view: depth test, clockwise front faces, no
@@ -28,9 +39,10 @@ void ApplyCamera(Camera& camera);
 
 // Clears the buffers and draws the frame: camera, material, light position
 // in world coordinates, then the tree (unless there is a billboard), the
-// ground plane when shown and the billboard. Frees retired display lists
-// first. Leaves the model-view matrix selected.
-void RenderFrame(Camera& camera, const FrameContents& contents);
+// ground plane when shown and the billboard, through the context's display
+// lists `lists`. Frees the lists of submeshes that are gone first. Leaves
+// the model-view matrix selected.
+void RenderFrame(Camera& camera, const FrameContents& contents, DrawListCache& lists);
 
 }  // namespace vh
 

@@ -16,7 +16,7 @@ MessageRecorder::~MessageRecorder() { SetMessageSink(previous_); }
 
 void MainWindowTest::SetUp() {
   recorder = std::make_unique<MessageRecorder>();
-  window = std::make_unique<TForm1>(ProbeOpenGL());
+  window = std::make_unique<MainWindow>(ProbeOpenGL());
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   window->activateWindow();

@@ -55,7 +55,7 @@ class MainWindowTest : public ::testing::Test {
   [[nodiscard]] bool WaitForTree();
 
   std::unique_ptr<MessageRecorder> recorder;
-  std::unique_ptr<TForm1> window;
+  std::unique_ptr<MainWindow> window;
 };
 
 // Processes events until `done` or `timeoutMs` passed; returns `done()`.

@@ -116,7 +116,7 @@ class BarkTilerWindowTest : public ::testing::Test {
     ASSERT_TRUE(dir.isValid());
     dialogs = std::make_shared<QueuedDialogs>();
     previousDialogs = SetFileDialogs(dialogs);
-    window = std::make_unique<TForm4>();
+    window = std::make_unique<BarkTilerWindow>();
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   }
@@ -165,7 +165,7 @@ class BarkTilerWindowTest : public ::testing::Test {
   QTemporaryDir dir;
   std::shared_ptr<QueuedDialogs> dialogs;
   std::shared_ptr<FileDialogs> previousDialogs;
-  std::unique_ptr<TForm4> window;
+  std::unique_ptr<BarkTilerWindow> window;
 };
 
 TEST_F(BarkTilerWindowTest, StartsWithTheDesignedLayoutAndBlankPictures) {
@@ -575,7 +575,7 @@ TEST(BarkTilerView, FitViewSizeKeepsThePictureInsideThePanel) {
 class BarkTilerMenuTest : public MainWindowTest {};
 
 TEST_F(BarkTilerMenuTest, ToolsMenuShowsTheHiddenBarkTiler) {
-  TForm4 barkTiler;
+  BarkTilerWindow barkTiler;
   window->SetBarkTiler(&barkTiler);
   EXPECT_FALSE(barkTiler.isVisible());
   QAction* item = window->findChild<QAction*>("Barktiler1");

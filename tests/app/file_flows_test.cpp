@@ -15,7 +15,7 @@
 #include "app/bark_texture_panel.h"
 #include "app/file_flows.h"
 #include "app/leaf_editor.h"
-#include "fileio/tree_document.h"
+#include "fileio/document.h"
 #include <tiny_gltf.h>
 #include "flow_test_support.h"
 
@@ -79,14 +79,11 @@ TEST_F(FileFlowsTest, SaveNewOpenRegrowsTheSameTree) {
   Trigger("Open1");
   ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
   EXPECT_EQ(QtFilter(dialogs->requests.at(1).filter), "Verdanthollow Files (*.vhm)");
-  // No texture is written as "(null)", which is what an opened document
-  // then holds (the loaders take it as no texture).
-  saved.barkTextureFile = saved.leafTextureFile = "(null)";
   EXPECT_TRUE(vh::test::SameParameters(Session().params, saved));
   // The same skeleton, branches and leaves; the texture coordinates are
   // those of the document, which keeps six decimals.
   EXPECT_EQ(VertexData(Tree(), false), grown);
-  const vh::Tree fromDocument = vh::Generate(vh::LoadDocument(scratch.File("oak.vhm"), vh::TreeParameters()));
+  const vh::Tree fromDocument = vh::Generate(vh::ReadDocumentFile(scratch.File("oak.vhm"), vh::TreeParameters()));
   EXPECT_EQ(VertexData(Tree()), VertexData(fromDocument));
   // The controls show the document: a later store keeps it.
   EXPECT_EQ(Find<QSlider>("noise")->value(), 55);
@@ -105,7 +102,7 @@ TEST_F(FileFlowsTest, SaveRemembersTheChosenNameAndAsksOnlyOnce) {
   Trigger("Save1");  // no dialog: the remembered name
   EXPECT_EQ(dialogs->requests.size(), 1u);
   ASSERT_TRUE(Exists(Path("first.vhm")));
-  EXPECT_EQ(vh::LoadDocument(Path("first.vhm").toStdString(), vh::TreeParameters()).levels[0].noise, 12);
+  EXPECT_EQ(vh::ReadDocumentFile(Path("first.vhm").toStdString(), vh::TreeParameters()).levels[0].noise, 12);
 
   // "Save As..." always asks, starting from the remembered name.
   dialogs->Choose(Path("second.VHM"));
@@ -238,7 +235,7 @@ TEST_F(FileFlowsTest, FileActionsWaitForTheGrowingTree) {
   EXPECT_FALSE(anythingDuring) << "nothing runs while the tree grows";
   ASSERT_TRUE(WaitForTree()) << "the tree New asked for";
   // "Save As..." saved the document as it was, then "New" replaced it.
-  EXPECT_EQ(vh::LoadDocument(scratch.File("waited.vhm"), vh::TreeParameters()).lastParentLevel, 6);
+  EXPECT_EQ(vh::ReadDocumentFile(scratch.File("waited.vhm"), vh::TreeParameters()).lastParentLevel, 6);
   EXPECT_EQ(Session().params, vh::TreeParameters(2));
   EXPECT_EQ(Tree().VertexCount(), vh::Generate(vh::TreeParameters(2)).VertexCount());
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
@@ -363,7 +360,7 @@ TEST_F(FileFlowsTest, DocumentGrownOnlyToTheBudgetIsReported) {
   EXPECT_TRUE(recorder->messages.front().contains("more than 5000 vertices"));
 }
 
-// A document without pictures ("(null)" names) loads none and leaves the
+// A document without pictures (empty names) loads none and leaves the
 // bark preview and the loaded pictures as they were.
 TEST_F(FileFlowsTest, DocumentWithoutPicturesKeepsThePreviews) {
   const QString bark = Path("bark.bmp");
@@ -375,7 +372,7 @@ TEST_F(FileFlowsTest, DocumentWithoutPicturesKeepsThePreviews) {
   dialogs->Choose(Path("plain.vhm"));
   Trigger("Open1");
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
-  EXPECT_EQ(Session().params.barkTextureFile, "(null)");
+  EXPECT_EQ(Session().params.barkTextureFile, "");
   EXPECT_FALSE(Session().params.barkTextureLoaded);
   EXPECT_EQ(Find<BarkPreview>("Image1")->Picture(), preview);
   EXPECT_EQ(Session().barkTextureImage.width, 64);

@@ -54,7 +54,7 @@ void WritePicture(const QString& path, const vh::Image& picture) {
   vh::SavePicture(path.toStdString(), picture);
 }
 
-TextureState ReadTextureState(TForm1& window, unsigned number) {
+TextureState ReadTextureState(MainWindow& window, unsigned number) {
   TextureState state;
   window.WithViewContext([&] {
     glPushAttrib(GL_TEXTURE_BIT);
@@ -79,7 +79,7 @@ CommandResult RunCommand(const std::string& command) {
   return result;
 }
 
-std::vector<unsigned> ExistingTextureNames(TForm1& window) {
+std::vector<unsigned> ExistingTextureNames(MainWindow& window) {
   std::vector<unsigned> names;
   window.WithViewContext([&] {
     for (GLuint name = 1; name <= 64; ++name) {

@@ -11,7 +11,7 @@
 
 #include "app_test_support.h"
 #include "fileio/test_support.h"
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "scripted_dialogs.h"
 
 class LeafEditor;
@@ -49,9 +49,9 @@ struct TextureState {
   int height = -1;
   int minFilter = -1;
 };
-TextureState ReadTextureState(TForm1& window, unsigned number);
+TextureState ReadTextureState(MainWindow& window, unsigned number);
 // The GL names 1..64 that are textures in the view's context's share group.
-std::vector<unsigned> ExistingTextureNames(TForm1& window);
+std::vector<unsigned> ExistingTextureNames(MainWindow& window);
 
 // Output and exit status of a shell command (stderr included).
 struct CommandResult {

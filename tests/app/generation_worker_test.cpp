@@ -118,7 +118,7 @@ TEST_F(GenerationWorker, AParameterSetThatCannotGrowIsReported) {
   ASSERT_TRUE(WaitForIdle());
   ASSERT_EQ(delivered.size(), 1u);
   EXPECT_EQ(delivered[0].tree, nullptr);
-  EXPECT_TRUE(delivered[0].failure.startsWith("This tree cannot be grown: the number of levels (42)"))
+  EXPECT_TRUE(delivered[0].failure.startsWith("This tree cannot be grown: lastParentLevel 42 must lie between -1 and 8."))
       << delivered[0].failure.toStdString();
 }
 
@@ -142,20 +142,6 @@ TEST_F(GenerationWorker, DestroyedDuringAGenerationItStopsAtOnce) {
   EXPECT_LT(clock.elapsed(), 1000);
   QTest::qWait(20);  // a result posted before the end must not arrive
   EXPECT_TRUE(delivered.empty());
-}
-
-TEST(DiscardTree, RetiresTheDisplayListsOfADrawnTree) {
-  auto tree = std::make_unique<vh::Tree>(vh::Generate(vh::TreeParameters(1)));
-  ASSERT_GE(tree->submeshes.size(), 2u);
-  tree->submeshes[0]->drawCache = 4001;
-  tree->submeshes[1]->drawCache = 4002;
-  std::vector<unsigned>& retired = vh::RetiredDrawLists();
-  const std::size_t before = retired.size();
-  DiscardTree(std::move(tree));
-  ASSERT_EQ(retired.size(), before + 2);
-  EXPECT_EQ(retired[before], 4001u);
-  EXPECT_EQ(retired[before + 1], 4002u);
-  retired.resize(before);  // not names of a real context
 }
 
 }  // namespace

@@ -28,7 +28,6 @@ class GlDrawing : public ::testing::Test {
     target = std::make_unique<QOpenGLFramebufferObject>(64, 64,
                                                          QOpenGLFramebufferObject::Depth);
     target->bind();
-    vh::RetiredDrawLists().clear();
   }
   void TearDown() override {
     target.reset();
@@ -38,38 +37,43 @@ class GlDrawing : public ::testing::Test {
   QOpenGLContext context;
   QOffscreenSurface surface;
   std::unique_ptr<QOpenGLFramebufferObject> target;
+  vh::DrawListCache lists;
 };
 
 TEST_F(GlDrawing, ListNamesComeFromGlAndAreFreedAfterTheSubmeshGoes) {
-  auto plane = vh::BuildGroundPlane(false);
-  vh::DrawMesh(*plane);
-  const unsigned name = plane->submeshes.front()->drawCache;
+  auto plane = vh::BuildGroundPlane();
+  vh::DrawMesh(lists, *plane, {});
+  const vh::CompiledList& list = lists.For(plane->submeshes.front());
+  const unsigned name = list.name;
   ASSERT_NE(name, 0u);
   EXPECT_TRUE(glIsList(name));
-  EXPECT_FALSE(plane->submeshes.front()->listDirty);
+  EXPECT_TRUE(list.compiled);
 
-  plane.reset();  // the submesh hands its name over
-  ASSERT_EQ(vh::RetiredDrawLists(), std::vector<unsigned>{name});
-  vh::ReleaseRetiredDrawLists();
+  plane.reset();
+  EXPECT_TRUE(glIsList(name)) << "freed at the next frame, not by the mesh";
+  vh::ReleaseGoneLists(lists);
   EXPECT_FALSE(glIsList(name));
-  EXPECT_TRUE(vh::RetiredDrawLists().empty());
+  EXPECT_EQ(lists.Size(), 0u);
 }
 
 TEST_F(GlDrawing, TwoMeshesNeverShareAList) {
-  auto first = vh::BuildGroundPlane(false);
-  auto second = vh::BuildGroundPlane(true);
-  vh::DrawMesh(*first);
-  vh::DrawMesh(*second);
-  EXPECT_NE(first->submeshes.front()->drawCache, second->submeshes.front()->drawCache);
+  auto first = vh::BuildGroundPlane();
+  auto second = vh::BuildGroundPlane();
+  vh::DrawMesh(lists, *first, {});
+  vh::DrawMesh(lists, *second, {true});
+  EXPECT_NE(lists.For(first->submeshes.front()).name, lists.For(second->submeshes.front()).name);
+  vh::ReleaseAllLists(lists);
+  EXPECT_EQ(lists.Size(), 0u);
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(GlDrawing, DrawMeshRestoresTheCallersState) {
-  auto plane = vh::BuildGroundPlane(false);  // draws with culling off, untextured
+  auto plane = vh::BuildGroundPlane();  // draws with culling off, untextured
   glEnable(GL_CULL_FACE);
   glEnable(GL_TEXTURE_2D);
   glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
   for (int pass = 0; pass < 2; ++pass) {  // compiling, then replaying
-    vh::DrawMesh(*plane);
+    vh::DrawMesh(lists, *plane, {});
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     GLfloat colour[4];
@@ -82,12 +86,12 @@ TEST_F(GlDrawing, DrawMeshRestoresTheCallersState) {
 
 TEST_F(GlDrawing, FrameOfThePlaneAloneIsWhiteAboveTheHorizonAndGreenBelow) {
   vh::InitViewState();
-  auto plane = vh::BuildGroundPlane(false);
+  auto plane = vh::BuildGroundPlane();
   vh::Camera camera;
   camera.viewportWidth = 64;
   camera.viewportHeight = 64;
   camera.position = vh::kHomePosition;
-  vh::RenderFrame(camera, {nullptr, plane.get(), nullptr, true});
+  vh::RenderFrame(camera, {nullptr, plane.get(), nullptr, true, {}}, lists);
   const QImage frame = target->toImage();
   const QColor sky = frame.pixelColor(32, 2);
   const QColor ground = frame.pixelColor(32, 61);

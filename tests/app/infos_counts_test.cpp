@@ -10,7 +10,7 @@
 #include <QToolButton>
 
 #include "app/view_controls.h"
-#include "fileio/tree_document.h"
+#include "fileio/document.h"
 #include "flow_test_support.h"
 
 namespace {

@@ -154,7 +154,7 @@ TEST_F(LevelOfDetailTest, DestroyLeavesBillboardModeAndKeepsTheTree) {
 TEST_F(LevelOfDetailTest, NewLeavesBillboardModeAndGrowsTheNewTree) {
   Create();
   ASSERT_TRUE(window->BillboardMode());
-  window->New1Click();
+  window->onNew();
   EXPECT_FALSE(window->BillboardMode());
   EXPECT_EQ(window->Billboard(), nullptr);
   ASSERT_TRUE(WaitForTree());
@@ -198,7 +198,7 @@ TEST_F(LevelOfDetailTest, DuringTheBuildTheTreeIsBusyAndTheViewKeepsItsFrame) {
     viewUpdates = Find<QWidget>("StaticText1")->updatesEnabled();
     // Edits that would regenerate or replace the tree are refused meanwhile.
     QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);
-    window->New1Click();
+    window->onNew();
   });
   Create();
   EXPECT_TRUE(busy);
@@ -216,7 +216,7 @@ TEST_F(LevelOfDetailTest, ExportWithoutCloudSaysBillboardNotReady) {
     title = t;
     text = m;
   });
-  window->Exportbillboard1Click();
+  window->onExportBillboard();
   SetMessageSink(previous);
   EXPECT_EQ(title, "Billboard not ready");
   EXPECT_EQ(text,
@@ -235,8 +235,8 @@ TEST_F(LevelOfDetailTest, ExportWritesGeometryAndBothPicturesFromTheView) {
   ScriptedDialogsScope scope;
   scope.dialogs->Choose(QString::fromStdString((dir / "tree").string()), 2);  // OBJ
   scope.dialogs->Cancel();
-  window->Exportbillboard1Click();
-  window->Exportbillboard1Click();  // cancelled: writes nothing more
+  window->onExportBillboard();
+  window->onExportBillboard();  // cancelled: writes nothing more
   ASSERT_EQ(scope.dialogs->requests.size(), 2u);
   EXPECT_EQ(scope.dialogs->requests[0].filter,
             "3DS File (*.3ds)|*.3ds|AutoCAD File (*.dxf)|*.dxf|WaveFront Object File (*.obj)|*.obj|"
@@ -264,7 +264,7 @@ TEST_F(LevelOfDetailTest, ExportToMissingFolderIsReported) {
   ASSERT_TRUE(window->BillboardMode());
   ScriptedDialogsScope scope;
   scope.dialogs->Choose("/nonexistent-vh-folder/tree.3ds", 0);
-  window->Exportbillboard1Click();
+  window->onExportBillboard();
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_TRUE(recorder->messages.front().contains("/nonexistent-vh-folder/tree.3ds"))
       << recorder->messages.front().toStdString();

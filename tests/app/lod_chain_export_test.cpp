@@ -68,7 +68,7 @@ TEST_F(LodChainExportTest, BillboardExportAsGltfEmbedsTheAtlas) {
   Find<QToolButton>("SpeedButton22")->click();
   ASSERT_NE(window->Billboard(), nullptr);
   scripted->dialogs->Choose(QString::fromStdString(scratch.File("cloud")), 3);
-  window->Exportbillboard1Click();
+  window->onExportBillboard();
   ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
   EXPECT_EQ(scratch.Entries(), std::vector<std::string>{"cloud.glb"});
   tinygltf::TinyGLTF loader;

@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "about/about_box.h"
+#include "app/about/about_box.h"
 #include "app_test_support.h"
 
 namespace {
@@ -51,7 +51,7 @@ TEST_F(MainWindowLook, QuitCancelsARunningGeneration) {
 }
 
 TEST(AboutBox, IsABorderlessSplashWithItsTexts) {
-  TForm2 about;
+  AboutBox about;
   EXPECT_EQ(about.size(), QSize(518, 555));
   EXPECT_TRUE(about.windowFlags().testFlag(Qt::FramelessWindowHint));
   EXPECT_TRUE(about.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -64,14 +64,14 @@ TEST(AboutBox, IsABorderlessSplashWithItsTexts) {
 }
 
 TEST(AboutBox, HidesOnceByItsTimerThenStaysUntilClicked) {
-  TForm2 about;
+  AboutBox about;
   about.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
   QTest::mouseClick(about.findChild<QLabel*>("Image1"), Qt::LeftButton);
   EXPECT_FALSE(about.isVisible()) << "a click hides it at once";
   about.show();
   auto* timer = about.findChild<QTimer*>("Timer1");
-  about.Timer1Timer();
+  about.onSplashTimeout();
   EXPECT_FALSE(about.isVisible());
   EXPECT_FALSE(timer->isActive()) << "the timer stops for good";
   about.show();
@@ -83,7 +83,7 @@ TEST(AboutBox, HidesOnceByItsTimerThenStaysUntilClicked) {
 }
 
 TEST_F(MainWindowLook, AboutItemShowsTheAboutBoxAgain) {
-  TForm2 about;
+  AboutBox about;
   about.hide();
   window->SetAboutBox(&about);
   window->findChild<QAction*>("About1")->trigger();

@@ -31,7 +31,7 @@ TEST_F(WithoutOpenGL, EditingAndViewControlsStillWork) {
   QTest::mouseClick(Find<QToolButton>("SpeedButton15"), Qt::LeftButton);
   EXPECT_FLOAT_EQ(window->ViewCamera().position.y, 53.0f);
   Find<QCheckBox>("CheckBox6")->click();
-  EXPECT_TRUE(Session().wireframe);
+  EXPECT_TRUE(Session().wireframe.tree);
   Find<QCheckBox>("CheckBox8")->click();
   window->RenderFrameNow();
   EXPECT_FALSE(window->WithViewContext([] {}));
@@ -42,7 +42,7 @@ TEST(WithoutOpenGLMessages, EachFailureHasItsOwnText) {
   MessageRecorder recorder;
   for (GlAvailability gl : {GlAvailability::kNoContext, GlAvailability::kCannotMakeCurrent}) {
     recorder.messages.clear();
-    TForm1 window(gl);
+    MainWindow window(gl);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     ASSERT_TRUE(WaitUntil([&] { return !recorder.messages.isEmpty(); }, 1000));

@@ -26,7 +26,6 @@
 
 #include "app/generation_driver.h"
 #include "fileio/document.h"
-#include "fileio/tree_document.h"
 #include "flow_test_support.h"
 
 namespace {
@@ -143,7 +142,7 @@ class ResponsiveWindow : public WorkflowTest {
   qint64 MillisecondsToTheNextTree(const std::function<void()>& press) {
     QElapsedTimer clock;
     qint64 grownAt = -1;
-    const auto connection = QObject::connect(window.get(), &TForm1::treeGrown, [&] { grownAt = clock.elapsed(); });
+    const auto connection = QObject::connect(window.get(), &MainWindow::treeGrown, [&] { grownAt = clock.elapsed(); });
     clock.start();
     press();
     WaitUntil([&] { return grownAt >= 0; }, 20000);
@@ -281,7 +280,7 @@ TEST_F(ResponsiveWindow, ASeedTypedWhileTheTreeRegrowsEndsInAgreement) {
   EXPECT_TRUE(SameGeometry(Tree(), vh::Generate(Session().params)));
   dialogs->Choose(Path("typed.vhm"));
   Trigger("SaveAs1");
-  EXPECT_EQ(vh::LoadDocument(scratch.File("typed.vhm"), vh::TreeParameters()).seed, 161);
+  EXPECT_EQ(vh::ReadDocumentFile(scratch.File("typed.vhm"), vh::TreeParameters()).seed, 161);
 }
 
 // A click on the track of "Trunk width", held as long as a finger does,

@@ -9,7 +9,7 @@
 #include <QToolButton>
 
 #include "app/bark_texture_panel.h"
-#include "fileio/tree_document.h"
+#include "fileio/document.h"
 #include "flow_test_support.h"
 #include "view/texture_upload.h"
 
@@ -166,7 +166,7 @@ TEST_F(TexturePageTest, MaterialPrefixIsOneWordAndReadsBackAsTyped) {
   EXPECT_EQ(Session().params.materialPrefix, "OakBarkX");
   dialogs->Choose(Path("prefix"));
   Trigger("SaveAs1");
-  EXPECT_EQ(vh::LoadDocument(scratch.File("prefix.vhm"), vh::TreeParameters()).materialPrefix, "OakBarkX");
+  EXPECT_EQ(vh::ReadDocumentFile(scratch.File("prefix.vhm"), vh::TreeParameters()).materialPrefix, "OakBarkX");
 }
 
 TEST_F(TexturePageTest, ScalesStoreTheirPositions) {

@@ -94,13 +94,12 @@ TEST_F(TreeViewTest, ShowPlaneDecidesWhetherThePlaneIsDrawn) {
   EXPECT_EQ(ground.green, ground.total);
 }
 
-TEST_F(TreeViewTest, WireframeMarksEverySubmeshAndKeepsFocusOffTheBox) {
+TEST_F(TreeViewTest, WireframeDrawsTreeAndPlaneAsLinesAndKeepsFocusOffTheBox) {
   auto* box = Find<QCheckBox>("CheckBox6");
   const PixelCounts filled = Classify(Frame(), view->rect());
   QTest::mouseClick(box, Qt::LeftButton);
-  EXPECT_TRUE(Session().wireframe);
-  for (const auto& submesh : Tree().submeshes) EXPECT_TRUE(submesh->wireframe);
-  EXPECT_TRUE(window->GroundPlane().submeshes.front()->wireframe);
+  EXPECT_TRUE(Session().wireframe.tree);
+  EXPECT_TRUE(Session().wireframe.groundPlane);
   EXPECT_EQ(window->focusWidget(), Find<QSlider>("baseSize"));  // active or not
   const PixelCounts lines = Classify(Frame(), view->rect());
   EXPECT_GT(lines.white, filled.white) << "outlines leave the plane's cells white";
@@ -257,15 +256,15 @@ TEST_F(TreeViewTest, WireframeDuringAGenerationReachesTheArrivingTree) {
   GenerateAndMeanwhile(80, [&] {
     ranDuring = window->Busy();
     Find<QCheckBox>("CheckBox6")->click();
-    shownTreeDuring = Session().wireframe && Tree().submeshes.front()->wireframe;
+    shownTreeDuring = Session().wireframe.tree;
     QTest::keyClick(window.get(), Qt::Key_Escape);
   });
   ASSERT_TRUE(ranDuring);
   EXPECT_TRUE(shownTreeDuring);
   ASSERT_TRUE(Tree().cancelled) << "the partial tree is in";
   EXPECT_TRUE(Find<QCheckBox>("CheckBox6")->isChecked());
-  EXPECT_TRUE(Session().wireframe);
-  for (const auto& submesh : Tree().submeshes) EXPECT_TRUE(submesh->wireframe);
+  EXPECT_TRUE(Session().wireframe.tree);
+  EXPECT_TRUE(Session().wireframe.groundPlane);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "about/about_box.h"
+#include "app/about/about_box.h"
 #include "app/bark_tiler_window.h"
 #include "flow_test_support.h"
 
@@ -88,10 +88,10 @@ TEST_F(WindowFit, TitlesAreExactlyTheWindowsCaptions) {
   for (const char* property : {"WM_NAME", "_NET_WM_NAME"}) {
     SCOPED_TRACE(property);
     EXPECT_EQ(WindowSystemTitle(*window, property), "Verdanthollow v2.0");
-    TForm4 barkTiler;
+    BarkTilerWindow barkTiler;
     ShowAndWait(barkTiler);
     EXPECT_EQ(WindowSystemTitle(barkTiler, property), "Bark tiler");
-    TForm2 about;
+    AboutBox about;
     ShowAndWait(about);
     EXPECT_EQ(WindowSystemTitle(about, property), "About Verdanthollow");
   }

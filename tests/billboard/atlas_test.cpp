@@ -31,7 +31,6 @@ std::shared_ptr<Submesh> Quad() {
     v.hasTexCoord = true;
     quad->vertices.push_back(v);
   }
-  quad->listDirty = false;
   return quad;
 }
 
@@ -62,7 +61,7 @@ TEST(Atlas, OnePictureDrawnWithoutNodeEdgesAndCoordinatesRemapped) {
   EXPECT_EQ(quad->vertices[1].texCoord, Vector2(edge, 0.0f));
   EXPECT_EQ(quad->vertices[2].texCoord, Vector2(0.0f, 0.0f));
   EXPECT_EQ(quad->vertices[3].texCoord, Vector2(0.0f, edge));
-  EXPECT_TRUE(quad->listDirty);
+  EXPECT_EQ(quad->revision, 1u) << "the moved coordinates must be drawn again";
 }
 
 TEST(Atlas, SecondPictureCoordinatesPointAtItsNode) {

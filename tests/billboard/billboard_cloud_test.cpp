@@ -74,12 +74,16 @@ DrawState StateOf(const MeshObject& mesh) {
   return state;
 }
 
-void ClearListDirty(MeshObject& mesh) {
-  for (const auto& submesh : mesh.submeshes) submesh->listDirty = false;
+std::vector<std::uint64_t> Revisions(const MeshObject& mesh) {
+  std::vector<std::uint64_t> revisions;
+  for (const auto& submesh : mesh.submeshes) revisions.push_back(submesh->revision);
+  return revisions;
 }
 
-void ExpectAllListDirty(const MeshObject& mesh) {
-  for (const auto& submesh : mesh.submeshes) EXPECT_TRUE(submesh->listDirty);
+// Every submesh was changed (and so must be drawn again) since `before`.
+void ExpectAllChangedSince(const MeshObject& mesh, const std::vector<std::uint64_t>& before) {
+  ASSERT_EQ(mesh.submeshes.size(), before.size());
+  for (std::size_t s = 0; s < before.size(); ++s) EXPECT_GT(mesh.submeshes[s]->revision, before[s]) << s;
 }
 
 std::unique_ptr<MeshObject> SmallTree(int leaves = 150) {
@@ -188,15 +192,15 @@ TEST(BillboardCloud, TreeDrawsAsBeforeAfterwards) {
   auto tree = SmallTree();
   tree->submeshes[2]->strip = false;  // a mix of strip flags to give back
   const DrawState before = StateOf(*tree);
-  ClearListDirty(*tree);
   BillboardPicker picker;
   for (BillboardMode mode : {BillboardMode::kGeometryForBranches, BillboardMode::kBillboardsForAll}) {
+    const std::vector<std::uint64_t> revisions = Revisions(*tree);
     BillboardSettings settings;
     settings.mode = mode;
     settings.precision = 3;
     CreateBillboardCloud(*tree, settings, picker, {}, {});
     EXPECT_EQ(StateOf(*tree), before);
-    ExpectAllListDirty(*tree);
+    ExpectAllChangedSince(*tree, revisions);
   }
 }
 
@@ -209,14 +213,17 @@ TEST(BillboardCloud, RendererSeesExactlyTheNewCluster) {
   settings.billboardCount = 20;
   const int quality = settings.textureQuality;
   int calls = 0;
+  std::vector<std::uint64_t> lastPicture = Revisions(*tree);
   auto render = [&](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
     ++calls;
     EXPECT_EQ(side, BillboardImageSide(v0, v1, v2, quality));
+    // Each cluster shows other triangles: every submesh is drawn afresh.
+    ExpectAllChangedSince(*tree, lastPicture);
+    lastPicture = Revisions(*tree);
     std::size_t index = 0;
     int visible = 0;
     for (const auto& submesh : tree->submeshes) {
       EXPECT_FALSE(submesh->strip);
-      EXPECT_TRUE(submesh->listDirty);
       for (const Triangle& t : submesh->triangles) {
         if (t.visible) {
           ++seen[index];
@@ -256,8 +263,6 @@ TEST(BillboardCloud, BillboardSubmeshesAndTheirPlaceInTheAtlas) {
     EXPECT_EQ(quad.textureFile, "result.bmp");
     EXPECT_TRUE(quad.materialName.empty());
     EXPECT_FALSE(quad.strip);
-    EXPECT_FALSE(quad.cullFaces);
-    EXPECT_FALSE(quad.wireframe);
     ASSERT_EQ(quad.triangles.size(), 2u);
     EXPECT_EQ((std::array<std::uint32_t, 6>{quad.triangles[0].a, quad.triangles[0].b, quad.triangles[0].c,
                                             quad.triangles[1].a, quad.triangles[1].b, quad.triangles[1].c}),
@@ -317,7 +322,7 @@ TEST(BillboardCloud, CancelLeavesTheTreeAsItWas) {
     auto tree = SmallTree();
     const DrawState before = StateOf(*tree);
     const std::uint64_t polygons = tree->PolygonCount();
-    ClearListDirty(*tree);
+    const std::vector<std::uint64_t> revisions = Revisions(*tree);
     int calls = 0;
     BillboardPicker picker;
     const BillboardCloud cloud = CreateBillboardCloud(*tree, {}, picker, {}, [&](int) { return calls++ < cancelAt; });
@@ -327,7 +332,7 @@ TEST(BillboardCloud, CancelLeavesTheTreeAsItWas) {
     EXPECT_TRUE(cloud.transparency.Empty());
     EXPECT_EQ(StateOf(*tree), before);
     EXPECT_EQ(tree->PolygonCount(), polygons);
-    ExpectAllListDirty(*tree);
+    ExpectAllChangedSince(*tree, revisions);
   }
 }
 

@@ -11,11 +11,11 @@
 #include <regex>
 #include <sstream>
 
-#include "common/scratch_dir.h"
 #include "billboard/billboard_cloud.h"
 #include "billboard/billboard_files.h"
-#include "fileio/file_error.h"
+#include "common/scratch_dir.h"
 #include "fileio/tds_reader.h"
+#include "foundations/file_error.h"
 #include "imaging/bmp.h"
 #include "test_meshes.h"
 

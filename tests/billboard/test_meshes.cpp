@@ -38,7 +38,6 @@ std::shared_ptr<Submesh> MakeLeaf(MersenneTwister& random) {
   auto leaf = std::make_shared<Submesh>();
   leaf->texture = kLeafMaterial;
   leaf->strip = false;
-  leaf->cullFaces = false;
   // Crown: a squashed ball around (0, 80, 0).
   const Vector3 centre(static_cast<float>(random.Uniform(-50, 50)), static_cast<float>(random.Uniform(50, 115)),
                        static_cast<float>(random.Uniform(-50, 50)));

@@ -4,7 +4,7 @@
 #include "bark/bark_tiler.h"
 #include "common/run_tool.h"
 #include "common/scratch_dir.h"
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "imaging/picture_io.h"
 
 namespace vh {

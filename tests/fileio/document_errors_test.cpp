@@ -4,10 +4,12 @@
 
 #include <sstream>
 
+#include "common/kept_files.h"
 #include "fileio/document.h"
-#include "fileio/file_error.h"
-#include "fileio/tree_document.h"
+#include "fileio/document_error.h"
+#include "foundations/file_error.h"
 #include "test_support.h"
+#include "tree/parameter_table.h"
 
 namespace vh {
 namespace {
@@ -117,6 +119,35 @@ TEST(DocumentErrors, NameTheFileAndTheLine) {
   }
 }
 
+// The reader and CheckGrowable share the parameter table: whatever a level
+// line may hold is grown, and one past either end is refused at that line.
+TEST(DocumentErrors, WhatTheReaderAcceptsCanBeGrown) {
+  const std::string good = ReferenceDocument();
+  for (int index = 0; index < kLevelFieldCount; ++index) {
+    const LevelField& field = LevelFields()[static_cast<std::size_t>(index)];
+    if (field.kind != FieldKind::kInteger) continue;
+    const int line = LevelLine(4, index);
+    const IntRange range = field.accepted;
+    for (const int value : {range.minimum, range.maximum, 0}) {
+      if (!range.Contains(Guarded(field, value))) continue;
+      std::istringstream in(ReplaceLine(good, line, std::to_string(value)));
+      const TreeParameters read = ParseDocument(in, "edge.vhm", TreeParameters());
+      EXPECT_EQ(read.levels[4].*field.integer, Guarded(field, value)) << field.name;
+      EXPECT_EQ(CheckGrowable(read), "") << field.name << " " << value;
+    }
+    for (long long beyond : {range.minimum - 1LL, range.maximum + 1LL}) {
+      if (beyond == 0 && field.zeroMeans != 0) beyond = -1;  // a guarded 0 is read
+      std::istringstream in(ReplaceLine(good, line, std::to_string(beyond)));
+      try {
+        ParseDocument(in, "edge.vhm", TreeParameters());
+        ADD_FAILURE() << field.name << " " << beyond << " was read";
+      } catch (const DocumentError& error) {
+        EXPECT_EQ(error.line(), line) << field.name << ": " << error.what();
+      }
+    }
+  }
+}
+
 TEST(DocumentErrors, MissingFileIsAFileErrorNamingIt) {
   test::ScratchDir dir;
   const std::string path = dir.File("missing.vhm");
@@ -137,23 +168,21 @@ TEST(DocumentErrors, FailedLoadLeavesTheParametersUntouched) {
   for (const BadDocument& bad : BadDocuments()) {
     const std::string path = dir.File("bad.vhm");
     test::WriteWholeFile(path, bad.text);
-    EXPECT_THROW(params = LoadDocument(path, params), DocumentError) << bad.what;
+    EXPECT_THROW(params = ReadDocumentFile(path, params), DocumentError) << bad.what;
     EXPECT_TRUE(params == before) << bad.what;
   }
-  EXPECT_THROW(params = LoadDocument(dir.File("missing.vhm"), params), FileError);
+  EXPECT_THROW(params = ReadDocumentFile(dir.File("missing.vhm"), params), FileError);
   EXPECT_TRUE(params == before);
 }
 
 TEST(DocumentErrors, FailedSaveKeepsTheOldFile) {
-  test::ScratchDir dir;
-  const std::string path = dir.File("keep.vhm");
-  test::WriteWholeFile(path, "precious\n");
+  test::KeptFiles kept;
+  const std::string path = kept.Put("keep.vhm", "precious\n");
   TreeParameters params;
   params.materialPrefix = "bad\nprefix";
   EXPECT_THROW(SaveDocument(params, path), std::runtime_error);
-  EXPECT_EQ(test::ReadWholeFile(path), "precious\n");
-  EXPECT_THROW(SaveDocument(TreeParameters(), dir.File("no/such/dir/tree.vhm")), FileError);
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"keep.vhm"});
+  EXPECT_THROW(SaveDocument(TreeParameters(), kept.dir.File("no/such/dir/tree.vhm")), FileError);
+  kept.ExpectUntouched();
 }
 
 }  // namespace

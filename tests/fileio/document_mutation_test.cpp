@@ -6,7 +6,8 @@
 #include <sstream>
 
 #include "fileio/document.h"
-#include "fileio/file_error.h"
+#include "fileio/document_error.h"
+#include "tree/parameter_table.h"
 
 namespace vh {
 namespace {

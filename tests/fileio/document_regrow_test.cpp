@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "fileio/document.h"
-#include "fileio/tree_document.h"
 #include "test_support.h"
 
 namespace vh {
@@ -47,7 +46,7 @@ TEST(DocumentRegrow, SaveThenLoadGrowsTheSameTree) {
   SaveDocument(originalParams, path);
 
   // Read over a default set with its own, different parameters.
-  const TreeParameters loadedParams = LoadDocument(path, TreeParameters());
+  const TreeParameters loadedParams = ReadDocumentFile(path, TreeParameters());
   EXPECT_TRUE(test::SameParameters(loadedParams, test::AsLoaded(originalParams)));
   const Tree loaded = Generate(loadedParams);
   EXPECT_EQ(loaded.leafCount, original.leafCount);
@@ -56,7 +55,7 @@ TEST(DocumentRegrow, SaveThenLoadGrowsTheSameTree) {
 
 TEST(DocumentRegrow, DefaultTreeDocumentGrowsTheDefaultTree) {
   const Tree expected = Generate(TreeParameters());
-  const TreeParameters loaded = LoadDocument(VH_TEST_DATA_DIR "/default_tree.vhm", TreeParameters(0));
+  const TreeParameters loaded = ReadDocumentFile(VH_TEST_DATA_DIR "/default_tree.vhm", TreeParameters(0));
   EXPECT_TRUE(test::SameParameters(loaded, test::AsLoaded(TreeParameters())));
   ExpectSameMesh(expected, Generate(loaded));
 }
@@ -67,7 +66,7 @@ TEST(DocumentRegrow, ZeroQualityHeightIsGrownAndSavedAsTwo) {
   params.levels[1].qualityHeight = 0;
   const std::string path = dir.File("zero.vhm");
   test::WriteWholeFile(path, FormatDocument(params));
-  const TreeParameters loaded = LoadDocument(path, TreeParameters());
+  const TreeParameters loaded = ReadDocumentFile(path, TreeParameters());
   EXPECT_EQ(loaded.levels[1].qualityHeight, 2);
   SaveDocument(loaded, path);
   EXPECT_EQ(ReadDocumentFile(path, TreeParameters()).levels[1].qualityHeight, 2);

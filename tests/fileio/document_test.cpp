@@ -5,8 +5,8 @@
 #include <random>
 #include <sstream>
 
-#include "fileio/document_fields.h"
 #include "test_support.h"
+#include "tree/parameter_table.h"
 
 namespace vh {
 namespace {
@@ -47,10 +47,9 @@ TreeParameters RandomParameters(std::mt19937& random) {
       if (field.flag != nullptr)
         level.*field.flag = between(0, 1) == 1;
       else
-        level.*field.integer = between(std::max(field.minimum, -200), std::min(field.maximum, 200));
+        level.*field.integer =
+            between(std::max(field.accepted.minimum, -200), std::min(field.accepted.maximum, 200));
     }
-    if (level.qualityHeight == 0) level.qualityHeight = 2;
-    if (level.inflateDeflate == 0) level.inflateDeflate = 1;
   }
   return params;
 }
@@ -91,7 +90,7 @@ TEST(Document, NamesKeepInnerSpacesButLoseOuterOnes) {
   EXPECT_EQ(loaded.materialPrefix, "Oak Tree");
 }
 
-TEST(Document, EmptyAndBlankNamesAreWrittenAsNull) {
+TEST(Document, EmptyAndBlankNamesAreWrittenAsNullAndReadAsEmpty) {
   TreeParameters params;
   params.barkTextureFile = "";
   params.leafTextureFile = "   ";
@@ -101,8 +100,9 @@ TEST(Document, EmptyAndBlankNamesAreWrittenAsNull) {
   EXPECT_EQ(lines[3], "(null)");
   EXPECT_EQ(lines[4], "(null)");
   const TreeParameters loaded = Parse(FormatDocument(params));
-  EXPECT_EQ(loaded.barkTextureFile, "(null)");
-  EXPECT_EQ(loaded.materialPrefix, "(null)");
+  EXPECT_EQ(loaded.barkTextureFile, "");
+  EXPECT_EQ(loaded.leafTextureFile, "");
+  EXPECT_EQ(loaded.materialPrefix, "");
   EXPECT_TRUE(loaded.levels == params.levels);
 }
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "fileio/file_error.h"
 #include "test_support.h"
 
 namespace vh {
@@ -106,17 +105,6 @@ TEST(DxfExport, EmptyFirstSubmeshKeepsTheOrigin) {
   EXPECT_EQ(*(x + 1), "1.000000");
   EXPECT_EQ(*(x + 3), "3.000000");
   EXPECT_EQ(*(x + 5), "2.000000");
-}
-
-TEST(DxfExport, FailureKeepsTheOldFile) {
-  test::ScratchDir dir;
-  const std::string path = dir.File("tree.dxf");
-  test::WriteWholeFile(path, "old");
-  MeshObject mesh;
-  mesh.submeshes.push_back(MakeSubmesh({{0, 0, 0}}, {{0, 3, 0}}));
-  EXPECT_THROW(ExportDXF(mesh, path), std::runtime_error);
-  EXPECT_EQ(test::ReadWholeFile(path), "old");
-  EXPECT_THROW(ExportDXF(MeshObject(), dir.File("none/tree.dxf")), FileError);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 #include "fileio/document.h"
 #include "fileio/export_scene.h"
-#include "imaging/image.h"
+#include "foundations/image.h"
 #include "tree/tree.h"
 
 namespace vh::test {

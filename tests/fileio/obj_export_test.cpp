@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "fileio/file_error.h"
+#include "foundations/file_error.h"
 #include "test_support.h"
 
 namespace vh {
@@ -131,20 +131,6 @@ TEST(ObjExport, EmptyFirstSubmeshExportsFromTheOrigin) {
   EXPECT_EQ(std::count_if(material.begin(), material.end(),
                           [](const std::string& l) { return l.rfind("map_Kd", 0) == 0; }),
             0);
-}
-
-TEST(ObjExport, RefusesMissingVerticesAndKeepsOldFiles) {
-  test::ScratchDir dir;
-  const std::string path = dir.File("tree.obj");
-  test::WriteWholeFile(path, "old obj");
-  test::WriteWholeFile(path + ".mtl", "old mtl");
-  MeshObject mesh;
-  mesh.submeshes.push_back(MakeSubmesh({{0, 0, 0}}, {{0, 0, 1}}));
-  EXPECT_THROW(ExportOBJ(mesh, path), std::runtime_error);
-  EXPECT_EQ(test::ReadWholeFile(path), "old obj");
-  EXPECT_EQ(test::ReadWholeFile(path + ".mtl"), "old mtl");
-  EXPECT_THROW(ExportOBJ(MeshObject(), dir.File("missing/tree.obj")), FileError);
-  EXPECT_EQ(dir.Entries().size(), 2u);
 }
 
 TEST(ObjExport, MaterialFileThatCannotBeCreatedLeavesTheObjUntouched) {

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "fileio/file_error.h"
 #include "tds_reader.h"
 #include "test_support.h"
 
@@ -155,18 +154,6 @@ TEST(TdsExport, EmptyFirstSubmeshGivesAWhiteMaterialAndTheOrigin) {
   EXPECT_EQ(out.file.materials[0].diffuse[0], 255);
   EXPECT_TRUE(out.file.materials[0].map.empty());
   EXPECT_EQ(out.file.objects[1].positions, (std::vector<float>{4, 6, 5}));
-}
-
-TEST(TdsExport, FailureKeepsTheOldFile) {
-  test::ScratchDir dir;
-  const std::string path = dir.File("tree.3ds");
-  test::WriteWholeFile(path, "old");
-  MeshObject mesh;
-  mesh.submeshes.push_back(MakeSubmesh({{0, 0, 0}}, {{0, 0, 9}}));
-  EXPECT_THROW(Export3DS(mesh, path), std::runtime_error);
-  EXPECT_EQ(test::ReadWholeFile(path), "old");
-  EXPECT_THROW(Export3DS(MeshObject(), dir.File("none/x.3ds")), FileError);
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"tree.3ds"});
 }
 
 }  // namespace

@@ -13,23 +13,12 @@
 #include <vector>
 
 #include "common/scratch_dir.h"
+#include "common/whole_file.h"
 #include "fileio/document.h"
 #include "tree/mesh.h"
 #include "tree/tree.h"
 
 namespace vh::test {
-
-inline std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-inline void WriteWholeFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary);
-  out << content;
-}
 
 inline std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
@@ -53,11 +42,12 @@ inline testing::AssertionResult SameParameters(const TreeParameters& actual,
          << "parameters differ (document lengths " << a.size() << " and " << b.size() << ")";
 }
 
-// What a saved and loaded parameter set holds: empty names become "(null)".
+// What a saved and loaded parameter set holds: blank names (saved as
+// "(null)") come back empty.
 inline TreeParameters AsLoaded(TreeParameters params) {
   for (std::string* name :
        {&params.barkTextureFile, &params.leafTextureFile, &params.materialPrefix})
-    if (name->find_first_not_of(" \t\r\v\f") == std::string::npos) *name = "(null)";
+    if (name->find_first_not_of(" \t\r\v\f") == std::string::npos) name->clear();
   return params;
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "tree/parameter_table.h"
 #include "tree_test_support.h"
 
 namespace vh {
@@ -286,23 +287,20 @@ TEST(Generate, BarkTextureGivesWhiteVerticesWithCoordinatesInRange) {
   }
 }
 
-TEST(Generate, WireframeAndMaterialsReachEverySubmesh) {
+TEST(Generate, MaterialsReachEverySubmesh) {
   TreeParameters params(1);
   testing::GiveLeaves(params);
   params.materialPrefix = "Oak";
   params.barkTextureFile = "/textures/bark.jpg";
   params.leafTextureFile = "/textures/leaf.bmp";
-  GenerationOptions options;
-  options.wireframe = true;
-  const Tree tree = Generate(params, options);
+  const Tree tree = Generate(params);
   ASSERT_GT(tree.leafCount, 0);
   for (const auto& s : tree.submeshes) {
-    EXPECT_TRUE(s->wireframe);
-    EXPECT_TRUE(s->listDirty);
     const bool leaf = s->texture == kLeafMaterial;
+    EXPECT_TRUE(leaf || s->texture == kBarkMaterial);
     EXPECT_EQ(s->materialName, leaf ? "Oak1" : "Oak2");
     EXPECT_EQ(s->textureFile, leaf ? "/textures/leaf.bmp" : "/textures/bark.jpg");
-    EXPECT_EQ(s->cullFaces, !leaf);
+    EXPECT_EQ(s->strip, !leaf);
   }
 }
 

@@ -165,7 +165,7 @@ TEST(GrowLeaves, FlatSmallLeafHangsOneUnitBelowItsAttachment) {
     EXPECT_TRUE(v.hasColour);
     EXPECT_NEAR(std::sqrt(LengthSquared(v.normal)), 1.0, 1e-5);
   }
-  EXPECT_FALSE(leaf.cullFaces);
+  EXPECT_EQ(leaf.texture, kLeafMaterial);
   EXPECT_FALSE(leaf.strip);
   EXPECT_EQ(leaf.materialName, "Material1");
 }

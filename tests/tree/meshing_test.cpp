@@ -194,6 +194,9 @@ TEST(WeldToParent, MovesNoMoreParentVerticesThanTheRingHas) {
   for (std::size_t i = 0; i < a.size(); ++i) moved += a[i].position == b[i].position ? 0 : 1;
   EXPECT_GT(moved, 0);
   EXPECT_LE(moved, 4 * 7);  // four children with rings of 6 + 1 vertices
+  // The welds change the trunk after it was listed (and perhaps drawn).
+  EXPECT_GT(welded.submeshes[0]->revision, 0u);
+  EXPECT_EQ(unwelded.submeshes[0]->revision, 0u);
   for (std::size_t c = 1; c < welded.submeshes.size(); ++c) {
     const auto& ring = welded.submeshes[c]->vertices;
     EXPECT_EQ(ring[6].position, ring[0].position);  // the welded ring is closed

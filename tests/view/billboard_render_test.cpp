@@ -11,9 +11,9 @@
 
 #include "billboard/atlas.h"
 #include "billboard/billboard_cloud.h"
-#include "cli/headless_gl.h"
 #include "view/billboard_renderer.h"
 #include "view/billboard_texture.h"
+#include "view/headless_gl.h"
 #include "view/texture_upload.h"
 #include "view/viewer.h"
 
@@ -35,7 +35,6 @@ std::shared_ptr<Submesh> Square(float x0, float y0, float x1, float y1, float z,
   submesh->triangles = {{0, 1, 3, true}, {1, 2, 3, true}};
   submesh->texture = texture;
   submesh->strip = false;
-  submesh->cullFaces = false;
   return submesh;
 }
 
@@ -50,9 +49,10 @@ class BillboardRender : public ::testing::Test {
   // world +x appears on the left of the picture.
   Image Render(MeshObject& mesh, int side) {
     gl->BindFramebuffer(side, side);
-    return RenderBillboardPicture(mesh, {-10, -10, 0}, {-10, 10, 0}, {10, 10, 0}, side);
+    return RenderBillboardPicture(lists, mesh, {}, {-10, -10, 0}, {-10, 10, 0}, {10, 10, 0}, side);
   }
   std::unique_ptr<HeadlessGl> gl;
+  DrawListCache lists;  // of the context; they go with it
 };
 
 bool IsKey(const Image& picture, int x, int y) { return IsKeyColour(picture.At(x, y)); }
@@ -90,7 +90,7 @@ TEST_F(BillboardRender, HiddenTrianglesAreNotDrawn) {
   mesh.submeshes.push_back(Square(-8, -8, 8, 8, 0));
   EXPECT_GT(CoveredPixels(Render(mesh, 32)), 0);
   for (Triangle& triangle : mesh.submeshes[0]->triangles) triangle.visible = false;
-  mesh.submeshes[0]->listDirty = true;
+  ++mesh.submeshes[0]->revision;
   EXPECT_EQ(CoveredPixels(Render(mesh, 32)), 0);
 }
 
@@ -104,7 +104,7 @@ TEST_F(BillboardRender, GeometryBeyondTheFarPlaneOrBehindTheEyeIsClipped) {
 TEST_F(BillboardRender, SideZeroGivesAnEmptyPicture) {
   MeshObject mesh;
   mesh.submeshes.push_back(Square(-8, -8, 8, 8, 0));
-  EXPECT_TRUE(RenderBillboardPicture(mesh, {-10, -10, 0}, {-10, 10, 0}, {10, 10, 0}, 0).Empty());
+  EXPECT_TRUE(RenderBillboardPicture(lists, mesh, {}, {-10, -10, 0}, {-10, 10, 0}, {10, 10, 0}, 0).Empty());
 }
 
 TEST_F(BillboardRender, LeavesTheCallersStateAsItWas) {
@@ -192,7 +192,7 @@ TEST_F(BillboardRender, CloudOfTwoCrossedSquaresGetsRealPictures) {
   BillboardPicker picker;
   const BillboardRenderer render = [&](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
     gl->BindFramebuffer(side, side);
-    return RenderBillboardPicture(tree, v0, v1, v2, side);
+    return RenderBillboardPicture(lists, tree, {}, v0, v1, v2, side);
   };
   const BillboardCloud cloud = CreateBillboardCloud(tree, settings, picker, render, {});
   ASSERT_NE(cloud.mesh, nullptr);
@@ -205,14 +205,14 @@ TEST_F(BillboardRender, CloudOfTwoCrossedSquaresGetsRealPictures) {
 
 // Silhouette (not the white background) of one frame of the viewer, seen
 // from (0, 20, 100) towards -z.
-std::vector<bool> FrameSilhouette(HeadlessGl& gl, const FrameContents& contents) {
+std::vector<bool> FrameSilhouette(HeadlessGl& gl, DrawListCache& lists, const FrameContents& contents) {
   constexpr int kSide = 128;
   gl.BindFramebuffer(kSide, kSide);
   Camera camera;
   camera.viewportWidth = camera.viewportHeight = kSide;
   camera.position = {0.0f, 20.0f, 100.0f};
   camera.focusDistance = 100.0f;
-  RenderFrame(camera, contents);
+  RenderFrame(camera, contents, lists);
   std::vector<std::uint8_t> pixels(kSide * kSide * 4);
   glReadPixels(0, 0, kSide, kSide, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
   std::vector<bool> mask;
@@ -235,7 +235,7 @@ TEST_F(BillboardRender, CloudOfAFlatTreeLooksLikeTheTreeInTheView) {
   BillboardPicker picker;
   const BillboardRenderer render = [&](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
     gl->BindFramebuffer(side, side);
-    return RenderBillboardPicture(tree, v0, v1, v2, side);
+    return RenderBillboardPicture(lists, tree, {}, v0, v1, v2, side);
   };
   const BillboardCloud cloud = CreateBillboardCloud(tree, settings, picker, render, {});
   ASSERT_EQ(cloud.mesh->submeshes.size(), 1u);
@@ -246,8 +246,8 @@ TEST_F(BillboardRender, CloudOfAFlatTreeLooksLikeTheTreeInTheView) {
   treeFrame.showPlane = false;
   FrameContents cloudFrame = treeFrame;
   cloudFrame.billboard = cloud.mesh.get();
-  const std::vector<bool> treeMask = FrameSilhouette(*gl, treeFrame);
-  const std::vector<bool> cloudMask = FrameSilhouette(*gl, cloudFrame);
+  const std::vector<bool> treeMask = FrameSilhouette(*gl, lists, treeFrame);
+  const std::vector<bool> cloudMask = FrameSilhouette(*gl, lists, cloudFrame);
   int either = 0, differ = 0;
   for (std::size_t i = 0; i < treeMask.size(); ++i) {
     either += treeMask[i] || cloudMask[i];

@@ -1,12 +1,13 @@
-// The ground grid's geometry and flags.
+// The ground grid's geometry and material.
 #include <gtest/gtest.h>
 
 #include "view/ground_plane.h"
+#include "view/submesh_drawing.h"
 
 namespace {
 
 TEST(GroundPlane, IsANineByNineGridOf128Triangles) {
-  const auto plane = vh::BuildGroundPlane(false);
+  const auto plane = vh::BuildGroundPlane();
   ASSERT_EQ(plane->submeshes.size(), 1u);
   const vh::Submesh& s = *plane->submeshes.front();
   ASSERT_EQ(s.vertices.size(), 81u);
@@ -28,7 +29,7 @@ TEST(GroundPlane, IsANineByNineGridOf128Triangles) {
 }
 
 TEST(GroundPlane, TrianglesFollowTheGridOrder) {
-  const auto plane = vh::BuildGroundPlane(false);
+  const auto plane = vh::BuildGroundPlane();
   const vh::Submesh& s = *plane->submeshes.front();
   // Row k = 1, column l = 2: cells start at index 2 × (8k + l).
   const vh::Triangle& first = s.triangles[2 * (8 * 1 + 2)];
@@ -42,20 +43,18 @@ TEST(GroundPlane, TrianglesFollowTheGridOrder) {
   for (const auto& t : s.triangles) EXPECT_TRUE(t.visible);
 }
 
-TEST(GroundPlane, FlagsAndWireframeFollowTheCaller) {
-  for (bool wireframe : {false, true}) {
-    const auto plane = vh::BuildGroundPlane(wireframe);
-    const vh::Submesh& s = *plane->submeshes.front();
-    EXPECT_FALSE(s.strip);
-    EXPECT_FALSE(s.cullFaces);
-    EXPECT_TRUE(s.listDirty);
-    EXPECT_EQ(s.wireframe, wireframe);
-  }
+TEST(GroundPlane, IsAnUntexturedTriangleListSeenFromBothSides) {
+  const auto plane = vh::BuildGroundPlane();
+  const vh::Submesh& s = *plane->submeshes.front();
+  EXPECT_FALSE(s.strip);
+  EXPECT_EQ(s.texture, 0);
+  EXPECT_FALSE(vh::CullsBackFaces(s));
+  for (const auto& v : s.vertices) EXPECT_FALSE(v.hasTexCoord);
 }
 
 TEST(GroundPlane, TakesTheNextObjectNumber) {
   const unsigned next = vh::Submesh::PeekObjectCounter();
-  const auto plane = vh::BuildGroundPlane(false);
+  const auto plane = vh::BuildGroundPlane();
   EXPECT_EQ(plane->submeshes.front()->displayList, next);
 }
 

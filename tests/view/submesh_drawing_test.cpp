@@ -1,12 +1,17 @@
 // The vertex order DrawSubmeshWith sends for strips, triangle lists and
-// wireframe outlines, and how it uses the display-list cache.
+// wireframe outlines, the culling of each material, and when it compiles a
+// submesh's display list again.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "recording_gl.h"
 #include "view/submesh_drawing.h"
 
 namespace {
 
+using vh::CompiledList;
+using vh::DrawOptions;
 using vh::Submesh;
 using vh::Triangle;
 using vh::Vertex;
@@ -25,8 +30,9 @@ void Fill(Submesh& submesh, int count, std::vector<Triangle> triangles) {
   submesh.triangles = std::move(triangles);
 }
 
-std::vector<int> Draw(Submesh& submesh, RecordingGl& gl) {
-  vh::DrawSubmeshWith(gl, submesh);
+std::vector<int> Draw(const Submesh& submesh, bool wireframe, RecordingGl& gl) {
+  CompiledList list;
+  vh::DrawSubmeshWith(gl, submesh, DrawOptions{wireframe}, list);
   return gl.VertexOrder();
 }
 
@@ -45,9 +51,8 @@ TEST_P(VertexOrder, MatchesTheDrawingRule) {
   Submesh submesh;
   Fill(submesh, 8, c.triangles);
   submesh.strip = c.strip;
-  submesh.wireframe = c.wireframe;
   RecordingGl gl;
-  EXPECT_EQ(Draw(submesh, gl), c.expected) << c.what;
+  EXPECT_EQ(Draw(submesh, c.wireframe, gl), c.expected) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -78,7 +83,7 @@ TEST(SubmeshDrawing, FullShortAndClosingSendsCarryTheirAttributes) {
   Fill(submesh, 4, {{0, 1, 2, true}, {2, 1, 3, true}});
   submesh.vertices[1].hasColour = true;
   RecordingGl gl;
-  vh::DrawSubmeshWith(gl, submesh);
+  Draw(submesh, false, gl);
   // Full sends: colour with alpha, no texture coordinate (untextured).
   EXPECT_EQ(gl.CallsOfVertex(0), (std::vector<std::string>{"Color4 0 0.5 0.25 0.75",
                                                            "Normal 0 1 0", "Vertex 0 0 0"}));
@@ -91,10 +96,8 @@ TEST(SubmeshDrawing, FullShortAndClosingSendsCarryTheirAttributes) {
   Fill(outline, 3, {{1, 2, 0, true}, {0, 2, 1, true}});
   outline.vertices[1].hasColour = true;
   outline.strip = false;
-  outline.wireframe = true;
   RecordingGl lines;
-  vh::DrawSubmeshWith(lines, outline);
-  EXPECT_EQ(lines.VertexOrder(), (std::vector<int>{1, 2, 0, 1, 0, 2, 1, 0}));
+  EXPECT_EQ(Draw(outline, true, lines), (std::vector<int>{1, 2, 0, 1, 0, 2, 1, 0}));
   EXPECT_EQ(lines.CallsOfVertex(3),
             (std::vector<std::string>{"Color3 0.1 0.5 0.25", "Normal 0 1 0", "Vertex 1 0 0"}));
   EXPECT_EQ(lines.CallsOfVertex(7), (std::vector<std::string>{"Normal 0 1 0", "Vertex 0 0 0"}));
@@ -108,11 +111,10 @@ TEST(SubmeshDrawing, TexturedSubmeshBindsItsTextureAndSendsCoordinates) {
     v.texCoord = {0.5f, 0.25f};
   }
   submesh.texture = vh::kBarkMaterial;
-  submesh.cullFaces = false;
   RecordingGl gl;
-  vh::DrawSubmeshWith(gl, submesh);
+  Draw(submesh, false, gl);
   const std::vector<std::string> head(gl.calls.begin(), gl.calls.begin() + 5);
-  EXPECT_EQ(head, (std::vector<std::string>{"GenList", "NewList 7", "Cull off", "Texture 2",
+  EXPECT_EQ(head, (std::vector<std::string>{"GenList", "NewList 7", "Cull on", "Texture 2",
                                             "Begin strip"}));
   EXPECT_EQ(gl.CallsOfVertex(0),
             (std::vector<std::string>{"Color4 0 0.5 0.25 0.75", "TexCoord 0.5 0.25",
@@ -122,51 +124,90 @@ TEST(SubmeshDrawing, TexturedSubmeshBindsItsTextureAndSendsCoordinates) {
                                                            "Vertex 2 0 0"}));
 }
 
-TEST(SubmeshDrawing, EmptySubmeshIssuesNoCallAndStaysDirty) {
+TEST(SubmeshDrawing, OnlyBarkHasItsBackFacesCulled) {
+  const std::pair<int, const char*> cases[] = {
+      {vh::kBarkMaterial, "Cull on"},
+      {vh::kLeafMaterial, "Cull off"},
+      {vh::kBillboardMaterial, "Cull off"},
+      {0, "Cull off"},  // the ground plane
+  };
+  for (const auto& [material, culling] : cases) {
+    Submesh submesh;
+    Fill(submesh, 3, {{0, 1, 2, true}});
+    submesh.texture = material;
+    RecordingGl gl;
+    Draw(submesh, false, gl);
+    ASSERT_GE(gl.calls.size(), 3u);
+    EXPECT_EQ(gl.calls[2], culling) << "material " << material;
+  }
+}
+
+TEST(SubmeshDrawing, EmptySubmeshIssuesNoCallAndCompilesNothing) {
   Submesh submesh;
   submesh.triangles.push_back({0, 1, 2, true});  // no vertices at all
   RecordingGl gl;
-  vh::DrawSubmeshWith(gl, submesh);
+  CompiledList list;
+  vh::DrawSubmeshWith(gl, submesh, {}, list);
   EXPECT_TRUE(gl.calls.empty());
-  EXPECT_TRUE(submesh.listDirty);
-  EXPECT_EQ(submesh.drawCache, 0u);
+  EXPECT_FALSE(list.compiled);
+  EXPECT_EQ(list.name, 0u);
 }
 
-TEST(SubmeshDrawing, CompilesOnceThenReplaysUntilDirty) {
+TEST(SubmeshDrawing, CompilesOnceThenReplaysUntilTheSubmeshOrTheOptionsChange) {
   Submesh submesh;
   Fill(submesh, 3, {{0, 1, 2, true}});
   RecordingGl gl;
-  vh::DrawSubmeshWith(gl, submesh);
+  CompiledList list;
+  vh::DrawSubmeshWith(gl, submesh, {}, list);
   EXPECT_EQ(gl.calls.front(), "GenList");
   EXPECT_EQ(gl.calls[1], "NewList 7");
   EXPECT_EQ(gl.calls.back(), "EndList");
-  EXPECT_FALSE(submesh.listDirty);
-  EXPECT_EQ(submesh.drawCache, 7u);
+  EXPECT_TRUE(list.compiled);
+  EXPECT_EQ(list.name, 7u);
 
   gl.calls.clear();
-  submesh.wireframe = true;  // without listDirty nothing changes on screen
-  vh::DrawSubmeshWith(gl, submesh);
+  vh::DrawSubmeshWith(gl, submesh, {}, list);
   EXPECT_EQ(gl.calls, (std::vector<std::string>{"CallList 7"}));
 
   gl.calls.clear();
-  submesh.listDirty = true;
-  vh::DrawSubmeshWith(gl, submesh);
-  EXPECT_EQ(gl.calls[0], "NewList 7");  // the same name is recompiled
+  vh::DrawSubmeshWith(gl, submesh, DrawOptions{true}, list);
+  EXPECT_EQ(gl.calls[0], "NewList 7");  // the same name is compiled again
   EXPECT_EQ(gl.calls[3], "Begin lines");
-  EXPECT_FALSE(submesh.listDirty);
+  EXPECT_TRUE(list.wireframe);
+
+  gl.calls.clear();
+  submesh.vertices[2].position.y = 1.0f;  // changed without saying so: not seen
+  vh::DrawSubmeshWith(gl, submesh, DrawOptions{true}, list);
+  EXPECT_EQ(gl.calls, (std::vector<std::string>{"CallList 7"}));
+
+  gl.calls.clear();
+  ++submesh.revision;
+  vh::DrawSubmeshWith(gl, submesh, DrawOptions{true}, list);
+  EXPECT_EQ(gl.calls[0], "NewList 7");
+  EXPECT_NE(std::find(gl.calls.begin(), gl.calls.end(), "Vertex 2 1 0"), gl.calls.end())
+      << "the moved vertex is compiled in";
+  EXPECT_EQ(list.revision, submesh.revision);
 }
 
-TEST(SubmeshDrawing, WithoutAListNameDrawsDirectlyAndStaysDirty) {
+TEST(SubmeshDrawing, WithoutAListNameDrawsDirectlyAndTriesAgainLater) {
   Submesh submesh;
   Fill(submesh, 3, {{0, 1, 2, true}});
   RecordingGl gl;
   gl.nextList = 0;
-  vh::DrawSubmeshWith(gl, submesh);
+  CompiledList list;
+  vh::DrawSubmeshWith(gl, submesh, {}, list);
   EXPECT_EQ(gl.VertexOrder(), (std::vector<int>{0, 1, 2}));
   for (const auto& call : gl.calls) {
     EXPECT_EQ(call.find("List "), std::string::npos) << call;
   }
-  EXPECT_TRUE(submesh.listDirty);
+  EXPECT_FALSE(list.compiled);
+
+  gl.calls.clear();
+  gl.nextList = 9;
+  vh::DrawSubmeshWith(gl, submesh, {}, list);
+  EXPECT_EQ(gl.calls[0], "GenList");
+  EXPECT_EQ(gl.calls[1], "NewList 9");
+  EXPECT_TRUE(list.compiled);
 }
 
 }  // namespace

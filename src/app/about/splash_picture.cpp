@@ -1,4 +1,4 @@
-#include "about/splash_picture.h"
+#include "app/about/splash_picture.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "fileio/atomic_file.h"
+#include "foundations/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <cstring>
 #include <utility>
 
-#include "fileio/file_error.h"
+#include "foundations/file_error.h"
 
 namespace vh {
 namespace {

@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/leaf_texture_mapping.h"
+#include "tree/leaf_texture_mapping.h"
 
+namespace vh {
 namespace {
 
 struct MappingCase {
@@ -24,7 +25,7 @@ TEST_P(LeafTextureMappingTable, GivesTheExpectedCoordinate) {
   const MappingCase& c = GetParam();
   const LeafPictureMapping mapping(c.placement, c.editorWidth, c.editorHeight, c.pictureWidth,
                                    c.pictureHeight);
-  const vh::Vector2 uv = mapping.TexCoord(c.x, c.y);
+  const Vector2 uv = mapping.TexCoord(c.x, c.y);
   EXPECT_FLOAT_EQ(uv.x, c.u) << c.what;
   EXPECT_FLOAT_EQ(uv.y, c.v) << c.what;
 }
@@ -49,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Rotation turns about the editor's centre by rotate x 3.1416 / 180.
 TEST(LeafTextureMapping, RotationUsesTheProgramsPi) {
   const LeafPictureMapping mapping({90, 0, 0, 100}, 200, 100, 200, 100);
-  const vh::Vector2 uv = mapping.TexCoord(100, 0);  // dx = 0, dy = -50
+  const Vector2 uv = mapping.TexCoord(100, 0);  // dx = 0, dy = -50
   const long double theta = 90.0L * 3.1416L / 180.0L;
   EXPECT_FLOAT_EQ(uv.x, static_cast<float>((100.0L + 50.0L * std::sin(theta)) / 200.0L));
   EXPECT_FLOAT_EQ(uv.y, static_cast<float>((50.0L - 50.0L * std::cos(theta)) / 100.0L));
@@ -63,7 +64,7 @@ TEST(LeafTextureMapping, PicturePointIsTheCoordinateBeforeDivision) {
     long double column = 0.0L;
     long double row = 0.0L;
     mapping.PicturePoint(x, y, column, row);
-    const vh::Vector2 uv = mapping.TexCoord(x, y);
+    const Vector2 uv = mapping.TexCoord(x, y);
     EXPECT_FLOAT_EQ(uv.x, static_cast<float>(column / 64.0L));
     EXPECT_FLOAT_EQ(uv.y, static_cast<float>(row / 48.0L));
   }
@@ -73,10 +74,11 @@ TEST(LeafTextureMapping, AlwaysFinite) {
   for (int scale : {1, 150, 1000}) {
     for (int pictureSide : {0, 1, 4096}) {
       const LeafPictureMapping mapping({359, 300, -300, scale}, 300, 1, pictureSide, pictureSide);
-      const vh::Vector2 uv = mapping.TexCoord(-5000, 5000);
+      const Vector2 uv = mapping.TexCoord(-5000, 5000);
       EXPECT_TRUE(std::isfinite(uv.x) && std::isfinite(uv.y)) << scale << " " << pictureSide;
     }
   }
 }
 
 }  // namespace
+}  // namespace vh

@@ -1,16 +1,19 @@
-#include "app/leaf_texture_mapping.h"
+#include "tree/leaf_texture_mapping.h"
 
 #include <cmath>
 
 #include "tree/tree.h"
 
+namespace vh {
 namespace {
+
 // The leaf editor has always turned the picture with this value of pi;
 // texture coordinates in saved documents depend on it.
 constexpr long double kPi = 3.1416L;
+
 }  // namespace
 
-LeafPlacement PlacementOf(const vh::TreeParameters& params) {
+LeafPlacement PlacementOf(const TreeParameters& params) {
   return {params.leafTexRotate, params.leafTexTranslateX, params.leafTexTranslateY,
           params.leafTexScale};
 }
@@ -51,10 +54,12 @@ void LeafPictureMapping::PicturePoint(int x, int y, long double& column, long do
   row = (centreY_ + sin_ * dx + cos_ * dy) * scale_;
 }
 
-vh::Vector2 LeafPictureMapping::TexCoord(int x, int y) const {
+Vector2 LeafPictureMapping::TexCoord(int x, int y) const {
   if (degenerate_) return {0.0f, 0.0f};
   long double column = 0.0L;
   long double row = 0.0L;
   PicturePoint(x, y, column, row);
   return {static_cast<float>(column / width_), static_cast<float>(row / height_)};
 }
+
+}  // namespace vh

@@ -1,4 +1,4 @@
-#include "about/about_box.h"
+#include "app/about/about_box.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -8,11 +8,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "about/splash_picture.h"
+#include "app/about/splash_picture.h"
 
-const char* const TForm2::kWebAddress = "https://verdanthollow.example/";
+const char* const AboutBox::kWebAddress = "https://verdanthollow.example/";
 
-TForm2::TForm2(QWidget* parent)
+AboutBox::AboutBox(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setObjectName("Form2");
   setWindowTitle("About Verdanthollow");
@@ -69,20 +69,20 @@ TForm2::TForm2(QWidget* parent)
     w->installEventFilter(this);
   }
 
-  timer1_ = new QTimer(this);
-  timer1_->setObjectName("Timer1");
-  timer1_->setInterval(3000);
-  connect(timer1_, &QTimer::timeout, this, &TForm2::Timer1Timer);
-  timer1_->start();
+  splashTimer_ = new QTimer(this);
+  splashTimer_->setObjectName("Timer1");
+  splashTimer_->setInterval(3000);
+  connect(splashTimer_, &QTimer::timeout, this, &AboutBox::onSplashTimeout);
+  splashTimer_->start();
 }
 
-void TForm2::Timer1Timer() {
+void AboutBox::onSplashTimeout() {
   // The splash hides once; later showings last until a click or a key.
   hide();
-  timer1_->stop();
+  splashTimer_->stop();
 }
 
-bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
     if (watched == name_ || watched == link_) {
       QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebAddress)));
@@ -94,6 +94,6 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TForm2::keyPressEvent(QKeyEvent*) { hide(); }
+void AboutBox::keyPressEvent(QKeyEvent*) { hide(); }
 
-void TForm2::mousePressEvent(QMouseEvent*) { hide(); }
+void AboutBox::mousePressEvent(QMouseEvent*) { hide(); }

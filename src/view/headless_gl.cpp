@@ -1,4 +1,4 @@
-#include "cli/headless_gl.h"
+#include "view/headless_gl.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>

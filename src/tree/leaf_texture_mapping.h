@@ -1,14 +1,14 @@
 // Where the leaf picture lies under the leaf editor: the mapping from an
-// editor pixel to a point of the picture, given the "rotate :",
-// "translate (x) :", "translate (y) :" and "scale :" settings. Plain C++
-// (no Qt), so that the arithmetic can be checked on its own.
+// editor pixel to a point of the picture, given the picture placement a
+// document stores (rotation, translation, scale). The texture coordinates
+// of the leaf outline, which documents save, are worked out with it.
 #pragma once
 
 #include "foundations/vector3.h"
 
 namespace vh {
+
 struct TreeParameters;
-}
 
 // The picture placement of the leaf editor's sliders.
 struct LeafPlacement {
@@ -19,7 +19,7 @@ struct LeafPlacement {
 };
 
 // The placement stored in a parameter set.
-LeafPlacement PlacementOf(const vh::TreeParameters& params);
+LeafPlacement PlacementOf(const TreeParameters& params);
 
 // Maps editor pixels onto the leaf picture for one editor size, picture size
 // and placement. The values are worked out once, so that painting the editor
@@ -40,7 +40,7 @@ class LeafPictureMapping {
   // The texture coordinate (u, v) of editor pixel (x, y): the picture point
   // divided by the picture's size, (0, 0) its top-left corner and (1, 1) its
   // bottom-right. Always finite.
-  vh::Vector2 TexCoord(int x, int y) const;
+  Vector2 TexCoord(int x, int y) const;
 
  private:
   long double cos_ = 1.0L;
@@ -54,3 +54,5 @@ class LeafPictureMapping {
   long double height_ = 0.0L;
   bool degenerate_ = false;    // no picture and no editor: everything maps to (0, 0)
 };
+
+}  // namespace vh

@@ -1,4 +1,4 @@
-// TForm2: the start-up splash that doubles as the about box. Borderless and
+// AboutBox: the start-up splash that doubles as the about box. Borderless and
 // on top; it hides itself after three seconds (once), at a click on the
 // picture, the lower panel or "Click to close", and at any key.
 #pragma once
@@ -8,16 +8,17 @@
 class QLabel;
 class QTimer;
 
-class TForm2 : public QWidget {
+class AboutBox : public QWidget {
   Q_OBJECT
  public:
-  explicit TForm2(QWidget* parent = nullptr);
+  explicit AboutBox(QWidget* parent = nullptr);
 
   // The product's web page, opened by a click on the name or the link.
   static const char* const kWebAddress;
 
  public slots:
-  void Timer1Timer();
+  // Timer1: the start-up splash hides after its time.
+  void onSplashTimeout();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -30,5 +31,5 @@ class TForm2 : public QWidget {
   QLabel* name_ = nullptr;      // Label1
   QLabel* link_ = nullptr;      // Label6
   QLabel* close_ = nullptr;     // Label5
-  QTimer* timer1_ = nullptr;
+  QTimer* splashTimer_ = nullptr;
 };

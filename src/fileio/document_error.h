@@ -1,17 +1,11 @@
-// Exceptions of the document reader and the writers. Messages are meant for
-// a person: they name the file and, for documents, the line.
+// The exception of the document reader for a file it opened but could not
+// read as a tree document. The message names the file and the line.
 #pragma once
 
 #include <stdexcept>
 #include <string>
 
 namespace vh {
-
-// A file could not be created, written, renamed into place or opened.
-class FileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // A document was opened but its content is not a readable tree document.
 class DocumentError : public std::runtime_error {

@@ -1,0 +1,16 @@
+// The fixed text of a tree document around its fields (see the parameter
+// table, tree/parameter_table.h, for the fields and their order).
+#pragma once
+
+namespace vh {
+
+inline constexpr char kDocumentHeader[] = "Verdanthollow v2.0 File";
+
+// Sentinels closing the global block and each level block.
+inline constexpr int kGlobalBlockEnd = 666;
+inline constexpr int kLevelBlockEnd = 667;
+
+// How an empty name is written; read back, it is an empty name again.
+inline constexpr char kNoName[] = "(null)";
+
+}  // namespace vh
