@@ -245,7 +245,7 @@ void MainWindow::SetAutoUpdate(bool on) { branches_->SetAutoUpdate(on); }
 
 void MainWindow::SetViewDirty() {
   viewDirty_ = true;
-  if (view_ != nullptr) view_->update();
+  if (view_ != nullptr) view_->RequestFrame();
 }
 
 void MainWindow::RenderFrameNow() {
