@@ -110,13 +110,13 @@ void DocumentSession::Refresh() {
 
 void DocumentSession::Undo() {
   EditorHost& host = *parts_.host;
-  if (host.Busy() || host.BillboardMode() || !history_.CanUndo()) return;
+  if (host.EditsLocked() || host.BillboardMode() || !history_.CanUndo()) return;
   Restore(history_.Undo());
 }
 
 void DocumentSession::Redo() {
   EditorHost& host = *parts_.host;
-  if (host.Busy() || host.BillboardMode() || !history_.CanRedo()) return;
+  if (host.EditsLocked() || host.BillboardMode() || !history_.CanRedo()) return;
   Restore(history_.Redo());
 }
 

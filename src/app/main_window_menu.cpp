@@ -16,7 +16,7 @@
 
 void MainWindow::BuildMenu() {
   FileFlowHooks hooks;
-  hooks.growTree = [this] { Grow(); };
+  hooks.growTree = [this] { RequestGrowth({.rebuildPlane = false, .refreshCounts = true}); };
   hooks.grabView = [this]() -> QImage {
     // The GL view draws a frame into an offscreen buffer of its own size;
     // without a context the blank surface is what the user sees.
@@ -62,19 +62,40 @@ void MainWindow::BuildMenu() {
           {{"Help2", "Help", &MainWindow::onHelp}, {"About1", "About...", &MainWindow::onShowAbout}});
 }
 
+// The File menu's flows read or replace the document and the tree as a
+// whole: asked for while a tree grows, they run once it is in.
+void MainWindow::WhenTreeIsIn(std::function<void()> action) {
+  waitingForTree_.push_back(std::move(action));
+  RunActionsWaitingForTree();
+}
+
+void MainWindow::RunActionsWaitingForTree() {
+  // An action that starts a generation (New, Open) makes the rest wait
+  // for that tree in turn.
+  while (!waitingForTree_.empty() && !driver_->Busy()) {
+    const std::function<void()> action = std::move(waitingForTree_.front());
+    waitingForTree_.erase(waitingForTree_.begin());
+    action();
+  }
+}
+
 void MainWindow::onNew() {
-  if (!Busy() && document_->ConfirmDiscard()) fileFlows_->New();
+  WhenTreeIsIn([this] {
+    if (document_->ConfirmDiscard()) fileFlows_->New();
+  });
 }
 void MainWindow::onOpen() {
-  if (!Busy() && document_->ConfirmDiscard()) fileFlows_->Open();
+  WhenTreeIsIn([this] {
+    if (document_->ConfirmDiscard()) fileFlows_->Open();
+  });
 }
-void MainWindow::onSave() { fileFlows_->Save(); }
-void MainWindow::onSaveAs() { fileFlows_->SaveAs(); }
-void MainWindow::onExport() { fileFlows_->Export(); }
-void MainWindow::onExportScreenshot() { fileFlows_->ExportScreenshot(); }
+void MainWindow::onSave() { WhenTreeIsIn([this] { fileFlows_->Save(); }); }
+void MainWindow::onSaveAs() { WhenTreeIsIn([this] { fileFlows_->SaveAs(); }); }
+void MainWindow::onExport() { WhenTreeIsIn([this] { fileFlows_->Export(); }); }
+void MainWindow::onExportScreenshot() { WhenTreeIsIn([this] { fileFlows_->ExportScreenshot(); }); }
 void MainWindow::OpenDocumentFile(const QString& fileName) {
   if (view_ == nullptr || view_->Bound()) {
-    fileFlows_->OpenDocument(fileName);
+    WhenTreeIsIn([this, fileName] { fileFlows_->OpenDocument(fileName); });
     return;
   }
   // The document's pictures are uploaded into the view's context, which
@@ -84,7 +105,7 @@ void MainWindow::OpenDocumentFile(const QString& fileName) {
   const auto open = [this, fileName, opened] {
     if (*opened) return;
     *opened = true;
-    fileFlows_->OpenDocument(fileName);
+    WhenTreeIsIn([this, fileName] { fileFlows_->OpenDocument(fileName); });
   };
   connect(view_, &TreeView::framePainted, this, [this, open] { QTimer::singleShot(0, this, open); },
           Qt::SingleShotConnection);
@@ -103,7 +124,7 @@ void MainWindow::onHelp() { fileFlows_->Help(); }
 
 void MainWindow::onQuit() {
   if (!document_->ConfirmDiscard()) return;
-  session_.cancelRequested = true;
+  CancelLongTasks();
   QCoreApplication::quit();
 }
 

@@ -102,7 +102,10 @@ void MenuAdditions::FillPresetMenu() {
 }
 
 void MenuAdditions::OpenRecent(const QString& fileName) {
-  if (host_.Busy()) return;
+  host_.WhenTreeIsIn([this, fileName] { OpenRecentNow(fileName); });
+}
+
+void MenuAdditions::OpenRecentNow(const QString& fileName) {
   if (!QFileInfo::exists(fileName)) {
     recent_.Remove(fileName);
     FillRecentMenu();
@@ -117,7 +120,7 @@ void MenuAdditions::OpenRecent(const QString& fileName) {
 }
 
 void MenuAdditions::OpenPreset(const QString& name) {
-  if (host_.Busy() || !presets_) return;
-  if (!session_.ConfirmDiscard()) return;
-  flows_.OpenPreset(*presets_, name);
+  host_.WhenTreeIsIn([this, name] {
+    if (presets_ && session_.ConfirmDiscard()) flows_.OpenPreset(*presets_, name);
+  });
 }

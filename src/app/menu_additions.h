@@ -30,9 +30,10 @@ class MenuAdditions : public QObject {
 
  public slots:
   // Opens a document of "Open recent"; one that no longer exists is
-  // removed from the list with a message.
+  // removed from the list with a message. Asked for while a tree grows, it
+  // opens once the tree is in.
   void OpenRecent(const QString& fileName);
-  // Opens preset `name` as "Open..." opens a document.
+  // Opens preset `name` as "Open..." opens a document (waiting likewise).
   void OpenPreset(const QString& name);
 
  protected:
@@ -41,6 +42,7 @@ class MenuAdditions : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void OpenRecentNow(const QString& fileName);
   void AddShortcuts();
   void FillRecentMenu();
   void FillPresetMenu();

@@ -20,7 +20,7 @@ QToolButton* MakeNewSeedButton(QLineEdit* seedField, EditorHost& host, QWidget* 
   button->setText("New");
   button->setToolTip("A new random seed");
   QObject::connect(button, &QToolButton::clicked, seedField, [seedField, &host] {
-    if (host.Busy()) return;
+    if (host.EditsLocked()) return;
     seedField->setText(QString::number(FreshSeed(seedField->text().toInt())));
   });
   return button;

@@ -36,6 +36,11 @@ void MainWindowTest::SetUp() {
   // Focus tests need an active window; the others run without one.
   static_cast<void>(QTest::qWaitForWindowActive(window.get(), 1000));
   QTest::qWait(20);  // the deferred view binding check
+  ASSERT_TRUE(WaitForTree()) << "the tree the controls asked for at start-up";
+}
+
+bool MainWindowTest::WaitForTree() {
+  return WaitUntil([&] { return !window->Busy(); }, 30000);
 }
 
 void MainWindowTest::TearDown() {
@@ -63,8 +68,14 @@ void MainWindowTest::MakeGenerationLong() {
 }
 
 void MainWindowTest::GenerateAndMeanwhile(int afterMs, const std::function<void()>& during) {
-  QTimer::singleShot(afterMs, window.get(), during);
+  bool ran = false;
+  QTimer::singleShot(afterMs, window.get(), [&] {
+    ran = true;
+    during();
+  });
   QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);
+  EXPECT_TRUE(WaitUntil([&] { return ran; }, afterMs + 30000));
+  EXPECT_TRUE(WaitForTree());
 }
 
 void MakeActive(QWidget* window) { QApplication::setActiveWindow(window); }
@@ -74,6 +85,38 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   clock.start();
   while (!done() && clock.elapsed() < timeoutMs) QTest::qWait(5);
   return done();
+}
+
+testing::AssertionResult SameGeometry(const vh::Tree& a, const vh::Tree& b) {
+  if (a.submeshes.size() != b.submeshes.size()) {
+    return testing::AssertionFailure() << a.submeshes.size() << " vs " << b.submeshes.size() << " submeshes";
+  }
+  for (std::size_t i = 0; i < a.submeshes.size(); ++i) {
+    const vh::Submesh& x = *a.submeshes[i];
+    const vh::Submesh& y = *b.submeshes[i];
+    if (x.displayList != y.displayList || x.vertices.size() != y.vertices.size() ||
+        x.triangles.size() != y.triangles.size()) {
+      return testing::AssertionFailure() << "submesh " << i << " differs in number or size";
+    }
+    for (std::size_t v = 0; v < x.vertices.size(); ++v) {
+      if (!(x.vertices[v].position == y.vertices[v].position)) {
+        return testing::AssertionFailure() << "submesh " << i << " vertex " << v << " differs";
+      }
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
+testing::AssertionResult IndicesInside(const vh::Tree& tree) {
+  for (const auto& submesh : tree.submeshes) {
+    const std::size_t n = submesh->vertices.size();
+    for (const vh::Triangle& t : submesh->triangles) {
+      if (t.a >= n || t.b >= n || t.c >= n) {
+        return testing::AssertionFailure() << "submesh " << submesh->displayList << " indexes past " << n;
+      }
+    }
+  }
+  return testing::AssertionSuccess();
 }
 
 QString PolygonText(const vh::MeshObject& mesh) {

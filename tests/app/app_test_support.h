@@ -64,8 +64,12 @@ class MainWindowTest : public ::testing::Test {
   void SetAutoUpdate(bool on);
   // Makes the next generation long: many levels and children.
   void MakeGenerationLong();
-  // Clicks "Generate" and, `afterMs` into the generation, runs `during`.
+  // Clicks "Generate" and, `afterMs` into the generation, runs `during`;
+  // returns once the generation's tree is in.
   void GenerateAndMeanwhile(int afterMs, const std::function<void()>& during);
+  // Trees grow off the window's thread: waits until the last one asked for
+  // is in (the driver idle) and says whether it arrived within 30 s.
+  [[nodiscard]] bool WaitForTree();
 
   std::unique_ptr<MessageRecorder> recorder;
   std::unique_ptr<SavePromptScript> savePrompt;
@@ -79,6 +83,12 @@ void MakeActive(QWidget* window);
 
 // Processes events until `done` or `timeoutMs` passed; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// Whether two trees have the same submeshes, numbered alike, with the same
+// vertex positions and triangle counts.
+testing::AssertionResult SameGeometry(const vh::Tree& a, const vh::Tree& b);
+// Whether every triangle of `tree` indexes vertices of its own submesh.
+testing::AssertionResult IndicesInside(const vh::Tree& tree);
 
 // Sum of the geometry as the "Infos" labels should show it.
 QString PolygonText(const vh::MeshObject& mesh);

@@ -118,14 +118,14 @@ TEST_F(EditorConveniences, TipsFollowValuesLoadedFromADocument) {
 
 TEST_F(EditorConveniences, TheNewSeedButtonRegrowsFromAFreshSeed) {
   auto* seed = Find<QLineEdit>("Edit1");
-  const std::vector<float> before = VertexData(Tree());
+  const std::vector<float> before = GrownVertexData();
   QTest::mouseClick(Find<QToolButton>("NewSeed"), Qt::LeftButton);
   EXPECT_NE(Session().params.seed, 160);
   EXPECT_EQ(seed->text(), QString::number(Session().params.seed));
-  EXPECT_NE(VertexData(Tree()), before);
+  EXPECT_NE(GrownVertexData(), before);
   Trigger("Undo1");
   EXPECT_EQ(Session().params.seed, 160);
-  EXPECT_EQ(VertexData(Tree()), before);
+  EXPECT_EQ(GrownVertexData(), before);
 }
 
 TEST(NewSeed, IsShortAndNeverTheCurrentOne) {

@@ -30,11 +30,17 @@ void WorkflowTest::Trigger(const char* actionName) {
   QAction* action = window->findChild<QAction*>(actionName);
   ASSERT_NE(action, nullptr) << actionName;
   action->trigger();
+  EXPECT_TRUE(WaitForTree()) << "the tree " << actionName << " asked for";
 }
 
 void WorkflowTest::ShowPage(int index) {
   Find<QTabWidget>("PageControl1")->setCurrentIndex(index);
   QTest::qWait(10);
+}
+
+std::vector<float> WorkflowTest::GrownVertexData() {
+  EXPECT_TRUE(WaitForTree());
+  return VertexData(Tree());
 }
 
 LeafEditor* WorkflowTest::Editor() { return Find<LeafEditor>("PaintBox1"); }

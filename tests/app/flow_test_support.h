@@ -24,11 +24,14 @@ class WorkflowTest : public MainWindowTest {
 
   // A file name in the scratch directory.
   QString Path(const char* name) const { return QString::fromStdString(scratch.File(name)); }
-  // Triggers a menu item by its name ("Save1", "Export1", ...).
+  // Triggers a menu item by its name ("Save1", "Export1", ...) and waits
+  // for the tree it may have asked for.
   void Trigger(const char* actionName);
   // Shows the page `index` of PageControl1 (1 = "Leaves", 2 = "Texture").
   void ShowPage(int index);
   LeafEditor* Editor();
+  // VertexData of the tree once the one last asked for is in.
+  std::vector<float> GrownVertexData();
 
   vh::test::ScratchDir scratch;
   std::unique_ptr<ScriptedDialogsScope> scripted;

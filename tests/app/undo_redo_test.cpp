@@ -46,14 +46,14 @@ TEST_F(UndoRedo, NothingToUndoAtStartUp) {
 TEST_F(UndoRedo, ASliderDragIsOneStepAndUndoRegrowsTheTreeItReplaced) {
   auto* width = Find<QSlider>("baseSize");
   const vh::TreeParameters before = Session().params;
-  const std::vector<float> grownBefore = VertexData(Tree());
+  const std::vector<float> grownBefore = GrownVertexData();
   const QString labelBefore = LabelText("Label20");
   QSignalSpy moves(width, &QSlider::valueChanged);
   DragSlider(width, width->value() + 40);
   ASSERT_GT(moves.count(), 2) << "the drag passed several values";
   const vh::TreeParameters dragged = Session().params;
   ASSERT_NE(dragged.levels[0].baseSize, before.levels[0].baseSize);
-  const std::vector<float> grownDragged = VertexData(Tree());
+  const std::vector<float> grownDragged = GrownVertexData();
   EXPECT_EQ(History().StepCount(), 1u) << "one drag, one step";
   EXPECT_EQ(Undo()->text(), "Undo Trunk width");
 
@@ -61,14 +61,14 @@ TEST_F(UndoRedo, ASliderDragIsOneStepAndUndoRegrowsTheTreeItReplaced) {
   EXPECT_EQ(Session().params, before);
   EXPECT_EQ(width->value(), before.levels[0].baseSize);
   EXPECT_EQ(LabelText("Label20"), labelBefore);
-  EXPECT_EQ(VertexData(Tree()), grownBefore);
+  EXPECT_EQ(GrownVertexData(), grownBefore);
   EXPECT_EQ(Redo()->text(), "Redo Trunk width");
   EXPECT_FALSE(Undo()->isEnabled());
 
   Redo()->trigger();
   EXPECT_EQ(Session().params, dragged);
   EXPECT_EQ(width->value(), dragged.levels[0].baseSize);
-  EXPECT_EQ(VertexData(Tree()), grownDragged);
+  EXPECT_EQ(GrownVertexData(), grownDragged);
   EXPECT_FALSE(Redo()->isEnabled());
 }
 
@@ -77,7 +77,7 @@ TEST_F(UndoRedo, ARadioPairIsUndoneOnItsOwnLevel) {
   QTest::mouseClick(Find<QRadioButton>("RadioButton1"), Qt::LeftButton);
   ASSERT_FALSE(Session().params.levels[1].baseSizeInherited);
   EXPECT_EQ(Undo()->text(), "Undo Branch width: Constant");
-  const std::vector<float> constant = VertexData(Tree());
+  const std::vector<float> constant = GrownVertexData();
 
   SelectLevelTab(0);
   Undo()->trigger();
@@ -87,17 +87,17 @@ TEST_F(UndoRedo, ARadioPairIsUndoneOnItsOwnLevel) {
   Redo()->trigger();
   EXPECT_FALSE(Session().params.levels[1].baseSizeInherited);
   EXPECT_TRUE(Find<QRadioButton>("RadioButton1")->isChecked());
-  EXPECT_EQ(VertexData(Tree()), constant);
+  EXPECT_EQ(GrownVertexData(), constant);
 }
 
 TEST_F(UndoRedo, EachOutlineClickAndDragIsAStep) {
   ShowPage(1);
-  const std::vector<float> bare = VertexData(Tree());
+  const std::vector<float> bare = GrownVertexData();
   for (const QPoint& p : {QPoint(0, -40), QPoint(20, 0), QPoint(0, 30)}) ClickEditor(p);
   ASSERT_EQ(Session().params.leafOutline.size(), 3u);
   EXPECT_EQ(History().StepCount(), 3u);
   EXPECT_EQ(Undo()->text(), "Undo Leaf outline");
-  const std::vector<float> leafy = VertexData(Tree());
+  const std::vector<float> leafy = GrownVertexData();
   ASSERT_NE(leafy, bare);
 
   // Drag the first point 10 pixels to the right.
@@ -111,13 +111,13 @@ TEST_F(UndoRedo, EachOutlineClickAndDragIsAStep) {
 
   Undo()->trigger();
   EXPECT_EQ(Session().params.leafOutline[0].x, 0.0f);
-  EXPECT_EQ(VertexData(Tree()), leafy);
+  EXPECT_EQ(GrownVertexData(), leafy);
   for (int i = 0; i < 3; ++i) Undo()->trigger();
   EXPECT_TRUE(Session().params.leafOutline.empty());
-  EXPECT_EQ(VertexData(Tree()), bare);
+  EXPECT_EQ(GrownVertexData(), bare);
   for (int i = 0; i < 3; ++i) Redo()->trigger();
   EXPECT_EQ(Session().params.leafOutline.size(), 3u);
-  EXPECT_EQ(VertexData(Tree()), leafy);
+  EXPECT_EQ(GrownVertexData(), leafy);
 }
 
 TEST_F(UndoRedo, ClearPointsIsUndone) {
@@ -137,7 +137,7 @@ TEST_F(UndoRedo, ABarkPictureLoadIsUndoneAndRedone) {
   dialogs->Choose(Path("bark.bmp"));
   QTest::mouseClick(Find<QToolButton>("SpeedButton4"), Qt::LeftButton);
   ASSERT_TRUE(Session().params.barkTextureLoaded);
-  const std::vector<float> textured = VertexData(Tree());
+  const std::vector<float> textured = GrownVertexData();
   EXPECT_EQ(Undo()->text(), "Undo Load texture");
   const auto* preview = Find<BarkPreview>("Image1");
   ASSERT_NE(preview->Picture().pixel(5, 5), qRgb(255, 255, 255));
@@ -146,13 +146,13 @@ TEST_F(UndoRedo, ABarkPictureLoadIsUndoneAndRedone) {
   EXPECT_FALSE(Session().params.barkTextureLoaded);
   EXPECT_TRUE(Session().params.barkTextureFile.empty());
   EXPECT_EQ(preview->Picture().pixel(5, 5), qRgb(255, 255, 255)) << "the preview shows no picture";
-  EXPECT_NE(VertexData(Tree()), textured) << "the branches are coloured again";
+  EXPECT_NE(GrownVertexData(), textured) << "the branches are coloured again";
 
   Redo()->trigger();
   EXPECT_TRUE(Session().params.barkTextureLoaded);
   EXPECT_EQ(Session().params.barkTextureFile, Path("bark.bmp").toStdString());
   EXPECT_NE(preview->Picture().pixel(5, 5), qRgb(255, 255, 255));
-  EXPECT_EQ(VertexData(Tree()), textured);
+  EXPECT_EQ(GrownVertexData(), textured);
   if (window->ViewBound()) {
     EXPECT_EQ(ReadTextureState(*window, 2).width, 64);
   }
@@ -254,32 +254,35 @@ TEST_F(UndoRedo, EveryKindOfControlNamesItsStep) {
   EXPECT_EQ(Find<QSlider>("TrackBar1")->value(), 3);
 }
 
-TEST_F(UndoRedo, RefusedWhileATreeGrowsAndInBillboardMode) {
+// An undo while a tree grows is an edit like any other: it applies at once
+// and the tree then grown is the one of the state taken back to.
+TEST_F(UndoRedo, AppliesWhileATreeGrowsAndIsRefusedInBillboardMode) {
   Find<QSlider>("noise")->setValue(70);
   const vh::TreeParameters edited = Session().params;
   MakeGenerationLong();
   const vh::TreeParameters longer = Session().params;
-  bool busyDuringUndo = false;
+  bool grewDuringUndo = false;
   GenerateAndMeanwhile(60, [&] {
-    busyDuringUndo = Session().busy;
+    grewDuringUndo = window->Busy();
+    // The parameters set behind the controls' back were recorded with the
+    // click on "Generate".
+    EXPECT_EQ(Undo()->text(), "Undo Generate");
     Undo()->trigger();
-    Session().cancelRequested = true;
   });
-  ASSERT_TRUE(WaitUntil([&] { return !Session().busy; }, 20000));
-  EXPECT_TRUE(busyDuringUndo);
-  EXPECT_EQ(Session().params, longer) << "nothing was taken back while the tree grew";
+  ASSERT_TRUE(WaitForTree());
+  EXPECT_TRUE(grewDuringUndo);
+  EXPECT_EQ(Session().params, edited);
+  EXPECT_TRUE(SameGeometry(Tree(), vh::Generate(edited))) << "the tree follows the undo";
 
+  Redo()->trigger();
+  ASSERT_EQ(Session().params, longer);
+  ASSERT_TRUE(WaitForTree());
   vh::BillboardCloud cloud;
   cloud.mesh = std::make_unique<vh::MeshObject>();
   window->SetBillboard(std::move(cloud));
   Undo()->trigger();
   EXPECT_EQ(Session().params, longer) << "nothing is taken back in billboard mode";
   window->DestroyBillboard();
-  // The parameters set behind the controls' back were recorded with the
-  // click on "Generate".
-  EXPECT_EQ(Undo()->text(), "Undo Generate");
-  Undo()->trigger();
-  EXPECT_EQ(Session().params, edited);
 }
 
 TEST_F(UndoRedo, NewAndOpenStartAFreshHistory) {
