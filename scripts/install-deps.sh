@@ -14,8 +14,10 @@ packages=(
   libtinygltf-dev nlohmann-json3-dev libmeshoptimizer-dev
   libgtest-dev libbenchmark-dev
   # GUI tests on a virtual display (xvfb-run needs xauth; xprop reads the
-  # titles the window system sees); help opens through xdg-open
-  xvfb xauth xdg-utils x11-utils
+  # titles the window system sees; xdotool presses keys through the X
+  # server and finds windows; libxcb closes one as a window manager does);
+  # help opens through xdg-open
+  xvfb xauth xdg-utils x11-utils xdotool libxcb1-dev
   # third-party readers of our files: Assimp (OBJ, 3DS, DXF), ezdxf (DXF),
   # ImageMagick's identify (BMP, JPEG)
   assimp-utils python3 python3-ezdxf imagemagick

@@ -97,7 +97,7 @@ BarkTexturePanel::BarkTexturePanel(EditorHost& host, QWidget* parent)
 }
 
 void BarkTexturePanel::LoadBarkTexture(const QString& fileName) {
-  if (host_.Busy() || fileName.isEmpty()) return;
+  if (host_.EditsLocked() || fileName.isEmpty()) return;
   vh::Image picture = vh::LoadPicture(LocalPath(fileName));
   EditingSession& session = host_.Session();
   session.barkTextureImage = std::move(picture);
@@ -109,8 +109,10 @@ void BarkTexturePanel::LoadBarkTexture(const QString& fileName) {
   host_.RenderFrameNow();
 }
 
+void BarkTexturePanel::ClearPreview() { preview_->Clear(); }
+
 void BarkTexturePanel::onLoadBarkTextureClicked() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   if (const std::optional<FileChoice> choice = AskPictureToOpen(host_.DialogParent())) {
     try {
       LoadBarkTexture(choice->fileName);
@@ -127,7 +129,7 @@ void BarkTexturePanel::onLoadBarkTextureClicked() {
 }
 
 void BarkTexturePanel::onRemoveBarkTextureClicked() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   preview_->Clear();
   vh::TreeParameters& params = host_.Session().params;
   params.barkTextureLoaded = false;

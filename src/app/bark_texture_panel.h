@@ -39,11 +39,13 @@ class BarkTexturePanel : public QWidget {
   explicit BarkTexturePanel(EditorHost& host, QWidget* parent = nullptr);
 
   // Reads `fileName` as the tree's bark picture, shows it in the preview,
-  // uploads it as texture object 2 and draws a frame. Nothing while busy or
-  // for an empty name. Throws PictureError (tree and preview
-  // unchanged) when the picture cannot be read. Does not touch
+  // uploads it as texture object 2 and draws a frame. Nothing while a
+  // billboard cloud is built or for an empty name. Throws PictureError
+  // (tree and preview unchanged) when the picture cannot be read. Does not touch
   // `barkTextureFile` or `barkTextureLoaded`.
   void LoadBarkTexture(const QString& fileName);
+  // Shows no picture in the preview (the tree keeps its bark picture).
+  void ClearPreview();
 
  public slots:
   void onLoadBarkTextureClicked();    // SpeedButton4, "Load texture"

@@ -14,6 +14,7 @@
 #include "app/editor_host.h"
 #include "app/flat_tabs.h"
 #include "app/message_box.h"
+#include "app/new_seed_button.h"
 #include "app/parameter_page.h"
 #include "app/named_button.h"
 #include "tree/parameter_table.h"
@@ -236,6 +237,7 @@ void BranchesPage::BuildLayout() {
   seed_->setObjectName("Edit1");
   seed_->setMaximumWidth(70);
   bottom->addWidget(seed_);
+  bottom->addWidget(MakeNewSeedButton(seed_, host_, this));
   page->addLayout(bottom);
 
   // Value labels start with the initial positions, as if each slider had

@@ -34,7 +34,7 @@ class BranchesPage : public QWidget {
   void LoadLevelControls();
   // Controls → parameter set, then UpdateAfterChange unless a level switch
   // is storing. A slider still showing a value outside its range keeps
-  // that value (StoreSlider). Does nothing while busy; a "Seed" that is
+  // that value (StoreSlider). Does nothing while a billboard cloud is built; a "Seed" that is
   // not an integer is reported and ends the store before the remaining
   // steps.
   void StoreControls();

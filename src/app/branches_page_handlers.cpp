@@ -55,9 +55,9 @@ void BranchesPage::WriteValueLabel(const LevelSlider& entry) {
 }
 
 void BranchesPage::SliderChanged(LevelSlider& entry) {
-  // While a generation runs the slider shows its new position but the
-  // parameter keeps its value until the next StoreControls.
-  if (host_.Busy()) return;
+  // While a billboard cloud is built the slider shows its new position but
+  // the parameter keeps its value until the next StoreControls.
+  if (host_.EditsLocked()) return;
   StoreValue(entry);
   WriteValueLabel(entry);
   host_.UpdateAfterChange();
@@ -72,13 +72,14 @@ void BranchesPage::StoreValue(const LevelSlider& entry) {
 }
 
 void BranchesPage::CheckChanged(LevelCheck& entry) {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   Level().*entry.field = entry.box->isChecked();
   host_.UpdateAfterChange();
 }
 
-// The Constant/Inherit pairs are not locked while busy: they only store a
-// flag, and the update they ask for cannot start a second generation.
+// The Constant/Inherit pairs are not locked while a billboard cloud is
+// built: they only store a flag, and the update they ask for cannot
+// regrow the tree under the builder.
 void BranchesPage::onBaseSizeModeToggled() {
   Level().baseSizeInherited = sizeInherit_->isChecked();
   host_.UpdateAfterChange();
@@ -99,7 +100,7 @@ void BranchesPage::RebuildLevelTabs(int count) {
 }
 
 void BranchesPage::onLevelCountChanged() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   const int position = nbLevels_->value();
   nbLevelsLabel_->setText(QString::number(position + 1));
   RebuildLevelTabs(position + 1);
@@ -110,7 +111,7 @@ void BranchesPage::onLevelCountChanged() {
 }
 
 void BranchesPage::onSeedEdited() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   bool ok = false;
   const int seed = seed_->text().toInt(&ok);
   if (ok) host_.Session().params.seed = seed;  // a non-number is ignored while typing
@@ -168,7 +169,7 @@ void BranchesPage::LoadLevelControls() {
 }
 
 void BranchesPage::StoreControls() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   vh::TreeParameters& params = host_.Session().params;
   for (const LevelSlider& entry : sliders_) {
     if (StoredBeforeSeed(entry.field)) StoreValue(entry);

@@ -1,10 +1,11 @@
 // The tree being edited, as the desktop program holds it: the document's
 // parameters, the last grown tree, the pictures of the two textures, the
 // view switches that decide what is grown and how it is drawn, and the
-// lock and cancel flag of a running generation (or billboard build).
+// lock and cancel flag of a running billboard cloud or chain build.
+// (Generations run on the main window's driver, from copies of the
+// parameters.)
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 #include "foundations/image.h"
@@ -13,15 +14,17 @@
 
 struct EditingSession {
   vh::TreeParameters params{2};
-  vh::Tree tree;  // grown from params; filled branch by branch while it grows
+  vh::Tree tree;  // the last tree grown from params, replaced whole when the next one is in
   vh::Image leafTextureImage;
   vh::Image barkTextureImage;
   // Which of the tree, the ground plane and the billboard cloud are drawn as
   // lines: "Wireframe" reaches them at different moments.
   vh::WireframeParts wireframe;
   bool showLeaves = true;   // leaves are grown at all (cleared by "Hide leaves")
-  bool busy = false;        // a generation or a billboard build is running
-  std::atomic<bool> cancelRequested{false};  // the running one must stop
+  // A billboard cloud or a level-of-detail chain is built from the tree, its
+  // pictures and textures (edits are locked meanwhile); Escape asks it to stop.
+  bool buildingFromTree = false;
+  bool cancelRequested = false;
   std::uint64_t vertexBudget = vh::kDefaultVertexBudget;
 
   // "New": a fresh tree with the default parameters, no pictures, the

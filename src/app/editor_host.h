@@ -31,8 +31,17 @@ class EditorHost {
   // tree last grown from them (CurrentTree).
   virtual EditingSession& Session() = 0;
   virtual vh::Tree& CurrentTree() = 0;
-  // True while a generation runs (editing handlers then ignore input).
+  // True while a tree grows (or waits to) or a cloud or chain is built from
+  // it: the file flows and the "Level of detail" buttons, which read or
+  // replace the tree, refuse then. Edits are applied while a tree grows;
+  // it regrows.
   virtual bool Busy() const = 0;
+  // True while a billboard cloud or a level-of-detail chain is built from
+  // the tree and its textures: the editing handlers ignore input then.
+  virtual bool EditsLocked() const = 0;
+  // Runs `action` now, or once no tree grows any more: for what reads or
+  // replaces the document and the tree as a whole (opening, saving).
+  virtual void WhenTreeIsIn(std::function<void()> action) = 0;
   // True while a billboard cloud replaces the tree (tree edits build nothing).
   virtual bool BillboardMode() const = 0;
   // The ground plane (never null) and the billboard cloud (null outside
@@ -57,10 +66,11 @@ class EditorHost {
   // continue its sequence.
   virtual vh::BillboardPicker& Picker() = 0;
 
-  // Regenerates when "AutoUpdate" is ticked and not in billboard mode, then
-  // rebuilds the ground plane, marks the view dirty and refreshes the counts.
+  // Regrows when "AutoUpdate" is ticked and not in billboard mode; it
+  // returns at once. When the tree is in, the ground plane is rebuilt, the
+  // view redrawn and the counts refreshed.
   virtual void UpdateAfterChange() = 0;
-  // What "Generate" does: regenerate outside billboard mode, nothing else.
+  // What "Generate" does: regrow outside billboard mode, nothing else.
   virtual void GenerateTree() = 0;
   // Writes the counts of what the view shows (the cloud in billboard mode,
   // else the tree) into "Infos".

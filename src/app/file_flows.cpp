@@ -19,6 +19,7 @@
 #include "app/tree_messages.h"
 #include "fileio/document.h"
 #include "fileio/export_formats.h"
+#include "fileio/presets.h"
 #include "imaging/picture_io.h"
 #include "tree/tree.h"
 
@@ -53,6 +54,7 @@ void FileFlows::New() {
   host_.UpdateAfterChange();
   host_.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
   host_.RepaintLeafEditor();
+  emit newTree();
 }
 
 void FileFlows::Open() {
@@ -64,15 +66,30 @@ void FileFlows::Open() {
 }
 
 void FileFlows::OpenDocument(const QString& fileName) {
-  if (host_.Busy()) return;
+  if (OpenWith([&](const vh::TreeParameters& base) {
+        return vh::ReadDocumentFile(LocalPath(fileName), base);
+      })) {
+    emit documentOpened(fileName);
+  }
+}
+
+void FileFlows::OpenPreset(const vh::PresetLibrary& presets, const QString& name) {
+  const std::string preset = name.toStdString();
+  if (OpenWith([&](const vh::TreeParameters& base) { return presets.Read(preset, base); })) {
+    emit presetOpened(name);
+  }
+}
+
+bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreeParameters& base)>& read) {
+  if (host_.Busy()) return false;
   EditingSession& session = host_.Session();
   try {
     // Reads into a fresh parameter set; the session's is replaced only
     // when the whole document was read.
-    session.params = vh::ReadDocumentFile(LocalPath(fileName), session.params);
+    session.params = read(session.params);
   } catch (const std::exception& error) {
     ShowError(What(error));
-    return;
+    return false;
   }
   hooks_.growTree();
   host_.DestroyBillboard();  // it showed the tree that was just replaced
@@ -95,33 +112,35 @@ void FileFlows::OpenDocument(const QString& fileName) {
   host_.SetViewDirty();
   host_.RefreshCounts();  // of the tree just grown from the document
   if (!problems.isEmpty()) ShowError(problems.join('\n'));
+  return true;
 }
 
-void FileFlows::Save() {
-  if (host_.Busy()) return;
-  if (saveName_.isEmpty()) {
-    SaveAs();
-    return;
-  }
-  SaveTo(saveName_);
+bool FileFlows::Save() {
+  if (host_.Busy()) return false;
+  if (saveName_.isEmpty()) return SaveAs();
+  return SaveTo(saveName_);
 }
 
-void FileFlows::SaveAs() {
-  if (host_.Busy()) return;
+bool FileFlows::SaveAs() {
+  if (host_.Busy()) return false;
   const std::optional<FileChoice> choice =
       Ask(FileRequest::Kind::kSave, host_.DialogParent(), kSaveDocumentFilter, saveName_);
-  if (!choice) return;
+  if (!choice) return false;
   saveName_ = choice->fileName;
-  SaveTo(saveName_);
+  return SaveTo(saveName_);
 }
 
-void FileFlows::SaveTo(const QString& chosen) {
+bool FileFlows::SaveTo(const QString& chosen) {
+  const std::string path = DocumentFileName(LocalPath(chosen));
   try {
     // Written beside the target and renamed into place when complete.
-    vh::SaveDocument(host_.Session().params, DocumentFileName(LocalPath(chosen)));
+    vh::SaveDocument(host_.Session().params, path);
   } catch (const std::exception& error) {
     ShowError(What(error));
+    return false;
   }
+  emit documentSaved(FromLocalPath(path));
+  return true;
 }
 
 void FileFlows::Export() {

@@ -12,11 +12,15 @@
 #include <QString>
 
 #include "fileio/export_scene.h"
+#include "tree/tree.h"
 
 class BarkTexturePanel;
 class EditorHost;
 class LeafEditor;
 
+namespace vh {
+class PresetLibrary;
+}
 struct EditingSession;
 
 // The leaf and bark pictures of the tree, for exports that embed them.
@@ -50,10 +54,14 @@ class FileFlows : public QObject {
   // reported after the controls were loaded. No automatic update follows;
   // "Infos" shows the opened tree's counts.
   void OpenDocument(const QString& fileName);
+  // "New from preset": opens the preset `name` of `presets` as
+  // OpenDocument opens a file.
+  void OpenPreset(const vh::PresetLibrary& presets, const QString& name);
   // "Save": to the name last chosen in the save dialog, or asks for one.
-  void Save();
-  // "Save As...": always asks.
-  void SaveAs();
+  // Returns whether the document was written.
+  bool Save();
+  // "Save As...": always asks. Returns whether the document was written.
+  bool SaveAs();
   // "Export...": the selected filter decides the format and extension;
   // glTF takes the dialog's "Scale :" and the tree's pictures.
   void Export();
@@ -66,8 +74,20 @@ class FileFlows : public QObject {
   // The name SaveDialog1 remembers (empty until it was first used).
   const QString& RememberedSaveName() const { return saveName_; }
 
+ signals:
+  // "New" replaced the tree.
+  void newTree();
+  // A document file (`fileName` as given) or a preset replaced the tree.
+  void documentOpened(const QString& fileName);
+  void presetOpened(const QString& name);
+  // The document was written to `fileName` (with its extension).
+  void documentSaved(const QString& fileName);
+
  private:
-  void SaveTo(const QString& chosen);
+  // Replaces the tree's parameters through `read` (which throws, leaving
+  // the tree as it was, when it cannot), then as OpenDocument.
+  bool OpenWith(const std::function<vh::TreeParameters(const vh::TreeParameters& base)>& read);
+  bool SaveTo(const QString& chosen);
   void ShowError(const QString& text);
 
   EditorHost& host_;

@@ -145,7 +145,7 @@ void LeafEditor::RecomputeTexCoords() {
 }
 
 void LeafEditor::LoadLeafTexture(const QString& fileName) {
-  if (host_.Busy() || fileName.isEmpty()) return;
+  if (host_.EditsLocked() || fileName.isEmpty()) return;
   vh::Image picture = vh::LoadPicture(LocalPath(fileName));
   EditingSession& session = host_.Session();
   session.leafTextureImage = std::move(picture);
@@ -158,7 +158,7 @@ void LeafEditor::LoadLeafTexture(const QString& fileName) {
 void LeafEditor::ShowError(const QString& text) { ShowMessage(host_.DialogParent(), text, "Error"); }
 
 void LeafEditor::onClearPointsClicked() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   vh::TreeParameters& params = host_.Session().params;
   params.leafOutline.clear();
   params.leafTexCoords.clear();
@@ -169,7 +169,7 @@ void LeafEditor::onClearPointsClicked() {
 }
 
 void LeafEditor::onLoadLeafTextureClicked() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   if (const std::optional<FileChoice> choice = AskPictureToOpen(host_.DialogParent())) {
     try {
       LoadLeafTexture(choice->fileName);
@@ -187,7 +187,7 @@ void LeafEditor::onLoadLeafTextureClicked() {
 }
 
 void LeafEditor::onClearTextureClicked() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   vh::TreeParameters& params = host_.Session().params;
   params.leafTextureLoaded = false;
   params.leafTextureFile.clear();  // the picture itself stays loaded
@@ -267,7 +267,7 @@ void LeafEditor::mouseMoveEvent(QMouseEvent* event) {
 void LeafEditor::mouseReleaseEvent(QMouseEvent*) { Release(); }
 
 void LeafEditor::PressAt(int x, int y) {
-  if (host_.BillboardMode() || host_.Busy()) return;
+  if (host_.BillboardMode() || host_.EditsLocked()) return;
   dragging_ = true;
   lastMouseX_ = x - CentreX();
   lastMouseY_ = y - CentreY();

@@ -35,9 +35,10 @@ class LeafEditor : public QWidget {
   // Recomputes every outline point's texture coordinate at its pixel.
   void RecomputeTexCoords();
   // Reads `fileName` as the tree's leaf picture, uploads it as texture
-  // object 1 and asks for a redraw of the view. Nothing while busy or for
-  // an empty name. Throws PictureError (tree unchanged) when the picture
-  // cannot be read. Does not touch `leafTextureFile` or `leafTextureLoaded`.
+  // object 1 and asks for a redraw of the view. Nothing while a billboard
+  // cloud is built or for an empty name. Throws PictureError (tree
+  // unchanged) when the picture cannot be read. Does not touch
+  // `leafTextureFile` or `leafTextureLoaded`.
   void LoadLeafTexture(const QString& fileName);
 
   bool PointMode() const { return pointMode_; }

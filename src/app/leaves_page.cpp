@@ -68,7 +68,7 @@ void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
 }
 
 void LeavesPage::onLeafBendingChanged() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   StoreSlider(*bending_, host_.Session().params.leafBending);
   host_.UpdateAfterChange();
 }
@@ -76,7 +76,7 @@ void LeavesPage::onLeafBendingChanged() {
 // The picture placement takes effect at the tree's next update; moving it
 // regenerates nothing, but the outline's texture coordinates follow it.
 void LeavesPage::PlacementChanged(const QSlider& slider, int vh::TreeParameters::*field) {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   StoreSlider(slider, host_.Session().params.*field);
   RepaintEditor();
   editor_->RecomputeTexCoords();
@@ -92,7 +92,7 @@ void LeavesPage::onPictureShiftYChanged() {
 void LeavesPage::onPictureScaleChanged() { PlacementChanged(*scale_, &vh::TreeParameters::leafTexScale); }
 
 void LeavesPage::onNoLeavesOnTrunkToggled() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   host_.Session().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
   host_.UpdateAfterChange();
   RepaintEditor();

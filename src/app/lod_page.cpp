@@ -167,11 +167,11 @@ void LodPage::onCreateCloudClicked() {
 }
 
 QString LodPage::RunWhileBusy(const std::function<void()>& work) {
-  // The tree counts as busy while a cloud is built: the events processed
-  // in between may not regenerate or replace it, and Escape (which asks the
-  // tree to cancel) stops the build instead.
+  // Edits are locked while a cloud or chain is built: the events processed
+  // in between may not regrow or replace the tree, and Escape stops the
+  // build.
   EditingSession& session = host_.Session();
-  session.busy = true;
+  session.buildingFromTree = true;
   session.cancelRequested = false;
   QString failure;
   try {
@@ -180,7 +180,7 @@ QString LodPage::RunWhileBusy(const std::function<void()>& work) {
   } catch (const std::exception& error) {
     failure = QString::fromStdString(error.what());
   }
-  session.busy = false;
+  session.buildingFromTree = false;
   session.cancelRequested = false;
   progress_->setValue(0);
   // Every tree submesh may have been drawn hidden and shown again.

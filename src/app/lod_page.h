@@ -4,9 +4,9 @@
 //
 // Creating runs on the user-interface thread; the progress callback
 // processes pending events, so the window stays responsive and Escape
-// cancels (the tree is then left as it was, without a cloud). While the
-// cloud is built the tree counts as busy, so no edit can regenerate or
-// replace it underneath the builder.
+// cancels (the tree is then left as it was, without a cloud). While a cloud
+// or a chain is built edits are locked, so that nothing regrows or replaces
+// the tree underneath the builder. A build starts only while no tree grows.
 #pragma once
 
 #include <QWidget>
@@ -46,7 +46,7 @@ class LodPage : public QWidget {
 
  private:
   bool ShowProgress(int percent);
-  // Runs `work` with the tree busy and the view frozen, then puts both
+  // Runs `work` with edits locked and the view frozen, then puts both
   // back; returns the message of what `work` threw, or an empty text.
   QString RunWhileBusy(const std::function<void()>& work);
 

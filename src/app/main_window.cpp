@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/branches_page.h"
+#include "app/document_session.h"
 #include "app/flat_tabs.h"
 #include "app/leaves_page.h"
 #include "app/lod_page.h"
@@ -25,7 +27,6 @@
 
 namespace {
 constexpr int kStatusPeriodMs = 20;
-constexpr qint64 kPumpIntervalMs = 8;  // longest pause between event passes while generating
 constexpr float kArrowStep = 10.0f;  // eye movement per arrow key, in units of `forward`
 constexpr int kPanel3Width = 153;
 constexpr int kPanel2Width = 308;
@@ -41,8 +42,11 @@ MainWindow::MainWindow(GlAvailability gl, QWidget* parent) : QMainWindow(parent)
   setObjectName("Form1");
   setWindowTitle("Verdanthollow v2.0");
 
-  // No window exists yet: nothing to process events for while it grows.
+  // The first tree grows here, before there is a window to keep
+  // responsive; every later one grows on the driver's worker.
   vh::Generate(session_.params, session_.GrowthOptions(), {}, session_.tree);
+  driver_ = std::make_unique<GenerationDriver>([this](GrownTree grown) { InstallGrownTree(std::move(grown)); });
+  connect(driver_.get(), &GenerationDriver::idle, this, &MainWindow::RunActionsWaitingForTree);
   groundPlane_ = vh::BuildGroundPlane();
 
   BuildLayout();
@@ -62,17 +66,23 @@ MainWindow::MainWindow(GlAvailability gl, QWidget* parent) : QMainWindow(parent)
 
   LoadLevelControls();
   StoreControls();
+  StartDocumentSession();
   resize(992, 682);
   move(90, 116);
 }
 
 MainWindow::~MainWindow() {
+  // First, while everything it could deliver to still exists: a running
+  // generation stops at its next branch.
+  driver_.reset();
   qApp->removeEventFilter(this);
   // The view's context goes first, while the meshes whose display lists it
   // holds still exist.
   delete viewSurface_;
   viewSurface_ = nullptr;
   view_ = nullptr;
+  // A closing program need not wait for a large tree to be freed.
+  DiscardTree(std::make_unique<vh::Tree>(std::move(session_.tree)));
 }
 
 void MainWindow::BuildLayout() {
@@ -174,50 +184,47 @@ bool MainWindow::ViewBound() const { return view_ != nullptr && view_->Bound(); 
 
 void MainWindow::ForgetViewCaches() { drawLists_.Forget(); }
 
-void MainWindow::PumpEvents() {
-  if (pumpClock_.isValid() && pumpClock_.elapsed() < kPumpIntervalMs) return;
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-  pumpClock_.start();
+void MainWindow::RequestGrowth(AfterGrowth after) {
+  // A cloud or chain builder reads the tree while it processes events: it
+  // must not be replaced under it (and a builder only starts when idle).
+  if (session_.buildingFromTree) return;
+  // The tree that arrives answers every request made since the last one
+  // arrived, so it does what any of them asked for.
+  afterGrowth_.rebuildPlane |= after.rebuildPlane;
+  afterGrowth_.refreshCounts |= after.refreshCounts;
+  driver_->Grow({session_.params, session_.GrowthOptions(), session_.vertexBudget});
 }
 
-bool MainWindow::Grow() {
-  session_.cancelRequested = false;
-  if (session_.busy) return false;  // refused: it only cleared a pending cancel
-  // Generation processes events while it runs, so that the window stays
-  // responsive and Escape can cancel. It calls back once per branch;
-  // events are processed at most every few milliseconds, since each pass
-  // may repaint the window, and a software renderer takes longer for that
-  // than a small tree takes to grow.
-  vh::GenerationControl control;
-  control.cancel = &session_.cancelRequested;
-  control.onBranch = [this] { PumpEvents(); };
-  control.vertexBudget = session_.vertexBudget;
-  // Clears the lock (and a pending cancel) however the generation ends.
-  struct BusyScope {
-    EditingSession& session;
-    explicit BusyScope(EditingSession& s) : session(s) { session.busy = true; }
-    ~BusyScope() {
-      session.cancelRequested = false;
-      session.busy = false;
-    }
-  } busy(session_);
-  pumpClock_.start();  // a new generation: its first event pass after the interval
-  vh::Generate(session_.params, session_.GrowthOptions(), control, session_.tree);
-  return session_.tree.budgetExceeded;
-}
-
-void MainWindow::Generate() {
-  if (Grow()) ShowMessage(this, TreeTooLargeMessage(session_.tree, session_.vertexBudget), "Tree too large");
+void MainWindow::InstallGrownTree(GrownTree grown) {
+  const AfterGrowth after = std::exchange(afterGrowth_, {});
+  if (grown.tree == nullptr) {
+    ShowMessage(this, grown.failure, "Error");
+    return;
+  }
+  // The old tree's display lists are freed at the next frame, its memory
+  // off this thread; the new tree is compiled when it is first drawn.
+  auto replaced = std::make_unique<vh::Tree>(std::move(session_.tree));
+  session_.tree = std::move(*grown.tree);
+  DiscardTree(std::move(replaced));
+  // No generation runs now, so the ground plane may take the next submesh
+  // number: the one after the new tree's.
+  if (after.rebuildPlane) {
+    groundPlane_ = vh::BuildGroundPlane();
+    session_.wireframe.groundPlane = WireframeTicked();
+  }
+  if (after.refreshCounts) RefreshCounts();
+  SetViewDirty();
+  emit treeGrown();
+  // Last: the message box processes events, which may start the next generation.
+  if (session_.tree.budgetExceeded) {
+    ShowMessage(this, TreeTooLargeMessage(session_.tree, session_.vertexBudget), "Tree too large");
+  }
 }
 
 void MainWindow::UpdateAfterChange() {
   if (BillboardMode()) return;
   if (!AutoUpdate()) return;
-  Generate();  // returns at once when a generation already runs
-  groundPlane_ = vh::BuildGroundPlane();
-  session_.wireframe.groundPlane = WireframeTicked();
-  SetViewDirty();
-  RefreshCounts();
+  RequestGrowth({.rebuildPlane = true, .refreshCounts = true});
 }
 
 void MainWindow::RefreshCounts() {
@@ -227,8 +234,12 @@ void MainWindow::RefreshCounts() {
 
 void MainWindow::GenerateTree() {
   if (BillboardMode()) return;
-  Generate();
-  SetViewDirty();
+  RequestGrowth({});
+}
+
+void MainWindow::CancelLongTasks() {
+  if (session_.buildingFromTree) session_.cancelRequested = true;
+  driver_->Cancel();
 }
 
 bool MainWindow::AutoUpdate() const { return branches_->AutoUpdate(); }
@@ -236,7 +247,7 @@ void MainWindow::SetAutoUpdate(bool on) { branches_->SetAutoUpdate(on); }
 
 void MainWindow::SetViewDirty() {
   viewDirty_ = true;
-  if (view_ != nullptr) view_->update();
+  if (view_ != nullptr) view_->RequestFrame();
 }
 
 void MainWindow::RenderFrameNow() {
@@ -265,7 +276,7 @@ void MainWindow::GiveFocusBack() {
 }
 
 void MainWindow::onStatusTimer() {
-  QString text = session_.busy ? QString(kGeneratingMessage) : QString();
+  QString text = Busy() ? QString(kGeneratingMessage) : QString();
   if (BillboardMode()) text = kBillboardMessage;
   if (status_->text() != text) status_->setText(text);
 }
@@ -273,7 +284,7 @@ void MainWindow::onStatusTimer() {
 bool MainWindow::HandleWindowKey(int key) {
   switch (key) {
     case Qt::Key_Escape:
-      session_.cancelRequested = true;
+      CancelLongTasks();
       return true;
     case Qt::Key_Down:
       camera_.position -= kArrowStep * camera_.forward;
@@ -330,8 +341,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!document_->ConfirmDiscard()) {
+    event->ignore();
+    return;
+  }
   // A running generation stops at its next branch; the window closes.
-  session_.cancelRequested = true;
+  CancelLongTasks();
   event->accept();
   QCoreApplication::quit();
 }

@@ -1,19 +1,22 @@
 // The main window (Form1). It owns the state shared by the pages (the
 // tree, the ground plane, the billboard slot, the camera, the redraw flag),
-// the menu, the status line and the generation driver, and hands the pages
-// that state through EditorHost. The pages hold their own controls:
+// the menu, the status line and the generation driver (trees grow on its
+// worker while the window goes on), and hands the pages that state through
+// EditorHost. The pages hold their own controls:
 // BranchesPage, LeavesPage, TexturePage, the view controls (Panel3) and the
 // view surface (StaticText1).
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <vector>
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include "app/billboard_export.h"
 #include "app/editing_session.h"
 #include "app/editor_host.h"
+#include "app/generation_driver.h"
 #include "app/gl_probe.h"
 #include "billboard/candidate_picker.h"
 #include "foundations/image.h"
@@ -22,6 +25,7 @@
 #include "view/viewer.h"
 
 class BranchesPage;
+class DocumentSession;
 class FileFlows;
 class FlatTabWidget;
 class LeavesPage;
@@ -57,7 +61,9 @@ class MainWindow : public QMainWindow, public EditorHost {
   // EditorHost
   EditingSession& Session() override { return session_; }
   vh::Tree& CurrentTree() override { return session_.tree; }
-  bool Busy() const override { return session_.busy; }
+  bool Busy() const override { return driver_->Busy() || session_.buildingFromTree; }
+  bool EditsLocked() const override { return session_.buildingFromTree; }
+  void WhenTreeIsIn(std::function<void()> action) override;
   bool BillboardMode() const override { return billboard_ != nullptr; }
   vh::MeshObject& GroundPlane() override { return *groundPlane_; }
   vh::MeshObject* Billboard() override { return billboard_.get(); }
@@ -100,6 +106,10 @@ class MainWindow : public QMainWindow, public EditorHost {
   void onHelp();
   void onShowAbout();
 
+ signals:
+  // A grown (or cancelled, partly grown) tree has replaced the shown one.
+  void treeGrown();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -107,15 +117,25 @@ class MainWindow : public QMainWindow, public EditorHost {
 
  private:
   void BuildMenu();
-  // Called once per branch while a tree grows: processes pending events,
-  // at most every few ms.
-  void PumpEvents();
-  // Grows the tree from the session's parameters (nothing else); every
-  // generation the window starts. A request while one runs only clears a
-  // pending cancel. Returns whether the tree stopped at the budget.
-  bool Grow();
-  // Grow, then say so when the tree stopped at the budget.
-  void Generate();
+  // The undo history, the unsaved-changes question and the menus' additions
+  // (main_window_session.cpp).
+  void StartDocumentSession();
+  // What the window does, beyond showing it, when the tree it asked for
+  // arrives.
+  struct AfterGrowth {
+    bool rebuildPlane = false;
+    bool refreshCounts = false;
+  };
+  // Starts growing the session's parameters on the driver (superseding a
+  // generation that runs); refused while a billboard cloud is built.
+  void RequestGrowth(AfterGrowth after);
+  // The driver's delivery: the tree replaces the shown one; a tree stopped
+  // at the budget is reported.
+  void InstallGrownTree(GrownTree grown);
+  // Escape, closing and "Quit": the running generation (or billboard
+  // build) stops and keeps what it made.
+  void CancelLongTasks();
+  void RunActionsWaitingForTree();
   void BuildLayout();
   void ForgetViewCaches();
   // HandleWindowKey: Escape cancels, Up/Down move the eye; returns whether the
@@ -134,7 +154,9 @@ class MainWindow : public QMainWindow, public EditorHost {
   vh::DrawListCache drawLists_;  // of the view's context; forgotten with it
   bool viewDirty_ = true;
   bool shownOnce_ = false;
-  QElapsedTimer pumpClock_;  // since the last event pass of a generation
+  std::unique_ptr<GenerationDriver> driver_;
+  AfterGrowth afterGrowth_;  // of the requests made since a tree last arrived
+  std::vector<std::function<void()>> waitingForTree_;  // File menu actions, in order
 
   GlAvailability glAvailability_;
   QWidget* viewSurface_ = nullptr;      // StaticText1: the GL view or a blank stand-in
@@ -149,4 +171,5 @@ class MainWindow : public QMainWindow, public EditorHost {
   QWidget* aboutBox_ = nullptr;
   QWidget* barkTiler_ = nullptr;
   FileFlows* fileFlows_ = nullptr;  // the File menu's flows; a child of the window
+  DocumentSession* document_ = nullptr;  // a child of the window
 };

@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QTimer>
 
+#include "app/document_session.h"
 #include "app/file_flows.h"
 #include "app/leaf_editor.h"
 #include "app/leaves_page.h"
@@ -15,7 +16,7 @@
 
 void MainWindow::BuildMenu() {
   FileFlowHooks hooks;
-  hooks.growTree = [this] { Grow(); };
+  hooks.growTree = [this] { RequestGrowth({.rebuildPlane = false, .refreshCounts = true}); };
   hooks.grabView = [this]() -> QImage {
     // The GL view draws a frame into an offscreen buffer of its own size;
     // without a context the blank surface is what the user sees.
@@ -61,15 +62,40 @@ void MainWindow::BuildMenu() {
           {{"Help2", "Help", &MainWindow::onHelp}, {"About1", "About...", &MainWindow::onShowAbout}});
 }
 
-void MainWindow::onNew() { fileFlows_->New(); }
-void MainWindow::onOpen() { fileFlows_->Open(); }
-void MainWindow::onSave() { fileFlows_->Save(); }
-void MainWindow::onSaveAs() { fileFlows_->SaveAs(); }
-void MainWindow::onExport() { fileFlows_->Export(); }
-void MainWindow::onExportScreenshot() { fileFlows_->ExportScreenshot(); }
+// The File menu's flows read or replace the document and the tree as a
+// whole: asked for while a tree grows, they run once it is in.
+void MainWindow::WhenTreeIsIn(std::function<void()> action) {
+  waitingForTree_.push_back(std::move(action));
+  RunActionsWaitingForTree();
+}
+
+void MainWindow::RunActionsWaitingForTree() {
+  // An action that starts a generation (New, Open) makes the rest wait
+  // for that tree in turn.
+  while (!waitingForTree_.empty() && !driver_->Busy()) {
+    const std::function<void()> action = std::move(waitingForTree_.front());
+    waitingForTree_.erase(waitingForTree_.begin());
+    action();
+  }
+}
+
+void MainWindow::onNew() {
+  WhenTreeIsIn([this] {
+    if (document_->ConfirmDiscard()) fileFlows_->New();
+  });
+}
+void MainWindow::onOpen() {
+  WhenTreeIsIn([this] {
+    if (document_->ConfirmDiscard()) fileFlows_->Open();
+  });
+}
+void MainWindow::onSave() { WhenTreeIsIn([this] { fileFlows_->Save(); }); }
+void MainWindow::onSaveAs() { WhenTreeIsIn([this] { fileFlows_->SaveAs(); }); }
+void MainWindow::onExport() { WhenTreeIsIn([this] { fileFlows_->Export(); }); }
+void MainWindow::onExportScreenshot() { WhenTreeIsIn([this] { fileFlows_->ExportScreenshot(); }); }
 void MainWindow::OpenDocumentFile(const QString& fileName) {
   if (view_ == nullptr || view_->Bound()) {
-    fileFlows_->OpenDocument(fileName);
+    WhenTreeIsIn([this, fileName] { fileFlows_->OpenDocument(fileName); });
     return;
   }
   // The document's pictures are uploaded into the view's context, which
@@ -79,7 +105,7 @@ void MainWindow::OpenDocumentFile(const QString& fileName) {
   const auto open = [this, fileName, opened] {
     if (*opened) return;
     *opened = true;
-    fileFlows_->OpenDocument(fileName);
+    WhenTreeIsIn([this, fileName] { fileFlows_->OpenDocument(fileName); });
   };
   connect(view_, &TreeView::framePainted, this, [this, open] { QTimer::singleShot(0, this, open); },
           Qt::SingleShotConnection);
@@ -97,7 +123,8 @@ void MainWindow::onShowBarkTiler() {
 void MainWindow::onHelp() { fileFlows_->Help(); }
 
 void MainWindow::onQuit() {
-  session_.cancelRequested = true;
+  if (!document_->ConfirmDiscard()) return;
+  CancelLongTasks();
   QCoreApplication::quit();
 }
 

@@ -56,19 +56,19 @@ void TexturePage::StoreGlobals(vh::TreeParameters& params) const {
 }
 
 void TexturePage::onMaterialPrefixEdited() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   host_.Session().params.materialPrefix = materialPrefix_->text().toStdString();
 }
 
 void TexturePage::onUScaleChanged() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   StoreSlider(*uScale_, host_.Session().params.uScale);
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
 }
 
 void TexturePage::onVScaleChanged() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   StoreSlider(*vScale_, host_.Session().params.vScale);
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();

@@ -1,16 +1,23 @@
 #include "app/tree_view.h"
 
+#include <chrono>
+
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include "app/editor_host.h"
 #include "app/message_box.h"
 #include "tree/tree.h"
 #include "view/camera.h"
 #include "view/viewer.h"
+#include "view/wheel_zoom.h"
 
 namespace {
 constexpr float kOrbitRadiansPerPixel = 0.05f;
+// How long one slice of list compilation may hold the window's thread.
+constexpr std::chrono::milliseconds kPreparationSlice{30};
 }
 
 TreeView::TreeView(EditorHost& host, QWidget* parent) : QOpenGLWidget(parent), host_(host) {
@@ -73,6 +80,34 @@ void TreeView::RenderFrameNow() {
   repaint();
 }
 
+void TreeView::RequestFrame() {
+  if (preparing_) return;  // the frame being prepared will show this change too
+  preparing_ = true;
+  QTimer::singleShot(0, this, &TreeView::PrepareSlice);
+}
+
+void TreeView::PrepareSlice() {
+  bool ready = true;
+  const auto deadline = std::chrono::steady_clock::now() + kPreparationSlice;
+  WithContext([&] { ready = vh::CompileFrameLists(ContentsNow(), host_.ViewDrawLists(), deadline); });
+  if (!ready) {
+    QTimer::singleShot(0, this, &TreeView::PrepareSlice);
+    return;
+  }
+  preparing_ = false;
+  update();
+}
+
+vh::FrameContents TreeView::ContentsNow() const {
+  vh::FrameContents contents;
+  contents.tree = &host_.CurrentTree();
+  contents.groundPlane = &host_.GroundPlane();
+  contents.billboard = host_.Billboard();
+  contents.showPlane = host_.ShowPlane();
+  contents.wireframe = host_.Session().wireframe;
+  return contents;
+}
+
 void TreeView::paintGL() {
   if (!bound_) return;
   vh::Camera& camera = host_.ViewCamera();
@@ -82,13 +117,7 @@ void TreeView::paintGL() {
   vh::Camera frameCamera = camera;
   frameCamera.viewportWidth = static_cast<int>(width() * ratio);
   frameCamera.viewportHeight = static_cast<int>(height() * ratio);
-  vh::FrameContents contents;
-  contents.tree = &host_.CurrentTree();
-  contents.groundPlane = &host_.GroundPlane();
-  contents.billboard = host_.Billboard();
-  contents.showPlane = host_.ShowPlane();
-  contents.wireframe = host_.Session().wireframe;
-  vh::RenderFrame(frameCamera, contents, host_.ViewDrawLists());
+  vh::RenderFrame(frameCamera, ContentsNow(), host_.ViewDrawLists());
   // ApplyCamera renormalises the axes: keep that in the real camera.
   camera.right = frameCamera.right;
   camera.up = frameCamera.up;
@@ -114,3 +143,16 @@ void TreeView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TreeView::mouseReleaseEvent(QMouseEvent*) { orbiting_ = false; }
+
+void TreeView::wheelEvent(QWheelEvent* event) {
+  constexpr float kDeltaPerNotch = 120.0f;  // Qt's eighths of a degree per notch
+  const float notches = static_cast<float>(event->angleDelta().y()) / kDeltaPerNotch;
+  if (notches == 0.0f) {
+    event->ignore();
+    return;
+  }
+  vh::MeshObject* shown = host_.Billboard() != nullptr ? host_.Billboard() : &host_.CurrentTree();
+  vh::WheelZoom(host_.ViewCamera(), vh::BoundsCentre(*shown, vh::kRotationPivot), notches);
+  host_.SetViewDirty();
+  event->accept();
+}

@@ -8,6 +8,8 @@
 
 #include <QOpenGLWidget>
 
+#include "view/viewer.h"
+
 class EditorHost;
 
 class TreeView : public QOpenGLWidget {
@@ -26,6 +28,13 @@ class TreeView : public QOpenGLWidget {
   bool WithContext(const std::function<void()>& work);
   // Draws and presents a frame now (a no-op without a context).
   void RenderFrameNow();
+  // Asks for a frame at the next chance. The display lists it needs are
+  // compiled first, a slice of a few milliseconds at a time between
+  // events, so that a large new tree never holds the window for the whole
+  // of its compilation; the frame is drawn when they are all ready.
+  void RequestFrame();
+  // Lists are being compiled for a requested frame.
+  bool Preparing() const { return preparing_; }
 
  signals:
   // A frame was drawn: the owner clears its redraw flag.
@@ -39,13 +48,18 @@ class TreeView : public QOpenGLWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  // The wheel moves the eye along the viewing direction (see WheelZoom).
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void ReleaseContext();
+  void PrepareSlice();
+  vh::FrameContents ContentsNow() const;
 
   EditorHost& host_;
   bool bound_ = false;
   bool reportedMissing_ = false;
+  bool preparing_ = false;
   // Orbit drag state: a drag orbits only when its button went down here.
   bool orbiting_ = false;
   int orbitLastX_ = 0;

@@ -176,8 +176,7 @@ void ViewControls::onWireframeToggled() {
     return;
   }
   host_.WithViewContext([on] { vh::SetWireframeBlending(false, on); });
-  // The tree keeps its look while it grows; the next click applies.
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   wireframe.tree = on;
   wireframe.groundPlane = on;
   host_.SetViewDirty();
@@ -186,16 +185,17 @@ void ViewControls::onWireframeToggled() {
 }
 
 void ViewControls::onHideLeavesToggled() {
-  if (host_.Busy()) return;
+  if (host_.EditsLocked()) return;
   host_.Session().showLeaves = !hideLeaves_->isChecked();
   host_.UpdateAfterChange();
   host_.RepaintLeafEditor();
   host_.GiveFocusBack();
 }
 
+// Only what is drawn changes: the next frame shows or leaves out the plane,
+// and the tree is not regrown.
 void ViewControls::onShowPlaneToggled() {
-  if (host_.Busy()) return;
-  host_.UpdateAfterChange();
+  if (host_.EditsLocked()) return;
   host_.SetViewDirty();
   host_.RepaintLeafEditor();
   host_.GiveFocusBack();

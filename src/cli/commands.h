@@ -12,6 +12,7 @@ using Arguments = std::vector<std::string>;
 int RunExport(const Arguments& args);
 int RunInfo(const Arguments& args);
 int RunBarkTile(const Arguments& args);
+int RunPresets(const Arguments& args);
 #ifdef VH_CLI_BILLBOARD
 int RunBillboard(const Arguments& args);
 #endif

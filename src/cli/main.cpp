@@ -16,15 +16,18 @@ struct Command {
 
 const Command kCommands[] = {
     {"export", vh::cli::RunExport,
-     "export [DOC.vhm] -o OUT [--seed N] [--scale S] [--lod]\n"
-     "      Grow the tree of DOC (a new default tree without DOC) and write OUT\n"
-     "      as .obj (with OUT.mtl), .dxf, .3ds, .glb or .gltf (with OUT's .bin and\n"
-     "      pictures beside it), chosen by OUT's extension. glTF only: S scales the\n"
-     "      coordinates (1 writes the OBJ export's numbers), --lod writes a chain of\n"
+     "export [DOC.vhm | --preset NAME] -o OUT [--seed N] [--scale S] [--lod]\n"
+     "      Grow the tree of DOC or of preset NAME (a new default tree without either)\n"
+     "      and write OUT as .obj (with OUT.mtl), .dxf, .3ds, .glb or .gltf (with OUT's\n"
+     "      .bin and pictures beside it), chosen by OUT's extension. glTF only: S scales\n"
+     "      the coordinates (1 writes the OBJ export's numbers), --lod writes a chain of\n"
      "      levels of detail ending in billboard clouds and prints each level's counts."},
     {"info", vh::cli::RunInfo,
-     "info [DOC.vhm] [--seed N]\n"
+     "info [DOC.vhm | --preset NAME] [--seed N]\n"
      "      Print: submeshes N vertices N polygons N leaves N"},
+    {"presets", vh::cli::RunPresets,
+     "presets\n"
+     "      List the names of the species presets installed with the program."},
     {"bark-tile", vh::cli::RunBarkTile,
      "bark-tile IN OUT [--crop X0,X1,Y0,Y1] [--shading S] [--symmetrize] [--pow2]\n"
      "      Make a tileable bark texture from the photograph IN: crop it (percentages),\n"
@@ -32,7 +35,7 @@ const Command kCommands[] = {
      "      power-of-two sides. IN and OUT are BMP when named .bmp, JPEG otherwise."},
 #ifdef VH_CLI_BILLBOARD
     {"billboard", vh::cli::RunBillboard,
-     "billboard [DOC.vhm] -o OUT [--seed N] [--count N] [--precision P] [--mode 0|1]\n"
+     "billboard [DOC.vhm | --preset NAME] -o OUT [--seed N] [--count N] [--precision P] [--mode 0|1]\n"
      "          [--favour-vertical] [--quality Q] [--resolution R]\n"
      "      Build the billboard cloud of the tree of DOC (a new default tree without DOC) and\n"
      "      write it as OUT (.obj with OUT.mtl, .dxf or .3ds, by OUT's extension) with\n"

@@ -25,6 +25,7 @@ Image LoadNamedPicture(const std::string& file, bool required, const char* what)
 
 void TreeSource::AddOptions(ArgumentParser& parser) {
   parser.Integer("--seed", INT32_MIN, INT32_MAX, [this](long long value) { seed = static_cast<int>(value); });
+  parser.Text("--preset", &preset, "a name (see the presets command)");
 }
 
 void TreeSource::TakeDocument(const std::vector<std::string>& positional) {
@@ -34,7 +35,7 @@ void TreeSource::TakeDocument(const std::vector<std::string>& positional) {
 }
 
 Tree TreeSource::Grow(TreeParameters& params) const {
-  params = document.empty() ? TreeParameters() : ReadDocumentFile(document, TreeParameters());
+  params = ReadTreeSource(document, preset, TreeParameters());
   if (seed) params.seed = *seed;
   Tree tree = Generate(params);
   if (tree.budgetExceeded)

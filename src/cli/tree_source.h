@@ -15,9 +15,10 @@ namespace vh::cli {
 
 struct TreeSource {
   std::string document;     // empty: a new default tree
+  std::string preset;       // an installed species preset instead of a document
   std::optional<int> seed;  // replaces the document's seed
 
-  // Declares --seed on `parser`.
+  // Declares --seed and --preset on `parser`.
   void AddOptions(ArgumentParser& parser);
   // Takes the document from the positional arguments (at most one).
   void TakeDocument(const std::vector<std::string>& positional);
@@ -25,6 +26,14 @@ struct TreeSource {
   // warns on stderr when the tree stopped at its geometry budget.
   Tree Grow(TreeParameters& params) const;
 };
+
+// The parameters of the tree a command grows: the document `document`, the
+// installed preset `preset`, or `base` (a new tree) when both are empty.
+// Throws std::invalid_argument when both are given, FileError for an
+// unknown preset or a document that cannot be opened, DocumentError for
+// one that cannot be read. (cli_presets.cpp)
+TreeParameters ReadTreeSource(const std::string& document, const std::string& preset,
+                              const TreeParameters& base);
 
 // The leaf and bark pictures a document names.
 struct DocumentPictures {

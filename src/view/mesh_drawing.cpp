@@ -14,6 +14,7 @@ namespace {
 struct ContextGl {
   unsigned GenList() { return glGenLists(1); }
   void NewList(unsigned name) { glNewList(name, GL_COMPILE_AND_EXECUTE); }
+  void CompileList(unsigned name) { glNewList(name, GL_COMPILE); }
   void EndList() { glEndList(); }
   void CallList(unsigned name) { glCallList(name); }
   void SetCulling(bool enabled) {
@@ -57,6 +58,16 @@ void DrawMesh(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& o
   ContextGl gl;
   for (const auto& submesh : mesh.submeshes) DrawSubmeshWith(gl, *submesh, options, lists.For(submesh));
   glPopAttrib();
+}
+
+bool CompileMeshLists(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options,
+                      std::chrono::steady_clock::time_point deadline) {
+  ContextGl gl;
+  for (const auto& submesh : mesh.submeshes) {
+    if (!CompileSubmeshWith(gl, *submesh, options, lists.For(submesh))) continue;
+    if (std::chrono::steady_clock::now() >= deadline && submesh != mesh.submeshes.back()) return false;
+  }
+  return true;
 }
 
 void ReleaseGoneLists(DrawListCache& lists) { DeleteLists(lists.TakeGone()); }

@@ -8,6 +8,7 @@
 // A back end `Gl` provides:
 //   unsigned GenList();                         // 0 when no list could be made
 //   void NewList(unsigned name);                // compile and execute
+//   void CompileList(unsigned name);            // compile only
 //   void EndList();
 //   void CallList(unsigned name);
 //   void SetCulling(bool enabled);
@@ -115,6 +116,33 @@ void SendSubmeshPrimitive(Gl& gl, const Submesh& submesh, bool textured, bool wi
   gl.End();
 }
 
+namespace detail {
+
+inline bool ListUpToDate(const Submesh& submesh, const DrawOptions& options, const CompiledList& list) {
+  return list.compiled && list.revision == submesh.revision && list.wireframe == options.wireframe;
+}
+
+// The state and vertices of one submesh, as recorded into its list.
+template <class Gl>
+void SendSubmesh(Gl& gl, const Submesh& submesh, const DrawOptions& options) {
+  const bool textured = submesh.vertices.front().hasTexCoord;
+  gl.SetCulling(CullsBackFaces(submesh));
+  if (textured) {
+    gl.EnableTexture(submesh.texture);
+  } else {
+    gl.DisableTexture();
+  }
+  SendSubmeshPrimitive(gl, submesh, textured, options.wireframe);
+}
+
+inline void MarkCompiled(const Submesh& submesh, const DrawOptions& options, CompiledList& list) {
+  list.compiled = true;
+  list.revision = submesh.revision;
+  list.wireframe = options.wireframe;
+}
+
+}  // namespace detail
+
 // Draws one submesh through `list`, its display list in the current context,
 // compiling it (compile-and-execute) when it does not hold the submesh's
 // current revision drawn with `options`.
@@ -126,29 +154,34 @@ void SendSubmeshPrimitive(Gl& gl, const Submesh& submesh, bool textured, bool wi
 template <class Gl>
 void DrawSubmeshWith(Gl& gl, const Submesh& submesh, const DrawOptions& options, CompiledList& list) {
   if (submesh.vertices.empty()) return;
-  const bool textured = submesh.vertices.front().hasTexCoord;
-  const bool upToDate =
-      list.compiled && list.revision == submesh.revision && list.wireframe == options.wireframe;
-  if (upToDate) {
+  if (detail::ListUpToDate(submesh, options, list)) {
     gl.CallList(list.name);
     return;
   }
   if (list.name == 0) list.name = gl.GenList();
   const bool cached = list.name != 0;
   if (cached) gl.NewList(list.name);
-  gl.SetCulling(CullsBackFaces(submesh));
-  if (textured) {
-    gl.EnableTexture(submesh.texture);
-  } else {
-    gl.DisableTexture();
-  }
-  SendSubmeshPrimitive(gl, submesh, textured, options.wireframe);
+  detail::SendSubmesh(gl, submesh, options);
   if (cached) {
     gl.EndList();
-    list.compiled = true;
-    list.revision = submesh.revision;
-    list.wireframe = options.wireframe;
+    detail::MarkCompiled(submesh, options, list);
   }
+}
+
+// Brings `list` up to date without drawing anything, so that a later frame
+// only replays it. Returns whether it compiled (false when the list was up
+// to date, the submesh has no vertices or no list name could be made: a
+// frame then draws it directly).
+template <class Gl>
+bool CompileSubmeshWith(Gl& gl, const Submesh& submesh, const DrawOptions& options, CompiledList& list) {
+  if (submesh.vertices.empty() || detail::ListUpToDate(submesh, options, list)) return false;
+  if (list.name == 0) list.name = gl.GenList();
+  if (list.name == 0) return false;
+  gl.CompileList(list.name);
+  detail::SendSubmesh(gl, submesh, options);
+  gl.EndList();
+  detail::MarkCompiled(submesh, options, list);
+  return true;
 }
 
 }  // namespace vh

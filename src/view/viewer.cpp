@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <vector>
+
 #include "view/mesh_drawing.h"
 
 namespace vh {
@@ -18,6 +20,23 @@ const GLfloat kMaterialSpecular[] = {0.0f, 0.0f, 0.0f, 1.0f};
 const GLfloat kMaterialShininess = 20.0f;
 
 constexpr double kNearPlane = 0.05;
+
+struct FrameMesh {
+  const MeshObject* mesh;
+  DrawOptions options;
+};
+
+// What a frame draws, in drawing order: the tree (unless there is a
+// billboard), the ground plane when shown, and the billboard.
+std::vector<FrameMesh> FrameMeshes(const FrameContents& contents) {
+  const WireframeParts& wireframe = contents.wireframe;
+  std::vector<FrameMesh> parts;
+  if (contents.billboard == nullptr && contents.tree != nullptr) parts.push_back({contents.tree, {wireframe.tree}});
+  if (contents.showPlane && contents.groundPlane != nullptr)
+    parts.push_back({contents.groundPlane, {wireframe.groundPlane}});
+  if (contents.billboard != nullptr) parts.push_back({contents.billboard, {wireframe.billboard}});
+  return parts;
+}
 constexpr double kFarPlane = 10000.0;
 
 }  // namespace
@@ -72,12 +91,15 @@ void RenderFrame(Camera& camera, const FrameContents& contents, DrawListCache& l
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, kMaterialShininess);
   glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);  // world space: view matrix is loaded
 
-  const WireframeParts& wireframe = contents.wireframe;
-  if (contents.billboard == nullptr && contents.tree != nullptr)
-    DrawMesh(lists, *contents.tree, {wireframe.tree});
-  if (contents.showPlane && contents.groundPlane != nullptr)
-    DrawMesh(lists, *contents.groundPlane, {wireframe.groundPlane});
-  if (contents.billboard != nullptr) DrawMesh(lists, *contents.billboard, {wireframe.billboard});
+  for (const FrameMesh& part : FrameMeshes(contents)) DrawMesh(lists, *part.mesh, part.options);
+}
+
+bool CompileFrameLists(const FrameContents& contents, DrawListCache& lists,
+                       std::chrono::steady_clock::time_point deadline) {
+  for (const FrameMesh& part : FrameMeshes(contents)) {
+    if (!CompileMeshLists(lists, *part.mesh, part.options, deadline)) return false;
+  }
+  return true;
 }
 
 }  // namespace vh

@@ -4,6 +4,8 @@
 // its surface.
 #pragma once
 
+#include <chrono>
+
 #include "tree/mesh.h"
 #include "view/camera.h"
 #include "view/draw_list_cache.h"
@@ -43,6 +45,13 @@ void ApplyCamera(Camera& camera);
 // lists `lists`. Frees the lists of submeshes that are gone first. Leaves
 // the model-view matrix selected.
 void RenderFrame(Camera& camera, const FrameContents& contents, DrawListCache& lists);
+
+// Compiles, without drawing, the display lists that the next RenderFrame of
+// `contents` would compile, until `deadline` passes. Returns true once none
+// is left: a frame of a large new tree can then be prepared in slices
+// between events instead of in one long frame.
+bool CompileFrameLists(const FrameContents& contents, DrawListCache& lists,
+                       std::chrono::steady_clock::time_point deadline);
 
 }  // namespace vh
 

@@ -2,7 +2,9 @@
 // any widget, and on the platform the program was built to test.
 #include <gtest/gtest.h>
 
+#include <QSettings>
 #include <QSurfaceFormat>
+#include <QTemporaryDir>
 
 #include "app/application.h"
 
@@ -20,5 +22,10 @@ int main(int argc, char** argv) {
   format.setProfile(QSurfaceFormat::CompatibilityProfile);
   QSurfaceFormat::setDefaultFormat(format);
   Application application(argc, argv);
+  // Settings the program keeps between runs (the recent documents) go to a
+  // scratch folder, never to the settings of whoever runs the tests.
+  QTemporaryDir settings;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
   return RUN_ALL_TESTS();
 }

@@ -1,5 +1,6 @@
 #include "app_test_support.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QTabBar>
@@ -14,8 +15,20 @@ MessageRecorder::MessageRecorder()
 
 MessageRecorder::~MessageRecorder() { SetMessageSink(previous_); }
 
+SavePromptScript::SavePromptScript()
+    : previous_(SetSaveChangesPrompt([this](QWidget*, const QString& document) {
+        asked.push_back(document);
+        if (answers.empty()) return otherwise;
+        const SaveChangesAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+      })) {}
+
+SavePromptScript::~SavePromptScript() { SetSaveChangesPrompt(previous_); }
+
 void MainWindowTest::SetUp() {
   recorder = std::make_unique<MessageRecorder>();
+  savePrompt = std::make_unique<SavePromptScript>();
   window = std::make_unique<MainWindow>(ProbeOpenGL());
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -23,10 +36,16 @@ void MainWindowTest::SetUp() {
   // Focus tests need an active window; the others run without one.
   static_cast<void>(QTest::qWaitForWindowActive(window.get(), 1000));
   QTest::qWait(20);  // the deferred view binding check
+  ASSERT_TRUE(WaitForTree()) << "the tree the controls asked for at start-up";
+}
+
+bool MainWindowTest::WaitForTree() {
+  return WaitUntil([&] { return !window->Busy(); }, 30000);
 }
 
 void MainWindowTest::TearDown() {
   window.reset();
+  savePrompt.reset();
   recorder.reset();
 }
 
@@ -49,15 +68,55 @@ void MainWindowTest::MakeGenerationLong() {
 }
 
 void MainWindowTest::GenerateAndMeanwhile(int afterMs, const std::function<void()>& during) {
-  QTimer::singleShot(afterMs, window.get(), during);
+  bool ran = false;
+  QTimer::singleShot(afterMs, window.get(), [&] {
+    ran = true;
+    during();
+  });
   QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);
+  EXPECT_TRUE(WaitUntil([&] { return ran; }, afterMs + 30000));
+  EXPECT_TRUE(WaitForTree());
 }
+
+void MakeActive(QWidget* window) { QApplication::setActiveWindow(window); }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   QElapsedTimer clock;
   clock.start();
   while (!done() && clock.elapsed() < timeoutMs) QTest::qWait(5);
   return done();
+}
+
+testing::AssertionResult SameGeometry(const vh::Tree& a, const vh::Tree& b) {
+  if (a.submeshes.size() != b.submeshes.size()) {
+    return testing::AssertionFailure() << a.submeshes.size() << " vs " << b.submeshes.size() << " submeshes";
+  }
+  for (std::size_t i = 0; i < a.submeshes.size(); ++i) {
+    const vh::Submesh& x = *a.submeshes[i];
+    const vh::Submesh& y = *b.submeshes[i];
+    if (x.displayList != y.displayList || x.vertices.size() != y.vertices.size() ||
+        x.triangles.size() != y.triangles.size()) {
+      return testing::AssertionFailure() << "submesh " << i << " differs in number or size";
+    }
+    for (std::size_t v = 0; v < x.vertices.size(); ++v) {
+      if (!(x.vertices[v].position == y.vertices[v].position)) {
+        return testing::AssertionFailure() << "submesh " << i << " vertex " << v << " differs";
+      }
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
+testing::AssertionResult IndicesInside(const vh::Tree& tree) {
+  for (const auto& submesh : tree.submeshes) {
+    const std::size_t n = submesh->vertices.size();
+    for (const vh::Triangle& t : submesh->triangles) {
+      if (t.a >= n || t.b >= n || t.c >= n) {
+        return testing::AssertionFailure() << "submesh " << submesh->displayList << " indexes past " << n;
+      }
+    }
+  }
+  return testing::AssertionSuccess();
 }
 
 QString PolygonText(const vh::MeshObject& mesh) {

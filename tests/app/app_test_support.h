@@ -2,6 +2,7 @@
 // message boxes instead of blocking on them, and small helpers.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 
@@ -13,6 +14,7 @@
 
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/save_changes_prompt.h"
 
 // Records every message box for the lifetime of the object.
 class MessageRecorder {
@@ -23,6 +25,21 @@ class MessageRecorder {
 
  private:
   MessageSink previous_;
+};
+
+// Answers "Save changes?" for the lifetime of the object: the scripted
+// answers first, then `otherwise` (Discard, so that tests which give up a
+// changed tree go on as before), and records the documents asked about.
+class SavePromptScript {
+ public:
+  SavePromptScript();
+  ~SavePromptScript();
+  std::deque<SaveChangesAnswer> answers;
+  SaveChangesAnswer otherwise = SaveChangesAnswer::kDiscard;
+  QStringList asked;  // the document names, one per question
+
+ private:
+  SaveChangesPrompt previous_;
 };
 
 // A shown main window. Tests find controls by their names.
@@ -47,15 +64,31 @@ class MainWindowTest : public ::testing::Test {
   void SetAutoUpdate(bool on);
   // Makes the next generation long: many levels and children.
   void MakeGenerationLong();
-  // Clicks "Generate" and, `afterMs` into the generation, runs `during`.
+  // Clicks "Generate" and, `afterMs` into the generation, runs `during`;
+  // returns once the generation's tree is in.
   void GenerateAndMeanwhile(int afterMs, const std::function<void()>& during);
+  // Trees grow off the window's thread: waits until the last one asked for
+  // is in (the driver idle) and says whether it arrived within 30 s.
+  [[nodiscard]] bool WaitForTree();
 
   std::unique_ptr<MessageRecorder> recorder;
+  std::unique_ptr<SavePromptScript> savePrompt;
   std::unique_ptr<MainWindow> window;
 };
 
+// Makes `window` the application's active window, as keyboard shortcuts
+// require, even while another program's window holds the display's focus
+// (GUI tests run side by side on one virtual display).
+void MakeActive(QWidget* window);
+
 // Processes events until `done` or `timeoutMs` passed; returns `done()`.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+
+// Whether two trees have the same submeshes, numbered alike, with the same
+// vertex positions and triangle counts.
+testing::AssertionResult SameGeometry(const vh::Tree& a, const vh::Tree& b);
+// Whether every triangle of `tree` indexes vertices of its own submesh.
+testing::AssertionResult IndicesInside(const vh::Tree& tree);
 
 // Sum of the geometry as the "Infos" labels should show it.
 QString PolygonText(const vh::MeshObject& mesh);

@@ -109,6 +109,7 @@ TEST_F(DocumentValues, WindowGrowsTheCommandLineToolsTree) {
   // A store of every control, then a generation from what was stored.
   BrowseEverything();
   QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);  // "Generate"
+  ASSERT_TRUE(WaitForTree());
   EXPECT_EQ(TreeCounts(Tree()), expected) << "regrown from the stored controls";
   EXPECT_TRUE(vh::test::SameParameters(Session().params, OutOfRangeDocument()));
 }

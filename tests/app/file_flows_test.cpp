@@ -21,20 +21,6 @@
 
 namespace {
 
-// Every number the view and the exporters take from the tree's vertices;
-// without the texture coordinates when `withTexCoords` is false.
-std::vector<float> VertexData(const vh::Tree& tree, bool withTexCoords = true) {
-  std::vector<float> data;
-  for (const auto& submesh : tree.submeshes) {
-    for (const vh::Vertex& v : submesh->vertices) {
-      data.insert(data.end(), {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y,
-                               v.normal.z, v.colour.x, v.colour.y, v.colour.z});
-      if (withTexCoords) data.insert(data.end(), {v.texCoord.x, v.texCoord.y});
-    }
-  }
-  return data;
-}
-
 bool Exists(const QString& path) { return std::filesystem::exists(path.toStdString()); }
 
 class FileFlowsTest : public WorkflowTest {
@@ -52,6 +38,7 @@ class FileFlowsTest : public WorkflowTest {
     Find<QSlider>("noise")->setValue(55);
     Find<QLineEdit>("Edit1")->setText("4242");
     ASSERT_EQ(Session().params.leafOutline.size(), 4u);
+    ASSERT_TRUE(WaitForTree());
     ASSERT_GT(Tree().leafCount, 0) << "the edited tree must carry leaves";
   }
   FileFlows* Flows() { return window->findChild<FileFlows*>(); }
@@ -219,19 +206,25 @@ TEST_F(FileFlowsTest, UnwritableTargetsAreReportedAndWriteNothing) {
   EXPECT_TRUE(scratch.Entries().empty());
 }
 
-TEST_F(FileFlowsTest, NothingHappensWhileBusy) {
+// The File menu reads and replaces the tree as a whole: what is asked for
+// while a tree grows runs, in order, once it is in.
+TEST_F(FileFlowsTest, FileActionsWaitForTheGrowingTree) {
   MakeGenerationLong();
+  dialogs->Choose(Path("waited.vhm"));
+  bool anythingDuring = true;
   GenerateAndMeanwhile(30, [&] {
-    ASSERT_TRUE(Session().busy);
-    for (const char* item : {"New1", "Open1", "Save1", "SaveAs1", "Export1", "Exportscreenshot1"}) {
-      Trigger(item);
-    }
-    Session().cancelRequested = true;
+    ASSERT_TRUE(window->Busy());
+    for (const char* item : {"SaveAs1", "New1"}) window->findChild<QAction*>(item)->trigger();
+    anythingDuring = !dialogs->requests.empty() || !scratch.Entries().empty();
+    QTest::keyClick(window.get(), Qt::Key_Escape);  // the partial tree is enough
   });
-  ASSERT_TRUE(WaitUntil([&] { return !Session().busy; }));
-  EXPECT_EQ(Session().params.lastParentLevel, 6) << "New did not replace the parameters";
-  EXPECT_TRUE(dialogs->requests.empty());
-  EXPECT_TRUE(scratch.Entries().empty());
+  EXPECT_FALSE(anythingDuring) << "nothing runs while the tree grows";
+  ASSERT_TRUE(WaitForTree()) << "the tree New asked for";
+  // "Save As..." saved the document as it was, then "New" replaced it.
+  EXPECT_EQ(vh::ReadDocumentFile(scratch.File("waited.vhm"), vh::TreeParameters()).lastParentLevel, 6);
+  EXPECT_EQ(Session().params, vh::TreeParameters(2));
+  EXPECT_EQ(Tree().VertexCount(), vh::Generate(vh::TreeParameters(2)).VertexCount());
+  EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
 }
 
 // "Export..." with each filter, read back by Assimp or ezdxf.
@@ -335,6 +328,7 @@ TEST_F(FileFlowsTest, CommandLineDocumentOpensLikeOpen) {
   vh::SaveDocument(document, scratch.File("start.vhm"));
   window->OpenDocumentFile(Path("start.vhm"));
   ASSERT_TRUE(WaitUntil([&] { return Session().params.seed == 31; }));
+  ASSERT_TRUE(WaitForTree());
   EXPECT_EQ(Find<QSlider>("noise")->value(), 64);
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
 }
@@ -346,6 +340,7 @@ TEST_F(FileFlowsTest, DocumentGrownOnlyToTheBudgetIsReported) {
   Session().vertexBudget = 5000;
   window->OpenDocumentFile(Path("big.vhm"));
   ASSERT_TRUE(WaitUntil([&] { return Session().params.lastParentLevel == 4; }));
+  ASSERT_TRUE(WaitForTree());
   EXPECT_TRUE(Tree().budgetExceeded);
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_TRUE(recorder->messages.front().contains("more than 5000 vertices"));

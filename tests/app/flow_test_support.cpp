@@ -5,10 +5,13 @@
 
 #include <GL/gl.h>
 #include <QAction>
+#include <QSlider>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 
 #include "app/leaf_editor.h"
+#include "app/slider_value_tips.h"
 #include "imaging/picture_io.h"
 #include "view/texture_upload.h"
 
@@ -27,6 +30,7 @@ void WorkflowTest::Trigger(const char* actionName) {
   QAction* action = window->findChild<QAction*>(actionName);
   ASSERT_NE(action, nullptr) << actionName;
   action->trigger();
+  EXPECT_TRUE(WaitForTree()) << "the tree " << actionName << " asked for";
 }
 
 void WorkflowTest::ShowPage(int index) {
@@ -34,7 +38,41 @@ void WorkflowTest::ShowPage(int index) {
   QTest::qWait(10);
 }
 
+std::vector<float> WorkflowTest::GrownVertexData() {
+  EXPECT_TRUE(WaitForTree());
+  return VertexData(Tree());
+}
+
 LeafEditor* WorkflowTest::Editor() { return Find<LeafEditor>("PaintBox1"); }
+
+void DragSlider(QSlider* slider, int value) {
+  const QStyleOptionSlider option = SliderStyleOption(slider);
+  QStyle* style = slider->style();
+  const QRect handle = style->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+  const QRect groove = style->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, slider);
+  const int span = groove.width() - handle.width();
+  const int targetX = groove.x() + handle.width() / 2 +
+                      QStyle::sliderPositionFromValue(slider->minimum(), slider->maximum(), value, span);
+  const QPoint start = handle.center();
+  QTest::mousePress(slider, Qt::LeftButton, {}, start);
+  constexpr int kMoves = 6;
+  for (int i = 1; i <= kMoves; ++i) {
+    QTest::mouseMove(slider, QPoint(start.x() + (targetX - start.x()) * i / kMoves, start.y()));
+  }
+  QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(targetX, start.y()));
+}
+
+std::vector<float> VertexData(const vh::Tree& tree, bool withTexCoords) {
+  std::vector<float> data;
+  for (const auto& submesh : tree.submeshes) {
+    for (const vh::Vertex& v : submesh->vertices) {
+      data.insert(data.end(), {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y,
+                               v.normal.z, v.colour.x, v.colour.y, v.colour.z});
+      if (withTexCoords) data.insert(data.end(), {v.texCoord.x, v.texCoord.y});
+    }
+  }
+  return data;
+}
 
 vh::Image GradientPicture(int width, int height) {
   vh::Image picture(width, height, 3);

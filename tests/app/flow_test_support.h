@@ -15,6 +15,7 @@
 #include "scripted_dialogs.h"
 
 class LeafEditor;
+class QSlider;
 
 class WorkflowTest : public MainWindowTest {
  protected:
@@ -23,16 +24,27 @@ class WorkflowTest : public MainWindowTest {
 
   // A file name in the scratch directory.
   QString Path(const char* name) const { return QString::fromStdString(scratch.File(name)); }
-  // Triggers a menu item by its name ("Save1", "Export1", ...).
+  // Triggers a menu item by its name ("Save1", "Export1", ...) and waits
+  // for the tree it may have asked for.
   void Trigger(const char* actionName);
   // Shows the page `index` of PageControl1 (1 = "Leaves", 2 = "Texture").
   void ShowPage(int index);
   LeafEditor* Editor();
+  // VertexData of the tree once the one last asked for is in.
+  std::vector<float> GrownVertexData();
 
   vh::test::ScratchDir scratch;
   std::unique_ptr<ScriptedDialogsScope> scripted;
   ScriptedDialogs* dialogs = nullptr;
 };
+
+// Drags `slider`'s handle with the mouse towards the position of `value`
+// (several moves, one press and one release).
+void DragSlider(QSlider* slider, int value);
+
+// Every number the view and the exporters take from the tree's vertices;
+// without the texture coordinates when `withTexCoords` is false.
+std::vector<float> VertexData(const vh::Tree& tree, bool withTexCoords = true);
 
 // A picture of the given size whose pixel (x, y) is (x, y, 200) (modulo 256).
 vh::Image GradientPicture(int width, int height);

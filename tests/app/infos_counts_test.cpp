@@ -36,6 +36,7 @@ class InfosCounts : public WorkflowTest {
     p.leafOutline = {{0, -20}, {10, 0}, {0, 30}, {-10, 0}};
     p.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
     window->UpdateAfterChange();
+    ASSERT_TRUE(WaitForTree());
     Find<QSlider>("TrackBar19")->setValue(5);  // few candidates per billboard
     QTest::mouseClick(Find<QToolButton>("SpeedButton22"), Qt::LeftButton);
     ASSERT_TRUE(window->BillboardMode());
@@ -56,6 +57,7 @@ TEST_F(InfosCounts, OpenShowsTheOpenedTree) {
 TEST_F(InfosCounts, DocumentOnTheCommandLineShowsItsTree) {
   window->OpenDocumentFile(OtherDocument());
   ASSERT_TRUE(WaitUntil([&] { return Session().params.seed == 5; }));
+  ASSERT_TRUE(WaitForTree());
   EXPECT_EQ(Shown(), CountsOf(Tree()));
 }
 

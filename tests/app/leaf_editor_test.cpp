@@ -194,6 +194,7 @@ TEST_F(LeafEditorTest, ReleaseRegeneratesWithTheNewOutlineEvenInTextureMode) {
   SetAutoUpdate(true);
   Click("SpeedButton21");
   ClickAt(5, 5);  // a click without a drag
+  ASSERT_TRUE(WaitForTree());
   ASSERT_NE(Tree().leafTemplate, nullptr);
   // The template closes the polygon by repeating the first point.
   EXPECT_EQ(Tree().leafTemplate->vertices.size(), 4u);

@@ -56,6 +56,7 @@ class LevelOfDetailTest : public MainWindowTest {
     p.leafOutline = {{0, -20}, {10, 0}, {0, 30}, {-10, 0}};
     p.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
     window->GenerateTree();
+    ASSERT_TRUE(WaitForTree());
     Find<QSlider>("TrackBar19")->setValue(5);  // precision: few candidates per billboard
   }
   void Create() { QTest::mouseClick(Find<QToolButton>("SpeedButton22"), Qt::LeftButton); }
@@ -156,6 +157,7 @@ TEST_F(LevelOfDetailTest, NewLeavesBillboardModeAndGrowsTheNewTree) {
   window->onNew();
   EXPECT_FALSE(window->BillboardMode());
   EXPECT_EQ(window->Billboard(), nullptr);
+  ASSERT_TRUE(WaitForTree());
   const vh::Tree fresh = vh::Generate(vh::TreeParameters(2));
   EXPECT_EQ(Tree().VertexCount(), fresh.VertexCount());
   EXPECT_EQ(LabelText("Label45"), VertexText(Tree()));

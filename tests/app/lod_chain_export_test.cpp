@@ -23,6 +23,7 @@ class LodChainExportTest : public MainWindowTest {
     p.leafOutline = {{0, -20}, {10, 0}, {0, 30}, {-10, 0}};
     p.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
     window->GenerateTree();
+    ASSERT_TRUE(WaitForTree());
     scripted = std::make_unique<ScriptedDialogsScope>();
   }
   void TearDown() override {
@@ -58,7 +59,7 @@ TEST_F(LodChainExportTest, WritesEveryLevelAsGltfAndLeavesTheTreeAsItWas) {
   for (std::size_t i = 3; i < atlas.image.size(); i += 4) opaque += atlas.image[i] == 255;
   EXPECT_GT(opaque, 0u);
   EXPECT_EQ(Tree().PolygonCount(), polygons);
-  EXPECT_FALSE(Session().busy);
+  EXPECT_FALSE(window->Busy());
 }
 
 // "Export billboard..." with the glTF filter: one file with the atlas and

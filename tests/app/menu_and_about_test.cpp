@@ -35,18 +35,22 @@ TEST_F(MainWindowLook, TitleSizeAndPanels) {
 
 TEST_F(MainWindowLook, MenusHoldEveryItem) {
   const QList<QAction*> menus = window->menuBar()->actions();
-  ASSERT_EQ(menus.size(), 3);
+  ASSERT_EQ(menus.size(), 4);
   EXPECT_EQ(menus[0]->text(), "File");
   EXPECT_EQ(Captions(menus[0]->menu()),
-            (QStringList{"New", "Open...", "Save", "Save As...", "-", "Export...",
-                         "Export screenshot...", "Export billboard...", "-", "Quit"}));
-  EXPECT_EQ(Captions(menus[1]->menu()), QStringList{"Bark tiler"});
-  EXPECT_EQ(Captions(menus[2]->menu()), (QStringList{"Help", "About..."}));
+            (QStringList{"New", "Open...", "Open recent", "New from preset", "Save", "Save As...", "-",
+                         "Export...", "Export screenshot...", "Export billboard...", "-", "Quit"}));
+  EXPECT_EQ(menus[1]->text(), "Edit");
+  EXPECT_EQ(Captions(menus[1]->menu()), (QStringList{"Undo", "Redo"}));
+  EXPECT_EQ(menus[2]->text(), "Tools");
+  EXPECT_EQ(Captions(menus[2]->menu()), QStringList{"Bark tiler"});
+  EXPECT_EQ(Captions(menus[3]->menu()), (QStringList{"Help", "About..."}));
 }
 
 TEST_F(MainWindowLook, QuitCancelsARunningGeneration) {
-  window->findChild<QAction*>("Quit1")->trigger();
-  EXPECT_TRUE(Session().cancelRequested);
+  MakeGenerationLong();
+  GenerateAndMeanwhile(50, [&] { window->findChild<QAction*>("Quit1")->trigger(); });
+  EXPECT_TRUE(Tree().cancelled);
 }
 
 TEST(AboutBox, IsABorderlessSplashWithItsTexts) {

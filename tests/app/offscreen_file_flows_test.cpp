@@ -18,7 +18,10 @@ class WorkflowWithoutOpenGL : public MainWindowTest {
     recorder->messages.clear();  // the missing context was reported
   }
   QString Path(const char* name) const { return QString::fromStdString(scratch.File(name)); }
-  void Trigger(const char* name) { window->findChild<QAction*>(name)->trigger(); }
+  void Trigger(const char* name) {
+    window->findChild<QAction*>(name)->trigger();
+    EXPECT_TRUE(WaitForTree());
+  }
 
   vh::test::ScratchDir scratch;
   ScriptedDialogsScope scripted;

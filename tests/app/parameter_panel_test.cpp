@@ -40,8 +40,8 @@ TEST_P(LevelSliders, StoreIntoTheSelectedLevelAndRegenerate) {
   if (c.label != nullptr) {
     EXPECT_EQ(LabelText(c.label), QString::fromUtf8(c.labelText));
   }
-  // UpdateAfterChange regenerated and refreshed the counts.
-  EXPECT_FALSE(Session().busy);
+  // UpdateAfterChange regrew the tree and, once it was in, refreshed the counts.
+  ASSERT_TRUE(WaitForTree());
   EXPECT_EQ(LabelText("Label44"), PolygonText(Tree()));
   EXPECT_EQ(LabelText("Label45"), VertexText(Tree()));
   EXPECT_EQ(LabelText("Label46"), SubmeshText(Tree()));
@@ -212,9 +212,11 @@ TEST_F(ParameterPanel, AutoUpdateOffStoresWithoutRegeneratingUntilGenerate) {
   SelectLevelTab(0);
   Find<QSlider>("qualityAngle")->setValue(30);
   EXPECT_EQ(Session().params.levels[0].qualityAngle, 30);
-  EXPECT_EQ(Tree().VertexCount(), verticesBefore) << "the tree is not regenerated";
+  EXPECT_FALSE(window->Busy()) << "the tree is not regrown";
+  EXPECT_EQ(Tree().VertexCount(), verticesBefore);
 
   QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);
+  ASSERT_TRUE(WaitForTree());
   EXPECT_NE(Tree().VertexCount(), verticesBefore) << "Generate builds from the stored values";
   EXPECT_EQ(LabelText("Label44"), polygonsBefore) << "Generate leaves the counts alone";
 }
@@ -238,6 +240,7 @@ TEST_F(ParameterPanel, SeedChangesTheTree) {
   const vh::Vector3 firstLeafTip = Tree().submeshes.back()->vertices.back().position;
   Find<QLineEdit>("Edit1")->setText("7");
   EXPECT_EQ(Session().params.seed, 7);
+  ASSERT_TRUE(WaitForTree());
   const bool changed = Tree().VertexCount() != before ||
                        !(Tree().submeshes.back()->vertices.back().position == firstLeafTip);
   EXPECT_TRUE(changed);

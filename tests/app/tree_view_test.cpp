@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/tree_view.h"
 #include "app_test_support.h"
 #include "view/camera.h"
 
@@ -209,48 +210,67 @@ TEST_F(TreeViewTest, RedrawFollowsTheDirtyFlag) {
 
 namespace {
 
-TEST_F(TreeViewTest, FramesDrawnDuringAGenerationDoNotLeaveStaleBranches) {
+// The tree grows on its own copy: frames drawn meanwhile show the previous
+// tree, whole, and the new one replaces it when it is in.
+TEST_F(TreeViewTest, FramesDrawnWhileATreeGrowsShowThePreviousTree) {
   Session().params.lastParentLevel = 3;
   for (auto& level : Session().params.levels) {
     level.nbChildrenMin = level.nbChildrenMax = 8;
     level.qualityAngle = level.qualityHeight = 12;
   }
-  bool drewDuring = false;
-  // The branches compiled by a frame in the middle, with their vertices then.
-  struct Compiled {
-    std::shared_ptr<vh::Submesh> submesh;
-    std::vector<vh::Vector3> positions;
-  };
-  std::vector<Compiled> compiled;
-  QTimer::singleShot(30, window.get(), [&] {
-    drewDuring = Session().busy;
-    view->grabFramebuffer();  // compiles the branches built so far
-    for (const auto& submesh : Tree().submeshes) {
-      const vh::CompiledList& list = window->ViewDrawLists().For(submesh);
-      if (!list.compiled || list.revision != submesh->revision) continue;
-      std::vector<vh::Vector3> positions;
-      for (const auto& vertex : submesh->vertices) positions.push_back(vertex.position);
-      compiled.push_back({submesh, std::move(positions)});
-    }
+  const QImage before = Frame();
+  const std::vector<std::shared_ptr<vh::Submesh>> shown = Tree().submeshes;
+  bool grewDuring = false;
+  bool sameTreeDuring = false;
+  QImage during;
+  GenerateAndMeanwhile(30, [&] {
+    grewDuring = window->Busy();
+    during = Frame();
+    sameTreeDuring = Tree().submeshes == shown;
   });
-  window->GenerateTree();
-  ASSERT_TRUE(drewDuring) << "the generation must still run at the frame";
-  // Welding later children moves vertices of branches drawn meanwhile:
-  // every branch that changed after it was compiled must be compiled again.
-  int changed = 0;
-  for (const auto& [submesh, positions] : compiled) {
-    std::vector<vh::Vector3> now;
-    for (const auto& vertex : submesh->vertices) now.push_back(vertex.position);
-    if (now == positions) continue;
-    ++changed;
-    EXPECT_NE(window->ViewDrawLists().For(submesh).revision, submesh->revision);
-  }
-  EXPECT_GT(changed, 0) << "the case needs a branch welded onto after the frame";
+  ASSERT_TRUE(grewDuring) << "the generation must still run at the frame";
+  EXPECT_TRUE(sameTreeDuring);
+  EXPECT_EQ(during, before);
+  EXPECT_GT(Tree().submeshes.size(), shown.size() * 10) << "the large tree is in";
+  EXPECT_NE(Frame(), before);
 }
 
 }  // namespace
 
 namespace {
+
+// A large tree that has arrived is compiled a slice at a time: the window
+// keeps handling events meanwhile, and the one frame that follows shows it
+// whole, with nothing left to compile.
+TEST_F(TreeViewTest, ALargeArrivingTreeIsPreparedInSlicesBetweenEvents) {
+  Session().params.lastParentLevel = 3;
+  for (auto& level : Session().params.levels) {
+    level.nbChildrenMin = level.nbChildrenMax = 8;
+    level.qualityAngle = level.qualityHeight = 12;
+  }
+  auto* treeView = qobject_cast<TreeView*>(view);
+  ASSERT_NE(treeView, nullptr);
+  int frames = 0;
+  QObject::connect(treeView, &TreeView::framePainted, [&] { ++frames; });
+  window->GenerateTree();
+  ASSERT_TRUE(WaitForTree());
+  ASSERT_TRUE(window->ViewDirty());
+  frames = 0;
+  int turnsWhilePreparing = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] { turnsWhilePreparing += treeView->Preparing() ? 1 : 0; });
+  ticker.start(0);
+  ASSERT_TRUE(WaitUntil([&] { return !window->ViewDirty(); }, 60'000));
+  ticker.stop();
+  EXPECT_GT(turnsWhilePreparing, 2) << "events must be handled between slices";
+  EXPECT_EQ(frames, 1);
+  for (const auto& submesh : Tree().submeshes) {
+    if (submesh->vertices.empty()) continue;
+    const vh::CompiledList& list = window->ViewDrawLists().For(submesh);
+    ASSERT_TRUE(list.compiled);
+    ASSERT_EQ(list.revision, submesh->revision);
+  }
+}
 
 TEST_F(TreeViewTest, MovingWithoutAPressInTheViewDoesNotOrbit) {
   const vh::Camera before = Camera();
@@ -261,18 +281,24 @@ TEST_F(TreeViewTest, MovingWithoutAPressInTheViewDoesNotOrbit) {
   ExpectNear(Camera().forward, before.forward, 0);
 }
 
-TEST_F(TreeViewTest, WireframeDuringAGenerationSetsNoFlags) {
+// "Wireframe" clicked while a tree grows applies at once to the shown tree
+// and to the one that arrives (here a cancelled, partial one).
+TEST_F(TreeViewTest, WireframeDuringAGenerationReachesTheArrivingTree) {
   MakeGenerationLong();
   bool ranDuring = false;
+  bool shownTreeDuring = false;
   GenerateAndMeanwhile(80, [&] {
-    ranDuring = Session().busy;
+    ranDuring = window->Busy();
     Find<QCheckBox>("CheckBox6")->click();
+    shownTreeDuring = Session().wireframe.tree;
     QTest::keyClick(window.get(), Qt::Key_Escape);
   });
   ASSERT_TRUE(ranDuring);
+  EXPECT_TRUE(shownTreeDuring);
+  ASSERT_TRUE(Tree().cancelled) << "the partial tree is in";
   EXPECT_TRUE(Find<QCheckBox>("CheckBox6")->isChecked());
-  EXPECT_FALSE(Session().wireframe.tree) << "the tree's look waits for the next click";
-  EXPECT_FALSE(Session().wireframe.groundPlane);
+  EXPECT_TRUE(Session().wireframe.tree);
+  EXPECT_TRUE(Session().wireframe.groundPlane);
 }
 
 }  // namespace

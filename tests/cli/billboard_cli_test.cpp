@@ -205,7 +205,7 @@ TEST(BillboardCli, PicturesUseTheDocumentsLeafTexture) {
 TEST(BillboardCli, HelpListsTheCommand) {
   const vh::test::ToolRun run = vh::test::RunTool("--help");
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.out.find("billboard [DOC.vhm] -o OUT [--seed N]"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("billboard [DOC.vhm | --preset NAME] -o OUT [--seed N]"), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -147,9 +147,9 @@ TEST_F(CliExport, BadInputFailsWithAMessageAndWritesNothing) {
 TEST_F(CliExport, HelpNamesBothCommands) {
   const Outcome outcome = Run("--help");
   EXPECT_EQ(outcome.status, 0);
-  EXPECT_NE(outcome.out.find("export [DOC.vhm] -o OUT [--seed N]"), std::string::npos)
+  EXPECT_NE(outcome.out.find("export [DOC.vhm | --preset NAME] -o OUT [--seed N]"), std::string::npos)
       << outcome.out;
-  EXPECT_NE(outcome.out.find("info [DOC.vhm] [--seed N]"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find("info [DOC.vhm | --preset NAME] [--seed N]"), std::string::npos) << outcome.out;
 }
 
 }  // namespace

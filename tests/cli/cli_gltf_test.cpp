@@ -181,7 +181,7 @@ TEST(CliGltf, BadInputFailsWithAMessageAndWritesNothing) {
 
 TEST(CliGltf, HelpNamesTheNewOptions) {
   const test::ToolRun run = test::RunTool("--help");
-  EXPECT_NE(run.out.find("export [DOC.vhm] -o OUT [--seed N] [--scale S] [--lod]"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("export [DOC.vhm | --preset NAME] -o OUT [--seed N] [--scale S] [--lod]"), std::string::npos) << run.out;
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ struct RecordingGl {
     return nextList;
   }
   void NewList(unsigned name) { calls.push_back("NewList " + std::to_string(name)); }
+  void CompileList(unsigned name) { calls.push_back("CompileList " + std::to_string(name)); }
   void EndList() { calls.push_back("EndList"); }
   void CallList(unsigned name) { calls.push_back("CallList " + std::to_string(name)); }
   void SetCulling(bool on) { calls.push_back(on ? "Cull on" : "Cull off"); }

@@ -210,4 +210,50 @@ TEST(SubmeshDrawing, WithoutAListNameDrawsDirectlyAndTriesAgainLater) {
   EXPECT_TRUE(list.compiled);
 }
 
+// Preparing a list ahead of a frame records exactly what drawing would
+// have compiled, draws nothing, and leaves the frame only a replay.
+TEST(SubmeshDrawing, CompilingAheadRecordsTheDrawingAndTheFrameOnlyReplaysIt) {
+  Submesh submesh;
+  Fill(submesh, 4, {{0, 1, 2, true}, {1, 2, 3, true}});
+  submesh.strip = true;
+  RecordingGl drawn;
+  CompiledList drawnList;
+  vh::DrawSubmeshWith(drawn, submesh, {}, drawnList);
+
+  RecordingGl ahead;
+  CompiledList list;
+  EXPECT_TRUE(vh::CompileSubmeshWith(ahead, submesh, {}, list));
+  ASSERT_EQ(ahead.calls.size(), drawn.calls.size());
+  EXPECT_EQ(ahead.calls[1], "CompileList 7");
+  for (std::size_t i = 2; i < ahead.calls.size(); ++i) EXPECT_EQ(ahead.calls[i], drawn.calls[i]);
+  EXPECT_TRUE(list.compiled);
+  EXPECT_EQ(list.revision, submesh.revision);
+
+  ahead.calls.clear();
+  EXPECT_FALSE(vh::CompileSubmeshWith(ahead, submesh, {}, list)) << "already up to date";
+  EXPECT_TRUE(ahead.calls.empty());
+  vh::DrawSubmeshWith(ahead, submesh, {}, list);
+  EXPECT_EQ(ahead.calls, (std::vector<std::string>{"CallList 7"}));
+
+  ahead.calls.clear();
+  EXPECT_TRUE(vh::CompileSubmeshWith(ahead, submesh, DrawOptions{true}, list)) << "the option changed";
+  EXPECT_EQ(ahead.calls[0], "CompileList 7");
+  EXPECT_TRUE(list.wireframe);
+}
+
+TEST(SubmeshDrawing, CompilingAheadLeavesWhatCannotBeListedToTheFrame) {
+  Submesh empty;
+  RecordingGl gl;
+  CompiledList list;
+  EXPECT_FALSE(vh::CompileSubmeshWith(gl, empty, {}, list));
+  EXPECT_TRUE(gl.calls.empty());
+
+  Submesh submesh;
+  Fill(submesh, 3, {{0, 1, 2, true}});
+  gl.nextList = 0;
+  EXPECT_FALSE(vh::CompileSubmeshWith(gl, submesh, {}, list));
+  EXPECT_EQ(gl.calls, (std::vector<std::string>{"GenList"}));
+  EXPECT_FALSE(list.compiled);
+}
+
 }  // namespace

@@ -1,0 +1,96 @@
+#include "fileio/presets.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "fileio/document.h"
+#include "foundations/file_error.h"
+
+namespace vh {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr const char* kExtension = ".vhm";
+
+// A picture name relative to the preset folder, made absolute; absolute
+// names and "no picture" (an empty name) stay as they are.
+void Anchor(std::string& picture, const fs::path& folder) {
+  if (picture.empty()) return;
+  const fs::path path(picture);
+  if (path.is_relative()) picture = (folder / path).lexically_normal().string();
+}
+
+}  // namespace
+
+PresetLibrary::PresetLibrary(std::string folder) : folder_(std::move(folder)) {}
+
+std::vector<std::string> PresetLibrary::Candidates(const std::string& programDirectory) {
+  const fs::path program(programDirectory);
+  const fs::path share = fs::path("share") / "verdanthollow" / "presets";
+  // Installed: <prefix>/bin/program and <prefix>/share/...; in the build
+  // tree the programs lie two folders below the top (src/app, src/cli,
+  // tests/app ...), where the presets are copied.
+  return {(program / ".." / share).lexically_normal().string(),
+          (program / ".." / ".." / share).lexically_normal().string()};
+}
+
+PresetLibrary PresetLibrary::Find(const std::string& programDirectory) {
+  const std::vector<std::string> candidates = Candidates(programDirectory);
+  std::error_code error;
+  for (const std::string& folder : candidates) {
+    if (fs::is_directory(folder, error)) return PresetLibrary(folder);
+  }
+  std::string message = "the species presets are not installed; looked in";
+  for (const std::string& folder : candidates) message += " '" + folder + "'";
+  throw FileError(message);
+}
+
+std::vector<std::string> PresetLibrary::Names() const {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (fs::directory_iterator entry(folder_, error), end; !error && entry != end;
+       entry.increment(error)) {
+    const fs::path& path = entry->path();
+    if (path.extension() == kExtension && entry->is_regular_file(error)) {
+      names.push_back(path.stem().string());
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string PresetLibrary::PathOf(const std::string& name) const {
+  const std::vector<std::string> names = Names();
+  if (std::find(names.begin(), names.end(), name) == names.end()) {
+    std::string known;
+    for (const std::string& preset : names) known += (known.empty() ? "" : ", ") + preset;
+    throw FileError("there is no preset '" + name + "'" +
+                    (known.empty() ? std::string(" (no presets in '" + folder_ + "')")
+                                   : "; the presets are " + known));
+  }
+  return (fs::path(folder_) / (name + kExtension)).string();
+}
+
+TreeParameters PresetLibrary::Read(const std::string& name, const TreeParameters& base) const {
+  TreeParameters params = ReadDocumentFile(PathOf(name), base);
+  const fs::path folder = fs::absolute(fs::path(folder_));
+  Anchor(params.barkTextureFile, folder);
+  Anchor(params.leafTextureFile, folder);
+  return params;
+}
+
+std::string PresetTitle(const std::string& name) {
+  std::string title = name;
+  std::replace(title.begin(), title.end(), '-', ' ');
+  if (!title.empty() && title[0] >= 'a' && title[0] <= 'z') title[0] = static_cast<char>(title[0] - 'a' + 'A');
+  return title;
+}
+
+std::string RunningProgramDirectory() {
+  std::error_code error;
+  const fs::path self = fs::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : self.parent_path().string();
+}
+
+}  // namespace vh
