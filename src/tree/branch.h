@@ -51,8 +51,8 @@ struct RingFrame {
   Vector3 axis, sideA, sideB;  // the bent frame returned with a point
   Vector3 centre;              // C: twisted centre in branch coordinates
   Vector3 p1, p2;              // directions across the tangent
-  Ext noise = 0;
   Ext keep = 1;                // 1 - noise, the radius share the jitter leaves alone
+  Ext halfNoise = 0;           // noise / 2
   Ext taper = 0;
   Ext width = 0;
   Vector3 origin;
@@ -104,9 +104,11 @@ inline Ext RemainderOfThousand(Ext x) {
 inline Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius = nullptr) {
   // Deterministic surface jitter in [-0.25, 0.25): it depends only on the
   // angle and the height along the branch, never on a random draw.
+  // The jitter is (remainder 0.001 - 0.5) 0.5 and the radius takes
+  // noise * jitter; halving is exact, so the half goes with the noise.
   const Ext spread = std::fabs(angle.sineCosine * frame.centre.y * 3000000000.0L);
-  const Ext jitter = (RemainderOfThousand(spread) * 0.001L - 0.5L) * 0.5L;
-  const Ext r0 = (frame.keep + frame.noise * jitter) * frame.width;
+  const Ext twiceJitter = RemainderOfThousand(spread) * 0.001L - 0.5L;
+  const Ext r0 = (frame.keep + frame.halfNoise * twiceJitter) * frame.width;
   const Ext r = frame.taper * r0;
   if (radius) *radius = static_cast<double>(r);
 

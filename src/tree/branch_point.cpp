@@ -104,8 +104,8 @@ RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, do
   frame.p1 = Perpendicular(tangent);
   frame.p2 = Cross(tangent, frame.p1);
 
-  frame.noise = shape.noise;
   frame.keep = 1 - shape.noise;
+  frame.halfNoise = shape.noise * 0.5L;
   frame.taper = shape.taper;
   frame.width = branch.width;
   frame.origin = branch.origin;

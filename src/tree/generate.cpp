@@ -4,6 +4,7 @@
 // handled. Meshing may run ahead of the commit; what it made past a cancel
 // point is dropped, so the tree is the same for any number of threads.
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -99,17 +100,24 @@ class Grower {
         if (--parent.weldsLeft == 0) parent.finder.reset();
       }
       m_tree.submeshes.push_back(job.branch);
-      m_tree.submeshes.insert(m_tree.submeshes.end(), job.leaves.begin(), job.leaves.end());
+      MoveLeavesIntoTree(job);
     } else {
       // The trunk is listed after its leaves.
-      m_tree.submeshes.insert(m_tree.submeshes.end(), job.leaves.begin(), job.leaves.end());
+      MoveLeavesIntoTree(job);
       m_tree.submeshes.push_back(job.branch);
     }
-    m_tree.leafCount += static_cast<int>(job.leaves.size());
     // Only the branch itself is needed from here on (as a parent).
-    job.leaves = {};
     job.leafCells = {};
     job.shades = {};
+  }
+
+  // Moved, not copied: a copy would touch every leaf's reference count,
+  // last written on the thread that made the leaf.
+  void MoveLeavesIntoTree(BranchJob& job) {
+    m_tree.leafCount += static_cast<int>(job.leaves.size());
+    m_tree.submeshes.insert(m_tree.submeshes.end(), std::make_move_iterator(job.leaves.begin()),
+                            std::make_move_iterator(job.leaves.end()));
+    job.leaves = {};
   }
 
   // Ends the tree at the branch of layout index `cut`: it stays empty, no
