@@ -10,6 +10,7 @@
 
 #include "fileio/document.h"
 #include "fileio/document_error.h"
+#include "tree/parameter_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));

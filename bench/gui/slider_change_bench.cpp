@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <QSurfaceFormat>
 #include <QTest>
+#include <QTimer>
 
 #include "app/application.h"
 #include "app/main_window.h"
@@ -25,12 +26,16 @@ MainWindow* window = nullptr;
 constexpr qint64 kGiveUpMs = 120'000;
 
 // Processes events, sleeping until one arrives, while `pending` holds: a
-// busy loop would take a core from the growing tree.
+// busy loop would take a core from the growing tree. (The overload of
+// processEvents with a time limit ignores WaitForMoreEvents and spins; the
+// heartbeat wakes the blocking one to check the give-up time.)
 template <class Pending>
 bool WaitWhile(const QElapsedTimer& clock, Pending pending) {
+  QTimer heartbeat;
+  heartbeat.start(50);
   while (pending()) {
     if (clock.elapsed() > kGiveUpMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
   return true;
 }

@@ -36,8 +36,8 @@ GenerationDriver::~GenerationDriver() {
   superseded_ = true;
   cancel_ = true;
   // The worker only touches its own copy of the request, its own tree and
-  // the two flags above; the result it may have posted goes with this
-  // object's pending events.
+  // the two flags above; the result it may have left goes with this
+  // object (and its posted call with the object's pending events).
   worker_.join();
 }
 
@@ -74,28 +74,53 @@ void GenerationDriver::Run(const GrowthRequest& request) {
   pthread_setname_np(pthread_self(), kWorkerThreadName);
   setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNiceness);
 #endif
-  auto result = std::make_shared<GrownTree>();
-  result->tree = std::make_unique<vh::Tree>();
+  GrownTree result;
+  result.tree = std::make_unique<vh::Tree>();
   vh::GenerationControl control;
   control.cancel = &cancel_;
   control.vertexBudget = request.vertexBudget;
   try {
-    vh::Generate(request.params, request.options, control, *result->tree);
+    vh::Generate(request.params, request.options, control, *result.tree);
   } catch (const std::exception& error) {
     // Parameters no control produces, or no memory left for the tree.
-    result->tree.reset();
-    result->failure = QString::fromLocal8Bit(error.what());
+    result.tree.reset();
+    result.failure = QString::fromLocal8Bit(error.what());
   }
   if (superseded_) {
-    DiscardTree(std::move(result->tree));
-    result->failure.clear();
+    DiscardTree(std::move(result.tree));
+    result.failure.clear();
   }
-  QMetaObject::invokeMethod(
-      this, [this, result] { Finished(std::move(*result)); }, Qt::QueuedConnection);
+  {
+    const std::lock_guard<std::mutex> lock(resultMutex_);
+    result_ = std::move(result);
+  }
+  resultReady_.notify_one();
+  QMetaObject::invokeMethod(this, [this] { TakeResult(); }, Qt::QueuedConnection);
+}
+
+bool GenerationDriver::SettleWithin(std::chrono::milliseconds limit) {
+  if (!running_) return true;
+  {
+    std::unique_lock<std::mutex> lock(resultMutex_);
+    if (!resultReady_.wait_for(lock, limit, [this] { return result_.has_value(); })) return false;
+  }
+  TakeResult();
+  return true;
+}
+
+void GenerationDriver::TakeResult() {
+  std::optional<GrownTree> result;
+  {
+    const std::lock_guard<std::mutex> lock(resultMutex_);
+    result.swap(result_);
+  }
+  // Already taken by SettleWithin; the posted call comes late.
+  if (!result) return;
+  Finished(std::move(*result));
 }
 
 void GenerationDriver::Finished(GrownTree result) {
-  worker_.join();  // it has posted its result and is about to return
+  worker_.join();  // it has left its result and is about to return
   running_ = false;
   if (waiting_) {
     // Also when this one was not superseded in time: the waiting request

@@ -10,9 +10,12 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -69,6 +72,11 @@ class GenerationDriver : public QObject {
   void Cancel();
   // A generation runs or waits to run (until its tree was delivered).
   bool Busy() const { return running_; }
+  // Waits up to `limit` for the running generation to end and, when it
+  // does, hands its tree over now rather than at the next turn of the event
+  // loop: a small tree then reaches the screen in the same frame as the
+  // edit that asked for it. Returns whether the generation ended in time.
+  bool SettleWithin(std::chrono::milliseconds limit);
 
  signals:
   // No generation runs or waits any more (after the delivery, if any).
@@ -78,7 +86,9 @@ class GenerationDriver : public QObject {
   void Start(GrowthRequest request);
   // On the worker.
   void Run(const GrowthRequest& request);
-  // On the window's thread, after the worker posted its result.
+  // On the window's thread, after the worker posted its result (or
+  // SettleWithin saw it): takes the result if it is still there.
+  void TakeResult();
   void Finished(GrownTree result);
 
   std::function<void(GrownTree)> deliver_;
@@ -87,4 +97,8 @@ class GenerationDriver : public QObject {
   std::optional<GrowthRequest> waiting_;  // grown once the running one stopped
   std::atomic<bool> cancel_{false};       // read by the generation once per branch
   std::atomic<bool> superseded_{false};   // the running generation's tree is not wanted
+  // The worker's result, from its end until the window's thread takes it.
+  std::mutex resultMutex_;
+  std::condition_variable resultReady_;
+  std::optional<GrownTree> result_;
 };

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include <QApplication>
@@ -33,6 +34,7 @@ constexpr int kPanel2Width = 308;
 // The smallest 3-D view still worth looking through; with the panels' own
 // minimum sizes it sets the window's minimum size.
 constexpr QSize kMinimumViewSize(200, 150);
+constexpr std::chrono::milliseconds kInlineGrowthWait{5};
 const char* const kGeneratingMessage = "Tree is generating, please wait... (ESC to cancel)      ";
 const char* const kBillboardMessage =
     "You are in BillBoard mode - please delete your billboard to continue editing the tree";
@@ -224,7 +226,12 @@ void MainWindow::InstallGrownTree(GrownTree grown) {
 void MainWindow::UpdateAfterChange() {
   if (BillboardMode()) return;
   if (!AutoUpdate()) return;
+  const bool wasIdle = !driver_->Busy();
   RequestGrowth({.rebuildPlane = true, .refreshCounts = true});
+  // An edit of a small tree: the tree is in within a few milliseconds, and
+  // taken at once it is drawn in the same frame as the control that
+  // changed. A larger one arrives later; the wait costs no more than that.
+  if (wasIdle) driver_->SettleWithin(kInlineGrowthWait);
 }
 
 void MainWindow::RefreshCounts() {

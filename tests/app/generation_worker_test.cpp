@@ -1,6 +1,7 @@
 // The generation driver on its own: trees grown on its worker and delivered
 // on the caller's thread, the newest request winning, cancelling, failures,
 // and stopping when it is destroyed mid-generation.
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -120,6 +121,25 @@ TEST_F(GenerationWorker, AParameterSetThatCannotGrowIsReported) {
   EXPECT_EQ(delivered[0].tree, nullptr);
   EXPECT_TRUE(delivered[0].failure.startsWith("This tree cannot be grown: lastParentLevel 42 must lie between -1 and 8."))
       << delivered[0].failure.toStdString();
+}
+
+// A tree that is in within the wait is handed over before SettleWithin
+// returns, once: the call the worker posted finds nothing left.
+TEST_F(GenerationWorker, SettlingHandsASmallTreeOverAtOnceAndOnlyOnce) {
+  driver->Grow(Request(vh::TreeParameters(2)));
+  ASSERT_TRUE(driver->SettleWithin(std::chrono::seconds(10)));
+  ASSERT_EQ(delivered.size(), 1u);
+  EXPECT_FALSE(driver->Busy());
+  EXPECT_TRUE(SameGeometry(*delivered[0].tree, vh::Generate(vh::TreeParameters(2))));
+  QTest::qWait(50);
+  EXPECT_EQ(delivered.size(), 1u);
+
+  driver->Grow(Request(LongParameters()));
+  EXPECT_FALSE(driver->SettleWithin(std::chrono::milliseconds(1))) << "a long generation goes on";
+  EXPECT_TRUE(delivered.size() == 1u && driver->Busy());
+  driver->Cancel();
+  ASSERT_TRUE(WaitForIdle());
+  EXPECT_EQ(delivered.size(), 2u);
 }
 
 TEST_F(GenerationWorker, TheBudgetStopsAGenerationAndSaysSo) {
