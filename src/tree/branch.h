@@ -8,6 +8,7 @@
 
 #include "foundations/vector3.h"
 #include "tree/mesh.h"
+#include "tree/split_ext.h"
 #include "tree/tree.h"
 
 namespace vh {
@@ -51,19 +52,22 @@ struct RingFrame {
   Vector3 axis, sideA, sideB;  // the bent frame returned with a point
   Vector3 centre;              // C: twisted centre in branch coordinates
   Vector3 p1, p2;              // directions across the tangent
-  Ext keep = 1;                // 1 - noise, the radius share the jitter leaves alone
-  Ext halfNoise = 0;           // noise / 2
-  Ext taper = 0;
-  Ext width = 0;
+  SplitExt keep = 1;           // 1 - noise, the radius share the jitter leaves alone
+  SplitExt halfNoise = 0;      // noise / 2
+  SplitExt taper = 0;
+  double width = 0;
   Vector3 origin;
 };
 
 // The angle-dependent part of a surface point.
 struct ColumnAngle {
-  Ext sine = 0, cosine = 0;
-  Ext sineCosine = 0;  // their product, the first factor of the jitter
+  SplitExt sine = 0, cosine = 0;
+  SplitExt sineCosine = 0;  // their product, the first factor of the jitter
   ColumnAngle() = default;
   explicit ColumnAngle(double b);
+
+ private:
+  ColumnAngle(Ext sine, Ext cosine);
 };
 
 // The level-dependent part of the frame at t. The record must hold a
@@ -80,41 +84,67 @@ RingFrame PrepareRing(const Branch& branch, double t, double g);
 // rounding).
 Ext PartialRemainder(Ext x, Ext m);
 
-// fmod(x, 1000) for x >= 0, exactly as the library computes it, and several
-// times cheaper: the surface jitter takes it five times per vertex. Below
-// 2^62 every integer lies on x's grid, so x - n 1000 is exact for any
+// fmod(x, 1000) for 0 <= x < 2^62, exactly as the library computes it, and
+// several times cheaper: the surface jitter takes it five times per vertex.
+// Below 2^62 every integer lies on x's grid, so x - n 1000 is exact for any
 // integer n near x / 1000; the estimate of n may be one off either way,
 // which one correction step mends.
-inline Ext RemainderOfThousand(Ext x) {
-  if (std::numeric_limits<Ext>::digits != 64 || !(x < 0x1p62L)) return PartialRemainder(x, 1000.0L);
+inline Ext SmallRemainderOfThousand(Ext x) {
+  static_assert(std::numeric_limits<Ext>::digits == 64, "the rounding constant assumes x87 extended precision");
   constexpr Ext kRound = 0x1.8p63L;  // adding and taking it away rounds to an integer
   const Ext n = ((x * 0.001L - 0.5L) + kRound) - kRound;
-  Ext r = x - n * 1000.0L;
-  if (r < 0) {
-    r += 1000.0L;
-  } else if (r >= 1000.0L) {
-    r -= 1000.0L;
-  }
+  const Ext r = x - n * 1000.0L;
+  if (r < 0) return r + 1000.0L;
+  if (r >= 1000.0L) return r - 1000.0L;
   return r;
 }
 
-// The surface point at the frame's position and the given angle; r receives
-// the radius there. Inline: meshing evaluates five per vertex, and their
-// long chains of extended-precision steps overlap once they sit side by side.
-inline Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius = nullptr) {
+// fmod(x, 1000) for any x >= 0.
+inline Ext RemainderOfThousand(Ext x) {
+  return x < 0x1p62L ? SmallRemainderOfThousand(x) : PartialRemainder(x, 1000.0L);
+}
+
+// How far a surface point lies from the frame's centre along p1 and p2
+// (r sin b and r cos b); r receives the radius there.
+struct RingOffset {
+  float alongP1 = 0.0f, alongP2 = 0.0f;
+};
+
+// Whether a point's spread may exceed 2^62, where the cheap remainder stops.
+enum class SpreadRange { kAny, kSmall };
+
+// Whether every spread at this frame stays below 2^62: |sine cosine| <= 1,
+// so the spread is at most 3e9 |height| and a few roundings more.
+inline bool SpreadsAreSmall(const RingFrame& frame) { return std::fabs(frame.centre.y) < 1e9f; }
+
+// Meshing checks the range once per ring: a check per point, with the call
+// of the slow remainder behind it, keeps the x87 from overlapping points.
+template <SpreadRange kRange = SpreadRange::kAny>
+inline RingOffset OffsetOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius = nullptr) {
   // Deterministic surface jitter in [-0.25, 0.25): it depends only on the
   // angle and the height along the branch, never on a random draw.
   // The jitter is (remainder 0.001 - 0.5) 0.5 and the radius takes
   // noise * jitter; halving is exact, so the half goes with the noise.
-  const Ext spread = std::fabs(angle.sineCosine * frame.centre.y * 3000000000.0L);
-  const Ext twiceJitter = RemainderOfThousand(spread) * 0.001L - 0.5L;
-  const Ext r0 = (frame.keep + frame.halfNoise * twiceJitter) * frame.width;
-  const Ext r = frame.taper * r0;
+  const Ext spread = std::fabs(static_cast<Ext>(angle.sineCosine) * frame.centre.y * 3000000000.0L);
+  const Ext remainder =
+      kRange == SpreadRange::kSmall ? SmallRemainderOfThousand(spread) : RemainderOfThousand(spread);
+  const Ext twiceJitter = remainder * 0.001L - 0.5L;
+  const Ext r0 = (static_cast<Ext>(frame.keep) + static_cast<Ext>(frame.halfNoise) * twiceJitter) * frame.width;
+  const Ext r = static_cast<Ext>(frame.taper) * r0;
   if (radius) *radius = static_cast<double>(r);
+  return {static_cast<float>(r * static_cast<Ext>(angle.sine)), static_cast<float>(r * static_cast<Ext>(angle.cosine))};
+}
 
-  const Vector3 q = frame.centre + static_cast<float>(r * angle.sine) * frame.p1 +
-                    static_cast<float>(r * angle.cosine) * frame.p2;
+// The surface point at an offset from the frame's centre.
+inline Vector3 PointAtOffset(const RingFrame& frame, const RingOffset& offset) {
+  const Vector3 q = frame.centre + offset.alongP1 * frame.p1 + offset.alongP2 * frame.p2;
   return frame.origin + q.x * frame.sideA + q.z * frame.sideB + q.y * frame.axis;
+}
+
+// The surface point at the frame's position and the given angle; r receives
+// the radius there.
+inline Vector3 PointOnRing(const RingFrame& frame, const ColumnAngle& angle, double* radius = nullptr) {
+  return PointAtOffset(frame, OffsetOnRing(frame, angle, radius));
 }
 
 // The surface point of branch B at relative position t (0 base, 1 tip),

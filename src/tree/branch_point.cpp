@@ -61,7 +61,9 @@ double BendWeight(const LevelParameters& level, double x) {
 }
 
 ColumnAngle::ColumnAngle(double b)
-    : sine(std::sin(static_cast<Ext>(b))), cosine(std::cos(static_cast<Ext>(b))), sineCosine(sine * cosine) {}
+    : ColumnAngle(std::sin(static_cast<Ext>(b)), std::cos(static_cast<Ext>(b))) {}
+
+ColumnAngle::ColumnAngle(Ext aSine, Ext aCosine) : sine(aSine), cosine(aCosine), sineCosine(aSine * aCosine) {}
 
 RingShape PrepareRingShape(const LevelParameters& level, double t) {
   RingShape shape;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -150,6 +151,64 @@ TEST(SurfaceJitter, RemainderOfThousandIsTheLibrarysRemainderExactly) {
   }
   for (const long double x : values)
     ASSERT_EQ(RemainderOfThousand(x), std::fmod(x, 1000.0L)) << static_cast<double>(x);
+}
+
+TEST(SurfaceJitter, SmallRemainderOfThousandIsTheLibrarysBelow2To62) {
+  std::mt19937_64 draws(11);
+  for (int i = 0; i < 200000; ++i) {
+    const long double x = std::ldexp(static_cast<long double>(draws() >> 1), -static_cast<int>(draws() % 80));
+    ASSERT_EQ(SmallRemainderOfThousand(x), std::fmod(x, 1000.0L)) << static_cast<double>(x);
+  }
+  for (const long double x : {0x1p62L - 1000, 0x1p62L - 1, std::nextafter(0x1p62L, 0.0L)})
+    EXPECT_EQ(SmallRemainderOfThousand(x), std::fmod(x, 1000.0L)) << static_cast<double>(x);
+}
+
+TEST(SurfaceJitter, OffsetsTakeTheLibrarysRemainderAtEveryHeight) {
+  // All noise, so the radius is the jitter itself.
+  RingFrame frame;
+  frame.keep = 0;
+  frame.halfNoise = 0.5L;
+  frame.width = 1;
+  frame.taper = 1;
+  int smallHeights = 0;
+  for (const float height : {0.5f, 37.25f, 1e6f, 9.9e8f, 1e9f, 4e12f, 1e15f, 3e18f}) {
+    frame.centre.y = height;
+    for (int j = 0; j < 24; ++j) {
+      const ColumnAngle angle(Around(j + 0.3L, 24));
+      const long double sineCosine = angle.sineCosine;
+      const long double spread = std::fabs(sineCosine * height * 3000000000.0L);
+      const long double r = 0.5L * (std::fmod(spread, 1000.0L) * 0.001L - 0.5L);
+      const RingOffset expected{static_cast<float>(r * static_cast<long double>(angle.sine)),
+                                static_cast<float>(r * static_cast<long double>(angle.cosine))};
+      const RingOffset offset = OffsetOnRing(frame, angle);
+      ASSERT_EQ(offset.alongP1, expected.alongP1) << height << " column " << j;
+      ASSERT_EQ(offset.alongP2, expected.alongP2) << height << " column " << j;
+      if (!SpreadsAreSmall(frame)) continue;
+      const RingOffset small = OffsetOnRing<SpreadRange::kSmall>(frame, angle);
+      ASSERT_EQ(small.alongP1, expected.alongP1) << height << " column " << j;
+      ASSERT_EQ(small.alongP2, expected.alongP2) << height << " column " << j;
+    }
+    smallHeights += SpreadsAreSmall(frame) ? 1 : 0;
+  }
+  EXPECT_EQ(smallHeights, 4);  // the cheap remainder serves every height below 1e9
+}
+
+TEST(SplitExt, HoldsEveryExtendedValueWithinDoublesRangeExactly) {
+  std::mt19937_64 draws(5);
+  std::vector<long double> values = {0.0L, -0.0L, 1.0L, -1.0L, 0.001L, 1 - 0.3L * 0.7L, 0x1p-1000L, 0x1p1000L,
+                                     std::numeric_limits<long double>::infinity(),
+                                     -std::numeric_limits<long double>::infinity()};
+  for (int i = 0; i < 100000; ++i) {
+    // Every bit of the 64-bit significand set at random.
+    const long double significand = static_cast<long double>(draws() | (1ull << 63)) * 0x1p-63L;
+    values.push_back(std::ldexp(draws() % 2 ? significand : -significand, static_cast<int>(draws() % 400) - 200));
+  }
+  for (const long double value : values) {
+    const long double rebuilt = SplitExt(value);
+    ASSERT_EQ(rebuilt, value) << static_cast<double>(value);
+    ASSERT_EQ(std::signbit(rebuilt), std::signbit(value)) << static_cast<double>(value);
+  }
+  EXPECT_TRUE(std::isnan(static_cast<long double>(SplitExt(std::numeric_limits<long double>::quiet_NaN()))));
 }
 
 TEST(WeldToParent, AgreesWithTheBruteForceRuleInDepthFirstOrder) {
