@@ -33,9 +33,9 @@ std::vector<ExportMaterial> DistinctMaterials(const MeshObject& mesh) {
   return materials;
 }
 
-std::string FileNamePart(const std::string& path) {
+std::string FileNamePart(std::string_view path) {
   const std::size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 void CheckIndices(const MeshObject& mesh, const std::string& path) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundations/vector3.h"
@@ -33,7 +34,7 @@ std::vector<ExportMaterial> DistinctMaterials(const MeshObject& mesh);
 // (documents may hold Windows paths). Material files name their textures
 // this way, letter case kept, so that the pictures are found beside the
 // exported file on case-sensitive file systems too.
-std::string FileNamePart(const std::string& path);
+std::string FileNamePart(std::string_view path);
 
 // Throws std::runtime_error naming `path` when a triangle refers to a vertex
 // its submesh does not have, so that no exporter reads past a vertex list.

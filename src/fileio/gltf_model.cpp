@@ -210,7 +210,7 @@ class GltfModelBuilder {
     if (primitive.textured && (picture == nullptr || picture->Empty()))
       throw std::runtime_error("the " + MaterialWhat(primitive.material) +
                                " material is textured but its picture is missing");
-    const auto key = std::make_tuple(primitive.material, picture, primitive.namer->materialName,
+    const auto key = std::make_tuple(primitive.material, picture, std::string(primitive.namer->materialName),
                                      primitive.baseColour.x, primitive.baseColour.y, primitive.baseColour.z);
     const auto found = m_materials.find(key);
     if (found != m_materials.end()) return found->second;
@@ -282,9 +282,9 @@ class GltfModelBuilder {
 
   // <stem>_<material name><extension>, made unique with a counter. Only
   // characters that are safe in file names on every system are kept.
-  std::string PictureFileName(const std::string& materialName, int material, const std::string& extension) {
+  std::string PictureFileName(std::string_view materialName, int material, const std::string& extension) {
     std::string safe;
-    for (char c : materialName.empty() ? "Material" + std::to_string(material) : materialName) {
+    for (char c : materialName.empty() ? "Material" + std::to_string(material) : std::string(materialName)) {
       const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
                         c == '_';
       safe.push_back(keep ? c : '_');

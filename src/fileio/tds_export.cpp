@@ -57,7 +57,7 @@ class BinaryWriter {
     U16(id);
     U32(length);
   }
-  void String(const std::string& text) {  // with its terminating zero byte
+  void String(std::string_view text) {  // with its terminating zero byte
     m_file.Write(text);
     U8(0);
   }
@@ -179,7 +179,7 @@ void WritePercentageChunk(BinaryWriter& out, std::uint16_t id) {
 }
 
 void WriteMaterial(BinaryWriter& out, const ExportMaterial& material) {
-  const std::string& name = material.submesh->materialName;
+  const std::string_view name = material.submesh->materialName;
   out.Header(kMaterial, MaterialLength(material));
   out.Header(kMaterialName, name.size() + 7);
   out.String(name);

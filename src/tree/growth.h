@@ -42,7 +42,7 @@ struct GrowthContext {
 // 1e7 count). Kept for a parent while its children are welded on.
 class NearestVertexFinder {
  public:
-  explicit NearestVertexFinder(const std::vector<Vertex>& vertices);
+  explicit NearestVertexFinder(const std::pmr::vector<Vertex>& vertices);
   // Follows vertices that moved since (welds move a few at a time).
   void Refresh();
   std::optional<std::size_t> Find(const Vector3& c);
@@ -57,7 +57,7 @@ class NearestVertexFinder {
     std::uint32_t index;
   };
 
-  const std::vector<Vertex>& m_vertices;
+  const std::pmr::vector<Vertex>& m_vertices;
   std::vector<Entry> m_byHeight;
   std::vector<Scanned> m_scanned;
   std::vector<std::uint32_t> m_candidates;

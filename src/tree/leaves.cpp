@@ -1,8 +1,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
+#include <optional>
 #include <vector>
 
+#include "foundations/block_resource.h"
 #include "tree/growth.h"
 
 namespace vh {
@@ -16,6 +19,24 @@ constexpr int kMaxEarClippingPasses = 10000;
 double CellAngle(int j) { return static_cast<double>(static_cast<Ext>(j) * 2 * kPi / 5); }
 
 Vector3 Lift(const Vector2& p) { return {p.x, 0.0f, p.y}; }
+
+// The leaves of one branch and the memory of their lists, made and freed in
+// one piece: a large tree has a hundred thousand leaves. Each leaf handed
+// out shares the ownership of the whole group.
+struct LeafGroup {
+  LeafGroup(std::size_t count, std::size_t bytes) : memory(bytes), leaves(count) {}
+
+  BlockResource memory;                         // outlives the leaves below
+  std::vector<std::optional<Submesh>> leaves;  // made in place, numbered by the generation
+};
+
+// The block a group needs for its leaves' lists and names.
+std::size_t LeafGroupBytes(std::size_t count, const Submesh& shape, const TreeParameters& params) {
+  const std::size_t names = params.leafTextureFile.size() + 1 + params.materialPrefix.size() + 2;
+  return count * (BlockResource::PieceBytes(shape.vertices.size(), sizeof(Vertex), alignof(Vertex)) +
+                  BlockResource::PieceBytes(shape.triangles.size(), sizeof(Triangle), alignof(Triangle)) +
+                  BlockResource::PieceBytes(names, 1, 1));
+}
 
 // X and Y lie strictly on the same side of the line U-W (points on the line
 // count as outside).
@@ -31,7 +52,7 @@ bool InsideTriangle(const Vector3& x, const Vector3& k, const Vector3& m, const 
 // Ear clipping of the closed outline P (last point = copy of the first).
 // Appends the ears to `triangles`; a self-crossing outline may keep some
 // ears unclipped, and the pass limit ends the search.
-void ClipEars(const std::vector<Vector2>& points, std::vector<Triangle>& triangles) {
+void ClipEars(const std::vector<Vector2>& points, std::pmr::vector<Triangle>& triangles) {
   const int n = static_cast<int>(points.size());
   float area = 0.0f;  // signed, positive for a clockwise outline (x right, y up)
   for (int j = 1; j < n; ++j) {
@@ -134,7 +155,9 @@ void GrowLeaves(const GrowthContext& context, BranchJob& job) {
   RingFrame row;
   int rowIndex = -1;
 
-  job.leaves.resize(job.leafCells.size());
+  const std::size_t count = job.leafCells.size();
+  const auto group = std::make_shared<LeafGroup>(count, LeafGroupBytes(count, shape, params));
+  job.leaves.resize(count);
   const float* shades = job.shades.data();
   for (std::size_t n = 0; n < job.leafCells.size(); ++n) {
     const LeafCell cell = job.leafCells[n];
@@ -149,7 +172,7 @@ void GrowLeaves(const GrowthContext& context, BranchJob& job) {
     const Vector3 attachment = PointOnRing(row, columnAngles[cell.column]);
     const Quaternion& turn = turns[cell.column];
 
-    auto leaf = std::make_shared<Submesh>(job.firstLeafNumber + static_cast<unsigned>(n));
+    Submesh* const leaf = &group->leaves[n].emplace(job.firstLeafNumber + static_cast<unsigned>(n), &group->memory);
     leaf->triangles = shape.triangles;
     leaf->vertices.resize(vertexCount);
     for (std::size_t k = 0; k < vertexCount; ++k) {
@@ -175,8 +198,10 @@ void GrowLeaves(const GrowthContext& context, BranchJob& job) {
     leaf->strip = false;
     leaf->texture = kLeafMaterial;
     leaf->textureFile = params.leafTextureFile;
-    leaf->materialName = params.materialPrefix + "1";
-    job.leaves[n] = std::move(leaf);
+    leaf->materialName.reserve(params.materialPrefix.size() + 1);  // grows no more below
+    leaf->materialName = params.materialPrefix;
+    leaf->materialName += '1';
+    job.leaves[n] = std::shared_ptr<Submesh>(group, leaf);
   }
 }
 

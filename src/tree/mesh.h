@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <vector>
 
@@ -44,19 +45,22 @@ class Submesh {
   // Takes `objectNumber` and leaves the counter alone: a generation numbers
   // its submeshes in creation order itself, also on other threads.
   explicit Submesh(unsigned objectNumber);
+  // Its lists and names take their memory from `memory`, which must outlive
+  // the submesh (a generation puts all the leaves of a branch in one block).
+  Submesh(unsigned objectNumber, std::pmr::memory_resource* memory);
   virtual ~Submesh() = default;
   Submesh(const Submesh&) = delete;
   Submesh& operator=(const Submesh&) = delete;
 
-  std::vector<Vertex> vertices;
-  std::vector<Triangle> triangles;
+  std::pmr::vector<Vertex> vertices;
+  std::pmr::vector<Triangle> triangles;
   // Object number from the program-wide counter, taken at construction.
   // Exports name groups and layers after it; it is not a GL name.
   unsigned displayList;
-  int texture = 0;            // material number (see MaterialNumber)
-  std::string textureFile;    // image file of the material, full path
-  std::string materialName;   // material prefix + material number
-  bool strip = true;          // triangle order allows drawing as one strip
+  int texture = 0;                // material number (see MaterialNumber)
+  std::pmr::string textureFile;   // image file of the material, full path
+  std::pmr::string materialName;  // material prefix + material number
+  bool strip = true;              // triangle order allows drawing as one strip
   // Counts the changes made to the submesh after it was built. Whoever
   // changes anything its drawing depends on (vertices, triangles or their
   // visibility, material, strip) increments it, so that whatever keeps a

@@ -122,7 +122,7 @@ void RunMeshChunk(const GrowthContext& context, const MeshChunk& chunk) {
 // double-precision search looks at a narrow band only; every vertex that
 // could tie with the smallest distance after rounding gets the exact test,
 // in list order.
-NearestVertexFinder::NearestVertexFinder(const std::vector<Vertex>& vertices) : m_vertices(vertices) {
+NearestVertexFinder::NearestVertexFinder(const std::pmr::vector<Vertex>& vertices) : m_vertices(vertices) {
   m_byHeight.reserve(vertices.size());
   for (std::size_t i = 0; i < vertices.size(); ++i)
     m_byHeight.push_back({vertices[i].position.y, static_cast<std::uint32_t>(i)});

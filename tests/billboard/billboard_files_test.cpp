@@ -107,7 +107,7 @@ TEST(BillboardFiles, ObjExportNamesTheBillboardMaterialAndItsTexture) {
   for (const auto& submesh : test.cloud.mesh->submeshes) {
     if (submesh->texture != kBillboardMaterial) continue;
     EXPECT_EQ(submesh->materialName, "BBdMat");
-    EXPECT_EQ(submesh->textureFile, dir.File("treeTexture.bmp"));
+    EXPECT_EQ(submesh->textureFile, std::string_view(dir.File("treeTexture.bmp")));
   }
   const std::string mtl = ReadText(dir.File("tree.obj.mtl"));
   EXPECT_NE(mtl.find("newmtl BBdMat\n"), std::string::npos) << mtl;

@@ -121,7 +121,7 @@ TEST(GltfGeometry, CopiesOfAGridShareTheirOrderAndANearCopyKeepsItsOwnTriangles)
   // and the last two.)
   MeshObject mesh;
   for (int i = 0; i < 4; ++i) mesh.submeshes.push_back(Grid(24, 16, static_cast<float>(i)));
-  std::vector<Triangle>& near = mesh.submeshes[1]->triangles;
+  auto& near = mesh.submeshes[1]->triangles;
   near[near.size() / 2 + 1].c = 0;
   const Written written = PlanAndFill(mesh);
   const std::size_t vertices = mesh.submeshes[0]->vertices.size();

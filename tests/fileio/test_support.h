@@ -66,7 +66,7 @@ inline std::shared_ptr<Submesh> MakeSubmesh(const std::vector<Vector3>& position
     vertex.hasTexCoord = textured;
     submesh->vertices.push_back(vertex);
   }
-  submesh->triangles = triangles;
+  submesh->triangles.assign(triangles.begin(), triangles.end());
   submesh->texture = texture;
   submesh->materialName = "Material" + std::to_string(texture);
   return submesh;

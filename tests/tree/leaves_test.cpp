@@ -117,6 +117,50 @@ TEST(GrowLeaves, DensityZeroGivesNoLeavesAndFullDensityFillsEveryCell) {
   EXPECT_EQ(Generate(full).leafCount, 4 * 60);  // four children; the trunk carries none
 }
 
+TEST(GrowLeaves, LeavesOfABranchAreMadeTogetherAndOutliveTheirTree) {
+  TreeParameters params(1);
+  testing::GiveLeaves(params);
+  params.leafTextureFile = "/a/folder/with/a/long/name/leaf.png";  // longer than a short string holds
+  params.leafTextureLoaded = true;
+  for (LevelParameters& level : params.levels) level.leafDensity = 60;
+  Tree tree = Generate(params);
+
+  // Leaves follow their branch; each run of leaves shares one owner (one
+  // allocation for them all) and no two runs do.
+  std::vector<std::vector<std::shared_ptr<Submesh>>> runs;
+  bool afterBranch = true;
+  for (const auto& submesh : tree.submeshes) {
+    if (testing::IsBranch(*submesh)) {
+      afterBranch = true;
+      continue;
+    }
+    if (afterBranch) runs.emplace_back();
+    afterBranch = false;
+    runs.back().push_back(submesh);
+  }
+  ASSERT_GT(runs.size(), 3u);
+  const auto sameOwner = [](const auto& a, const auto& b) { return !a.owner_before(b) && !b.owner_before(a); };
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    for (const auto& leaf : runs[r]) EXPECT_TRUE(sameOwner(leaf, runs[r].front())) << "run " << r;
+    if (r > 0) {
+      EXPECT_FALSE(sameOwner(runs[r].front(), runs[r - 1].front())) << "run " << r;
+    }
+  }
+
+  const std::shared_ptr<Submesh> kept = runs[1].back();
+  const std::vector<Vertex> vertices(kept->vertices.begin(), kept->vertices.end());
+  const std::size_t triangleCount = kept->triangles.size();
+  tree = Tree();
+  runs.clear();
+  EXPECT_EQ(kept->textureFile, std::string_view(params.leafTextureFile));
+  EXPECT_EQ(kept->materialName, "Material1");
+  ASSERT_EQ(kept->vertices.size(), vertices.size());
+  for (std::size_t k = 0; k < vertices.size(); ++k) EXPECT_EQ(kept->vertices[k].position, vertices[k].position);
+  EXPECT_EQ(kept->triangles.size(), triangleCount);
+  kept->vertices.resize(1000);  // grows past its piece of the block
+  EXPECT_EQ(kept->vertices[0].position, vertices[0].position);
+}
+
 TEST(GrowLeaves, TrunkLeavesToggleWithoutMovingOtherLeaves) {
   TreeParameters withoutParams(1), withParams(1);
   for (TreeParameters* params : {&withoutParams, &withParams}) {

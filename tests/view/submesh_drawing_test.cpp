@@ -18,7 +18,7 @@ using vh::Vertex;
 
 // A submesh with `count` vertices at (i, 0, 0), colour (i/10, 0.5, 0.25),
 // alpha 0.75 and the given triangles.
-void Fill(Submesh& submesh, int count, std::vector<Triangle> triangles) {
+void Fill(Submesh& submesh, int count, const std::vector<Triangle>& triangles) {
   for (int i = 0; i < count; ++i) {
     Vertex v;
     v.position = {static_cast<float>(i), 0.0f, 0.0f};
@@ -27,7 +27,7 @@ void Fill(Submesh& submesh, int count, std::vector<Triangle> triangles) {
     v.normal = {0.0f, 1.0f, 0.0f};
     submesh.vertices.push_back(v);
   }
-  submesh.triangles = std::move(triangles);
+  submesh.triangles.assign(triangles.begin(), triangles.end());
 }
 
 std::vector<int> Draw(const Submesh& submesh, bool wireframe, RecordingGl& gl) {
