@@ -6,11 +6,11 @@
 #include <QSurfaceFormat>
 
 #include "app/about/about_box.h"
-#include "app/application.h"
-#include "app/bark_tiler_window.h"
-#include "app/gl_probe.h"
-#include "app/main_window.h"
-#include "app/message_box.h"
+#include "app/shell/application.h"
+#include "app/bark_tiler/bark_tiler_window.h"
+#include "app/viewport/gl_probe.h"
+#include "app/shell/main_window.h"
+#include "app/widgets/message_box.h"
 
 int main(int argc, char** argv) {
   // Fixed-function drawing: a compatibility context with depth and double

@@ -12,9 +12,9 @@
 #include <QSlider>
 #include <QStringList>
 
-#include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/save_changes_prompt.h"
+#include "app/shell/main_window.h"
+#include "app/widgets/message_box.h"
+#include "app/flows/save_changes_prompt.h"
 
 // Records every message box for the lifetime of the object.
 class MessageRecorder {

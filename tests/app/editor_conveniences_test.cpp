@@ -10,8 +10,8 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
-#include "app/new_seed_button.h"
-#include "app/tree_view.h"
+#include "app/pages/new_seed_button.h"
+#include "app/viewport/tree_view.h"
 #include "flow_test_support.h"
 #include "view/wheel_zoom.h"
 

@@ -12,9 +12,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/bark_texture_panel.h"
-#include "app/file_flows.h"
-#include "app/leaf_editor.h"
+#include "app/pages/bark_texture_panel.h"
+#include "app/flows/file_flows.h"
+#include "app/pages/leaf_editor.h"
 #include "fileio/document.h"
 #include <tiny_gltf.h>
 #include "flow_test_support.h"

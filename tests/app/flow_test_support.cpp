@@ -10,8 +10,8 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "app/leaf_editor.h"
-#include "app/slider_value_tips.h"
+#include "app/pages/leaf_editor.h"
+#include "app/widgets/slider_value_tips.h"
 #include "imaging/picture_io.h"
 #include "view/texture_upload.h"
 

@@ -8,7 +8,7 @@
 #include <QSettings>
 #include <QSlider>
 
-#include "app/recent_documents.h"
+#include "app/document/recent_documents.h"
 #include "flow_test_support.h"
 
 namespace {

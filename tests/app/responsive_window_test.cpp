@@ -24,7 +24,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/generation_driver.h"
+#include "app/document/generation_driver.h"
 #include "fileio/document.h"
 #include "flow_test_support.h"
 

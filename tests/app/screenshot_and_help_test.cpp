@@ -7,7 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/help_file.h"
+#include "app/flows/help_file.h"
 #include "flow_test_support.h"
 #include "imaging/picture_io.h"
 

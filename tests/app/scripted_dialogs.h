@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/file_dialogs.h"
+#include "app/widgets/file_dialogs.h"
 
 class ScriptedDialogs : public FileDialogs {
  public:

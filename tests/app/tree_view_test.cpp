@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/tree_view.h"
+#include "app/viewport/tree_view.h"
 #include "app_test_support.h"
 #include "view/camera.h"
 

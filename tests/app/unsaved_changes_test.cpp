@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QSlider>
 
-#include "app/document_session.h"
+#include "app/flows/document_session.h"
 #include "flow_test_support.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <QToolButton>
 
 #include "app/about/about_box.h"
-#include "app/bark_tiler_window.h"
+#include "app/bark_tiler/bark_tiler_window.h"
 #include "flow_test_support.h"
 
 namespace {

@@ -1,0 +1,38 @@
+// The "Texture" page: the bark texture's "Material name prefix :" and its
+// "U Scale :" and "V Scale :". The bark preview and the texture buttons sit
+// above these controls.
+#pragma once
+
+#include <QWidget>
+
+#include "app/pages/parameter_page.h"
+
+class BarkTexturePanel;
+class EditorHost;
+class QLineEdit;
+class QSlider;
+
+class TexturePage : public QWidget, public ParameterPage {
+  Q_OBJECT
+ public:
+  explicit TexturePage(EditorHost& host, QWidget* parent = nullptr);
+
+  void LoadGlobals(const vh::TreeParameters& params) override;
+  void StoreGlobals(vh::TreeParameters& params) const override;
+  // The slider that takes the keyboard focus back from check boxes.
+  QWidget* FocusTarget() const;
+  // The bark preview and its "Load texture" / "Remove texture" buttons.
+  BarkTexturePanel* Bark() const { return bark_; }
+
+ public slots:
+  void onMaterialPrefixEdited();  // Edit2
+  void onUScaleChanged();         // TrackBar16
+  void onVScaleChanged();         // TrackBar17
+
+ private:
+  EditorHost& host_;
+  BarkTexturePanel* bark_ = nullptr;
+  QLineEdit* materialPrefix_ = nullptr;  // Edit2
+  QSlider* uScale_ = nullptr;            // TrackBar16
+  QSlider* vScale_ = nullptr;            // TrackBar17
+};

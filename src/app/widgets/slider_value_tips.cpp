@@ -1,0 +1,66 @@
+#include "app/widgets/slider_value_tips.h"
+
+#include <QEvent>
+#include <QHelpEvent>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QToolTip>
+
+#include "app/widgets/control_caption.h"
+
+namespace {
+
+QString ValueText(int value) { return QString::number(value); }
+
+// Above the middle of the slider's handle, in global coordinates.
+QPoint HandlePoint(QSlider* slider) {
+  const QStyleOptionSlider option = SliderStyleOption(slider);
+  const QRect handle =
+      slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+  return slider->mapToGlobal(QPoint(handle.center().x(), handle.top()));
+}
+
+// Answers the slider's tooltip request with its value at that moment, so
+// that the tip is right however the value was set.
+class ValueTip : public QObject {
+ public:
+  explicit ValueTip(QSlider* slider) : QObject(slider), slider_(slider) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != slider_ || event->type() != QEvent::ToolTip) return false;
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), ValueText(slider_->value()), slider_);
+    return true;
+  }
+
+ private:
+  QSlider* slider_;
+};
+
+}  // namespace
+
+void ShowSliderValue(QSlider* slider) {
+  slider->installEventFilter(new ValueTip(slider));
+  QObject::connect(slider, &QSlider::sliderMoved, slider, [slider](int position) {
+    QToolTip::showText(HandlePoint(slider), ValueText(position), slider);
+  });
+  QObject::connect(slider, &QSlider::sliderReleased, slider, [] { QToolTip::hideText(); });
+}
+
+void ShowSliderValues(QWidget* root) {
+  for (QSlider* slider : root->findChildren<QSlider*>()) {
+    if (!HasLabelAfter(slider)) ShowSliderValue(slider);
+  }
+}
+
+QStyleOptionSlider SliderStyleOption(const QSlider* slider) {
+  QStyleOptionSlider option;
+  option.initFrom(slider);
+  option.orientation = slider->orientation();
+  option.minimum = slider->minimum();
+  option.maximum = slider->maximum();
+  option.sliderPosition = slider->sliderPosition();
+  option.sliderValue = slider->value();
+  return option;
+}
