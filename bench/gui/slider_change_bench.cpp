@@ -15,9 +15,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/application.h"
-#include "app/main_window.h"
-#include "app/message_box.h"
+#include "app/shell/application.h"
+#include "app/shell/main_window.h"
+#include "app/widgets/message_box.h"
 #include "fileio/document.h"
 
 namespace {
