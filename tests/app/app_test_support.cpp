@@ -29,7 +29,7 @@ SavePromptScript::~SavePromptScript() { SetSaveChangesPrompt(previous_); }
 void MainWindowTest::SetUp() {
   recorder = std::make_unique<MessageRecorder>();
   savePrompt = std::make_unique<SavePromptScript>();
-  window = std::make_unique<MainWindow>(ProbeOpenGL());
+  window = std::make_unique<TestedWindow>(ProbeOpenGL());
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   window->activateWindow();

@@ -12,9 +12,11 @@
 #include <QSlider>
 #include <QStringList>
 
-#include "app/shell/main_window.h"
-#include "app/widgets/message_box.h"
+#include "app/document/tree_document.h"
 #include "app/flows/save_changes_prompt.h"
+#include "app/shell/main_window.h"
+#include "app/viewport/viewport.h"
+#include "app/widgets/message_box.h"
 
 // Records every message box for the lifetime of the object.
 class MessageRecorder {
@@ -40,6 +42,32 @@ class SavePromptScript {
 
  private:
   SaveChangesPrompt previous_;
+};
+
+// The main window with the short ways the tests take to its document and
+// its view (the window itself only builds and connects them).
+class TestedWindow : public MainWindow {
+ public:
+  using MainWindow::MainWindow;
+
+  EditingSession& Session() { return Document().Session(); }
+  vh::Tree& CurrentTree() { return Document().CurrentTree(); }
+  bool Busy() const { return Document().Busy(); }
+  bool BillboardMode() const { return Document().BillboardMode(); }
+  vh::MeshObject* Billboard() { return Document().Billboard(); }
+  void SetBillboard(vh::BillboardCloud cloud) { Document().SetBillboard(std::move(cloud)); }
+  void DestroyBillboard() { Document().DestroyBillboard(); }
+  void UpdateAfterChange() { Document().UpdateAfterChange(); }
+  void GenerateTree() { Document().GenerateTree(); }
+  // The controls show the document's parameters again.
+  void LoadLevelControls() { Document().ParametersReplaced(); }
+  vh::Camera& ViewCamera() { return View().Camera(); }
+  bool ViewBound() const { return View().Bound(); }
+  bool ViewDirty() const { return View().Dirty(); }
+  void SetViewDirty() { View().SetDirty(); }
+  void RenderFrameNow() { View().RenderNow(); }
+  bool WithViewContext(const std::function<void()>& work) { return View().WithContext(work); }
+  vh::DrawListCache& ViewDrawLists() { return View().DrawLists(); }
 };
 
 // A shown main window. Tests find controls by their names.
@@ -73,7 +101,7 @@ class MainWindowTest : public ::testing::Test {
 
   std::unique_ptr<MessageRecorder> recorder;
   std::unique_ptr<SavePromptScript> savePrompt;
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<TestedWindow> window;
 };
 
 // Makes `window` the application's active window, as keyboard shortcuts

@@ -93,7 +93,7 @@ void WritePicture(const QString& path, const vh::Image& picture) {
 
 TextureState ReadTextureState(MainWindow& window, unsigned number) {
   TextureState state;
-  window.WithViewContext([&] {
+  window.View().WithContext([&] {
     glPushAttrib(GL_TEXTURE_BIT);
     glBindTexture(GL_TEXTURE_2D, vh::TextureObjectName(number));
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &state.width);
@@ -118,7 +118,7 @@ CommandResult RunCommand(const std::string& command) {
 
 std::vector<unsigned> ExistingTextureNames(MainWindow& window) {
   std::vector<unsigned> names;
-  window.WithViewContext([&] {
+  window.View().WithContext([&] {
     for (GLuint name = 1; name <= 64; ++name) {
       if (glIsTexture(name)) names.push_back(name);
     }

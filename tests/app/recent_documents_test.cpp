@@ -62,7 +62,7 @@ TEST_F(RecentDocumentsMenu, ChoosingOneOpensIt) {
 TEST_F(RecentDocumentsMenu, SurviveARestart) {
   SaveAs("kept");
   window.reset();
-  window = std::make_unique<MainWindow>(ProbeOpenGL());
+  window = std::make_unique<TestedWindow>(ProbeOpenGL());
   EXPECT_EQ(Listed(), QStringList{Path("kept.vhm")});
 }
 

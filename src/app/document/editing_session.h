@@ -2,8 +2,8 @@
 // parameters, the last grown tree, the pictures of the two textures, the
 // view switches that decide what is grown and how it is drawn, and the
 // lock and cancel flag of a running billboard cloud or chain build.
-// (Generations run on the main window's driver, from copies of the
-// parameters.)
+// (Generations run on the document's driver, from copies of the
+// parameters; see TreeDocument.)
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,9 @@ struct EditingSession {
   // Which of the tree, the ground plane and the billboard cloud are drawn as
   // lines: "Wireframe" reaches them at different moments.
   vh::WireframeParts wireframe;
+  // "Wireframe" as its box shows it: the ground plane rebuilt after an edit
+  // takes it.
+  bool wireframeTicked = false;
   bool showLeaves = true;   // leaves are grown at all (cleared by "Hide leaves")
   // A billboard cloud or a level-of-detail chain is built from the tree, its
   // pictures and textures (edits are locked meanwhile); Escape asks it to stop.

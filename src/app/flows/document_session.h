@@ -3,47 +3,37 @@
 // name (shown in "Infos" with a mark while changed) and the question
 // "Save changes?" before a changed document is given up.
 //
-// Every finished edit of the pages becomes one step (see EditRecorder);
-// "New", "Open...", a recent document and a preset start a fresh history,
-// and "Save" marks the current step as the saved one.
+// Every finished edit of the pages becomes one step (RecordEdit, as an
+// EditRecorder reports them); "New", "Open...", a recent document and a
+// preset start a fresh history, and "Save" marks the current step as the
+// saved one.
 #pragma once
 
-#include <vector>
 
 #include <QObject>
 #include <QString>
 
 #include "app/document/edit_history.h"
+#include "tree/tree.h"
 
-class BarkTexturePanel;
-class EditRecorder;
-class EditorHost;
 class FileFlows;
-class LeafEditor;
 class QAction;
-class QLabel;
-class QMainWindow;
-class QMenu;
-class QTabBar;
 class QWidget;
+class TreeDocument;
 
 class DocumentSession : public QObject {
   Q_OBJECT
  public:
   // What the session works with; everything must outlive it.
   struct Parts {
-    QMainWindow* window = nullptr;
-    EditorHost* host = nullptr;
+    TreeDocument* document = nullptr;
     FileFlows* flows = nullptr;
-    LeafEditor* leafEditor = nullptr;
-    BarkTexturePanel* bark = nullptr;
-    QTabBar* levelTabs = nullptr;    // TabControl1
-    QWidget* infos = nullptr;        // the group the document's name is shown in
-    std::vector<QWidget*> pages;     // the parameter pages whose controls edit the document
+    QWidget* dialogParent = nullptr;  // of the question and the messages
+    QAction* undo = nullptr;          // Undo1: triggers Undo, shows what it takes back
+    QAction* redo = nullptr;          // Redo1
   };
 
-  // Starts the history from the tree's current parameters, adds the "Edit"
-  // menu before "Tools" and the document's name to `infos`.
+  // Starts the history from the document's current parameters.
   DocumentSession(const Parts& parts, QObject* parent = nullptr);
 
   // Before the document is given up: when it has unsaved changes, asks
@@ -54,30 +44,37 @@ class DocumentSession : public QObject {
 
   bool Modified() const { return history_.Modified(); }
   const EditHistory& History() const { return history_; }
-  // The document's name as "Infos" shows it, without the mark.
+  // The document's name, without the mark.
   QString DocumentName() const;
+  // The name as "Infos" shows it: with " *" while the document is changed.
+  QString ShownName() const;
 
  public slots:
+  // An edit named `name` (a control's caption) is finished: one step, or
+  // merged into the last one of the same non-empty `mergeKey`.
+  void RecordEdit(const QString& name, const QString& mergeKey);
+  // The next edit does not merge with the last one.
+  void CloseMerge();
   // Take back or repeat the last step: the parameters, the controls and
   // the pictures return to that step and the tree regrows as after an
   // edit. Refused while a tree grows or in billboard mode.
   void Undo();
   void Redo();
 
+ signals:
+  // The name "Infos" shows changed: the document's, with " *" while changed.
+  void documentNameChanged(const QString& shownName);
+  // An undo or redo is about to take the parameters from `before` to
+  // `after`; the controls it loads are no edits (restoreFinished).
+  void restoreStarted(const vh::TreeParameters& before, const vh::TreeParameters& after);
+  void restoreFinished();
+
  private:
-  void BuildEditMenu();
-  void EditFinished(const QString& name, const QString& mergeKey);
   void Restore(const vh::TreeParameters& state);
-  void RestorePictures(const vh::TreeParameters& before, const vh::TreeParameters& after);
-  void SelectChangedLevel(const vh::TreeParameters& before, const vh::TreeParameters& after);
   void StartAfresh(const QString& name);
   void Refresh();
 
   Parts parts_;
   EditHistory history_;
-  EditRecorder* recorder_ = nullptr;
-  QAction* undo_ = nullptr;  // Undo1
-  QAction* redo_ = nullptr;  // Redo1
-  QLabel* nameLabel_ = nullptr;  // DocumentName
   QString name_;  // a file, a preset's title, or empty for a new tree
 };

@@ -6,13 +6,11 @@
 #include <QDesktopServices>
 #include <QDir>
 
-#include "app/pages/bark_texture_panel.h"
 #include "app/widgets/dialog_filters.h"
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
 #include "app/widgets/file_dialogs.h"
 #include "app/document/file_names.h"
 #include "app/flows/help_file.h"
-#include "app/pages/leaf_editor.h"
 #include "app/document/local_path.h"
 #include "app/widgets/message_box.h"
 #include "app/widgets/qt_image.h"
@@ -38,29 +36,29 @@ std::optional<FileChoice> Ask(FileRequest::Kind kind, QWidget* parent, const QSt
 }
 }  // namespace
 
-FileFlows::FileFlows(EditorHost& host, LeafEditor& leaves, BarkTexturePanel& bark,
-                     FileFlowHooks hooks, QObject* parent)
-    : QObject(parent), host_(host), leaves_(leaves), bark_(bark), hooks_(std::move(hooks)) {}
+FileFlows::FileFlows(TreeDocument& document, QWidget* dialogParent, std::function<QImage()> grabView,
+                     QObject* parent)
+    : QObject(parent), document_(document), dialogParent_(dialogParent), grabView_(std::move(grabView)) {}
 
-void FileFlows::ShowError(const QString& text) { ShowMessage(host_.DialogParent(), text, "Error"); }
+void FileFlows::ShowError(const QString& text) { ShowMessage(dialogParent_, text, "Error"); }
 
 void FileFlows::New() {
-  if (host_.Busy()) return;
+  if (document_.Busy()) return;
   // The cloud stands for the tree being discarded: leave billboard mode so
   // that the new tree is grown and shown.
-  host_.DestroyBillboard();
-  host_.Session().StartNewTree();
-  host_.LoadLevelControls();
-  host_.UpdateAfterChange();
-  host_.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
-  host_.RepaintLeafEditor();
+  document_.DestroyBillboard();
+  document_.Session().StartNewTree();
+  document_.ParametersReplaced();
+  document_.UpdateAfterChange();
+  document_.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
+  document_.LeafAppearanceChanged();
   emit newTree();
 }
 
 void FileFlows::Open() {
-  if (host_.Busy()) return;
+  if (document_.Busy()) return;
   const std::optional<FileChoice> choice =
-      Ask(FileRequest::Kind::kOpen, host_.DialogParent(), kOpenDocumentFilter, QString());
+      Ask(FileRequest::Kind::kOpen, dialogParent_, kOpenDocumentFilter, QString());
   if (!choice) return;
   OpenDocument(choice->fileName);
 }
@@ -81,8 +79,8 @@ void FileFlows::OpenPreset(const vh::PresetLibrary& presets, const QString& name
 }
 
 bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreeParameters& base)>& read) {
-  if (host_.Busy()) return false;
-  EditingSession& session = host_.Session();
+  if (document_.Busy()) return false;
+  EditingSession& session = document_.Session();
   try {
     // Reads into a fresh parameter set; the session's is replaced only
     // when the whole document was read.
@@ -91,8 +89,8 @@ bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreePa
     ShowError(What(error));
     return false;
   }
-  hooks_.growTree();
-  host_.DestroyBillboard();  // it showed the tree that was just replaced
+  document_.GrowOpenedDocument();
+  document_.DestroyBillboard();  // it showed the tree that was just replaced
   // A picture that cannot be read is reported, but the controls must show
   // the document all the same: otherwise their stale values would be
   // stored over it at the next change.
@@ -105,26 +103,26 @@ bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreePa
       problems << What(error);
     }
   };
-  load([&] { bark_.LoadBarkTexture(FromLocalPath(session.params.barkTextureFile)); });
-  load([&] { leaves_.LoadLeafTexture(FromLocalPath(session.params.leafTextureFile)); });
-  host_.LoadLevelControls();
-  host_.RepaintLeafEditor();
-  host_.SetViewDirty();
-  host_.RefreshCounts();  // of the tree just grown from the document
+  load([&] { document_.LoadBarkPicture(FromLocalPath(session.params.barkTextureFile)); });
+  load([&] { document_.LoadLeafPicture(FromLocalPath(session.params.leafTextureFile)); });
+  document_.ParametersReplaced();
+  document_.LeafAppearanceChanged();
+  document_.RequestRedraw();
+  document_.RefreshCounts();  // of the tree just grown from the document
   if (!problems.isEmpty()) ShowError(problems.join('\n'));
   return true;
 }
 
 bool FileFlows::Save() {
-  if (host_.Busy()) return false;
+  if (document_.Busy()) return false;
   if (saveName_.isEmpty()) return SaveAs();
   return SaveTo(saveName_);
 }
 
 bool FileFlows::SaveAs() {
-  if (host_.Busy()) return false;
+  if (document_.Busy()) return false;
   const std::optional<FileChoice> choice =
-      Ask(FileRequest::Kind::kSave, host_.DialogParent(), kSaveDocumentFilter, saveName_);
+      Ask(FileRequest::Kind::kSave, dialogParent_, kSaveDocumentFilter, saveName_);
   if (!choice) return false;
   saveName_ = choice->fileName;
   return SaveTo(saveName_);
@@ -134,7 +132,7 @@ bool FileFlows::SaveTo(const QString& chosen) {
   const std::string path = DocumentFileName(LocalPath(chosen));
   try {
     // Written beside the target and renamed into place when complete.
-    vh::SaveDocument(host_.Session().params, path);
+    vh::SaveDocument(document_.Session().params, path);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return false;
@@ -144,10 +142,10 @@ bool FileFlows::SaveTo(const QString& chosen) {
 }
 
 void FileFlows::Export() {
-  if (host_.Busy()) return;
+  if (document_.Busy()) return;
   FileRequest request;
   request.kind = FileRequest::Kind::kSave;
-  request.parent = host_.DialogParent();
+  request.parent = dialogParent_;
   request.filter = QString::fromStdString(vh::ExportFilterList());
   request.initialName = exportName_;
   request.initialFilter = exportFilter_;
@@ -160,38 +158,30 @@ void FileFlows::Export() {
   exportScale_ = choice->scale;
   const vh::ExportFormat format = vh::ExportFormatOfFilter(choice->filterIndex);
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
-  const EditingSession& session = host_.Session();
-  const vh::Tree& tree = session.tree;
+  const vh::Tree& tree = document_.CurrentTree();
   // The scale and the pictures matter to glTF only; the other formats
   // write the numbers they always have and name their picture files.
   const double scale = vh::FormatEntry(format).carriesScene ? choice->scale : 1.0;
   try {
-    vh::WriteExport(format, vh::SingleMeshScene(tree, TreePictures(session), scale), path);
+    vh::WriteExport(format, vh::SingleMeshScene(tree, document_.Pictures(), scale), path);
   } catch (const std::exception& error) {
     ShowError(What(error));
   }
 }
 
 void FileFlows::ExportScreenshot() {
-  if (host_.Busy()) return;
+  if (document_.Busy()) return;
   const std::optional<FileChoice> choice =
-      Ask(FileRequest::Kind::kSave, host_.DialogParent(), kSavePictureFilter, screenshotName_);
+      Ask(FileRequest::Kind::kSave, dialogParent_, kSavePictureFilter, screenshotName_);
   if (!choice) return;
   screenshotName_ = choice->fileName;
   try {
     // BMP for ".bmp" in any case, JPEG of quality 90 otherwise; the name is
     // used as it is.
-    vh::SavePicture(LocalPath(choice->fileName), FromQImage(hooks_.grabView()));
+    vh::SavePicture(LocalPath(choice->fileName), FromQImage(grabView_()));
   } catch (const std::exception& error) {
     ShowError(What(error));
   }
-}
-
-vh::MaterialPictures TreePictures(const EditingSession& session) {
-  vh::MaterialPictures pictures;
-  pictures.leaf = &session.leafTextureImage;
-  pictures.bark = &session.barkTextureImage;
-  return pictures;
 }
 
 void FileFlows::Help() {

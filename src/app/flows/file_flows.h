@@ -14,32 +14,20 @@
 #include "fileio/export_scene.h"
 #include "tree/tree.h"
 
-class BarkTexturePanel;
-class EditorHost;
-class LeafEditor;
+class QWidget;
+class TreeDocument;
 
 namespace vh {
 class PresetLibrary;
 }
-struct EditingSession;
-
-// The leaf and bark pictures of the tree, for exports that embed them.
-vh::MaterialPictures TreePictures(const EditingSession& session);
-
-// What the flows need of the main window beyond EditorHost.
-struct FileFlowHooks {
-  // Grows the tree from the session's parameters, without a message.
-  std::function<void()> growTree;
-  // The picture of the 3-D view at the view's size, upright.
-  std::function<QImage()> grabView;
-};
 
 class FileFlows : public QObject {
   Q_OBJECT
  public:
-  // `leaves` and `bark` load the two textures an opened document names;
-  // they must outlive the flows.
-  FileFlows(EditorHost& host, LeafEditor& leaves, BarkTexturePanel& bark, FileFlowHooks hooks,
+  // The flows read and replace `document`; their dialogs and messages
+  // belong to `dialogParent`. `grabView` gives the picture of the 3-D view
+  // at the view's size, upright, for "Export screenshot...".
+  FileFlows(TreeDocument& document, QWidget* dialogParent, std::function<QImage()> grabView,
             QObject* parent = nullptr);
 
   // "New": a fresh tree with the default parameters, the controls loaded
@@ -90,10 +78,9 @@ class FileFlows : public QObject {
   bool SaveTo(const QString& chosen);
   void ShowError(const QString& text);
 
-  EditorHost& host_;
-  LeafEditor& leaves_;
-  BarkTexturePanel& bark_;
-  FileFlowHooks hooks_;
+  TreeDocument& document_;
+  QWidget* dialogParent_;
+  std::function<QImage()> grabView_;
   QString saveName_;        // SaveDialog1's last name
   QString exportName_;      // SaveDialog2's last name
   int exportFilter_ = 0;    // SaveDialog2's last filter

@@ -4,35 +4,28 @@
 
 #include <QAction>
 #include <QFileInfo>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QMainWindow>
 #include <QMenu>
 
 #include "app/flows/document_session.h"
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
 #include "app/flows/file_flows.h"
 #include "app/widgets/message_box.h"
 
-MenuAdditions::MenuAdditions(QMainWindow* window, EditorHost& host, FileFlows& flows,
-                             DocumentSession& session, const QString& programDirectory,
-                             QObject* parent)
-    : QObject(parent), window_(window), host_(host), flows_(flows), session_(session) {
-  AddShortcuts();
+MenuAdditions::MenuAdditions(const Parts& parts, const QString& programDirectory, QObject* parent)
+    : QObject(parent), parts_(parts) {
   try {
     presets_ = vh::PresetLibrary::Find(programDirectory.toStdString());
   } catch (const std::exception&) {
     // The menu says that there are none; nothing else depends on them.
   }
 
-  auto* file = window_->findChild<QMenu*>("File1");
-  auto* save = window_->findChild<QAction*>("Save1");
+  QMenu* file = parts_.fileMenu;
   recentMenu_ = new QMenu("Open recent", file);
   recentMenu_->setObjectName("OpenRecent1");
   presetMenu_ = new QMenu("New from preset", file);
   presetMenu_->setObjectName("NewFromPreset1");
-  file->insertMenu(save, recentMenu_);
-  file->insertMenu(save, presetMenu_);
+  file->insertMenu(parts_.before, recentMenu_);
+  file->insertMenu(parts_.before, presetMenu_);
   FillRecentMenu();
   FillPresetMenu();
 
@@ -40,38 +33,8 @@ MenuAdditions::MenuAdditions(QMainWindow* window, EditorHost& host, FileFlows& f
     recent_.Add(fileName);
     FillRecentMenu();
   };
-  connect(&flows_, &FileFlows::documentOpened, this, remember);
-  connect(&flows_, &FileFlows::documentSaved, this, remember);
-}
-
-void MenuAdditions::AddShortcuts() {
-  const std::pair<const char*, QKeySequence> shortcuts[] = {
-      {"New1", QKeySequence(Qt::CTRL | Qt::Key_N)},
-      {"Open1", QKeySequence(Qt::CTRL | Qt::Key_O)},
-      {"Save1", QKeySequence(Qt::CTRL | Qt::Key_S)},
-      {"SaveAs1", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
-      {"Export1", QKeySequence(Qt::CTRL | Qt::Key_E)},
-      {"Quit1", QKeySequence(Qt::CTRL | Qt::Key_Q)},
-      {"Help2", QKeySequence(Qt::Key_F1)},
-  };
-  for (const auto& [name, keys] : shortcuts) {
-    if (auto* action = window_->findChild<QAction*>(name)) action->setShortcut(keys);
-  }
-  for (QLineEdit* field : window_->findChildren<QLineEdit*>()) field->installEventFilter(this);
-}
-
-bool MenuAdditions::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::ShortcutOverride) {
-    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
-    for (const QAction* action : window_->findChildren<QAction*>()) {
-      if (action->isEnabled() && action->shortcuts().contains(pressed)) {
-        // Not taken by the field: the key goes on to the action.
-        event->ignore();
-        return true;
-      }
-    }
-  }
-  return QObject::eventFilter(watched, event);
+  connect(parts_.flows, &FileFlows::documentOpened, this, remember);
+  connect(parts_.flows, &FileFlows::documentSaved, this, remember);
 }
 
 void MenuAdditions::FillRecentMenu() {
@@ -102,25 +65,25 @@ void MenuAdditions::FillPresetMenu() {
 }
 
 void MenuAdditions::OpenRecent(const QString& fileName) {
-  host_.WhenTreeIsIn([this, fileName] { OpenRecentNow(fileName); });
+  parts_.document->WhenTreeIsIn([this, fileName] { OpenRecentNow(fileName); });
 }
 
 void MenuAdditions::OpenRecentNow(const QString& fileName) {
   if (!QFileInfo::exists(fileName)) {
     recent_.Remove(fileName);
     FillRecentMenu();
-    ShowMessage(window_,
+    ShowMessage(parts_.dialogParent,
                 QString("The document \"%1\" no longer exists; it was removed from the recent "
                         "documents.")
                     .arg(fileName));
     return;
   }
-  if (!session_.ConfirmDiscard()) return;
-  flows_.OpenDocument(fileName);
+  if (!parts_.session->ConfirmDiscard()) return;
+  parts_.flows->OpenDocument(fileName);
 }
 
 void MenuAdditions::OpenPreset(const QString& name) {
-  host_.WhenTreeIsIn([this, name] {
-    if (presets_ && session_.ConfirmDiscard()) flows_.OpenPreset(*presets_, name);
+  parts_.document->WhenTreeIsIn([this, name] {
+    if (presets_ && parts_.session->ConfirmDiscard()) parts_.flows->OpenPreset(*presets_, name);
   });
 }

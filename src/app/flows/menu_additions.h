@@ -1,7 +1,6 @@
-// What the menus offer beyond their original items: keyboard shortcuts,
-// "Open recent" (the last documents opened or saved) and "New from
-// preset" (the species presets installed with the program), both in the
-// "File" menu after "Open...".
+// What the "File" menu offers beyond its original items: "Open recent" (the
+// last documents opened or saved) and "New from preset" (the species
+// presets installed with the program), both after "Open...".
 #pragma once
 
 #include <optional>
@@ -12,19 +11,29 @@
 #include "fileio/presets.h"
 
 class DocumentSession;
-class EditorHost;
 class FileFlows;
-class QMainWindow;
+class QAction;
 class QMenu;
+class QWidget;
+class TreeDocument;
 
 class MenuAdditions : public QObject {
   Q_OBJECT
  public:
-  // Adds the shortcuts and the two submenus to the window's menus (built
-  // already). The presets are looked for from `programDirectory`, the
-  // folder of the running program (PresetLibrary::Find).
-  MenuAdditions(QMainWindow* window, EditorHost& host, FileFlows& flows, DocumentSession& session,
-                const QString& programDirectory, QObject* parent = nullptr);
+  // What the menus open and where they go.
+  struct Parts {
+    QMenu* fileMenu = nullptr;      // File1
+    QAction* before = nullptr;      // the submenus go before this item ("Save")
+    TreeDocument* document = nullptr;
+    FileFlows* flows = nullptr;
+    DocumentSession* session = nullptr;
+    QWidget* dialogParent = nullptr;  // of the message about a missing document
+  };
+
+  // Adds the two submenus. The presets are looked for from
+  // `programDirectory`, the folder of the running program
+  // (PresetLibrary::Find).
+  MenuAdditions(const Parts& parts, const QString& programDirectory, QObject* parent = nullptr);
 
   const RecentDocuments& Recent() const { return recent_; }
 
@@ -36,21 +45,12 @@ class MenuAdditions : public QObject {
   // Opens preset `name` as "Open..." opens a document (waiting likewise).
   void OpenPreset(const QString& name);
 
- protected:
-  // Text fields give the menus' shortcuts up (Ctrl+Z undoes the document,
-  // not the field's typing; Ctrl+E exports).
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void OpenRecentNow(const QString& fileName);
-  void AddShortcuts();
   void FillRecentMenu();
   void FillPresetMenu();
 
-  QMainWindow* window_;
-  EditorHost& host_;
-  FileFlows& flows_;
-  DocumentSession& session_;
+  Parts parts_;
   RecentDocuments recent_;
   std::optional<vh::PresetLibrary> presets_;
   QMenu* recentMenu_ = nullptr;  // OpenRecent1

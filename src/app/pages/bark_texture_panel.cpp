@@ -9,15 +9,12 @@
 #include <QVBoxLayout>
 
 #include "app/widgets/dialog_filters.h"
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
 #include "app/widgets/file_dialogs.h"
 #include "app/document/local_path.h"
 #include "app/widgets/message_box.h"
 #include "app/widgets/qt_image.h"
 #include "app/widgets/named_button.h"
-#include "imaging/picture_io.h"
-#include "tree/tree.h"
-#include "view/texture_upload.h"
 
 namespace {
 constexpr int kPreviewHeight = 200;
@@ -76,8 +73,8 @@ void BarkPreview::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, picture_);
 }
 
-BarkTexturePanel::BarkTexturePanel(EditorHost& host, QWidget* parent)
-    : QWidget(parent), host_(host) {
+BarkTexturePanel::BarkTexturePanel(TreeDocument& document, QWidget* parent)
+    : QWidget(parent), document_(document) {
   setObjectName("BarkTexturePanel");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -94,46 +91,36 @@ BarkTexturePanel::BarkTexturePanel(EditorHost& host, QWidget* parent)
   layout->addLayout(row);
   connect(load, &QToolButton::clicked, this, &BarkTexturePanel::onLoadBarkTextureClicked);
   connect(remove, &QToolButton::clicked, this, &BarkTexturePanel::onRemoveBarkTextureClicked);
+  // A bark picture loaded from a document or an undo is shown too; one that
+  // an undo no longer names leaves the preview.
+  connect(&document_, &TreeDocument::barkPictureLoaded, this,
+          [this] { preview_->ShowPicture(ToQImage(document_.Session().barkTextureImage)); });
+  connect(&document_, &TreeDocument::barkPictureUnnamed, preview_, &BarkPreview::Clear);
 }
-
-void BarkTexturePanel::LoadBarkTexture(const QString& fileName) {
-  if (host_.EditsLocked() || fileName.isEmpty()) return;
-  vh::Image picture = vh::LoadPicture(LocalPath(fileName));
-  EditingSession& session = host_.Session();
-  session.barkTextureImage = std::move(picture);
-  preview_->ShowPicture(ToQImage(session.barkTextureImage));
-  host_.WithViewContext([&session] {
-    vh::UploadTexture(vh::kBarkTextureObject, session.barkTextureImage,
-                      vh::MinFilter::kNearestMipmapNearest);
-  });
-  host_.RenderFrameNow();
-}
-
-void BarkTexturePanel::ClearPreview() { preview_->Clear(); }
 
 void BarkTexturePanel::onLoadBarkTextureClicked() {
-  if (host_.EditsLocked()) return;
-  if (const std::optional<FileChoice> choice = AskPictureToOpen(host_.DialogParent())) {
+  if (document_.EditsLocked()) return;
+  if (const std::optional<FileChoice> choice = AskPictureToOpen(window())) {
     try {
-      LoadBarkTexture(choice->fileName);
+      document_.LoadBarkPicture(choice->fileName);
     } catch (const std::exception& error) {
-      ShowMessage(host_.DialogParent(), QString::fromLocal8Bit(error.what()), "Error");
+      ShowMessage(window(), QString::fromLocal8Bit(error.what()), "Error");
       return;
     }
-    vh::TreeParameters& params = host_.Session().params;
+    vh::TreeParameters& params = document_.Session().params;
     params.barkTextureLoaded = true;
     params.barkTextureFile = LocalPath(choice->fileName);
   }
-  host_.UpdateAfterChange();
-  host_.RepaintLeafEditor();
+  document_.UpdateAfterChange();
+  document_.LeafAppearanceChanged();
 }
 
 void BarkTexturePanel::onRemoveBarkTextureClicked() {
-  if (host_.EditsLocked()) return;
+  if (document_.EditsLocked()) return;
   preview_->Clear();
-  vh::TreeParameters& params = host_.Session().params;
+  vh::TreeParameters& params = document_.Session().params;
   params.barkTextureLoaded = false;
   params.barkTextureFile.clear();  // the picture itself stays loaded
-  host_.UpdateAfterChange();
-  host_.RepaintLeafEditor();
+  document_.UpdateAfterChange();
+  document_.LeafAppearanceChanged();
 }

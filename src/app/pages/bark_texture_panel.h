@@ -1,13 +1,13 @@
 // The bark texture part of the "Texture" page: the preview Image1 and the
 // buttons "Load texture" (SpeedButton4) and "Remove texture" (SpeedButton5).
 // The bark picture becomes texture object 2, which the viewer binds for the
-// branches.
+// branches. The preview shows every bark picture the document loads.
 #pragma once
 
 #include <QImage>
 #include <QWidget>
 
-class EditorHost;
+class TreeDocument;
 
 // Image1: a white picture the bark preview is drawn into, top-aligned.
 class BarkPreview : public QWidget {
@@ -36,22 +36,13 @@ class BarkPreview : public QWidget {
 class BarkTexturePanel : public QWidget {
   Q_OBJECT
  public:
-  explicit BarkTexturePanel(EditorHost& host, QWidget* parent = nullptr);
-
-  // Reads `fileName` as the tree's bark picture, shows it in the preview,
-  // uploads it as texture object 2 and draws a frame. Nothing while a
-  // billboard cloud is built or for an empty name. Throws PictureError
-  // (tree and preview unchanged) when the picture cannot be read. Does not touch
-  // `barkTextureFile` or `barkTextureLoaded`.
-  void LoadBarkTexture(const QString& fileName);
-  // Shows no picture in the preview (the tree keeps its bark picture).
-  void ClearPreview();
+  explicit BarkTexturePanel(TreeDocument& document, QWidget* parent = nullptr);
 
  public slots:
   void onLoadBarkTextureClicked();    // SpeedButton4, "Load texture"
   void onRemoveBarkTextureClicked();  // SpeedButton5, "Remove texture"
 
  private:
-  EditorHost& host_;
+  TreeDocument& document_;
   BarkPreview* preview_ = nullptr;  // Image1
 };

@@ -11,7 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
 #include "app/widgets/flat_tabs.h"
 #include "app/widgets/message_box.h"
 #include "app/pages/new_seed_button.h"
@@ -57,9 +57,9 @@ QWidget* RadioPair(const char* constantName, const char* inheritName, QRadioButt
 
 }  // namespace
 
-BranchesPage::BranchesPage(EditorHost& host, std::vector<ParameterPage*> otherPages,
+BranchesPage::BranchesPage(TreeDocument& document, std::vector<ParameterPage*> otherPages,
                            QWidget* parent)
-    : QWidget(parent), host_(host), otherPages_(std::move(otherPages)) {
+    : QWidget(parent), document_(document), otherPages_(std::move(otherPages)) {
   setObjectName("TabSheet1");
   // The per-level controls: field, control name, value label name, unit.
   // Ranges come from the parameter table; widgets are made by BuildLayout.
@@ -231,13 +231,14 @@ void BranchesPage::BuildLayout() {
   autoUpdate_ = new QCheckBox("AutoUpdate", this);
   autoUpdate_->setObjectName("CheckBox4");
   autoUpdate_->setChecked(true);
+  document_.SetAutoUpdate(true);
   bottom->addWidget(autoUpdate_);
   bottom->addWidget(Caption("Seed", this));
   seed_ = new QLineEdit("160", this);
   seed_->setObjectName("Edit1");
   seed_->setMaximumWidth(70);
   bottom->addWidget(seed_);
-  bottom->addWidget(MakeNewSeedButton(seed_, host_, this));
+  bottom->addWidget(MakeNewSeedButton(seed_, document_, this));
   page->addLayout(bottom);
 
   // Value labels start with the initial positions, as if each slider had
@@ -268,4 +269,6 @@ void BranchesPage::BuildLayout() {
     StoreLeavingLevel(shownLevel_);
     ShowSelectedLevel(index);
   });
+  connect(autoUpdate_, &QCheckBox::toggled, this, [this](bool on) { document_.SetAutoUpdate(on); });
+  connect(&document_, &TreeDocument::parametersReplaced, this, &BranchesPage::LoadLevelControls);
 }

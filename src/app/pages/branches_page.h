@@ -1,7 +1,8 @@
 // The "Branches" page: "Nb Levels :", the level tabs, the per-level branch
 // shape and children positioning controls, "Generate", "AutoUpdate" and
 // "Seed". Every control stores its value into the selected level's record
-// the moment it changes and asks for an automatic update.
+// the moment it changes and asks for an automatic update. The controls
+// follow the document when its parameters are replaced as a whole.
 #pragma once
 
 #include <vector>
@@ -10,7 +11,7 @@
 
 #include "tree/tree.h"
 
-class EditorHost;
+class TreeDocument;
 class FlatTabBar;
 class ParameterPage;
 class QCheckBox;
@@ -25,8 +26,8 @@ class BranchesPage : public QWidget {
   Q_OBJECT
  public:
   // `otherPages` hold the non-level controls that LoadLevelControls and
-  // StoreControls move too; they must outlive this page.
-  BranchesPage(EditorHost& host, std::vector<ParameterPage*> otherPages,
+  // StoreControls move too; they and `document` must outlive this page.
+  BranchesPage(TreeDocument& document, std::vector<ParameterPage*> otherPages,
                QWidget* parent = nullptr);
 
   // Parameter set → controls (the selected level and the globals), with
@@ -45,6 +46,11 @@ class BranchesPage : public QWidget {
   int SelectedLevel() const { return shownLevel_; }
   // The slider that takes the keyboard focus back from check boxes.
   QWidget* FocusTarget() const;
+  // Before the parameters go from `before` to `after` (an undo or redo):
+  // shows the level tab of the first level that differs, so that the
+  // controls show what was taken back. A changed level count rebuilds the
+  // tabs anyway.
+  void ShowChangedLevel(const vh::TreeParameters& before, const vh::TreeParameters& after);
 
  public slots:
   void onBaseSizeModeToggled();    // RadioButton1/2, width "Constant" or "Inherit"
@@ -88,7 +94,7 @@ class BranchesPage : public QWidget {
   // Stores a slider's value into the selected level.
   void StoreValue(const LevelSlider& entry);
 
-  EditorHost& host_;
+  TreeDocument& document_;
   std::vector<ParameterPage*> otherPages_;
   std::vector<LevelSlider> sliders_;
   std::vector<LevelCheck> checks_;

@@ -11,7 +11,7 @@
 #include <iterator>
 
 #include "app/pages/branches_page.h"
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
 #include "app/widgets/flat_tabs.h"
 #include "app/widgets/labelled_slider.h"
 #include "app/widgets/message_box.h"
@@ -36,12 +36,26 @@ bool StoredBeforeSeed(int LP::*field) {
 }  // namespace
 
 LP& BranchesPage::Level() {
-  return host_.Session().params.levels[static_cast<std::size_t>(shownLevel_)];
+  return document_.Session().params.levels[static_cast<std::size_t>(shownLevel_)];
 }
 
 bool BranchesPage::AutoUpdate() const { return autoUpdate_->isChecked(); }
 void BranchesPage::SetAutoUpdate(bool on) { autoUpdate_->setChecked(on); }
-QWidget* BranchesPage::FocusTarget() const { return findChild<QSlider*>("baseSize"); }
+QWidget* BranchesPage::FocusTarget() const {
+  const auto trunkWidth = std::find_if(sliders_.begin(), sliders_.end(),
+                                       [](const LevelSlider& entry) { return entry.field == &LP::baseSize; });
+  return trunkWidth->slider;
+}
+
+void BranchesPage::ShowChangedLevel(const vh::TreeParameters& before, const vh::TreeParameters& after) {
+  if (before.lastParentLevel != after.lastParentLevel) return;
+  for (int level = 0; level < vh::kLevelCount; ++level) {
+    const auto index = static_cast<std::size_t>(level);
+    if (before.levels[index] == after.levels[index]) continue;
+    if (level < levelTabs_->count()) levelTabs_->setCurrentIndex(level);
+    return;
+  }
+}
 
 void BranchesPage::WriteValueLabel(const LevelSlider& entry) {
   if (entry.label == nullptr) return;
@@ -57,10 +71,10 @@ void BranchesPage::WriteValueLabel(const LevelSlider& entry) {
 void BranchesPage::SliderChanged(LevelSlider& entry) {
   // While a billboard cloud is built the slider shows its new position but
   // the parameter keeps its value until the next StoreControls.
-  if (host_.EditsLocked()) return;
+  if (document_.EditsLocked()) return;
   StoreValue(entry);
   WriteValueLabel(entry);
-  host_.UpdateAfterChange();
+  document_.UpdateAfterChange();
 }
 
 void BranchesPage::ShowValue(LevelSlider& entry) {
@@ -72,9 +86,9 @@ void BranchesPage::StoreValue(const LevelSlider& entry) {
 }
 
 void BranchesPage::CheckChanged(LevelCheck& entry) {
-  if (host_.EditsLocked()) return;
+  if (document_.EditsLocked()) return;
   Level().*entry.field = entry.box->isChecked();
-  host_.UpdateAfterChange();
+  document_.UpdateAfterChange();
 }
 
 // The Constant/Inherit pairs are not locked while a billboard cloud is
@@ -82,12 +96,12 @@ void BranchesPage::CheckChanged(LevelCheck& entry) {
 // regrow the tree under the builder.
 void BranchesPage::onBaseSizeModeToggled() {
   Level().baseSizeInherited = sizeInherit_->isChecked();
-  host_.UpdateAfterChange();
+  document_.UpdateAfterChange();
 }
 
 void BranchesPage::onBaseLengthModeToggled() {
   Level().baseLengthInherited = lengthInherit_->isChecked();
-  host_.UpdateAfterChange();
+  document_.UpdateAfterChange();
 }
 
 void BranchesPage::RebuildLevelTabs(int count) {
@@ -100,26 +114,26 @@ void BranchesPage::RebuildLevelTabs(int count) {
 }
 
 void BranchesPage::onLevelCountChanged() {
-  if (host_.EditsLocked()) return;
+  if (document_.EditsLocked()) return;
   const int position = nbLevels_->value();
   nbLevelsLabel_->setText(QString::number(position + 1));
   RebuildLevelTabs(position + 1);
-  StoreSlider(*nbLevels_, host_.Session().params.lastParentLevel,
+  StoreSlider(*nbLevels_, document_.Session().params.lastParentLevel,
               vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
   LoadLevelControls();
-  host_.UpdateAfterChange();
+  document_.UpdateAfterChange();
 }
 
 void BranchesPage::onSeedEdited() {
-  if (host_.EditsLocked()) return;
+  if (document_.EditsLocked()) return;
   bool ok = false;
   const int seed = seed_->text().toInt(&ok);
-  if (ok) host_.Session().params.seed = seed;  // a non-number is ignored while typing
-  host_.UpdateAfterChange();
-  host_.RepaintLeafEditor();
+  if (ok) document_.Session().params.seed = seed;  // a non-number is ignored while typing
+  document_.UpdateAfterChange();
+  document_.LeafAppearanceChanged();
 }
 
-void BranchesPage::onGenerateClicked() { host_.GenerateTree(); }
+void BranchesPage::onGenerateClicked() { document_.GenerateTree(); }
 
 void BranchesPage::StoreLeavingLevel(int leavingLevel) {
   shownLevel_ = leavingLevel;
@@ -148,7 +162,7 @@ void BranchesPage::LoadLevelControls() {
   // values back without regenerating.
   const bool autoUpdate = AutoUpdate();
   SetAutoUpdate(false);
-  const vh::TreeParameters& params = host_.Session().params;
+  const vh::TreeParameters& params = document_.Session().params;
   nbLevels_->setValue(params.lastParentLevel -
                       vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
 
@@ -161,16 +175,16 @@ void BranchesPage::LoadLevelControls() {
   (Level().baseSizeInherited ? sizeInherit_ : sizeConstant_)->setChecked(true);
   for (LevelCheck& entry : checks_) entry.box->setChecked(Level().*entry.field);
 
-  for (ParameterPage* other : otherPages_) other->LoadGlobals(host_.Session().params);
-  seed_->setText(QString::number(host_.Session().params.seed));
+  for (ParameterPage* other : otherPages_) other->LoadGlobals(document_.Session().params);
+  seed_->setText(QString::number(document_.Session().params.seed));
 
   ShowLevelCaptions();
   SetAutoUpdate(autoUpdate);
 }
 
 void BranchesPage::StoreControls() {
-  if (host_.EditsLocked()) return;
-  vh::TreeParameters& params = host_.Session().params;
+  if (document_.EditsLocked()) return;
+  vh::TreeParameters& params = document_.Session().params;
   for (const LevelSlider& entry : sliders_) {
     if (StoredBeforeSeed(entry.field)) StoreValue(entry);
   }
@@ -189,5 +203,5 @@ void BranchesPage::StoreControls() {
   }
   for (const LevelCheck& entry : checks_) level.*entry.field = entry.box->isChecked();
   for (const ParameterPage* other : otherPages_) other->StoreGlobals(params);
-  if (!storingLevel_) host_.UpdateAfterChange();
+  if (!storingLevel_) document_.UpdateAfterChange();
 }

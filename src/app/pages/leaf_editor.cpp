@@ -13,14 +13,12 @@
 #include <QToolButton>
 
 #include "app/widgets/dialog_filters.h"
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
 #include "app/widgets/file_dialogs.h"
 #include "app/document/local_path.h"
 #include "app/widgets/message_box.h"
 #include "app/widgets/named_button.h"
-#include "imaging/picture_io.h"
 #include "tree/tree.h"
-#include "view/texture_upload.h"
 
 namespace {
 // A click selects an existing point when both its x and y lie closer than
@@ -69,11 +67,12 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 }
 }  // namespace
 
-LeafEditor::LeafEditor(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+LeafEditor::LeafEditor(TreeDocument& document, QWidget* parent) : QWidget(parent), document_(document) {
   setObjectName("PaintBox1");
   // The editor paints every pixel itself from editorBitmap.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumHeight(240);
+  connect(&document_, &TreeDocument::leafAppearanceChanged, this, qOverload<>(&LeafEditor::update));
 }
 
 void LeafEditor::SetTranslateSliders(QSlider* x, QSlider* y) {
@@ -126,7 +125,7 @@ QWidget* LeafEditor::BuildButtons(QWidget* parent) {
 }
 
 vh::LeafPictureMapping LeafEditor::Mapping() const {
-  const EditingSession& session = host_.Session();
+  const EditingSession& session = document_.Session();
   return vh::LeafPictureMapping(vh::PlacementOf(session.params), width(), height(),
                             session.leafTextureImage.width, session.leafTextureImage.height);
 }
@@ -134,7 +133,7 @@ vh::LeafPictureMapping LeafEditor::Mapping() const {
 vh::Vector2 LeafEditor::ComputeTexCoord(int x, int y) const { return Mapping().TexCoord(x, y); }
 
 void LeafEditor::RecomputeTexCoords() {
-  vh::TreeParameters& params = host_.Session().params;
+  vh::TreeParameters& params = document_.Session().params;
   const vh::LeafPictureMapping mapping = Mapping();
   params.leafTexCoords.resize(params.leafOutline.size());
   for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
@@ -144,40 +143,29 @@ void LeafEditor::RecomputeTexCoords() {
   }
 }
 
-void LeafEditor::LoadLeafTexture(const QString& fileName) {
-  if (host_.EditsLocked() || fileName.isEmpty()) return;
-  vh::Image picture = vh::LoadPicture(LocalPath(fileName));
-  EditingSession& session = host_.Session();
-  session.leafTextureImage = std::move(picture);
-  host_.WithViewContext([&session] {
-    vh::UploadTexture(vh::kLeafTextureObject, session.leafTextureImage, vh::MinFilter::kLinearMipmapLinear);
-  });
-  host_.SetViewDirty();  // textured leaves show the new picture
-}
-
-void LeafEditor::ShowError(const QString& text) { ShowMessage(host_.DialogParent(), text, "Error"); }
+void LeafEditor::ShowError(const QString& text) { ShowMessage(window(), text, "Error"); }
 
 void LeafEditor::onClearPointsClicked() {
-  if (host_.EditsLocked()) return;
-  vh::TreeParameters& params = host_.Session().params;
+  if (document_.EditsLocked()) return;
+  vh::TreeParameters& params = document_.Session().params;
   params.leafOutline.clear();
   params.leafTexCoords.clear();
   // The generator builds the template again from the outline; the leaves
   // shown stay until the next update.
-  host_.CurrentTree().leafTemplate.reset();
+  document_.CurrentTree().leafTemplate.reset();
   update();
 }
 
 void LeafEditor::onLoadLeafTextureClicked() {
-  if (host_.EditsLocked()) return;
-  if (const std::optional<FileChoice> choice = AskPictureToOpen(host_.DialogParent())) {
+  if (document_.EditsLocked()) return;
+  if (const std::optional<FileChoice> choice = AskPictureToOpen(window())) {
     try {
-      LoadLeafTexture(choice->fileName);
+      document_.LoadLeafPicture(choice->fileName);
     } catch (const std::exception& error) {
       ShowError(QString::fromLocal8Bit(error.what()));
       return;
     }
-    vh::TreeParameters& params = host_.Session().params;
+    vh::TreeParameters& params = document_.Session().params;
     params.leafTextureFile = LocalPath(choice->fileName);
     params.leafTextureLoaded = true;
   }
@@ -187,11 +175,11 @@ void LeafEditor::onLoadLeafTextureClicked() {
 }
 
 void LeafEditor::onClearTextureClicked() {
-  if (host_.EditsLocked()) return;
-  vh::TreeParameters& params = host_.Session().params;
+  if (document_.EditsLocked()) return;
+  vh::TreeParameters& params = document_.Session().params;
   params.leafTextureLoaded = false;
   params.leafTextureFile.clear();  // the picture itself stays loaded
-  host_.UpdateAfterChange();
+  document_.UpdateAfterChange();
   update();
 }
 
@@ -200,14 +188,14 @@ void LeafEditor::onTextureModeClicked() { pointMode_ = pointButton_->isChecked()
 
 void LeafEditor::paintEvent(QPaintEvent*) {
   // In billboard mode the editor is inactive: it keeps showing its last picture.
-  if (!host_.BillboardMode()) PaintEditor();
+  if (!document_.BillboardMode()) PaintEditor();
   QPainter painter(this);
   if (editorBitmap_.size() != size()) painter.fillRect(rect(), Qt::white);
   painter.drawImage(0, 0, editorBitmap_);
 }
 
 void LeafEditor::PaintEditor() {
-  const EditingSession& session = host_.Session();
+  const EditingSession& session = document_.Session();
   const int w = width();
   const int h = height();
   if (editorBitmap_.size() != size()) editorBitmap_ = QImage(w, h, QImage::Format_RGB32);
@@ -267,12 +255,12 @@ void LeafEditor::mouseMoveEvent(QMouseEvent* event) {
 void LeafEditor::mouseReleaseEvent(QMouseEvent*) { Release(); }
 
 void LeafEditor::PressAt(int x, int y) {
-  if (host_.BillboardMode() || host_.EditsLocked()) return;
+  if (document_.BillboardMode() || document_.EditsLocked()) return;
   dragging_ = true;
   lastMouseX_ = x - CentreX();
   lastMouseY_ = y - CentreY();
   if (!pointMode_) return;
-  vh::TreeParameters& params = host_.Session().params;
+  vh::TreeParameters& params = document_.Session().params;
   std::vector<vh::Vector2>& outline = params.leafOutline;
   for (std::size_t i = 0; i < outline.size(); ++i) {
     const int dx = static_cast<int>(outline[i].x - static_cast<float>(lastMouseX_));
@@ -291,11 +279,11 @@ void LeafEditor::PressAt(int x, int y) {
 }
 
 void LeafEditor::DragTo(int x, int y) {
-  if (host_.BillboardMode() || !dragging_) return;
+  if (document_.BillboardMode() || !dragging_) return;
   const int dx = x - CentreX() - lastMouseX_;
   const int dy = y - CentreY() - lastMouseY_;
   if (pointMode_) {
-    vh::TreeParameters& params = host_.Session().params;
+    vh::TreeParameters& params = document_.Session().params;
     if (params.leafOutline.empty()) return;
     if (selectedPoint_ < 0 || selectedPoint_ >= static_cast<int>(params.leafOutline.size())) return;
     params.leafTexCoords.resize(params.leafOutline.size());
@@ -320,8 +308,8 @@ void LeafEditor::DragTo(int x, int y) {
 }
 
 void LeafEditor::Release() {
-  if (host_.BillboardMode()) return;
+  if (document_.BillboardMode()) return;
   dragging_ = false;
   // Every click or drag ends in a regeneration when "AutoUpdate" is on.
-  host_.UpdateAfterChange();
+  document_.UpdateAfterChange();
 }

@@ -3,7 +3,8 @@
 // places the leaf picture under it (texture mode drags the picture). Each
 // outline point carries the texture coordinate of the picture point under
 // it. The editor also owns the page's editing buttons: "Clear points",
-// "Load texture", "Clear texture" and the two mode buttons.
+// "Load texture", "Clear texture" and the two mode buttons. It repaints
+// whenever the document says the leaf's appearance changed.
 #pragma once
 
 #include <QImage>
@@ -11,7 +12,7 @@
 
 #include "tree/leaf_texture_mapping.h"
 
-class EditorHost;
+class TreeDocument;
 class QButtonGroup;
 class QSlider;
 class QToolButton;
@@ -19,7 +20,7 @@ class QToolButton;
 class LeafEditor : public QWidget {
   Q_OBJECT
  public:
-  explicit LeafEditor(EditorHost& host, QWidget* parent = nullptr);
+  explicit LeafEditor(TreeDocument& document, QWidget* parent = nullptr);
 
   // The "translate (x) :" and "translate (y) :" sliders, which a drag in
   // texture mode moves pixel for pixel. Must outlive the editor.
@@ -34,12 +35,6 @@ class LeafEditor : public QWidget {
   vh::Vector2 ComputeTexCoord(int x, int y) const;
   // Recomputes every outline point's texture coordinate at its pixel.
   void RecomputeTexCoords();
-  // Reads `fileName` as the tree's leaf picture, uploads it as texture
-  // object 1 and asks for a redraw of the view. Nothing while a billboard
-  // cloud is built or for an empty name. Throws PictureError (tree
-  // unchanged) when the picture cannot be read. Does not touch
-  // `leafTextureFile` or `leafTextureLoaded`.
-  void LoadLeafTexture(const QString& fileName);
 
   bool PointMode() const { return pointMode_; }
   // Half the editor's width and height (truncated): the outline's origin.
@@ -72,7 +67,7 @@ class LeafEditor : public QWidget {
   vh::LeafPictureMapping Mapping() const;
   void ShowError(const QString& text);
 
-  EditorHost& host_;
+  TreeDocument& document_;
   QImage editorBitmap_;
   int lastMouseX_ = 0;
   int lastMouseY_ = 0;

@@ -5,17 +5,17 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
 #include "app/widgets/labelled_slider.h"
 #include "app/pages/leaf_editor.h"
 #include "tree/parameter_table.h"
 #include "tree/tree.h"
 
-LeavesPage::LeavesPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+LeavesPage::LeavesPage(TreeDocument& document, QWidget* parent) : QWidget(parent), document_(document) {
   setObjectName("TabSheet2");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
-  editor_ = new LeafEditor(host, this);
+  editor_ = new LeafEditor(document, this);
   layout->addWidget(editor_, 1);
 
   auto* panel = new QWidget(this);
@@ -47,8 +47,6 @@ LeavesPage::LeavesPage(EditorHost& host, QWidget* parent) : QWidget(parent), hos
 
 QWidget* LeavesPage::FocusTarget() const { return bending_; }
 
-void LeavesPage::RepaintEditor() { editor_->update(); }
-
 void LeavesPage::LoadGlobals(const vh::TreeParameters& params) {
   bending_->setValue(params.leafBending);
   rotate_->setValue(params.leafTexRotate);
@@ -68,17 +66,17 @@ void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
 }
 
 void LeavesPage::onLeafBendingChanged() {
-  if (host_.EditsLocked()) return;
-  StoreSlider(*bending_, host_.Session().params.leafBending);
-  host_.UpdateAfterChange();
+  if (document_.EditsLocked()) return;
+  StoreSlider(*bending_, document_.Session().params.leafBending);
+  document_.UpdateAfterChange();
 }
 
 // The picture placement takes effect at the tree's next update; moving it
 // regenerates nothing, but the outline's texture coordinates follow it.
 void LeavesPage::PlacementChanged(const QSlider& slider, int vh::TreeParameters::*field) {
-  if (host_.EditsLocked()) return;
-  StoreSlider(slider, host_.Session().params.*field);
-  RepaintEditor();
+  if (document_.EditsLocked()) return;
+  StoreSlider(slider, document_.Session().params.*field);
+  editor_->update();
   editor_->RecomputeTexCoords();
 }
 
@@ -92,8 +90,8 @@ void LeavesPage::onPictureShiftYChanged() {
 void LeavesPage::onPictureScaleChanged() { PlacementChanged(*scale_, &vh::TreeParameters::leafTexScale); }
 
 void LeavesPage::onNoLeavesOnTrunkToggled() {
-  if (host_.EditsLocked()) return;
-  host_.Session().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
-  host_.UpdateAfterChange();
-  RepaintEditor();
+  if (document_.EditsLocked()) return;
+  document_.Session().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
+  document_.UpdateAfterChange();
+  editor_->update();
 }

@@ -8,7 +8,7 @@
 
 #include "app/pages/parameter_page.h"
 
-class EditorHost;
+class TreeDocument;
 class LeafEditor;
 class QCheckBox;
 class QSlider;
@@ -16,12 +16,10 @@ class QSlider;
 class LeavesPage : public QWidget, public ParameterPage {
   Q_OBJECT
  public:
-  explicit LeavesPage(EditorHost& host, QWidget* parent = nullptr);
+  explicit LeavesPage(TreeDocument& document, QWidget* parent = nullptr);
 
   void LoadGlobals(const vh::TreeParameters& params) override;
   void StoreGlobals(vh::TreeParameters& params) const override;
-  // Repaints the leaf editor.
-  void RepaintEditor();
   // The slider that takes the keyboard focus back from check boxes.
   QWidget* FocusTarget() const;
   // The leaf shape editor (PaintBox1).
@@ -40,7 +38,7 @@ class LeavesPage : public QWidget, public ParameterPage {
   // editor and the outline's texture coordinates.
   void PlacementChanged(const QSlider& slider, int vh::TreeParameters::*field);
 
-  EditorHost& host_;
+  TreeDocument& document_;
   LeafEditor* editor_ = nullptr;  // PaintBox1
   QSlider* bending_ = nullptr;   // TrackBar11
   QSlider* rotate_ = nullptr;    // TrackBar12

@@ -17,18 +17,17 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
 #include "app/widgets/file_dialogs.h"
-#include "app/flows/file_flows.h"
 #include "app/widgets/labelled_slider.h"
 #include "app/document/local_path.h"
 #include "app/widgets/message_box.h"
 #include "app/viewport/offscreen_context.h"
+#include "app/viewport/view_context.h"
 #include "app/widgets/named_button.h"
 #include "billboard/lod_chain.h"
 #include "fileio/export_formats.h"
 #include "tree/tree.h"
-#include "view/billboard_texture.h"
 
 namespace {
 // The formats that carry a chain of levels (glTF), in the export dialog's order.
@@ -39,26 +38,10 @@ std::vector<vh::ExportFormatEntry> ChainFormats() {
   return formats;
 }
 
-// Keeps the 3-D view on its last frame while the cloud is built: the
-// builder hides all of the tree but one cluster at a time, which a frame
-// drawn in between (the window was uncovered, the camera turned) would show.
-class FrozenView {
- public:
-  explicit FrozenView(QWidget* window) : view_(window->findChild<QWidget*>("StaticText1")) {
-    if (view_ != nullptr) view_->setUpdatesEnabled(false);
-  }
-  ~FrozenView() {
-    if (view_ != nullptr) view_->setUpdatesEnabled(true);
-  }
-  FrozenView(const FrozenView&) = delete;
-  FrozenView& operator=(const FrozenView&) = delete;
-
- private:
-  QWidget* view_;
-};
 }  // namespace
 
-LodPage::LodPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+LodPage::LodPage(TreeDocument& document, ViewContext& view, QWidget* parent)
+    : QWidget(parent), document_(document), view_(view) {
   setObjectName("TabSheet4");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 4, 2, 4);
@@ -140,65 +123,58 @@ void LodPage::onResolutionChanged() { resolutionValue_->setText(QString::number(
 bool LodPage::ShowProgress(int percent) {
   progress_->setValue(percent);
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-  return !host_.Session().cancelRequested;
+  return !document_.CancelRequested();
 }
 
 void LodPage::onCreateCloudClicked() {
   // A generation or another build is running: its tree must not change.
-  if (host_.Busy()) return;
-  host_.DestroyBillboard();
-  host_.ReleaseBillboardImages();
+  if (document_.Busy()) return;
+  document_.DestroyBillboard();
+  document_.ReleaseBillboardImages();
 
-  vh::Tree& tree = host_.Session().tree;
+  vh::Tree& tree = document_.CurrentTree();
   vh::BillboardCloud cloud;
   const QString failure = RunWhileBusy([&] {
-    cloud = vh::CreateBillboardCloud(tree, Settings(), host_.Picker(), ViewContextBillboardRenderer(host_, tree),
+    cloud = vh::CreateBillboardCloud(tree, Settings(), document_.Picker(),
+                                     ViewContextBillboardRenderer(view_, document_, tree),
                                      [this](int percent) { return ShowProgress(percent); });
   });
   if (!failure.isEmpty()) {
-    ShowMessage(host_.DialogParent(), failure);
+    ShowMessage(window(), failure);
     return;
   }
   if (cloud.mesh == nullptr) return;  // cancelled: the tree stays as it was
-
-  const vh::Image& colour = cloud.colourTexture;
-  host_.WithViewContext([&colour] { vh::UploadBillboardTexture(colour); });
-  host_.SetBillboard(std::move(cloud));
+  // The view uploads the cloud's texture and draws it instead of the tree.
+  document_.SetBillboard(std::move(cloud));
 }
 
 QString LodPage::RunWhileBusy(const std::function<void()>& work) {
   // Edits are locked while a cloud or chain is built: the events processed
   // in between may not regrow or replace the tree, and Escape stops the
-  // build.
-  EditingSession& session = host_.Session();
-  session.buildingFromTree = true;
-  session.cancelRequested = false;
+  // build. The view keeps its last frame meanwhile.
+  document_.BeginBuildFromTree();
   QString failure;
   try {
-    const FrozenView frozen(window());
     work();
   } catch (const std::exception& error) {
     failure = QString::fromStdString(error.what());
   }
-  session.buildingFromTree = false;
-  session.cancelRequested = false;
+  document_.EndBuildFromTree();
   progress_->setValue(0);
-  // Every tree submesh may have been drawn hidden and shown again.
-  host_.SetViewDirty();
   return failure;
 }
 
 void LodPage::onDestroyCloudClicked() {
-  if (host_.Busy()) return;
-  host_.DestroyBillboard();
+  if (document_.Busy()) return;
+  document_.DestroyBillboard();
 }
 
 void LodPage::ExportLodChain() {
-  if (host_.Busy()) return;
+  if (document_.Busy()) return;
   const std::vector<vh::ExportFormatEntry> formats = ChainFormats();
   FileRequest request;
   request.kind = FileRequest::Kind::kSave;
-  request.parent = host_.DialogParent();
+  request.parent = window();
   for (const vh::ExportFormatEntry& entry : formats)
     request.filter += (request.filter.isEmpty() ? "" : "|") + QString::fromUtf8(entry.filter);
   request.initialName = chainName_;
@@ -215,14 +191,14 @@ void LodPage::ExportLodChain() {
           .format;
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
 
-  const EditingSession& session = host_.Session();
-  const vh::Tree& tree = session.tree;
+  const vh::Tree& tree = document_.CurrentTree();
   const QString failure = RunWhileBusy([&] {
     const vh::LodChain chain = vh::BuildLodChain(
-        tree, Settings(), host_.Picker(),
-        [this](vh::MeshObject& mesh) { return ViewContextBillboardRenderer(host_, mesh); },
+        tree, Settings(), document_.Picker(),
+        [this](vh::MeshObject& mesh) { return ViewContextBillboardRenderer(view_, document_, mesh); },
         [this](int percent) { return ShowProgress(percent); });
-    if (!chain.levels.empty()) vh::WriteExport(format, vh::ChainScene(chain, TreePictures(session), choice->scale), path);
+    if (!chain.levels.empty())
+      vh::WriteExport(format, vh::ChainScene(chain, document_.Pictures(), choice->scale), path);
   });
-  if (!failure.isEmpty()) ShowMessage(host_.DialogParent(), failure);
+  if (!failure.isEmpty()) ShowMessage(window(), failure);
 }

@@ -15,7 +15,8 @@
 
 #include "billboard/billboard_cloud.h"
 
-class EditorHost;
+class TreeDocument;
+class ViewContext;
 class QButtonGroup;
 class QCheckBox;
 class QLabel;
@@ -26,7 +27,9 @@ class QToolButton;
 class LodPage : public QWidget {
   Q_OBJECT
  public:
-  explicit LodPage(EditorHost& host, QWidget* parent = nullptr);
+  // The billboard pictures are drawn in `view`'s context; it and `document`
+  // must outlive the page.
+  LodPage(TreeDocument& document, ViewContext& view, QWidget* parent = nullptr);
 
   // The controls' values as the builder takes them.
   vh::BillboardSettings Settings() const;
@@ -46,11 +49,12 @@ class LodPage : public QWidget {
 
  private:
   bool ShowProgress(int percent);
-  // Runs `work` with edits locked and the view frozen, then puts both
-  // back; returns the message of what `work` threw, or an empty text.
+  // Runs `work` with edits locked (the view keeps its last frame), then
+  // unlocks them; returns the message of what `work` threw, or an empty text.
   QString RunWhileBusy(const std::function<void()>& work);
 
-  EditorHost& host_;
+  TreeDocument& document_;
+  ViewContext& view_;
   QSlider* count_ = nullptr;          // TrackBar18
   QSlider* precision_ = nullptr;      // TrackBar19
   QCheckBox* favourVertical_ = nullptr;  // CheckBox10

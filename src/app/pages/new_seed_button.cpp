@@ -4,7 +4,7 @@
 #include <QRandomGenerator>
 #include <QToolButton>
 
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
 
 int FreshSeed(int current) {
   // Short seeds are easy to note down and type again.
@@ -14,13 +14,13 @@ int FreshSeed(int current) {
   return seed;
 }
 
-QToolButton* MakeNewSeedButton(QLineEdit* seedField, EditorHost& host, QWidget* parent) {
+QToolButton* MakeNewSeedButton(QLineEdit* seedField, TreeDocument& document, QWidget* parent) {
   auto* button = new QToolButton(parent);
   button->setObjectName("NewSeed");
   button->setText("New");
   button->setToolTip("A new random seed");
-  QObject::connect(button, &QToolButton::clicked, seedField, [seedField, &host] {
-    if (host.EditsLocked()) return;
+  QObject::connect(button, &QToolButton::clicked, seedField, [seedField, &document] {
+    if (document.EditsLocked()) return;
     seedField->setText(QString::number(FreshSeed(seedField->text().toInt())));
   });
   return button;

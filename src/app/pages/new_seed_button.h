@@ -3,7 +3,7 @@
 // regrows the tree and is undone like any edit.
 #pragma once
 
-class EditorHost;
+class TreeDocument;
 class QLineEdit;
 class QToolButton;
 class QWidget;
@@ -13,4 +13,4 @@ int FreshSeed(int current);
 
 // The button (objectName "NewSeed"), parented to `parent`; it does nothing
 // while a tree grows.
-QToolButton* MakeNewSeedButton(QLineEdit* seedField, EditorHost& host, QWidget* parent);
+QToolButton* MakeNewSeedButton(QLineEdit* seedField, TreeDocument& document, QWidget* parent);

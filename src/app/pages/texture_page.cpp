@@ -8,16 +8,16 @@
 #include <QVBoxLayout>
 
 #include "app/pages/bark_texture_panel.h"
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
 #include "app/widgets/labelled_slider.h"
 #include "tree/parameter_table.h"
 #include "tree/tree.h"
 
-TexturePage::TexturePage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+TexturePage::TexturePage(TreeDocument& document, QWidget* parent) : QWidget(parent), document_(document) {
   setObjectName("TabSheet3");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
-  bark_ = new BarkTexturePanel(host, this);
+  bark_ = new BarkTexturePanel(document, this);
   layout->addWidget(bark_);
   auto* panel = new QWidget(this);
   panel->setObjectName("Panel8");
@@ -56,20 +56,20 @@ void TexturePage::StoreGlobals(vh::TreeParameters& params) const {
 }
 
 void TexturePage::onMaterialPrefixEdited() {
-  if (host_.EditsLocked()) return;
-  host_.Session().params.materialPrefix = materialPrefix_->text().toStdString();
+  if (document_.EditsLocked()) return;
+  document_.Session().params.materialPrefix = materialPrefix_->text().toStdString();
 }
 
 void TexturePage::onUScaleChanged() {
-  if (host_.EditsLocked()) return;
-  StoreSlider(*uScale_, host_.Session().params.uScale);
-  host_.UpdateAfterChange();
-  host_.RepaintLeafEditor();
+  if (document_.EditsLocked()) return;
+  StoreSlider(*uScale_, document_.Session().params.uScale);
+  document_.UpdateAfterChange();
+  document_.LeafAppearanceChanged();
 }
 
 void TexturePage::onVScaleChanged() {
-  if (host_.EditsLocked()) return;
-  StoreSlider(*vScale_, host_.Session().params.vScale);
-  host_.UpdateAfterChange();
-  host_.RepaintLeafEditor();
+  if (document_.EditsLocked()) return;
+  StoreSlider(*vScale_, document_.Session().params.vScale);
+  document_.UpdateAfterChange();
+  document_.LeafAppearanceChanged();
 }

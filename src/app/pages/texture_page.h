@@ -8,14 +8,14 @@
 #include "app/pages/parameter_page.h"
 
 class BarkTexturePanel;
-class EditorHost;
+class TreeDocument;
 class QLineEdit;
 class QSlider;
 
 class TexturePage : public QWidget, public ParameterPage {
   Q_OBJECT
  public:
-  explicit TexturePage(EditorHost& host, QWidget* parent = nullptr);
+  explicit TexturePage(TreeDocument& document, QWidget* parent = nullptr);
 
   void LoadGlobals(const vh::TreeParameters& params) override;
   void StoreGlobals(vh::TreeParameters& params) const override;
@@ -30,7 +30,7 @@ class TexturePage : public QWidget, public ParameterPage {
   void onVScaleChanged();         // TrackBar17
 
  private:
-  EditorHost& host_;
+  TreeDocument& document_;
   BarkTexturePanel* bark_ = nullptr;
   QLineEdit* materialPrefix_ = nullptr;  // Edit2
   QSlider* uScale_ = nullptr;            // TrackBar16

@@ -7,7 +7,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
+#include "app/viewport/viewport.h"
 #include "app/widgets/named_button.h"
 #include "tree/tree.h"
 #include "view/camera.h"
@@ -27,7 +28,12 @@ struct RingSlot {
 };
 }  // namespace
 
-ViewControls::ViewControls(EditorHost& host, QWidget* parent) : QWidget(parent), host_(host) {
+namespace {
+constexpr int kNameWidth = 140;  // pixels of "Infos" the document's name may take
+}  // namespace
+
+ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* parent)
+    : QWidget(parent), document_(document), viewport_(viewport) {
   setObjectName("Panel3");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 6, 4, 6);
@@ -86,6 +92,10 @@ ViewControls::ViewControls(EditorHost& host, QWidget* parent) : QWidget(parent),
   connect(wireframe_, &QCheckBox::clicked, this, &ViewControls::onWireframeToggled);
   connect(hideLeaves_, &QCheckBox::clicked, this, &ViewControls::onHideLeavesToggled);
   connect(showPlane_, &QCheckBox::clicked, this, &ViewControls::onShowPlaneToggled);
+  // What the boxes show is what the view draws, whoever ticked them.
+  connect(showPlane_, &QCheckBox::toggled, this, [this](bool on) { viewport_.SetShowPlane(on); });
+  connect(wireframe_, &QCheckBox::toggled, this,
+          [this](bool on) { document_.Session().wireframeTicked = on; });
 
   auto* infos = new QGroupBox("Infos", this);
   infos->setObjectName("GroupBox1");
@@ -103,8 +113,16 @@ ViewControls::ViewControls(EditorHost& host, QWidget* parent) : QWidget(parent),
     label->setWordWrap(true);
     infoLayout->addWidget(label);
   }
+  documentName_ = new QLabel(infos);
+  documentName_->setObjectName("DocumentName");
+  infoLayout->addWidget(documentName_);
   layout->addWidget(infos);
   layout->addStretch(1);
+
+  connect(&document_, &TreeDocument::countsChanged, this, [this] {
+    const vh::MeshObject& shown = document_.ShownMesh();
+    ShowCounts(shown.PolygonCount(), shown.VertexCount(), shown.submeshes.size());
+  });
 }
 
 QToolButton* ViewControls::AddCameraButton(const char* name, const QString& glyph,
@@ -117,9 +135,6 @@ QToolButton* ViewControls::AddCameraButton(const char* name, const QString& glyp
   return button;
 }
 
-bool ViewControls::ShowPlane() const { return showPlane_->isChecked(); }
-bool ViewControls::Wireframe() const { return wireframe_->isChecked(); }
-
 void ViewControls::ShowCounts(std::uint64_t polygons, std::uint64_t vertices,
                               std::uint64_t submeshes) {
   polygons_->setText(QString("Nb Polygons : %1").arg(polygons));
@@ -127,14 +142,19 @@ void ViewControls::ShowCounts(std::uint64_t polygons, std::uint64_t vertices,
   submeshes_->setText(QString("Nb Submeshes : %1").arg(submeshes));
 }
 
+void ViewControls::ShowDocumentName(const QString& name) {
+  documentName_->setText(documentName_->fontMetrics().elidedText(name, Qt::ElideMiddle, kNameWidth));
+  documentName_->setToolTip(name);
+}
+
 void ViewControls::Rotate(int axis, float theta) {
-  vh::RotateAboutPivot(host_.ViewCamera(), static_cast<vh::CameraAxis>(axis), theta);
-  host_.RenderFrameNow();
+  vh::RotateAboutPivot(viewport_.Camera(), static_cast<vh::CameraAxis>(axis), theta);
+  viewport_.RenderNow();
 }
 
 void ViewControls::Move(int axis, float amount) {
-  vh::MoveCamera(host_.ViewCamera(), static_cast<vh::CameraAxis>(axis), amount);
-  host_.RenderFrameNow();
+  vh::MoveCamera(viewport_.Camera(), static_cast<vh::CameraAxis>(axis), amount);
+  viewport_.RenderNow();
 }
 
 constexpr int kRight = static_cast<int>(vh::CameraAxis::kRight);
@@ -155,48 +175,48 @@ void ViewControls::onMoveForward() { Move(kForward, kMoveStep); }
 void ViewControls::onMoveBackward() { Move(kForward, -kMoveStep); }
 
 void ViewControls::onResetViewpoint() {
-  vh::Camera& camera = host_.ViewCamera();
+  vh::Camera& camera = viewport_.Camera();
   const int width = camera.viewportWidth;
   const int height = camera.viewportHeight;
   camera = vh::Camera();
   camera.viewportWidth = width;
   camera.viewportHeight = height;
   camera.position = vh::kHomePosition;
-  host_.SetViewDirty();
+  viewport_.SetDirty();
 }
 
 void ViewControls::onWireframeToggled() {
   const bool on = wireframe_->isChecked();
-  vh::WireframeParts& wireframe = host_.Session().wireframe;
-  if (host_.BillboardMode()) {
-    host_.WithViewContext([on] { vh::SetWireframeBlending(true, on); });
+  vh::WireframeParts& wireframe = document_.Session().wireframe;
+  if (document_.BillboardMode()) {
+    viewport_.WithContext([on] { vh::SetWireframeBlending(true, on); });
     wireframe.groundPlane = on;
     wireframe.billboard = on;
-    host_.SetViewDirty();
+    viewport_.SetDirty();
     return;
   }
-  host_.WithViewContext([on] { vh::SetWireframeBlending(false, on); });
-  if (host_.EditsLocked()) return;
+  viewport_.WithContext([on] { vh::SetWireframeBlending(false, on); });
+  if (document_.EditsLocked()) return;
   wireframe.tree = on;
   wireframe.groundPlane = on;
-  host_.SetViewDirty();
-  host_.RepaintLeafEditor();
-  host_.GiveFocusBack();
+  viewport_.SetDirty();
+  document_.LeafAppearanceChanged();
+  emit focusGivenBack();
 }
 
 void ViewControls::onHideLeavesToggled() {
-  if (host_.EditsLocked()) return;
-  host_.Session().showLeaves = !hideLeaves_->isChecked();
-  host_.UpdateAfterChange();
-  host_.RepaintLeafEditor();
-  host_.GiveFocusBack();
+  if (document_.EditsLocked()) return;
+  document_.Session().showLeaves = !hideLeaves_->isChecked();
+  document_.UpdateAfterChange();
+  document_.LeafAppearanceChanged();
+  emit focusGivenBack();
 }
 
 // Only what is drawn changes: the next frame shows or leaves out the plane,
 // and the tree is not regrown.
 void ViewControls::onShowPlaneToggled() {
-  if (host_.EditsLocked()) return;
-  host_.SetViewDirty();
-  host_.RepaintLeafEditor();
-  host_.GiveFocusBack();
+  if (document_.EditsLocked()) return;
+  viewport_.SetDirty();
+  document_.LeafAppearanceChanged();
+  emit focusGivenBack();
 }

@@ -1,13 +1,15 @@
 // Panel3, the left-hand panel: the twelve camera buttons, "Reset
 // viewpoint", the display check boxes "Wireframe", "Hide leaves" and
-// "Show plane", and the group "Infos" with the three counts.
+// "Show plane", and the group "Infos" with the three counts of what the
+// view shows and the document's name.
 #pragma once
 
 #include <cstdint>
 
 #include <QWidget>
 
-class EditorHost;
+class TreeDocument;
+class Viewport;
 class QCheckBox;
 class QLabel;
 class QToolButton;
@@ -15,12 +17,20 @@ class QToolButton;
 class ViewControls : public QWidget {
   Q_OBJECT
  public:
-  explicit ViewControls(EditorHost& host, QWidget* parent = nullptr);
+  // The buttons move `viewport`'s camera; "Infos" follows `document`. Both
+  // must outlive the panel.
+  ViewControls(TreeDocument& document, Viewport& viewport, QWidget* parent = nullptr);
 
-  bool ShowPlane() const;
-  bool Wireframe() const;
   // Writes the three counts into "Infos".
   void ShowCounts(std::uint64_t polygons, std::uint64_t vertices, std::uint64_t submeshes);
+  // Shows the document's name in "Infos" (DocumentName), shortened in the
+  // middle when it is long; the whole name is its tooltip.
+  void ShowDocumentName(const QString& name);
+
+ signals:
+  // A display check box was clicked: the keyboard focus is to go back to
+  // the shown page, so that check boxes never keep it.
+  void focusGivenBack();
 
  public slots:
   // The camera buttons (SpeedButton7 to SpeedButton19): turns of 0.1 rad
@@ -49,11 +59,13 @@ class ViewControls : public QWidget {
   void Rotate(int axis, float theta);
   void Move(int axis, float amount);
 
-  EditorHost& host_;
+  TreeDocument& document_;
+  Viewport& viewport_;
   QCheckBox* wireframe_ = nullptr;
   QCheckBox* hideLeaves_ = nullptr;
   QCheckBox* showPlane_ = nullptr;
   QLabel* polygons_ = nullptr;
   QLabel* vertices_ = nullptr;
   QLabel* submeshes_ = nullptr;
+  QLabel* documentName_ = nullptr;  // DocumentName
 };

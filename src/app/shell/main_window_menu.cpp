@@ -1,39 +1,25 @@
-// MainWindow's menu: "File", "Tools" and "Help" with their handlers ("Export
-// billboard..." is with the billboard mode, in main_window_billboard.cpp).
-#include <QApplication>
+// MainWindow's menu: "File", "Tools" and "Help", their shortcuts, and the
+// handlers, which hand each item to the part that does the work.
+#include <QCoreApplication>
 #include <QMenuBar>
-#include <QTimer>
 
+#include "app/document/tree_document.h"
 #include "app/flows/document_session.h"
 #include "app/flows/file_flows.h"
-#include "app/pages/leaf_editor.h"
-#include "app/pages/leaves_page.h"
 #include "app/shell/main_window.h"
-#include "app/widgets/message_box.h"
-#include "app/pages/texture_page.h"
-#include "app/viewport/tree_view.h"
-#include "view/texture_upload.h"
+#include "app/viewport/viewport.h"
 
 void MainWindow::BuildMenu() {
-  FileFlowHooks hooks;
-  hooks.growTree = [this] { RequestGrowth({.rebuildPlane = false, .refreshCounts = true}); };
-  hooks.grabView = [this]() -> QImage {
-    // The GL view draws a frame into an offscreen buffer of its own size;
-    // without a context the blank surface is what the user sees.
-    if (view_ != nullptr && view_->Bound()) return view_->grabFramebuffer();
-    return viewSurface_->grab().toImage();
-  };
-  fileFlows_ = new FileFlows(*this, *leaves_->Editor(), *texture_->Bark(), std::move(hooks), this);
-  // Texture names belong to the view's context, like its display lists.
-  if (view_ != nullptr) connect(view_, &TreeView::contextLost, this, [] { vh::ForgetTextureObjects(); });
+  fileFlows_ = new FileFlows(*document_, this, [this] { return viewport_->Grab(); }, this);
 
   struct Item {
     const char* name;
     const char* caption;
     void (MainWindow::*handler)();
+    QKeySequence shortcut;
+    QAction** kept = nullptr;  // where the action is kept, for placing items beside it
   };
-  const auto addMenu = [this](const char* name, const char* title,
-                              std::initializer_list<Item> items) {
+  const auto addMenu = [this](const char* name, const char* title, std::initializer_list<Item> items) {
     QMenu* menu = menuBar()->addMenu(title);
     menu->setObjectName(name);
     for (const Item& item : items) {
@@ -43,74 +29,60 @@ void MainWindow::BuildMenu() {
       }
       QAction* action = menu->addAction(item.caption);
       action->setObjectName(item.name);
+      action->setShortcut(item.shortcut);
       connect(action, &QAction::triggered, this, item.handler);
+      if (item.kept != nullptr) *item.kept = action;
     }
+    return menu;
   };
-  addMenu("File1", "File",
-          {{"New1", "New", &MainWindow::onNew},
-           {"Open1", "Open...", &MainWindow::onOpen},
-           {"Save1", "Save", &MainWindow::onSave},
-           {"SaveAs1", "Save As...", &MainWindow::onSaveAs},
-           {nullptr, nullptr, nullptr},
-           {"Export1", "Export...", &MainWindow::onExport},
-           {"Exportscreenshot1", "Export screenshot...", &MainWindow::onExportScreenshot},
-           {"Exportbillboard1", "Export billboard...", &MainWindow::onExportBillboard},
-           {nullptr, nullptr, nullptr},
-           {"Quit1", "Quit", &MainWindow::onQuit}});
-  addMenu("Tools1", "Tools", {{"Barktiler1", "Bark tiler", &MainWindow::onShowBarkTiler}});
+  const Item separator = {nullptr, nullptr, nullptr, {}, nullptr};
+  fileMenu_ = addMenu("File1", "File",
+                      {{"New1", "New", &MainWindow::onNew, QKeySequence(Qt::CTRL | Qt::Key_N)},
+                       {"Open1", "Open...", &MainWindow::onOpen, QKeySequence(Qt::CTRL | Qt::Key_O)},
+                       {"Save1", "Save", &MainWindow::onSave, QKeySequence(Qt::CTRL | Qt::Key_S), &save_},
+                       {"SaveAs1", "Save As...", &MainWindow::onSaveAs,
+                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+                       separator,
+                       {"Export1", "Export...", &MainWindow::onExport, QKeySequence(Qt::CTRL | Qt::Key_E)},
+                       {"Exportscreenshot1", "Export screenshot...", &MainWindow::onExportScreenshot, {}},
+                       {"Exportbillboard1", "Export billboard...", &MainWindow::onExportBillboard, {}},
+                       separator,
+                       {"Quit1", "Quit", &MainWindow::onQuit, QKeySequence(Qt::CTRL | Qt::Key_Q)}});
+  toolsMenu_ = addMenu("Tools1", "Tools", {{"Barktiler1", "Bark tiler", &MainWindow::onShowBarkTiler, {}}});
   addMenu("Help1", "Help",
-          {{"Help2", "Help", &MainWindow::onHelp}, {"About1", "About...", &MainWindow::onShowAbout}});
+          {{"Help2", "Help", &MainWindow::onHelp, QKeySequence(Qt::Key_F1)},
+           {"About1", "About...", &MainWindow::onShowAbout, {}}});
 }
 
 // The File menu's flows read or replace the document and the tree as a
 // whole: asked for while a tree grows, they run once it is in.
-void MainWindow::WhenTreeIsIn(std::function<void()> action) {
-  waitingForTree_.push_back(std::move(action));
-  RunActionsWaitingForTree();
-}
-
-void MainWindow::RunActionsWaitingForTree() {
-  // An action that starts a generation (New, Open) makes the rest wait
-  // for that tree in turn.
-  while (!waitingForTree_.empty() && !driver_->Busy()) {
-    const std::function<void()> action = std::move(waitingForTree_.front());
-    waitingForTree_.erase(waitingForTree_.begin());
-    action();
-  }
-}
-
 void MainWindow::onNew() {
-  WhenTreeIsIn([this] {
-    if (document_->ConfirmDiscard()) fileFlows_->New();
+  document_->WhenTreeIsIn([this] {
+    if (session_->ConfirmDiscard()) fileFlows_->New();
   });
 }
 void MainWindow::onOpen() {
-  WhenTreeIsIn([this] {
-    if (document_->ConfirmDiscard()) fileFlows_->Open();
+  document_->WhenTreeIsIn([this] {
+    if (session_->ConfirmDiscard()) fileFlows_->Open();
   });
 }
-void MainWindow::onSave() { WhenTreeIsIn([this] { fileFlows_->Save(); }); }
-void MainWindow::onSaveAs() { WhenTreeIsIn([this] { fileFlows_->SaveAs(); }); }
-void MainWindow::onExport() { WhenTreeIsIn([this] { fileFlows_->Export(); }); }
-void MainWindow::onExportScreenshot() { WhenTreeIsIn([this] { fileFlows_->ExportScreenshot(); }); }
-void MainWindow::OpenDocumentFile(const QString& fileName) {
-  if (view_ == nullptr || view_->Bound()) {
-    WhenTreeIsIn([this, fileName] { fileFlows_->OpenDocument(fileName); });
-    return;
-  }
-  // The document's pictures are uploaded into the view's context, which
-  // exists once the view drew its first frame; a view that never draws one
-  // (its context failed) gets the document after a short wait all the same.
-  auto opened = std::make_shared<bool>(false);
-  const auto open = [this, fileName, opened] {
-    if (*opened) return;
-    *opened = true;
-    WhenTreeIsIn([this, fileName] { fileFlows_->OpenDocument(fileName); });
-  };
-  connect(view_, &TreeView::framePainted, this, [this, open] { QTimer::singleShot(0, this, open); },
-          Qt::SingleShotConnection);
-  QTimer::singleShot(2000, this, open);
+void MainWindow::onSave() { document_->WhenTreeIsIn([this] { fileFlows_->Save(); }); }
+void MainWindow::onSaveAs() { document_->WhenTreeIsIn([this] { fileFlows_->SaveAs(); }); }
+void MainWindow::onExport() { document_->WhenTreeIsIn([this] { fileFlows_->Export(); }); }
+void MainWindow::onExportScreenshot() { document_->WhenTreeIsIn([this] { fileFlows_->ExportScreenshot(); }); }
+void MainWindow::onExportBillboard() {
+  ExportBillboard(this, document_->Billboard(), document_->BillboardColour(), document_->BillboardAlpha(),
+                  document_->Pictures(), billboardExportDialog_);
 }
+
+void MainWindow::OpenDocumentFile(const QString& fileName) {
+  // The document's pictures are uploaded into the view's context, which
+  // the view makes when it first draws.
+  viewport_->WhenContextReady([this, fileName] {
+    document_->WhenTreeIsIn([this, fileName] { fileFlows_->OpenDocument(fileName); });
+  });
+}
+
 // The bark tiler is a tool window of its own, shown beside the main window.
 void MainWindow::onShowBarkTiler() {
   if (barkTiler_ == nullptr) return;
@@ -123,8 +95,8 @@ void MainWindow::onShowBarkTiler() {
 void MainWindow::onHelp() { fileFlows_->Help(); }
 
 void MainWindow::onQuit() {
-  if (!document_->ConfirmDiscard()) return;
-  CancelLongTasks();
+  if (!session_->ConfirmDiscard()) return;
+  document_->CancelLongTasks();
   QCoreApplication::quit();
 }
 

@@ -1,33 +1,66 @@
-// MainWindow's document session: the undo history with the "Edit" menu, the
-// question before unsaved changes are given up, the menus' additions
-// (shortcuts, "Open recent", "New from preset"), the sliders' value tips and
-// pages laid out before they are first shown.
+// MainWindow's document session: the undo history with the "Edit" menu and
+// the edit recorder that feeds it, the question before unsaved changes are
+// given up, the "File" menu's additions ("Open recent", "New from
+// preset"), the sliders' value tips and pages laid out before they are
+// first shown.
+#include <QAction>
 #include <QCoreApplication>
-#include <QTabBar>
+#include <QMenu>
+#include <QMenuBar>
 
-#include "app/pages/branches_page.h"
-#include "app/widgets/flat_tabs.h"
 #include "app/flows/document_session.h"
-#include "app/pages/leaves_page.h"
-#include "app/shell/main_window.h"
 #include "app/flows/menu_additions.h"
-#include "app/widgets/page_sizes.h"
-#include "app/widgets/slider_value_tips.h"
+#include "app/pages/branches_page.h"
+#include "app/pages/leaf_editor.h"
+#include "app/pages/leaves_page.h"
 #include "app/pages/texture_page.h"
+#include "app/pages/view_controls.h"
+#include "app/shell/main_window.h"
+#include "app/widgets/edit_recorder.h"
+#include "app/widgets/flat_tabs.h"
+#include "app/widgets/page_sizes.h"
+#include "app/widgets/shortcut_fields.h"
+#include "app/widgets/slider_value_tips.h"
 
 void MainWindow::StartDocumentSession() {
-  DocumentSession::Parts parts;
-  parts.window = this;
-  parts.host = this;
-  parts.flows = fileFlows_;
-  parts.leafEditor = leaves_->Editor();
-  parts.bark = texture_->Bark();
-  parts.levelTabs = findChild<QTabBar*>("TabControl1");
-  parts.infos = findChild<QWidget*>("GroupBox1");
-  parts.pages = {branches_, leaves_, texture_};
-  document_ = new DocumentSession(parts, this);
-  ShowSliderValues(findChild<QWidget*>("Panel2"));
+  auto* edit = new QMenu("Edit", menuBar());
+  edit->setObjectName("Edit1");
+  menuBar()->insertMenu(toolsMenu_->menuAction(), edit);
+  QAction* undo = edit->addAction("Undo");
+  undo->setObjectName("Undo1");
+  undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  QAction* redo = edit->addAction("Redo");
+  redo->setObjectName("Redo1");
+  redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+
+  session_ = new DocumentSession({document_.get(), fileFlows_, this, undo, redo}, this);
+  connect(session_, &DocumentSession::documentNameChanged, viewControls_, &ViewControls::ShowDocumentName);
+  viewControls_->ShowDocumentName(session_->ShownName());
+
+  // Every finished edit of the pages becomes one step of the history; the
+  // controls an undo loads are no edits.
+  EditRecorder::Callbacks callbacks;
+  callbacks.finished = [this](const QString& name, const QString& mergeKey) {
+    session_->RecordEdit(name, mergeKey);
+  };
+  callbacks.endMerge = [this] { session_->CloseMerge(); };
+  LeafEditor* leafEditor = leaves_->Editor();
+  callbacks.mouseEditName = [leafEditor](const QWidget* widget) -> QString {
+    if (widget != leafEditor) return {};
+    return leafEditor->PointMode() ? "Leaf outline" : "Leaf picture position";
+  };
+  auto* recorder = new EditRecorder(this, std::move(callbacks), session_);
+  for (QWidget* page : std::initializer_list<QWidget*>{branches_, leaves_, texture_}) recorder->Watch(page);
+  connect(session_, &DocumentSession::restoreStarted, this,
+          [this, recorder](const vh::TreeParameters& before, const vh::TreeParameters& after) {
+            recorder->SetSuspended(true);
+            branches_->ShowChangedLevel(before, after);
+          });
+  connect(session_, &DocumentSession::restoreFinished, recorder, [recorder] { recorder->SetSuspended(false); });
+
+  ShowSliderValues(pages_);
   KeepPagesSized(pages_);
-  new MenuAdditions(this, *this, *fileFlows_, *document_, QCoreApplication::applicationDirPath(),
-                    this);
+  new MenuAdditions({fileMenu_, save_, document_.get(), fileFlows_, session_, this},
+                    QCoreApplication::applicationDirPath(), this);
+  LetShortcutsPassTextFields(this);
 }

@@ -5,22 +5,24 @@
 
 #include <QOpenGLFramebufferObject>
 
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
+#include "app/viewport/view_context.h"
 #include "billboard/atlas.h"
 #include "view/billboard_renderer.h"
 #include "view/viewer.h"
 
-vh::BillboardRenderer ViewContextBillboardRenderer(EditorHost& host, vh::MeshObject& mesh) {
-  return [&host, &mesh](const vh::Vector3& v0, const vh::Vector3& v1, const vh::Vector3& v2, int side) {
+vh::BillboardRenderer ViewContextBillboardRenderer(ViewContext& context, const TreeDocument& document,
+                                                   vh::MeshObject& mesh) {
+  return [&context, &document, &mesh](const vh::Vector3& v0, const vh::Vector3& v1, const vh::Vector3& v2,
+                                      int side) {
     if (side <= 0) return vh::Image();
     vh::Image picture;
     bool framebufferMade = false;
-    const bool ran = host.WithViewContext([&] {
+    const bool ran = context.RunInContext([&](vh::DrawListCache& lists) {
       QOpenGLFramebufferObject framebuffer(side, side, QOpenGLFramebufferObject::Depth);
       if (!framebuffer.isValid() || !framebuffer.bind()) return;
       framebufferMade = true;
-      picture = vh::RenderBillboardPicture(host.ViewDrawLists(), mesh, {host.Session().wireframe.tree}, v0,
-                                           v1, v2, side);
+      picture = vh::RenderBillboardPicture(lists, mesh, {document.Session().wireframe.tree}, v0, v1, v2, side);
       framebuffer.release();
     });
     if (!ran) return vh::KeyColourImage(side, side);

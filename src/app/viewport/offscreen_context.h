@@ -6,16 +6,18 @@
 
 #include "billboard/billboard_cloud.h"
 
-class EditorHost;
+class TreeDocument;
+class ViewContext;
 
 namespace vh {
 class MeshObject;
 }
 
 // A renderer for CreateBillboardCloud that draws `mesh` (the tree, which
-// must outlive the renderer) in the host's view context into a
-// side x side framebuffer object and reads the picture back (see
-// RenderBillboardPicture). Without a working view context the pictures are
+// must outlive the renderer, as `document` draws it: filled or as lines)
+// in the view's context into a side x side framebuffer object and reads the
+// picture back (see RenderBillboardPicture). Without a working view context the pictures are
 // blank (all key colour): the cloud still gets its geometry. Throws
 // std::runtime_error when the context cannot make a framebuffer of that size.
-vh::BillboardRenderer ViewContextBillboardRenderer(EditorHost& host, vh::MeshObject& mesh);
+vh::BillboardRenderer ViewContextBillboardRenderer(ViewContext& context, const TreeDocument& document,
+                                                   vh::MeshObject& mesh);

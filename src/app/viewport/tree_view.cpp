@@ -7,7 +7,8 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-#include "app/shell/editor_host.h"
+#include "app/document/tree_document.h"
+#include "app/viewport/view_scene.h"
 #include "app/widgets/message_box.h"
 #include "tree/tree.h"
 #include "view/camera.h"
@@ -20,7 +21,8 @@ constexpr float kOrbitRadiansPerPixel = 0.05f;
 constexpr std::chrono::milliseconds kPreparationSlice{30};
 }
 
-TreeView::TreeView(EditorHost& host, QWidget* parent) : QOpenGLWidget(parent), host_(host) {
+TreeView::TreeView(const TreeDocument& document, ViewScene& scene, QWidget* parent)
+    : QOpenGLWidget(parent), document_(document), scene_(scene) {
   setObjectName("StaticText1");
   // Fixed-function drawing needs a compatibility context; the default
   // format gives one on Mesa. Depth and double buffering as the view needs.
@@ -89,7 +91,7 @@ void TreeView::RequestFrame() {
 void TreeView::PrepareSlice() {
   bool ready = true;
   const auto deadline = std::chrono::steady_clock::now() + kPreparationSlice;
-  WithContext([&] { ready = vh::CompileFrameLists(ContentsNow(), host_.ViewDrawLists(), deadline); });
+  WithContext([&] { ready = vh::CompileFrameLists(ContentsNow(), scene_.drawLists, deadline); });
   if (!ready) {
     QTimer::singleShot(0, this, &TreeView::PrepareSlice);
     return;
@@ -100,24 +102,24 @@ void TreeView::PrepareSlice() {
 
 vh::FrameContents TreeView::ContentsNow() const {
   vh::FrameContents contents;
-  contents.tree = &host_.CurrentTree();
-  contents.groundPlane = &host_.GroundPlane();
-  contents.billboard = host_.Billboard();
-  contents.showPlane = host_.ShowPlane();
-  contents.wireframe = host_.Session().wireframe;
+  contents.tree = &document_.CurrentTree();
+  contents.groundPlane = scene_.groundPlane.get();
+  contents.billboard = document_.Billboard();
+  contents.showPlane = scene_.showPlane;
+  contents.wireframe = document_.Session().wireframe;
   return contents;
 }
 
 void TreeView::paintGL() {
   if (!bound_) return;
-  vh::Camera& camera = host_.ViewCamera();
+  vh::Camera& camera = scene_.camera;
   // The framebuffer is in device pixels; the camera keeps widget pixels
   // for the controls, and the frame uses the device size.
   const qreal ratio = devicePixelRatioF();
   vh::Camera frameCamera = camera;
   frameCamera.viewportWidth = static_cast<int>(width() * ratio);
   frameCamera.viewportHeight = static_cast<int>(height() * ratio);
-  vh::RenderFrame(frameCamera, ContentsNow(), host_.ViewDrawLists());
+  vh::RenderFrame(frameCamera, ContentsNow(), scene_.drawLists);
   // ApplyCamera renormalises the axes: keep that in the real camera.
   camera.right = frameCamera.right;
   camera.up = frameCamera.up;
@@ -135,9 +137,9 @@ void TreeView::mouseMoveEvent(QMouseEvent* event) {
   if (!orbiting_) return;
   const int x = static_cast<int>(event->position().x());
   const int y = static_cast<int>(event->position().y());
-  vh::Orbit(host_.ViewCamera(), static_cast<float>(orbitLastX_ - x) * kOrbitRadiansPerPixel,
+  vh::Orbit(scene_.camera, static_cast<float>(orbitLastX_ - x) * kOrbitRadiansPerPixel,
             static_cast<float>(y - orbitLastY_) * kOrbitRadiansPerPixel);
-  host_.SetViewDirty();
+  emit cameraMoved();
   orbitLastX_ = x;
   orbitLastY_ = y;
 }
@@ -151,8 +153,7 @@ void TreeView::wheelEvent(QWheelEvent* event) {
     event->ignore();
     return;
   }
-  vh::MeshObject* shown = host_.Billboard() != nullptr ? host_.Billboard() : &host_.CurrentTree();
-  vh::WheelZoom(host_.ViewCamera(), vh::BoundsCentre(*shown, vh::kRotationPivot), notches);
-  host_.SetViewDirty();
+  vh::WheelZoom(scene_.camera, vh::BoundsCentre(document_.ShownMesh(), vh::kRotationPivot), notches);
+  emit cameraMoved();
   event->accept();
 }

@@ -1,7 +1,8 @@
 // StaticText1: the 3-D view surface and owner of the program's one GL
-// context. It binds the context (BindViewSurface), draws frames with the
-// view library and turns mouse drags into camera orbits. What it draws and
-// from where come from the EditorHost.
+// context. It binds the context (BindViewSurface), draws frames of the
+// document with the view library and turns mouse drags and the wheel into
+// camera moves. The camera, the display lists and the ground plane are its
+// Viewport's scene.
 #pragma once
 
 #include <functional>
@@ -10,12 +11,14 @@
 
 #include "view/viewer.h"
 
-class EditorHost;
+class TreeDocument;
+struct ViewScene;
 
 class TreeView : public QOpenGLWidget {
   Q_OBJECT
  public:
-  explicit TreeView(EditorHost& host, QWidget* parent = nullptr);
+  // Draws `document` with what `scene` keeps; both must outlive the view.
+  TreeView(const TreeDocument& document, ViewScene& scene, QWidget* parent = nullptr);
   ~TreeView() override;
 
   // Reports a missing context (":-)~ hrc == NULL") once the widget has had
@@ -39,6 +42,8 @@ class TreeView : public QOpenGLWidget {
  signals:
   // A frame was drawn: the owner clears its redraw flag.
   void framePainted();
+  // A drag or the wheel moved the camera: a frame is due.
+  void cameraMoved();
   // The context is about to go: cached display lists must be forgotten.
   void contextLost();
 
@@ -56,7 +61,8 @@ class TreeView : public QOpenGLWidget {
   void PrepareSlice();
   vh::FrameContents ContentsNow() const;
 
-  EditorHost& host_;
+  const TreeDocument& document_;
+  ViewScene& scene_;
   bool bound_ = false;
   bool reportedMissing_ = false;
   bool preparing_ = false;

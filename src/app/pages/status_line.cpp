@@ -1,0 +1,27 @@
+#include "app/pages/status_line.h"
+
+#include <QTimer>
+
+#include "app/document/tree_document.h"
+
+namespace {
+constexpr int kStatusPeriodMs = 20;
+const char* const kGeneratingMessage = "Tree is generating, please wait... (ESC to cancel)      ";
+const char* const kBillboardMessage =
+    "You are in BillBoard mode - please delete your billboard to continue editing the tree";
+}  // namespace
+
+StatusLine::StatusLine(const TreeDocument& document, QWidget* parent) : QLabel(parent), document_(document) {
+  setObjectName("Label54");
+  auto* timer = new QTimer(this);
+  timer->setObjectName("Timer1");
+  timer->setInterval(kStatusPeriodMs);
+  connect(timer, &QTimer::timeout, this, &StatusLine::onStatusTimer);
+  timer->start();
+}
+
+void StatusLine::onStatusTimer() {
+  QString text = document_.Busy() ? QString(kGeneratingMessage) : QString();
+  if (document_.BillboardMode()) text = kBillboardMessage;
+  if (this->text() != text) setText(text);
+}
