@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything and runs every test: the whole
 # suite in the release build (GUI tests under a virtual display when none is
 # set), then the core and command-line tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then a short run of each fuzz target.
+# UndefinedBehaviorSanitizer, then a short run of each fuzz target. Between
+# the two: the Python module's tests and the Debian packages' checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -19,6 +20,13 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 else
   ctest --preset release -j2 | tee "$logs/release.log"
 fi
+
+# ---- Python module: its tests with Debian's python3 and pytest -----------
+PYTHONPATH=build/release/python VH_CLI=build/release/src/cli/verdanthollow-cli PYTHONDONTWRITEBYTECODE=1 \
+  /usr/bin/python3 -m pytest tests/python -q -p no:cacheprovider
+# ---- Debian packages: made from the release build and checked ------------
+scripts/package.sh
+# --------------------------------------------------------------------------
 
 cmake --preset asan
 cmake --build --preset asan
