@@ -245,7 +245,7 @@ py::array View(const std::shared_ptr<MeshArrays>& owner, const Value* values, st
   py::capsule base(keeper, [](void* p) { delete static_cast<std::shared_ptr<MeshArrays>*>(p); });
   py::array_t<Value> array({count, columns}, {columns * sizeof(Value), sizeof(Value)}, values, base);
   array.attr("flags").attr("writeable") = false;
-  return std::move(array);
+  return array;
 }
 
 std::shared_ptr<MeshArrays> MeshOf(GrownTree& grown, int lod) {
