@@ -9,7 +9,7 @@ build=build/release
 cmake --build "$build"
 rm -f "$build"/verdanthollow_*.deb "$build"/python3-verdanthollow_*.deb
 (cd "$build" && cpack -G DEB)
-lintian --fail-on error --suppress-tags running-with-root-privileges \
+lintian --fail-on error \
   "$build"/verdanthollow_*.deb "$build"/python3-verdanthollow_*.deb
 desktop-file-validate src/app/desktop/verdanthollow.desktop
 appstreamcli validate --no-net --strict packaging/org.verdanthollow.Verdanthollow.metainfo.xml
