@@ -29,7 +29,7 @@ fi
 
 # ---- Python module: its tests with Debian's python3 and pytest -----------
 PYTHONPATH=build/release/python VH_CLI=build/release/src/cli/verdanthollow-cli PYTHONDONTWRITEBYTECODE=1 \
-  /usr/bin/python3 -m pytest tests/python -q -p no:cacheprovider
+  /usr/bin/python3 -m pytest tests/python -q -p no:cacheprovider | tee "$logs/python.log"
 # ---- Debian packages: made from the release build and checked ------------
 scripts/package.sh
 # --------------------------------------------------------------------------
@@ -51,4 +51,8 @@ for log in "$logs/release.log" "$logs/asan.log"; do
   total=$((total + count))
   skipped=$((skipped + $(grep -c -F '***Skipped' "$log" || true)))
 done
+# pytest closes with "N passed, N skipped in T s" (either part may be missing).
+python_count() { grep -E -o "[0-9]+ $1" "$logs/python.log" | tail -n 1 | grep -E -o '^[0-9]+' || echo 0; }
+total=$((total + $(python_count passed) + $(python_count skipped)))
+skipped=$((skipped + $(python_count skipped)))
 echo "tests: $((total - skipped)) passed, 0 failed, $skipped skipped"
