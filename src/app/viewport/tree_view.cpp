@@ -8,6 +8,7 @@
 #include <QWheelEvent>
 
 #include "app/document/tree_document.h"
+#include "app/viewport/gl_probe.h"
 #include "app/viewport/view_scene.h"
 #include "app/widgets/message_box.h"
 #include "tree/tree.h"
@@ -44,14 +45,14 @@ void TreeView::BindViewSurface() {
   if (context() == nullptr || !context()->isValid()) {
     if (!reportedMissing_) {
       reportedMissing_ = true;
-      ShowMessage(window(), ":-)~ hrc == NULL");
+      ShowMessage(window(), GlFailureMessage(GlAvailability::kNoContext));
     }
   }
 }
 
 void TreeView::initializeGL() {
   if (QOpenGLContext::currentContext() != context()) {
-    ShowMessage(window(), "Could not MakeCurrent");
+    ShowMessage(window(), GlFailureMessage(GlAvailability::kCannotMakeCurrent));
     return;
   }
   bound_ = true;

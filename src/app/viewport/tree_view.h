@@ -21,7 +21,7 @@ class TreeView : public QOpenGLWidget {
   TreeView(const TreeDocument& document, ViewScene& scene, QWidget* parent = nullptr);
   ~TreeView() override;
 
-  // Reports a missing context (":-)~ hrc == NULL") once the widget has had
+  // Reports a missing context (GlFailureMessage) once the widget has had
   // its chance to create one; call after the window was shown. Never fails
   // hard: the program runs on without a view.
   void BindViewSurface();
