@@ -15,8 +15,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/shell/application.h"
 #include "app/document/tree_document.h"
+#include "app/shell/application.h"
 #include "app/shell/main_window.h"
 #include "app/viewport/viewport.h"
 #include "app/widgets/message_box.h"

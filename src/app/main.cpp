@@ -6,10 +6,10 @@
 #include <QSurfaceFormat>
 
 #include "app/about/about_box.h"
-#include "app/shell/application.h"
 #include "app/bark_tiler/bark_tiler_window.h"
-#include "app/viewport/gl_probe.h"
+#include "app/shell/application.h"
 #include "app/shell/main_window.h"
+#include "app/viewport/gl_probe.h"
 #include "app/widgets/message_box.h"
 
 int main(int argc, char** argv) {

@@ -12,8 +12,8 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/pages/bark_texture_panel.h"
 #include "app/flows/file_flows.h"
+#include "app/pages/bark_texture_panel.h"
 #include "app/pages/leaf_editor.h"
 #include "fileio/document.h"
 #include <tiny_gltf.h>

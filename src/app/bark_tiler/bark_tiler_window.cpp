@@ -19,13 +19,13 @@
 #include <QVBoxLayout>
 
 #include "app/bark_tiler/bark_tiler_view.h"
+#include "app/document/local_path.h"
 #include "app/widgets/dialog_filters.h"
 #include "app/widgets/file_dialogs.h"
-#include "app/document/local_path.h"
 #include "app/widgets/message_box.h"
+#include "app/widgets/named_button.h"
 #include "app/widgets/palette.h"
 #include "app/widgets/qt_image.h"
-#include "app/widgets/named_button.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_io.h"
 #include "imaging/stretch.h"

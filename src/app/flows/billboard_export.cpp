@@ -3,8 +3,8 @@
 #include <exception>
 #include <optional>
 
-#include "app/widgets/file_dialogs.h"
 #include "app/document/local_path.h"
+#include "app/widgets/file_dialogs.h"
 #include "app/widgets/message_box.h"
 #include "billboard/billboard_files.h"
 

@@ -5,8 +5,8 @@
 
 #include "app/document/tree_document.h"
 #include "app/flows/file_flows.h"
-#include "app/widgets/message_box.h"
 #include "app/flows/save_changes_prompt.h"
+#include "app/widgets/message_box.h"
 #include "fileio/presets.h"
 
 DocumentSession::DocumentSession(const Parts& parts, QObject* parent)

@@ -6,15 +6,15 @@
 #include <QDesktopServices>
 #include <QDir>
 
-#include "app/widgets/dialog_filters.h"
-#include "app/document/tree_document.h"
-#include "app/widgets/file_dialogs.h"
 #include "app/document/file_names.h"
-#include "app/flows/help_file.h"
 #include "app/document/local_path.h"
+#include "app/document/tree_document.h"
+#include "app/document/tree_messages.h"
+#include "app/flows/help_file.h"
+#include "app/widgets/dialog_filters.h"
+#include "app/widgets/file_dialogs.h"
 #include "app/widgets/message_box.h"
 #include "app/widgets/qt_image.h"
-#include "app/document/tree_messages.h"
 #include "fileio/document.h"
 #include "fileio/export_formats.h"
 #include "fileio/presets.h"

@@ -6,8 +6,8 @@
 #include <QFileInfo>
 #include <QMenu>
 
-#include "app/flows/document_session.h"
 #include "app/document/tree_document.h"
+#include "app/flows/document_session.h"
 #include "app/flows/file_flows.h"
 #include "app/widgets/message_box.h"
 

@@ -8,13 +8,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/widgets/dialog_filters.h"
-#include "app/document/tree_document.h"
-#include "app/widgets/file_dialogs.h"
 #include "app/document/local_path.h"
+#include "app/document/tree_document.h"
+#include "app/widgets/dialog_filters.h"
+#include "app/widgets/file_dialogs.h"
 #include "app/widgets/message_box.h"
-#include "app/widgets/qt_image.h"
 #include "app/widgets/named_button.h"
+#include "app/widgets/qt_image.h"
 
 namespace {
 constexpr int kPreviewHeight = 200;

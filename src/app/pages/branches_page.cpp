@@ -12,10 +12,10 @@
 #include <QVBoxLayout>
 
 #include "app/document/tree_document.h"
-#include "app/widgets/flat_tabs.h"
-#include "app/widgets/message_box.h"
 #include "app/pages/new_seed_button.h"
 #include "app/pages/parameter_page.h"
+#include "app/widgets/flat_tabs.h"
+#include "app/widgets/message_box.h"
 #include "app/widgets/named_button.h"
 #include "tree/parameter_table.h"
 

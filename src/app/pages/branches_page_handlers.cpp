@@ -10,12 +10,12 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/pages/branches_page.h"
 #include "app/document/tree_document.h"
+#include "app/pages/branches_page.h"
+#include "app/pages/parameter_page.h"
 #include "app/widgets/flat_tabs.h"
 #include "app/widgets/labelled_slider.h"
 #include "app/widgets/message_box.h"
-#include "app/pages/parameter_page.h"
 #include "tree/parameter_table.h"
 
 namespace {

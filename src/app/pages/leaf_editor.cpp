@@ -12,10 +12,10 @@
 #include <QSlider>
 #include <QToolButton>
 
-#include "app/widgets/dialog_filters.h"
-#include "app/document/tree_document.h"
-#include "app/widgets/file_dialogs.h"
 #include "app/document/local_path.h"
+#include "app/document/tree_document.h"
+#include "app/widgets/dialog_filters.h"
+#include "app/widgets/file_dialogs.h"
 #include "app/widgets/message_box.h"
 #include "app/widgets/named_button.h"
 #include "tree/tree.h"

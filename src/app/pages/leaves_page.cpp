@@ -6,8 +6,8 @@
 #include <QVBoxLayout>
 
 #include "app/document/tree_document.h"
-#include "app/widgets/labelled_slider.h"
 #include "app/pages/leaf_editor.h"
+#include "app/widgets/labelled_slider.h"
 #include "tree/parameter_table.h"
 #include "tree/tree.h"
 

@@ -17,13 +17,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/document/tree_document.h"
-#include "app/widgets/file_dialogs.h"
-#include "app/widgets/labelled_slider.h"
 #include "app/document/local_path.h"
-#include "app/widgets/message_box.h"
+#include "app/document/tree_document.h"
 #include "app/viewport/offscreen_context.h"
 #include "app/viewport/view_context.h"
+#include "app/widgets/file_dialogs.h"
+#include "app/widgets/labelled_slider.h"
+#include "app/widgets/message_box.h"
 #include "app/widgets/named_button.h"
 #include "billboard/lod_chain.h"
 #include "fileio/export_formats.h"

@@ -7,8 +7,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "app/pages/bark_texture_panel.h"
 #include "app/document/tree_document.h"
+#include "app/pages/bark_texture_panel.h"
 #include "app/widgets/labelled_slider.h"
 #include "tree/parameter_table.h"
 #include "tree/tree.h"

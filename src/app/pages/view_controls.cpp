@@ -17,6 +17,7 @@
 namespace {
 constexpr float kRotateStep = 0.1f;  // radians per click
 constexpr float kMoveStep = 3.0f;    // scene units per click
+constexpr int kNameWidth = 140;      // pixels of "Infos" the document's name may take
 
 // A ring of eight buttons around a centre mark, positioned on a 3 × 3 grid.
 struct RingSlot {
@@ -26,10 +27,6 @@ struct RingSlot {
   const char* tip;
   void (ViewControls::*handler)();
 };
-}  // namespace
-
-namespace {
-constexpr int kNameWidth = 140;  // pixels of "Infos" the document's name may take
 }  // namespace
 
 ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* parent)
