@@ -46,7 +46,7 @@ void TreeDocument::RunActionsWaitingForTree() {
 
 void TreeDocument::CancelLongTasks() {
   if (m_session.buildingFromTree) m_session.cancelRequested = true;
-  m_driver->Cancel();
+  if (m_driver != nullptr) m_driver->Cancel();
 }
 
 void TreeDocument::BeginBuildFromTree() {
@@ -64,7 +64,7 @@ void TreeDocument::EndBuildFromTree() {
 void TreeDocument::RequestGrowth(Growth growth) {
   // A cloud or chain builder reads the tree while it processes events: it
   // must not be replaced under it (and a builder only starts when idle).
-  if (m_session.buildingFromTree) return;
+  if (m_session.buildingFromTree || m_driver == nullptr) return;
   // The tree that arrives answers every request made since the last one
   // arrived, so it does what any of them asked for.
   m_pending.afterEdit |= growth.afterEdit;
@@ -96,12 +96,12 @@ void TreeDocument::InstallGrownTree(GrownTree grown) {
 
 void TreeDocument::UpdateAfterChange() {
   if (BillboardMode() || !m_autoUpdate) return;
-  const bool wasIdle = !m_driver->Busy();
+  const bool wasIdle = !Growing();
   RequestGrowth({.afterEdit = true, .refreshCounts = true});
   // An edit of a small tree: the tree is in within a few milliseconds, and
   // taken at once it is drawn in the same frame as the control that
   // changed. A larger one arrives later; the wait costs no more than that.
-  if (wasIdle) m_driver->SettleWithin(kInlineGrowthWait);
+  if (wasIdle && m_driver != nullptr) m_driver->SettleWithin(kInlineGrowthWait);
 }
 
 void TreeDocument::GenerateTree() {

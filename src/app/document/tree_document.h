@@ -46,7 +46,7 @@ class TreeDocument : public QObject {
   // applied while a tree grows; it regrows.
   bool Busy() const { return Growing() || m_session.buildingFromTree; }
   // A tree grows or waits to.
-  bool Growing() const { return m_driver->Busy(); }
+  bool Growing() const { return m_driver != nullptr && m_driver->Busy(); }
   // True while a billboard cloud or a level-of-detail chain is built from
   // the tree and its textures: the editing handlers ignore input then.
   bool EditsLocked() const { return m_session.buildingFromTree; }
@@ -56,8 +56,8 @@ class TreeDocument : public QObject {
   // Escape, closing and "Quit": the running generation, or the cloud or
   // chain build, stops and keeps what it made.
   void CancelLongTasks();
-  // Stops the running generation for good: nothing is delivered any more.
-  // For a window that is going away.
+  // Stops the running generation for good: nothing is delivered, and
+  // nothing grows, any more. For a window that is going away.
   void StopGrowing();
 
   // A cloud or chain is built from the tree (BeginBuildFromTree to
