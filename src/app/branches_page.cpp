@@ -16,6 +16,7 @@
 #include "app/message_box.h"
 #include "app/new_seed_button.h"
 #include "app/parameter_page.h"
+#include "app/seed_field.h"
 #include "app/named_button.h"
 #include "tree/parameter_table.h"
 
@@ -233,9 +234,7 @@ void BranchesPage::BuildLayout() {
   autoUpdate_->setChecked(true);
   bottom->addWidget(autoUpdate_);
   bottom->addWidget(Caption("Seed", this));
-  seed_ = new QLineEdit("160", this);
-  seed_->setObjectName("Edit1");
-  seed_->setMaximumWidth(70);
+  seed_ = MakeSeedField(this);
   bottom->addWidget(seed_);
   bottom->addWidget(MakeNewSeedButton(seed_, host_, this));
   page->addLayout(bottom);

@@ -7,17 +7,20 @@
 #include <iterator>
 #include <regex>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
 
 #include "app/bark_texture_panel.h"
+#include "app/document_session.h"
 #include "app/file_flows.h"
 #include "app/leaf_editor.h"
 #include "fileio/document.h"
 #include <tiny_gltf.h>
 #include "flow_test_support.h"
+#include "modal_answers.h"
 
 namespace {
 
@@ -79,32 +82,69 @@ TEST_F(FileFlowsTest, SaveNewOpenRegrowsTheSameTree) {
   EXPECT_TRUE(vh::test::SameParameters(Session().params, saved));
 }
 
-TEST_F(FileFlowsTest, SaveRemembersTheChosenNameAndAsksOnlyOnce) {
+// "Save" writes the document that is open, to the file it was opened from
+// or last saved to; a document without a file asks for a name.
+TEST_F(FileFlowsTest, SaveWritesTheOpenDocumentsOwnFile) {
   dialogs->Choose(Path("first"));
   Trigger("Save1");
+  EXPECT_EQ(dialogs->requests.at(0).initialName, "Untitled");
   ASSERT_TRUE(Exists(Path("first.vhm")));
-  std::filesystem::remove(Path("first.vhm").toStdString());
   Find<QSlider>("noise")->setValue(12);
-  Trigger("Save1");  // no dialog: the remembered name
+  Trigger("Save1");  // no dialog: the document's file
   EXPECT_EQ(dialogs->requests.size(), 1u);
-  ASSERT_TRUE(Exists(Path("first.vhm")));
   EXPECT_EQ(vh::ReadDocumentFile(Path("first.vhm").toStdString(), vh::TreeParameters()).levels[0].noise, 12);
 
-  // "Save As..." always asks, starting from the remembered name.
+  // "Save As..." always asks, starting from the document's file, which
+  // the chosen one then replaces.
   dialogs->Choose(Path("second.VHM"));
   Trigger("SaveAs1");
   ASSERT_EQ(dialogs->requests.size(), 2u);
-  EXPECT_EQ(dialogs->requests[1].initialName, Path("first"));
-  EXPECT_TRUE(Exists(Path("second.VHM")));
+  EXPECT_EQ(dialogs->requests[1].initialName, Path("first.vhm"));
+  Find<QSlider>("noise")->setValue(13);
   Trigger("Save1");
   EXPECT_EQ(dialogs->requests.size(), 2u);
+  EXPECT_EQ(vh::ReadDocumentFile(Path("second.VHM").toStdString(), vh::TreeParameters()).levels[0].noise, 13);
   EXPECT_FALSE(Exists(Path("second.VHM.vhm")));
 
-  // New and Open keep the remembered name.
+  // A new document has no file: "Save" asks, offering "Untitled" in the
+  // folder of the last document, and writes no other document.
+  const std::string first = vh::test::ReadWholeFile(scratch.File("first.vhm"));
+  const std::string second = vh::test::ReadWholeFile(scratch.File("second.VHM"));
   Trigger("New1");
-  std::filesystem::remove(Path("second.VHM").toStdString());
+  dialogs->Cancel();
   Trigger("Save1");
-  EXPECT_TRUE(Exists(Path("second.VHM")));
+  ASSERT_EQ(dialogs->requests.size(), 3u);
+  EXPECT_EQ(dialogs->requests[2].initialName, Path("Untitled"));
+  // An opened document is written back into its own file.
+  dialogs->Choose(Path("first.vhm"));
+  Trigger("Open1");
+  Find<QSlider>("noise")->setValue(14);
+  Trigger("Save1");
+  EXPECT_EQ(dialogs->requests.size(), 4u);
+  EXPECT_NE(vh::test::ReadWholeFile(scratch.File("first.vhm")), first);
+  EXPECT_EQ(vh::test::ReadWholeFile(scratch.File("second.VHM")), second);
+  EXPECT_EQ(Flows()->DocumentFile(), Path("first.vhm"));
+}
+
+// The fault as it was met, through the real save dialog and Ctrl+S: a
+// preset saved once under a name, then another preset saved, must not be
+// written over the first one's file.
+TEST_F(FileFlowsTest, SavingASecondPresetNeverOverwritesTheFirstsFile) {
+  UseRealDialogs();
+  ModalAnswers answers;
+  answers.Then(TypeFileName(Path("fileA"))).Then(TypeFileName(Path("palm-copy")));
+  Trigger("Preset_white-birch");
+  QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+  const std::string birch = vh::test::ReadWholeFile(scratch.File("fileA.vhm"));
+  ASSERT_FALSE(birch.empty());
+  Trigger("Preset_palm");
+  QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+  ASSERT_EQ(answers.seen.size(), 2) << "Ctrl+S asked for a name both times";
+  EXPECT_TRUE(answers.seen[1].endsWith(": palm")) << "offers the preset's name: " << answers.seen[1].toStdString();
+  EXPECT_EQ(vh::test::ReadWholeFile(scratch.File("fileA.vhm")), birch);
+  EXPECT_TRUE(Exists(Path("palm-copy.vhm")));
+  EXPECT_EQ(Find<QLabel>("DocumentName")->toolTip(), "palm-copy.vhm");
+  EXPECT_EQ(answers.unexpected, 0) << answers.seen.join("\n").toStdString();
 }
 
 struct SaveNameCase {
@@ -136,7 +176,7 @@ TEST_F(FileFlowsTest, CancelledDialogsChangeNothing) {
   EXPECT_EQ(Session().params, before);
   EXPECT_TRUE(scratch.Entries().empty());
   EXPECT_TRUE(recorder->messages.isEmpty());
-  EXPECT_TRUE(Flows()->RememberedSaveName().isEmpty());
+  EXPECT_TRUE(Flows()->DocumentFile().isEmpty());
 }
 
 TEST_F(FileFlowsTest, CorruptDocumentIsReportedAndKeepsTheTree) {
@@ -148,6 +188,7 @@ TEST_F(FileFlowsTest, CorruptDocumentIsReportedAndKeepsTheTree) {
   Trigger("Open1");
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_TRUE(recorder->messages.front().contains("bad.vhm")) << recorder->messages.front().toStdString();
+  EXPECT_EQ(recorder->kinds.front(), MessageKind::kWarning) << "a failure shows the warning icon";
   EXPECT_EQ(Session().params, before);
   EXPECT_EQ(VertexData(Tree()), grown);
   EXPECT_EQ(Find<QSlider>("noise")->value(), 55);
@@ -266,6 +307,7 @@ TEST_P(ExportFilters, WriteTheSelectedFormat) {
             "3DS File (*.3ds);;AutoCAD File (*.dxf);;WaveFront Object File (*.obj);;glTF Binary (*.glb);;"
             "glTF (*.gltf)");
   EXPECT_TRUE(dialogs->requests.at(0).askScale);
+  EXPECT_EQ(dialogs->requests.at(0).title, "Export");
   const std::string written = scratch.File(c.written);
   ASSERT_TRUE(std::filesystem::exists(written)) << c.written;
   EXPECT_EQ(scratch.Entries().size(), c.companion != nullptr ? 2u : 1u);
@@ -331,6 +373,11 @@ TEST_F(FileFlowsTest, CommandLineDocumentOpensLikeOpen) {
   ASSERT_TRUE(WaitForTree());
   EXPECT_EQ(Find<QSlider>("noise")->value(), 64);
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+  // "Save" writes it back where it came from, without asking.
+  Find<QSlider>("noise")->setValue(65);
+  Trigger("Save1");
+  EXPECT_TRUE(dialogs->requests.empty());
+  EXPECT_EQ(vh::ReadDocumentFile(scratch.File("start.vhm"), vh::TreeParameters()).levels[0].noise, 65);
 }
 
 // A document whose tree stops at the geometry budget opens and says so.
@@ -409,5 +456,64 @@ TEST_F(FileFlowsTest, CoordinatesOfAnOpenedDocumentUseTheEditorsCentre) {
         << "point " << i;
   }
 }
+
+}  // namespace
+
+namespace {
+
+// A document names the pictures below its folder relative to it: saved in
+// A with its pictures in A/textures and the folder moved, it opens with
+// both pictures and regrows the same tree.
+TEST_F(FileFlowsTest, PicturesBelowTheDocumentTravelWithItsFolder) {
+  std::filesystem::create_directories(scratch.File("A/textures"));
+  WritePicture(Path("A/textures/bark.bmp"), GradientPicture(64, 32));
+  dialogs->Choose(Path("A/textures/bark.bmp"));
+  ShowPage(2);
+  QTest::mouseClick(Find<QToolButton>("SpeedButton4"), Qt::LeftButton);
+  EditTheTree();
+  const std::vector<float> grown = VertexData(Tree(), false);
+  dialogs->Choose(Path("A/oak"));
+  Trigger("SaveAs1");
+  EXPECT_TRUE(questions->asked.isEmpty()) << "nothing lies outside the folder";
+  EXPECT_NE(vh::test::ReadWholeFile(scratch.File("A/oak.vhm")).find("\ntextures/bark.bmp\n"), std::string::npos);
+
+  std::filesystem::rename(scratch.File("A"), scratch.File("B"));
+  Trigger("New1");
+  dialogs->Choose(Path("B/oak.vhm"));
+  Trigger("Open1");
+  EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+  EXPECT_EQ(Session().params.barkTextureFile, scratch.File("B/textures/bark.bmp"));
+  EXPECT_EQ(Session().barkTextureImage.width, 64);
+  EXPECT_EQ(VertexData(Tree(), false), grown);
+}
+
+// "Save As..." of a document whose pictures lie elsewhere offers to copy
+// them beside it: Yes copies them and names them relative to the
+// document, No keeps their absolute names. Either way, "Save" then asks
+// nothing more.
+class PictureCopies : public FileFlowsTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(PictureCopies, SaveAsOffersToCopyPicturesFromElsewhere) {
+  const bool copy = GetParam();
+  std::filesystem::create_directories(scratch.File("doc"));
+  WritePicture(Path("bark.bmp"), GradientPicture(8, 8));
+  dialogs->Choose(Path("bark.bmp"));
+  ShowPage(2);
+  QTest::mouseClick(Find<QToolButton>("SpeedButton4"), Qt::LeftButton);
+  questions->answers = {copy};
+  dialogs->Choose(Path("doc/tree"));
+  Trigger("SaveAs1");
+  ASSERT_EQ(questions->asked.size(), 1);
+  EXPECT_TRUE(questions->asked.front().contains(Path("bark.bmp"))) << questions->asked.front().toStdString();
+  const std::string text = vh::test::ReadWholeFile(scratch.File("doc/tree.vhm"));
+  const std::string named = copy ? "bark.bmp" : scratch.File("bark.bmp");
+  EXPECT_NE(text.find("\n" + named + "\n"), std::string::npos) << text;
+  EXPECT_EQ(std::filesystem::exists(scratch.File("doc/bark.bmp")), copy);
+  Trigger("Save1");
+  EXPECT_EQ(questions->asked.size(), 1);
+  EXPECT_FALSE(window->findChild<DocumentSession*>()->Modified());
+}
+
+INSTANTIATE_TEST_SUITE_P(FileFlows, PictureCopies, ::testing::Values(true, false));
 
 }  // namespace

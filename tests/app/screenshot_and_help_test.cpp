@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "app/help_file.h"
 #include "flow_test_support.h"
@@ -127,6 +128,65 @@ TEST_F(HelpFile, NothingFoundStillNamesTheChm) {
   EXPECT_EQ(HelpUrl(dir.filePath("work"), dir.filePath("bin")),
             QUrl::fromLocalFile(QDir(dir.filePath("work")).absoluteFilePath("help.chm")));
 }
+
+// F1 has the help opened by xdg-open (here a stand-in that ends as told):
+// when it fails, or when there is no help at all, a warning names the
+// file; when it succeeds nothing is said.
+struct HelpKeyCase {
+  bool helpPresent;
+  int openerStatus;
+  const char* message;  // the start of the warning, or null
+};
+void PrintTo(const HelpKeyCase& c, std::ostream* os) { *os << c.helpPresent << "/" << c.openerStatus; }
+
+class HelpKey : public MainWindowTest, public ::testing::WithParamInterface<HelpKeyCase> {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    ASSERT_TRUE(work.isValid() && bin.isValid());
+    previousDirectory = QDir::currentPath();
+    previousPath = qgetenv("PATH");
+    QDir::setCurrent(work.path());
+    qputenv("PATH", (bin.path() + ":").toLocal8Bit() + previousPath);
+  }
+  void TearDown() override {
+    QDir::setCurrent(previousDirectory);
+    qputenv("PATH", previousPath);
+    MainWindowTest::TearDown();
+  }
+  QTemporaryDir work, bin;
+  QString previousDirectory;
+  QByteArray previousPath;
+};
+
+TEST_P(HelpKey, SaysWhereTheHelpIsWhenItCannotBeShown) {
+  const HelpKeyCase& c = GetParam();
+  const QString chm = QDir(work.path()).absoluteFilePath("help.chm");
+  if (c.helpPresent) vh::test::WriteWholeFile(chm.toStdString(), "help");
+  const QString opened = bin.filePath("opened");
+  vh::test::WriteWholeFile(bin.filePath("xdg-open").toStdString(),
+                           QString("#!/bin/sh\necho \"$1\" > '%1'\nexit %2\n").arg(opened).arg(c.openerStatus).toStdString());
+  QFile::setPermissions(bin.filePath("xdg-open"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  QTest::keyClick(window.get(), Qt::Key_F1);
+  if (c.helpPresent) {
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(opened); })) << "the opener was run";
+    EXPECT_EQ(QString::fromStdString(vh::test::ReadWholeFile(opened.toStdString())).trimmed(), chm);
+  }
+  if (c.message == nullptr) {
+    QTest::qWait(200);
+    EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+    return;
+  }
+  ASSERT_TRUE(WaitUntil([&] { return !recorder->messages.isEmpty(); }));
+  EXPECT_TRUE(recorder->messages.front().startsWith(c.message)) << recorder->messages.front().toStdString();
+  EXPECT_TRUE(recorder->messages.front().contains(chm)) << "names the file";
+  EXPECT_EQ(recorder->kinds.front(), MessageKind::kWarning);
+}
+
+INSTANTIATE_TEST_SUITE_P(HelpFile, HelpKey,
+                         ::testing::Values(HelpKeyCase{true, 0, nullptr},
+                                           HelpKeyCase{true, 3, "The help could not be opened"},
+                                           HelpKeyCase{false, 0, "The help was not found"}));
 
 // The build copies the guide beside the program, where HelpUrl finds it.
 TEST(HelpGuide, IsBuiltBesideTheProgram) {

@@ -1,5 +1,9 @@
 // The 3-D view in the real window: rendered frames read back, the camera
 // controls, the arrow keys and the display check boxes.
+#include <cmath>
+#include <optional>
+
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QOpenGLWidget>
@@ -10,6 +14,7 @@
 #include "app/tree_view.h"
 #include "app_test_support.h"
 #include "view/camera.h"
+#include "view/framing.h"
 
 namespace {
 
@@ -53,9 +58,30 @@ class TreeViewTest : public MainWindowTest {
   void Click(const char* button) {
     QTest::mouseClick(Find<QToolButton>(button), Qt::LeftButton);
   }
+  // "New from preset" > `name`, once its tree is in.
+  void OpenPreset(const char* name) {
+    window->findChild<QAction*>(QString("Preset_") + name)->trigger();
+    ASSERT_TRUE(WaitForTree());
+  }
 
   QOpenGLWidget* view = nullptr;
 };
+
+// Whether every corner of `box` lies in the camera's field of view.
+testing::AssertionResult ShowsWhole(const vh::Camera& camera, const vh::Box& box) {
+  const double tangent = std::tan(camera.fieldOfView * 3.14159265358979 / 360.0);
+  for (int corner = 0; corner < 8; ++corner) {
+    const vh::Vector3 p{(corner & 1) != 0 ? box.high.x : box.low.x, (corner & 2) != 0 ? box.high.y : box.low.y,
+                        (corner & 4) != 0 ? box.high.z : box.low.z};
+    const vh::Vector3 d = p - camera.position;
+    const double depth = vh::Dot(d, camera.forward);
+    if (depth <= 0.05 || std::abs(vh::Dot(d, camera.up)) > depth * tangent ||
+        std::abs(vh::Dot(d, camera.right)) > depth * tangent * vh::AspectRatio(camera)) {
+      return testing::AssertionFailure() << "corner " << corner << " is out of sight";
+    }
+  }
+  return testing::AssertionSuccess();
+}
 
 void ExpectNear(const vh::Vector3& a, const vh::Vector3& b, float tolerance) {
   EXPECT_NEAR(a.x, b.x, tolerance);
@@ -125,18 +151,72 @@ TEST_F(TreeViewTest, RotationButtonsUndoEachOther) {
   }
 }
 
-TEST_F(TreeViewTest, MoveButtonsStepThreeUnits) {
+// A step is a share of the tree's size, so that a tall tree is crossed as
+// quickly as a small one.
+TEST_F(TreeViewTest, MoveButtonsStepByAShareOfTheTreesSize) {
+  const float step = vh::MoveStep(vh::MeshBounds(Tree()));
+  ASSERT_GT(step, 0.0f);
   const struct {
     const char* button;
-    vh::Vector3 offset;
-  } moves[] = {{"SpeedButton15", {0, 3, 0}}, {"SpeedButton18", {0, -3, 0}},
-               {"SpeedButton13", {3, 0, 0}}, {"SpeedButton16", {-3, 0, 0}},
-               {"SpeedButton14", {0, 0, -3}}, {"SpeedButton17", {0, 0, 3}}};
+    vh::Vector3 direction;
+  } moves[] = {{"SpeedButton15", {0, 1, 0}}, {"SpeedButton18", {0, -1, 0}},
+               {"SpeedButton13", {1, 0, 0}}, {"SpeedButton16", {-1, 0, 0}},
+               {"SpeedButton14", {0, 0, -1}}, {"SpeedButton17", {0, 0, 1}}};
   for (const auto& m : moves) {
     const vh::Vector3 before = Camera().position;
     Click(m.button);
-    ExpectNear(Camera().position, before + m.offset, 1e-4f);
+    ExpectNear(Camera().position, before + step * m.direction, 1e-3f);
   }
+}
+
+// Held down for a second and a half over the tallest preset, "Move up"
+// carries the eye a good part of the tree's height.
+TEST_F(TreeViewTest, HoldingMoveUpMovesAVisibleShareOfTheTree) {
+  OpenPreset("palm");
+  const std::optional<vh::Box> bounds = vh::MeshBounds(Tree());
+  ASSERT_TRUE(bounds.has_value());
+  auto* button = Find<QToolButton>("SpeedButton15");
+  const float before = Camera().position.y;
+  QTest::mousePress(button, Qt::LeftButton);
+  QTest::qWait(1500);
+  QTest::mouseRelease(button, Qt::LeftButton);
+  EXPECT_GT(Camera().position.y - before, 0.1f * (bounds->high.y - bounds->low.y));
+}
+
+// An opened document (the tallest preset) is shown whole, from the front,
+// however close the eye had come before; "Frame the tree" and F (but not
+// an F typed into a field) show it whole again from where the eye looks.
+TEST_F(TreeViewTest, OpenedDocumentsAndFrameTheTreeShowTheWholeTree) {
+  for (int i = 0; i < 40; ++i) Click("SpeedButton14");  // far in: the previous zoom
+  OpenPreset("palm");
+  const vh::Box bounds = vh::MeshBounds(Tree()).value();
+  EXPECT_TRUE(ShowsWhole(Camera(), bounds));
+  ExpectNear(Camera().forward, {0, 0, -1}, 1e-6f);
+
+  const auto away = [&] {
+    Click("SpeedButton12");  // a turn
+    for (int i = 0; i < 40; ++i) Click("SpeedButton14");
+    ASSERT_FALSE(ShowsWhole(Camera(), bounds));
+  };
+  away();
+  const vh::Vector3 direction = Camera().forward;
+  view->setFocus();
+  QTest::keyClick(view, Qt::Key_F);
+  EXPECT_TRUE(ShowsWhole(Camera(), bounds)) << "F";
+  ExpectNear(Camera().forward, direction, 1e-6f);
+  away();
+  auto* frame = Find<QToolButton>("FrameTreeButton");
+  EXPECT_EQ(frame->toolTip(), "Frame the tree (F)");
+  QTest::mouseClick(frame, Qt::LeftButton);
+  EXPECT_TRUE(ShowsWhole(Camera(), bounds)) << "the button";
+
+  away();
+  const vh::Vector3 eye = Camera().position;
+  auto* seed = Find<QLineEdit>("Edit1");
+  seed->setFocus();
+  QTest::keyClick(seed, Qt::Key_F);
+  EXPECT_TRUE(seed->text().endsWith('f')) << seed->text().toStdString();
+  ExpectNear(Camera().position, eye, 0);
 }
 
 TEST_F(TreeViewTest, MouseDragOrbitsAndResetRestoresTheHomeView) {
