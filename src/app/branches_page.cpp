@@ -225,7 +225,8 @@ void BranchesPage::BuildLayout() {
   scroll->setWidget(content);
   page->addWidget(scroll, 1);
 
-  // Bottom strip: "Generate", "AutoUpdate", "Seed".
+  // Bottom strip: "Generate", "AutoUpdate", then "Seed" on a row of its
+  // own, where the field has room for the longest seed.
   auto* bottom = new QHBoxLayout;
   generate_ = NamedButton(this, "SpeedButton1", "Generate");
   bottom->addWidget(generate_);
@@ -233,11 +234,15 @@ void BranchesPage::BuildLayout() {
   autoUpdate_->setObjectName("CheckBox4");
   autoUpdate_->setChecked(true);
   bottom->addWidget(autoUpdate_);
-  bottom->addWidget(Caption("Seed", this));
-  seed_ = MakeSeedField(this);
-  bottom->addWidget(seed_);
-  bottom->addWidget(MakeNewSeedButton(seed_, host_, this));
+  bottom->addStretch(1);
   page->addLayout(bottom);
+  auto* seedRow = new QHBoxLayout;
+  seedRow->addWidget(Caption("Seed", this));
+  seed_ = MakeSeedField(this);
+  seedRow->addWidget(seed_);
+  seedRow->addWidget(MakeNewSeedButton(seed_, host_, this));
+  seedRow->addStretch(1);
+  page->addLayout(seedRow);
 
   // Value labels start with the initial positions, as if each slider had
   // just been set.

@@ -4,11 +4,11 @@
 #include <chrono>
 #include <utility>
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QAbstractSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>

@@ -1,17 +1,13 @@
 // The "Branches" page: what every control stores, the level tabs,
 // "Nb Levels :", "Seed", "AutoUpdate" and "Generate".
-#include <QApplication>
 #include <QCheckBox>
-#include <QHelpEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
-#include <QToolTip>
 
 #include "app_test_support.h"
 
@@ -277,37 +273,6 @@ TEST_F(ParameterPanel, SeedFieldShowsEveryAcceptedSeedWhole) {
     seed->setText(text);
     EXPECT_TRUE(DrawsWholeText(*seed));
   }
-}
-
-// The sliders without a value label say in their tooltip what the value
-// means, not only the number.
-TEST_F(ParameterPanel, SlidersWithoutValueLabelsExplainTheirValue) {
-  const struct {
-    int page;
-    const char* name;
-    int value;
-    const char* tip;
-  } cases[] = {
-      {0, "TrackBar9", 40, "Density : 40% chance of a leaf at each of the 60 places on a branch"},
-      {0, "TrackBar10", 50, "Scaling : 50 (a leaf is 0.050 of its size in the leaf editor)"},
-      {0, "TrackBar3", 5, "Height (min) : children start from 5% of the parent's length"},
-      {0, "TrackBar2", 90, "Height (max) : children start up to 90% of the parent's length"},
-      {3, "TrackBar18", 10,
-       "Nb of billboards : 10 (each billboard takes the triangles within 10.0 units of its plane; more gives "
-       "thinner, more numerous billboards)"},
-      {3, "TrackBar19", 50, "Precision : 50 candidate planes tried for each billboard"},
-      {3, "TrackBar21", 7, "Texture Quality : 7 (1.19 pixels per unit of the tree in the billboard pictures)"},
-  };
-  for (const auto& c : cases) {
-    Find<QTabWidget>("PageControl1")->setCurrentIndex(c.page);
-    auto* slider = Find<QSlider>(c.name);
-    slider->setValue(c.value);
-    const QPoint centre = slider->rect().center();
-    QHelpEvent help(QEvent::ToolTip, centre, slider->mapToGlobal(centre));
-    QApplication::sendEvent(slider, &help);
-    EXPECT_EQ(QToolTip::text(), c.tip) << c.name;
-  }
-  QToolTip::hideText();
 }
 
 TEST_F(ParameterPanel, SeedChangesTheTree) {

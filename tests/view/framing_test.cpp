@@ -1,6 +1,5 @@
 // Framing what is shown: every corner of the box in sight, the box filling
-// the view, from any direction and for any shape of viewport; and the move
-// step that follows the size of what is shown.
+// the view, from any direction and for any shape of viewport.
 #include <algorithm>
 #include <cmath>
 
@@ -45,20 +44,13 @@ TEST(Framing, TheWholeBoxFillsTheViewFromAnyDirection) {
         const double farthest = FarthestCorner(camera, box);
         EXPECT_LE(farthest, 1.0) << "in sight, " << size[0] << "x" << size[1] << " turn " << turn;
         if (box.LargestSide() > 0.0f) {
-          EXPECT_GE(farthest, 0.85) << "and filling the view, " << size[0] << "x" << size[1] << " turn " << turn;
+          EXPECT_GE(farthest, 0.85) << "and filling the view";
         }
         const Vector3 target = camera.position + camera.focusDistance * camera.forward;
         EXPECT_NEAR(vh::LengthSquared(target - box.Centre()), 0.0f, 1e-3f) << "orbits about the centre";
       }
     }
   }
-}
-
-TEST(Framing, MoveStepFollowsTheSizeOfWhatIsShown) {
-  EXPECT_FLOAT_EQ(vh::MoveStep(vh::Box{{0, 0, 0}, {10, 200, 30}}), 200 * vh::kMoveStepShare);
-  EXPECT_FLOAT_EQ(vh::MoveStep(std::nullopt), vh::kReferenceMoveStep) << "nothing shown";
-  vh::MeshObject empty;
-  EXPECT_FALSE(vh::MeshBounds(empty).has_value());
 }
 
 }  // namespace
