@@ -14,9 +14,11 @@
 
 #include "app/document/tree_document.h"
 #include "app/flows/save_changes_prompt.h"
+#include "app/pages/status_line.h"
 #include "app/shell/main_window.h"
 #include "app/viewport/viewport.h"
 #include "app/widgets/message_box.h"
+#include "app/widgets/question_box.h"
 
 // Records every message box for the lifetime of the object.
 class MessageRecorder {
@@ -24,6 +26,7 @@ class MessageRecorder {
   MessageRecorder();
   ~MessageRecorder();
   QStringList messages;
+  QList<MessageKind> kinds;  // of the messages, in the same order
 
  private:
   MessageSink previous_;
@@ -68,6 +71,22 @@ class TestedWindow : public MainWindow {
   void RenderFrameNow() { View().RenderNow(); }
   bool WithViewContext(const std::function<void()>& work) { return View().WithContext(work); }
   vh::DrawListCache& ViewDrawLists() { return View().DrawLists(); }
+  // The status line looks at the document now (Timer1's timeout).
+  void onStatusTimer() { findChild<StatusLine*>()->onStatusTimer(); }
+};
+
+// Answers the yes-or-no questions for the lifetime of the object: the
+// scripted answers first, then `otherwise` (No), and records the texts asked.
+class QuestionScript {
+ public:
+  QuestionScript();
+  ~QuestionScript();
+  std::deque<bool> answers;
+  bool otherwise = false;
+  QStringList asked;
+
+ private:
+  QuestionPrompt previous_;
 };
 
 // A shown main window. Tests find controls by their names.
@@ -101,6 +120,7 @@ class MainWindowTest : public ::testing::Test {
 
   std::unique_ptr<MessageRecorder> recorder;
   std::unique_ptr<SavePromptScript> savePrompt;
+  std::unique_ptr<QuestionScript> questions;
   std::unique_ptr<TestedWindow> window;
 };
 

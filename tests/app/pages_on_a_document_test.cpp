@@ -85,7 +85,7 @@ TEST_F(BranchesOnADocument, AutoUpdateDecidesWhetherAnEditRegrows) {
 
 TEST_F(BranchesOnADocument, EditsAreIgnoredWhileACloudIsBuilt) {
   const vh::TreeParameters before = document.Params();
-  document.BeginBuildFromTree();
+  document.BeginBuildFromTree("Building");
   Child<QSlider>(branches, "noise")->setValue(before.levels[0].noise + 5);
   Child<QSlider>(leaves, "TrackBar11")->setValue(before.leafBending + 5);
   document.EndBuildFromTree();

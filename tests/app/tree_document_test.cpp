@@ -128,7 +128,7 @@ TEST_F(TreeDocumentTest, AViewportWithoutOpenGLKeepsItsCameraAndFreezesDuringBui
   viewport.MoveEye(10.0f);
   EXPECT_EQ(viewport.Camera().position, vh::kHomePosition + 10.0f * viewport.Camera().forward);
 
-  document.BeginBuildFromTree();
+  document.BeginBuildFromTree("Building");
   EXPECT_FALSE(surface.updatesEnabled());
   document.EndBuildFromTree();
   EXPECT_TRUE(surface.updatesEnabled());

@@ -49,14 +49,16 @@ void TreeDocument::CancelLongTasks() {
   if (m_driver != nullptr) m_driver->Cancel();
 }
 
-void TreeDocument::BeginBuildFromTree() {
+void TreeDocument::BeginBuildFromTree(const char* status) {
   m_session.buildingFromTree = true;
+  m_session.buildStatus = status;
   m_session.cancelRequested = false;
   emit buildingChanged(true);
 }
 
 void TreeDocument::EndBuildFromTree() {
   m_session.buildingFromTree = false;
+  m_session.buildStatus = "";
   m_session.cancelRequested = false;
   emit buildingChanged(false);
 }
@@ -69,6 +71,7 @@ void TreeDocument::RequestGrowth(Growth growth) {
   // arrived, so it does what any of them asked for.
   m_pending.afterEdit |= growth.afterEdit;
   m_pending.refreshCounts |= growth.refreshCounts;
+  m_pending.opened |= growth.opened;
   m_driver->Grow({m_session.params, m_session.GrowthOptions(), m_session.vertexBudget});
 }
 
@@ -86,7 +89,7 @@ void TreeDocument::InstallGrownTree(GrownTree grown) {
   if (growth.afterEdit) m_session.wireframe.groundPlane = m_session.wireframeTicked;
   // No generation runs now, so the view's new ground plane takes the next
   // object number: the one after the new tree's.
-  emit treeReplaced(growth.afterEdit);
+  emit treeReplaced(growth.afterEdit, growth.opened);
   if (growth.refreshCounts) emit countsChanged();
   // Last: the message box processes events, which may start the next generation.
   if (m_session.tree.budgetExceeded) {
@@ -109,7 +112,9 @@ void TreeDocument::GenerateTree() {
   RequestGrowth({});
 }
 
-void TreeDocument::GrowOpenedDocument() { RequestGrowth({.afterEdit = false, .refreshCounts = true}); }
+void TreeDocument::GrowOpenedDocument() {
+  RequestGrowth({.afterEdit = false, .refreshCounts = true, .opened = true});
+}
 
 const vh::MeshObject& TreeDocument::ShownMesh() const {
   if (m_billboard != nullptr) return *m_billboard;

@@ -62,8 +62,9 @@ class TreeDocument : public QObject {
 
   // A cloud or chain is built from the tree (BeginBuildFromTree to
   // EndBuildFromTree): edits are locked, nothing regrows, Escape asks the
-  // builder to stop (CancelRequested). buildingChanged tells the view.
-  void BeginBuildFromTree();
+  // builder to stop (CancelRequested), the status line shows `status`.
+  // buildingChanged tells the view.
+  void BeginBuildFromTree(const char* status);
   void EndBuildFromTree();
   bool CancelRequested() const { return m_session.cancelRequested; }
 
@@ -77,7 +78,8 @@ class TreeDocument : public QObject {
   void UpdateAfterChange();
   // "Generate": regrows outside billboard mode, nothing else.
   void GenerateTree();
-  // Grows a document just opened: the counts are shown when it is in.
+  // Grows a document just opened: the counts are shown when it is in, and
+  // the view looks at it from the front.
   void GrowOpenedDocument();
   // "Infos" is to show the counts of what the view shows (ShownMesh).
   void RefreshCounts() { emit countsChanged(); }
@@ -133,8 +135,9 @@ class TreeDocument : public QObject {
  signals:
   // A grown (or cancelled, partly grown) tree replaced the shown one.
   // `afterEdit`: it answers an edit (UpdateAfterChange), and the ground
-  // plane is rebuilt with it.
-  void treeReplaced(bool afterEdit);
+  // plane is rebuilt with it; `opened`: it is a document just opened, which
+  // the view frames.
+  void treeReplaced(bool afterEdit, bool opened);
   void parametersReplaced();
   void leafAppearanceChanged();
   void billboardChanged();
@@ -145,7 +148,7 @@ class TreeDocument : public QObject {
   void barkPictureUnnamed();
   // A cloud or chain build started (true) or ended (false).
   void buildingChanged(bool building);
-  // Something the user must be told: why a tree could not be grown, or
+  // A failure the user must be told of: why a tree could not be grown, or
   // that it was grown only up to the budget.
   void problem(const QString& text, const QString& title);
 
@@ -153,6 +156,7 @@ class TreeDocument : public QObject {
   struct Growth {
     bool afterEdit = false;
     bool refreshCounts = false;
+    bool opened = false;
   };
   // Starts growing the parameters on the driver (superseding a generation
   // that runs); refused while a cloud or chain is built.

@@ -22,6 +22,8 @@ DocumentSession::DocumentSession(const Parts& parts, QObject* parent)
   });
   connect(flows, &FileFlows::documentSaved, this, [this](const QString& file) {
     name_ = QFileInfo(file).fileName();
+    // Saving may have pointed the document at copies of its pictures.
+    history_.Amend(parts_.document->Params());
     history_.MarkSaved();
     Refresh();
   });
@@ -77,7 +79,7 @@ void DocumentSession::Restore(const vh::TreeParameters& state) {
   document.Params() = state;
   document.ParametersReplaced();
   const QStringList problems = document.RestorePictures(before, state);
-  if (!problems.isEmpty()) ShowMessage(parts_.dialogParent, problems.join('\n'), "Error");
+  if (!problems.isEmpty()) ShowWarning(parts_.dialogParent, problems.join('\n'), "Error");
   document.UpdateAfterChange();
   document.LeafAppearanceChanged();
   emit restoreFinished();

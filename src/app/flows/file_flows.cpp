@@ -1,21 +1,24 @@
 #include "app/flows/file_flows.h"
 
 #include <exception>
+#include <vector>
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 
 #include "app/document/file_names.h"
 #include "app/document/local_path.h"
 #include "app/document/tree_document.h"
 #include "app/document/tree_messages.h"
-#include "app/flows/help_file.h"
+#include "app/flows/help_opener.h"
 #include "app/widgets/dialog_filters.h"
 #include "app/widgets/file_dialogs.h"
 #include "app/widgets/message_box.h"
 #include "app/widgets/qt_image.h"
+#include "app/widgets/question_box.h"
 #include "fileio/document.h"
+#include "fileio/document_pictures.h"
 #include "fileio/export_formats.h"
 #include "fileio/presets.h"
 #include "imaging/picture_io.h"
@@ -23,6 +26,9 @@
 
 namespace {
 QString What(const std::exception& error) { return QString::fromLocal8Bit(error.what()); }
+
+const char* const kExportTitle = "Export";
+const char* const kCopyPicturesTitle = "Copy pictures";
 
 std::optional<FileChoice> Ask(FileRequest::Kind kind, QWidget* parent, const QString& filter,
                               const QString& initialName, int initialFilter = 0) {
@@ -40,7 +46,7 @@ FileFlows::FileFlows(TreeDocument& document, QWidget* dialogParent, std::functio
                      QObject* parent)
     : QObject(parent), document_(document), dialogParent_(dialogParent), grabView_(std::move(grabView)) {}
 
-void FileFlows::ShowError(const QString& text) { ShowMessage(dialogParent_, text, "Error"); }
+void FileFlows::ShowError(const QString& text) { ShowWarning(dialogParent_, text, "Error"); }
 
 void FileFlows::New() {
   if (document_.Busy()) return;
@@ -52,6 +58,7 @@ void FileFlows::New() {
   document_.UpdateAfterChange();
   document_.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
   document_.LeafAppearanceChanged();
+  BelongTo(QString());
   emit newTree();
 }
 
@@ -67,6 +74,7 @@ void FileFlows::OpenDocument(const QString& fileName) {
   if (OpenWith([&](const vh::TreeParameters& base) {
         return vh::ReadDocumentFile(LocalPath(fileName), base);
       })) {
+    BelongTo(QFileInfo(fileName).absoluteFilePath());
     emit documentOpened(fileName);
   }
 }
@@ -74,6 +82,7 @@ void FileFlows::OpenDocument(const QString& fileName) {
 void FileFlows::OpenPreset(const vh::PresetLibrary& presets, const QString& name) {
   const std::string preset = name.toStdString();
   if (OpenWith([&](const vh::TreeParameters& base) { return presets.Read(preset, base); })) {
+    BelongTo(QString(), name);
     emit presetOpened(name);
   }
 }
@@ -113,31 +122,66 @@ bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreePa
   return true;
 }
 
+void FileFlows::BelongTo(const QString& fileName, const QString& suggestedName) {
+  documentFile_ = fileName;
+  suggestedName_ = suggestedName.isEmpty() ? QString("Untitled") : suggestedName;
+  if (!fileName.isEmpty()) lastFolder_ = QFileInfo(fileName).absolutePath();
+}
+
 bool FileFlows::Save() {
   if (document_.Busy()) return false;
-  if (saveName_.isEmpty()) return SaveAs();
-  return SaveTo(saveName_);
+  // Only the document's own file is ever written without asking: a name
+  // chosen for another document would overwrite that one.
+  if (documentFile_.isEmpty()) return SaveAs();
+  return SaveTo(documentFile_, false);
 }
 
 bool FileFlows::SaveAs() {
   if (document_.Busy()) return false;
+  QString initialName = documentFile_;
+  if (initialName.isEmpty()) {
+    initialName = lastFolder_.isEmpty() ? suggestedName_ : QDir(lastFolder_).filePath(suggestedName_);
+  }
   const std::optional<FileChoice> choice =
-      Ask(FileRequest::Kind::kSave, dialogParent_, kSaveDocumentFilter, saveName_);
+      Ask(FileRequest::Kind::kSave, dialogParent_, kSaveDocumentFilter, initialName);
   if (!choice) return false;
-  saveName_ = choice->fileName;
-  return SaveTo(saveName_);
+  return SaveTo(choice->fileName, true);
 }
 
-bool FileFlows::SaveTo(const QString& chosen) {
+bool FileFlows::SaveTo(const QString& chosen, bool offerCopies) {
   const std::string path = DocumentFileName(LocalPath(chosen));
+  const std::string folder = LocalPath(QFileInfo(FromLocalPath(path)).absolutePath());
+  if (offerCopies && !OfferPictureCopies(folder)) return false;
   try {
     // Written beside the target and renamed into place when complete.
-    vh::SaveDocument(document_.Session().params, path);
+    vh::SaveDocument(vh::WithPicturesRelativeTo(document_.Session().params, folder), path);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return false;
   }
-  emit documentSaved(FromLocalPath(path));
+  const QString written = QFileInfo(FromLocalPath(path)).absoluteFilePath();
+  BelongTo(written);
+  emit documentSaved(written);
+  return true;
+}
+
+bool FileFlows::OfferPictureCopies(const std::string& folder) {
+  vh::TreeParameters& params = document_.Session().params;
+  const std::vector<std::string> outside = vh::PicturesOutside(params, folder);
+  if (outside.empty()) return true;
+  QStringList names;
+  for (const std::string& picture : outside) names << QDir::toNativeSeparators(FromLocalPath(picture));
+  const QString question =
+      QString("The document names pictures that lie outside its folder:\n%1\n\n"
+              "Copy them beside the document, so that the folder holds everything it needs?")
+          .arg(names.join('\n'));
+  if (!AskYesNo(dialogParent_, kCopyPicturesTitle, question)) return true;
+  try {
+    vh::CopyPicturesInto(params, folder);
+  } catch (const std::exception& error) {
+    ShowError(What(error));
+    return false;
+  }
   return true;
 }
 
@@ -146,6 +190,7 @@ void FileFlows::Export() {
   FileRequest request;
   request.kind = FileRequest::Kind::kSave;
   request.parent = dialogParent_;
+  request.title = kExportTitle;
   request.filter = QString::fromStdString(vh::ExportFilterList());
   request.initialName = exportName_;
   request.initialFilter = exportFilter_;
@@ -185,6 +230,5 @@ void FileFlows::ExportScreenshot() {
 }
 
 void FileFlows::Help() {
-  // Whether the desktop can open it is its own affair: no message either way.
-  QDesktopServices::openUrl(HelpUrl(QDir::currentPath(), QCoreApplication::applicationDirPath()));
+  OpenHelp(dialogParent_, QDir::currentPath(), QCoreApplication::applicationDirPath());
 }

@@ -72,7 +72,7 @@ void MenuAdditions::OpenRecentNow(const QString& fileName) {
   if (!QFileInfo::exists(fileName)) {
     recent_.Remove(fileName);
     FillRecentMenu();
-    ShowMessage(parts_.dialogParent,
+    ShowWarning(parts_.dialogParent,
                 QString("The document \"%1\" no longer exists; it was removed from the recent "
                         "documents.")
                     .arg(fileName));

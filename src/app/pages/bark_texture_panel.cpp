@@ -104,7 +104,7 @@ void BarkTexturePanel::onLoadBarkTextureClicked() {
     try {
       document_.LoadBarkPicture(choice->fileName);
     } catch (const std::exception& error) {
-      ShowMessage(window(), QString::fromLocal8Bit(error.what()), "Error");
+      ShowWarning(window(), QString::fromLocal8Bit(error.what()), "Error");
       return;
     }
     vh::TreeParameters& params = document_.Session().params;

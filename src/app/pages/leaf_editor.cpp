@@ -143,7 +143,7 @@ void LeafEditor::RecomputeTexCoords() {
   }
 }
 
-void LeafEditor::ShowError(const QString& text) { ShowMessage(window(), text, "Error"); }
+void LeafEditor::ShowError(const QString& text) { ShowWarning(window(), text, "Error"); }
 
 void LeafEditor::onClearPointsClicked() {
   if (document_.EditsLocked()) return;

@@ -30,6 +30,9 @@
 #include "tree/tree.h"
 
 namespace {
+const char* const kBuildingCloud = "Building the billboard cloud, please wait... (ESC to cancel)";
+const char* const kBuildingChain = "Building the LOD chain, please wait... (ESC to cancel)";
+
 // The formats that carry a chain of levels (glTF), in the export dialog's order.
 std::vector<vh::ExportFormatEntry> ChainFormats() {
   std::vector<vh::ExportFormatEntry> formats;
@@ -134,13 +137,13 @@ void LodPage::onCreateCloudClicked() {
 
   vh::Tree& tree = document_.CurrentTree();
   vh::BillboardCloud cloud;
-  const QString failure = RunWhileBusy([&] {
+  const QString failure = RunWhileBusy(kBuildingCloud, [&] {
     cloud = vh::CreateBillboardCloud(tree, Settings(), document_.Picker(),
                                      ViewContextBillboardRenderer(view_, document_, tree),
                                      [this](int percent) { return ShowProgress(percent); });
   });
   if (!failure.isEmpty()) {
-    ShowMessage(window(), failure);
+    ShowWarning(window(), failure);
     return;
   }
   if (cloud.mesh == nullptr) return;  // cancelled: the tree stays as it was
@@ -148,11 +151,12 @@ void LodPage::onCreateCloudClicked() {
   document_.SetBillboard(std::move(cloud));
 }
 
-QString LodPage::RunWhileBusy(const std::function<void()>& work) {
+QString LodPage::RunWhileBusy(const char* status, const std::function<void()>& work) {
   // Edits are locked while a cloud or chain is built: the events processed
   // in between may not regrow or replace the tree, and Escape stops the
-  // build. The view keeps its last frame meanwhile.
-  document_.BeginBuildFromTree();
+  // build. The view keeps its last frame meanwhile, and the status line
+  // says what is built.
+  document_.BeginBuildFromTree(status);
   QString failure;
   try {
     work();
@@ -175,6 +179,7 @@ void LodPage::ExportLodChain() {
   FileRequest request;
   request.kind = FileRequest::Kind::kSave;
   request.parent = window();
+  request.title = "Export LOD chain";
   for (const vh::ExportFormatEntry& entry : formats)
     request.filter += (request.filter.isEmpty() ? "" : "|") + QString::fromUtf8(entry.filter);
   request.initialName = chainName_;
@@ -192,7 +197,7 @@ void LodPage::ExportLodChain() {
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
 
   const vh::Tree& tree = document_.CurrentTree();
-  const QString failure = RunWhileBusy([&] {
+  const QString failure = RunWhileBusy(kBuildingChain, [&] {
     const vh::LodChain chain = vh::BuildLodChain(
         tree, Settings(), document_.Picker(),
         [this](vh::MeshObject& mesh) { return ViewContextBillboardRenderer(view_, document_, mesh); },
@@ -200,5 +205,5 @@ void LodPage::ExportLodChain() {
     if (!chain.levels.empty())
       vh::WriteExport(format, vh::ChainScene(chain, document_.Pictures(), choice->scale), path);
   });
-  if (!failure.isEmpty()) ShowMessage(window(), failure);
+  if (!failure.isEmpty()) ShowWarning(window(), failure);
 }

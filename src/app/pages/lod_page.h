@@ -49,9 +49,10 @@ class LodPage : public QWidget {
 
  private:
   bool ShowProgress(int percent);
-  // Runs `work` with edits locked (the view keeps its last frame), then
-  // unlocks them; returns the message of what `work` threw, or an empty text.
-  QString RunWhileBusy(const std::function<void()>& work);
+  // Runs `work` with edits locked (the view keeps its last frame) and
+  // `status` on the status line, then puts both back; returns the message
+  // of what `work` threw, or an empty text.
+  QString RunWhileBusy(const char* status, const std::function<void()>& work);
 
   TreeDocument& document_;
   ViewContext& view_;

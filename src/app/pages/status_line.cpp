@@ -21,7 +21,13 @@ StatusLine::StatusLine(const TreeDocument& document, QWidget* parent) : QLabel(p
 }
 
 void StatusLine::onStatusTimer() {
-  QString text = document_.Busy() ? QString(kGeneratingMessage) : QString();
+  // A cloud or chain being built says so; it is not a tree growing.
+  QString text;
+  if (document_.EditsLocked()) {
+    text = document_.Session().buildStatus;
+  } else if (document_.Growing()) {
+    text = kGeneratingMessage;
+  }
   if (document_.BillboardMode()) text = kBillboardMessage;
   if (this->text() != text) setText(text);
 }

@@ -1,6 +1,6 @@
 // Label54, the status line at the bottom of the main window: it says so
-// while a tree grows and while billboard mode holds the tree. Its timer
-// (Timer1) looks every 20 ms.
+// while a tree grows, what is built while a cloud or chain is built, and
+// while billboard mode holds the tree. Its timer (Timer1) looks every 20 ms.
 #pragma once
 
 #include <QLabel>

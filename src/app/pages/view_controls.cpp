@@ -12,11 +12,11 @@
 #include "app/widgets/named_button.h"
 #include "tree/tree.h"
 #include "view/camera.h"
+#include "view/framing.h"
 #include "view/viewer.h"
 
 namespace {
 constexpr float kRotateStep = 0.1f;  // radians per click
-constexpr float kMoveStep = 3.0f;    // scene units per click
 constexpr int kNameWidth = 140;      // pixels of "Infos" the document's name may take
 
 // A ring of eight buttons around a centre mark, positioned on a 3 × 3 grid.
@@ -62,9 +62,11 @@ ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* 
     grid->setSpacing(2);
     for (int i = 0; i < 6; ++i) {
       const RingSlot& slot = ring.entries[i];
-      grid->addWidget(AddCameraButton(slot.name, QString::fromUtf8(slot.glyph),
-                                      QString::fromUtf8(slot.tip), slot.handler),
-                      slot.row, slot.column);
+      QToolButton* button = AddCameraButton(slot.name, QString::fromUtf8(slot.glyph),
+                                            QString::fromUtf8(slot.tip), slot.handler);
+      // Held down, a ring button goes on turning or moving the camera.
+      button->setAutoRepeat(true);
+      grid->addWidget(button, slot.row, slot.column);
     }
     auto* centre = new QLabel(QString::fromUtf8(ring.centreGlyph), this);
     centre->setObjectName(ring.centreName);
@@ -77,6 +79,10 @@ ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* 
                                 &ViewControls::onResetViewpoint);
   reset->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   layout->addWidget(reset);
+  auto* frame = AddCameraButton("FrameTreeButton", "Frame the tree", "Frame the tree (F)",
+                                &ViewControls::onFrameTree);
+  frame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  layout->addWidget(frame);
 
   wireframe_ = new QCheckBox("Wireframe", this);
   wireframe_->setObjectName("CheckBox6");
@@ -149,8 +155,10 @@ void ViewControls::Rotate(int axis, float theta) {
   viewport_.RenderNow();
 }
 
-void ViewControls::Move(int axis, float amount) {
-  vh::MoveCamera(viewport_.Camera(), static_cast<vh::CameraAxis>(axis), amount);
+void ViewControls::Move(int axis, float direction) {
+  // A fixed step would crawl along a tall tree and leap past a small one.
+  const float step = vh::MoveStep(vh::MeshBounds(document_.ShownMesh()));
+  vh::MoveCamera(viewport_.Camera(), static_cast<vh::CameraAxis>(axis), direction * step);
   viewport_.RenderNow();
 }
 
@@ -164,23 +172,15 @@ void ViewControls::onTurnLeft() { Rotate(kUp, kRotateStep); }
 void ViewControls::onTurnRight() { Rotate(kUp, -kRotateStep); }
 void ViewControls::onRollRight() { Rotate(kForward, kRotateStep); }
 void ViewControls::onRollLeft() { Rotate(kForward, -kRotateStep); }
-void ViewControls::onMoveUp() { Move(kUp, kMoveStep); }
-void ViewControls::onMoveDown() { Move(kUp, -kMoveStep); }
-void ViewControls::onMoveRight() { Move(kRight, kMoveStep); }
-void ViewControls::onMoveLeft() { Move(kRight, -kMoveStep); }
-void ViewControls::onMoveForward() { Move(kForward, kMoveStep); }
-void ViewControls::onMoveBackward() { Move(kForward, -kMoveStep); }
+void ViewControls::onMoveUp() { Move(kUp, 1.0f); }
+void ViewControls::onMoveDown() { Move(kUp, -1.0f); }
+void ViewControls::onMoveRight() { Move(kRight, 1.0f); }
+void ViewControls::onMoveLeft() { Move(kRight, -1.0f); }
+void ViewControls::onMoveForward() { Move(kForward, 1.0f); }
+void ViewControls::onMoveBackward() { Move(kForward, -1.0f); }
 
-void ViewControls::onResetViewpoint() {
-  vh::Camera& camera = viewport_.Camera();
-  const int width = camera.viewportWidth;
-  const int height = camera.viewportHeight;
-  camera = vh::Camera();
-  camera.viewportWidth = width;
-  camera.viewportHeight = height;
-  camera.position = vh::kHomePosition;
-  viewport_.SetDirty();
-}
+void ViewControls::onResetViewpoint() { viewport_.ResetCamera(); }
+void ViewControls::onFrameTree() { viewport_.FrameShown(); }
 
 void ViewControls::onWireframeToggled() {
   const bool on = wireframe_->isChecked();

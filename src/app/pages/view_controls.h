@@ -1,7 +1,7 @@
 // Panel3, the left-hand panel: the twelve camera buttons, "Reset
-// viewpoint", the display check boxes "Wireframe", "Hide leaves" and
-// "Show plane", and the group "Infos" with the three counts of what the
-// view shows and the document's name.
+// viewpoint", "Frame the tree", the display check boxes "Wireframe",
+// "Hide leaves" and "Show plane", and the group "Infos" with the three
+// counts of what the view shows and the document's name.
 #pragma once
 
 #include <cstdint>
@@ -49,6 +49,8 @@ class ViewControls : public QWidget {
   void onMoveForward();
   void onMoveBackward();
   void onResetViewpoint();
+  // "Frame the tree" (FrameTreeButton): Viewport::FrameShown.
+  void onFrameTree();
   void onWireframeToggled();   // CheckBox6
   void onHideLeavesToggled();  // CheckBox7
   void onShowPlaneToggled();   // CheckBox8
@@ -57,7 +59,9 @@ class ViewControls : public QWidget {
   QToolButton* AddCameraButton(const char* name, const QString& glyph, const QString& tip,
                                void (ViewControls::*handler)());
   void Rotate(int axis, float theta);
-  void Move(int axis, float amount);
+  // Moves by `direction` (+1 or -1) steps of a size that follows the size
+  // of what is shown (MoveStep).
+  void Move(int axis, float direction);
 
   TreeDocument& document_;
   Viewport& viewport_;

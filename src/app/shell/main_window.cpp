@@ -37,7 +37,7 @@ MainWindow::MainWindow(GlAvailability gl, QWidget* parent)
   setWindowTitle("Verdanthollow v2.0");
   connect(document_.get(), &TreeDocument::treeReplaced, this, &MainWindow::treeGrown);
   connect(document_.get(), &TreeDocument::problem, this,
-          [this](const QString& text, const QString& title) { ShowMessage(this, text, title); });
+          [this](const QString& text, const QString& title) { ShowWarning(this, text, title); });
 
   auto* central = new QWidget(this);
   central->setObjectName("Form1Client");
@@ -146,10 +146,13 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!session_->ConfirmDiscard()) {
+  // Ending the program closes every window again, this one included: the
+  // question was answered already.
+  if (!closing_ && !session_->ConfirmDiscard()) {
     event->ignore();
     return;
   }
+  closing_ = true;
   // A running generation stops at its next branch; the window closes.
   document_->CancelLongTasks();
   event->accept();

@@ -85,6 +85,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<Viewport> viewport_;
   BillboardExportDialogState billboardExportDialog_;
   bool shownOnce_ = false;
+  bool closing_ = false;  // the user agreed to close: nothing is asked again
 
   ViewControls* viewControls_ = nullptr;  // Panel3
   FlatTabWidget* pages_ = nullptr;        // PageControl1

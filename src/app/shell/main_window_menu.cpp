@@ -1,6 +1,5 @@
 // MainWindow's menu: "File", "Tools" and "Help", their shortcuts, and the
 // handlers, which hand each item to the part that does the work.
-#include <QCoreApplication>
 #include <QMenuBar>
 
 #include "app/document/tree_document.h"
@@ -71,8 +70,11 @@ void MainWindow::onSaveAs() { document_->WhenTreeIsIn([this] { fileFlows_->SaveA
 void MainWindow::onExport() { document_->WhenTreeIsIn([this] { fileFlows_->Export(); }); }
 void MainWindow::onExportScreenshot() { document_->WhenTreeIsIn([this] { fileFlows_->ExportScreenshot(); }); }
 void MainWindow::onExportBillboard() {
+  // Both export dialogs start with the format the user exported to last.
+  billboardExportDialog_.filterIndex = fileFlows_->LastExportFilter();
   ExportBillboard(this, document_->Billboard(), document_->BillboardColour(), document_->BillboardAlpha(),
                   document_->Pictures(), billboardExportDialog_);
+  fileFlows_->SetLastExportFilter(billboardExportDialog_.filterIndex);
 }
 
 void MainWindow::OpenDocumentFile(const QString& fileName) {
@@ -91,14 +93,11 @@ void MainWindow::onShowBarkTiler() {
   barkTiler_->activateWindow();
 }
 // help.chm in the working directory, else the guide installed with the
-// program, opened by the desktop; no message when nothing can open it.
+// program, opened by the desktop; a message names it when nothing can.
 void MainWindow::onHelp() { fileFlows_->Help(); }
 
-void MainWindow::onQuit() {
-  if (!session_->ConfirmDiscard()) return;
-  document_->CancelLongTasks();
-  QCoreApplication::quit();
-}
+// Quitting closes the window, which asks about unsaved changes once.
+void MainWindow::onQuit() { close(); }
 
 void MainWindow::onShowAbout() {
   if (aboutBox_ == nullptr) return;

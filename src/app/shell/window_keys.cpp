@@ -1,7 +1,9 @@
 #include "app/shell/window_keys.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QSlider>
 
@@ -10,6 +12,12 @@
 
 namespace {
 constexpr float kArrowStep = 10.0f;  // eye movement per arrow key, in units of `forward`
+
+// Whether `widget` takes typed characters as text.
+bool TakesText(const QWidget* widget) {
+  return qobject_cast<const QLineEdit*>(widget) != nullptr ||
+         qobject_cast<const QAbstractSpinBox*>(widget) != nullptr;
+}
 }  // namespace
 
 WindowKeys::WindowKeys(QMainWindow* window, TreeDocument& document, Viewport& viewport)
@@ -19,8 +27,8 @@ WindowKeys::WindowKeys(QMainWindow* window, TreeDocument& document, Viewport& vi
 
 WindowKeys::~WindowKeys() { qApp->removeEventFilter(this); }
 
-bool WindowKeys::HandleKey(int key) {
-  switch (key) {
+bool WindowKeys::HandleKey(const QKeyEvent& key, const QWidget* target) {
+  switch (key.key()) {
     case Qt::Key_Escape:
       document_.CancelLongTasks();
       return true;
@@ -29,6 +37,11 @@ bool WindowKeys::HandleKey(int key) {
       return true;
     case Qt::Key_Up:
       viewport_.MoveEye(kArrowStep);
+      return true;
+    case Qt::Key_F:
+      // A plain F typed into a text field is a letter of its text.
+      if (key.modifiers() != Qt::NoModifier || TakesText(target)) return false;
+      viewport_.FrameShown();
       return true;
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -64,7 +77,7 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event) {
       // Only the keys HandleKey acts on are kept from the focused control,
       // so they are handled once even though a key that is not consumed
       // travels on to the control's parents.
-      return HandleKey(static_cast<QKeyEvent*>(event)->key());
+      return HandleKey(*static_cast<QKeyEvent*>(event), widget);
     }
   }
   return false;

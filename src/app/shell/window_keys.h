@@ -1,12 +1,14 @@
 // The keys the main window handles before the focused control sees them,
 // and the wheel over the pages: Escape cancels the running generation (or
-// billboard build), Up and Down move the eye, and the keys no control is
-// to act on are kept from them. A wheel turned over a slider that does not
+// billboard build), Up and Down move the eye, F frames the tree unless it is
+// typed into a text field, and the keys no control is to act on are kept
+// from them. A wheel turned over a slider that does not
 // have the focus scrolls its page instead of moving it.
 #pragma once
 
 #include <QObject>
 
+class QKeyEvent;
 class QMainWindow;
 class TreeDocument;
 class Viewport;
@@ -25,8 +27,9 @@ class WindowKeys : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Returns whether the key must not reach the focused control.
-  bool HandleKey(int key);
+  // Handles `key`, pressed with `target` focused; returns whether the key
+  // must not reach the focused control.
+  bool HandleKey(const QKeyEvent& key, const QWidget* target);
 
   QMainWindow* window_;
   TreeDocument& document_;

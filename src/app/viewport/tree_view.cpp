@@ -45,14 +45,14 @@ void TreeView::BindViewSurface() {
   if (context() == nullptr || !context()->isValid()) {
     if (!reportedMissing_) {
       reportedMissing_ = true;
-      ShowMessage(window(), GlFailureMessage(GlAvailability::kNoContext));
+      ShowWarning(window(), GlFailureMessage(GlAvailability::kNoContext));
     }
   }
 }
 
 void TreeView::initializeGL() {
   if (QOpenGLContext::currentContext() != context()) {
-    ShowMessage(window(), GlFailureMessage(GlAvailability::kCannotMakeCurrent));
+    ShowWarning(window(), GlFailureMessage(GlAvailability::kCannotMakeCurrent));
     return;
   }
   bound_ = true;

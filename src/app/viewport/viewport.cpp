@@ -1,6 +1,7 @@
 #include "app/viewport/viewport.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include <QEvent>
@@ -12,6 +13,7 @@
 #include "app/viewport/tree_view.h"
 #include "app/widgets/message_box.h"
 #include "view/billboard_texture.h"
+#include "view/framing.h"
 #include "view/ground_plane.h"
 #include "view/texture_upload.h"
 
@@ -94,13 +96,36 @@ void Viewport::WhenContextReady(std::function<void()> action) {
   QTimer::singleShot(2000, this, runOnce);
 }
 
+void Viewport::ResetCamera() {
+  vh::Camera& camera = m_scene.camera;
+  const int width = camera.viewportWidth;
+  const int height = camera.viewportHeight;
+  camera = vh::Camera();
+  camera.viewportWidth = width;
+  camera.viewportHeight = height;
+  camera.position = vh::kHomePosition;
+  SetDirty();
+}
+
+void Viewport::FrameShown() {
+  const std::optional<vh::Box> bounds = vh::MeshBounds(m_document.ShownMesh());
+  if (!bounds) return;  // nothing to look at: the eye stays
+  vh::FrameBox(m_scene.camera, *bounds);
+  SetDirty();
+}
+
+void Viewport::FrameFromTheFront() {
+  ResetCamera();
+  FrameShown();
+}
+
 void Viewport::ReportContextProblems() {
   // The GL view reports a context it could not create or make current
   // itself; a platform without OpenGL got the blank surface.
   if (m_glView != nullptr) {
     m_glView->BindViewSurface();
   } else {
-    ShowMessage(m_surface->window(), GlFailureMessage(m_gl));
+    ShowWarning(m_surface->window(), GlFailureMessage(m_gl));
   }
 }
 
@@ -120,10 +145,11 @@ bool Viewport::eventFilter(QObject* watched, QEvent* event) {
   return false;
 }
 
-void Viewport::ShowGrownTree(bool afterEdit) {
+void Viewport::ShowGrownTree(bool afterEdit, bool opened) {
   // After an edit the plane is built anew, taking the object number after
   // the new tree's (no generation runs now).
   if (afterEdit) m_scene.groundPlane = vh::BuildGroundPlane();
+  if (opened) FrameFromTheFront();
   SetDirty();
 }
 

@@ -56,6 +56,15 @@ class Viewport : public QObject, public ViewContext {
   // Moves the eye `distance` along the viewing direction; the redraw
   // follows at the next chance.
   void MoveEye(float distance);
+  // "Reset viewpoint": the camera of the start, at the view's size.
+  void ResetCamera();
+  // "Frame the tree" and F: the eye keeps its direction and moves so that
+  // what the view shows (the tree, or the cloud in billboard mode) fills
+  // it. Nothing when there is nothing to look at.
+  void FrameShown();
+  // A document or preset was opened: the view looks at it from the front,
+  // as after "Reset viewpoint", from where it fills the view.
+  void FrameFromTheFront();
   // Runs `action` once the view's context exists to take pictures: at once
   // without a GL view or with a bound one, else after the first frame, or
   // after two seconds for a view that never draws one (its context failed).
@@ -72,7 +81,7 @@ class Viewport : public QObject, public ViewContext {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void ShowGrownTree(bool afterEdit);
+  void ShowGrownTree(bool afterEdit, bool opened);
   void ShowBillboard();
   void UploadLeafPicture();
   void UploadBarkPicture();
