@@ -29,6 +29,17 @@ std::string ReferenceDocument() {
   return FormatDocument(params);
 }
 
+// The reference document with wind on: its wind section follows the last
+// level block.
+constexpr int kWindHeaderLine = LevelLine(10, 26) + 1;
+constexpr int WindLine(int field) { return kWindHeaderLine + 1 + field; }  // field 0-based
+
+std::string WindyDocument() {
+  TreeParameters params;
+  params.wind.enabled = true;
+  return FormatDocument(params);
+}
+
 std::string ReplaceLine(const std::string& text, int line, const std::string& content) {
   std::vector<std::string> lines = test::SplitLines(text);
   lines.at(static_cast<std::size_t>(line - 1)) = content;
@@ -53,6 +64,7 @@ struct BadDocument {
 
 std::vector<BadDocument> BadDocuments() {
   const std::string good = ReferenceDocument();
+  const std::string windy = WindyDocument();
   return {
       {"empty file", "", 1, "ends where the header"},
       {"ends inside the global block", KeepLines(good, 20), 21, "ends where"},
@@ -100,6 +112,12 @@ std::vector<BadDocument> BadDocuments() {
        "baseLength of level 2"},
       {"binary garbage", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 3,
        "number of leaf outline"},
+      {"wind section cut short", KeepLines(windy, WindLine(2)), WindLine(3),
+       "ends where the wind turbulence in the wind section is due"},
+      {"wind section without its end", KeepLines(windy, WindLine(5)), WindLine(6), "marker 668"},
+      {"wind strength 101", ReplaceLine(windy, WindLine(0), "101"), WindLine(0),
+       "the wind strength in the wind section is outside 0..100"},
+      {"word for the loop length", ReplaceLine(windy, WindLine(5), "long"), WindLine(5), "found \"long\""},
   };
 }
 
