@@ -22,23 +22,17 @@ constexpr int kSeedLine = 16;
 constexpr int kGlobalEndLine = 24;
 constexpr int LevelLine(int level, int field) { return 25 + 27 * level + field; }  // field 0-based
 
-std::string ReferenceDocument() {
+std::string ReferenceDocument(bool wind = false) {
   TreeParameters params;
   params.leafOutline = {{0, -20}, {10, 0}, {0, 30}};
   params.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}};
+  params.wind.enabled = wind;
   return FormatDocument(params);
 }
 
-// The reference document with wind on: its wind section follows the last
-// level block.
+// With wind on, the wind section follows the last level block.
 constexpr int kWindHeaderLine = LevelLine(10, 26) + 1;
 constexpr int WindLine(int field) { return kWindHeaderLine + 1 + field; }  // field 0-based
-
-std::string WindyDocument() {
-  TreeParameters params;
-  params.wind.enabled = true;
-  return FormatDocument(params);
-}
 
 std::string ReplaceLine(const std::string& text, int line, const std::string& content) {
   std::vector<std::string> lines = test::SplitLines(text);
@@ -64,7 +58,7 @@ struct BadDocument {
 
 std::vector<BadDocument> BadDocuments() {
   const std::string good = ReferenceDocument();
-  const std::string windy = WindyDocument();
+  const std::string windy = ReferenceDocument(true);
   return {
       {"empty file", "", 1, "ends where the header"},
       {"ends inside the global block", KeepLines(good, 20), 21, "ends where"},
