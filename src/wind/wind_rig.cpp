@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 #include "tree/branch.h"
 #include "wind/wind_math.h"
@@ -90,27 +89,30 @@ JointWeights JointWeights::One(int joint) {
 }
 
 JointWeights JointWeights::Towards(const JointWeights& from, int to, float t) {
-  // At most five entries: the four of `from` and `to`.
+  // At most five entries: the four of `from` and `to`, kept heaviest first
+  // by insertion (a sort would cost more than the blend for so few).
   std::array<std::uint8_t, kMost + 1> joints{};
   std::array<float, kMost + 1> weights{};
   int n = 0;
-  for (int i = 0; i < from.count; ++i) {
-    joints[n] = from.joints[i];
-    weights[n++] = from.weights[i] * (1.0f - t);
-  }
-  joints[n] = static_cast<std::uint8_t>(to);
-  weights[n++] = t;
-  std::array<int, kMost + 1> order;
-  std::iota(order.begin(), order.begin() + n, 0);
-  std::stable_sort(order.begin(), order.begin() + n, [&](int a, int b) { return weights[a] > weights[b]; });
+  const auto insert = [&](std::uint8_t joint, float weight) {
+    if (!(weight > 0.0f)) return;
+    int at = n++;
+    for (; at > 0 && weights[at - 1] < weight; --at) {
+      joints[at] = joints[at - 1];
+      weights[at] = weights[at - 1];
+    }
+    joints[at] = joint;
+    weights[at] = weight;
+  };
+  for (int i = 0; i < from.count; ++i) insert(from.joints[i], from.weights[i] * (1.0f - t));
+  insert(static_cast<std::uint8_t>(to), t);
   JointWeights result;
+  result.count = std::min(n, kMost);
   float sum = 0.0f;
-  for (int i = 0; i < n && result.count < kMost; ++i) {
-    const int k = order[i];
-    if (weights[k] <= 0.0f) break;
-    result.joints[result.count] = joints[k];
-    result.weights[result.count++] = weights[k];
-    sum += weights[k];
+  for (int i = 0; i < result.count; ++i) {
+    result.joints[i] = joints[i];
+    result.weights[i] = weights[i];
+    sum += weights[i];
   }
   if (n > kMost && sum > 0.0f)
     for (int i = 0; i < result.count; ++i) result.weights[i] /= sum;
@@ -158,11 +160,20 @@ const WindBranch* WindRig::AnchorOf(const WindBranch& b) const {
 }
 
 JointWeights WindRig::WeightsOn(const WindBranch& b, const Vector3& p) const {
-  const WindBranch* jointed = AnchorOf(b);
-  if (jointed == nullptr) return JointWeights::One(0);
-  const JointWeights below =
-      jointed->parent < 0 ? JointWeights::One(0) : WeightsOn(branches[static_cast<std::size_t>(jointed->parent)], p);
-  return JointWeights::Towards(below, jointed->joint, jointed->Along(p));
+  // The branches with joints from b's anchor down to the trunk, then the
+  // blend from the ground up.
+  std::array<const WindBranch*, 16> chain;
+  std::size_t n = 0;
+  for (const WindBranch* jointed = AnchorOf(b); jointed != nullptr && n < chain.size();) {
+    chain[n++] = jointed;
+    jointed = jointed->parent < 0 ? nullptr : AnchorOf(branches[static_cast<std::size_t>(jointed->parent)]);
+  }
+  JointWeights weights = JointWeights::One(0);
+  while (n > 0) {
+    const WindBranch& jointed = *chain[--n];
+    weights = JointWeights::Towards(weights, jointed.joint, jointed.Along(p));
+  }
+  return weights;
 }
 
 WindRig BuildWindRig(const MeshObject& tree, const WindRigOptions& options) {
