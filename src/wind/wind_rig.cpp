@@ -66,6 +66,17 @@ std::vector<bool> ChooseJointed(const std::vector<WindBranch>& branches, const W
   return jointed;
 }
 
+// "Trunk" (the second of several: "Trunk 2"), or "Branch" and the child
+// numbers from the trunk down: "Branch 3.1".
+std::string JointName(bool trunk, const std::vector<int>& path) {
+  std::string name = trunk ? "Trunk" : "Branch";
+  for (std::size_t k = 0; k < path.size(); ++k) {
+    name += k == 0 ? ' ' : '.';
+    name += std::to_string(path[k]);
+  }
+  return name;
+}
+
 }  // namespace
 
 std::uint64_t ChildPlace(std::uint64_t parent, int ordinal) {
@@ -254,15 +265,7 @@ WindRig BuildWindRig(const MeshObject& tree, const WindRigOptions& options) {
     joint.phase = PlaceFraction(b.place, kPhaseSalt);
     joint.variety = PlaceFraction(b.place, kVarietySalt);
     joint.sway = SwayOf(b.length, radii[i]);
-    if (b.parent < 0 && paths[i].empty()) {
-      joint.name = "Trunk";
-    } else {
-      joint.name = b.parent < 0 ? "Trunk " : "Branch ";
-      for (std::size_t k = 0; k < paths[i].size(); ++k) {
-        if (k > 0) joint.name += '.';
-        joint.name += std::to_string(paths[i][k]);
-      }
-    }
+    joint.name = JointName(b.parent < 0, paths[i]);
     b.joint = static_cast<int>(rig.joints.size());
     b.anchorJoint = b.joint;
     rig.joints.push_back(std::move(joint));

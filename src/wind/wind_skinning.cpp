@@ -1,6 +1,7 @@
 #include "wind/wind_skinning.h"
 
 #include <cmath>
+#include <stdexcept>
 
 #include "wind/wind_math.h"
 
@@ -45,12 +46,15 @@ WindSkin::WindSkin(const WindRig& rig, const MeshObject& mesh, bool wholeTree) {
 
 void WindSkin::Pose(const MeshObject& mesh, const WindMotion& motion, const WindPose& pose,
                     std::vector<Vector3>& positions, std::vector<Vector3>* normals) const {
+  const auto mismatch = [] { throw std::invalid_argument("the mesh to pose is not the mesh the wind was bound to"); };
+  if (mesh.submeshes.size() + 1 != m_first.size()) mismatch();
   positions.resize(m_weights.size());
   if (normals) normals->resize(m_weights.size());
   std::size_t nextLeaf = 0;
   for (std::size_t s = 0; s < mesh.submeshes.size(); ++s) {
     const auto& vertices = mesh.submeshes[s]->vertices;
     const std::size_t first = m_first[s];
+    if (first + vertices.size() != m_first[s + 1]) mismatch();
     if (pose.atRest) {
       for (std::size_t k = 0; k < vertices.size(); ++k) {
         positions[first + k] = vertices[k].position;

@@ -30,7 +30,8 @@ class WindSkin {
 
   // Every vertex of `mesh` (the mesh bound) in `pose`, in the order of
   // Weights(): positions and, when asked, unit normals. A pose at rest
-  // gives the mesh's own positions and normals, bit for bit.
+  // gives the mesh's own positions and normals, bit for bit. Throws
+  // std::invalid_argument for a mesh with other submeshes or vertex counts.
   void Pose(const MeshObject& mesh, const WindMotion& motion, const WindPose& pose, std::vector<Vector3>& positions,
             std::vector<Vector3>* normals = nullptr) const;
 

@@ -1,5 +1,5 @@
-// The wind's motion: a seamless loop, rest without wind, the lean with the
-// wind's direction, and the joints posed down the skeleton.
+// The wind's motion: a seamless loop, rest without wind, and the lean with
+// the wind's direction.
 #include "wind/wind_motion.h"
 
 #include <gtest/gtest.h>
@@ -76,25 +76,6 @@ TEST(WindMotion, TheTrunkLeansTheWayTheWindBlows) {
     EXPECT_GT(Dot(drift, expected), 0.9f * std::sqrt(Dot(drift, drift))) << direction;
     EXPECT_GT(largest, 0.01) << direction;
     EXPECT_LT(largest, 0.1) << direction;
-  }
-}
-
-// A joint's transform is its parent's followed by its own turn about its
-// base: a child's base moves exactly as its parent carries it.
-TEST(WindMotion, ChildrenAreCarriedByTheirParents) {
-  const WindRig rig = BuildWindRig(Generate(TreeParameters()));
-  const WindMotion motion(rig, test::Wind());
-  WindPose pose;
-  PoseJoints(motion, 1.7, pose);
-  for (std::size_t j = 1; j < rig.joints.size(); ++j) {
-    const auto parent = static_cast<std::size_t>(rig.joints[j].parent);
-    const Vector3 base = rig.joints[j].base;
-    const Vector3 byParent = Times(pose.rotation[parent], base) + pose.offset[parent];
-    const Vector3 byItself = Times(pose.rotation[j], base) + pose.offset[j];
-    EXPECT_NEAR(byParent.x, byItself.x, 1e-4f) << rig.joints[j].name;
-    EXPECT_NEAR(byParent.y, byItself.y, 1e-4f) << rig.joints[j].name;
-    EXPECT_NEAR(byParent.z, byItself.z, 1e-4f) << rig.joints[j].name;
-    EXPECT_GT(Angle(pose.local[j]), 0.0) << rig.joints[j].name;
   }
 }
 
