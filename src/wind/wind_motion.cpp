@@ -17,12 +17,12 @@ constexpr double kTrunkHertz = 0.35;
 // A branch's swing in radians per unit of strength and of its sway, and
 // its own frequency at the first level below the trunk (deeper levels
 // swing faster).
-constexpr double kBranchRestLean = 0.02;
-constexpr double kBranchGust = 0.05;
-constexpr double kBranchSwing = 0.03;
-constexpr double kBranchRestless = 0.035;
-constexpr double kBranchSideCalm = 0.01;
-constexpr double kBranchSideRestless = 0.03;
+constexpr double kBranchRestLean = 0.015;
+constexpr double kBranchGust = 0.035;
+constexpr double kBranchSwing = 0.02;
+constexpr double kBranchRestless = 0.025;
+constexpr double kBranchSideCalm = 0.008;
+constexpr double kBranchSideRestless = 0.02;
 constexpr double kBranchHertz = 0.6;
 constexpr double kDeeperFaster = 0.35;
 // How late a branch follows a gust, at most, in seconds.
