@@ -99,33 +99,34 @@ JointWeights JointWeights::One(int joint) {
   return w;
 }
 
-JointWeights JointWeights::Towards(const JointWeights& from, int to, float t) {
-  // At most five entries: the four of `from` and `to`, kept heaviest first
-  // by insertion (a sort would cost more than the blend for so few).
-  std::array<std::uint8_t, kMost + 1> joints{};
-  std::array<float, kMost + 1> weights{};
-  int n = 0;
-  const auto insert = [&](std::uint8_t joint, float weight) {
-    if (!(weight > 0.0f)) return;
-    int at = n++;
-    for (; at > 0 && weights[at - 1] < weight; --at) {
-      joints[at] = joints[at - 1];
-      weights[at] = weights[at - 1];
-    }
-    joints[at] = joint;
-    weights[at] = weight;
-  };
-  for (int i = 0; i < from.count; ++i) insert(from.joints[i], from.weights[i] * (1.0f - t));
-  insert(static_cast<std::uint8_t>(to), t);
+JointWeights JointWeights::Heaviest(const std::uint8_t* joints, const float* weights, int count) {
+  // Kept heaviest first by insertion: a sort would cost more than the
+  // blend for so few.
   JointWeights result;
-  result.count = std::min(n, kMost);
-  float sum = 0.0f;
-  for (int i = 0; i < result.count; ++i) {
-    result.joints[i] = joints[i];
-    result.weights[i] = weights[i];
-    sum += weights[i];
+  float sum = 0.0f, dropped = 0.0f;
+  for (int i = 0; i < count; ++i) {
+    const float weight = weights[i];
+    if (!(weight > 0.0f)) continue;
+    if (result.count == kMost && weight <= result.weights[kMost - 1]) {
+      dropped += weight;
+      continue;
+    }
+    if (result.count == kMost) {
+      dropped += result.weights[kMost - 1];
+      sum -= result.weights[kMost - 1];
+    } else {
+      ++result.count;
+    }
+    int at = result.count - 1;
+    for (; at > 0 && result.weights[at - 1] < weight; --at) {
+      result.joints[at] = result.joints[at - 1];
+      result.weights[at] = result.weights[at - 1];
+    }
+    result.joints[at] = joints[i];
+    result.weights[at] = weight;
+    sum += weight;
   }
-  if (n > kMost && sum > 0.0f)
+  if (dropped > 0.0f && sum > 0.0f)
     for (int i = 0; i < result.count; ++i) result.weights[i] /= sum;
   return result;
 }
@@ -171,20 +172,24 @@ const WindBranch* WindRig::AnchorOf(const WindBranch& b) const {
 }
 
 JointWeights WindRig::WeightsOn(const WindBranch& b, const Vector3& p) const {
-  // The branches with joints from b's anchor down to the trunk, then the
-  // blend from the ground up.
-  std::array<const WindBranch*, 16> chain;
-  std::size_t n = 0;
-  for (const WindBranch* jointed = AnchorOf(b); jointed != nullptr && n < chain.size();) {
-    chain[n++] = jointed;
+  // From b's anchor down to the trunk: each branch with a joint takes s of
+  // what its descendants left, its parent the rest, and the ground what
+  // the trunk leaves. A tree has at most eleven levels.
+  constexpr int kDeepest = 16;
+  std::array<std::uint8_t, kDeepest + 1> chainJoints;
+  std::array<float, kDeepest + 1> chainWeights;
+  int n = 0;
+  float left = 1.0f;
+  for (const WindBranch* jointed = AnchorOf(b); jointed != nullptr && n < kDeepest;) {
+    const float s = jointed->Along(p);
+    chainJoints[static_cast<std::size_t>(n)] = static_cast<std::uint8_t>(jointed->joint);
+    chainWeights[static_cast<std::size_t>(n++)] = left * s;
+    left *= 1.0f - s;
     jointed = jointed->parent < 0 ? nullptr : AnchorOf(branches[static_cast<std::size_t>(jointed->parent)]);
   }
-  JointWeights weights = JointWeights::One(0);
-  while (n > 0) {
-    const WindBranch& jointed = *chain[--n];
-    weights = JointWeights::Towards(weights, jointed.joint, jointed.Along(p));
-  }
-  return weights;
+  chainJoints[static_cast<std::size_t>(n)] = 0;
+  chainWeights[static_cast<std::size_t>(n++)] = left;
+  return JointWeights::Heaviest(chainJoints.data(), chainWeights.data(), n);
 }
 
 WindRig BuildWindRig(const MeshObject& tree, const WindRigOptions& options) {

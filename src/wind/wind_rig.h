@@ -45,9 +45,10 @@ struct JointWeights {
   int count = 0;
 
   static JointWeights One(int joint);
-  // (1 - t) of `from` and t of joint `to`; beyond four joints the lightest
-  // go and the rest are scaled back to a sum of 1.
-  static JointWeights Towards(const JointWeights& from, int to, float t);
+  // The heaviest four of `count` joints and their weights (>= 0, summing
+  // to 1), heaviest first; weights of 0 are dropped, and when a positive
+  // one is left out the rest are scaled back to a sum of 1.
+  static JointWeights Heaviest(const std::uint8_t* joints, const float* weights, int count);
   // The weights rounded to multiples of 1/65536, the heaviest taking what
   // the rounding left, so that they sum to exactly 1 in float arithmetic
   // whatever the order; a weight that rounds to 0 is dropped and its slot

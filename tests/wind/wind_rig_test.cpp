@@ -125,22 +125,24 @@ TEST(WindRig, WeightsRunFromTheParentsToABranchsOwnJoint) {
   }
 }
 
-TEST(WindRig, QuantisedWeightsSumToExactlyOne) {
-  JointWeights w = JointWeights::Towards(JointWeights::Towards(JointWeights::One(0), 1, 0.3f), 2, 0.71f);
-  w = JointWeights::Towards(w, 3, 0.123456f);
+TEST(WindRig, WeightsKeepTheHeaviestFourAndSumToExactlyOneRounded) {
+  const std::uint8_t joints[] = {0, 1, 2, 3, 4, 5};
+  const float four[] = {0.1f, 0.0f, 0.3f, 0.123456f, 0.476544f};
+  const JointWeights w = JointWeights::Heaviest(joints, four, 5);
+  ASSERT_EQ(w.count, 4) << "a weight of 0 is dropped";
+  EXPECT_EQ(w.joints[0], 4);
+  EXPECT_EQ(w.joints[3], 0);
   const JointWeights q = w.Quantised();
-  ASSERT_EQ(q.count, 4);
-  float sum = 0.0f;
-  for (int k = 3; k >= 0; --k) sum += q.weights[k];
-  EXPECT_EQ(sum, 1.0f);
-  EXPECT_EQ(q.weights[1] + q.weights[0] + q.weights[3] + q.weights[2], 1.0f);
+  EXPECT_EQ(q.weights[3] + q.weights[2] + q.weights[1] + q.weights[0], 1.0f);
+  EXPECT_EQ(q.weights[1] + q.weights[3] + q.weights[0] + q.weights[2], 1.0f);
   for (int k = 0; k < 4; ++k) EXPECT_NEAR(q.weights[k], w.weights[k], 1.0f / 32768);
   // A fifth joint pushes out the lightest and the rest sum to 1 again.
-  const JointWeights five = JointWeights::Towards(w, 4, 0.5f);
-  ASSERT_EQ(five.count, 4);
-  EXPECT_EQ(five.WeightOf(1), 0.0f) << "joint 1 was the lightest";
-  EXPECT_NEAR(five.WeightOf(4), 0.5f / (1.0f - 0.5f * w.WeightOf(1)), 1e-6f);
-  EXPECT_NEAR(five.weights[0] + five.weights[1] + five.weights[2] + five.weights[3], 1.0f, 1e-6f);
+  const float five[] = {0.1f, 0.25f, 0.3f, 0.05f, 0.2f, 0.1f};
+  const JointWeights heaviest = JointWeights::Heaviest(joints, five, 6);
+  ASSERT_EQ(heaviest.count, 4);
+  EXPECT_EQ(heaviest.WeightOf(3), 0.0f);
+  EXPECT_NEAR(heaviest.WeightOf(0) + heaviest.WeightOf(5), 0.1f / 0.85f, 1e-6f) << "one of the tied 0.1s stays";
+  EXPECT_NEAR(heaviest.weights[0] + heaviest.weights[1] + heaviest.weights[2] + heaviest.weights[3], 1.0f, 1e-6f);
 }
 
 // Phases follow from a branch's place in the tree, not from anything else
