@@ -32,8 +32,9 @@ WindSettings Blowing(WindSettings settings) {
   return settings;
 }
 
+// Rounded to nearest; the values are 0..1 already, the clamp guards.
 std::uint16_t Unorm16(float value) {
-  return static_cast<std::uint16_t>(std::lround(std::clamp(value, 0.0f, 1.0f) * 65535.0f));
+  return static_cast<std::uint16_t>(std::clamp(value, 0.0f, 1.0f) * 65535.0f + 0.5f);
 }
 
 // A view of `bytes` bytes at the end of the buffer, at a multiple of 4.

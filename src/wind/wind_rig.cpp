@@ -154,13 +154,6 @@ float JointWeights::WeightOf(int joint) const {
   return 0.0f;
 }
 
-float WindBranch::Along(const Vector3& p) const {
-  const Vector3 axis = tip - base;
-  const float lengthSquared = DotF(axis, axis);
-  if (!(lengthSquared > 0.0f)) return 0.0f;
-  return std::clamp(DotF(p - base, axis) / lengthSquared, 0.0f, 1.0f);
-}
-
 const WindOwner* WindRig::OwnerOf(unsigned objectNumber) const {
   const auto found = m_owners.find(objectNumber);
   return found == m_owners.end() ? nullptr : &found->second;
@@ -194,6 +187,7 @@ JointWeights WindRig::WeightsOn(const WindBranch& b, const Vector3& p) const {
 
 WindRig BuildWindRig(const MeshObject& tree, const WindRigOptions& options) {
   WindRig rig;
+  rig.m_owners.reserve(tree.submeshes.size());
   // The skeleton in list order. A branch's parent is the latest branch one
   // level up; a leaf belongs to the latest branch, except the trunk's,
   // which come before it.
@@ -227,7 +221,9 @@ WindRig BuildWindRig(const MeshObject& tree, const WindRigOptions& options) {
     b.tip = TipOf(*branch);
     b.level = parent < 0 ? 0 : level;
     b.parent = parent;
-    b.length = std::sqrt(DotF(b.tip - b.base, b.tip - b.base));
+    const Vector3 axis = b.tip - b.base;
+    b.length = std::sqrt(DotF(axis, axis));
+    if (b.length > 0.0f) b.alongScale = axis * (1.0f / (b.length * b.length));
     std::vector<int> path;
     if (parent < 0) {
       b.place = ChildPlace(0x7472756E6Bull, trunks++);  // "trunk"

@@ -81,10 +81,17 @@ struct WindBranch {
   int anchorJoint = 0;
   std::uint64_t place = 0;    // hash of its place in the tree
   float length = 0.0f;        // |tip - base|
+  // (tip - base) / length², what Along projects on (zero for a branch
+  // without length).
+  Vector3 alongScale;
 
   // Where the point `p` lies along the branch: 0 at the base, 1 at the tip
   // (projected on the line from base to tip, clamped).
-  float Along(const Vector3& p) const;
+  float Along(const Vector3& p) const {
+    const Vector3 d = p - base;
+    const float s = d.x * alongScale.x + d.y * alongScale.y + d.z * alongScale.z;
+    return s < 0.0f ? 0.0f : (s > 1.0f ? 1.0f : s);
+  }
 };
 
 // What a submesh is to the rig, found by its object number: a branch, or a

@@ -116,7 +116,7 @@ TEST(WindRig, WeightsRunFromTheParentsToABranchsOwnJoint) {
       continue;
     }
     EXPECT_EQ(rig.WeightsOn(branch, branch.base).WeightOf(branch.joint), 0.0f);
-    EXPECT_EQ(rig.WeightsOn(branch, branch.tip).WeightOf(branch.joint), 1.0f);
+    EXPECT_NEAR(rig.WeightsOn(branch, branch.tip).WeightOf(branch.joint), 1.0f, 1e-6f);
     EXPECT_NEAR(middle.WeightOf(branch.joint), 0.5f, 1e-4f);
     if (branch.parent < 0) continue;
     const JointWeights parents = rig.WeightsOn(rig.branches[static_cast<std::size_t>(branch.parent)], halfway);
