@@ -200,12 +200,12 @@ TEST(GltfWind, ShaderValuesAndTheirEngineCopies) {
     }
     EXPECT_EQ(flutter, leaves ? 1.0f : 0.0f);
   }
-  for (const tinygltf::Primitive& primitive : test::LoadGltf(dir.File("shaded.glb")).meshes[0].primitives) {
+  const tinygltf::Model shadedModel = test::LoadGltf(dir.File("shaded.glb"));
+  const tinygltf::Model plainModel = test::LoadGltf(dir.File("plain.glb"));
+  for (const tinygltf::Primitive& primitive : shadedModel.meshes[0].primitives) {
     EXPECT_EQ(primitive.attributes.count("TEXCOORD_1"), 0u) << "no second set without a first";
     EXPECT_EQ(primitive.attributes.count("COLOR_0"), 1u);
   }
-  const tinygltf::Model shadedModel = test::LoadGltf(dir.File("shaded.glb"));
-  const tinygltf::Model plainModel = test::LoadGltf(dir.File("plain.glb"));
   for (std::size_t p = 0; p < plainModel.meshes[0].primitives.size(); ++p) {
     const auto& withCopies = shadedModel.meshes[0].primitives[p];
     const auto& without = plainModel.meshes[0].primitives[p];
