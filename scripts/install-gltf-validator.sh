@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Khronos glTF validator (the npm package gltf-validator, run
-# with Node.js) into DIR, unless it is there already. The glTF export tests
-# call this with a folder of the build tree; several test programs may call
-# it at once, so the installation is serialised with a lock.
+# with Node.js) into DIR, unless it is there already. scripts/test.sh calls
+# it once before the tests, with the folder the glTF tests look in
+# (build/gltf-validator); two calls at once are serialised with a lock.
 set -euo pipefail
 
 dir=${1:?usage: install-gltf-validator.sh DIR}
@@ -17,4 +17,8 @@ installed="$dir/node_modules/gltf-validator/package.json"
 if [ -f "$installed" ] && grep -q "\"version\": \"$version\"" "$installed"; then
   exit 0
 fi
-npm install --prefix "$dir" --no-audit --no-fund --no-save --loglevel=error "gltf-validator@$version" >&2
+# Where the registry cannot be reached, fail within seconds rather than after
+# npm's minutes of retries: the tests that need the validator then skip.
+npm install --prefix "$dir" --no-audit --no-fund --no-save --loglevel=error \
+  --fetch-retries=1 --fetch-retry-mintimeout=2000 --fetch-retry-maxtimeout=5000 --fetch-timeout=30000 \
+  "gltf-validator@$version" >&2
