@@ -15,7 +15,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {
-    ShowMessage(activeWindow(), QString::fromLocal8Bit(error.what()), "Error");
+    ShowWarning(activeWindow(), QString::fromLocal8Bit(error.what()), "Error");
   }
   return false;
 }

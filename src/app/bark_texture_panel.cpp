@@ -117,7 +117,7 @@ void BarkTexturePanel::onLoadBarkTextureClicked() {
     try {
       LoadBarkTexture(choice->fileName);
     } catch (const std::exception& error) {
-      ShowMessage(host_.DialogParent(), QString::fromLocal8Bit(error.what()), "Error");
+      ShowWarning(host_.DialogParent(), QString::fromLocal8Bit(error.what()), "Error");
       return;
     }
     vh::TreeParameters& params = host_.Session().params;

@@ -283,7 +283,7 @@ void BarkTilerWindow::GenerateBarkTile() {
   try {
     vh::ComputeBarkCrop(source_.width, source_.height, options);
   } catch (const vh::BarkTileError& error) {
-    ShowMessage(this, ToQString(error.what()), windowTitle());
+    ShowWarning(this, ToQString(error.what()), windowTitle());
     return;
   }
   // R starts as the plain crop, which is what stays if the run is cancelled.
@@ -305,7 +305,7 @@ void BarkTilerWindow::GenerateBarkTile() {
   }
   SetGenerating(false);
   ShowResult();
-  if (!failure.isEmpty()) ShowMessage(this, failure, windowTitle());
+  if (!failure.isEmpty()) ShowWarning(this, failure, windowTitle());
 }
 
 void BarkTilerWindow::SetGenerating(bool on) {
@@ -361,10 +361,10 @@ void BarkTilerWindow::onOpenPictureClicked() {
   try {
     picture = vh::ToRGB(vh::LoadPicture(LocalPath(name)));
   } catch (const vh::PictureError& error) {
-    ShowMessage(this, ToQString(error.what()), windowTitle());
+    ShowWarning(this, ToQString(error.what()), windowTitle());
     return;
   } catch (const std::exception& error) {
-    ShowMessage(this, QString("%1: %2").arg(name, ToQString(error.what())), windowTitle());
+    ShowWarning(this, QString("%1: %2").arg(name, ToQString(error.what())), windowTitle());
     return;
   }
   source_ = std::move(picture);
@@ -383,6 +383,6 @@ void BarkTilerWindow::onSaveTileClicked() {
   try {
     vh::SavePicture(LocalPath(name), result_);
   } catch (const std::exception& error) {
-    ShowMessage(this, ToQString(error.what()), windowTitle());
+    ShowWarning(this, ToQString(error.what()), windowTitle());
   }
 }

@@ -25,6 +25,7 @@ void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& co
   FileRequest request;
   request.kind = FileRequest::Kind::kSave;
   request.parent = parent;
+  request.title = "Export billboard";
   request.filter = QString::fromStdString(vh::ExportFilterList());
   request.initialName = dialog.fileName;
   request.initialFilter = dialog.filterIndex;
@@ -38,6 +39,6 @@ void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& co
   try {
     vh::ExportBillboardCloud(*cloud, colour, transparency, names, format, treePictures);
   } catch (const std::exception& error) {
-    ShowMessage(parent, QString::fromStdString(error.what()));
+    ShowWarning(parent, QString::fromStdString(error.what()));
   }
 }

@@ -16,6 +16,7 @@
 #include "app/message_box.h"
 #include "app/new_seed_button.h"
 #include "app/parameter_page.h"
+#include "app/seed_field.h"
 #include "app/named_button.h"
 #include "tree/parameter_table.h"
 
@@ -224,7 +225,8 @@ void BranchesPage::BuildLayout() {
   scroll->setWidget(content);
   page->addWidget(scroll, 1);
 
-  // Bottom strip: "Generate", "AutoUpdate", "Seed".
+  // Bottom strip: "Generate", "AutoUpdate", then "Seed" on a row of its
+  // own, where the field has room for the longest seed.
   auto* bottom = new QHBoxLayout;
   generate_ = NamedButton(this, "SpeedButton1", "Generate");
   bottom->addWidget(generate_);
@@ -232,13 +234,15 @@ void BranchesPage::BuildLayout() {
   autoUpdate_->setObjectName("CheckBox4");
   autoUpdate_->setChecked(true);
   bottom->addWidget(autoUpdate_);
-  bottom->addWidget(Caption("Seed", this));
-  seed_ = new QLineEdit("160", this);
-  seed_->setObjectName("Edit1");
-  seed_->setMaximumWidth(70);
-  bottom->addWidget(seed_);
-  bottom->addWidget(MakeNewSeedButton(seed_, host_, this));
+  bottom->addStretch(1);
   page->addLayout(bottom);
+  auto* seedRow = new QHBoxLayout;
+  seedRow->addWidget(Caption("Seed", this));
+  seed_ = MakeSeedField(this);
+  seedRow->addWidget(seed_);
+  seedRow->addWidget(MakeNewSeedButton(seed_, host_, this));
+  seedRow->addStretch(1);
+  page->addLayout(seedRow);
 
   // Value labels start with the initial positions, as if each slider had
   // just been set.

@@ -177,7 +177,7 @@ void BranchesPage::StoreControls() {
   bool ok = false;
   const int seed = seed_->text().toInt(&ok);
   if (!ok) {
-    ShowMessage(window(), QString("'%1' is not a valid integer value").arg(seed_->text()));
+    ShowWarning(window(), QString("'%1' is not a valid integer value").arg(seed_->text()));
     return;
   }
   params.seed = seed;

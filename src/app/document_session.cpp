@@ -58,6 +58,8 @@ DocumentSession::DocumentSession(const Parts& parts, QObject* parent)
   });
   connect(flows, &FileFlows::documentSaved, this, [this](const QString& file) {
     name_ = QFileInfo(file).fileName();
+    // Saving may have pointed the document at copies of its pictures.
+    history_.Amend(parts_.host->Session().params);
     history_.MarkSaved();
     Refresh();
   });
@@ -172,7 +174,7 @@ void DocumentSession::RestorePictures(const vh::TreeParameters& before,
       NamesPicture(after.leafTextureLoaded, after.leafTextureFile)) {
     load([&] { parts_.leafEditor->LoadLeafTexture(FromLocalPath(after.leafTextureFile)); });
   }
-  if (!problems.isEmpty()) ShowMessage(parts_.window, problems.join('\n'), "Error");
+  if (!problems.isEmpty()) ShowWarning(parts_.window, problems.join('\n'), "Error");
 }
 
 bool DocumentSession::ConfirmDiscard() {

@@ -24,6 +24,7 @@ struct EditingSession {
   // A billboard cloud or a level-of-detail chain is built from the tree, its
   // pictures and textures (edits are locked meanwhile); Escape asks it to stop.
   bool buildingFromTree = false;
+  const char* buildStatus = "";  // what the status line says while it is built
   bool cancelRequested = false;
   std::uint64_t vertexBudget = vh::kDefaultVertexBudget;
 

@@ -54,6 +54,7 @@ QDoubleSpinBox* AddScaleField(QFileDialog& dialog, double initial) {
 std::optional<FileChoice> QtFileDialogs::Run(const FileRequest& request) {
   const QStringList entries = QtFilterEntries(request.filter);
   QFileDialog dialog(request.parent);
+  if (!request.title.isEmpty()) dialog.setWindowTitle(request.title);
   dialog.setAcceptMode(request.kind == FileRequest::Kind::kSave ? QFileDialog::AcceptSave
                                                                 : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.kind == FileRequest::Kind::kSave ? QFileDialog::AnyFile

@@ -1,23 +1,26 @@
 #include "app/file_flows.h"
 
 #include <exception>
+#include <vector>
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 
 #include "app/bark_texture_panel.h"
 #include "app/dialog_filters.h"
 #include "app/editor_host.h"
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
-#include "app/help_file.h"
+#include "app/help_opener.h"
 #include "app/leaf_editor.h"
 #include "app/local_path.h"
 #include "app/message_box.h"
 #include "app/qt_image.h"
+#include "app/question_box.h"
 #include "app/tree_messages.h"
 #include "fileio/document.h"
+#include "fileio/document_pictures.h"
 #include "fileio/export_formats.h"
 #include "fileio/presets.h"
 #include "imaging/picture_io.h"
@@ -25,6 +28,9 @@
 
 namespace {
 QString What(const std::exception& error) { return QString::fromLocal8Bit(error.what()); }
+
+const char* const kExportTitle = "Export";
+const char* const kCopyPicturesTitle = "Copy pictures";
 
 std::optional<FileChoice> Ask(FileRequest::Kind kind, QWidget* parent, const QString& filter,
                               const QString& initialName, int initialFilter = 0) {
@@ -42,7 +48,7 @@ FileFlows::FileFlows(EditorHost& host, LeafEditor& leaves, BarkTexturePanel& bar
                      FileFlowHooks hooks, QObject* parent)
     : QObject(parent), host_(host), leaves_(leaves), bark_(bark), hooks_(std::move(hooks)) {}
 
-void FileFlows::ShowError(const QString& text) { ShowMessage(host_.DialogParent(), text, "Error"); }
+void FileFlows::ShowError(const QString& text) { ShowWarning(host_.DialogParent(), text, "Error"); }
 
 void FileFlows::New() {
   if (host_.Busy()) return;
@@ -54,6 +60,7 @@ void FileFlows::New() {
   host_.UpdateAfterChange();
   host_.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
   host_.RepaintLeafEditor();
+  BelongTo(QString());
   emit newTree();
 }
 
@@ -69,6 +76,7 @@ void FileFlows::OpenDocument(const QString& fileName) {
   if (OpenWith([&](const vh::TreeParameters& base) {
         return vh::ReadDocumentFile(LocalPath(fileName), base);
       })) {
+    BelongTo(QFileInfo(fileName).absoluteFilePath());
     emit documentOpened(fileName);
   }
 }
@@ -76,6 +84,7 @@ void FileFlows::OpenDocument(const QString& fileName) {
 void FileFlows::OpenPreset(const vh::PresetLibrary& presets, const QString& name) {
   const std::string preset = name.toStdString();
   if (OpenWith([&](const vh::TreeParameters& base) { return presets.Read(preset, base); })) {
+    BelongTo(QString(), name);
     emit presetOpened(name);
   }
 }
@@ -91,7 +100,7 @@ bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreePa
     ShowError(What(error));
     return false;
   }
-  hooks_.growTree();
+  hooks_.growOpenedTree();
   host_.DestroyBillboard();  // it showed the tree that was just replaced
   // A picture that cannot be read is reported, but the controls must show
   // the document all the same: otherwise their stale values would be
@@ -115,31 +124,66 @@ bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreePa
   return true;
 }
 
+void FileFlows::BelongTo(const QString& fileName, const QString& suggestedName) {
+  documentFile_ = fileName;
+  suggestedName_ = suggestedName.isEmpty() ? QString("Untitled") : suggestedName;
+  if (!fileName.isEmpty()) lastFolder_ = QFileInfo(fileName).absolutePath();
+}
+
 bool FileFlows::Save() {
   if (host_.Busy()) return false;
-  if (saveName_.isEmpty()) return SaveAs();
-  return SaveTo(saveName_);
+  // Only the document's own file is ever written without asking: a name
+  // chosen for another document would overwrite that one.
+  if (documentFile_.isEmpty()) return SaveAs();
+  return SaveTo(documentFile_, false);
 }
 
 bool FileFlows::SaveAs() {
   if (host_.Busy()) return false;
+  QString initialName = documentFile_;
+  if (initialName.isEmpty()) {
+    initialName = lastFolder_.isEmpty() ? suggestedName_ : QDir(lastFolder_).filePath(suggestedName_);
+  }
   const std::optional<FileChoice> choice =
-      Ask(FileRequest::Kind::kSave, host_.DialogParent(), kSaveDocumentFilter, saveName_);
+      Ask(FileRequest::Kind::kSave, host_.DialogParent(), kSaveDocumentFilter, initialName);
   if (!choice) return false;
-  saveName_ = choice->fileName;
-  return SaveTo(saveName_);
+  return SaveTo(choice->fileName, true);
 }
 
-bool FileFlows::SaveTo(const QString& chosen) {
+bool FileFlows::SaveTo(const QString& chosen, bool offerCopies) {
   const std::string path = DocumentFileName(LocalPath(chosen));
+  const std::string folder = LocalPath(QFileInfo(FromLocalPath(path)).absolutePath());
+  if (offerCopies && !OfferPictureCopies(folder)) return false;
   try {
     // Written beside the target and renamed into place when complete.
-    vh::SaveDocument(host_.Session().params, path);
+    vh::SaveDocument(vh::WithPicturesRelativeTo(host_.Session().params, folder), path);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return false;
   }
-  emit documentSaved(FromLocalPath(path));
+  const QString written = QFileInfo(FromLocalPath(path)).absoluteFilePath();
+  BelongTo(written);
+  emit documentSaved(written);
+  return true;
+}
+
+bool FileFlows::OfferPictureCopies(const std::string& folder) {
+  vh::TreeParameters& params = host_.Session().params;
+  const std::vector<std::string> outside = vh::PicturesOutside(params, folder);
+  if (outside.empty()) return true;
+  QStringList names;
+  for (const std::string& picture : outside) names << QDir::toNativeSeparators(FromLocalPath(picture));
+  const QString question =
+      QString("The document names pictures that lie outside its folder:\n%1\n\n"
+              "Copy them beside the document, so that the folder holds everything it needs?")
+          .arg(names.join('\n'));
+  if (!AskYesNo(host_.DialogParent(), kCopyPicturesTitle, question)) return true;
+  try {
+    vh::CopyPicturesInto(params, folder);
+  } catch (const std::exception& error) {
+    ShowError(What(error));
+    return false;
+  }
   return true;
 }
 
@@ -148,6 +192,7 @@ void FileFlows::Export() {
   FileRequest request;
   request.kind = FileRequest::Kind::kSave;
   request.parent = host_.DialogParent();
+  request.title = kExportTitle;
   request.filter = QString::fromStdString(vh::ExportFilterList());
   request.initialName = exportName_;
   request.initialFilter = exportFilter_;
@@ -195,6 +240,5 @@ vh::MaterialPictures TreePictures(const EditingSession& session) {
 }
 
 void FileFlows::Help() {
-  // Whether the desktop can open it is its own affair: no message either way.
-  QDesktopServices::openUrl(HelpUrl(QDir::currentPath(), QCoreApplication::applicationDirPath()));
+  OpenHelp(host_.DialogParent(), QDir::currentPath(), QCoreApplication::applicationDirPath());
 }

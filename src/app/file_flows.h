@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include <QImage>
 #include <QObject>
@@ -28,8 +29,9 @@ vh::MaterialPictures TreePictures(const EditingSession& session);
 
 // What the flows need of the main window beyond EditorHost.
 struct FileFlowHooks {
-  // Grows the tree from the session's parameters, without a message.
-  std::function<void()> growTree;
+  // Grows the tree of a document just opened from the session's
+  // parameters, without a message, and shows it whole once it is in.
+  std::function<void()> growOpenedTree;
   // The picture of the 3-D view at the view's size, upright.
   std::function<QImage()> grabView;
 };
@@ -43,8 +45,8 @@ class FileFlows : public QObject {
             QObject* parent = nullptr);
 
   // "New": a fresh tree with the default parameters, the controls loaded
-  // from it and an automatic update. Textures, previews and the dialogs'
-  // remembered names stay.
+  // from it and an automatic update. Textures and previews stay. The new
+  // document has no file yet.
   void New();
   // "Open...": asks for a document and opens it (OpenDocument).
   void Open();
@@ -52,15 +54,23 @@ class FileFlows : public QObject {
   // bark and leaf pictures it names and loads the controls. A document that
   // cannot be read changes nothing; a named picture that cannot be read is
   // reported after the controls were loaded. No automatic update follows;
-  // "Infos" shows the opened tree's counts.
+  // "Infos" shows the opened tree's counts. The file becomes the
+  // document's file, which "Save" writes.
   void OpenDocument(const QString& fileName);
   // "New from preset": opens the preset `name` of `presets` as
-  // OpenDocument opens a file.
+  // OpenDocument opens a file; the document has no file yet and "Save"
+  // offers the preset's name.
   void OpenPreset(const vh::PresetLibrary& presets, const QString& name);
-  // "Save": to the name last chosen in the save dialog, or asks for one.
-  // Returns whether the document was written.
+  // "Save": writes the document to its file (the one it was opened from or
+  // last saved to); a document without one (new, or made from a preset) is
+  // saved as "Save As..." saves it. Returns whether the document was
+  // written.
   bool Save();
-  // "Save As...": always asks. Returns whether the document was written.
+  // "Save As...": asks for a name, starting from the document's file, or
+  // from its suggested name ("Untitled" or the preset's name) in the folder
+  // of the last document. When pictures it names lie outside the chosen
+  // folder, offers to copy them beside it. Returns whether the document was
+  // written; the chosen file becomes the document's file.
   bool SaveAs();
   // "Export...": the selected filter decides the format and extension;
   // glTF takes the dialog's "Scale :" and the tree's pictures.
@@ -68,11 +78,17 @@ class FileFlows : public QObject {
   // "Export screenshot...": the view as BMP (".bmp" in any case) or JPEG
   // (any other name), under exactly the chosen name.
   void ExportScreenshot();
-  // "Help": help.chm in the current directory, else the installed guide.
+  // "Help": help.chm in the current directory, else the installed guide;
+  // a message names it when it cannot be shown (OpenHelp).
   void Help();
 
-  // The name SaveDialog1 remembers (empty until it was first used).
-  const QString& RememberedSaveName() const { return saveName_; }
+  // The file of the document being edited (absolute); empty while it has
+  // none.
+  const QString& DocumentFile() const { return documentFile_; }
+  // The filter of the export dialog used last, by "Export..." or by
+  // "Export billboard...", which both start with it.
+  int LastExportFilter() const { return exportFilter_; }
+  void SetLastExportFilter(int filter) { exportFilter_ = filter; }
 
  signals:
   // "New" replaced the tree.
@@ -87,14 +103,26 @@ class FileFlows : public QObject {
   // Replaces the tree's parameters through `read` (which throws, leaving
   // the tree as it was, when it cannot), then as OpenDocument.
   bool OpenWith(const std::function<vh::TreeParameters(const vh::TreeParameters& base)>& read);
-  bool SaveTo(const QString& chosen);
+  // Writes the document to `chosen` (with ".vhm" added by the rule), its
+  // pictures named relative to the document where they lie within its
+  // folder; with `offerCopies`, pictures elsewhere may first be copied
+  // beside it.
+  bool SaveTo(const QString& chosen, bool offerCopies);
+  // Asks whether to copy the pictures outside `folder` into it and does so;
+  // false when the copying failed (reported).
+  bool OfferPictureCopies(const std::string& folder);
+  // The document now belongs to `fileName` (empty: to no file yet, with
+  // `suggestedName` as the name "Save" offers).
+  void BelongTo(const QString& fileName, const QString& suggestedName = QString());
   void ShowError(const QString& text);
 
   EditorHost& host_;
   LeafEditor& leaves_;
   BarkTexturePanel& bark_;
   FileFlowHooks hooks_;
-  QString saveName_;        // SaveDialog1's last name
+  QString documentFile_;    // the document's file, or empty
+  QString suggestedName_ = "Untitled";  // offered while it has none
+  QString lastFolder_;      // of the last document opened or saved
   QString exportName_;      // SaveDialog2's last name
   int exportFilter_ = 0;    // SaveDialog2's last filter
   double exportScale_ = 1.0;  // its last "Scale :"

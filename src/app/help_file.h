@@ -14,5 +14,5 @@ QStringList HelpGuideCandidates(const QString& programDirectory);
 
 // The document to open: `currentDirectory`/help.chm if it exists, else the
 // first existing guide of HelpGuideCandidates, else help.chm all the same
-// (the desktop then reports nothing, and neither does the program).
+// (OpenHelp then reports that none was found).
 QUrl HelpUrl(const QString& currentDirectory, const QString& programDirectory);

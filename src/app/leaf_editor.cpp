@@ -155,7 +155,7 @@ void LeafEditor::LoadLeafTexture(const QString& fileName) {
   host_.SetViewDirty();  // textured leaves show the new picture
 }
 
-void LeafEditor::ShowError(const QString& text) { ShowMessage(host_.DialogParent(), text, "Error"); }
+void LeafEditor::ShowError(const QString& text) { ShowWarning(host_.DialogParent(), text, "Error"); }
 
 void LeafEditor::onClearPointsClicked() {
   if (host_.EditsLocked()) return;

@@ -31,6 +31,9 @@
 #include "view/billboard_texture.h"
 
 namespace {
+const char* const kBuildingCloud = "Building the billboard cloud, please wait... (ESC to cancel)";
+const char* const kBuildingChain = "Building the LOD chain, please wait... (ESC to cancel)";
+
 // The formats that carry a chain of levels (glTF), in the export dialog's order.
 std::vector<vh::ExportFormatEntry> ChainFormats() {
   std::vector<vh::ExportFormatEntry> formats;
@@ -151,12 +154,12 @@ void LodPage::onCreateCloudClicked() {
 
   vh::Tree& tree = host_.Session().tree;
   vh::BillboardCloud cloud;
-  const QString failure = RunWhileBusy([&] {
+  const QString failure = RunWhileBusy(kBuildingCloud, [&] {
     cloud = vh::CreateBillboardCloud(tree, Settings(), host_.Picker(), ViewContextBillboardRenderer(host_, tree),
                                      [this](int percent) { return ShowProgress(percent); });
   });
   if (!failure.isEmpty()) {
-    ShowMessage(host_.DialogParent(), failure);
+    ShowWarning(host_.DialogParent(), failure);
     return;
   }
   if (cloud.mesh == nullptr) return;  // cancelled: the tree stays as it was
@@ -166,12 +169,13 @@ void LodPage::onCreateCloudClicked() {
   host_.SetBillboard(std::move(cloud));
 }
 
-QString LodPage::RunWhileBusy(const std::function<void()>& work) {
+QString LodPage::RunWhileBusy(const char* status, const std::function<void()>& work) {
   // Edits are locked while a cloud or chain is built: the events processed
   // in between may not regrow or replace the tree, and Escape stops the
   // build.
   EditingSession& session = host_.Session();
   session.buildingFromTree = true;
+  session.buildStatus = status;
   session.cancelRequested = false;
   QString failure;
   try {
@@ -181,6 +185,7 @@ QString LodPage::RunWhileBusy(const std::function<void()>& work) {
     failure = QString::fromStdString(error.what());
   }
   session.buildingFromTree = false;
+  session.buildStatus = "";
   session.cancelRequested = false;
   progress_->setValue(0);
   // Every tree submesh may have been drawn hidden and shown again.
@@ -199,6 +204,7 @@ void LodPage::ExportLodChain() {
   FileRequest request;
   request.kind = FileRequest::Kind::kSave;
   request.parent = host_.DialogParent();
+  request.title = "Export LOD chain";
   for (const vh::ExportFormatEntry& entry : formats)
     request.filter += (request.filter.isEmpty() ? "" : "|") + QString::fromUtf8(entry.filter);
   request.initialName = chainName_;
@@ -217,12 +223,12 @@ void LodPage::ExportLodChain() {
 
   const EditingSession& session = host_.Session();
   const vh::Tree& tree = session.tree;
-  const QString failure = RunWhileBusy([&] {
+  const QString failure = RunWhileBusy(kBuildingChain, [&] {
     const vh::LodChain chain = vh::BuildLodChain(
         tree, Settings(), host_.Picker(),
         [this](vh::MeshObject& mesh) { return ViewContextBillboardRenderer(host_, mesh); },
         [this](int percent) { return ShowProgress(percent); });
     if (!chain.levels.empty()) vh::WriteExport(format, vh::ChainScene(chain, TreePictures(session), choice->scale), path);
   });
-  if (!failure.isEmpty()) ShowMessage(host_.DialogParent(), failure);
+  if (!failure.isEmpty()) ShowWarning(host_.DialogParent(), failure);
 }

@@ -46,9 +46,10 @@ class LodPage : public QWidget {
 
  private:
   bool ShowProgress(int percent);
-  // Runs `work` with edits locked and the view frozen, then puts both
-  // back; returns the message of what `work` threw, or an empty text.
-  QString RunWhileBusy(const std::function<void()>& work);
+  // Runs `work` with edits locked, the view frozen and `status` on the
+  // status line, then puts all three back; returns the message of what
+  // `work` threw, or an empty text.
+  QString RunWhileBusy(const char* status, const std::function<void()>& work);
 
   EditorHost& host_;
   QSlider* count_ = nullptr;          // TrackBar18

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     aboutBox.raise();
     return application.exec();
   } catch (const std::exception& error) {
-    ShowMessage(nullptr, QString::fromLocal8Bit(error.what()), "Error");
+    ShowWarning(nullptr, QString::fromLocal8Bit(error.what()), "Error");
   }
   return 0;
 }

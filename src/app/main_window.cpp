@@ -4,11 +4,13 @@
 #include <chrono>
 #include <utility>
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -38,6 +40,12 @@ constexpr std::chrono::milliseconds kInlineGrowthWait{5};
 const char* const kGeneratingMessage = "Tree is generating, please wait... (ESC to cancel)      ";
 const char* const kBillboardMessage =
     "You are in BillBoard mode - please delete your billboard to continue editing the tree";
+
+// Whether `widget` takes typed characters as text.
+bool TakesText(const QWidget* widget) {
+  return qobject_cast<const QLineEdit*>(widget) != nullptr ||
+         qobject_cast<const QAbstractSpinBox*>(widget) != nullptr;
+}
 }  // namespace
 
 MainWindow::MainWindow(GlAvailability gl, QWidget* parent) : QMainWindow(parent), glAvailability_(gl) {
@@ -177,7 +185,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (view_ != nullptr) {
       view_->BindViewSurface();
     } else {
-      ShowMessage(this, GlFailureMessage(glAvailability_));
+      ShowWarning(this, GlFailureMessage(glAvailability_));
     }
   });
 }
@@ -194,13 +202,14 @@ void MainWindow::RequestGrowth(AfterGrowth after) {
   // arrived, so it does what any of them asked for.
   afterGrowth_.rebuildPlane |= after.rebuildPlane;
   afterGrowth_.refreshCounts |= after.refreshCounts;
+  afterGrowth_.frameView |= after.frameView;
   driver_->Grow({session_.params, session_.GrowthOptions(), session_.vertexBudget});
 }
 
 void MainWindow::InstallGrownTree(GrownTree grown) {
   const AfterGrowth after = std::exchange(afterGrowth_, {});
   if (grown.tree == nullptr) {
-    ShowMessage(this, grown.failure, "Error");
+    ShowWarning(this, grown.failure, "Error");
     return;
   }
   // The old tree's display lists are freed at the next frame, its memory
@@ -215,11 +224,12 @@ void MainWindow::InstallGrownTree(GrownTree grown) {
     session_.wireframe.groundPlane = WireframeTicked();
   }
   if (after.refreshCounts) RefreshCounts();
+  if (after.frameView) viewControls_->FrameFromTheFront();
   SetViewDirty();
   emit treeGrown();
   // Last: the message box processes events, which may start the next generation.
   if (session_.tree.budgetExceeded) {
-    ShowMessage(this, TreeTooLargeMessage(session_.tree, session_.vertexBudget), "Tree too large");
+    ShowWarning(this, TreeTooLargeMessage(session_.tree, session_.vertexBudget), "Tree too large");
   }
 }
 
@@ -283,13 +293,19 @@ void MainWindow::GiveFocusBack() {
 }
 
 void MainWindow::onStatusTimer() {
-  QString text = Busy() ? QString(kGeneratingMessage) : QString();
+  // A cloud or chain being built says so; it is not a tree growing.
+  QString text;
+  if (session_.buildingFromTree) {
+    text = session_.buildStatus;
+  } else if (driver_->Busy()) {
+    text = kGeneratingMessage;
+  }
   if (BillboardMode()) text = kBillboardMessage;
   if (status_->text() != text) status_->setText(text);
 }
 
-bool MainWindow::HandleWindowKey(int key) {
-  switch (key) {
+bool MainWindow::HandleWindowKey(const QKeyEvent& event, const QWidget* target) {
+  switch (event.key()) {
     case Qt::Key_Escape:
       CancelLongTasks();
       return true;
@@ -300,6 +316,11 @@ bool MainWindow::HandleWindowKey(int key) {
     case Qt::Key_Up:
       camera_.position += kArrowStep * camera_.forward;
       SetViewDirty();
+      return true;
+    case Qt::Key_F:
+      // A plain F typed into a text field is a letter of its text.
+      if (event.modifiers() != Qt::NoModifier || TakesText(target)) return false;
+      viewControls_->onFrameTree();
       return true;
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -341,17 +362,20 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       // Only the keys HandleWindowKey acts on are kept from the focused
       // control, so they are handled once even though a key that is not
       // consumed travels on to the control's parents.
-      return HandleWindowKey(static_cast<QKeyEvent*>(event)->key());
+      return HandleWindowKey(*static_cast<QKeyEvent*>(event), widget);
     }
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!document_->ConfirmDiscard()) {
+  // Ending the program closes every window again, this one included: the
+  // question was answered already.
+  if (!closing_ && !document_->ConfirmDiscard()) {
     event->ignore();
     return;
   }
+  closing_ = true;
   // A running generation stops at its next branch; the window closes.
   CancelLongTasks();
   event->accept();

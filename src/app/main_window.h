@@ -30,6 +30,7 @@ class FileFlows;
 class FlatTabWidget;
 class LeavesPage;
 class LodPage;
+class QKeyEvent;
 class QLabel;
 class QTimer;
 class TexturePage;
@@ -125,6 +126,7 @@ class MainWindow : public QMainWindow, public EditorHost {
   struct AfterGrowth {
     bool rebuildPlane = false;
     bool refreshCounts = false;
+    bool frameView = false;  // an opened document: the view fits it, from the front
   };
   // Starts growing the session's parameters on the driver (superseding a
   // generation that runs); refused while a billboard cloud is built.
@@ -138,9 +140,10 @@ class MainWindow : public QMainWindow, public EditorHost {
   void RunActionsWaitingForTree();
   void BuildLayout();
   void ForgetViewCaches();
-  // HandleWindowKey: Escape cancels, Up/Down move the eye; returns whether the
-  // key must not reach the focused control.
-  bool HandleWindowKey(int key);
+  // HandleWindowKey: Escape cancels, Up/Down move the eye, F frames the
+  // tree unless `target` takes typed text; returns whether the key must not
+  // reach the focused control.
+  bool HandleWindowKey(const QKeyEvent& key, const QWidget* target);
 
   EditingSession session_;
   std::unique_ptr<vh::MeshObject> groundPlane_;
@@ -154,6 +157,7 @@ class MainWindow : public QMainWindow, public EditorHost {
   vh::DrawListCache drawLists_;  // of the view's context; forgotten with it
   bool viewDirty_ = true;
   bool shownOnce_ = false;
+  bool closing_ = false;  // the user agreed to close: nothing is asked again
   std::unique_ptr<GenerationDriver> driver_;
   AfterGrowth afterGrowth_;  // of the requests made since a tree last arrived
   std::vector<std::function<void()>> waitingForTree_;  // File menu actions, in order

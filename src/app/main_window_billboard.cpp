@@ -29,6 +29,9 @@ void MainWindow::ReleaseBillboardImages() {
 }
 
 void MainWindow::onExportBillboard() {
+  // Both export dialogs start with the format the user exported to last.
+  billboardExportDialog_.filterIndex = fileFlows_->LastExportFilter();
   ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, TreePictures(session_),
                   billboardExportDialog_);
+  fileFlows_->SetLastExportFilter(billboardExportDialog_.filterIndex);
 }

@@ -1,6 +1,5 @@
 // MainWindow's menu: "File", "Tools" and "Help" with their handlers ("Export
 // billboard..." is with the billboard mode, in main_window_billboard.cpp).
-#include <QApplication>
 #include <QMenuBar>
 #include <QTimer>
 
@@ -16,7 +15,9 @@
 
 void MainWindow::BuildMenu() {
   FileFlowHooks hooks;
-  hooks.growTree = [this] { RequestGrowth({.rebuildPlane = false, .refreshCounts = true}); };
+  hooks.growOpenedTree = [this] {
+    RequestGrowth({.rebuildPlane = false, .refreshCounts = true, .frameView = true});
+  };
   hooks.grabView = [this]() -> QImage {
     // The GL view draws a frame into an offscreen buffer of its own size;
     // without a context the blank surface is what the user sees.
@@ -119,14 +120,11 @@ void MainWindow::onShowBarkTiler() {
   barkTiler_->activateWindow();
 }
 // help.chm in the working directory, else the guide installed with the
-// program, opened by the desktop; no message when nothing can open it.
+// program, opened by the desktop; a message names it when nothing can.
 void MainWindow::onHelp() { fileFlows_->Help(); }
 
-void MainWindow::onQuit() {
-  if (!document_->ConfirmDiscard()) return;
-  CancelLongTasks();
-  QCoreApplication::quit();
-}
+// Quitting closes the window, which asks about unsaved changes once.
+void MainWindow::onQuit() { close(); }
 
 void MainWindow::onShowAbout() {
   if (aboutBox_ == nullptr) return;

@@ -109,7 +109,7 @@ void MenuAdditions::OpenRecentNow(const QString& fileName) {
   if (!QFileInfo::exists(fileName)) {
     recent_.Remove(fileName);
     FillRecentMenu();
-    ShowMessage(window_,
+    ShowWarning(window_,
                 QString("The document \"%1\" no longer exists; it was removed from the recent "
                         "documents.")
                     .arg(fileName));

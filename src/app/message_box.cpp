@@ -8,15 +8,27 @@ MessageSink& Sink() {
   static MessageSink sink;
   return sink;
 }
+
+void Show(QWidget* parent, MessageKind kind, const QString& text, const QString& title) {
+  const QString caption = title.isEmpty() ? QApplication::applicationName() : title;
+  if (Sink()) {
+    Sink()(parent, kind, caption, text);
+    return;
+  }
+  if (kind == MessageKind::kWarning) {
+    QMessageBox::warning(parent, caption, text);
+  } else {
+    QMessageBox::information(parent, caption, text);
+  }
+}
 }  // namespace
 
 void ShowMessage(QWidget* parent, const QString& text, const QString& title) {
-  const QString caption = title.isEmpty() ? QApplication::applicationName() : title;
-  if (Sink()) {
-    Sink()(parent, caption, text);
-    return;
-  }
-  QMessageBox::information(parent, caption, text);
+  Show(parent, MessageKind::kInformation, text, title);
+}
+
+void ShowWarning(QWidget* parent, const QString& text, const QString& title) {
+  Show(parent, MessageKind::kWarning, text, title);
 }
 
 MessageSink SetMessageSink(MessageSink sink) {

@@ -8,11 +8,21 @@
 
 class QWidget;
 
-// Receives every message the program shows: its parent window, title and text.
-using MessageSink = std::function<void(QWidget* parent, const QString& title, const QString& text)>;
+// What a message tells: something to know, or a failure.
+enum class MessageKind { kInformation, kWarning };
 
-// Shows `text` in a modal information box (or hands it to the installed sink).
+// Receives every message the program shows: its parent window, kind, title
+// and text.
+using MessageSink = std::function<void(QWidget* parent, MessageKind kind, const QString& title,
+                                       const QString& text)>;
+
+// Shows `text` in a modal information box (or hands it to the installed
+// sink). The title defaults to the application's name.
 void ShowMessage(QWidget* parent, const QString& text, const QString& title = QString());
+
+// Shows a failure: `text` in a modal box with the warning icon (or hands it
+// to the installed sink).
+void ShowWarning(QWidget* parent, const QString& text, const QString& title = QString());
 
 // Installs `sink` in place of the modal box and returns the previous one;
 // an empty sink restores the box.

@@ -8,10 +8,9 @@
 #include <QToolTip>
 
 #include "app/control_caption.h"
+#include "app/slider_meanings.h"
 
 namespace {
-
-QString ValueText(int value) { return QString::number(value); }
 
 // Above the middle of the slider's handle, in global coordinates.
 QPoint HandlePoint(QSlider* slider) {
@@ -30,7 +29,7 @@ class ValueTip : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched != slider_ || event->type() != QEvent::ToolTip) return false;
-    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), ValueText(slider_->value()), slider_);
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), SliderValueText(*slider_, slider_->value()), slider_);
     return true;
   }
 
@@ -43,7 +42,7 @@ class ValueTip : public QObject {
 void ShowSliderValue(QSlider* slider) {
   slider->installEventFilter(new ValueTip(slider));
   QObject::connect(slider, &QSlider::sliderMoved, slider, [slider](int position) {
-    QToolTip::showText(HandlePoint(slider), ValueText(position), slider);
+    QToolTip::showText(HandlePoint(slider), SliderValueText(*slider, position), slider);
   });
   QObject::connect(slider, &QSlider::sliderReleased, slider, [] { QToolTip::hideText(); });
 }

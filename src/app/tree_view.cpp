@@ -42,14 +42,14 @@ void TreeView::BindViewSurface() {
   if (context() == nullptr || !context()->isValid()) {
     if (!reportedMissing_) {
       reportedMissing_ = true;
-      ShowMessage(window(), ":-)~ hrc == NULL");
+      ShowWarning(window(), ":-)~ hrc == NULL");
     }
   }
 }
 
 void TreeView::initializeGL() {
   if (QOpenGLContext::currentContext() != context()) {
-    ShowMessage(window(), "Could not MakeCurrent");
+    ShowWarning(window(), "Could not MakeCurrent");
     return;
   }
   bound_ = true;

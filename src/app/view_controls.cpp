@@ -1,5 +1,7 @@
 #include "app/view_controls.h"
 
+#include <optional>
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,11 +13,11 @@
 #include "app/named_button.h"
 #include "tree/tree.h"
 #include "view/camera.h"
+#include "view/framing.h"
 #include "view/viewer.h"
 
 namespace {
 constexpr float kRotateStep = 0.1f;  // radians per click
-constexpr float kMoveStep = 3.0f;    // scene units per click
 
 // A ring of eight buttons around a centre mark, positioned on a 3 × 3 grid.
 struct RingSlot {
@@ -59,9 +61,11 @@ ViewControls::ViewControls(EditorHost& host, QWidget* parent) : QWidget(parent),
     grid->setSpacing(2);
     for (int i = 0; i < 6; ++i) {
       const RingSlot& slot = ring.entries[i];
-      grid->addWidget(AddCameraButton(slot.name, QString::fromUtf8(slot.glyph),
-                                      QString::fromUtf8(slot.tip), slot.handler),
-                      slot.row, slot.column);
+      QToolButton* button = AddCameraButton(slot.name, QString::fromUtf8(slot.glyph),
+                                            QString::fromUtf8(slot.tip), slot.handler);
+      // Held down, a ring button goes on turning or moving the camera.
+      button->setAutoRepeat(true);
+      grid->addWidget(button, slot.row, slot.column);
     }
     auto* centre = new QLabel(QString::fromUtf8(ring.centreGlyph), this);
     centre->setObjectName(ring.centreName);
@@ -74,6 +78,10 @@ ViewControls::ViewControls(EditorHost& host, QWidget* parent) : QWidget(parent),
                                 &ViewControls::onResetViewpoint);
   reset->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   layout->addWidget(reset);
+  auto* frame = AddCameraButton("FrameTreeButton", "Frame the tree", "Frame the tree (F)",
+                                &ViewControls::onFrameTree);
+  frame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  layout->addWidget(frame);
 
   wireframe_ = new QCheckBox("Wireframe", this);
   wireframe_->setObjectName("CheckBox6");
@@ -132,9 +140,16 @@ void ViewControls::Rotate(int axis, float theta) {
   host_.RenderFrameNow();
 }
 
-void ViewControls::Move(int axis, float amount) {
-  vh::MoveCamera(host_.ViewCamera(), static_cast<vh::CameraAxis>(axis), amount);
+void ViewControls::Move(int axis, float direction) {
+  // A fixed step would crawl along a tall tree and leap past a small one.
+  const float step = vh::MoveStep(vh::MeshBounds(ShownMesh()));
+  vh::MoveCamera(host_.ViewCamera(), static_cast<vh::CameraAxis>(axis), direction * step);
   host_.RenderFrameNow();
+}
+
+vh::MeshObject& ViewControls::ShownMesh() {
+  if (vh::MeshObject* cloud = host_.Billboard()) return *cloud;
+  return host_.CurrentTree();
 }
 
 constexpr int kRight = static_cast<int>(vh::CameraAxis::kRight);
@@ -147,12 +162,12 @@ void ViewControls::onTurnLeft() { Rotate(kUp, kRotateStep); }
 void ViewControls::onTurnRight() { Rotate(kUp, -kRotateStep); }
 void ViewControls::onRollRight() { Rotate(kForward, kRotateStep); }
 void ViewControls::onRollLeft() { Rotate(kForward, -kRotateStep); }
-void ViewControls::onMoveUp() { Move(kUp, kMoveStep); }
-void ViewControls::onMoveDown() { Move(kUp, -kMoveStep); }
-void ViewControls::onMoveRight() { Move(kRight, kMoveStep); }
-void ViewControls::onMoveLeft() { Move(kRight, -kMoveStep); }
-void ViewControls::onMoveForward() { Move(kForward, kMoveStep); }
-void ViewControls::onMoveBackward() { Move(kForward, -kMoveStep); }
+void ViewControls::onMoveUp() { Move(kUp, 1.0f); }
+void ViewControls::onMoveDown() { Move(kUp, -1.0f); }
+void ViewControls::onMoveRight() { Move(kRight, 1.0f); }
+void ViewControls::onMoveLeft() { Move(kRight, -1.0f); }
+void ViewControls::onMoveForward() { Move(kForward, 1.0f); }
+void ViewControls::onMoveBackward() { Move(kForward, -1.0f); }
 
 void ViewControls::onResetViewpoint() {
   vh::Camera& camera = host_.ViewCamera();
@@ -163,6 +178,18 @@ void ViewControls::onResetViewpoint() {
   camera.viewportHeight = height;
   camera.position = vh::kHomePosition;
   host_.SetViewDirty();
+}
+
+void ViewControls::onFrameTree() {
+  const std::optional<vh::Box> bounds = vh::MeshBounds(ShownMesh());
+  if (!bounds) return;  // nothing to look at: the eye stays
+  vh::FrameBox(host_.ViewCamera(), *bounds);
+  host_.SetViewDirty();
+}
+
+void ViewControls::FrameFromTheFront() {
+  onResetViewpoint();
+  onFrameTree();
 }
 
 void ViewControls::onWireframeToggled() {

@@ -1,5 +1,5 @@
 // Panel3, the left-hand panel: the twelve camera buttons, "Reset
-// viewpoint", the display check boxes "Wireframe", "Hide leaves" and
+// viewpoint", "Frame the tree", the display check boxes "Wireframe", "Hide leaves" and
 // "Show plane", and the group "Infos" with the three counts.
 #pragma once
 
@@ -8,6 +8,9 @@
 #include <QWidget>
 
 class EditorHost;
+namespace vh {
+struct MeshObject;
+}
 class QCheckBox;
 class QLabel;
 class QToolButton;
@@ -39,6 +42,13 @@ class ViewControls : public QWidget {
   void onMoveForward();
   void onMoveBackward();
   void onResetViewpoint();
+  // "Frame the tree" (FrameTreeButton, the F key): the eye keeps its
+  // direction and moves so that the tree, or the billboard cloud in
+  // billboard mode, fills the view.
+  void onFrameTree();
+  // A document or preset was opened: the view looks at it from the front,
+  // as after "Reset viewpoint", from where it fills the view.
+  void FrameFromTheFront();
   void onWireframeToggled();   // CheckBox6
   void onHideLeavesToggled();  // CheckBox7
   void onShowPlaneToggled();   // CheckBox8
@@ -47,7 +57,10 @@ class ViewControls : public QWidget {
   QToolButton* AddCameraButton(const char* name, const QString& glyph, const QString& tip,
                                void (ViewControls::*handler)());
   void Rotate(int axis, float theta);
-  void Move(int axis, float amount);
+  // Moves by `direction` (+1 or -1) steps of a size that follows the size
+  // of what is shown (MoveStep).
+  void Move(int axis, float direction);
+  vh::MeshObject& ShownMesh();
 
   EditorHost& host_;
   QCheckBox* wireframe_ = nullptr;

@@ -47,7 +47,9 @@ void SaveDocument(const TreeParameters& params, const std::string& path);
 TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
                              const TreeParameters& base);
 
-// ParseDocument on the file `path`. Throws FileError when it cannot be opened.
+// ParseDocument on the file `path`, with relative picture names made
+// absolute against the document's folder (ResolvePictureNames of
+// fileio/document_pictures.h). Throws FileError when it cannot be opened.
 TreeParameters ReadDocumentFile(const std::string& path, const TreeParameters& base);
 
 }  // namespace vh

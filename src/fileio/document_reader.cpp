@@ -2,6 +2,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "fileio/document.h"
 #include "fileio/document_error.h"
 #include "fileio/document_format.h"
+#include "fileio/document_pictures.h"
 #include "foundations/file_error.h"
 #include "tree/parameter_table.h"
 
@@ -231,7 +233,9 @@ TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
 TreeParameters ReadDocumentFile(const std::string& path, const TreeParameters& base) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw FileError("cannot open '" + path + "': " + std::strerror(errno));
-  return ParseDocument(in, path, base);
+  TreeParameters params = ParseDocument(in, path, base);
+  ResolvePictureNames(params, std::filesystem::path(path).parent_path().string());
+  return params;
 }
 
 }  // namespace vh

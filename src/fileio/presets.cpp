@@ -13,14 +13,6 @@ namespace {
 namespace fs = std::filesystem;
 constexpr const char* kExtension = ".vhm";
 
-// A picture name relative to the preset folder, made absolute; absolute
-// names and "no picture" (an empty name) stay as they are.
-void Anchor(std::string& picture, const fs::path& folder) {
-  if (picture.empty()) return;
-  const fs::path path(picture);
-  if (path.is_relative()) picture = (folder / path).lexically_normal().string();
-}
-
 }  // namespace
 
 PresetLibrary::PresetLibrary(std::string folder) : folder_(std::move(folder)) {}
@@ -73,11 +65,8 @@ std::string PresetLibrary::PathOf(const std::string& name) const {
 }
 
 TreeParameters PresetLibrary::Read(const std::string& name, const TreeParameters& base) const {
-  TreeParameters params = ReadDocumentFile(PathOf(name), base);
-  const fs::path folder = fs::absolute(fs::path(folder_));
-  Anchor(params.barkTextureFile, folder);
-  Anchor(params.leafTextureFile, folder);
-  return params;
+  // The reader makes the preset's picture names absolute in its folder.
+  return ReadDocumentFile(PathOf(name), base);
 }
 
 std::string PresetTitle(const std::string& name) {

@@ -30,7 +30,7 @@ class PresetLibrary {
   // The document of preset `name`. Throws FileError for a name that is not
   // a preset (the message lists those that are).
   std::string PathOf(const std::string& name) const;
-  // Reads preset `name` as ReadDocumentFile does, then makes its picture
+  // Reads preset `name` with ReadDocumentFile, which makes its picture
   // names absolute in the library's folder. Throws as PathOf and
   // ReadDocumentFile.
   TreeParameters Read(const std::string& name, const TreeParameters& base) const;

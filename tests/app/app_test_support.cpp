@@ -9,8 +9,9 @@
 #include <QToolButton>
 
 MessageRecorder::MessageRecorder()
-    : previous_(SetMessageSink([this](QWidget*, const QString&, const QString& text) {
+    : previous_(SetMessageSink([this](QWidget*, MessageKind kind, const QString&, const QString& text) {
         messages.push_back(text);
+        kinds.push_back(kind);
       })) {}
 
 MessageRecorder::~MessageRecorder() { SetMessageSink(previous_); }
@@ -26,9 +27,21 @@ SavePromptScript::SavePromptScript()
 
 SavePromptScript::~SavePromptScript() { SetSaveChangesPrompt(previous_); }
 
+QuestionScript::QuestionScript()
+    : previous_(SetQuestionPrompt([this](QWidget*, const QString&, const QString& text) {
+        asked.push_back(text);
+        if (answers.empty()) return otherwise;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+      })) {}
+
+QuestionScript::~QuestionScript() { SetQuestionPrompt(previous_); }
+
 void MainWindowTest::SetUp() {
   recorder = std::make_unique<MessageRecorder>();
   savePrompt = std::make_unique<SavePromptScript>();
+  questions = std::make_unique<QuestionScript>();
   window = std::make_unique<MainWindow>(ProbeOpenGL());
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -48,6 +61,7 @@ bool MainWindowTest::WaitForTree() {
 
 void MainWindowTest::TearDown() {
   window.reset();
+  questions.reset();
   savePrompt.reset();
   recorder.reset();
 }

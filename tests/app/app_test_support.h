@@ -14,6 +14,7 @@
 
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/question_box.h"
 #include "app/save_changes_prompt.h"
 
 // Records every message box for the lifetime of the object.
@@ -22,6 +23,7 @@ class MessageRecorder {
   MessageRecorder();
   ~MessageRecorder();
   QStringList messages;
+  QList<MessageKind> kinds;  // of the messages, in the same order
 
  private:
   MessageSink previous_;
@@ -40,6 +42,20 @@ class SavePromptScript {
 
  private:
   SaveChangesPrompt previous_;
+};
+
+// Answers the yes-or-no questions for the lifetime of the object: the
+// scripted answers first, then `otherwise` (No), and records the texts asked.
+class QuestionScript {
+ public:
+  QuestionScript();
+  ~QuestionScript();
+  std::deque<bool> answers;
+  bool otherwise = false;
+  QStringList asked;
+
+ private:
+  QuestionPrompt previous_;
 };
 
 // A shown main window. Tests find controls by their names.
@@ -73,6 +89,7 @@ class MainWindowTest : public ::testing::Test {
 
   std::unique_ptr<MessageRecorder> recorder;
   std::unique_ptr<SavePromptScript> savePrompt;
+  std::unique_ptr<QuestionScript> questions;
   std::unique_ptr<MainWindow> window;
 };
 

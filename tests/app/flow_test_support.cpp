@@ -33,6 +33,14 @@ void WorkflowTest::Trigger(const char* actionName) {
   EXPECT_TRUE(WaitForTree()) << "the tree " << actionName << " asked for";
 }
 
+void WorkflowTest::UseRealDialogs() {
+  scripted.reset();
+  dialogs = nullptr;
+  savePrompt.reset();
+  questions.reset();
+  recorder.reset();
+}
+
 void WorkflowTest::ShowPage(int index) {
   Find<QTabWidget>("PageControl1")->setCurrentIndex(index);
   QTest::qWait(10);

@@ -44,6 +44,7 @@ TEST_F(LodChainExportTest, WritesEveryLevelAsGltfAndLeavesTheTreeAsItWas) {
   const FileRequest& request = scripted->dialogs->requests.at(0);
   EXPECT_EQ(QtFilter(request.filter), "glTF Binary (*.glb);;glTF (*.gltf)");
   EXPECT_TRUE(request.askScale);
+  EXPECT_EQ(request.title, "Export LOD chain");
   ASSERT_TRUE(std::filesystem::exists(scratch.File("oak.glb")));
   tinygltf::TinyGLTF loader;
   tinygltf::Model model;

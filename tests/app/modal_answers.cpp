@@ -1,0 +1,41 @@
+#include "modal_answers.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+ModalAnswers::ModalAnswers() {
+  // A dialog answered is marked: a later one may take its address, never the mark.
+  QObject::connect(&timer_, &QTimer::timeout, [this] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr || !dialog->isVisible() || dialog->property("answered").toBool()) return;
+    dialog->setProperty("answered", true);
+    auto* box = qobject_cast<QMessageBox*>(dialog);
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    seen << dialog->windowTitle() + ": " + (box != nullptr ? box->text() : name != nullptr ? name->text() : "");
+    if (steps.empty()) return QTest::keyClick(dialog, Qt::Key_Escape);
+    const Step step = std::move(steps.front());
+    steps.pop_front();
+    step(dialog);
+  });
+  timer_.start(20);
+}
+
+ModalAnswers::Step ClickButton(QMessageBox::StandardButton button) {
+  return [button](QWidget* dialog) {
+    auto* box = qobject_cast<QMessageBox*>(dialog);
+    if (box == nullptr || box->button(button) == nullptr) return QTest::keyClick(dialog, Qt::Key_Escape);
+    QTest::mouseClick(box->button(button), Qt::LeftButton);
+  };
+}
+
+ModalAnswers::Step TypeFileName(const QString& fileName) {
+  return [fileName](QWidget* dialog) {
+    auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (edit == nullptr) return QTest::keyClick(dialog, Qt::Key_Escape);
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(edit, fileName);
+    QTest::keyClick(edit, Qt::Key_Return);
+  };
+}
