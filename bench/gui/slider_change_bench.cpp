@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
   QSurfaceFormat::setDefaultFormat(format);
   Application application(argc, argv);
   benchmark::Initialize(&argc, argv);
-  SetMessageSink([](QWidget*, const QString&, const QString& text) {
+  SetMessageSink([](QWidget*, MessageKind, const QString&, const QString& text) {
     std::fprintf(stderr, "message: %s\n", qPrintable(text));
   });
   MainWindow mainWindow(ProbeOpenGL());
