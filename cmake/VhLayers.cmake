@@ -8,7 +8,7 @@
 
 # The layers from the bottom up. A layer may depend only on layers listed
 # before it, which also rules out cycles.
-set(VH_LAYER_ORDER foundations imaging tree fileio bark billboard view cli app)
+set(VH_LAYER_ORDER foundations imaging tree wind fileio bark billboard view cli app)
 
 # Puts src/<folder> on the include path of <target> (PUBLIC: users of the
 # target see it too), as "<folder>/name.h" and nothing else of src/.

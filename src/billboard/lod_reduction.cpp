@@ -33,8 +33,10 @@ std::size_t TriangleCount(const ReducedGrid& grid) {
   return 2 * (grid.rings.size() - 1) * (grid.columns.size() - 1);
 }
 
+// A reduced copy keeps its source's object number: it is the same branch
+// or leaf, coarser, and the wind finds what it hangs on by that number.
 std::shared_ptr<Submesh> CopyLooks(const Submesh& source) {
-  auto copy = std::make_shared<Submesh>();
+  auto copy = std::make_shared<Submesh>(source.displayList);
   copy->texture = source.texture;
   copy->textureFile = source.textureFile;
   copy->materialName = source.materialName;

@@ -38,7 +38,8 @@ struct LodReduction {
 // A reduced copy of `tree`. Branches are recognised by their grid (see
 // GridOf); the grid factor is chosen so that the triangles come as close to
 // the aimed share as the coarsest grid (3 columns, 2 rings) allows. Other
-// submeshes are shared with `tree` unchanged.
+// submeshes are shared with `tree` unchanged. Reduced branches and leaves
+// keep the object numbers of the submeshes they were made from.
 std::unique_ptr<MeshObject> ReduceTree(const MeshObject& tree, const LodReduction& reduction);
 
 }  // namespace vh

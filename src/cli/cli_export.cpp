@@ -27,7 +27,18 @@ struct ExportOptions {
   double scale = 1.0;
   bool scaleGiven = false;
   bool lod = false;
+  bool wind = false;
+  bool windEngineCopies = false;
 };
+
+// The document's wind, or the default wind when it has none.
+WindExport WindOf(const TreeParameters& params, const ExportOptions& options) {
+  WindExport wind;
+  wind.enabled = options.wind;
+  wind.settings = params.wind;
+  wind.engineCopies = options.windEngineCopies;
+  return wind;
+}
 
 #ifdef VH_CLI_BILLBOARD
 // The chain with its billboard pictures drawn in a context of our own; one
@@ -47,12 +58,14 @@ LodChain RenderedChain(const Tree& tree, const DocumentPictures& pictures) {
 #endif
 
 void WriteChain(const Tree& tree, const DocumentPictures& pictures, const ExportOptions& options,
-                ExportFormat format) {
+                const WindExport& wind, ExportFormat format) {
 #ifdef VH_CLI_BILLBOARD
   const LodChain chain = RenderedChain(tree, pictures);
-  WriteExport(format, ChainScene(chain, pictures.Pointers(), options.scale), options.output);
+  ExportScene scene = ChainScene(chain, pictures.Pointers(), options.scale);
+  scene.wind = wind;
+  WriteExport(format, scene, options.output);
 #else
-  (void)tree, (void)pictures, (void)options, (void)format;
+  (void)tree, (void)pictures, (void)options, (void)wind, (void)format;
   throw std::invalid_argument("--lod needs billboard pictures, which this build cannot draw (it has no view library)");
 #endif
 }
@@ -69,7 +82,10 @@ int RunExport(const Arguments& args) {
     options.scaleGiven = true;
   });
   parser.Flag("--lod", &options.lod);
+  parser.Flag("--wind", &options.wind);
+  parser.Flag("--wind-engine-copies", &options.windEngineCopies);
   options.source.TakeDocument(parser.Parse(args));
+  if (options.windEngineCopies && !options.wind) throw std::invalid_argument("--wind-engine-copies needs --wind");
 
   if (options.output.empty()) throw std::invalid_argument("no output file given (-o OUT)");
   const std::optional<ExportFormat> format = ExportFormatOfExtension(options.output);
@@ -77,18 +93,22 @@ int RunExport(const Arguments& args) {
     throw std::invalid_argument("cannot tell the format of '" + options.output + "': its extension must be " +
                                 ExportExtensionsText());
   const bool scene = FormatEntry(*format).carriesScene;
-  if (!scene && (options.scaleGiven || options.lod))
-    throw std::invalid_argument(std::string(options.lod ? "--lod" : "--scale") +
+  if (!scene && (options.scaleGiven || options.lod || options.wind))
+    throw std::invalid_argument(std::string(options.lod ? "--lod" : options.wind ? "--wind" : "--scale") +
                                 " needs a glTF output (.glb or .gltf), not '" + options.output + "'");
 
   TreeParameters params;
   const Tree tree = options.source.Grow(params);
   // Only glTF carries pictures; the other formats name their files.
   const DocumentPictures pictures = scene ? LoadDocumentPictures(params, true) : DocumentPictures();
-  if (options.lod)
-    WriteChain(tree, pictures, options, *format);
-  else
-    WriteExport(*format, SingleMeshScene(tree, pictures.Pointers(), options.scale), options.output);
+  const WindExport wind = WindOf(params, options);
+  if (options.lod) {
+    WriteChain(tree, pictures, options, wind, *format);
+  } else {
+    ExportScene single = SingleMeshScene(tree, pictures.Pointers(), options.scale);
+    single.wind = wind;
+    WriteExport(*format, single, options.output);
+  }
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
 

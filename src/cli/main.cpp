@@ -17,11 +17,15 @@ struct Command {
 const Command kCommands[] = {
     {"export", vh::cli::RunExport,
      "export [DOC.vhm | --preset NAME] -o OUT [--seed N] [--scale S] [--lod]\n"
+     "       [--wind [--wind-engine-copies]]\n"
      "      Grow the tree of DOC or of preset NAME (a new default tree without either)\n"
      "      and write OUT as .obj (with OUT.mtl), .dxf, .3ds, .glb or .gltf (with OUT's\n"
      "      .bin and pictures beside it), chosen by OUT's extension. glTF only: S scales\n"
      "      the coordinates (1 writes the OBJ export's numbers), --lod writes a chain of\n"
-     "      levels of detail ending in billboard clouds and prints each level's counts."},
+     "      levels of detail ending in billboard clouds and prints each level's counts.\n"
+     "      --wind adds a skin and a looping \"Wind\" animation (the document's wind, or\n"
+     "      the default wind), with _WIND and _PIVOT for engines' shaders, and on every\n"
+     "      level of a chain; --wind-engine-copies copies those into COLOR_0 and TEXCOORD_1."},
     {"info", vh::cli::RunInfo,
      "info [DOC.vhm | --preset NAME] [--seed N]\n"
      "      Print: submeshes N vertices N polygons N leaves N"},

@@ -8,6 +8,7 @@
 
 #include "foundations/image.h"
 #include "tree/mesh.h"
+#include "tree/wind_settings.h"
 
 namespace vh {
 
@@ -28,6 +29,22 @@ struct ExportLevel {
   double screenCoverage = 0.0;
 };
 
+// The tree's sway in a glTF export (see docs/wind.md). The other formats
+// carry no animation and ignore it.
+struct WindExport {
+  // A skin (a joint for the ground, the trunk and the first levels of
+  // branches), a looping animation "Wind", and the _WIND and _PIVOT
+  // attributes for engines' shaders. Needs the first level to be a grown
+  // tree (its branches). Off: the file is exactly as without wind.
+  bool enabled = false;
+  // The motion; its own `enabled` is not looked at.
+  WindSettings settings;
+  // Copies of the shader values in the vertex-colour (COLOR_0) and second
+  // texture-coordinate (TEXCOORD_1) conventions of engines' foliage
+  // shaders. Off by default: viewers take a vertex colour as a tint.
+  bool engineCopies = false;
+};
+
 struct ExportScene {
   std::vector<ExportLevel> levels;  // finest first; one for a plain export
   // Scene units times 0.01 times `scale` give the written coordinates, so
@@ -36,6 +53,7 @@ struct ExportScene {
   // Names the nodes ("<name>", "<name>_LOD0", ...); empty: the file's name
   // without its directory and extension.
   std::string name;
+  WindExport wind;
 };
 
 // A scene of one level: `mesh` with `pictures`.

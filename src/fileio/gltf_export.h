@@ -10,7 +10,8 @@
 // not), texture coordinates as (u, 1 - v). Untextured materials with
 // per-vertex colours get COLOR_0 (in linear light); one uniform colour
 // becomes the material's base colour. Pictures are embedded as PNG when
-// they have transparent parts, as JPEG otherwise.
+// they have transparent parts, as JPEG otherwise. With the scene's wind the
+// file also carries a skin and a looping animation (see gltf_wind.h).
 #pragma once
 
 #include <cstdint>

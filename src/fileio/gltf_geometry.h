@@ -91,6 +91,11 @@ class GltfGeometry {
   };
   using Placements = std::vector<Placement, FreshMemoryAllocator<Placement>>;
 
+  // Where the submeshes of the `level`th mesh planned went, in the mesh's
+  // order (the submeshes with triangles only), for arrays of their own
+  // that others write beside the geometry.
+  std::span<const Placement> PlacementsOf(std::size_t level) const { return m_levels[level].placements; }
+
   // A share of the filling: some consecutive submeshes of a level, and the
   // parts of the buffer they fill (for each of their primitives, one for
   // each array).

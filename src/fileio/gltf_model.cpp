@@ -61,6 +61,7 @@ class GltfModelBuilder {
     if (scene.levels.empty() || scene.levels.front().mesh == nullptr)
       throw std::runtime_error("there is nothing to export");
     const Vector3 origin = ExportOrigin(*scene.levels.front().mesh);
+    if (scene.wind.enabled) m_asset.m_wind = std::make_unique<GltfWind>(scene, origin, 0.01 * scene.scale);
     // Every level is planned before anything is laid out, so that a broken
     // mesh is found before any picture is encoded.
     GltfGeometry& geometry = m_asset.m_geometry;
@@ -77,12 +78,17 @@ class GltfModelBuilder {
     std::vector<int> levelNodes;
     for (std::size_t level = 0; level < scene.levels.size(); ++level) {
       const std::string nodeName = scene.levels.size() == 1 ? name : name + "_LOD" + std::to_string(level);
-      levelNodes.push_back(AddNode(nodeName, AddMesh(nodeName, *levels[level], scene.levels[level].pictures)));
+      levelNodes.push_back(AddNode(nodeName, AddMesh(nodeName, level, *levels[level], scene.levels[level].pictures)));
     }
     tinygltf::Scene gltfScene;
     gltfScene.name = name;
     if (levelNodes.size() == 1) {
       gltfScene.nodes.push_back(levelNodes.front());
+    } else if (m_asset.m_wind) {
+      // A skinned mesh ignores its parents' transforms, so glTF wants its
+      // node at the root: the levels stand in the scene themselves.
+      AddLevelOfDetailChain(scene, levelNodes);
+      gltfScene.nodes = levelNodes;
     } else {
       AddLevelOfDetailChain(scene, levelNodes);
       tinygltf::Node root;
@@ -91,6 +97,7 @@ class GltfModelBuilder {
       m_model.nodes.push_back(std::move(root));
       gltfScene.nodes.push_back(static_cast<int>(m_model.nodes.size() - 1));
     }
+    if (m_asset.m_wind) gltfScene.nodes.push_back(m_asset.m_wind->AddSkin(m_model, m_asset.m_binarySize, levelNodes));
     m_model.scenes.push_back(std::move(gltfScene));
     m_model.defaultScene = 0;
     m_asset.m_json = Serialise();
@@ -120,7 +127,8 @@ class GltfModelBuilder {
 
   // Lays out the arrays of `primitives` (setting their offsets) and
   // describes them.
-  int AddMesh(const std::string& name, std::vector<GltfPrimitive>& primitives, const MaterialPictures& pictures) {
+  int AddMesh(const std::string& name, std::size_t level, std::vector<GltfPrimitive>& primitives,
+              const MaterialPictures& pictures) {
     tinygltf::Mesh mesh;
     mesh.name = name;
     for (GltfPrimitive& primitive : primitives) {
@@ -138,6 +146,9 @@ class GltfModelBuilder {
         out.attributes["TEXCOORD_0"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC2, primitive.at.texCoords);
       if (primitive.withColours)
         out.attributes["COLOR_0"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC3, primitive.at.colours);
+      if (m_asset.m_wind)
+        m_asset.m_wind->AddAttributes(m_model, m_asset.m_binarySize, level, primitives,
+                                      static_cast<std::size_t>(&primitive - primitives.data()), out.attributes);
       out.indices = AddIndices(primitive);
       mesh.primitives.push_back(std::move(out));
     }
@@ -343,6 +354,7 @@ void GltfAsset::FillBinary(std::uint8_t* binary, const CompletedRanges& complete
     if (completed) completed({&range, 1});
   }
   m_geometry.Fill(binary, completed);
+  if (m_wind) m_wind->Fill(m_geometry, binary, completed);
 }
 
 std::string GltfAsset::Json(const std::string& binaryUri, bool pretty) const {

@@ -75,6 +75,7 @@ TEST(LodReduction, ReducedBranchesKeepTheirOwnVerticesAndTurnAsBefore) {
   for (std::size_t i = 0; i < tree.submeshes.size(); ++i) {
     const Submesh& source = *tree.submeshes[i];
     const Submesh& coarse = *reduced->submeshes[i];
+    EXPECT_EQ(coarse.displayList, source.displayList) << "the same branch, coarser";
     std::set<std::tuple<float, float, float>> original;
     for (const Vertex& v : source.vertices) original.insert({v.position.x, v.position.y, v.position.z});
     for (const Vertex& v : coarse.vertices)
@@ -105,6 +106,13 @@ TEST(LodReduction, DropsThinBranchesAndThinsLeavesKeepingTheirArea) {
   EXPECT_EQ(Count(*trunkOnly, kLeafMaterial), Count(*tree, kLeafMaterial));
 
   const auto halfLeaves = ReduceTree(*tree, {1.0, 0.0, 0.5});
+  std::set<unsigned> leafNumbers;
+  for (const auto& submesh : tree->submeshes)
+    if (submesh->texture == kLeafMaterial) leafNumbers.insert(submesh->displayList);
+  for (const auto& submesh : halfLeaves->submeshes)
+    if (submesh->texture == kLeafMaterial) {
+      EXPECT_EQ(leafNumbers.count(submesh->displayList), 1u);
+    }
   const std::size_t leaves = Count(*tree, kLeafMaterial);
   EXPECT_EQ(Count(*halfLeaves, kLeafMaterial), leaves / 2);
   EXPECT_NEAR(LeafArea(*halfLeaves), LeafArea(*tree), 0.1 * LeafArea(*tree));

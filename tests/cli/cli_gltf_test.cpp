@@ -122,6 +122,37 @@ TEST(CliGltf, LevelOfDetailChainReportsItsLevelsAndPassesTheReaders) {
   EXPECT_EQ(test::AssimpInfoCount(dir.File("chain.glb"), "Faces"), faces);
 }
 
+// With --wind every level of the chain takes the one skin; the levels of
+// geometry bend branch by branch, the billboard levels sway as a whole
+// with the trunk (the ground's and the trunk's joints only).
+TEST(CliGltf, WindOnALeafyPresetAndOnEveryLevelOfAChainPassesTheValidator) {
+  VH_REQUIRE_GLTF_VALIDATOR();
+  ScratchDir dir;
+  ASSERT_EQ(test::RunTool("export --preset broadleaf-oak --wind -o " + Quoted(dir.File("oak.glb"))).status, 0);
+  test::ExpectValidGltf(dir.File("oak.glb"));
+  const test::ToolRun run =
+      test::RunTool("export --preset broadleaf-oak --wind --lod -o " + Quoted(dir.File("chain.glb")));
+  ASSERT_EQ(run.status, 0) << run.err;
+  test::ExpectValidGltf(dir.File("chain.glb"));
+  const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
+  ASSERT_EQ(model.skins.size(), 1u);
+  ASSERT_EQ(model.animations.size(), 1u);
+  for (int level = 0; level < 5; ++level) {
+    const tinygltf::Node& node = model.nodes.at(static_cast<std::size_t>(level));
+    ASSERT_EQ(node.name, "chain_LOD" + std::to_string(level));
+    EXPECT_EQ(node.skin, 0) << node.name;
+    int highestJoint = 0;
+    for (const tinygltf::Primitive& primitive : model.meshes.at(static_cast<std::size_t>(node.mesh)).primitives) {
+      const std::vector<std::uint8_t> joints = test::AccessorValues<std::uint8_t>(model, primitive.attributes.at("JOINTS_0"));
+      for (const std::uint8_t joint : joints) highestJoint = std::max<int>(highestJoint, joint);
+    }
+    if (level < 3)
+      EXPECT_GT(highestJoint, 1) << node.name << " bends branch by branch";
+    else
+      EXPECT_EQ(highestJoint, 1) << node.name << " sways as a whole";
+  }
+}
+
 TEST(CliGltf, BillboardCloudAsGltfPassesTheReaders) {
   VH_REQUIRE_GLTF_VALIDATOR();
   ScratchDir dir;
@@ -150,6 +181,22 @@ TEST(CliGltf, BillboardCloudAsGltfPassesTheReaders) {
 }
 #endif
 
+TEST(CliGltf, WindTakesTheDocumentsWindSettings) {
+  ScratchDir dir;
+  TreeParameters params;
+  params.wind.enabled = true;
+  params.wind.loopLength = 30;
+  const std::string document = dir.File("windy.vhm");
+  std::ofstream(document) << FormatDocument(params);
+  ASSERT_EQ(test::RunTool("export " + Quoted(document) + " --wind -o " + Quoted(dir.File("windy.glb"))).status, 0);
+  const tinygltf::Model model = test::LoadGltf(dir.File("windy.glb"));
+  ASSERT_EQ(model.animations.size(), 1u);
+  const tinygltf::AnimationSampler& sampler = model.animations[0].samplers.at(0);
+  EXPECT_EQ(test::AccessorValues<float>(model, sampler.input).back(), 3.0f);
+  ASSERT_EQ(test::RunTool("export " + Quoted(document) + " -o " + Quoted(dir.File("still.glb"))).status, 0);
+  EXPECT_TRUE(test::LoadGltf(dir.File("still.glb")).animations.empty()) << "wind goes out only with --wind";
+}
+
 TEST(CliGltf, BadInputFailsWithAMessageAndWritesNothing) {
   ScratchDir dir;
   WriteBMP(dir.File("leaf.bmp"), Picture(8, 8));
@@ -164,6 +211,8 @@ TEST(CliGltf, BadInputFailsWithAMessageAndWritesNothing) {
       {"export -o " + Quoted(dir.File("no/such/dir/tree.glb")), "cannot create"},
       {"export -o " + Quoted(dir.File("tree.obj")) + " --scale 2", "--scale needs a glTF output"},
       {"export -o " + Quoted(dir.File("tree.dxf")) + " --lod", "--lod needs a glTF output"},
+      {"export -o " + Quoted(dir.File("tree.obj")) + " --wind", "--wind needs a glTF output"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --wind-engine-copies", "--wind-engine-copies needs --wind"},
       {"export -o " + Quoted(dir.File("tree.glb")) + " --scale 0", "--scale needs a number from 1e-06 to 1e+06"},
       {"export -o " + Quoted(dir.File("tree.glb")) + " --scale nan", "--scale needs a number"},
       {"export -o " + Quoted(dir.File("tree.glb")) + " --scale", "--scale needs a number"},
@@ -182,6 +231,7 @@ TEST(CliGltf, BadInputFailsWithAMessageAndWritesNothing) {
 TEST(CliGltf, HelpNamesTheNewOptions) {
   const test::ToolRun run = test::RunTool("--help");
   EXPECT_NE(run.out.find("export [DOC.vhm | --preset NAME] -o OUT [--seed N] [--scale S] [--lod]"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("[--wind [--wind-engine-copies]]"), std::string::npos) << run.out;
 }
 
 }  // namespace
