@@ -3,6 +3,7 @@
 #include "app/file_flows.h"
 #include "app/main_window.h"
 #include "billboard/billboard_cloud.h"
+#include "fileio/export_common.h"
 
 void MainWindow::SetBillboard(vh::BillboardCloud cloud) {
   if (cloud.mesh == nullptr) return;
@@ -29,6 +30,7 @@ void MainWindow::ReleaseBillboardImages() {
 }
 
 void MainWindow::onExportBillboard() {
-  ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, TreePictures(session_),
+  ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, vh::ExportOrigin(session_.tree),
+                  TreePictures(session_),
                   billboardExportDialog_);
 }

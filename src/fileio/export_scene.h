@@ -3,6 +3,7 @@
 // chain (OBJ, DXF, 3DS) write the first level's mesh and nothing else.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,12 @@ struct ExportScene {
   // Scene units times 0.01 times `scale` give the written coordinates, so
   // that scale 1 writes the numbers of the OBJ export.
   double scale = 1.0;
+  // The scene point glTF writes as (0, 0, 0). Unset: the first vertex of
+  // the first level's first submesh, where the OBJ export of that mesh puts
+  // its origin. Exports of a billboard cloud set their tree's, so that a
+  // tree and its billboards stand in the same place. OBJ, DXF and 3DS keep
+  // their own rule (the first vertex) whatever this says.
+  std::optional<Vector3> origin;
   // Names the nodes ("<name>", "<name>_LOD0", ...); empty: the file's name
   // without its directory and extension.
   std::string name;

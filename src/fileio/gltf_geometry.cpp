@@ -248,10 +248,12 @@ class SubmeshWriter {
     normal[1] = n.y;
     normal[2] = n.z;
     if (primitive.textured) {
-      // Correctly rounded either way: the same number as the OBJ's 1 - v.
+      // The program's texture coordinates and glTF's both start at the
+      // picture's top-left corner, so they are written as they are (OBJ and
+      // 3DS, which start at the bottom-left, write 1 - v).
       float* texCoord = At<float>(primitive.at.texCoords) + i * 2;
       texCoord[0] = vertex.texCoord.x;
-      texCoord[1] = 1.0f - vertex.texCoord.y;
+      texCoord[1] = vertex.texCoord.y;
     }
     if (primitive.withColours) {
       float* colour = At<float>(primitive.at.colours) + i * 3;

@@ -23,7 +23,7 @@ namespace vh {
 
 // The submeshes of one material, merged. Attributes are tightly packed
 // floats: positions (x y z), unit normals (x y z), texture coordinates
-// (u 1-v) only for a textured material, linear colours (r g b) only for an
+// (u v, origin at the picture's top-left as in glTF) only for a textured material, linear colours (r g b) only for an
 // untextured one whose vertices differ in colour; then the indices of
 // counter-clockwise triangles, 16-bit while every vertex fits below 65535
 // (the largest value is reserved for primitive restart), 32-bit beyond.

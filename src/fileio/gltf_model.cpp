@@ -60,7 +60,7 @@ class GltfModelBuilder {
   void Build(const ExportScene& scene, const std::string& name) {
     if (scene.levels.empty() || scene.levels.front().mesh == nullptr)
       throw std::runtime_error("there is nothing to export");
-    const Vector3 origin = ExportOrigin(*scene.levels.front().mesh);
+    const Vector3 origin = scene.origin ? *scene.origin : ExportOrigin(*scene.levels.front().mesh);
     // Every level is planned before anything is laid out, so that a broken
     // mesh is found before any picture is encoded.
     GltfGeometry& geometry = m_asset.m_geometry;
@@ -126,7 +126,7 @@ class GltfModelBuilder {
     for (GltfPrimitive& primitive : primitives) {
       tinygltf::Primitive out;
       out.mode = TINYGLTF_MODE_TRIANGLES;
-      out.material = MaterialOf(primitive, pictures);
+      out.material = MaterialOf(primitive, pictures, name);
       const std::size_t vertices = primitive.vertexCount;
       out.attributes["POSITION"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC3, primitive.at.positions);
       // glTF requires the bounds of POSITION.
@@ -205,7 +205,7 @@ class GltfModelBuilder {
 
   // One material per distinct look: levels that share a picture share the
   // material (and the picture is embedded once).
-  int MaterialOf(const GltfPrimitive& primitive, const MaterialPictures& pictures) {
+  int MaterialOf(const GltfPrimitive& primitive, const MaterialPictures& pictures, const std::string& meshName) {
     const Image* picture = primitive.textured ? PictureOf(primitive.material, pictures) : nullptr;
     if (primitive.textured && (picture == nullptr || picture->Empty()))
       throw std::runtime_error("the " + MaterialWhat(primitive.material) +
@@ -222,7 +222,8 @@ class GltfModelBuilder {
     material.pbrMetallicRoughness.roughnessFactor = kRoughness;
     material.doubleSided = DoubleSided(primitive.material);
     if (picture != nullptr) {
-      const bool masked = AddTexture(primitive, *picture, pictures, material.pbrMetallicRoughness.baseColorTexture);
+      const bool masked =
+          AddTexture(primitive, *picture, pictures, meshName, material.pbrMetallicRoughness.baseColorTexture);
       if (masked) {
         material.alphaMode = "MASK";
         material.alphaCutoff = kAlphaCutoff;
@@ -240,7 +241,7 @@ class GltfModelBuilder {
   // Adds (or reuses) the texture of `picture`; returns whether its alpha
   // cuts the surface out.
   bool AddTexture(const GltfPrimitive& primitive, const Image& picture, const MaterialPictures& pictures,
-                  tinygltf::TextureInfo& info) {
+                  const std::string& meshName, tinygltf::TextureInfo& info) {
     const auto found = m_textures.find(&picture);
     if (found != m_textures.end()) {
       info.index = found->second.first;
@@ -248,7 +249,7 @@ class GltfModelBuilder {
     }
     EncodedPicture& encoded = m_asset.m_pictures.emplace_back(Encode(primitive.material, picture, pictures));
     tinygltf::Image image;
-    image.name = FileNamePart(primitive.namer->textureFile);
+    image.name = PictureName(primitive, meshName) + encoded.extension;
     image.mimeType = encoded.mimeType;
     if (m_placement == PicturePlacement::kInBuffer) {
       std::size_t offset = 0;
@@ -271,6 +272,19 @@ class GltfModelBuilder {
     m_textures.emplace(&picture, std::make_pair(index, masked));
     info.index = index;
     return masked;
+  }
+
+  // What a picture is called inside the file, without extension: the
+  // billboards' atlas after the mesh it belongs to (their texture file
+  // names a picture that is never written), any other picture after the
+  // file it was read from. The extension added is that of the encoding the
+  // file holds, not the original's.
+  static std::string PictureName(const GltfPrimitive& primitive, const std::string& meshName) {
+    if (primitive.material == kBillboardMaterial) return meshName + "_billboards";
+    std::string name = FileNamePart(primitive.namer->textureFile);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name.empty() ? MaterialWhat(primitive.material) : name;
   }
 
   static EncodedPicture Encode(int material, const Image& picture, const MaterialPictures& pictures) {

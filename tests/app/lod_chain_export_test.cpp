@@ -5,9 +5,11 @@
 
 #include <tiny_gltf.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app_test_support.h"
+#include "fileio/export_common.h"
 #include "common/scratch_dir.h"
 #include "scripted_dialogs.h"
 #include "tree/tree.h"
@@ -79,6 +81,18 @@ TEST_F(LodChainExportTest, BillboardExportAsGltfEmbedsTheAtlas) {
   for (const tinygltf::Material& material : model.materials)
     if (material.name == "BBdMat") billboards = material.alphaMode == "MASK" && material.doubleSided;
   EXPECT_TRUE(billboards);
+
+  // The branches it keeps stand where the tree's own glTF puts them.
+  const vh::Vector3 origin = vh::ExportOrigin(Tree());
+  float lowestY = 1e30f;
+  for (const auto& submesh : Tree().submeshes)
+    if (submesh->texture == vh::kBarkMaterial)
+      for (const vh::Vertex& v : submesh->vertices)
+        lowestY = std::min(lowestY, static_cast<float>((v.position.y - origin.y) * 0.01));
+  for (const tinygltf::Primitive& primitive : model.meshes.at(0).primitives)
+    if (model.materials.at(static_cast<std::size_t>(primitive.material)).name == "Material2")
+      EXPECT_NEAR(model.accessors.at(static_cast<std::size_t>(primitive.attributes.at("POSITION"))).minValues[1],
+                  lowestY, 1e-6);
 }
 
 TEST_F(LodChainExportTest, CancelledDialogWritesNothing) {

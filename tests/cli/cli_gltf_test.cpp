@@ -3,6 +3,7 @@
 // the validator, Assimp and tinygltf; bad input refused without writing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -94,10 +95,11 @@ TEST(CliGltf, TexturedTreeAsTextGltfEmbedsNothingAndPassesTheValidator) {
   test::ExpectValidGltf(dir.File("out/oak.gltf"));
   const tinygltf::Model model = test::LoadGltf(dir.File("out/oak.gltf"));
   ASSERT_EQ(model.images.size(), 2u);
-  // Named as the OBJ export's map_Kd lines name them.
+  // Named after the pictures they were made from, with the extension of
+  // what they hold (JPEG here, not BMP).
   std::vector<std::string> names{model.images[0].name, model.images[1].name};
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"bark.bmp", "leaf.bmp"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"bark.jpg", "leaf.jpg"}));
 }
 
 #ifdef VH_CLI_BILLBOARD
@@ -122,6 +124,35 @@ TEST(CliGltf, LevelOfDetailChainReportsItsLevelsAndPassesTheReaders) {
   EXPECT_EQ(test::AssimpInfoCount(dir.File("chain.glb"), "Faces"), faces);
 }
 
+// The bounds of the POSITION accessors of the primitives whose material is
+// named `material`: low x, y, z then high x, y, z.
+std::vector<double> MaterialBounds(const tinygltf::Model& model, const std::string& material) {
+  std::vector<double> bounds{1e30, 1e30, 1e30, -1e30, -1e30, -1e30};
+  for (const tinygltf::Mesh& mesh : model.meshes)
+    for (const tinygltf::Primitive& primitive : mesh.primitives) {
+      if (model.materials.at(static_cast<std::size_t>(primitive.material)).name != material) continue;
+      const tinygltf::Accessor& positions =
+          model.accessors.at(static_cast<std::size_t>(primitive.attributes.at("POSITION")));
+      for (int k = 0; k < 3; ++k) {
+        bounds[k] = std::min(bounds[k], positions.minValues[k]);
+        bounds[k + 3] = std::max(bounds[k + 3], positions.maxValues[k]);
+      }
+    }
+  return bounds;
+}
+
+TEST(CliGltf, BillboardFileStandsWhereTheTreeStands) {
+  // The branches a cloud keeps are the tree's own: in both files they lie
+  // at the same coordinates.
+  ScratchDir dir;
+  ASSERT_EQ(test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("tree.glb"))).status, 0);
+  const test::ToolRun run = test::RunTool("billboard " + Quoted(kLeafyDocument) + " -o " +
+                                          Quoted(dir.File("cloud.glb")) + " --resolution 6 --precision 5");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(MaterialBounds(test::LoadGltf(dir.File("cloud.glb")), "Material2"),
+            MaterialBounds(test::LoadGltf(dir.File("tree.glb")), "Material2"));
+}
+
 TEST(CliGltf, BillboardCloudAsGltfPassesTheReaders) {
   VH_REQUIRE_GLTF_VALIDATOR();
   ScratchDir dir;
@@ -140,6 +171,10 @@ TEST(CliGltf, BillboardCloudAsGltfPassesTheReaders) {
       billboards = true;
       EXPECT_EQ(material.alphaMode, "MASK");
       EXPECT_TRUE(material.doubleSided);
+      const tinygltf::Texture& texture =
+          model.textures.at(static_cast<std::size_t>(material.pbrMetallicRoughness.baseColorTexture.index));
+      const tinygltf::Image& atlas = model.images.at(static_cast<std::size_t>(texture.source));
+      EXPECT_EQ(atlas.name, "cloud_billboards.png") << "named for what it is and holds";
     }
     EXPECT_TRUE(billboards);
   }

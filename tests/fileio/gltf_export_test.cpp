@@ -3,6 +3,7 @@
 // pictures, the level chain's nodes, and failures that write nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -62,7 +63,7 @@ ExpectedPrimitive Expected(const MeshObject& mesh, int material, double scale = 
       const Vector3 p = v.position - origin;
       for (float c : {p.x, p.y, p.z}) expected.positions.push_back(static_cast<float>(c * 0.01 * scale));
       expected.normals.insert(expected.normals.end(), {v.normal.x, v.normal.y, v.normal.z});
-      expected.texCoords.insert(expected.texCoords.end(), {v.texCoord.x, 1.0f - v.texCoord.y});
+      expected.texCoords.insert(expected.texCoords.end(), {v.texCoord.x, v.texCoord.y});
     }
     for (const Triangle& t : submesh->triangles)
       expected.triangles.push_back(Canonical(static_cast<std::uint32_t>(index[t.a]),
@@ -325,8 +326,26 @@ TEST(GltfExport, TexturedLeafyTreeHasTwoMaterialsWithTheirPictures) {
     const tinygltf::Image& image =
         model.images.at(static_cast<std::size_t>(model.textures.at(static_cast<std::size_t>(texture)).source));
     EXPECT_EQ(image.mimeType, "image/jpeg");  // opaque pictures: JPEG
+    EXPECT_EQ(image.name.substr(image.name.size() - 4), ".jpg") << "named after what the file holds";
     EXPECT_EQ(image.width, m == &material("Material2") ? 64 : 16);
     EXPECT_EQ(m->pbrMetallicRoughness.baseColorFactor, (std::vector<double>{1, 1, 1, 1}));
+  }
+
+  // glTF's texture coordinates start at the picture's top-left corner, as
+  // the program's do: every leaf corner reads, in the written picture, the
+  // row the program's view shows there (the gradient's green tells rows
+  // apart; JPEG keeps it within a few steps).
+  const tinygltf::Primitive& leaves = PrimitiveNamed(model, "Material1");
+  const tinygltf::Image& leafImage = model.images.at(static_cast<std::size_t>(
+      model.textures.at(static_cast<std::size_t>(material("Material1").pbrMetallicRoughness.baseColorTexture.index))
+          .source));
+  const std::vector<float> uv = test::AccessorValues<float>(model, leaves.attributes.at("TEXCOORD_0"));
+  ASSERT_FALSE(uv.empty());
+  for (std::size_t i = 0; i + 1 < uv.size(); i += 2) {
+    const int x = std::clamp(static_cast<int>(uv[i] * 15.0f + 0.5f), 0, 15);
+    const int y = std::clamp(static_cast<int>(uv[i + 1] * 15.0f + 0.5f), 0, 15);
+    const int written = leafImage.image[static_cast<std::size_t>((y * 16 + x) * leafImage.component + 1)];
+    EXPECT_NEAR(written, textured.leaf.At(x, y)[1], 24) << "corner " << i / 2;
   }
 }
 

@@ -1,0 +1,154 @@
+// Billboards seen as an engine sees them: the written glTF file read back,
+// its pictures decoded and the whole drawn with the viewer's frame from all
+// around, against the tree's own file drawn the same way.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "billboard/atlas.h"
+#include "billboard/billboard_cloud.h"
+#include "billboard/billboard_files.h"
+#include "common/gltf_tools.h"
+#include "common/scratch_dir.h"
+#include "fileio/document.h"
+#include "fileio/export_common.h"
+#include "fileio/gltf_export.h"
+#include "tree/tree.h"
+#include "view/billboard_renderer.h"
+#include "view/billboard_texture.h"
+#include "view/headless_gl.h"
+#include "view/views_around.h"
+
+namespace vh {
+namespace {
+
+// The meshes of a glTF file as submeshes in the file's own units. The
+// billboard material keeps its texture coordinates (which, in glTF as in
+// the program, start at the picture's top-left corner); everything else is
+// drawn plain, since only its silhouette is compared. Faces turn back to
+// the program's clockwise order.
+std::unique_ptr<MeshObject> MeshOfFile(const tinygltf::Model& model) {
+  auto mesh = std::make_unique<MeshObject>();
+  for (const tinygltf::Mesh& gltfMesh : model.meshes)
+    for (const tinygltf::Primitive& primitive : gltfMesh.primitives) {
+      const bool billboard =
+          model.materials.at(static_cast<std::size_t>(primitive.material)).name == kBillboardMaterialName;
+      auto submesh = std::make_shared<Submesh>();
+      submesh->texture = billboard ? kBillboardMaterial : kLeafMaterial;
+      submesh->strip = false;
+      const std::vector<float> positions = test::AccessorValues<float>(model, primitive.attributes.at("POSITION"));
+      std::vector<float> uv;
+      if (billboard) uv = test::AccessorValues<float>(model, primitive.attributes.at("TEXCOORD_0"));
+      for (std::size_t i = 0; i * 3 < positions.size(); ++i) {
+        Vertex v({positions[3 * i], positions[3 * i + 1], positions[3 * i + 2]});
+        v.colour = {0.3f, 0.5f, 0.2f};
+        if (billboard) {
+          v.colour = {1.0f, 1.0f, 1.0f};
+          v.texCoord = {uv[2 * i], uv[2 * i + 1]};
+          v.hasTexCoord = true;
+        }
+        submesh->vertices.push_back(v);
+      }
+      const std::vector<std::uint32_t> indices = test::IndexValues(model, primitive.indices);
+      for (std::size_t i = 0; i + 2 < indices.size(); i += 3)
+        submesh->triangles.push_back({indices[i], indices[i + 2], indices[i + 1], true});
+      mesh->submeshes.push_back(std::move(submesh));
+    }
+  return mesh;
+}
+
+// The billboards' atlas as the view takes it: RGB with the key colour
+// where the file's alpha cuts the surface away.
+Image AtlasOfFile(const tinygltf::Model& model) {
+  for (const tinygltf::Material& material : model.materials) {
+    if (material.name != kBillboardMaterialName) continue;
+    const int texture = material.pbrMetallicRoughness.baseColorTexture.index;
+    const tinygltf::Image& image =
+        model.images.at(static_cast<std::size_t>(model.textures.at(static_cast<std::size_t>(texture)).source));
+    Image atlas(image.width, image.height, 3);
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x) {
+        const unsigned char* p = &image.image[static_cast<std::size_t>((y * image.width + x) * image.component)];
+        const bool opaque = image.component < 4 || p[3] >= 128;
+        std::uint8_t* to = atlas.At(x, y);
+        to[0] = opaque ? p[0] : kKeyRed;
+        to[1] = opaque ? p[1] : kKeyGreen;
+        to[2] = opaque ? p[2] : kKeyBlue;
+      }
+    return atlas;
+  }
+  return Image();
+}
+
+// The same mesh with every triangle drawn whole and untextured: where its
+// squares lie on the screen.
+std::unique_ptr<MeshObject> Footprint(const MeshObject& mesh) {
+  auto footprint = std::make_unique<MeshObject>();
+  for (const auto& submesh : mesh.submeshes) {
+    auto plain = std::make_shared<Submesh>();
+    plain->vertices = submesh->vertices;
+    for (Vertex& v : plain->vertices) v.hasTexCoord = false;
+    plain->triangles = submesh->triangles;
+    plain->strip = false;
+    footprint->submeshes.push_back(std::move(plain));
+  }
+  return footprint;
+}
+
+class LevelCoverage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gl = std::make_unique<HeadlessGl>();
+    InitViewState();
+    Generate(ReadDocumentFile(VH_TEST_DATA_DIR "/billboard_tree.vhm", TreeParameters()), {}, {}, tree);
+  }
+  BillboardRenderer RendererFor(MeshObject& mesh) {
+    return [this, &mesh](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
+      if (side <= 0) return Image();
+      gl->BindFramebuffer(side, side);
+      return RenderBillboardPicture(lists, mesh, {}, v0, v1, v2, side);
+    };
+  }
+  ViewsAround Views(const MeshObject& framing, const MeshObject* treeMesh, const MeshObject* billboard) {
+    gl->BindFramebuffer(kSide, kSide);
+    FrameContents contents;
+    contents.tree = treeMesh;
+    contents.billboard = billboard;
+    contents.showPlane = false;
+    return DrawViewsAround(framing, contents, lists, kSide);
+  }
+  static constexpr int kSide = 128;
+  std::unique_ptr<HeadlessGl> gl;
+  DrawListCache lists;
+  Tree tree;
+};
+
+TEST_F(LevelCoverage, BillboardFileShowsWhatTheProgramShows) {
+  // The whole tree as billboards: the file, read as an engine reads it,
+  // looks from every side as the program's own view shows the cloud.
+  BillboardSettings settings;
+  settings.mode = BillboardMode::kBillboardsForAll;
+  BillboardPicker picker;
+  BillboardCloud cloud = CreateBillboardCloud(tree, settings, picker, RendererFor(tree), {});
+  ASSERT_NE(cloud.mesh, nullptr);
+  UploadBillboardTexture(cloud.colourTexture);
+  const ViewsAround inProgram = Views(tree, nullptr, cloud.mesh.get());
+
+  test::ScratchDir dir;
+  ExportGLB(SingleMeshScene(tree), dir.File("tree.glb"));
+  const BillboardFileNames names = BillboardExportNames(dir.File("cloud.glb"), ExportFormat::kGLB);
+  ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency, names, ExportFormat::kGLB,
+                       ExportOrigin(tree));
+  const auto treeFile = MeshOfFile(test::LoadGltf(dir.File("tree.glb")));
+  const tinygltf::Model cloudModel = test::LoadGltf(names.geometry);
+  const auto cloudFile = MeshOfFile(cloudModel);
+  UploadBillboardTexture(AtlasOfFile(cloudModel));
+  const ViewsAround fromFile = Views(*treeFile, nullptr, cloudFile.get());
+
+  const ViewsDifference difference = CompareViews(inProgram, fromFile);
+  EXPECT_LT(difference.silhouette, 0.05) << "missing " << difference.missing << ", extra " << difference.extra;
+}
+
+}  // namespace
+}  // namespace vh
