@@ -3,6 +3,7 @@
 // around, against the tree's own file drawn the same way.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -148,6 +149,50 @@ TEST_F(LevelCoverage, BillboardFileShowsWhatTheProgramShows) {
 
   const ViewsDifference difference = CompareViews(inProgram, fromFile);
   EXPECT_LT(difference.silhouette, 0.05) << "missing " << difference.missing << ", extra " << difference.extra;
+}
+
+TEST_F(LevelCoverage, BillboardPicturesHoldTheirWholeClusters) {
+  // Each picture is drawn while exactly its cluster is visible; every
+  // visible triangle whose centre falls on the square must show there (or
+  // next to it, for triangles smaller than a pixel), however far it lies
+  // from the square's plane and whichever way it faces.
+  std::size_t triangles = 0, lost = 0;
+  const BillboardRenderer draw = RendererFor(tree);
+  const BillboardRenderer checked = [&](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
+    Image picture = draw(v0, v1, v2, side);
+    const Vector3 n = Normalized(Cross(v1 - v0, v2 - v0)), centre = (v0 + v2) * 0.5f, up = Normalized(v1 - v0);
+    const Vector3 right = Cross(n * -1.0f, up);
+    const float width = std::sqrt(LengthSquared(v2 - v1)), height = std::sqrt(LengthSquared(v1 - v0));
+    for (const auto& submesh : tree.submeshes)
+      for (const Triangle& t : submesh->triangles) {
+        const Vector3& a = submesh->vertices[t.a].position;
+        if (!t.visible || LengthSquared(Cross(submesh->vertices[t.b].position - a, submesh->vertices[t.c].position - a)) == 0.0f)
+          continue;  // a triangle without area draws nothing
+        const Vector3 middle = (submesh->vertices[t.a].position + submesh->vertices[t.b].position +
+                                submesh->vertices[t.c].position) * (1.0f / 3.0f);
+        const int x = static_cast<int>((Dot(middle - centre, right) / width + 0.5f) * static_cast<float>(side));
+        const int y = static_cast<int>((0.5f - Dot(middle - centre, up) / height) * static_cast<float>(side));
+        // The square is spanned from the bounds of its cluster and the
+        // origin, not around the cluster's own picture: what falls beside
+        // it cannot be drawn, and is not the drawing's to answer for.
+        if (x < 0 || y < 0 || x >= side || y >= side) continue;
+        bool drawn = false;
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx)
+            drawn = drawn || (x + dx >= 0 && y + dy >= 0 && x + dx < side && y + dy < side &&
+                              !IsKeyColour(picture.At(x + dx, y + dy)));
+        ++triangles;
+        lost += !drawn;
+      }
+    return picture;
+  };
+  BillboardSettings settings;
+  settings.mode = BillboardMode::kBillboardsForAll;
+  settings.textureQuality = 15;
+  BillboardPicker picker;
+  const BillboardCloud cloud = CreateBillboardCloud(tree, settings, picker, checked, {});
+  ASSERT_GT(triangles, tree.PolygonCount() / 2);
+  EXPECT_LT(static_cast<double>(lost) / static_cast<double>(triangles), 0.05) << lost << " of " << triangles;
 }
 
 }  // namespace
