@@ -17,8 +17,10 @@ namespace vh {
 struct MaterialPictures {
   const Image* leaf = nullptr;                   // material 1
   const Image* bark = nullptr;                   // material 2
-  const Image* billboardColour = nullptr;        // material 3: the atlas, RGB
-  const Image* billboardTransparency = nullptr;  // material 3: white opaque, black transparent
+  // Materials 3 and 4 (billboards, cards): the level's atlas, RGB, and its
+  // transparency, white opaque and black transparent.
+  const Image* billboardColour = nullptr;
+  const Image* billboardTransparency = nullptr;
 };
 
 struct ExportLevel {
@@ -40,6 +42,11 @@ struct ExportScene {
   // tree and its billboards stand in the same place. OBJ, DXF and 3DS keep
   // their own rule (the first vertex) whatever this says.
   std::optional<Vector3> origin;
+  // A chain's scene holds its finest level alone and MSFT_lod's ids reach
+  // the others, so that a reader without the extension shows one tree (as
+  // the extension asks). With this set, every level is put under one root
+  // node in the scene instead, for tools that gather levels by their names.
+  bool allLevelsInScene = false;
   // Names the nodes ("<name>", "<name>_LOD0", ...); empty: the file's name
   // without its directory and extension.
   std::string name;

@@ -21,8 +21,12 @@ namespace {
 constexpr double kRoughness = 0.9;
 constexpr double kAlphaCutoff = 0.5;
 
-// Material numbers 1 and 3 are drawn from both sides, as the view does.
+// Material numbers 1 and 3 are drawn from both sides, as the view does;
+// cards have a face each way.
 bool DoubleSided(int material) { return material == kLeafMaterial || material == kBillboardMaterial; }
+
+// Billboards and cards take their level's atlas of pictures.
+bool UsesAtlas(int material) { return material == kBillboardMaterial || material == kCardMaterial; }
 
 tinygltf::Value NumberArray(const std::vector<double>& values) {
   tinygltf::Value::Array array;
@@ -82,6 +86,9 @@ class GltfModelBuilder {
     tinygltf::Scene gltfScene;
     gltfScene.name = name;
     if (levelNodes.size() == 1) {
+      gltfScene.nodes.push_back(levelNodes.front());
+    } else if (!scene.allLevelsInScene) {
+      AddLevelOfDetailChain(scene, levelNodes);
       gltfScene.nodes.push_back(levelNodes.front());
     } else {
       AddLevelOfDetailChain(scene, levelNodes);
@@ -189,7 +196,8 @@ class GltfModelBuilder {
     switch (material) {
       case kLeafMaterial: return pictures.leaf;
       case kBarkMaterial: return pictures.bark;
-      case kBillboardMaterial: return pictures.billboardColour;
+      case kBillboardMaterial:
+      case kCardMaterial: return pictures.billboardColour;
       default: return nullptr;
     }
   }
@@ -199,6 +207,7 @@ class GltfModelBuilder {
       case kLeafMaterial: return "leaf";
       case kBarkMaterial: return "bark";
       case kBillboardMaterial: return "billboard";
+      case kCardMaterial: return "card";
       default: return "material " + std::to_string(material);
     }
   }
@@ -265,10 +274,10 @@ class GltfModelBuilder {
 
     tinygltf::Texture texture;
     texture.source = static_cast<int>(m_model.images.size() - 1);
-    texture.sampler = SamplerFor(primitive.material == kBillboardMaterial);
+    texture.sampler = SamplerFor(UsesAtlas(primitive.material));
     m_model.textures.push_back(texture);
     const int index = static_cast<int>(m_model.textures.size() - 1);
-    const bool masked = primitive.material == kBillboardMaterial || encoded.hasTransparency;
+    const bool masked = UsesAtlas(primitive.material) || encoded.hasTransparency;
     m_textures.emplace(&picture, std::make_pair(index, masked));
     info.index = index;
     return masked;
@@ -281,6 +290,7 @@ class GltfModelBuilder {
   // file holds, not the original's.
   static std::string PictureName(const GltfPrimitive& primitive, const std::string& meshName) {
     if (primitive.material == kBillboardMaterial) return meshName + "_billboards";
+    if (primitive.material == kCardMaterial) return meshName + "_cards";
     std::string name = FileNamePart(primitive.namer->textureFile);
     const std::size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0) name.resize(dot);
@@ -288,9 +298,9 @@ class GltfModelBuilder {
   }
 
   static EncodedPicture Encode(int material, const Image& picture, const MaterialPictures& pictures) {
-    if (material != kBillboardMaterial) return EncodeMaterialPicture(picture, MaterialWhat(material));
+    if (!UsesAtlas(material)) return EncodeMaterialPicture(picture, MaterialWhat(material));
     if (pictures.billboardTransparency == nullptr)
-      throw std::runtime_error("the billboard material has no transparency picture");
+      throw std::runtime_error("the " + MaterialWhat(material) + " material has no transparency picture");
     return EncodeBillboardAtlas(picture, *pictures.billboardTransparency);
   }
 

@@ -129,6 +129,11 @@ Image RenderPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOpti
   return picture;
 }
 
+Image RenderLodPicture(DrawListCache& lists, const MeshObject& mesh, const PictureFrame& frame) {
+  return RenderPicture(lists, mesh, {}, frame.v0, frame.v1, frame.v2, frame.width, frame.height,
+                       PictureLighting::kUnlit);
+}
+
 Image RenderBillboardPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options,
                              const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
   return RenderPicture(lists, mesh, options, v0, v1, v2, side, side, PictureLighting::kViewLight);

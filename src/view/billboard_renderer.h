@@ -3,6 +3,7 @@
 // so that the picture maps exactly onto the billboard square.
 #pragma once
 
+#include "billboard/lod_pictures.h"
 #include "foundations/image.h"
 #include "foundations/vector3.h"
 #include "tree/mesh.h"
@@ -47,6 +48,10 @@ enum class PictureLighting {
 // DrawMesh changes it restores itself. Assumes a current OpenGL 1.1 context.
 Image RenderPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options, const Vector3& v0,
                     const Vector3& v1, const Vector3& v2, int width, int height, PictureLighting lighting);
+
+// A picture for the level-of-detail chain (see lod_pictures.h): `mesh`
+// through `frame`, unlit.
+Image RenderLodPicture(DrawListCache& lists, const MeshObject& mesh, const PictureFrame& frame);
 
 // The picture of one billboard: RenderPicture of side x side pixels lit by
 // the view's light.

@@ -51,10 +51,12 @@ struct CompiledList {
   DrawOptions options;         // the options it was compiled with
 };
 
-// Bark is a closed tube seen from outside, so its back faces are culled;
-// leaves, billboards and the ground plane are open surfaces that are seen
-// from both sides.
-inline bool CullsBackFaces(const Submesh& submesh) { return submesh.texture == kBarkMaterial; }
+// Bark is a closed tube seen from outside, so its back faces are culled,
+// and so are a card's two faces, each drawn from its own side; leaves,
+// billboards and the ground plane are open surfaces seen from both sides.
+inline bool CullsBackFaces(const Submesh& submesh) {
+  return submesh.texture == kBarkMaterial || submesh.texture == kCardMaterial;
+}
 
 namespace detail {
 

@@ -11,11 +11,15 @@ namespace {
 constexpr float kElevation = 0.26179939f;    // 15 degrees
 constexpr float kHalfFieldOfView = 0.5f;     // a little under the viewer's 30 degrees, in radians
 constexpr float kFramingMargin = 1.05f;
+constexpr double kViewerHalfAngle = 0.52359878;  // the viewer's 60 degrees, halved
 
-}  // namespace
+struct Framing {
+  Vector3 centre;
+  float distance = 1.0f;  // from the centre to the eye
+  float height = 0.0f;    // of the bounds
+};
 
-ViewsAround DrawViewsAround(const MeshObject& framing, const FrameContents& contents, DrawListCache& lists, int side,
-                            int count) {
+Framing FramingOf(const MeshObject& framing) {
   Vector3 low{0.0f, 0.0f, 0.0f}, high{0.0f, 0.0f, 0.0f};
   bool first = true;
   for (const auto& submesh : framing.submeshes)
@@ -25,10 +29,23 @@ ViewsAround DrawViewsAround(const MeshObject& framing, const FrameContents& cont
       high = first ? p : Vector3{std::fmax(high.x, p.x), std::fmax(high.y, p.y), std::fmax(high.z, p.z)};
       first = false;
     }
-  const Vector3 centre = (low + high) * 0.5f;
   const float radius = std::fmax(std::sqrt(LengthSquared(high - low)) * 0.5f, 1e-3f);
   // The bounding sphere fits the narrower half-angle of the view.
-  const float distance = radius / std::sin(kHalfFieldOfView) * kFramingMargin;
+  return {(low + high) * 0.5f, radius / std::sin(kHalfFieldOfView) * kFramingMargin, high.y - low.y};
+}
+
+}  // namespace
+
+double FramedHeight(const MeshObject& framing) {
+  const Framing f = FramingOf(framing);
+  return f.height / (2.0 * f.distance * std::tan(kViewerHalfAngle));
+}
+
+ViewsAround DrawViewsAround(const MeshObject& framing, const FrameContents& contents, DrawListCache& lists, int side,
+                            int count, float firstAzimuth) {
+  const Framing framed = FramingOf(framing);
+  const Vector3 centre = framed.centre;
+  const float distance = framed.distance;
 
   ViewsAround views;
   views.side = side;
@@ -38,7 +55,7 @@ ViewsAround DrawViewsAround(const MeshObject& framing, const FrameContents& cont
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   for (int view = 0; view < count; ++view) {
-    const float azimuth = static_cast<float>(view) * 6.28318531f / static_cast<float>(count);
+    const float azimuth = firstAzimuth + static_cast<float>(view) * 6.28318531f / static_cast<float>(count);
     const Vector3 direction{std::cos(kElevation) * std::sin(azimuth), std::sin(kElevation),
                             std::cos(kElevation) * std::cos(azimuth)};
     Camera camera;

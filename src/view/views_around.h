@@ -21,14 +21,18 @@ struct ViewsAround {
 
 // Draws `contents` with RenderFrame from `count` viewpoints around the
 // bounds of `framing`: every 360 / count degrees of azimuth, starting on
-// +z, 15 degrees above the horizon, with the viewer's 60-degree
+// +z turned by `firstAzimuth` radians about +y, 15 degrees above the
+// horizon, with the viewer's 60-degree
 // perspective at a distance that fits the whole of `framing` in view. The
 // background is the view's white. Assumes a current context, in the state
 // InitViewState makes, with a framebuffer of at least side x side bound;
 // `lists` are that context's. An empty `framing` is looked at from around
 // the origin.
 ViewsAround DrawViewsAround(const MeshObject& framing, const FrameContents& contents, DrawListCache& lists,
-                            int side = 256, int count = 8);
+                            int side = 256, int count = 8, float firstAzimuth = 0.0f);
+
+// How tall `framing` stands in such views, as a fraction of their height.
+double FramedHeight(const MeshObject& framing);
 
 // A pixel is covered when it is not the white background.
 bool Covered(const ViewsAround& views, std::size_t pixel);

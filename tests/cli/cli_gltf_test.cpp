@@ -107,21 +107,45 @@ TEST(CliGltf, LevelOfDetailChainReportsItsLevelsAndPassesTheReaders) {
   VH_REQUIRE_GLTF_VALIDATOR();
   ScratchDir dir;
   const test::ToolRun run = test::RunTool("export " + Quoted(kLeafyDocument) + " -o " +
-                                          Quoted(dir.File("chain.glb")) + " --lod --scale 0.5");
+                                          Quoted(dir.File("chain.glb")) + " --lod --scale 0.5 --lod-ratios 0.3,0.1");
   ASSERT_EQ(run.status, 0) << run.err;
   std::istringstream lines(run.out);
   std::vector<std::string> levels;
   for (std::string line; std::getline(lines, line);) levels.push_back(line);
-  ASSERT_EQ(levels.size(), 5u) << run.out;
+  ASSERT_EQ(levels.size(), 4u) << run.out;
   EXPECT_EQ(levels[0].rfind("LOD0 full tree: triangles ", 0), 0u) << levels[0];
-  EXPECT_EQ(levels[4].rfind("LOD4 billboards: triangles ", 0), 0u) << levels[4];
+  EXPECT_EQ(levels[3].rfind("LOD3 cards: triangles 20 submeshes 5 ", 0), 0u) << levels[3];
+  std::vector<long> triangles;
+  for (const std::string& level : levels) triangles.push_back(std::stol(level.substr(level.find("triangles ") + 10)));
+  EXPECT_LE(triangles[1], triangles[0] * 30 / 100) << "--lod-ratios sets the reduced levels' shares";
+  EXPECT_LE(triangles[2], triangles[0] * 10 / 100);
   test::ExpectValidGltf(dir.File("chain.glb"));
   const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
-  ASSERT_EQ(model.nodes.size(), 6u);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(model.nodes.at(static_cast<std::size_t>(i)).name, "chain_LOD" + std::to_string(i));
-  long faces = 0;
-  for (const std::string& level : levels) faces += std::stol(level.substr(level.find("triangles ") + 10));
-  EXPECT_EQ(test::AssimpInfoCount(dir.File("chain.glb"), "Faces"), faces);
+  ASSERT_EQ(model.nodes.size(), 4u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(model.nodes.at(static_cast<std::size_t>(i)).name, "chain_LOD" + std::to_string(i));
+  EXPECT_EQ(model.scenes.at(0).nodes, (std::vector<int>{0})) << "the scene holds LOD0 alone";
+}
+
+TEST(CliGltf, LevelOfDetailLayoutsWriteOneFileOrOnePerLevel) {
+  VH_REQUIRE_GLTF_VALIDATOR();
+  ScratchDir dir;
+  ASSERT_EQ(test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("grouped.glb")) +
+                          " --lod --lod-layout grouped").status, 0);
+  const tinygltf::Model grouped = test::LoadGltf(dir.File("grouped.glb"));
+  ASSERT_EQ(grouped.scenes.at(0).nodes.size(), 1u);
+  EXPECT_EQ(grouped.nodes.at(static_cast<std::size_t>(grouped.scenes[0].nodes[0])).children.size(), 4u);
+
+  ASSERT_EQ(test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("each.glb")) +
+                          " --lod --lod-layout files").status, 0);
+  for (int i = 0; i < 4; ++i) {
+    const std::string name = dir.File("each_LOD" + std::to_string(i) + ".glb");
+    test::ExpectValidGltf(name);
+    const tinygltf::Model level = test::LoadGltf(name);
+    ASSERT_EQ(level.nodes.size(), 1u) << name;
+    EXPECT_EQ(level.nodes[0].name, "each_LOD" + std::to_string(i));
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("each.glb")));
+
 }
 
 // The bounds of the POSITION accessors of the primitives whose material is
@@ -202,6 +226,11 @@ TEST(CliGltf, BadInputFailsWithAMessageAndWritesNothing) {
       {"export -o " + Quoted(dir.File("tree.glb")) + " --scale 0", "--scale needs a number from 1e-06 to 1e+06"},
       {"export -o " + Quoted(dir.File("tree.glb")) + " --scale nan", "--scale needs a number"},
       {"export -o " + Quoted(dir.File("tree.glb")) + " --scale", "--scale needs a number"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --lod --lod-layout flat",
+       "--lod-layout needs extension, grouped or files, not 'flat'"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --lod --lod-ratios 0.1,0.4", "may not exceed the first"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --lod --lod-ratios 40", "--lod-ratios needs two shares"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --lod-ratios 0.4,0.1", "--lod-ratios needs --lod"},
   };
   for (const auto& c : cases) {
     const test::ToolRun run = test::RunTool(c.arguments);
@@ -216,7 +245,10 @@ TEST(CliGltf, BadInputFailsWithAMessageAndWritesNothing) {
 
 TEST(CliGltf, HelpNamesTheNewOptions) {
   const test::ToolRun run = test::RunTool("--help");
-  EXPECT_NE(run.out.find("export [DOC.vhm | --preset NAME] -o OUT [--seed N] [--scale S] [--lod]"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("export [DOC.vhm | --preset NAME] -o OUT [--seed N] [--scale S]\n"
+                         "       [--lod [--lod-ratios F,S] [--lod-layout extension|grouped|files]]"),
+            std::string::npos)
+      << run.out;
 }
 
 }  // namespace

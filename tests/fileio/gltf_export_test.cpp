@@ -430,13 +430,20 @@ TEST(GltfExport, ChainOfLevelsNamesItsNodesAndSharesPictures) {
   ScratchDir dir;
   ExportGLB(scene, dir.File("chain.glb"));
   const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
-  ASSERT_EQ(model.nodes.size(), 3u);
+  ASSERT_EQ(model.nodes.size(), 2u);
   EXPECT_EQ(model.nodes[0].name, "Oak_LOD0");
   EXPECT_EQ(model.nodes[1].name, "Oak_LOD1");
-  EXPECT_EQ(model.nodes[2].name, "Oak");
-  EXPECT_EQ(model.nodes[2].children, (std::vector<int>{0, 1}));
+  // A reader that follows the scene without MSFT_lod finds one tree: the
+  // scene's nodes, walked down, reach the finest level alone.
   ASSERT_EQ(model.scenes.size(), 1u);
-  EXPECT_EQ(model.scenes[0].nodes, (std::vector<int>{2}));
+  std::vector<int> reached, open = model.scenes[0].nodes;
+  while (!open.empty()) {
+    const int node = open.back();
+    open.pop_back();
+    reached.push_back(node);
+    for (int child : model.nodes.at(static_cast<std::size_t>(node)).children) open.push_back(child);
+  }
+  EXPECT_EQ(reached, (std::vector<int>{0}));
   const tinygltf::Value& lod = model.nodes[0].extensions.at("MSFT_lod");
   ASSERT_TRUE(lod.Get("ids").IsArray());
   EXPECT_EQ(lod.Get("ids").Get(0).GetNumberAsInt(), 1);
@@ -451,6 +458,16 @@ TEST(GltfExport, ChainOfLevelsNamesItsNodesAndSharesPictures) {
   // Both levels share the origin of the finest one.
   const std::vector<float> low = test::AccessorValues<float>(model, model.meshes[1].primitives[0].attributes.at("POSITION"));
   ExpectClose(low, Expected(tree, kBarkMaterial).positions, 1e-6f, "the lower level's positions");
+
+  // Grouped, for tools that gather levels by their names: every level
+  // under one root node in the scene.
+  scene.allLevelsInScene = true;
+  ExportGLB(scene, dir.File("grouped.glb"));
+  const tinygltf::Model grouped = test::LoadGltf(dir.File("grouped.glb"));
+  ASSERT_EQ(grouped.nodes.size(), 3u);
+  EXPECT_EQ(grouped.nodes[2].name, "Oak");
+  EXPECT_EQ(grouped.nodes[2].children, (std::vector<int>{0, 1}));
+  EXPECT_EQ(grouped.scenes.at(0).nodes, (std::vector<int>{2}));
 }
 
 TEST(GltfExport, FailuresSayWhyAndWriteNothing) {
