@@ -26,6 +26,11 @@
 // viewpoints can go below.
 // The timing is the drawing of the 8 views, which matters little; the
 // label names the tree and the level.
+//
+// BM_LodChainWithPictures times the whole chain of the large benchmark tree
+// with its pictures drawn headless: the card pictures and the outlines
+// measured for each level. gltf_export_bench's BM_LodChainWithoutPictures
+// is the same chain with blank pictures; the difference is the drawing.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -34,6 +39,7 @@
 #include <set>
 #include <string>
 
+#include "bench_trees.h"
 #include "billboard/lod_chain.h"
 #include "fileio/document.h"
 #include "headless_context.h"
@@ -53,6 +59,8 @@ const std::array<TreeCase, 3> kTrees = {{
     {"conifer", VH_BENCH_DIR "/../presets/conifer.vhm"},
 }};
 
+vh::PictureRenderer HeadlessPictures(const vh::MeshObject& mesh);
+
 struct Fixture {
   vh::Tree tree;
   vh::LodChain chain;
@@ -67,12 +75,7 @@ Fixture& Shared(std::size_t index) {
   // is what the cards' pictures are compared on.
   made->tree = vh::Generate(vh::ReadDocumentFile(kTrees[index].document, vh::TreeParameters()));
   vh::bench::Context();
-  made->chain = vh::BuildLodChain(made->tree, {}, [](const vh::MeshObject& mesh) {
-    return vh::PictureRenderer([&mesh](const vh::PictureFrame& frame) {
-      vh::bench::Context().BindFramebuffer(frame.width, frame.height);
-      return vh::RenderLodPicture(vh::bench::Lists(), mesh, frame);
-    });
-  });
+  made->chain = vh::BuildLodChain(made->tree, {}, HeadlessPictures);
   vh::FrameContents frame;
   frame.tree = &made->tree;
   frame.showPlane = false;
@@ -131,6 +134,27 @@ BENCHMARK(BM_LodLevelQuality)
     ->ArgNames({"tree", "level"})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+
+vh::PictureRenderer HeadlessPictures(const vh::MeshObject& mesh) {
+  return [&mesh](const vh::PictureFrame& frame) {
+    vh::bench::Context().BindFramebuffer(frame.width, frame.height);
+    return vh::RenderLodPicture(vh::bench::Lists(), mesh, frame);
+  };
+}
+
+void BM_LodChainWithPictures(benchmark::State& state) {
+  const vh::Tree& tree = vh::bench::GrownLargeTree();
+  vh::bench::Context();
+  vh::LodChain chain;
+  for (auto _ : state) {
+    chain = vh::BuildLodChain(tree, {}, HeadlessPictures);
+    benchmark::DoNotOptimize(chain.levels.data());
+  }
+  for (std::size_t i = 0; i < chain.levels.size(); ++i)
+    state.counters["LOD" + std::to_string(i) + " triangles"] =
+        static_cast<double>(chain.levels[i].mesh->PolygonCount());
+}
+BENCHMARK(BM_LodChainWithPictures)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 // The tree against itself turned by a tenth of a degree times the argument,
 // at 256 pixels.

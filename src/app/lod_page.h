@@ -1,6 +1,6 @@
 // The "Level of detail" page: the billboard cloud's settings, "Create
-// Billboard Cloud", "Destroy Billboard Cloud", "Export LOD chain..." and the
-// progress bar.
+// Billboard Cloud", "Destroy Billboard Cloud", the level-of-detail chain's
+// shares and layout, "Export LOD chain..." and the progress bar.
 //
 // Creating runs on the user-interface thread; the progress callback
 // processes pending events, so the window stays responsive and Escape

@@ -55,7 +55,7 @@ std::vector<PictureFrame> MeasuringFrames(const MeshObject& tree, int count, int
   const float bottom = low.y - margin, top = high.y + margin;
   const double pixel = static_cast<double>(top - bottom) / height;
   for (int k = 0; k < count; ++k) {
-    const double angle = kPi * k / count;
+    const double angle = kPi * (k + 0.5) / count;
     const Vector3 d{static_cast<float>(std::cos(angle)), 0.0f, static_cast<float>(std::sin(angle))};
     float from = 1e30f, to = -1e30f;
     for (const auto& submesh : tree.submeshes)

@@ -15,11 +15,13 @@ namespace vh {
 
 // The frames errors are measured through: `count` vertical rectangles
 // through the centre of the tree's bounds, turned by 180 / count degrees
-// from one to the next starting across the x axis (half a turn covers
-// every side: from the opposite side an outline is the same, mirrored),
-// each spanning what it sees of the tree with a margin of 1 %, `height`
-// pixels high with square pixels. Empty for a tree without vertices.
-std::vector<PictureFrame> MeasuringFrames(const MeshObject& tree, int count = 8, int height = 256);
+// from one to the next, the first by half that from the x axis (half a turn
+// covers every side: from the opposite side an outline is the same,
+// mirrored; with four, they look between the ring's cards, where the cards
+// stand in worst), each spanning what it sees of the tree with a margin of
+// 1 %, `height` pixels high with square pixels. Empty for a tree without
+// vertices.
+std::vector<PictureFrame> MeasuringFrames(const MeshObject& tree, int count = 4, int height = 256);
 
 // The mean width, in scene units, of the band where exactly one of two
 // outlines covers a pixel: per frame, the pixels the pictures differ in
