@@ -129,6 +129,9 @@ LodPage::LodPage(EditorHost& host, QWidget* parent) : QWidget(parent), host_(hos
   chainLayout_->setObjectName("LodLayout");
   // In the order of vh::LodLayout.
   chainLayout_->addItems({"One file, LOD0 in its scene", "One file, every level in its scene", "One file per level"});
+  // The page keeps its width: the box shows what fits and opens wide.
+  chainLayout_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  chainLayout_->setMinimumContentsLength(12);
   chainLayout_->setToolTip(
       "One file, LOD0 in its scene: engines switch levels by MSFT_lod, other readers show one tree.\n"
       "Every level in its scene: for tools that gather levels by their _LODn names.\n"

@@ -73,9 +73,10 @@ TEST(CardLevel, RingStandsThroughTheTrunkAndSpansTheTree) {
         ASSERT_GE(u, 0.0f);
         ASSERT_LE(u, 1.0f);
       }
-    if (k > 0)  // evenly turned: 180 / kRingCards degrees apart
+    if (k > 0) {  // evenly turned: 180 / kRingCards degrees apart
       EXPECT_NEAR(std::fabs(Dot(normal, FrameNormal(layout.cards[static_cast<std::size_t>(k - 1)]))),
                   std::cos(3.14159265 / kRingCards), 1e-5);
+    }
   }
   const PictureFrame& top = layout.cards.back();
   EXPECT_NEAR(FrameNormal(top).y, 1.0f, 1e-6f) << "the top card faces up";

@@ -85,21 +85,6 @@ Image AtlasOfFile(const tinygltf::Model& model, const std::string& name = kBillb
   return Image();
 }
 
-// The same mesh with every triangle drawn whole and untextured: where its
-// squares lie on the screen.
-std::unique_ptr<MeshObject> Footprint(const MeshObject& mesh) {
-  auto footprint = std::make_unique<MeshObject>();
-  for (const auto& submesh : mesh.submeshes) {
-    auto plain = std::make_shared<Submesh>();
-    plain->vertices = submesh->vertices;
-    for (Vertex& v : plain->vertices) v.hasTexCoord = false;
-    plain->triangles = submesh->triangles;
-    plain->strip = false;
-    footprint->submeshes.push_back(std::move(plain));
-  }
-  return footprint;
-}
-
 class LevelCoverage : public ::testing::Test {
  protected:
   void SetUp() override {
