@@ -3,6 +3,7 @@
 #include "app/file_flows.h"
 #include "app/main_window.h"
 #include "billboard/billboard_cloud.h"
+#include "fileio/export_common.h"
 
 void MainWindow::SetBillboard(vh::BillboardCloud cloud) {
   if (cloud.mesh == nullptr) return;
@@ -31,7 +32,8 @@ void MainWindow::ReleaseBillboardImages() {
 void MainWindow::onExportBillboard() {
   // Both export dialogs start with the format the user exported to last.
   billboardExportDialog_.filterIndex = fileFlows_->LastExportFilter();
-  ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, TreePictures(session_),
+  ExportBillboard(this, billboard_.get(), billboardColour_, billboardAlpha_, vh::ExportOrigin(session_.tree),
+                  TreePictures(session_),
                   billboardExportDialog_);
   fileFlows_->SetLastExportFilter(billboardExportDialog_.filterIndex);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "billboard/billboard_cloud.h"
+#include "billboard/lod_pictures.h"
 
 class EditorHost;
 
@@ -19,3 +20,7 @@ class MeshObject;
 // blank (all key colour): the cloud still gets its geometry. Throws
 // std::runtime_error when the context cannot make a framebuffer of that size.
 vh::BillboardRenderer ViewContextBillboardRenderer(EditorHost& host, vh::MeshObject& mesh);
+
+// The level-of-detail chain's pictures of `mesh` (see RenderLodPicture),
+// drawn the same way.
+vh::PictureRenderer ViewContextLodPictures(EditorHost& host, const vh::MeshObject& mesh);

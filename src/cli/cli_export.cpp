@@ -29,6 +29,9 @@ struct ExportOptions {
   bool lod = false;
   bool wind = false;
   bool windEngineCopies = false;
+  LodChainOptions chain;
+  LodLayout layout = LodLayout::kExtensionOnly;
+  const char* chainOptionGiven = nullptr;  // the first chain option given, for the message without --lod
 };
 
 // The document's wind, or the default wind when it has none.
@@ -40,18 +43,42 @@ WindExport WindOf(const TreeParameters& params, const ExportOptions& options) {
   return wind;
 }
 
+// "--lod-ratios F,S": the two reduced levels' shares of the tree's
+// triangles, fractions with 0 < S <= F <= 1.
+void ParseRatios(const std::string& text, LodChainOptions& chain) {
+  const std::size_t comma = text.find(',');
+  if (comma == std::string::npos)
+    throw std::invalid_argument("--lod-ratios needs two shares such as 0.4,0.15, not '" + text + "'");
+  LodChainOptions parsed = chain;
+  parsed.firstShare = ParseReal("--lod-ratios", text.substr(0, comma), 1e-6, 1.0);
+  parsed.secondShare = ParseReal("--lod-ratios", text.substr(comma + 1), 1e-6, 1.0);
+  if (parsed.secondShare > parsed.firstShare)
+    throw std::invalid_argument("--lod-ratios: the second share may not exceed the first, as in 0.4,0.15, not '" +
+                                text + "'");
+  chain = parsed;
+}
+
+LodLayout ParseLayout(const std::string& text) {
+  if (text == "extension") return LodLayout::kExtensionOnly;
+  if (text == "grouped") return LodLayout::kGrouped;
+  if (text == "files") return LodLayout::kFilePerLevel;
+  throw std::invalid_argument("--lod-layout needs extension, grouped or files, not '" + text + "'");
+}
+
 #ifdef VH_CLI_BILLBOARD
-// The chain with its billboard pictures drawn in a context of our own; one
-// line per level on stdout says what it holds.
-LodChain RenderedChain(const Tree& tree, const DocumentPictures& pictures) {
+// The chain with its pictures drawn in a context of our own; one line per
+// level on stdout says what it holds, how far its outline strays from the
+// tree's (in scene units) and below which share of the screen's height it
+// gives way to the next.
+LodChain RenderedChain(const Tree& tree, const DocumentPictures& pictures, const LodChainOptions& options) {
   HeadlessBillboards billboards(pictures.Pointers());
-  BillboardPicker picker;  // a batch run draws the sequence of a first cloud
-  LodChain chain = BuildLodChain(tree, BillboardSettings{}, picker,
-                                 [&billboards](MeshObject& mesh) { return billboards.RendererFor(mesh); });
+  LodChain chain = BuildLodChain(tree, options,
+                                 [&billboards](const MeshObject& mesh) { return billboards.PicturesOf(mesh); });
   for (std::size_t i = 0; i < chain.levels.size(); ++i) {
     const LodLevel& level = chain.levels[i];
-    std::printf("LOD%zu %s: triangles %llu submeshes %zu\n", i, level.description.c_str(),
-                static_cast<unsigned long long>(level.mesh->PolygonCount()), level.mesh->submeshes.size());
+    std::printf("LOD%zu %s: triangles %llu submeshes %zu error %.4f coverage %.4f\n", i, level.description.c_str(),
+                static_cast<unsigned long long>(level.mesh->PolygonCount()), level.mesh->submeshes.size(),
+                level.error, level.screenCoverage);
   }
   return chain;
 }
@@ -60,10 +87,8 @@ LodChain RenderedChain(const Tree& tree, const DocumentPictures& pictures) {
 void WriteChain(const Tree& tree, const DocumentPictures& pictures, const ExportOptions& options,
                 const WindExport& wind, ExportFormat format) {
 #ifdef VH_CLI_BILLBOARD
-  const LodChain chain = RenderedChain(tree, pictures);
-  ExportScene scene = ChainScene(chain, pictures.Pointers(), options.scale);
-  scene.wind = wind;
-  WriteExport(format, scene, options.output);
+  const LodChain chain = RenderedChain(tree, pictures, options.chain);
+  WriteChain(format, chain, pictures.Pointers(), options.scale, options.layout, options.output, wind);
 #else
   (void)tree, (void)pictures, (void)options, (void)wind, (void)format;
   throw std::invalid_argument("--lod needs billboard pictures, which this build cannot draw (it has no view library)");
@@ -84,8 +109,18 @@ int RunExport(const Arguments& args) {
   parser.Flag("--lod", &options.lod);
   parser.Flag("--wind", &options.wind);
   parser.Flag("--wind-engine-copies", &options.windEngineCopies);
+  parser.Value("--lod-ratios", "two shares such as 0.4,0.15", [&options](const std::string& value) {
+    ParseRatios(value, options.chain);
+    if (options.chainOptionGiven == nullptr) options.chainOptionGiven = "--lod-ratios";
+  });
+  parser.Value("--lod-layout", "extension, grouped or files", [&options](const std::string& value) {
+    options.layout = ParseLayout(value);
+    if (options.chainOptionGiven == nullptr) options.chainOptionGiven = "--lod-layout";
+  });
   options.source.TakeDocument(parser.Parse(args));
   if (options.windEngineCopies && !options.wind) throw std::invalid_argument("--wind-engine-copies needs --wind");
+  if (options.chainOptionGiven != nullptr && !options.lod)
+    throw std::invalid_argument(std::string(options.chainOptionGiven) + " needs --lod");
 
   if (options.output.empty()) throw std::invalid_argument("no output file given (-o OUT)");
   const std::optional<ExportFormat> format = ExportFormatOfExtension(options.output);
