@@ -26,6 +26,7 @@
 #include "billboard/lod_chain.h"
 #include "cli/headless_billboards.h"
 #include "fileio/document.h"
+#include "fileio/export_common.h"
 #include "fileio/document_error.h"
 #include "fileio/export_formats.h"
 #include "fileio/presets.h"
@@ -229,9 +230,8 @@ LodChain RenderedChain(GrownTree& grown, const Pictures& pictures) {
   std::lock_guard graphics(GraphicsLock());
   ContinueObjectNumbersAfter(grown.tree);
   const std::unique_ptr<cli::HeadlessBillboards> context = HeadlessContext(pictures);
-  BillboardPicker picker;  // a batch run draws the sequence of a first cloud
-  return BuildLodChain(grown.tree, BillboardSettings{}, picker,
-                       [&context](MeshObject& mesh) { return context->RendererFor(mesh); });
+  return BuildLodChain(grown.tree, LodChainOptions{},
+                       [&context](const MeshObject& mesh) { return context->PicturesOf(mesh); });
 }
 
 // ---- meshes ----------------------------------------------------------------
@@ -300,7 +300,7 @@ void Export(GrownTree& grown, const std::string& path, std::optional<double> sca
   std::lock_guard guard(grown.lock);
   if (lod) {
     const LodChain chain = RenderedChain(grown, pictures);
-    WriteExport(format, ChainScene(chain, pictures.Pointers(), scale.value_or(1.0)), path);
+    WriteChain(format, chain, pictures.Pointers(), scale.value_or(1.0), LodLayout::kExtensionOnly, path);
   } else {
     WriteExport(format, SingleMeshScene(grown.tree, pictures.Pointers(), scale.value_or(1.0)), path);
   }
@@ -321,7 +321,7 @@ py::dict Billboard(GrownTree& grown, const std::string& path, const BillboardSet
     BillboardPicker picker;
     BillboardCloud cloud = CreateBillboardCloud(grown.tree, settings, picker, context->RendererFor(grown.tree), {});
     ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency, BillboardExportNames(path, format),
-                         format, pictures.Pointers());
+                         format, ExportOrigin(grown.tree), pictures.Pointers());
     mesh = std::move(cloud.mesh);
   }
   std::size_t billboards = 0;

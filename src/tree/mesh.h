@@ -38,7 +38,10 @@ struct Triangle {
 };
 
 // Material numbers, which are also the names of the view's texture objects.
-enum MaterialNumber : int { kLeafMaterial = 1, kBarkMaterial = 2, kBillboardMaterial = 3 };
+// Cards (the last level of a level-of-detail chain) are pictures like
+// billboards but one-sided: each card is two faces back to back, each
+// with normals of its own, so that engines light both sides alike.
+enum MaterialNumber : int { kLeafMaterial = 1, kBarkMaterial = 2, kBillboardMaterial = 3, kCardMaterial = 4 };
 
 class Submesh {
  public:

@@ -16,7 +16,8 @@ const char* const kNotReadyTitle = "Billboard not ready";
 }  // namespace
 
 void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& colour,
-                     const vh::Image& transparency, const vh::MaterialPictures& treePictures,
+                     const vh::Image& transparency, const vh::Vector3& treeOrigin,
+                     const vh::MaterialPictures& treePictures,
                      BillboardExportDialogState& dialog) {
   if (cloud == nullptr) {
     ShowMessage(parent, kNotReadyText, kNotReadyTitle);
@@ -37,7 +38,7 @@ void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& co
   const vh::ExportFormat format = vh::ExportFormatOfFilter(choice->filterIndex);
   const vh::BillboardFileNames names = vh::BillboardExportNames(LocalPath(choice->fileName), format);
   try {
-    vh::ExportBillboardCloud(*cloud, colour, transparency, names, format, treePictures);
+    vh::ExportBillboardCloud(*cloud, colour, transparency, names, format, treeOrigin, treePictures);
   } catch (const std::exception& error) {
     ShowWarning(parent, QString::fromStdString(error.what()));
   }

@@ -8,12 +8,14 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -93,6 +95,36 @@ LodPage::LodPage(TreeDocument& document, ViewContext& view, QWidget* parent)
     buttons->addWidget(button);
   }
   layout->addLayout(buttons);
+  auto* chainSettings = new QWidget(this);
+  auto* chainGrid = new QGridLayout(chainSettings);
+  chainGrid->setContentsMargins(0, 0, 0, 0);
+  const auto addShare = [this, chainSettings, chainGrid](int row, const char* caption, const char* name, int value) {
+    auto* box = new QSpinBox(chainSettings);
+    box->setObjectName(name);
+    box->setRange(1, 100);
+    box->setSuffix(" %");
+    box->setValue(value);
+    box->setToolTip("The most this level keeps of the tree's triangles");
+    chainGrid->addWidget(new QLabel(caption, chainSettings), row, 0);
+    chainGrid->addWidget(box, row, 1);
+    return box;
+  };
+  firstShare_ = addShare(0, "LOD1 triangles :", "LodFirstShare", 40);
+  secondShare_ = addShare(1, "LOD2 triangles :", "LodSecondShare", 15);
+  chainLayout_ = new QComboBox(chainSettings);
+  chainLayout_->setObjectName("LodLayout");
+  // In the order of vh::LodLayout.
+  chainLayout_->addItems({"One file, LOD0 in its scene", "One file, every level in its scene", "One file per level"});
+  // The page keeps its width: the box shows what fits and opens wide.
+  chainLayout_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  chainLayout_->setMinimumContentsLength(12);
+  chainLayout_->setToolTip(
+      "One file, LOD0 in its scene: engines switch levels by MSFT_lod, other readers show one tree.\n"
+      "Every level in its scene: for tools that gather levels by their _LODn names.\n"
+      "One file per level: tree_LOD0.glb, tree_LOD1.glb, ... for modelling programs.");
+  chainGrid->addWidget(new QLabel("Layout :", chainSettings), 2, 0);
+  chainGrid->addWidget(chainLayout_, 2, 1);
+  layout->addWidget(chainSettings);
   auto* exportChain = NamedButton(this, "ExportLodChain", "Export LOD chain...");
   layout->addWidget(exportChain);
   layout->addStretch(1);
@@ -119,6 +151,14 @@ vh::BillboardSettings LodPage::Settings() const {
   settings.textureResolution = resolution_->value();
   settings.textureQuality = quality_->value();
   return settings;
+}
+
+vh::LodChainOptions LodPage::ChainOptions() const {
+  vh::LodChainOptions options;
+  options.firstShare = firstShare_->value() / 100.0;
+  options.secondShare = secondShare_->value() / 100.0;
+  options.textureResolution = resolution_->value();
+  return options;
 }
 
 void LodPage::onResolutionChanged() { resolutionValue_->setText(QString::number(1 << resolution_->value())); }
@@ -175,6 +215,10 @@ void LodPage::onDestroyCloudClicked() {
 
 void LodPage::ExportLodChain() {
   if (document_.Busy()) return;
+  if (secondShare_->value() > firstShare_->value()) {
+    ShowMessage(window(), "LOD2 cannot keep more of the tree's triangles than LOD1.");
+    return;
+  }
   const std::vector<vh::ExportFormatEntry> formats = ChainFormats();
   FileRequest request;
   request.kind = FileRequest::Kind::kSave;
@@ -197,13 +241,12 @@ void LodPage::ExportLodChain() {
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
 
   const vh::Tree& tree = document_.CurrentTree();
+  const auto layout = static_cast<vh::LodLayout>(chainLayout_->currentIndex());
   const QString failure = RunWhileBusy(kBuildingChain, [&] {
     const vh::LodChain chain = vh::BuildLodChain(
-        tree, Settings(), document_.Picker(),
-        [this](vh::MeshObject& mesh) { return ViewContextBillboardRenderer(view_, document_, mesh); },
+        tree, ChainOptions(), [this](const vh::MeshObject& mesh) { return ViewContextLodPictures(view_, mesh); },
         [this](int percent) { return ShowProgress(percent); });
-    if (!chain.levels.empty())
-      vh::WriteExport(format, vh::ChainScene(chain, document_.Pictures(), choice->scale), path);
+    if (!chain.levels.empty()) vh::WriteChain(format, chain, document_.Pictures(), choice->scale, layout, path);
   });
   if (!failure.isEmpty()) ShowWarning(window(), failure);
 }

@@ -1,6 +1,6 @@
 // The "Level of detail" page: the billboard cloud's settings, "Create
-// Billboard Cloud", "Destroy Billboard Cloud", "Export LOD chain..." and the
-// progress bar.
+// Billboard Cloud", "Destroy Billboard Cloud", the level-of-detail chain's
+// shares and layout, "Export LOD chain..." and the progress bar.
 //
 // Creating runs on the user-interface thread; the progress callback
 // processes pending events, so the window stays responsive and Escape
@@ -14,11 +14,14 @@
 #include <functional>
 
 #include "billboard/billboard_cloud.h"
+#include "billboard/lod_chain.h"
 
 class TreeDocument;
 class ViewContext;
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
+class QSpinBox;
 class QLabel;
 class QProgressBar;
 class QSlider;
@@ -33,6 +36,9 @@ class LodPage : public QWidget {
 
   // The controls' values as the builder takes them.
   vh::BillboardSettings Settings() const;
+  // The level-of-detail chain's settings: the two reduced levels' shares
+  // and the cards' atlas size (the billboards' texture resolution).
+  vh::LodChainOptions ChainOptions() const;
 
  public slots:
   // SpeedButton22, "Create Billboard Cloud": replaces any current cloud by a
@@ -43,8 +49,9 @@ class LodPage : public QWidget {
   // TrackBar20: Label58 shows the output texture side, 2 to the slider's power.
   void onResolutionChanged();
   // "Export LOD chain...": asks for a glTF file and its scale, builds the
-  // tree's level-of-detail chain (its clouds with this page's settings) and
-  // writes it. Escape cancels the build; failures are shown.
+  // tree's level-of-detail chain (the shares of its reduced levels and the
+  // texture resolution of its cards from this page) and writes it in the
+  // chosen layout. Escape cancels the build; failures are shown.
   void ExportLodChain();
 
  private:
@@ -64,6 +71,9 @@ class LodPage : public QWidget {
   QLabel* resolutionValue_ = nullptr;  // Label58
   QSlider* quality_ = nullptr;        // TrackBar21
   QProgressBar* progress_ = nullptr;  // ProgressBar1
+  QSpinBox* firstShare_ = nullptr;    // LodFirstShare: LOD1's most triangles, percent
+  QSpinBox* secondShare_ = nullptr;   // LodSecondShare
+  QComboBox* chainLayout_ = nullptr;  // LodLayout, in vh::LodLayout's order
   QString chainName_;                 // the chain dialog's last name, filter and scale
   int chainFilter_ = 0;
   double chainScale_ = 1.0;

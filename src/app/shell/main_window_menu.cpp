@@ -7,6 +7,7 @@
 #include "app/flows/file_flows.h"
 #include "app/shell/main_window.h"
 #include "app/viewport/viewport.h"
+#include "fileio/export_common.h"
 
 void MainWindow::BuildMenu() {
   fileFlows_ = new FileFlows(*document_, this, [this] { return viewport_->Grab(); }, this);
@@ -73,7 +74,7 @@ void MainWindow::onExportBillboard() {
   // Both export dialogs start with the format the user exported to last.
   billboardExportDialog_.filterIndex = fileFlows_->LastExportFilter();
   ExportBillboard(this, document_->Billboard(), document_->BillboardColour(), document_->BillboardAlpha(),
-                  document_->Pictures(), billboardExportDialog_);
+                  vh::ExportOrigin(document_->CurrentTree()), document_->Pictures(), billboardExportDialog_);
   fileFlows_->SetLastExportFilter(billboardExportDialog_.filterIndex);
 }
 
