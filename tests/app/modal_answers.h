@@ -25,8 +25,9 @@ class ModalAnswers {
 
  private:
   QTimer timer_;
+  int ticksOpenAfterAnswer_ = 0;
 };
 
 ModalAnswers::Step ClickButton(QMessageBox::StandardButton button);
-// Types `fileName` over the name a file dialog offers and presses Return.
+// Puts `fileName` over the name a file dialog offers and presses Return.
 ModalAnswers::Step TypeFileName(const QString& fileName);
