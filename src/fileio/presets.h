@@ -24,7 +24,7 @@ class PresetLibrary {
   // The folders Find looks at, in order.
   static std::vector<std::string> Candidates(const std::string& programDirectory);
 
-  const std::string& Folder() const { return folder_; }
+  const std::string& Folder() const { return m_folder; }
   // The presets' names (file names without ".vhm"), sorted.
   std::vector<std::string> Names() const;
   // The document of preset `name`. Throws FileError for a name that is not
@@ -36,7 +36,7 @@ class PresetLibrary {
   TreeParameters Read(const std::string& name, const TreeParameters& base) const;
 
  private:
-  std::string folder_;
+  std::string m_folder;
 };
 
 // The preset's name for people: "broadleaf-oak" -> "Broadleaf oak".

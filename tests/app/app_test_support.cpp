@@ -9,15 +9,15 @@
 #include <QToolButton>
 
 MessageRecorder::MessageRecorder()
-    : previous_(SetMessageSink([this](QWidget*, MessageKind kind, const QString&, const QString& text) {
+    : m_previous(SetMessageSink([this](QWidget*, MessageKind kind, const QString&, const QString& text) {
         messages.push_back(text);
         kinds.push_back(kind);
       })) {}
 
-MessageRecorder::~MessageRecorder() { SetMessageSink(previous_); }
+MessageRecorder::~MessageRecorder() { SetMessageSink(m_previous); }
 
 SavePromptScript::SavePromptScript()
-    : previous_(SetSaveChangesPrompt([this](QWidget*, const QString& document) {
+    : m_previous(SetSaveChangesPrompt([this](QWidget*, const QString& document) {
         asked.push_back(document);
         if (answers.empty()) return otherwise;
         const SaveChangesAnswer answer = answers.front();
@@ -25,10 +25,10 @@ SavePromptScript::SavePromptScript()
         return answer;
       })) {}
 
-SavePromptScript::~SavePromptScript() { SetSaveChangesPrompt(previous_); }
+SavePromptScript::~SavePromptScript() { SetSaveChangesPrompt(m_previous); }
 
 QuestionScript::QuestionScript()
-    : previous_(SetQuestionPrompt([this](QWidget*, const QString&, const QString& text) {
+    : m_previous(SetQuestionPrompt([this](QWidget*, const QString&, const QString& text) {
         asked.push_back(text);
         if (answers.empty()) return otherwise;
         const bool answer = answers.front();
@@ -36,7 +36,7 @@ QuestionScript::QuestionScript()
         return answer;
       })) {}
 
-QuestionScript::~QuestionScript() { SetQuestionPrompt(previous_); }
+QuestionScript::~QuestionScript() { SetQuestionPrompt(m_previous); }
 
 void MainWindowTest::SetUp() {
   recorder = std::make_unique<MessageRecorder>();

@@ -29,7 +29,7 @@ class MessageRecorder {
   QList<MessageKind> kinds;  // of the messages, in the same order
 
  private:
-  MessageSink previous_;
+  MessageSink m_previous;
 };
 
 // Answers "Save changes?" for the lifetime of the object: the scripted
@@ -44,7 +44,7 @@ class SavePromptScript {
   QStringList asked;  // the document names, one per question
 
  private:
-  SaveChangesPrompt previous_;
+  SaveChangesPrompt m_previous;
 };
 
 // The main window with the short ways the tests take to its document and
@@ -86,7 +86,7 @@ class QuestionScript {
   QStringList asked;
 
  private:
-  QuestionPrompt previous_;
+  QuestionPrompt m_previous;
 };
 
 // A shown main window. Tests find controls by their names.

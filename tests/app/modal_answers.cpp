@@ -7,16 +7,16 @@
 
 ModalAnswers::ModalAnswers() {
   // A dialog answered is marked: a later one may take its address, never the mark.
-  QObject::connect(&timer_, &QTimer::timeout, [this] {
+  QObject::connect(&m_timer, &QTimer::timeout, [this] {
     QWidget* dialog = QApplication::activeModalWidget();
     if (dialog == nullptr || !dialog->isVisible()) return;
     if (dialog->property("answered").toBool()) {
       // A dialog that stays open after its answer would hold the test
       // forever: after a few seconds it is cancelled, so the test fails.
-      if (++ticksOpenAfterAnswer_ > 250) QTest::keyClick(dialog, Qt::Key_Escape);
+      if (++m_ticksOpenAfterAnswer > 250) QTest::keyClick(dialog, Qt::Key_Escape);
       return;
     }
-    ticksOpenAfterAnswer_ = 0;
+    m_ticksOpenAfterAnswer = 0;
     dialog->setProperty("answered", true);
     auto* box = qobject_cast<QMessageBox*>(dialog);
     auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
@@ -26,7 +26,7 @@ ModalAnswers::ModalAnswers() {
     steps.pop_front();
     step(dialog);
   });
-  timer_.start(20);
+  m_timer.start(20);
 }
 
 ModalAnswers::Step ClickButton(QMessageBox::StandardButton button) {

@@ -24,8 +24,8 @@ class ModalAnswers {
   QStringList seen;
 
  private:
-  QTimer timer_;
-  int ticksOpenAfterAnswer_ = 0;
+  QTimer m_timer;
+  int m_ticksOpenAfterAnswer = 0;
 };
 
 ModalAnswers::Step ClickButton(QMessageBox::StandardButton button);

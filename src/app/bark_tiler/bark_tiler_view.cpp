@@ -22,24 +22,24 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent) {
 }
 
 void PictureView::SetPicture(QImage picture) {
-  picture_ = std::move(picture);
-  scaled_ = QImage();
+  m_picture = std::move(picture);
+  m_scaled = QImage();
   update();
 }
 
 void PictureView::SetCropMarks(const CropMarks& marks) {
-  marks_ = marks;
-  hasMarks_ = true;
+  m_marks = marks;
+  m_hasMarks = true;
   update();
 }
 
 void PictureView::ClearCropMarks() {
-  hasMarks_ = false;
+  m_hasMarks = false;
   update();
 }
 
 void PictureView::SetBorder(bool on) {
-  border_ = on;
+  m_border = on;
   update();
 }
 
@@ -47,34 +47,34 @@ void PictureView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const int w = width();
   const int h = height();
-  if (picture_.isNull()) {
+  if (m_picture.isNull()) {
     painter.fillRect(rect(), Qt::white);
   } else {
     // A plain stretch without filtering, made once per picture and size:
     // a photograph several thousand pixels wide is not resampled on every
     // paint.
-    if (scaled_.size() != size()) {
-      scaled_ = picture_.scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    if (m_scaled.size() != size()) {
+      m_scaled = m_picture.scaled(size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
     }
-    painter.drawImage(0, 0, scaled_);
+    painter.drawImage(0, 0, m_scaled);
   }
   painter.setPen(QPen(Qt::black, 0));
-  if (hasMarks_ && !picture_.isNull()) {
-    const long long pw = picture_.width();
-    const long long ph = picture_.height();
+  if (m_hasMarks && !m_picture.isNull()) {
+    const long long pw = m_picture.width();
+    const long long ph = m_picture.height();
     const auto across = [&](int bound, long long side, long long picture) {
       return static_cast<int>(side * bound / picture);
     };
-    for (int bound : {marks_.left, marks_.right}) {
+    for (int bound : {m_marks.left, m_marks.right}) {
       const int x = across(bound, w, pw);
       painter.drawLine(x, 0, x, h - 1);
     }
-    for (int bound : {marks_.top, marks_.bottom}) {
+    for (int bound : {m_marks.top, m_marks.bottom}) {
       const int y = across(bound, h, ph);
       painter.drawLine(0, y, w - 1, y);
     }
   }
-  if (border_) {
+  if (m_border) {
     painter.drawLine(w - 1, 0, w - 1, h - 1);
     painter.drawLine(0, h - 1, w - 1, h - 1);
   }

@@ -33,7 +33,7 @@ class PictureView : public QWidget {
   // The picture drawn stretched over the whole view (nearest neighbour);
   // a null picture leaves the view blank.
   void SetPicture(QImage picture);
-  const QImage& Picture() const { return picture_; }
+  const QImage& Picture() const { return m_picture; }
 
   // Marks a rectangle of the picture (bounds in 0..picture size) with
   // one-pixel black lines across the whole view: vertical lines at
@@ -48,9 +48,9 @@ class PictureView : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  QImage picture_;
-  QImage scaled_;  // picture_ stretched to the view's size, kept between paints
-  CropMarks marks_;
-  bool hasMarks_ = false;
-  bool border_ = false;
+  QImage m_picture;
+  QImage m_scaled;  // m_picture stretched to the view's size, kept between paints
+  CropMarks m_marks;
+  bool m_hasMarks = false;
+  bool m_border = false;
 };

@@ -104,10 +104,10 @@ QString AskPictureName(QWidget* parent, FileRequest::Kind kind, QString& lastNam
 
 BarkTilerWindow::BarkTilerWindow(QWidget* parent)
     : QWidget(parent, Qt::Window),
-      source_(kBlankSourceWidth, kBlankSourceHeight) {
+      m_source(kBlankSourceWidth, kBlankSourceHeight) {
   setObjectName("Form4");
   setWindowTitle("Bark tiler");
-  std::fill(source_.pixels.begin(), source_.pixels.end(), std::uint8_t{255});
+  std::fill(m_source.pixels.begin(), m_source.pixels.end(), std::uint8_t{255});
   BuildLayout();
   resize(870, 600);
   move(198, 114);
@@ -142,26 +142,26 @@ void BarkTilerWindow::BuildLayout() {
     layout->addWidget(MakeButtonPanel(panel, buttonPanelName, button));
     return panel;
   };
-  load_ = MakeButton(this, "SpeedButton1", "Load");
-  save_ = MakeButton(this, "SpeedButton2", "Save");
-  QFrame* panel3 = column("Panel3", "Panel5", panel5_, image1_, "Image1", "Panel6", load_);
+  m_load = MakeButton(this, "SpeedButton1", "Load");
+  m_save = MakeButton(this, "SpeedButton2", "Save");
+  QFrame* panel3 = column("Panel3", "Panel5", m_panel5, m_image1, "Image1", "Panel6", m_load);
   panel3->setFixedWidth(kSourcePanelWidth);
   pictures->addWidget(panel3);
-  pictures->addWidget(column("Panel4", "Panel8", panel8_, image2_, "Image2", "Panel7", save_), 1);
-  image2_->SetBorder(true);
+  pictures->addWidget(column("Panel4", "Panel8", m_panel8, m_image2, "Image2", "Panel7", m_save), 1);
+  m_image2->SetBorder(true);
   // The views follow the sizes of the panels that hold them (FitViews).
-  panel5_->installEventFilter(this);
-  panel8_->installEventFilter(this);
+  m_panel5->installEventFilter(this);
+  m_panel8->installEventFilter(this);
   outer->addLayout(pictures, 1);
   outer->addWidget(BuildControlPanel());
 
-  connect(load_, &QToolButton::clicked, this, &BarkTilerWindow::onOpenPictureClicked);
-  connect(save_, &QToolButton::clicked, this, &BarkTilerWindow::onSaveTileClicked);
-  connect(generate_, &QToolButton::clicked, this, &BarkTilerWindow::onGenerateClicked);
-  for (QSlider* crop : {cropX0_, cropX1_, cropY0_, cropY1_}) {
+  connect(m_load, &QToolButton::clicked, this, &BarkTilerWindow::onOpenPictureClicked);
+  connect(m_save, &QToolButton::clicked, this, &BarkTilerWindow::onSaveTileClicked);
+  connect(m_generate, &QToolButton::clicked, this, &BarkTilerWindow::onGenerateClicked);
+  for (QSlider* crop : {m_cropX0, m_cropX1, m_cropY0, m_cropY1}) {
     connect(crop, &QSlider::valueChanged, this, &BarkTilerWindow::onCropChanged);
   }
-  for (QCheckBox* option : {shadingRemoval_, symmetrize_, powerOfTwo_}) {
+  for (QCheckBox* option : {m_shadingRemoval, m_symmetrize, m_powerOfTwo}) {
     connect(option, &QCheckBox::toggled, this, &BarkTilerWindow::onCropChanged);
   }
   // TrackBar1 has no handler: the strength is read by the next "Generate !".
@@ -181,83 +181,83 @@ QWidget* BarkTilerWindow::BuildControlPanel() {
     grid->addWidget(slider, row, 1);
     return slider;
   };
-  cropX0_ = cropRow(0, "Crop X0 :", "cropx0", 0, 0);
-  cropX1_ = cropRow(1, "Crop X1 :", "cropx1", 1, 100);
-  cropY0_ = cropRow(2, "Crop Y0 :", "cropy0", 0, 0);
-  cropY1_ = cropRow(3, "Crop Y1 :", "cropy1", 1, 100);
+  m_cropX0 = cropRow(0, "Crop X0 :", "cropx0", 0, 0);
+  m_cropX1 = cropRow(1, "Crop X1 :", "cropx1", 1, 100);
+  m_cropY0 = cropRow(2, "Crop Y0 :", "cropy0", 0, 0);
+  m_cropY1 = cropRow(3, "Crop Y1 :", "cropy1", 1, 100);
 
   const auto checkBox = [panel1](const char* name, const char* caption) {
     auto* box = new QCheckBox(caption, panel1);
     box->setObjectName(name);
     return box;
   };
-  shadingRemoval_ = checkBox("CheckBox1", "Shading removal");
-  strength_ = MakeSlider(panel1, "TrackBar1", 1, 100, 12);
-  symmetrize_ = checkBox("CheckBox2", "Symetrize");
-  powerOfTwo_ = checkBox("CheckBox3", "Make power of 2");
-  generate_ = MakeButton(panel1, "SpeedButton3", kGenerateCaption);
-  grid->addWidget(shadingRemoval_, 0, 3);
-  grid->addWidget(strength_, 0, 4);
-  grid->addWidget(symmetrize_, 1, 3);
-  grid->addWidget(powerOfTwo_, 2, 3);
-  grid->addWidget(generate_, 3, 3);
+  m_shadingRemoval = checkBox("CheckBox1", "Shading removal");
+  m_strength = MakeSlider(panel1, "TrackBar1", 1, 100, 12);
+  m_symmetrize = checkBox("CheckBox2", "Symetrize");
+  m_powerOfTwo = checkBox("CheckBox3", "Make power of 2");
+  m_generate = MakeButton(panel1, "SpeedButton3", kGenerateCaption);
+  grid->addWidget(m_shadingRemoval, 0, 3);
+  grid->addWidget(m_strength, 0, 4);
+  grid->addWidget(m_symmetrize, 1, 3);
+  grid->addWidget(m_powerOfTwo, 2, 3);
+  grid->addWidget(m_generate, 3, 3);
   grid->setColumnMinimumWidth(2, 20);
   grid->setColumnStretch(1, 3);
   grid->setColumnStretch(4, 2);
 
-  progress_ = new QProgressBar(panel1);
-  progress_->setObjectName("ProgressBar1");
-  progress_->setRange(0, 100);
-  progress_->setValue(0);
-  progress_->setTextVisible(false);
+  m_progress = new QProgressBar(panel1);
+  m_progress->setObjectName("ProgressBar1");
+  m_progress->setRange(0, 100);
+  m_progress->setValue(0);
+  m_progress->setTextVisible(false);
   grid->setRowStretch(4, 1);
-  grid->addWidget(progress_, 5, 0, 1, 5);
+  grid->addWidget(m_progress, 5, 0, 1, 5);
   return panel1;
 }
 
 vh::BarkTileOptions BarkTilerWindow::Options() const {
   vh::BarkTileOptions options;
-  options.x0 = cropX0_->value();
-  options.x1 = cropX1_->value();
-  options.y0 = cropY0_->value();
-  options.y1 = cropY1_->value();
-  options.shadingRemoval = shadingRemoval_->isChecked();
-  options.strength = strength_->value();
-  options.symmetrize = symmetrize_->isChecked();
-  options.powerOfTwo = powerOfTwo_->isChecked();
+  options.x0 = m_cropX0->value();
+  options.x1 = m_cropX1->value();
+  options.y0 = m_cropY0->value();
+  options.y1 = m_cropY1->value();
+  options.shadingRemoval = m_shadingRemoval->isChecked();
+  options.strength = m_strength->value();
+  options.symmetrize = m_symmetrize->isChecked();
+  options.powerOfTwo = m_powerOfTwo->isChecked();
   return options;
 }
 
 void BarkTilerWindow::onCropChanged() {
-  if (generating_) return;  // the controls are locked; a programmatic change waits
+  if (m_generating) return;  // the controls are locked; a programmatic change waits
   PreviewBarkTile();
 }
 
 void BarkTilerWindow::PreviewBarkTile() {
   const vh::BarkTileOptions options = Options();
   try {
-    result_ = vh::CropBarkPicture(source_, vh::ComputeBarkCrop(source_.width, source_.height, options));
+    m_result = vh::CropBarkPicture(m_source, vh::ComputeBarkCrop(m_source.width, m_source.height, options));
   } catch (const vh::BarkTileError&) {
     // A crop under 2 x 2 pixels has no preview; "Generate !" and "Save"
     // say why when they are clicked.
-    result_ = vh::Image();
+    m_result = vh::Image();
   }
   CropMarks marks;
-  marks.left = CropBound(source_.width, options.x0);
-  marks.right = CropBound(source_.width, options.x1);
-  marks.top = CropBound(source_.height, options.y0);
-  marks.bottom = CropBound(source_.height, options.y1);
-  image1_->SetCropMarks(marks);
+  marks.left = CropBound(m_source.width, options.x0);
+  marks.right = CropBound(m_source.width, options.x1);
+  marks.top = CropBound(m_source.height, options.y0);
+  marks.bottom = CropBound(m_source.height, options.y1);
+  m_image1->SetCropMarks(marks);
   ShowResult();
 }
 
 void BarkTilerWindow::ShowSource() {
-  image1_->SetPicture(ToQImage(source_));
+  m_image1->SetPicture(ToQImage(m_source));
   FitViews();
 }
 
 void BarkTilerWindow::ShowResult() {
-  image2_->SetPicture(ToQImage(result_));
+  m_image2->SetPicture(ToQImage(m_result));
   FitViews();
 }
 
@@ -266,13 +266,13 @@ void BarkTilerWindow::FitViews() {
     const QSize size = FitViewSize(picture.width, picture.height, panel->width(), panel->height());
     view->setGeometry(QRect(panel->contentsRect().topLeft(), size));
   };
-  fit(image1_, panel5_, source_);
-  fit(image2_, panel8_, result_);
+  fit(m_image1, m_panel5, m_source);
+  fit(m_image2, m_panel8, m_result);
 }
 
 void BarkTilerWindow::onGenerateClicked() {
-  if (generating_) {
-    cancelRequested_ = true;
+  if (m_generating) {
+    m_cancelRequested = true;
     return;
   }
   GenerateBarkTile();
@@ -281,7 +281,7 @@ void BarkTilerWindow::onGenerateClicked() {
 void BarkTilerWindow::GenerateBarkTile() {
   const vh::BarkTileOptions options = Options();
   try {
-    vh::ComputeBarkCrop(source_.width, source_.height, options);
+    vh::ComputeBarkCrop(m_source.width, m_source.height, options);
   } catch (const vh::BarkTileError& error) {
     ShowWarning(this, ToQString(error.what()), windowTitle());
     return;
@@ -291,13 +291,13 @@ void BarkTilerWindow::GenerateBarkTile() {
   SetGenerating(true);
   QString failure;
   try {
-    vh::Image tile = vh::GenerateBarkTile(source_, options, [this](int percent) {
-      progress_->setValue(percent);
+    vh::Image tile = vh::GenerateBarkTile(m_source, options, [this](int percent) {
+      m_progress->setValue(percent);
       // Keeps the window painting and lets Escape or the button cancel.
       QCoreApplication::processEvents(QEventLoop::AllEvents);
-      return !cancelRequested_;
+      return !m_cancelRequested;
     });
-    result_ = std::move(tile);
+    m_result = std::move(tile);
   } catch (const vh::BarkTileCancelled&) {
     // The plain crop stays.
   } catch (const std::exception& error) {
@@ -309,12 +309,12 @@ void BarkTilerWindow::GenerateBarkTile() {
 }
 
 void BarkTilerWindow::SetGenerating(bool on) {
-  generating_ = on;
-  cancelRequested_ = false;
-  progress_->setValue(0);
-  generate_->setText(on ? kCancelCaption : kGenerateCaption);
-  for (QWidget* control : std::initializer_list<QWidget*>{cropX0_, cropX1_, cropY0_, cropY1_, shadingRemoval_,
-                                                          strength_, symmetrize_, powerOfTwo_, load_, save_}) {
+  m_generating = on;
+  m_cancelRequested = false;
+  m_progress->setValue(0);
+  m_generate->setText(on ? kCancelCaption : kGenerateCaption);
+  for (QWidget* control : std::initializer_list<QWidget*>{m_cropX0, m_cropX1, m_cropY0, m_cropY1, m_shadingRemoval,
+                                                          m_strength, m_symmetrize, m_powerOfTwo, m_load, m_save}) {
     control->setEnabled(!on);
   }
   // While the tiler runs, Escape in this window and the application's
@@ -327,17 +327,17 @@ void BarkTilerWindow::SetGenerating(bool on) {
 }
 
 bool BarkTilerWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Resize && (watched == panel5_ || watched == panel8_)) {
+  if (event->type() == QEvent::Resize && (watched == m_panel5 || watched == m_panel8)) {
     FitViews();
     return false;
   }
-  if (!generating_) return QWidget::eventFilter(watched, event);
+  if (!m_generating) return QWidget::eventFilter(watched, event);
   if (event->type() == QEvent::Quit) {
-    cancelRequested_ = true;
+    m_cancelRequested = true;
   } else if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget != nullptr && widget->window() == this) {
-      cancelRequested_ = true;
+      m_cancelRequested = true;
       return true;
     }
   }
@@ -347,13 +347,13 @@ bool BarkTilerWindow::eventFilter(QObject* watched, QEvent* event) {
 void BarkTilerWindow::closeEvent(QCloseEvent* event) {
   // Closing hides the window and keeps its pictures; a running generation
   // would go on unseen, so it stops.
-  cancelRequested_ = true;
+  m_cancelRequested = true;
   event->accept();
 }
 
 void BarkTilerWindow::onOpenPictureClicked() {
-  if (generating_) return;
-  const QString name = AskPictureName(this, FileRequest::Kind::kOpen, lastOpenName_);
+  if (m_generating) return;
+  const QString name = AskPictureName(this, FileRequest::Kind::kOpen, m_lastOpenName);
   if (name.isEmpty()) return;
   // Into a fresh picture first: a file that cannot be read leaves the
   // window's pictures as they were.
@@ -367,21 +367,21 @@ void BarkTilerWindow::onOpenPictureClicked() {
     ShowWarning(this, QString("%1: %2").arg(name, ToQString(error.what())), windowTitle());
     return;
   }
-  source_ = std::move(picture);
+  m_source = std::move(picture);
   ShowSource();
   PreviewBarkTile();
 }
 
 void BarkTilerWindow::onSaveTileClicked() {
-  if (generating_) return;
-  if (result_.Empty()) {
+  if (m_generating) return;
+  if (m_result.Empty()) {
     ShowMessage(this, kNothingToSave, windowTitle());
     return;
   }
-  const QString name = AskPictureName(this, FileRequest::Kind::kSave, lastSaveName_);
+  const QString name = AskPictureName(this, FileRequest::Kind::kSave, m_lastSaveName);
   if (name.isEmpty()) return;
   try {
-    vh::SavePicture(LocalPath(name), result_);
+    vh::SavePicture(LocalPath(name), m_result);
   } catch (const std::exception& error) {
     ShowWarning(this, ToQString(error.what()), windowTitle());
   }

@@ -30,10 +30,10 @@ class BarkTilerWindow : public QWidget {
   // The photograph S (RGB) and the result R (RGB): the plain crop, or the
   // tile from the last "Generate !" until the next crop or option change.
   // R is empty while the crop is smaller than 2 x 2 pixels.
-  const vh::Image& Source() const { return source_; }
-  const vh::Image& Result() const { return result_; }
+  const vh::Image& Source() const { return m_source; }
+  const vh::Image& Result() const { return m_result; }
   // True while "Generate !" runs.
-  bool Generating() const { return generating_; }
+  bool Generating() const { return m_generating; }
   // The options as the controls show them.
   vh::BarkTileOptions Options() const;
 
@@ -60,27 +60,27 @@ class BarkTilerWindow : public QWidget {
   void FitViews();
   void SetGenerating(bool on);
 
-  vh::Image source_;
-  vh::Image result_;
-  QString lastOpenName_;  // what each dialog shows first: its last choice
-  QString lastSaveName_;
-  bool generating_ = false;
-  bool cancelRequested_ = false;
+  vh::Image m_source;
+  vh::Image m_result;
+  QString m_lastOpenName;  // what each dialog shows first: its last choice
+  QString m_lastSaveName;
+  bool m_generating = false;
+  bool m_cancelRequested = false;
 
-  QFrame* panel5_ = nullptr;
-  QFrame* panel8_ = nullptr;
-  PictureView* image1_ = nullptr;
-  PictureView* image2_ = nullptr;
-  QSlider* cropX0_ = nullptr;
-  QSlider* cropX1_ = nullptr;
-  QSlider* cropY0_ = nullptr;
-  QSlider* cropY1_ = nullptr;
-  QCheckBox* shadingRemoval_ = nullptr;  // CheckBox1
-  QSlider* strength_ = nullptr;          // TrackBar1
-  QCheckBox* symmetrize_ = nullptr;      // CheckBox2
-  QCheckBox* powerOfTwo_ = nullptr;      // CheckBox3
-  QToolButton* generate_ = nullptr;      // SpeedButton3
-  QToolButton* load_ = nullptr;          // SpeedButton1
-  QToolButton* save_ = nullptr;          // SpeedButton2
-  QProgressBar* progress_ = nullptr;     // ProgressBar1
+  QFrame* m_panel5 = nullptr;
+  QFrame* m_panel8 = nullptr;
+  PictureView* m_image1 = nullptr;
+  PictureView* m_image2 = nullptr;
+  QSlider* m_cropX0 = nullptr;
+  QSlider* m_cropX1 = nullptr;
+  QSlider* m_cropY0 = nullptr;
+  QSlider* m_cropY1 = nullptr;
+  QCheckBox* m_shadingRemoval = nullptr;  // CheckBox1
+  QSlider* m_strength = nullptr;          // TrackBar1
+  QCheckBox* m_symmetrize = nullptr;      // CheckBox2
+  QCheckBox* m_powerOfTwo = nullptr;      // CheckBox3
+  QToolButton* m_generate = nullptr;      // SpeedButton3
+  QToolButton* m_load = nullptr;          // SpeedButton1
+  QToolButton* m_save = nullptr;          // SpeedButton2
+  QProgressBar* m_progress = nullptr;     // ProgressBar1
 };

@@ -3,55 +3,55 @@
 #include <cassert>
 
 EditHistory::EditHistory(const vh::TreeParameters& current, std::size_t limit)
-    : limit_(limit < 1 ? 1 : limit) {
+    : m_limit(limit < 1 ? 1 : limit) {
   Reset(current);
 }
 
 void EditHistory::Reset(const vh::TreeParameters& current, bool saved) {
-  steps_.clear();
-  steps_.push_back(Step{std::string(), std::string(), current});
-  index_ = 0;
-  savedIndex_ = saved ? 0 : -1;
-  mergeOpen_ = false;
+  m_steps.clear();
+  m_steps.push_back(Step{std::string(), std::string(), current});
+  m_index = 0;
+  m_savedIndex = saved ? 0 : -1;
+  m_mergeOpen = false;
 }
 
 bool EditHistory::Record(const std::string& name, const vh::TreeParameters& now,
                          const std::string& mergeKey) {
   if (now == Current()) return false;
-  const bool merge = mergeOpen_ && !mergeKey.empty() && index_ > 0 && !CanRedo() &&
-                     steps_[index_].mergeKey == mergeKey &&
-                     savedIndex_ != static_cast<long>(index_);
-  mergeOpen_ = !mergeKey.empty();
+  const bool merge = m_mergeOpen && !mergeKey.empty() && m_index > 0 && !CanRedo() &&
+                     m_steps[m_index].mergeKey == mergeKey &&
+                     m_savedIndex != static_cast<long>(m_index);
+  m_mergeOpen = !mergeKey.empty();
   if (merge) {
-    steps_[index_].state = now;
+    m_steps[m_index].state = now;
     return true;
   }
-  steps_.resize(index_ + 1);  // a new edit drops what could be redone
-  if (savedIndex_ > static_cast<long>(index_)) savedIndex_ = -1;
-  steps_.push_back(Step{name, mergeKey, now});
-  ++index_;
-  if (steps_.size() > limit_ + 1) {
-    steps_.erase(steps_.begin());
-    --index_;
-    savedIndex_ = savedIndex_ > 0 ? savedIndex_ - 1 : -1;
+  m_steps.resize(m_index + 1);  // a new edit drops what could be redone
+  if (m_savedIndex > static_cast<long>(m_index)) m_savedIndex = -1;
+  m_steps.push_back(Step{name, mergeKey, now});
+  ++m_index;
+  if (m_steps.size() > m_limit + 1) {
+    m_steps.erase(m_steps.begin());
+    --m_index;
+    m_savedIndex = m_savedIndex > 0 ? m_savedIndex - 1 : -1;
   }
   return true;
 }
 
-std::string EditHistory::UndoName() const { return CanUndo() ? steps_[index_].name : std::string(); }
+std::string EditHistory::UndoName() const { return CanUndo() ? m_steps[m_index].name : std::string(); }
 
 std::string EditHistory::RedoName() const {
-  return CanRedo() ? steps_[index_ + 1].name : std::string();
+  return CanRedo() ? m_steps[m_index + 1].name : std::string();
 }
 
 const vh::TreeParameters& EditHistory::Undo() {
   assert(CanUndo() && "Undo with nothing to undo");
-  mergeOpen_ = false;
-  return steps_[--index_].state;
+  m_mergeOpen = false;
+  return m_steps[--m_index].state;
 }
 
 const vh::TreeParameters& EditHistory::Redo() {
   assert(CanRedo() && "Redo with nothing to redo");
-  mergeOpen_ = false;
-  return steps_[++index_].state;
+  m_mergeOpen = false;
+  return m_steps[++m_index].state;
 }

@@ -31,14 +31,14 @@ class EditHistory {
   bool Record(const std::string& name, const vh::TreeParameters& now,
               const std::string& mergeKey = std::string());
   // Ends merging: the next Record always adds a step.
-  void CloseMerge() { mergeOpen_ = false; }
+  void CloseMerge() { m_mergeOpen = false; }
 
   // Replaces the current state without adding a step: for changes that
   // follow from a restore rather than from the user (a recomputed value).
-  void Amend(const vh::TreeParameters& now) { steps_[index_].state = now; }
+  void Amend(const vh::TreeParameters& now) { m_steps[m_index].state = now; }
 
-  bool CanUndo() const { return index_ > 0; }
-  bool CanRedo() const { return index_ + 1 < steps_.size(); }
+  bool CanUndo() const { return m_index > 0; }
+  bool CanRedo() const { return m_index + 1 < m_steps.size(); }
   // The names of the step Undo and Redo would take back or repeat; empty
   // when there is none.
   std::string UndoName() const;
@@ -48,15 +48,15 @@ class EditHistory {
   const vh::TreeParameters& Undo();
   const vh::TreeParameters& Redo();
 
-  const vh::TreeParameters& Current() const { return steps_[index_].state; }
-  std::size_t StepCount() const { return steps_.size() - 1; }
+  const vh::TreeParameters& Current() const { return m_steps[m_index].state; }
+  std::size_t StepCount() const { return m_steps.size() - 1; }
 
   // The current state is what the document file holds.
-  void MarkSaved() { savedIndex_ = static_cast<long>(index_); }
+  void MarkSaved() { m_savedIndex = static_cast<long>(m_index); }
   // Whether the current state differs from the one last saved or opened: a
   // step away from it in either direction counts, even if the values
   // happen to be the same again.
-  bool Modified() const { return savedIndex_ != static_cast<long>(index_); }
+  bool Modified() const { return m_savedIndex != static_cast<long>(m_index); }
 
  private:
   struct Step {
@@ -64,9 +64,9 @@ class EditHistory {
     std::string mergeKey;
     vh::TreeParameters state;
   };
-  std::vector<Step> steps_;
-  std::size_t index_ = 0;  // the current state
-  long savedIndex_ = 0;    // -1 when the saved state was forgotten or never existed
-  std::size_t limit_;
-  bool mergeOpen_ = false;
+  std::vector<Step> m_steps;
+  std::size_t m_index = 0;  // the current state
+  long m_savedIndex = 0;    // -1 when the saved state was forgotten or never existed
+  std::size_t m_limit;
+  bool m_mergeOpen = false;
 };

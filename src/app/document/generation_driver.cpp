@@ -29,41 +29,41 @@ void DiscardTree(std::unique_ptr<vh::Tree> tree) {
 }
 
 GenerationDriver::GenerationDriver(std::function<void(GrownTree)> deliver, QObject* parent)
-    : QObject(parent), deliver_(std::move(deliver)) {}
+    : QObject(parent), m_deliver(std::move(deliver)) {}
 
 GenerationDriver::~GenerationDriver() {
-  if (!worker_.joinable()) return;
-  superseded_ = true;
-  cancel_ = true;
+  if (!m_worker.joinable()) return;
+  m_superseded = true;
+  m_cancel = true;
   // The worker only touches its own copy of the request, its own tree and
   // the two flags above; the result it may have left goes with this
   // object (and its posted call with the object's pending events).
-  worker_.join();
+  m_worker.join();
 }
 
 void GenerationDriver::Grow(GrowthRequest request) {
-  if (!running_) {
+  if (!m_running) {
     Start(std::move(request));
     return;
   }
   // Whatever the running generation makes is out of date: stop it and let
   // Finished start this one.
-  waiting_ = std::move(request);
-  superseded_ = true;
-  cancel_ = true;
+  m_waiting = std::move(request);
+  m_superseded = true;
+  m_cancel = true;
 }
 
 void GenerationDriver::Cancel() {
-  if (!running_) return;
-  waiting_.reset();
-  cancel_ = true;
+  if (!m_running) return;
+  m_waiting.reset();
+  m_cancel = true;
 }
 
 void GenerationDriver::Start(GrowthRequest request) {
-  cancel_ = false;
-  superseded_ = false;
-  running_ = true;
-  worker_ = std::thread([this, request = std::move(request)] { Run(request); });
+  m_cancel = false;
+  m_superseded = false;
+  m_running = true;
+  m_worker = std::thread([this, request = std::move(request)] { Run(request); });
 }
 
 void GenerationDriver::Run(const GrowthRequest& request) {
@@ -77,7 +77,7 @@ void GenerationDriver::Run(const GrowthRequest& request) {
   GrownTree result;
   result.tree = std::make_unique<vh::Tree>();
   vh::GenerationControl control;
-  control.cancel = &cancel_;
+  control.cancel = &m_cancel;
   control.vertexBudget = request.vertexBudget;
   try {
     vh::Generate(request.params, request.options, control, *result.tree);
@@ -86,23 +86,23 @@ void GenerationDriver::Run(const GrowthRequest& request) {
     result.tree.reset();
     result.failure = QString::fromLocal8Bit(error.what());
   }
-  if (superseded_) {
+  if (m_superseded) {
     DiscardTree(std::move(result.tree));
     result.failure.clear();
   }
   {
-    const std::lock_guard<std::mutex> lock(resultMutex_);
-    result_ = std::move(result);
+    const std::lock_guard<std::mutex> lock(m_resultMutex);
+    m_result = std::move(result);
   }
-  resultReady_.notify_one();
+  m_resultReady.notify_one();
   QMetaObject::invokeMethod(this, [this] { TakeResult(); }, Qt::QueuedConnection);
 }
 
 bool GenerationDriver::SettleWithin(std::chrono::milliseconds limit) {
-  if (!running_) return true;
+  if (!m_running) return true;
   {
-    std::unique_lock<std::mutex> lock(resultMutex_);
-    if (!resultReady_.wait_for(lock, limit, [this] { return result_.has_value(); })) return false;
+    std::unique_lock<std::mutex> lock(m_resultMutex);
+    if (!m_resultReady.wait_for(lock, limit, [this] { return m_result.has_value(); })) return false;
   }
   TakeResult();
   return true;
@@ -111,8 +111,8 @@ bool GenerationDriver::SettleWithin(std::chrono::milliseconds limit) {
 void GenerationDriver::TakeResult() {
   std::optional<GrownTree> result;
   {
-    const std::lock_guard<std::mutex> lock(resultMutex_);
-    result.swap(result_);
+    const std::lock_guard<std::mutex> lock(m_resultMutex);
+    result.swap(m_result);
   }
   // Already taken by SettleWithin; the posted call comes late.
   if (!result) return;
@@ -120,17 +120,17 @@ void GenerationDriver::TakeResult() {
 }
 
 void GenerationDriver::Finished(GrownTree result) {
-  worker_.join();  // it has left its result and is about to return
-  running_ = false;
-  if (waiting_) {
+  m_worker.join();  // it has left its result and is about to return
+  m_running = false;
+  if (m_waiting) {
     // Also when this one was not superseded in time: the waiting request
     // holds newer parameters.
-    GrowthRequest next = std::move(*waiting_);
-    waiting_.reset();
+    GrowthRequest next = std::move(*m_waiting);
+    m_waiting.reset();
     Start(std::move(next));
     return;
   }
   // Nothing to deliver when it was superseded and then cancelled.
-  if (result.tree != nullptr || !result.failure.isEmpty()) deliver_(std::move(result));
-  if (!running_) emit idle();  // unless the delivery asked for the next tree
+  if (result.tree != nullptr || !result.failure.isEmpty()) m_deliver(std::move(result));
+  if (!m_running) emit idle();  // unless the delivery asked for the next tree
 }

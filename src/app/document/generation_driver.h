@@ -71,7 +71,7 @@ class GenerationDriver : public QObject {
   // cancel never reaches a later generation.
   void Cancel();
   // A generation runs or waits to run (until its tree was delivered).
-  bool Busy() const { return running_; }
+  bool Busy() const { return m_running; }
   // Waits up to `limit` for the running generation to end and, when it
   // does, hands its tree over now rather than at the next turn of the event
   // loop: a small tree then reaches the screen in the same frame as the
@@ -91,14 +91,14 @@ class GenerationDriver : public QObject {
   void TakeResult();
   void Finished(GrownTree result);
 
-  std::function<void(GrownTree)> deliver_;
-  std::thread worker_;
-  bool running_ = false;                  // worker_ was started and not yet joined
-  std::optional<GrowthRequest> waiting_;  // grown once the running one stopped
-  std::atomic<bool> cancel_{false};       // read by the generation once per branch
-  std::atomic<bool> superseded_{false};   // the running generation's tree is not wanted
+  std::function<void(GrownTree)> m_deliver;
+  std::thread m_worker;
+  bool m_running = false;                  // m_worker was started and not yet joined
+  std::optional<GrowthRequest> m_waiting;  // grown once the running one stopped
+  std::atomic<bool> m_cancel{false};       // read by the generation once per branch
+  std::atomic<bool> m_superseded{false};   // the running generation's tree is not wanted
   // The worker's result, from its end until the window's thread takes it.
-  std::mutex resultMutex_;
-  std::condition_variable resultReady_;
-  std::optional<GrownTree> result_;
+  std::mutex m_resultMutex;
+  std::condition_variable m_resultReady;
+  std::optional<GrownTree> m_result;
 };

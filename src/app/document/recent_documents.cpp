@@ -10,26 +10,26 @@ QSettings Settings() { return QSettings("Verdanthollow", "Verdanthollow"); }
 }  // namespace
 
 RecentDocuments::RecentDocuments() {
-  files_ = Settings().value(kKey).toStringList();
-  files_.removeAll(QString());
-  files_.removeDuplicates();
-  while (files_.size() > kLimit) files_.removeLast();
+  m_files = Settings().value(kKey).toStringList();
+  m_files.removeAll(QString());
+  m_files.removeDuplicates();
+  while (m_files.size() > kLimit) m_files.removeLast();
 }
 
 void RecentDocuments::Add(const QString& fileName) {
   const QString absolute = QFileInfo(fileName).absoluteFilePath();
-  files_.removeAll(absolute);
-  files_.prepend(absolute);
-  while (files_.size() > kLimit) files_.removeLast();
+  m_files.removeAll(absolute);
+  m_files.prepend(absolute);
+  while (m_files.size() > kLimit) m_files.removeLast();
   Keep();
 }
 
 void RecentDocuments::Remove(const QString& fileName) {
-  files_.removeAll(fileName);
+  m_files.removeAll(fileName);
   Keep();
 }
 
 void RecentDocuments::Keep() const {
   QSettings settings = Settings();
-  settings.setValue(kKey, files_);
+  settings.setValue(kKey, m_files);
 }

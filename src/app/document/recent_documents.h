@@ -14,7 +14,7 @@ class RecentDocuments {
   RecentDocuments();
 
   // The documents, newest first, at most kLimit.
-  const QStringList& Files() const { return files_; }
+  const QStringList& Files() const { return m_files; }
   // Puts `fileName` (made absolute) first, dropping an older entry of the
   // same file and the oldest beyond the limit, and keeps the list.
   void Add(const QString& fileName);
@@ -23,5 +23,5 @@ class RecentDocuments {
 
  private:
   void Keep() const;
-  QStringList files_;
+  QStringList m_files;
 };

@@ -42,8 +42,8 @@ class DocumentSession : public QObject {
   // was cancelled or failed.
   bool ConfirmDiscard();
 
-  bool Modified() const { return history_.Modified(); }
-  const EditHistory& History() const { return history_; }
+  bool Modified() const { return m_history.Modified(); }
+  const EditHistory& History() const { return m_history; }
   // The document's name, without the mark.
   QString DocumentName() const;
   // The name as "Infos" shows it: with " *" while the document is changed.
@@ -74,7 +74,7 @@ class DocumentSession : public QObject {
   void StartAfresh(const QString& name);
   void Refresh();
 
-  Parts parts_;
-  EditHistory history_;
-  QString name_;  // a file, a preset's title, or empty for a new tree
+  Parts m_parts;
+  EditHistory m_history;
+  QString m_name;  // a file, a preset's title, or empty for a new tree
 };

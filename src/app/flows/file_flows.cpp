@@ -44,28 +44,28 @@ std::optional<FileChoice> Ask(FileRequest::Kind kind, QWidget* parent, const QSt
 
 FileFlows::FileFlows(TreeDocument& document, QWidget* dialogParent, std::function<QImage()> grabView,
                      QObject* parent)
-    : QObject(parent), document_(document), dialogParent_(dialogParent), grabView_(std::move(grabView)) {}
+    : QObject(parent), m_document(document), m_dialogParent(dialogParent), m_grabView(std::move(grabView)) {}
 
-void FileFlows::ShowError(const QString& text) { ShowWarning(dialogParent_, text, "Error"); }
+void FileFlows::ShowError(const QString& text) { ShowWarning(m_dialogParent, text, "Error"); }
 
 void FileFlows::New() {
-  if (document_.Busy()) return;
+  if (m_document.Busy()) return;
   // The cloud stands for the tree being discarded: leave billboard mode so
   // that the new tree is grown and shown.
-  document_.DestroyBillboard();
-  document_.Session().StartNewTree();
-  document_.ParametersReplaced();
-  document_.UpdateAfterChange();
-  document_.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
-  document_.LeafAppearanceChanged();
+  m_document.DestroyBillboard();
+  m_document.Session().StartNewTree();
+  m_document.ParametersReplaced();
+  m_document.UpdateAfterChange();
+  m_document.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
+  m_document.LeafAppearanceChanged();
   BelongTo(QString());
   emit newTree();
 }
 
 void FileFlows::Open() {
-  if (document_.Busy()) return;
+  if (m_document.Busy()) return;
   const std::optional<FileChoice> choice =
-      Ask(FileRequest::Kind::kOpen, dialogParent_, kOpenDocumentFilter, QString());
+      Ask(FileRequest::Kind::kOpen, m_dialogParent, kOpenDocumentFilter, QString());
   if (!choice) return;
   OpenDocument(choice->fileName);
 }
@@ -88,8 +88,8 @@ void FileFlows::OpenPreset(const vh::PresetLibrary& presets, const QString& name
 }
 
 bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreeParameters& base)>& read) {
-  if (document_.Busy()) return false;
-  EditingSession& session = document_.Session();
+  if (m_document.Busy()) return false;
+  EditingSession& session = m_document.Session();
   try {
     // Reads into a fresh parameter set; the session's is replaced only
     // when the whole document was read.
@@ -98,8 +98,8 @@ bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreePa
     ShowError(What(error));
     return false;
   }
-  document_.GrowOpenedDocument();
-  document_.DestroyBillboard();  // it showed the tree that was just replaced
+  m_document.GrowOpenedDocument();
+  m_document.DestroyBillboard();  // it showed the tree that was just replaced
   // A picture that cannot be read is reported, but the controls must show
   // the document all the same: otherwise their stale values would be
   // stored over it at the next change.
@@ -112,38 +112,38 @@ bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreePa
       problems << What(error);
     }
   };
-  load([&] { document_.LoadBarkPicture(FromLocalPath(session.params.barkTextureFile)); });
-  load([&] { document_.LoadLeafPicture(FromLocalPath(session.params.leafTextureFile)); });
-  document_.ParametersReplaced();
-  document_.LeafAppearanceChanged();
-  document_.RequestRedraw();
-  document_.RefreshCounts();  // of the tree just grown from the document
+  load([&] { m_document.LoadBarkPicture(FromLocalPath(session.params.barkTextureFile)); });
+  load([&] { m_document.LoadLeafPicture(FromLocalPath(session.params.leafTextureFile)); });
+  m_document.ParametersReplaced();
+  m_document.LeafAppearanceChanged();
+  m_document.RequestRedraw();
+  m_document.RefreshCounts();  // of the tree just grown from the document
   if (!problems.isEmpty()) ShowError(problems.join('\n'));
   return true;
 }
 
 void FileFlows::BelongTo(const QString& fileName, const QString& suggestedName) {
-  documentFile_ = fileName;
-  suggestedName_ = suggestedName.isEmpty() ? QString("Untitled") : suggestedName;
-  if (!fileName.isEmpty()) lastFolder_ = QFileInfo(fileName).absolutePath();
+  m_documentFile = fileName;
+  m_suggestedName = suggestedName.isEmpty() ? QString("Untitled") : suggestedName;
+  if (!fileName.isEmpty()) m_lastFolder = QFileInfo(fileName).absolutePath();
 }
 
 bool FileFlows::Save() {
-  if (document_.Busy()) return false;
+  if (m_document.Busy()) return false;
   // Only the document's own file is ever written without asking: a name
   // chosen for another document would overwrite that one.
-  if (documentFile_.isEmpty()) return SaveAs();
-  return SaveTo(documentFile_, false);
+  if (m_documentFile.isEmpty()) return SaveAs();
+  return SaveTo(m_documentFile, false);
 }
 
 bool FileFlows::SaveAs() {
-  if (document_.Busy()) return false;
-  QString initialName = documentFile_;
+  if (m_document.Busy()) return false;
+  QString initialName = m_documentFile;
   if (initialName.isEmpty()) {
-    initialName = lastFolder_.isEmpty() ? suggestedName_ : QDir(lastFolder_).filePath(suggestedName_);
+    initialName = m_lastFolder.isEmpty() ? m_suggestedName : QDir(m_lastFolder).filePath(m_suggestedName);
   }
   const std::optional<FileChoice> choice =
-      Ask(FileRequest::Kind::kSave, dialogParent_, kSaveDocumentFilter, initialName);
+      Ask(FileRequest::Kind::kSave, m_dialogParent, kSaveDocumentFilter, initialName);
   if (!choice) return false;
   return SaveTo(choice->fileName, true);
 }
@@ -154,7 +154,7 @@ bool FileFlows::SaveTo(const QString& chosen, bool offerCopies) {
   if (offerCopies && !OfferPictureCopies(folder)) return false;
   try {
     // Written beside the target and renamed into place when complete.
-    vh::SaveDocument(vh::WithPicturesRelativeTo(document_.Session().params, folder), path);
+    vh::SaveDocument(vh::WithPicturesRelativeTo(m_document.Session().params, folder), path);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return false;
@@ -166,7 +166,7 @@ bool FileFlows::SaveTo(const QString& chosen, bool offerCopies) {
 }
 
 bool FileFlows::OfferPictureCopies(const std::string& folder) {
-  vh::TreeParameters& params = document_.Session().params;
+  vh::TreeParameters& params = m_document.Session().params;
   const std::vector<std::string> outside = vh::PicturesOutside(params, folder);
   if (outside.empty()) return true;
   QStringList names;
@@ -175,7 +175,7 @@ bool FileFlows::OfferPictureCopies(const std::string& folder) {
       QString("The document names pictures that lie outside its folder:\n%1\n\n"
               "Copy them beside the document, so that the folder holds everything it needs?")
           .arg(names.join('\n'));
-  if (!AskYesNo(dialogParent_, kCopyPicturesTitle, question)) return true;
+  if (!AskYesNo(m_dialogParent, kCopyPicturesTitle, question)) return true;
   try {
     vh::CopyPicturesInto(params, folder);
   } catch (const std::exception& error) {
@@ -186,49 +186,49 @@ bool FileFlows::OfferPictureCopies(const std::string& folder) {
 }
 
 void FileFlows::Export() {
-  if (document_.Busy()) return;
+  if (m_document.Busy()) return;
   FileRequest request;
   request.kind = FileRequest::Kind::kSave;
-  request.parent = dialogParent_;
+  request.parent = m_dialogParent;
   request.title = kExportTitle;
   request.filter = QString::fromStdString(vh::ExportFilterList());
-  request.initialName = exportName_;
-  request.initialFilter = exportFilter_;
+  request.initialName = m_exportName;
+  request.initialFilter = m_exportFilter;
   request.askScale = true;
-  request.initialScale = exportScale_;
+  request.initialScale = m_exportScale;
   const std::optional<FileChoice> choice = RunFileDialog(request);
   if (!choice) return;
-  exportName_ = choice->fileName;
-  exportFilter_ = choice->filterIndex;
-  exportScale_ = choice->scale;
+  m_exportName = choice->fileName;
+  m_exportFilter = choice->filterIndex;
+  m_exportScale = choice->scale;
   const vh::ExportFormat format = vh::ExportFormatOfFilter(choice->filterIndex);
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
-  const vh::Tree& tree = document_.CurrentTree();
+  const vh::Tree& tree = m_document.CurrentTree();
   // The scale and the pictures matter to glTF only; the other formats
   // write the numbers they always have and name their picture files.
   const double scale = vh::FormatEntry(format).carriesScene ? choice->scale : 1.0;
   try {
-    vh::WriteExport(format, vh::SingleMeshScene(tree, document_.Pictures(), scale), path);
+    vh::WriteExport(format, vh::SingleMeshScene(tree, m_document.Pictures(), scale), path);
   } catch (const std::exception& error) {
     ShowError(What(error));
   }
 }
 
 void FileFlows::ExportScreenshot() {
-  if (document_.Busy()) return;
+  if (m_document.Busy()) return;
   const std::optional<FileChoice> choice =
-      Ask(FileRequest::Kind::kSave, dialogParent_, kSavePictureFilter, screenshotName_);
+      Ask(FileRequest::Kind::kSave, m_dialogParent, kSavePictureFilter, m_screenshotName);
   if (!choice) return;
-  screenshotName_ = choice->fileName;
+  m_screenshotName = choice->fileName;
   try {
     // BMP for ".bmp" in any case, JPEG of quality 90 otherwise; the name is
     // used as it is.
-    vh::SavePicture(LocalPath(choice->fileName), FromQImage(grabView_()));
+    vh::SavePicture(LocalPath(choice->fileName), FromQImage(m_grabView()));
   } catch (const std::exception& error) {
     ShowError(What(error));
   }
 }
 
 void FileFlows::Help() {
-  OpenHelp(dialogParent_, QDir::currentPath(), QCoreApplication::applicationDirPath());
+  OpenHelp(m_dialogParent, QDir::currentPath(), QCoreApplication::applicationDirPath());
 }

@@ -71,11 +71,11 @@ class FileFlows : public QObject {
 
   // The file of the document being edited (absolute); empty while it has
   // none.
-  const QString& DocumentFile() const { return documentFile_; }
+  const QString& DocumentFile() const { return m_documentFile; }
   // The filter of the export dialog used last, by "Export..." or by
   // "Export billboard...", which both start with it.
-  int LastExportFilter() const { return exportFilter_; }
-  void SetLastExportFilter(int filter) { exportFilter_ = filter; }
+  int LastExportFilter() const { return m_exportFilter; }
+  void SetLastExportFilter(int filter) { m_exportFilter = filter; }
 
  signals:
   // "New" replaced the tree.
@@ -103,14 +103,14 @@ class FileFlows : public QObject {
   void BelongTo(const QString& fileName, const QString& suggestedName = QString());
   void ShowError(const QString& text);
 
-  TreeDocument& document_;
-  QWidget* dialogParent_;
-  std::function<QImage()> grabView_;
-  QString documentFile_;    // the document's file, or empty
-  QString suggestedName_ = "Untitled";  // offered while it has none
-  QString lastFolder_;      // of the last document opened or saved
-  QString exportName_;      // SaveDialog2's last name
-  int exportFilter_ = 0;    // SaveDialog2's last filter
-  double exportScale_ = 1.0;  // its last "Scale :"
-  QString screenshotName_;  // SavePictureDialog1's last name
+  TreeDocument& m_document;
+  QWidget* m_dialogParent;
+  std::function<QImage()> m_grabView;
+  QString m_documentFile;    // the document's file, or empty
+  QString m_suggestedName = "Untitled";  // offered while it has none
+  QString m_lastFolder;      // of the last document opened or saved
+  QString m_exportName;      // SaveDialog2's last name
+  int m_exportFilter = 0;    // SaveDialog2's last filter
+  double m_exportScale = 1.0;  // its last "Scale :"
+  QString m_screenshotName;  // SavePictureDialog1's last name
 };

@@ -12,52 +12,52 @@
 #include "app/widgets/message_box.h"
 
 MenuAdditions::MenuAdditions(const Parts& parts, const QString& programDirectory, QObject* parent)
-    : QObject(parent), parts_(parts) {
+    : QObject(parent), m_parts(parts) {
   try {
-    presets_ = vh::PresetLibrary::Find(programDirectory.toStdString());
+    m_presets = vh::PresetLibrary::Find(programDirectory.toStdString());
   } catch (const std::exception&) {
     // The menu says that there are none; nothing else depends on them.
   }
 
-  QMenu* file = parts_.fileMenu;
-  recentMenu_ = new QMenu("Open recent", file);
-  recentMenu_->setObjectName("OpenRecent1");
-  presetMenu_ = new QMenu("New from preset", file);
-  presetMenu_->setObjectName("NewFromPreset1");
-  file->insertMenu(parts_.before, recentMenu_);
-  file->insertMenu(parts_.before, presetMenu_);
+  QMenu* file = m_parts.fileMenu;
+  m_recentMenu = new QMenu("Open recent", file);
+  m_recentMenu->setObjectName("OpenRecent1");
+  m_presetMenu = new QMenu("New from preset", file);
+  m_presetMenu->setObjectName("NewFromPreset1");
+  file->insertMenu(m_parts.before, m_recentMenu);
+  file->insertMenu(m_parts.before, m_presetMenu);
   FillRecentMenu();
   FillPresetMenu();
 
   const auto remember = [this](const QString& fileName) {
-    recent_.Add(fileName);
+    m_recent.Add(fileName);
     FillRecentMenu();
   };
-  connect(parts_.flows, &FileFlows::documentOpened, this, remember);
-  connect(parts_.flows, &FileFlows::documentSaved, this, remember);
+  connect(m_parts.flows, &FileFlows::documentOpened, this, remember);
+  connect(m_parts.flows, &FileFlows::documentSaved, this, remember);
 }
 
 void MenuAdditions::FillRecentMenu() {
-  recentMenu_->clear();
+  m_recentMenu->clear();
   int number = 0;
-  for (const QString& fileName : recent_.Files()) {
+  for (const QString& fileName : m_recent.Files()) {
     ++number;
-    QAction* action = recentMenu_->addAction(QString("&%1 %2").arg(number).arg(fileName));
+    QAction* action = m_recentMenu->addAction(QString("&%1 %2").arg(number).arg(fileName));
     action->setObjectName(QString("OpenRecent1_%1").arg(number));
     action->setData(fileName);
     connect(action, &QAction::triggered, this, [this, fileName] { OpenRecent(fileName); });
   }
-  recentMenu_->setEnabled(!recent_.Files().isEmpty());
+  m_recentMenu->setEnabled(!m_recent.Files().isEmpty());
 }
 
 void MenuAdditions::FillPresetMenu() {
-  if (!presets_ || presets_->Names().empty()) {
-    presetMenu_->addAction("No presets installed")->setEnabled(false);
+  if (!m_presets || m_presets->Names().empty()) {
+    m_presetMenu->addAction("No presets installed")->setEnabled(false);
     return;
   }
-  for (const std::string& name : presets_->Names()) {
+  for (const std::string& name : m_presets->Names()) {
     const QString preset = QString::fromStdString(name);
-    QAction* action = presetMenu_->addAction(QString::fromStdString(vh::PresetTitle(name)));
+    QAction* action = m_presetMenu->addAction(QString::fromStdString(vh::PresetTitle(name)));
     action->setObjectName("Preset_" + preset);
     action->setData(preset);
     connect(action, &QAction::triggered, this, [this, preset] { OpenPreset(preset); });
@@ -65,25 +65,25 @@ void MenuAdditions::FillPresetMenu() {
 }
 
 void MenuAdditions::OpenRecent(const QString& fileName) {
-  parts_.document->WhenTreeIsIn([this, fileName] { OpenRecentNow(fileName); });
+  m_parts.document->WhenTreeIsIn([this, fileName] { OpenRecentNow(fileName); });
 }
 
 void MenuAdditions::OpenRecentNow(const QString& fileName) {
   if (!QFileInfo::exists(fileName)) {
-    recent_.Remove(fileName);
+    m_recent.Remove(fileName);
     FillRecentMenu();
-    ShowWarning(parts_.dialogParent,
+    ShowWarning(m_parts.dialogParent,
                 QString("The document \"%1\" no longer exists; it was removed from the recent "
                         "documents.")
                     .arg(fileName));
     return;
   }
-  if (!parts_.session->ConfirmDiscard()) return;
-  parts_.flows->OpenDocument(fileName);
+  if (!m_parts.session->ConfirmDiscard()) return;
+  m_parts.flows->OpenDocument(fileName);
 }
 
 void MenuAdditions::OpenPreset(const QString& name) {
-  parts_.document->WhenTreeIsIn([this, name] {
-    if (presets_ && parts_.session->ConfirmDiscard()) parts_.flows->OpenPreset(*presets_, name);
+  m_parts.document->WhenTreeIsIn([this, name] {
+    if (m_presets && m_parts.session->ConfirmDiscard()) m_parts.flows->OpenPreset(*m_presets, name);
   });
 }

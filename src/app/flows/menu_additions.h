@@ -35,7 +35,7 @@ class MenuAdditions : public QObject {
   // (PresetLibrary::Find).
   MenuAdditions(const Parts& parts, const QString& programDirectory, QObject* parent = nullptr);
 
-  const RecentDocuments& Recent() const { return recent_; }
+  const RecentDocuments& Recent() const { return m_recent; }
 
  public slots:
   // Opens a document of "Open recent"; one that no longer exists is
@@ -50,9 +50,9 @@ class MenuAdditions : public QObject {
   void FillRecentMenu();
   void FillPresetMenu();
 
-  Parts parts_;
-  RecentDocuments recent_;
-  std::optional<vh::PresetLibrary> presets_;
-  QMenu* recentMenu_ = nullptr;  // OpenRecent1
-  QMenu* presetMenu_ = nullptr;  // NewFromPreset1
+  Parts m_parts;
+  RecentDocuments m_recent;
+  std::optional<vh::PresetLibrary> m_presets;
+  QMenu* m_recentMenu = nullptr;  // OpenRecent1
+  QMenu* m_presetMenu = nullptr;  // NewFromPreset1
 };

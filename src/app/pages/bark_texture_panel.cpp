@@ -29,34 +29,34 @@ BarkPreview::BarkPreview(QWidget* parent) : QWidget(parent) {
 }
 
 void BarkPreview::ShowPicture(const QImage& image) {
-  source_ = image.convertToFormat(QImage::Format_RGB32);
+  m_source = image.convertToFormat(QImage::Format_RGB32);
   Redraw();
 }
 
 void BarkPreview::Clear() {
-  source_ = QImage();
+  m_source = QImage();
   Redraw();
 }
 
 void BarkPreview::Redraw() {
   const int w = std::max(1, width());
   const int h = std::max(1, height());
-  picture_ = QImage(w, h, QImage::Format_RGB32);
-  picture_.fill(Qt::white);
-  if (!source_.isNull()) {
+  m_picture = QImage(w, h, QImage::Format_RGB32);
+  m_picture.fill(Qt::white);
+  if (!m_source.isNull()) {
     // The picture stretched over the full width at the height that keeps
     // its aspect ratio (truncated), from the top; rows below the preview's
     // bottom are cut off rather than squeezed in. Nearest neighbour, as
     // the stretch of the imaging library samples: output (x, y) is source
     // (x * W / w, y * H / stretchedHeight).
-    const long long sourceWidth = source_.width();
-    const long long sourceHeight = source_.height();
+    const long long sourceWidth = m_source.width();
+    const long long sourceHeight = m_source.height();
     const long long stretchedHeight = w * sourceHeight / sourceWidth;
     const int shownRows = static_cast<int>(std::min<long long>(stretchedHeight, h));
     for (int y = 0; y < shownRows; ++y) {
       const auto* in = reinterpret_cast<const QRgb*>(
-          source_.constScanLine(static_cast<int>(y * sourceHeight / stretchedHeight)));
-      auto* out = reinterpret_cast<QRgb*>(picture_.scanLine(y));
+          m_source.constScanLine(static_cast<int>(y * sourceHeight / stretchedHeight)));
+      auto* out = reinterpret_cast<QRgb*>(m_picture.scanLine(y));
       for (int x = 0; x < w; ++x) out[x] = in[x * sourceWidth / w];
     }
   }
@@ -70,16 +70,16 @@ void BarkPreview::resizeEvent(QResizeEvent* event) {
 
 void BarkPreview::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.drawImage(0, 0, picture_);
+  painter.drawImage(0, 0, m_picture);
 }
 
 BarkTexturePanel::BarkTexturePanel(TreeDocument& document, QWidget* parent)
-    : QWidget(parent), document_(document) {
+    : QWidget(parent), m_document(document) {
   setObjectName("BarkTexturePanel");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  preview_ = new BarkPreview(this);
-  layout->addWidget(preview_);
+  m_preview = new BarkPreview(this);
+  layout->addWidget(m_preview);
   auto* row = new QHBoxLayout;
   auto* load = NamedButton(this, "SpeedButton4", "Load texture");
   auto* remove = NamedButton(this, "SpeedButton5", "Remove texture");
@@ -93,34 +93,34 @@ BarkTexturePanel::BarkTexturePanel(TreeDocument& document, QWidget* parent)
   connect(remove, &QToolButton::clicked, this, &BarkTexturePanel::onRemoveBarkTextureClicked);
   // A bark picture loaded from a document or an undo is shown too; one that
   // an undo no longer names leaves the preview.
-  connect(&document_, &TreeDocument::barkPictureLoaded, this,
-          [this] { preview_->ShowPicture(ToQImage(document_.Session().barkTextureImage)); });
-  connect(&document_, &TreeDocument::barkPictureUnnamed, preview_, &BarkPreview::Clear);
+  connect(&m_document, &TreeDocument::barkPictureLoaded, this,
+          [this] { m_preview->ShowPicture(ToQImage(m_document.Session().barkTextureImage)); });
+  connect(&m_document, &TreeDocument::barkPictureUnnamed, m_preview, &BarkPreview::Clear);
 }
 
 void BarkTexturePanel::onLoadBarkTextureClicked() {
-  if (document_.EditsLocked()) return;
+  if (m_document.EditsLocked()) return;
   if (const std::optional<FileChoice> choice = AskPictureToOpen(window())) {
     try {
-      document_.LoadBarkPicture(choice->fileName);
+      m_document.LoadBarkPicture(choice->fileName);
     } catch (const std::exception& error) {
       ShowWarning(window(), QString::fromLocal8Bit(error.what()), "Error");
       return;
     }
-    vh::TreeParameters& params = document_.Session().params;
+    vh::TreeParameters& params = m_document.Session().params;
     params.barkTextureLoaded = true;
     params.barkTextureFile = LocalPath(choice->fileName);
   }
-  document_.UpdateAfterChange();
-  document_.LeafAppearanceChanged();
+  m_document.UpdateAfterChange();
+  m_document.LeafAppearanceChanged();
 }
 
 void BarkTexturePanel::onRemoveBarkTextureClicked() {
-  if (document_.EditsLocked()) return;
-  preview_->Clear();
-  vh::TreeParameters& params = document_.Session().params;
+  if (m_document.EditsLocked()) return;
+  m_preview->Clear();
+  vh::TreeParameters& params = m_document.Session().params;
   params.barkTextureLoaded = false;
   params.barkTextureFile.clear();  // the picture itself stays loaded
-  document_.UpdateAfterChange();
-  document_.LeafAppearanceChanged();
+  m_document.UpdateAfterChange();
+  m_document.LeafAppearanceChanged();
 }

@@ -15,7 +15,7 @@ class BarkPreview : public QWidget {
  public:
   explicit BarkPreview(QWidget* parent = nullptr);
   // The preview's own picture, as large as the widget.
-  const QImage& Picture() const { return picture_; }
+  const QImage& Picture() const { return m_picture; }
   // Stretches `image` over the preview's full width, keeping its aspect
   // ratio, at the top; what does not fit below is cut off, the rest is
   // white.
@@ -28,8 +28,8 @@ class BarkPreview : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  QImage source_;   // what is shown, kept to redraw at a new size
-  QImage picture_;
+  QImage m_source;   // what is shown, kept to redraw at a new size
+  QImage m_picture;
   void Redraw();
 };
 
@@ -43,6 +43,6 @@ class BarkTexturePanel : public QWidget {
   void onRemoveBarkTextureClicked();  // SpeedButton5, "Remove texture"
 
  private:
-  TreeDocument& document_;
-  BarkPreview* preview_ = nullptr;  // Image1
+  TreeDocument& m_document;
+  BarkPreview* m_preview = nullptr;  // Image1
 };

@@ -60,11 +60,11 @@ QWidget* RadioPair(const char* constantName, const char* inheritName, QRadioButt
 
 BranchesPage::BranchesPage(TreeDocument& document, std::vector<ParameterPage*> otherPages,
                            QWidget* parent)
-    : QWidget(parent), document_(document), otherPages_(std::move(otherPages)) {
+    : QWidget(parent), m_document(document), m_otherPages(std::move(otherPages)) {
   setObjectName("TabSheet1");
   // The per-level controls: field, control name, value label name, unit.
   // Ranges come from the parameter table; widgets are made by BuildLayout.
-  sliders_ = {
+  m_sliders = {
       {&LP::baseSize, "baseSize", "Label20", ""},
       {&LP::baseLength, "baseLength", "Label5", ""},
       {&LP::sizeDecrease, "sizeDecrease", "Label7", ""},
@@ -86,7 +86,7 @@ BranchesPage::BranchesPage(TreeDocument& document, std::vector<ParameterPage*> o
       {&LP::inclinationMin, "TrackBar6", "Label52", "\u00b0"},
       {&LP::inclinationMax, "TrackBar7", "Label53", "\u00b0"},
   };
-  checks_ = {
+  m_checks = {
       {&LP::attachToParent, "CheckBox9"},
       {&LP::heightRelative, "CheckBox2"},
       {&LP::angleRelative, "CheckBox1"},
@@ -96,19 +96,19 @@ BranchesPage::BranchesPage(TreeDocument& document, std::vector<ParameterPage*> o
 }
 
 BranchesPage::LevelSlider& BranchesPage::Slider(int LP::*field) {
-  for (LevelSlider& entry : sliders_) {
+  for (LevelSlider& entry : m_sliders) {
     if (entry.field == field) return entry;
   }
   Q_ASSERT_X(false, "BranchesPage::Slider", "no per-level slider for that field");
-  return sliders_.front();
+  return m_sliders.front();
 }
 
 BranchesPage::LevelCheck& BranchesPage::Check(bool LP::*field) {
-  for (LevelCheck& entry : checks_) {
+  for (LevelCheck& entry : m_checks) {
     if (entry.field == field) return entry;
   }
   Q_ASSERT_X(false, "BranchesPage::Check", "no per-level check box for that field");
-  return checks_.front();
+  return m_checks.front();
 }
 
 QSlider* BranchesPage::AddSliderRow(QGridLayout* grid, int row, QLabel* caption, LevelSlider& entry) {
@@ -137,19 +137,19 @@ void BranchesPage::BuildLayout() {
   auto* levelsStrip = new QHBoxLayout;
   levelsStrip->addWidget(Caption("Nb Levels :", this));
   const vh::ControlRange& levels = vh::FieldOf(&vh::TreeParameters::lastParentLevel).control;
-  nbLevels_ = new QSlider(Qt::Horizontal, this);
-  nbLevels_->setObjectName("TrackBar1");
-  nbLevels_->setRange(levels.minimum, levels.maximum);
-  nbLevels_->setValue(levels.initial);
-  levelsStrip->addWidget(nbLevels_, 1);
-  nbLevelsLabel_ = Caption("4", this, "Label2");
-  nbLevelsLabel_->setMinimumWidth(20);
-  levelsStrip->addWidget(nbLevelsLabel_);
+  m_nbLevels = new QSlider(Qt::Horizontal, this);
+  m_nbLevels->setObjectName("TrackBar1");
+  m_nbLevels->setRange(levels.minimum, levels.maximum);
+  m_nbLevels->setValue(levels.initial);
+  levelsStrip->addWidget(m_nbLevels, 1);
+  m_nbLevelsLabel = Caption("4", this, "Label2");
+  m_nbLevelsLabel->setMinimumWidth(20);
+  levelsStrip->addWidget(m_nbLevelsLabel);
   page->addLayout(levelsStrip);
 
-  levelTabs_ = new FlatTabBar(4, 23, this);
-  levelTabs_->setObjectName("TabControl1");
-  page->addWidget(levelTabs_);
+  m_levelTabs = new FlatTabBar(4, 23, this);
+  m_levelTabs->setObjectName("TabControl1");
+  page->addWidget(m_levelTabs);
 
   auto* scroll = new QScrollArea(this);
   scroll->setObjectName("ScrollBox1");
@@ -167,22 +167,22 @@ void BranchesPage::BuildLayout() {
   shapeGrid->setVerticalSpacing(1);
   int row = 0;
   shapeGrid->addWidget(Heading("Branch shape :", shape), row++, 0, 1, 3);
-  widthCaption_ = Caption("Trunk width", shape, "Label4");
-  AddSliderRow(shapeGrid, row++, widthCaption_, Slider(&LP::baseSize));
+  m_widthCaption = Caption("Trunk width", shape, "Label4");
+  AddSliderRow(shapeGrid, row++, m_widthCaption, Slider(&LP::baseSize));
   shapeGrid->addWidget(
-      RadioPair("RadioButton1", "RadioButton2", &sizeConstant_, &sizeInherit_, shape), row++, 1,
+      RadioPair("RadioButton1", "RadioButton2", &m_sizeConstant, &m_sizeInherit, shape), row++, 1,
       1, 2);
-  lengthCaption_ = Caption("Trunk length", shape, "Label21");
-  AddSliderRow(shapeGrid, row++, lengthCaption_, Slider(&LP::baseLength));
+  m_lengthCaption = Caption("Trunk length", shape, "Label21");
+  AddSliderRow(shapeGrid, row++, m_lengthCaption, Slider(&LP::baseLength));
   shapeGrid->addWidget(
-      RadioPair("RadioButton3", "RadioButton4", &lengthConstant_, &lengthInherit_, shape), row++,
+      RadioPair("RadioButton3", "RadioButton4", &m_lengthConstant, &m_lengthInherit, shape), row++,
       1, 1, 2);
   AddSliderRow(shapeGrid, row++, Caption("Increase taper :", shape), Slider(&LP::sizeDecrease));
   AddSliderRow(shapeGrid, row++, Caption("Inflate/Deflate :", shape), Slider(&LP::inflateDeflate));
   AddSliderRow(shapeGrid, row++, Caption("Twisting freq. :", shape), Slider(&LP::twistingFreq));
   AddSliderRow(shapeGrid, row++, Caption("Twisting radius :", shape), Slider(&LP::twistingRad));
-  bendingCaption_ = Caption("Bending :", shape, "Label12");
-  AddSliderRow(shapeGrid, row++, bendingCaption_, Slider(&LP::bendingUp));
+  m_bendingCaption = Caption("Bending :", shape, "Label12");
+  AddSliderRow(shapeGrid, row++, m_bendingCaption, Slider(&LP::bendingUp));
   AddSliderRow(shapeGrid, row++, Caption("Noise :", shape), Slider(&LP::noise));
   Check(&LP::attachToParent).box = new QCheckBox("Attach to parent", shape);
   shapeGrid->addWidget(Check(&LP::attachToParent).box, row++, 0, 1, 3);
@@ -228,51 +228,51 @@ void BranchesPage::BuildLayout() {
   // Bottom strip: "Generate", "AutoUpdate", then "Seed" on a row of its
   // own, where the field has room for the longest seed.
   auto* bottom = new QHBoxLayout;
-  generate_ = NamedButton(this, "SpeedButton1", "Generate");
-  bottom->addWidget(generate_);
-  autoUpdate_ = new QCheckBox("AutoUpdate", this);
-  autoUpdate_->setObjectName("CheckBox4");
-  autoUpdate_->setChecked(true);
-  document_.SetAutoUpdate(true);
-  bottom->addWidget(autoUpdate_);
+  m_generate = NamedButton(this, "SpeedButton1", "Generate");
+  bottom->addWidget(m_generate);
+  m_autoUpdate = new QCheckBox("AutoUpdate", this);
+  m_autoUpdate->setObjectName("CheckBox4");
+  m_autoUpdate->setChecked(true);
+  m_document.SetAutoUpdate(true);
+  bottom->addWidget(m_autoUpdate);
   bottom->addStretch(1);
   page->addLayout(bottom);
   auto* seedRow = new QHBoxLayout;
   seedRow->addWidget(Caption("Seed", this));
-  seed_ = MakeSeedField(this);
-  seedRow->addWidget(seed_);
-  seedRow->addWidget(MakeNewSeedButton(seed_, document_, this));
+  m_seed = MakeSeedField(this);
+  seedRow->addWidget(m_seed);
+  seedRow->addWidget(MakeNewSeedButton(m_seed, m_document, this));
   seedRow->addStretch(1);
   page->addLayout(seedRow);
 
   // Value labels start with the initial positions, as if each slider had
   // just been set.
-  for (const LevelSlider& entry : sliders_) WriteValueLabel(entry);
+  for (const LevelSlider& entry : m_sliders) WriteValueLabel(entry);
 
-  RebuildLevelTabs(nbLevels_->value() + 1);
+  RebuildLevelTabs(m_nbLevels->value() + 1);
 
   // Handlers: every per-level slider and check box stores into the selected
   // level through one routine. The tables do not change size after the
   // constructor, so the entries outlive the connections.
-  for (LevelSlider& entry : sliders_) {
+  for (LevelSlider& entry : m_sliders) {
     connect(entry.slider, &QSlider::valueChanged, this, [this, &entry] { SliderChanged(entry); });
   }
-  for (LevelCheck& entry : checks_) {
+  for (LevelCheck& entry : m_checks) {
     entry.box->setObjectName(entry.name);
     connect(entry.box, &QCheckBox::toggled, this, [this, &entry] { CheckChanged(entry); });
   }
   // A pair's switch toggles both buttons; listening to one of them calls
   // the pair's handler once.
-  connect(sizeInherit_, &QRadioButton::toggled, this, &BranchesPage::onBaseSizeModeToggled);
-  connect(lengthInherit_, &QRadioButton::toggled, this, &BranchesPage::onBaseLengthModeToggled);
-  connect(nbLevels_, &QSlider::valueChanged, this, &BranchesPage::onLevelCountChanged);
-  connect(seed_, &QLineEdit::textChanged, this, &BranchesPage::onSeedEdited);
-  connect(generate_, &QToolButton::clicked, this, &BranchesPage::onGenerateClicked);
-  connect(levelTabs_, &QTabBar::currentChanged, this, [this](int index) {
-    if (rebuildingTabs_ || index < 0) return;
-    StoreLeavingLevel(shownLevel_);
+  connect(m_sizeInherit, &QRadioButton::toggled, this, &BranchesPage::onBaseSizeModeToggled);
+  connect(m_lengthInherit, &QRadioButton::toggled, this, &BranchesPage::onBaseLengthModeToggled);
+  connect(m_nbLevels, &QSlider::valueChanged, this, &BranchesPage::onLevelCountChanged);
+  connect(m_seed, &QLineEdit::textChanged, this, &BranchesPage::onSeedEdited);
+  connect(m_generate, &QToolButton::clicked, this, &BranchesPage::onGenerateClicked);
+  connect(m_levelTabs, &QTabBar::currentChanged, this, [this](int index) {
+    if (m_rebuildingTabs || index < 0) return;
+    StoreLeavingLevel(m_shownLevel);
     ShowSelectedLevel(index);
   });
-  connect(autoUpdate_, &QCheckBox::toggled, this, [this](bool on) { document_.SetAutoUpdate(on); });
-  connect(&document_, &TreeDocument::parametersReplaced, this, &BranchesPage::LoadLevelControls);
+  connect(m_autoUpdate, &QCheckBox::toggled, this, [this](bool on) { m_document.SetAutoUpdate(on); });
+  connect(&m_document, &TreeDocument::parametersReplaced, this, &BranchesPage::LoadLevelControls);
 }

@@ -43,7 +43,7 @@ class BranchesPage : public QWidget {
   bool AutoUpdate() const;
   void SetAutoUpdate(bool on);
   // The level whose record the controls show (tab "1" = 0).
-  int SelectedLevel() const { return shownLevel_; }
+  int SelectedLevel() const { return m_shownLevel; }
   // The slider that takes the keyboard focus back from check boxes.
   QWidget* FocusTarget() const;
   // Before the parameters go from `before` to `after` (an undo or redo):
@@ -94,25 +94,25 @@ class BranchesPage : public QWidget {
   // Stores a slider's value into the selected level.
   void StoreValue(const LevelSlider& entry);
 
-  TreeDocument& document_;
-  std::vector<ParameterPage*> otherPages_;
-  std::vector<LevelSlider> sliders_;
-  std::vector<LevelCheck> checks_;
-  bool storingLevel_ = false;
-  bool rebuildingTabs_ = false;
-  int shownLevel_ = 0;
+  TreeDocument& m_document;
+  std::vector<ParameterPage*> m_otherPages;
+  std::vector<LevelSlider> m_sliders;
+  std::vector<LevelCheck> m_checks;
+  bool m_storingLevel = false;
+  bool m_rebuildingTabs = false;
+  int m_shownLevel = 0;
 
-  QSlider* nbLevels_ = nullptr;       // TrackBar1
-  QLabel* nbLevelsLabel_ = nullptr;   // Label2
-  FlatTabBar* levelTabs_ = nullptr;   // TabControl1
-  QRadioButton* sizeConstant_ = nullptr;    // RadioButton1
-  QRadioButton* sizeInherit_ = nullptr;     // RadioButton2
-  QRadioButton* lengthConstant_ = nullptr;  // RadioButton3
-  QRadioButton* lengthInherit_ = nullptr;   // RadioButton4
-  QLabel* widthCaption_ = nullptr;    // Label4
-  QLabel* lengthCaption_ = nullptr;   // Label21
-  QLabel* bendingCaption_ = nullptr;  // Label12
-  QLineEdit* seed_ = nullptr;         // Edit1
-  QCheckBox* autoUpdate_ = nullptr;   // CheckBox4
-  QToolButton* generate_ = nullptr;   // SpeedButton1
+  QSlider* m_nbLevels = nullptr;       // TrackBar1
+  QLabel* m_nbLevelsLabel = nullptr;   // Label2
+  FlatTabBar* m_levelTabs = nullptr;   // TabControl1
+  QRadioButton* m_sizeConstant = nullptr;    // RadioButton1
+  QRadioButton* m_sizeInherit = nullptr;     // RadioButton2
+  QRadioButton* m_lengthConstant = nullptr;  // RadioButton3
+  QRadioButton* m_lengthInherit = nullptr;   // RadioButton4
+  QLabel* m_widthCaption = nullptr;    // Label4
+  QLabel* m_lengthCaption = nullptr;   // Label21
+  QLabel* m_bendingCaption = nullptr;  // Label12
+  QLineEdit* m_seed = nullptr;         // Edit1
+  QCheckBox* m_autoUpdate = nullptr;   // CheckBox4
+  QToolButton* m_generate = nullptr;   // SpeedButton1
 };

@@ -36,13 +36,13 @@ bool StoredBeforeSeed(int LP::*field) {
 }  // namespace
 
 LP& BranchesPage::Level() {
-  return document_.Session().params.levels[static_cast<std::size_t>(shownLevel_)];
+  return m_document.Session().params.levels[static_cast<std::size_t>(m_shownLevel)];
 }
 
-bool BranchesPage::AutoUpdate() const { return autoUpdate_->isChecked(); }
-void BranchesPage::SetAutoUpdate(bool on) { autoUpdate_->setChecked(on); }
+bool BranchesPage::AutoUpdate() const { return m_autoUpdate->isChecked(); }
+void BranchesPage::SetAutoUpdate(bool on) { m_autoUpdate->setChecked(on); }
 QWidget* BranchesPage::FocusTarget() const {
-  const auto trunkWidth = std::find_if(sliders_.begin(), sliders_.end(),
+  const auto trunkWidth = std::find_if(m_sliders.begin(), m_sliders.end(),
                                        [](const LevelSlider& entry) { return entry.field == &LP::baseSize; });
   return trunkWidth->slider;
 }
@@ -52,7 +52,7 @@ void BranchesPage::ShowChangedLevel(const vh::TreeParameters& before, const vh::
   for (int level = 0; level < vh::kLevelCount; ++level) {
     const auto index = static_cast<std::size_t>(level);
     if (before.levels[index] == after.levels[index]) continue;
-    if (level < levelTabs_->count()) levelTabs_->setCurrentIndex(level);
+    if (level < m_levelTabs->count()) m_levelTabs->setCurrentIndex(level);
     return;
   }
 }
@@ -61,8 +61,8 @@ void BranchesPage::WriteValueLabel(const LevelSlider& entry) {
   if (entry.label == nullptr) return;
   QString text = QString::number(entry.slider->value()) + QString::fromUtf8(entry.suffix);
   // Base size and length are percentages of the parent's only while inherited.
-  const QRadioButton* inherit = entry.field == &LP::baseSize     ? sizeInherit_
-                                : entry.field == &LP::baseLength ? lengthInherit_
+  const QRadioButton* inherit = entry.field == &LP::baseSize     ? m_sizeInherit
+                                : entry.field == &LP::baseLength ? m_lengthInherit
                                                                  : nullptr;
   if (inherit != nullptr && inherit->isChecked()) text += "%";
   entry.label->setText(text);
@@ -71,10 +71,10 @@ void BranchesPage::WriteValueLabel(const LevelSlider& entry) {
 void BranchesPage::SliderChanged(LevelSlider& entry) {
   // While a billboard cloud is built the slider shows its new position but
   // the parameter keeps its value until the next StoreControls.
-  if (document_.EditsLocked()) return;
+  if (m_document.EditsLocked()) return;
   StoreValue(entry);
   WriteValueLabel(entry);
-  document_.UpdateAfterChange();
+  m_document.UpdateAfterChange();
 }
 
 void BranchesPage::ShowValue(LevelSlider& entry) {
@@ -86,74 +86,74 @@ void BranchesPage::StoreValue(const LevelSlider& entry) {
 }
 
 void BranchesPage::CheckChanged(LevelCheck& entry) {
-  if (document_.EditsLocked()) return;
+  if (m_document.EditsLocked()) return;
   Level().*entry.field = entry.box->isChecked();
-  document_.UpdateAfterChange();
+  m_document.UpdateAfterChange();
 }
 
 // The Constant/Inherit pairs are not locked while a billboard cloud is
 // built: they only store a flag, and the update they ask for cannot
 // regrow the tree under the builder.
 void BranchesPage::onBaseSizeModeToggled() {
-  Level().baseSizeInherited = sizeInherit_->isChecked();
-  document_.UpdateAfterChange();
+  Level().baseSizeInherited = m_sizeInherit->isChecked();
+  m_document.UpdateAfterChange();
 }
 
 void BranchesPage::onBaseLengthModeToggled() {
-  Level().baseLengthInherited = lengthInherit_->isChecked();
-  document_.UpdateAfterChange();
+  Level().baseLengthInherited = m_lengthInherit->isChecked();
+  m_document.UpdateAfterChange();
 }
 
 void BranchesPage::RebuildLevelTabs(int count) {
-  rebuildingTabs_ = true;
-  while (levelTabs_->count() > 0) levelTabs_->removeTab(levelTabs_->count() - 1);
-  for (int i = 1; i <= count; ++i) levelTabs_->addTab(QString::number(i));
-  levelTabs_->setCurrentIndex(0);
-  shownLevel_ = 0;
-  rebuildingTabs_ = false;
+  m_rebuildingTabs = true;
+  while (m_levelTabs->count() > 0) m_levelTabs->removeTab(m_levelTabs->count() - 1);
+  for (int i = 1; i <= count; ++i) m_levelTabs->addTab(QString::number(i));
+  m_levelTabs->setCurrentIndex(0);
+  m_shownLevel = 0;
+  m_rebuildingTabs = false;
 }
 
 void BranchesPage::onLevelCountChanged() {
-  if (document_.EditsLocked()) return;
-  const int position = nbLevels_->value();
-  nbLevelsLabel_->setText(QString::number(position + 1));
+  if (m_document.EditsLocked()) return;
+  const int position = m_nbLevels->value();
+  m_nbLevelsLabel->setText(QString::number(position + 1));
   RebuildLevelTabs(position + 1);
-  StoreSlider(*nbLevels_, document_.Session().params.lastParentLevel,
+  StoreSlider(*m_nbLevels, m_document.Session().params.lastParentLevel,
               vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
   LoadLevelControls();
-  document_.UpdateAfterChange();
+  m_document.UpdateAfterChange();
 }
 
 void BranchesPage::onSeedEdited() {
-  if (document_.EditsLocked()) return;
+  if (m_document.EditsLocked()) return;
   bool ok = false;
-  const int seed = seed_->text().toInt(&ok);
-  if (ok) document_.Session().params.seed = seed;  // a non-number is ignored while typing
-  document_.UpdateAfterChange();
-  document_.LeafAppearanceChanged();
+  const int seed = m_seed->text().toInt(&ok);
+  if (ok) m_document.Session().params.seed = seed;  // a non-number is ignored while typing
+  m_document.UpdateAfterChange();
+  m_document.LeafAppearanceChanged();
 }
 
-void BranchesPage::onGenerateClicked() { document_.GenerateTree(); }
+void BranchesPage::onGenerateClicked() { m_document.GenerateTree(); }
 
 void BranchesPage::StoreLeavingLevel(int leavingLevel) {
-  shownLevel_ = leavingLevel;
-  storingLevel_ = true;
+  m_shownLevel = leavingLevel;
+  m_storingLevel = true;
   StoreControls();
-  storingLevel_ = false;
+  m_storingLevel = false;
 }
 
 void BranchesPage::ShowSelectedLevel(int newLevel) {
-  shownLevel_ = newLevel;
+  m_shownLevel = newLevel;
   LoadLevelControls();
 }
 
 void BranchesPage::ShowLevelCaptions() {
-  const bool trunk = shownLevel_ == 0;
-  widthCaption_->setText(trunk ? "Trunk width" : "Branch width");
-  lengthCaption_->setText(trunk ? "Trunk length" : "Branch length");
-  bendingCaption_->setText(trunk ? "Bending :" : "Bending upward :");
-  sizeInherit_->setEnabled(!trunk);
-  lengthInherit_->setEnabled(!trunk);
+  const bool trunk = m_shownLevel == 0;
+  m_widthCaption->setText(trunk ? "Trunk width" : "Branch width");
+  m_lengthCaption->setText(trunk ? "Trunk length" : "Branch length");
+  m_bendingCaption->setText(trunk ? "Bending :" : "Bending upward :");
+  m_sizeInherit->setEnabled(!trunk);
+  m_lengthInherit->setEnabled(!trunk);
   Check(&LP::attachToParent).box->setVisible(!trunk);
 }
 
@@ -162,46 +162,46 @@ void BranchesPage::LoadLevelControls() {
   // values back without regenerating.
   const bool autoUpdate = AutoUpdate();
   SetAutoUpdate(false);
-  const vh::TreeParameters& params = document_.Session().params;
-  nbLevels_->setValue(params.lastParentLevel -
+  const vh::TreeParameters& params = m_document.Session().params;
+  m_nbLevels->setValue(params.lastParentLevel -
                       vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
 
   // Each control reads the selected level afresh: a handler fired by an
   // earlier one (the level count rebuilding the tabs) may have changed it.
   // The sliders go before the Constant/Inherit pairs, whose state the base
   // size and length labels show from the sliders' next move on.
-  for (LevelSlider& entry : sliders_) ShowValue(entry);
-  (Level().baseLengthInherited ? lengthInherit_ : lengthConstant_)->setChecked(true);
-  (Level().baseSizeInherited ? sizeInherit_ : sizeConstant_)->setChecked(true);
-  for (LevelCheck& entry : checks_) entry.box->setChecked(Level().*entry.field);
+  for (LevelSlider& entry : m_sliders) ShowValue(entry);
+  (Level().baseLengthInherited ? m_lengthInherit : m_lengthConstant)->setChecked(true);
+  (Level().baseSizeInherited ? m_sizeInherit : m_sizeConstant)->setChecked(true);
+  for (LevelCheck& entry : m_checks) entry.box->setChecked(Level().*entry.field);
 
-  for (ParameterPage* other : otherPages_) other->LoadGlobals(document_.Session().params);
-  seed_->setText(QString::number(document_.Session().params.seed));
+  for (ParameterPage* other : m_otherPages) other->LoadGlobals(m_document.Session().params);
+  m_seed->setText(QString::number(m_document.Session().params.seed));
 
   ShowLevelCaptions();
   SetAutoUpdate(autoUpdate);
 }
 
 void BranchesPage::StoreControls() {
-  if (document_.EditsLocked()) return;
-  vh::TreeParameters& params = document_.Session().params;
-  for (const LevelSlider& entry : sliders_) {
+  if (m_document.EditsLocked()) return;
+  vh::TreeParameters& params = m_document.Session().params;
+  for (const LevelSlider& entry : m_sliders) {
     if (StoredBeforeSeed(entry.field)) StoreValue(entry);
   }
   bool ok = false;
-  const int seed = seed_->text().toInt(&ok);
+  const int seed = m_seed->text().toInt(&ok);
   if (!ok) {
-    ShowWarning(window(), QString("'%1' is not a valid integer value").arg(seed_->text()));
+    ShowWarning(window(), QString("'%1' is not a valid integer value").arg(m_seed->text()));
     return;
   }
   params.seed = seed;
   vh::LevelParameters& level = Level();
-  level.baseLengthInherited = !lengthConstant_->isChecked();
-  level.baseSizeInherited = !sizeConstant_->isChecked();
-  for (const LevelSlider& entry : sliders_) {
+  level.baseLengthInherited = !m_lengthConstant->isChecked();
+  level.baseSizeInherited = !m_sizeConstant->isChecked();
+  for (const LevelSlider& entry : m_sliders) {
     if (!StoredBeforeSeed(entry.field)) StoreValue(entry);
   }
-  for (const LevelCheck& entry : checks_) level.*entry.field = entry.box->isChecked();
-  for (const ParameterPage* other : otherPages_) other->StoreGlobals(params);
-  if (!storingLevel_) document_.UpdateAfterChange();
+  for (const LevelCheck& entry : m_checks) level.*entry.field = entry.box->isChecked();
+  for (const ParameterPage* other : m_otherPages) other->StoreGlobals(params);
+  if (!m_storingLevel) m_document.UpdateAfterChange();
 }

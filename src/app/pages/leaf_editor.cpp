@@ -67,17 +67,17 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 }
 }  // namespace
 
-LeafEditor::LeafEditor(TreeDocument& document, QWidget* parent) : QWidget(parent), document_(document) {
+LeafEditor::LeafEditor(TreeDocument& document, QWidget* parent) : QWidget(parent), m_document(document) {
   setObjectName("PaintBox1");
   // The editor paints every pixel itself from editorBitmap.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumHeight(240);
-  connect(&document_, &TreeDocument::leafAppearanceChanged, this, qOverload<>(&LeafEditor::update));
+  connect(&m_document, &TreeDocument::leafAppearanceChanged, this, qOverload<>(&LeafEditor::update));
 }
 
 void LeafEditor::SetTranslateSliders(QSlider* x, QSlider* y) {
-  translateX_ = x;
-  translateY_ = y;
+  m_translateX = x;
+  m_translateY = y;
 }
 
 QWidget* LeafEditor::BuildButtons(QWidget* parent) {
@@ -91,27 +91,27 @@ QWidget* LeafEditor::BuildButtons(QWidget* parent) {
   QToolButton* clearPoints = MakeButton(row, "SpeedButton2", "Clear points");
   QToolButton* loadTexture = MakeButton(row, "SpeedButton3", "Load texture");
   QToolButton* clearTexture = MakeButton(row, "SpeedButton6", "Clear texture");
-  pointButton_ = MakeButton(row, "SpeedButton20", QString());
-  textureButton_ = MakeButton(row, "SpeedButton21", QString());
-  pointButton_->setIcon(PointModeIcon());
-  pointButton_->setToolTip("Draw the outline");
-  textureButton_->setIcon(TextureModeIcon());
-  textureButton_->setToolTip("Move the picture");
-  for (QToolButton* mode : {pointButton_, textureButton_}) {
+  m_pointButton = MakeButton(row, "SpeedButton20", QString());
+  m_textureButton = MakeButton(row, "SpeedButton21", QString());
+  m_pointButton->setIcon(PointModeIcon());
+  m_pointButton->setToolTip("Draw the outline");
+  m_textureButton->setIcon(TextureModeIcon());
+  m_textureButton->setToolTip("Move the picture");
+  for (QToolButton* mode : {m_pointButton, m_textureButton}) {
     mode->setCheckable(true);
     mode->setToolButtonStyle(Qt::ToolButtonIconOnly);
   }
   auto* modes = new QButtonGroup(row);
   modes->setExclusive(true);
-  modes->addButton(pointButton_);
-  modes->addButton(textureButton_);
-  pointButton_->setChecked(pointMode_);
-  textureButton_->setChecked(!pointMode_);
+  modes->addButton(m_pointButton);
+  modes->addButton(m_textureButton);
+  m_pointButton->setChecked(m_pointMode);
+  m_textureButton->setChecked(!m_pointMode);
   int column = 0;
   for (QToolButton* button : {clearPoints, loadTexture, clearTexture}) layout->addWidget(button, 0, column++);
   auto* modeRow = new QHBoxLayout;
-  modeRow->addWidget(pointButton_);
-  modeRow->addWidget(textureButton_);
+  modeRow->addWidget(m_pointButton);
+  modeRow->addWidget(m_textureButton);
   modeRow->addStretch(1);
   layout->addLayout(modeRow, 1, 0, 1, 3);
   layout->setColumnStretch(3, 1);
@@ -119,13 +119,13 @@ QWidget* LeafEditor::BuildButtons(QWidget* parent) {
   connect(clearPoints, &QToolButton::clicked, this, &LeafEditor::onClearPointsClicked);
   connect(loadTexture, &QToolButton::clicked, this, &LeafEditor::onLoadLeafTextureClicked);
   connect(clearTexture, &QToolButton::clicked, this, &LeafEditor::onClearTextureClicked);
-  connect(pointButton_, &QToolButton::clicked, this, &LeafEditor::onPointModeClicked);
-  connect(textureButton_, &QToolButton::clicked, this, &LeafEditor::onTextureModeClicked);
+  connect(m_pointButton, &QToolButton::clicked, this, &LeafEditor::onPointModeClicked);
+  connect(m_textureButton, &QToolButton::clicked, this, &LeafEditor::onTextureModeClicked);
   return row;
 }
 
 vh::LeafPictureMapping LeafEditor::Mapping() const {
-  const EditingSession& session = document_.Session();
+  const EditingSession& session = m_document.Session();
   return vh::LeafPictureMapping(vh::PlacementOf(session.params), width(), height(),
                             session.leafTextureImage.width, session.leafTextureImage.height);
 }
@@ -133,7 +133,7 @@ vh::LeafPictureMapping LeafEditor::Mapping() const {
 vh::Vector2 LeafEditor::ComputeTexCoord(int x, int y) const { return Mapping().TexCoord(x, y); }
 
 void LeafEditor::RecomputeTexCoords() {
-  vh::TreeParameters& params = document_.Session().params;
+  vh::TreeParameters& params = m_document.Session().params;
   const vh::LeafPictureMapping mapping = Mapping();
   params.leafTexCoords.resize(params.leafOutline.size());
   for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
@@ -146,26 +146,26 @@ void LeafEditor::RecomputeTexCoords() {
 void LeafEditor::ShowError(const QString& text) { ShowWarning(window(), text, "Error"); }
 
 void LeafEditor::onClearPointsClicked() {
-  if (document_.EditsLocked()) return;
-  vh::TreeParameters& params = document_.Session().params;
+  if (m_document.EditsLocked()) return;
+  vh::TreeParameters& params = m_document.Session().params;
   params.leafOutline.clear();
   params.leafTexCoords.clear();
   // The generator builds the template again from the outline; the leaves
   // shown stay until the next update.
-  document_.CurrentTree().leafTemplate.reset();
+  m_document.CurrentTree().leafTemplate.reset();
   update();
 }
 
 void LeafEditor::onLoadLeafTextureClicked() {
-  if (document_.EditsLocked()) return;
+  if (m_document.EditsLocked()) return;
   if (const std::optional<FileChoice> choice = AskPictureToOpen(window())) {
     try {
-      document_.LoadLeafPicture(choice->fileName);
+      m_document.LoadLeafPicture(choice->fileName);
     } catch (const std::exception& error) {
       ShowError(QString::fromLocal8Bit(error.what()));
       return;
     }
-    vh::TreeParameters& params = document_.Session().params;
+    vh::TreeParameters& params = m_document.Session().params;
     params.leafTextureFile = LocalPath(choice->fileName);
     params.leafTextureLoaded = true;
   }
@@ -175,38 +175,38 @@ void LeafEditor::onLoadLeafTextureClicked() {
 }
 
 void LeafEditor::onClearTextureClicked() {
-  if (document_.EditsLocked()) return;
-  vh::TreeParameters& params = document_.Session().params;
+  if (m_document.EditsLocked()) return;
+  vh::TreeParameters& params = m_document.Session().params;
   params.leafTextureLoaded = false;
   params.leafTextureFile.clear();  // the picture itself stays loaded
-  document_.UpdateAfterChange();
+  m_document.UpdateAfterChange();
   update();
 }
 
-void LeafEditor::onPointModeClicked() { pointMode_ = pointButton_->isChecked(); }
-void LeafEditor::onTextureModeClicked() { pointMode_ = pointButton_->isChecked(); }
+void LeafEditor::onPointModeClicked() { m_pointMode = m_pointButton->isChecked(); }
+void LeafEditor::onTextureModeClicked() { m_pointMode = m_pointButton->isChecked(); }
 
 void LeafEditor::paintEvent(QPaintEvent*) {
   // In billboard mode the editor is inactive: it keeps showing its last picture.
-  if (!document_.BillboardMode()) PaintEditor();
+  if (!m_document.BillboardMode()) PaintEditor();
   QPainter painter(this);
-  if (editorBitmap_.size() != size()) painter.fillRect(rect(), Qt::white);
-  painter.drawImage(0, 0, editorBitmap_);
+  if (m_editorBitmap.size() != size()) painter.fillRect(rect(), Qt::white);
+  painter.drawImage(0, 0, m_editorBitmap);
 }
 
 void LeafEditor::PaintEditor() {
-  const EditingSession& session = document_.Session();
+  const EditingSession& session = m_document.Session();
   const int w = width();
   const int h = height();
-  if (editorBitmap_.size() != size()) editorBitmap_ = QImage(w, h, QImage::Format_RGB32);
-  editorBitmap_.fill(Qt::white);
+  if (m_editorBitmap.size() != size()) m_editorBitmap = QImage(w, h, QImage::Format_RGB32);
+  m_editorBitmap.fill(Qt::white);
   if (w <= 0 || h <= 0) return;
 
   const vh::Image& picture = session.leafTextureImage;
   if (session.params.leafTextureLoaded && !picture.Empty()) {
     const vh::LeafPictureMapping mapping = Mapping();
     for (int row = 0; row < h; ++row) {
-      auto* line = reinterpret_cast<QRgb*>(editorBitmap_.scanLine(row));
+      auto* line = reinterpret_cast<QRgb*>(m_editorBitmap.scanLine(row));
       for (int col = 0; col < w; ++col) {
         long double m = 0.0L;
         long double o = 0.0L;
@@ -224,7 +224,7 @@ void LeafEditor::PaintEditor() {
     }
   }
 
-  QPainter painter(&editorBitmap_);
+  QPainter painter(&m_editorBitmap);
   painter.fillRect(QRect(CentreX(), 0, 1, h), QColor(kAxisColour));
   painter.fillRect(QRect(0, CentreY(), w, 1), QColor(kAxisColour));
 
@@ -255,61 +255,61 @@ void LeafEditor::mouseMoveEvent(QMouseEvent* event) {
 void LeafEditor::mouseReleaseEvent(QMouseEvent*) { Release(); }
 
 void LeafEditor::PressAt(int x, int y) {
-  if (document_.BillboardMode() || document_.EditsLocked()) return;
-  dragging_ = true;
-  lastMouseX_ = x - CentreX();
-  lastMouseY_ = y - CentreY();
-  if (!pointMode_) return;
-  vh::TreeParameters& params = document_.Session().params;
+  if (m_document.BillboardMode() || m_document.EditsLocked()) return;
+  m_dragging = true;
+  m_lastMouseX = x - CentreX();
+  m_lastMouseY = y - CentreY();
+  if (!m_pointMode) return;
+  vh::TreeParameters& params = m_document.Session().params;
   std::vector<vh::Vector2>& outline = params.leafOutline;
   for (std::size_t i = 0; i < outline.size(); ++i) {
-    const int dx = static_cast<int>(outline[i].x - static_cast<float>(lastMouseX_));
-    const int dy = static_cast<int>(outline[i].y - static_cast<float>(lastMouseY_));
+    const int dx = static_cast<int>(outline[i].x - static_cast<float>(m_lastMouseX));
+    const int dy = static_cast<int>(outline[i].y - static_cast<float>(m_lastMouseY));
     if (std::abs(dx) < kPickDistance && std::abs(dy) < kPickDistance) {
-      selectedPoint_ = static_cast<int>(i);  // the point drawn first wins
+      m_selectedPoint = static_cast<int>(i);  // the point drawn first wins
       update();
       return;
     }
   }
   params.leafTexCoords.resize(outline.size());
-  outline.emplace_back(static_cast<float>(lastMouseX_), static_cast<float>(lastMouseY_));
+  outline.emplace_back(static_cast<float>(m_lastMouseX), static_cast<float>(m_lastMouseY));
   params.leafTexCoords.push_back(ComputeTexCoord(x, y));
-  selectedPoint_ = static_cast<int>(outline.size()) - 1;
+  m_selectedPoint = static_cast<int>(outline.size()) - 1;
   update();
 }
 
 void LeafEditor::DragTo(int x, int y) {
-  if (document_.BillboardMode() || !dragging_) return;
-  const int dx = x - CentreX() - lastMouseX_;
-  const int dy = y - CentreY() - lastMouseY_;
-  if (pointMode_) {
-    vh::TreeParameters& params = document_.Session().params;
+  if (m_document.BillboardMode() || !m_dragging) return;
+  const int dx = x - CentreX() - m_lastMouseX;
+  const int dy = y - CentreY() - m_lastMouseY;
+  if (m_pointMode) {
+    vh::TreeParameters& params = m_document.Session().params;
     if (params.leafOutline.empty()) return;
-    if (selectedPoint_ < 0 || selectedPoint_ >= static_cast<int>(params.leafOutline.size())) return;
+    if (m_selectedPoint < 0 || m_selectedPoint >= static_cast<int>(params.leafOutline.size())) return;
     params.leafTexCoords.resize(params.leafOutline.size());
-    vh::Vector2& point = params.leafOutline[static_cast<std::size_t>(selectedPoint_)];
+    vh::Vector2& point = params.leafOutline[static_cast<std::size_t>(m_selectedPoint)];
     point.x += static_cast<float>(dx);
     point.y += static_cast<float>(dy);
     // The coordinate of the point where it now lies (the grab offset kept
     // between cursor and point must not shift the picture under it).
-    params.leafTexCoords[static_cast<std::size_t>(selectedPoint_)] =
+    params.leafTexCoords[static_cast<std::size_t>(m_selectedPoint)] =
         ComputeTexCoord(static_cast<int>(static_cast<float>(CentreX()) + point.x),
                         static_cast<int>(static_cast<float>(CentreY()) + point.y));
-    lastMouseX_ += dx;
-    lastMouseY_ += dy;
+    m_lastMouseX += dx;
+    m_lastMouseY += dy;
     update();
     return;
   }
   // Texture mode: the sliders' handlers store the placement and recompute.
-  if (translateX_ != nullptr) translateX_->setValue(translateX_->value() + dx);
-  if (translateY_ != nullptr) translateY_->setValue(translateY_->value() + dy);
-  lastMouseX_ += dx;
-  lastMouseY_ += dy;
+  if (m_translateX != nullptr) m_translateX->setValue(m_translateX->value() + dx);
+  if (m_translateY != nullptr) m_translateY->setValue(m_translateY->value() + dy);
+  m_lastMouseX += dx;
+  m_lastMouseY += dy;
 }
 
 void LeafEditor::Release() {
-  if (document_.BillboardMode()) return;
-  dragging_ = false;
+  if (m_document.BillboardMode()) return;
+  m_dragging = false;
   // Every click or drag ends in a regeneration when "AutoUpdate" is on.
-  document_.UpdateAfterChange();
+  m_document.UpdateAfterChange();
 }

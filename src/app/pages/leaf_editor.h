@@ -36,15 +36,15 @@ class LeafEditor : public QWidget {
   // Recomputes every outline point's texture coordinate at its pixel.
   void RecomputeTexCoords();
 
-  bool PointMode() const { return pointMode_; }
+  bool PointMode() const { return m_pointMode; }
   // Half the editor's width and height (truncated): the outline's origin.
   // Worked out from the size itself, since a page never shown yet has its
   // size but has not had its resize event.
   int CentreX() const { return width() / 2; }
   int CentreY() const { return height() / 2; }
-  int SelectedPoint() const { return selectedPoint_; }
+  int SelectedPoint() const { return m_selectedPoint; }
   // The off-screen picture of the editor as last painted.
-  const QImage& EditorBitmap() const { return editorBitmap_; }
+  const QImage& EditorBitmap() const { return m_editorBitmap; }
 
  public slots:
   void onClearPointsClicked();      // SpeedButton2, "Clear points"
@@ -67,15 +67,15 @@ class LeafEditor : public QWidget {
   vh::LeafPictureMapping Mapping() const;
   void ShowError(const QString& text);
 
-  TreeDocument& document_;
-  QImage editorBitmap_;
-  int lastMouseX_ = 0;
-  int lastMouseY_ = 0;
-  int selectedPoint_ = 0;
-  bool pointMode_ = true;
-  bool dragging_ = false;
-  QSlider* translateX_ = nullptr;
-  QSlider* translateY_ = nullptr;
-  QToolButton* pointButton_ = nullptr;    // SpeedButton20
-  QToolButton* textureButton_ = nullptr;  // SpeedButton21
+  TreeDocument& m_document;
+  QImage m_editorBitmap;
+  int m_lastMouseX = 0;
+  int m_lastMouseY = 0;
+  int m_selectedPoint = 0;
+  bool m_pointMode = true;
+  bool m_dragging = false;
+  QSlider* m_translateX = nullptr;
+  QSlider* m_translateY = nullptr;
+  QToolButton* m_pointButton = nullptr;    // SpeedButton20
+  QToolButton* m_textureButton = nullptr;  // SpeedButton21
 };

@@ -11,87 +11,87 @@
 #include "tree/parameter_table.h"
 #include "tree/tree.h"
 
-LeavesPage::LeavesPage(TreeDocument& document, QWidget* parent) : QWidget(parent), document_(document) {
+LeavesPage::LeavesPage(TreeDocument& document, QWidget* parent) : QWidget(parent), m_document(document) {
   setObjectName("TabSheet2");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
-  editor_ = new LeafEditor(document, this);
-  layout->addWidget(editor_, 1);
+  m_editor = new LeafEditor(document, this);
+  layout->addWidget(m_editor, 1);
 
   auto* panel = new QWidget(this);
   panel->setObjectName("Panel7");
   auto* grid = new QGridLayout(panel);
   using T = vh::TreeParameters;
-  rotate_ = AddLabelledSlider(grid, 0, "rotate :", "TrackBar12", vh::FieldOf(&T::leafTexRotate).control);
-  translateX_ = AddLabelledSlider(grid, 1, "translate (x) :", "TrackBar13",
+  m_rotate = AddLabelledSlider(grid, 0, "rotate :", "TrackBar12", vh::FieldOf(&T::leafTexRotate).control);
+  m_translateX = AddLabelledSlider(grid, 1, "translate (x) :", "TrackBar13",
                                   vh::FieldOf(&T::leafTexTranslateX).control);
-  translateY_ = AddLabelledSlider(grid, 2, "translate (y) :", "TrackBar14",
+  m_translateY = AddLabelledSlider(grid, 2, "translate (y) :", "TrackBar14",
                                   vh::FieldOf(&T::leafTexTranslateY).control);
-  scale_ = AddLabelledSlider(grid, 3, "scale :", "TrackBar15", vh::FieldOf(&T::leafTexScale).control);
-  bending_ = AddLabelledSlider(grid, 4, "bending :", "TrackBar11", vh::FieldOf(&T::leafBending).control);
-  noLeavesOnTrunk_ = new QCheckBox("No leaves on trunk", panel);
-  noLeavesOnTrunk_->setObjectName("CheckBox5");
-  noLeavesOnTrunk_->setChecked(true);
-  grid->addWidget(noLeavesOnTrunk_, 5, 0, 1, 2);
-  layout->addWidget(editor_->BuildButtons(panel));
+  m_scale = AddLabelledSlider(grid, 3, "scale :", "TrackBar15", vh::FieldOf(&T::leafTexScale).control);
+  m_bending = AddLabelledSlider(grid, 4, "bending :", "TrackBar11", vh::FieldOf(&T::leafBending).control);
+  m_noLeavesOnTrunk = new QCheckBox("No leaves on trunk", panel);
+  m_noLeavesOnTrunk->setObjectName("CheckBox5");
+  m_noLeavesOnTrunk->setChecked(true);
+  grid->addWidget(m_noLeavesOnTrunk, 5, 0, 1, 2);
+  layout->addWidget(m_editor->BuildButtons(panel));
   layout->addWidget(panel);
-  editor_->SetTranslateSliders(translateX_, translateY_);
+  m_editor->SetTranslateSliders(m_translateX, m_translateY);
 
-  connect(bending_, &QSlider::valueChanged, this, &LeavesPage::onLeafBendingChanged);
-  connect(rotate_, &QSlider::valueChanged, this, &LeavesPage::onPictureRotationChanged);
-  connect(translateX_, &QSlider::valueChanged, this, &LeavesPage::onPictureShiftXChanged);
-  connect(translateY_, &QSlider::valueChanged, this, &LeavesPage::onPictureShiftYChanged);
-  connect(scale_, &QSlider::valueChanged, this, &LeavesPage::onPictureScaleChanged);
-  connect(noLeavesOnTrunk_, &QCheckBox::toggled, this, &LeavesPage::onNoLeavesOnTrunkToggled);
+  connect(m_bending, &QSlider::valueChanged, this, &LeavesPage::onLeafBendingChanged);
+  connect(m_rotate, &QSlider::valueChanged, this, &LeavesPage::onPictureRotationChanged);
+  connect(m_translateX, &QSlider::valueChanged, this, &LeavesPage::onPictureShiftXChanged);
+  connect(m_translateY, &QSlider::valueChanged, this, &LeavesPage::onPictureShiftYChanged);
+  connect(m_scale, &QSlider::valueChanged, this, &LeavesPage::onPictureScaleChanged);
+  connect(m_noLeavesOnTrunk, &QCheckBox::toggled, this, &LeavesPage::onNoLeavesOnTrunkToggled);
 }
 
-QWidget* LeavesPage::FocusTarget() const { return bending_; }
+QWidget* LeavesPage::FocusTarget() const { return m_bending; }
 
 void LeavesPage::LoadGlobals(const vh::TreeParameters& params) {
-  bending_->setValue(params.leafBending);
-  rotate_->setValue(params.leafTexRotate);
-  translateX_->setValue(params.leafTexTranslateX);
-  translateY_->setValue(params.leafTexTranslateY);
-  scale_->setValue(params.leafTexScale);
-  noLeavesOnTrunk_->setChecked(params.noLeavesOnTrunk);
+  m_bending->setValue(params.leafBending);
+  m_rotate->setValue(params.leafTexRotate);
+  m_translateX->setValue(params.leafTexTranslateX);
+  m_translateY->setValue(params.leafTexTranslateY);
+  m_scale->setValue(params.leafTexScale);
+  m_noLeavesOnTrunk->setChecked(params.noLeavesOnTrunk);
 }
 
 void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
-  StoreSlider(*bending_, params.leafBending);
-  StoreSlider(*rotate_, params.leafTexRotate);
-  StoreSlider(*translateX_, params.leafTexTranslateX);
-  StoreSlider(*translateY_, params.leafTexTranslateY);
-  StoreSlider(*scale_, params.leafTexScale);
-  params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
+  StoreSlider(*m_bending, params.leafBending);
+  StoreSlider(*m_rotate, params.leafTexRotate);
+  StoreSlider(*m_translateX, params.leafTexTranslateX);
+  StoreSlider(*m_translateY, params.leafTexTranslateY);
+  StoreSlider(*m_scale, params.leafTexScale);
+  params.noLeavesOnTrunk = m_noLeavesOnTrunk->isChecked();
 }
 
 void LeavesPage::onLeafBendingChanged() {
-  if (document_.EditsLocked()) return;
-  StoreSlider(*bending_, document_.Session().params.leafBending);
-  document_.UpdateAfterChange();
+  if (m_document.EditsLocked()) return;
+  StoreSlider(*m_bending, m_document.Session().params.leafBending);
+  m_document.UpdateAfterChange();
 }
 
 // The picture placement takes effect at the tree's next update; moving it
 // regenerates nothing, but the outline's texture coordinates follow it.
 void LeavesPage::PlacementChanged(const QSlider& slider, int vh::TreeParameters::*field) {
-  if (document_.EditsLocked()) return;
-  StoreSlider(slider, document_.Session().params.*field);
-  editor_->update();
-  editor_->RecomputeTexCoords();
+  if (m_document.EditsLocked()) return;
+  StoreSlider(slider, m_document.Session().params.*field);
+  m_editor->update();
+  m_editor->RecomputeTexCoords();
 }
 
-void LeavesPage::onPictureRotationChanged() { PlacementChanged(*rotate_, &vh::TreeParameters::leafTexRotate); }
+void LeavesPage::onPictureRotationChanged() { PlacementChanged(*m_rotate, &vh::TreeParameters::leafTexRotate); }
 void LeavesPage::onPictureShiftXChanged() {
-  PlacementChanged(*translateX_, &vh::TreeParameters::leafTexTranslateX);
+  PlacementChanged(*m_translateX, &vh::TreeParameters::leafTexTranslateX);
 }
 void LeavesPage::onPictureShiftYChanged() {
-  PlacementChanged(*translateY_, &vh::TreeParameters::leafTexTranslateY);
+  PlacementChanged(*m_translateY, &vh::TreeParameters::leafTexTranslateY);
 }
-void LeavesPage::onPictureScaleChanged() { PlacementChanged(*scale_, &vh::TreeParameters::leafTexScale); }
+void LeavesPage::onPictureScaleChanged() { PlacementChanged(*m_scale, &vh::TreeParameters::leafTexScale); }
 
 void LeavesPage::onNoLeavesOnTrunkToggled() {
-  if (document_.EditsLocked()) return;
-  document_.Session().params.noLeavesOnTrunk = noLeavesOnTrunk_->isChecked();
-  document_.UpdateAfterChange();
-  editor_->update();
+  if (m_document.EditsLocked()) return;
+  m_document.Session().params.noLeavesOnTrunk = m_noLeavesOnTrunk->isChecked();
+  m_document.UpdateAfterChange();
+  m_editor->update();
 }

@@ -23,7 +23,7 @@ class LeavesPage : public QWidget, public ParameterPage {
   // The slider that takes the keyboard focus back from check boxes.
   QWidget* FocusTarget() const;
   // The leaf shape editor (PaintBox1).
-  LeafEditor* Editor() const { return editor_; }
+  LeafEditor* Editor() const { return m_editor; }
 
  public slots:
   void onLeafBendingChanged();      // TrackBar11, "bending :"
@@ -38,12 +38,12 @@ class LeavesPage : public QWidget, public ParameterPage {
   // editor and the outline's texture coordinates.
   void PlacementChanged(const QSlider& slider, int vh::TreeParameters::*field);
 
-  TreeDocument& document_;
-  LeafEditor* editor_ = nullptr;  // PaintBox1
-  QSlider* bending_ = nullptr;   // TrackBar11
-  QSlider* rotate_ = nullptr;    // TrackBar12
-  QSlider* translateX_ = nullptr;  // TrackBar13
-  QSlider* translateY_ = nullptr;  // TrackBar14
-  QSlider* scale_ = nullptr;     // TrackBar15
-  QCheckBox* noLeavesOnTrunk_ = nullptr;  // CheckBox5
+  TreeDocument& m_document;
+  LeafEditor* m_editor = nullptr;  // PaintBox1
+  QSlider* m_bending = nullptr;   // TrackBar11
+  QSlider* m_rotate = nullptr;    // TrackBar12
+  QSlider* m_translateX = nullptr;  // TrackBar13
+  QSlider* m_translateY = nullptr;  // TrackBar14
+  QSlider* m_scale = nullptr;     // TrackBar15
+  QCheckBox* m_noLeavesOnTrunk = nullptr;  // CheckBox5
 };

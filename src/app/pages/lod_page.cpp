@@ -46,44 +46,44 @@ std::vector<vh::ExportFormatEntry> ChainFormats() {
 }  // namespace
 
 LodPage::LodPage(TreeDocument& document, ViewContext& view, QWidget* parent)
-    : QWidget(parent), document_(document), view_(view) {
+    : QWidget(parent), m_document(document), m_view(view) {
   setObjectName("TabSheet4");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 4, 2, 4);
 
   auto* settings = new QWidget(this);
   auto* grid = new QGridLayout(settings);
-  count_ = AddLabelledSlider(grid, 0, "Nb of billboards :", "TrackBar18", 1, 100, 10);
-  precision_ = AddLabelledSlider(grid, 1, "Precision :", "TrackBar19", 1, 500, 50);
+  m_count = AddLabelledSlider(grid, 0, "Nb of billboards :", "TrackBar18", 1, 100, 10);
+  m_precision = AddLabelledSlider(grid, 1, "Precision :", "TrackBar19", 1, 500, 50);
   layout->addWidget(settings);
 
-  favourVertical_ = new QCheckBox("Favour vertical planes", this);
-  favourVertical_->setObjectName("CheckBox10");
-  layout->addWidget(favourVertical_);
+  m_favourVertical = new QCheckBox("Favour vertical planes", this);
+  m_favourVertical->setObjectName("CheckBox10");
+  layout->addWidget(m_favourVertical);
 
   auto* radioGroup = new QGroupBox("Geometry vs Billboards", this);
   radioGroup->setObjectName("RadioGroup1");
   auto* radioLayout = new QVBoxLayout(radioGroup);
   // Narrow margins: the first item's caption is about as wide as the page.
   radioLayout->setContentsMargins(2, 4, 2, 4);
-  mode_ = new QButtonGroup(radioGroup);
+  m_mode = new QButtonGroup(radioGroup);
   const char* const items[] = {"Geometry for branches, billboards for leaves", "Billboards for branches and leaves"};
   for (int i = 0; i < 2; ++i) {
     auto* item = new QRadioButton(items[i], radioGroup);
     item->setObjectName(QString("RadioGroup1Item%1").arg(i));
     item->setChecked(i == 0);
-    mode_->addButton(item, i);
+    m_mode->addButton(item, i);
     radioLayout->addWidget(item);
   }
   layout->addWidget(radioGroup);
 
   auto* textures = new QWidget(this);
   auto* textureGrid = new QGridLayout(textures);
-  resolution_ = AddLabelledSlider(textureGrid, 0, "Texture Resolution :", "TrackBar20", 5, 12, 11);
-  resolutionValue_ = new QLabel(textures);
-  resolutionValue_->setObjectName("Label58");
-  textureGrid->addWidget(resolutionValue_, 0, 2);
-  quality_ = AddLabelledSlider(textureGrid, 1, "Texture Quality :", "TrackBar21", 1, 15, 7);
+  m_resolution = AddLabelledSlider(textureGrid, 0, "Texture Resolution :", "TrackBar20", 5, 12, 11);
+  m_resolutionValue = new QLabel(textures);
+  m_resolutionValue->setObjectName("Label58");
+  textureGrid->addWidget(m_resolutionValue, 0, 2);
+  m_quality = AddLabelledSlider(textureGrid, 1, "Texture Quality :", "TrackBar21", 1, 15, 7);
   layout->addWidget(textures);
 
   // One above the other: side by side the two captions do not fit the page.
@@ -109,77 +109,77 @@ LodPage::LodPage(TreeDocument& document, ViewContext& view, QWidget* parent)
     chainGrid->addWidget(box, row, 1);
     return box;
   };
-  firstShare_ = addShare(0, "LOD1 triangles :", "LodFirstShare", 40);
-  secondShare_ = addShare(1, "LOD2 triangles :", "LodSecondShare", 15);
-  chainLayout_ = new QComboBox(chainSettings);
-  chainLayout_->setObjectName("LodLayout");
+  m_firstShare = addShare(0, "LOD1 triangles :", "LodFirstShare", 40);
+  m_secondShare = addShare(1, "LOD2 triangles :", "LodSecondShare", 15);
+  m_chainLayout = new QComboBox(chainSettings);
+  m_chainLayout->setObjectName("LodLayout");
   // In the order of vh::LodLayout.
-  chainLayout_->addItems({"One file, LOD0 in its scene", "One file, every level in its scene", "One file per level"});
+  m_chainLayout->addItems({"One file, LOD0 in its scene", "One file, every level in its scene", "One file per level"});
   // The page keeps its width: the box shows what fits and opens wide.
-  chainLayout_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-  chainLayout_->setMinimumContentsLength(12);
-  chainLayout_->setToolTip(
+  m_chainLayout->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  m_chainLayout->setMinimumContentsLength(12);
+  m_chainLayout->setToolTip(
       "One file, LOD0 in its scene: engines switch levels by MSFT_lod, other readers show one tree.\n"
       "Every level in its scene: for tools that gather levels by their _LODn names.\n"
       "One file per level: tree_LOD0.glb, tree_LOD1.glb, ... for modelling programs.");
   chainGrid->addWidget(new QLabel("Layout :", chainSettings), 2, 0);
-  chainGrid->addWidget(chainLayout_, 2, 1);
+  chainGrid->addWidget(m_chainLayout, 2, 1);
   layout->addWidget(chainSettings);
   auto* exportChain = NamedButton(this, "ExportLodChain", "Export LOD chain...");
   layout->addWidget(exportChain);
   layout->addStretch(1);
 
-  progress_ = new QProgressBar(this);
-  progress_->setObjectName("ProgressBar1");
-  progress_->setRange(0, 100);
-  progress_->setValue(0);
-  layout->addWidget(progress_);
+  m_progress = new QProgressBar(this);
+  m_progress->setObjectName("ProgressBar1");
+  m_progress->setRange(0, 100);
+  m_progress->setValue(0);
+  layout->addWidget(m_progress);
 
   connect(create, &QToolButton::clicked, this, &LodPage::onCreateCloudClicked);
   connect(destroy, &QToolButton::clicked, this, &LodPage::onDestroyCloudClicked);
-  connect(resolution_, &QSlider::valueChanged, this, &LodPage::onResolutionChanged);
+  connect(m_resolution, &QSlider::valueChanged, this, &LodPage::onResolutionChanged);
   connect(exportChain, &QToolButton::clicked, this, &LodPage::ExportLodChain);
   onResolutionChanged();
 }
 
 vh::BillboardSettings LodPage::Settings() const {
   vh::BillboardSettings settings;
-  settings.billboardCount = count_->value();
-  settings.precision = precision_->value();
-  settings.favourVertical = favourVertical_->isChecked();
-  settings.mode = static_cast<vh::BillboardMode>(mode_->checkedId());
-  settings.textureResolution = resolution_->value();
-  settings.textureQuality = quality_->value();
+  settings.billboardCount = m_count->value();
+  settings.precision = m_precision->value();
+  settings.favourVertical = m_favourVertical->isChecked();
+  settings.mode = static_cast<vh::BillboardMode>(m_mode->checkedId());
+  settings.textureResolution = m_resolution->value();
+  settings.textureQuality = m_quality->value();
   return settings;
 }
 
 vh::LodChainOptions LodPage::ChainOptions() const {
   vh::LodChainOptions options;
-  options.firstShare = firstShare_->value() / 100.0;
-  options.secondShare = secondShare_->value() / 100.0;
-  options.textureResolution = resolution_->value();
+  options.firstShare = m_firstShare->value() / 100.0;
+  options.secondShare = m_secondShare->value() / 100.0;
+  options.textureResolution = m_resolution->value();
   return options;
 }
 
-void LodPage::onResolutionChanged() { resolutionValue_->setText(QString::number(1 << resolution_->value())); }
+void LodPage::onResolutionChanged() { m_resolutionValue->setText(QString::number(1 << m_resolution->value())); }
 
 bool LodPage::ShowProgress(int percent) {
-  progress_->setValue(percent);
+  m_progress->setValue(percent);
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-  return !document_.CancelRequested();
+  return !m_document.CancelRequested();
 }
 
 void LodPage::onCreateCloudClicked() {
   // A generation or another build is running: its tree must not change.
-  if (document_.Busy()) return;
-  document_.DestroyBillboard();
-  document_.ReleaseBillboardImages();
+  if (m_document.Busy()) return;
+  m_document.DestroyBillboard();
+  m_document.ReleaseBillboardImages();
 
-  vh::Tree& tree = document_.CurrentTree();
+  vh::Tree& tree = m_document.CurrentTree();
   vh::BillboardCloud cloud;
   const QString failure = RunWhileBusy(kBuildingCloud, [&] {
-    cloud = vh::CreateBillboardCloud(tree, Settings(), document_.Picker(),
-                                     ViewContextBillboardRenderer(view_, document_, tree),
+    cloud = vh::CreateBillboardCloud(tree, Settings(), m_document.Picker(),
+                                     ViewContextBillboardRenderer(m_view, m_document, tree),
                                      [this](int percent) { return ShowProgress(percent); });
   });
   if (!failure.isEmpty()) {
@@ -188,7 +188,7 @@ void LodPage::onCreateCloudClicked() {
   }
   if (cloud.mesh == nullptr) return;  // cancelled: the tree stays as it was
   // The view uploads the cloud's texture and draws it instead of the tree.
-  document_.SetBillboard(std::move(cloud));
+  m_document.SetBillboard(std::move(cloud));
 }
 
 QString LodPage::RunWhileBusy(const char* status, const std::function<void()>& work) {
@@ -196,26 +196,26 @@ QString LodPage::RunWhileBusy(const char* status, const std::function<void()>& w
   // in between may not regrow or replace the tree, and Escape stops the
   // build. The view keeps its last frame meanwhile, and the status line
   // says what is built.
-  document_.BeginBuildFromTree(status);
+  m_document.BeginBuildFromTree(status);
   QString failure;
   try {
     work();
   } catch (const std::exception& error) {
     failure = QString::fromStdString(error.what());
   }
-  document_.EndBuildFromTree();
-  progress_->setValue(0);
+  m_document.EndBuildFromTree();
+  m_progress->setValue(0);
   return failure;
 }
 
 void LodPage::onDestroyCloudClicked() {
-  if (document_.Busy()) return;
-  document_.DestroyBillboard();
+  if (m_document.Busy()) return;
+  m_document.DestroyBillboard();
 }
 
 void LodPage::ExportLodChain() {
-  if (document_.Busy()) return;
-  if (secondShare_->value() > firstShare_->value()) {
+  if (m_document.Busy()) return;
+  if (m_secondShare->value() > m_firstShare->value()) {
     ShowMessage(window(), "LOD2 cannot keep more of the tree's triangles than LOD1.");
     return;
   }
@@ -226,27 +226,27 @@ void LodPage::ExportLodChain() {
   request.title = "Export LOD chain";
   for (const vh::ExportFormatEntry& entry : formats)
     request.filter += (request.filter.isEmpty() ? "" : "|") + QString::fromUtf8(entry.filter);
-  request.initialName = chainName_;
-  request.initialFilter = chainFilter_;
+  request.initialName = m_chainName;
+  request.initialFilter = m_chainFilter;
   request.askScale = true;
-  request.initialScale = chainScale_;
+  request.initialScale = m_chainScale;
   const std::optional<FileChoice> choice = RunFileDialog(request);
   if (!choice) return;
-  chainName_ = choice->fileName;
-  chainFilter_ = choice->filterIndex;
-  chainScale_ = choice->scale;
+  m_chainName = choice->fileName;
+  m_chainFilter = choice->filterIndex;
+  m_chainScale = choice->scale;
   const vh::ExportFormat format =
       formats[static_cast<std::size_t>(std::clamp<int>(choice->filterIndex, 0, static_cast<int>(formats.size()) - 1))]
           .format;
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
 
-  const vh::Tree& tree = document_.CurrentTree();
-  const auto layout = static_cast<vh::LodLayout>(chainLayout_->currentIndex());
+  const vh::Tree& tree = m_document.CurrentTree();
+  const auto layout = static_cast<vh::LodLayout>(m_chainLayout->currentIndex());
   const QString failure = RunWhileBusy(kBuildingChain, [&] {
     const vh::LodChain chain = vh::BuildLodChain(
-        tree, ChainOptions(), [this](const vh::MeshObject& mesh) { return ViewContextLodPictures(view_, mesh); },
+        tree, ChainOptions(), [this](const vh::MeshObject& mesh) { return ViewContextLodPictures(m_view, mesh); },
         [this](int percent) { return ShowProgress(percent); });
-    if (!chain.levels.empty()) vh::WriteChain(format, chain, document_.Pictures(), choice->scale, layout, path);
+    if (!chain.levels.empty()) vh::WriteChain(format, chain, m_document.Pictures(), choice->scale, layout, path);
   });
   if (!failure.isEmpty()) ShowWarning(window(), failure);
 }

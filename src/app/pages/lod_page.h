@@ -61,20 +61,20 @@ class LodPage : public QWidget {
   // of what `work` threw, or an empty text.
   QString RunWhileBusy(const char* status, const std::function<void()>& work);
 
-  TreeDocument& document_;
-  ViewContext& view_;
-  QSlider* count_ = nullptr;          // TrackBar18
-  QSlider* precision_ = nullptr;      // TrackBar19
-  QCheckBox* favourVertical_ = nullptr;  // CheckBox10
-  QButtonGroup* mode_ = nullptr;      // RadioGroup1's items
-  QSlider* resolution_ = nullptr;     // TrackBar20
-  QLabel* resolutionValue_ = nullptr;  // Label58
-  QSlider* quality_ = nullptr;        // TrackBar21
-  QProgressBar* progress_ = nullptr;  // ProgressBar1
-  QSpinBox* firstShare_ = nullptr;    // LodFirstShare: LOD1's most triangles, percent
-  QSpinBox* secondShare_ = nullptr;   // LodSecondShare
-  QComboBox* chainLayout_ = nullptr;  // LodLayout, in vh::LodLayout's order
-  QString chainName_;                 // the chain dialog's last name, filter and scale
-  int chainFilter_ = 0;
-  double chainScale_ = 1.0;
+  TreeDocument& m_document;
+  ViewContext& m_view;
+  QSlider* m_count = nullptr;          // TrackBar18
+  QSlider* m_precision = nullptr;      // TrackBar19
+  QCheckBox* m_favourVertical = nullptr;  // CheckBox10
+  QButtonGroup* m_mode = nullptr;      // RadioGroup1's items
+  QSlider* m_resolution = nullptr;     // TrackBar20
+  QLabel* m_resolutionValue = nullptr;  // Label58
+  QSlider* m_quality = nullptr;        // TrackBar21
+  QProgressBar* m_progress = nullptr;  // ProgressBar1
+  QSpinBox* m_firstShare = nullptr;    // LodFirstShare: LOD1's most triangles, percent
+  QSpinBox* m_secondShare = nullptr;   // LodSecondShare
+  QComboBox* m_chainLayout = nullptr;  // LodLayout, in vh::LodLayout's order
+  QString m_chainName;                 // the chain dialog's last name, filter and scale
+  int m_chainFilter = 0;
+  double m_chainScale = 1.0;
 };

@@ -11,7 +11,7 @@ const char* const kBillboardMessage =
     "You are in BillBoard mode - please delete your billboard to continue editing the tree";
 }  // namespace
 
-StatusLine::StatusLine(const TreeDocument& document, QWidget* parent) : QLabel(parent), document_(document) {
+StatusLine::StatusLine(const TreeDocument& document, QWidget* parent) : QLabel(parent), m_document(document) {
   setObjectName("Label54");
   auto* timer = new QTimer(this);
   timer->setObjectName("Timer1");
@@ -23,11 +23,11 @@ StatusLine::StatusLine(const TreeDocument& document, QWidget* parent) : QLabel(p
 void StatusLine::onStatusTimer() {
   // A cloud or chain being built says so; it is not a tree growing.
   QString text;
-  if (document_.EditsLocked()) {
-    text = document_.Session().buildStatus;
-  } else if (document_.Growing()) {
+  if (m_document.EditsLocked()) {
+    text = m_document.Session().buildStatus;
+  } else if (m_document.Growing()) {
     text = kGeneratingMessage;
   }
-  if (document_.BillboardMode()) text = kBillboardMessage;
+  if (m_document.BillboardMode()) text = kBillboardMessage;
   if (this->text() != text) setText(text);
 }

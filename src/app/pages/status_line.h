@@ -18,5 +18,5 @@ class StatusLine : public QLabel {
   void onStatusTimer();
 
  private:
-  const TreeDocument& document_;
+  const TreeDocument& m_document;
 };

@@ -13,63 +13,63 @@
 #include "tree/parameter_table.h"
 #include "tree/tree.h"
 
-TexturePage::TexturePage(TreeDocument& document, QWidget* parent) : QWidget(parent), document_(document) {
+TexturePage::TexturePage(TreeDocument& document, QWidget* parent) : QWidget(parent), m_document(document) {
   setObjectName("TabSheet3");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
-  bark_ = new BarkTexturePanel(document, this);
-  layout->addWidget(bark_);
+  m_bark = new BarkTexturePanel(document, this);
+  layout->addWidget(m_bark);
   auto* panel = new QWidget(this);
   panel->setObjectName("Panel8");
   auto* grid = new QGridLayout(panel);
   grid->addWidget(new QLabel("Material name prefix :", panel), 0, 0);
-  materialPrefix_ = new QLineEdit("Material", panel);
-  materialPrefix_->setObjectName("Edit2");
+  m_materialPrefix = new QLineEdit("Material", panel);
+  m_materialPrefix->setObjectName("Edit2");
   // The prefix is one word: the material files and the document store it
   // as such, so white space is refused as it is typed.
-  materialPrefix_->setValidator(
-      new QRegularExpressionValidator(QRegularExpression("\\S*"), materialPrefix_));
-  grid->addWidget(materialPrefix_, 0, 1);
+  m_materialPrefix->setValidator(
+      new QRegularExpressionValidator(QRegularExpression("\\S*"), m_materialPrefix));
+  grid->addWidget(m_materialPrefix, 0, 1);
   using T = vh::TreeParameters;
-  uScale_ = AddLabelledSlider(grid, 1, "U Scale :", "TrackBar16", vh::FieldOf(&T::uScale).control);
-  vScale_ = AddLabelledSlider(grid, 2, "V Scale :", "TrackBar17", vh::FieldOf(&T::vScale).control);
+  m_uScale = AddLabelledSlider(grid, 1, "U Scale :", "TrackBar16", vh::FieldOf(&T::uScale).control);
+  m_vScale = AddLabelledSlider(grid, 2, "V Scale :", "TrackBar17", vh::FieldOf(&T::vScale).control);
   layout->addWidget(panel);
   layout->addStretch(1);
 
-  connect(materialPrefix_, &QLineEdit::textChanged, this, &TexturePage::onMaterialPrefixEdited);
-  connect(uScale_, &QSlider::valueChanged, this, &TexturePage::onUScaleChanged);
-  connect(vScale_, &QSlider::valueChanged, this, &TexturePage::onVScaleChanged);
+  connect(m_materialPrefix, &QLineEdit::textChanged, this, &TexturePage::onMaterialPrefixEdited);
+  connect(m_uScale, &QSlider::valueChanged, this, &TexturePage::onUScaleChanged);
+  connect(m_vScale, &QSlider::valueChanged, this, &TexturePage::onVScaleChanged);
 }
 
-QWidget* TexturePage::FocusTarget() const { return uScale_; }
+QWidget* TexturePage::FocusTarget() const { return m_uScale; }
 
 void TexturePage::LoadGlobals(const vh::TreeParameters& params) {
-  materialPrefix_->setText(QString::fromStdString(params.materialPrefix));
-  uScale_->setValue(params.uScale);
-  vScale_->setValue(params.vScale);
+  m_materialPrefix->setText(QString::fromStdString(params.materialPrefix));
+  m_uScale->setValue(params.uScale);
+  m_vScale->setValue(params.vScale);
 }
 
 void TexturePage::StoreGlobals(vh::TreeParameters& params) const {
-  params.materialPrefix = materialPrefix_->text().toStdString();
-  StoreSlider(*uScale_, params.uScale);
-  StoreSlider(*vScale_, params.vScale);
+  params.materialPrefix = m_materialPrefix->text().toStdString();
+  StoreSlider(*m_uScale, params.uScale);
+  StoreSlider(*m_vScale, params.vScale);
 }
 
 void TexturePage::onMaterialPrefixEdited() {
-  if (document_.EditsLocked()) return;
-  document_.Session().params.materialPrefix = materialPrefix_->text().toStdString();
+  if (m_document.EditsLocked()) return;
+  m_document.Session().params.materialPrefix = m_materialPrefix->text().toStdString();
 }
 
 void TexturePage::onUScaleChanged() {
-  if (document_.EditsLocked()) return;
-  StoreSlider(*uScale_, document_.Session().params.uScale);
-  document_.UpdateAfterChange();
-  document_.LeafAppearanceChanged();
+  if (m_document.EditsLocked()) return;
+  StoreSlider(*m_uScale, m_document.Session().params.uScale);
+  m_document.UpdateAfterChange();
+  m_document.LeafAppearanceChanged();
 }
 
 void TexturePage::onVScaleChanged() {
-  if (document_.EditsLocked()) return;
-  StoreSlider(*vScale_, document_.Session().params.vScale);
-  document_.UpdateAfterChange();
-  document_.LeafAppearanceChanged();
+  if (m_document.EditsLocked()) return;
+  StoreSlider(*m_vScale, m_document.Session().params.vScale);
+  m_document.UpdateAfterChange();
+  m_document.LeafAppearanceChanged();
 }

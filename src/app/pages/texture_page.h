@@ -22,7 +22,7 @@ class TexturePage : public QWidget, public ParameterPage {
   // The slider that takes the keyboard focus back from check boxes.
   QWidget* FocusTarget() const;
   // The bark preview and its "Load texture" / "Remove texture" buttons.
-  BarkTexturePanel* Bark() const { return bark_; }
+  BarkTexturePanel* Bark() const { return m_bark; }
 
  public slots:
   void onMaterialPrefixEdited();  // Edit2
@@ -30,9 +30,9 @@ class TexturePage : public QWidget, public ParameterPage {
   void onVScaleChanged();         // TrackBar17
 
  private:
-  TreeDocument& document_;
-  BarkTexturePanel* bark_ = nullptr;
-  QLineEdit* materialPrefix_ = nullptr;  // Edit2
-  QSlider* uScale_ = nullptr;            // TrackBar16
-  QSlider* vScale_ = nullptr;            // TrackBar17
+  TreeDocument& m_document;
+  BarkTexturePanel* m_bark = nullptr;
+  QLineEdit* m_materialPrefix = nullptr;  // Edit2
+  QSlider* m_uScale = nullptr;            // TrackBar16
+  QSlider* m_vScale = nullptr;            // TrackBar17
 };

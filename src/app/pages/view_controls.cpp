@@ -30,7 +30,7 @@ struct RingSlot {
 }  // namespace
 
 ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* parent)
-    : QWidget(parent), document_(document), viewport_(viewport) {
+    : QWidget(parent), m_document(document), m_viewport(viewport) {
   setObjectName("Panel3");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 6, 4, 6);
@@ -84,46 +84,46 @@ ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* 
   frame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   layout->addWidget(frame);
 
-  wireframe_ = new QCheckBox("Wireframe", this);
-  wireframe_->setObjectName("CheckBox6");
-  hideLeaves_ = new QCheckBox("Hide leaves", this);
-  hideLeaves_->setObjectName("CheckBox7");
-  showPlane_ = new QCheckBox("Show plane", this);
-  showPlane_->setObjectName("CheckBox8");
-  showPlane_->setChecked(true);
-  for (QCheckBox* box : {wireframe_, hideLeaves_, showPlane_}) layout->addWidget(box);
-  connect(wireframe_, &QCheckBox::clicked, this, &ViewControls::onWireframeToggled);
-  connect(hideLeaves_, &QCheckBox::clicked, this, &ViewControls::onHideLeavesToggled);
-  connect(showPlane_, &QCheckBox::clicked, this, &ViewControls::onShowPlaneToggled);
+  m_wireframe = new QCheckBox("Wireframe", this);
+  m_wireframe->setObjectName("CheckBox6");
+  m_hideLeaves = new QCheckBox("Hide leaves", this);
+  m_hideLeaves->setObjectName("CheckBox7");
+  m_showPlane = new QCheckBox("Show plane", this);
+  m_showPlane->setObjectName("CheckBox8");
+  m_showPlane->setChecked(true);
+  for (QCheckBox* box : {m_wireframe, m_hideLeaves, m_showPlane}) layout->addWidget(box);
+  connect(m_wireframe, &QCheckBox::clicked, this, &ViewControls::onWireframeToggled);
+  connect(m_hideLeaves, &QCheckBox::clicked, this, &ViewControls::onHideLeavesToggled);
+  connect(m_showPlane, &QCheckBox::clicked, this, &ViewControls::onShowPlaneToggled);
   // What the boxes show is what the view draws, whoever ticked them.
-  connect(showPlane_, &QCheckBox::toggled, this, [this](bool on) { viewport_.SetShowPlane(on); });
-  connect(wireframe_, &QCheckBox::toggled, this,
-          [this](bool on) { document_.Session().wireframeTicked = on; });
+  connect(m_showPlane, &QCheckBox::toggled, this, [this](bool on) { m_viewport.SetShowPlane(on); });
+  connect(m_wireframe, &QCheckBox::toggled, this,
+          [this](bool on) { m_document.Session().wireframeTicked = on; });
 
   auto* infos = new QGroupBox("Infos", this);
   infos->setObjectName("GroupBox1");
   auto* infoLayout = new QVBoxLayout(infos);
   infoLayout->setContentsMargins(2, 2, 2, 2);
-  polygons_ = new QLabel("Nb Polygons : ", infos);
-  polygons_->setObjectName("Label44");
-  vertices_ = new QLabel("Nb Vertices : ", infos);
-  vertices_->setObjectName("Label45");
-  submeshes_ = new QLabel("Nb Submeshes : ", infos);
-  submeshes_->setObjectName("Label46");
+  m_polygons = new QLabel("Nb Polygons : ", infos);
+  m_polygons->setObjectName("Label44");
+  m_vertices = new QLabel("Nb Vertices : ", infos);
+  m_vertices->setObjectName("Label45");
+  m_submeshes = new QLabel("Nb Submeshes : ", infos);
+  m_submeshes->setObjectName("Label46");
   // Large trees have eight-digit counts: a count that does not fit beside
   // its caption goes on a line of its own rather than being cut off.
-  for (QLabel* label : {polygons_, vertices_, submeshes_}) {
+  for (QLabel* label : {m_polygons, m_vertices, m_submeshes}) {
     label->setWordWrap(true);
     infoLayout->addWidget(label);
   }
-  documentName_ = new QLabel(infos);
-  documentName_->setObjectName("DocumentName");
-  infoLayout->addWidget(documentName_);
+  m_documentName = new QLabel(infos);
+  m_documentName->setObjectName("DocumentName");
+  infoLayout->addWidget(m_documentName);
   layout->addWidget(infos);
   layout->addStretch(1);
 
-  connect(&document_, &TreeDocument::countsChanged, this, [this] {
-    const vh::MeshObject& shown = document_.ShownMesh();
+  connect(&m_document, &TreeDocument::countsChanged, this, [this] {
+    const vh::MeshObject& shown = m_document.ShownMesh();
     ShowCounts(shown.PolygonCount(), shown.VertexCount(), shown.submeshes.size());
   });
 }
@@ -140,26 +140,26 @@ QToolButton* ViewControls::AddCameraButton(const char* name, const QString& glyp
 
 void ViewControls::ShowCounts(std::uint64_t polygons, std::uint64_t vertices,
                               std::uint64_t submeshes) {
-  polygons_->setText(QString("Nb Polygons : %1").arg(polygons));
-  vertices_->setText(QString("Nb Vertices : %1").arg(vertices));
-  submeshes_->setText(QString("Nb Submeshes : %1").arg(submeshes));
+  m_polygons->setText(QString("Nb Polygons : %1").arg(polygons));
+  m_vertices->setText(QString("Nb Vertices : %1").arg(vertices));
+  m_submeshes->setText(QString("Nb Submeshes : %1").arg(submeshes));
 }
 
 void ViewControls::ShowDocumentName(const QString& name) {
-  documentName_->setText(documentName_->fontMetrics().elidedText(name, Qt::ElideMiddle, kNameWidth));
-  documentName_->setToolTip(name);
+  m_documentName->setText(m_documentName->fontMetrics().elidedText(name, Qt::ElideMiddle, kNameWidth));
+  m_documentName->setToolTip(name);
 }
 
 void ViewControls::Rotate(int axis, float theta) {
-  vh::RotateAboutPivot(viewport_.Camera(), static_cast<vh::CameraAxis>(axis), theta);
-  viewport_.RenderNow();
+  vh::RotateAboutPivot(m_viewport.Camera(), static_cast<vh::CameraAxis>(axis), theta);
+  m_viewport.RenderNow();
 }
 
 void ViewControls::Move(int axis, float direction) {
   // A fixed step would crawl along a tall tree and leap past a small one.
-  const float step = vh::MoveStep(vh::MeshBounds(document_.ShownMesh()));
-  vh::MoveCamera(viewport_.Camera(), static_cast<vh::CameraAxis>(axis), direction * step);
-  viewport_.RenderNow();
+  const float step = vh::MoveStep(vh::MeshBounds(m_document.ShownMesh()));
+  vh::MoveCamera(m_viewport.Camera(), static_cast<vh::CameraAxis>(axis), direction * step);
+  m_viewport.RenderNow();
 }
 
 constexpr int kRight = static_cast<int>(vh::CameraAxis::kRight);
@@ -179,41 +179,41 @@ void ViewControls::onMoveLeft() { Move(kRight, -1.0f); }
 void ViewControls::onMoveForward() { Move(kForward, 1.0f); }
 void ViewControls::onMoveBackward() { Move(kForward, -1.0f); }
 
-void ViewControls::onResetViewpoint() { viewport_.ResetCamera(); }
-void ViewControls::onFrameTree() { viewport_.FrameShown(); }
+void ViewControls::onResetViewpoint() { m_viewport.ResetCamera(); }
+void ViewControls::onFrameTree() { m_viewport.FrameShown(); }
 
 void ViewControls::onWireframeToggled() {
-  const bool on = wireframe_->isChecked();
-  vh::WireframeParts& wireframe = document_.Session().wireframe;
-  if (document_.BillboardMode()) {
-    viewport_.WithContext([on] { vh::SetWireframeBlending(true, on); });
+  const bool on = m_wireframe->isChecked();
+  vh::WireframeParts& wireframe = m_document.Session().wireframe;
+  if (m_document.BillboardMode()) {
+    m_viewport.WithContext([on] { vh::SetWireframeBlending(true, on); });
     wireframe.groundPlane = on;
     wireframe.billboard = on;
-    viewport_.SetDirty();
+    m_viewport.SetDirty();
     return;
   }
-  viewport_.WithContext([on] { vh::SetWireframeBlending(false, on); });
-  if (document_.EditsLocked()) return;
+  m_viewport.WithContext([on] { vh::SetWireframeBlending(false, on); });
+  if (m_document.EditsLocked()) return;
   wireframe.tree = on;
   wireframe.groundPlane = on;
-  viewport_.SetDirty();
-  document_.LeafAppearanceChanged();
+  m_viewport.SetDirty();
+  m_document.LeafAppearanceChanged();
   emit focusGivenBack();
 }
 
 void ViewControls::onHideLeavesToggled() {
-  if (document_.EditsLocked()) return;
-  document_.Session().showLeaves = !hideLeaves_->isChecked();
-  document_.UpdateAfterChange();
-  document_.LeafAppearanceChanged();
+  if (m_document.EditsLocked()) return;
+  m_document.Session().showLeaves = !m_hideLeaves->isChecked();
+  m_document.UpdateAfterChange();
+  m_document.LeafAppearanceChanged();
   emit focusGivenBack();
 }
 
 // Only what is drawn changes: the next frame shows or leaves out the plane,
 // and the tree is not regrown.
 void ViewControls::onShowPlaneToggled() {
-  if (document_.EditsLocked()) return;
-  viewport_.SetDirty();
-  document_.LeafAppearanceChanged();
+  if (m_document.EditsLocked()) return;
+  m_viewport.SetDirty();
+  m_document.LeafAppearanceChanged();
   emit focusGivenBack();
 }

@@ -63,13 +63,13 @@ class ViewControls : public QWidget {
   // of what is shown (MoveStep).
   void Move(int axis, float direction);
 
-  TreeDocument& document_;
-  Viewport& viewport_;
-  QCheckBox* wireframe_ = nullptr;
-  QCheckBox* hideLeaves_ = nullptr;
-  QCheckBox* showPlane_ = nullptr;
-  QLabel* polygons_ = nullptr;
-  QLabel* vertices_ = nullptr;
-  QLabel* submeshes_ = nullptr;
-  QLabel* documentName_ = nullptr;  // DocumentName
+  TreeDocument& m_document;
+  Viewport& m_viewport;
+  QCheckBox* m_wireframe = nullptr;
+  QCheckBox* m_hideLeaves = nullptr;
+  QCheckBox* m_showPlane = nullptr;
+  QLabel* m_polygons = nullptr;
+  QLabel* m_vertices = nullptr;
+  QLabel* m_submeshes = nullptr;
+  QLabel* m_documentName = nullptr;  // DocumentName
 };

@@ -39,15 +39,15 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   // The window that "About..." shows; not owned.
-  void SetAboutBox(QWidget* aboutBox) { aboutBox_ = aboutBox; }
+  void SetAboutBox(QWidget* aboutBox) { m_aboutBox = aboutBox; }
   // The bark tiler that "Bark tiler" shows; not owned.
-  void SetBarkTiler(QWidget* barkTiler) { barkTiler_ = barkTiler; }
+  void SetBarkTiler(QWidget* barkTiler) { m_barkTiler = barkTiler; }
   // Opens the document `fileName` as "Open..." does after its dialog (the
   // program's command-line argument).
   void OpenDocumentFile(const QString& fileName);
 
-  TreeDocument& Document() const { return *document_; }
-  Viewport& View() const { return *viewport_; }
+  TreeDocument& Document() const { return *m_document; }
+  Viewport& View() const { return *m_viewport; }
 
  public slots:
   // The menu items New1 ... About1.
@@ -81,24 +81,24 @@ class MainWindow : public QMainWindow {
   void StartDocumentSession();
   void GiveFocusToShownPage();
 
-  std::unique_ptr<TreeDocument> document_;
-  std::unique_ptr<Viewport> viewport_;
-  BillboardExportDialogState billboardExportDialog_;
-  bool shownOnce_ = false;
-  bool closing_ = false;  // the user agreed to close: nothing is asked again
+  std::unique_ptr<TreeDocument> m_document;
+  std::unique_ptr<Viewport> m_viewport;
+  BillboardExportDialogState m_billboardExportDialog;
+  bool m_shownOnce = false;
+  bool m_closing = false;  // the user agreed to close: nothing is asked again
 
-  ViewControls* viewControls_ = nullptr;  // Panel3
-  FlatTabWidget* pages_ = nullptr;        // PageControl1
-  BranchesPage* branches_ = nullptr;
-  LeavesPage* leaves_ = nullptr;
-  TexturePage* texture_ = nullptr;
-  LodPage* lod_ = nullptr;
-  QMenu* fileMenu_ = nullptr;  // File1
-  QAction* save_ = nullptr;    // Save1
-  QMenu* toolsMenu_ = nullptr;  // Tools1
-  std::unique_ptr<WindowKeys> keys_;  // Escape, the arrow keys and the wheel over the pages
-  QWidget* aboutBox_ = nullptr;
-  QWidget* barkTiler_ = nullptr;
-  FileFlows* fileFlows_ = nullptr;       // the File menu's flows; a child of the window
-  DocumentSession* session_ = nullptr;  // a child of the window
+  ViewControls* m_viewControls = nullptr;  // Panel3
+  FlatTabWidget* m_pages = nullptr;        // PageControl1
+  BranchesPage* m_branches = nullptr;
+  LeavesPage* m_leaves = nullptr;
+  TexturePage* m_texture = nullptr;
+  LodPage* m_lod = nullptr;
+  QMenu* m_fileMenu = nullptr;  // File1
+  QAction* m_save = nullptr;    // Save1
+  QMenu* m_toolsMenu = nullptr;  // Tools1
+  std::unique_ptr<WindowKeys> m_keys;  // Escape, the arrow keys and the wheel over the pages
+  QWidget* m_aboutBox = nullptr;
+  QWidget* m_barkTiler = nullptr;
+  FileFlows* m_fileFlows = nullptr;       // the File menu's flows; a child of the window
+  DocumentSession* m_session = nullptr;  // a child of the window
 };

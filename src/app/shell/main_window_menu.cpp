@@ -10,7 +10,7 @@
 #include "fileio/export_common.h"
 
 void MainWindow::BuildMenu() {
-  fileFlows_ = new FileFlows(*document_, this, [this] { return viewport_->Grab(); }, this);
+  m_fileFlows = new FileFlows(*m_document, this, [this] { return m_viewport->Grab(); }, this);
 
   struct Item {
     const char* name;
@@ -36,10 +36,10 @@ void MainWindow::BuildMenu() {
     return menu;
   };
   const Item separator = {nullptr, nullptr, nullptr, {}, nullptr};
-  fileMenu_ = addMenu("File1", "File",
+  m_fileMenu = addMenu("File1", "File",
                       {{"New1", "New", &MainWindow::onNew, QKeySequence(Qt::CTRL | Qt::Key_N)},
                        {"Open1", "Open...", &MainWindow::onOpen, QKeySequence(Qt::CTRL | Qt::Key_O)},
-                       {"Save1", "Save", &MainWindow::onSave, QKeySequence(Qt::CTRL | Qt::Key_S), &save_},
+                       {"Save1", "Save", &MainWindow::onSave, QKeySequence(Qt::CTRL | Qt::Key_S), &m_save},
                        {"SaveAs1", "Save As...", &MainWindow::onSaveAs,
                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
                        separator,
@@ -48,7 +48,7 @@ void MainWindow::BuildMenu() {
                        {"Exportbillboard1", "Export billboard...", &MainWindow::onExportBillboard, {}},
                        separator,
                        {"Quit1", "Quit", &MainWindow::onQuit, QKeySequence(Qt::CTRL | Qt::Key_Q)}});
-  toolsMenu_ = addMenu("Tools1", "Tools", {{"Barktiler1", "Bark tiler", &MainWindow::onShowBarkTiler, {}}});
+  m_toolsMenu = addMenu("Tools1", "Tools", {{"Barktiler1", "Bark tiler", &MainWindow::onShowBarkTiler, {}}});
   addMenu("Help1", "Help",
           {{"Help2", "Help", &MainWindow::onHelp, QKeySequence(Qt::Key_F1)},
            {"About1", "About...", &MainWindow::onShowAbout, {}}});
@@ -57,51 +57,51 @@ void MainWindow::BuildMenu() {
 // The File menu's flows read or replace the document and the tree as a
 // whole: asked for while a tree grows, they run once it is in.
 void MainWindow::onNew() {
-  document_->WhenTreeIsIn([this] {
-    if (session_->ConfirmDiscard()) fileFlows_->New();
+  m_document->WhenTreeIsIn([this] {
+    if (m_session->ConfirmDiscard()) m_fileFlows->New();
   });
 }
 void MainWindow::onOpen() {
-  document_->WhenTreeIsIn([this] {
-    if (session_->ConfirmDiscard()) fileFlows_->Open();
+  m_document->WhenTreeIsIn([this] {
+    if (m_session->ConfirmDiscard()) m_fileFlows->Open();
   });
 }
-void MainWindow::onSave() { document_->WhenTreeIsIn([this] { fileFlows_->Save(); }); }
-void MainWindow::onSaveAs() { document_->WhenTreeIsIn([this] { fileFlows_->SaveAs(); }); }
-void MainWindow::onExport() { document_->WhenTreeIsIn([this] { fileFlows_->Export(); }); }
-void MainWindow::onExportScreenshot() { document_->WhenTreeIsIn([this] { fileFlows_->ExportScreenshot(); }); }
+void MainWindow::onSave() { m_document->WhenTreeIsIn([this] { m_fileFlows->Save(); }); }
+void MainWindow::onSaveAs() { m_document->WhenTreeIsIn([this] { m_fileFlows->SaveAs(); }); }
+void MainWindow::onExport() { m_document->WhenTreeIsIn([this] { m_fileFlows->Export(); }); }
+void MainWindow::onExportScreenshot() { m_document->WhenTreeIsIn([this] { m_fileFlows->ExportScreenshot(); }); }
 void MainWindow::onExportBillboard() {
   // Both export dialogs start with the format the user exported to last.
-  billboardExportDialog_.filterIndex = fileFlows_->LastExportFilter();
-  ExportBillboard(this, document_->Billboard(), document_->BillboardColour(), document_->BillboardAlpha(),
-                  vh::ExportOrigin(document_->CurrentTree()), document_->Pictures(), billboardExportDialog_);
-  fileFlows_->SetLastExportFilter(billboardExportDialog_.filterIndex);
+  m_billboardExportDialog.filterIndex = m_fileFlows->LastExportFilter();
+  ExportBillboard(this, m_document->Billboard(), m_document->BillboardColour(), m_document->BillboardAlpha(),
+                  vh::ExportOrigin(m_document->CurrentTree()), m_document->Pictures(), m_billboardExportDialog);
+  m_fileFlows->SetLastExportFilter(m_billboardExportDialog.filterIndex);
 }
 
 void MainWindow::OpenDocumentFile(const QString& fileName) {
   // The document's pictures are uploaded into the view's context, which
   // the view makes when it first draws.
-  viewport_->WhenContextReady([this, fileName] {
-    document_->WhenTreeIsIn([this, fileName] { fileFlows_->OpenDocument(fileName); });
+  m_viewport->WhenContextReady([this, fileName] {
+    m_document->WhenTreeIsIn([this, fileName] { m_fileFlows->OpenDocument(fileName); });
   });
 }
 
 // The bark tiler is a tool window of its own, shown beside the main window.
 void MainWindow::onShowBarkTiler() {
-  if (barkTiler_ == nullptr) return;
-  barkTiler_->show();
-  barkTiler_->raise();
-  barkTiler_->activateWindow();
+  if (m_barkTiler == nullptr) return;
+  m_barkTiler->show();
+  m_barkTiler->raise();
+  m_barkTiler->activateWindow();
 }
 // help.chm in the working directory, else the guide installed with the
 // program, opened by the desktop; a message names it when nothing can.
-void MainWindow::onHelp() { fileFlows_->Help(); }
+void MainWindow::onHelp() { m_fileFlows->Help(); }
 
 // Quitting closes the window, which asks about unsaved changes once.
 void MainWindow::onQuit() { close(); }
 
 void MainWindow::onShowAbout() {
-  if (aboutBox_ == nullptr) return;
-  aboutBox_->show();
-  aboutBox_->raise();
+  if (m_aboutBox == nullptr) return;
+  m_aboutBox->show();
+  m_aboutBox->raise();
 }

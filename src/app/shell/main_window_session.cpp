@@ -25,7 +25,7 @@
 void MainWindow::StartDocumentSession() {
   auto* edit = new QMenu("Edit", menuBar());
   edit->setObjectName("Edit1");
-  menuBar()->insertMenu(toolsMenu_->menuAction(), edit);
+  menuBar()->insertMenu(m_toolsMenu->menuAction(), edit);
   QAction* undo = edit->addAction("Undo");
   undo->setObjectName("Undo1");
   undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -33,34 +33,34 @@ void MainWindow::StartDocumentSession() {
   redo->setObjectName("Redo1");
   redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
 
-  session_ = new DocumentSession({document_.get(), fileFlows_, this, undo, redo}, this);
-  connect(session_, &DocumentSession::documentNameChanged, viewControls_, &ViewControls::ShowDocumentName);
-  viewControls_->ShowDocumentName(session_->ShownName());
+  m_session = new DocumentSession({m_document.get(), m_fileFlows, this, undo, redo}, this);
+  connect(m_session, &DocumentSession::documentNameChanged, m_viewControls, &ViewControls::ShowDocumentName);
+  m_viewControls->ShowDocumentName(m_session->ShownName());
 
   // Every finished edit of the pages becomes one step of the history; the
   // controls an undo loads are no edits.
   EditRecorder::Callbacks callbacks;
   callbacks.finished = [this](const QString& name, const QString& mergeKey) {
-    session_->RecordEdit(name, mergeKey);
+    m_session->RecordEdit(name, mergeKey);
   };
-  callbacks.endMerge = [this] { session_->CloseMerge(); };
-  LeafEditor* leafEditor = leaves_->Editor();
+  callbacks.endMerge = [this] { m_session->CloseMerge(); };
+  LeafEditor* leafEditor = m_leaves->Editor();
   callbacks.mouseEditName = [leafEditor](const QWidget* widget) -> QString {
     if (widget != leafEditor) return {};
     return leafEditor->PointMode() ? "Leaf outline" : "Leaf picture position";
   };
-  auto* recorder = new EditRecorder(this, std::move(callbacks), session_);
-  for (QWidget* page : std::initializer_list<QWidget*>{branches_, leaves_, texture_}) recorder->Watch(page);
-  connect(session_, &DocumentSession::restoreStarted, this,
+  auto* recorder = new EditRecorder(this, std::move(callbacks), m_session);
+  for (QWidget* page : std::initializer_list<QWidget*>{m_branches, m_leaves, m_texture}) recorder->Watch(page);
+  connect(m_session, &DocumentSession::restoreStarted, this,
           [this, recorder](const vh::TreeParameters& before, const vh::TreeParameters& after) {
             recorder->SetSuspended(true);
-            branches_->ShowChangedLevel(before, after);
+            m_branches->ShowChangedLevel(before, after);
           });
-  connect(session_, &DocumentSession::restoreFinished, recorder, [recorder] { recorder->SetSuspended(false); });
+  connect(m_session, &DocumentSession::restoreFinished, recorder, [recorder] { recorder->SetSuspended(false); });
 
-  ShowSliderValues(pages_);
-  KeepPagesSized(pages_);
-  new MenuAdditions({fileMenu_, save_, document_.get(), fileFlows_, session_, this},
+  ShowSliderValues(m_pages);
+  KeepPagesSized(m_pages);
+  new MenuAdditions({m_fileMenu, m_save, m_document.get(), m_fileFlows, m_session, this},
                     QCoreApplication::applicationDirPath(), this);
   LetShortcutsPassTextFields(this);
 }

@@ -21,7 +21,7 @@ bool TakesText(const QWidget* widget) {
 }  // namespace
 
 WindowKeys::WindowKeys(QMainWindow* window, TreeDocument& document, Viewport& viewport)
-    : window_(window), document_(document), viewport_(viewport) {
+    : m_window(window), m_document(document), m_viewport(viewport) {
   qApp->installEventFilter(this);
 }
 
@@ -30,18 +30,18 @@ WindowKeys::~WindowKeys() { qApp->removeEventFilter(this); }
 bool WindowKeys::HandleKey(const QKeyEvent& key, const QWidget* target) {
   switch (key.key()) {
     case Qt::Key_Escape:
-      document_.CancelLongTasks();
+      m_document.CancelLongTasks();
       return true;
     case Qt::Key_Down:
-      viewport_.MoveEye(-kArrowStep);
+      m_viewport.MoveEye(-kArrowStep);
       return true;
     case Qt::Key_Up:
-      viewport_.MoveEye(kArrowStep);
+      m_viewport.MoveEye(kArrowStep);
       return true;
     case Qt::Key_F:
       // A plain F typed into a text field is a letter of its text.
       if (key.modifiers() != Qt::NoModifier || TakesText(target)) return false;
-      viewport_.FrameShown();
+      m_viewport.FrameShown();
       return true;
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -62,7 +62,7 @@ bool WindowKeys::HandleKey(const QKeyEvent& key, const QWidget* target) {
 bool WindowKeys::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Wheel) {
     auto* slider = qobject_cast<QSlider*>(watched);
-    if (slider != nullptr && slider->window() == window_ && !slider->hasFocus()) {
+    if (slider != nullptr && slider->window() == m_window && !slider->hasFocus()) {
       // A wheel turned over the pages scrolls them instead of moving (and
       // regenerating with) whichever slider passes under the pointer; a
       // slider takes wheel steps once the user gave it the focus. Ignored,
@@ -73,7 +73,7 @@ bool WindowKeys::eventFilter(QObject* watched, QEvent* event) {
   }
   if (event->type() == QEvent::KeyPress) {
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget != nullptr && widget->window() == window_) {
+    if (widget != nullptr && widget->window() == m_window) {
       // Only the keys HandleKey acts on are kept from the focused control,
       // so they are handled once even though a key that is not consumed
       // travels on to the control's parents.

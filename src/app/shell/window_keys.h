@@ -31,7 +31,7 @@ class WindowKeys : public QObject {
   // must not reach the focused control.
   bool HandleKey(const QKeyEvent& key, const QWidget* target);
 
-  QMainWindow* window_;
-  TreeDocument& document_;
-  Viewport& viewport_;
+  QMainWindow* m_window;
+  TreeDocument& m_document;
+  Viewport& m_viewport;
 };

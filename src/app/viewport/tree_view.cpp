@@ -23,7 +23,7 @@ constexpr std::chrono::milliseconds kPreparationSlice{30};
 }
 
 TreeView::TreeView(const TreeDocument& document, ViewScene& scene, QWidget* parent)
-    : QOpenGLWidget(parent), document_(document), scene_(scene) {
+    : QOpenGLWidget(parent), m_document(document), m_scene(scene) {
   setObjectName("StaticText1");
   // Fixed-function drawing needs a compatibility context; the default
   // format gives one on Mesa. Depth and double buffering as the view needs.
@@ -38,13 +38,13 @@ TreeView::TreeView(const TreeDocument& document, ViewScene& scene, QWidget* pare
 }
 
 TreeView::~TreeView() {
-  if (bound_) ReleaseContext();
+  if (m_bound) ReleaseContext();
 }
 
 void TreeView::BindViewSurface() {
   if (context() == nullptr || !context()->isValid()) {
-    if (!reportedMissing_) {
-      reportedMissing_ = true;
+    if (!m_reportedMissing) {
+      m_reportedMissing = true;
       ShowWarning(window(), GlFailureMessage(GlAvailability::kNoContext));
     }
   }
@@ -55,22 +55,22 @@ void TreeView::initializeGL() {
     ShowWarning(window(), GlFailureMessage(GlAvailability::kCannotMakeCurrent));
     return;
   }
-  bound_ = true;
+  m_bound = true;
   connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &TreeView::ReleaseContext,
           Qt::UniqueConnection);
   vh::InitViewState();
 }
 
 void TreeView::ReleaseContext() {
-  if (!bound_) return;
+  if (!m_bound) return;
   // Display-list names belong to this context: forget them so that the
   // next context compiles afresh and never frees a name it did not make.
   emit contextLost();
-  bound_ = false;
+  m_bound = false;
 }
 
 bool TreeView::WithContext(const std::function<void()>& work) {
-  if (!bound_) return false;
+  if (!m_bound) return false;
   makeCurrent();
   if (QOpenGLContext::currentContext() != context()) return false;
   work();
@@ -79,48 +79,48 @@ bool TreeView::WithContext(const std::function<void()>& work) {
 }
 
 void TreeView::RenderFrameNow() {
-  if (!bound_) return;
+  if (!m_bound) return;
   repaint();
 }
 
 void TreeView::RequestFrame() {
-  if (preparing_) return;  // the frame being prepared will show this change too
-  preparing_ = true;
+  if (m_preparing) return;  // the frame being prepared will show this change too
+  m_preparing = true;
   QTimer::singleShot(0, this, &TreeView::PrepareSlice);
 }
 
 void TreeView::PrepareSlice() {
   bool ready = true;
   const auto deadline = std::chrono::steady_clock::now() + kPreparationSlice;
-  WithContext([&] { ready = vh::CompileFrameLists(ContentsNow(), scene_.drawLists, deadline); });
+  WithContext([&] { ready = vh::CompileFrameLists(ContentsNow(), m_scene.drawLists, deadline); });
   if (!ready) {
     QTimer::singleShot(0, this, &TreeView::PrepareSlice);
     return;
   }
-  preparing_ = false;
+  m_preparing = false;
   update();
 }
 
 vh::FrameContents TreeView::ContentsNow() const {
   vh::FrameContents contents;
-  contents.tree = &document_.CurrentTree();
-  contents.groundPlane = scene_.groundPlane.get();
-  contents.billboard = document_.Billboard();
-  contents.showPlane = scene_.showPlane;
-  contents.wireframe = document_.Session().wireframe;
+  contents.tree = &m_document.CurrentTree();
+  contents.groundPlane = m_scene.groundPlane.get();
+  contents.billboard = m_document.Billboard();
+  contents.showPlane = m_scene.showPlane;
+  contents.wireframe = m_document.Session().wireframe;
   return contents;
 }
 
 void TreeView::paintGL() {
-  if (!bound_) return;
-  vh::Camera& camera = scene_.camera;
+  if (!m_bound) return;
+  vh::Camera& camera = m_scene.camera;
   // The framebuffer is in device pixels; the camera keeps widget pixels
   // for the controls, and the frame uses the device size.
   const qreal ratio = devicePixelRatioF();
   vh::Camera frameCamera = camera;
   frameCamera.viewportWidth = static_cast<int>(width() * ratio);
   frameCamera.viewportHeight = static_cast<int>(height() * ratio);
-  vh::RenderFrame(frameCamera, ContentsNow(), scene_.drawLists);
+  vh::RenderFrame(frameCamera, ContentsNow(), m_scene.drawLists);
   // ApplyCamera renormalises the axes: keep that in the real camera.
   camera.right = frameCamera.right;
   camera.up = frameCamera.up;
@@ -129,23 +129,23 @@ void TreeView::paintGL() {
 }
 
 void TreeView::mousePressEvent(QMouseEvent* event) {
-  orbiting_ = true;
-  orbitLastX_ = static_cast<int>(event->position().x());
-  orbitLastY_ = static_cast<int>(event->position().y());
+  m_orbiting = true;
+  m_orbitLastX = static_cast<int>(event->position().x());
+  m_orbitLastY = static_cast<int>(event->position().y());
 }
 
 void TreeView::mouseMoveEvent(QMouseEvent* event) {
-  if (!orbiting_) return;
+  if (!m_orbiting) return;
   const int x = static_cast<int>(event->position().x());
   const int y = static_cast<int>(event->position().y());
-  vh::Orbit(scene_.camera, static_cast<float>(orbitLastX_ - x) * kOrbitRadiansPerPixel,
-            static_cast<float>(y - orbitLastY_) * kOrbitRadiansPerPixel);
+  vh::Orbit(m_scene.camera, static_cast<float>(m_orbitLastX - x) * kOrbitRadiansPerPixel,
+            static_cast<float>(y - m_orbitLastY) * kOrbitRadiansPerPixel);
   emit cameraMoved();
-  orbitLastX_ = x;
-  orbitLastY_ = y;
+  m_orbitLastX = x;
+  m_orbitLastY = y;
 }
 
-void TreeView::mouseReleaseEvent(QMouseEvent*) { orbiting_ = false; }
+void TreeView::mouseReleaseEvent(QMouseEvent*) { m_orbiting = false; }
 
 void TreeView::wheelEvent(QWheelEvent* event) {
   constexpr float kDeltaPerNotch = 120.0f;  // Qt's eighths of a degree per notch
@@ -154,7 +154,7 @@ void TreeView::wheelEvent(QWheelEvent* event) {
     event->ignore();
     return;
   }
-  vh::WheelZoom(scene_.camera, vh::BoundsCentre(document_.ShownMesh(), vh::kRotationPivot), notches);
+  vh::WheelZoom(m_scene.camera, vh::BoundsCentre(m_document.ShownMesh(), vh::kRotationPivot), notches);
   emit cameraMoved();
   event->accept();
 }

@@ -26,7 +26,7 @@ class TreeView : public QOpenGLWidget {
   // hard: the program runs on without a view.
   void BindViewSurface();
   // True once a context exists and was made current successfully.
-  bool Bound() const { return bound_; }
+  bool Bound() const { return m_bound; }
   // Makes the context current and runs `work`; false when there is none.
   bool WithContext(const std::function<void()>& work);
   // Draws and presents a frame now (a no-op without a context).
@@ -37,7 +37,7 @@ class TreeView : public QOpenGLWidget {
   // of its compilation; the frame is drawn when they are all ready.
   void RequestFrame();
   // Lists are being compiled for a requested frame.
-  bool Preparing() const { return preparing_; }
+  bool Preparing() const { return m_preparing; }
 
  signals:
   // A frame was drawn: the owner clears its redraw flag.
@@ -61,13 +61,13 @@ class TreeView : public QOpenGLWidget {
   void PrepareSlice();
   vh::FrameContents ContentsNow() const;
 
-  const TreeDocument& document_;
-  ViewScene& scene_;
-  bool bound_ = false;
-  bool reportedMissing_ = false;
-  bool preparing_ = false;
+  const TreeDocument& m_document;
+  ViewScene& m_scene;
+  bool m_bound = false;
+  bool m_reportedMissing = false;
+  bool m_preparing = false;
   // Orbit drag state: a drag orbits only when its button went down here.
-  bool orbiting_ = false;
-  int orbitLastX_ = 0;
-  int orbitLastY_ = 0;
+  bool m_orbiting = false;
+  int m_orbitLastX = 0;
+  int m_orbitLastY = 0;
 };

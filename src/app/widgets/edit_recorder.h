@@ -51,7 +51,7 @@ class EditRecorder : public QObject {
   void Watch(QWidget* page);
   // While suspended nothing is reported (the controls are being loaded
   // from a restored state).
-  void SetSuspended(bool suspended) { suspended_ = suspended; }
+  void SetSuspended(bool suspended) { m_suspended = suspended; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -61,11 +61,11 @@ class EditRecorder : public QObject {
   void SliderMoved(QWidget* slider);
   bool Watched(const QWidget* widget) const;
 
-  QWidget* window_;
-  Callbacks callbacks_;
-  std::vector<QPointer<QWidget>> pages_;
-  bool suspended_ = false;
-  bool mouseHeld_ = false;
-  QString pressedName_;  // what the held mouse button went down on
-  quint64 pressStamp_ = 0;
+  QWidget* m_window;
+  Callbacks m_callbacks;
+  std::vector<QPointer<QWidget>> m_pages;
+  bool m_suspended = false;
+  bool m_mouseHeld = false;
+  QString m_pressedName;  // what the held mouse button went down on
+  quint64 m_pressStamp = 0;
 };

@@ -5,7 +5,7 @@
 #include "app/widgets/palette.h"
 
 FlatTabBar::FlatTabBar(int textIndent, int fixedTabWidth, QWidget* parent)
-    : QTabBar(parent), textIndent_(textIndent), fixedTabWidth_(fixedTabWidth) {
+    : QTabBar(parent), m_textIndent(textIndent), m_fixedTabWidth(fixedTabWidth) {
   setDrawBase(false);
   setExpanding(false);
   ApplyWindowColours(this);
@@ -14,9 +14,9 @@ FlatTabBar::FlatTabBar(int textIndent, int fixedTabWidth, QWidget* parent)
 QSize FlatTabBar::tabSizeHint(int index) const {
   QSize size = QTabBar::tabSizeHint(index);
   // Flat tabs need no room for a frame: the caption and a small margin.
-  size.setWidth(fixedTabWidth_ > 0
-                    ? fixedTabWidth_
-                    : fontMetrics().horizontalAdvance(tabText(index)) + 2 * textIndent_ + 8);
+  size.setWidth(m_fixedTabWidth > 0
+                    ? m_fixedTabWidth
+                    : fontMetrics().horizontalAdvance(tabText(index)) + 2 * m_textIndent + 8);
   return size;
 }
 
@@ -32,7 +32,7 @@ void FlatTabBar::paintEvent(QPaintEvent*) {
       painter.drawRect(tab.adjusted(0, 0, -1, -1));
     }
     painter.setPen(kTextColour);
-    const QRect textArea = tab.adjusted(textIndent_, 2, 0, 0);
+    const QRect textArea = tab.adjusted(m_textIndent, 2, 0, 0);
     painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter, tabText(i));
   }
 }

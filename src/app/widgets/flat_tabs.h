@@ -19,8 +19,8 @@ class FlatTabBar : public QTabBar {
   QSize tabSizeHint(int index) const override;
 
  private:
-  int textIndent_;
-  int fixedTabWidth_;
+  int m_textIndent;
+  int m_fixedTabWidth;
 };
 
 // A page control whose tab row is a FlatTabBar and whose page area is flat.

@@ -8,13 +8,13 @@ namespace {
 
 class PageSizer : public QObject {
  public:
-  explicit PageSizer(QTabWidget* tabs) : QObject(tabs), tabs_(tabs) {}
+  explicit PageSizer(QTabWidget* tabs) : QObject(tabs), m_tabs(tabs) {}
 
   void FollowCurrent() {
-    QWidget* current = tabs_->currentWidget();
+    QWidget* current = m_tabs->currentWidget();
     if (current == nullptr || !current->isVisible()) return;
-    for (int i = 0; i < tabs_->count(); ++i) {
-      QWidget* page = tabs_->widget(i);
+    for (int i = 0; i < m_tabs->count(); ++i) {
+      QWidget* page = m_tabs->widget(i);
       if (page == current || page->geometry() == current->geometry()) continue;
       page->setGeometry(current->geometry());
       if (page->layout() != nullptr) page->layout()->activate();
@@ -23,12 +23,12 @@ class PageSizer : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Resize && watched == tabs_->currentWidget()) FollowCurrent();
+    if (event->type() == QEvent::Resize && watched == m_tabs->currentWidget()) FollowCurrent();
     return false;
   }
 
  private:
-  QTabWidget* tabs_;
+  QTabWidget* m_tabs;
 };
 
 }  // namespace

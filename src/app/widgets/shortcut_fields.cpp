@@ -10,13 +10,13 @@ namespace {
 
 class ShortcutPassage : public QObject {
  public:
-  explicit ShortcutPassage(QWidget* window) : QObject(window), window_(window) {}
+  explicit ShortcutPassage(QWidget* window) : QObject(window), m_window(window) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::ShortcutOverride) return QObject::eventFilter(watched, event);
     const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
-    for (const QAction* action : window_->findChildren<QAction*>()) {
+    for (const QAction* action : m_window->findChildren<QAction*>()) {
       if (action->isEnabled() && action->shortcuts().contains(pressed)) {
         // Not taken by the field: the key goes on to the action.
         event->ignore();
@@ -27,7 +27,7 @@ class ShortcutPassage : public QObject {
   }
 
  private:
-  QWidget* window_;
+  QWidget* m_window;
 };
 
 }  // namespace

@@ -24,17 +24,17 @@ QPoint HandlePoint(QSlider* slider) {
 // that the tip is right however the value was set.
 class ValueTip : public QObject {
  public:
-  explicit ValueTip(QSlider* slider) : QObject(slider), slider_(slider) {}
+  explicit ValueTip(QSlider* slider) : QObject(slider), m_slider(slider) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched != slider_ || event->type() != QEvent::ToolTip) return false;
-    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), SliderValueText(*slider_, slider_->value()), slider_);
+    if (watched != m_slider || event->type() != QEvent::ToolTip) return false;
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), SliderValueText(*m_slider, m_slider->value()), m_slider);
     return true;
   }
 
  private:
-  QSlider* slider_;
+  QSlider* m_slider;
 };
 
 }  // namespace
