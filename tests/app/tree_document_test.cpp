@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "app/document/tree_document.h"
+#include "app/viewport/tree_view.h"
 #include "app/viewport/viewport.h"
 #include "app_test_support.h"
 #include "common/scratch_dir.h"
@@ -117,7 +118,7 @@ TEST_F(TreeDocumentTest, AViewportWithoutOpenGLKeepsItsCameraAndFreezesDuringBui
   Viewport viewport(document, GlAvailability::kNoContext, &window);
   QWidget& surface = *viewport.Surface();
   EXPECT_EQ(surface.objectName(), "StaticText1");
-  EXPECT_EQ(viewport.GlView(), nullptr);
+  EXPECT_EQ(qobject_cast<TreeView*>(&surface), nullptr);
   EXPECT_FALSE(viewport.WithContext([] {}));
   EXPECT_EQ(viewport.Camera().position, vh::kHomePosition);
 

@@ -79,7 +79,6 @@ class MainWindow : public QMainWindow {
   // additions, the sliders' value tips and the pages' sizes
   // (main_window_session.cpp).
   void StartDocumentSession();
-  void GiveFocusToShownPage();
 
   std::unique_ptr<TreeDocument> m_document;
   std::unique_ptr<Viewport> m_viewport;

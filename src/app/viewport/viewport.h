@@ -33,8 +33,6 @@ class Viewport : public QObject, public ViewContext {
 
   // StaticText1: the GL view or the blank stand-in.
   QWidget* Surface() const { return m_surface; }
-  // The GL view, or null without OpenGL.
-  TreeView* GlView() const { return m_glView; }
   vh::Camera& Camera() { return m_scene.camera; }
   // Whether the view has a working GL context.
   bool Bound() const;
@@ -50,7 +48,6 @@ class Viewport : public QObject, public ViewContext {
   bool RunInContext(const std::function<void(vh::DrawListCache& lists)>& work) override;
   // The display lists of the view's context.
   vh::DrawListCache& DrawLists() { return m_scene.drawLists; }
-  bool ShowPlane() const { return m_scene.showPlane; }
   // Shows or leaves out the ground plane from the next frame on.
   void SetShowPlane(bool shown);
   // Moves the eye `distance` along the viewing direction; the redraw
