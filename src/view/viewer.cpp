@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "view/mesh_drawing.h"
+#include "view/swaying_drawing.h"
 
 namespace vh {
 namespace {
@@ -91,7 +92,13 @@ void RenderFrame(Camera& camera, const FrameContents& contents, DrawListCache& l
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, kMaterialShininess);
   glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);  // world space: view matrix is loaded
 
-  for (const FrameMesh& part : FrameMeshes(contents)) DrawMesh(lists, *part.mesh, part.options);
+  for (const FrameMesh& part : FrameMeshes(contents)) {
+    if (part.mesh == contents.tree && contents.swaying != nullptr) {
+      DrawSwaying(*contents.swaying);
+    } else {
+      DrawMesh(lists, *part.mesh, part.options);
+    }
+  }
 }
 
 bool CompileFrameLists(const FrameContents& contents, DrawListCache& lists,

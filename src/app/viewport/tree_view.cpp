@@ -108,6 +108,9 @@ vh::FrameContents TreeView::ContentsNow() const {
   contents.billboard = m_document.Billboard();
   contents.showPlane = m_scene.showPlane;
   contents.wireframe = m_document.Session().wireframe;
+  // Wind off, or a swaying tree of another tree or mode: today's frame.
+  const vh::SwayingTree* swaying = m_scene.swaying.get();
+  if (swaying != nullptr && swaying->Shows(*contents.tree, contents.wireframe.tree)) contents.swaying = swaying;
   return contents;
 }
 

@@ -1,5 +1,6 @@
 // What the 3-D view keeps to draw the document: the camera, the display
-// lists of its GL context, the ground plane and whether it is shown. Kept
+// lists of its GL context, the ground plane and whether it is shown, and
+// the tree posed in the wind. Kept
 // by the Viewport, drawn by its TreeView.
 #pragma once
 
@@ -8,10 +9,13 @@
 #include "tree/mesh.h"
 #include "view/camera.h"
 #include "view/draw_list_cache.h"
+#include "view/swaying_tree.h"
 
 struct ViewScene {
   vh::Camera camera;
   vh::DrawListCache drawLists;  // of the view's context; forgotten with it
   std::unique_ptr<vh::MeshObject> groundPlane;
   bool showPlane = true;  // "Show plane"
+  // The tree in the wind while the document's wind is on (WindPlayer).
+  std::unique_ptr<vh::SwayingTree> swaying;
 };

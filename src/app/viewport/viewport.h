@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QImage>
 #include <QObject>
@@ -18,6 +19,7 @@
 class QWidget;
 class TreeDocument;
 class TreeView;
+class WindPlayer;
 
 class Viewport : public QObject, public ViewContext {
   Q_OBJECT
@@ -72,6 +74,8 @@ class Viewport : public QObject, public ViewContext {
   // What the view shows, at its size and upright: a frame drawn offscreen,
   // or the blank surface without a context.
   QImage Grab();
+  // The wind preview: the tree posed in the document's wind while it is on.
+  WindPlayer& Wind() { return *m_wind; }
 
  protected:
   // The camera follows the surface's size.
@@ -91,4 +95,5 @@ class Viewport : public QObject, public ViewContext {
   bool m_dirty = true;
   QWidget* m_surface = nullptr;
   TreeView* m_glView = nullptr;
+  std::unique_ptr<WindPlayer> m_wind;
 };
