@@ -76,6 +76,18 @@ void BM_LargeTreePreviewFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_LargeTreePreviewFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
+// The processor's part of a large tree's frame: posing alone.
+void BM_LargeTreePose(benchmark::State& state) {
+  Preview preview{vh::bench::LargeTreeParameters()};
+  double t = 0.0;
+  for (auto _ : state) {
+    preview.swaying->PoseAt(t);
+    t += 1.0 / 30.0;
+  }
+  state.counters["posed vertices"] = static_cast<double>(preview.swaying->VertexCount());
+}
+BENCHMARK(BM_LargeTreePose)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
+
 // Switching the wind on for the large tree: the interaction copy, the rig,
 // the binding and the vertex stream.
 void BM_LargeTreeSwayingBinding(benchmark::State& state) {

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <unordered_map>
 
 #include "billboard/lod_reduction.h"
 #include "view/submesh_drawing.h"
@@ -66,10 +67,20 @@ class StreamRecorder {
 
   // The run as indexed primitives: a strip unrolled into triangles of the
   // strip's winding (its joins, which repeat a vertex, dropped), a line
-  // strip into segments.
-  void Append(SwayingBatch& batch) const {
-    const auto base = static_cast<std::uint32_t>(batch.vertices.size());
-    for (const Sent& sent : m_run) {
+  // strip into segments. A vertex sent again with the same colour and
+  // texture coordinate (a triangle list's shared corners) is stored once,
+  // so that a frame poses each about once.
+  void Append(SwayingBatch& batch) {
+    m_index.clear();
+    std::vector<std::uint32_t> at(m_run.size());
+    for (std::size_t i = 0; i < m_run.size(); ++i) {
+      const Sent& sent = m_run[i];
+      const auto [found, fresh] = m_index.try_emplace(sent.source, static_cast<std::uint32_t>(batch.vertices.size()));
+      if (!fresh && SameLook(batch.vertices[found->second], sent.vertex)) {
+        at[i] = found->second;
+        continue;
+      }
+      at[i] = static_cast<std::uint32_t>(batch.vertices.size());
       batch.vertices.push_back(sent.vertex);
       batch.sources.push_back(sent.source);
     }
@@ -78,7 +89,7 @@ class StreamRecorder {
       if (m_run[a].source == m_run[b].source || m_run[b].source == m_run[c].source ||
           m_run[a].source == m_run[c].source)
         return;
-      batch.indices.insert(batch.indices.end(), {base + a, base + b, base + c});
+      batch.indices.insert(batch.indices.end(), {at[a], at[b], at[c]});
     };
     switch (m_primitive) {
       case Primitive::kTriangles:
@@ -94,9 +105,14 @@ class StreamRecorder {
         }
         break;
       case Primitive::kLineStrip:
-        for (std::uint32_t i = 0; i + 1 < n; ++i) batch.indices.insert(batch.indices.end(), {base + i, base + i + 1});
+        for (std::uint32_t i = 0; i + 1 < n; ++i) batch.indices.insert(batch.indices.end(), {at[i], at[i + 1]});
         break;
     }
+  }
+
+  static bool SameLook(const SwayingVertex& a, const SwayingVertex& b) {
+    return std::equal(a.colour, a.colour + 4, b.colour) && a.texCoord[0] == b.texCoord[0] &&
+           a.texCoord[1] == b.texCoord[1];
   }
 
   std::vector<SwayingBatch>& m_batches;
@@ -110,6 +126,7 @@ class StreamRecorder {
   std::array<std::uint8_t, 4> m_colour{255, 255, 255, 255};
   std::array<float, 2> m_texCoord{0.0f, 0.0f};
   std::vector<Sent> m_run;
+  std::unordered_map<std::uint32_t, std::uint32_t> m_index;  // source -> its first vertex of the run
 };
 
 // The reduced copy of a tree too large to pose at the preview's rate.
@@ -118,6 +135,9 @@ std::unique_ptr<MeshObject> InteractionCopy(const MeshObject& tree, std::uint64_
   if (vertices <= mostVertices) return nullptr;
   LodReduction reduction;
   reduction.triangleShare = static_cast<double>(mostVertices) / static_cast<double>(vertices);
+  // Branches thinner than about a pixel of a tree seen whole go first, the
+  // more the smaller the share, as in the export's chain.
+  reduction.thinnestBranch = std::min(0.02, 0.0006 / reduction.triangleShare);
   return ReduceTree(tree, reduction);
 }
 
