@@ -89,6 +89,9 @@ class EditorHost {
   // rendering and runs `work` in it. Returns false, without running it,
   // when there is no working context.
   virtual bool WithViewContext(const std::function<void()>& work) = 0;
+  // The tree's submeshes are about to be changed in place (a billboard
+  // cloud or chain is built from them): the view stops reading them.
+  virtual void TreeChanging() = 0;
   // The display lists of the view's context, for drawing in it.
   virtual vh::DrawListCache& ViewDrawLists() = 0;
   // Whether "Show plane" and "Wireframe" are ticked.

@@ -173,6 +173,7 @@ QString LodPage::RunWhileBusy(const std::function<void()>& work) {
   EditingSession& session = host_.Session();
   session.buildingFromTree = true;
   session.cancelRequested = false;
+  host_.TreeChanging();
   QString failure;
   try {
     const FrozenView frozen(window());

@@ -261,6 +261,10 @@ void MainWindow::RenderFrameNow() {
   if (view_ != nullptr) view_->RenderFrameNow();
 }
 
+void MainWindow::TreeChanging() {
+  if (view_ != nullptr) view_->TreeChanging();
+}
+
 bool MainWindow::WithViewContext(const std::function<void()>& work) {
   return view_ != nullptr && view_->WithContext(work);
 }

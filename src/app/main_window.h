@@ -80,6 +80,7 @@ class MainWindow : public QMainWindow, public EditorHost {
   void SetViewDirty() override;
   void RenderFrameNow() override;
   bool WithViewContext(const std::function<void()>& work) override;
+  void TreeChanging() override;
   vh::DrawListCache& ViewDrawLists() override { return drawLists_; }
   bool ShowPlane() const override;
   bool WireframeTicked() const override;

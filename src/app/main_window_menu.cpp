@@ -18,9 +18,9 @@ void MainWindow::BuildMenu() {
   FileFlowHooks hooks;
   hooks.growTree = [this] { RequestGrowth({.rebuildPlane = false, .refreshCounts = true}); };
   hooks.grabView = [this]() -> QImage {
-    // The GL view draws a frame into an offscreen buffer of its own size;
-    // without a context the blank surface is what the user sees.
-    if (view_ != nullptr && view_->Bound()) return view_->grabFramebuffer();
+    // The GL view draws a full-detail frame into an offscreen buffer of its
+    // own size; without a context the blank surface is what the user sees.
+    if (view_ != nullptr && view_->Bound()) return view_->GrabFullDetail();
     return viewSurface_->grab().toImage();
   };
   fileFlows_ = new FileFlows(*this, *leaves_->Editor(), *texture_->Bark(), std::move(hooks), this);

@@ -1,9 +1,12 @@
 #include "app/tree_view.h"
 
 #include <chrono>
+#include <thread>
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -11,16 +14,30 @@
 #include "app/message_box.h"
 #include "tree/tree.h"
 #include "view/camera.h"
+#include "view/gpu_buffers.h"
 #include "view/viewer.h"
 #include "view/wheel_zoom.h"
 
 namespace {
 constexpr float kOrbitRadiansPerPixel = 0.05f;
-// How long one slice of list compilation may hold the window's thread.
-constexpr std::chrono::milliseconds kPreparationSlice{30};
-}
+// A frame that takes longer than this makes the window feel stuck: larger
+// trees are drawn reduced while the camera moves.
+constexpr double kFrameBudgetSeconds = 0.040;
+// How long one upload slice or one slice of the full-detail frame may hold
+// the window's thread.
+constexpr std::chrono::milliseconds kUploadSlice{15};
+constexpr double kRefinementSliceSeconds = 0.030;
+// While a billboard cloud is built the context draws its pictures: the
+// view's own GL work waits and looks again after this.
+constexpr int kBusyContextRetryMs = 50;
+// A screenshot waits at most this long for full detail.
+constexpr std::chrono::seconds kFullDetailWait{120};
+}  // namespace
 
-TreeView::TreeView(EditorHost& host, QWidget* parent) : QOpenGLWidget(parent), host_(host) {
+TreeView::TreeView(EditorHost& host, QWidget* parent)
+    : QOpenGLWidget(parent),
+      host_(host),
+      scene_([this] { QMetaObject::invokeMethod(this, &TreeView::onPiecesReady, Qt::QueuedConnection); }) {
   setObjectName("StaticText1");
   // Fixed-function drawing needs a compatibility context; the default
   // format gives one on Mesa. Depth and double buffering as the view needs.
@@ -32,6 +49,19 @@ TreeView::TreeView(EditorHost& host, QWidget* parent) : QOpenGLWidget(parent), h
   setFormat(format);
   setMinimumSize(1, 1);
   setAttribute(Qt::WA_OpaquePaintEvent);
+
+  refineTimer_ = new QTimer(this);
+  refineTimer_->setSingleShot(true);
+  connect(refineTimer_, &QTimer::timeout, this, &TreeView::RefineSlice);
+
+  // A quiet note in the corner, not a control: drags pass through it.
+  reducedMark_ = new QLabel("Reduced detail", this);
+  reducedMark_->setObjectName("ReducedDetailMark");
+  reducedMark_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  reducedMark_->setStyleSheet("color: rgb(130, 130, 130); background: transparent; font-size: 9px;");
+  reducedMark_->move(6, 4);
+  reducedMark_->adjustSize();
+  reducedMark_->hide();
 }
 
 TreeView::~TreeView() {
@@ -56,12 +86,24 @@ void TreeView::initializeGL() {
   connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &TreeView::ReleaseContext,
           Qt::UniqueConnection);
   vh::InitViewState();
+  QOpenGLContext* gl = context();
+  scene_.AttachContext(
+      vh::ResolveBufferObjects([gl](const char* name) { return reinterpret_cast<void*>(gl->getProcAddress(name)); }));
 }
 
 void TreeView::ReleaseContext() {
   if (!bound_) return;
-  // Display-list names belong to this context: forget them so that the
-  // next context compiles afresh and never frees a name it did not make.
+  // Buffer, list and texture names belong to this context: free what can
+  // be freed while it is current, forget the rest, so that the next context
+  // prepares afresh and never frees a name it did not make.
+  if (QOpenGLContext::currentContext() != context()) makeCurrent();
+  if (QOpenGLContext::currentContext() == context()) {
+    scene_.ReleaseGl();
+  } else {
+    scene_.ForgetGl();
+  }
+  refinement_.reset();
+  refinementComplete_ = false;
   emit contextLost();
   bound_ = false;
 }
@@ -77,25 +119,118 @@ bool TreeView::WithContext(const std::function<void()>& work) {
 
 void TreeView::RenderFrameNow() {
   if (!bound_) return;
+  schedule_.Input(vh::PacingClock::now());
+  refinementComplete_ = false;
   repaint();
 }
 
 void TreeView::RequestFrame() {
-  if (preparing_) return;  // the frame being prepared will show this change too
-  preparing_ = true;
-  QTimer::singleShot(0, this, &TreeView::PrepareSlice);
+  schedule_.Input(vh::PacingClock::now());
+  refinementComplete_ = false;
+  update();
 }
 
-void TreeView::PrepareSlice() {
-  bool ready = true;
-  const auto deadline = std::chrono::steady_clock::now() + kPreparationSlice;
-  WithContext([&] { ready = vh::CompileFrameLists(ContentsNow(), host_.ViewDrawLists(), deadline); });
-  if (!ready) {
-    QTimer::singleShot(0, this, &TreeView::PrepareSlice);
+bool TreeView::Preparing() const { return scene_.Preparing(); }
+
+void TreeView::TreeChanging() {
+  scene_.TreeChanging();
+  refinementComplete_ = false;
+}
+
+QImage TreeView::GrabFullDetail() {
+  fullDetailOnly_ = true;
+  QImage picture = grabFramebuffer();
+  fullDetailOnly_ = false;
+  update();  // back to the paced frame
+  return picture;
+}
+
+void TreeView::onPiecesReady() {
+  if (pumping_) return;
+  pumping_ = true;
+  QTimer::singleShot(0, this, &TreeView::PumpSlice);
+}
+
+void TreeView::PumpSlice() {
+  pumping_ = false;
+  if (!bound_) return;
+  if (host_.EditsLocked()) {
+    pumping_ = true;
+    QTimer::singleShot(kBusyContextRetryMs, this, &TreeView::PumpSlice);
     return;
   }
-  preparing_ = false;
-  update();
+  const std::size_t levelsBefore = scene_.ReadyLevels().size();
+  const bool fullBefore = scene_.FullReady();
+  WithContext([this] { scene_.Pump(vh::PacingClock::now() + kUploadSlice); });
+  // A finer level or full detail is ready: show it (not an input, so a
+  // refinement waiting for quiet keeps its time).
+  if (scene_.ReadyLevels().size() != levelsBefore || scene_.FullReady() != fullBefore) update();
+  if (scene_.UploadPending()) {
+    pumping_ = true;
+    QTimer::singleShot(0, this, &TreeView::PumpSlice);
+  }
+}
+
+void TreeView::ScheduleRefinement() {
+  if (schedule_.Now() != vh::RefinementSchedule::State::kWaiting || !scene_.FullReady()) return;
+  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(schedule_.StartsAt() - vh::PacingClock::now());
+  refineTimer_->start(static_cast<int>(std::max<std::chrono::milliseconds::rep>(wait.count(), 0)));
+}
+
+// One step of the full-detail frame: its start once the camera has rested,
+// then a slice at a time, each from the event loop, until it is complete
+// and shown, or until an input sends it back to waiting.
+void TreeView::RefineSlice() {
+  if (!bound_ || !scene_.FullReady()) return;
+  if (host_.EditsLocked()) {
+    refineTimer_->start(kBusyContextRetryMs);
+    return;
+  }
+  using State = vh::RefinementSchedule::State;
+  const bool starting = schedule_.Now() == State::kWaiting;
+  if (starting && !schedule_.Begin(vh::PacingClock::now())) {
+    ScheduleRefinement();
+    return;
+  }
+  if (schedule_.Now() != State::kDrawing) return;
+  bool complete = false;
+  WithContext([&] {
+    const QSize size(std::max(1, static_cast<int>(width() * devicePixelRatioF())),
+                     std::max(1, static_cast<int>(height() * devicePixelRatioF())));
+    if (refinement_ == nullptr || refinement_->size() != size)
+      refinement_ = std::make_unique<QOpenGLFramebufferObject>(size, QOpenGLFramebufferObject::Depth);
+    refinement_->bind();
+    if (starting) {
+      refinementCamera_ = FrameCamera();
+      scene_.BeginRefinement(refinementCamera_);
+    }
+    complete = scene_.RefineSlice(refinementCamera_, ContentsNow(), kRefinementSliceSeconds);
+    refinement_->release();
+  });
+  if (complete) {
+    refinementComplete_ = true;
+    update();
+  } else {
+    refineTimer_->start(0);
+  }
+}
+
+void TreeView::PresentRefinement() {
+  QOpenGLFramebufferObject::blitFramebuffer(nullptr, refinement_.get(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  refinementComplete_ = false;
+  schedule_.Completed();
+  reducedOnScreen_ = false;
+  reducedMark_->hide();
+}
+
+vh::Camera TreeView::FrameCamera() const {
+  // The framebuffer is in device pixels; the camera keeps widget pixels
+  // for the controls, and the frame uses the device size.
+  vh::Camera frameCamera = host_.ViewCamera();
+  const qreal ratio = devicePixelRatioF();
+  frameCamera.viewportWidth = static_cast<int>(width() * ratio);
+  frameCamera.viewportHeight = static_cast<int>(height() * ratio);
+  return frameCamera;
 }
 
 vh::FrameContents TreeView::ContentsNow() const {
@@ -110,18 +245,37 @@ vh::FrameContents TreeView::ContentsNow() const {
 
 void TreeView::paintGL() {
   if (!bound_) return;
-  vh::Camera& camera = host_.ViewCamera();
-  // The framebuffer is in device pixels; the camera keeps widget pixels
-  // for the controls, and the frame uses the device size.
-  const qreal ratio = devicePixelRatioF();
-  vh::Camera frameCamera = camera;
-  frameCamera.viewportWidth = static_cast<int>(width() * ratio);
-  frameCamera.viewportHeight = static_cast<int>(height() * ratio);
-  vh::RenderFrame(frameCamera, ContentsNow(), host_.ViewDrawLists());
+  if (refinementComplete_ && refinement_ != nullptr && !fullDetailOnly_) {
+    PresentRefinement();
+    emit framePainted();
+    return;
+  }
+  vh::Camera frameCamera = FrameCamera();
+  const vh::FrameContents contents = ContentsNow();
+  const bool treeShown = contents.billboard == nullptr;
+  double budget = kFrameBudgetSeconds;
+  if (fullDetailOnly_) {
+    budget = 1e9;
+    scene_.RenderFrame(frameCamera, contents, budget);  // starts preparing a tree it has not seen
+    const auto giveUp = vh::PacingClock::now() + kFullDetailWait;
+    while (treeShown && !scene_.FullReady() && vh::PacingClock::now() < giveUp) {
+      scene_.Pump(vh::PacingClock::now() + std::chrono::milliseconds(50));
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  const vh::BufferedScene::FrameReport report = scene_.RenderFrame(frameCamera, contents, budget);
   // ApplyCamera renormalises the axes: keep that in the real camera.
+  vh::Camera& camera = host_.ViewCamera();
   camera.right = frameCamera.right;
   camera.up = frameCamera.up;
   camera.forward = frameCamera.forward;
+
+  const bool full = !treeShown || (report.drewTree && !report.reduced);
+  reducedOnScreen_ = !full;
+  reducedMark_->setVisible(reducedOnScreen_);
+  if (!fullDetailOnly_) schedule_.Shown(full);
+  if (!full) ScheduleRefinement();
+  if (scene_.UploadPending()) onPiecesReady();
   emit framePainted();
 }
 

@@ -30,24 +30,21 @@ BufferedScene::~BufferedScene() = default;
 
 void BufferedScene::AttachContext(const BufferObjectFunctions& functions) {
   m_functions = functions;
-  m_attached = true;
 }
 
 void BufferedScene::ReleaseGl() {
   DropTree();
   ReleaseIfAny(m_plane.buffers);
   ReleaseIfAny(m_billboard.buffers);
-  m_attached = false;
 }
 
 void BufferedScene::ForgetGl() {
-  m_preparer.Stop();
+  m_preparer.Cancel();
   m_levels.clear();
   m_full.reset();
   m_tree.reset();
   m_plane.buffers.reset();
   m_billboard.buffers.reset();
-  m_attached = false;
 }
 
 void BufferedScene::TreeChanging() {
@@ -56,7 +53,7 @@ void BufferedScene::TreeChanging() {
 }
 
 void BufferedScene::DropTree() {
-  m_preparer.Stop();
+  m_preparer.Cancel();  // its pieces carry the old job's number and are dropped
   for (auto& level : m_levels) ReleaseIfAny(level);
   m_levels.clear();
   ReleaseIfAny(m_full);

@@ -80,6 +80,8 @@ class BufferedScene {
   void BeginRefinement(Camera& camera);
   bool RefineSlice(Camera& camera, const FrameContents& contents, double sliceSeconds);
 
+  // Full detail has arrived from the worker and waits for upload slices.
+  bool UploadPending() const { return m_full.has_value() && !m_full->Ready() && !m_full->Lost(); }
   bool FullReady() const { return m_full.has_value() && m_full->Ready(); }
   // Primitive counts of the levels ready to draw, coarsest first.
   std::vector<std::uint64_t> ReadyLevels() const;
@@ -107,12 +109,11 @@ class BufferedScene {
   void DropTree();
   void DrawSmall(SmallMesh& cache, const MeshObject& mesh, bool wireframe);
   void DrawLastParts(const FrameContents& contents);
-  // The tree at the chosen level; returns its primitives.
+  // The tree at the chosen level, or null when none is ready.
   const GpuMeshBuffers* Choose(double budgetSeconds, bool& reduced) const;
 
   GeometryPreparer m_preparer;
   BufferObjectFunctions m_functions;
-  bool m_attached = false;
   std::optional<TreeIdentity> m_tree;
   bool m_treeStale = false;
   std::uint64_t m_job = 0;

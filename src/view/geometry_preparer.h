@@ -9,13 +9,9 @@
 // submeshes in place calls Stop first: the worker reads them.
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 #include "tree/mesh.h"
@@ -34,9 +30,12 @@ class GeometryPreparer {
   };
 
   // `ready` is called on the worker each time a piece can be taken (the
-  // owner wakes its own thread with it); it may be empty.
+  // owner wakes its own thread with it; it must not call back into the
+  // preparer); it may be empty.
   explicit GeometryPreparer(std::function<void()> ready = {});
-  // Cancels and waits for the worker.
+  // Cancels without waiting: a worker in the middle of a reduction finishes
+  // it on its own and then lets go of the tree, so that closing the window
+  // never waits for it. `ready` is not called any more.
   ~GeometryPreparer();
   GeometryPreparer(const GeometryPreparer&) = delete;
   GeometryPreparer& operator=(const GeometryPreparer&) = delete;
@@ -44,10 +43,11 @@ class GeometryPreparer {
   // Starts preparing `submeshes` drawn with `wireframe`; returns the job's
   // number, which its pieces carry. A running job is cancelled and its
   // untaken pieces are dropped. With `levels` false only the full tree is
-  // filled (a tree small enough to draw whole at once).
+  // filled.
   std::uint64_t Start(std::vector<std::shared_ptr<Submesh>> submeshes, bool wireframe, bool levels);
-  // Cancels the running job and waits until the worker no longer reads
-  // its submeshes. Untaken pieces are dropped.
+  // Cancels the running job; untaken pieces are dropped. Does not wait.
+  void Cancel();
+  // Cancels and waits until the worker no longer reads the job's submeshes.
   void Stop();
   // The pieces finished since the last call, in the order they were made.
   std::vector<Piece> Take();
@@ -55,29 +55,8 @@ class GeometryPreparer {
   bool Busy() const;
 
  private:
-  struct Job {
-    std::uint64_t number = 0;
-    std::vector<std::shared_ptr<Submesh>> submeshes;
-    bool wireframe = false;
-    bool levels = false;
-  };
-  void Run();
-  void Work(Job job);
-  // Hands a piece over unless its job was cancelled meanwhile.
-  void Deliver(Piece piece);
-
-  std::function<void()> m_ready;
-  mutable std::mutex m_mutex;
-  std::condition_variable m_wake;
-  std::condition_variable m_idle;
-  Job m_pending;             // guarded by m_mutex; number 0: none
-  bool m_working = false;    // guarded by m_mutex
-  bool m_quit = false;       // guarded by m_mutex
-  std::uint64_t m_lastJob = 0;
-  std::vector<Piece> m_done;  // guarded by m_mutex
-  std::atomic<bool> m_cancel{false};
-  std::atomic<std::uint64_t> m_currentJob{0};
-  std::thread m_thread;  // last: starts once everything above exists
+  struct Shared;  // what the worker and the owner share; outlives either
+  std::shared_ptr<Shared> m_shared;
 };
 
 }  // namespace vh
