@@ -59,9 +59,10 @@ vh::BufferObjectFunctions Functions() {
 }
 
 vh::TreeParameters BudgetTreeParameters() {
-  // The large tree with nine children on every level: it would have about
-  // 25 M vertices and stops at the budget.
+  // The large tree one level deeper with nine children on every level: it
+  // would have far more than 20 M vertices and stops at the budget.
   vh::TreeParameters params = vh::bench::LargeTreeParameters();
+  params.lastParentLevel += 1;
   for (auto& level : params.levels) level.nbChildrenMin = level.nbChildrenMax = 9;
   return params;
 }

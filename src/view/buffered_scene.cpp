@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace vh {
@@ -54,6 +55,7 @@ void BufferedScene::TreeChanging() {
 
 void BufferedScene::DropTree() {
   m_preparer.Cancel();  // its pieces carry the old job's number and are dropped
+  m_fullSeconds.reset();
   for (auto& level : m_levels) ReleaseIfAny(level);
   m_levels.clear();
   ReleaseIfAny(m_full);
@@ -126,7 +128,10 @@ const GpuMeshBuffers* BufferedScene::Choose(double budgetSeconds, bool& reduced)
     if (level && level->Ready()) ready.push_back(&*level);
   std::vector<std::uint64_t> counts;
   for (const GpuMeshBuffers* level : ready) counts.push_back(level->Primitives());
-  const LevelChoice choice = ChooseLevel(counts, FullReady(), FullReady() ? m_full->Primitives() : 0, m_cost, budgetSeconds);
+  const bool fullMissesBudget = m_fullSeconds.has_value() && *m_fullSeconds > budgetSeconds && !counts.empty();
+  const bool fullCandidate = FullReady() && !fullMissesBudget;
+  const LevelChoice choice =
+      ChooseLevel(counts, fullCandidate, fullCandidate ? m_full->Primitives() : 0, m_cost, budgetSeconds);
   reduced = !choice.full && choice.level >= 0;
   if (choice.full) return &*m_full;
   return choice.level >= 0 ? ready[choice.level] : nullptr;
@@ -175,6 +180,7 @@ BufferedScene::FrameReport BufferedScene::RenderFrame(Camera& camera, const Fram
   glFinish();
   report.seconds = SecondsSince(start);
   m_cost.Record(report.primitives, report.seconds);
+  if (report.drewTree && !report.reduced) m_fullSeconds = report.seconds;
   return report;
 }
 
@@ -182,6 +188,7 @@ void BufferedScene::BeginRefinement(Camera& camera) {
   BeginFrame(camera);
   m_refinement = {};
   m_refinedPrimitives = 0;
+  m_refinementSeconds = 0.0;
 }
 
 bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, double sliceSeconds) {
@@ -189,7 +196,13 @@ bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, d
   const auto start = PacingClock::now();
   ApplyFrameState(camera);
   const DrawCursor from = m_refinement;
-  const std::uint64_t most = m_cost.Fits(sliceSeconds);
+  // The full tree's own pace once a full frame was timed: its triangles
+  // cost more than those of the reduced levels the model also learns from.
+  const std::uint64_t most =
+      m_fullSeconds.has_value() && *m_fullSeconds > 0.0
+          ? std::max<std::uint64_t>(1, static_cast<std::uint64_t>(static_cast<double>(m_full->Primitives()) *
+                                                                   sliceSeconds / *m_fullSeconds))
+          : m_cost.Fits(sliceSeconds);
   m_refinement = m_full->DrawSome(m_refinement, most);
   const bool complete = m_refinement == m_full->End();
   if (complete) DrawLastParts(contents);
@@ -197,7 +210,10 @@ bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, d
   // The slice's primitives: what the cursor moved over, bounded by `most`.
   const std::uint64_t drawn = complete ? m_full->Primitives() - m_refinedPrimitives : most;
   m_refinedPrimitives += drawn;
-  if (from != m_refinement) m_cost.Record(drawn, SecondsSince(start));
+  const double seconds = SecondsSince(start);
+  m_refinementSeconds += seconds;
+  if (from != m_refinement) m_cost.Record(drawn, seconds);
+  if (complete) m_fullSeconds = m_refinementSeconds;
   return complete;
 }
 

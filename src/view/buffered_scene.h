@@ -124,6 +124,10 @@ class BufferedScene {
   FrameCostModel m_cost;
   DrawCursor m_refinement;
   std::uint64_t m_refinedPrimitives = 0;
+  double m_refinementSeconds = 0.0;
+  // What the last full-detail frame took, once one was timed: a measured
+  // full frame outweighs the prediction, which learns from every level.
+  std::optional<double> m_fullSeconds;
 };
 
 }  // namespace vh

@@ -69,7 +69,7 @@ TEST_F(ViewDetailTest, CameraMotionDrawsAReducedLevelAndRestingBringsFullDetailB
   QElapsedTimer clock;
   clock.start();
   QTest::mouseClick(Find<QToolButton>("SpeedButton7"), Qt::LeftButton);
-  EXPECT_TRUE(view->ShowingReducedLevel()) << "the frame of the click is reduced";
+  EXPECT_TRUE(WaitUntil([&] { return view->ShowingReducedLevel(); }, 200)) << "the frame of the click is reduced";
   EXPECT_TRUE(Mark()->isVisible());
   ASSERT_TRUE(WaitForFullDetail(20'000));
   EXPECT_GE(clock.elapsed(), 250) << "full detail waits for the camera to rest";
@@ -78,11 +78,22 @@ TEST_F(ViewDetailTest, CameraMotionDrawsAReducedLevelAndRestingBringsFullDetailB
 TEST_F(ViewDetailTest, InputAbandonsTheFullDetailFrameBeingDrawn) {
   GrowLargeTree();
   ASSERT_TRUE(WaitForFullDetail());
+  // Between two slices of the full-detail frame, the next click.
+  bool clicked = false, abandoned = false, reducedAfter = false;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    if (clicked || !view->Refining()) return;
+    clicked = true;
+    QTest::mouseClick(Find<QToolButton>("SpeedButton12"), Qt::LeftButton);
+    abandoned = !view->Refining();
+  });
+  ticker.start(0);
   QTest::mouseClick(Find<QToolButton>("SpeedButton9"), Qt::LeftButton);
-  ASSERT_TRUE(WaitUntil([&] { return view->Refining(); }, 10'000));
-  QTest::mouseClick(Find<QToolButton>("SpeedButton12"), Qt::LeftButton);
-  EXPECT_FALSE(view->Refining()) << "abandoned at the input";
-  EXPECT_TRUE(view->ShowingReducedLevel());
+  ASSERT_TRUE(WaitUntil([&] { return clicked; }, 10'000)) << "a full-detail frame is drawn in slices";
+  reducedAfter = WaitUntil([&] { return view->ShowingReducedLevel(); }, 200);
+  ticker.stop();
+  EXPECT_TRUE(abandoned) << "abandoned at the input";
+  EXPECT_TRUE(reducedAfter);
   ASSERT_TRUE(WaitForFullDetail(20'000)) << "and drawn again once the camera rests";
 }
 
