@@ -17,7 +17,7 @@
 
 #include "billboard/billboard_cloud.h"
 #include "fileio/document.h"
-#include "silhouettes.h"
+#include "headless_context.h"
 #include "tree/tree.h"
 #include "view/billboard_renderer.h"
 #include "view/billboard_texture.h"
@@ -27,7 +27,6 @@
 namespace {
 
 using vh::bench::Context;
-using vh::bench::Silhouettes;
 
 void BM_BillboardQuality(benchmark::State& state) {
   static vh::Tree* tree = [] {
@@ -56,11 +55,11 @@ void BM_BillboardQuality(benchmark::State& state) {
   treeFrame.showPlane = false;
   vh::FrameContents cloudFrame = treeFrame;
   cloudFrame.billboard = cloud.mesh.get();
-  const vh::bench::SilhouetteDifference difference =
-      vh::bench::CompareSilhouettes(Silhouettes(*tree, treeFrame), Silhouettes(*tree, cloudFrame));
+  const vh::ViewsDifference difference =
+      vh::CompareViews(vh::bench::ViewsOf(*tree, treeFrame), vh::bench::ViewsOf(*tree, cloudFrame));
   std::size_t billboards = 0;
   for (const auto& submesh : cloud.mesh->submeshes) billboards += submesh->texture == vh::kBillboardMaterial;
-  state.counters["silhouette_diff"] = difference.difference;
+  state.counters["silhouette_diff"] = difference.silhouette;
   state.counters["missing"] = difference.missing;
   state.counters["extra"] = difference.extra;
   state.counters["billboards"] = static_cast<double>(billboards);

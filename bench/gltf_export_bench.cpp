@@ -78,7 +78,7 @@ void BM_WriteGLB(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteGLB)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
 
-// The two reduced levels alone: what the chain costs besides its clouds.
+// The two reduced levels alone: what the chain costs besides its cards.
 void BM_LodGeometryLevels(benchmark::State& state) {
   const vh::Tree& tree = vh::bench::GrownLargeTree();
   vh::LodChain chain;
@@ -92,14 +92,13 @@ void BM_LodGeometryLevels(benchmark::State& state) {
 }
 BENCHMARK(BM_LodGeometryLevels)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The whole chain with blank pictures: the reduced levels and both clouds
-// (plane search and atlas packing), without drawing.
+// The whole chain with blank pictures: the reduced levels and the cards
+// (their layout and the atlas), without drawing.
 void BM_LodChainWithoutPictures(benchmark::State& state) {
   const vh::Tree& tree = vh::bench::GrownLargeTree();
   vh::LodChain chain;
   for (auto _ : state) {
-    vh::BillboardPicker picker;
-    chain = vh::BuildLodChain(tree, vh::BillboardSettings{}, picker, {});
+    chain = vh::BuildLodChain(tree, {}, {});
     benchmark::DoNotOptimize(chain.levels.data());
   }
   for (std::size_t i = 0; i < chain.levels.size(); ++i)

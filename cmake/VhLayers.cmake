@@ -7,23 +7,33 @@
 # "No such file or directory" everywhere else.
 
 # The layers from the bottom up. A layer may depend only on layers listed
-# before it, which also rules out cycles.
-set(VH_LAYER_ORDER foundations imaging tree fileio bark billboard view cli app)
+# before it, which also rules out cycles. The desktop program is layered
+# the same way, one layer per sub-folder of src/app.
+set(VH_LAYER_ORDER foundations imaging tree wind fileio bark billboard view cli
+    app/widgets app/document app/viewport app/pages app/flows app/bark_tiler app/about app/shell)
+
+# The target of the layer in src/<folder>: vh_ and the folder, with "_" for
+# "/" (app/pages -> vh_app_pages).
+function(vh_layer_target folder variable)
+  string(REPLACE "/" "_" name ${folder})
+  set(${variable} vh_${name} PARENT_SCOPE)
+endfunction()
 
 # Puts src/<folder> on the include path of <target> (PUBLIC: users of the
 # target see it too), as "<folder>/name.h" and nothing else of src/.
 function(vh_expose_folder target folder)
   set(root ${PROJECT_BINARY_DIR}/layers/${folder})
   if(NOT EXISTS ${root}/${folder})
-    file(MAKE_DIRECTORY ${root})
+    get_filename_component(parent ${root}/${folder} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
     file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src/${folder} ${root}/${folder} SYMBOLIC)
   endif()
   target_include_directories(${target} PUBLIC ${root})
 endfunction()
 
 # vh_add_layer(<folder> [DEPENDS <folder>...] [EXCLUDE <file>...])
-# The static library vh_<folder> from src/<folder>/*.cpp (but the EXCLUDEd
-# files), linked to the layers it DEPENDS on. Sources are picked up per
+# The static library of the layer (vh_layer_target) from src/<folder>/*.cpp
+# (but the EXCLUDEd files), linked to the layers it DEPENDS on. Sources are picked up per
 # folder, so a new unit needs no build edit.
 function(vh_add_layer folder)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "DEPENDS;EXCLUDE")
@@ -43,10 +53,15 @@ function(vh_add_layer folder)
   foreach(excluded IN LISTS arg_EXCLUDE)
     list(REMOVE_ITEM sources ${PROJECT_SOURCE_DIR}/src/${folder}/${excluded})
   endforeach()
-  add_library(vh_${folder} STATIC ${sources})
-  vh_expose_folder(vh_${folder} ${folder})
-  list(TRANSFORM arg_DEPENDS PREPEND vh_ OUTPUT_VARIABLE libraries)
-  target_link_libraries(vh_${folder} PUBLIC ${libraries})
+  vh_layer_target(${folder} target)
+  add_library(${target} STATIC ${sources})
+  vh_expose_folder(${target} ${folder})
+  set(libraries)
+  foreach(dependency IN LISTS arg_DEPENDS)
+    vh_layer_target(${dependency} library)
+    list(APPEND libraries ${library})
+  endforeach()
+  target_link_libraries(${target} PUBLIC ${libraries})
 
   # What the layering checks (tests/layering) need: every layer, and the
   # folders each one must see (itself and everything it depends on).

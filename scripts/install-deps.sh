@@ -25,6 +25,11 @@ packages=(
   nodejs
   # fuzzing
   clang libclang-rt-14-dev
+  # the Python module and its tests, for Debian's own python3
+  pybind11-dev python3-dev python3-numpy python3-pytest
+  # Debian packages: the tool's manual page, CPack's dependency search
+  # (dpkg-shlibdeps, file) and the checkers of what the packages hold
+  help2man dpkg-dev file lintian desktop-file-utils appstream
 )
 
 # The glTF validator of the tests runs on Node.js and comes from npm

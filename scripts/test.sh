@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything and runs every test: the whole
 # suite in the release build (GUI tests under a virtual display when none is
 # set), then the core and command-line tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then a short run of each fuzz target.
+# UndefinedBehaviorSanitizer, then a short run of each fuzz target. Between
+# the two: the Python module's tests and the Debian packages' checks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -26,6 +27,13 @@ else
   ctest --preset release -j2 | tee "$logs/release.log"
 fi
 
+# ---- Python module: its tests with Debian's python3 and pytest -----------
+PYTHONPATH=build/release/python VH_CLI=build/release/src/cli/verdanthollow-cli PYTHONDONTWRITEBYTECODE=1 \
+  /usr/bin/python3 -m pytest tests/python -q -p no:cacheprovider | tee "$logs/python.log"
+# ---- Debian packages: made from the release build and checked ------------
+scripts/package.sh
+# --------------------------------------------------------------------------
+
 cmake --preset asan
 cmake --build --preset asan
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan -j2 -L core \
@@ -43,4 +51,8 @@ for log in "$logs/release.log" "$logs/asan.log"; do
   total=$((total + count))
   skipped=$((skipped + $(grep -c -F '***Skipped' "$log" || true)))
 done
+# pytest closes with "N passed, N skipped in T s" (either part may be missing).
+python_count() { grep -E -o "[0-9]+ $1" "$logs/python.log" | tail -n 1 | grep -E -o '^[0-9]+' || echo 0; }
+total=$((total + $(python_count passed) + $(python_count skipped)))
+skipped=$((skipped + $(python_count skipped)))
 echo "tests: $((total - skipped)) passed, 0 failed, $skipped skipped"

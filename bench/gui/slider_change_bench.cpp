@@ -15,9 +15,11 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/application.h"
-#include "app/main_window.h"
-#include "app/message_box.h"
+#include "app/document/tree_document.h"
+#include "app/shell/application.h"
+#include "app/shell/main_window.h"
+#include "app/viewport/viewport.h"
+#include "app/widgets/message_box.h"
 #include "fileio/document.h"
 
 namespace {
@@ -57,7 +59,7 @@ bool ChangeSliderUntilFramed(QSlider* noise, Timing& timing) {
   noise->setValue(noise->value() == 30 ? 31 : 30);
   bool ok = WaitWhile(clock, [&] { return grownAt < 0; });
   QObject::disconnect(connection);
-  ok = ok && WaitWhile(clock, [] { return window->ViewDirty(); });
+  ok = ok && WaitWhile(clock, [] { return window->View().Dirty(); });
   view->makeCurrent();
   glFinish();
   const qint64 framedAt = clock.nsecsElapsed();
@@ -83,7 +85,7 @@ void SliderToFrame(benchmark::State& state) {
   state.counters["grow_ms"] = grow / n;
   state.counters["draw_ms"] = draw / n;
   state.counters["grow_share"] = grow / (grow + draw);
-  state.counters["vertices"] = static_cast<double>(window->CurrentTree().VertexCount());
+  state.counters["vertices"] = static_cast<double>(window->Document().CurrentTree().VertexCount());
 }
 
 // One frame of the tree as it is, its display lists compiled.
@@ -92,8 +94,8 @@ void RedrawOnly(benchmark::State& state) {
   for (auto _ : state) {
     QElapsedTimer clock;
     clock.start();
-    window->SetViewDirty();
-    if (!WaitWhile(clock, [] { return window->ViewDirty(); })) {
+    window->View().SetDirty();
+    if (!WaitWhile(clock, [] { return window->View().Dirty(); })) {
       state.SkipWithError("the view did not draw a frame");
       break;
     }
@@ -104,12 +106,12 @@ void RedrawOnly(benchmark::State& state) {
 
 // Shows `params` (grown and drawn once) before the benchmarks of a tree.
 bool ShowTree(const vh::TreeParameters& params) {
-  window->Session().params = params;
-  window->LoadLevelControls();
-  window->GenerateTree();
+  window->Document().Session().params = params;
+  window->Document().ParametersReplaced();
+  window->Document().GenerateTree();
   QElapsedTimer clock;
   clock.start();
-  return WaitWhile(clock, [] { return window->Busy() || window->ViewDirty(); });
+  return WaitWhile(clock, [] { return window->Document().Busy() || window->View().Dirty(); });
 }
 
 void BM_DefaultTreeSliderToFrame(benchmark::State& state) {
@@ -141,12 +143,12 @@ int main(int argc, char** argv) {
   QSurfaceFormat::setDefaultFormat(format);
   Application application(argc, argv);
   benchmark::Initialize(&argc, argv);
-  SetMessageSink([](QWidget*, const QString&, const QString& text) {
+  SetMessageSink([](QWidget*, MessageKind, const QString&, const QString& text) {
     std::fprintf(stderr, "message: %s\n", qPrintable(text));
   });
   MainWindow mainWindow(ProbeOpenGL());
   mainWindow.show();
-  if (!QTest::qWaitForWindowExposed(&mainWindow) || !mainWindow.ViewBound()) {
+  if (!QTest::qWaitForWindowExposed(&mainWindow) || !mainWindow.View().Bound()) {
     std::fprintf(stderr, "no OpenGL view: run under a display (xvfb-run)\n");
     return 1;
   }

@@ -6,11 +6,11 @@
 #include <QSurfaceFormat>
 
 #include "app/about/about_box.h"
-#include "app/application.h"
-#include "app/bark_tiler_window.h"
-#include "app/gl_probe.h"
-#include "app/main_window.h"
-#include "app/message_box.h"
+#include "app/bark_tiler/bark_tiler_window.h"
+#include "app/shell/application.h"
+#include "app/shell/main_window.h"
+#include "app/viewport/gl_probe.h"
+#include "app/widgets/message_box.h"
 
 int main(int argc, char** argv) {
   // Fixed-function drawing: a compatibility context with depth and double
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     aboutBox.raise();
     return application.exec();
   } catch (const std::exception& error) {
-    ShowMessage(nullptr, QString::fromLocal8Bit(error.what()), "Error");
+    ShowWarning(nullptr, QString::fromLocal8Bit(error.what()), "Error");
   }
   return 0;
 }

@@ -26,7 +26,7 @@ BillboardFileNames BillboardExportNames(const std::string& chosen, ExportFormat 
 }
 
 void ExportBillboardCloud(MeshObject& cloud, const Image& colour, const Image& transparency,
-                          const BillboardFileNames& names, ExportFormat format,
+                          const BillboardFileNames& names, ExportFormat format, const Vector3& treeOrigin,
                           const MaterialPictures& treePictures) {
   for (const auto& submesh : cloud.submeshes) {
     if (submesh->texture != kBillboardMaterial) continue;
@@ -36,7 +36,9 @@ void ExportBillboardCloud(MeshObject& cloud, const Image& colour, const Image& t
   MaterialPictures pictures = treePictures;
   pictures.billboardColour = &colour;
   pictures.billboardTransparency = &transparency;
-  WriteExport(format, SingleMeshScene(cloud, pictures), names.geometry);
+  ExportScene scene = SingleMeshScene(cloud, pictures);
+  scene.origin = treeOrigin;
+  WriteExport(format, scene, names.geometry);
   if (FormatEntry(format).carriesScene) return;  // the atlas is inside
   WriteBMP(names.texture, colour);
   WriteBMP(names.transparency, transparency);

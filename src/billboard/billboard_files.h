@@ -41,8 +41,14 @@ BillboardFileNames BillboardExportNames(const std::string& chosen, ExportFormat 
 // file, so a failure leaves what was there. Throws FileError or
 // PictureError naming the file that could not be written (an empty image
 // cannot be written either).
+//
+// `treeOrigin` is ExportOrigin of the tree the cloud was built from. glTF
+// puts it at (0, 0, 0), as the tree's own glTF export does, so that the
+// billboards stand exactly where the tree stands. OBJ, DXF and 3DS keep
+// their rule of putting the cloud's first vertex (the first billboard's
+// first corner) there.
 void ExportBillboardCloud(MeshObject& cloud, const Image& colour, const Image& transparency,
-                          const BillboardFileNames& names, ExportFormat format,
+                          const BillboardFileNames& names, ExportFormat format, const Vector3& treeOrigin,
                           const MaterialPictures& treePictures = {});
 
 }  // namespace vh

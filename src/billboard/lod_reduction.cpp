@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <vector>
+
+#include "billboard/leaf_simplification.h"
 
 namespace vh {
 namespace {
@@ -22,10 +25,19 @@ std::vector<unsigned> Spread(unsigned last, unsigned count) {
   return indices;
 }
 
+// How a grid factor f thins a branch: its rings to f^1.4, its columns to
+// f^0.6 (the cells to f^2 either way). A branch's outline keeps closer to
+// the tree's when it keeps its width (columns) than when it keeps the bends
+// between its rings, which are slight.
+constexpr double kRingExponent = 1.4;
+constexpr double kColumnExponent = 0.6;
+
 ReducedGrid Reduce(const BranchGrid& grid, double factor) {
   const unsigned bands = grid.rings - 1, around = grid.columns - 1;
-  const unsigned keptBands = std::clamp(static_cast<unsigned>(std::lround(bands * factor)), 1u, bands);
-  const unsigned keptAround = std::clamp(static_cast<unsigned>(std::lround(around * factor)), std::min(3u, around), around);
+  const unsigned keptBands =
+      std::clamp(static_cast<unsigned>(std::lround(bands * std::pow(factor, kRingExponent))), 1u, bands);
+  const unsigned keptAround = std::clamp(static_cast<unsigned>(std::lround(around * std::pow(factor, kColumnExponent))),
+                                         std::min(3u, around), around);
   return {Spread(bands, keptBands + 1), Spread(around, keptAround + 1)};
 }
 
@@ -33,8 +45,10 @@ std::size_t TriangleCount(const ReducedGrid& grid) {
   return 2 * (grid.rings.size() - 1) * (grid.columns.size() - 1);
 }
 
+// A reduced copy keeps its source's object number: it is the same branch
+// or leaf, coarser, and the wind finds what it hangs on by that number.
 std::shared_ptr<Submesh> CopyLooks(const Submesh& source) {
-  auto copy = std::make_shared<Submesh>();
+  auto copy = std::make_shared<Submesh>(source.displayList);
   copy->texture = source.texture;
   copy->textureFile = source.textureFile;
   copy->materialName = source.materialName;
@@ -84,23 +98,59 @@ double Height(const MeshObject& tree) {
   return high - low;
 }
 
-// The leaf scaled by `growth` about the centre of its vertices.
-std::shared_ptr<Submesh> EnlargedLeaf(const Submesh& leaf, float growth) {
-  auto enlarged = CopyLooks(leaf);
-  enlarged->vertices = leaf.vertices;
-  enlarged->triangles = leaf.triangles;
-  if (leaf.vertices.empty()) return enlarged;
-  Vector3 centre;
-  for (const Vertex& v : leaf.vertices) centre += v.position;
-  centre = centre * (1.0f / static_cast<float>(leaf.vertices.size()));
-  for (Vertex& v : enlarged->vertices) v.position = centre + (v.position - centre) * growth;
-  return enlarged;
-}
-
 struct KeptBranch {
   const Submesh* submesh;
   BranchGrid grid;
 };
+
+// How the leaves of a level are made: at most `corners` corners each, and
+// `share` of them kept.
+struct LeafChoice {
+  std::size_t corners = 0;
+  double share = 1.0;
+  double triangles = 0.0;  // what they take, about
+};
+
+// The fewest corners a simplified leaf keeps, and the smallest share of
+// leaves a level keeps.
+constexpr std::size_t kFewestCorners = 4;
+constexpr double kLeafShares[] = {1.0, 0.7, 0.5, 0.35, 0.25, 0.18, 0.125, 0.09, 0.0625};
+
+double LeafTriangles(const std::map<std::size_t, std::size_t>& leavesByCorners, std::size_t corners, double share) {
+  double triangles = 0.0;
+  for (const auto& [own, count] : leavesByCorners)
+    triangles += static_cast<double>(count) * share * static_cast<double>(std::max<std::size_t>(std::min(own, corners), 3) - 2);
+  return triangles;
+}
+
+// The richest leaves within `budget` triangles: first all leaves with
+// fewer and fewer corners, down to kFewestCorners, then fewer and fewer
+// leaves; the coarsest when none fits.
+LeafChoice ChooseLeaves(const std::map<std::size_t, std::size_t>& leavesByCorners, double budget) {
+  std::size_t most = kFewestCorners;
+  for (const auto& entry : leavesByCorners) most = std::max(most, entry.first);
+  std::vector<LeafChoice> choices;
+  for (std::size_t corners = most; corners >= kFewestCorners; --corners) choices.push_back({corners, 1.0});
+  for (double share : kLeafShares)
+    if (share < 1.0) choices.push_back({kFewestCorners, share});
+  for (LeafChoice& choice : choices) {
+    choice.triangles = LeafTriangles(leavesByCorners, choice.corners, choice.share);
+    if (choice.triangles <= budget) return choice;
+  }
+  return choices.back();
+}
+
+double SurfaceArea(const Submesh& submesh) {
+  double area = 0.0;
+  for (const Triangle& t : submesh.triangles) {
+    const Vector3& a = submesh.vertices[t.a].position;
+    area += std::sqrt(static_cast<double>(
+        LengthSquared(Cross(submesh.vertices[t.b].position - a, submesh.vertices[t.c].position - a))));
+  }
+  return area / 2.0;
+}
+
+constexpr double kPi = 3.14159265358979323846;
 
 }  // namespace
 
@@ -121,36 +171,41 @@ std::optional<BranchGrid> GridOf(const Submesh& submesh) {
 
 std::unique_ptr<MeshObject> ReduceTree(const MeshObject& tree, const LodReduction& reduction) {
   const double height = Height(tree);
-  std::size_t total = 0, leafTriangles = 0;
+  std::size_t total = 0;
   for (const auto& submesh : tree.submeshes) total += submesh->triangles.size();
 
-  // Which branches stay, and which leaves (spread evenly along the list,
-  // which keeps each branch's leaves together).
+  // The branches that stay, and the leaves by their number of corners.
   std::vector<KeptBranch> branches;
   std::vector<bool> keep(tree.submeshes.size(), true);
-  double leafCarry = 0.0;
+  std::map<std::size_t, std::size_t> leavesByCorners;
+  double leafArea = 0.0, barkArea = 0.0;
   for (std::size_t i = 0; i < tree.submeshes.size(); ++i) {
     const Submesh& submesh = *tree.submeshes[i];
     if (const std::optional<BranchGrid> grid = GridOf(submesh)) {
       keep[i] = Diameter(submesh, *grid) >= reduction.thinnestBranch * height;
       if (keep[i]) branches.push_back({&submesh, *grid});
-    } else if (submesh.texture == kLeafMaterial) {
-      leafCarry += reduction.leafShare;
-      keep[i] = leafCarry >= 1.0;
-      if (keep[i]) {
-        leafCarry -= 1.0;
-        leafTriangles += submesh.triangles.size();
-      }
+      barkArea += SurfaceArea(submesh);
+    } else if (submesh.texture == kLeafMaterial && !submesh.triangles.empty()) {
+      ++leavesByCorners[LeafCorners(submesh)];
+      leafArea += SurfaceArea(submesh);
     }
   }
-
-  // The largest grid factor whose triangles stay within the aim.
-  const double aim = reduction.triangleShare * static_cast<double>(total) - static_cast<double>(leafTriangles);
   const auto branchTriangles = [&branches](double factor) {
     std::size_t count = 0;
     for (const KeptBranch& branch : branches) count += TriangleCount(Reduce(branch.grid, factor));
     return static_cast<double>(count);
   };
+
+  // The leaves' part of the triangles: what they stand for in the tree's
+  // outline, the area of their faces against what the branches show of
+  // theirs (a tube shows about 1 / pi of its surface from any side), and at
+  // least what the branches leave over at full detail.
+  const double aimTotal = reduction.triangleShare * static_cast<double>(total);
+  const double leafPart = leafArea + barkArea / kPi > 0.0 ? leafArea / (leafArea + barkArea / kPi) : 0.0;
+  const LeafChoice leaves =
+      ChooseLeaves(leavesByCorners, std::max(aimTotal * leafPart, aimTotal - branchTriangles(1.0)));
+  // The largest grid factor whose triangles fit what the leaves leave.
+  const double aim = reduction.triangleShare * static_cast<double>(total) - leaves.triangles;
   double low = 0.0, high = 1.0;
   for (int step = 0; step < 20; ++step) {
     const double middle = 0.5 * (low + high);
@@ -158,7 +213,8 @@ std::unique_ptr<MeshObject> ReduceTree(const MeshObject& tree, const LodReductio
   }
 
   auto reduced = std::make_unique<MeshObject>();
-  const float growth = static_cast<float>(1.0 / std::sqrt(std::max(reduction.leafShare, 1e-6)));
+  std::vector<LeafPlan> plans;  // one per outline; a tree usually has one
+  double leafCarry = 0.0;
   std::size_t nextBranch = 0;
   for (std::size_t i = 0; i < tree.submeshes.size(); ++i) {
     if (!keep[i]) continue;
@@ -166,11 +222,23 @@ std::unique_ptr<MeshObject> ReduceTree(const MeshObject& tree, const LodReductio
     if (nextBranch < branches.size() && branches[nextBranch].submesh == submesh.get()) {
       const BranchGrid& grid = branches[nextBranch++].grid;
       reduced->submeshes.push_back(ReducedBranch(*submesh, grid, Reduce(grid, low)));
-    } else if (submesh->texture == kLeafMaterial && reduction.leafShare < 1.0) {
-      reduced->submeshes.push_back(EnlargedLeaf(*submesh, growth));
-    } else {
-      reduced->submeshes.push_back(submesh);
+      continue;
     }
+    if (submesh->texture != kLeafMaterial || submesh->triangles.empty()) {
+      reduced->submeshes.push_back(submesh);
+      continue;
+    }
+    leafCarry += leaves.share;
+    if (leafCarry < 1.0) continue;
+    leafCarry -= 1.0;
+    const std::size_t corners = LeafCorners(*submesh);
+    if (leaves.share >= 1.0 && leaves.corners >= corners) {
+      reduced->submeshes.push_back(submesh);
+      continue;
+    }
+    auto plan = std::find_if(plans.begin(), plans.end(), [&](const LeafPlan& p) { return PlanFits(p, *submesh); });
+    if (plan == plans.end()) plan = plans.insert(plans.end(), PlanLeafCorners(*submesh, leaves.corners));
+    reduced->submeshes.push_back(SimplifiedLeaf(*submesh, *plan, std::sqrt(1.0 / leaves.share)));
   }
   return reduced;
 }

@@ -12,6 +12,7 @@
 #include "cli/commands.h"
 #include "cli/headless_billboards.h"
 #include "cli/tree_source.h"
+#include "fileio/export_common.h"
 #include "tree/tree.h"
 
 namespace vh::cli {
@@ -50,7 +51,8 @@ int RunBillboard(const Arguments& args) {
   BillboardCloud cloud = CreateBillboardCloud(tree, settings, picker, billboards.RendererFor(tree), {});
 
   const BillboardFileNames names = BillboardExportNames(output, *format);
-  ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency, names, *format, pictures.Pointers());
+  ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency, names, *format, ExportOrigin(tree),
+                       pictures.Pointers());
   std::size_t count = 0;
   for (const auto& submesh : cloud.mesh->submeshes) count += submesh->texture == kBillboardMaterial ? 1 : 0;
   std::printf("billboards %zu submeshes %zu vertices %llu polygons %llu\n", count, cloud.mesh->submeshes.size(),

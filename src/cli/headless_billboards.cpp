@@ -22,4 +22,12 @@ BillboardRenderer HeadlessBillboards::RendererFor(MeshObject& mesh) {
   };
 }
 
+PictureRenderer HeadlessBillboards::PicturesOf(const MeshObject& mesh) {
+  return [this, &mesh](const PictureFrame& frame) {
+    if (frame.width <= 0 || frame.height <= 0) return Image();
+    m_gl.BindFramebuffer(frame.width, frame.height);
+    return RenderLodPicture(m_lists, mesh, frame);
+  };
+}
+
 }  // namespace vh::cli

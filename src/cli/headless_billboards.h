@@ -4,6 +4,7 @@
 #pragma once
 
 #include "billboard/billboard_cloud.h"
+#include "billboard/lod_pictures.h"
 #include "fileio/export_scene.h"
 #include "tree/mesh.h"
 #include "view/draw_list_cache.h"
@@ -20,6 +21,8 @@ class HeadlessBillboards {
 
   // A renderer drawing `mesh`, which must outlive it.
   BillboardRenderer RendererFor(MeshObject& mesh);
+  // The level-of-detail chain's pictures of `mesh`, which must outlive it.
+  PictureRenderer PicturesOf(const MeshObject& mesh);
 
  private:
   HeadlessGl m_gl;

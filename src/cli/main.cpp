@@ -16,12 +16,21 @@ struct Command {
 
 const Command kCommands[] = {
     {"export", vh::cli::RunExport,
-     "export [DOC.vhm | --preset NAME] -o OUT [--seed N] [--scale S] [--lod]\n"
+     "export [DOC.vhm | --preset NAME] -o OUT [--seed N] [--scale S]\n"
+     "       [--lod [--lod-ratios F,S] [--lod-layout extension|grouped|files]]\n"
+     "       [--wind [--wind-engine-copies]]\n"
      "      Grow the tree of DOC or of preset NAME (a new default tree without either)\n"
      "      and write OUT as .obj (with OUT.mtl), .dxf, .3ds, .glb or .gltf (with OUT's\n"
      "      .bin and pictures beside it), chosen by OUT's extension. glTF only: S scales\n"
      "      the coordinates (1 writes the OBJ export's numbers), --lod writes a chain of\n"
-     "      levels of detail ending in billboard clouds and prints each level's counts."},
+     "      levels of detail (the tree, two reductions keeping at most the shares F and S\n"
+     "      of its triangles, 0.4,0.15 by default, and a ring of cards) and prints each\n"
+     "      level's counts, error and screen coverage. The layout: one file whose scene\n"
+     "      holds LOD0 and reaches the others through MSFT_lod (extension, the default),\n"
+     "      one file with every level in its scene (grouped), or OUT_LOD0 ... (files).\n"
+     "      --wind adds a skin and a looping \"Wind\" animation (the document's wind, or\n"
+     "      the default wind), with _WIND and _PIVOT for engines' shaders, and on every\n"
+     "      level of a chain; --wind-engine-copies copies those into COLOR_0 and TEXCOORD_1."},
     {"info", vh::cli::RunInfo,
      "info [DOC.vhm | --preset NAME] [--seed N]\n"
      "      Print: submeshes N vertices N polygons N leaves N"},

@@ -3,7 +3,8 @@
 // tree is grown again. One value per line, in the order of the parameter
 // table (tree/parameter_table.h): "%d" integers and flags, "%f %f" points,
 // names as text with "(null)" for an empty one; 666 closes the global block
-// and 667 each of the eleven level blocks.
+// and 667 each of the eleven level blocks. A tree that sways adds a wind
+// section after them: the line "Wind", the wind fields, and 668.
 #pragma once
 
 #include <istream>
@@ -39,11 +40,16 @@ void SaveDocument(const TreeParameters& params, const std::string& path);
 // reader accepts can be grown (CheckGrowable). A name "(null)" is read as an
 // empty name, and the table's guards apply: a qualityHeight of 0 is read as
 // 2 and an inflateDeflate of 0 as 1, so that what is loaded is what is grown
-// and saved.
+// and saved. A document without a wind section gives wind off (the default
+// wind settings); one with it gives wind on with its values, and a wind
+// section that ends early or holds a value outside its range throws
+// DocumentError. Whatever else follows the last level block is ignored.
 TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
                              const TreeParameters& base);
 
-// ParseDocument on the file `path`. Throws FileError when it cannot be opened.
+// ParseDocument on the file `path`, with relative picture names made
+// absolute against the document's folder (ResolvePictureNames of
+// fileio/document_pictures.h). Throws FileError when it cannot be opened.
 TreeParameters ReadDocumentFile(const std::string& path, const TreeParameters& base);
 
 }  // namespace vh

@@ -10,6 +10,12 @@ inline constexpr char kDocumentHeader[] = "Verdanthollow v2.0 File";
 inline constexpr int kGlobalBlockEnd = 666;
 inline constexpr int kLevelBlockEnd = 667;
 
+// The wind section that follows the level blocks while wind is on: this
+// word on a line of its own, the wind fields, then the closing marker. A
+// document without wind ends after its last level block, as it always has.
+inline constexpr char kWindSectionHeader[] = "Wind";
+inline constexpr int kWindSectionEnd = 668;
+
 // How an empty name is written; read back, it is an empty name again.
 inline constexpr char kNoName[] = "(null)";
 

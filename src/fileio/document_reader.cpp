@@ -2,13 +2,16 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
+#include <string_view>
 #include <utility>
 
 #include "fileio/document.h"
 #include "fileio/document_error.h"
 #include "fileio/document_format.h"
+#include "fileio/document_pictures.h"
 #include "foundations/file_error.h"
 #include "tree/parameter_table.h"
 
@@ -93,6 +96,18 @@ class Scanner {
     return value;
   }
 
+  // Whether the next word is `word`. Reads at most one character past it,
+  // and never fails: what follows the last level block may be anything.
+  bool NextWordIs(std::string_view word) {
+    while (IsSpace(Peek())) Get();
+    m_tokenLine = m_line;
+    for (const char c : word) {
+      if (Peek() != static_cast<unsigned char>(c)) return false;
+      Get();
+    }
+    return Peek() == EOF || IsSpace(Peek());
+  }
+
   // Skips integers up to and including `marker`.
   void SkipTo(int marker, const std::string& block) {
     while (Integer("the end-of-block marker " + std::to_string(marker) + " of " + block) !=
@@ -170,6 +185,17 @@ void ReadFields(Scanner& in, Record& record, const std::array<ParameterField<Rec
   }
 }
 
+// The optional wind section after the level blocks. Without it the tree
+// does not sway. Anything else after the last level block is ignored, as
+// it always was; a wind section that is cut short is an error.
+void ReadWindSection(Scanner& in, WindSettings& wind) {
+  wind = WindSettings();
+  if (!in.NextWordIs(kWindSectionHeader)) return;
+  ReadFields(in, wind, WindFields(), " in the wind section");
+  in.SkipTo(kWindSectionEnd, "the wind section");
+  wind.enabled = true;
+}
+
 }  // namespace
 
 TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
@@ -200,13 +226,16 @@ TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
     ReadFields(scan, params.levels[index], LevelFields(), " of " + level);
     scan.SkipTo(kLevelBlockEnd, level);
   }
+  ReadWindSection(scan, params.wind);
   return params;
 }
 
 TreeParameters ReadDocumentFile(const std::string& path, const TreeParameters& base) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw FileError("cannot open '" + path + "': " + std::strerror(errno));
-  return ParseDocument(in, path, base);
+  TreeParameters params = ParseDocument(in, path, base);
+  ResolvePictureNames(params, std::filesystem::path(path).parent_path().string());
+  return params;
 }
 
 }  // namespace vh

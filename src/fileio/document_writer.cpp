@@ -82,6 +82,14 @@ std::string FormatDocument(const TreeParameters& params) {
     WriteFields(out, level, LevelFields());
     Line(out, kLevelBlockEnd);
   }
+  // Only a tree that sways carries a wind section, so every document
+  // without wind stays as it always was.
+  if (params.wind.enabled) {
+    out += kWindSectionHeader;
+    out += '\n';
+    WriteFields(out, params.wind, WindFields());
+    Line(out, kWindSectionEnd);
+  }
   return out;
 }
 

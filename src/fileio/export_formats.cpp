@@ -93,6 +93,8 @@ void WriteExport(ExportFormat format, const ExportScene& scene, const std::strin
                                   "': a level-of-detail chain can only be written as glTF (.glb or .gltf)");
     if (scene.scale != 1.0)
       throw std::invalid_argument("cannot export '" + path + "': only glTF (.glb or .gltf) takes a scale");
+    if (scene.wind.enabled)
+      throw std::invalid_argument("cannot export '" + path + "': only glTF (.glb or .gltf) carries wind");
   }
   entry.write(scene, path);
 }

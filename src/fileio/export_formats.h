@@ -53,10 +53,10 @@ std::string ExportExtensionsText();
 std::string ExportFileName(const std::string& chosen, ExportFormat format);
 
 // Writes `scene` to `path` in `format`. A chain of several levels, a scale
-// other than 1 or pictures need a format that carries a scene: the others
-// throw std::invalid_argument for a chain or a scale, and ignore pictures
-// (OBJ names its texture files, it does not contain them). Writer errors
-// (FileError, PictureError, std::runtime_error) pass through.
+// other than 1, wind or pictures need a format that carries a scene: the
+// others throw std::invalid_argument for a chain, a scale or wind, and
+// ignore pictures (OBJ names its texture files, it does not contain them).
+// Writer errors (FileError, PictureError, std::runtime_error) pass through.
 void WriteExport(ExportFormat format, const ExportScene& scene, const std::string& path);
 
 }  // namespace vh

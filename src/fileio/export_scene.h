@@ -3,11 +3,13 @@
 // chain (OBJ, DXF, 3DS) write the first level's mesh and nothing else.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "foundations/image.h"
 #include "tree/mesh.h"
+#include "tree/wind_settings.h"
 
 namespace vh {
 
@@ -16,8 +18,10 @@ namespace vh {
 struct MaterialPictures {
   const Image* leaf = nullptr;                   // material 1
   const Image* bark = nullptr;                   // material 2
-  const Image* billboardColour = nullptr;        // material 3: the atlas, RGB
-  const Image* billboardTransparency = nullptr;  // material 3: white opaque, black transparent
+  // Materials 3 and 4 (billboards, cards): the level's atlas, RGB, and its
+  // transparency, white opaque and black transparent.
+  const Image* billboardColour = nullptr;
+  const Image* billboardTransparency = nullptr;
 };
 
 struct ExportLevel {
@@ -28,14 +32,42 @@ struct ExportLevel {
   double screenCoverage = 0.0;
 };
 
+// The tree's sway in a glTF export (see docs/wind.md). The other formats
+// carry no animation and ignore it.
+struct WindExport {
+  // A skin (a joint for the ground, the trunk and the first levels of
+  // branches), a looping animation "Wind", and the _WIND and _PIVOT
+  // attributes for engines' shaders. Needs the first level to be a grown
+  // tree (its branches). Off: the file is exactly as without wind.
+  bool enabled = false;
+  // The motion; its own `enabled` is not looked at.
+  WindSettings settings;
+  // Copies of the shader values in the vertex-colour (COLOR_0) and second
+  // texture-coordinate (TEXCOORD_1) conventions of engines' foliage
+  // shaders. Off by default: viewers take a vertex colour as a tint.
+  bool engineCopies = false;
+};
+
 struct ExportScene {
   std::vector<ExportLevel> levels;  // finest first; one for a plain export
   // Scene units times 0.01 times `scale` give the written coordinates, so
   // that scale 1 writes the numbers of the OBJ export.
   double scale = 1.0;
+  // The scene point glTF writes as (0, 0, 0). Unset: the first vertex of
+  // the first level's first submesh, where the OBJ export of that mesh puts
+  // its origin. Exports of a billboard cloud set their tree's, so that a
+  // tree and its billboards stand in the same place. OBJ, DXF and 3DS keep
+  // their own rule (the first vertex) whatever this says.
+  std::optional<Vector3> origin;
+  // A chain's scene holds its finest level alone and MSFT_lod's ids reach
+  // the others, so that a reader without the extension shows one tree (as
+  // the extension asks). With this set, every level is put under one root
+  // node in the scene instead, for tools that gather levels by their names.
+  bool allLevelsInScene = false;
   // Names the nodes ("<name>", "<name>_LOD0", ...); empty: the file's name
   // without its directory and extension.
   std::string name;
+  WindExport wind;
 };
 
 // A scene of one level: `mesh` with `pictures`.

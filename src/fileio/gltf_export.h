@@ -4,13 +4,17 @@
 // Submeshes are merged by material number into one primitive per material,
 // so a tree draws in as many calls as it has materials. Coordinates are the
 // OBJ export's: (position - export origin) x 0.01, times the scene's scale;
-// the origin is the first vertex of the first level's first submesh.
+// the origin is the scene's own when it has one (a billboard cloud takes
+// its tree's, so that both stand in the same place), otherwise the first
+// vertex of the first level's first submesh.
 // Triangles are written counter-clockwise (the generator's are clockwise),
 // normals as the generator made them (made unit length where they are
-// not), texture coordinates as (u, 1 - v). Untextured materials with
+// not), texture coordinates as they are: the program's pictures, like
+// glTF's, have their origin at the top-left corner. Untextured materials with
 // per-vertex colours get COLOR_0 (in linear light); one uniform colour
 // becomes the material's base colour. Pictures are embedded as PNG when
-// they have transparent parts, as JPEG otherwise.
+// they have transparent parts, as JPEG otherwise. With the scene's wind the
+// file also carries a skin and a looping animation (see gltf_wind.h).
 #pragma once
 
 #include <cstdint>

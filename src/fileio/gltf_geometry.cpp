@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <thread>
+#include <unordered_map>
 
 #include "fileio/gltf_chunks.h"
 
@@ -121,7 +123,7 @@ std::vector<MaterialGroup> PlaceSubmeshes(const MeshObject& mesh, Placements& pl
     if (submesh.triangles.empty()) continue;
     material.hasTriangles = true;
     placements.push_back(
-        Placement{{&submesh, submesh.vertices, submesh.triangles}, nullptr, static_cast<std::uint32_t>(group)});
+        Placement{{&submesh, submesh.vertices, submesh.triangles}, {}, nullptr, static_cast<std::uint32_t>(group)});
   }
   return groups;
 }
@@ -248,10 +250,12 @@ class SubmeshWriter {
     normal[1] = n.y;
     normal[2] = n.z;
     if (primitive.textured) {
-      // Correctly rounded either way: the same number as the OBJ's 1 - v.
+      // The program's texture coordinates and glTF's both start at the
+      // picture's top-left corner, so they are written as they are (OBJ and
+      // 3DS, which start at the bottom-left, write 1 - v).
       float* texCoord = At<float>(primitive.at.texCoords) + i * 2;
       texCoord[0] = vertex.texCoord.x;
-      texCoord[1] = 1.0f - vertex.texCoord.y;
+      texCoord[1] = vertex.texCoord.y;
     }
     if (primitive.withColours) {
       float* colour = At<float>(primitive.at.colours) + i * 3;
@@ -279,6 +283,7 @@ std::vector<ByteRange> RangesOf(const std::vector<GltfPrimitive>& primitives, st
   };
   std::vector<Span> spans(primitives.size());
   for (const Placement& placement : placements) {
+    if (placement.topology->indices.empty()) continue;  // writes nothing
     Span& span = spans[placement.primitive];
     if (span.first == nullptr) span.first = &placement;
     span.last = &placement;
@@ -302,6 +307,76 @@ std::vector<ByteRange> RangesOf(const std::vector<GltfPrimitive>& primitives, st
                       primitive.at.indices + (last->firstIndex + last->topology->indices.size()) * indexBytes});
   }
   return ranges;
+}
+
+// Leaves out of `placement` its triangles without area: two corners in one
+// place or three on a line, as exactly as the positions say.
+void KeepTrianglesWithArea(Placement& placement) {
+  const std::span<const Vertex> vertices = placement.arrays.vertices;
+  const std::span<const Triangle> triangles = placement.arrays.triangles;
+  const auto hasArea = [&vertices](const Triangle& t) {
+    if (t.a >= vertices.size() || t.b >= vertices.size() || t.c >= vertices.size()) return true;  // reported later
+    const Vector3& a = vertices[t.a].position;
+    return LengthSquared(Cross(vertices[t.b].position - a, vertices[t.c].position - a)) > 0.0f;
+  };
+  const auto firstFlat = std::find_if_not(triangles.begin(), triangles.end(), hasArea);
+  if (firstFlat == triangles.end()) return;
+  placement.withArea.assign(triangles.begin(), firstFlat);
+  for (auto t = firstFlat; t != triangles.end(); ++t)
+    if (hasArea(*t)) placement.withArea.push_back(*t);
+  placement.arrays.triangles = placement.withArea;
+}
+
+// Empties the leaves that repeat an earlier leaf of the level exactly: a
+// second copy in the same place draws nothing new.
+void DropRepeatedLeaves(Placements& placements) {
+  std::unordered_multimap<std::uint64_t, const Placement*> seen;
+  for (Placement& placement : placements) {
+    if (placement.arrays.submesh->texture != kLeafMaterial || placement.arrays.triangles.empty()) continue;
+    std::uint64_t key = placement.arrays.vertices.size();
+    for (const Vertex& v : placement.arrays.vertices)
+      for (float c : {v.position.x, v.position.y, v.position.z}) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &c, sizeof bits);
+        key = (key ^ bits) * 0x100000001B3ull;
+      }
+    const auto same = [&placement](const Placement* earlier) {
+      const auto& a = earlier->arrays;
+      const auto& b = placement.arrays;
+      if (a.vertices.size() != b.vertices.size() || a.triangles.size() != b.triangles.size()) return false;
+      for (std::size_t i = 0; i < a.vertices.size(); ++i)
+        if (!(a.vertices[i].position == b.vertices[i].position)) return false;
+      for (std::size_t i = 0; i < a.triangles.size(); ++i)
+        if (a.triangles[i].a != b.triangles[i].a || a.triangles[i].b != b.triangles[i].b ||
+            a.triangles[i].c != b.triangles[i].c)
+          return false;
+      return true;
+    };
+    const auto [begin, end] = seen.equal_range(key);
+    if (std::any_of(begin, end, [&](const auto& entry) { return same(entry.second); })) {
+      placement.arrays.triangles = {};
+      continue;
+    }
+    seen.emplace(key, &placement);
+  }
+}
+
+// Removes the primitives left without triangles (every triangle of their
+// material lacked area); their placements write nothing and join the
+// first primitive kept.
+void DropEmptyPrimitives(std::vector<GltfPrimitive>& primitives, Placements& placements) {
+  std::vector<std::uint32_t> renumber(primitives.size(), 0);
+  std::uint32_t kept = 0;
+  for (std::size_t i = 0; i < primitives.size(); ++i) {
+    renumber[i] = kept;
+    if (primitives[i].indexCount > 0) primitives[kept++] = primitives[i];
+  }
+  if (kept == primitives.size()) return;
+  primitives.resize(kept);
+  for (Placement& placement : placements) {
+    if (placement.topology->indices.empty()) placement.primitive = 0;
+    else placement.primitive = renumber[placement.primitive];
+  }
 }
 
 // Rough cost of planning a submesh, in reads of a vertex's worth of
@@ -338,6 +413,7 @@ std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vec
     placement.primitive = primitiveOf[placement.primitive];
     triangles += placement.arrays.triangles.size();
   }
+  DropRepeatedLeaves(placements);
 
   // Each half finds its submeshes' topologies, the bounds of their
   // positions and whether their colours differ.
@@ -354,6 +430,7 @@ std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vec
                   PrefetchVertices(ahead.vertices);
                 }
                 Placement& placement = placements[i];
+                KeepTrianglesWithArea(placement);
                 placement.topology = &m_topologies[part].Of(placement.arrays);
                 Survey(placement.arrays.vertices, *placement.topology, primitives[placement.primitive],
                        bounds[part][placement.primitive], colours[part][placement.primitive]);
@@ -376,6 +453,7 @@ std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vec
     primitive.vertexCount += placement.topology->usedVertices;
     primitive.indexCount += placement.topology->indices.size();
   }
+  DropEmptyPrimitives(primitives, placements);
   return primitives;
 }
 

@@ -23,7 +23,7 @@ namespace vh {
 
 // The submeshes of one material, merged. Attributes are tightly packed
 // floats: positions (x y z), unit normals (x y z), texture coordinates
-// (u 1-v) only for a textured material, linear colours (r g b) only for an
+// (u v, origin at the picture's top-left as in glTF) only for a textured material, linear colours (r g b) only for an
 // untextured one whose vertices differ in colour; then the indices of
 // counter-clockwise triangles, 16-bit while every vertex fits below 65535
 // (the largest value is reserved for primitive restart), 32-bit beyond.
@@ -61,8 +61,10 @@ class GltfGeometry {
 
   // Plans the primitives of `mesh`, one per material number in order of
   // first appearance, leaving out materials without triangles. Positions
-  // will be (position - origin) x 0.01 x scale. Vertices no triangle uses
-  // are left out; every other vertex keeps its submesh's order. `mesh` must
+  // will be (position - origin) x 0.01 x scale. Triangles without area and
+  // leaves that repeat an earlier leaf exactly (same material, same vertex
+  // positions) are left out, as are vertices no remaining triangle uses;
+  // every other vertex keeps its submesh's order. `mesh` must
   // outlive this object; the primitives live as long as it. Throws
   // std::runtime_error for a triangle that refers to a missing vertex.
   std::vector<GltfPrimitive>& Plan(const MeshObject& mesh, const Vector3& origin, double scale);
@@ -83,13 +85,22 @@ class GltfGeometry {
 
   // Where one submesh's vertices and indices go.
   struct Placement {
+    // What is written of the submesh: its triangles that have an area (a
+    // branch's tip ring meets in a point), none for a leaf the generator
+    // made twice in the same place.
     SubmeshArrays arrays;
+    std::vector<Triangle> withArea;  // arrays.triangles when some of the submesh's have none
     const SubmeshTopology* topology = nullptr;
     std::uint32_t primitive = 0;  // its primitive's index in the level
     std::uint32_t firstVertex = 0;
     std::size_t firstIndex = 0;
   };
   using Placements = std::vector<Placement, FreshMemoryAllocator<Placement>>;
+
+  // Where the submeshes of the `level`th mesh planned went, in the mesh's
+  // order (the submeshes with triangles only), for arrays of their own
+  // that others write beside the geometry.
+  std::span<const Placement> PlacementsOf(std::size_t level) const { return m_levels[level].placements; }
 
   // A share of the filling: some consecutive submeshes of a level, and the
   // parts of the buffer they fill (for each of their primitives, one for

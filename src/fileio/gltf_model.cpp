@@ -21,8 +21,12 @@ namespace {
 constexpr double kRoughness = 0.9;
 constexpr double kAlphaCutoff = 0.5;
 
-// Material numbers 1 and 3 are drawn from both sides, as the view does.
+// Material numbers 1 and 3 are drawn from both sides, as the view does;
+// cards have a face each way.
 bool DoubleSided(int material) { return material == kLeafMaterial || material == kBillboardMaterial; }
+
+// Billboards and cards take their level's atlas of pictures.
+bool UsesAtlas(int material) { return material == kBillboardMaterial || material == kCardMaterial; }
 
 tinygltf::Value NumberArray(const std::vector<double>& values) {
   tinygltf::Value::Array array;
@@ -60,7 +64,8 @@ class GltfModelBuilder {
   void Build(const ExportScene& scene, const std::string& name) {
     if (scene.levels.empty() || scene.levels.front().mesh == nullptr)
       throw std::runtime_error("there is nothing to export");
-    const Vector3 origin = ExportOrigin(*scene.levels.front().mesh);
+    const Vector3 origin = scene.origin ? *scene.origin : ExportOrigin(*scene.levels.front().mesh);
+    if (scene.wind.enabled) m_asset.m_wind = std::make_unique<GltfWind>(scene, origin, 0.01 * scene.scale);
     // Every level is planned before anything is laid out, so that a broken
     // mesh is found before any picture is encoded.
     GltfGeometry& geometry = m_asset.m_geometry;
@@ -77,12 +82,20 @@ class GltfModelBuilder {
     std::vector<int> levelNodes;
     for (std::size_t level = 0; level < scene.levels.size(); ++level) {
       const std::string nodeName = scene.levels.size() == 1 ? name : name + "_LOD" + std::to_string(level);
-      levelNodes.push_back(AddNode(nodeName, AddMesh(nodeName, *levels[level], scene.levels[level].pictures)));
+      levelNodes.push_back(AddNode(nodeName, AddMesh(nodeName, level, *levels[level], scene.levels[level].pictures)));
     }
     tinygltf::Scene gltfScene;
     gltfScene.name = name;
     if (levelNodes.size() == 1) {
       gltfScene.nodes.push_back(levelNodes.front());
+    } else if (!scene.allLevelsInScene) {
+      AddLevelOfDetailChain(scene, levelNodes);
+      gltfScene.nodes.push_back(levelNodes.front());
+    } else if (m_asset.m_wind) {
+      // A skinned mesh ignores its parents' transforms, so glTF wants its
+      // node at the root: the levels stand in the scene themselves.
+      AddLevelOfDetailChain(scene, levelNodes);
+      gltfScene.nodes = levelNodes;
     } else {
       AddLevelOfDetailChain(scene, levelNodes);
       tinygltf::Node root;
@@ -91,6 +104,7 @@ class GltfModelBuilder {
       m_model.nodes.push_back(std::move(root));
       gltfScene.nodes.push_back(static_cast<int>(m_model.nodes.size() - 1));
     }
+    if (m_asset.m_wind) gltfScene.nodes.push_back(m_asset.m_wind->AddSkin(m_model, m_asset.m_binarySize, levelNodes));
     m_model.scenes.push_back(std::move(gltfScene));
     m_model.defaultScene = 0;
     m_asset.m_json = Serialise();
@@ -120,13 +134,14 @@ class GltfModelBuilder {
 
   // Lays out the arrays of `primitives` (setting their offsets) and
   // describes them.
-  int AddMesh(const std::string& name, std::vector<GltfPrimitive>& primitives, const MaterialPictures& pictures) {
+  int AddMesh(const std::string& name, std::size_t level, std::vector<GltfPrimitive>& primitives,
+              const MaterialPictures& pictures) {
     tinygltf::Mesh mesh;
     mesh.name = name;
     for (GltfPrimitive& primitive : primitives) {
       tinygltf::Primitive out;
       out.mode = TINYGLTF_MODE_TRIANGLES;
-      out.material = MaterialOf(primitive, pictures);
+      out.material = MaterialOf(primitive, pictures, name);
       const std::size_t vertices = primitive.vertexCount;
       out.attributes["POSITION"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC3, primitive.at.positions);
       // glTF requires the bounds of POSITION.
@@ -138,6 +153,9 @@ class GltfModelBuilder {
         out.attributes["TEXCOORD_0"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC2, primitive.at.texCoords);
       if (primitive.withColours)
         out.attributes["COLOR_0"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC3, primitive.at.colours);
+      if (m_asset.m_wind)
+        m_asset.m_wind->AddAttributes(m_model, m_asset.m_binarySize, level, primitives,
+                                      static_cast<std::size_t>(&primitive - primitives.data()), out.attributes);
       out.indices = AddIndices(primitive);
       mesh.primitives.push_back(std::move(out));
     }
@@ -189,7 +207,8 @@ class GltfModelBuilder {
     switch (material) {
       case kLeafMaterial: return pictures.leaf;
       case kBarkMaterial: return pictures.bark;
-      case kBillboardMaterial: return pictures.billboardColour;
+      case kBillboardMaterial:
+      case kCardMaterial: return pictures.billboardColour;
       default: return nullptr;
     }
   }
@@ -199,13 +218,14 @@ class GltfModelBuilder {
       case kLeafMaterial: return "leaf";
       case kBarkMaterial: return "bark";
       case kBillboardMaterial: return "billboard";
+      case kCardMaterial: return "card";
       default: return "material " + std::to_string(material);
     }
   }
 
   // One material per distinct look: levels that share a picture share the
   // material (and the picture is embedded once).
-  int MaterialOf(const GltfPrimitive& primitive, const MaterialPictures& pictures) {
+  int MaterialOf(const GltfPrimitive& primitive, const MaterialPictures& pictures, const std::string& meshName) {
     const Image* picture = primitive.textured ? PictureOf(primitive.material, pictures) : nullptr;
     if (primitive.textured && (picture == nullptr || picture->Empty()))
       throw std::runtime_error("the " + MaterialWhat(primitive.material) +
@@ -222,7 +242,8 @@ class GltfModelBuilder {
     material.pbrMetallicRoughness.roughnessFactor = kRoughness;
     material.doubleSided = DoubleSided(primitive.material);
     if (picture != nullptr) {
-      const bool masked = AddTexture(primitive, *picture, pictures, material.pbrMetallicRoughness.baseColorTexture);
+      const bool masked =
+          AddTexture(primitive, *picture, pictures, meshName, material.pbrMetallicRoughness.baseColorTexture);
       if (masked) {
         material.alphaMode = "MASK";
         material.alphaCutoff = kAlphaCutoff;
@@ -240,7 +261,7 @@ class GltfModelBuilder {
   // Adds (or reuses) the texture of `picture`; returns whether its alpha
   // cuts the surface out.
   bool AddTexture(const GltfPrimitive& primitive, const Image& picture, const MaterialPictures& pictures,
-                  tinygltf::TextureInfo& info) {
+                  const std::string& meshName, tinygltf::TextureInfo& info) {
     const auto found = m_textures.find(&picture);
     if (found != m_textures.end()) {
       info.index = found->second.first;
@@ -248,7 +269,7 @@ class GltfModelBuilder {
     }
     EncodedPicture& encoded = m_asset.m_pictures.emplace_back(Encode(primitive.material, picture, pictures));
     tinygltf::Image image;
-    image.name = FileNamePart(primitive.namer->textureFile);
+    image.name = PictureName(primitive, meshName) + encoded.extension;
     image.mimeType = encoded.mimeType;
     if (m_placement == PicturePlacement::kInBuffer) {
       std::size_t offset = 0;
@@ -264,19 +285,33 @@ class GltfModelBuilder {
 
     tinygltf::Texture texture;
     texture.source = static_cast<int>(m_model.images.size() - 1);
-    texture.sampler = SamplerFor(primitive.material == kBillboardMaterial);
+    texture.sampler = SamplerFor(UsesAtlas(primitive.material));
     m_model.textures.push_back(texture);
     const int index = static_cast<int>(m_model.textures.size() - 1);
-    const bool masked = primitive.material == kBillboardMaterial || encoded.hasTransparency;
+    const bool masked = UsesAtlas(primitive.material) || encoded.hasTransparency;
     m_textures.emplace(&picture, std::make_pair(index, masked));
     info.index = index;
     return masked;
   }
 
+  // What a picture is called inside the file, without extension: the
+  // billboards' atlas after the mesh it belongs to (their texture file
+  // names a picture that is never written), any other picture after the
+  // file it was read from. The extension added is that of the encoding the
+  // file holds, not the original's.
+  static std::string PictureName(const GltfPrimitive& primitive, const std::string& meshName) {
+    if (primitive.material == kBillboardMaterial) return meshName + "_billboards";
+    if (primitive.material == kCardMaterial) return meshName + "_cards";
+    std::string name = FileNamePart(primitive.namer->textureFile);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    return name.empty() ? MaterialWhat(primitive.material) : name;
+  }
+
   static EncodedPicture Encode(int material, const Image& picture, const MaterialPictures& pictures) {
-    if (material != kBillboardMaterial) return EncodeMaterialPicture(picture, MaterialWhat(material));
+    if (!UsesAtlas(material)) return EncodeMaterialPicture(picture, MaterialWhat(material));
     if (pictures.billboardTransparency == nullptr)
-      throw std::runtime_error("the billboard material has no transparency picture");
+      throw std::runtime_error("the " + MaterialWhat(material) + " material has no transparency picture");
     return EncodeBillboardAtlas(picture, *pictures.billboardTransparency);
   }
 
@@ -343,6 +378,7 @@ void GltfAsset::FillBinary(std::uint8_t* binary, const CompletedRanges& complete
     if (completed) completed({&range, 1});
   }
   m_geometry.Fill(binary, completed);
+  if (m_wind) m_wind->Fill(m_geometry, binary, completed);
 }
 
 std::string GltfAsset::Json(const std::string& binaryUri, bool pretty) const {

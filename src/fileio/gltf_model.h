@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "fileio/export_scene.h"
 #include "fileio/gltf_geometry.h"
 #include "fileio/gltf_pictures.h"
+#include "fileio/gltf_wind.h"
 
 namespace vh {
 
@@ -63,6 +65,7 @@ class GltfAsset {
   friend class GltfModelBuilder;
 
   GltfGeometry m_geometry;
+  std::unique_ptr<GltfWind> m_wind;  // with the scene's wind only
   std::list<EncodedPicture> m_pictures;  // a list keeps them where they are
   std::vector<GltfPictureFile> m_pictureFiles;
   std::vector<std::pair<std::size_t, const EncodedPicture*>> m_picturesInBuffer;  // offset, picture

@@ -13,17 +13,9 @@ namespace {
 namespace fs = std::filesystem;
 constexpr const char* kExtension = ".vhm";
 
-// A picture name relative to the preset folder, made absolute; absolute
-// names and "no picture" (an empty name) stay as they are.
-void Anchor(std::string& picture, const fs::path& folder) {
-  if (picture.empty()) return;
-  const fs::path path(picture);
-  if (path.is_relative()) picture = (folder / path).lexically_normal().string();
-}
-
 }  // namespace
 
-PresetLibrary::PresetLibrary(std::string folder) : folder_(std::move(folder)) {}
+PresetLibrary::PresetLibrary(std::string folder) : m_folder(std::move(folder)) {}
 
 std::vector<std::string> PresetLibrary::Candidates(const std::string& programDirectory) {
   const fs::path program(programDirectory);
@@ -49,7 +41,7 @@ PresetLibrary PresetLibrary::Find(const std::string& programDirectory) {
 std::vector<std::string> PresetLibrary::Names() const {
   std::vector<std::string> names;
   std::error_code error;
-  for (fs::directory_iterator entry(folder_, error), end; !error && entry != end;
+  for (fs::directory_iterator entry(m_folder, error), end; !error && entry != end;
        entry.increment(error)) {
     const fs::path& path = entry->path();
     if (path.extension() == kExtension && entry->is_regular_file(error)) {
@@ -66,18 +58,15 @@ std::string PresetLibrary::PathOf(const std::string& name) const {
     std::string known;
     for (const std::string& preset : names) known += (known.empty() ? "" : ", ") + preset;
     throw FileError("there is no preset '" + name + "'" +
-                    (known.empty() ? std::string(" (no presets in '" + folder_ + "')")
+                    (known.empty() ? std::string(" (no presets in '" + m_folder + "')")
                                    : "; the presets are " + known));
   }
-  return (fs::path(folder_) / (name + kExtension)).string();
+  return (fs::path(m_folder) / (name + kExtension)).string();
 }
 
 TreeParameters PresetLibrary::Read(const std::string& name, const TreeParameters& base) const {
-  TreeParameters params = ReadDocumentFile(PathOf(name), base);
-  const fs::path folder = fs::absolute(fs::path(folder_));
-  Anchor(params.barkTextureFile, folder);
-  Anchor(params.leafTextureFile, folder);
-  return params;
+  // The reader makes the preset's picture names absolute in its folder.
+  return ReadDocumentFile(PathOf(name), base);
 }
 
 std::string PresetTitle(const std::string& name) {

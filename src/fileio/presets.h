@@ -24,19 +24,19 @@ class PresetLibrary {
   // The folders Find looks at, in order.
   static std::vector<std::string> Candidates(const std::string& programDirectory);
 
-  const std::string& Folder() const { return folder_; }
+  const std::string& Folder() const { return m_folder; }
   // The presets' names (file names without ".vhm"), sorted.
   std::vector<std::string> Names() const;
   // The document of preset `name`. Throws FileError for a name that is not
   // a preset (the message lists those that are).
   std::string PathOf(const std::string& name) const;
-  // Reads preset `name` as ReadDocumentFile does, then makes its picture
+  // Reads preset `name` with ReadDocumentFile, which makes its picture
   // names absolute in the library's folder. Throws as PathOf and
   // ReadDocumentFile.
   TreeParameters Read(const std::string& name, const TreeParameters& base) const;
 
  private:
-  std::string folder_;
+  std::string m_folder;
 };
 
 // The preset's name for people: "broadleaf-oak" -> "Broadleaf oak".

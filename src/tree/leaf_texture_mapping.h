@@ -43,16 +43,16 @@ class LeafPictureMapping {
   Vector2 TexCoord(int x, int y) const;
 
  private:
-  long double cos_ = 1.0L;
-  long double sin_ = 0.0L;
-  long double scale_ = 0.0L;   // picture pixels per editor pixel
-  long double centreX_ = 0.0L;
-  long double centreY_ = 0.0L;
-  long double translateX_ = 0.0L;
-  long double translateY_ = 0.0L;
-  long double width_ = 0.0L;   // picture size the coordinates are divided by
-  long double height_ = 0.0L;
-  bool degenerate_ = false;    // no picture and no editor: everything maps to (0, 0)
+  long double m_cos = 1.0L;
+  long double m_sin = 0.0L;
+  long double m_scale = 0.0L;   // picture pixels per editor pixel
+  long double m_centreX = 0.0L;
+  long double m_centreY = 0.0L;
+  long double m_translateX = 0.0L;
+  long double m_translateY = 0.0L;
+  long double m_width = 0.0L;   // picture size the coordinates are divided by
+  long double m_height = 0.0L;
+  bool m_degenerate = false;    // no picture and no editor: everything maps to (0, 0)
 };
 
 }  // namespace vh

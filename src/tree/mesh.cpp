@@ -2,7 +2,7 @@
 
 namespace vh {
 
-unsigned Submesh::s_nextObjectNumber = 1;
+std::atomic<unsigned> Submesh::s_nextObjectNumber{1};
 
 Submesh::Submesh() : displayList(s_nextObjectNumber++) {}
 

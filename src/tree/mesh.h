@@ -8,6 +8,7 @@
 // lists, wireframe, culling) is the view's business.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <memory_resource>
@@ -37,7 +38,10 @@ struct Triangle {
 };
 
 // Material numbers, which are also the names of the view's texture objects.
-enum MaterialNumber : int { kLeafMaterial = 1, kBarkMaterial = 2, kBillboardMaterial = 3 };
+// Cards (the last level of a level-of-detail chain) are pictures like
+// billboards but one-sided: each card is two faces back to back, each
+// with normals of its own, so that engines light both sides alike.
+enum MaterialNumber : int { kLeafMaterial = 1, kBarkMaterial = 2, kBillboardMaterial = 3, kCardMaterial = 4 };
 
 class Submesh {
  public:
@@ -67,12 +71,13 @@ class Submesh {
   // derived copy (the view's compiled drawing) knows to make it again.
   std::uint64_t revision = 0;
 
-  // The object-number counter shared by every submesh of the program.
-  static unsigned PeekObjectCounter() { return s_nextObjectNumber; }
-  static void RestartObjectCounterAt(unsigned next) { s_nextObjectNumber = next; }
+  // The object-number counter shared by every submesh of the program. It is
+  // atomic because batch tools grow several trees at once on their threads.
+  static unsigned PeekObjectCounter() { return s_nextObjectNumber.load(); }
+  static void RestartObjectCounterAt(unsigned next) { s_nextObjectNumber.store(next); }
 
  private:
-  static unsigned s_nextObjectNumber;
+  static std::atomic<unsigned> s_nextObjectNumber;
 };
 
 // A list of submeshes. Shared pointers, because a billboard cloud lists some

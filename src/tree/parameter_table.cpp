@@ -108,6 +108,19 @@ const std::array<LevelField, kLevelFieldCount> kLevelFields = {{
     Int("leafScaling", &L::leafScaling, kBounded, {1, 150, 50}),
 }};
 
+// The wind's accepted ranges are what its controls offer: every value in
+// them sways the tree sensibly, and a loop of at least a second keeps the
+// sampled animation of an export small and smooth.
+using W = WindSettings;
+const std::array<WindField, kWindFieldCount> kWindFields = {{
+    Int("the wind strength", &W::strength, {0, 100}, {0, 100, 40}),
+    Int("the wind direction", &W::direction, {0, 360}, {0, 360, 0}),
+    Int("the gust frequency", &W::gustFrequency, {0, 500}, {0, 500, 25}),
+    Int("the wind turbulence", &W::turbulence, {0, 100}, {0, 100, 30}),
+    Int("the leaf flutter", &W::leafFlutter, {0, 100}, {0, 100, 50}),
+    Int("the wind loop length", &W::loopLength, {10, 600}, {10, 600, 80}),
+}};
+
 template <class Field, std::size_t N, class Member>
 const Field& Find(const std::array<Field, N>& fields, Member member, Member Field::*slot) {
   for (const Field& field : fields) {
@@ -138,6 +151,7 @@ std::string OutOfRange(const std::array<ParameterField<Record>, N>& fields, cons
 
 const std::array<GlobalField, kGlobalFieldCount>& GlobalFields() { return kGlobalFields; }
 const std::array<LevelField, kLevelFieldCount>& LevelFields() { return kLevelFields; }
+const std::array<WindField, kWindFieldCount>& WindFields() { return kWindFields; }
 
 const GlobalField& FieldOf(int TreeParameters::*member) {
   return Find(kGlobalFields, member, &GlobalField::integer);
@@ -151,6 +165,7 @@ const LevelField& FieldOf(bool LevelParameters::*member) {
 
 int Guarded(const GlobalField& field, int value) { return GuardedValue(field, value); }
 int Guarded(const LevelField& field, int value) { return GuardedValue(field, value); }
+int Guarded(const WindField& field, int value) { return GuardedValue(field, value); }
 
 LevelParameters Guarded(const LevelParameters& level) {
   LevelParameters guarded = level;

@@ -6,7 +6,8 @@
 //
 // A document is the leaf outline, then the global block (GlobalFields() in
 // order, one line each), then one block per level record (LevelFields() in
-// order). Reordering either table changes the file format.
+// order), then, only while wind is on, the wind section (WindFields() in
+// order). Reordering any table changes the file format.
 #pragma once
 
 #include <array>
@@ -61,14 +62,18 @@ struct ParameterField {
 
 using GlobalField = ParameterField<TreeParameters>;
 using LevelField = ParameterField<LevelParameters>;
+using WindField = ParameterField<WindSettings>;
 
 inline constexpr int kGlobalFieldCount = 15;
 inline constexpr int kLevelFieldCount = 26;
+inline constexpr int kWindFieldCount = 6;
 
 // The global block after the leaf outline, in document order.
 const std::array<GlobalField, kGlobalFieldCount>& GlobalFields();
 // A level block, in document order.
 const std::array<LevelField, kLevelFieldCount>& LevelFields();
+// The wind section, in document order (its presence is the `enabled` flag).
+const std::array<WindField, kWindFieldCount>& WindFields();
 
 // The entry of a member; the member must have one (every member but
 // LevelParameters::levelIndex and the leaf outline lists does).
@@ -82,6 +87,7 @@ const LevelField& FieldOf(bool LevelParameters::*member);
 // the level records, so that a parameter set made in code grows the same.
 int Guarded(const GlobalField& field, int value);
 int Guarded(const LevelField& field, int value);
+int Guarded(const WindField& field, int value);
 LevelParameters Guarded(const LevelParameters& level);
 
 // Why a parameter set cannot be grown (an empty string when it can): an

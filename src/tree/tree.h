@@ -17,6 +17,7 @@
 
 #include "foundations/vector3.h"
 #include "tree/mesh.h"
+#include "tree/wind_settings.h"
 
 namespace vh {
 
@@ -75,6 +76,8 @@ struct TreeParameters {
   int leafTexScale = 150;
   int uScale = 10;
   int vScale = 10;
+  // How the tree sways; saved only while it is on.
+  WindSettings wind;
 
   explicit TreeParameters(int lastParent = 2);
   bool operator==(const TreeParameters&) const = default;

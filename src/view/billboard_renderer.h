@@ -3,6 +3,7 @@
 // so that the picture maps exactly onto the billboard square.
 #pragma once
 
+#include "billboard/lod_pictures.h"
 #include "foundations/image.h"
 #include "foundations/vector3.h"
 #include "tree/mesh.h"
@@ -15,23 +16,45 @@ namespace vh {
 // GL's 0..1 scale. Pixels nothing covers keep it and become transparent.
 inline constexpr float kBillboardKeyColour[4] = {0.19607843f, 0.5254902f, 0.15686275f, 1.0f};
 
+// How a picture's triangles are shaded.
+enum class PictureLighting {
+  kViewLight,  // as the tree view lights them: billboards carry the light in their pictures
+  kUnlit,      // their own colours and textures only, for surfaces an engine lights itself
+};
+
 // Draws `mesh` with DrawMesh, through the current context's lists `lists`
-// and with `options` (so only triangles whose `visible` flag is set appear),
-// into the current framebuffer, which must be at least side x side pixels,
-// and reads it back.
+// and with `options` plus every face (bark seen from inside too; only
+// triangles whose `visible` flag is set appear),
+// into the current framebuffer, which must be at least width x height
+// pixels, and reads it back.
 //
-// v0 and v2 are opposite corners of the billboard square and v1 the corner
-// between them. The camera is orthographic over W = |v2 - v1| by
-// H = |v1 - v0| units, from near 0.1 to far 100, looking from
-// centre + 10 n at centre = (v0 + v2) / 2, n = normalize((v1 - v0) x (v2 - v0)),
-// with up = normalize(v1 - v0); light 0 shines from (20, 15, 15, 0) in world
-// coordinates. The buffers are cleared to kBillboardKeyColour first.
+// v0 and v2 are opposite corners of the picture's rectangle and v1 the
+// corner between them. The camera is orthographic over W = |v2 - v1| by
+// H = |v1 - v0| units, looking at centre = (v0 + v2) / 2 along -n,
+// n = normalize((v1 - v0) x (v2 - v0)), with up = normalize(v1 - v0). The
+// eye stands 10 units before the centre and sees 100 units deep, as far
+// as every visible triangle lies within that; otherwise it stands 1 unit
+// before the nearest visible vertex and sees 1 unit past the farthest, so
+// that no triangle of the picture is cut away whatever its distance from
+// the rectangle's plane (the picture is orthographic, so where the eye
+// stands changes nothing else). With kViewLight, light 0 shines from
+// (20, 15, 15, 0) in world coordinates; kUnlit draws with lighting off.
+// The buffers are cleared to kBillboardKeyColour first.
 //
-// Returns side x side RGB, top row first (the buffer's bottom row is the
-// picture's last row); an empty picture, without any GL call, for side <= 0.
-// The clear colour, viewport, matrices, light position, shade model and
-// pixel-pack alignment are restored before it returns; whatever DrawMesh
-// changes it restores itself. Assumes a current OpenGL 1.1 context.
+// Returns width x height RGB, top row first (the buffer's bottom row is the
+// picture's last row); an empty picture, without any GL call, when either
+// size is <= 0. The clear colour, viewport, matrices, lighting, shade
+// model and pixel-pack alignment are restored before it returns; whatever
+// DrawMesh changes it restores itself. Assumes a current OpenGL 1.1 context.
+Image RenderPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options, const Vector3& v0,
+                    const Vector3& v1, const Vector3& v2, int width, int height, PictureLighting lighting);
+
+// A picture for the level-of-detail chain (see lod_pictures.h): `mesh`
+// through `frame`, unlit.
+Image RenderLodPicture(DrawListCache& lists, const MeshObject& mesh, const PictureFrame& frame);
+
+// The picture of one billboard: RenderPicture of side x side pixels lit by
+// the view's light.
 Image RenderBillboardPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options,
                              const Vector3& v0, const Vector3& v1, const Vector3& v2, int side);
 

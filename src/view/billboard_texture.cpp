@@ -4,18 +4,21 @@
 #include <GL/glu.h>
 
 #include "billboard/atlas.h"
+#include "tree/mesh.h"
 #include "view/texture_upload.h"
 
 namespace vh {
 
-void UploadBillboardTexture(const Image& colour) {
+namespace {
+
+void UploadKeyedAtlas(unsigned number, const Image& colour) {
   glEnable(GL_BLEND);
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.5f);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, TextureObjectName(kBillboardTextureName));
+  glBindTexture(GL_TEXTURE_2D, TextureObjectName(number));
   // Only minification is set: magnified texels keep GL's default filter.
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
   if (colour.Empty()) return;
@@ -25,5 +28,11 @@ void UploadBillboardTexture(const Image& colour) {
   gluBuild2DMipmaps(GL_TEXTURE_2D, 4, rgba.width, rgba.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.pixels.data());
   glPopClientAttrib();
 }
+
+}  // namespace
+
+void UploadBillboardTexture(const Image& colour) { UploadKeyedAtlas(kBillboardTextureName, colour); }
+
+void UploadCardTexture(const Image& colour) { UploadKeyedAtlas(kCardMaterial, colour); }
 
 }  // namespace vh

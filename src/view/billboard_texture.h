@@ -24,4 +24,8 @@ inline constexpr unsigned kBillboardTextureName = 3;
 // context.
 void UploadBillboardTexture(const Image& colour);
 
+// Uploads a level's cards' atlas as texture number 4 (the cards' material),
+// keyed and filtered as the billboard atlas, with the same drawing state.
+void UploadCardTexture(const Image& colour);
+
 }  // namespace vh

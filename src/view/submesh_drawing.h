@@ -35,6 +35,10 @@ enum class Primitive { kLineStrip, kTriangleStrip, kTriangles };
 // How a frame draws its meshes.
 struct DrawOptions {
   bool wireframe = false;  // every submesh as one line strip instead of triangles
+  // Every face drawn, bark seen from inside too. A picture of part of a
+  // branch (a billboard's cluster) must show the far side of a tube whose
+  // near side lies in another cluster.
+  bool allFaces = false;
 };
 
 // The display list one GL context keeps for one submesh, and what it was
@@ -44,13 +48,15 @@ struct CompiledList {
   unsigned name = 0;           // from GenList; 0 until one was made
   bool compiled = false;       // `name` holds the drawing described below
   std::uint64_t revision = 0;  // the submesh's revision it was compiled from
-  bool wireframe = false;      // the option it was compiled with
+  DrawOptions options;         // the options it was compiled with
 };
 
-// Bark is a closed tube seen from outside, so its back faces are culled;
-// leaves, billboards and the ground plane are open surfaces that are seen
-// from both sides.
-inline bool CullsBackFaces(const Submesh& submesh) { return submesh.texture == kBarkMaterial; }
+// Bark is a closed tube seen from outside, so its back faces are culled,
+// and so are a card's two faces, each drawn from its own side; leaves,
+// billboards and the ground plane are open surfaces seen from both sides.
+inline bool CullsBackFaces(const Submesh& submesh) {
+  return submesh.texture == kBarkMaterial || submesh.texture == kCardMaterial;
+}
 
 namespace detail {
 
@@ -119,14 +125,15 @@ void SendSubmeshPrimitive(Gl& gl, const Submesh& submesh, bool textured, bool wi
 namespace detail {
 
 inline bool ListUpToDate(const Submesh& submesh, const DrawOptions& options, const CompiledList& list) {
-  return list.compiled && list.revision == submesh.revision && list.wireframe == options.wireframe;
+  return list.compiled && list.revision == submesh.revision && list.options.wireframe == options.wireframe &&
+         list.options.allFaces == options.allFaces;
 }
 
 // The state and vertices of one submesh, as recorded into its list.
 template <class Gl>
 void SendSubmesh(Gl& gl, const Submesh& submesh, const DrawOptions& options) {
   const bool textured = submesh.vertices.front().hasTexCoord;
-  gl.SetCulling(CullsBackFaces(submesh));
+  gl.SetCulling(CullsBackFaces(submesh) && !options.allFaces);
   if (textured) {
     gl.EnableTexture(submesh.texture);
   } else {
@@ -138,7 +145,7 @@ void SendSubmesh(Gl& gl, const Submesh& submesh, const DrawOptions& options) {
 inline void MarkCompiled(const Submesh& submesh, const DrawOptions& options, CompiledList& list) {
   list.compiled = true;
   list.revision = submesh.revision;
-  list.wireframe = options.wireframe;
+  list.options = options;
 }
 
 }  // namespace detail

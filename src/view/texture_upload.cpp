@@ -5,7 +5,7 @@
 
 namespace vh {
 namespace {
-constexpr unsigned kTextureNumbers = 3;  // leaf, bark, billboard atlas
+constexpr unsigned kTextureNumbers = 4;  // leaf, bark, billboard atlas, card atlas
 GLuint& GeneratedName(unsigned number) {
   static GLuint names[kTextureNumbers + 1] = {};
   return names[number];

@@ -15,7 +15,7 @@ namespace vh {
 inline constexpr unsigned kLeafTextureObject = 1;
 inline constexpr unsigned kBarkTextureObject = 2;
 
-// The GL texture object of texture number `number` (1..3) in the current
+// The GL texture object of texture number `number` (1..4) in the current
 // context, generated with glGenTextures at first use. The numbers are not
 // used as GL names directly: the view's context shares its names with the
 // window system's compositor, which keeps textures of its own under the

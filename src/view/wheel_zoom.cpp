@@ -3,26 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "view/framing.h"
+
 namespace vh {
 
 Vector3 BoundsCentre(const MeshObject& mesh, const Vector3& fallback) {
-  bool any = false;
-  Vector3 low;
-  Vector3 high;
-  for (const auto& submesh : mesh.submeshes) {
-    for (const Vertex& vertex : submesh->vertices) {
-      const Vector3& p = vertex.position;
-      if (!any) {
-        low = high = p;
-        any = true;
-        continue;
-      }
-      low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-      high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-    }
-  }
-  if (!any) return fallback;
-  return {(low.x + high.x) * 0.5f, (low.y + high.y) * 0.5f, (low.z + high.z) * 0.5f};
+  const std::optional<Box> box = MeshBounds(mesh);
+  return box ? box->Centre() : fallback;
 }
 
 float WheelTravel(float distance, float notches) {

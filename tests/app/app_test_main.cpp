@@ -6,7 +6,7 @@
 #include <QSurfaceFormat>
 #include <QTemporaryDir>
 
-#include "app/application.h"
+#include "app/shell/application.h"
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);

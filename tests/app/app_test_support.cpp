@@ -9,14 +9,15 @@
 #include <QToolButton>
 
 MessageRecorder::MessageRecorder()
-    : previous_(SetMessageSink([this](QWidget*, const QString&, const QString& text) {
+    : m_previous(SetMessageSink([this](QWidget*, MessageKind kind, const QString&, const QString& text) {
         messages.push_back(text);
+        kinds.push_back(kind);
       })) {}
 
-MessageRecorder::~MessageRecorder() { SetMessageSink(previous_); }
+MessageRecorder::~MessageRecorder() { SetMessageSink(m_previous); }
 
 SavePromptScript::SavePromptScript()
-    : previous_(SetSaveChangesPrompt([this](QWidget*, const QString& document) {
+    : m_previous(SetSaveChangesPrompt([this](QWidget*, const QString& document) {
         asked.push_back(document);
         if (answers.empty()) return otherwise;
         const SaveChangesAnswer answer = answers.front();
@@ -24,12 +25,24 @@ SavePromptScript::SavePromptScript()
         return answer;
       })) {}
 
-SavePromptScript::~SavePromptScript() { SetSaveChangesPrompt(previous_); }
+SavePromptScript::~SavePromptScript() { SetSaveChangesPrompt(m_previous); }
+
+QuestionScript::QuestionScript()
+    : m_previous(SetQuestionPrompt([this](QWidget*, const QString&, const QString& text) {
+        asked.push_back(text);
+        if (answers.empty()) return otherwise;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+      })) {}
+
+QuestionScript::~QuestionScript() { SetQuestionPrompt(m_previous); }
 
 void MainWindowTest::SetUp() {
   recorder = std::make_unique<MessageRecorder>();
   savePrompt = std::make_unique<SavePromptScript>();
-  window = std::make_unique<MainWindow>(ProbeOpenGL());
+  questions = std::make_unique<QuestionScript>();
+  window = std::make_unique<TestedWindow>(ProbeOpenGL());
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
   window->activateWindow();
@@ -48,6 +61,7 @@ bool MainWindowTest::WaitForTree() {
 
 void MainWindowTest::TearDown() {
   window.reset();
+  questions.reset();
   savePrompt.reset();
   recorder.reset();
 }

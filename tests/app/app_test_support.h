@@ -12,9 +12,13 @@
 #include <QSlider>
 #include <QStringList>
 
-#include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/save_changes_prompt.h"
+#include "app/document/tree_document.h"
+#include "app/flows/save_changes_prompt.h"
+#include "app/pages/status_line.h"
+#include "app/shell/main_window.h"
+#include "app/viewport/viewport.h"
+#include "app/widgets/message_box.h"
+#include "app/widgets/question_box.h"
 
 // Records every message box for the lifetime of the object.
 class MessageRecorder {
@@ -22,9 +26,10 @@ class MessageRecorder {
   MessageRecorder();
   ~MessageRecorder();
   QStringList messages;
+  QList<MessageKind> kinds;  // of the messages, in the same order
 
  private:
-  MessageSink previous_;
+  MessageSink m_previous;
 };
 
 // Answers "Save changes?" for the lifetime of the object: the scripted
@@ -39,7 +44,49 @@ class SavePromptScript {
   QStringList asked;  // the document names, one per question
 
  private:
-  SaveChangesPrompt previous_;
+  SaveChangesPrompt m_previous;
+};
+
+// The main window with the short ways the tests take to its document and
+// its view (the window itself only builds and connects them).
+class TestedWindow : public MainWindow {
+ public:
+  using MainWindow::MainWindow;
+
+  EditingSession& Session() { return Document().Session(); }
+  vh::Tree& CurrentTree() { return Document().CurrentTree(); }
+  bool Busy() const { return Document().Busy(); }
+  bool BillboardMode() const { return Document().BillboardMode(); }
+  vh::MeshObject* Billboard() { return Document().Billboard(); }
+  void SetBillboard(vh::BillboardCloud cloud) { Document().SetBillboard(std::move(cloud)); }
+  void DestroyBillboard() { Document().DestroyBillboard(); }
+  void UpdateAfterChange() { Document().UpdateAfterChange(); }
+  void GenerateTree() { Document().GenerateTree(); }
+  // The controls show the document's parameters again.
+  void LoadLevelControls() { Document().ParametersReplaced(); }
+  vh::Camera& ViewCamera() { return View().Camera(); }
+  bool ViewBound() const { return View().Bound(); }
+  bool ViewDirty() const { return View().Dirty(); }
+  void SetViewDirty() { View().SetDirty(); }
+  void RenderFrameNow() { View().RenderNow(); }
+  bool WithViewContext(const std::function<void()>& work) { return View().WithContext(work); }
+  vh::DrawListCache& ViewDrawLists() { return View().DrawLists(); }
+  // The status line looks at the document now (Timer1's timeout).
+  void onStatusTimer() { findChild<StatusLine*>()->onStatusTimer(); }
+};
+
+// Answers the yes-or-no questions for the lifetime of the object: the
+// scripted answers first, then `otherwise` (No), and records the texts asked.
+class QuestionScript {
+ public:
+  QuestionScript();
+  ~QuestionScript();
+  std::deque<bool> answers;
+  bool otherwise = false;
+  QStringList asked;
+
+ private:
+  QuestionPrompt m_previous;
 };
 
 // A shown main window. Tests find controls by their names.
@@ -73,7 +120,8 @@ class MainWindowTest : public ::testing::Test {
 
   std::unique_ptr<MessageRecorder> recorder;
   std::unique_ptr<SavePromptScript> savePrompt;
-  std::unique_ptr<MainWindow> window;
+  std::unique_ptr<QuestionScript> questions;
+  std::unique_ptr<TestedWindow> window;
 };
 
 // Makes `window` the application's active window, as keyboard shortcuts

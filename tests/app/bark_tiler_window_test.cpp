@@ -21,9 +21,9 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/bark_tiler_view.h"
-#include "app/bark_tiler_window.h"
-#include "app/file_dialogs.h"
+#include "app/bark_tiler/bark_tiler_view.h"
+#include "app/bark_tiler/bark_tiler_window.h"
+#include "app/widgets/file_dialogs.h"
 #include "app_test_support.h"
 #include "bark/bark_tiler.h"
 #include "imaging/picture_io.h"

@@ -1,7 +1,7 @@
 // The leaf editor is laid out before its page is first shown, so that a
 // document opened at start-up works its texture coordinates out for the
 // editor the user will see.
-#include "app/leaf_editor.h"
+#include "app/pages/leaf_editor.h"
 #include "flow_test_support.h"
 #include "tree/leaf_texture_mapping.h"
 

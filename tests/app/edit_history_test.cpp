@@ -2,7 +2,7 @@
 // saved mark. No window is needed.
 #include <gtest/gtest.h>
 
-#include "app/edit_history.h"
+#include "app/document/edit_history.h"
 
 namespace {
 

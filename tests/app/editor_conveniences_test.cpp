@@ -1,5 +1,6 @@
 // The small conveniences of the editor: the wheel in the 3-D view, the
 // sliders' value tips and the new-seed button.
+#include <algorithm>
 #include <cmath>
 
 #include <QLineEdit>
@@ -10,8 +11,8 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
-#include "app/new_seed_button.h"
-#include "app/tree_view.h"
+#include "app/pages/new_seed_button.h"
+#include "app/viewport/tree_view.h"
 #include "flow_test_support.h"
 #include "view/wheel_zoom.h"
 
@@ -21,6 +22,24 @@ namespace {
 const std::string kWithoutLabel[] = {"TrackBar9",  "TrackBar10", "TrackBar2",  "TrackBar3",  "TrackBar11",
                                      "TrackBar12", "TrackBar13", "TrackBar14", "TrackBar15", "TrackBar16",
                                      "TrackBar17", "TrackBar18", "TrackBar19", "TrackBar21"};
+
+// The tips of the sliders whose number alone says little, at a value: what
+// the value means.
+const struct {
+  const char* name;
+  int value;
+  const char* tip;
+} kExplained[] = {
+    {"TrackBar9", 40, "Density : 40% chance of a leaf at each of the 60 places on a branch"},
+    {"TrackBar10", 50, "Scaling : 50 (a leaf is 0.050 of its size in the leaf editor)"},
+    {"TrackBar3", 5, "Height (min) : children start from 5% of the parent's length"},
+    {"TrackBar2", 90, "Height (max) : children start up to 90% of the parent's length"},
+    {"TrackBar18", 10,
+     "Nb of billboards : 10 (each billboard takes the triangles within 10.0 units of its plane; more gives "
+     "thinner, more numerous billboards)"},
+    {"TrackBar19", 50, "Precision : 50 candidate planes tried for each billboard"},
+    {"TrackBar21", 7, "Texture Quality : 7 (1.19 pixels per unit of the tree in the billboard pictures)"},
+};
 
 class EditorConveniences : public WorkflowTest {
  protected:
@@ -99,6 +118,13 @@ TEST_F(EditorConveniences, SlidersWithoutAValueLabelShowTheirValueInATip) {
         continue;
       }
       ++tipped;
+      const auto explained = std::find_if(std::begin(kExplained), std::end(kExplained),
+                                          [&](const auto& e) { return name == e.name; });
+      if (explained != std::end(kExplained)) {
+        slider->setValue(explained->value);
+        EXPECT_EQ(TipOf(slider).toStdString(), explained->tip);
+        continue;
+      }
       EXPECT_EQ(TipOf(slider), QString::number(slider->value())) << name;
       slider->setValue(slider->minimum() + 1);
       EXPECT_EQ(TipOf(slider), QString::number(slider->minimum() + 1)) << name;

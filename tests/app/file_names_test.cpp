@@ -2,9 +2,9 @@
 #include <ostream>
 #include <gtest/gtest.h>
 
-#include "app/dialog_filters.h"
-#include "app/file_dialogs.h"
-#include "app/file_names.h"
+#include "app/document/file_names.h"
+#include "app/widgets/dialog_filters.h"
+#include "app/widgets/file_dialogs.h"
 #include "fileio/export_formats.h"
 
 namespace {

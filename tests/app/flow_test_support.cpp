@@ -10,8 +10,8 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "app/leaf_editor.h"
-#include "app/slider_value_tips.h"
+#include "app/pages/leaf_editor.h"
+#include "app/widgets/slider_value_tips.h"
 #include "imaging/picture_io.h"
 #include "view/texture_upload.h"
 
@@ -31,6 +31,14 @@ void WorkflowTest::Trigger(const char* actionName) {
   ASSERT_NE(action, nullptr) << actionName;
   action->trigger();
   EXPECT_TRUE(WaitForTree()) << "the tree " << actionName << " asked for";
+}
+
+void WorkflowTest::UseRealDialogs() {
+  scripted.reset();
+  dialogs = nullptr;
+  savePrompt.reset();
+  questions.reset();
+  recorder.reset();
 }
 
 void WorkflowTest::ShowPage(int index) {
@@ -93,7 +101,7 @@ void WritePicture(const QString& path, const vh::Image& picture) {
 
 TextureState ReadTextureState(MainWindow& window, unsigned number) {
   TextureState state;
-  window.WithViewContext([&] {
+  window.View().WithContext([&] {
     glPushAttrib(GL_TEXTURE_BIT);
     glBindTexture(GL_TEXTURE_2D, vh::TextureObjectName(number));
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &state.width);
@@ -118,7 +126,7 @@ CommandResult RunCommand(const std::string& command) {
 
 std::vector<unsigned> ExistingTextureNames(MainWindow& window) {
   std::vector<unsigned> names;
-  window.WithViewContext([&] {
+  window.View().WithContext([&] {
     for (GLuint name = 1; name <= 64; ++name) {
       if (glIsTexture(name)) names.push_back(name);
     }

@@ -27,6 +27,9 @@ class WorkflowTest : public MainWindowTest {
   // Triggers a menu item by its name ("Save1", "Export1", ...) and waits
   // for the tree it may have asked for.
   void Trigger(const char* actionName);
+  // From now on the program's own modal boxes and file dialogs are shown
+  // (answer them with ModalAnswers) instead of the scripted seams.
+  void UseRealDialogs();
   // Shows the page `index` of PageControl1 (1 = "Leaves", 2 = "Texture").
   void ShowPage(int index);
   LeafEditor* Editor();

@@ -12,7 +12,7 @@
 #include <QTest>
 #include <QThread>
 
-#include "app/generation_driver.h"
+#include "app/document/generation_driver.h"
 #include "app_test_support.h"
 #include "tree/tree.h"
 

@@ -10,7 +10,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 
-#include "app/gl_probe.h"
+#include "app/viewport/gl_probe.h"
 #include "view/ground_plane.h"
 #include "view/mesh_drawing.h"
 #include "view/viewer.h"

@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/view_controls.h"
+#include "app/pages/view_controls.h"
 #include "fileio/document.h"
 #include "flow_test_support.h"
 

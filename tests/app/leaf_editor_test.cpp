@@ -7,8 +7,8 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/leaf_editor.h"
-#include "app/tree_view.h"
+#include "app/pages/leaf_editor.h"
+#include "app/viewport/tree_view.h"
 #include "flow_test_support.h"
 
 namespace {

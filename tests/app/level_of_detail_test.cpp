@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "app_test_support.h"
+#include "common/scratch_dir.h"
 #include "imaging/bmp.h"
 #include "scripted_dialogs.h"
 #include "tree/tree.h"
@@ -193,15 +194,19 @@ TEST_F(LevelOfDetailTest, DuringTheBuildTheTreeIsBusyAndTheViewKeepsItsFrame) {
   bool busy = false, viewUpdates = true;
   const vh::TreeParameters paramsBefore = Session().params;
   // Runs while the first progress report processes events.
+  QString status;
   QTimer::singleShot(0, window.get(), [&] {
     busy = window->Busy();
     viewUpdates = Find<QWidget>("StaticText1")->updatesEnabled();
+    window->onStatusTimer();
+    status = LabelText("Label54");
     // Edits that would regenerate or replace the tree are refused meanwhile.
     QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);
     window->onNew();
   });
   Create();
   EXPECT_TRUE(busy);
+  EXPECT_EQ(status, "Building the billboard cloud, please wait... (ESC to cancel)") << "no tree grows";
   EXPECT_FALSE(viewUpdates);
   EXPECT_TRUE(Find<QWidget>("StaticText1")->updatesEnabled());
   EXPECT_EQ(Session().params, paramsBefore) << "New was refused";
@@ -212,12 +217,16 @@ TEST_F(LevelOfDetailTest, DuringTheBuildTheTreeIsBusyAndTheViewKeepsItsFrame) {
 TEST_F(LevelOfDetailTest, ExportWithoutCloudSaysBillboardNotReady) {
   ScriptedDialogsScope scope;  // fails the test if a dialog is shown
   QString title, text;
-  const MessageSink previous = SetMessageSink([&](QWidget*, const QString& t, const QString& m) {
-    title = t;
-    text = m;
-  });
+  MessageKind kind = MessageKind::kWarning;
+  const MessageSink previous =
+      SetMessageSink([&](QWidget*, MessageKind k, const QString& t, const QString& m) {
+        kind = k;
+        title = t;
+        text = m;
+      });
   window->onExportBillboard();
   SetMessageSink(previous);
+  EXPECT_EQ(kind, MessageKind::kInformation) << "a notice, not a failure";
   EXPECT_EQ(title, "Billboard not ready");
   EXPECT_EQ(text,
             "You have not generated a billboard cloud yet. Go in the level of detail section and generate a "
@@ -232,16 +241,20 @@ TEST_F(LevelOfDetailTest, ExportWritesGeometryAndBothPicturesFromTheView) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vh-lod-export";
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
+  const vh::test::ScratchDir elsewhere;
   ScriptedDialogsScope scope;
-  scope.dialogs->Choose(QString::fromStdString((dir / "tree").string()), 2);  // OBJ
+  scope.dialogs->Choose(QString::fromStdString(elsewhere.File("whole")), 3);  // the tree as glTF Binary
+  window->onExport();
   scope.dialogs->Cancel();
+  window->onExportBillboard();  // cancelled: writes nothing
+  scope.dialogs->Choose(QString::fromStdString((dir / "tree").string()), 2);  // OBJ
   window->onExportBillboard();
-  window->onExportBillboard();  // cancelled: writes nothing more
-  ASSERT_EQ(scope.dialogs->requests.size(), 2u);
-  EXPECT_EQ(scope.dialogs->requests[0].filter,
+  ASSERT_EQ(scope.dialogs->requests.size(), 3u);
+  EXPECT_EQ(scope.dialogs->requests[1].title, "Export billboard");
+  EXPECT_EQ(scope.dialogs->requests[1].initialFilter, 3) << "starts with the format of the last export";
+  EXPECT_EQ(scope.dialogs->requests[2].filter,
             "3DS File (*.3ds)|*.3ds|AutoCAD File (*.dxf)|*.dxf|WaveFront Object File (*.obj)|*.obj|"
             "glTF Binary (*.glb)|*.glb|glTF (*.gltf)|*.gltf");
-  EXPECT_EQ(scope.dialogs->requests[1].initialFilter, 2) << "the dialog remembers its filter";
 
   const std::string mtl = ReadText((dir / "tree.obj.mtl").string());
   EXPECT_NE(mtl.find("newmtl BBdMat\n"), std::string::npos) << mtl;

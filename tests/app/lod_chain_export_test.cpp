@@ -1,13 +1,18 @@
 // "Export LOD chain..." on the "Level of detail" page: a glTF chain of the
 // tree with billboard pictures drawn in the view's context, and cancelling.
+#include <QComboBox>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 
 #include <tiny_gltf.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app_test_support.h"
+#include "billboard/lod_chain.h"
+#include "fileio/export_common.h"
 #include "common/scratch_dir.h"
 #include "scripted_dialogs.h"
 #include "tree/tree.h"
@@ -44,22 +49,57 @@ TEST_F(LodChainExportTest, WritesEveryLevelAsGltfAndLeavesTheTreeAsItWas) {
   const FileRequest& request = scripted->dialogs->requests.at(0);
   EXPECT_EQ(QtFilter(request.filter), "glTF Binary (*.glb);;glTF (*.gltf)");
   EXPECT_TRUE(request.askScale);
+  EXPECT_EQ(request.title, "Export LOD chain");
   ASSERT_TRUE(std::filesystem::exists(scratch.File("oak.glb")));
   tinygltf::TinyGLTF loader;
   tinygltf::Model model;
   std::string error, warning;
   ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, scratch.File("oak.glb"))) << error;
-  ASSERT_EQ(model.meshes.size(), 5u);
+  ASSERT_EQ(model.meshes.size(), 4u);
   EXPECT_EQ(model.nodes.at(0).name, "oak_LOD0");
+  EXPECT_EQ(model.scenes.at(0).nodes, std::vector<int>{0});
   EXPECT_TRUE(model.nodes.at(0).extensions.count("MSFT_lod"));
-  // The atlases hold drawn leaves, not only the key colour.
-  ASSERT_GE(model.images.size(), 2u);
+  // The cards' atlas holds the drawn tree, not only the key colour.
+  ASSERT_GE(model.images.size(), 1u);
   const tinygltf::Image& atlas = model.images.back();
   std::size_t opaque = 0;
   for (std::size_t i = 3; i < atlas.image.size(); i += 4) opaque += atlas.image[i] == 255;
   EXPECT_GT(opaque, 0u);
   EXPECT_EQ(Tree().PolygonCount(), polygons);
   EXPECT_FALSE(window->Busy());
+}
+
+// The page's shares and layout reach the files: one per level, the
+// reduced ones within their shares; a second share above the first is
+// refused before anything is asked or written.
+TEST_F(LodChainExportTest, PageSharesAndLayoutShapeTheFiles) {
+  Find<QSpinBox>("LodFirstShare")->setValue(10);
+  Find<QSpinBox>("LodSecondShare")->setValue(20);
+  Press();
+  ASSERT_EQ(recorder->messages.size(), 1);
+  EXPECT_TRUE(scripted->dialogs->requests.empty());
+
+  Find<QSpinBox>("LodFirstShare")->setValue(30);
+  Find<QSpinBox>("LodSecondShare")->setValue(10);
+  Find<QComboBox>("LodLayout")->setCurrentIndex(static_cast<int>(vh::LodLayout::kFilePerLevel));
+  scripted->dialogs->answers.push_back({false, FileChoice{QString::fromStdString(scratch.File("oak")), 0, 1.0}});
+  Press();
+  ASSERT_EQ(recorder->messages.size(), 1) << recorder->messages.join("\n").toStdString();
+  EXPECT_EQ(scratch.Entries().size(), 4u);
+  std::vector<std::size_t> triangles;
+  for (int i = 0; i < 4; ++i) {
+    tinygltf::TinyGLTF loader;
+    tinygltf::Model model;
+    std::string error, warning;
+    ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, scratch.File("oak_LOD" + std::to_string(i) + ".glb")))
+        << error;
+    std::size_t count = 0;
+    for (const tinygltf::Primitive& primitive : model.meshes.at(0).primitives)
+      count += model.accessors.at(static_cast<std::size_t>(primitive.indices)).count / 3;
+    triangles.push_back(count);
+  }
+  EXPECT_LE(triangles[1], Tree().PolygonCount() * 30 / 100);
+  EXPECT_LE(triangles[2], Tree().PolygonCount() * 10 / 100);
 }
 
 // "Export billboard..." with the glTF filter: one file with the atlas and
@@ -79,6 +119,18 @@ TEST_F(LodChainExportTest, BillboardExportAsGltfEmbedsTheAtlas) {
   for (const tinygltf::Material& material : model.materials)
     if (material.name == "BBdMat") billboards = material.alphaMode == "MASK" && material.doubleSided;
   EXPECT_TRUE(billboards);
+
+  // The branches it keeps stand where the tree's own glTF puts them.
+  const vh::Vector3 origin = vh::ExportOrigin(Tree());
+  float lowestY = 1e30f;
+  for (const auto& submesh : Tree().submeshes)
+    if (submesh->texture == vh::kBarkMaterial)
+      for (const vh::Vertex& v : submesh->vertices)
+        lowestY = std::min(lowestY, static_cast<float>((v.position.y - origin.y) * 0.01));
+  for (const tinygltf::Primitive& primitive : model.meshes.at(0).primitives)
+    if (model.materials.at(static_cast<std::size_t>(primitive.material)).name == "Material2")
+      EXPECT_NEAR(model.accessors.at(static_cast<std::size_t>(primitive.attributes.at("POSITION"))).minValues[1],
+                  lowestY, 1e-6);
 }
 
 TEST_F(LodChainExportTest, CancelledDialogWritesNothing) {

@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "app_test_support.h"
+#include "view/framing.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ TEST_F(WithoutOpenGL, EditingAndViewControlsStillWork) {
   EXPECT_EQ(Session().params.levels[0].noise, 55);
   EXPECT_EQ(LabelText("Label45"), VertexText(Tree()));
   QTest::mouseClick(Find<QToolButton>("SpeedButton15"), Qt::LeftButton);
-  EXPECT_FLOAT_EQ(window->ViewCamera().position.y, 53.0f);
+  EXPECT_FLOAT_EQ(window->ViewCamera().position.y, 50.0f + vh::MoveStep(vh::MeshBounds(Tree())));
   Find<QCheckBox>("CheckBox6")->click();
   EXPECT_TRUE(Session().wireframe.tree);
   Find<QCheckBox>("CheckBox8")->click();

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
@@ -233,6 +235,44 @@ TEST_F(ParameterPanel, SeedTextThatIsNotANumberIsIgnoredThenReported) {
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_EQ(recorder->messages.front(), "'4242x' is not a valid integer value");
   EXPECT_EQ(Session().params.seed, 4242);
+}
+
+// Whether `field` shows its whole text: with the cursor at the end, the
+// text has not scrolled, so the field shows the same pixels as a field of
+// the same kind wide enough for any text.
+testing::AssertionResult DrawsWholeText(QLineEdit& field) {
+  QLineEdit wide(field.text(), field.parentWidget());
+  wide.setFixedSize(field.width() * 4, field.height());
+  const int end = static_cast<int>(field.text().size());
+  field.setCursorPosition(end);
+  wide.setCursorPosition(end);
+  const QImage shown = field.grab().toImage();
+  const QImage whole = wide.grab().toImage();
+  QStyleOptionFrame option;
+  option.initFrom(&field);
+  option.lineWidth = field.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &field);
+  // The text area, clear of the frame and its shading.
+  const QRect inside =
+      field.style()->subElementRect(QStyle::SE_LineEditContents, &option, &field).adjusted(2, 2, -2, -2);
+  for (int y = inside.top(); y <= inside.bottom(); ++y) {
+    for (int x = inside.left(); x <= inside.right(); ++x) {
+      if (shown.pixel(x, y) != whole.pixel(x, y)) {
+        return testing::AssertionFailure() << '"' << field.text().toStdString() << "\" has scrolled; x " << x
+                                           << " of " << shown.width() << " differs";
+      }
+    }
+  }
+  return testing::AssertionSuccess();
+}
+
+// Every seed the field takes is shown whole, down to the smallest int.
+TEST_F(ParameterPanel, SeedFieldShowsEveryAcceptedSeedWhole) {
+  auto* seed = Find<QLineEdit>("Edit1");
+  Find<QSlider>("noise")->setFocus();  // the field is drawn as it is while not edited
+  for (const char* text : {"90210", "2147483647", "-2147483648"}) {
+    seed->setText(text);
+    EXPECT_TRUE(DrawsWholeText(*seed));
+  }
 }
 
 TEST_F(ParameterPanel, SeedChangesTheTree) {

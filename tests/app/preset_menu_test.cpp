@@ -6,8 +6,8 @@
 #include <QMenu>
 #include <QSlider>
 
-#include "app/document_session.h"
-#include "app/leaf_editor.h"
+#include "app/flows/document_session.h"
+#include "app/pages/leaf_editor.h"
 #include "fileio/presets.h"
 #include "flow_test_support.h"
 #include "tree/leaf_texture_mapping.h"

@@ -8,7 +8,7 @@
 #include <QSettings>
 #include <QSlider>
 
-#include "app/recent_documents.h"
+#include "app/document/recent_documents.h"
 #include "flow_test_support.h"
 
 namespace {
@@ -62,7 +62,7 @@ TEST_F(RecentDocumentsMenu, ChoosingOneOpensIt) {
 TEST_F(RecentDocumentsMenu, SurviveARestart) {
   SaveAs("kept");
   window.reset();
-  window = std::make_unique<MainWindow>(ProbeOpenGL());
+  window = std::make_unique<TestedWindow>(ProbeOpenGL());
   EXPECT_EQ(Listed(), QStringList{Path("kept.vhm")});
 }
 

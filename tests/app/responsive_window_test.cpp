@@ -24,7 +24,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/generation_driver.h"
+#include "app/document/generation_driver.h"
 #include "fileio/document.h"
 #include "flow_test_support.h"
 
@@ -33,7 +33,7 @@ namespace {
 // Records when `widget` paints, on one clock.
 class PaintLog : public QObject {
  public:
-  PaintLog(QWidget* widget, const QElapsedTimer& clock) : clock_(clock) { widget->installEventFilter(this); }
+  PaintLog(QWidget* widget, const QElapsedTimer& clock) : m_clock(clock) { widget->installEventFilter(this); }
   std::vector<qint64> times;
   // The times without a paint between `from` and `to`, longest first.
   std::vector<qint64> Gaps(qint64 from, qint64 to) const {
@@ -57,12 +57,12 @@ class PaintLog : public QObject {
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) times.push_back(clock_.elapsed());
+    if (event->type() == QEvent::Paint) times.push_back(m_clock.elapsed());
     return false;
   }
 
  private:
-  const QElapsedTimer& clock_;
+  const QElapsedTimer& m_clock;
 };
 
 // Whether process `pid` has a thread growing a tree (the generation

@@ -6,8 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
-#include "app/help_file.h"
+#include "app/flows/help_file.h"
 #include "flow_test_support.h"
 #include "imaging/picture_io.h"
 
@@ -127,6 +128,52 @@ TEST_F(HelpFile, NothingFoundStillNamesTheChm) {
   EXPECT_EQ(HelpUrl(dir.filePath("work"), dir.filePath("bin")),
             QUrl::fromLocalFile(QDir(dir.filePath("work")).absoluteFilePath("help.chm")));
 }
+
+// F1 has the help opened by xdg-open (here a stand-in that ends as told):
+// when it fails, or there is no help at all, a warning names the file.
+struct HelpKeyCase {
+  bool helpPresent;
+  int openerStatus;
+  const char* message;  // the start of the warning, or null for none
+};
+void PrintTo(const HelpKeyCase& c, std::ostream* os) { *os << c.helpPresent << "/" << c.openerStatus; }
+
+class HelpKey : public MainWindowTest, public ::testing::WithParamInterface<HelpKeyCase> {
+ protected:
+  void TearDown() override {
+    QDir::setCurrent(directory);
+    qputenv("PATH", path);
+    MainWindowTest::TearDown();
+  }
+  QTemporaryDir work, bin;
+  const QString directory = QDir::currentPath();
+  const QByteArray path = qgetenv("PATH");
+};
+
+TEST_P(HelpKey, SaysWhereTheHelpIsWhenItCannotBeShown) {
+  const HelpKeyCase& c = GetParam();
+  QDir::setCurrent(work.path());
+  qputenv("PATH", (bin.path() + ":").toLocal8Bit() + path);
+  const QString chm = QDir(work.path()).absoluteFilePath("help.chm");
+  if (c.helpPresent) vh::test::WriteWholeFile(chm.toStdString(), "help");
+  const QString opener = bin.filePath("xdg-open");
+  vh::test::WriteWholeFile(opener.toStdString(), "#!/bin/sh\nexit " + std::to_string(c.openerStatus) + "\n");
+  QFile::setPermissions(opener, QFile::ReadOwner | QFile::ExeOwner);
+  QTest::keyClick(window.get(), Qt::Key_F1);
+  if (c.message == nullptr) {
+    QTest::qWait(300);
+    EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
+    return;
+  }
+  ASSERT_TRUE(WaitUntil([&] { return !recorder->messages.isEmpty(); }));
+  EXPECT_TRUE(recorder->messages.front().startsWith(c.message)) << recorder->messages.front().toStdString();
+  EXPECT_TRUE(recorder->messages.front().contains(chm)) << "names the file";
+}
+
+INSTANTIATE_TEST_SUITE_P(HelpFile, HelpKey,
+                         ::testing::Values(HelpKeyCase{true, 0, nullptr},
+                                           HelpKeyCase{true, 3, "The help could not be opened"},
+                                           HelpKeyCase{false, 0, "The help was not found"}));
 
 // The build copies the guide beside the program, where HelpUrl finds it.
 TEST(HelpGuide, IsBuiltBesideTheProgram) {

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/file_dialogs.h"
+#include "app/widgets/file_dialogs.h"
 
 class ScriptedDialogs : public FileDialogs {
  public:
@@ -42,13 +42,13 @@ class ScriptedDialogs : public FileDialogs {
 class ScriptedDialogsScope {
  public:
   ScriptedDialogsScope()
-      : dialogs(std::make_shared<ScriptedDialogs>()), previous_(SetFileDialogs(dialogs)) {}
+      : dialogs(std::make_shared<ScriptedDialogs>()), m_previous(SetFileDialogs(dialogs)) {}
   ~ScriptedDialogsScope() {
-    SetFileDialogs(previous_);
+    SetFileDialogs(m_previous);
     EXPECT_TRUE(dialogs->answers.empty()) << "scripted answers left unused";
   }
   std::shared_ptr<ScriptedDialogs> dialogs;
 
  private:
-  std::shared_ptr<FileDialogs> previous_;
+  std::shared_ptr<FileDialogs> m_previous;
 };

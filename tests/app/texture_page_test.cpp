@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/bark_texture_panel.h"
+#include "app/pages/bark_texture_panel.h"
 #include "fileio/document.h"
 #include "flow_test_support.h"
 #include "view/texture_upload.h"

@@ -1,14 +1,20 @@
 // The 3-D view in the real window: rendered frames read back, the camera
 // controls, the arrow keys and the display check boxes.
+#include <functional>
+#include <optional>
+
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QOpenGLWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
-#include "app/tree_view.h"
+#include "app/viewport/tree_view.h"
 #include "app_test_support.h"
 #include "view/camera.h"
+#include "view/framing.h"
 
 namespace {
 
@@ -51,6 +57,11 @@ class TreeViewTest : public MainWindowTest {
   vh::Camera& Camera() { return window->ViewCamera(); }
   void Click(const char* button) {
     QTest::mouseClick(Find<QToolButton>(button), Qt::LeftButton);
+  }
+  // "New from preset" > `name`, once its tree is in.
+  void OpenPreset(const char* name) {
+    window->findChild<QAction*>(QString("Preset_") + name)->trigger();
+    ASSERT_TRUE(WaitForTree());
   }
 
   QOpenGLWidget* view = nullptr;
@@ -124,18 +135,69 @@ TEST_F(TreeViewTest, RotationButtonsUndoEachOther) {
   }
 }
 
-TEST_F(TreeViewTest, MoveButtonsStepThreeUnits) {
+// A step is a share of the tree's size, so that a tall tree is crossed as
+// quickly as a small one.
+TEST_F(TreeViewTest, MoveButtonsStepByAShareOfTheTreesSize) {
+  const float step = vh::MoveStep(vh::MeshBounds(Tree()));
+  ASSERT_GT(step, 0.0f);
   const struct {
     const char* button;
-    vh::Vector3 offset;
-  } moves[] = {{"SpeedButton15", {0, 3, 0}}, {"SpeedButton18", {0, -3, 0}},
-               {"SpeedButton13", {3, 0, 0}}, {"SpeedButton16", {-3, 0, 0}},
-               {"SpeedButton14", {0, 0, -3}}, {"SpeedButton17", {0, 0, 3}}};
+    vh::Vector3 direction;
+  } moves[] = {{"SpeedButton15", {0, 1, 0}}, {"SpeedButton18", {0, -1, 0}},
+               {"SpeedButton13", {1, 0, 0}}, {"SpeedButton16", {-1, 0, 0}},
+               {"SpeedButton14", {0, 0, -1}}, {"SpeedButton17", {0, 0, 1}}};
   for (const auto& m : moves) {
     const vh::Vector3 before = Camera().position;
     Click(m.button);
-    ExpectNear(Camera().position, before + m.offset, 1e-4f);
+    ExpectNear(Camera().position, before + step * m.direction, 1e-3f);
   }
+}
+
+// Held down for a second and a half over the tallest preset, "Move up"
+// carries the eye a good part of the tree's height.
+TEST_F(TreeViewTest, HoldingMoveUpMovesAVisibleShareOfTheTree) {
+  OpenPreset("palm");
+  const std::optional<vh::Box> bounds = vh::MeshBounds(Tree());
+  ASSERT_TRUE(bounds.has_value());
+  auto* button = Find<QToolButton>("SpeedButton15");
+  const float before = Camera().position.y;
+  QTest::mousePress(button, Qt::LeftButton);
+  QTest::qWait(1500);
+  QTest::mouseRelease(button, Qt::LeftButton);
+  EXPECT_GT(Camera().position.y - before, 0.1f * (bounds->high.y - bounds->low.y));
+}
+
+// An opened document (the tallest preset) is framed from the front however
+// close the eye had come; "Frame the tree" and F (not an F typed into a
+// field) frame it from where the eye looks.
+TEST_F(TreeViewTest, OpenedDocumentsAndFrameTheTreeShowTheWholeTree) {
+  for (int i = 0; i < 40; ++i) Click("SpeedButton14");  // far in: the previous zoom
+  OpenPreset("palm");
+  const vh::Box bounds = vh::MeshBounds(Tree()).value();
+  const auto framed = [&](vh::Camera camera) {
+    vh::FrameBox(camera, bounds);
+    return camera.position;
+  };
+  vh::Camera front;
+  front.viewportWidth = view->width();
+  front.viewportHeight = view->height();
+  ExpectNear(Camera().position, framed(front), 1e-3f);
+
+  const std::function<void()> frameTheTree[] = {
+      [&] { QTest::keyClick(view, Qt::Key_F); },
+      [&] { QTest::mouseClick(Find<QToolButton>("FrameTreeButton"), Qt::LeftButton); }};
+  for (const auto& frame : frameTheTree) {
+    Click("SpeedButton12");  // a turn
+    Click("SpeedButton14");
+    const vh::Vector3 expected = framed(Camera());
+    frame();
+    ExpectNear(Camera().position, expected, 1e-3f);
+  }
+  Click("SpeedButton14");
+  const vh::Vector3 eye = Camera().position;
+  QTest::keyClick(Find<QLineEdit>("Edit1"), Qt::Key_F);
+  EXPECT_TRUE(Find<QLineEdit>("Edit1")->text().endsWith('f'));
+  ExpectNear(Camera().position, eye, 0);
 }
 
 TEST_F(TreeViewTest, MouseDragOrbitsAndResetRestoresTheHomeView) {
@@ -237,6 +299,39 @@ TEST_F(TreeViewTest, FramesDrawnWhileATreeGrowsShowThePreviousTree) {
 }  // namespace
 
 namespace {
+
+// A large tree that has arrived is compiled a slice at a time: the window
+// keeps handling events meanwhile, and the one frame that follows shows it
+// whole, with nothing left to compile.
+TEST_F(TreeViewTest, ALargeArrivingTreeIsPreparedInSlicesBetweenEvents) {
+  Session().params.lastParentLevel = 3;
+  for (auto& level : Session().params.levels) {
+    level.nbChildrenMin = level.nbChildrenMax = 8;
+    level.qualityAngle = level.qualityHeight = 12;
+  }
+  auto* treeView = qobject_cast<TreeView*>(view);
+  ASSERT_NE(treeView, nullptr);
+  int frames = 0;
+  QObject::connect(treeView, &TreeView::framePainted, [&] { ++frames; });
+  window->GenerateTree();
+  ASSERT_TRUE(WaitForTree());
+  ASSERT_TRUE(window->ViewDirty());
+  frames = 0;
+  int turnsWhilePreparing = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] { turnsWhilePreparing += treeView->Preparing() ? 1 : 0; });
+  ticker.start(0);
+  ASSERT_TRUE(WaitUntil([&] { return !window->ViewDirty(); }, 60'000));
+  ticker.stop();
+  EXPECT_GT(turnsWhilePreparing, 2) << "events must be handled between slices";
+  EXPECT_EQ(frames, 1);
+  for (const auto& submesh : Tree().submeshes) {
+    if (submesh->vertices.empty()) continue;
+    const vh::CompiledList& list = window->ViewDrawLists().For(submesh);
+    ASSERT_TRUE(list.compiled);
+    ASSERT_EQ(list.revision, submesh->revision);
+  }
+}
 
 TEST_F(TreeViewTest, MovingWithoutAPressInTheViewDoesNotOrbit) {
   const vh::Camera before = Camera();

@@ -11,9 +11,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/bark_texture_panel.h"
-#include "app/document_session.h"
-#include "app/leaf_editor.h"
+#include "app/flows/document_session.h"
+#include "app/pages/bark_texture_panel.h"
+#include "app/pages/leaf_editor.h"
 #include "billboard/billboard_cloud.h"
 #include "flow_test_support.h"
 

@@ -7,8 +7,13 @@
 #include <QLabel>
 #include <QSlider>
 
-#include "app/document_session.h"
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+#include "app/flows/document_session.h"
 #include "flow_test_support.h"
+#include "modal_answers.h"
 
 namespace {
 
@@ -127,6 +132,20 @@ TEST_F(UnsavedChanges, ClosingTheWindowAsksAndCancelKeepsItOpen) {
   EXPECT_EQ(savePrompt->asked, QStringList{"New tree"});
   savePrompt->answers = {SaveChangesAnswer::kDiscard};
   EXPECT_TRUE(window->close());
+}
+
+// Quit asks once: after Discard in the real box, the program ends.
+TEST_F(UnsavedChanges, QuitAsksOnceAndDiscardEndsTheProgram) {
+  Edit();
+  UseRealDialogs();
+  ModalAnswers answers;
+  answers.Then(ClickButton(QMessageBox::Discard));
+  QTimer::singleShot(0, window.get(), [this] { QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier); });
+  QTimer giveUp;  // a program that does not end fails the test rather than hanging it
+  QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  giveUp.start(20000);
+  EXPECT_EQ(QApplication::exec(), 0) << "the program ended";
+  EXPECT_EQ(answers.seen.join(" | ").toStdString(), "Verdanthollow: Save changes?");
 }
 
 }  // namespace

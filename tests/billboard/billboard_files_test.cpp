@@ -13,7 +13,10 @@
 
 #include "billboard/billboard_cloud.h"
 #include "billboard/billboard_files.h"
+#include "common/gltf_tools.h"
 #include "common/scratch_dir.h"
+#include "fileio/export_common.h"
+#include "fileio/gltf_export.h"
 #include "fileio/tds_reader.h"
 #include "foundations/file_error.h"
 #include "imaging/bmp.h"
@@ -102,7 +105,7 @@ TEST(BillboardFiles, ObjExportNamesTheBillboardMaterialAndItsTexture) {
   ASSERT_GT(test.billboards, 0u);
   const BillboardFileNames names = BillboardExportNames(dir.File("tree"), ExportFormat::kOBJ);
   ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
-                       ExportFormat::kOBJ);
+                       ExportFormat::kOBJ, ExportOrigin(*test.tree));
 
   for (const auto& submesh : test.cloud.mesh->submeshes) {
     if (submesh->texture != kBillboardMaterial) continue;
@@ -135,7 +138,7 @@ TEST(BillboardFiles, ThreeDsExportKeepsTheBillboardMaterial) {
   TestCloud test;
   const BillboardFileNames names = BillboardExportNames(dir.File("cloud.3DS"), ExportFormat::k3DS);
   ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
-                       ExportFormat::k3DS);
+                       ExportFormat::k3DS, ExportOrigin(*test.tree));
   EXPECT_EQ(names.geometry, dir.File("cloud.3DS"));
   int status = 0;
   const std::string info = RunCommand("assimp info '" + names.geometry + "'", status);
@@ -153,12 +156,61 @@ TEST(BillboardFiles, ThreeDsExportKeepsTheBillboardMaterial) {
   EXPECT_TRUE(std::filesystem::exists(dir.File(material->map))) << material->map;
 }
 
+// The bounds of the POSITION accessors of the primitives whose material is
+// named `material` (all primitives for an empty name).
+std::pair<Vector3, Vector3> WrittenBounds(const tinygltf::Model& model, const std::string& material) {
+  Vector3 low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
+  for (const tinygltf::Mesh& mesh : model.meshes)
+    for (const tinygltf::Primitive& primitive : mesh.primitives) {
+      if (!material.empty() && model.materials.at(static_cast<std::size_t>(primitive.material)).name != material)
+        continue;
+      const tinygltf::Accessor& positions = model.accessors.at(static_cast<std::size_t>(primitive.attributes.at("POSITION")));
+      low = {std::min<float>(low.x, positions.minValues[0]), std::min<float>(low.y, positions.minValues[1]),
+             std::min<float>(low.z, positions.minValues[2])};
+      high = {std::max<float>(high.x, positions.maxValues[0]), std::max<float>(high.y, positions.maxValues[1]),
+              std::max<float>(high.z, positions.maxValues[2])};
+    }
+  return {low, high};
+}
+
+TEST(BillboardFiles, GltfStandsTheCloudWhereItsTreeStands) {
+  // The first billboard's first corner is far from the trunk's first
+  // vertex, where the tree's own glTF puts the origin.
+  ScratchDir dir;
+  TestCloud test;
+  ExportGLB(SingleMeshScene(*test.tree), dir.File("tree.glb"));
+  const BillboardFileNames names = BillboardExportNames(dir.File("cloud.glb"), ExportFormat::kGLB);
+  ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
+                       ExportFormat::kGLB, ExportOrigin(*test.tree));
+  const tinygltf::Model tree = test::LoadGltf(dir.File("tree.glb"));
+  const tinygltf::Model cloud = test::LoadGltf(names.geometry);
+  const auto [treeLow, treeHigh] = WrittenBounds(tree, "Material2");
+  const auto [cloudLow, cloudHigh] = WrittenBounds(cloud, "Material2");
+  EXPECT_EQ(cloudLow, treeLow) << "the branches a cloud keeps lie where the tree's do";
+  EXPECT_EQ(cloudHigh, treeHigh);
+
+  // Every billboard corner is written in the tree's frame.
+  const Vector3 origin = ExportOrigin(*test.tree);
+  std::vector<float> expected;
+  for (const auto& submesh : test.cloud.mesh->submeshes)
+    if (submesh->texture == kBillboardMaterial)
+      for (const Vertex& v : submesh->vertices)
+        for (float c : {v.position.x - origin.x, v.position.y - origin.y, v.position.z - origin.z})
+          expected.push_back(static_cast<float>(c * 0.01));
+  for (const tinygltf::Primitive& primitive : cloud.meshes.at(0).primitives) {
+    if (cloud.materials.at(static_cast<std::size_t>(primitive.material)).name != kBillboardMaterialName) continue;
+    const std::vector<float> written = test::AccessorValues<float>(cloud, primitive.attributes.at("POSITION"));
+    ASSERT_EQ(written.size(), expected.size());
+    for (std::size_t i = 0; i < written.size(); ++i) EXPECT_NEAR(written[i], expected[i], 1e-6f) << i;
+  }
+}
+
 TEST(BillboardFiles, UnwritableDirectoryThrowsAndWritesNothing) {
   ScratchDir dir;
   TestCloud test;
   const BillboardFileNames names = BillboardExportNames(dir.File("missing/tree"), ExportFormat::kDXF);
   EXPECT_THROW(ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
-                                    ExportFormat::kDXF),
+                                    ExportFormat::kDXF, ExportOrigin(*test.tree)),
                FileError);
   EXPECT_EQ(dir.Entries().size(), 0u);
 }

@@ -9,7 +9,9 @@
 #include <set>
 #include <tuple>
 
+#include "billboard/card_level.h"
 #include "billboard/lod_chain.h"
+#include "billboard/leaf_simplification.h"
 #include "billboard/lod_reduction.h"
 #include "common/gltf_tools.h"
 #include "common/scratch_dir.h"
@@ -70,11 +72,12 @@ TEST(LodReduction, ReducedBranchesKeepTheirOwnVerticesAndTurnAsBefore) {
   TreeParameters params;
   for (LevelParameters& level : params.levels) level.attachToParent = false;
   Generate(params, {}, {}, tree);
-  const auto reduced = ReduceTree(tree, {0.4, 0.0, 1.0});
+  const auto reduced = ReduceTree(tree, {0.4, 0.0});
   ASSERT_EQ(reduced->submeshes.size(), tree.submeshes.size());
   for (std::size_t i = 0; i < tree.submeshes.size(); ++i) {
     const Submesh& source = *tree.submeshes[i];
     const Submesh& coarse = *reduced->submeshes[i];
+    EXPECT_EQ(coarse.displayList, source.displayList) << "the same branch, coarser";
     std::set<std::tuple<float, float, float>> original;
     for (const Vertex& v : source.vertices) original.insert({v.position.x, v.position.y, v.position.z});
     for (const Vertex& v : coarse.vertices)
@@ -97,58 +100,86 @@ TEST(LodReduction, ReducedBranchesKeepTheirOwnVerticesAndTurnAsBefore) {
   EXPECT_GT(share, 0.3);
 }
 
-TEST(LodReduction, DropsThinBranchesAndThinsLeavesKeepingTheirArea) {
+TEST(LodReduction, DropsThinBranchesAndThinsLeavesKeepingTheirCover) {
   const auto tree = LeafyTree();
   // Only the trunk is thicker than a tenth of the tree's height.
-  const auto trunkOnly = ReduceTree(*tree, {1.0, 0.1, 1.0});
+  const auto trunkOnly = ReduceTree(*tree, {1.0, 0.1});
   EXPECT_EQ(Count(*trunkOnly, kBarkMaterial), 1u);
   EXPECT_EQ(Count(*trunkOnly, kLeafMaterial), Count(*tree, kLeafMaterial));
 
-  const auto halfLeaves = ReduceTree(*tree, {1.0, 0.0, 0.5});
-  const std::size_t leaves = Count(*tree, kLeafMaterial);
-  EXPECT_EQ(Count(*halfLeaves, kLeafMaterial), leaves / 2);
-  EXPECT_NEAR(LeafArea(*halfLeaves), LeafArea(*tree), 0.1 * LeafArea(*tree));
+  // Its leaves are squares already: to reach 15 % some of them go, and
+  // those kept grow to cover sqrt(1 / share) of their area.
+  const auto coarse = ReduceTree(*tree, {0.15, 0.0});
+  const std::size_t leaves = Count(*tree, kLeafMaterial), kept = Count(*coarse, kLeafMaterial);
+  EXPECT_LT(kept, leaves);
+  EXPECT_GT(kept, 0u);
+  std::set<unsigned> leafNumbers;
+  for (const auto& submesh : tree->submeshes)
+    if (submesh->texture == kLeafMaterial) leafNumbers.insert(submesh->displayList);
+  for (const auto& submesh : coarse->submeshes) {
+    if (submesh->texture == kLeafMaterial) {
+      EXPECT_EQ(leafNumbers.count(submesh->displayList), 1u);
+    }
+  }
+  const double share = static_cast<double>(kept) / static_cast<double>(leaves);
+  EXPECT_NEAR(LeafArea(*coarse), LeafArea(*tree) * std::sqrt(share), 0.1 * LeafArea(*tree) * std::sqrt(share));
+  EXPECT_LE(coarse->PolygonCount(), tree->PolygonCount() * 15 / 100);
 }
 
-TEST(LodChain, LevelsGetCoarserUpToTheBillboards) {
+TEST(LodReduction, LeavesOfManyCornersKeepFewerAndAllStay) {
+  // The broadleaf oak's leaves have 22 corners: at 40 % every leaf stays,
+  // with fewer corners and the same area.
+  Tree oak;
+  Generate(ReadDocumentFile(VH_SOURCE_DIR "/presets/broadleaf-oak.vhm", TreeParameters()), {}, {}, oak);
+  const auto reduced = ReduceTree(oak, {0.4, 0.0});
+  EXPECT_EQ(Count(*reduced, kLeafMaterial), Count(oak, kLeafMaterial));
+  EXPECT_LE(reduced->PolygonCount(), oak.PolygonCount() * 40 / 100);
+  EXPECT_NEAR(LeafArea(*reduced), LeafArea(oak), 0.02 * LeafArea(oak));
+  std::size_t corners = 0, fewer = 0;
+  for (const auto& submesh : oak.submeshes)
+    if (submesh->texture == kLeafMaterial) corners = std::max(corners, submesh->vertices.size());
+  for (const auto& submesh : reduced->submeshes)
+    if (submesh->texture == kLeafMaterial) fewer += submesh->vertices.size() < corners;
+  EXPECT_EQ(fewer, Count(oak, kLeafMaterial));
+}
+
+TEST(LodChain, LevelsGetCoarserDownToTheCards) {
   const auto tree = LeafyTree();
-  BillboardPicker picker;
-  const LodChain chain = BuildLodChain(*tree, {}, picker, {});
-  ASSERT_EQ(chain.levels.size(), 5u);
+  const LodChain chain = BuildLodChain(*tree, {}, {});
+  ASSERT_EQ(chain.levels.size(), 4u);
   EXPECT_EQ(chain.levels[0].mesh->PolygonCount(), tree->PolygonCount());
   for (std::size_t i = 1; i < chain.levels.size(); ++i) {
     EXPECT_LT(chain.levels[i].mesh->PolygonCount(), chain.levels[i - 1].mesh->PolygonCount()) << i;
     EXPECT_LT(chain.levels[i].screenCoverage, chain.levels[i - 1].screenCoverage) << i;
   }
-  // The leaf cloud keeps the coarse level's branches; the last level is
-  // billboards alone, named as the billboard export names them.
-  EXPECT_EQ(Count(*chain.levels[3].mesh, kBarkMaterial), Count(*chain.levels[2].mesh, kBarkMaterial));
-  EXPECT_EQ(Count(*chain.levels[3].mesh, kLeafMaterial), 0u);
-  for (const auto& submesh : chain.levels[4].mesh->submeshes) {
-    EXPECT_EQ(submesh->texture, kBillboardMaterial);
-    EXPECT_EQ(submesh->materialName, "BBdMat");
+  // The last level is the ring of cards and the top card, each two faces.
+  const LodLevel& cards = chain.levels.back();
+  ASSERT_EQ(cards.mesh->submeshes.size(), static_cast<std::size_t>(kRingCards + 1));
+  for (const auto& submesh : cards.mesh->submeshes) {
+    EXPECT_EQ(submesh->texture, kCardMaterial);
+    EXPECT_EQ(submesh->materialName, kCardMaterialName);
+    EXPECT_EQ(submesh->triangles.size(), 4u);
   }
-  EXPECT_FALSE(chain.levels[4].billboardColour.Empty());
+  EXPECT_FALSE(cards.billboardColour.Empty());
 
   Tree bare;
   Generate(TreeParameters(), {}, {}, bare);
-  EXPECT_EQ(BuildLodChain(bare, {}, picker, {}).levels.size(), 4u);  // no leaves, no leaf cloud
-  EXPECT_TRUE(BuildLodChain(*tree, {}, picker, {}, [](int) { return false; }).levels.empty());
+  EXPECT_EQ(BuildLodChain(bare, {}, {}).levels.size(), 4u);  // branches alone get their cards too
+  EXPECT_TRUE(BuildLodChain(*tree, {}, {}, [](int) { return false; }).levels.empty());
 }
 
 TEST(LodChain, WrittenAsGltfPassesTheValidator) {
   VH_REQUIRE_GLTF_VALIDATOR();
   const auto tree = LeafyTree();
-  BillboardPicker picker;
-  const LodChain chain = BuildLodChain(*tree, {}, picker, {});
+  const LodChain chain = BuildLodChain(*tree, {}, {});
   test::ScratchDir dir;
   ExportGLB(ChainScene(chain, {}), dir.File("chain.glb"));
   ExportGLTF(ChainScene(chain, {}, 0.5), dir.File("chain.gltf"));
   test::ExpectValidGltf(dir.File("chain.glb"));
   test::ExpectValidGltf(dir.File("chain.gltf"));
   const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
-  ASSERT_EQ(model.meshes.size(), 5u);
-  EXPECT_EQ(model.nodes.at(4).name, "chain_LOD4");
+  ASSERT_EQ(model.meshes.size(), 4u);
+  EXPECT_EQ(model.nodes.at(3).name, "chain_LOD3");
 }
 
 }  // namespace

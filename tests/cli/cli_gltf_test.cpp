@@ -3,10 +3,12 @@
 // the validator, Assimp and tinygltf; bad input refused without writing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "common/engine_triangles.h"
 #include "common/gltf_tools.h"
 #include "common/run_tool.h"
 #include "common/scratch_dir.h"
@@ -61,7 +63,7 @@ TEST(CliGltf, ExportWritesWhatTheLibraryWrites) {
   Generate(params, {}, {}, tree);
   ExportGLB(SingleMeshScene(tree), dir.File("tree.glb"));
   EXPECT_EQ(Slurp(dir.File("cli/tree.glb")), Slurp(dir.File("tree.glb")));
-  EXPECT_EQ(test::AssimpInfoCount(dir.File("cli/tree.glb"), "Faces"), static_cast<long>(tree.PolygonCount()));
+  EXPECT_EQ(test::AssimpInfoCount(dir.File("cli/tree.glb"), "Faces"), test::EngineTriangles(tree));
 }
 
 TEST(CliGltf, ScaleMultipliesTheCoordinates) {
@@ -94,10 +96,11 @@ TEST(CliGltf, TexturedTreeAsTextGltfEmbedsNothingAndPassesTheValidator) {
   test::ExpectValidGltf(dir.File("out/oak.gltf"));
   const tinygltf::Model model = test::LoadGltf(dir.File("out/oak.gltf"));
   ASSERT_EQ(model.images.size(), 2u);
-  // Named as the OBJ export's map_Kd lines name them.
+  // Named after the pictures they were made from, with the extension of
+  // what they hold (JPEG here, not BMP).
   std::vector<std::string> names{model.images[0].name, model.images[1].name};
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"bark.bmp", "leaf.bmp"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"bark.jpg", "leaf.jpg"}));
 }
 
 #ifdef VH_CLI_BILLBOARD
@@ -105,21 +108,106 @@ TEST(CliGltf, LevelOfDetailChainReportsItsLevelsAndPassesTheReaders) {
   VH_REQUIRE_GLTF_VALIDATOR();
   ScratchDir dir;
   const test::ToolRun run = test::RunTool("export " + Quoted(kLeafyDocument) + " -o " +
-                                          Quoted(dir.File("chain.glb")) + " --lod --scale 0.5");
+                                          Quoted(dir.File("chain.glb")) + " --lod --scale 0.5 --lod-ratios 0.3,0.1");
   ASSERT_EQ(run.status, 0) << run.err;
   std::istringstream lines(run.out);
   std::vector<std::string> levels;
   for (std::string line; std::getline(lines, line);) levels.push_back(line);
-  ASSERT_EQ(levels.size(), 5u) << run.out;
+  ASSERT_EQ(levels.size(), 4u) << run.out;
   EXPECT_EQ(levels[0].rfind("LOD0 full tree: triangles ", 0), 0u) << levels[0];
-  EXPECT_EQ(levels[4].rfind("LOD4 billboards: triangles ", 0), 0u) << levels[4];
+  EXPECT_EQ(levels[3].rfind("LOD3 cards: triangles 20 submeshes 5 ", 0), 0u) << levels[3];
+  std::vector<long> triangles;
+  for (const std::string& level : levels) triangles.push_back(std::stol(level.substr(level.find("triangles ") + 10)));
+  EXPECT_LE(triangles[1], triangles[0] * 30 / 100) << "--lod-ratios sets the reduced levels' shares";
+  EXPECT_LE(triangles[2], triangles[0] * 10 / 100);
   test::ExpectValidGltf(dir.File("chain.glb"));
   const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
-  ASSERT_EQ(model.nodes.size(), 6u);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(model.nodes.at(static_cast<std::size_t>(i)).name, "chain_LOD" + std::to_string(i));
-  long faces = 0;
-  for (const std::string& level : levels) faces += std::stol(level.substr(level.find("triangles ") + 10));
-  EXPECT_EQ(test::AssimpInfoCount(dir.File("chain.glb"), "Faces"), faces);
+  ASSERT_EQ(model.nodes.size(), 4u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(model.nodes.at(static_cast<std::size_t>(i)).name, "chain_LOD" + std::to_string(i));
+  EXPECT_EQ(model.scenes.at(0).nodes, (std::vector<int>{0})) << "the scene holds LOD0 alone";
+}
+
+TEST(CliGltf, LevelOfDetailLayoutsWriteOneFileOrOnePerLevel) {
+  VH_REQUIRE_GLTF_VALIDATOR();
+  ScratchDir dir;
+  ASSERT_EQ(test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("grouped.glb")) +
+                          " --lod --lod-layout grouped").status, 0);
+  const tinygltf::Model grouped = test::LoadGltf(dir.File("grouped.glb"));
+  ASSERT_EQ(grouped.scenes.at(0).nodes.size(), 1u);
+  EXPECT_EQ(grouped.nodes.at(static_cast<std::size_t>(grouped.scenes[0].nodes[0])).children.size(), 4u);
+
+  ASSERT_EQ(test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("each.glb")) +
+                          " --lod --lod-layout files").status, 0);
+  for (int i = 0; i < 4; ++i) {
+    const std::string name = dir.File("each_LOD" + std::to_string(i) + ".glb");
+    test::ExpectValidGltf(name);
+    const tinygltf::Model level = test::LoadGltf(name);
+    ASSERT_EQ(level.nodes.size(), 1u) << name;
+    EXPECT_EQ(level.nodes[0].name, "each_LOD" + std::to_string(i));
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("each.glb")));
+
+}
+
+// The bounds of the POSITION accessors of the primitives whose material is
+// named `material`: low x, y, z then high x, y, z.
+std::vector<double> MaterialBounds(const tinygltf::Model& model, const std::string& material) {
+  std::vector<double> bounds{1e30, 1e30, 1e30, -1e30, -1e30, -1e30};
+  for (const tinygltf::Mesh& mesh : model.meshes)
+    for (const tinygltf::Primitive& primitive : mesh.primitives) {
+      if (model.materials.at(static_cast<std::size_t>(primitive.material)).name != material) continue;
+      const tinygltf::Accessor& positions =
+          model.accessors.at(static_cast<std::size_t>(primitive.attributes.at("POSITION")));
+      for (int k = 0; k < 3; ++k) {
+        bounds[k] = std::min(bounds[k], positions.minValues[k]);
+        bounds[k + 3] = std::max(bounds[k + 3], positions.maxValues[k]);
+      }
+    }
+  return bounds;
+}
+
+TEST(CliGltf, BillboardFileStandsWhereTheTreeStands) {
+  // The branches a cloud keeps are the tree's own: in both files they lie
+  // at the same coordinates.
+  ScratchDir dir;
+  ASSERT_EQ(test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("tree.glb"))).status, 0);
+  const test::ToolRun run = test::RunTool("billboard " + Quoted(kLeafyDocument) + " -o " +
+                                          Quoted(dir.File("cloud.glb")) + " --resolution 6 --precision 5");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(MaterialBounds(test::LoadGltf(dir.File("cloud.glb")), "Material2"),
+            MaterialBounds(test::LoadGltf(dir.File("tree.glb")), "Material2"));
+}
+
+// With --wind every level of the chain takes the one skin; the levels of
+// geometry bend branch by branch, the billboard levels sway as a whole
+// with the trunk (the ground's and the trunk's joints only).
+TEST(CliGltf, WindOnALeafyPresetAndOnEveryLevelOfAChainPassesTheValidator) {
+  VH_REQUIRE_GLTF_VALIDATOR();
+  ScratchDir dir;
+  ASSERT_EQ(test::RunTool("export --preset broadleaf-oak --wind -o " + Quoted(dir.File("oak.glb"))).status, 0);
+  test::ExpectValidGltf(dir.File("oak.glb"));
+  const test::ToolRun run =
+      test::RunTool("export --preset broadleaf-oak --wind --lod -o " + Quoted(dir.File("chain.glb")));
+  ASSERT_EQ(run.status, 0) << run.err;
+  test::ExpectValidGltf(dir.File("chain.glb"));
+  const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
+  ASSERT_EQ(model.skins.size(), 1u);
+  ASSERT_EQ(model.animations.size(), 1u);
+  // The tree, its two reductions and the cards.
+  for (int level = 0; level < 4; ++level) {
+    const tinygltf::Node& node = model.nodes.at(static_cast<std::size_t>(level));
+    ASSERT_EQ(node.name, "chain_LOD" + std::to_string(level));
+    EXPECT_EQ(node.skin, 0) << node.name;
+    int highestJoint = 0;
+    for (const tinygltf::Primitive& primitive : model.meshes.at(static_cast<std::size_t>(node.mesh)).primitives) {
+      const std::vector<std::uint8_t> joints = test::AccessorValues<std::uint8_t>(model, primitive.attributes.at("JOINTS_0"));
+      for (const std::uint8_t joint : joints) highestJoint = std::max<int>(highestJoint, joint);
+    }
+    if (level < 3)
+      EXPECT_GT(highestJoint, 1) << node.name << " bends branch by branch";
+    else
+      EXPECT_EQ(highestJoint, 1) << node.name << " sways as a whole";
+  }
 }
 
 TEST(CliGltf, BillboardCloudAsGltfPassesTheReaders) {
@@ -130,16 +218,26 @@ TEST(CliGltf, BillboardCloudAsGltfPassesTheReaders) {
         test::RunTool("billboard " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File(name)) + " --resolution 8");
     ASSERT_EQ(run.status, 0) << run.err;
     test::ExpectValidGltf(dir.File(name));
+    // The cloud's counts as the program shows them; the file leaves out the
+    // triangles without area of the branches it keeps.
     long polygons = -1;
     std::sscanf(run.out.c_str() + run.out.find("polygons "), "polygons %ld", &polygons);
-    EXPECT_EQ(test::AssimpInfoCount(dir.File(name), "Faces"), polygons);
     const tinygltf::Model model = test::LoadGltf(dir.File(name));
+    long written = 0;
+    for (const tinygltf::Primitive& primitive : model.meshes.at(0).primitives)
+      written += static_cast<long>(model.accessors.at(static_cast<std::size_t>(primitive.indices)).count / 3);
+    EXPECT_EQ(test::AssimpInfoCount(dir.File(name), "Faces"), written);
+    EXPECT_LE(written, polygons);
     bool billboards = false;
     for (const tinygltf::Material& material : model.materials) {
       if (material.name != "BBdMat") continue;
       billboards = true;
       EXPECT_EQ(material.alphaMode, "MASK");
       EXPECT_TRUE(material.doubleSided);
+      const tinygltf::Texture& texture =
+          model.textures.at(static_cast<std::size_t>(material.pbrMetallicRoughness.baseColorTexture.index));
+      const tinygltf::Image& atlas = model.images.at(static_cast<std::size_t>(texture.source));
+      EXPECT_EQ(atlas.name, "cloud_billboards.png") << "named for what it is and holds";
     }
     EXPECT_TRUE(billboards);
   }
@@ -149,6 +247,22 @@ TEST(CliGltf, BillboardCloudAsGltfPassesTheReaders) {
   EXPECT_EQ(files, (std::vector<std::string>{"cloud.bin", "cloud.glb", "cloud.gltf", "cloud_BBdMat.png"}));
 }
 #endif
+
+TEST(CliGltf, WindTakesTheDocumentsWindSettings) {
+  ScratchDir dir;
+  TreeParameters params;
+  params.wind.enabled = true;
+  params.wind.loopLength = 30;
+  const std::string document = dir.File("windy.vhm");
+  std::ofstream(document) << FormatDocument(params);
+  ASSERT_EQ(test::RunTool("export " + Quoted(document) + " --wind -o " + Quoted(dir.File("windy.glb"))).status, 0);
+  const tinygltf::Model model = test::LoadGltf(dir.File("windy.glb"));
+  ASSERT_EQ(model.animations.size(), 1u);
+  const tinygltf::AnimationSampler& sampler = model.animations[0].samplers.at(0);
+  EXPECT_EQ(test::AccessorValues<float>(model, sampler.input).back(), 3.0f);
+  ASSERT_EQ(test::RunTool("export " + Quoted(document) + " -o " + Quoted(dir.File("still.glb"))).status, 0);
+  EXPECT_TRUE(test::LoadGltf(dir.File("still.glb")).animations.empty()) << "wind goes out only with --wind";
+}
 
 TEST(CliGltf, BadInputFailsWithAMessageAndWritesNothing) {
   ScratchDir dir;
@@ -164,9 +278,16 @@ TEST(CliGltf, BadInputFailsWithAMessageAndWritesNothing) {
       {"export -o " + Quoted(dir.File("no/such/dir/tree.glb")), "cannot create"},
       {"export -o " + Quoted(dir.File("tree.obj")) + " --scale 2", "--scale needs a glTF output"},
       {"export -o " + Quoted(dir.File("tree.dxf")) + " --lod", "--lod needs a glTF output"},
+      {"export -o " + Quoted(dir.File("tree.obj")) + " --wind", "--wind needs a glTF output"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --wind-engine-copies", "--wind-engine-copies needs --wind"},
       {"export -o " + Quoted(dir.File("tree.glb")) + " --scale 0", "--scale needs a number from 1e-06 to 1e+06"},
       {"export -o " + Quoted(dir.File("tree.glb")) + " --scale nan", "--scale needs a number"},
       {"export -o " + Quoted(dir.File("tree.glb")) + " --scale", "--scale needs a number"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --lod --lod-layout flat",
+       "--lod-layout needs extension, grouped or files, not 'flat'"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --lod --lod-ratios 0.1,0.4", "may not exceed the first"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --lod --lod-ratios 40", "--lod-ratios needs two shares"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --lod-ratios 0.4,0.1", "--lod-ratios needs --lod"},
   };
   for (const auto& c : cases) {
     const test::ToolRun run = test::RunTool(c.arguments);
@@ -181,7 +302,11 @@ TEST(CliGltf, BadInputFailsWithAMessageAndWritesNothing) {
 
 TEST(CliGltf, HelpNamesTheNewOptions) {
   const test::ToolRun run = test::RunTool("--help");
-  EXPECT_NE(run.out.find("export [DOC.vhm | --preset NAME] -o OUT [--seed N] [--scale S] [--lod]"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("export [DOC.vhm | --preset NAME] -o OUT [--seed N] [--scale S]\n"
+                         "       [--lod [--lod-ratios F,S] [--lod-layout extension|grouped|files]]"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("[--wind [--wind-engine-copies]]"), std::string::npos) << run.out;
 }
 
 }  // namespace

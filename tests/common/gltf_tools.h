@@ -119,6 +119,7 @@ std::vector<T> AccessorValues(const tinygltf::Model& model, int index) {
   if (accessor.type == TINYGLTF_TYPE_VEC2) components = 2;
   if (accessor.type == TINYGLTF_TYPE_VEC3) components = 3;
   if (accessor.type == TINYGLTF_TYPE_VEC4) components = 4;
+  if (accessor.type == TINYGLTF_TYPE_MAT4) components = 16;
   const std::size_t count = accessor.count * components;
   EXPECT_LE(view.byteOffset + accessor.byteOffset + count * sizeof(T), buffer.data.size());
   std::vector<T> values(count);

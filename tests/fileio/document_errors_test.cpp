@@ -22,12 +22,17 @@ constexpr int kSeedLine = 16;
 constexpr int kGlobalEndLine = 24;
 constexpr int LevelLine(int level, int field) { return 25 + 27 * level + field; }  // field 0-based
 
-std::string ReferenceDocument() {
+std::string ReferenceDocument(bool wind = false) {
   TreeParameters params;
   params.leafOutline = {{0, -20}, {10, 0}, {0, 30}};
   params.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}};
+  params.wind.enabled = wind;
   return FormatDocument(params);
 }
+
+// With wind on, the wind section follows the last level block.
+constexpr int kWindHeaderLine = LevelLine(10, 26) + 1;
+constexpr int WindLine(int field) { return kWindHeaderLine + 1 + field; }  // field 0-based
 
 std::string ReplaceLine(const std::string& text, int line, const std::string& content) {
   std::vector<std::string> lines = test::SplitLines(text);
@@ -53,6 +58,7 @@ struct BadDocument {
 
 std::vector<BadDocument> BadDocuments() {
   const std::string good = ReferenceDocument();
+  const std::string windy = ReferenceDocument(true);
   return {
       {"empty file", "", 1, "ends where the header"},
       {"ends inside the global block", KeepLines(good, 20), 21, "ends where"},
@@ -100,6 +106,12 @@ std::vector<BadDocument> BadDocuments() {
        "baseLength of level 2"},
       {"binary garbage", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 3,
        "number of leaf outline"},
+      {"wind section cut short", KeepLines(windy, WindLine(2)), WindLine(3),
+       "ends where the wind turbulence in the wind section is due"},
+      {"wind section without its end", KeepLines(windy, WindLine(5)), WindLine(6), "marker 668"},
+      {"wind strength 101", ReplaceLine(windy, WindLine(0), "101"), WindLine(0),
+       "the wind strength in the wind section is outside 0..100"},
+      {"word for the loop length", ReplaceLine(windy, WindLine(5), "long"), WindLine(5), "found \"long\""},
   };
 }
 

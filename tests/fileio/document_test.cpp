@@ -42,6 +42,11 @@ TreeParameters RandomParameters(std::mt19937& random) {
   params.leafTexScale = between(1, 1000);
   params.uScale = between(0, 100);
   params.vScale = between(0, 100);
+  if (between(0, 1) == 1) {
+    params.wind.enabled = true;
+    for (const WindField& field : WindFields())
+      params.wind.*field.integer = between(field.accepted.minimum, field.accepted.maximum);
+  }
   for (LevelParameters& level : params.levels) {
     for (const LevelField& field : LevelFields()) {
       if (field.flag != nullptr)
@@ -69,6 +74,38 @@ TEST(Document, CompleteDocumentHasOneLinePerValue) {
   EXPECT_EQ(lines[1], "3");
   EXPECT_EQ(lines[2], "1.000000 2.000000");
   EXPECT_EQ(lines[3], "0.250000 0.500000");
+}
+
+// Wind adds its section after the last level block and nothing else;
+// without wind the document ends there, whatever the other wind settings.
+TEST(Document, WindSectionFollowsTheLevelBlocksOnlyWhileWindIsOn) {
+  TreeParameters calm;
+  calm.wind.strength = 90;
+  const std::string withoutWind = FormatDocument(calm);
+  EXPECT_EQ(withoutWind, FormatDocument(TreeParameters()));
+
+  TreeParameters windy = calm;
+  windy.wind.enabled = true;
+  windy.wind.loopLength = 120;
+  const std::string withWind = FormatDocument(windy);
+  ASSERT_EQ(withWind.compare(0, withoutWind.size(), withoutWind), 0);
+  EXPECT_EQ(withWind.substr(withoutWind.size()), "Wind\n90\n0\n25\n30\n50\n120\n668\n");
+  EXPECT_EQ(Parse(withWind).wind, windy.wind);
+}
+
+// Documents from before wind, even with something after their last level
+// block, load as they did: without wind, whatever the base had.
+TEST(Document, ADocumentWithoutAWindSectionLoadsWithoutWind) {
+  TreeParameters base;
+  base.wind.enabled = true;
+  base.wind.strength = 70;
+  const std::string old = FormatDocument(TreeParameters());
+  for (const std::string& tail : {std::string(), std::string("12 34\nnotes\n"), std::string("Windy 3\n"),
+                                  std::string(300, 'x')}) {
+    const TreeParameters loaded = Parse(old + tail, base);
+    EXPECT_EQ(loaded.wind, WindSettings()) << tail;
+    EXPECT_TRUE(test::SameParameters(loaded, TreeParameters())) << tail;
+  }
 }
 
 TEST(Document, RoundTripKeepsEveryField) {

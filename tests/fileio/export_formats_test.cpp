@@ -58,10 +58,14 @@ TEST(ExportFormats, WritesThroughTheTableAndRefusesWhatAFormatCannotCarry) {
   EXPECT_THROW(WriteExport(ExportFormat::kDXF, chain, dir.File("chain.dxf")), std::invalid_argument);
   EXPECT_THROW(WriteExport(ExportFormat::k3DS, SingleMeshScene(tree, {}, 2.0), dir.File("big.3ds")),
                std::invalid_argument);
+  ExportScene windy = SingleMeshScene(tree);
+  windy.wind.enabled = true;
+  EXPECT_THROW(WriteExport(ExportFormat::kOBJ, windy, dir.File("windy.obj")), std::invalid_argument);
   WriteExport(ExportFormat::kGLB, chain, dir.File("chain.glb"));
   EXPECT_TRUE(std::filesystem::exists(dir.File("chain.glb")));
   EXPECT_FALSE(std::filesystem::exists(dir.File("chain.dxf")));
   EXPECT_FALSE(std::filesystem::exists(dir.File("big.3ds")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("windy.obj")));
 }
 
 }  // namespace

@@ -3,10 +3,12 @@
 // pictures, the level chain's nodes, and failures that write nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "common/file_size_limit.h"
 #include "common/gltf_tools.h"
@@ -39,8 +41,9 @@ const tinygltf::Primitive& PrimitiveNamed(const tinygltf::Model& model, const st
 }
 
 // What the writer should make of the submeshes of one material: positions
-// as the OBJ export scales them, the tree's normals, every triangle
-// reversed, vertices that no triangle uses left out.
+// as the OBJ export scales them, the tree's normals, every triangle with an
+// area reversed (those without are left out), vertices that no remaining
+// triangle uses left out, and leaves that repeat an earlier one left out.
 struct ExpectedPrimitive {
   std::vector<float> positions, normals, texCoords;
   std::vector<IndexTriangle> triangles;
@@ -50,10 +53,21 @@ ExpectedPrimitive Expected(const MeshObject& mesh, int material, double scale = 
   ExpectedPrimitive expected;
   const Vector3 origin = ExportOrigin(mesh);
   std::uint32_t base = 0;
+  std::set<std::vector<float>> leavesSeen;
   for (const auto& submesh : mesh.submeshes) {
     if (submesh->texture != material) continue;
+    if (material == kLeafMaterial) {  // a leaf made twice in one place is written once
+      std::vector<float> key;
+      for (const Vertex& v : submesh->vertices) key.insert(key.end(), {v.position.x, v.position.y, v.position.z});
+      if (!leavesSeen.insert(key).second) continue;
+    }
     std::vector<std::int64_t> index(submesh->vertices.size(), -1);
-    for (const Triangle& t : submesh->triangles) index[t.a] = index[t.b] = index[t.c] = 0;
+    const auto hasArea = [&submesh](const Triangle& t) {
+      const Vector3& a = submesh->vertices[t.a].position;
+      return LengthSquared(Cross(submesh->vertices[t.b].position - a, submesh->vertices[t.c].position - a)) > 0.0f;
+    };
+    for (const Triangle& t : submesh->triangles)
+      if (hasArea(t)) index[t.a] = index[t.b] = index[t.c] = 0;
     std::uint32_t used = 0;
     for (std::size_t i = 0; i < submesh->vertices.size(); ++i) {
       if (index[i] < 0) continue;
@@ -62,10 +76,11 @@ ExpectedPrimitive Expected(const MeshObject& mesh, int material, double scale = 
       const Vector3 p = v.position - origin;
       for (float c : {p.x, p.y, p.z}) expected.positions.push_back(static_cast<float>(c * 0.01 * scale));
       expected.normals.insert(expected.normals.end(), {v.normal.x, v.normal.y, v.normal.z});
-      expected.texCoords.insert(expected.texCoords.end(), {v.texCoord.x, 1.0f - v.texCoord.y});
+      expected.texCoords.insert(expected.texCoords.end(), {v.texCoord.x, v.texCoord.y});
     }
     for (const Triangle& t : submesh->triangles)
-      expected.triangles.push_back(Canonical(static_cast<std::uint32_t>(index[t.a]),
+      if (hasArea(t))
+        expected.triangles.push_back(Canonical(static_cast<std::uint32_t>(index[t.a]),
                                              static_cast<std::uint32_t>(index[t.c]),
                                              static_cast<std::uint32_t>(index[t.b])));
     base += used;
@@ -202,18 +217,51 @@ TEST(GltfExport, FacesTurnCounterClockwiseTowardsTheirNormals) {
   EXPECT_EQ(inward, 0u);
 }
 
-// A submesh of `vertices` vertices in a row of thin triangles, every vertex used.
+// A submesh of `vertices` vertices in a zigzag strip of thin triangles,
+// rows of 300 stacked, every vertex used.
 std::shared_ptr<Submesh> Fan(std::uint32_t vertices) {
   auto submesh = std::make_shared<Submesh>();
   submesh->texture = kBarkMaterial;
   submesh->materialName = "Material2";
   for (std::uint32_t i = 0; i < vertices; ++i) {
-    Vertex v({static_cast<float>(i % 300), static_cast<float>(i / 300), 0.0f});
+    Vertex v({static_cast<float>(i / 2 % 300), static_cast<float>(i % 2 + 3 * (i / 600)), 0.0f});
     v.colour = {0.5f, 0.3f, 0.1f};
     submesh->vertices.push_back(v);
   }
   for (std::uint32_t i = 0; i + 2 < vertices; i += 1) submesh->triangles.push_back({i, i + 1, i + 2});
   return submesh;
+}
+
+TEST(GltfExport, TrianglesWithoutAreaAndRepeatedLeavesAreLeftOut) {
+  // A branch whose tip ring meets in a point, and a leaf made twice in the
+  // same place: an engine gets neither the flat triangles (nor the vertex
+  // only they use) nor the second leaf.
+  MeshObject mesh;
+  auto branch = std::make_shared<Submesh>();
+  branch->texture = kBarkMaterial;
+  for (const Vector3& p : {Vector3{0, 0, 0}, Vector3{1, 0, 0}, Vector3{0, 1, 0}, Vector3{0, 1, 0}, Vector3{5, 5, 5}})
+    branch->vertices.push_back(Vertex(p));
+  branch->triangles = {{0, 1, 2, true}, {1, 2, 3, true}, {2, 3, 4, true}, {0, 1, 2, true}};
+  mesh.submeshes.push_back(branch);
+  for (int copy = 0; copy < 2; ++copy) {
+    auto leaf = std::make_shared<Submesh>();
+    leaf->texture = kLeafMaterial;
+    for (const Vector3& p : {Vector3{0, 2, 0}, Vector3{1, 2, 0}, Vector3{0, 3, 0}}) leaf->vertices.push_back(Vertex(p));
+    leaf->triangles = {{0, 1, 2, true}};
+    mesh.submeshes.push_back(leaf);
+  }
+  ScratchDir dir;
+  ExportGLB(SingleMeshScene(mesh), dir.File("flat.glb"));
+  const tinygltf::Model model = test::LoadGltf(dir.File("flat.glb"));
+  ASSERT_EQ(model.meshes.at(0).primitives.size(), 2u);
+  const auto count = [&model](std::size_t primitive, const char* what) {
+    const tinygltf::Primitive& p = model.meshes[0].primitives.at(primitive);
+    return model.accessors.at(static_cast<std::size_t>(what[0] == 'i' ? p.indices : p.attributes.at("POSITION"))).count;
+  };
+  EXPECT_EQ(count(0, "indices"), 6u) << "the branch's two triangles with an area (one of them twice)";
+  EXPECT_EQ(count(0, "positions"), 3u);
+  EXPECT_EQ(count(1, "indices"), 3u) << "one leaf";
+  EXPECT_EQ(mesh.PolygonCount(), 6u) << "the mesh itself keeps what the generator made";
 }
 
 TEST(GltfExport, IndicesWidenToThirtyTwoBitsPastSixtyFiveThousandFiveHundredThirtyFiveVertices) {
@@ -266,7 +314,10 @@ MeshObject FansAndLeavesTakingTurns() {
       auto submesh = Fan(5 + static_cast<std::uint32_t>(leaf % 3));
       submesh->texture = kLeafMaterial;
       submesh->materialName = "Material1";
-      for (Vertex& v : submesh->vertices) v.colour = {0.1f * static_cast<float>(leaf % 7), 0.5f, 0.2f};
+      for (Vertex& v : submesh->vertices) {
+        v.colour = {0.1f * static_cast<float>(leaf % 7), 0.5f, 0.2f};
+        v.position.z = static_cast<float>(i) + 0.001f * static_cast<float>(leaf);  // each leaf in its own place
+      }
       mesh.submeshes.push_back(submesh);
     }
   }
@@ -325,8 +376,26 @@ TEST(GltfExport, TexturedLeafyTreeHasTwoMaterialsWithTheirPictures) {
     const tinygltf::Image& image =
         model.images.at(static_cast<std::size_t>(model.textures.at(static_cast<std::size_t>(texture)).source));
     EXPECT_EQ(image.mimeType, "image/jpeg");  // opaque pictures: JPEG
+    EXPECT_EQ(image.name.substr(image.name.size() - 4), ".jpg") << "named after what the file holds";
     EXPECT_EQ(image.width, m == &material("Material2") ? 64 : 16);
     EXPECT_EQ(m->pbrMetallicRoughness.baseColorFactor, (std::vector<double>{1, 1, 1, 1}));
+  }
+
+  // glTF's texture coordinates start at the picture's top-left corner, as
+  // the program's do: every leaf corner reads, in the written picture, the
+  // row the program's view shows there (the gradient's green tells rows
+  // apart; JPEG keeps it within a few steps).
+  const tinygltf::Primitive& leaves = PrimitiveNamed(model, "Material1");
+  const tinygltf::Image& leafImage = model.images.at(static_cast<std::size_t>(
+      model.textures.at(static_cast<std::size_t>(material("Material1").pbrMetallicRoughness.baseColorTexture.index))
+          .source));
+  const std::vector<float> uv = test::AccessorValues<float>(model, leaves.attributes.at("TEXCOORD_0"));
+  ASSERT_FALSE(uv.empty());
+  for (std::size_t i = 0; i + 1 < uv.size(); i += 2) {
+    const int x = std::clamp(static_cast<int>(uv[i] * 15.0f + 0.5f), 0, 15);
+    const int y = std::clamp(static_cast<int>(uv[i + 1] * 15.0f + 0.5f), 0, 15);
+    const int written = leafImage.image[static_cast<std::size_t>((y * 16 + x) * leafImage.component + 1)];
+    EXPECT_NEAR(written, textured.leaf.At(x, y)[1], 24) << "corner " << i / 2;
   }
 }
 
@@ -358,8 +427,12 @@ TEST(GltfExport, UntexturedLeavesCarryTheirColoursInLinearLight) {
   ASSERT_EQ(leaves.attributes.count("COLOR_0"), 1u);
   const std::vector<float> colours = test::AccessorValues<float>(model, leaves.attributes.at("COLOR_0"));
   std::vector<float> expected;
+  std::set<std::vector<float>> leavesSeen;
   for (const auto& submesh : tree.submeshes) {
     if (submesh->texture != kLeafMaterial) continue;
+    std::vector<float> key;  // a leaf made twice in one place is written once
+    for (const Vertex& v : submesh->vertices) key.insert(key.end(), {v.position.x, v.position.y, v.position.z});
+    if (!leavesSeen.insert(key).second) continue;
     std::vector<bool> used(submesh->vertices.size());
     for (const Triangle& t : submesh->triangles) used[t.a] = used[t.b] = used[t.c] = true;
     for (std::size_t i = 0; i < used.size(); ++i)
@@ -411,13 +484,20 @@ TEST(GltfExport, ChainOfLevelsNamesItsNodesAndSharesPictures) {
   ScratchDir dir;
   ExportGLB(scene, dir.File("chain.glb"));
   const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
-  ASSERT_EQ(model.nodes.size(), 3u);
+  ASSERT_EQ(model.nodes.size(), 2u);
   EXPECT_EQ(model.nodes[0].name, "Oak_LOD0");
   EXPECT_EQ(model.nodes[1].name, "Oak_LOD1");
-  EXPECT_EQ(model.nodes[2].name, "Oak");
-  EXPECT_EQ(model.nodes[2].children, (std::vector<int>{0, 1}));
+  // A reader that follows the scene without MSFT_lod finds one tree: the
+  // scene's nodes, walked down, reach the finest level alone.
   ASSERT_EQ(model.scenes.size(), 1u);
-  EXPECT_EQ(model.scenes[0].nodes, (std::vector<int>{2}));
+  std::vector<int> reached, open = model.scenes[0].nodes;
+  while (!open.empty()) {
+    const int node = open.back();
+    open.pop_back();
+    reached.push_back(node);
+    for (int child : model.nodes.at(static_cast<std::size_t>(node)).children) open.push_back(child);
+  }
+  EXPECT_EQ(reached, (std::vector<int>{0}));
   const tinygltf::Value& lod = model.nodes[0].extensions.at("MSFT_lod");
   ASSERT_TRUE(lod.Get("ids").IsArray());
   EXPECT_EQ(lod.Get("ids").Get(0).GetNumberAsInt(), 1);
@@ -432,6 +512,16 @@ TEST(GltfExport, ChainOfLevelsNamesItsNodesAndSharesPictures) {
   // Both levels share the origin of the finest one.
   const std::vector<float> low = test::AccessorValues<float>(model, model.meshes[1].primitives[0].attributes.at("POSITION"));
   ExpectClose(low, Expected(tree, kBarkMaterial).positions, 1e-6f, "the lower level's positions");
+
+  // Grouped, for tools that gather levels by their names: every level
+  // under one root node in the scene.
+  scene.allLevelsInScene = true;
+  ExportGLB(scene, dir.File("grouped.glb"));
+  const tinygltf::Model grouped = test::LoadGltf(dir.File("grouped.glb"));
+  ASSERT_EQ(grouped.nodes.size(), 3u);
+  EXPECT_EQ(grouped.nodes[2].name, "Oak");
+  EXPECT_EQ(grouped.nodes[2].children, (std::vector<int>{0, 1}));
+  EXPECT_EQ(grouped.scenes.at(0).nodes, (std::vector<int>{2}));
 }
 
 TEST(GltfExport, FailuresSayWhyAndWriteNothing) {

@@ -43,12 +43,12 @@ std::shared_ptr<Submesh> Grid(int columns, int rows, float depth) {
   return submesh;
 }
 
-// A row of `vertices` vertices in thin triangles, all of one colour.
+// A zigzag strip of `vertices` vertices in thin triangles (rows of 300 stacked), all of one colour.
 std::shared_ptr<Submesh> Fan(std::uint32_t vertices, float depth) {
   auto submesh = std::make_shared<Submesh>();
   submesh->texture = kBarkMaterial;
   for (std::uint32_t i = 0; i < vertices; ++i) {
-    Vertex v({static_cast<float>(i % 300), static_cast<float>(i / 300), depth});
+    Vertex v({static_cast<float>(i / 2 % 300), static_cast<float>(i % 2 + 3 * (i / 600)), depth});
     v.colour = {0.5f, 0.3f, 0.1f};
     submesh->vertices.push_back(v);
   }
@@ -193,7 +193,7 @@ TEST(GltfGeometry, VerticesNoTriangleUsesStayOutOfCountsAndBounds) {
   EXPECT_EQ(written.positions[30], 0.0f);  // the second submesh's first vertex follows the first's ten
   EXPECT_EQ(written.positions[32], 1.0f);
   EXPECT_EQ(primitive.low, (std::array<float, 3>{0.0f, 0.0f, 0.0f}));
-  EXPECT_EQ(primitive.high, (std::array<float, 3>{9.0f, 0.0f, 1.0f}));
+  EXPECT_EQ(primitive.high, (std::array<float, 3>{4.0f, 1.0f, 1.0f}));
   // Its colour still counts, as it always has: the material's vertices differ in colour.
   EXPECT_TRUE(primitive.withColours);
   EXPECT_EQ(written.indices[24], 10u);

@@ -94,11 +94,17 @@ TEST_F(BillboardRender, HiddenTrianglesAreNotDrawn) {
   EXPECT_EQ(CoveredPixels(Render(mesh, 32)), 0);
 }
 
-TEST_F(BillboardRender, GeometryBeyondTheFarPlaneOrBehindTheEyeIsClipped) {
+TEST_F(BillboardRender, EveryVisibleTriangleIsDrawnHoweverFarFromTheSquare) {
+  // A billboard's square need not lie in its cluster's plane: its
+  // triangles may lie well before it (beyond the eye's usual 10 units) or
+  // far behind it, and are drawn all the same.
   MeshObject mesh;
-  mesh.submeshes.push_back(Square(-8, -8, 8, 8, -10.5f));  // behind the eye at z = -10
-  mesh.submeshes.push_back(Square(-8, -8, 8, 8, 95.0f));   // 105 units away, beyond far = 100
-  EXPECT_EQ(CoveredPixels(Render(mesh, 32)), 0);
+  mesh.submeshes.push_back(Square(-8, -8, 0, 0, -30.0f));   // 30 units before the square
+  mesh.submeshes.push_back(Square(0, 0, 8, 8, 195.0f));     // 195 units behind it
+  const Image picture = Render(mesh, 32);
+  EXPECT_FALSE(IsKey(picture, 20, 20)) << "the square before the eye";
+  EXPECT_FALSE(IsKey(picture, 12, 12)) << "the square past the usual far plane";
+  EXPECT_GE(CoveredPixels(picture), 2 * 12 * 12);
 }
 
 TEST_F(BillboardRender, SideZeroGivesAnEmptyPicture) {

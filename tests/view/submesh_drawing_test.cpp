@@ -124,21 +124,30 @@ TEST(SubmeshDrawing, TexturedSubmeshBindsItsTextureAndSendsCoordinates) {
                                                            "Vertex 2 0 0"}));
 }
 
-TEST(SubmeshDrawing, OnlyBarkHasItsBackFacesCulled) {
-  const std::pair<int, const char*> cases[] = {
-      {vh::kBarkMaterial, "Cull on"},
-      {vh::kLeafMaterial, "Cull off"},
-      {vh::kBillboardMaterial, "Cull off"},
-      {0, "Cull off"},  // the ground plane
+TEST(SubmeshDrawing, OnlyBarkHasItsBackFacesCulledUnlessAllFacesAreAskedFor) {
+  struct CullCase {
+    int material;
+    bool allFaces;
+    const char* culling;
   };
-  for (const auto& [material, culling] : cases) {
+  const CullCase cases[] = {
+      {vh::kBarkMaterial, false, "Cull on"},
+      {vh::kLeafMaterial, false, "Cull off"},
+      {vh::kBillboardMaterial, false, "Cull off"},
+      {0, false, "Cull off"},  // the ground plane
+      {vh::kBarkMaterial, true, "Cull off"},  // a billboard's picture of part of a branch
+  };
+  for (const CullCase& c : cases) {
     Submesh submesh;
     Fill(submesh, 3, {{0, 1, 2, true}});
-    submesh.texture = material;
+    submesh.texture = c.material;
     RecordingGl gl;
-    Draw(submesh, false, gl);
+    CompiledList list;
+    DrawOptions options;
+    options.allFaces = c.allFaces;
+    vh::DrawSubmeshWith(gl, submesh, options, list);
     ASSERT_GE(gl.calls.size(), 3u);
-    EXPECT_EQ(gl.calls[2], culling) << "material " << material;
+    EXPECT_EQ(gl.calls[2], c.culling) << "material " << c.material << (c.allFaces ? ", all faces" : "");
   }
 }
 
@@ -173,7 +182,7 @@ TEST(SubmeshDrawing, CompilesOnceThenReplaysUntilTheSubmeshOrTheOptionsChange) {
   vh::DrawSubmeshWith(gl, submesh, DrawOptions{true}, list);
   EXPECT_EQ(gl.calls[0], "NewList 7");  // the same name is compiled again
   EXPECT_EQ(gl.calls[3], "Begin lines");
-  EXPECT_TRUE(list.wireframe);
+  EXPECT_TRUE(list.options.wireframe);
 
   gl.calls.clear();
   submesh.vertices[2].position.y = 1.0f;  // changed without saying so: not seen
@@ -238,7 +247,7 @@ TEST(SubmeshDrawing, CompilingAheadRecordsTheDrawingAndTheFrameOnlyReplaysIt) {
   ahead.calls.clear();
   EXPECT_TRUE(vh::CompileSubmeshWith(ahead, submesh, DrawOptions{true}, list)) << "the option changed";
   EXPECT_EQ(ahead.calls[0], "CompileList 7");
-  EXPECT_TRUE(list.wireframe);
+  EXPECT_TRUE(list.options.wireframe);
 }
 
 TEST(SubmeshDrawing, CompilingAheadLeavesWhatCannotBeListedToTheFrame) {

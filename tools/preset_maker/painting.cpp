@@ -105,12 +105,12 @@ Cells PeriodicCells(float x, float y, int periodX, int periodY, std::uint32_t se
 }
 
 Canvas::Canvas(int width, int height, const Colour& fill)
-    : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * height, fill) {}
+    : m_width(width), m_height(height), m_pixels(static_cast<std::size_t>(width) * height, fill) {}
 
 vh::Image Canvas::ToImage() const {
-  vh::Image image(width_, height_, 3);
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) {
+  vh::Image image(m_width, m_height, 3);
+  for (int y = 0; y < m_height; ++y) {
+    for (int x = 0; x < m_width; ++x) {
       const Colour& c = At(x, y);
       std::uint8_t* pixel = image.At(x, y);
       pixel[0] = static_cast<std::uint8_t>(std::lround(Clamp01(c.r) * 255.0f));

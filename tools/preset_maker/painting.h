@@ -53,17 +53,17 @@ float Hash01(int x, int y, std::uint32_t seed);
 class Canvas {
  public:
   Canvas(int width, int height, const Colour& fill = {});
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  Colour& At(int x, int y) { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
-  const Colour& At(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
+  int Width() const { return m_width; }
+  int Height() const { return m_height; }
+  Colour& At(int x, int y) { return m_pixels[static_cast<std::size_t>(y) * m_width + x]; }
+  const Colour& At(int x, int y) const { return m_pixels[static_cast<std::size_t>(y) * m_width + x]; }
   // The 8-bit RGB picture, channels clamped to 0..1 and rounded.
   vh::Image ToImage() const;
 
  private:
-  int width_;
-  int height_;
-  std::vector<Colour> pixels_;
+  int m_width;
+  int m_height;
+  std::vector<Colour> m_pixels;
 };
 
 }  // namespace paint

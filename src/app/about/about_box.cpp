@@ -28,63 +28,63 @@ AboutBox::AboutBox(QWidget* parent)
   upper->setObjectName("Panel2");
   auto* upperLayout = new QVBoxLayout(upper);
   upperLayout->setContentsMargins(0, 0, 0, 0);
-  image_ = new QLabel(upper);
-  image_->setObjectName("Image1");
-  image_->setPixmap(QPixmap::fromImage(MakeSplashPicture()));
-  image_->setFixedSize(512, 384);
-  upperLayout->addWidget(image_);
+  m_image = new QLabel(upper);
+  m_image->setObjectName("Image1");
+  m_image->setPixmap(QPixmap::fromImage(MakeSplashPicture()));
+  m_image->setFixedSize(512, 384);
+  upperLayout->addWidget(m_image);
   layout->addWidget(upper);
 
-  lower_ = new QWidget(this);
-  lower_->setObjectName("Panel3");
-  lower_->setFixedHeight(165);
-  lower_->setAutoFillBackground(true);
-  QPalette white = lower_->palette();
+  m_lower = new QWidget(this);
+  m_lower->setObjectName("Panel3");
+  m_lower->setFixedHeight(165);
+  m_lower->setAutoFillBackground(true);
+  QPalette white = m_lower->palette();
   white.setColor(QPalette::Window, Qt::white);
-  lower_->setPalette(white);
-  auto* lowerLayout = new QVBoxLayout(lower_);
-  name_ = new QLabel("Verdanthollow v2.0", lower_);
-  name_->setObjectName("Label1");
-  QFont nameFont = name_->font();
+  m_lower->setPalette(white);
+  auto* lowerLayout = new QVBoxLayout(m_lower);
+  m_name = new QLabel("Verdanthollow v2.0", m_lower);
+  m_name->setObjectName("Label1");
+  QFont nameFont = m_name->font();
   nameFont.setPixelSize(19);
-  name_->setFont(nameFont);
-  name_->setStyleSheet("color: blue;");
-  name_->setCursor(Qt::PointingHandCursor);
-  link_ = new QLabel(QString::fromLatin1(kWebAddress), lower_);
-  link_->setObjectName("Label6");
-  QFont linkFont = link_->font();
+  m_name->setFont(nameFont);
+  m_name->setStyleSheet("color: blue;");
+  m_name->setCursor(Qt::PointingHandCursor);
+  m_link = new QLabel(QString::fromLatin1(kWebAddress), m_lower);
+  m_link->setObjectName("Label6");
+  QFont linkFont = m_link->font();
   linkFont.setUnderline(true);
-  link_->setFont(linkFont);
-  link_->setStyleSheet("color: blue;");
-  link_->setCursor(Qt::PointingHandCursor);
-  close_ = new QLabel("Click to close", lower_);
-  close_->setObjectName("Label5");
-  lowerLayout->addWidget(name_);
-  lowerLayout->addWidget(link_);
+  m_link->setFont(linkFont);
+  m_link->setStyleSheet("color: blue;");
+  m_link->setCursor(Qt::PointingHandCursor);
+  m_close = new QLabel("Click to close", m_lower);
+  m_close->setObjectName("Label5");
+  lowerLayout->addWidget(m_name);
+  lowerLayout->addWidget(m_link);
   lowerLayout->addStretch(1);
-  lowerLayout->addWidget(close_, 0, Qt::AlignRight | Qt::AlignBottom);
-  layout->addWidget(lower_);
+  lowerLayout->addWidget(m_close, 0, Qt::AlignRight | Qt::AlignBottom);
+  layout->addWidget(m_lower);
 
-  for (QWidget* w : std::initializer_list<QWidget*>{image_, lower_, name_, link_, close_}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{m_image, m_lower, m_name, m_link, m_close}) {
     w->installEventFilter(this);
   }
 
-  splashTimer_ = new QTimer(this);
-  splashTimer_->setObjectName("Timer1");
-  splashTimer_->setInterval(3000);
-  connect(splashTimer_, &QTimer::timeout, this, &AboutBox::onSplashTimeout);
-  splashTimer_->start();
+  m_splashTimer = new QTimer(this);
+  m_splashTimer->setObjectName("Timer1");
+  m_splashTimer->setInterval(3000);
+  connect(m_splashTimer, &QTimer::timeout, this, &AboutBox::onSplashTimeout);
+  m_splashTimer->start();
 }
 
 void AboutBox::onSplashTimeout() {
   // The splash hides once; later showings last until a click or a key.
   hide();
-  splashTimer_->stop();
+  m_splashTimer->stop();
 }
 
 bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonPress) {
-    if (watched == name_ || watched == link_) {
+    if (watched == m_name || watched == m_link) {
       QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebAddress)));
       return true;
     }

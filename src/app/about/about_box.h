@@ -26,10 +26,10 @@ class AboutBox : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
-  QLabel* image_ = nullptr;     // Image1
-  QWidget* lower_ = nullptr;    // Panel3
-  QLabel* name_ = nullptr;      // Label1
-  QLabel* link_ = nullptr;      // Label6
-  QLabel* close_ = nullptr;     // Label5
-  QTimer* splashTimer_ = nullptr;
+  QLabel* m_image = nullptr;     // Image1
+  QWidget* m_lower = nullptr;    // Panel3
+  QLabel* m_name = nullptr;      // Label1
+  QLabel* m_link = nullptr;      // Label6
+  QLabel* m_close = nullptr;     // Label5
+  QTimer* m_splashTimer = nullptr;
 };

@@ -1,0 +1,190 @@
+#include "app/document/tree_document.h"
+
+#include <chrono>
+#include <exception>
+#include <utility>
+
+#include "app/document/local_path.h"
+#include "app/document/tree_messages.h"
+#include "imaging/picture_io.h"
+
+namespace {
+constexpr std::chrono::milliseconds kInlineGrowthWait{5};
+
+bool NamesPicture(bool loaded, const std::string& file) { return loaded && !file.empty(); }
+}  // namespace
+
+TreeDocument::TreeDocument(QObject* parent) : QObject(parent) {
+  vh::Generate(m_session.params, m_session.GrowthOptions(), {}, m_session.tree);
+  m_driver = std::make_unique<GenerationDriver>(
+      [this](GrownTree grown) { InstallGrownTree(std::move(grown)); });
+  connect(m_driver.get(), &GenerationDriver::idle, this, &TreeDocument::RunActionsWaitingForTree);
+}
+
+TreeDocument::~TreeDocument() {
+  StopGrowing();
+  // A closing program need not wait for a large tree to be freed.
+  DiscardTree(std::make_unique<vh::Tree>(std::move(m_session.tree)));
+}
+
+void TreeDocument::StopGrowing() { m_driver.reset(); }
+
+void TreeDocument::WhenTreeIsIn(std::function<void()> action) {
+  m_waitingForTree.push_back(std::move(action));
+  RunActionsWaitingForTree();
+}
+
+void TreeDocument::RunActionsWaitingForTree() {
+  // An action that starts a generation (New, Open) makes the rest wait
+  // for that tree in turn.
+  while (!m_waitingForTree.empty() && m_driver != nullptr && !m_driver->Busy()) {
+    const std::function<void()> action = std::move(m_waitingForTree.front());
+    m_waitingForTree.erase(m_waitingForTree.begin());
+    action();
+  }
+}
+
+void TreeDocument::CancelLongTasks() {
+  if (m_session.buildingFromTree) m_session.cancelRequested = true;
+  if (m_driver != nullptr) m_driver->Cancel();
+}
+
+void TreeDocument::BeginBuildFromTree(const char* status) {
+  m_session.buildingFromTree = true;
+  m_session.buildStatus = status;
+  m_session.cancelRequested = false;
+  emit buildingChanged(true);
+}
+
+void TreeDocument::EndBuildFromTree() {
+  m_session.buildingFromTree = false;
+  m_session.buildStatus = "";
+  m_session.cancelRequested = false;
+  emit buildingChanged(false);
+}
+
+void TreeDocument::RequestGrowth(Growth growth) {
+  // A cloud or chain builder reads the tree while it processes events: it
+  // must not be replaced under it (and a builder only starts when idle).
+  if (m_session.buildingFromTree || m_driver == nullptr) return;
+  // The tree that arrives answers every request made since the last one
+  // arrived, so it does what any of them asked for.
+  m_pending.afterEdit |= growth.afterEdit;
+  m_pending.refreshCounts |= growth.refreshCounts;
+  m_pending.opened |= growth.opened;
+  m_driver->Grow({m_session.params, m_session.GrowthOptions(), m_session.vertexBudget});
+}
+
+void TreeDocument::InstallGrownTree(GrownTree grown) {
+  const Growth growth = std::exchange(m_pending, {});
+  if (grown.tree == nullptr) {
+    emit problem(grown.failure, "Error");
+    return;
+  }
+  // The old tree's display lists are freed at the next frame, its memory
+  // off this thread; the new tree is compiled when it is first drawn.
+  auto replaced = std::make_unique<vh::Tree>(std::move(m_session.tree));
+  m_session.tree = std::move(*grown.tree);
+  DiscardTree(std::move(replaced));
+  if (growth.afterEdit) m_session.wireframe.groundPlane = m_session.wireframeTicked;
+  // No generation runs now, so the view's new ground plane takes the next
+  // object number: the one after the new tree's.
+  emit treeReplaced(growth.afterEdit, growth.opened);
+  if (growth.refreshCounts) emit countsChanged();
+  // Last: the message box processes events, which may start the next generation.
+  if (m_session.tree.budgetExceeded) {
+    emit problem(TreeTooLargeMessage(m_session.tree, m_session.vertexBudget), "Tree too large");
+  }
+}
+
+void TreeDocument::UpdateAfterChange() {
+  if (BillboardMode() || !m_autoUpdate) return;
+  const bool wasIdle = !Growing();
+  RequestGrowth({.afterEdit = true, .refreshCounts = true});
+  // An edit of a small tree: the tree is in within a few milliseconds, and
+  // taken at once it is drawn in the same frame as the control that
+  // changed. A larger one arrives later; the wait costs no more than that.
+  if (wasIdle && m_driver != nullptr) m_driver->SettleWithin(kInlineGrowthWait);
+}
+
+void TreeDocument::GenerateTree() {
+  if (BillboardMode()) return;
+  RequestGrowth({});
+}
+
+void TreeDocument::GrowOpenedDocument() {
+  RequestGrowth({.afterEdit = false, .refreshCounts = true, .opened = true});
+}
+
+const vh::MeshObject& TreeDocument::ShownMesh() const {
+  if (m_billboard != nullptr) return *m_billboard;
+  return m_session.tree;
+}
+
+void TreeDocument::LoadLeafPicture(const QString& fileName) {
+  if (EditsLocked() || fileName.isEmpty()) return;
+  m_session.leafTextureImage = vh::LoadPicture(LocalPath(fileName));
+  emit leafPictureLoaded();
+}
+
+void TreeDocument::LoadBarkPicture(const QString& fileName) {
+  if (EditsLocked() || fileName.isEmpty()) return;
+  m_session.barkTextureImage = vh::LoadPicture(LocalPath(fileName));
+  emit barkPictureLoaded();
+}
+
+QStringList TreeDocument::RestorePictures(const vh::TreeParameters& before,
+                                          const vh::TreeParameters& after) {
+  QStringList problems;
+  const auto load = [&problems](const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const std::exception& error) {
+      problems << QString::fromLocal8Bit(error.what());
+    }
+  };
+  if (before.barkTextureFile != after.barkTextureFile ||
+      before.barkTextureLoaded != after.barkTextureLoaded) {
+    if (NamesPicture(after.barkTextureLoaded, after.barkTextureFile)) {
+      load([&] { LoadBarkPicture(FromLocalPath(after.barkTextureFile)); });
+    } else {
+      emit barkPictureUnnamed();
+    }
+  }
+  if (before.leafTextureFile != after.leafTextureFile &&
+      NamesPicture(after.leafTextureLoaded, after.leafTextureFile)) {
+    load([&] { LoadLeafPicture(FromLocalPath(after.leafTextureFile)); });
+  }
+  return problems;
+}
+
+vh::MaterialPictures TreeDocument::Pictures() const {
+  vh::MaterialPictures pictures;
+  pictures.leaf = &m_session.leafTextureImage;
+  pictures.bark = &m_session.barkTextureImage;
+  return pictures;
+}
+
+void TreeDocument::SetBillboard(vh::BillboardCloud cloud) {
+  if (cloud.mesh == nullptr) return;
+  m_billboard = std::move(cloud.mesh);
+  m_billboardColour = std::move(cloud.colourTexture);
+  m_billboardAlpha = std::move(cloud.transparency);
+  m_session.wireframe.billboard = false;  // the new billboards are drawn filled until "Wireframe" is clicked
+  emit billboardChanged();
+  emit countsChanged();
+}
+
+void TreeDocument::DestroyBillboard() {
+  if (m_billboard == nullptr) return;
+  // The billboards go with the cloud; the bark submeshes it listed are
+  // shared with the tree, which keeps them.
+  m_billboard.reset();
+  emit billboardChanged();
+  emit countsChanged();  // the tree is shown again, as it was
+}
+
+void TreeDocument::ReleaseBillboardImages() {
+  m_billboardColour = vh::Image();
+  m_billboardAlpha = vh::Image();
+}

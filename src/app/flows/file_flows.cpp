@@ -1,0 +1,234 @@
+#include "app/flows/file_flows.h"
+
+#include <exception>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/document/file_names.h"
+#include "app/document/local_path.h"
+#include "app/document/tree_document.h"
+#include "app/document/tree_messages.h"
+#include "app/flows/help_opener.h"
+#include "app/widgets/dialog_filters.h"
+#include "app/widgets/file_dialogs.h"
+#include "app/widgets/message_box.h"
+#include "app/widgets/qt_image.h"
+#include "app/widgets/question_box.h"
+#include "fileio/document.h"
+#include "fileio/document_pictures.h"
+#include "fileio/export_formats.h"
+#include "fileio/presets.h"
+#include "imaging/picture_io.h"
+#include "tree/tree.h"
+
+namespace {
+QString What(const std::exception& error) { return QString::fromLocal8Bit(error.what()); }
+
+const char* const kExportTitle = "Export";
+const char* const kCopyPicturesTitle = "Copy pictures";
+
+std::optional<FileChoice> Ask(FileRequest::Kind kind, QWidget* parent, const QString& filter,
+                              const QString& initialName, int initialFilter = 0) {
+  FileRequest request;
+  request.initialFilter = initialFilter;
+  request.kind = kind;
+  request.parent = parent;
+  request.filter = filter;
+  request.initialName = initialName;
+  return RunFileDialog(request);
+}
+}  // namespace
+
+FileFlows::FileFlows(TreeDocument& document, QWidget* dialogParent, std::function<QImage()> grabView,
+                     QObject* parent)
+    : QObject(parent), m_document(document), m_dialogParent(dialogParent), m_grabView(std::move(grabView)) {}
+
+void FileFlows::ShowError(const QString& text) { ShowWarning(m_dialogParent, text, "Error"); }
+
+void FileFlows::New() {
+  if (m_document.Busy()) return;
+  // The cloud stands for the tree being discarded: leave billboard mode so
+  // that the new tree is grown and shown.
+  m_document.DestroyBillboard();
+  m_document.Session().StartNewTree();
+  m_document.ParametersReplaced();
+  m_document.UpdateAfterChange();
+  m_document.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
+  m_document.LeafAppearanceChanged();
+  BelongTo(QString());
+  emit newTree();
+}
+
+void FileFlows::Open() {
+  if (m_document.Busy()) return;
+  const std::optional<FileChoice> choice =
+      Ask(FileRequest::Kind::kOpen, m_dialogParent, kOpenDocumentFilter, QString());
+  if (!choice) return;
+  OpenDocument(choice->fileName);
+}
+
+void FileFlows::OpenDocument(const QString& fileName) {
+  if (OpenWith([&](const vh::TreeParameters& base) {
+        return vh::ReadDocumentFile(LocalPath(fileName), base);
+      })) {
+    BelongTo(QFileInfo(fileName).absoluteFilePath());
+    emit documentOpened(fileName);
+  }
+}
+
+void FileFlows::OpenPreset(const vh::PresetLibrary& presets, const QString& name) {
+  const std::string preset = name.toStdString();
+  if (OpenWith([&](const vh::TreeParameters& base) { return presets.Read(preset, base); })) {
+    BelongTo(QString(), name);
+    emit presetOpened(name);
+  }
+}
+
+bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreeParameters& base)>& read) {
+  if (m_document.Busy()) return false;
+  EditingSession& session = m_document.Session();
+  try {
+    // Reads into a fresh parameter set; the session's is replaced only
+    // when the whole document was read.
+    session.params = read(session.params);
+  } catch (const std::exception& error) {
+    ShowError(What(error));
+    return false;
+  }
+  m_document.GrowOpenedDocument();
+  m_document.DestroyBillboard();  // it showed the tree that was just replaced
+  // A picture that cannot be read is reported, but the controls must show
+  // the document all the same: otherwise their stale values would be
+  // stored over it at the next change.
+  QStringList problems;
+  if (session.tree.budgetExceeded) problems << TreeTooLargeMessage(session.tree, session.vertexBudget);
+  const auto load = [&problems](const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const std::exception& error) {
+      problems << What(error);
+    }
+  };
+  load([&] { m_document.LoadBarkPicture(FromLocalPath(session.params.barkTextureFile)); });
+  load([&] { m_document.LoadLeafPicture(FromLocalPath(session.params.leafTextureFile)); });
+  m_document.ParametersReplaced();
+  m_document.LeafAppearanceChanged();
+  m_document.RequestRedraw();
+  m_document.RefreshCounts();  // of the tree just grown from the document
+  if (!problems.isEmpty()) ShowError(problems.join('\n'));
+  return true;
+}
+
+void FileFlows::BelongTo(const QString& fileName, const QString& suggestedName) {
+  m_documentFile = fileName;
+  m_suggestedName = suggestedName.isEmpty() ? QString("Untitled") : suggestedName;
+  if (!fileName.isEmpty()) m_lastFolder = QFileInfo(fileName).absolutePath();
+}
+
+bool FileFlows::Save() {
+  if (m_document.Busy()) return false;
+  // Only the document's own file is ever written without asking: a name
+  // chosen for another document would overwrite that one.
+  if (m_documentFile.isEmpty()) return SaveAs();
+  return SaveTo(m_documentFile, false);
+}
+
+bool FileFlows::SaveAs() {
+  if (m_document.Busy()) return false;
+  QString initialName = m_documentFile;
+  if (initialName.isEmpty()) {
+    initialName = m_lastFolder.isEmpty() ? m_suggestedName : QDir(m_lastFolder).filePath(m_suggestedName);
+  }
+  const std::optional<FileChoice> choice =
+      Ask(FileRequest::Kind::kSave, m_dialogParent, kSaveDocumentFilter, initialName);
+  if (!choice) return false;
+  return SaveTo(choice->fileName, true);
+}
+
+bool FileFlows::SaveTo(const QString& chosen, bool offerCopies) {
+  const std::string path = DocumentFileName(LocalPath(chosen));
+  const std::string folder = LocalPath(QFileInfo(FromLocalPath(path)).absolutePath());
+  if (offerCopies && !OfferPictureCopies(folder)) return false;
+  try {
+    // Written beside the target and renamed into place when complete.
+    vh::SaveDocument(vh::WithPicturesRelativeTo(m_document.Session().params, folder), path);
+  } catch (const std::exception& error) {
+    ShowError(What(error));
+    return false;
+  }
+  const QString written = QFileInfo(FromLocalPath(path)).absoluteFilePath();
+  BelongTo(written);
+  emit documentSaved(written);
+  return true;
+}
+
+bool FileFlows::OfferPictureCopies(const std::string& folder) {
+  vh::TreeParameters& params = m_document.Session().params;
+  const std::vector<std::string> outside = vh::PicturesOutside(params, folder);
+  if (outside.empty()) return true;
+  QStringList names;
+  for (const std::string& picture : outside) names << QDir::toNativeSeparators(FromLocalPath(picture));
+  const QString question =
+      QString("The document names pictures that lie outside its folder:\n%1\n\n"
+              "Copy them beside the document, so that the folder holds everything it needs?")
+          .arg(names.join('\n'));
+  if (!AskYesNo(m_dialogParent, kCopyPicturesTitle, question)) return true;
+  try {
+    vh::CopyPicturesInto(params, folder);
+  } catch (const std::exception& error) {
+    ShowError(What(error));
+    return false;
+  }
+  return true;
+}
+
+void FileFlows::Export() {
+  if (m_document.Busy()) return;
+  FileRequest request;
+  request.kind = FileRequest::Kind::kSave;
+  request.parent = m_dialogParent;
+  request.title = kExportTitle;
+  request.filter = QString::fromStdString(vh::ExportFilterList());
+  request.initialName = m_exportName;
+  request.initialFilter = m_exportFilter;
+  request.askScale = true;
+  request.initialScale = m_exportScale;
+  const std::optional<FileChoice> choice = RunFileDialog(request);
+  if (!choice) return;
+  m_exportName = choice->fileName;
+  m_exportFilter = choice->filterIndex;
+  m_exportScale = choice->scale;
+  const vh::ExportFormat format = vh::ExportFormatOfFilter(choice->filterIndex);
+  const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
+  const vh::Tree& tree = m_document.CurrentTree();
+  // The scale and the pictures matter to glTF only; the other formats
+  // write the numbers they always have and name their picture files.
+  const double scale = vh::FormatEntry(format).carriesScene ? choice->scale : 1.0;
+  try {
+    vh::WriteExport(format, vh::SingleMeshScene(tree, m_document.Pictures(), scale), path);
+  } catch (const std::exception& error) {
+    ShowError(What(error));
+  }
+}
+
+void FileFlows::ExportScreenshot() {
+  if (m_document.Busy()) return;
+  const std::optional<FileChoice> choice =
+      Ask(FileRequest::Kind::kSave, m_dialogParent, kSavePictureFilter, m_screenshotName);
+  if (!choice) return;
+  m_screenshotName = choice->fileName;
+  try {
+    // BMP for ".bmp" in any case, JPEG of quality 90 otherwise; the name is
+    // used as it is.
+    vh::SavePicture(LocalPath(choice->fileName), FromQImage(m_grabView()));
+  } catch (const std::exception& error) {
+    ShowError(What(error));
+  }
+}
+
+void FileFlows::Help() {
+  OpenHelp(m_dialogParent, QDir::currentPath(), QCoreApplication::applicationDirPath());
+}

@@ -1,0 +1,315 @@
+#include "app/pages/leaf_editor.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <exception>
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QSlider>
+#include <QToolButton>
+
+#include "app/document/local_path.h"
+#include "app/document/tree_document.h"
+#include "app/widgets/dialog_filters.h"
+#include "app/widgets/file_dialogs.h"
+#include "app/widgets/message_box.h"
+#include "app/widgets/named_button.h"
+#include "tree/tree.h"
+
+namespace {
+// A click selects an existing point when both its x and y lie closer than
+// this many pixels.
+constexpr int kPickDistance = 5;
+const QRgb kAxisColour = qRgb(128, 128, 128);
+const QRgb kOutlineColour = qRgb(0, 0, 255);
+const QRgb kMarkerColour = qRgb(255, 0, 0);
+
+// The mode buttons show pictures only: a small outline with its points, and
+// a four-way arrow for moving the picture.
+QIcon PointModeIcon() {
+  QPixmap pixmap(20, 20);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  const QPoint points[] = {{10, 2}, {17, 10}, {10, 18}, {3, 10}};
+  painter.setPen(QColor(0, 0, 255));
+  painter.drawPolygon(points, 4);
+  for (const QPoint& p : points) {
+    painter.fillRect(QRect(p.x() - 2, p.y() - 2, 4, 4), QColor(255, 0, 0));
+    painter.fillRect(QRect(p.x() - 1, p.y() - 1, 2, 2), Qt::white);
+  }
+  return QIcon(pixmap);
+}
+
+QIcon TextureModeIcon() {
+  QPixmap pixmap(20, 20);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setPen(QPen(QColor(45, 77, 66), 2));
+  painter.drawLine(10, 2, 10, 18);
+  painter.drawLine(2, 10, 18, 10);
+  const QPolygon heads[] = {QPolygon({QPoint(10, 1), QPoint(7, 5), QPoint(13, 5)}),
+                            QPolygon({QPoint(10, 19), QPoint(7, 15), QPoint(13, 15)}),
+                            QPolygon({QPoint(1, 10), QPoint(5, 7), QPoint(5, 13)}),
+                            QPolygon({QPoint(19, 10), QPoint(15, 7), QPoint(15, 13)})};
+  painter.setBrush(QColor(45, 77, 66));
+  for (const QPolygon& head : heads) painter.drawPolygon(head);
+  return QIcon(pixmap);
+}
+
+QToolButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
+  auto* button = NamedButton(parent, name, caption);
+  button->setAutoRaise(true);
+  return button;
+}
+}  // namespace
+
+LeafEditor::LeafEditor(TreeDocument& document, QWidget* parent) : QWidget(parent), m_document(document) {
+  setObjectName("PaintBox1");
+  // The editor paints every pixel itself from editorBitmap.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMinimumHeight(240);
+  connect(&m_document, &TreeDocument::leafAppearanceChanged, this, qOverload<>(&LeafEditor::update));
+}
+
+void LeafEditor::SetTranslateSliders(QSlider* x, QSlider* y) {
+  m_translateX = x;
+  m_translateY = y;
+}
+
+QWidget* LeafEditor::BuildButtons(QWidget* parent) {
+  auto* row = new QWidget(parent);
+  row->setObjectName("LeafEditorButtons");
+  // The three text buttons on one line, the two mode pictures below them,
+  // so that every caption fits the page's width.
+  auto* layout = new QGridLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setHorizontalSpacing(2);
+  QToolButton* clearPoints = MakeButton(row, "SpeedButton2", "Clear points");
+  QToolButton* loadTexture = MakeButton(row, "SpeedButton3", "Load texture");
+  QToolButton* clearTexture = MakeButton(row, "SpeedButton6", "Clear texture");
+  m_pointButton = MakeButton(row, "SpeedButton20", QString());
+  m_textureButton = MakeButton(row, "SpeedButton21", QString());
+  m_pointButton->setIcon(PointModeIcon());
+  m_pointButton->setToolTip("Draw the outline");
+  m_textureButton->setIcon(TextureModeIcon());
+  m_textureButton->setToolTip("Move the picture");
+  for (QToolButton* mode : {m_pointButton, m_textureButton}) {
+    mode->setCheckable(true);
+    mode->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  }
+  auto* modes = new QButtonGroup(row);
+  modes->setExclusive(true);
+  modes->addButton(m_pointButton);
+  modes->addButton(m_textureButton);
+  m_pointButton->setChecked(m_pointMode);
+  m_textureButton->setChecked(!m_pointMode);
+  int column = 0;
+  for (QToolButton* button : {clearPoints, loadTexture, clearTexture}) layout->addWidget(button, 0, column++);
+  auto* modeRow = new QHBoxLayout;
+  modeRow->addWidget(m_pointButton);
+  modeRow->addWidget(m_textureButton);
+  modeRow->addStretch(1);
+  layout->addLayout(modeRow, 1, 0, 1, 3);
+  layout->setColumnStretch(3, 1);
+
+  connect(clearPoints, &QToolButton::clicked, this, &LeafEditor::onClearPointsClicked);
+  connect(loadTexture, &QToolButton::clicked, this, &LeafEditor::onLoadLeafTextureClicked);
+  connect(clearTexture, &QToolButton::clicked, this, &LeafEditor::onClearTextureClicked);
+  connect(m_pointButton, &QToolButton::clicked, this, &LeafEditor::onPointModeClicked);
+  connect(m_textureButton, &QToolButton::clicked, this, &LeafEditor::onTextureModeClicked);
+  return row;
+}
+
+vh::LeafPictureMapping LeafEditor::Mapping() const {
+  const EditingSession& session = m_document.Session();
+  return vh::LeafPictureMapping(vh::PlacementOf(session.params), width(), height(),
+                            session.leafTextureImage.width, session.leafTextureImage.height);
+}
+
+vh::Vector2 LeafEditor::ComputeTexCoord(int x, int y) const { return Mapping().TexCoord(x, y); }
+
+void LeafEditor::RecomputeTexCoords() {
+  vh::TreeParameters& params = m_document.Session().params;
+  const vh::LeafPictureMapping mapping = Mapping();
+  params.leafTexCoords.resize(params.leafOutline.size());
+  for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
+    const vh::Vector2& point = params.leafOutline[i];
+    params.leafTexCoords[i] = mapping.TexCoord(static_cast<int>(static_cast<float>(CentreX()) + point.x),
+                                               static_cast<int>(static_cast<float>(CentreY()) + point.y));
+  }
+}
+
+void LeafEditor::ShowError(const QString& text) { ShowWarning(window(), text, "Error"); }
+
+void LeafEditor::onClearPointsClicked() {
+  if (m_document.EditsLocked()) return;
+  vh::TreeParameters& params = m_document.Session().params;
+  params.leafOutline.clear();
+  params.leafTexCoords.clear();
+  // The generator builds the template again from the outline; the leaves
+  // shown stay until the next update.
+  m_document.CurrentTree().leafTemplate.reset();
+  update();
+}
+
+void LeafEditor::onLoadLeafTextureClicked() {
+  if (m_document.EditsLocked()) return;
+  if (const std::optional<FileChoice> choice = AskPictureToOpen(window())) {
+    try {
+      m_document.LoadLeafPicture(choice->fileName);
+    } catch (const std::exception& error) {
+      ShowError(QString::fromLocal8Bit(error.what()));
+      return;
+    }
+    vh::TreeParameters& params = m_document.Session().params;
+    params.leafTextureFile = LocalPath(choice->fileName);
+    params.leafTextureLoaded = true;
+  }
+  // Cancelled or not, the coordinates follow the current placement.
+  RecomputeTexCoords();
+  update();
+}
+
+void LeafEditor::onClearTextureClicked() {
+  if (m_document.EditsLocked()) return;
+  vh::TreeParameters& params = m_document.Session().params;
+  params.leafTextureLoaded = false;
+  params.leafTextureFile.clear();  // the picture itself stays loaded
+  m_document.UpdateAfterChange();
+  update();
+}
+
+void LeafEditor::onPointModeClicked() { m_pointMode = m_pointButton->isChecked(); }
+void LeafEditor::onTextureModeClicked() { m_pointMode = m_pointButton->isChecked(); }
+
+void LeafEditor::paintEvent(QPaintEvent*) {
+  // In billboard mode the editor is inactive: it keeps showing its last picture.
+  if (!m_document.BillboardMode()) PaintEditor();
+  QPainter painter(this);
+  if (m_editorBitmap.size() != size()) painter.fillRect(rect(), Qt::white);
+  painter.drawImage(0, 0, m_editorBitmap);
+}
+
+void LeafEditor::PaintEditor() {
+  const EditingSession& session = m_document.Session();
+  const int w = width();
+  const int h = height();
+  if (m_editorBitmap.size() != size()) m_editorBitmap = QImage(w, h, QImage::Format_RGB32);
+  m_editorBitmap.fill(Qt::white);
+  if (w <= 0 || h <= 0) return;
+
+  const vh::Image& picture = session.leafTextureImage;
+  if (session.params.leafTextureLoaded && !picture.Empty()) {
+    const vh::LeafPictureMapping mapping = Mapping();
+    for (int row = 0; row < h; ++row) {
+      auto* line = reinterpret_cast<QRgb*>(m_editorBitmap.scanLine(row));
+      for (int col = 0; col < w; ++col) {
+        long double m = 0.0L;
+        long double o = 0.0L;
+        mapping.PicturePoint(col, row, m, o);
+        // Truncated toward zero, as the picture's pixel index.
+        const long double mi = std::trunc(m);
+        const long double oi = std::trunc(o);
+        if (mi < 0.0L || oi < 0.0L || mi >= picture.width || oi >= picture.height) {
+          line[col] = qRgb(0, 0, 0);
+          continue;
+        }
+        const std::uint8_t* pixel = picture.At(static_cast<int>(mi), static_cast<int>(oi));
+        line[col] = qRgb(pixel[0], pixel[1], pixel[2]);
+      }
+    }
+  }
+
+  QPainter painter(&m_editorBitmap);
+  painter.fillRect(QRect(CentreX(), 0, 1, h), QColor(kAxisColour));
+  painter.fillRect(QRect(0, CentreY(), w, 1), QColor(kAxisColour));
+
+  const std::vector<vh::Vector2>& outline = session.params.leafOutline;
+  if (outline.empty()) return;
+  QPolygon polygon;
+  for (const vh::Vector2& point : outline) {
+    polygon << QPoint(static_cast<int>(static_cast<float>(CentreX()) + point.x),
+                      static_cast<int>(static_cast<float>(CentreY()) + point.y));
+  }
+  painter.setPen(QPen(QColor(kOutlineColour), 0));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawPolygon(polygon);
+  for (const QPoint& p : polygon) {
+    painter.fillRect(QRect(p.x() - 2, p.y() - 2, 4, 4), QColor(kMarkerColour));
+    painter.fillRect(QRect(p.x() - 1, p.y() - 1, 2, 2), Qt::white);
+  }
+}
+
+void LeafEditor::mousePressEvent(QMouseEvent* event) {
+  PressAt(static_cast<int>(event->position().x()), static_cast<int>(event->position().y()));
+}
+
+void LeafEditor::mouseMoveEvent(QMouseEvent* event) {
+  DragTo(static_cast<int>(event->position().x()), static_cast<int>(event->position().y()));
+}
+
+void LeafEditor::mouseReleaseEvent(QMouseEvent*) { Release(); }
+
+void LeafEditor::PressAt(int x, int y) {
+  if (m_document.BillboardMode() || m_document.EditsLocked()) return;
+  m_dragging = true;
+  m_lastMouseX = x - CentreX();
+  m_lastMouseY = y - CentreY();
+  if (!m_pointMode) return;
+  vh::TreeParameters& params = m_document.Session().params;
+  std::vector<vh::Vector2>& outline = params.leafOutline;
+  for (std::size_t i = 0; i < outline.size(); ++i) {
+    const int dx = static_cast<int>(outline[i].x - static_cast<float>(m_lastMouseX));
+    const int dy = static_cast<int>(outline[i].y - static_cast<float>(m_lastMouseY));
+    if (std::abs(dx) < kPickDistance && std::abs(dy) < kPickDistance) {
+      m_selectedPoint = static_cast<int>(i);  // the point drawn first wins
+      update();
+      return;
+    }
+  }
+  params.leafTexCoords.resize(outline.size());
+  outline.emplace_back(static_cast<float>(m_lastMouseX), static_cast<float>(m_lastMouseY));
+  params.leafTexCoords.push_back(ComputeTexCoord(x, y));
+  m_selectedPoint = static_cast<int>(outline.size()) - 1;
+  update();
+}
+
+void LeafEditor::DragTo(int x, int y) {
+  if (m_document.BillboardMode() || !m_dragging) return;
+  const int dx = x - CentreX() - m_lastMouseX;
+  const int dy = y - CentreY() - m_lastMouseY;
+  if (m_pointMode) {
+    vh::TreeParameters& params = m_document.Session().params;
+    if (params.leafOutline.empty()) return;
+    if (m_selectedPoint < 0 || m_selectedPoint >= static_cast<int>(params.leafOutline.size())) return;
+    params.leafTexCoords.resize(params.leafOutline.size());
+    vh::Vector2& point = params.leafOutline[static_cast<std::size_t>(m_selectedPoint)];
+    point.x += static_cast<float>(dx);
+    point.y += static_cast<float>(dy);
+    // The coordinate of the point where it now lies (the grab offset kept
+    // between cursor and point must not shift the picture under it).
+    params.leafTexCoords[static_cast<std::size_t>(m_selectedPoint)] =
+        ComputeTexCoord(static_cast<int>(static_cast<float>(CentreX()) + point.x),
+                        static_cast<int>(static_cast<float>(CentreY()) + point.y));
+    m_lastMouseX += dx;
+    m_lastMouseY += dy;
+    update();
+    return;
+  }
+  // Texture mode: the sliders' handlers store the placement and recompute.
+  if (m_translateX != nullptr) m_translateX->setValue(m_translateX->value() + dx);
+  if (m_translateY != nullptr) m_translateY->setValue(m_translateY->value() + dy);
+  m_lastMouseX += dx;
+  m_lastMouseY += dy;
+}
+
+void LeafEditor::Release() {
+  if (m_document.BillboardMode()) return;
+  m_dragging = false;
+  // Every click or drag ends in a regeneration when "AutoUpdate" is on.
+  m_document.UpdateAfterChange();
+}

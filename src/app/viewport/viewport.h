@@ -1,0 +1,94 @@
+// The 3-D view: its surface StaticText1 (the GL view, or a blank stand-in
+// where the platform has no OpenGL) and everything it keeps to draw the
+// document: the camera, the display lists and textures of its GL context,
+// the ground plane, whether the plane is shown and the redraw flag. It is
+// told what to show by the document's signals, and looks after its GL
+// context, lost or never made, itself.
+#pragma once
+
+#include <functional>
+
+#include <QImage>
+#include <QObject>
+
+#include "app/viewport/gl_probe.h"
+#include "app/viewport/view_context.h"
+#include "app/viewport/view_scene.h"
+
+class QWidget;
+class TreeDocument;
+class TreeView;
+
+class Viewport : public QObject, public ViewContext {
+  Q_OBJECT
+ public:
+  // Builds the ground plane (the next object number after the document's
+  // tree) and the surface, a child of `parent` for the caller to place.
+  // `gl` says whether the surface can have an OpenGL context
+  // (ProbeOpenGL); without one it stays blank.
+  Viewport(TreeDocument& document, GlAvailability gl, QWidget* parent);
+  ~Viewport() override;
+  Viewport(const Viewport&) = delete;
+  Viewport& operator=(const Viewport&) = delete;
+
+  // StaticText1: the GL view or the blank stand-in.
+  QWidget* Surface() const { return m_surface; }
+  vh::Camera& Camera() { return m_scene.camera; }
+  // Whether the view has a working GL context.
+  bool Bound() const;
+  // A frame is due: set by every change, cleared when a frame was drawn.
+  bool Dirty() const { return m_dirty; }
+  // Redraw at the next chance.
+  void SetDirty();
+  // Draw and present a frame now.
+  void RenderNow();
+  // Makes the view's GL context current and runs `work` in it; false,
+  // without running it, when there is no working context.
+  bool WithContext(const std::function<void()>& work);
+  bool RunInContext(const std::function<void(vh::DrawListCache& lists)>& work) override;
+  // The display lists of the view's context.
+  vh::DrawListCache& DrawLists() { return m_scene.drawLists; }
+  // Shows or leaves out the ground plane from the next frame on.
+  void SetShowPlane(bool shown);
+  // Moves the eye `distance` along the viewing direction; the redraw
+  // follows at the next chance.
+  void MoveEye(float distance);
+  // "Reset viewpoint": the camera of the start, at the view's size.
+  void ResetCamera();
+  // "Frame the tree" and F: the eye keeps its direction and moves so that
+  // what the view shows (the tree, or the cloud in billboard mode) fills
+  // it. Nothing when there is nothing to look at.
+  void FrameShown();
+  // A document or preset was opened: the view looks at it from the front,
+  // as after "Reset viewpoint", from where it fills the view.
+  void FrameFromTheFront();
+  // Runs `action` once the view's context exists to take pictures: at once
+  // without a GL view or with a bound one, else after the first frame, or
+  // after two seconds for a view that never draws one (its context failed).
+  void WhenContextReady(std::function<void()> action);
+  // Once the window is on screen: reports a view without OpenGL, or a GL
+  // view whose context could not be made, with the program's two messages.
+  void ReportContextProblems();
+  // What the view shows, at its size and upright: a frame drawn offscreen,
+  // or the blank surface without a context.
+  QImage Grab();
+
+ protected:
+  // The camera follows the surface's size.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void ShowGrownTree(bool afterEdit, bool opened);
+  void ShowBillboard();
+  void UploadLeafPicture();
+  void UploadBarkPicture();
+  void Freeze(bool frozen);
+  void ForgetContextState();
+
+  TreeDocument& m_document;
+  GlAvailability m_gl;
+  ViewScene m_scene;
+  bool m_dirty = true;
+  QWidget* m_surface = nullptr;
+  TreeView* m_glView = nullptr;
+};

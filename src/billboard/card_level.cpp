@@ -1,0 +1,170 @@
+#include "billboard/card_level.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "billboard/atlas.h"
+
+namespace vh {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr float kMargin = 0.01f;  // of the tree's size, around every card
+
+struct Bounds {
+  Vector3 low{1e30f, 1e30f, 1e30f};
+  Vector3 high{-1e30f, -1e30f, -1e30f};
+  bool empty = true;
+  void Add(const Vector3& p) {
+    low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+    high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    empty = false;
+  }
+  Vector3 Centre() const { return (low + high) * 0.5f; }
+};
+
+// The centre of the trunk's base ring: the first bark submesh's first
+// ring, which the generator lays out as its first vertices up to the one
+// that repeats the first at the seam.
+bool TrunkBase(const MeshObject& tree, Vector3& base) {
+  for (const auto& submesh : tree.submeshes) {
+    if (submesh->texture != kBarkMaterial || submesh->vertices.size() < 2 || submesh->triangles.empty()) continue;
+    const std::uint32_t around = submesh->triangles.front().b;  // (0, around, around + 1)
+    if (around < 1 || around >= submesh->vertices.size()) return false;
+    Vector3 sum;
+    for (std::uint32_t j = 0; j < around; ++j) sum += submesh->vertices[j].position;
+    base = sum * (1.0f / static_cast<float>(around));
+    return true;
+  }
+  return false;
+}
+
+// The picture frame of a vertical card through `axis` along direction `d`
+// (horizontal, unit), spanning `low`..`high` along d and `bottom`..`top`.
+PictureFrame VerticalCard(const Vector3& axis, const Vector3& d, float low, float high, float bottom, float top) {
+  const Vector3 foot{axis.x, 0.0f, axis.z};
+  const Vector3 up{0.0f, 1.0f, 0.0f};
+  PictureFrame frame;
+  frame.v0 = foot + d * high + up * bottom;
+  frame.v1 = foot + d * high + up * top;
+  frame.v2 = foot + d * low + up * top;
+  return frame;
+}
+
+double FrameWidth(const PictureFrame& frame) { return std::sqrt(static_cast<double>(LengthSquared(frame.v2 - frame.v1))); }
+double FrameHeight(const PictureFrame& frame) { return std::sqrt(static_cast<double>(LengthSquared(frame.v1 - frame.v0))); }
+
+// A card's submesh: its four corners twice, facing either way, with the
+// texture coordinates of a billboard (V0 (1, 1), V1 (1, 0), V2 (0, 0),
+// V3 (0, 1)) and normals leaning away from the crown's centre.
+std::shared_ptr<Submesh> CardSubmesh(const PictureFrame& frame, const Vector3& crownCentre, float crownRadius) {
+  static constexpr Vector2 kTexCoords[4] = {{1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}, {0.0f, 1.0f}};
+  const Vector3 corners[4] = {frame.v0, frame.v1, frame.v2, frame.v0 + frame.v2 - frame.v1};
+  const Vector3 facing = FrameNormal(frame);
+  auto submesh = std::make_shared<Submesh>();
+  for (const float side : {1.0f, -1.0f})
+    for (int k = 0; k < 4; ++k) {
+      Vertex vertex(corners[k]);
+      vertex.colour = {1.0f, 1.0f, 1.0f};
+      vertex.normal = Normalized(facing * side + (corners[k] - crownCentre) * (1.0f / crownRadius));
+      vertex.texCoord = kTexCoords[k];
+      vertex.hasTexCoord = true;
+      submesh->vertices.push_back(vertex);
+    }
+  // Front faces turn clockwise as seen from where they face: (0, 1, 2)
+  // turns counter-clockwise seen from `facing`, so that face uses (0, 2, 1).
+  submesh->triangles = {{0, 2, 1, true}, {0, 3, 2, true}, {4, 5, 6, true}, {6, 7, 4, true}};
+  submesh->texture = kCardMaterial;
+  submesh->materialName = kCardMaterialName;
+  submesh->strip = false;
+  return submesh;
+}
+
+}  // namespace
+
+Vector3 FramePoint(const PictureFrame& frame, double u, double v) {
+  const Vector3 across = frame.v1 - frame.v2, down = frame.v0 - frame.v1;
+  return frame.v2 + across * static_cast<float>(u) + down * static_cast<float>(v);
+}
+
+Vector3 FrameNormal(const PictureFrame& frame) {
+  return Normalized(Cross(frame.v1 - frame.v0, frame.v2 - frame.v0));
+}
+
+CardLayout LayOutCards(const MeshObject& tree) {
+  Bounds all, leaves;
+  for (const auto& submesh : tree.submeshes)
+    for (const Vertex& v : submesh->vertices) {
+      all.Add(v.position);
+      if (submesh->texture == kLeafMaterial) leaves.Add(v.position);
+    }
+  CardLayout layout;
+  if (all.empty) return layout;
+  const Bounds& crown = leaves.empty ? all : leaves;
+  layout.crownCentre = crown.Centre();
+  Vector3 axis = all.Centre();
+  TrunkBase(tree, axis);
+
+  const Vector3 size = all.high - all.low;
+  const float margin = kMargin * std::max({size.x, size.y, size.z, 1e-6f});
+  const float bottom = all.low.y - margin, top = all.high.y + margin;
+  for (int k = 0; k < kRingCards; ++k) {
+    const double angle = kPi * k / kRingCards;
+    const Vector3 d{static_cast<float>(std::cos(angle)), 0.0f, static_cast<float>(std::sin(angle))};
+    float low = 1e30f, high = -1e30f;
+    for (const auto& submesh : tree.submeshes)
+      for (const Vertex& v : submesh->vertices) {
+        const float along = Dot(v.position - axis, d);
+        low = std::min(low, along);
+        high = std::max(high, along);
+      }
+    layout.cards.push_back(VerticalCard(axis, d, low - margin, high + margin, bottom, top));
+  }
+  // The top card, seen from above: its up runs towards -z.
+  const float height = crown.Centre().y;
+  const float x0 = all.low.x - margin, x1 = all.high.x + margin, z0 = all.low.z - margin, z1 = all.high.z + margin;
+  PictureFrame topCard;
+  topCard.v0 = {x1, height, z1};
+  topCard.v1 = {x1, height, z0};
+  topCard.v2 = {x0, height, z0};
+  layout.cards.push_back(topCard);
+  return layout;
+}
+
+void SizeCardPictures(CardLayout& layout, int side) {
+  double area = 0.0;
+  for (const PictureFrame& card : layout.cards) area += FrameWidth(card) * FrameHeight(card);
+  if (!(area > 0.0)) return;
+  // The atlas packs pictures into a square of sqrt(1.4 x their area).
+  const double pixelsPerUnit = std::sqrt(static_cast<double>(side) * side / (1.4 * area));
+  for (PictureFrame& card : layout.cards) {
+    card.width = std::max(1, static_cast<int>(std::lround(FrameWidth(card) * pixelsPerUnit)));
+    card.height = std::max(1, static_cast<int>(std::lround(FrameHeight(card) * pixelsPerUnit)));
+  }
+}
+
+CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const PictureRenderer& render) {
+  if (textureResolution < 5 || textureResolution > 12)
+    throw std::runtime_error("Card texture resolution " + std::to_string(textureResolution) + " is outside 5..12");
+  CardLevel level;
+  level.mesh = std::make_unique<MeshObject>();
+  float crownRadius = 1e-6f;
+  for (const PictureFrame& card : layout.cards)
+    for (const Vector3& corner : {card.v0, card.v1, card.v2, card.v0 + card.v2 - card.v1})
+      crownRadius = std::max(crownRadius, std::sqrt(LengthSquared(corner - layout.crownCentre)));
+  std::vector<Submesh*> cards;
+  for (const PictureFrame& card : layout.cards) {
+    level.mesh->submeshes.push_back(CardSubmesh(card, layout.crownCentre, crownRadius));
+    cards.push_back(level.mesh->submeshes.back().get());
+    level.pictures.push_back(render ? render(card) : KeyColourImage(card.width, card.height));
+  }
+  const Image atlas = AssembleAtlas(level.pictures, cards);
+  BillboardTextures textures = MakeBillboardTextures(atlas, textureResolution);
+  level.colour = std::move(textures.colour);
+  level.transparency = std::move(textures.transparency);
+  return level;
+}
+
+}  // namespace vh

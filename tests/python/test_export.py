@@ -1,0 +1,70 @@
+"""Exports from Python are the command-line tool's files, byte for byte."""
+import pytest
+
+import verdanthollow as vh
+from conftest import files_in, headless_gl_or_skip
+
+
+@pytest.mark.parametrize("name, options, cli_options", [
+    ("tree.obj", {}, []),
+    ("tree.dxf", {}, []),
+    ("tree.3ds", {}, []),
+    ("tree.glb", {}, []),
+    ("tree.gltf", {"scale": 0.5}, ["--scale", "0.5"]),
+])
+def test_exports_are_the_tools_files(tmp_path, cli, conifer, name, options, cli_options):
+    ours, theirs = tmp_path / "python", tmp_path / "cli"
+    ours.mkdir()
+    theirs.mkdir()
+    vh.grow(conifer, seed=4).export(str(ours / name), **options)
+    cli("export", "--preset", "conifer", "--seed", 4, "-o", theirs / name, *cli_options)
+    written = files_in(ours)
+    assert written == files_in(theirs)
+    assert name in written
+
+
+def test_to_glb_is_the_tools_glb(tmp_path, cli, conifer):
+    cli("export", "--preset", "conifer", "-o", tmp_path / "tree.glb")
+    assert vh.grow(conifer).to_glb() == (tmp_path / "tree.glb").read_bytes()
+
+
+def test_the_level_of_detail_chain_is_the_tools(tmp_path, cli):
+    doc = vh.Document.preset("young-sapling")
+    headless_gl_or_skip(lambda: vh.grow(doc).export(str(tmp_path / "ours.glb"), lod=True))
+    # The tool names the nodes after its file: write it under the same name.
+    (tmp_path / "cli").mkdir()
+    cli("export", "--preset", "young-sapling", "-o", tmp_path / "cli" / "ours.glb", "--lod")
+    assert (tmp_path / "ours.glb").read_bytes() == (tmp_path / "cli" / "ours.glb").read_bytes()
+
+
+def test_billboard_clouds_are_the_tools(tmp_path, cli):
+    ours, theirs = tmp_path / "python", tmp_path / "cli"
+    ours.mkdir()
+    theirs.mkdir()
+    tree = vh.grow(vh.Document.preset("young-sapling"))
+    vh.grow(vh.Document(), seed=1)  # a tree grown since must not change the cloud's numbering
+    counts = headless_gl_or_skip(lambda: tree.billboard(str(ours / "cloud.obj"), count=5))
+    printed = cli("billboard", "--preset", "young-sapling", "-o", theirs / "cloud.obj", "--count", 5)
+    assert printed.split() == ["billboards", str(counts["billboards"]), "submeshes", str(counts["submeshes"]),
+                               "vertices", str(counts["vertices"]), "polygons", str(counts["polygons"])]
+    assert files_in(ours) == files_in(theirs)
+
+
+def test_bark_tiles_are_the_tools(tmp_path, cli):
+    photo = vh.preset_folder() + "/conifer-bark.jpg"
+    tile = vh.bark_tile(photo, str(tmp_path / "ours.bmp"), crop=(10, 90, 0, 100), shading=12, pow2=True)
+    cli("bark-tile", photo, tmp_path / "theirs.bmp", "--crop", "10,90,0,100", "--shading", 12, "--pow2")
+    assert (tmp_path / "ours.bmp").read_bytes() == (tmp_path / "theirs.bmp").read_bytes()
+    assert tile.shape[2] == 3 and tile.shape[0] & (tile.shape[0] - 1) == 0
+
+
+@pytest.mark.parametrize("call, error, message", [
+    (lambda t, d: t.export(str(d / "tree.stl")), ValueError, "extension must be .3ds"),
+    (lambda t, d: t.export(str(d / "tree.obj"), scale=2), ValueError, "scale needs a glTF output"),
+    (lambda t, d: t.export(str(d / "tree.glb"), scale=0), ValueError, "scale must lie between"),
+    (lambda t, d: t.export(str(d / "tree.glb"), wind=True), NotImplementedError, "wind"),
+    (lambda t, d: t.export(str(d / "missing" / "tree.obj")), OSError, "tree.obj"),
+])
+def test_bad_exports_raise(tmp_path, call, error, message):
+    with pytest.raises(error, match=message):
+        call(vh.grow(vh.Document()), tmp_path)

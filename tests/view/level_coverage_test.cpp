@@ -1,0 +1,229 @@
+// Billboards seen as an engine sees them: the written glTF file read back,
+// its pictures decoded and the whole drawn with the viewer's frame from all
+// around, against the tree's own file drawn the same way.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "billboard/atlas.h"
+#include "billboard/billboard_cloud.h"
+#include "billboard/billboard_files.h"
+#include "billboard/card_level.h"
+#include "billboard/lod_chain.h"
+#include "common/gltf_tools.h"
+#include "common/scratch_dir.h"
+#include "fileio/document.h"
+#include "fileio/export_common.h"
+#include "fileio/gltf_export.h"
+#include "tree/tree.h"
+#include "view/billboard_renderer.h"
+#include "view/billboard_texture.h"
+#include "view/headless_gl.h"
+#include "view/views_around.h"
+
+namespace vh {
+namespace {
+
+// The meshes of a glTF file as submeshes in the file's own units. The
+// billboard material keeps its texture coordinates (which, in glTF as in
+// the program, start at the picture's top-left corner); everything else is
+// drawn plain, since only its silhouette is compared. Faces turn back to
+// the program's clockwise order.
+std::unique_ptr<MeshObject> MeshOfFile(const tinygltf::Model& model) {
+  auto mesh = std::make_unique<MeshObject>();
+  for (const tinygltf::Mesh& gltfMesh : model.meshes)
+    for (const tinygltf::Primitive& primitive : gltfMesh.primitives) {
+      const std::string& material = model.materials.at(static_cast<std::size_t>(primitive.material)).name;
+      const bool card = material == kCardMaterialName;
+      const bool billboard = card || material == kBillboardMaterialName;
+      auto submesh = std::make_shared<Submesh>();
+      submesh->texture = card ? kCardMaterial : billboard ? kBillboardMaterial : kLeafMaterial;
+      submesh->strip = false;
+      const std::vector<float> positions = test::AccessorValues<float>(model, primitive.attributes.at("POSITION"));
+      std::vector<float> uv;
+      if (billboard) uv = test::AccessorValues<float>(model, primitive.attributes.at("TEXCOORD_0"));
+      for (std::size_t i = 0; i * 3 < positions.size(); ++i) {
+        Vertex v({positions[3 * i], positions[3 * i + 1], positions[3 * i + 2]});
+        v.colour = {0.3f, 0.5f, 0.2f};
+        if (billboard) {
+          v.colour = {1.0f, 1.0f, 1.0f};
+          v.texCoord = {uv[2 * i], uv[2 * i + 1]};
+          v.hasTexCoord = true;
+        }
+        submesh->vertices.push_back(v);
+      }
+      const std::vector<std::uint32_t> indices = test::IndexValues(model, primitive.indices);
+      for (std::size_t i = 0; i + 2 < indices.size(); i += 3)
+        submesh->triangles.push_back({indices[i], indices[i + 2], indices[i + 1], true});
+      mesh->submeshes.push_back(std::move(submesh));
+    }
+  return mesh;
+}
+
+// The atlas of the material named `name` as the view takes it: RGB with
+// the key colour where the file's alpha cuts the surface away.
+Image AtlasOfFile(const tinygltf::Model& model, const std::string& name = kBillboardMaterialName) {
+  for (const tinygltf::Material& material : model.materials) {
+    if (material.name != name) continue;
+    const int texture = material.pbrMetallicRoughness.baseColorTexture.index;
+    const tinygltf::Image& image =
+        model.images.at(static_cast<std::size_t>(model.textures.at(static_cast<std::size_t>(texture)).source));
+    Image atlas(image.width, image.height, 3);
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x) {
+        const unsigned char* p = &image.image[static_cast<std::size_t>((y * image.width + x) * image.component)];
+        const bool opaque = image.component < 4 || p[3] >= 128;
+        std::uint8_t* to = atlas.At(x, y);
+        to[0] = opaque ? p[0] : kKeyRed;
+        to[1] = opaque ? p[1] : kKeyGreen;
+        to[2] = opaque ? p[2] : kKeyBlue;
+      }
+    return atlas;
+  }
+  return Image();
+}
+
+class LevelCoverage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gl = std::make_unique<HeadlessGl>();
+    InitViewState();
+    Generate(ReadDocumentFile(VH_TEST_DATA_DIR "/billboard_tree.vhm", TreeParameters()), {}, {}, tree);
+  }
+  BillboardRenderer RendererFor(MeshObject& mesh) {
+    return [this, &mesh](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
+      if (side <= 0) return Image();
+      gl->BindFramebuffer(side, side);
+      return RenderBillboardPicture(lists, mesh, {}, v0, v1, v2, side);
+    };
+  }
+  ViewsAround Views(const MeshObject& framing, const MeshObject* treeMesh, const MeshObject* billboard) {
+    gl->BindFramebuffer(kSide, kSide);
+    FrameContents contents;
+    contents.tree = treeMesh;
+    contents.billboard = billboard;
+    contents.showPlane = false;
+    return DrawViewsAround(framing, contents, lists, kSide);
+  }
+  static constexpr int kSide = 128;
+  std::unique_ptr<HeadlessGl> gl;
+  DrawListCache lists;
+  Tree tree;
+};
+
+TEST_F(LevelCoverage, BillboardFileShowsWhatTheProgramShows) {
+  // The whole tree as billboards: the file, read as an engine reads it,
+  // looks from every side as the program's own view shows the cloud.
+  BillboardSettings settings;
+  settings.mode = BillboardMode::kBillboardsForAll;
+  BillboardPicker picker;
+  BillboardCloud cloud = CreateBillboardCloud(tree, settings, picker, RendererFor(tree), {});
+  ASSERT_NE(cloud.mesh, nullptr);
+  UploadBillboardTexture(cloud.colourTexture);
+  const ViewsAround inProgram = Views(tree, nullptr, cloud.mesh.get());
+
+  test::ScratchDir dir;
+  ExportGLB(SingleMeshScene(tree), dir.File("tree.glb"));
+  const BillboardFileNames names = BillboardExportNames(dir.File("cloud.glb"), ExportFormat::kGLB);
+  ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency, names, ExportFormat::kGLB,
+                       ExportOrigin(tree));
+  const auto treeFile = MeshOfFile(test::LoadGltf(dir.File("tree.glb")));
+  const tinygltf::Model cloudModel = test::LoadGltf(names.geometry);
+  const auto cloudFile = MeshOfFile(cloudModel);
+  UploadBillboardTexture(AtlasOfFile(cloudModel));
+  const ViewsAround fromFile = Views(*treeFile, nullptr, cloudFile.get());
+
+  const ViewsDifference difference = CompareViews(inProgram, fromFile);
+  EXPECT_LT(difference.silhouette, 0.05) << "missing " << difference.missing << ", extra " << difference.extra;
+}
+
+TEST_F(LevelCoverage, BillboardPicturesHoldTheirWholeClusters) {
+  // Each picture is drawn while exactly its cluster is visible; every
+  // visible triangle whose centre falls on the square must show there (or
+  // next to it, for triangles smaller than a pixel), however far it lies
+  // from the square's plane and whichever way it faces.
+  std::size_t triangles = 0, lost = 0;
+  const BillboardRenderer draw = RendererFor(tree);
+  const BillboardRenderer checked = [&](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
+    Image picture = draw(v0, v1, v2, side);
+    const Vector3 n = Normalized(Cross(v1 - v0, v2 - v0)), centre = (v0 + v2) * 0.5f, up = Normalized(v1 - v0);
+    const Vector3 right = Cross(n * -1.0f, up);
+    const float width = std::sqrt(LengthSquared(v2 - v1)), height = std::sqrt(LengthSquared(v1 - v0));
+    for (const auto& submesh : tree.submeshes)
+      for (const Triangle& t : submesh->triangles) {
+        const Vector3& a = submesh->vertices[t.a].position;
+        if (!t.visible || LengthSquared(Cross(submesh->vertices[t.b].position - a, submesh->vertices[t.c].position - a)) == 0.0f)
+          continue;  // a triangle without area draws nothing
+        const Vector3 middle = (submesh->vertices[t.a].position + submesh->vertices[t.b].position +
+                                submesh->vertices[t.c].position) * (1.0f / 3.0f);
+        const int x = static_cast<int>((Dot(middle - centre, right) / width + 0.5f) * static_cast<float>(side));
+        const int y = static_cast<int>((0.5f - Dot(middle - centre, up) / height) * static_cast<float>(side));
+        // The square is spanned from the bounds of its cluster and the
+        // origin, not around the cluster's own picture: what falls beside
+        // it cannot be drawn, and is not the drawing's to answer for.
+        if (x < 0 || y < 0 || x >= side || y >= side) continue;
+        bool drawn = false;
+        for (int dy = -1; dy <= 1; ++dy)
+          for (int dx = -1; dx <= 1; ++dx)
+            drawn = drawn || (x + dx >= 0 && y + dy >= 0 && x + dx < side && y + dy < side &&
+                              !IsKeyColour(picture.At(x + dx, y + dy)));
+        ++triangles;
+        lost += !drawn;
+      }
+    return picture;
+  };
+  BillboardSettings settings;
+  settings.mode = BillboardMode::kBillboardsForAll;
+  settings.textureQuality = 15;
+  BillboardPicker picker;
+  const BillboardCloud cloud = CreateBillboardCloud(tree, settings, picker, checked, {});
+  ASSERT_GT(triangles, tree.PolygonCount() / 2);
+  EXPECT_LT(static_cast<double>(lost) / static_cast<double>(triangles), 0.05) << lost << " of " << triangles;
+}
+
+TEST_F(LevelCoverage, EveryLevelOfTheChainCoversTheTreesOutline) {
+  // Each level drawn as the program draws it, from around the tree, against
+  // the tree: none loses much of its outline (the whole-tree billboards the
+  // chain once ended with lost 85 %), none adds much, and the cards read
+  // back from the written file look as they do in memory.
+  const LodChain chain = BuildLodChain(tree, {}, [this](const MeshObject& mesh) {
+    return PictureRenderer([this, &mesh](const PictureFrame& frame) {
+      gl->BindFramebuffer(frame.width, frame.height);
+      return RenderLodPicture(lists, mesh, frame);
+    });
+  });
+  ASSERT_EQ(chain.levels.size(), 4u);
+  const ViewsAround treeViews = Views(tree, &tree, nullptr);
+  // The outline differs most for the cards, which stand in for the tree
+  // from a few sides only.
+  const double mostDifferent[] = {0.0, 0.12, 0.2, 0.5};
+  for (std::size_t i = 0; i < chain.levels.size(); ++i) {
+    const LodLevel& level = chain.levels[i];
+    if (!level.billboardColour.Empty()) UploadCardTexture(level.billboardColour);
+    const ViewsDifference difference = CompareViews(treeViews, Views(tree, level.mesh.get(), nullptr));
+    EXPECT_LE(difference.missing, 0.25) << "LOD" << i << " " << level.description;
+    EXPECT_LE(difference.extra, 0.5) << "LOD" << i;
+    EXPECT_LE(difference.silhouette, mostDifferent[i] + 1e-9) << "LOD" << i;
+  }
+
+  test::ScratchDir dir;
+  ExportGLB(ChainScene(chain, {}), dir.File("chain.glb"));
+  ExportGLB(SingleMeshScene(tree), dir.File("tree.glb"));
+  const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
+  // Every mesh of the file: the cards are the ones of the card material.
+  const auto fileMeshes = MeshOfFile(model);
+  MeshObject cardsFile;
+  for (const auto& submesh : fileMeshes->submeshes)
+    if (submesh->texture == kCardMaterial) cardsFile.submeshes.push_back(submesh);
+  ASSERT_FALSE(cardsFile.submeshes.empty());
+  UploadCardTexture(chain.levels.back().billboardColour);
+  const ViewsAround inMemory = Views(tree, chain.levels.back().mesh.get(), nullptr);
+  UploadCardTexture(AtlasOfFile(model, kCardMaterialName));
+  const auto treeFile = MeshOfFile(test::LoadGltf(dir.File("tree.glb")));
+  EXPECT_LT(CompareViews(inMemory, Views(*treeFile, &cardsFile, nullptr)).silhouette, 0.05);
+}
+
+}  // namespace
+}  // namespace vh
