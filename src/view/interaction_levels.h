@@ -16,9 +16,13 @@ namespace vh {
 // first (so that something is on screen soonest). Levels above
 // kMostInteractionTriangles are not built: no renderer that needs them
 // for interaction could draw them in time, and they would cost memory.
-// None for a tree that small enough to be drawn whole within any budget.
+// None for a tree small enough to be drawn whole within any budget.
 inline constexpr std::uint64_t kFewestInteractionTriangles = 20'000;
 inline constexpr std::uint64_t kMostInteractionTriangles = 1'500'000;
+// The most a thinned-out leaf's area grows in these levels: a crown seen
+// while it turns may show a few gaps, and a software renderer spends its
+// time filling large overlapping leaves, not on their triangles.
+inline constexpr double kInteractionLeafGrowth = 1.5;
 std::vector<LodReduction> InteractionReductions(std::uint64_t triangles);
 
 }  // namespace vh
