@@ -1,6 +1,7 @@
 #include "view/gpu_buffers.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -42,6 +43,7 @@ BufferObjectFunctions Resolve(const GlResolver& resolve, bool arb) {
   f.deleteBuffers = Lookup<PFNGLDELETEBUFFERSPROC>(resolve, arb ? "glDeleteBuffersARB" : "glDeleteBuffers");
   f.bindBuffer = Lookup<PFNGLBINDBUFFERPROC>(resolve, arb ? "glBindBufferARB" : "glBindBuffer");
   f.bufferData = Lookup<PFNGLBUFFERDATAPROC>(resolve, arb ? "glBufferDataARB" : "glBufferData");
+  f.bufferSubData = Lookup<PFNGLBUFFERSUBDATAPROC>(resolve, arb ? "glBufferSubDataARB" : "glBufferSubData");
   return f.Available() ? f : BufferObjectFunctions();
 }
 
@@ -80,6 +82,7 @@ GpuMeshBuffers::GpuMeshBuffers(MeshBuffers buffers, const BufferObjectFunctions&
     for (BufferBlock& data : source.blocks) {
       Block& block = batch.blocks.emplace_back();
       block.primitives = data.indices.size() / corners;
+      block.vertexCount = data.vertices.size();
       block.data = std::move(data);
       ++m_blockCount;
     }
@@ -133,6 +136,21 @@ bool GpuMeshBuffers::Upload(std::chrono::steady_clock::time_point deadline) {
     }
   }
   return true;
+}
+
+void GpuMeshBuffers::UpdateVertices(std::size_t batch, std::size_t block, std::size_t first,
+                                    std::span<const BufferVertex> vertices) {
+  assert(Ready() && "vertices are updated once the buffers are uploaded");
+  Block& target = m_batches.at(batch).blocks.at(block);
+  assert(first + vertices.size() <= target.vertexCount && "the updated range lies within the block");
+  if (target.vertexBuffer == 0) {
+    std::copy(vertices.begin(), vertices.end(), target.data.vertices.begin() + static_cast<std::ptrdiff_t>(first));
+    return;
+  }
+  m_functions.bindBuffer(GL_ARRAY_BUFFER, target.vertexBuffer);
+  m_functions.bufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(first * sizeof(BufferVertex)),
+                            static_cast<GLsizeiptr>(vertices.size_bytes()), vertices.data());
+  m_functions.bindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 std::size_t GpuMeshBuffers::HostBytes() const {

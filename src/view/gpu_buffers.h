@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "view/mesh_buffers.h"
@@ -25,9 +26,11 @@ struct BufferObjectFunctions {
   PFNGLDELETEBUFFERSPROC deleteBuffers = nullptr;
   PFNGLBINDBUFFERPROC bindBuffer = nullptr;
   PFNGLBUFFERDATAPROC bufferData = nullptr;
+  PFNGLBUFFERSUBDATAPROC bufferSubData = nullptr;
 
   bool Available() const {
-    return genBuffers != nullptr && deleteBuffers != nullptr && bindBuffer != nullptr && bufferData != nullptr;
+    return genBuffers != nullptr && deleteBuffers != nullptr && bindBuffer != nullptr && bufferData != nullptr &&
+           bufferSubData != nullptr;
   }
 };
 
@@ -77,6 +80,19 @@ class GpuMeshBuffers {
   DrawCursor DrawSome(DrawCursor from, std::uint64_t maxPrimitives) const;
   DrawCursor End() const { return {m_batches.size(), 0, 0}; }
 
+  // Replaces vertices of one block in place, from its vertex `first` on:
+  // a mesh whose vertices move every frame (a posed copy of the tree) is
+  // drawn through the same buffers with only this upload. The indices stay.
+  // Ready() must hold and the range lie within the block (asserted).
+  // Context current.
+  void UpdateVertices(std::size_t batch, std::size_t block, std::size_t first,
+                      std::span<const BufferVertex> vertices);
+  std::size_t BatchCount() const { return m_batches.size(); }
+  std::size_t BlockCount(std::size_t batch) const { return m_batches[batch].blocks.size(); }
+  std::size_t BlockVertices(std::size_t batch, std::size_t block) const {
+    return m_batches[batch].blocks[block].vertexCount;
+  }
+
   std::uint64_t Primitives() const { return m_primitives; }
   bool Lines() const { return m_lines; }
   // Bytes this object keeps in the process's memory (client arrays, or
@@ -95,6 +111,7 @@ class GpuMeshBuffers {
   struct Block {
     BufferBlock data;  // emptied once uploaded into buffer objects
     std::uint64_t primitives = 0;
+    std::size_t vertexCount = 0;
     GLuint vertexBuffer = 0;
     GLuint indexBuffer = 0;
   };

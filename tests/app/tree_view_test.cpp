@@ -10,7 +10,6 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/viewport/tree_view.h"
 #include "app_test_support.h"
 #include "view/camera.h"
 #include "view/framing.h"

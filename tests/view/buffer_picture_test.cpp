@@ -1,7 +1,8 @@
 // The buffer path draws the frame the display-list path draws: the default
 // tree, a textured leafy preset and a billboard cloud, through buffer
 // objects and through client arrays, solid and as wireframe; and after the
-// context's buffers are lost, the next frames show the tree again.
+// context's buffers are lost, the next frames show the tree again; vertices
+// replaced in place show where they moved.
 #include <gtest/gtest.h>
 
 #include <EGL/egl.h>
@@ -181,6 +182,41 @@ TEST_P(BufferPicture, ALostContextIsPreparedAnewAtTheNextFrames) {
   scene->AttachContext(Functions());
   EXPECT_FALSE(scene->FullReady());
   ExpectSamePicture(before, WithBuffers(Contents(tree)));
+}
+
+// A mesh whose vertices move (a posed copy of the tree) is drawn through
+// buffers whose vertices were replaced in place: the picture is that of the
+// moved mesh filled afresh, and not that of the mesh as it was.
+TEST_P(BufferPicture, VerticesReplacedInPlaceDrawTheMovedMesh) {
+  const Tree tree = Generate(TreeParameters());
+  Tree moved = Generate(TreeParameters());
+  for (const auto& submesh : moved.submeshes)
+    for (Vertex& vertex : submesh->vertices) vertex.position = vertex.position + Vector3(0.4f, 0.1f, 0.0f);
+  const MeshBuffers movedFill = FillMeshBuffers(moved, {});
+  const auto draw = [this](const GpuMeshBuffers& buffers) {
+    BeginFrame(camera);
+    buffers.Draw();
+    return Read();
+  };
+  GpuMeshBuffers posed(FillMeshBuffers(tree, {}), Functions());
+  ASSERT_TRUE(posed.Upload(PacingClock::time_point::max()));
+  const std::vector<std::uint8_t> still = draw(posed);
+  ASSERT_EQ(posed.BatchCount(), movedFill.batches.size());
+  for (std::size_t batch = 0; batch < posed.BatchCount(); ++batch) {
+    ASSERT_EQ(posed.BlockCount(batch), movedFill.batches[batch].blocks.size());
+    for (std::size_t block = 0; block < posed.BlockCount(batch); ++block) {
+      const std::vector<BufferVertex>& vertices = movedFill.batches[batch].blocks[block].vertices;
+      ASSERT_EQ(posed.BlockVertices(batch, block), vertices.size());
+      posed.UpdateVertices(batch, block, 0, vertices);
+    }
+  }
+  const std::vector<std::uint8_t> updated = draw(posed);
+  GpuMeshBuffers fresh(movedFill, Functions());
+  ASSERT_TRUE(fresh.Upload(PacingClock::time_point::max()));
+  ExpectSamePicture(draw(fresh), updated);
+  EXPECT_GT(Compare(still, updated).differing, kWidth * kHeight / 100) << "the mesh moved on screen";
+  posed.Release();
+  fresh.Release();
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, BufferPicture, ::testing::Values(true, false),
