@@ -238,7 +238,7 @@ std::unique_ptr<MeshObject> ReduceTree(const MeshObject& tree, const LodReductio
     }
     auto plan = std::find_if(plans.begin(), plans.end(), [&](const LeafPlan& p) { return PlanFits(p, *submesh); });
     if (plan == plans.end()) plan = plans.insert(plans.end(), PlanLeafCorners(*submesh, leaves.corners));
-    reduced->submeshes.push_back(SimplifiedLeaf(*submesh, *plan, std::sqrt(1.0 / leaves.share)));
+    reduced->submeshes.push_back(SimplifiedLeaf(*submesh, *plan, std::min(std::sqrt(1.0 / leaves.share), std::max(1.0, reduction.mostLeafGrowth))));
   }
   return reduced;
 }

@@ -8,10 +8,8 @@
 #include <QLineEdit>
 #include <QOpenGLWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
-#include "app/viewport/tree_view.h"
 #include "app_test_support.h"
 #include "view/camera.h"
 #include "view/framing.h"
@@ -299,39 +297,6 @@ TEST_F(TreeViewTest, FramesDrawnWhileATreeGrowsShowThePreviousTree) {
 }  // namespace
 
 namespace {
-
-// A large tree that has arrived is compiled a slice at a time: the window
-// keeps handling events meanwhile, and the one frame that follows shows it
-// whole, with nothing left to compile.
-TEST_F(TreeViewTest, ALargeArrivingTreeIsPreparedInSlicesBetweenEvents) {
-  Session().params.lastParentLevel = 3;
-  for (auto& level : Session().params.levels) {
-    level.nbChildrenMin = level.nbChildrenMax = 8;
-    level.qualityAngle = level.qualityHeight = 12;
-  }
-  auto* treeView = qobject_cast<TreeView*>(view);
-  ASSERT_NE(treeView, nullptr);
-  int frames = 0;
-  QObject::connect(treeView, &TreeView::framePainted, [&] { ++frames; });
-  window->GenerateTree();
-  ASSERT_TRUE(WaitForTree());
-  ASSERT_TRUE(window->ViewDirty());
-  frames = 0;
-  int turnsWhilePreparing = 0;
-  QTimer ticker;
-  QObject::connect(&ticker, &QTimer::timeout, [&] { turnsWhilePreparing += treeView->Preparing() ? 1 : 0; });
-  ticker.start(0);
-  ASSERT_TRUE(WaitUntil([&] { return !window->ViewDirty(); }, 60'000));
-  ticker.stop();
-  EXPECT_GT(turnsWhilePreparing, 2) << "events must be handled between slices";
-  EXPECT_EQ(frames, 1);
-  for (const auto& submesh : Tree().submeshes) {
-    if (submesh->vertices.empty()) continue;
-    const vh::CompiledList& list = window->ViewDrawLists().For(submesh);
-    ASSERT_TRUE(list.compiled);
-    ASSERT_EQ(list.revision, submesh->revision);
-  }
-}
 
 TEST_F(TreeViewTest, MovingWithoutAPressInTheViewDoesNotOrbit) {
   const vh::Camera before = Camera();
