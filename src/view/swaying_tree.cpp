@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "billboard/lod_reduction.h"
+#include "view/interaction_levels.h"
 #include "view/submesh_drawing.h"
 
 namespace vh {
@@ -129,16 +130,22 @@ class StreamRecorder {
   std::unordered_map<std::uint32_t, std::uint32_t> m_index;  // source -> its first vertex of the run
 };
 
-// The reduced copy of a tree too large to pose at the preview's rate.
+// The reduced copy of a tree too large to pose at the preview's rate: the
+// finest of the view's interaction levels (interaction_levels.h) whose
+// share of the tree's vertices stays within `mostVertices`, so that the
+// tree sways at the level the view draws it at while the camera moves.
 std::unique_ptr<MeshObject> InteractionCopy(const MeshObject& tree, std::uint64_t mostVertices) {
-  const std::uint64_t vertices = tree.VertexCount();
-  if (vertices <= mostVertices) return nullptr;
-  LodReduction reduction;
-  reduction.triangleShare = static_cast<double>(mostVertices) / static_cast<double>(vertices);
-  // Branches thinner than about a pixel of a tree seen whole go first, the
-  // more the smaller the share, as in the export's chain.
-  reduction.thinnestBranch = std::min(0.02, 0.0006 / reduction.triangleShare);
-  return ReduceTree(tree, reduction);
+  const double vertices = static_cast<double>(tree.VertexCount());
+  if (vertices <= static_cast<double>(mostVertices)) return nullptr;
+  const std::vector<LodReduction> levels = InteractionReductions(tree.PolygonCount());  // coarsest first
+  LodReduction chosen;
+  chosen.triangleShare = static_cast<double>(mostVertices) / vertices;
+  chosen.thinnestBranch = std::min(0.02, 0.0006 / chosen.triangleShare);
+  chosen.mostLeafGrowth = kInteractionLeafGrowth;
+  for (const LodReduction& level : levels) {
+    if (level.triangleShare * vertices <= static_cast<double>(mostVertices)) chosen = level;
+  }
+  return ReduceTree(tree, chosen);
 }
 
 }  // namespace
