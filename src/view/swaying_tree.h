@@ -6,8 +6,9 @@
 // (WindSkin). Plain data, no GL: swaying_drawing.h draws it.
 //
 // A tree too large to pose at the preview's rate is posed as a reduced
-// copy (the interaction level, lod_reduction.h), whose submeshes keep the
-// tree's object numbers and so find their joints in the tree's rig.
+// copy (the finest of the view's interaction levels that fits,
+// interaction_levels.h), whose submeshes keep the tree's object numbers and
+// so find their joints in the tree's rig.
 #pragma once
 
 #include <chrono>
