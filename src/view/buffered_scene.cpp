@@ -43,6 +43,7 @@ void BufferedScene::ForgetGl() {
   m_preparer.Cancel();
   m_levels.clear();
   m_full.reset();
+  m_fullComplete = false;
   m_tree.reset();
   m_plane.buffers.reset();
   m_billboard.buffers.reset();
@@ -59,6 +60,7 @@ void BufferedScene::DropTree() {
   for (auto& level : m_levels) ReleaseIfAny(level);
   m_levels.clear();
   ReleaseIfAny(m_full);
+  m_fullComplete = false;
   m_tree.reset();
 }
 
@@ -83,6 +85,7 @@ void BufferedScene::ShowTree(const MeshObject& tree, bool wireframe) {
   if (tree.VertexCount() <= kInlineFillVertices) {
     m_full.emplace(FillMeshBuffers(tree, {wireframe}), m_functions);
     m_full->Upload(PacingClock::time_point::max());
+    m_fullComplete = true;
     return;
   }
   m_job = m_preparer.Start(tree.submeshes, wireframe, true);
@@ -92,8 +95,14 @@ bool BufferedScene::Pump(PacingClock::time_point deadline) {
   for (GeometryPreparer::Piece& piece : m_preparer.Take()) {
     if (piece.job != m_job || !m_tree) continue;
     if (piece.full) {
-      ReleaseIfAny(m_full);
-      m_full.emplace(std::move(piece.buffers), m_functions);
+      // The parts of the full tree join as they come; DropTree let go of
+      // the previous tree's.
+      if (m_full) {
+        m_full->Append(std::move(piece.buffers));
+      } else {
+        m_full.emplace(std::move(piece.buffers), m_functions);
+      }
+      m_fullComplete = piece.last;
     } else {
       if (m_levels.size() <= static_cast<std::size_t>(piece.level)) m_levels.resize(piece.level + 1);
       ReleaseIfAny(m_levels[piece.level]);
@@ -103,7 +112,7 @@ bool BufferedScene::Pump(PacingClock::time_point deadline) {
     }
   }
   if (m_full && !m_full->Ready() && !m_full->Lost()) m_full->Upload(deadline);
-  return m_preparer.Busy() || (m_full && !m_full->Ready());
+  return m_preparer.Busy() || (m_full && !FullReady());
 }
 
 std::vector<std::uint64_t> BufferedScene::ReadyLevels() const {
@@ -113,7 +122,7 @@ std::vector<std::uint64_t> BufferedScene::ReadyLevels() const {
   return ready;
 }
 
-bool BufferedScene::Preparing() const { return m_preparer.Busy() || (m_full && !m_full->Ready()) || !m_full; }
+bool BufferedScene::Preparing() const { return m_preparer.Busy() || !FullReady(); }
 
 std::size_t BufferedScene::HostBytes() const {
   std::size_t bytes = m_full ? m_full->HostBytes() : 0;

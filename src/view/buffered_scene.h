@@ -82,7 +82,7 @@ class BufferedScene {
 
   // Full detail has arrived from the worker and waits for upload slices.
   bool UploadPending() const { return m_full.has_value() && !m_full->Ready() && !m_full->Lost(); }
-  bool FullReady() const { return m_full.has_value() && m_full->Ready(); }
+  bool FullReady() const { return m_full.has_value() && m_fullComplete && m_full->Ready(); }
   // Primitive counts of the levels ready to draw, coarsest first.
   std::vector<std::uint64_t> ReadyLevels() const;
   bool Preparing() const;
@@ -119,6 +119,7 @@ class BufferedScene {
   std::uint64_t m_job = 0;
   std::vector<std::optional<GpuMeshBuffers>> m_levels;  // reduced, coarsest first
   std::optional<GpuMeshBuffers> m_full;
+  bool m_fullComplete = false;  // every part of the full tree has arrived
   SmallMesh m_plane;
   SmallMesh m_billboard;
   FrameCostModel m_cost;
