@@ -198,6 +198,7 @@ void BufferedScene::BeginRefinement(Camera& camera) {
   m_refinement = {};
   m_refinedPrimitives = 0;
   m_refinementSeconds = 0.0;
+  m_sliceSize = 0;
 }
 
 bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, double sliceSeconds) {
@@ -205,13 +206,18 @@ bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, d
   const auto start = PacingClock::now();
   ApplyFrameState(camera);
   const DrawCursor from = m_refinement;
-  // The full tree's own pace once a full frame was timed: its triangles
-  // cost more than those of the reduced levels the model also learns from.
-  const std::uint64_t most =
-      m_fullSeconds.has_value() && *m_fullSeconds > 0.0
-          ? std::max<std::uint64_t>(1, static_cast<std::uint64_t>(static_cast<double>(m_full->Primitives()) *
-                                                                   sliceSeconds / *m_fullSeconds))
-          : m_cost.Fits(sliceSeconds);
+  // The first slice goes at the full tree's own pace once a full frame was
+  // timed (its triangles cost more than those of the reduced levels the
+  // model also learns from), and at a quarter of the model's before; each
+  // later one at the pace of the slice before, growing at most by half.
+  if (m_sliceSize == 0) {
+    m_sliceSize = m_fullSeconds.has_value() && *m_fullSeconds > 0.0
+                      ? static_cast<std::uint64_t>(static_cast<double>(m_full->Primitives()) * sliceSeconds /
+                                                   *m_fullSeconds)
+                      : m_cost.Fits(sliceSeconds) / 4;
+    m_sliceSize = std::max<std::uint64_t>(m_sliceSize, 1);
+  }
+  const std::uint64_t most = m_sliceSize;
   m_refinement = m_full->DrawSome(m_refinement, most);
   const bool complete = m_refinement == m_full->End();
   if (complete) DrawLastParts(contents);
@@ -222,6 +228,11 @@ bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, d
   const double seconds = SecondsSince(start);
   m_refinementSeconds += seconds;
   if (from != m_refinement) m_cost.Record(drawn, seconds);
+  if (seconds > 0.0) {
+    const double paced = static_cast<double>(drawn) * sliceSeconds / seconds;
+    m_sliceSize = std::max<std::uint64_t>(
+        1, static_cast<std::uint64_t>(std::min(paced, 1.5 * static_cast<double>(m_sliceSize))));
+  }
   if (complete) m_fullSeconds = m_refinementSeconds;
   return complete;
 }

@@ -126,6 +126,10 @@ class BufferedScene {
   DrawCursor m_refinement;
   std::uint64_t m_refinedPrimitives = 0;
   double m_refinementSeconds = 0.0;
+  // The primitives the next slice draws: set from the pace of the slice
+  // before, since a tree's parts cost very differently per primitive (the
+  // trunk's bark fills much of the picture, a leaf a few pixels).
+  std::uint64_t m_sliceSize = 0;
   // What the last full-detail frame took, once one was timed: a measured
   // full frame outweighs the prediction, which learns from every level.
   std::optional<double> m_fullSeconds;

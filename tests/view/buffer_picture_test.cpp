@@ -184,6 +184,24 @@ TEST_P(BufferPicture, ALostContextIsPreparedAnewAtTheNextFrames) {
   ExpectSamePicture(before, WithBuffers(Contents(tree)));
 }
 
+// Full detail drawn a slice at a time, between other drawing, gives the
+// frame drawn at once.
+TEST_P(BufferPicture, AFrameDrawnInSlicesIsTheWholeFrame) {
+  TreeParameters params(3);
+  for (auto& level : params.levels) level.nbChildrenMin = level.nbChildrenMax = 7;
+  const Tree tree = Generate(params);
+  const std::vector<std::uint8_t> whole = WithBuffers(Contents(tree));
+  scene->BeginRefinement(camera);
+  int slices = 0;
+  bool complete = false;
+  while (!complete && slices < 100'000) {
+    complete = scene->RefineSlice(camera, Contents(tree), 0.001);
+    ++slices;
+  }
+  EXPECT_GT(slices, 3) << "a slice draws what fits its time";
+  ExpectSamePicture(whole, Read());
+}
+
 // A mesh whose vertices move (a posed copy of the tree) is drawn through
 // buffers whose vertices were replaced in place: the picture is that of the
 // moved mesh filled afresh, and not that of the mesh as it was.
