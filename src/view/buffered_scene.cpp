@@ -35,6 +35,7 @@ void BufferedScene::AttachContext(const BufferObjectFunctions& functions) {
 
 void BufferedScene::ReleaseGl() {
   DropTree();
+  ReleaseIfAny(m_standIn);
   ReleaseIfAny(m_plane.buffers);
   ReleaseIfAny(m_billboard.buffers);
 }
@@ -44,6 +45,7 @@ void BufferedScene::ForgetGl() {
   m_levels.clear();
   m_full.reset();
   m_fullComplete = false;
+  m_standIn.reset();
   m_tree.reset();
   m_plane.buffers.reset();
   m_billboard.buffers.reset();
@@ -70,8 +72,26 @@ bool BufferedScene::SameTree(const MeshObject& tree, bool wireframe) const {
   return m_tree->first.lock() == tree.submeshes.front() && m_tree->last.lock() == tree.submeshes.back();
 }
 
+// The previous tree stays on screen, coarsely, until the new one can be
+// drawn: its coarsest level, or the whole of a small tree (which has none).
+void BufferedScene::KeepStandIn() {
+  if (m_standIn) return;  // the tree before still stands in
+  for (auto& level : m_levels)
+    if (level && level->Ready()) {
+      m_standIn = std::move(level);
+      level.reset();
+      return;
+    }
+  // A tree without levels was filled on the spot: small enough to keep.
+  if (m_levels.empty() && FullReady() && m_full->Primitives() <= kInlineFillVertices) {
+    m_standIn = std::move(m_full);
+    m_full.reset();
+  }
+}
+
 void BufferedScene::ShowTree(const MeshObject& tree, bool wireframe) {
   if (SameTree(tree, wireframe)) return;
+  KeepStandIn();
   DropTree();
   m_treeStale = false;
   TreeIdentity identity;
@@ -86,6 +106,7 @@ void BufferedScene::ShowTree(const MeshObject& tree, bool wireframe) {
     m_full.emplace(FillMeshBuffers(tree, {wireframe}), m_functions);
     m_full->Upload(PacingClock::time_point::max());
     m_fullComplete = true;
+    ReleaseIfAny(m_standIn);
     return;
   }
   m_job = m_preparer.Start(tree.submeshes, wireframe, true);
@@ -112,6 +133,7 @@ bool BufferedScene::Pump(PacingClock::time_point deadline) {
     }
   }
   if (m_full && !m_full->Ready() && !m_full->Lost()) m_full->Upload(deadline);
+  if (m_standIn && (FullReady() || !ReadyLevels().empty())) ReleaseIfAny(m_standIn);
   return m_preparer.Busy() || (m_full && !FullReady());
 }
 
@@ -143,7 +165,9 @@ const GpuMeshBuffers* BufferedScene::Choose(double budgetSeconds, bool& reduced)
       ChooseLevel(counts, fullCandidate, fullCandidate ? m_full->Primitives() : 0, m_cost, budgetSeconds);
   reduced = !choice.full && choice.level >= 0;
   if (choice.full) return &*m_full;
-  return choice.level >= 0 ? ready[choice.level] : nullptr;
+  if (choice.level >= 0) return ready[choice.level];
+  reduced = m_standIn.has_value();
+  return m_standIn ? &*m_standIn : nullptr;
 }
 
 void BufferedScene::DrawSmall(SmallMesh& cache, const MeshObject& mesh, bool wireframe) {

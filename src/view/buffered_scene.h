@@ -36,7 +36,7 @@ class BufferedScene {
   // What the last frame showed.
   struct FrameReport {
     bool drewTree = false;  // the tree or one of its levels (false: not ready yet, or billboard mode)
-    bool reduced = false;   // a reduced level stood in for the tree
+    bool reduced = false;   // a reduced level stood in for the tree (or the tree before it, coarsely)
     std::uint64_t primitives = 0;
     double seconds = 0.0;  // to the end of the GL work
   };
@@ -69,7 +69,8 @@ class BufferedScene {
   bool Pump(PacingClock::time_point deadline);
 
   // Draws a whole frame of `contents`: full detail when it is ready and
-  // fits `budgetSeconds`, else the finest ready level that fits. A new or
+  // fits `budgetSeconds`, else the finest ready level that fits, and while
+  // nothing of a new tree is ready, the tree before it, coarsely. A new or
   // changed tree starts being prepared here.
   FrameReport RenderFrame(Camera& camera, const FrameContents& contents, double budgetSeconds);
 
@@ -104,6 +105,7 @@ class BufferedScene {
     std::size_t count = 0;
     bool wireframe = false;
   };
+  void KeepStandIn();
   void ShowTree(const MeshObject& tree, bool wireframe);
   bool SameTree(const MeshObject& tree, bool wireframe) const;
   void DropTree();
@@ -120,6 +122,9 @@ class BufferedScene {
   std::vector<std::optional<GpuMeshBuffers>> m_levels;  // reduced, coarsest first
   std::optional<GpuMeshBuffers> m_full;
   bool m_fullComplete = false;  // every part of the full tree has arrived
+  // What is drawn of the tree before while nothing of the new one is ready
+  // (so that a large tree's arrival does not blank the view): small.
+  std::optional<GpuMeshBuffers> m_standIn;
   SmallMesh m_plane;
   SmallMesh m_billboard;
   FrameCostModel m_cost;

@@ -184,6 +184,23 @@ TEST_P(BufferPicture, ALostContextIsPreparedAnewAtTheNextFrames) {
   ExpectSamePicture(before, WithBuffers(Contents(tree)));
 }
 
+// A large tree that replaces a small one leaves the small one on screen
+// until something of it can be drawn.
+TEST_P(BufferPicture, TheTreeBeforeStandsInUntilTheNewOneCanBeDrawn) {
+  const Tree small = Generate(TreeParameters());
+  const std::vector<std::uint8_t> before = WithBuffers(Contents(small));
+  TreeParameters params(3);
+  for (auto& level : params.levels) level.nbChildrenMin = level.nbChildrenMax = 7;
+  const Tree large = Generate(params);
+  const BufferedScene::FrameReport first = scene->RenderFrame(camera, Contents(large), kNoBudgetLimit);
+  EXPECT_TRUE(first.drewTree);
+  EXPECT_TRUE(first.reduced) << "what stands in is not the tree";
+  ExpectSamePicture(before, Read());
+  WithBuffers(Contents(large));
+  const BufferedScene::FrameReport later = scene->RenderFrame(camera, Contents(large), kNoBudgetLimit);
+  EXPECT_FALSE(later.reduced) << "the stand-in goes once the new tree is ready";
+}
+
 // Full detail drawn a slice at a time, between other drawing, gives the
 // frame drawn at once.
 TEST_P(BufferPicture, AFrameDrawnInSlicesIsTheWholeFrame) {
