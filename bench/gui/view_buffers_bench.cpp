@@ -58,13 +58,11 @@ vh::BufferObjectFunctions Functions() {
       [](const char* name) { return reinterpret_cast<void*>(glContext->getProcAddress(name)); });
 }
 
+// bench/budget_tree.vhm: the large tree one level deeper with nine children
+// on every level; it would have far more than 20 M vertices and stops at the
+// budget.
 vh::TreeParameters BudgetTreeParameters() {
-  // The large tree one level deeper with nine children on every level: it
-  // would have far more than 20 M vertices and stops at the budget.
-  vh::TreeParameters params = vh::bench::LargeTreeParameters();
-  params.lastParentLevel += 1;
-  for (auto& level : params.levels) level.nbChildrenMin = level.nbChildrenMax = 9;
-  return params;
+  return vh::ReadDocumentFile(VH_BENCH_DIR "/budget_tree.vhm", vh::TreeParameters());
 }
 
 struct Subject {

@@ -37,6 +37,7 @@ void BufferedScene::AttachContext(const BufferObjectFunctions& functions) {
 
 void BufferedScene::ReleaseGl() {
   DropTree();
+  ReleaseIfAny(m_standIn);
   ReleaseIfAny(m_plane.buffers);
   ReleaseIfAny(m_billboard.buffers);
 }
@@ -45,6 +46,8 @@ void BufferedScene::ForgetGl() {
   m_preparer.Cancel();
   m_levels.clear();
   m_full.reset();
+  m_fullComplete = false;
+  m_standIn.reset();
   m_tree.reset();
   m_plane.buffers.reset();
   m_billboard.buffers.reset();
@@ -61,6 +64,7 @@ void BufferedScene::DropTree() {
   for (auto& level : m_levels) ReleaseIfAny(level);
   m_levels.clear();
   ReleaseIfAny(m_full);
+  m_fullComplete = false;
   m_tree.reset();
 }
 
@@ -70,8 +74,26 @@ bool BufferedScene::SameTree(const MeshObject& tree, bool wireframe) const {
   return m_tree->first.lock() == tree.submeshes.front() && m_tree->last.lock() == tree.submeshes.back();
 }
 
+// The previous tree stays on screen, coarsely, until the new one can be
+// drawn: its coarsest level, or the whole of a small tree (which has none).
+void BufferedScene::KeepStandIn() {
+  if (m_standIn) return;  // the tree before still stands in
+  for (auto& level : m_levels)
+    if (level && level->Ready()) {
+      m_standIn = std::move(level);
+      level.reset();
+      return;
+    }
+  // A tree without levels was filled on the spot: small enough to keep.
+  if (m_levels.empty() && FullReady() && m_full->Primitives() <= kInlineFillVertices) {
+    m_standIn = std::move(m_full);
+    m_full.reset();
+  }
+}
+
 void BufferedScene::ShowTree(const MeshObject& tree, bool wireframe) {
   if (SameTree(tree, wireframe)) return;
+  KeepStandIn();
   DropTree();
   m_treeStale = false;
   TreeIdentity identity;
@@ -85,6 +107,8 @@ void BufferedScene::ShowTree(const MeshObject& tree, bool wireframe) {
   if (tree.VertexCount() <= kInlineFillVertices) {
     m_full.emplace(FillMeshBuffers(tree, {wireframe}), m_functions);
     m_full->Upload(PacingClock::time_point::max());
+    m_fullComplete = true;
+    ReleaseIfAny(m_standIn);
     return;
   }
   m_job = m_preparer.Start(tree.submeshes, wireframe, true);
@@ -94,8 +118,14 @@ bool BufferedScene::Pump(PacingClock::time_point deadline) {
   for (GeometryPreparer::Piece& piece : m_preparer.Take()) {
     if (piece.job != m_job || !m_tree) continue;
     if (piece.full) {
-      ReleaseIfAny(m_full);
-      m_full.emplace(std::move(piece.buffers), m_functions);
+      // The parts of the full tree join as they come; DropTree let go of
+      // the previous tree's.
+      if (m_full) {
+        m_full->Append(std::move(piece.buffers));
+      } else {
+        m_full.emplace(std::move(piece.buffers), m_functions);
+      }
+      m_fullComplete = piece.last;
     } else {
       if (m_levels.size() <= static_cast<std::size_t>(piece.level)) m_levels.resize(piece.level + 1);
       ReleaseIfAny(m_levels[piece.level]);
@@ -105,7 +135,8 @@ bool BufferedScene::Pump(PacingClock::time_point deadline) {
     }
   }
   if (m_full && !m_full->Ready() && !m_full->Lost()) m_full->Upload(deadline);
-  return m_preparer.Busy() || (m_full && !m_full->Ready());
+  if (m_standIn && (FullReady() || !ReadyLevels().empty())) ReleaseIfAny(m_standIn);
+  return m_preparer.Busy() || (m_full && !FullReady());
 }
 
 std::vector<std::uint64_t> BufferedScene::ReadyLevels() const {
@@ -115,7 +146,7 @@ std::vector<std::uint64_t> BufferedScene::ReadyLevels() const {
   return ready;
 }
 
-bool BufferedScene::Preparing() const { return m_preparer.Busy() || (m_full && !m_full->Ready()) || !m_full; }
+bool BufferedScene::Preparing() const { return m_preparer.Busy() || !FullReady(); }
 
 std::size_t BufferedScene::HostBytes() const {
   std::size_t bytes = m_full ? m_full->HostBytes() : 0;
@@ -136,7 +167,9 @@ const GpuMeshBuffers* BufferedScene::Choose(double budgetSeconds, bool& reduced)
       ChooseLevel(counts, fullCandidate, fullCandidate ? m_full->Primitives() : 0, m_cost, budgetSeconds);
   reduced = !choice.full && choice.level >= 0;
   if (choice.full) return &*m_full;
-  return choice.level >= 0 ? ready[choice.level] : nullptr;
+  if (choice.level >= 0) return ready[choice.level];
+  reduced = m_standIn.has_value();
+  return m_standIn ? &*m_standIn : nullptr;
 }
 
 void BufferedScene::DrawSmall(SmallMesh& cache, const MeshObject& mesh, bool wireframe) {
@@ -202,6 +235,7 @@ void BufferedScene::BeginRefinement(Camera& camera) {
   m_refinement = {};
   m_refinedPrimitives = 0;
   m_refinementSeconds = 0.0;
+  m_sliceSize = 0;
 }
 
 bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, double sliceSeconds) {
@@ -209,13 +243,18 @@ bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, d
   const auto start = PacingClock::now();
   ApplyFrameState(camera);
   const DrawCursor from = m_refinement;
-  // The full tree's own pace once a full frame was timed: its triangles
-  // cost more than those of the reduced levels the model also learns from.
-  const std::uint64_t most =
-      m_fullSeconds.has_value() && *m_fullSeconds > 0.0
-          ? std::max<std::uint64_t>(1, static_cast<std::uint64_t>(static_cast<double>(m_full->Primitives()) *
-                                                                   sliceSeconds / *m_fullSeconds))
-          : m_cost.Fits(sliceSeconds);
+  // The first slice goes at the full tree's own pace once a full frame was
+  // timed (its triangles cost more than those of the reduced levels the
+  // model also learns from), and at a quarter of the model's before; each
+  // later one at the pace of the slice before, growing at most by half.
+  if (m_sliceSize == 0) {
+    m_sliceSize = m_fullSeconds.has_value() && *m_fullSeconds > 0.0
+                      ? static_cast<std::uint64_t>(static_cast<double>(m_full->Primitives()) * sliceSeconds /
+                                                   *m_fullSeconds)
+                      : m_cost.Fits(sliceSeconds) / 4;
+    m_sliceSize = std::max<std::uint64_t>(m_sliceSize, 1);
+  }
+  const std::uint64_t most = m_sliceSize;
   m_refinement = m_full->DrawSome(m_refinement, most);
   const bool complete = m_refinement == m_full->End();
   if (complete) DrawLastParts(contents);
@@ -226,6 +265,11 @@ bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, d
   const double seconds = SecondsSince(start);
   m_refinementSeconds += seconds;
   if (from != m_refinement) m_cost.Record(drawn, seconds);
+  if (seconds > 0.0) {
+    const double paced = static_cast<double>(drawn) * sliceSeconds / seconds;
+    m_sliceSize = std::max<std::uint64_t>(
+        1, static_cast<std::uint64_t>(std::min(paced, 1.5 * static_cast<double>(m_sliceSize))));
+  }
   if (complete) m_fullSeconds = m_refinementSeconds;
   return complete;
 }

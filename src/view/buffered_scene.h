@@ -36,7 +36,7 @@ class BufferedScene {
   // What the last frame showed.
   struct FrameReport {
     bool drewTree = false;  // the tree or one of its levels (false: not ready yet, or billboard mode)
-    bool reduced = false;   // a reduced level stood in for the tree
+    bool reduced = false;   // a reduced level stood in for the tree (or the tree before it, coarsely)
     bool swaying = false;   // the tree in the wind (FrameContents::swaying) was drawn
     std::uint64_t primitives = 0;
     double seconds = 0.0;  // to the end of the GL work
@@ -70,8 +70,9 @@ class BufferedScene {
   bool Pump(PacingClock::time_point deadline);
 
   // Draws a whole frame of `contents`: full detail when it is ready and
-  // fits `budgetSeconds`, else the finest ready level that fits, or, while
-  // the wind blows, the tree posed in it (contents.swaying). A new or
+  // fits `budgetSeconds`, else the finest ready level that fits, and while
+  // nothing of a new tree is ready, the tree before it, coarsely; while the
+  // wind blows, the tree posed in it (contents.swaying) instead. A new or
   // changed tree starts being prepared here.
   FrameReport RenderFrame(Camera& camera, const FrameContents& contents, double budgetSeconds);
 
@@ -84,7 +85,7 @@ class BufferedScene {
 
   // Full detail has arrived from the worker and waits for upload slices.
   bool UploadPending() const { return m_full.has_value() && !m_full->Ready() && !m_full->Lost(); }
-  bool FullReady() const { return m_full.has_value() && m_full->Ready(); }
+  bool FullReady() const { return m_full.has_value() && m_fullComplete && m_full->Ready(); }
   // Primitive counts of the levels ready to draw, coarsest first.
   std::vector<std::uint64_t> ReadyLevels() const;
   bool Preparing() const;
@@ -106,6 +107,7 @@ class BufferedScene {
     std::size_t count = 0;
     bool wireframe = false;
   };
+  void KeepStandIn();
   void ShowTree(const MeshObject& tree, bool wireframe);
   bool SameTree(const MeshObject& tree, bool wireframe) const;
   void DropTree();
@@ -121,12 +123,20 @@ class BufferedScene {
   std::uint64_t m_job = 0;
   std::vector<std::optional<GpuMeshBuffers>> m_levels;  // reduced, coarsest first
   std::optional<GpuMeshBuffers> m_full;
+  bool m_fullComplete = false;  // every part of the full tree has arrived
+  // What is drawn of the tree before while nothing of the new one is ready
+  // (so that a large tree's arrival does not blank the view): small.
+  std::optional<GpuMeshBuffers> m_standIn;
   SmallMesh m_plane;
   SmallMesh m_billboard;
   FrameCostModel m_cost;
   DrawCursor m_refinement;
   std::uint64_t m_refinedPrimitives = 0;
   double m_refinementSeconds = 0.0;
+  // The primitives the next slice draws: set from the pace of the slice
+  // before, since a tree's parts cost very differently per primitive (the
+  // trunk's bark fills much of the picture, a leaf a few pixels).
+  std::uint64_t m_sliceSize = 0;
   // What the last full-detail frame took, once one was timed: a measured
   // full frame outweighs the prediction, which learns from every level.
   std::optional<double> m_fullSeconds;

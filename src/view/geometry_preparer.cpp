@@ -1,5 +1,6 @@
 #include "view/geometry_preparer.h"
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -22,6 +23,8 @@ struct GeometryPreparer::Shared {
   std::mutex mutex;
   std::condition_variable wake;
   std::condition_variable idle;
+  std::condition_variable room;  // parts were taken, or the job cancelled
+  std::size_t partVertices = kPartVertices;
   std::function<void()> ready;  // guarded by mutex
   Job pending;                  // guarded by mutex
   bool working = false;         // guarded by mutex
@@ -36,6 +39,7 @@ struct GeometryPreparer::Shared {
     done.clear();
     currentJob = 0;
     cancel = true;
+    room.notify_all();
   }
 
   void Run() {
@@ -71,8 +75,33 @@ struct GeometryPreparer::Shared {
         Deliver({job.number, false, static_cast<int>(level), FillMeshBuffers(*reduced, {job.wireframe}, &cancel)});
       }
     }
-    if (cancel) return;
-    Deliver({job.number, true, 0, FillMeshBuffers(tree, {job.wireframe}, &cancel)});
+    // The full tree, a part at a time, each whole submeshes.
+    const std::size_t count = tree.submeshes.size();
+    std::size_t begin = 0;
+    do {
+      MeshObject part;
+      std::size_t vertices = 0;
+      std::size_t end = begin;
+      while (end < count && (end == begin || vertices < partVertices)) {
+        vertices += tree.submeshes[end]->vertices.size();
+        part.submeshes.push_back(tree.submeshes[end++]);
+      }
+      if (!WaitForRoom()) return;
+      MeshBuffers filled = FillMeshBuffers(part, {job.wireframe}, &cancel);
+      Deliver({job.number, true, 0, std::move(filled), end == count});
+      begin = end;
+    } while (begin < count);
+  }
+
+  // Waits while kPartsAhead parts of the full tree wait to be taken;
+  // false when the job was cancelled meanwhile.
+  bool WaitForRoom() {
+    std::unique_lock lock(mutex);
+    room.wait(lock, [this] {
+      return cancel || std::count_if(done.begin(), done.end(), [](const Piece& p) { return p.full; }) <
+                           static_cast<std::ptrdiff_t>(kPartsAhead);
+    });
+    return !cancel;
   }
 
   // Hands a piece over unless its job was cancelled meanwhile.
@@ -85,8 +114,10 @@ struct GeometryPreparer::Shared {
   }
 };
 
-GeometryPreparer::GeometryPreparer(std::function<void()> ready) : m_shared(std::make_shared<Shared>()) {
+GeometryPreparer::GeometryPreparer(std::function<void()> ready, std::size_t partVertices)
+    : m_shared(std::make_shared<Shared>()) {
   m_shared->ready = std::move(ready);
+  m_shared->partVertices = partVertices;
   std::thread([shared = m_shared] { shared->Run(); }).detach();
 }
 
@@ -125,8 +156,13 @@ void GeometryPreparer::Stop() {
 }
 
 std::vector<GeometryPreparer::Piece> GeometryPreparer::Take() {
-  std::lock_guard lock(m_shared->mutex);
-  return std::exchange(m_shared->done, {});
+  std::vector<Piece> taken;
+  {
+    std::lock_guard lock(m_shared->mutex);
+    taken = std::exchange(m_shared->done, {});
+  }
+  m_shared->room.notify_all();
+  return taken;
 }
 
 bool GeometryPreparer::Busy() const {

@@ -1,6 +1,10 @@
 // Fills the view's buffers of a tree on a worker thread: first the reduced
-// interaction levels, coarsest first, then the full tree. The window's
-// thread only takes the finished pieces and uploads them (gpu_buffers.h).
+// interaction levels, coarsest first, then the full tree in parts. The
+// window's thread only takes the finished pieces and uploads them
+// (gpu_buffers.h). The worker fills a part of the full tree only while at
+// most kPartsAhead of them wait to be taken: uploaded parts are freed here
+// (the driver keeps its copy), so the view's copy of a large tree never
+// exists whole beside the driver's.
 //
 // The preparer shares the tree's submeshes (their list is copied, the
 // submeshes are not), so a tree replaced and freed while its buffers are
@@ -19,20 +23,27 @@
 
 namespace vh {
 
+// The full tree is filled in parts of about this many vertices (a few
+// blocks each), and at most kPartsAhead parts wait to be taken.
+inline constexpr std::size_t kPartVertices = std::size_t{1} << 21;
+inline constexpr std::size_t kPartsAhead = 2;
+
 class GeometryPreparer {
  public:
   // A finished piece of a preparation.
   struct Piece {
     std::uint64_t job = 0;  // the Start it belongs to
-    bool full = false;      // the whole tree, else a reduced level
+    bool full = false;      // a part of the whole tree, else a reduced level
     int level = 0;          // reduced levels: 0 the coarsest
     MeshBuffers buffers;
+    bool last = true;       // the whole tree: its last part
   };
 
   // `ready` is called on the worker each time a piece can be taken (the
   // owner wakes its own thread with it; it must not call back into the
   // preparer); it may be empty.
-  explicit GeometryPreparer(std::function<void()> ready = {});
+  // `partVertices` sizes the parts of the full tree.
+  explicit GeometryPreparer(std::function<void()> ready = {}, std::size_t partVertices = kPartVertices);
   // Cancels without waiting: a worker in the middle of a reduction finishes
   // it on its own and then lets go of the tree, so that closing the window
   // never waits for it. `ready` is not called any more.

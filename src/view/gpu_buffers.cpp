@@ -74,20 +74,29 @@ void ApplyBatchState(const BatchState& state) {
 }
 
 GpuMeshBuffers::GpuMeshBuffers(MeshBuffers buffers, const BufferObjectFunctions& functions)
-    : m_functions(functions), m_lines(buffers.lines), m_primitives(buffers.primitives) {
+    : m_functions(functions), m_lines(buffers.lines) {
+  Append(std::move(buffers));
+}
+
+void GpuMeshBuffers::Append(MeshBuffers more) {
   const std::uint64_t corners = m_lines ? 2 : 3;
-  for (BufferBatch& source : buffers.batches) {
-    Batch& batch = m_batches.emplace_back();
-    batch.state = source.state;
+  m_primitives += more.primitives;
+  for (BufferBatch& source : more.batches) {
+    auto batch = std::find_if(m_batches.begin(), m_batches.end(),
+                              [&source](const Batch& b) { return b.state == source.state; });
+    if (batch == m_batches.end()) batch = m_batches.insert(m_batches.end(), Batch{source.state, {}});
     for (BufferBlock& data : source.blocks) {
-      Block& block = batch.blocks.emplace_back();
+      Block& block = batch->blocks.emplace_back();
       block.primitives = data.indices.size() / corners;
       block.vertexCount = data.vertices.size();
       block.data = std::move(data);
       ++m_blockCount;
+      if (!m_functions.Available()) {  // drawn from here
+        block.uploaded = true;
+        ++m_uploaded;
+      }
     }
   }
-  if (!m_functions.Available()) m_uploaded = m_blockCount;  // drawn from here
 }
 
 GpuMeshBuffers::GpuMeshBuffers(GpuMeshBuffers&& other) noexcept { *this = std::move(other); }
@@ -113,11 +122,10 @@ GpuMeshBuffers::~GpuMeshBuffers() = default;
 
 bool GpuMeshBuffers::Upload(std::chrono::steady_clock::time_point deadline) {
   if (m_lost) return false;
-  std::size_t ordinal = 0;
   bool first = true;
   for (Batch& batch : m_batches) {
     for (Block& block : batch.blocks) {
-      if (ordinal++ < m_uploaded) continue;
+      if (block.uploaded) continue;
       if (!first && std::chrono::steady_clock::now() >= deadline) return false;
       first = false;
       m_functions.genBuffers(1, &block.vertexBuffer);
@@ -132,6 +140,7 @@ bool GpuMeshBuffers::Upload(std::chrono::steady_clock::time_point deadline) {
       m_functions.bindBuffer(GL_ARRAY_BUFFER, 0);
       m_functions.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
       block.data = BufferBlock();  // GL keeps its own copy
+      block.uploaded = true;
       ++m_uploaded;
     }
   }
@@ -224,6 +233,7 @@ void GpuMeshBuffers::Release() {
       if (block.vertexBuffer != 0) m_functions.deleteBuffers(1, &block.vertexBuffer);
       if (block.indexBuffer != 0) m_functions.deleteBuffers(1, &block.indexBuffer);
       block.vertexBuffer = block.indexBuffer = 0;
+      if (UsesBufferObjects()) block.uploaded = false;
     }
   if (UsesBufferObjects()) {
     m_lost = m_uploaded > 0;
@@ -233,7 +243,10 @@ void GpuMeshBuffers::Release() {
 
 void GpuMeshBuffers::Forget() {
   for (Batch& batch : m_batches)
-    for (Block& block : batch.blocks) block.vertexBuffer = block.indexBuffer = 0;
+    for (Block& block : batch.blocks) {
+      block.vertexBuffer = block.indexBuffer = 0;
+      if (UsesBufferObjects()) block.uploaded = false;
+    }
   if (UsesBufferObjects()) {
     m_lost = m_uploaded > 0;
     m_uploaded = 0;

@@ -64,6 +64,12 @@ class GpuMeshBuffers {
   GpuMeshBuffers& operator=(const GpuMeshBuffers&) = delete;
   ~GpuMeshBuffers();
 
+  // Adds the blocks of `more` (filled with the same wireframe choice): a
+  // large mesh arrives in parts, each uploaded, and its memory here freed,
+  // while the next is filled. Blocks join the batch of their drawing state,
+  // so that the whole draws as if it had been filled at once.
+  void Append(MeshBuffers more);
+
   // Uploads blocks, at least one, until `deadline` has passed. Returns
   // true once everything is uploaded (at once for client arrays).
   // Context current.
@@ -112,6 +118,7 @@ class GpuMeshBuffers {
     BufferBlock data;  // emptied once uploaded into buffer objects
     std::uint64_t primitives = 0;
     std::size_t vertexCount = 0;
+    bool uploaded = false;  // into buffer objects, or drawn from here
     GLuint vertexBuffer = 0;
     GLuint indexBuffer = 0;
   };

@@ -124,6 +124,13 @@ TEST(LodReduction, DropsThinBranchesAndThinsLeavesKeepingTheirCover) {
   const double share = static_cast<double>(kept) / static_cast<double>(leaves);
   EXPECT_NEAR(LeafArea(*coarse), LeafArea(*tree) * std::sqrt(share), 0.1 * LeafArea(*tree) * std::sqrt(share));
   EXPECT_LE(coarse->PolygonCount(), tree->PolygonCount() * 15 / 100);
+
+  // With their growth capped the same leaves are kept, grown by the cap.
+  LodReduction capped{0.15, 0.0};
+  capped.mostLeafGrowth = 1.2;
+  const auto small = ReduceTree(*tree, capped);
+  EXPECT_EQ(Count(*small, kLeafMaterial), kept);
+  EXPECT_NEAR(LeafArea(*small), LeafArea(*tree) * share * 1.2, 0.1 * LeafArea(*tree) * share * 1.2);
 }
 
 TEST(LodReduction, LeavesOfManyCornersKeepFewerAndAllStay) {

@@ -184,6 +184,41 @@ TEST_P(BufferPicture, ALostContextIsPreparedAnewAtTheNextFrames) {
   ExpectSamePicture(before, WithBuffers(Contents(tree)));
 }
 
+// A large tree that replaces a small one leaves the small one on screen
+// until something of it can be drawn.
+TEST_P(BufferPicture, TheTreeBeforeStandsInUntilTheNewOneCanBeDrawn) {
+  const Tree small = Generate(TreeParameters());
+  const std::vector<std::uint8_t> before = WithBuffers(Contents(small));
+  TreeParameters params(3);
+  for (auto& level : params.levels) level.nbChildrenMin = level.nbChildrenMax = 7;
+  const Tree large = Generate(params);
+  const BufferedScene::FrameReport first = scene->RenderFrame(camera, Contents(large), kNoBudgetLimit);
+  EXPECT_TRUE(first.drewTree);
+  EXPECT_TRUE(first.reduced) << "what stands in is not the tree";
+  ExpectSamePicture(before, Read());
+  WithBuffers(Contents(large));
+  const BufferedScene::FrameReport later = scene->RenderFrame(camera, Contents(large), kNoBudgetLimit);
+  EXPECT_FALSE(later.reduced) << "the stand-in goes once the new tree is ready";
+}
+
+// Full detail drawn a slice at a time, between other drawing, gives the
+// frame drawn at once.
+TEST_P(BufferPicture, AFrameDrawnInSlicesIsTheWholeFrame) {
+  TreeParameters params(3);
+  for (auto& level : params.levels) level.nbChildrenMin = level.nbChildrenMax = 7;
+  const Tree tree = Generate(params);
+  const std::vector<std::uint8_t> whole = WithBuffers(Contents(tree));
+  scene->BeginRefinement(camera);
+  int slices = 0;
+  bool complete = false;
+  while (!complete && slices < 100'000) {
+    complete = scene->RefineSlice(camera, Contents(tree), 0.001);
+    ++slices;
+  }
+  EXPECT_GT(slices, 3) << "a slice draws what fits its time";
+  ExpectSamePicture(whole, Read());
+}
+
 // A mesh whose vertices move (a posed copy of the tree) is drawn through
 // buffers whose vertices were replaced in place: the picture is that of the
 // moved mesh filled afresh, and not that of the mesh as it was.

@@ -1,5 +1,6 @@
 // The worker that fills the view's buffers: levels before the full tree,
-// and a tree replaced (and freed by its owner) while it is being filled.
+// the full tree in parts no further ahead than the owner takes them, and a
+// tree replaced (and freed by its owner) while it is being filled.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,6 +8,7 @@
 
 #include "tree/tree.h"
 #include "view/geometry_preparer.h"
+#include "view/gpu_buffers.h"
 
 namespace vh {
 namespace {
@@ -46,6 +48,35 @@ TEST(GeometryPreparer, LevelsComeCoarsestFirstThenTheFullTree) {
   EXPECT_TRUE(pieces.back().full);
   EXPECT_EQ(pieces.back().job, job);
   EXPECT_GT(pieces.back().buffers.primitives, tree.PolygonCount() / 2);
+}
+
+TEST(GeometryPreparer, TheFullTreeComesInPartsNoFurtherAheadThanTaken) {
+  const Tree tree = LargeTree();
+  GeometryPreparer preparer({}, 20'000);
+  preparer.Start(tree.submeshes, false, false);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // nothing taken meanwhile
+  std::vector<GeometryPreparer::Piece> pieces = preparer.Take();
+  EXPECT_EQ(pieces.size(), kPartsAhead) << "the worker waits for the parts to be taken";
+  for (auto& piece : WaitForAll(preparer)) pieces.push_back(std::move(piece));
+  ASSERT_GT(pieces.size(), kPartsAhead);
+  // Joined, the parts draw what the whole tree filled at once draws.
+  GpuMeshBuffers joined;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    EXPECT_TRUE(pieces[i].full);
+    EXPECT_EQ(pieces[i].last, i + 1 == pieces.size());
+    if (i == 0) {
+      joined = GpuMeshBuffers(std::move(pieces[i].buffers), {});
+    } else {
+      joined.Append(std::move(pieces[i].buffers));
+    }
+  }
+  const MeshBuffers whole = FillMeshBuffers(tree, {});
+  EXPECT_EQ(joined.Primitives(), whole.primitives);
+  ASSERT_EQ(joined.BatchCount(), whole.batches.size()) << "parts join the batch of their state";
+  std::size_t vertices = 0;
+  for (std::size_t b = 0; b < joined.BatchCount(); ++b)
+    for (std::size_t k = 0; k < joined.BlockCount(b); ++k) vertices += joined.BlockVertices(b, k);
+  EXPECT_EQ(vertices, whole.VertexCount());
 }
 
 TEST(GeometryPreparer, ATreeReplacedWhileFilledOnlyDeliversTheNewOne) {

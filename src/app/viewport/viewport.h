@@ -2,9 +2,9 @@
 // where the platform has no OpenGL) and everything it keeps to draw the
 // document: the camera, the tree's buffers in its GL context with the level
 // of detail its frames are drawn at, the display lists and textures of that
-// context, the ground plane, whether the plane is shown and the redraw flag. It is
-// told what to show by the document's signals, and looks after its GL
-// context, lost or never made, itself.
+// context, the ground plane, whether the plane is shown and the redraw
+// flag. It is told what to show by the document's signals, and looks after
+// its GL context, lost or never made, itself.
 #pragma once
 
 #include <functional>
