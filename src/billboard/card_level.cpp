@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "billboard/atlas.h"
 
@@ -12,6 +13,14 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr float kMargin = 0.01f;  // of the tree's size, around every card
+// How much wider than its share of the turn a fin's wedge is (0: the
+// wedges meet edge to edge; 0.5 measured best between missing the slice a
+// fin seen edge on hides and piling slices up), and how far beside its
+// wedge a vertex still counts for the fin's reach, in radians.
+constexpr double kWedgeOverlap = 0.5;
+constexpr double kReachSlack = 0.26;
+// The half-width of the trunk's slab on every fin, in trunk radii.
+constexpr float kTrunkSlab = 1.1f;
 
 struct Bounds {
   Vector3 low{1e30f, 1e30f, 1e30f};
@@ -25,10 +34,10 @@ struct Bounds {
   Vector3 Centre() const { return (low + high) * 0.5f; }
 };
 
-// The centre of the trunk's base ring: the first bark submesh's first
-// ring, which the generator lays out as its first vertices up to the one
-// that repeats the first at the seam.
-bool TrunkBase(const MeshObject& tree, Vector3& base) {
+// The centre of the trunk's base ring and its mean radius: the first bark
+// submesh's first ring, which the generator lays out as its first
+// vertices up to the one that repeats the first at the seam.
+bool TrunkBase(const MeshObject& tree, Vector3& base, float& radius) {
   for (const auto& submesh : tree.submeshes) {
     if (submesh->texture != kBarkMaterial || submesh->vertices.size() < 2 || submesh->triangles.empty()) continue;
     const std::uint32_t around = submesh->triangles.front().b;  // (0, around, around + 1)
@@ -36,6 +45,10 @@ bool TrunkBase(const MeshObject& tree, Vector3& base) {
     Vector3 sum;
     for (std::uint32_t j = 0; j < around; ++j) sum += submesh->vertices[j].position;
     base = sum * (1.0f / static_cast<float>(around));
+    float distances = 0.0f;
+    for (std::uint32_t j = 0; j < around; ++j)
+      distances += std::sqrt(LengthSquared(submesh->vertices[j].position - base));
+    radius = distances / static_cast<float>(around);
     return true;
   }
   return false;
@@ -82,6 +95,16 @@ std::shared_ptr<Submesh> CardSubmesh(const PictureFrame& frame, const Vector3& c
   return submesh;
 }
 
+// Where `picture` shows nothing, what `behind` shows (same sizes).
+void FillKeyedPixels(Image& picture, const Image& behind) {
+  if (picture.width != behind.width || picture.height != behind.height) return;
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) {
+      std::uint8_t* to = picture.At(x, y);
+      if (IsKeyColour(to)) std::copy_n(behind.At(x, y), 3, to);
+    }
+}
+
 }  // namespace
 
 Vector3 FramePoint(const PictureFrame& frame, double u, double v) {
@@ -105,22 +128,52 @@ CardLayout LayOutCards(const MeshObject& tree) {
   const Bounds& crown = leaves.empty ? all : leaves;
   layout.crownCentre = crown.Centre();
   Vector3 axis = all.Centre();
-  TrunkBase(tree, axis);
+  float trunkRadius = 0.0f;
+  TrunkBase(tree, axis, trunkRadius);
 
   const Vector3 size = all.high - all.low;
   const float margin = kMargin * std::max({size.x, size.y, size.z, 1e-6f});
   const float bottom = all.low.y - margin, top = all.high.y + margin;
-  for (int k = 0; k < kRingCards; ++k) {
-    const double angle = kPi * k / kRingCards;
-    const Vector3 d{static_cast<float>(std::cos(angle)), 0.0f, static_cast<float>(std::sin(angle))};
-    float low = 1e30f, high = -1e30f;
-    for (const auto& submesh : tree.submeshes)
-      for (const Vertex& v : submesh->vertices) {
-        const float along = Dot(v.position - axis, d);
-        low = std::min(low, along);
-        high = std::max(high, along);
+  // How far each fin must reach: the farthest vertex in or near its wedge
+  // (a triangle cut at the wedge's side may lie partly in the wedge with
+  // its corners beside it, never far beside it).
+  const double step = 2.0 * kPi / kFins, half = 0.5 * step * (1.0 + kWedgeOverlap);
+  std::vector<float> reach(kFins, 0.0f);
+  for (const auto& submesh : tree.submeshes)
+    for (const Vertex& v : submesh->vertices) {
+      const double x = v.position.x - axis.x, z = v.position.z - axis.z;
+      const double radius = std::sqrt(x * x + z * z), azimuth = std::atan2(z, x);
+      const auto nearest = static_cast<int>(std::lround(azimuth / step));
+      for (int k = nearest - 1; k <= nearest + 1; ++k) {
+        const double off = std::fabs(std::remainder(azimuth - k * step, 2.0 * kPi));
+        const int fin = ((k % kFins) + kFins) % kFins;
+        if (off <= half + kReachSlack || radius == 0.0) reach[fin] = std::max(reach[fin], static_cast<float>(radius));
       }
-    layout.cards.push_back(VerticalCard(axis, d, low - margin, high + margin, bottom, top));
+    }
+  for (int k = 0; k < kFins; ++k) {
+    const double angle = step * k;
+    const Vector3 d{static_cast<float>(std::cos(angle)), 0.0f, static_cast<float>(std::sin(angle))};
+    PictureFrame fin = VerticalCard(axis, d, -margin, reach[k] + margin, bottom, top);
+    // The wedge: on the inner side of either of its two boundary planes
+    // through the axis.
+    for (const double side : {angle + half, angle - half}) {
+      const float sign = side > angle ? 1.0f : -1.0f;
+      const Vector3 normal{sign * static_cast<float>(std::sin(side)), 0.0f, -sign * static_cast<float>(std::cos(side))};
+      fin.keep.push_back({normal, -Dot(normal, axis)});
+    }
+    layout.cards.push_back(fin);
+    // The trunk is a hollow tube: its wedge would show only the strip of
+    // its wall nearest the fin's edge, so every fin shows the trunk's
+    // whole half beside the axis too: the box within the trunk's radius
+    // across the fin and out from the axis, as tall as the tree.
+    if (trunkRadius > 0.0f) {
+      const Vector3 e{-d.z, 0.0f, d.x};
+      const float reachOut = kTrunkSlab * trunkRadius;
+      layout.trunkSlabs.push_back({{d, -Dot(d, axis)},
+                                   {d * -1.0f, reachOut + Dot(d, axis)},
+                                   {e * -1.0f, reachOut + Dot(e, axis)},
+                                   {e, reachOut - Dot(e, axis)}});
+    }
   }
   // The top card, seen from above: its up runs towards -z.
   const float height = crown.Centre().y;
@@ -145,7 +198,27 @@ void SizeCardPictures(CardLayout& layout, int side) {
   }
 }
 
-CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const PictureRenderer& render) {
+MeshObject SubmeshesWithin(const MeshObject& tree, const std::vector<KeptSide>& keep) {
+  MeshObject within;
+  for (const auto& submesh : tree.submeshes) {
+    bool reaches = true;
+    for (const KeptSide& side : keep) {
+      bool any = false;
+      for (const Vertex& v : submesh->vertices)
+        if (Dot(side.normal, v.position) + side.offset >= 0.0f) {
+          any = true;
+          break;
+        }
+      reaches = reaches && any;
+      if (!reaches) break;
+    }
+    if (reaches) within.submeshes.push_back(submesh);
+  }
+  return within;
+}
+
+CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const MeshObject& tree,
+                         const LodRendererFactory& renderer) {
   if (textureResolution < 5 || textureResolution > 12)
     throw std::runtime_error("Card texture resolution " + std::to_string(textureResolution) + " is outside 5..12");
   CardLevel level;
@@ -158,7 +231,20 @@ CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const 
   for (const PictureFrame& card : layout.cards) {
     level.mesh->submeshes.push_back(CardSubmesh(card, layout.crownCentre, crownRadius));
     cards.push_back(level.mesh->submeshes.back().get());
-    level.pictures.push_back(render ? render(card) : KeyColourImage(card.width, card.height));
+    if (renderer) {
+      const MeshObject slice = SubmeshesWithin(tree, card.keep);
+      Image picture = renderer(slice)(card);
+      const std::size_t index = level.pictures.size();
+      if (index < layout.trunkSlabs.size()) {
+        PictureFrame slab = card;
+        slab.keep = layout.trunkSlabs[index];
+        const MeshObject trunk = SubmeshesWithin(tree, slab.keep);
+        FillKeyedPixels(picture, renderer(trunk)(slab));
+      }
+      level.pictures.push_back(std::move(picture));
+    } else {
+      level.pictures.push_back(KeyColourImage(card.width, card.height));
+    }
   }
   const Image atlas = AssembleAtlas(level.pictures, cards);
   BillboardTextures textures = MakeBillboardTextures(atlas, textureResolution);

@@ -14,7 +14,9 @@ inline constexpr unsigned kBillboardTextureName = 3;
 // Uploads the colour texture (RGB or RGBA, top row first, power-of-two
 // sides) as texture number kBillboardTextureName with a full mipmap chain, alpha 0
 // where the pixel is exactly the key colour (50, 134, 40) and 255 elsewhere,
-// minified nearest-mipmap-nearest.
+// minified nearest-mipmap-nearest. The smaller levels keep the share of
+// texels the alpha test passes (see alpha_mipmaps.h); a picture whose
+// sides are not powers of two gets GLU's mipmaps instead.
 //
 // It also sets, on purpose for the frames that follow, the state the
 // billboards are drawn with: blending on with source alpha and one minus

@@ -154,7 +154,7 @@ TEST(LodChain, LevelsGetCoarserDownToTheCards) {
   }
   // The last level is the ring of cards and the top card, each two faces.
   const LodLevel& cards = chain.levels.back();
-  ASSERT_EQ(cards.mesh->submeshes.size(), static_cast<std::size_t>(kRingCards + 1));
+  ASSERT_EQ(cards.mesh->submeshes.size(), static_cast<std::size_t>(kFins + 1));
   for (const auto& submesh : cards.mesh->submeshes) {
     EXPECT_EQ(submesh->texture, kCardMaterial);
     EXPECT_EQ(submesh->materialName, kCardMaterialName);

@@ -45,7 +45,7 @@ Image Picture(const PictureFrame& frame, Drawn drawn) {
 TEST(CardLevel, RingStandsThroughTheTrunkAndSpansTheTree) {
   const Tree tree = LeafyTree();
   const CardLayout layout = LayOutCards(tree);
-  ASSERT_EQ(layout.cards.size(), static_cast<std::size_t>(kRingCards + 1));
+  ASSERT_EQ(layout.cards.size(), static_cast<std::size_t>(kFins + 1));
   // The centre of the trunk's base ring (its first vertices, up to the seam).
   const Submesh& trunk = *tree.submeshes.front();
   Vector3 base;
@@ -57,7 +57,7 @@ TEST(CardLevel, RingStandsThroughTheTrunkAndSpansTheTree) {
       low = std::min(low, v.position.y);
       high = std::max(high, v.position.y);
     }
-  for (int k = 0; k < kRingCards; ++k) {
+  for (int k = 0; k < kFins; ++k) {
     const PictureFrame& card = layout.cards[static_cast<std::size_t>(k)];
     const Vector3 normal = FrameNormal(card);
     EXPECT_NEAR(normal.y, 0.0f, 1e-6f) << "vertical card " << k;
@@ -73,9 +73,9 @@ TEST(CardLevel, RingStandsThroughTheTrunkAndSpansTheTree) {
         ASSERT_GE(u, 0.0f);
         ASSERT_LE(u, 1.0f);
       }
-    if (k > 0) {  // evenly turned: 180 / kRingCards degrees apart
+    if (k > 0) {  // evenly turned: 180 / kFins degrees apart
       EXPECT_NEAR(std::fabs(Dot(normal, FrameNormal(layout.cards[static_cast<std::size_t>(k - 1)]))),
-                  std::cos(3.14159265 / kRingCards), 1e-5);
+                  std::cos(3.14159265 / kFins), 1e-5);
     }
   }
   const PictureFrame& top = layout.cards.back();
@@ -85,12 +85,13 @@ TEST(CardLevel, RingStandsThroughTheTrunkAndSpansTheTree) {
 }
 
 TEST(CardLevel, CardsHaveAFaceEachWayAndFillTheirAtlas) {
-  CardLayout layout = LayOutCards(LeafyTree());
+  const Tree tree = LeafyTree();
+  CardLayout layout = LayOutCards(tree);
   SizeCardPictures(layout, 256);
   double area = 0;
   for (const PictureFrame& card : layout.cards) area += static_cast<double>(card.width) * card.height;
   EXPECT_NEAR(area * 1.4, 256.0 * 256.0, 0.05 * 256 * 256) << "about one atlas of pictures";
-  const CardLevel level = BuildCardLevel(layout, 8, {});
+  const CardLevel level = BuildCardLevel(layout, 8, tree, {});
   ASSERT_EQ(level.mesh->submeshes.size(), layout.cards.size());
   EXPECT_EQ(level.colour.width, 256);
   for (std::size_t i = 0; i < layout.cards.size(); ++i) {
