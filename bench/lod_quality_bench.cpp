@@ -202,6 +202,7 @@ void BM_TreeTurned(benchmark::State& state) {
   state.counters["silhouette_diff"] = difference.silhouette;
   state.counters["missing"] = difference.missing;
   state.counters["extra"] = difference.extra;
+  state.counters["colour_diff"] = difference.colour;
   state.counters["aa_diff"] = vh::CompareCoverage(fixture.treeViews, views, kSamples).silhouette;
 }
 BENCHMARK(BM_TreeTurned)

@@ -1,6 +1,7 @@
 #include "billboard/card_level.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -21,6 +22,9 @@ constexpr double kWedgeOverlap = 0.5;
 constexpr double kReachSlack = 0.26;
 // The half-width of the trunk's slab on every fin, in trunk radii.
 constexpr float kTrunkSlab = 1.1f;
+// The leaves' normals near a corner agree when their sum is at least this
+// share of their area.
+constexpr double kAgreement = 0.05;
 
 struct Bounds {
   Vector3 low{1e30f, 1e30f, 1e30f};
@@ -71,17 +75,16 @@ double FrameHeight(const PictureFrame& frame) { return std::sqrt(static_cast<dou
 
 // A card's submesh: its four corners twice, facing either way, with the
 // texture coordinates of a billboard (V0 (1, 1), V1 (1, 0), V2 (0, 0),
-// V3 (0, 1)) and normals leaning away from the crown's centre.
-std::shared_ptr<Submesh> CardSubmesh(const PictureFrame& frame, const Vector3& crownCentre, float crownRadius) {
+// V3 (0, 1)) and the corners' normals, front face then back face.
+std::shared_ptr<Submesh> CardSubmesh(const PictureFrame& frame, const std::array<Vector3, 8>& normals) {
   static constexpr Vector2 kTexCoords[4] = {{1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}, {0.0f, 1.0f}};
   const Vector3 corners[4] = {frame.v0, frame.v1, frame.v2, frame.v0 + frame.v2 - frame.v1};
-  const Vector3 facing = FrameNormal(frame);
   auto submesh = std::make_shared<Submesh>();
-  for (const float side : {1.0f, -1.0f})
+  for (int face = 0; face < 2; ++face)
     for (int k = 0; k < 4; ++k) {
       Vertex vertex(corners[k]);
       vertex.colour = {1.0f, 1.0f, 1.0f};
-      vertex.normal = Normalized(facing * side + (corners[k] - crownCentre) * (1.0f / crownRadius));
+      vertex.normal = normals[static_cast<std::size_t>(4 * face + k)];
       vertex.texCoord = kTexCoords[k];
       vertex.hasTexCoord = true;
       submesh->vertices.push_back(vertex);
@@ -93,6 +96,58 @@ std::shared_ptr<Submesh> CardSubmesh(const PictureFrame& frame, const Vector3& c
   submesh->materialName = kCardMaterialName;
   submesh->strip = false;
   return submesh;
+}
+
+// The normals of a card's corners, front face (v0, v1, v2, v3) then back
+// face: the surfaces of `slice` whose centres lie within the card's kept
+// sides, their normals weighted by their areas and by how near each
+// corner they lie on the card, summed per corner. Leaves count on both
+// faces (the view and an engine light a leaf by its own normal from either
+// side); bark counts on the face it turns towards, as the half of a
+// branch's tube seen from that side. A card lit by those mean normals
+// takes on the mean light of what it shows. Where the normals cancel out
+// (or there are none), the normal leans away from the crown's centre,
+// towards the face's side.
+std::array<Vector3, 8> CornerNormals(const MeshObject& slice, const PictureFrame& frame, const Vector3& crownCentre,
+                                     float crownRadius) {
+  const Vector3 corners[4] = {frame.v0, frame.v1, frame.v2, frame.v0 + frame.v2 - frame.v1};
+  const Vector3 facing = FrameNormal(frame);
+  const Vector3 across = frame.v1 - frame.v2, down = frame.v0 - frame.v1;
+  const float acrossLength2 = std::max(LengthSquared(across), 1e-20f), downLength2 = std::max(LengthSquared(down), 1e-20f);
+  std::array<Vector3, 8> sums{};
+  std::array<double, 8> areas{};
+  for (const auto& submesh : slice.submeshes) {
+    const bool leaf = submesh->texture == kLeafMaterial;
+    if (!leaf && submesh->texture != kBarkMaterial) continue;
+    for (const Triangle& t : submesh->triangles) {
+      const Vertex &a = submesh->vertices[t.a], &b = submesh->vertices[t.b], &c = submesh->vertices[t.c];
+      const Vector3 centre = (a.position + b.position + c.position) * (1.0f / 3.0f);
+      bool kept = true;
+      for (const KeptSide& side : frame.keep) kept = kept && Dot(side.normal, centre) + side.offset >= 0.0f;
+      if (!kept) continue;
+      const float area = 0.5f * std::sqrt(LengthSquared(Cross(b.position - a.position, c.position - a.position)));
+      const Vector3 normal = Normalized(a.normal + b.normal + c.normal);
+      const float u = std::clamp(Dot(centre - frame.v2, across) / acrossLength2, 0.0f, 1.0f);
+      const float v = std::clamp(Dot(centre - frame.v2, down) / downLength2, 0.0f, 1.0f);
+      const float weights[4] = {u * v, u * (1 - v), (1 - u) * (1 - v), (1 - u) * v};
+      const bool front = Dot(normal, facing) >= 0.0f;
+      for (std::size_t face = 0; face < 2; ++face) {
+        if (!leaf && front != (face == 0)) continue;
+        for (std::size_t k = 0; k < 4; ++k) {
+          sums[4 * face + k] += normal * (area * weights[k]);
+          areas[4 * face + k] += static_cast<double>(area * weights[k]);
+        }
+      }
+    }
+  }
+  std::array<Vector3, 8> normals{};
+  for (std::size_t i = 0; i < 8; ++i) {
+    const bool agreed = areas[i] > 0.0 && std::sqrt(static_cast<double>(LengthSquared(sums[i]))) > kAgreement * areas[i];
+    const float side = i < 4 ? 1.0f : -1.0f;
+    normals[i] = agreed ? Normalized(sums[i])
+                        : Normalized(facing * side + (corners[i % 4] - crownCentre) * (1.0f / crownRadius));
+  }
+  return normals;
 }
 
 // Where `picture` shows nothing, what `behind` shows (same sizes).
@@ -229,10 +284,10 @@ CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const 
       crownRadius = std::max(crownRadius, std::sqrt(LengthSquared(corner - layout.crownCentre)));
   std::vector<Submesh*> cards;
   for (const PictureFrame& card : layout.cards) {
-    level.mesh->submeshes.push_back(CardSubmesh(card, layout.crownCentre, crownRadius));
+    const MeshObject slice = SubmeshesWithin(tree, card.keep);
+    level.mesh->submeshes.push_back(CardSubmesh(card, CornerNormals(slice, card, layout.crownCentre, crownRadius)));
     cards.push_back(level.mesh->submeshes.back().get());
     if (renderer) {
-      const MeshObject slice = SubmeshesWithin(tree, card.keep);
       Image picture = renderer(slice)(card);
       const std::size_t index = level.pictures.size();
       if (index < layout.trunkSlabs.size()) {
