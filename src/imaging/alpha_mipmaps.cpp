@@ -56,9 +56,11 @@ void KeepCoverage(Image& level, double share, std::uint8_t threshold) {
     const double middle = 0.5 * (low + high);
     (coverage(middle) < share ? low : high) = middle;
   }
+  // Rounded up: a texel the scale lifts just past the threshold must stay
+  // past it as a byte.
   for (std::size_t i = 0; i < texels; ++i) {
     std::uint8_t& alpha = level.pixels[4 * i + 3];
-    alpha = static_cast<std::uint8_t>(std::min(255.0, std::round(alpha * high)));
+    alpha = static_cast<std::uint8_t>(std::min(255.0, std::ceil(alpha * high)));
   }
 }
 
