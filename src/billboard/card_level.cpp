@@ -25,6 +25,8 @@ constexpr float kTrunkSlab = 1.1f;
 // The leaves' normals near a corner agree when their sum is at least this
 // share of their area.
 constexpr double kAgreement = 0.05;
+// The most triangles of one branch that count towards the cards' normals.
+constexpr std::size_t kBarkSamples = 48;
 
 struct Bounds {
   Vector3 low{1e30f, 1e30f, 1e30f};
@@ -98,8 +100,51 @@ std::shared_ptr<Submesh> CardSubmesh(const PictureFrame& frame, const std::array
   return submesh;
 }
 
+// A piece of the tree's surface for the cards' normals: a whole leaf, or
+// one of a sample of a branch's triangles (a branch's normals turn
+// smoothly along its grid, so a sample spread over it, each standing for
+// its stride, gives their mean at a small part of the cost: a large tree's
+// bark is millions of triangles).
+struct SurfaceSample {
+  Vector3 centre;
+  Vector3 normal;  // unit
+  float area = 0.0f;
+  bool leaf = false;
+};
+
+std::vector<SurfaceSample> SurfaceSamples(const MeshObject& tree) {
+  std::vector<SurfaceSample> samples;
+  for (const auto& submesh : tree.submeshes) {
+    const bool leaf = submesh->texture == kLeafMaterial;
+    if ((!leaf && submesh->texture != kBarkMaterial) || submesh->triangles.empty()) continue;
+    const std::size_t stride = leaf ? 1 : std::max<std::size_t>(1, submesh->triangles.size() / kBarkSamples);
+    SurfaceSample whole{{}, {}, 0.0f, true};
+    for (std::size_t i = 0; i < submesh->triangles.size(); i += stride) {
+      const Triangle& t = submesh->triangles[i];
+      const Vertex &a = submesh->vertices[t.a], &b = submesh->vertices[t.b], &c = submesh->vertices[t.c];
+      const Vector3 centre = (a.position + b.position + c.position) * (1.0f / 3.0f);
+      const float area = 0.5f * static_cast<float>(stride) *
+                         std::sqrt(LengthSquared(Cross(b.position - a.position, c.position - a.position)));
+      const Vector3 normal = Normalized(a.normal + b.normal + c.normal);
+      if (leaf) {
+        whole.centre += centre * area;
+        whole.normal += normal * area;
+        whole.area += area;
+      } else {
+        samples.push_back({centre, normal, area, false});
+      }
+    }
+    if (leaf && whole.area > 0.0f) {
+      whole.centre = whole.centre * (1.0f / whole.area);
+      whole.normal = Normalized(whole.normal);
+      samples.push_back(whole);
+    }
+  }
+  return samples;
+}
+
 // The normals of a card's corners, front face (v0, v1, v2, v3) then back
-// face: the surfaces of `slice` whose centres lie within the card's kept
+// face: the surface samples whose centres lie within the card's kept
 // sides, their normals weighted by their areas and by how near each
 // corner they lie on the card, summed per corner. Leaves count on both
 // faces (the view and an engine light a leaf by its own normal from either
@@ -108,35 +153,27 @@ std::shared_ptr<Submesh> CardSubmesh(const PictureFrame& frame, const std::array
 // takes on the mean light of what it shows. Where the normals cancel out
 // (or there are none), the normal leans away from the crown's centre,
 // towards the face's side.
-std::array<Vector3, 8> CornerNormals(const MeshObject& slice, const PictureFrame& frame, const Vector3& crownCentre,
-                                     float crownRadius) {
+std::array<Vector3, 8> CornerNormals(const std::vector<SurfaceSample>& samples, const PictureFrame& frame,
+                                     const Vector3& crownCentre, float crownRadius) {
   const Vector3 corners[4] = {frame.v0, frame.v1, frame.v2, frame.v0 + frame.v2 - frame.v1};
   const Vector3 facing = FrameNormal(frame);
   const Vector3 across = frame.v1 - frame.v2, down = frame.v0 - frame.v1;
   const float acrossLength2 = std::max(LengthSquared(across), 1e-20f), downLength2 = std::max(LengthSquared(down), 1e-20f);
   std::array<Vector3, 8> sums{};
   std::array<double, 8> areas{};
-  for (const auto& submesh : slice.submeshes) {
-    const bool leaf = submesh->texture == kLeafMaterial;
-    if (!leaf && submesh->texture != kBarkMaterial) continue;
-    for (const Triangle& t : submesh->triangles) {
-      const Vertex &a = submesh->vertices[t.a], &b = submesh->vertices[t.b], &c = submesh->vertices[t.c];
-      const Vector3 centre = (a.position + b.position + c.position) * (1.0f / 3.0f);
-      bool kept = true;
-      for (const KeptSide& side : frame.keep) kept = kept && Dot(side.normal, centre) + side.offset >= 0.0f;
-      if (!kept) continue;
-      const float area = 0.5f * std::sqrt(LengthSquared(Cross(b.position - a.position, c.position - a.position)));
-      const Vector3 normal = Normalized(a.normal + b.normal + c.normal);
-      const float u = std::clamp(Dot(centre - frame.v2, across) / acrossLength2, 0.0f, 1.0f);
-      const float v = std::clamp(Dot(centre - frame.v2, down) / downLength2, 0.0f, 1.0f);
-      const float weights[4] = {u * v, u * (1 - v), (1 - u) * (1 - v), (1 - u) * v};
-      const bool front = Dot(normal, facing) >= 0.0f;
-      for (std::size_t face = 0; face < 2; ++face) {
-        if (!leaf && front != (face == 0)) continue;
-        for (std::size_t k = 0; k < 4; ++k) {
-          sums[4 * face + k] += normal * (area * weights[k]);
-          areas[4 * face + k] += static_cast<double>(area * weights[k]);
-        }
+  for (const SurfaceSample& sample : samples) {
+    bool kept = true;
+    for (const KeptSide& side : frame.keep) kept = kept && Dot(side.normal, sample.centre) + side.offset >= 0.0f;
+    if (!kept) continue;
+    const float u = std::clamp(Dot(sample.centre - frame.v2, across) / acrossLength2, 0.0f, 1.0f);
+    const float v = std::clamp(Dot(sample.centre - frame.v2, down) / downLength2, 0.0f, 1.0f);
+    const float weights[4] = {u * v, u * (1 - v), (1 - u) * (1 - v), (1 - u) * v};
+    const bool front = Dot(sample.normal, facing) >= 0.0f;
+    for (std::size_t face = 0; face < 2; ++face) {
+      if (!sample.leaf && front != (face == 0)) continue;
+      for (std::size_t k = 0; k < 4; ++k) {
+        sums[4 * face + k] += sample.normal * (sample.area * weights[k]);
+        areas[4 * face + k] += static_cast<double>(sample.area * weights[k]);
       }
     }
   }
@@ -200,7 +237,9 @@ CardLayout LayOutCards(const MeshObject& tree) {
       const double radius = std::sqrt(x * x + z * z), azimuth = std::atan2(z, x);
       const auto nearest = static_cast<int>(std::lround(azimuth / step));
       for (int k = nearest - 1; k <= nearest + 1; ++k) {
-        const double off = std::fabs(std::remainder(azimuth - k * step, 2.0 * kPi));
+        // k counts fins on from azimuth 0 either way, so k * step lies
+        // within a step of the azimuth without wrapping round.
+        const double off = std::fabs(azimuth - k * step);
         const int fin = ((k % kFins) + kFins) % kFins;
         if (off <= half + kReachSlack || radius == 0.0) reach[fin] = std::max(reach[fin], static_cast<float>(radius));
       }
@@ -253,21 +292,34 @@ void SizeCardPictures(CardLayout& layout, int side) {
   }
 }
 
-MeshObject SubmeshesWithin(const MeshObject& tree, const std::vector<KeptSide>& keep) {
-  MeshObject within;
+std::vector<MeshObject> SubmeshesWithin(const MeshObject& tree, const std::vector<std::vector<KeptSide>>& regions) {
+  std::vector<MeshObject> within(regions.size());
   for (const auto& submesh : tree.submeshes) {
-    bool reaches = true;
-    for (const KeptSide& side : keep) {
-      bool any = false;
-      for (const Vertex& v : submesh->vertices)
-        if (Dot(side.normal, v.position) + side.offset >= 0.0f) {
-          any = true;
+    if (submesh->vertices.empty()) continue;
+    Bounds box;
+    for (const Vertex& v : submesh->vertices) box.Add(v.position);
+    for (std::size_t r = 0; r < regions.size(); ++r) {
+      bool reaches = true;
+      for (const KeptSide& side : regions[r]) {
+        // The box's corner farthest along the plane's normal.
+        const Vector3 far{side.normal.x >= 0 ? box.high.x : box.low.x, side.normal.y >= 0 ? box.high.y : box.low.y,
+                          side.normal.z >= 0 ? box.high.z : box.low.z};
+        if (Dot(side.normal, far) + side.offset < 0.0f) {
+          reaches = false;
           break;
         }
-      reaches = reaches && any;
-      if (!reaches) break;
+      }
+      // The box reaches in; does a vertex (a triangle reaching in has one
+      // on the kept side of each plane)? Long branches' boxes reach into
+      // many slices that the branches themselves pass by.
+      for (std::size_t p = 0; reaches && p < regions[r].size(); ++p) {
+        const KeptSide& side = regions[r][p];
+        reaches = std::any_of(submesh->vertices.begin(), submesh->vertices.end(), [&side](const Vertex& v) {
+          return Dot(side.normal, v.position) + side.offset >= 0.0f;
+        });
+      }
+      if (reaches) within[r].submeshes.push_back(submesh);
     }
-    if (reaches) within.submeshes.push_back(submesh);
   }
   return within;
 }
@@ -282,24 +334,32 @@ CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const 
   for (const PictureFrame& card : layout.cards)
     for (const Vector3& corner : {card.v0, card.v1, card.v2, card.v0 + card.v2 - card.v1})
       crownRadius = std::max(crownRadius, std::sqrt(LengthSquared(corner - layout.crownCentre)));
+  const std::vector<SurfaceSample> samples = SurfaceSamples(tree);
+  // The slices the pictures are drawn from: each card's, then each fin's
+  // trunk box.
+  std::vector<MeshObject> slices;
+  if (renderer) {
+    std::vector<std::vector<KeptSide>> regions;
+    for (const PictureFrame& card : layout.cards) regions.push_back(card.keep);
+    regions.insert(regions.end(), layout.trunkSlabs.begin(), layout.trunkSlabs.end());
+    slices = SubmeshesWithin(tree, regions);
+  }
   std::vector<Submesh*> cards;
-  for (const PictureFrame& card : layout.cards) {
-    const MeshObject slice = SubmeshesWithin(tree, card.keep);
-    level.mesh->submeshes.push_back(CardSubmesh(card, CornerNormals(slice, card, layout.crownCentre, crownRadius)));
+  for (std::size_t i = 0; i < layout.cards.size(); ++i) {
+    const PictureFrame& card = layout.cards[i];
+    level.mesh->submeshes.push_back(CardSubmesh(card, CornerNormals(samples, card, layout.crownCentre, crownRadius)));
     cards.push_back(level.mesh->submeshes.back().get());
-    if (renderer) {
-      Image picture = renderer(slice)(card);
-      const std::size_t index = level.pictures.size();
-      if (index < layout.trunkSlabs.size()) {
-        PictureFrame slab = card;
-        slab.keep = layout.trunkSlabs[index];
-        const MeshObject trunk = SubmeshesWithin(tree, slab.keep);
-        FillKeyedPixels(picture, renderer(trunk)(slab));
-      }
-      level.pictures.push_back(std::move(picture));
-    } else {
+    if (!renderer) {
       level.pictures.push_back(KeyColourImage(card.width, card.height));
+      continue;
     }
+    Image picture = renderer(slices[i])(card);
+    if (i < layout.trunkSlabs.size()) {
+      PictureFrame slab = card;
+      slab.keep = layout.trunkSlabs[i];
+      FillKeyedPixels(picture, renderer(slices[layout.cards.size() + i])(slab));
+    }
+    level.pictures.push_back(std::move(picture));
   }
   const Image atlas = AssembleAtlas(level.pictures, cards);
   BillboardTextures textures = MakeBillboardTextures(atlas, textureResolution);

@@ -81,10 +81,10 @@ struct CardLevel {
 CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const MeshObject& tree,
                          const LodRendererFactory& renderer);
 
-// The submeshes of `tree` (shared) that may hold a point on the kept side
-// of every plane of `keep`: those with, for every plane, a vertex on its
-// kept side (a triangle reaching into the kept region has one). All of
-// them for no planes.
-MeshObject SubmeshesWithin(const MeshObject& tree, const std::vector<KeptSide>& keep);
+// For each region (the points on the kept side of every plane it holds),
+// the submeshes of `tree` (shared) that may reach into it: those with,
+// for every plane, a vertex on its kept side (a triangle reaching into the
+// region has one). A region without planes gets every submesh.
+std::vector<MeshObject> SubmeshesWithin(const MeshObject& tree, const std::vector<std::vector<KeptSide>>& regions);
 
 }  // namespace vh

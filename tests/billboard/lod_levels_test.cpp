@@ -89,7 +89,8 @@ TEST(CardLevel, FinsStandOutFromTheTrunkAndHoldTheirWedges) {
           << k << " at " << off;
     // Every vertex in its wedge falls on the fin, and every leaf that
     // reaches into the wedge is among the submeshes its picture is drawn from.
-    const MeshObject slice = SubmeshesWithin(tree, fin.keep);
+    const std::vector<MeshObject> slices = SubmeshesWithin(tree, {fin.keep});
+    const MeshObject& slice = slices.front();
     for (const auto& submesh : tree.submeshes) {
       bool reaches = false;
       for (const Vertex& v : submesh->vertices) {
@@ -101,7 +102,9 @@ TEST(CardLevel, FinsStandOutFromTheTrunkAndHoldTheirWedges) {
         ASSERT_LE(u, 1.0f);
       }
       const bool drawn = std::find(slice.submeshes.begin(), slice.submeshes.end(), submesh) != slice.submeshes.end();
-      if (reaches) EXPECT_TRUE(drawn) << "fin " << k;
+      if (reaches) {
+        EXPECT_TRUE(drawn) << "fin " << k;
+      }
     }
     EXPECT_LT(slice.submeshes.size(), tree.submeshes.size()) << "a fin's picture draws its slice, not the tree";
     // The trunk's box: beside the axis, on the fin's side.
