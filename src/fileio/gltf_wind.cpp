@@ -266,7 +266,9 @@ std::vector<ByteRange> GltfWind::RangesOf(const Level& level, std::span<const Pl
   }
   std::vector<ByteRange> ranges;
   for (std::size_t p = 0; p < spans.size(); ++p) {
-    const auto [first, end] = spans[p];
+    // Plain names, not a structured binding: the lambda below captures them.
+    const std::size_t first = spans[p].first;
+    const std::size_t end = spans[p].second;
     if (first >= end) continue;
     const GltfWindArrays& a = level.primitives[p];
     const auto add = [&](std::size_t offset, std::size_t bytes) {
