@@ -14,7 +14,11 @@ namespace vh {
 
 namespace {
 
-void UploadKeyedAtlas(unsigned number, const Image& colour) {
+// The billboard cloud's mipmaps are GLU's, as they always were; the cards'
+// keep their coverage.
+enum class Mipmaps { kGlu, kCoverageKeeping };
+
+void UploadKeyedAtlas(unsigned number, const Image& colour, Mipmaps mipmaps) {
   glEnable(GL_BLEND);
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.5f);
@@ -30,7 +34,8 @@ void UploadKeyedAtlas(unsigned number, const Image& colour) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   // Mipmaps that keep the cut-out's coverage: thin twigs stay as they
   // recede instead of fading under the alpha test.
-  const std::vector<Image> levels = CoverageKeepingMipmaps(rgba);
+  const std::vector<Image> levels = mipmaps == Mipmaps::kCoverageKeeping ? CoverageKeepingMipmaps(rgba)
+                                                                         : std::vector<Image>{};
   if (levels.size() > 1) {
     for (std::size_t i = 0; i < levels.size(); ++i)
       glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA, levels[i].width, levels[i].height, 0, GL_RGBA,
@@ -43,8 +48,8 @@ void UploadKeyedAtlas(unsigned number, const Image& colour) {
 
 }  // namespace
 
-void UploadBillboardTexture(const Image& colour) { UploadKeyedAtlas(kBillboardTextureName, colour); }
+void UploadBillboardTexture(const Image& colour) { UploadKeyedAtlas(kBillboardTextureName, colour, Mipmaps::kGlu); }
 
-void UploadCardTexture(const Image& colour) { UploadKeyedAtlas(kCardMaterial, colour); }
+void UploadCardTexture(const Image& colour) { UploadKeyedAtlas(kCardMaterial, colour, Mipmaps::kCoverageKeeping); }
 
 }  // namespace vh

@@ -14,9 +14,7 @@ inline constexpr unsigned kBillboardTextureName = 3;
 // Uploads the colour texture (RGB or RGBA, top row first, power-of-two
 // sides) as texture number kBillboardTextureName with a full mipmap chain, alpha 0
 // where the pixel is exactly the key colour (50, 134, 40) and 255 elsewhere,
-// minified nearest-mipmap-nearest. The smaller levels keep the share of
-// texels the alpha test passes (see alpha_mipmaps.h); a picture whose
-// sides are not powers of two gets GLU's mipmaps instead.
+// minified nearest-mipmap-nearest.
 //
 // It also sets, on purpose for the frames that follow, the state the
 // billboards are drawn with: blending on with source alpha and one minus
@@ -27,7 +25,10 @@ inline constexpr unsigned kBillboardTextureName = 3;
 void UploadBillboardTexture(const Image& colour);
 
 // Uploads a level's cards' atlas as texture number 4 (the cards' material),
-// keyed and filtered as the billboard atlas, with the same drawing state.
+// keyed and filtered as the billboard atlas, with the same drawing state,
+// but with mipmaps whose smaller levels keep the share of texels the alpha
+// test passes (see alpha_mipmaps.h; GLU's for a picture whose sides are
+// not powers of two), so that the far field's twigs do not fade away.
 void UploadCardTexture(const Image& colour);
 
 }  // namespace vh
