@@ -19,11 +19,23 @@
 //                    the same comparison at the largest size the level is
 //                    shown at (the tree shown_px pixels tall: the share
 //                    where the level before gives way, of a 1080-line
-//                    screen), which is how a viewer sees it.
+//                    screen), which is how a viewer sees it;
+//   aa_diff, aa_missing, aa_extra
+//                    the 256-pixel views compared as a screen with 4 x 4
+//                    samples per pixel sees them (views_around.h's
+//                    CompareCoverage: a pixel counts by the share of it
+//                    covered), so that a leaf drawn a sample beside where
+//                    the tree has it costs a fraction of a pixel;
+//   shown_aa_diff, shown_aa_missing, shown_aa_extra
+//                    the same at the size the level is shown (sampled at
+//                    4 x that size, views of at most 1024 samples: a tree
+//                    shown in views wider than 256 pixels is compared at
+//                    256).
+// These add to the 256-pixel comparison, never replace it.
 // At 256 pixels the silhouettes of foliage differ a lot from any view to
 // the next: BM_TreeTurned compares the tree with itself turned by a
 // little, the floor no stand-in seen from elsewhere than the tree's own
-// viewpoints can go below.
+// viewpoints can go below (its aa_diff the floor of the smoothed one).
 // The timing is the drawing of the 8 views, which matters little; the
 // label names the tree and the level.
 //
@@ -60,6 +72,9 @@ const std::array<TreeCase, 3> kTrees = {{
 }};
 
 vh::PictureRenderer HeadlessPictures(const vh::MeshObject& mesh);
+
+// Samples per pixel, each way, of the smoothed comparisons.
+constexpr int kSamples = 4;
 
 struct Fixture {
   vh::Tree tree;
@@ -110,6 +125,14 @@ void BM_LodLevelQuality(benchmark::State& state) {
   const vh::ViewsAround treeShown = vh::bench::ViewsOf(fixture.tree, treeFrame, shownSide);
   if (!level.billboardColour.Empty()) vh::UploadCardTexture(level.billboardColour);
   const vh::ViewsDifference shown = vh::CompareViews(treeShown, vh::bench::ViewsOf(fixture.tree, frame, shownSide));
+  // And as a screen with 4 x 4 samples per pixel sees it: at 256 pixels,
+  // and at the size shown.
+  const vh::ViewsDifference smoothed = vh::CompareCoverage(fixture.treeViews, views, kSamples);
+  const int sampledSide = std::min(shownSide * kSamples, 1024);
+  const vh::ViewsAround treeSampled = vh::bench::ViewsOf(fixture.tree, treeFrame, sampledSide);
+  if (!level.billboardColour.Empty()) vh::UploadCardTexture(level.billboardColour);
+  const vh::ViewsDifference shownSmoothed =
+      vh::CompareCoverage(treeSampled, vh::bench::ViewsOf(fixture.tree, frame, sampledSide), kSamples);
   std::set<int> materials;
   for (const auto& submesh : level.mesh->submeshes)
     if (!submesh->triangles.empty()) materials.insert(submesh->texture);
@@ -128,6 +151,12 @@ void BM_LodLevelQuality(benchmark::State& state) {
   state.counters["shown_diff"] = shown.silhouette;
   state.counters["shown_missing"] = shown.missing;
   state.counters["shown_extra"] = shown.extra;
+  state.counters["aa_diff"] = smoothed.silhouette;
+  state.counters["aa_missing"] = smoothed.missing;
+  state.counters["aa_extra"] = smoothed.extra;
+  state.counters["shown_aa_diff"] = shownSmoothed.silhouette;
+  state.counters["shown_aa_missing"] = shownSmoothed.missing;
+  state.counters["shown_aa_extra"] = shownSmoothed.extra;
 }
 BENCHMARK(BM_LodLevelQuality)
     ->ArgsProduct({{0, 1, 2}, {0, 1, 2, 3}})
@@ -173,6 +202,8 @@ void BM_TreeTurned(benchmark::State& state) {
   state.counters["silhouette_diff"] = difference.silhouette;
   state.counters["missing"] = difference.missing;
   state.counters["extra"] = difference.extra;
+  state.counters["colour_diff"] = difference.colour;
+  state.counters["aa_diff"] = vh::CompareCoverage(fixture.treeViews, views, kSamples).silhouette;
 }
 BENCHMARK(BM_TreeTurned)
     ->ArgsProduct({{0, 1, 2}, {10, 50, 225}})

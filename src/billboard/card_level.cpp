@@ -1,9 +1,11 @@
 #include "billboard/card_level.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "billboard/atlas.h"
 
@@ -12,6 +14,19 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr float kMargin = 0.01f;  // of the tree's size, around every card
+// How much wider than its share of the turn a fin's wedge is (0: the
+// wedges meet edge to edge; 0.5 measured best between missing the slice a
+// fin seen edge on hides and piling slices up), and how far beside its
+// wedge a vertex still counts for the fin's reach, in radians.
+constexpr double kWedgeOverlap = 0.5;
+constexpr double kReachSlack = 0.26;
+// The half-width of the trunk's slab on every fin, in trunk radii.
+constexpr float kTrunkSlab = 1.1f;
+// The leaves' normals near a corner agree when their sum is at least this
+// share of their area.
+constexpr double kAgreement = 0.05;
+// The most triangles of one branch that count towards the cards' normals.
+constexpr std::size_t kBarkSamples = 48;
 
 struct Bounds {
   Vector3 low{1e30f, 1e30f, 1e30f};
@@ -25,10 +40,10 @@ struct Bounds {
   Vector3 Centre() const { return (low + high) * 0.5f; }
 };
 
-// The centre of the trunk's base ring: the first bark submesh's first
-// ring, which the generator lays out as its first vertices up to the one
-// that repeats the first at the seam.
-bool TrunkBase(const MeshObject& tree, Vector3& base) {
+// The centre of the trunk's base ring and its mean radius: the first bark
+// submesh's first ring, which the generator lays out as its first
+// vertices up to the one that repeats the first at the seam.
+bool TrunkBase(const MeshObject& tree, Vector3& base, float& radius) {
   for (const auto& submesh : tree.submeshes) {
     if (submesh->texture != kBarkMaterial || submesh->vertices.size() < 2 || submesh->triangles.empty()) continue;
     const std::uint32_t around = submesh->triangles.front().b;  // (0, around, around + 1)
@@ -36,6 +51,10 @@ bool TrunkBase(const MeshObject& tree, Vector3& base) {
     Vector3 sum;
     for (std::uint32_t j = 0; j < around; ++j) sum += submesh->vertices[j].position;
     base = sum * (1.0f / static_cast<float>(around));
+    float distances = 0.0f;
+    for (std::uint32_t j = 0; j < around; ++j)
+      distances += std::sqrt(LengthSquared(submesh->vertices[j].position - base));
+    radius = distances / static_cast<float>(around);
     return true;
   }
   return false;
@@ -58,17 +77,16 @@ double FrameHeight(const PictureFrame& frame) { return std::sqrt(static_cast<dou
 
 // A card's submesh: its four corners twice, facing either way, with the
 // texture coordinates of a billboard (V0 (1, 1), V1 (1, 0), V2 (0, 0),
-// V3 (0, 1)) and normals leaning away from the crown's centre.
-std::shared_ptr<Submesh> CardSubmesh(const PictureFrame& frame, const Vector3& crownCentre, float crownRadius) {
+// V3 (0, 1)) and the corners' normals, front face then back face.
+std::shared_ptr<Submesh> CardSubmesh(const PictureFrame& frame, const std::array<Vector3, 8>& normals) {
   static constexpr Vector2 kTexCoords[4] = {{1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}, {0.0f, 1.0f}};
   const Vector3 corners[4] = {frame.v0, frame.v1, frame.v2, frame.v0 + frame.v2 - frame.v1};
-  const Vector3 facing = FrameNormal(frame);
   auto submesh = std::make_shared<Submesh>();
-  for (const float side : {1.0f, -1.0f})
+  for (int face = 0; face < 2; ++face)
     for (int k = 0; k < 4; ++k) {
       Vertex vertex(corners[k]);
       vertex.colour = {1.0f, 1.0f, 1.0f};
-      vertex.normal = Normalized(facing * side + (corners[k] - crownCentre) * (1.0f / crownRadius));
+      vertex.normal = normals[static_cast<std::size_t>(4 * face + k)];
       vertex.texCoord = kTexCoords[k];
       vertex.hasTexCoord = true;
       submesh->vertices.push_back(vertex);
@@ -80,6 +98,103 @@ std::shared_ptr<Submesh> CardSubmesh(const PictureFrame& frame, const Vector3& c
   submesh->materialName = kCardMaterialName;
   submesh->strip = false;
   return submesh;
+}
+
+// A piece of the tree's surface for the cards' normals: a whole leaf, or
+// one of a sample of a branch's triangles (a branch's normals turn
+// smoothly along its grid, so a sample spread over it, each standing for
+// its stride, gives their mean at a small part of the cost: a large tree's
+// bark is millions of triangles).
+struct SurfaceSample {
+  Vector3 centre;
+  Vector3 normal;  // unit
+  float area = 0.0f;
+  bool leaf = false;
+};
+
+std::vector<SurfaceSample> SurfaceSamples(const MeshObject& tree) {
+  std::vector<SurfaceSample> samples;
+  for (const auto& submesh : tree.submeshes) {
+    const bool leaf = submesh->texture == kLeafMaterial;
+    if ((!leaf && submesh->texture != kBarkMaterial) || submesh->triangles.empty()) continue;
+    const std::size_t stride = leaf ? 1 : std::max<std::size_t>(1, submesh->triangles.size() / kBarkSamples);
+    SurfaceSample whole{{}, {}, 0.0f, true};
+    for (std::size_t i = 0; i < submesh->triangles.size(); i += stride) {
+      const Triangle& t = submesh->triangles[i];
+      const Vertex &a = submesh->vertices[t.a], &b = submesh->vertices[t.b], &c = submesh->vertices[t.c];
+      const Vector3 centre = (a.position + b.position + c.position) * (1.0f / 3.0f);
+      const float area = 0.5f * static_cast<float>(stride) *
+                         std::sqrt(LengthSquared(Cross(b.position - a.position, c.position - a.position)));
+      const Vector3 normal = Normalized(a.normal + b.normal + c.normal);
+      if (leaf) {
+        whole.centre += centre * area;
+        whole.normal += normal * area;
+        whole.area += area;
+      } else {
+        samples.push_back({centre, normal, area, false});
+      }
+    }
+    if (leaf && whole.area > 0.0f) {
+      whole.centre = whole.centre * (1.0f / whole.area);
+      whole.normal = Normalized(whole.normal);
+      samples.push_back(whole);
+    }
+  }
+  return samples;
+}
+
+// The normals of a card's corners, front face (v0, v1, v2, v3) then back
+// face: the surface samples whose centres lie within the card's kept
+// sides, their normals weighted by their areas and by how near each
+// corner they lie on the card, summed per corner. Leaves count on both
+// faces (the view and an engine light a leaf by its own normal from either
+// side); bark counts on the face it turns towards, as the half of a
+// branch's tube seen from that side. A card lit by those mean normals
+// takes on the mean light of what it shows. Where the normals cancel out
+// (or there are none), the normal leans away from the crown's centre,
+// towards the face's side.
+std::array<Vector3, 8> CornerNormals(const std::vector<SurfaceSample>& samples, const PictureFrame& frame,
+                                     const Vector3& crownCentre, float crownRadius) {
+  const Vector3 corners[4] = {frame.v0, frame.v1, frame.v2, frame.v0 + frame.v2 - frame.v1};
+  const Vector3 facing = FrameNormal(frame);
+  const Vector3 across = frame.v1 - frame.v2, down = frame.v0 - frame.v1;
+  const float acrossLength2 = std::max(LengthSquared(across), 1e-20f), downLength2 = std::max(LengthSquared(down), 1e-20f);
+  std::array<Vector3, 8> sums{};
+  std::array<double, 8> areas{};
+  for (const SurfaceSample& sample : samples) {
+    bool kept = true;
+    for (const KeptSide& side : frame.keep) kept = kept && Dot(side.normal, sample.centre) + side.offset >= 0.0f;
+    if (!kept) continue;
+    const float u = std::clamp(Dot(sample.centre - frame.v2, across) / acrossLength2, 0.0f, 1.0f);
+    const float v = std::clamp(Dot(sample.centre - frame.v2, down) / downLength2, 0.0f, 1.0f);
+    const float weights[4] = {u * v, u * (1 - v), (1 - u) * (1 - v), (1 - u) * v};
+    const bool front = Dot(sample.normal, facing) >= 0.0f;
+    for (std::size_t face = 0; face < 2; ++face) {
+      if (!sample.leaf && front != (face == 0)) continue;
+      for (std::size_t k = 0; k < 4; ++k) {
+        sums[4 * face + k] += sample.normal * (sample.area * weights[k]);
+        areas[4 * face + k] += static_cast<double>(sample.area * weights[k]);
+      }
+    }
+  }
+  std::array<Vector3, 8> normals{};
+  for (std::size_t i = 0; i < 8; ++i) {
+    const bool agreed = areas[i] > 0.0 && std::sqrt(static_cast<double>(LengthSquared(sums[i]))) > kAgreement * areas[i];
+    const float side = i < 4 ? 1.0f : -1.0f;
+    normals[i] = agreed ? Normalized(sums[i])
+                        : Normalized(facing * side + (corners[i % 4] - crownCentre) * (1.0f / crownRadius));
+  }
+  return normals;
+}
+
+// Where `picture` shows nothing, what `behind` shows (same sizes).
+void FillKeyedPixels(Image& picture, const Image& behind) {
+  if (picture.width != behind.width || picture.height != behind.height) return;
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) {
+      std::uint8_t* to = picture.At(x, y);
+      if (IsKeyColour(to)) std::copy_n(behind.At(x, y), 3, to);
+    }
 }
 
 }  // namespace
@@ -105,22 +220,54 @@ CardLayout LayOutCards(const MeshObject& tree) {
   const Bounds& crown = leaves.empty ? all : leaves;
   layout.crownCentre = crown.Centre();
   Vector3 axis = all.Centre();
-  TrunkBase(tree, axis);
+  float trunkRadius = 0.0f;
+  TrunkBase(tree, axis, trunkRadius);
 
   const Vector3 size = all.high - all.low;
   const float margin = kMargin * std::max({size.x, size.y, size.z, 1e-6f});
   const float bottom = all.low.y - margin, top = all.high.y + margin;
-  for (int k = 0; k < kRingCards; ++k) {
-    const double angle = kPi * k / kRingCards;
-    const Vector3 d{static_cast<float>(std::cos(angle)), 0.0f, static_cast<float>(std::sin(angle))};
-    float low = 1e30f, high = -1e30f;
-    for (const auto& submesh : tree.submeshes)
-      for (const Vertex& v : submesh->vertices) {
-        const float along = Dot(v.position - axis, d);
-        low = std::min(low, along);
-        high = std::max(high, along);
+  // How far each fin must reach: the farthest vertex in or near its wedge
+  // (a triangle cut at the wedge's side may lie partly in the wedge with
+  // its corners beside it, never far beside it).
+  const double step = 2.0 * kPi / kFins, half = 0.5 * step * (1.0 + kWedgeOverlap);
+  std::vector<float> reach(kFins, 0.0f);
+  for (const auto& submesh : tree.submeshes)
+    for (const Vertex& v : submesh->vertices) {
+      const double x = v.position.x - axis.x, z = v.position.z - axis.z;
+      const double radius = std::sqrt(x * x + z * z), azimuth = std::atan2(z, x);
+      const auto nearest = static_cast<int>(std::lround(azimuth / step));
+      for (int k = nearest - 1; k <= nearest + 1; ++k) {
+        // k counts fins on from azimuth 0 either way, so k * step lies
+        // within a step of the azimuth without wrapping round.
+        const double off = std::fabs(azimuth - k * step);
+        const int fin = ((k % kFins) + kFins) % kFins;
+        if (off <= half + kReachSlack || radius == 0.0) reach[fin] = std::max(reach[fin], static_cast<float>(radius));
       }
-    layout.cards.push_back(VerticalCard(axis, d, low - margin, high + margin, bottom, top));
+    }
+  for (int k = 0; k < kFins; ++k) {
+    const double angle = step * k;
+    const Vector3 d{static_cast<float>(std::cos(angle)), 0.0f, static_cast<float>(std::sin(angle))};
+    PictureFrame fin = VerticalCard(axis, d, -margin, reach[k] + margin, bottom, top);
+    // The wedge: on the inner side of either of its two boundary planes
+    // through the axis.
+    for (const double side : {angle + half, angle - half}) {
+      const float sign = side > angle ? 1.0f : -1.0f;
+      const Vector3 normal{sign * static_cast<float>(std::sin(side)), 0.0f, -sign * static_cast<float>(std::cos(side))};
+      fin.keep.push_back({normal, -Dot(normal, axis)});
+    }
+    layout.cards.push_back(fin);
+    // The trunk is a hollow tube: its wedge would show only the strip of
+    // its wall nearest the fin's edge, so every fin shows the trunk's
+    // whole half beside the axis too: the box within the trunk's radius
+    // across the fin and out from the axis, as tall as the tree.
+    if (trunkRadius > 0.0f) {
+      const Vector3 e{-d.z, 0.0f, d.x};
+      const float reachOut = kTrunkSlab * trunkRadius;
+      layout.trunkSlabs.push_back({{d, -Dot(d, axis)},
+                                   {d * -1.0f, reachOut + Dot(d, axis)},
+                                   {e * -1.0f, reachOut + Dot(e, axis)},
+                                   {e, reachOut - Dot(e, axis)}});
+    }
   }
   // The top card, seen from above: its up runs towards -z.
   const float height = crown.Centre().y;
@@ -145,7 +292,40 @@ void SizeCardPictures(CardLayout& layout, int side) {
   }
 }
 
-CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const PictureRenderer& render) {
+std::vector<MeshObject> SubmeshesWithin(const MeshObject& tree, const std::vector<std::vector<KeptSide>>& regions) {
+  std::vector<MeshObject> within(regions.size());
+  for (const auto& submesh : tree.submeshes) {
+    if (submesh->vertices.empty()) continue;
+    Bounds box;
+    for (const Vertex& v : submesh->vertices) box.Add(v.position);
+    for (std::size_t r = 0; r < regions.size(); ++r) {
+      bool reaches = true;
+      for (const KeptSide& side : regions[r]) {
+        // The box's corner farthest along the plane's normal.
+        const Vector3 far{side.normal.x >= 0 ? box.high.x : box.low.x, side.normal.y >= 0 ? box.high.y : box.low.y,
+                          side.normal.z >= 0 ? box.high.z : box.low.z};
+        if (Dot(side.normal, far) + side.offset < 0.0f) {
+          reaches = false;
+          break;
+        }
+      }
+      // The box reaches in; does a vertex (a triangle reaching in has one
+      // on the kept side of each plane)? Long branches' boxes reach into
+      // many slices that the branches themselves pass by.
+      for (std::size_t p = 0; reaches && p < regions[r].size(); ++p) {
+        const KeptSide& side = regions[r][p];
+        reaches = std::any_of(submesh->vertices.begin(), submesh->vertices.end(), [&side](const Vertex& v) {
+          return Dot(side.normal, v.position) + side.offset >= 0.0f;
+        });
+      }
+      if (reaches) within[r].submeshes.push_back(submesh);
+    }
+  }
+  return within;
+}
+
+CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const MeshObject& tree,
+                         const LodRendererFactory& renderer) {
   if (textureResolution < 5 || textureResolution > 12)
     throw std::runtime_error("Card texture resolution " + std::to_string(textureResolution) + " is outside 5..12");
   CardLevel level;
@@ -154,11 +334,32 @@ CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const 
   for (const PictureFrame& card : layout.cards)
     for (const Vector3& corner : {card.v0, card.v1, card.v2, card.v0 + card.v2 - card.v1})
       crownRadius = std::max(crownRadius, std::sqrt(LengthSquared(corner - layout.crownCentre)));
+  const std::vector<SurfaceSample> samples = SurfaceSamples(tree);
+  // The slices the pictures are drawn from: each card's, then each fin's
+  // trunk box.
+  std::vector<MeshObject> slices;
+  if (renderer) {
+    std::vector<std::vector<KeptSide>> regions;
+    for (const PictureFrame& card : layout.cards) regions.push_back(card.keep);
+    regions.insert(regions.end(), layout.trunkSlabs.begin(), layout.trunkSlabs.end());
+    slices = SubmeshesWithin(tree, regions);
+  }
   std::vector<Submesh*> cards;
-  for (const PictureFrame& card : layout.cards) {
-    level.mesh->submeshes.push_back(CardSubmesh(card, layout.crownCentre, crownRadius));
+  for (std::size_t i = 0; i < layout.cards.size(); ++i) {
+    const PictureFrame& card = layout.cards[i];
+    level.mesh->submeshes.push_back(CardSubmesh(card, CornerNormals(samples, card, layout.crownCentre, crownRadius)));
     cards.push_back(level.mesh->submeshes.back().get());
-    level.pictures.push_back(render ? render(card) : KeyColourImage(card.width, card.height));
+    if (!renderer) {
+      level.pictures.push_back(KeyColourImage(card.width, card.height));
+      continue;
+    }
+    Image picture = renderer(slices[i])(card);
+    if (i < layout.trunkSlabs.size()) {
+      PictureFrame slab = card;
+      slab.keep = layout.trunkSlabs[i];
+      FillKeyedPixels(picture, renderer(slices[layout.cards.size() + i])(slab));
+    }
+    level.pictures.push_back(std::move(picture));
   }
   const Image atlas = AssembleAtlas(level.pictures, cards);
   BillboardTextures textures = MakeBillboardTextures(atlas, textureResolution);

@@ -1,11 +1,16 @@
 // The far end of the level-of-detail chain: the whole tree drawn on a few
-// cards. A ring of vertical cards stands through the trunk's axis, evenly
-// turned, and one horizontal card lies across the crown, so that from
-// every side one card faces the viewer nearly square on and shows the
-// tree's true outline (commercial tree tools end their chains the same
-// way). Each card shows the whole tree seen straight through it, in its
-// own colours without light: an engine lights the cards itself, with
-// normals that lean outwards from the crown as its leaves do on average.
+// cards. A star of vertical half-cards ("fins") stands out from the
+// trunk's axis, evenly turned, and one horizontal card lies across the
+// crown. Each fin shows only the slice of the tree around it (a wedge of
+// azimuths centred on it, a little wider than the step between fins),
+// seen straight through it: together the slices rebuild the crown's volume from any side, where
+// whole-tree pictures on crossed cards would pile several copies of the
+// outline onto every oblique view and fill the gaps between the leaves
+// (slicing a plant into a few textured planes is the idea behind Jakulin's
+// "Interactive Vegetation Rendering with Slicing and Blending", 2000). The
+// pictures hold the tree's own colours without light: an engine lights
+// the cards itself, with normals that lean outwards from the crown as its
+// leaves do on average.
 #pragma once
 
 #include <memory>
@@ -17,23 +22,35 @@
 
 namespace vh {
 
-// Vertical cards in the ring: every 45 degrees, so that no view is more
-// than 22.5 degrees from a card's face.
-inline constexpr int kRingCards = 4;
+// Fins in the star: every 22.5 degrees. Fewer fins leave the slices
+// facing the viewer edge on and their neighbours far off: with 8 the
+// broadleaf oak's crown lost 38 % of its outline.
+inline constexpr int kFins = 16;
 
 // Where the cards stand, worked out from the tree's geometry alone.
 struct CardLayout {
-  std::vector<PictureFrame> cards;  // the ring, then the top card; picture sizes not yet set
-  Vector3 crownCentre;              // the normals lean away from it
+  // The fins, then the top card; picture sizes not yet set. Each fin's
+  // frame keeps (see PictureFrame::keep) its wedge of the tree.
+  std::vector<PictureFrame> cards;
+  // Fin i also shows what lies within trunkSlabs[i] (kept sides), where
+  // its wedge shows nothing: the upright box on the fin's side of the
+  // axis that holds the trunk's base (1.1 base radii out from the axis
+  // and to either side). Empty for a tree without a trunk.
+  std::vector<std::vector<KeptSide>> trunkSlabs;
+  Vector3 crownCentre;  // the normals lean away from it
 };
 
 // The material name of the cards.
 inline constexpr const char* kCardMaterialName = "CardMat";
 
-// The cards of `tree`: the ring through the vertical axis of its trunk's
-// base (the centre of its bounds when it has no branches), each as wide as
-// the tree seen through it and as tall as the tree, and the top card over
-// the tree's horizontal bounds at the middle height of its leaves (of the
+// The cards of `tree`: the fins from the vertical axis of its trunk's
+// base (the centre of its bounds when it has no branches), fin k along
+// the horizontal direction (cos a, 0, sin a), a = 360 k / kFins degrees,
+// its wedge the azimuths within 1.5 x 180 / kFins degrees of it (the
+// wedges overlap, so that what a fin seen edge on hides its neighbours
+// show); each fin reaches from the axis as far as the tree's vertices in
+// and near its wedge and is as tall as the tree; the top card over the
+// tree's horizontal bounds at the middle height of its leaves (of the
 // tree, when it has none). Every card keeps a margin of 1 % around the
 // tree. A tree without vertices gives no cards. The crown's centre is the
 // centre of the leaves' bounds (of the tree's, when it has none).
@@ -54,10 +71,20 @@ struct CardLevel {
   std::vector<Image> pictures;  // each card's own picture, before packing
 };
 
-// Builds the cards of `layout` with pictures drawn by `render` (which
-// draws the tree; an empty renderer gives key-coloured pictures) and packs
-// them into an atlas of side 2^textureResolution (5..12). Material names
-// are kCardMaterialName. Throws std::runtime_error for a resolution outside 5..12.
-CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const PictureRenderer& render);
+// Builds the cards of `layout` (laid out for `tree`) with pictures drawn
+// by renderers from `renderer` (an empty factory gives key-coloured
+// pictures) and packs them into an atlas of side 2^textureResolution
+// (5..12). Each card's picture is drawn from the submeshes of the tree
+// that may reach into its kept sides only (see SubmeshesWithin), so that a
+// fin costs its slice of the tree, not the whole. Material names are
+// kCardMaterialName. Throws std::runtime_error for a resolution outside 5..12.
+CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const MeshObject& tree,
+                         const LodRendererFactory& renderer);
+
+// For each region (the points on the kept side of every plane it holds),
+// the submeshes of `tree` (shared) that may reach into it: those with,
+// for every plane, a vertex on its kept side (a triangle reaching into the
+// region has one). A region without planes gets every submesh.
+std::vector<MeshObject> SubmeshesWithin(const MeshObject& tree, const std::vector<std::vector<KeptSide>>& regions);
 
 }  // namespace vh

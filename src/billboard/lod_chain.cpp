@@ -132,7 +132,7 @@ LodChain BuildLodChain(const MeshObject& tree, const LodChainOptions& options, c
   SizeCardPictures(layout, 1 << options.textureResolution);
   CardLevel cards;
   if (!layout.cards.empty()) {
-    cards = BuildCardLevel(layout, options.textureResolution, renderer ? renderer(tree) : PictureRenderer());
+    cards = BuildCardLevel(layout, options.textureResolution, tree, renderer);
     LodLevel& level = chain.levels.emplace_back(Level("cards", std::move(cards.mesh)));
     level.billboardColour = std::move(cards.colour);
     level.billboardTransparency = std::move(cards.transparency);

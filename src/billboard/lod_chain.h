@@ -1,6 +1,6 @@
 // A level-of-detail chain for engines: the full tree, two reduced copies of
 // it (see lod_reduction.h) at adjustable shares of its triangles (40 % and
-// 15 % unless asked otherwise), and the whole tree on a ring of cards (see
+// 15 % unless asked otherwise), and the whole tree on a star of cards (see
 // card_level.h) for the far field.
 //
 // Each level carries the error its outline was measured to have against

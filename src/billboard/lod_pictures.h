@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "foundations/image.h"
 #include "foundations/vector3.h"
@@ -17,14 +18,25 @@ class MeshObject;
 // -normalize((v1 - v0) x (v2 - v0)), up is v1 - v0, and the picture of
 // width x height pixels spans the rectangle exactly: its top row runs from
 // v2 (left) to v1 (right), its bottom row lies along v3 = v0 + v2 - v1 ... v0.
+//
+// `keep` restricts the picture to part of the mesh: only what lies on the
+// kept side of every plane is drawn, cut exactly where a triangle crosses
+// one (at most kMostKeptSides planes; none draws the whole mesh).
+struct KeptSide {
+  Vector3 normal;  // the points p with Dot(normal, p) + offset >= 0 are kept
+  float offset = 0.0f;
+};
 struct PictureFrame {
   Vector3 v0, v1, v2;
   int width = 0;
   int height = 0;
+  std::vector<KeptSide> keep;
 };
+inline constexpr std::size_t kMostKeptSides = 6;
 
-// Draws every triangle of the mesh it was made for, whichever way it faces
-// and however far before or behind the rectangle it lies, in its own
+// Draws every triangle of the mesh it was made for (within the frame's kept
+// sides), whichever way it faces and however far before or behind the
+// rectangle it lies, in its own
 // colours and pictures without any light; returns width x height RGB, top
 // row first, the key colour (50, 134, 40) wherever nothing is drawn.
 using PictureRenderer = std::function<Image(const PictureFrame& frame)>;

@@ -24,7 +24,7 @@ const Command kCommands[] = {
      "      .bin and pictures beside it), chosen by OUT's extension. glTF only: S scales\n"
      "      the coordinates (1 writes the OBJ export's numbers), --lod writes a chain of\n"
      "      levels of detail (the tree, two reductions keeping at most the shares F and S\n"
-     "      of its triangles, 0.4,0.15 by default, and a ring of cards) and prints each\n"
+     "      of its triangles, 0.4,0.15 by default, and a star of cards) and prints each\n"
      "      level's counts, error and screen coverage. The layout: one file whose scene\n"
      "      holds LOD0 and reaches the others through MSFT_lod (extension, the default),\n"
      "      one file with every level in its scene (grouped), or OUT_LOD0 ... (files).\n"

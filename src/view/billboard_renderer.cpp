@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "billboard/billboard_geometry.h"
@@ -75,7 +77,11 @@ class SavedState {
 }  // namespace
 
 Image RenderPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options, const Vector3& v0,
-                    const Vector3& v1, const Vector3& v2, int width, int height, PictureLighting lighting) {
+                    const Vector3& v1, const Vector3& v2, int width, int height, PictureLighting lighting,
+                    const std::vector<KeptSide>& keep) {
+  if (keep.size() > kMostKeptSides)
+    throw std::invalid_argument("A picture can be cut by " + std::to_string(kMostKeptSides) + " planes, not " +
+                                std::to_string(keep.size()));
   if (width <= 0 || height <= 0) return Image();
   const SavedState saved;
 
@@ -102,6 +108,13 @@ Image RenderPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOpti
     glDisable(GL_LIGHTING);
   } else {
     glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);  // world space: the view matrix is loaded
+  }
+  // Clip planes are given with the view matrix loaded, so in world space.
+  for (std::size_t i = 0; i < keep.size(); ++i) {
+    const GLdouble plane[4] = {keep[i].normal.x, keep[i].normal.y, keep[i].normal.z, keep[i].offset};
+    const auto name = static_cast<GLenum>(GL_CLIP_PLANE0 + i);
+    glClipPlane(name, plane);
+    glEnable(name);
   }
 
   // Every face: a cluster may hold the far side of a branch whose near side
@@ -131,7 +144,7 @@ Image RenderPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOpti
 
 Image RenderLodPicture(DrawListCache& lists, const MeshObject& mesh, const PictureFrame& frame) {
   return RenderPicture(lists, mesh, {}, frame.v0, frame.v1, frame.v2, frame.width, frame.height,
-                       PictureLighting::kUnlit);
+                       PictureLighting::kUnlit, frame.keep);
 }
 
 Image RenderBillboardPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options,

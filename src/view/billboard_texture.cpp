@@ -3,7 +3,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <vector>
+
 #include "billboard/atlas.h"
+#include "imaging/alpha_mipmaps.h"
 #include "tree/mesh.h"
 #include "view/texture_upload.h"
 
@@ -11,7 +14,11 @@ namespace vh {
 
 namespace {
 
-void UploadKeyedAtlas(unsigned number, const Image& colour) {
+// The billboard cloud's mipmaps are GLU's, as they always were; the cards'
+// keep their coverage.
+enum class Mipmaps { kGlu, kCoverageKeeping };
+
+void UploadKeyedAtlas(unsigned number, const Image& colour, Mipmaps mipmaps) {
   glEnable(GL_BLEND);
   glEnable(GL_ALPHA_TEST);
   glAlphaFunc(GL_GREATER, 0.5f);
@@ -25,14 +32,24 @@ void UploadKeyedAtlas(unsigned number, const Image& colour) {
   const Image rgba = KeyedRgba(colour);
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  gluBuild2DMipmaps(GL_TEXTURE_2D, 4, rgba.width, rgba.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.pixels.data());
+  // Mipmaps that keep the cut-out's coverage: thin twigs stay as they
+  // recede instead of fading under the alpha test.
+  const std::vector<Image> levels = mipmaps == Mipmaps::kCoverageKeeping ? CoverageKeepingMipmaps(rgba)
+                                                                         : std::vector<Image>{};
+  if (levels.size() > 1) {
+    for (std::size_t i = 0; i < levels.size(); ++i)
+      glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA, levels[i].width, levels[i].height, 0, GL_RGBA,
+                   GL_UNSIGNED_BYTE, levels[i].pixels.data());
+  } else {
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, rgba.width, rgba.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.pixels.data());
+  }
   glPopClientAttrib();
 }
 
 }  // namespace
 
-void UploadBillboardTexture(const Image& colour) { UploadKeyedAtlas(kBillboardTextureName, colour); }
+void UploadBillboardTexture(const Image& colour) { UploadKeyedAtlas(kBillboardTextureName, colour, Mipmaps::kGlu); }
 
-void UploadCardTexture(const Image& colour) { UploadKeyedAtlas(kCardMaterial, colour); }
+void UploadCardTexture(const Image& colour) { UploadKeyedAtlas(kCardMaterial, colour, Mipmaps::kCoverageKeeping); }
 
 }  // namespace vh

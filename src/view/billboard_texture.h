@@ -25,7 +25,10 @@ inline constexpr unsigned kBillboardTextureName = 3;
 void UploadBillboardTexture(const Image& colour);
 
 // Uploads a level's cards' atlas as texture number 4 (the cards' material),
-// keyed and filtered as the billboard atlas, with the same drawing state.
+// keyed and filtered as the billboard atlas, with the same drawing state,
+// but with mipmaps whose smaller levels keep the share of texels the alpha
+// test passes (see alpha_mipmaps.h; GLU's for a picture whose sides are
+// not powers of two), so that the far field's twigs do not fade away.
 void UploadCardTexture(const Image& colour);
 
 }  // namespace vh

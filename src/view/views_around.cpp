@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -101,6 +102,39 @@ ViewsDifference CompareViews(const ViewsAround& reference, const ViewsAround& ot
     result.extra = otherOnly / area;
   }
   if (both > 0) result.colour = colour / both;
+  return result;
+}
+
+ViewsDifference CompareCoverage(const ViewsAround& reference, const ViewsAround& other, int block) {
+  ViewsDifference result{1.0, 1.0, 1.0, 0.0};
+  if (block <= 0 || reference.side % block != 0 || reference.side != other.side || reference.count != other.count ||
+      reference.rgb.size() != other.rgb.size())
+    return result;
+  const int pixels = reference.side / block;
+  const auto side = static_cast<std::size_t>(reference.side);
+  double larger = 0, referenceMore = 0, otherMore = 0, area = 0;
+  for (int view = 0; view < reference.count; ++view)
+    for (int py = 0; py < pixels; ++py)
+      for (int px = 0; px < pixels; ++px) {
+        double a = 0, b = 0;
+        for (int y = py * block; y < (py + 1) * block; ++y)
+          for (int x = px * block; x < (px + 1) * block; ++x) {
+            const std::size_t i = (static_cast<std::size_t>(view) * side + static_cast<std::size_t>(y)) * side +
+                                  static_cast<std::size_t>(x);
+            a += Covered(reference, i);
+            b += Covered(other, i);
+          }
+        larger += std::max(a, b);
+        referenceMore += std::max(0.0, a - b);
+        otherMore += std::max(0.0, b - a);
+        area += a;
+      }
+  result = {};
+  if (larger > 0) result.silhouette = (referenceMore + otherMore) / larger;
+  if (area > 0) {
+    result.missing = referenceMore / area;
+    result.extra = otherMore / area;
+  }
   return result;
 }
 

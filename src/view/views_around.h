@@ -54,4 +54,15 @@ struct ViewsDifference {
 // same side and count (otherwise every measure is 1).
 ViewsDifference CompareViews(const ViewsAround& reference, const ViewsAround& other);
 
+// The same comparison as a screen showing the views `block` times smaller
+// with block x block samples per pixel would see it: each pixel covered by
+// the share of its samples covered, the silhouette difference the sum of
+// |reference - other| over the sum of the larger of the two, missing and
+// extra the sums of what one covers more than the other over the
+// reference's sum. A stand-in that puts a leaf a sample beside where the
+// tree has it then errs by a fraction of a pixel, not by two pixels.
+// Colour is not compared (0). A side that `block` does not divide, or
+// different sizes or counts, gives 1 for every measure.
+ViewsDifference CompareCoverage(const ViewsAround& reference, const ViewsAround& other, int block);
+
 }  // namespace vh

@@ -100,6 +100,23 @@ TEST(LodReduction, ReducedBranchesKeepTheirOwnVerticesAndTurnAsBefore) {
   EXPECT_GT(share, 0.3);
 }
 
+// The mean horizontal distance of the leaves' centres from the first
+// vertex of the trunk (on its axis' side, near enough at the base).
+double MeanLeafReach(const MeshObject& tree) {
+  const Vector3 base = tree.submeshes.front()->vertices.front().position;
+  double sum = 0.0;
+  std::size_t count = 0;
+  for (const auto& submesh : tree.submeshes) {
+    if (submesh->texture != kLeafMaterial) continue;
+    Vector3 centre;
+    for (const Vertex& v : submesh->vertices) centre += v.position;
+    centre = centre * (1.0f / static_cast<float>(submesh->vertices.size()));
+    sum += std::hypot(centre.x - base.x, centre.z - base.z);
+    ++count;
+  }
+  return count > 0 ? sum / static_cast<double>(count) : 0.0;
+}
+
 TEST(LodReduction, DropsThinBranchesAndThinsLeavesKeepingTheirCover) {
   const auto tree = LeafyTree();
   // Only the trunk is thicker than a tenth of the tree's height.
@@ -124,6 +141,9 @@ TEST(LodReduction, DropsThinBranchesAndThinsLeavesKeepingTheirCover) {
   const double share = static_cast<double>(kept) / static_cast<double>(leaves);
   EXPECT_NEAR(LeafArea(*coarse), LeafArea(*tree) * std::sqrt(share), 0.1 * LeafArea(*tree) * std::sqrt(share));
   EXPECT_LE(coarse->PolygonCount(), tree->PolygonCount() * 15 / 100);
+  // The leaves on the crown's outside draw its outline: those kept lie
+  // farther out from the trunk, on average, than the tree's leaves.
+  EXPECT_GT(MeanLeafReach(*coarse), 1.05 * MeanLeafReach(*tree));
 
   // With their growth capped the same leaves are kept, grown by the cap.
   LodReduction capped{0.15, 0.0};
@@ -159,9 +179,9 @@ TEST(LodChain, LevelsGetCoarserDownToTheCards) {
     EXPECT_LT(chain.levels[i].mesh->PolygonCount(), chain.levels[i - 1].mesh->PolygonCount()) << i;
     EXPECT_LT(chain.levels[i].screenCoverage, chain.levels[i - 1].screenCoverage) << i;
   }
-  // The last level is the ring of cards and the top card, each two faces.
+  // The last level is the star of fins and the top card, each two faces.
   const LodLevel& cards = chain.levels.back();
-  ASSERT_EQ(cards.mesh->submeshes.size(), static_cast<std::size_t>(kRingCards + 1));
+  ASSERT_EQ(cards.mesh->submeshes.size(), static_cast<std::size_t>(kFins + 1));
   for (const auto& submesh : cards.mesh->submeshes) {
     EXPECT_EQ(submesh->texture, kCardMaterial);
     EXPECT_EQ(submesh->materialName, kCardMaterialName);

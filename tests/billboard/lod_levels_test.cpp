@@ -42,55 +42,90 @@ Image Picture(const PictureFrame& frame, Drawn drawn) {
   return picture;
 }
 
-TEST(CardLevel, RingStandsThroughTheTrunkAndSpansTheTree) {
+// Whether `p` lies on the kept side of every plane of `keep`.
+bool Kept(const std::vector<KeptSide>& keep, const Vector3& p) {
+  for (const KeptSide& side : keep)
+    if (Dot(side.normal, p) + side.offset < 0.0f) return false;
+  return true;
+}
+
+TEST(CardLevel, FinsStandOutFromTheTrunkAndHoldTheirWedges) {
   const Tree tree = LeafyTree();
   const CardLayout layout = LayOutCards(tree);
-  ASSERT_EQ(layout.cards.size(), static_cast<std::size_t>(kRingCards + 1));
+  ASSERT_EQ(layout.cards.size(), static_cast<std::size_t>(kFins + 1));
+  ASSERT_EQ(layout.trunkSlabs.size(), static_cast<std::size_t>(kFins));
   // The centre of the trunk's base ring (its first vertices, up to the seam).
   const Submesh& trunk = *tree.submeshes.front();
   Vector3 base;
   for (std::uint32_t j = 0; j < trunk.triangles.front().b; ++j) base += trunk.vertices[j].position;
   base = base * (1.0f / static_cast<float>(trunk.triangles.front().b));
+  const Vector3 foot{base.x, 0.0f, base.z};
   float low = 1e30f, high = -1e30f;
   for (const auto& submesh : tree.submeshes)
     for (const Vertex& v : submesh->vertices) {
       low = std::min(low, v.position.y);
       high = std::max(high, v.position.y);
     }
-  for (int k = 0; k < kRingCards; ++k) {
-    const PictureFrame& card = layout.cards[static_cast<std::size_t>(k)];
-    const Vector3 normal = FrameNormal(card);
-    EXPECT_NEAR(normal.y, 0.0f, 1e-6f) << "vertical card " << k;
-    // The trunk's axis lies in every card of the ring.
-    EXPECT_LT(std::fabs(Dot(Vector3{base.x, 0.0f, base.z} - card.v0, normal)), 1e-3f * (high - low)) << k;
-    EXPECT_LE(card.v0.y, low);
-    EXPECT_GE(card.v1.y, high);
-    // Every vertex of the tree, seen through the card, falls on it.
-    for (const auto& submesh : tree.submeshes)
+  const double wedge = 1.5 * 3.14159265 / kFins;  // half its angle
+  for (int k = 0; k < kFins; ++k) {
+    const PictureFrame& fin = layout.cards[static_cast<std::size_t>(k)];
+    const Vector3 normal = FrameNormal(fin);
+    EXPECT_NEAR(normal.y, 0.0f, 1e-6f) << "vertical fin " << k;
+    EXPECT_LT(std::fabs(Dot(foot - fin.v0, normal)), 1e-3f * (high - low)) << "the axis lies in fin " << k;
+    EXPECT_LE(fin.v0.y, low);
+    EXPECT_GE(fin.v1.y, high);
+    // Out from the axis along its own direction, 360 / kFins degrees apart.
+    const double angle = 2 * 3.14159265 * k / kFins;
+    const Vector3 out{static_cast<float>(std::cos(angle)), 0.0f, static_cast<float>(std::sin(angle))};
+    EXPECT_NEAR(Dot(Normalized(fin.v1 - fin.v2), out), 1.0f, 1e-5f) << k;
+    // The wedge: within 1.5 x 180 / kFins degrees of the fin's direction.
+    for (const double off : {0.0, wedge - 0.01, -(wedge - 0.01)})
+      EXPECT_TRUE(Kept(fin.keep, foot + Vector3{static_cast<float>(std::cos(angle + off)), 1.0f,
+                                                 static_cast<float>(std::sin(angle + off))}))
+          << k << " at " << off;
+    for (const double off : {wedge + 0.01, -(wedge + 0.01), 3.14159265})
+      EXPECT_FALSE(Kept(fin.keep, foot + Vector3{static_cast<float>(std::cos(angle + off)), 1.0f,
+                                                  static_cast<float>(std::sin(angle + off))}))
+          << k << " at " << off;
+    // Every vertex in its wedge falls on the fin, and every leaf that
+    // reaches into the wedge is among the submeshes its picture is drawn from.
+    const std::vector<MeshObject> slices = SubmeshesWithin(tree, {fin.keep});
+    const MeshObject& slice = slices.front();
+    for (const auto& submesh : tree.submeshes) {
+      bool reaches = false;
       for (const Vertex& v : submesh->vertices) {
-        const Vector3 across = card.v1 - card.v2;
-        const float u = Dot(v.position - card.v2, across) / LengthSquared(across);
+        if (!Kept(fin.keep, v.position)) continue;
+        reaches = true;
+        const Vector3 across = fin.v1 - fin.v2;
+        const float u = Dot(v.position - fin.v2, across) / LengthSquared(across);
         ASSERT_GE(u, 0.0f);
         ASSERT_LE(u, 1.0f);
       }
-    if (k > 0) {  // evenly turned: 180 / kRingCards degrees apart
-      EXPECT_NEAR(std::fabs(Dot(normal, FrameNormal(layout.cards[static_cast<std::size_t>(k - 1)]))),
-                  std::cos(3.14159265 / kRingCards), 1e-5);
+      const bool drawn = std::find(slice.submeshes.begin(), slice.submeshes.end(), submesh) != slice.submeshes.end();
+      if (reaches) {
+        EXPECT_TRUE(drawn) << "fin " << k;
+      }
     }
+    EXPECT_LT(slice.submeshes.size(), tree.submeshes.size()) << "a fin's picture draws its slice, not the tree";
+    // The trunk's box: beside the axis, on the fin's side.
+    EXPECT_TRUE(Kept(layout.trunkSlabs[static_cast<std::size_t>(k)], foot + out * 1e-3f));
+    EXPECT_FALSE(Kept(layout.trunkSlabs[static_cast<std::size_t>(k)], foot - out * 1e-3f));
   }
   const PictureFrame& top = layout.cards.back();
   EXPECT_NEAR(FrameNormal(top).y, 1.0f, 1e-6f) << "the top card faces up";
+  EXPECT_TRUE(top.keep.empty()) << "and shows the whole tree";
   EXPECT_GT(top.v0.y, low);
   EXPECT_LT(top.v0.y, high);
 }
 
 TEST(CardLevel, CardsHaveAFaceEachWayAndFillTheirAtlas) {
-  CardLayout layout = LayOutCards(LeafyTree());
+  const Tree tree = LeafyTree();
+  CardLayout layout = LayOutCards(tree);
   SizeCardPictures(layout, 256);
   double area = 0;
   for (const PictureFrame& card : layout.cards) area += static_cast<double>(card.width) * card.height;
   EXPECT_NEAR(area * 1.4, 256.0 * 256.0, 0.05 * 256 * 256) << "about one atlas of pictures";
-  const CardLevel level = BuildCardLevel(layout, 8, {});
+  const CardLevel level = BuildCardLevel(layout, 8, tree, {});
   ASSERT_EQ(level.mesh->submeshes.size(), layout.cards.size());
   EXPECT_EQ(level.colour.width, 256);
   for (std::size_t i = 0; i < layout.cards.size(); ++i) {
@@ -104,10 +139,42 @@ TEST(CardLevel, CardsHaveAFaceEachWayAndFillTheirAtlas) {
       const Vector3 a = card.vertices[tri.a].position;
       const Vector3 clockwiseNormal = Cross(card.vertices[tri.c].position - a, card.vertices[tri.b].position - a);
       EXPECT_GT(Dot(clockwiseNormal, facing) * (t < 2 ? 1.0f : -1.0f), 0.0f) << "card " << i << " face " << t;
-      for (std::uint32_t corner : {tri.a, tri.b, tri.c})
-        EXPECT_GT(Dot(card.vertices[corner].normal, facing) * (t < 2 ? 1.0f : -1.0f), 0.0f)
-            << "normals lean out on either side";
     }
+    for (const Vertex& v : card.vertices) EXPECT_NEAR(LengthSquared(v.normal), 1.0f, 1e-4f);
+  }
+}
+
+TEST(CardLevel, CardsAreLitByTheNormalsOfWhatTheyShow) {
+  // Leaves all around an axis, every one facing up: each card shows only
+  // upward leaves and is lit as they are, on both faces. Bare branches:
+  // each face takes the half of the tubes it sees, turned its way.
+  MeshObject leaves;
+  for (int k = 0; k < 64; ++k) {
+    const float angle = 0.1f * static_cast<float>(k), radius = 1.0f + 0.05f * static_cast<float>(k % 7);
+    const Vector3 centre{radius * std::cos(angle), 2.0f + 0.03f * static_cast<float>(k), radius * std::sin(angle)};
+    auto leaf = std::make_shared<Submesh>();
+    leaf->texture = kLeafMaterial;
+    for (const Vector3& corner : {Vector3{-0.1f, 0, -0.1f}, Vector3{0.1f, 0, -0.1f}, Vector3{0, 0, 0.1f}}) {
+      Vertex v(centre + corner);
+      v.normal = {0.0f, 1.0f, 0.0f};
+      leaf->vertices.push_back(v);
+    }
+    leaf->triangles = {{0, 1, 2, true}};
+    leaves.submeshes.push_back(leaf);
+  }
+  const CardLevel lit = BuildCardLevel(LayOutCards(leaves), 6, leaves, {});
+  for (const auto& card : lit.mesh->submeshes)
+    for (const Vertex& v : card->vertices) EXPECT_NEAR(v.normal.y, 1.0f, 1e-4f);
+
+  Tree bare;
+  Generate(TreeParameters(), {}, {}, bare);
+  const CardLayout layout = LayOutCards(bare);
+  const CardLevel cards = BuildCardLevel(layout, 6, bare, {});
+  for (std::size_t i = 0; i < layout.cards.size(); ++i) {
+    const Vector3 facing = FrameNormal(layout.cards[i]);
+    for (std::size_t k = 0; k < 8; ++k)
+      EXPECT_GT(Dot(cards.mesh->submeshes[i]->vertices[k].normal, facing) * (k < 4 ? 1.0f : -1.0f), 0.0f)
+          << "card " << i << " corner " << k;
   }
 }
 
@@ -169,8 +236,8 @@ TEST(LodError, CardsSeenSquareOnShowTheirPictures) {
     pictures.push_back(Picture(card, [&card](int x, int y) { return x < card.width / 2 && y > card.height / 3; }));
   PictureFrame front = layout.cards.front();
   const Image seen = CardsThroughFrame(layout, pictures, front);
-  // Square on, the first card shows its own picture (the others stand at
-  // 45 and 135 degrees and add their own, turned, parts).
+  // Square on, the first fin shows its own picture (the others stand
+  // turned and add their own parts).
   int own = 0, shown = 0;
   for (int y = 0; y < front.height; ++y)
     for (int x = 0; x < front.width; ++x) {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "billboard/atlas.h"
@@ -105,6 +106,30 @@ TEST_F(BillboardRender, EveryVisibleTriangleIsDrawnHoweverFarFromTheSquare) {
   EXPECT_FALSE(IsKey(picture, 20, 20)) << "the square before the eye";
   EXPECT_FALSE(IsKey(picture, 12, 12)) << "the square past the usual far plane";
   EXPECT_GE(CoveredPixels(picture), 2 * 12 * 12);
+}
+
+TEST_F(BillboardRender, LodPicturesShowOnlyWhatTheirKeptSidesHold) {
+  // One square across the picture, cut by the plane x = 2 (world +x shows
+  // on the picture's left): only the part at x >= 2 is drawn, cut exactly
+  // there, and the clip plane is off again afterwards.
+  MeshObject mesh;
+  mesh.submeshes.push_back(Square(-8, -8, 8, 8, 0));
+  PictureFrame frame;
+  frame.v0 = {-10, -10, 0};
+  frame.v1 = {-10, 10, 0};
+  frame.v2 = {10, 10, 0};
+  frame.width = frame.height = 40;
+  frame.keep = {{{1, 0, 0}, -2.0f}};
+  gl->BindFramebuffer(40, 40);
+  const Image picture = RenderLodPicture(lists, mesh, frame);
+  EXPECT_FALSE(IsKey(picture, 4, 20)) << "x = 7.75";
+  EXPECT_FALSE(IsKey(picture, 15, 20)) << "x = 2.25";
+  EXPECT_TRUE(IsKey(picture, 17, 20)) << "x = 1.25";
+  EXPECT_TRUE(IsKey(picture, 30, 20)) << "x = -5.25";
+  EXPECT_EQ(CoveredPixels(picture), 6 * 2 * 16 * 2);
+  EXPECT_FALSE(glIsEnabled(GL_CLIP_PLANE0));
+  frame.keep.assign(kMostKeptSides + 1, frame.keep.front());
+  EXPECT_THROW(RenderLodPicture(lists, mesh, frame), std::invalid_argument);
 }
 
 TEST_F(BillboardRender, SideZeroGivesAnEmptyPicture) {

@@ -113,6 +113,30 @@ class LevelCoverage : public ::testing::Test {
   Tree tree;
 };
 
+TEST(ViewsCoverage, SampledScreensForgiveWhatMovesWithinAPixel) {
+  // One view of 4 x 4 samples: a covered column, and the same column one
+  // sample to the side. Sample by sample they are disjoint; seen as
+  // 2 x 2-sampled pixels they cover the same share of each pixel.
+  ViewsAround reference, moved;
+  reference.side = moved.side = 4;
+  reference.count = moved.count = 1;
+  reference.rgb.assign(48, 255);
+  moved.rgb.assign(48, 255);
+  for (std::size_t y = 0; y < 4; ++y) {
+    reference.rgb[3 * (4 * y + 0)] = 0;
+    moved.rgb[3 * (4 * y + 1)] = 0;
+  }
+  EXPECT_DOUBLE_EQ(CompareViews(reference, moved).silhouette, 1.0);
+  const ViewsDifference sampled = CompareCoverage(reference, moved, 2);
+  EXPECT_DOUBLE_EQ(sampled.silhouette, 0.0);
+  EXPECT_DOUBLE_EQ(CompareCoverage(reference, moved, 1).silhouette, 1.0);
+  EXPECT_DOUBLE_EQ(CompareCoverage(reference, moved, 3).silhouette, 1.0) << "3 does not divide 4";
+  moved.rgb.assign(48, 255);  // nothing left
+  const ViewsDifference gone = CompareCoverage(reference, moved, 2);
+  EXPECT_DOUBLE_EQ(gone.missing, 1.0);
+  EXPECT_DOUBLE_EQ(gone.extra, 0.0);
+}
+
 TEST_F(LevelCoverage, BillboardFileShowsWhatTheProgramShows) {
   // The whole tree as billboards: the file, read as an engine reads it,
   // looks from every side as the program's own view shows the cloud.
@@ -197,14 +221,19 @@ TEST_F(LevelCoverage, EveryLevelOfTheChainCoversTheTreesOutline) {
   ASSERT_EQ(chain.levels.size(), 4u);
   const ViewsAround treeViews = Views(tree, &tree, nullptr);
   // The outline differs most for the cards, which stand in for the tree
-  // from a few sides only.
-  const double mostDifferent[] = {0.0, 0.12, 0.2, 0.5};
+  // with a few slices of it. Each bound sits a little above what the
+  // levels measure (LOD1 0.068, LOD2 0.149, cards 0.385 of which 0.167
+  // missing and 0.355 extra; four cards crossed through the trunk, each
+  // showing the whole tree, measured 0.44 with 0.21 missing).
+  const double mostDifferent[] = {0.0, 0.08, 0.17, 0.42};
+  const double mostMissing[] = {0.0, 0.07, 0.15, 0.2};
+  const double mostExtra[] = {0.0, 0.03, 0.05, 0.4};
   for (std::size_t i = 0; i < chain.levels.size(); ++i) {
     const LodLevel& level = chain.levels[i];
     if (!level.billboardColour.Empty()) UploadCardTexture(level.billboardColour);
     const ViewsDifference difference = CompareViews(treeViews, Views(tree, level.mesh.get(), nullptr));
-    EXPECT_LE(difference.missing, 0.25) << "LOD" << i << " " << level.description;
-    EXPECT_LE(difference.extra, 0.5) << "LOD" << i;
+    EXPECT_LE(difference.missing, mostMissing[i] + 1e-9) << "LOD" << i << " " << level.description;
+    EXPECT_LE(difference.extra, mostExtra[i] + 1e-9) << "LOD" << i;
     EXPECT_LE(difference.silhouette, mostDifferent[i] + 1e-9) << "LOD" << i;
   }
 
