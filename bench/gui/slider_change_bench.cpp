@@ -1,7 +1,8 @@
 // One slider change in the real main window, until the new tree is on
 // screen: the handler stores the value and asks for a tree, the tree grows
 // on the generation driver's worker ("grow"), then the window takes it in
-// and the view draws it, compiling its display lists ("draw"). Run for the
+// and the view draws its first picture of it ("draw": the whole of a small
+// tree, the coarsest level of a large one while its buffers are prepared). Run for the
 // default tree and for the large benchmark tree (bench/large_tree.vhm).
 // Needs a display (xvfb-run).
 #include <GL/gl.h>
@@ -88,7 +89,8 @@ void SliderToFrame(benchmark::State& state) {
   state.counters["vertices"] = static_cast<double>(window->Document().CurrentTree().VertexCount());
 }
 
-// One frame of the tree as it is, its display lists compiled.
+// One frame of the tree as it is, its buffers uploaded (a large tree at
+// the level that fits the frame's budget).
 void RedrawOnly(benchmark::State& state) {
   auto* view = window->findChild<QOpenGLWidget*>("StaticText1");
   for (auto _ : state) {

@@ -6,6 +6,7 @@
 // that the crown keeps its coverage.
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <optional>
 
@@ -31,6 +32,11 @@ struct LodReduction {
   // Branches whose diameter is below this fraction of the tree's height
   // are left out (they would be thinner than a pixel where the level shows).
   double thinnestBranch = 0.0;
+  // The most a kept leaf's area may grow when leaves are thinned out
+  // (>= 1). The export's levels let it grow as far as the thinning asks;
+  // a level drawn by a software renderer while the camera moves caps it,
+  // since large overlapping leaves cost fill time rather than triangles.
+  double mostLeafGrowth = std::numeric_limits<double>::infinity();
 };
 
 // A reduced copy of `tree` within triangleShare of its triangles, as far as
@@ -46,9 +52,10 @@ struct LodReduction {
 // corners allow), then whole leaves go (spread along the list,
 // which keeps each branch's leaves together, those on the crown's outside
 // more likely to stay than those deep inside; those kept grow to cover
-// sqrt(1 / share) of their area: covering all the area of those left out
-// closes the crown's gaps, which shows as much as leaving them open). The branches take what is left, at the
-// finest grid that fits. Branches are recognised by their
+// sqrt(1 / share) of their area, at most mostLeafGrowth: covering all the
+// area of those left out closes the crown's gaps, which shows as much as
+// leaving them open). The branches take what is left, at the finest grid
+// that fits. Branches are recognised by their
 // grid (see GridOf). Submeshes that are not reduced are shared with `tree`;
 // reduced branches and leaves keep the object numbers of the submeshes they
 // were made from.

@@ -76,9 +76,12 @@ void ApplyCamera(Camera& camera) {
             camera.up.z);
 }
 
-void RenderFrame(Camera& camera, const FrameContents& contents, DrawListCache& lists) {
-  ReleaseGoneLists(lists);
+void BeginFrame(Camera& camera) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  ApplyFrameState(camera);
+}
+
+void ApplyFrameState(Camera& camera) {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glShadeModel(GL_SMOOTH);
@@ -90,7 +93,11 @@ void RenderFrame(Camera& camera, const FrameContents& contents, DrawListCache& l
   glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, kMaterialSpecular);
   glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, kMaterialShininess);
   glLightfv(GL_LIGHT0, GL_POSITION, kLightPosition);  // world space: view matrix is loaded
+}
 
+void RenderFrame(Camera& camera, const FrameContents& contents, DrawListCache& lists) {
+  ReleaseGoneLists(lists);
+  BeginFrame(camera);
   for (const FrameMesh& part : FrameMeshes(contents)) DrawMesh(lists, *part.mesh, part.options);
 }
 

@@ -39,6 +39,14 @@ void InitViewState();
 // `forward` and recomputes `right` = forward × up, hence the mutable camera.
 void ApplyCamera(Camera& camera);
 
+// The start of every frame: clears the buffers, applies the camera, sets
+// the material and light 0's position in world coordinates. Leaves the
+// model-view matrix selected.
+void BeginFrame(Camera& camera);
+// The same without clearing: for the later slices of a frame drawn in
+// several steps, since other drawing may have changed the state between.
+void ApplyFrameState(Camera& camera);
+
 // Clears the buffers and draws the frame: camera, material, light position
 // in world coordinates, then the tree (unless there is a billboard), the
 // ground plane when shown and the billboard, through the context's display

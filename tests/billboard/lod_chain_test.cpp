@@ -144,6 +144,13 @@ TEST(LodReduction, DropsThinBranchesAndThinsLeavesKeepingTheirCover) {
   // The leaves on the crown's outside draw its outline: those kept lie
   // farther out from the trunk, on average, than the tree's leaves.
   EXPECT_GT(MeanLeafReach(*coarse), 1.05 * MeanLeafReach(*tree));
+
+  // With their growth capped the same leaves are kept, grown by the cap.
+  LodReduction capped{0.15, 0.0};
+  capped.mostLeafGrowth = 1.2;
+  const auto small = ReduceTree(*tree, capped);
+  EXPECT_EQ(Count(*small, kLeafMaterial), kept);
+  EXPECT_NEAR(LeafArea(*small), LeafArea(*tree) * share * 1.2, 0.1 * LeafArea(*tree) * share * 1.2);
 }
 
 TEST(LodReduction, LeavesOfManyCornersKeepFewerAndAllStay) {

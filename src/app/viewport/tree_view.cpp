@@ -1,9 +1,13 @@
 #include "app/viewport/tree_view.h"
 
+#include <algorithm>
 #include <chrono>
+#include <thread>
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -12,15 +16,24 @@
 #include "app/viewport/view_scene.h"
 #include "app/widgets/message_box.h"
 #include "tree/tree.h"
-#include "view/camera.h"
-#include "view/viewer.h"
+#include "view/gpu_buffers.h"
 #include "view/wheel_zoom.h"
 
 namespace {
 constexpr float kOrbitRadiansPerPixel = 0.05f;
-// How long one slice of list compilation may hold the window's thread.
-constexpr std::chrono::milliseconds kPreparationSlice{30};
-}
+// A frame that takes longer than this makes the window feel stuck: larger
+// trees are drawn reduced while the camera moves.
+constexpr double kFrameBudgetSeconds = 0.040;
+// How long one upload slice or one slice of the full-detail frame may hold
+// the window's thread.
+constexpr std::chrono::milliseconds kUploadSlice{15};
+constexpr double kRefinementSliceSeconds = 0.030;
+// While a billboard cloud or chain is built its pictures are drawn in this
+// context: the view's own GL work waits and looks again after this.
+constexpr int kBusyContextRetryMs = 50;
+// A screenshot waits at most this long for full detail.
+constexpr std::chrono::seconds kFullDetailWait{120};
+}  // namespace
 
 TreeView::TreeView(const TreeDocument& document, ViewScene& scene, QWidget* parent)
     : QOpenGLWidget(parent), m_document(document), m_scene(scene) {
@@ -35,6 +48,19 @@ TreeView::TreeView(const TreeDocument& document, ViewScene& scene, QWidget* pare
   setFormat(format);
   setMinimumSize(1, 1);
   setAttribute(Qt::WA_OpaquePaintEvent);
+
+  m_refineTimer = new QTimer(this);
+  m_refineTimer->setSingleShot(true);
+  connect(m_refineTimer, &QTimer::timeout, this, &TreeView::RefineSlice);
+
+  // A quiet note in the corner, not a control: drags pass through it.
+  m_reducedMark = new QLabel("Reduced detail", this);
+  m_reducedMark->setObjectName("ReducedDetailMark");
+  m_reducedMark->setAttribute(Qt::WA_TransparentForMouseEvents);
+  m_reducedMark->setStyleSheet("color: rgb(130, 130, 130); background: transparent; font-size: 9px;");
+  m_reducedMark->move(6, 4);
+  m_reducedMark->adjustSize();
+  m_reducedMark->hide();
 }
 
 TreeView::~TreeView() {
@@ -59,12 +85,26 @@ void TreeView::initializeGL() {
   connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &TreeView::ReleaseContext,
           Qt::UniqueConnection);
   vh::InitViewState();
+  QOpenGLContext* gl = context();
+  m_scene.buffers.AttachContext(
+      vh::ResolveBufferObjects([gl](const char* name) { return reinterpret_cast<void*>(gl->getProcAddress(name)); }));
 }
 
 void TreeView::ReleaseContext() {
   if (!m_bound) return;
-  // Display-list names belong to this context: forget them so that the
-  // next context compiles afresh and never frees a name it did not make.
+  // Buffer, list and texture names belong to this context: what can be
+  // freed is freed while it is current, the rest forgotten, so that the
+  // next context prepares afresh and never frees a name it did not make.
+  if (QOpenGLContext::currentContext() != context()) makeCurrent();
+  if (QOpenGLContext::currentContext() == context()) {
+    m_scene.buffers.ReleaseGl();
+  } else {
+    m_scene.buffers.ForgetGl();
+  }
+  m_refinement.reset();
+  m_refinementComplete = false;
+  m_refineTimer->stop();
+  m_scene.refinement.Input(vh::PacingClock::now());
   emit contextLost();
   m_bound = false;
 }
@@ -80,25 +120,122 @@ bool TreeView::WithContext(const std::function<void()>& work) {
 
 void TreeView::RenderFrameNow() {
   if (!m_bound) return;
+  m_scene.refinement.Input(vh::PacingClock::now());
+  m_refinementComplete = false;
   repaint();
 }
 
 void TreeView::RequestFrame() {
-  if (m_preparing) return;  // the frame being prepared will show this change too
-  m_preparing = true;
-  QTimer::singleShot(0, this, &TreeView::PrepareSlice);
+  m_scene.refinement.Input(vh::PacingClock::now());
+  m_refinementComplete = false;
+  update();
 }
 
-void TreeView::PrepareSlice() {
-  bool ready = true;
-  const auto deadline = std::chrono::steady_clock::now() + kPreparationSlice;
-  WithContext([&] { ready = vh::CompileFrameLists(ContentsNow(), m_scene.drawLists, deadline); });
-  if (!ready) {
-    QTimer::singleShot(0, this, &TreeView::PrepareSlice);
+bool TreeView::Preparing() const { return m_scene.buffers.Preparing(); }
+
+bool TreeView::Refining() const {
+  return m_scene.refinement.Now() == vh::RefinementSchedule::State::kDrawing;
+}
+
+QImage TreeView::GrabFullDetail() {
+  m_fullDetailOnly = true;
+  QImage picture = grabFramebuffer();
+  m_fullDetailOnly = false;
+  update();  // back to the paced frame
+  return picture;
+}
+
+void TreeView::PiecesReady() {
+  if (m_uploading) return;
+  m_uploading = true;
+  QTimer::singleShot(0, this, &TreeView::UploadSlice);
+}
+
+void TreeView::UploadSlice() {
+  m_uploading = false;
+  if (!m_bound) return;
+  if (m_document.EditsLocked()) {
+    m_uploading = true;
+    QTimer::singleShot(kBusyContextRetryMs, this, &TreeView::UploadSlice);
     return;
   }
-  m_preparing = false;
-  update();
+  vh::BufferedScene& buffers = m_scene.buffers;
+  const std::size_t levelsBefore = buffers.ReadyLevels().size();
+  const bool fullBefore = buffers.FullReady();
+  WithContext([&buffers] { buffers.Pump(vh::PacingClock::now() + kUploadSlice); });
+  // A finer level or full detail is ready: show it (not an input, so a
+  // refinement waiting for quiet keeps its time).
+  if (buffers.ReadyLevels().size() != levelsBefore || buffers.FullReady() != fullBefore) update();
+  if (buffers.UploadPending()) PiecesReady();
+}
+
+void TreeView::ScheduleRefinement() {
+  const vh::RefinementSchedule& schedule = m_scene.refinement;
+  if (schedule.Now() != vh::RefinementSchedule::State::kWaiting || !m_scene.buffers.FullReady()) return;
+  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(schedule.StartsAt() - vh::PacingClock::now());
+  m_refineTimer->start(static_cast<int>(std::max<std::chrono::milliseconds::rep>(wait.count(), 0)));
+}
+
+// One step of the full-detail frame: its start once the camera has rested,
+// then a slice at a time, each from the event loop, until it is complete
+// and shown, or until an input sends it back to waiting.
+void TreeView::RefineSlice() {
+  vh::BufferedScene& buffers = m_scene.buffers;
+  vh::RefinementSchedule& schedule = m_scene.refinement;
+  if (!m_bound || !buffers.FullReady()) return;
+  if (m_document.EditsLocked()) {
+    m_refineTimer->start(kBusyContextRetryMs);
+    return;
+  }
+  using State = vh::RefinementSchedule::State;
+  const bool starting = schedule.Now() == State::kWaiting;
+  if (starting && !schedule.Begin(vh::PacingClock::now())) {
+    ScheduleRefinement();
+    return;
+  }
+  if (schedule.Now() != State::kDrawing) return;
+  bool complete = false;
+  WithContext([&] {
+    const QSize size(std::max(1, static_cast<int>(width() * devicePixelRatioF())),
+                     std::max(1, static_cast<int>(height() * devicePixelRatioF())));
+    if (m_refinement == nullptr || m_refinement->size() != size)
+      m_refinement = std::make_unique<QOpenGLFramebufferObject>(size, QOpenGLFramebufferObject::Depth);
+    m_refinement->bind();
+    if (starting) {
+      m_refinementCamera = FrameCamera();
+      buffers.BeginRefinement(m_refinementCamera);
+    }
+    complete = buffers.RefineSlice(m_refinementCamera, ContentsNow(), kRefinementSliceSeconds);
+    m_refinement->release();
+  });
+  if (complete) {
+    m_refinementComplete = true;
+    update();
+  } else {
+    m_refineTimer->start(0);
+  }
+}
+
+void TreeView::PresentRefinement() {
+  QOpenGLFramebufferObject::blitFramebuffer(nullptr, m_refinement.get(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  m_refinementComplete = false;
+  m_scene.refinement.Completed();
+  ShowReduced(false);
+}
+
+void TreeView::ShowReduced(bool reduced) {
+  m_reducedOnScreen = reduced;
+  m_reducedMark->setVisible(reduced);
+}
+
+vh::Camera TreeView::FrameCamera() const {
+  // The framebuffer is in device pixels; the camera keeps widget pixels
+  // for the controls, and the frame uses the device size.
+  vh::Camera frameCamera = m_scene.camera;
+  const qreal ratio = devicePixelRatioF();
+  frameCamera.viewportWidth = static_cast<int>(width() * ratio);
+  frameCamera.viewportHeight = static_cast<int>(height() * ratio);
+  return frameCamera;
 }
 
 vh::FrameContents TreeView::ContentsNow() const {
@@ -113,18 +250,37 @@ vh::FrameContents TreeView::ContentsNow() const {
 
 void TreeView::paintGL() {
   if (!m_bound) return;
-  vh::Camera& camera = m_scene.camera;
-  // The framebuffer is in device pixels; the camera keeps widget pixels
-  // for the controls, and the frame uses the device size.
-  const qreal ratio = devicePixelRatioF();
-  vh::Camera frameCamera = camera;
-  frameCamera.viewportWidth = static_cast<int>(width() * ratio);
-  frameCamera.viewportHeight = static_cast<int>(height() * ratio);
-  vh::RenderFrame(frameCamera, ContentsNow(), m_scene.drawLists);
+  if (m_refinementComplete && m_refinement != nullptr && !m_fullDetailOnly) {
+    PresentRefinement();
+    emit framePainted();
+    return;
+  }
+  vh::BufferedScene& buffers = m_scene.buffers;
+  vh::Camera frameCamera = FrameCamera();
+  const vh::FrameContents contents = ContentsNow();
+  const bool treeShown = contents.billboard == nullptr;
+  double budget = kFrameBudgetSeconds;
+  if (m_fullDetailOnly) {
+    budget = 1e9;
+    buffers.RenderFrame(frameCamera, contents, budget);  // starts preparing a tree it has not seen
+    const auto giveUp = vh::PacingClock::now() + kFullDetailWait;
+    while (treeShown && !buffers.FullReady() && vh::PacingClock::now() < giveUp) {
+      buffers.Pump(vh::PacingClock::now() + std::chrono::milliseconds(50));
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  const vh::BufferedScene::FrameReport report = buffers.RenderFrame(frameCamera, contents, budget);
   // ApplyCamera renormalises the axes: keep that in the real camera.
+  vh::Camera& camera = m_scene.camera;
   camera.right = frameCamera.right;
   camera.up = frameCamera.up;
   camera.forward = frameCamera.forward;
+
+  const bool full = !treeShown || (report.drewTree && !report.reduced);
+  ShowReduced(!full);
+  if (!m_fullDetailOnly) m_scene.refinement.Shown(full);
+  if (!full) ScheduleRefinement();
+  if (buffers.UploadPending()) PiecesReady();
   emit framePainted();
 }
 

@@ -1,16 +1,30 @@
 // StaticText1: the 3-D view surface and owner of the program's one GL
 // context. It binds the context (BindViewSurface), draws frames of the
 // document with the view library and turns mouse drags and the wheel into
-// camera moves. The camera, the display lists and the ground plane are its
-// Viewport's scene.
+// camera moves. The camera, the tree's buffers, the pacing of its frames and
+// the ground plane are its Viewport's scene.
+//
+// The tree is drawn from buffers prepared on a worker and uploaded here a
+// slice at a time between events. Every frame stays within a budget: while
+// the camera moves, while full detail is being prepared, or when a full
+// frame would be too slow, a reduced level of the tree stands in (a small
+// mark in the corner says so), and full detail follows once the camera has
+// rested, drawn off screen in slices between events and shown when
+// complete; the next input abandons it.
 #pragma once
 
 #include <functional>
+#include <memory>
 
+#include <QImage>
 #include <QOpenGLWidget>
 
+#include "view/camera.h"
 #include "view/viewer.h"
 
+class QLabel;
+class QOpenGLFramebufferObject;
+class QTimer;
 class TreeDocument;
 struct ViewScene;
 
@@ -29,22 +43,31 @@ class TreeView : public QOpenGLWidget {
   bool Bound() const { return m_bound; }
   // Makes the context current and runs `work`; false when there is none.
   bool WithContext(const std::function<void()>& work);
-  // Draws and presents a frame now (a no-op without a context).
+  // Draws and presents a frame now (a no-op without a context): the camera
+  // moved or what is shown changed. A full-detail frame being drawn is
+  // abandoned.
   void RenderFrameNow();
-  // Asks for a frame at the next chance. The display lists it needs are
-  // compiled first, a slice of a few milliseconds at a time between
-  // events, so that a large new tree never holds the window for the whole
-  // of its compilation; the frame is drawn when they are all ready.
+  // The same at the next chance.
   void RequestFrame();
-  // Lists are being compiled for a requested frame.
-  bool Preparing() const { return m_preparing; }
+  // The worker has prepared geometry: it is uploaded in slices between
+  // events, and shown as soon as a finer level is ready.
+  void PiecesReady();
+  // The tree's geometry is being prepared (filled or uploaded) for the view.
+  bool Preparing() const;
+  // A reduced level of the tree is on screen.
+  bool ShowingReducedLevel() const { return m_reducedOnScreen; }
+  // The full-detail frame is being drawn off screen, a slice at a time.
+  bool Refining() const;
+  // The picture of the frame at full detail, however long its preparation
+  // takes (the screenshot).
+  QImage GrabFullDetail();
 
  signals:
   // A frame was drawn: the owner clears its redraw flag.
   void framePainted();
   // A drag or the wheel moved the camera: a frame is due.
   void cameraMoved();
-  // The context is about to go: cached display lists must be forgotten.
+  // The context is about to go: names that belonged to it must be forgotten.
   void contextLost();
 
  protected:
@@ -58,14 +81,28 @@ class TreeView : public QOpenGLWidget {
 
  private:
   void ReleaseContext();
-  void PrepareSlice();
+  void UploadSlice();
+  void ScheduleRefinement();
+  void RefineSlice();
+  void PresentRefinement();
+  void ShowReduced(bool reduced);
+  vh::Camera FrameCamera() const;
   vh::FrameContents ContentsNow() const;
 
   const TreeDocument& m_document;
   ViewScene& m_scene;
   bool m_bound = false;
   bool m_reportedMissing = false;
-  bool m_preparing = false;
+  bool m_uploading = false;       // an upload slice is queued
+  bool m_fullDetailOnly = false;  // the next paint draws full detail whatever it costs
+  bool m_reducedOnScreen = false;
+  // The full-detail frame drawn off screen, its camera, and whether it is
+  // complete and waits to be shown.
+  std::unique_ptr<QOpenGLFramebufferObject> m_refinement;
+  vh::Camera m_refinementCamera;
+  bool m_refinementComplete = false;
+  QTimer* m_refineTimer = nullptr;
+  QLabel* m_reducedMark = nullptr;
   // Orbit drag state: a drag orbits only when its button went down here.
   bool m_orbiting = false;
   int m_orbitLastX = 0;

@@ -1,17 +1,30 @@
-// What the 3-D view keeps to draw the document: the camera, the display
-// lists of its GL context, the ground plane and whether it is shown. Kept
-// by the Viewport, drawn by its TreeView.
+// What the 3-D view keeps to draw the document: the camera, the tree's
+// buffers and the pacing of its frames (the level of detail while the
+// camera moves, full detail drawn progressively once it rests), the display
+// lists that offscreen pictures draw with in the same context, the ground
+// plane and whether it is shown. Kept by the Viewport, drawn by its
+// TreeView.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "tree/mesh.h"
+#include "view/buffered_scene.h"
 #include "view/camera.h"
 #include "view/draw_list_cache.h"
+#include "view/frame_pacing.h"
 
 struct ViewScene {
+  // `piecesReady` is called from the buffers' worker when prepared geometry
+  // waits to be uploaded on the window's thread.
+  explicit ViewScene(std::function<void()> piecesReady) : buffers(std::move(piecesReady)) {}
+
   vh::Camera camera;
-  vh::DrawListCache drawLists;  // of the view's context; forgotten with it
+  vh::BufferedScene buffers;          // of the view's context; released or forgotten with it
+  vh::RefinementSchedule refinement;  // when full detail follows the last input
+  vh::DrawListCache drawLists;        // offscreen pictures drawn in the view's context; forgotten with it
   std::unique_ptr<vh::MeshObject> groundPlane;
   bool showPlane = true;  // "Show plane"
 };

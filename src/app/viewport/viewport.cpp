@@ -18,7 +18,11 @@
 #include "view/texture_upload.h"
 
 Viewport::Viewport(TreeDocument& document, GlAvailability gl, QWidget* parent)
-    : m_document(document), m_gl(gl) {
+    : m_document(document),
+      m_gl(gl),
+      // The worker's call comes from its own thread: the upload is queued
+      // to the window's.
+      m_scene([this] { QMetaObject::invokeMethod(this, &Viewport::UploadPieces, Qt::QueuedConnection); }) {
   m_scene.groundPlane = vh::BuildGroundPlane();
   if (gl == GlAvailability::kAvailable) {
     m_glView = new TreeView(document, m_scene, parent);
@@ -50,9 +54,19 @@ Viewport::Viewport(TreeDocument& document, GlAvailability gl, QWidget* parent)
 }
 
 // The surface belongs to the window it was placed in, which deletes it;
-// the window deletes it before the viewport, while the meshes whose display
-// lists its context holds still exist.
+// the window deletes it before the viewport, while the meshes whose buffers
+// and display lists its context holds still exist.
 Viewport::~Viewport() = default;
+
+bool Viewport::Preparing() const { return m_glView != nullptr && m_glView->Preparing(); }
+
+bool Viewport::ShowingReducedLevel() const { return m_glView != nullptr && m_glView->ShowingReducedLevel(); }
+
+bool Viewport::Refining() const { return m_glView != nullptr && m_glView->Refining(); }
+
+void Viewport::UploadPieces() {
+  if (m_glView != nullptr) m_glView->PiecesReady();
+}
 
 bool Viewport::Bound() const { return m_glView != nullptr && m_glView->Bound(); }
 
@@ -130,9 +144,9 @@ void Viewport::ReportContextProblems() {
 }
 
 QImage Viewport::Grab() {
-  // The GL view draws a frame into an offscreen buffer of its own size;
-  // without a context the blank surface is what the user sees.
-  if (Bound()) return m_glView->grabFramebuffer();
+  // The GL view draws a full-detail frame into an offscreen buffer of its
+  // own size; without a context the blank surface is what the user sees.
+  if (Bound()) return m_glView->GrabFullDetail();
   return m_surface->grab().toImage();
 }
 
@@ -182,14 +196,18 @@ void Viewport::Freeze(bool frozen) {
   // hides all of the tree but one cluster at a time, which a frame drawn in
   // between (the window was uncovered, the camera turned) would show.
   m_surface->setUpdatesEnabled(!frozen);
+  // The builder changes the tree's submeshes in place: the worker filling
+  // the view's buffers stops reading them, and the tree is prepared anew
+  // for the next frame.
+  if (frozen) m_scene.buffers.TreeChanging();
   // Afterwards every tree submesh may have been drawn hidden and shown again.
   if (!frozen) SetDirty();
 }
 
 void Viewport::ForgetContextState() {
-  // Display-list and texture names belong to the context that is going:
-  // the next context compiles and uploads afresh and never frees a name it
-  // did not make.
+  // Display-list and texture names belong to the context that is going
+  // (the view has let go of its buffers already): the next context compiles
+  // and uploads afresh and never frees a name it did not make.
   m_scene.drawLists.Forget();
   vh::ForgetTextureObjects();
 }

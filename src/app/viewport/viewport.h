@@ -1,9 +1,10 @@
 // The 3-D view: its surface StaticText1 (the GL view, or a blank stand-in
 // where the platform has no OpenGL) and everything it keeps to draw the
-// document: the camera, the display lists and textures of its GL context,
-// the ground plane, whether the plane is shown and the redraw flag. It is
-// told what to show by the document's signals, and looks after its GL
-// context, lost or never made, itself.
+// document: the camera, the tree's buffers in its GL context with the level
+// of detail its frames are drawn at, the display lists and textures of that
+// context, the ground plane, whether the plane is shown and the redraw
+// flag. It is told what to show by the document's signals, and looks after
+// its GL context, lost or never made, itself.
 #pragma once
 
 #include <functional>
@@ -46,8 +47,16 @@ class Viewport : public QObject, public ViewContext {
   // without running it, when there is no working context.
   bool WithContext(const std::function<void()>& work);
   bool RunInContext(const std::function<void(vh::DrawListCache& lists)>& work) override;
-  // The display lists of the view's context.
+  // The display lists of the view's context (the offscreen pictures of
+  // billboards draw with them; the tree itself is drawn from buffers).
   vh::DrawListCache& DrawLists() { return m_scene.drawLists; }
+  // The tree's geometry is being prepared (filled or uploaded) for the view.
+  bool Preparing() const;
+  // A reduced level of the tree stands in for it on screen (the camera
+  // moves, or full detail is not ready or drawn yet).
+  bool ShowingReducedLevel() const;
+  // Full detail is being drawn off screen, between events.
+  bool Refining() const;
   // Shows or leaves out the ground plane from the next frame on.
   void SetShowPlane(bool shown);
   // Moves the eye `distance` along the viewing direction; the redraw
@@ -69,8 +78,9 @@ class Viewport : public QObject, public ViewContext {
   // Once the window is on screen: reports a view without OpenGL, or a GL
   // view whose context could not be made, with the program's two messages.
   void ReportContextProblems();
-  // What the view shows, at its size and upright: a frame drawn offscreen,
-  // or the blank surface without a context.
+  // What the view shows, at its size and upright: a frame drawn offscreen
+  // at full detail (waiting for its preparation), or the blank surface
+  // without a context.
   QImage Grab();
 
  protected:
@@ -84,6 +94,8 @@ class Viewport : public QObject, public ViewContext {
   void UploadBarkPicture();
   void Freeze(bool frozen);
   void ForgetContextState();
+  // The buffers' worker has prepared geometry (queued from its thread).
+  void UploadPieces();
 
   TreeDocument& m_document;
   GlAvailability m_gl;
