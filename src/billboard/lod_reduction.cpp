@@ -289,7 +289,9 @@ std::unique_ptr<MeshObject> ReduceTree(const MeshObject& tree, const LodReductio
     }
     auto plan = std::find_if(plans.begin(), plans.end(), [&](const LeafPlan& p) { return PlanFits(p, *submesh); });
     if (plan == plans.end()) plan = plans.insert(plans.end(), PlanLeafCorners(*submesh, leaves.corners));
-    reduced->submeshes.push_back(SimplifiedLeaf(*submesh, *plan, std::min(std::sqrt(1.0 / leaves.share), std::max(1.0, reduction.mostLeafGrowth))));
+    // Those kept cover for those left out, as far as the level lets them grow.
+    const double growth = std::min(std::sqrt(1.0 / leaves.share), std::max(1.0, reduction.mostLeafGrowth));
+    reduced->submeshes.push_back(SimplifiedLeaf(*submesh, *plan, growth));
   }
   return reduced;
 }

@@ -52,9 +52,10 @@ struct LodReduction {
 // corners allow), then whole leaves go (spread along the list,
 // which keeps each branch's leaves together, those on the crown's outside
 // more likely to stay than those deep inside; those kept grow to cover
-// sqrt(1 / share) of their area, at most mostLeafGrowth: covering all the area of those left out
-// closes the crown's gaps, which shows as much as leaving them open). The branches take what is left, at the
-// finest grid that fits. Branches are recognised by their
+// sqrt(1 / share) of their area, at most mostLeafGrowth: covering all the
+// area of those left out closes the crown's gaps, which shows as much as
+// leaving them open). The branches take what is left, at the finest grid
+// that fits. Branches are recognised by their
 // grid (see GridOf). Submeshes that are not reduced are shared with `tree`;
 // reduced branches and leaves keep the object numbers of the submeshes they
 // were made from.

@@ -128,9 +128,10 @@ TEST_F(LodChainExportTest, BillboardExportAsGltfEmbedsTheAtlas) {
       for (const vh::Vertex& v : submesh->vertices)
         lowestY = std::min(lowestY, static_cast<float>((v.position.y - origin.y) * 0.01));
   for (const tinygltf::Primitive& primitive : model.meshes.at(0).primitives)
-    if (model.materials.at(static_cast<std::size_t>(primitive.material)).name == "Material2")
+    if (model.materials.at(static_cast<std::size_t>(primitive.material)).name == "Material2") {
       EXPECT_NEAR(model.accessors.at(static_cast<std::size_t>(primitive.attributes.at("POSITION"))).minValues[1],
                   lowestY, 1e-6);
+    }
 }
 
 TEST_F(LodChainExportTest, CancelledDialogWritesNothing) {

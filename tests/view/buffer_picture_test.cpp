@@ -195,7 +195,9 @@ TEST_P(BufferPicture, TheTreeBeforeStandsInUntilTheNewOneCanBeDrawn) {
   const BufferedScene::FrameReport first = scene->RenderFrame(camera, Contents(large), kNoBudgetLimit);
   EXPECT_TRUE(first.drewTree);
   EXPECT_TRUE(first.reduced) << "what stands in is not the tree";
-  ExpectSamePicture(before, Read());
+  // Unless the worker was quick enough for the new tree's coarsest level
+  // to be taken by that frame, the tree before is what it shows.
+  if (scene->ReadyLevels().empty()) ExpectSamePicture(before, Read());
   WithBuffers(Contents(large));
   const BufferedScene::FrameReport later = scene->RenderFrame(camera, Contents(large), kNoBudgetLimit);
   EXPECT_FALSE(later.reduced) << "the stand-in goes once the new tree is ready";
@@ -211,10 +213,12 @@ TEST_P(BufferPicture, AFrameDrawnInSlicesIsTheWholeFrame) {
   scene->BeginRefinement(camera);
   int slices = 0;
   bool complete = false;
-  while (!complete && slices < 100'000) {
-    complete = scene->RefineSlice(camera, Contents(tree), 0.001);
+  const auto giveUp = PacingClock::now() + std::chrono::seconds(60);
+  while (!complete && PacingClock::now() < giveUp) {
+    complete = scene->RefineSlice(camera, Contents(tree), 0.002);
     ++slices;
   }
+  ASSERT_TRUE(complete);
   EXPECT_GT(slices, 3) << "a slice draws what fits its time";
   ExpectSamePicture(whole, Read());
 }
