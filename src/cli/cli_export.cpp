@@ -34,13 +34,10 @@ struct ExportOptions {
   const char* chainOptionGiven = nullptr;  // the first chain option given, for the message without --lod
 };
 
-// The document's wind, or the default wind when it has none.
+// The document's wind, or the default wind when it has none; nothing
+// without --wind.
 WindExport WindOf(const TreeParameters& params, const ExportOptions& options) {
-  WindExport wind;
-  wind.enabled = options.wind;
-  wind.settings = params.wind;
-  wind.engineCopies = options.windEngineCopies;
-  return wind;
+  return options.wind ? SwayingExport(params.wind, options.windEngineCopies) : WindExport();
 }
 
 // "--lod-ratios F,S": the two reduced levels' shares of the tree's

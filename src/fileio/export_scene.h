@@ -48,6 +48,19 @@ struct WindExport {
   bool engineCopies = false;
 };
 
+// The wind export of a document whose wind settings are `settings`: on,
+// swaying as the document's wind does (the default wind while the
+// document's is off). The tool's --wind, the Python module's wind=True and
+// the desktop program's export dialog all write through this, so that they
+// write the same file.
+inline WindExport SwayingExport(const WindSettings& settings, bool engineCopies = false) {
+  WindExport wind;
+  wind.enabled = true;
+  wind.settings = settings;
+  wind.engineCopies = engineCopies;
+  return wind;
+}
+
 struct ExportScene {
   std::vector<ExportLevel> levels;  // finest first; one for a plain export
   // Scene units times 0.01 times `scale` give the written coordinates, so

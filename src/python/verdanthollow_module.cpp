@@ -281,28 +281,29 @@ ExportFormat FormatOf(const std::string& path) {
   return *format;
 }
 
-void Export(GrownTree& grown, const std::string& path, std::optional<double> scale, bool lod, bool wind) {
-  if (wind) {
-    PyErr_SetString(PyExc_NotImplementedError,
-                    "wind=True: exporting the wind's sway is not available in this version of verdanthollow");
-    throw py::error_already_set();
-  }
+void Export(GrownTree& grown, const std::string& path, std::optional<double> scale, bool lod, bool wind,
+            bool windEngineCopies) {
+  if (windEngineCopies && !wind) throw py::value_error("wind_engine_copies needs wind=True");
   const ExportFormat format = FormatOf(path);
   const bool scene = FormatEntry(format).carriesScene;
-  if (!scene && (scale || lod))
-    throw py::value_error(std::string(lod ? "lod" : "scale") + " needs a glTF output (.glb or .gltf), not '" + path +
-                          "'");
+  if (!scene && (scale || lod || wind))
+    throw py::value_error(std::string(lod ? "lod" : wind ? "wind" : "scale") +
+                          " needs a glTF output (.glb or .gltf), not '" + path + "'");
   if (scale && !(*scale >= 1.0 / kLargestScale && *scale <= kLargestScale))
     throw py::value_error("scale must lie between 1e-06 and 1e+06, not " + std::to_string(*scale));
   // Only glTF carries pictures; the other formats name their files.
   const Pictures pictures = scene ? ReadPictures(grown.params, true) : Pictures();
   py::gil_scoped_release release;
   std::lock_guard guard(grown.lock);
+  // The tool's --wind: the document's wind, or the default wind when it has none.
+  const WindExport sway = wind ? SwayingExport(grown.params.wind, windEngineCopies) : WindExport();
   if (lod) {
     const LodChain chain = RenderedChain(grown, pictures);
-    WriteChain(format, chain, pictures.Pointers(), scale.value_or(1.0), LodLayout::kExtensionOnly, path);
+    WriteChain(format, chain, pictures.Pointers(), scale.value_or(1.0), LodLayout::kExtensionOnly, path, sway);
   } else {
-    WriteExport(format, SingleMeshScene(grown.tree, pictures.Pointers(), scale.value_or(1.0)), path);
+    ExportScene single = SingleMeshScene(grown.tree, pictures.Pointers(), scale.value_or(1.0));
+    single.wind = sway;
+    WriteExport(format, single, path);
   }
 }
 
@@ -471,8 +472,10 @@ void BindTree(py::module_& m) {
            "The geometry of level of detail `lod`: 0 the tree, 1 and 2 reduced copies, 3 leaf billboards over the "
            "coarse branches and 4 a whole-tree billboard cloud (3 and 4 need an OpenGL context without a display).")
       .def("export", &Export, "path"_a, "scale"_a = py::none(), "lod"_a = false, "wind"_a = false,
+           "wind_engine_copies"_a = false,
            "Writes the tree as verdanthollow-cli export does, the format by the extension (.obj, .dxf, .3ds, .glb, "
-           ".gltf); scale and lod need glTF. wind=True raises NotImplementedError.")
+           ".gltf); scale, lod and wind need glTF. wind=True adds the sway of the document's wind (the default "
+           "wind when it has none) as --wind does; wind_engine_copies as --wind-engine-copies.")
       .def("billboard", [](GrownTree& t, const std::string& path, int count, int precision, int mode,
                            bool favourVertical, int quality, int resolution) {
             BillboardSettings settings;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "view/swaying_drawing.h"
+
 namespace vh {
 namespace {
 
@@ -203,7 +205,15 @@ BufferedScene::FrameReport BufferedScene::RenderFrame(Camera& camera, const Fram
   Pump(start);  // take what is ready; uploads wait for the slices between frames
   BeginFrame(camera);
   if (contents.billboard == nullptr && contents.tree != nullptr) {
-    if (const GpuMeshBuffers* level = Choose(budgetSeconds, report.reduced)) {
+    if (contents.swaying != nullptr) {
+      // The tree in the wind, posed on the processor for this frame from
+      // arrays of its own; the tree's buffers go on being prepared for the
+      // frame without wind.
+      DrawSwaying(*contents.swaying);
+      report.drewTree = true;
+      report.swaying = true;
+      report.reduced = contents.swaying->Reduced();
+    } else if (const GpuMeshBuffers* level = Choose(budgetSeconds, report.reduced)) {
       level->Draw();
       report.drewTree = true;
       report.primitives = level->Primitives();
@@ -212,6 +222,9 @@ BufferedScene::FrameReport BufferedScene::RenderFrame(Camera& camera, const Fram
   DrawLastParts(contents);
   glFinish();
   report.seconds = SecondsSince(start);
+  // The pacing learns what the buffers cost to draw, which a swaying frame
+  // does not tell.
+  if (report.swaying) return report;
   m_cost.Record(report.primitives, report.seconds);
   if (report.drewTree && !report.reduced) m_fullSeconds = report.seconds;
   return report;

@@ -37,6 +37,7 @@ class BufferedScene {
   struct FrameReport {
     bool drewTree = false;  // the tree or one of its levels (false: not ready yet, or billboard mode)
     bool reduced = false;   // a reduced level stood in for the tree (or the tree before it, coarsely)
+    bool swaying = false;   // the tree in the wind (FrameContents::swaying) was drawn
     std::uint64_t primitives = 0;
     double seconds = 0.0;  // to the end of the GL work
   };
@@ -70,7 +71,8 @@ class BufferedScene {
 
   // Draws a whole frame of `contents`: full detail when it is ready and
   // fits `budgetSeconds`, else the finest ready level that fits, and while
-  // nothing of a new tree is ready, the tree before it, coarsely. A new or
+  // nothing of a new tree is ready, the tree before it, coarsely; while the
+  // wind blows, the tree posed in it (contents.swaying) instead. A new or
   // changed tree starts being prepared here.
   FrameReport RenderFrame(Camera& camera, const FrameContents& contents, double budgetSeconds);
 

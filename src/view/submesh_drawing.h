@@ -60,6 +60,14 @@ inline bool CullsBackFaces(const Submesh& submesh) {
 
 namespace detail {
 
+// Tells a back end that records the stream (rather than drawing it) which
+// vertex of the submesh the next Vertex3 sends; the GL back ends have no
+// `Source` and never hear of it.
+template <class Gl>
+void NoteSource(Gl& gl, const Vertex& v) {
+  if constexpr (requires { gl.Source(v); }) gl.Source(v);
+}
+
 // "Full" send: the colour with its alpha, the texture coordinate whenever
 // the submesh is textured, then normal and position.
 template <class Gl>
@@ -67,6 +75,7 @@ void SendFull(Gl& gl, const Vertex& v, bool textured) {
   gl.Color4(v.colour.x, v.colour.y, v.colour.z, v.alpha);
   if (textured) gl.TexCoord2(v.texCoord.x, v.texCoord.y);
   gl.Normal3(v.normal.x, v.normal.y, v.normal.z);
+  NoteSource(gl, v);
   gl.Vertex3(v.position.x, v.position.y, v.position.z);
 }
 
@@ -77,6 +86,7 @@ void SendShort(Gl& gl, const Vertex& v) {
   if (v.hasTexCoord) gl.TexCoord2(v.texCoord.x, v.texCoord.y);
   gl.Color3(v.colour.x, v.colour.y, v.colour.z);
   gl.Normal3(v.normal.x, v.normal.y, v.normal.z);
+  NoteSource(gl, v);
   gl.Vertex3(v.position.x, v.position.y, v.position.z);
 }
 
@@ -87,6 +97,7 @@ void SendClosing(Gl& gl, const Vertex& v) {
   if (v.hasTexCoord) gl.TexCoord2(v.texCoord.x, v.texCoord.y);
   if (v.hasColour) gl.Color3(v.colour.x, v.colour.y, v.colour.z);
   gl.Normal3(v.normal.x, v.normal.y, v.normal.z);
+  NoteSource(gl, v);
   gl.Vertex3(v.position.x, v.position.y, v.position.z);
 }
 

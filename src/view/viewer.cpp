@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "view/mesh_drawing.h"
+#include "view/swaying_drawing.h"
 
 namespace vh {
 namespace {
@@ -98,7 +99,13 @@ void ApplyFrameState(Camera& camera) {
 void RenderFrame(Camera& camera, const FrameContents& contents, DrawListCache& lists) {
   ReleaseGoneLists(lists);
   BeginFrame(camera);
-  for (const FrameMesh& part : FrameMeshes(contents)) DrawMesh(lists, *part.mesh, part.options);
+  for (const FrameMesh& part : FrameMeshes(contents)) {
+    if (part.mesh == contents.tree && contents.swaying != nullptr) {
+      DrawSwaying(*contents.swaying);
+    } else {
+      DrawMesh(lists, *part.mesh, part.options);
+    }
+  }
 }
 
 bool CompileFrameLists(const FrameContents& contents, DrawListCache& lists,

@@ -9,6 +9,7 @@
 #include "tree/mesh.h"
 #include "view/camera.h"
 #include "view/draw_list_cache.h"
+#include "view/swaying_tree.h"
 
 namespace vh {
 
@@ -28,6 +29,9 @@ struct FrameContents {
   const MeshObject* billboard = nullptr;  // non-null: billboard mode, the tree is not drawn
   bool showPlane = true;
   WireframeParts wireframe;
+  // The tree in the wind: when set, it is drawn in the tree's place (as
+  // posed last) instead of the tree's display lists.
+  const SwayingTree* swaying = nullptr;
 };
 
 // The initial GL state of the view: depth test, clockwise front faces, no

@@ -27,9 +27,10 @@ TEST_F(MainWindowLook, TitleSizeAndPanels) {
   EXPECT_EQ(Find<QWidget>("Panel2")->width(), 308);
   EXPECT_EQ(Find<QWidget>("Panel1")->height(), 30);
   auto* pages = Find<QTabWidget>("PageControl1");
-  ASSERT_EQ(pages->count(), 4);
-  const QStringList expected{"Branches", "Leaves", "Texture", "Level of detail"};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(pages->tabText(i), expected[i]);
+  // The four pages, then the wind's.
+  const QStringList expected{"Branches", "Leaves", "Texture", "Level of detail", "Wind"};
+  ASSERT_EQ(pages->count(), expected.size());
+  for (int i = 0; i < expected.size(); ++i) EXPECT_EQ(pages->tabText(i), expected[i]);
   EXPECT_EQ(Find<QWidget>("Panel3")->palette().color(QPalette::Window), QColor(165, 216, 175));
 }
 

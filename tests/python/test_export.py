@@ -37,6 +37,27 @@ def test_the_level_of_detail_chain_is_the_tools(tmp_path, cli):
     assert (tmp_path / "ours.glb").read_bytes() == (tmp_path / "cli" / "ours.glb").read_bytes()
 
 
+# A document whose wind is on (the default tree with a wind section) and one
+# without: the second sways in the default wind.
+WINDY = "Wind\n70\n90\n40\n30\n50\n60\n668\n"
+
+
+@pytest.mark.parametrize("windy, options, cli_options", [
+    (True, {"wind": True}, ["--wind"]),
+    (False, {"wind": True}, ["--wind"]),
+    (True, {"wind": True, "wind_engine_copies": True}, ["--wind", "--wind-engine-copies"]),
+])
+def test_wind_exports_are_the_tools(tmp_path, cli, windy, options, cli_options):
+    text = vh.Document().to_string() + (WINDY if windy else "")
+    (tmp_path / "tree.vhm").write_text(text)
+    (tmp_path / "cli").mkdir()
+    vh.grow(vh.Document.load(str(tmp_path / "tree.vhm"))).export(str(tmp_path / "tree.glb"), **options)
+    cli("export", tmp_path / "tree.vhm", "-o", tmp_path / "cli" / "tree.glb", *cli_options)
+    ours = (tmp_path / "tree.glb").read_bytes()
+    assert ours == (tmp_path / "cli" / "tree.glb").read_bytes()
+    assert b'"Wind"' in ours and b"_PIVOT" in ours
+
+
 def test_billboard_clouds_are_the_tools(tmp_path, cli):
     ours, theirs = tmp_path / "python", tmp_path / "cli"
     ours.mkdir()
@@ -62,7 +83,8 @@ def test_bark_tiles_are_the_tools(tmp_path, cli):
     (lambda t, d: t.export(str(d / "tree.stl")), ValueError, "extension must be .3ds"),
     (lambda t, d: t.export(str(d / "tree.obj"), scale=2), ValueError, "scale needs a glTF output"),
     (lambda t, d: t.export(str(d / "tree.glb"), scale=0), ValueError, "scale must lie between"),
-    (lambda t, d: t.export(str(d / "tree.glb"), wind=True), NotImplementedError, "wind"),
+    (lambda t, d: t.export(str(d / "tree.obj"), wind=True), ValueError, "wind needs a glTF output"),
+    (lambda t, d: t.export(str(d / "tree.glb"), wind_engine_copies=True), ValueError, "needs wind=True"),
     (lambda t, d: t.export(str(d / "missing" / "tree.obj")), OSError, "tree.obj"),
 ])
 def test_bad_exports_raise(tmp_path, call, error, message):

@@ -12,6 +12,13 @@ namespace {
 constexpr std::chrono::milliseconds kInlineGrowthWait{5};
 
 bool NamesPicture(bool loaded, const std::string& file) { return loaded && !file.empty(); }
+
+// Whether `a` and `b` grow the same tree: they differ at most in how it
+// sways, which generation never reads.
+bool GrowsSameTree(vh::TreeParameters a, const vh::TreeParameters& b) {
+  a.wind = b.wind;
+  return a == b;
+}
 }  // namespace
 
 TreeDocument::TreeDocument(QObject* parent) : QObject(parent) {
@@ -105,6 +112,19 @@ void TreeDocument::UpdateAfterChange() {
   // taken at once it is drawn in the same frame as the control that
   // changed. A larger one arrives later; the wait costs no more than that.
   if (wasIdle && m_driver != nullptr) m_driver->SettleWithin(kInlineGrowthWait);
+}
+
+void TreeDocument::UpdateAfterRestore(const vh::TreeParameters& before) {
+  if (before.wind != m_session.params.wind) emit windChanged();
+  // The tree shown was grown from `before` (or waits for an edit with
+  // "AutoUpdate" off); what only sways differently needs no new one.
+  if (!GrowsSameTree(before, m_session.params)) UpdateAfterChange();
+}
+
+void TreeDocument::SetWindPlaying(bool playing) {
+  if (playing == m_windPlaying) return;
+  m_windPlaying = playing;
+  emit windPlayingChanged(playing);
 }
 
 void TreeDocument::GenerateTree() {

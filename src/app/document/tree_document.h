@@ -94,6 +94,20 @@ class TreeDocument : public QObject {
   // The view is to draw a frame at its next chance.
   void RequestRedraw() { emit redrawRequested(); }
 
+  // The wind changes how the tree sways, never the tree: after a wind edit
+  // (the parameters' `wind` changed and nothing else) the view is told
+  // (windChanged) and nothing regrows.
+  void WindChanged() { emit windChanged(); }
+  // After an undo or redo from `before` to the current parameters: as
+  // WindChanged when they grow the same tree (only the wind differs), else
+  // as UpdateAfterChange.
+  void UpdateAfterRestore(const vh::TreeParameters& before);
+  // Whether the wind preview runs ("Play") or stands at its last pose
+  // ("Pause"); it only shows while the document's wind is on. A view
+  // setting of this session, not part of the document.
+  bool WindPlaying() const { return m_windPlaying; }
+  void SetWindPlaying(bool playing);
+
   // Reads `fileName` as the leaf (bark) picture and announces it: the view
   // uploads it as texture object 1 (2), the bark preview shows it. Nothing
   // while edits are locked or for an empty name. Throws PictureError (the
@@ -143,6 +157,9 @@ class TreeDocument : public QObject {
   void billboardChanged();
   void countsChanged();
   void redrawRequested();
+  // The wind settings changed (an edit, an undo, a document opened).
+  void windChanged();
+  void windPlayingChanged(bool playing);
   void leafPictureLoaded();
   void barkPictureLoaded();
   void barkPictureUnnamed();
@@ -166,6 +183,7 @@ class TreeDocument : public QObject {
 
   EditingSession m_session;
   bool m_autoUpdate = true;
+  bool m_windPlaying = true;
   std::unique_ptr<vh::MeshObject> m_billboard;
   vh::Image m_billboardColour;
   vh::Image m_billboardAlpha;

@@ -80,7 +80,8 @@ void DocumentSession::Restore(const vh::TreeParameters& state) {
   document.ParametersReplaced();
   const QStringList problems = document.RestorePictures(before, state);
   if (!problems.isEmpty()) ShowWarning(m_parts.dialogParent, problems.join('\n'), "Error");
-  document.UpdateAfterChange();
+  // A step that only changed the wind sways the tree it has.
+  document.UpdateAfterRestore(before);
   document.LeafAppearanceChanged();
   emit restoreFinished();
   // Loading the controls recomputes what follows from them (the leaf

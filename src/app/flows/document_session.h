@@ -57,7 +57,8 @@ class DocumentSession : public QObject {
   void CloseMerge();
   // Take back or repeat the last step: the parameters, the controls and
   // the pictures return to that step and the tree regrows as after an
-  // edit. Refused while a tree grows or in billboard mode.
+  // edit (unless the step changed only the wind, which regrows nothing).
+  // Refused while a tree grows or in billboard mode.
   void Undo();
   void Redo();
 

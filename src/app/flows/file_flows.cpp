@@ -196,6 +196,10 @@ void FileFlows::Export() {
   request.initialFilter = m_exportFilter;
   request.askScale = true;
   request.initialScale = m_exportScale;
+  // A document whose wind is on exports swaying; one without exports as it
+  // always has, unless the box is ticked.
+  request.askWind = true;
+  request.initialWind = m_document.Params().wind.enabled;
   const std::optional<FileChoice> choice = RunFileDialog(request);
   if (!choice) return;
   m_exportName = choice->fileName;
@@ -204,11 +208,13 @@ void FileFlows::Export() {
   const vh::ExportFormat format = vh::ExportFormatOfFilter(choice->filterIndex);
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
   const vh::Tree& tree = m_document.CurrentTree();
-  // The scale and the pictures matter to glTF only; the other formats
-  // write the numbers they always have and name their picture files.
-  const double scale = vh::FormatEntry(format).carriesScene ? choice->scale : 1.0;
+  // The scale, the pictures and the wind matter to glTF only; the other
+  // formats write the numbers they always have and name their picture files.
+  const bool scene = vh::FormatEntry(format).carriesScene;
+  vh::ExportScene single = vh::SingleMeshScene(tree, m_document.Pictures(), scene ? choice->scale : 1.0);
+  if (scene && choice->wind) single.wind = vh::SwayingExport(m_document.Params().wind);
   try {
-    vh::WriteExport(format, vh::SingleMeshScene(tree, m_document.Pictures(), scale), path);
+    vh::WriteExport(format, single, path);
   } catch (const std::exception& error) {
     ShowError(What(error));
   }

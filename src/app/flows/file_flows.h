@@ -60,7 +60,9 @@ class FileFlows : public QObject {
   // written; the chosen file becomes the document's file.
   bool SaveAs();
   // "Export...": the selected filter decides the format and extension;
-  // glTF takes the dialog's "Scale :" and the tree's pictures.
+  // glTF takes the dialog's "Scale :", the tree's pictures and, with "Sway
+  // with the wind" (ticked to begin with when the document's wind is on),
+  // the document's wind as the tool's --wind writes it.
   void Export();
   // "Export screenshot...": the view as BMP (".bmp" in any case) or JPEG
   // (any other name), under exactly the chosen name.

@@ -230,6 +230,9 @@ void LodPage::ExportLodChain() {
   request.initialFilter = m_chainFilter;
   request.askScale = true;
   request.initialScale = m_chainScale;
+  // A document whose wind is on exports swaying; one without exports as it always has.
+  request.askWind = true;
+  request.initialWind = m_document.Params().wind.enabled;
   const std::optional<FileChoice> choice = RunFileDialog(request);
   if (!choice) return;
   m_chainName = choice->fileName;
@@ -242,11 +245,12 @@ void LodPage::ExportLodChain() {
 
   const vh::Tree& tree = m_document.CurrentTree();
   const auto layout = static_cast<vh::LodLayout>(m_chainLayout->currentIndex());
+  const vh::WindExport wind = choice->wind ? vh::SwayingExport(m_document.Params().wind) : vh::WindExport();
   const QString failure = RunWhileBusy(kBuildingChain, [&] {
     const vh::LodChain chain = vh::BuildLodChain(
         tree, ChainOptions(), [this](const vh::MeshObject& mesh) { return ViewContextLodPictures(m_view, mesh); },
         [this](int percent) { return ShowProgress(percent); });
-    if (!chain.levels.empty()) vh::WriteChain(format, chain, m_document.Pictures(), choice->scale, layout, path);
+    if (!chain.levels.empty()) vh::WriteChain(format, chain, m_document.Pictures(), choice->scale, layout, path, wind);
   });
   if (!failure.isEmpty()) ShowWarning(window(), failure);
 }

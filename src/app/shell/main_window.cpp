@@ -17,6 +17,7 @@
 #include "app/pages/status_line.h"
 #include "app/pages/texture_page.h"
 #include "app/pages/view_controls.h"
+#include "app/pages/wind_page.h"
 #include "app/shell/window_keys.h"
 #include "app/viewport/viewport.h"
 #include "app/widgets/flat_tabs.h"
@@ -100,6 +101,8 @@ void MainWindow::BuildLayout(QWidget* central) {
   m_pages->addTab(m_leaves, "Leaves");
   m_pages->addTab(m_texture, "Texture");
   m_pages->addTab(m_lod, "Level of detail");
+  m_wind = new WindPage(*m_document);
+  m_pages->addTab(m_wind, "Wind");
   panel2Layout->addWidget(m_pages);
   // As designed, unless the system's fonts need more room for a page's
   // captions: then wider rather than cutting them off. (The flat page
@@ -122,7 +125,7 @@ void MainWindow::BuildLayout(QWidget* central) {
 
   // One flat colour for the window, its panels and pages; one text colour.
   for (QWidget* w : std::initializer_list<QWidget*>{central, m_viewControls, panel2, panel1, m_branches,
-                                                    m_leaves, m_texture, m_lod}) {
+                                                    m_leaves, m_texture, m_lod, m_wind}) {
     ApplyWindowColours(w);
   }
   setCentralWidget(central);

@@ -23,6 +23,7 @@ class QMenu;
 class TexturePage;
 class TreeDocument;
 class ViewControls;
+class WindPage;
 class Viewport;
 class WindowKeys;
 
@@ -92,6 +93,7 @@ class MainWindow : public QMainWindow {
   LeavesPage* m_leaves = nullptr;
   TexturePage* m_texture = nullptr;
   LodPage* m_lod = nullptr;
+  WindPage* m_wind = nullptr;
   QMenu* m_fileMenu = nullptr;  // File1
   QAction* m_save = nullptr;    // Save1
   QMenu* m_toolsMenu = nullptr;  // Tools1

@@ -15,6 +15,7 @@
 #include "app/pages/leaves_page.h"
 #include "app/pages/texture_page.h"
 #include "app/pages/view_controls.h"
+#include "app/pages/wind_page.h"
 #include "app/shell/main_window.h"
 #include "app/widgets/edit_recorder.h"
 #include "app/widgets/flat_tabs.h"
@@ -50,7 +51,7 @@ void MainWindow::StartDocumentSession() {
     return leafEditor->PointMode() ? "Leaf outline" : "Leaf picture position";
   };
   auto* recorder = new EditRecorder(this, std::move(callbacks), m_session);
-  for (QWidget* page : std::initializer_list<QWidget*>{m_branches, m_leaves, m_texture}) recorder->Watch(page);
+  for (QWidget* page : std::initializer_list<QWidget*>{m_branches, m_leaves, m_texture, m_wind}) recorder->Watch(page);
   connect(m_session, &DocumentSession::restoreStarted, this,
           [this, recorder](const vh::TreeParameters& before, const vh::TreeParameters& after) {
             recorder->SetSuspended(true);

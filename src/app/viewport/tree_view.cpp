@@ -187,6 +187,11 @@ void TreeView::RefineSlice() {
     m_refineTimer->start(kBusyContextRetryMs);
     return;
   }
+  // The wind began to blow meanwhile: its frames replace any still one.
+  if (ContentsNow().swaying != nullptr) {
+    schedule.Shown(true);
+    return;
+  }
   using State = vh::RefinementSchedule::State;
   const bool starting = schedule.Now() == State::kWaiting;
   if (starting && !schedule.Begin(vh::PacingClock::now())) {
@@ -245,6 +250,9 @@ vh::FrameContents TreeView::ContentsNow() const {
   contents.billboard = m_document.Billboard();
   contents.showPlane = m_scene.showPlane;
   contents.wireframe = m_document.Session().wireframe;
+  // Wind off, or a swaying tree of another tree or mode: today's frame.
+  const vh::SwayingTree* swaying = m_scene.swaying.get();
+  if (swaying != nullptr && swaying->Shows(*contents.tree, contents.wireframe.tree)) contents.swaying = swaying;
   return contents;
 }
 
@@ -278,8 +286,10 @@ void TreeView::paintGL() {
 
   const bool full = !treeShown || (report.drewTree && !report.reduced);
   ShowReduced(!full);
-  if (!m_fullDetailOnly) m_scene.refinement.Shown(full);
-  if (!full) ScheduleRefinement();
+  // A tree in the wind is posed anew for every frame: full detail drawn
+  // still, once the camera rests, would stop it.
+  if (!m_fullDetailOnly) m_scene.refinement.Shown(full || report.swaying);
+  if (!full && !report.swaying) ScheduleRefinement();
   if (buffers.UploadPending()) PiecesReady();
   emit framePainted();
 }

@@ -2,8 +2,8 @@
 // buffers and the pacing of its frames (the level of detail while the
 // camera moves, full detail drawn progressively once it rests), the display
 // lists that offscreen pictures draw with in the same context, the ground
-// plane and whether it is shown. Kept by the Viewport, drawn by its
-// TreeView.
+// plane and whether it is shown, and the tree posed in the wind. Kept by the
+// Viewport, drawn by its TreeView.
 #pragma once
 
 #include <functional>
@@ -15,6 +15,7 @@
 #include "view/camera.h"
 #include "view/draw_list_cache.h"
 #include "view/frame_pacing.h"
+#include "view/swaying_tree.h"
 
 struct ViewScene {
   // `piecesReady` is called from the buffers' worker when prepared geometry
@@ -27,4 +28,6 @@ struct ViewScene {
   vh::DrawListCache drawLists;        // offscreen pictures drawn in the view's context; forgotten with it
   std::unique_ptr<vh::MeshObject> groundPlane;
   bool showPlane = true;  // "Show plane"
+  // The tree in the wind while the document's wind is on (WindPlayer).
+  std::unique_ptr<vh::SwayingTree> swaying;
 };

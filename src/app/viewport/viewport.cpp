@@ -11,6 +11,7 @@
 
 #include "app/document/tree_document.h"
 #include "app/viewport/tree_view.h"
+#include "app/viewport/wind_player.h"
 #include "app/widgets/message_box.h"
 #include "view/billboard_texture.h"
 #include "view/framing.h"
@@ -51,6 +52,7 @@ Viewport::Viewport(TreeDocument& document, GlAvailability gl, QWidget* parent)
   connect(&document, &TreeDocument::leafPictureLoaded, this, &Viewport::UploadLeafPicture);
   connect(&document, &TreeDocument::barkPictureLoaded, this, &Viewport::UploadBarkPicture);
   connect(&document, &TreeDocument::buildingChanged, this, &Viewport::Freeze);
+  m_wind = std::make_unique<WindPlayer>(document, m_scene, [this] { SetDirty(); });
 }
 
 // The surface belongs to the window it was placed in, which deletes it;

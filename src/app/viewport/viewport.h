@@ -8,6 +8,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QImage>
 #include <QObject>
@@ -19,6 +20,7 @@
 class QWidget;
 class TreeDocument;
 class TreeView;
+class WindPlayer;
 
 class Viewport : public QObject, public ViewContext {
   Q_OBJECT
@@ -82,6 +84,8 @@ class Viewport : public QObject, public ViewContext {
   // at full detail (waiting for its preparation), or the blank surface
   // without a context.
   QImage Grab();
+  // The wind preview: the tree posed in the document's wind while it is on.
+  WindPlayer& Wind() { return *m_wind; }
 
  protected:
   // The camera follows the surface's size.
@@ -103,4 +107,5 @@ class Viewport : public QObject, public ViewContext {
   bool m_dirty = true;
   QWidget* m_surface = nullptr;
   TreeView* m_glView = nullptr;
+  std::unique_ptr<WindPlayer> m_wind;
 };

@@ -1,5 +1,6 @@
 #include "app/widgets/file_dialogs.h"
 
+#include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -49,6 +50,20 @@ QDoubleSpinBox* AddScaleField(QFileDialog& dialog, double initial) {
   grid->addWidget(field, row, 1);
   return field;
 }
+
+// "Sway with the wind" under the scale, for glTF exports.
+QCheckBox* AddWindField(QFileDialog& dialog, bool initial) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+  if (grid == nullptr) return nullptr;
+  auto* box = new QCheckBox("Sway with the wind", &dialog);
+  box->setObjectName("ExportWind");
+  box->setChecked(initial);
+  box->setToolTip("glTF only: a skin and a looping \"Wind\" animation that glTF viewers play, from the "
+                  "document's wind (the default wind when it has none)");
+  grid->addWidget(box, grid->rowCount(), 1);
+  return box;
+}
 }  // namespace
 
 std::optional<FileChoice> QtFileDialogs::Run(const FileRequest& request) {
@@ -67,6 +82,7 @@ std::optional<FileChoice> QtFileDialogs::Run(const FileRequest& request) {
   }
   if (!request.initialName.isEmpty()) dialog.selectFile(request.initialName);
   QDoubleSpinBox* scale = request.askScale ? AddScaleField(dialog, request.initialScale) : nullptr;
+  QCheckBox* wind = request.askWind ? AddWindField(dialog, request.initialWind) : nullptr;
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
@@ -74,6 +90,7 @@ std::optional<FileChoice> QtFileDialogs::Run(const FileRequest& request) {
   choice.fileName = files.front();
   choice.filterIndex = std::max<int>(0, static_cast<int>(entries.indexOf(dialog.selectedNameFilter())));
   if (scale != nullptr) choice.scale = scale->value();
+  if (wind != nullptr) choice.wind = wind->isChecked();
   return choice;
 }
 

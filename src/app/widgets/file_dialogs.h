@@ -19,6 +19,7 @@ struct FileChoice {
   QString fileName;
   int filterIndex = 0;  // 0-based position of the selected filter in the list
   double scale = 1.0;   // the "Scale :" field, when the request asked for it
+  bool wind = false;    // "Sway with the wind", when the request asked for it
 };
 
 // One request to a file dialog.
@@ -33,6 +34,10 @@ struct FileRequest {
   // Shows a "Scale :" field (glTF exports) starting at `initialScale`.
   bool askScale = false;
   double initialScale = 1.0;
+  // Shows "Sway with the wind" (glTF exports: a skin and a looping
+  // animation), ticked when `initialWind`.
+  bool askWind = false;
+  bool initialWind = false;
 };
 
 class FileDialogs {

@@ -1,0 +1,48 @@
+// Plays the wind in the view: while the document's wind is on (and no
+// billboard cloud stands in for the tree) it keeps the tree posed in the
+// wind in the view's scene and, while playing, poses it anew about 30
+// times a second and asks for a frame. The tree is never regrown for it.
+// "Pause" stops the timer and keeps the pose; wind off drops the swaying
+// tree, and the view draws exactly the frame it draws without wind.
+#pragma once
+
+#include <functional>
+
+#include <QObject>
+#include <QTimer>
+
+#include "app/viewport/view_scene.h"
+#include "view/swaying_tree.h"
+
+class TreeDocument;
+
+class WindPlayer : public QObject {
+  Q_OBJECT
+ public:
+  // The preview's frame interval: about 30 frames a second.
+  static constexpr int kFrameMilliseconds = 33;
+
+  // `redraw` asks the view for a frame.
+  WindPlayer(TreeDocument& document, ViewScene& scene, std::function<void()> redraw, QObject* parent = nullptr);
+
+  // Poses the tree at `seconds` of wind, as a frame of the preview shows
+  // it then; the clock is paused there (tests and pictures).
+  void ShowAt(double seconds);
+  bool Playing() const { return m_timer.isActive(); }
+
+ public slots:
+  // Follows the document: builds, drops or re-winds the swaying tree and
+  // starts or stops the timer.
+  void Refresh();
+
+ private:
+  void Tick();
+  void PoseNow();
+
+  TreeDocument& m_document;
+  ViewScene& m_scene;
+  std::function<void()> m_redraw;
+  QTimer m_timer;
+  vh::WindClock m_clock;
+  vh::WindSettings m_wind;  // what the swaying tree sways in
+};
