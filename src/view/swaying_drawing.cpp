@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "view/texture_upload.h"
+#include "view/gpu_buffers.h"
 
 namespace vh {
 
@@ -18,17 +18,7 @@ void DrawSwaying(const SwayingTree& tree) {
   const GLenum mode = tree.Wireframe() ? GL_LINES : GL_TRIANGLES;
   for (const SwayingBatch& batch : tree.Batches()) {
     if (batch.indices.empty()) continue;
-    if (batch.cullBackFaces) {
-      glEnable(GL_CULL_FACE);
-    } else {
-      glDisable(GL_CULL_FACE);
-    }
-    if (batch.texture != 0) {
-      glEnable(GL_TEXTURE_2D);
-      glBindTexture(GL_TEXTURE_2D, TextureObjectName(static_cast<unsigned>(batch.texture)));
-    } else {
-      glDisable(GL_TEXTURE_2D);
-    }
+    ApplyBatchState(batch.state);
     const SwayingVertex* first = batch.vertices.data();
     glVertexPointer(3, GL_FLOAT, kStride, first->position);
     glNormalPointer(GL_FLOAT, kStride, first->normal);

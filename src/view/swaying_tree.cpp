@@ -43,7 +43,7 @@ class StreamRecorder {
     auto found = m_byState.find(key);
     if (found == m_byState.end()) {
       found = m_byState.emplace(key, m_batches.size()).first;
-      m_batches.push_back(SwayingBatch{m_texture, m_cull, {}, {}, {}});
+      m_batches.push_back(SwayingBatch{BatchState{m_texture, m_cull}, {}, {}, {}});
     }
     Append(m_batches[found->second]);
   }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tree/mesh.h"
+#include "view/mesh_buffers.h"
 #include "tree/wind_settings.h"
 #include "wind/wind_motion.h"
 #include "wind/wind_rig.h"
@@ -37,8 +38,7 @@ static_assert(sizeof(SwayingVertex) == 36, "SwayingVertex must stay tightly pack
 
 // The vertices of one drawing state: texture (0: untextured) and culling.
 struct SwayingBatch {
-  int texture = 0;
-  bool cullBackFaces = false;
+  BatchState state;
   std::vector<SwayingVertex> vertices;
   std::vector<std::uint32_t> indices;  // triangles, or line pairs in wireframe
   std::vector<std::uint32_t> sources;  // per vertex: its vertex in the skin's order
