@@ -41,15 +41,7 @@ Outcome Execute(const std::string& command) {
   return run;
 }
 
-// `path` in single quotes for the shell.
-std::string Quoted(const std::string& path) {
-  std::string quoted;
-  quoted.reserve(path.size() + 2);
-  quoted.push_back('\'');
-  quoted.append(path);
-  quoted.push_back('\'');
-  return quoted;
-}
+using vh::test::Quoted;
 
 Outcome Billboard(const std::string& arguments) {
   const vh::test::ToolRun run = vh::test::RunTool("billboard " + arguments);

@@ -10,6 +10,7 @@
 namespace vh {
 namespace {
 
+using test::Quoted;
 using test::RunTool;
 using test::ScratchDir;
 
@@ -32,8 +33,8 @@ TEST(CliBarkTile, WritesTheSameTileAsTheCoreAlgorithm) {
   ScratchDir dir;
   const Image source = StripedPicture(120, 90);
   SavePicture(dir.File("bark.bmp"), source);
-  const test::ToolRun run = RunTool("bark-tile '" + dir.File("bark.bmp") + "' '" + dir.File("tile.BMP") +
-                                    "' --crop 10,90,0,80 --shading 12 --symmetrize --pow2");
+  const test::ToolRun run = RunTool("bark-tile " + Quoted(dir.File("bark.bmp")) + " " + Quoted(dir.File("tile.BMP")) +
+                                    " --crop 10,90,0,80 --shading 12 --symmetrize --pow2");
   ASSERT_EQ(run.status, 0) << run.err;
 
   BarkTileOptions options;
@@ -57,15 +58,17 @@ TEST(CliBarkTile, WritesTheSameTileAsTheCoreAlgorithm) {
 TEST(CliBarkTile, BadInputExitsNonZeroAndWritesNothing) {
   ScratchDir dir;
   SavePicture(dir.File("bark.bmp"), StripedPicture(40, 30));
+  const std::string bark = Quoted(dir.File("bark.bmp"));
+  const std::string out = Quoted(dir.File("out.bmp"));
   const struct {
     const char* what;
     std::string arguments;
   } cases[] = {
-      {"missing input", "'" + dir.File("none.jpg") + "' '" + dir.File("out.bmp") + "'"},
-      {"crop under 2 x 2", "'" + dir.File("bark.bmp") + "' '" + dir.File("out.bmp") + "' --crop 50,50,0,100"},
-      {"malformed crop", "'" + dir.File("bark.bmp") + "' '" + dir.File("out.bmp") + "' --crop 1,2,3"},
-      {"strength out of range", "'" + dir.File("bark.bmp") + "' '" + dir.File("out.bmp") + "' --shading 0"},
-      {"missing output", "'" + dir.File("bark.bmp") + "'"},
+      {"missing input", Quoted(dir.File("none.jpg")) + " " + out},
+      {"crop under 2 x 2", bark + " " + out + " --crop 50,50,0,100"},
+      {"malformed crop", bark + " " + out + " --crop 1,2,3"},
+      {"strength out of range", bark + " " + out + " --shading 0"},
+      {"missing output", bark},
   };
   for (const auto& c : cases) {
     const test::ToolRun run = RunTool("bark-tile " + c.arguments);

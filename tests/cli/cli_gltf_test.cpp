@@ -22,9 +22,9 @@ namespace {
 
 using test::ScratchDir;
 
-const std::string kLeafyDocument = VH_TEST_DATA_DIR "/billboard_tree.vhm";
+using test::Quoted;
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+const std::string kLeafyDocument = VH_TEST_DATA_DIR "/billboard_tree.vhm";
 
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -21,6 +21,17 @@ struct ToolRun {
   std::string err;  // standard error
 };
 
+// `path` in single quotes for the shell. Built by appending: GCC 12 warns
+// falsely (-Wrestrict) about "'" + std::string once inlined.
+inline std::string Quoted(const std::string& path) {
+  std::string quoted;
+  quoted.reserve(path.size() + 2);
+  quoted.push_back('\'');
+  quoted.append(path);
+  quoted.push_back('\'');
+  return quoted;
+}
+
 // `verdanthollow-cli ARGUMENTS` through the shell (quote paths in ARGUMENTS).
 inline ToolRun RunTool(const std::string& arguments) {
   ToolRun run;
