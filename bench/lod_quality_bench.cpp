@@ -36,6 +36,9 @@
 // the next: BM_TreeTurned compares the tree with itself turned by a
 // little, the floor no stand-in seen from elsewhere than the tree's own
 // viewpoints can go below (its aa_diff the floor of the smoothed one).
+// BM_TreeResampled compares the tree with itself drawn larger and
+// resampled, nearest texel, to 256 pixels, as a picture on a card is: the
+// floor of any level drawn from pictures, wherever they stand.
 // The timing is the drawing of the 8 views, which matters little; the
 // label names the tree and the level.
 //
@@ -208,6 +211,38 @@ void BM_TreeTurned(benchmark::State& state) {
 BENCHMARK(BM_TreeTurned)
     ->ArgsProduct({{0, 1, 2}, {10, 50, 225}})
     ->ArgNames({"tree", "tenths_of_degree"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// The tree against itself drawn at the argument's side and resampled to
+// 256 pixels, each pixel taking the one whose centre is nearest its own.
+void BM_TreeResampled(benchmark::State& state) {
+  const auto treeIndex = static_cast<std::size_t>(state.range(0));
+  Fixture& fixture = Shared(treeIndex);
+  vh::FrameContents frame;
+  frame.tree = &fixture.tree;
+  frame.showPlane = false;
+  const int drawn = static_cast<int>(state.range(1));
+  vh::ViewsAround large;
+  for (auto _ : state) large = vh::bench::ViewsOf(fixture.tree, frame, drawn);
+  vh::ViewsAround resampled = fixture.treeViews;
+  const auto side = static_cast<std::size_t>(resampled.side), from = static_cast<std::size_t>(drawn);
+  for (std::size_t view = 0; view < static_cast<std::size_t>(resampled.count); ++view)
+    for (std::size_t y = 0; y < side; ++y)
+      for (std::size_t x = 0; x < side; ++x) {
+        const std::size_t fromX = (2 * x + 1) * from / (2 * side), fromY = (2 * y + 1) * from / (2 * side);
+        std::copy_n(&large.rgb[((view * from + fromY) * from + fromX) * 3], 3,
+                    &resampled.rgb[((view * side + y) * side + x) * 3]);
+      }
+  const vh::ViewsDifference difference = vh::CompareViews(fixture.treeViews, resampled);
+  state.SetLabel(std::string(kTrees[treeIndex].name) + " drawn at " + std::to_string(drawn) + " pixels");
+  state.counters["silhouette_diff"] = difference.silhouette;
+  state.counters["missing"] = difference.missing;
+  state.counters["extra"] = difference.extra;
+}
+BENCHMARK(BM_TreeResampled)
+    ->ArgsProduct({{0, 1, 2}, {420, 600}})
+    ->ArgNames({"tree", "side"})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
