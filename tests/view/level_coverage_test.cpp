@@ -222,12 +222,13 @@ TEST_F(LevelCoverage, EveryLevelOfTheChainCoversTheTreesOutline) {
   const ViewsAround treeViews = Views(tree, &tree, nullptr);
   // The outline differs most for the cards, which stand in for the tree
   // with a few slices of it. Each bound sits a little above what the
-  // levels measure (LOD1 0.068, LOD2 0.149, cards 0.385 of which 0.167
-  // missing and 0.355 extra; four cards crossed through the trunk, each
-  // showing the whole tree, measured 0.44 with 0.21 missing).
-  const double mostDifferent[] = {0.0, 0.08, 0.17, 0.42};
-  const double mostMissing[] = {0.0, 0.07, 0.15, 0.2};
-  const double mostExtra[] = {0.0, 0.03, 0.05, 0.4};
+  // levels measure (LOD1 0.068, LOD2 0.149, cards 0.362 of which 0.134
+  // missing and 0.358 extra; sixteen fins measured 0.385 with 0.167
+  // missing, four cards crossed through the trunk, each showing the whole
+  // tree, 0.44 with 0.21 missing). No level may miss more than 15 %.
+  const double mostDifferent[] = {0.0, 0.08, 0.17, 0.38};
+  const double mostMissing[] = {0.0, 0.07, 0.15, 0.15};
+  const double mostExtra[] = {0.0, 0.03, 0.05, 0.38};
   for (std::size_t i = 0; i < chain.levels.size(); ++i) {
     const LodLevel& level = chain.levels[i];
     if (!level.billboardColour.Empty()) UploadCardTexture(level.billboardColour);
