@@ -325,7 +325,7 @@ std::vector<MeshObject> SubmeshesWithin(const MeshObject& tree, const std::vecto
 }
 
 CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const MeshObject& tree,
-                         const LodRendererFactory& renderer) {
+                         const LodRendererFactory& renderer, const CardProgress& progress) {
   if (textureResolution < 5 || textureResolution > 12)
     throw std::runtime_error("Card texture resolution " + std::to_string(textureResolution) + " is outside 5..12");
   CardLevel level;
@@ -360,6 +360,7 @@ CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const 
       FillKeyedPixels(picture, renderer(slices[layout.cards.size() + i])(slab));
     }
     level.pictures.push_back(std::move(picture));
+    if (progress && !progress(i + 1, layout.cards.size())) return {};
   }
   const Image atlas = AssembleAtlas(level.pictures, cards);
   BillboardTextures textures = MakeBillboardTextures(atlas, textureResolution);

@@ -13,6 +13,8 @@
 // leaves do on average.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -83,8 +85,13 @@ struct CardLevel {
 // that may reach into its kept sides only (see SubmeshesWithin), so that a
 // fin costs its slice of the tree, not the whole. Material names are
 // kCardMaterialName. Throws std::runtime_error for a resolution outside 5..12.
+// `progress`, when given, is told after each card's picture how many of
+// the pictures are drawn, of how many; returning false stops the build,
+// which then returns a level without a mesh. On a large tree the pictures
+// take seconds.
+using CardProgress = std::function<bool(std::size_t drawn, std::size_t pictures)>;
 CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const MeshObject& tree,
-                         const LodRendererFactory& renderer);
+                         const LodRendererFactory& renderer, const CardProgress& progress = {});
 
 // For each region (the points on the kept side of every plane it holds),
 // the submeshes of `tree` (shared) that may reach into it: those with,

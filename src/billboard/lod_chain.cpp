@@ -132,7 +132,12 @@ LodChain BuildLodChain(const MeshObject& tree, const LodChainOptions& options, c
   SizeCardPictures(layout, 1 << options.textureResolution);
   CardLevel cards;
   if (!layout.cards.empty()) {
-    cards = BuildCardLevel(layout, options.textureResolution, tree, renderer);
+    // The cards' pictures take 10 % to 60 % of the way.
+    cards = BuildCardLevel(layout, options.textureResolution, tree, renderer,
+                           [&progress](std::size_t drawn, std::size_t pictures) {
+                             return !progress || progress(static_cast<int>(10 + 50 * drawn / pictures));
+                           });
+    if (!cards.mesh) return {};
     LodLevel& level = chain.levels.emplace_back(Level("cards", std::move(cards.mesh)));
     level.billboardColour = std::move(cards.colour);
     level.billboardTransparency = std::move(cards.transparency);

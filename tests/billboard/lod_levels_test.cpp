@@ -249,6 +249,32 @@ TEST(LodError, CardsSeenSquareOnShowTheirPictures) {
   EXPECT_EQ(shown, own);
 }
 
+TEST(LodChain, CardPicturesMoveTheProgressAndCanBeStopped) {
+  // On a large tree the cards' pictures take seconds: the bar moves
+  // picture by picture, and stopping halfway draws no more of them.
+  const Tree tree = LeafyTree();
+  int drawn = 0;
+  const LodRendererFactory renderer = [&drawn](const MeshObject&) {
+    return PictureRenderer([&drawn](const PictureFrame& frame) {
+      ++drawn;
+      return Picture(frame, [](int, int) { return true; });
+    });
+  };
+  std::vector<int> reported;
+  const LodChain chain = BuildLodChain(tree, {}, renderer, [&reported](int percent) {
+    reported.push_back(percent);
+    return true;
+  });
+  ASSERT_EQ(chain.levels.size(), 4u);
+  EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+  EXPECT_GE(std::count_if(reported.begin(), reported.end(), [](int percent) { return percent > 10 && percent < 60; }),
+            kFins / 2);
+  const int whole = drawn;
+  drawn = 0;
+  EXPECT_TRUE(BuildLodChain(tree, {}, renderer, [](int percent) { return percent < 35; }).levels.empty());
+  EXPECT_LT(drawn, whole * 2 / 3) << "of " << whole;
+}
+
 TEST(LodChain, LevelsGiveWayWhereTheirErrorSpansALine) {
   // A renderer that draws the tree whole and any other mesh as its left
   // half only: every reduced level then errs by the same band.
