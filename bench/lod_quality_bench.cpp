@@ -79,6 +79,14 @@ vh::PictureRenderer HeadlessPictures(const vh::MeshObject& mesh);
 // Samples per pixel, each way, of the smoothed comparisons.
 constexpr int kSamples = 4;
 
+// `mesh` alone, without the ground plane.
+vh::FrameContents MeshAlone(const vh::MeshObject* mesh) {
+  vh::FrameContents frame;
+  frame.tree = mesh;
+  frame.showPlane = false;
+  return frame;
+}
+
 struct Fixture {
   vh::Tree tree;
   vh::LodChain chain;
@@ -94,10 +102,7 @@ Fixture& Shared(std::size_t index) {
   made->tree = vh::Generate(vh::ReadDocumentFile(kTrees[index].document, vh::TreeParameters()));
   vh::bench::Context();
   made->chain = vh::BuildLodChain(made->tree, {}, HeadlessPictures);
-  vh::FrameContents frame;
-  frame.tree = &made->tree;
-  frame.showPlane = false;
-  made->treeViews = vh::bench::ViewsOf(made->tree, frame);
+  made->treeViews = vh::bench::ViewsOf(made->tree, MeshAlone(&made->tree));
   fixtures[index] = made;
   return *made;
 }
@@ -111,9 +116,7 @@ void BM_LodLevelQuality(benchmark::State& state) {
     return;
   }
   const vh::LodLevel& level = fixture.chain.levels[index];
-  vh::FrameContents frame;
-  frame.showPlane = false;
-  frame.tree = level.mesh.get();
+  const vh::FrameContents frame = MeshAlone(level.mesh.get());
   if (!level.billboardColour.Empty()) vh::UploadCardTexture(level.billboardColour);
   vh::ViewsAround views;
   for (auto _ : state) views = vh::bench::ViewsOf(fixture.tree, frame);
@@ -122,9 +125,7 @@ void BM_LodLevelQuality(benchmark::State& state) {
   const double shownShare = index == 0 ? 1.0 : fixture.chain.levels[index - 1].screenCoverage;
   const double shownPixels = shownShare * 1080.0;
   const int shownSide = std::clamp(static_cast<int>(std::lround(shownPixels / vh::FramedHeight(fixture.tree))), 16, 1080);
-  vh::FrameContents treeFrame;
-  treeFrame.tree = &fixture.tree;
-  treeFrame.showPlane = false;
+  const vh::FrameContents treeFrame = MeshAlone(&fixture.tree);
   const vh::ViewsAround treeShown = vh::bench::ViewsOf(fixture.tree, treeFrame, shownSide);
   if (!level.billboardColour.Empty()) vh::UploadCardTexture(level.billboardColour);
   const vh::ViewsDifference shown = vh::CompareViews(treeShown, vh::bench::ViewsOf(fixture.tree, frame, shownSide));
@@ -193,9 +194,7 @@ BENCHMARK(BM_LodChainWithPictures)->Unit(benchmark::kMillisecond)->UseRealTime()
 void BM_TreeTurned(benchmark::State& state) {
   const auto treeIndex = static_cast<std::size_t>(state.range(0));
   Fixture& fixture = Shared(treeIndex);
-  vh::FrameContents frame;
-  frame.tree = &fixture.tree;
-  frame.showPlane = false;
+  const vh::FrameContents frame = MeshAlone(&fixture.tree);
   const float turn = static_cast<float>(state.range(1)) * 0.1f * 0.017453293f;
   vh::ViewsAround views;
   for (auto _ : state) views = vh::bench::ViewsOf(fixture.tree, frame, vh::bench::kViewSide, turn);
@@ -219,9 +218,7 @@ BENCHMARK(BM_TreeTurned)
 void BM_TreeResampled(benchmark::State& state) {
   const auto treeIndex = static_cast<std::size_t>(state.range(0));
   Fixture& fixture = Shared(treeIndex);
-  vh::FrameContents frame;
-  frame.tree = &fixture.tree;
-  frame.showPlane = false;
+  const vh::FrameContents frame = MeshAlone(&fixture.tree);
   const int drawn = static_cast<int>(state.range(1));
   vh::ViewsAround large;
   for (auto _ : state) large = vh::bench::ViewsOf(fixture.tree, frame, drawn);
