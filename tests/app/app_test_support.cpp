@@ -100,8 +100,11 @@ void MakeActive(QWidget* window) { QApplication::setActiveWindow(window); }
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
   QElapsedTimer clock;
   clock.start();
-  while (!done() && clock.elapsed() < timeoutMs) QTest::qWait(5);
-  return done();
+  for (;;) {
+    if (done()) return true;
+    if (clock.elapsed() >= timeoutMs) return false;
+    QTest::qWait(5);
+  }
 }
 
 testing::AssertionResult SameGeometry(const vh::Tree& a, const vh::Tree& b) {

@@ -129,7 +129,10 @@ class MainWindowTest : public ::testing::Test {
 // (GUI tests run side by side on one virtual display).
 void MakeActive(QWidget* window);
 
-// Processes events until `done` or `timeoutMs` passed; returns `done()`.
+// Processes events until `done` says yes or `timeoutMs` passed; returns
+// whether it said yes. It is asked once per turn and never again after a
+// yes, so a predicate that looks something up and keeps what it found (a
+// window's id) keeps it even when the next lookup would briefly fail.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
 // Whether two trees have the same submeshes, numbered alike, with the same
