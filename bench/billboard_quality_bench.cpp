@@ -4,8 +4,8 @@
 // The tree (tests/data/billboard_tree.vhm: the default tree with leaves) is
 // drawn from 8 viewpoints around it, every 45 degrees at 15 degrees above
 // the horizon, with the viewer's own frame (perspective, 60 degrees), once
-// as the tree and once as its cloud. A pixel belongs to a silhouette when it
-// is not the white background. Counters:
+// as the tree and once as its cloud. A pixel belongs to a silhouette when
+// something was drawn there (views_around.h). Counters:
 //   silhouette_diff  pixels where exactly one silhouette covers it, over the
 //                    pixels either covers (0 = identical, 1 = disjoint);
 //   missing, extra   pixels only the tree / only the cloud covers, over the

@@ -230,6 +230,7 @@ void BM_TreeResampled(benchmark::State& state) {
         const std::size_t fromX = (2 * x + 1) * from / (2 * side), fromY = (2 * y + 1) * from / (2 * side);
         std::copy_n(&large.rgb[((view * from + fromY) * from + fromX) * 3], 3,
                     &resampled.rgb[((view * side + y) * side + x) * 3]);
+        resampled.covered[(view * side + y) * side + x] = large.covered[(view * from + fromY) * from + fromX];
       }
   const vh::ViewsDifference difference = vh::CompareViews(fixture.treeViews, resampled);
   state.SetLabel(std::string(kTrees[treeIndex].name) + " drawn at " + std::to_string(drawn) + " pixels");

@@ -52,7 +52,10 @@ ViewsAround DrawViewsAround(const MeshObject& framing, const FrameContents& cont
   views.side = side;
   views.count = count;
   const std::size_t viewBytes = static_cast<std::size_t>(side) * static_cast<std::size_t>(side) * 3;
+  const std::size_t viewPixels = static_cast<std::size_t>(side) * static_cast<std::size_t>(side);
   views.rgb.resize(viewBytes * static_cast<std::size_t>(count));
+  views.covered.resize(viewPixels * static_cast<std::size_t>(count));
+  std::vector<float> depth(viewPixels);
   glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   for (int view = 0; view < count; ++view) {
@@ -67,19 +70,21 @@ ViewsAround DrawViewsAround(const MeshObject& framing, const FrameContents& cont
     camera.focusDistance = distance;
     RenderFrame(camera, contents, lists);
     glReadPixels(0, 0, side, side, GL_RGB, GL_UNSIGNED_BYTE, views.rgb.data() + viewBytes * static_cast<std::size_t>(view));
+    // The frame clears depth to the far plane; anything drawn lies nearer.
+    glReadPixels(0, 0, side, side, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    std::transform(depth.begin(), depth.end(), views.covered.begin() + static_cast<std::ptrdiff_t>(viewPixels * static_cast<std::size_t>(view)),
+                   [](float d) { return static_cast<std::uint8_t>(d < 1.0f); });
   }
   glPopClientAttrib();
   return views;
 }
 
-bool Covered(const ViewsAround& views, std::size_t pixel) {
-  const std::uint8_t* p = views.rgb.data() + 3 * pixel;
-  return !(p[0] == 255 && p[1] == 255 && p[2] == 255);
-}
+bool Covered(const ViewsAround& views, std::size_t pixel) { return views.covered[pixel] != 0; }
 
 ViewsDifference CompareViews(const ViewsAround& reference, const ViewsAround& other) {
   ViewsDifference result;
-  if (reference.side != other.side || reference.count != other.count || reference.rgb.size() != other.rgb.size()) {
+  if (reference.side != other.side || reference.count != other.count || reference.rgb.size() != other.rgb.size() ||
+      reference.covered.size() * 3 != reference.rgb.size() || other.covered.size() * 3 != other.rgb.size()) {
     result = {1.0, 1.0, 1.0, 1.0};
     return result;
   }
@@ -107,11 +112,13 @@ ViewsDifference CompareViews(const ViewsAround& reference, const ViewsAround& ot
 
 ViewsDifference CompareCoverage(const ViewsAround& reference, const ViewsAround& other, int block) {
   ViewsDifference result{1.0, 1.0, 1.0, 0.0};
-  if (block <= 0 || reference.side % block != 0 || reference.side != other.side || reference.count != other.count ||
-      reference.rgb.size() != other.rgb.size())
+  if (block <= 0 || reference.side <= 0 || reference.count <= 0 || reference.side % block != 0 ||
+      reference.side != other.side || reference.count != other.count)
     return result;
   const int pixels = reference.side / block;
   const auto side = static_cast<std::size_t>(reference.side);
+  const std::size_t samples = static_cast<std::size_t>(reference.count) * side * side;
+  if (reference.covered.size() != samples || other.covered.size() != samples) return result;
   double larger = 0, referenceMore = 0, otherMore = 0, area = 0;
   for (int view = 0; view < reference.count; ++view)
     for (int py = 0; py < pixels; ++py)

@@ -17,6 +17,10 @@ struct ViewsAround {
   int side = 0;                     // every view is side x side pixels
   int count = 0;                    // views, one after the other
   std::vector<std::uint8_t> rgb;    // count x side x side pixels, bottom row first
+  // Per pixel, in the same order: 1 where something was drawn (its depth
+  // written), 0 where the background shows. The colour cannot tell: a leaf
+  // lit to full white looks like the view's white background.
+  std::vector<std::uint8_t> covered;
 };
 
 // Draws `contents` with RenderFrame from `count` viewpoints around the
@@ -34,7 +38,7 @@ ViewsAround DrawViewsAround(const MeshObject& framing, const FrameContents& cont
 // How tall `framing` stands in such views, as a fraction of their height.
 double FramedHeight(const MeshObject& framing);
 
-// A pixel is covered when it is not the white background.
+// Whether something was drawn at a pixel (see ViewsAround::covered).
 bool Covered(const ViewsAround& views, std::size_t pixel);
 
 struct ViewsDifference {

@@ -122,19 +122,54 @@ TEST(ViewsCoverage, SampledScreensForgiveWhatMovesWithinAPixel) {
   reference.count = moved.count = 1;
   reference.rgb.assign(48, 255);
   moved.rgb.assign(48, 255);
+  reference.covered.assign(16, 0);
+  moved.covered.assign(16, 0);
   for (std::size_t y = 0; y < 4; ++y) {
-    reference.rgb[3 * (4 * y + 0)] = 0;
-    moved.rgb[3 * (4 * y + 1)] = 0;
+    reference.covered[4 * y + 0] = 1;
+    moved.covered[4 * y + 1] = 1;
   }
   EXPECT_DOUBLE_EQ(CompareViews(reference, moved).silhouette, 1.0);
   const ViewsDifference sampled = CompareCoverage(reference, moved, 2);
   EXPECT_DOUBLE_EQ(sampled.silhouette, 0.0);
   EXPECT_DOUBLE_EQ(CompareCoverage(reference, moved, 1).silhouette, 1.0);
   EXPECT_DOUBLE_EQ(CompareCoverage(reference, moved, 3).silhouette, 1.0) << "3 does not divide 4";
-  moved.rgb.assign(48, 255);  // nothing left
+  moved.covered.assign(16, 0);  // nothing left
   const ViewsDifference gone = CompareCoverage(reference, moved, 2);
   EXPECT_DOUBLE_EQ(gone.missing, 1.0);
   EXPECT_DOUBLE_EQ(gone.extra, 0.0);
+}
+
+TEST_F(LevelCoverage, ALeafLitToFullWhiteStillCoversItsPixels) {
+  // A white leaf square facing the light comes out pure white, the
+  // background's colour; it covers its pixels all the same, exactly as the
+  // same square in black does.
+  const auto square = [](float shade) {
+    const Vector3 n = Normalized(Vector3{20.0f, 15.0f, 15.0f});  // towards the view's light
+    const Vector3 a = Normalized(Cross(n, Vector3{0.0f, 1.0f, 0.0f})), b = Cross(a, n);
+    MeshObject mesh;
+    auto leaf = std::make_shared<Submesh>();
+    for (const Vector3 corner : {a + b, a * -1.0f + b, (a + b) * -1.0f, a - b}) {
+      Vertex vertex(corner * 5.0f);
+      vertex.colour = {shade, shade, shade};
+      vertex.normal = n;
+      leaf->vertices.push_back(vertex);
+    }
+    leaf->triangles = {{0, 1, 2, true}, {0, 2, 3, true}};
+    leaf->texture = kLeafMaterial;
+    mesh.submeshes.push_back(leaf);
+    return mesh;
+  };
+  const MeshObject white = square(1.0f), black = square(0.0f);
+  const ViewsAround lit = Views(white, &white, nullptr);
+  std::size_t covered = 0, coveredWhite = 0;
+  for (std::size_t i = 0; i < lit.covered.size(); ++i) {
+    covered += Covered(lit, i);
+    coveredWhite += Covered(lit, i) && lit.rgb[3 * i] == 255 && lit.rgb[3 * i + 1] == 255 && lit.rgb[3 * i + 2] == 255;
+  }
+  ASSERT_GT(coveredWhite, covered / 2) << "the square should be lit to white where it shows";
+  const ViewsDifference difference = CompareViews(Views(black, &black, nullptr), lit);
+  EXPECT_DOUBLE_EQ(difference.silhouette, 0.0);
+  EXPECT_DOUBLE_EQ(difference.missing, 0.0);
 }
 
 TEST_F(LevelCoverage, BillboardFileShowsWhatTheProgramShows) {
