@@ -66,7 +66,7 @@ TEST(CardLevel, FinsStandOutFromTheTrunkAndHoldTheirWedges) {
       low = std::min(low, v.position.y);
       high = std::max(high, v.position.y);
     }
-  const double wedge = 1.5 * 3.14159265 / kFins;  // half its angle
+  const double wedge = 2 * 3.14159265 / kFins;  // half its angle: it reaches to the next fins
   for (int k = 0; k < kFins; ++k) {
     const PictureFrame& fin = layout.cards[static_cast<std::size_t>(k)];
     const Vector3 normal = FrameNormal(fin);
@@ -78,7 +78,7 @@ TEST(CardLevel, FinsStandOutFromTheTrunkAndHoldTheirWedges) {
     const double angle = 2 * 3.14159265 * k / kFins;
     const Vector3 out{static_cast<float>(std::cos(angle)), 0.0f, static_cast<float>(std::sin(angle))};
     EXPECT_NEAR(Dot(Normalized(fin.v1 - fin.v2), out), 1.0f, 1e-5f) << k;
-    // The wedge: within 1.5 x 180 / kFins degrees of the fin's direction.
+    // The wedge: within 360 / kFins degrees of the fin's direction.
     for (const double off : {0.0, wedge - 0.01, -(wedge - 0.01)})
       EXPECT_TRUE(Kept(fin.keep, foot + Vector3{static_cast<float>(std::cos(angle + off)), 1.0f,
                                                  static_cast<float>(std::sin(angle + off))}))
@@ -113,9 +113,30 @@ TEST(CardLevel, FinsStandOutFromTheTrunkAndHoldTheirWedges) {
   }
   const PictureFrame& top = layout.cards.back();
   EXPECT_NEAR(FrameNormal(top).y, 1.0f, 1e-6f) << "the top card faces up";
-  EXPECT_TRUE(top.keep.empty()) << "and shows the whole tree";
   EXPECT_GT(top.v0.y, low);
   EXPECT_LT(top.v0.y, high);
+  EXPECT_TRUE(Kept(top.keep, top.v0 + Vector3{0.0f, 1e-3f, 0.0f})) << "and shows what lies above it";
+  EXPECT_FALSE(Kept(top.keep, top.v0 - Vector3{0.0f, 1e-3f, 0.0f})) << "and nothing below";
+}
+
+TEST(CardLevel, TrunkBoxesDrawTheTrunkAlone) {
+  // Branches crossing a box beside the axis would show on every fin.
+  const Tree tree = LeafyTree();
+  std::vector<std::vector<std::shared_ptr<Submesh>>> drawnInBoxes;
+  const LodRendererFactory renderer = [&drawnInBoxes](const MeshObject& mesh) {
+    return PictureRenderer([&drawnInBoxes, &mesh](const PictureFrame& frame) {
+      if (frame.keep.size() == 4) drawnInBoxes.push_back(mesh.submeshes);  // a box has four sides
+      return Picture(frame, [](int, int) { return false; });
+    });
+  };
+  CardLayout layout = LayOutCards(tree);
+  SizeCardPictures(layout, 64);
+  BuildCardLevel(layout, 6, tree, renderer);
+  ASSERT_EQ(drawnInBoxes.size(), static_cast<std::size_t>(kFins));
+  for (const auto& drawn : drawnInBoxes) {
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn.front(), tree.submeshes.front()) << "the trunk";
+  }
 }
 
 TEST(CardLevel, CardsHaveAFaceEachWayAndFillTheirAtlas) {

@@ -115,7 +115,7 @@ TEST(CliGltf, LevelOfDetailChainReportsItsLevelsAndPassesTheReaders) {
   for (std::string line; std::getline(lines, line);) levels.push_back(line);
   ASSERT_EQ(levels.size(), 4u) << run.out;
   EXPECT_EQ(levels[0].rfind("LOD0 full tree: triangles ", 0), 0u) << levels[0];
-  EXPECT_EQ(levels[3].rfind("LOD3 cards: triangles 164 submeshes 41 ", 0), 0u) << levels[3];
+  EXPECT_EQ(levels[3].rfind("LOD3 cards: triangles 388 submeshes 97 ", 0), 0u) << levels[3];
   std::vector<long> triangles;
   for (const std::string& level : levels) triangles.push_back(std::stol(level.substr(level.find("triangles ") + 10)));
   EXPECT_LE(triangles[1], triangles[0] * 30 / 100) << "--lod-ratios sets the reduced levels' shares";

@@ -99,13 +99,14 @@ class LevelCoverage : public ::testing::Test {
       return RenderBillboardPicture(lists, mesh, {}, v0, v1, v2, side);
     };
   }
-  ViewsAround Views(const MeshObject& framing, const MeshObject* treeMesh, const MeshObject* billboard) {
-    gl->BindFramebuffer(kSide, kSide);
+  ViewsAround Views(const MeshObject& framing, const MeshObject* treeMesh, const MeshObject* billboard,
+                    int side = kSide) {
+    gl->BindFramebuffer(side, side);
     FrameContents contents;
     contents.tree = treeMesh;
     contents.billboard = billboard;
     contents.showPlane = false;
-    return DrawViewsAround(framing, contents, lists, kSide);
+    return DrawViewsAround(framing, contents, lists, side);
   }
   static constexpr int kSide = 128;
   std::unique_ptr<HeadlessGl> gl;
@@ -254,20 +255,22 @@ TEST_F(LevelCoverage, EveryLevelOfTheChainCoversTheTreesOutline) {
     });
   });
   ASSERT_EQ(chain.levels.size(), 4u);
-  const ViewsAround treeViews = Views(tree, &tree, nullptr);
+  const ViewsAround treeViews = Views(tree, &tree, nullptr, 256);
   // The outline differs most for the cards, which stand in for the tree
-  // with a few slices of it. Each bound sits a little above what the
-  // levels measure (LOD1 0.068, LOD2 0.149, cards 0.365 of which 0.137
-  // missing and 0.358 extra; sixteen fins measured 0.385 with 0.167
-  // missing, four cards crossed through the trunk, each showing the whole
-  // tree, 0.44 with 0.21 missing). No level may miss more than 15 %.
-  const double mostDifferent[] = {0.0, 0.08, 0.17, 0.38};
+  // with slices of it; drawn at 256 pixels, as the quality benchmark
+  // compares them (at 128 the tree's twigs are fractions of a pixel). Each
+  // bound sits a little above what the levels measure (LOD1 0.068, LOD2
+  // 0.149, cards 0.218 of which 0.121 missing and 0.124 extra; forty fins
+  // whose trunk boxes showed every branch crossing them measured 0.354
+  // with 0.373 extra, four cards crossed through the trunk, each showing
+  // the whole tree, 0.44 with 0.21 missing). No level may miss more than 15 %.
+  const double mostDifferent[] = {0.0, 0.08, 0.17, 0.24};
   const double mostMissing[] = {0.0, 0.07, 0.15, 0.15};
-  const double mostExtra[] = {0.0, 0.03, 0.05, 0.38};
+  const double mostExtra[] = {0.0, 0.03, 0.05, 0.15};
   for (std::size_t i = 0; i < chain.levels.size(); ++i) {
     const LodLevel& level = chain.levels[i];
     if (!level.billboardColour.Empty()) UploadCardTexture(level.billboardColour);
-    const ViewsDifference difference = CompareViews(treeViews, Views(tree, level.mesh.get(), nullptr));
+    const ViewsDifference difference = CompareViews(treeViews, Views(tree, level.mesh.get(), nullptr, 256));
     EXPECT_LE(difference.missing, mostMissing[i] + 1e-9) << "LOD" << i << " " << level.description;
     EXPECT_LE(difference.extra, mostExtra[i] + 1e-9) << "LOD" << i;
     EXPECT_LE(difference.silhouette, mostDifferent[i] + 1e-9) << "LOD" << i;
