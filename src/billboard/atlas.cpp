@@ -67,6 +67,15 @@ Image KeyColourImage(int width, int height) {
   return image;
 }
 
+void FillKeyedPixels(Image& picture, const Image& behind) {
+  if (picture.width != behind.width || picture.height != behind.height) return;
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) {
+      std::uint8_t* to = picture.At(x, y);
+      if (IsKeyColour(to)) std::copy_n(behind.At(x, y), 3, to);
+    }
+}
+
 Image ScaleNearest(const Image& source, int width, int height) {
   if (width <= 0 || height <= 0) return Image(0, 0, source.channels);
   Image result(width, height, source.channels);

@@ -27,6 +27,10 @@ inline bool IsKeyColour(const std::uint8_t* pixel) {
 // A width x height RGB image filled with the key colour (empty for sizes <= 0).
 Image KeyColourImage(int width, int height);
 
+// Where `picture` shows the key colour, what `behind` shows (pictures of
+// different sizes leave `picture` as it is).
+void FillKeyedPixels(Image& picture, const Image& behind);
+
 // Nearest-neighbour scaling of an RGB or RGBA picture to width x height pixels
 // (same channel count). Destination pixel (x, y) takes source pixel
 // (x * sw / width, y * sh / height). An empty source or destination size gives

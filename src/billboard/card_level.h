@@ -1,7 +1,12 @@
-// The far end of the level-of-detail chain: the whole tree drawn on a few
-// cards. A star of vertical half-cards ("fins") stands out from the
+// The far end of the level-of-detail chain: the tree drawn on cards around
+// its own trunk. A star of vertical half-cards ("fins") stands out from the
 // trunk's axis, evenly turned, and one horizontal card lies across the
-// crown. Each fin shows only the slice of the tree around it (a wedge of
+// crown. The trunk stays geometry (the level is given one, a reduction of
+// the tree's): flattened onto fins, a trunk that leans or bends away from
+// the axis of its base shows beside its place, and it is the widest part
+// of a bare tree's outline (keeping the first reduction's trunk, 180
+// triangles, took the default tree's outline difference from 0.218 to
+// 0.189). Each fin shows only the slice of the rest around it (a wedge of
 // azimuths centred on it, a little wider than the step between fins),
 // seen straight through it: together the slices rebuild the crown's volume from any side, where
 // whole-tree pictures on crossed cards would pile several copies of the
@@ -30,8 +35,8 @@ namespace vh {
 // show them nearer, until each fin's share of the atlas grows too coarse
 // for them. Against the full tree from eight sides (256 pixels), the
 // outlines of the default tree, the broadleaf oak and the conifer differed
-// by 0.277, 0.242 and 0.164 with 40 fins; 0.247, 0.214, 0.154 with 64;
-// 0.218, 0.183, 0.163 with 96; 0.238, 0.208, 0.176 with 128.
+// by 0.208, 0.216 and 0.163 with 64 fins; 0.189, 0.188, 0.178 with 96;
+// 0.205, 0.213, 0.199 with 128.
 inline constexpr int kFins = 96;
 
 // Where the cards stand, worked out from the tree's geometry alone.
@@ -39,12 +44,6 @@ struct CardLayout {
   // The fins, then the top card; picture sizes not yet set. Each fin's
   // frame keeps (see PictureFrame::keep) its wedge of the tree.
   std::vector<PictureFrame> cards;
-  // Fin i also shows the trunk (the tree's first branch) where it lies
-  // within trunkSlabs[i] (kept sides) and its wedge shows nothing: the
-  // upright box on the fin's side of the axis that holds the trunk's base
-  // (1.1 base radii out from the axis and to either side). Empty for a
-  // tree without a trunk.
-  std::vector<std::vector<KeptSide>> trunkSlabs;
   Vector3 crownCentre;  // the normals lean away from it
 };
 
@@ -54,9 +53,9 @@ inline constexpr const char* kCardMaterialName = "CardMat";
 // The cards of `tree`: the fins from the vertical axis of its trunk's
 // base (the centre of its bounds when it has no branches), fin k along
 // the horizontal direction (cos a, 0, sin a), a = 360 k / kFins degrees,
-// its wedge the azimuths within 360 / kFins degrees of it (each wedge
-// reaches to the next fins, so that what a fin seen edge on hides its
-// neighbours show); each fin reaches from the axis as far as the tree's
+// its wedge the azimuths within 1.5 x 180 / kFins degrees of it (the
+// wedges overlap, so that what a fin seen edge on hides its neighbours
+// show); each fin reaches from the axis as far as the tree's
 // vertices in and near its wedge and is as tall as the tree; the top card
 // over the tree's horizontal bounds at the middle height of its leaves (of
 // the tree, when it has none), showing what lies above it. Every card
@@ -72,7 +71,8 @@ void SizeCardPictures(CardLayout& layout, int side);
 struct CardLevel {
   // One submesh per card (material 4), two faces back to back: eight
   // vertices, the first four facing the side the picture was drawn from;
-  // texture coordinates on the level's atlas.
+  // texture coordinates on the level's atlas. Then the tree's trunk (its
+  // first bark submesh, shared), which no card shows.
   std::unique_ptr<MeshObject> mesh;
   Image colour;        // the atlas, e x e RGB, the key colour where transparent
   Image transparency;  // e x e, black where transparent, white elsewhere
@@ -82,17 +82,24 @@ struct CardLevel {
 // Builds the cards of `layout` (laid out for `tree`) with pictures drawn
 // by renderers from `renderer` (an empty factory gives key-coloured
 // pictures) and packs them into an atlas of side 2^textureResolution
-// (5..12). Each card's picture is drawn from the submeshes of the tree
-// that may reach into its kept sides only (see SubmeshesWithin), so that a
-// fin costs its slice of the tree, not the whole. Material names are
+// (5..12). Each card's picture is drawn from the submeshes of the tree,
+// its trunk aside, that may reach into its kept sides only (see
+// SubmeshesWithin), so that a fin costs its slice of the tree, not the whole. Material names are
 // kCardMaterialName. Throws std::runtime_error for a resolution outside 5..12.
 // `progress`, when given, is told after each card's picture how many of
 // the pictures are drawn, of how many; returning false stops the build,
 // which then returns a level without a mesh. On a large tree the pictures
 // take seconds.
+// `keptTrunk` (may be null) is the trunk the level keeps as geometry: the
+// tree's own (see Trunk) or a reduction of it.
 using CardProgress = std::function<bool(std::size_t drawn, std::size_t pictures)>;
 CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const MeshObject& tree,
-                         const LodRendererFactory& renderer, const CardProgress& progress = {});
+                         const LodRendererFactory& renderer, const std::shared_ptr<Submesh>& keptTrunk,
+                         const CardProgress& progress = {});
+
+// The trunk of a tree or of a reduction of it: the first bark submesh with
+// triangles (the generator grows the trunk first); null when there is none.
+std::shared_ptr<Submesh> Trunk(const MeshObject& tree);
 
 // For each region (the points on the kept side of every plane it holds),
 // the submeshes of `tree` (shared) that may reach into it: those with,

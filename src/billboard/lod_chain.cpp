@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "billboard/atlas.h"
 #include "billboard/card_level.h"
 #include "billboard/lod_error.h"
 #include "billboard/lod_reduction.h"
@@ -67,7 +68,17 @@ bool MeasureErrors(LodChain& chain, const MeshObject& tree, const CardLayout& ca
     if (level.billboardColour.Empty()) {
       pictures = outlines(renderer(*level.mesh));
     } else {
-      for (const PictureFrame& frame : frames) pictures.push_back(CardsThroughFrame(cards, cardPictures, frame));
+      // The cards through each frame, and where they show nothing, the
+      // geometry the level keeps (the trunk).
+      MeshObject geometry;
+      for (const auto& submesh : level.mesh->submeshes)
+        if (submesh->texture != kCardMaterial) geometry.submeshes.push_back(submesh);
+      const PictureRenderer drawGeometry = renderer(geometry);
+      for (const PictureFrame& frame : frames) {
+        Image seen = CardsThroughFrame(cards, cardPictures, frame);
+        if (!geometry.submeshes.empty()) FillKeyedPixels(seen, drawGeometry(frame));
+        pictures.push_back(std::move(seen));
+      }
     }
     level.error = OutlineError(reference, pictures, frames);
   }
@@ -89,6 +100,18 @@ void SetScreenCoverage(LodChain& chain, double height, bool measured) {
     previous = coverage;
   }
   if (!chain.levels.empty()) chain.levels.back().screenCoverage = std::min(kCullCoverage, previous * kSmallestStep);
+}
+
+// The trunk the card level keeps: the first reduction's (about as close to
+// the tree's outline as the tree's own, for fewer triangles), or the
+// second's when the cards with the first's would be heavier than the level
+// before them.
+std::shared_ptr<Submesh> KeptTrunk(const LodChain& geometry, const CardLayout& layout) {
+  const std::size_t cardTriangles = 4 * layout.cards.size();
+  std::shared_ptr<Submesh> trunk = Trunk(*geometry.levels[1].mesh);
+  if (trunk && cardTriangles + trunk->triangles.size() >= geometry.levels[2].mesh->PolygonCount())
+    trunk = Trunk(*geometry.levels[2].mesh);
+  return trunk;
 }
 
 // "dir/oak.glb" -> "dir/oak" and ".glb".
@@ -133,7 +156,7 @@ LodChain BuildLodChain(const MeshObject& tree, const LodChainOptions& options, c
   CardLevel cards;
   if (!layout.cards.empty()) {
     // The cards' pictures take 10 % to 60 % of the way.
-    cards = BuildCardLevel(layout, options.textureResolution, tree, renderer,
+    cards = BuildCardLevel(layout, options.textureResolution, tree, renderer, KeptTrunk(chain, layout),
                            [&progress](std::size_t drawn, std::size_t pictures) {
                              return !progress || progress(static_cast<int>(10 + 50 * drawn / pictures));
                            });

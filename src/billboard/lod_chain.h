@@ -1,7 +1,7 @@
 // A level-of-detail chain for engines: the full tree, two reduced copies of
 // it (see lod_reduction.h) at adjustable shares of its triangles (40 % and
-// 15 % unless asked otherwise), and the whole tree on a star of cards (see
-// card_level.h) for the far field.
+// 15 % unless asked otherwise), and the tree on a star of cards around the
+// first reduction's trunk (see card_level.h) for the far field.
 //
 // Each level carries the error its outline was measured to have against
 // the tree's, and the screen size below which it stands in for the level

@@ -179,14 +179,18 @@ TEST(LodChain, LevelsGetCoarserDownToTheCards) {
     EXPECT_LT(chain.levels[i].mesh->PolygonCount(), chain.levels[i - 1].mesh->PolygonCount()) << i;
     EXPECT_LT(chain.levels[i].screenCoverage, chain.levels[i - 1].screenCoverage) << i;
   }
-  // The last level is the star of fins and the top card, each two faces.
+  // The last level is the star of fins and the top card, each two faces,
+  // then the tree's own trunk.
   const LodLevel& cards = chain.levels.back();
-  ASSERT_EQ(cards.mesh->submeshes.size(), static_cast<std::size_t>(kFins + 1));
-  for (const auto& submesh : cards.mesh->submeshes) {
-    EXPECT_EQ(submesh->texture, kCardMaterial);
-    EXPECT_EQ(submesh->materialName, kCardMaterialName);
-    EXPECT_EQ(submesh->triangles.size(), 4u);
+  ASSERT_EQ(cards.mesh->submeshes.size(), static_cast<std::size_t>(kFins + 2));
+  for (std::size_t i = 0; i < static_cast<std::size_t>(kFins + 1); ++i) {
+    const Submesh& card = *cards.mesh->submeshes[i];
+    EXPECT_EQ(card.texture, kCardMaterial);
+    EXPECT_EQ(card.materialName, kCardMaterialName);
+    EXPECT_EQ(card.triangles.size(), 4u);
   }
+  EXPECT_EQ(cards.mesh->submeshes.back(), Trunk(*chain.levels[1].mesh)) << "the first reduction's trunk";
+  EXPECT_LT(cards.mesh->PolygonCount(), chain.levels[2].mesh->PolygonCount());
   EXPECT_FALSE(cards.billboardColour.Empty());
 
   Tree bare;

@@ -3,6 +3,7 @@
 // around, against the tree's own file drawn the same way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -31,10 +32,15 @@ namespace {
 // the program, start at the picture's top-left corner); everything else is
 // drawn plain, since only its silhouette is compared. Faces turn back to
 // the program's clockwise order.
-std::unique_ptr<MeshObject> MeshOfFile(const tinygltf::Model& model) {
+// Every mesh of the file, or only the one of the node named `node`.
+std::unique_ptr<MeshObject> MeshOfFile(const tinygltf::Model& model, const std::string& node = "") {
   auto mesh = std::make_unique<MeshObject>();
-  for (const tinygltf::Mesh& gltfMesh : model.meshes)
-    for (const tinygltf::Primitive& primitive : gltfMesh.primitives) {
+  for (std::size_t m = 0; m < model.meshes.size(); ++m) {
+    const bool wanted = node.empty() || std::any_of(model.nodes.begin(), model.nodes.end(), [&](const tinygltf::Node& n) {
+                          return n.name == node && n.mesh == static_cast<int>(m);
+                        });
+    if (!wanted) continue;
+    for (const tinygltf::Primitive& primitive : model.meshes[m].primitives) {
       const std::string& material = model.materials.at(static_cast<std::size_t>(primitive.material)).name;
       const bool card = material == kCardMaterialName;
       const bool billboard = card || material == kBillboardMaterialName;
@@ -59,6 +65,7 @@ std::unique_ptr<MeshObject> MeshOfFile(const tinygltf::Model& model) {
         submesh->triangles.push_back({indices[i], indices[i + 2], indices[i + 1], true});
       mesh->submeshes.push_back(std::move(submesh));
     }
+  }
   return mesh;
 }
 
@@ -260,13 +267,14 @@ TEST_F(LevelCoverage, EveryLevelOfTheChainCoversTheTreesOutline) {
   // with slices of it; drawn at 256 pixels, as the quality benchmark
   // compares them (at 128 the tree's twigs are fractions of a pixel). Each
   // bound sits a little above what the levels measure (LOD1 0.068, LOD2
-  // 0.149, cards 0.218 of which 0.121 missing and 0.124 extra; forty fins
-  // whose trunk boxes showed every branch crossing them measured 0.354
-  // with 0.373 extra, four cards crossed through the trunk, each showing
-  // the whole tree, 0.44 with 0.21 missing). No level may miss more than 15 %.
-  const double mostDifferent[] = {0.0, 0.08, 0.17, 0.24};
+  // 0.149, cards around the kept trunk 0.189 of which 0.110 missing and
+  // 0.098 extra; with the trunk flattened onto the fins 0.218 with 0.124
+  // extra; forty fins showing every branch near the trunk 0.354 with 0.373
+  // extra; four cards crossed through the trunk, each showing the whole
+  // tree, 0.44 with 0.21 missing). No level may miss more than 15 %.
+  const double mostDifferent[] = {0.0, 0.08, 0.17, 0.21};
   const double mostMissing[] = {0.0, 0.07, 0.15, 0.15};
-  const double mostExtra[] = {0.0, 0.03, 0.05, 0.15};
+  const double mostExtra[] = {0.0, 0.03, 0.05, 0.12};
   for (std::size_t i = 0; i < chain.levels.size(); ++i) {
     const LodLevel& level = chain.levels[i];
     if (!level.billboardColour.Empty()) UploadCardTexture(level.billboardColour);
@@ -280,17 +288,13 @@ TEST_F(LevelCoverage, EveryLevelOfTheChainCoversTheTreesOutline) {
   ExportGLB(ChainScene(chain, {}), dir.File("chain.glb"));
   ExportGLB(SingleMeshScene(tree), dir.File("tree.glb"));
   const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
-  // Every mesh of the file: the cards are the ones of the card material.
-  const auto fileMeshes = MeshOfFile(model);
-  MeshObject cardsFile;
-  for (const auto& submesh : fileMeshes->submeshes)
-    if (submesh->texture == kCardMaterial) cardsFile.submeshes.push_back(submesh);
-  ASSERT_FALSE(cardsFile.submeshes.empty());
+  const auto cardsFile = MeshOfFile(model, "chain_LOD3");
+  ASSERT_FALSE(cardsFile->submeshes.empty());
   UploadCardTexture(chain.levels.back().billboardColour);
   const ViewsAround inMemory = Views(tree, chain.levels.back().mesh.get(), nullptr);
   UploadCardTexture(AtlasOfFile(model, kCardMaterialName));
   const auto treeFile = MeshOfFile(test::LoadGltf(dir.File("tree.glb")));
-  EXPECT_LT(CompareViews(inMemory, Views(*treeFile, &cardsFile, nullptr)).silhouette, 0.05);
+  EXPECT_LT(CompareViews(inMemory, Views(*treeFile, cardsFile.get(), nullptr)).silhouette, 0.05);
 }
 
 }  // namespace
