@@ -24,7 +24,8 @@ vh::Image BarkLikePicture(int width, int height) {
 }
 
 void BM_RemoveShading(benchmark::State& state) {
-  const vh::Image source = BarkLikePicture(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const vh::Image source =
+      BarkLikePicture(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   for (auto _ : state) {
     state.PauseTiming();
     vh::Image picture = source;
@@ -35,7 +36,8 @@ void BM_RemoveShading(benchmark::State& state) {
 }
 
 void BM_GenerateBarkTileAllSteps(benchmark::State& state) {
-  const vh::Image source = BarkLikePicture(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const vh::Image source =
+      BarkLikePicture(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   vh::BarkTileOptions options;
   options.shadingRemoval = true;
   options.symmetrize = true;

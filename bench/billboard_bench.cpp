@@ -39,9 +39,8 @@ void BuildCloud(benchmark::State& state, vh::BillboardMode mode) {
   vh::Tree& tree = LeafyTree();
   vh::BillboardSettings settings;  // precision 50, 10 billboards, quality 7, 2048 textures
   settings.mode = mode;
-  const vh::BillboardRenderer blank = [](const vh::Vector3&, const vh::Vector3&, const vh::Vector3&, int side) {
-    return vh::KeyColourImage(side, side);
-  };
+  const vh::BillboardRenderer blank = [](const vh::Vector3&, const vh::Vector3&, const vh::Vector3&,
+                                         int side) { return vh::KeyColourImage(side, side); };
   std::size_t billboards = 0;
   for (auto _ : state) {
     vh::BillboardPicker picker;  // the first run of a program
@@ -58,8 +57,12 @@ void BuildCloud(benchmark::State& state, vh::BillboardMode mode) {
   state.counters["cloudSubmeshes"] = static_cast<double>(billboards);
 }
 
-void BM_BillboardCloudLeaves(benchmark::State& state) { BuildCloud(state, vh::BillboardMode::kGeometryForBranches); }
-void BM_BillboardCloudWholeTree(benchmark::State& state) { BuildCloud(state, vh::BillboardMode::kBillboardsForAll); }
+void BM_BillboardCloudLeaves(benchmark::State& state) {
+  BuildCloud(state, vh::BillboardMode::kGeometryForBranches);
+}
+void BM_BillboardCloudWholeTree(benchmark::State& state) {
+  BuildCloud(state, vh::BillboardMode::kBillboardsForAll);
+}
 
 // One billboard's worth of scoring (50 candidates over every triangle of the
 // tree): the plain reference loop against the scorer the builder uses.

@@ -30,15 +30,15 @@ using vh::bench::Context;
 
 void BM_BillboardQuality(benchmark::State& state) {
   static vh::Tree* tree = [] {
-    return new vh::Tree(
-        vh::Generate(vh::ReadDocumentFile(VH_BENCH_DIR "/../tests/data/billboard_tree.vhm", vh::TreeParameters())));
+    return new vh::Tree(vh::Generate(
+        vh::ReadDocumentFile(VH_BENCH_DIR "/../tests/data/billboard_tree.vhm", vh::TreeParameters())));
   }();
   vh::HeadlessGl& gl = Context();
   vh::BillboardSettings settings;
   settings.billboardCount = static_cast<int>(state.range(0));
   settings.mode = static_cast<vh::BillboardMode>(state.range(1));
-  const vh::BillboardRenderer render = [&](const vh::Vector3& v0, const vh::Vector3& v1, const vh::Vector3& v2,
-                                           int side) {
+  const vh::BillboardRenderer render = [&](const vh::Vector3& v0, const vh::Vector3& v1,
+                                           const vh::Vector3& v2, int side) {
     gl.BindFramebuffer(side, side);
     return vh::RenderBillboardPicture(vh::bench::Lists(), *tree, {}, v0, v1, v2, side);
   };

@@ -34,15 +34,9 @@ void Export(benchmark::State& state, void (*exporter)(const vh::MeshObject&, con
   if (withMaterialFile) std::filesystem::remove(path + ".mtl");
 }
 
-void BM_ExportOBJ(benchmark::State& state) {
-  Export(state, vh::ExportOBJ, "vh_export_bench.obj", true);
-}
-void BM_ExportDXF(benchmark::State& state) {
-  Export(state, vh::ExportDXF, "vh_export_bench.dxf", false);
-}
-void BM_Export3DS(benchmark::State& state) {
-  Export(state, vh::Export3DS, "vh_export_bench.3ds", false);
-}
+void BM_ExportOBJ(benchmark::State& state) { Export(state, vh::ExportOBJ, "vh_export_bench.obj", true); }
+void BM_ExportDXF(benchmark::State& state) { Export(state, vh::ExportDXF, "vh_export_bench.dxf", false); }
+void BM_Export3DS(benchmark::State& state) { Export(state, vh::Export3DS, "vh_export_bench.3ds", false); }
 
 // The number formatter alone against the C library's "%f".
 std::vector<double> Coordinates() {

@@ -18,7 +18,8 @@ void Grow(benchmark::State& state, const vh::TreeParameters& params) {
     benchmark::DoNotOptimize(tree.submeshes.data());
   }
   state.counters["vertices"] = static_cast<double>(tree.VertexCount());
-  state.counters["vertices/s"] = benchmark::Counter(static_cast<double>(vertices), benchmark::Counter::kIsRate);
+  state.counters["vertices/s"] =
+      benchmark::Counter(static_cast<double>(vertices), benchmark::Counter::kIsRate);
 }
 
 void BM_GenerateDefaultTree(benchmark::State& state) { Grow(state, vh::TreeParameters(2)); }
@@ -27,4 +28,9 @@ void BM_GenerateLargeLeafyTree(benchmark::State& state) { Grow(state, vh::bench:
 }  // namespace
 
 BENCHMARK(BM_GenerateDefaultTree)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_GenerateLargeLeafyTree)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_GenerateLargeLeafyTree)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0)
+    ->UseRealTime();

@@ -13,10 +13,10 @@
 #include <chrono>
 #include <filesystem>
 
-#include "billboard/lod_chain.h"
 #include "bench_trees.h"
-#include "foundations/atomic_file.h"
+#include "billboard/lod_chain.h"
 #include "fileio/gltf_export.h"
+#include "foundations/atomic_file.h"
 #include "tree/tree.h"
 
 namespace {
@@ -51,7 +51,11 @@ void BM_BuildGLBInMemory(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
 }
-BENCHMARK(BM_BuildGLBInMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
+BENCHMARK(BM_BuildGLBInMemory)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->MinTime(2.0);
 
 // A built file written: the bytes into the page cache, the flush to disk
 // (fsync, which every export does before it replaces the previous file)

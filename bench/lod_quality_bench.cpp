@@ -124,11 +124,13 @@ void BM_LodLevelQuality(benchmark::State& state) {
   // The tree as tall as the share of the screen where this level takes over.
   const double shownShare = index == 0 ? 1.0 : fixture.chain.levels[index - 1].screenCoverage;
   const double shownPixels = shownShare * 1080.0;
-  const int shownSide = std::clamp(static_cast<int>(std::lround(shownPixels / vh::FramedHeight(fixture.tree))), 16, 1080);
+  const int shownSide =
+      std::clamp(static_cast<int>(std::lround(shownPixels / vh::FramedHeight(fixture.tree))), 16, 1080);
   const vh::FrameContents treeFrame = MeshAlone(&fixture.tree);
   const vh::ViewsAround treeShown = vh::bench::ViewsOf(fixture.tree, treeFrame, shownSide);
   if (!level.billboardColour.Empty()) vh::UploadCardTexture(level.billboardColour);
-  const vh::ViewsDifference shown = vh::CompareViews(treeShown, vh::bench::ViewsOf(fixture.tree, frame, shownSide));
+  const vh::ViewsDifference shown =
+      vh::CompareViews(treeShown, vh::bench::ViewsOf(fixture.tree, frame, shownSide));
   // And as a screen with 4 x 4 samples per pixel sees it: at 256 pixels,
   // and at the size shown.
   const vh::ViewsDifference smoothed = vh::CompareCoverage(fixture.treeViews, views, kSamples);
@@ -140,7 +142,8 @@ void BM_LodLevelQuality(benchmark::State& state) {
   std::set<int> materials;
   for (const auto& submesh : level.mesh->submeshes)
     if (!submesh->triangles.empty()) materials.insert(submesh->texture);
-  state.SetLabel(std::string(kTrees[treeIndex].name) + " LOD" + std::to_string(index) + " " + level.description);
+  state.SetLabel(std::string(kTrees[treeIndex].name) + " LOD" + std::to_string(index) + " " +
+                 level.description);
   state.counters["triangles"] = static_cast<double>(level.mesh->PolygonCount());
   state.counters["share"] =
       static_cast<double>(level.mesh->PolygonCount()) / static_cast<double>(fixture.tree.PolygonCount());

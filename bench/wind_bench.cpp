@@ -83,9 +83,17 @@ void ExportLarge(benchmark::State& state, bool wind) {
 }
 
 void BM_ExportWithoutWind(benchmark::State& state) { ExportLarge(state, false); }
-BENCHMARK(BM_ExportWithoutWind)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
+BENCHMARK(BM_ExportWithoutWind)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->MinTime(2.0);
 
 void BM_ExportWithWind(benchmark::State& state) { ExportLarge(state, true); }
-BENCHMARK(BM_ExportWithWind)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(2.0);
+BENCHMARK(BM_ExportWithWind)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime()
+    ->MinTime(2.0);
 
 }  // namespace

@@ -23,7 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!vh::CheckGrowable(params).empty()) std::abort();  // the reader let an ungrowable set through
   const std::string saved = vh::FormatDocument(params);
   std::istringstream again(saved);
-  if (vh::FormatDocument(vh::ParseDocument(again, "again.vhm", vh::TreeParameters())) != saved)
-    std::abort();
+  if (vh::FormatDocument(vh::ParseDocument(again, "again.vhm", vh::TreeParameters())) != saved) std::abort();
   return 0;
 }

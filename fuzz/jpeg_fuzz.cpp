@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {
     const vh::Image image = vh::DecodeJPEG(data, size, "fuzz.jpg");
-    if (image.channels != 3 || image.pixels.size() != image.RowBytes() * static_cast<std::size_t>(image.height)) {
+    if (image.channels != 3 ||
+        image.pixels.size() != image.RowBytes() * static_cast<std::size_t>(image.height)) {
       std::abort();
     }
   } catch (const vh::PictureError&) {

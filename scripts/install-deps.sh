@@ -25,6 +25,8 @@ packages=(
   nodejs
   # fuzzing
   clang libclang-rt-14-dev
+  # the sources' layout, checked before building
+  clang-format-14
   # the Python module and its tests, for Debian's own python3
   pybind11-dev python3-dev python3-numpy python3-pytest
   # Debian packages: the tool's manual page, CPack's dependency search

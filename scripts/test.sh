@@ -7,6 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+scripts/check-format.sh
 
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT

@@ -126,8 +126,7 @@ void BM_DefaultTreeRedraw(benchmark::State& state) { RedrawOnly(state); }
 BENCHMARK(BM_DefaultTreeRedraw)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0);
 
 void BM_LargeTreeSliderToFrame(benchmark::State& state) {
-  const vh::TreeParameters large =
-      vh::ReadDocumentFile(VH_BENCH_DIR "/large_tree.vhm", vh::TreeParameters());
+  const vh::TreeParameters large = vh::ReadDocumentFile(VH_BENCH_DIR "/large_tree.vhm", vh::TreeParameters());
   if (!ShowTree(large)) state.SkipWithError("the large tree did not show");
   SliderToFrame(state);
 }

@@ -53,8 +53,7 @@ struct GlSetup {
     surface.setFormat(context.format());
     surface.create();
     if (!context.makeCurrent(&surface)) return;
-    target = std::make_unique<QOpenGLFramebufferObject>(
-        800, 600, QOpenGLFramebufferObject::Depth);
+    target = std::make_unique<QOpenGLFramebufferObject>(800, 600, QOpenGLFramebufferObject::Depth);
     target->bind();
     vh::InitViewState();
     ok = true;
@@ -85,8 +84,8 @@ void BM_RedrawFromDisplayLists(benchmark::State& state) {
   scene->Render();  // compiled once
   for (auto _ : state) scene->Render();
   SetCounters(state);
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                             benchmark::Counter::kIsRate);
+  state.counters["fps"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_RedrawFromDisplayLists)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 

@@ -88,7 +88,8 @@ std::vector<std::unique_ptr<Subject>> subjects;
 template <class Done>
 void RunUntil(vh::BufferedScene& scene, Subject& subject, Done done) {
   for (;;) {
-    const vh::BufferedScene::FrameReport report = scene.RenderFrame(subject.camera, subject.Contents(), kBudget);
+    const vh::BufferedScene::FrameReport report =
+        scene.RenderFrame(subject.camera, subject.Contents(), kBudget);
     if (done(report)) return;
     scene.Pump(vh::PacingClock::now() + std::chrono::milliseconds(15));
     if (!scene.UploadPending()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -133,7 +134,8 @@ void BM_FullDetailFrame(benchmark::State& state) {
   Subject& subject = *subjects[state.range(0)];
   ReadyScene ready(subject);
   std::uint64_t primitives = 0;
-  for (auto _ : state) primitives = ready.scene.RenderFrame(subject.camera, subject.Contents(), 1e9).primitives;
+  for (auto _ : state)
+    primitives = ready.scene.RenderFrame(subject.camera, subject.Contents(), 1e9).primitives;
   state.SetLabel(subject.name);
   state.counters["primitives"] = static_cast<double>(primitives);
 }
@@ -212,7 +214,11 @@ void BM_DisplayListsBefore(benchmark::State& state) {
 
 void AllTrees(benchmark::internal::Benchmark* b) { b->Arg(0)->Arg(1)->Arg(2); }
 
-BENCHMARK(BM_ArrivalToFirstPicture)->Apply(AllTrees)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
+BENCHMARK(BM_ArrivalToFirstPicture)
+    ->Apply(AllTrees)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(2);
 BENCHMARK(BM_FullDetailFrame)->Apply(AllTrees)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_InteractionFrame)->Apply(AllTrees)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 BENCHMARK(BM_OneBufferLimit)->Apply(AllTrees)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);

@@ -28,7 +28,6 @@ vh::WindSettings Wind() {
   return wind;
 }
 
-
 struct Preview {
   vh::Tree tree;
   std::unique_ptr<vh::MeshObject> plane = vh::BuildGroundPlane();
@@ -60,7 +59,8 @@ void RunFrames(benchmark::State& state, Preview& preview) {
   }
   state.counters["tree vertices"] = static_cast<double>(preview.tree.VertexCount());
   state.counters["posed vertices"] = static_cast<double>(preview.swaying->VertexCount());
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["fps"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_DefaultTreePreviewFrame(benchmark::State& state) {

@@ -80,9 +80,10 @@ BarkCrop ComputeBarkCrop(int sourceWidth, int sourceHeight, const BarkTileOption
   crop.width = scaled(sourceWidth, options.x1 - options.x0);
   crop.height = scaled(sourceHeight, options.y1 - options.y0);
   if (crop.width < 2 || crop.height < 2) {
-    throw BarkTileError("The crop is too small: " + std::to_string(std::max(crop.width, 0)) + " x " +
-                        std::to_string(std::max(crop.height, 0)) +
-                        " pixels; a bark tile needs at least 2 x 2 pixels (is each upper bound above its lower one?)");
+    throw BarkTileError(
+        "The crop is too small: " + std::to_string(std::max(crop.width, 0)) + " x " +
+        std::to_string(std::max(crop.height, 0)) +
+        " pixels; a bark tile needs at least 2 x 2 pixels (is each upper bound above its lower one?)");
   }
   crop.left = scaled(sourceWidth, options.x0);
   crop.right = scaled(sourceWidth, options.x1);
@@ -96,9 +97,7 @@ Image CropBarkPicture(const Image& source, const BarkCrop& crop) {
                              crop.width, crop.height));
 }
 
-int HorizontalPassCount(int width, int strength) {
-  return static_cast<int>(16LL * width * strength / 100);
-}
+int HorizontalPassCount(int width, int strength) { return static_cast<int>(16LL * width * strength / 100); }
 
 // The counting loop this replaces runs while a counter from 0 is below
 // height * 0.1 * s * 0.01, evaluated in extended precision. The doubles 0.1
@@ -119,7 +118,8 @@ double Luminance(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
 void RemoveShading(Image& picture, int strength, const BarkProgress& progress) {
   CheckWorkingPicture(picture, "The shading removal");
   if (strength < 1 || strength > 100) {
-    throw BarkTileError("The shading removal strength must lie within 1..100, not " + std::to_string(strength));
+    throw BarkTileError("The shading removal strength must lie within 1..100, not " +
+                        std::to_string(strength));
   }
   ProgressReporter reporter(progress);
   reporter.Step(0);
@@ -137,12 +137,13 @@ void RemoveShading(Image& picture, int strength, const BarkProgress& progress) {
     mean += luminance[i];
   }
 
-  const bool rowsDone = SmoothRows(luminance.data(), width, height, HorizontalPassCount(width, strength),
-                                   [&](int rows) { return reporter.Report(static_cast<int>(rows * 33LL / height)); });
+  const bool rowsDone =
+      SmoothRows(luminance.data(), width, height, HorizontalPassCount(width, strength),
+                 [&](int rows) { return reporter.Report(static_cast<int>(rows * 33LL / height)); });
   if (!rowsDone) throw BarkTileCancelled();
-  const bool columnsDone =
-      SmoothColumns(luminance.data(), width, height, VerticalPassCount(height, strength),
-                    [&](int columns) { return reporter.Report(static_cast<int>(33 + columns * 33LL / width)); });
+  const bool columnsDone = SmoothColumns(
+      luminance.data(), width, height, VerticalPassCount(height, strength),
+      [&](int columns) { return reporter.Report(static_cast<int>(33 + columns * 33LL / width)); });
   if (!columnsDone) throw BarkTileCancelled();
   mean = mean / count;
 
@@ -197,7 +198,8 @@ void Symmetrize(Image& picture, const BarkProgress& progress) {
   // of 13.999..., and a few channel values in a thousand come out one off.
   std::vector<long double> columnWeight(static_cast<std::size_t>(width));
   for (int x = 0; x < width; ++x) {
-    columnWeight[static_cast<std::size_t>(x)] = std::fabs(static_cast<long double>(x) / (width - 1) - 0.5L) * 2;
+    columnWeight[static_cast<std::size_t>(x)] =
+        std::fabs(static_cast<long double>(x) / (width - 1) - 0.5L) * 2;
   }
   for (int y = 0; y < height; ++y) {
     reporter.Step(static_cast<int>(y * 100LL / height));

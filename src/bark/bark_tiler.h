@@ -118,6 +118,7 @@ void MakePowerOfTwo(Image& picture);
 // changed; the result is RGB. Progress restarts at 0 for every step and ends
 // at 0, as a progress bar shows it. Throws BarkTileError (nothing computed)
 // or BarkTileCancelled.
-Image GenerateBarkTile(const Image& source, const BarkTileOptions& options, const BarkProgress& progress = {});
+Image GenerateBarkTile(const Image& source, const BarkTileOptions& options,
+                       const BarkProgress& progress = {});
 
 }  // namespace vh

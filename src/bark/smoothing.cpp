@@ -147,9 +147,15 @@ struct Sweeper {
 
   VH_INLINE void EdgeStepAny(int i) {
     switch (i % 3) {
-      case 0: EdgeStep<0>(i); break;
-      case 1: EdgeStep<1>(i); break;
-      default: EdgeStep<2>(i); break;
+      case 0:
+        EdgeStep<0>(i);
+        break;
+      case 1:
+        EdgeStep<1>(i);
+        break;
+      default:
+        EdgeStep<2>(i);
+        break;
     }
   }
 
@@ -259,9 +265,12 @@ struct GroupKernel {
 bool Supports(SmoothingKernel kernel) {
   __builtin_cpu_init();
   switch (kernel) {
-    case SmoothingKernel::Avx512: return __builtin_cpu_supports("avx512f");
-    case SmoothingKernel::Avx: return __builtin_cpu_supports("avx");
-    default: return true;
+    case SmoothingKernel::Avx512:
+      return __builtin_cpu_supports("avx512f");
+    case SmoothingKernel::Avx:
+      return __builtin_cpu_supports("avx");
+    default:
+      return true;
   }
 }
 
@@ -275,9 +284,12 @@ GroupKernel CurrentKernel() {
                                                : SmoothingKernel::Sse2;
   }
   switch (kernel) {
-    case SmoothingKernel::Avx512: return {8, SmoothGroupAvx512};
-    case SmoothingKernel::Avx: return {4, SmoothGroupAvx};
-    default: return {2, SmoothGroupSse2};
+    case SmoothingKernel::Avx512:
+      return {8, SmoothGroupAvx512};
+    case SmoothingKernel::Avx:
+      return {4, SmoothGroupAvx};
+    default:
+      return {2, SmoothGroupSse2};
   }
 }
 
@@ -295,7 +307,8 @@ bool SmoothLines(double* values, int lineCount, std::size_t lineStride, int n, s
   const double work = static_cast<double>(lineCount) * n * passes;
   const unsigned hardware = std::max(1u, std::thread::hardware_concurrency());
   const int workers =
-      work < 4e6 ? 1 : static_cast<int>(std::min<unsigned>({hardware, 16u, static_cast<unsigned>(groupCount)}));
+      work < 4e6 ? 1
+                 : static_cast<int>(std::min<unsigned>({hardware, 16u, static_cast<unsigned>(groupCount)}));
 
   const std::size_t groupValues = static_cast<std::size_t>(n) * static_cast<std::size_t>(lanes);
   std::vector<std::vector<double>> buffers(static_cast<std::size_t>(workers));

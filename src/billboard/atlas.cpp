@@ -21,8 +21,8 @@ void CheckPicture(const Image& picture, std::size_t index) {
                                                    static_cast<std::size_t>(picture.channels);
   if (!sizeOk) {
     throw std::runtime_error("Billboard picture " + std::to_string(index) + " (" +
-                             std::to_string(picture.width) + " x " + std::to_string(picture.height) +
-                             ", " + std::to_string(picture.channels) +
+                             std::to_string(picture.width) + " x " + std::to_string(picture.height) + ", " +
+                             std::to_string(picture.channels) +
                              " channels) does not hold the pixels its size promises");
   }
 }
@@ -146,8 +146,10 @@ Image AssembleAtlas(const std::vector<Image>& pictures, const std::vector<Submes
     const int h = place.y1 - place.y0;
     DrawScaled(atlas, pictures[i], place.x0, place.y0, w, h);
     for (Vertex& vertex : billboards[i]->vertices) {
-      vertex.texCoord.x = static_cast<float>((static_cast<Ext>(vertex.texCoord.x) * w + place.x0) / layout.side);
-      vertex.texCoord.y = static_cast<float>((static_cast<Ext>(vertex.texCoord.y) * h + place.y0) / layout.side);
+      vertex.texCoord.x =
+          static_cast<float>((static_cast<Ext>(vertex.texCoord.x) * w + place.x0) / layout.side);
+      vertex.texCoord.y =
+          static_cast<float>((static_cast<Ext>(vertex.texCoord.y) * h + place.y0) / layout.side);
     }
     ++billboards[i]->revision;
   }

@@ -44,8 +44,8 @@ struct AtlasPlace {
 };
 
 struct AtlasLayout {
-  int side = 0;                   // the atlas is side x side pixels
-  std::vector<AtlasPlace> places; // one per input size, in input order
+  int side = 0;                    // the atlas is side x side pixels
+  std::vector<AtlasPlace> places;  // one per input size, in input order
 };
 
 // trunc(sqrt(1.4 * areaSum)) for a whole-numbered sum of picture areas,

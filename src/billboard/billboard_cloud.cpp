@@ -83,8 +83,9 @@ std::size_t BestCandidate(const std::vector<float>& scores) {
 
 }  // namespace
 
-BillboardCloud CreateBillboardCloud(MeshObject& tree, const BillboardSettings& settings, BillboardPicker& picker,
-                                    const BillboardRenderer& render, const BillboardProgress& progress) {
+BillboardCloud CreateBillboardCloud(MeshObject& tree, const BillboardSettings& settings,
+                                    BillboardPicker& picker, const BillboardRenderer& render,
+                                    const BillboardProgress& progress) {
   CheckSettings(settings);
   TriangleCoverage coverage(tree);
   auto cloud = std::make_unique<MeshObject>();
@@ -124,7 +125,8 @@ BillboardCloud CreateBillboardCloud(MeshObject& tree, const BillboardSettings& s
     cloud->submeshes.push_back(billboard.submesh);
     billboards.push_back(billboard.submesh.get());
     const BillboardQuad& quad = billboard.quad;
-    const int side = BillboardImageSide(quad.corner[0], quad.corner[1], quad.corner[2], settings.textureQuality);
+    const int side =
+        BillboardImageSide(quad.corner[0], quad.corner[1], quad.corner[2], settings.textureQuality);
     pictures.push_back(render ? render(quad.corner[0], quad.corner[1], quad.corner[2], side)
                               : KeyColourImage(side, side));
   }

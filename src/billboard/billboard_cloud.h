@@ -28,9 +28,9 @@ enum class BillboardMode : int {
 
 // The six inputs of the "Level of detail" page, with the controls' defaults.
 struct BillboardSettings {
-  int precision = 50;          // 1..500: candidate planes tried per billboard
-  int billboardCount = 10;     // 1..100: cluster distance threshold 100 / count
-  bool favourVertical = false; // weight candidate planes by how vertical they are
+  int precision = 50;           // 1..500: candidate planes tried per billboard
+  int billboardCount = 10;      // 1..100: cluster distance threshold 100 / count
+  bool favourVertical = false;  // weight candidate planes by how vertical they are
   BillboardMode mode = BillboardMode::kGeometryForBranches;
   int textureQuality = 7;      // 1..15: quality x 0.17 pixels per tree unit
   int textureResolution = 11;  // 5..12: output textures are 2^resolution square
@@ -88,7 +88,8 @@ struct BillboardCloud {
 // Throws std::runtime_error for settings outside their ranges, for a tree
 // whose triangles index missing vertices, or for a picture whose pixel buffer
 // does not match its size; exceptions of the callbacks pass through.
-BillboardCloud CreateBillboardCloud(MeshObject& tree, const BillboardSettings& settings, BillboardPicker& picker,
-                                    const BillboardRenderer& render, const BillboardProgress& progress);
+BillboardCloud CreateBillboardCloud(MeshObject& tree, const BillboardSettings& settings,
+                                    BillboardPicker& picker, const BillboardRenderer& render,
+                                    const BillboardProgress& progress);
 
 }  // namespace vh

@@ -10,8 +10,8 @@ BillboardPlane MakePlane(const CandidatePlane& candidate) {
 }
 
 float Length(const Vector3& v) {
-  return static_cast<float>(std::sqrt(static_cast<Ext>(v.x) * v.x + static_cast<Ext>(v.y) * v.y +
-                                      static_cast<Ext>(v.z) * v.z));
+  return static_cast<float>(
+      std::sqrt(static_cast<Ext>(v.x) * v.x + static_cast<Ext>(v.y) * v.y + static_cast<Ext>(v.z) * v.z));
 }
 
 bool IsNear(float signedDistance, float threshold) { return std::fabs(signedDistance) < threshold; }

@@ -8,7 +8,8 @@
 namespace vh {
 
 CandidatePlane BillboardPicker::Pick(const MeshObject& mesh, const TriangleCoverage& coverage) {
-  if (coverage.Uncovered() == 0) throw std::runtime_error("No uncovered triangle left to pick a billboard plane from");
+  if (coverage.Uncovered() == 0)
+    throw std::runtime_error("No uncovered triangle left to pick a billboard plane from");
   const FastModulo submeshIndex(static_cast<std::uint32_t>(coverage.SubmeshCount()));
   std::uint32_t submesh = 0;
   std::uint32_t triangle = 0;

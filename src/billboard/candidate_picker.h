@@ -23,8 +23,7 @@ class TriangleCoverage;
 // millions of indices when few triangles remain uncovered.
 class FastModulo {
  public:
-  explicit FastModulo(std::uint32_t divisor)
-      : m_divisor(divisor), m_inverse(UINT64_MAX / divisor + 1) {}
+  explicit FastModulo(std::uint32_t divisor) : m_divisor(divisor), m_inverse(UINT64_MAX / divisor + 1) {}
   std::uint32_t operator()(std::uint32_t a) const {
     // High 64 bits of the 96-bit product (m_inverse * a mod 2^64) * divisor.
     const std::uint64_t fraction = m_inverse * a;

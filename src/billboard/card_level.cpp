@@ -66,7 +66,8 @@ MeshObject WithoutTrunk(const MeshObject& tree) {
 
 // The picture frame of a vertical card through `axis` along direction `d`
 // (horizontal, unit), spanning `low`..`high` along d and `bottom`..`top`.
-PictureFrame VerticalCard(const Vector3& axis, const Vector3& d, float low, float high, float bottom, float top) {
+PictureFrame VerticalCard(const Vector3& axis, const Vector3& d, float low, float high, float bottom,
+                          float top) {
   const Vector3 foot{axis.x, 0.0f, axis.z};
   const Vector3 up{0.0f, 1.0f, 0.0f};
   PictureFrame frame;
@@ -76,8 +77,12 @@ PictureFrame VerticalCard(const Vector3& axis, const Vector3& d, float low, floa
   return frame;
 }
 
-double FrameWidth(const PictureFrame& frame) { return std::sqrt(static_cast<double>(LengthSquared(frame.v2 - frame.v1))); }
-double FrameHeight(const PictureFrame& frame) { return std::sqrt(static_cast<double>(LengthSquared(frame.v1 - frame.v0))); }
+double FrameWidth(const PictureFrame& frame) {
+  return std::sqrt(static_cast<double>(LengthSquared(frame.v2 - frame.v1)));
+}
+double FrameHeight(const PictureFrame& frame) {
+  return std::sqrt(static_cast<double>(LengthSquared(frame.v1 - frame.v0)));
+}
 
 // A card's submesh: its four corners twice, facing either way, with the
 // texture coordinates of a billboard (V0 (1, 1), V1 (1, 0), V2 (0, 0),
@@ -162,12 +167,14 @@ std::array<Vector3, 8> CornerNormals(const std::vector<SurfaceSample>& samples, 
   const Vector3 corners[4] = {frame.v0, frame.v1, frame.v2, frame.v0 + frame.v2 - frame.v1};
   const Vector3 facing = FrameNormal(frame);
   const Vector3 across = frame.v1 - frame.v2, down = frame.v0 - frame.v1;
-  const float acrossLength2 = std::max(LengthSquared(across), 1e-20f), downLength2 = std::max(LengthSquared(down), 1e-20f);
+  const float acrossLength2 = std::max(LengthSquared(across), 1e-20f),
+              downLength2 = std::max(LengthSquared(down), 1e-20f);
   std::array<Vector3, 8> sums{};
   std::array<double, 8> areas{};
   for (const SurfaceSample& sample : samples) {
     bool kept = true;
-    for (const KeptSide& side : frame.keep) kept = kept && Dot(side.normal, sample.centre) + side.offset >= 0.0f;
+    for (const KeptSide& side : frame.keep)
+      kept = kept && Dot(side.normal, sample.centre) + side.offset >= 0.0f;
     if (!kept) continue;
     const float u = std::clamp(Dot(sample.centre - frame.v2, across) / acrossLength2, 0.0f, 1.0f);
     const float v = std::clamp(Dot(sample.centre - frame.v2, down) / downLength2, 0.0f, 1.0f);
@@ -183,7 +190,8 @@ std::array<Vector3, 8> CornerNormals(const std::vector<SurfaceSample>& samples, 
   }
   std::array<Vector3, 8> normals{};
   for (std::size_t i = 0; i < 8; ++i) {
-    const bool agreed = areas[i] > 0.0 && std::sqrt(static_cast<double>(LengthSquared(sums[i]))) > kAgreement * areas[i];
+    const bool agreed =
+        areas[i] > 0.0 && std::sqrt(static_cast<double>(LengthSquared(sums[i]))) > kAgreement * areas[i];
     const float side = i < 4 ? 1.0f : -1.0f;
     normals[i] = agreed ? Normalized(sums[i])
                         : Normalized(facing * side + (corners[i % 4] - crownCentre) * (1.0f / crownRadius));
@@ -234,7 +242,8 @@ CardLayout LayOutCards(const MeshObject& tree) {
         // within a step of the azimuth without wrapping round.
         const double off = std::fabs(azimuth - k * step);
         const int fin = ((k % kFins) + kFins) % kFins;
-        if (off <= half + kReachSlack || radius == 0.0) reach[fin] = std::max(reach[fin], static_cast<float>(radius));
+        if (off <= half + kReachSlack || radius == 0.0)
+          reach[fin] = std::max(reach[fin], static_cast<float>(radius));
       }
     }
   for (int k = 0; k < kFins; ++k) {
@@ -245,7 +254,8 @@ CardLayout LayOutCards(const MeshObject& tree) {
     // through the axis.
     for (const double side : {angle + half, angle - half}) {
       const float sign = side > angle ? 1.0f : -1.0f;
-      const Vector3 normal{sign * static_cast<float>(std::sin(side)), 0.0f, -sign * static_cast<float>(std::cos(side))};
+      const Vector3 normal{sign * static_cast<float>(std::sin(side)), 0.0f,
+                           -sign * static_cast<float>(std::cos(side))};
       fin.keep.push_back({normal, -Dot(normal, axis)});
     }
     layout.cards.push_back(fin);
@@ -258,7 +268,8 @@ CardLayout LayOutCards(const MeshObject& tree) {
   // 0.189 and 0.188 with the upper half). From high above, the lower
   // crown then shows only where the upper one does.
   const float height = crown.Centre().y;
-  const float x0 = all.low.x - margin, x1 = all.high.x + margin, z0 = all.low.z - margin, z1 = all.high.z + margin;
+  const float x0 = all.low.x - margin, x1 = all.high.x + margin, z0 = all.low.z - margin,
+              z1 = all.high.z + margin;
   PictureFrame topCard;
   topCard.v0 = {x1, height, z1};
   topCard.v1 = {x1, height, z0};
@@ -287,7 +298,8 @@ std::shared_ptr<Submesh> Trunk(const MeshObject& tree) {
   return nullptr;
 }
 
-std::vector<MeshObject> SubmeshesWithin(const MeshObject& tree, const std::vector<std::vector<KeptSide>>& regions) {
+std::vector<MeshObject> SubmeshesWithin(const MeshObject& tree,
+                                        const std::vector<std::vector<KeptSide>>& regions) {
   std::vector<MeshObject> within(regions.size());
   for (const auto& submesh : tree.submeshes) {
     if (submesh->vertices.empty()) continue;
@@ -297,7 +309,8 @@ std::vector<MeshObject> SubmeshesWithin(const MeshObject& tree, const std::vecto
       bool reaches = true;
       for (const KeptSide& side : regions[r]) {
         // The box's corner farthest along the plane's normal.
-        const Vector3 far{side.normal.x >= 0 ? box.high.x : box.low.x, side.normal.y >= 0 ? box.high.y : box.low.y,
+        const Vector3 far{side.normal.x >= 0 ? box.high.x : box.low.x,
+                          side.normal.y >= 0 ? box.high.y : box.low.y,
                           side.normal.z >= 0 ? box.high.z : box.low.z};
         if (Dot(side.normal, far) + side.offset < 0.0f) {
           reaches = false;
@@ -323,7 +336,8 @@ CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const 
                          const LodRendererFactory& renderer, const std::shared_ptr<Submesh>& keptTrunk,
                          const CardProgress& progress) {
   if (textureResolution < 5 || textureResolution > 12)
-    throw std::runtime_error("Card texture resolution " + std::to_string(textureResolution) + " is outside 5..12");
+    throw std::runtime_error("Card texture resolution " + std::to_string(textureResolution) +
+                             " is outside 5..12");
   CardLevel level;
   level.mesh = std::make_unique<MeshObject>();
   float crownRadius = 1e-6f;
@@ -342,7 +356,8 @@ CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const 
   std::vector<Submesh*> cards;
   for (std::size_t i = 0; i < layout.cards.size(); ++i) {
     const PictureFrame& card = layout.cards[i];
-    level.mesh->submeshes.push_back(CardSubmesh(card, CornerNormals(samples, card, layout.crownCentre, crownRadius)));
+    level.mesh->submeshes.push_back(
+        CardSubmesh(card, CornerNormals(samples, card, layout.crownCentre, crownRadius)));
     cards.push_back(level.mesh->submeshes.back().get());
     if (!renderer) {
       level.pictures.push_back(KeyColourImage(card.width, card.height));

@@ -74,8 +74,8 @@ struct CardLevel {
   // texture coordinates on the level's atlas. Then the tree's trunk (its
   // first bark submesh, shared), which no card shows.
   std::unique_ptr<MeshObject> mesh;
-  Image colour;        // the atlas, e x e RGB, the key colour where transparent
-  Image transparency;  // e x e, black where transparent, white elsewhere
+  Image colour;                 // the atlas, e x e RGB, the key colour where transparent
+  Image transparency;           // e x e, black where transparent, white elsewhere
   std::vector<Image> pictures;  // each card's own picture, before packing
 };
 
@@ -105,6 +105,7 @@ std::shared_ptr<Submesh> Trunk(const MeshObject& tree);
 // the submeshes of `tree` (shared) that may reach into it: those with,
 // for every plane, a vertex on its kept side (a triangle reaching into the
 // region has one). A region without planes gets every submesh.
-std::vector<MeshObject> SubmeshesWithin(const MeshObject& tree, const std::vector<std::vector<KeptSide>>& regions);
+std::vector<MeshObject> SubmeshesWithin(const MeshObject& tree,
+                                        const std::vector<std::vector<KeptSide>>& regions);
 
 }  // namespace vh

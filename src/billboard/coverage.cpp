@@ -24,7 +24,8 @@ TriangleCoverage::TriangleCoverage(const MeshObject& mesh) {
       }
     }
     if (submesh.triangles.size() > UINT32_MAX) {
-      throw std::runtime_error("Submesh " + std::to_string(s) + " has more triangles than 32-bit indices allow");
+      throw std::runtime_error("Submesh " + std::to_string(s) +
+                               " has more triangles than 32-bit indices allow");
     }
     const auto count = static_cast<std::uint32_t>(submesh.triangles.size());
     m_submesh.push_back({total, count, count});

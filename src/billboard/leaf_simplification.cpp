@@ -51,12 +51,14 @@ std::vector<Triangle> ClipEars(const std::vector<Point2>& polygon) {
   while (open.size() > 3) {
     bool clipped = false;
     for (std::size_t i = 0; i < open.size() && !clipped; ++i) {
-      const std::uint32_t a = open[(i + open.size() - 1) % open.size()], b = open[i], c = open[(i + 1) % open.size()];
+      const std::uint32_t a = open[(i + open.size() - 1) % open.size()], b = open[i],
+                          c = open[(i + 1) % open.size()];
       if (Cross2(polygon[a], polygon[b], polygon[c]) <= 0.0) continue;  // reflex or flat
       bool ear = true;
       for (std::uint32_t other : open) {
         if (other == a || other == b || other == c) continue;
-        if (Cross2(polygon[a], polygon[b], polygon[other]) >= 0 && Cross2(polygon[b], polygon[c], polygon[other]) >= 0 &&
+        if (Cross2(polygon[a], polygon[b], polygon[other]) >= 0 &&
+            Cross2(polygon[b], polygon[c], polygon[other]) >= 0 &&
             Cross2(polygon[c], polygon[a], polygon[other]) >= 0)
           ear = false;
       }
@@ -67,7 +69,8 @@ std::vector<Triangle> ClipEars(const std::vector<Point2>& polygon) {
     }
     if (!clipped) break;  // no ear left (a self-touching outline): fan what remains
   }
-  for (std::size_t i = 1; i + 1 < open.size(); ++i) triangles.push_back({open[0], open[i], open[i + 1], true});
+  for (std::size_t i = 1; i + 1 < open.size(); ++i)
+    triangles.push_back({open[0], open[i], open[i + 1], true});
   return triangles;
 }
 
@@ -133,7 +136,8 @@ LeafPlan PlanLeafCorners(const Submesh& leaf, std::size_t corners) {
 }
 
 bool PlanFits(const LeafPlan& plan, const Submesh& leaf) {
-  if (leaf.vertices.size() != plan.vertexCount || leaf.triangles.size() != plan.sourceTriangles.size()) return false;
+  if (leaf.vertices.size() != plan.vertexCount || leaf.triangles.size() != plan.sourceTriangles.size())
+    return false;
   for (std::size_t i = 0; i < leaf.triangles.size(); ++i) {
     const Triangle& a = leaf.triangles[i];
     const Triangle& b = plan.sourceTriangles[i];

@@ -15,10 +15,10 @@ namespace vh {
 
 // Which corners of a leaf stay and how they are joined.
 struct LeafPlan {
-  std::size_t vertexCount = 0;          // of the leaves the plan fits
+  std::size_t vertexCount = 0;            // of the leaves the plan fits
   std::vector<Triangle> sourceTriangles;  // the triangles those leaves have (they must match too)
-  std::vector<std::uint32_t> kept;      // the corners kept, in outline order
-  std::vector<Triangle> triangles;      // over indices into `kept`, turning as the leaf's own
+  std::vector<std::uint32_t> kept;        // the corners kept, in outline order
+  std::vector<Triangle> triangles;        // over indices into `kept`, turning as the leaf's own
 };
 
 // The plan keeping `corners` (at least 3) of the outline of `leaf`, whose

@@ -31,7 +31,6 @@ constexpr double kUnmeasuredCoverage[] = {0.25, 0.125, 0.05};
 constexpr double kFirstThinnest = 1.0 / (0.5 * kScreenLines);
 constexpr double kSecondThinnest = 1.0 / (0.25 * kScreenLines);
 
-
 LodLevel Level(std::string description, std::unique_ptr<MeshObject> mesh) {
   LodLevel level;
   level.description = std::move(description);
@@ -99,7 +98,8 @@ void SetScreenCoverage(LodChain& chain, double height, bool measured) {
     chain.levels[i].screenCoverage = coverage;
     previous = coverage;
   }
-  if (!chain.levels.empty()) chain.levels.back().screenCoverage = std::min(kCullCoverage, previous * kSmallestStep);
+  if (!chain.levels.empty())
+    chain.levels.back().screenCoverage = std::min(kCullCoverage, previous * kSmallestStep);
 }
 
 // The trunk the card level keeps: the first reduction's (about as close to
@@ -129,8 +129,9 @@ std::pair<std::string, std::string> SplitExtension(const std::string& path) {
 void CheckLodChainOptions(const LodChainOptions& options) {
   if (!(options.firstShare > 0.0 && options.firstShare <= 1.0) ||
       !(options.secondShare > 0.0 && options.secondShare <= options.firstShare))
-    throw std::invalid_argument("the shares of the reduced levels must satisfy 0 < second <= first <= 1, not " +
-                                std::to_string(options.firstShare) + " and " + std::to_string(options.secondShare));
+    throw std::invalid_argument(
+        "the shares of the reduced levels must satisfy 0 < second <= first <= 1, not " +
+        std::to_string(options.firstShare) + " and " + std::to_string(options.secondShare));
   if (options.textureResolution < 5 || options.textureResolution > 12)
     throw std::invalid_argument("the cards' texture resolution must be 5..12, not " +
                                 std::to_string(options.textureResolution));
@@ -147,8 +148,8 @@ LodChain BuildGeometryLevels(const MeshObject& tree, const LodChainOptions& opti
   return chain;
 }
 
-LodChain BuildLodChain(const MeshObject& tree, const LodChainOptions& options, const LodRendererFactory& renderer,
-                       const BillboardProgress& progress) {
+LodChain BuildLodChain(const MeshObject& tree, const LodChainOptions& options,
+                       const LodRendererFactory& renderer, const BillboardProgress& progress) {
   LodChain chain = BuildGeometryLevels(tree, options);
   if (progress && !progress(10)) return {};
   CardLayout layout = LayOutCards(tree);
@@ -173,7 +174,8 @@ LodChain BuildLodChain(const MeshObject& tree, const LodChainOptions& options, c
   return chain;
 }
 
-ExportScene ChainScene(const LodChain& chain, const MaterialPictures& treePictures, double scale, LodLayout layout) {
+ExportScene ChainScene(const LodChain& chain, const MaterialPictures& treePictures, double scale,
+                       LodLayout layout) {
   ExportScene scene;
   scene.scale = scale;
   scene.allLevelsInScene = layout == LodLayout::kGrouped;
@@ -196,8 +198,8 @@ std::vector<std::string> ChainFileNames(const std::string& path, std::size_t lev
   return names;
 }
 
-void WriteChain(ExportFormat format, const LodChain& chain, const MaterialPictures& treePictures, double scale,
-                LodLayout layout, const std::string& path, const WindExport& wind) {
+void WriteChain(ExportFormat format, const LodChain& chain, const MaterialPictures& treePictures,
+                double scale, LodLayout layout, const std::string& path, const WindExport& wind) {
   ExportScene whole = ChainScene(chain, treePictures, scale, layout);
   whole.wind = wind;
   if (layout != LodLayout::kFilePerLevel) {
@@ -212,7 +214,8 @@ void WriteChain(ExportFormat format, const LodChain& chain, const MaterialPictur
     single.levels.push_back(whole.levels[i]);
     single.scale = scale;
     single.wind = wind;
-    single.origin = whole.levels.empty() ? std::nullopt : std::optional<Vector3>(ExportOrigin(*whole.levels[0].mesh));
+    single.origin =
+        whole.levels.empty() ? std::nullopt : std::optional<Vector3>(ExportOrigin(*whole.levels[0].mesh));
     WriteExport(format, single, names[i]);
   }
 }

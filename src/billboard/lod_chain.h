@@ -62,8 +62,8 @@ LodChain BuildGeometryLevels(const MeshObject& tree, const LodChainOptions& opti
 // a quarter, an eighth and a twentieth of the screen). `progress` (may be
 // empty) is told the percentage done; a false answer cancels and the
 // result is then empty. Exceptions of the callbacks pass through.
-LodChain BuildLodChain(const MeshObject& tree, const LodChainOptions& options, const LodRendererFactory& renderer,
-                       const BillboardProgress& progress = {});
+LodChain BuildLodChain(const MeshObject& tree, const LodChainOptions& options,
+                       const LodRendererFactory& renderer, const BillboardProgress& progress = {});
 
 // Where the lower levels of a chain go.
 enum class LodLayout {
@@ -85,7 +85,7 @@ std::vector<std::string> ChainFileNames(const std::string& path, std::size_t lev
 // file goes through a temporary file, so a failed write leaves what was
 // there; with kFilePerLevel the levels written before a failure stay.
 // `wind` sways every level of every file alike.
-void WriteChain(ExportFormat format, const LodChain& chain, const MaterialPictures& treePictures, double scale,
-                LodLayout layout, const std::string& path, const WindExport& wind = {});
+void WriteChain(ExportFormat format, const LodChain& chain, const MaterialPictures& treePictures,
+                double scale, LodLayout layout, const std::string& path, const WindExport& wind = {});
 
 }  // namespace vh

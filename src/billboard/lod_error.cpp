@@ -32,9 +32,9 @@ double EdgePixels(const Image& picture) {
 
 void CheckSize(const Image& picture, const PictureFrame& frame) {
   if (picture.width != frame.width || picture.height != frame.height)
-    throw std::runtime_error("A picture of " + std::to_string(picture.width) + " x " + std::to_string(picture.height) +
-                             " pixels does not fit its frame of " + std::to_string(frame.width) + " x " +
-                             std::to_string(frame.height));
+    throw std::runtime_error("A picture of " + std::to_string(picture.width) + " x " +
+                             std::to_string(picture.height) + " pixels does not fit its frame of " +
+                             std::to_string(frame.width) + " x " + std::to_string(frame.height));
 }
 
 }  // namespace
@@ -95,13 +95,15 @@ double OutlineError(const std::vector<Image>& reference, const std::vector<Image
         differing += Drawn(reference[i], x, y) != Drawn(level[i], x, y) ? 1 : 0;
     double edge = EdgePixels(reference[i]);
     if (edge == 0) edge = std::max(differing, 1.0);
-    const double pixel = std::sqrt(static_cast<double>(LengthSquared(frames[i].v1 - frames[i].v0))) / frames[i].height;
+    const double pixel =
+        std::sqrt(static_cast<double>(LengthSquared(frames[i].v1 - frames[i].v0))) / frames[i].height;
     sum += differing / edge * pixel;
   }
   return sum / static_cast<double>(frames.size());
 }
 
-Image CardsThroughFrame(const CardLayout& layout, const std::vector<Image>& pictures, const PictureFrame& frame) {
+Image CardsThroughFrame(const CardLayout& layout, const std::vector<Image>& pictures,
+                        const PictureFrame& frame) {
   Image seen = KeyColourImage(frame.width, frame.height);
   const Vector3 look = FrameNormal(frame);
   struct Card {
@@ -113,7 +115,8 @@ Image CardsThroughFrame(const CardLayout& layout, const std::vector<Image>& pict
   for (std::size_t i = 0; i < layout.cards.size() && i < pictures.size(); ++i) {
     const PictureFrame& card = layout.cards[i];
     const Vector3 across = card.v1 - card.v2, down = card.v0 - card.v1;
-    cards.push_back({card.v2, across, down, FrameNormal(card), LengthSquared(across), LengthSquared(down), &pictures[i]});
+    cards.push_back(
+        {card.v2, across, down, FrameNormal(card), LengthSquared(across), LengthSquared(down), &pictures[i]});
   }
   for (int y = 0; y < frame.height; ++y)
     for (int x = 0; x < frame.width; ++x) {
@@ -127,7 +130,7 @@ Image CardsThroughFrame(const CardLayout& layout, const std::vector<Image>& pict
         const double v = Dot(hit - card.corner, card.down) / card.downLength2;
         if (u < 0 || u >= 1 || v < 0 || v >= 1) continue;
         const std::uint8_t* texel = card.picture->At(static_cast<int>(u * card.picture->width),
-                                                      static_cast<int>(v * card.picture->height));
+                                                     static_cast<int>(v * card.picture->height));
         if (IsKeyColour(texel)) continue;
         std::uint8_t* to = seen.At(x, y);
         to[0] = texel[0];

@@ -38,6 +38,7 @@ double OutlineError(const std::vector<Image>& reference, const std::vector<Image
 // the pixel's centre, along the frame's normal, meets the card; the key
 // colour where none is. `pictures` are the cards' own pictures, in the
 // layout's order.
-Image CardsThroughFrame(const CardLayout& layout, const std::vector<Image>& pictures, const PictureFrame& frame);
+Image CardsThroughFrame(const CardLayout& layout, const std::vector<Image>& pictures,
+                        const PictureFrame& frame);
 
 }  // namespace vh

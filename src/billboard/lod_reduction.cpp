@@ -36,8 +36,9 @@ ReducedGrid Reduce(const BranchGrid& grid, double factor) {
   const unsigned bands = grid.rings - 1, around = grid.columns - 1;
   const unsigned keptBands =
       std::clamp(static_cast<unsigned>(std::lround(bands * std::pow(factor, kRingExponent))), 1u, bands);
-  const unsigned keptAround = std::clamp(static_cast<unsigned>(std::lround(around * std::pow(factor, kColumnExponent))),
-                                         std::min(3u, around), around);
+  const unsigned keptAround =
+      std::clamp(static_cast<unsigned>(std::lround(around * std::pow(factor, kColumnExponent))),
+                 std::min(3u, around), around);
   return {Spread(bands, keptBands + 1), Spread(around, keptAround + 1)};
 }
 
@@ -58,10 +59,12 @@ std::shared_ptr<Submesh> CopyLooks(const Submesh& source) {
 
 // The branch with only the kept rings and columns; each cell's two
 // triangles turn as the generator's do.
-std::shared_ptr<Submesh> ReducedBranch(const Submesh& branch, const BranchGrid& grid, const ReducedGrid& kept) {
+std::shared_ptr<Submesh> ReducedBranch(const Submesh& branch, const BranchGrid& grid,
+                                       const ReducedGrid& kept) {
   auto reduced = CopyLooks(branch);
   for (unsigned ring : kept.rings)
-    for (unsigned column : kept.columns) reduced->vertices.push_back(branch.vertices[ring * grid.columns + column]);
+    for (unsigned column : kept.columns)
+      reduced->vertices.push_back(branch.vertices[ring * grid.columns + column]);
   const auto width = static_cast<std::uint32_t>(kept.columns.size());
   for (std::uint32_t i = 0; i + 1 < kept.rings.size(); ++i)
     for (std::uint32_t j = 0; j + 1 < width; ++j) {
@@ -116,10 +119,12 @@ struct LeafChoice {
 constexpr std::size_t kFewestCorners = 4;
 constexpr double kLeafShares[] = {1.0, 0.7, 0.5, 0.35, 0.25, 0.18, 0.125, 0.09, 0.0625};
 
-double LeafTriangles(const std::map<std::size_t, std::size_t>& leavesByCorners, std::size_t corners, double share) {
+double LeafTriangles(const std::map<std::size_t, std::size_t>& leavesByCorners, std::size_t corners,
+                     double share) {
   double triangles = 0.0;
   for (const auto& [own, count] : leavesByCorners)
-    triangles += static_cast<double>(count) * share * static_cast<double>(std::max<std::size_t>(std::min(own, corners), 3) - 2);
+    triangles += static_cast<double>(count) * share *
+                 static_cast<double>(std::max<std::size_t>(std::min(own, corners), 3) - 2);
   return triangles;
 }
 
@@ -183,7 +188,9 @@ std::vector<double> LeafKeepWeights(const MeshObject& tree, double share) {
   }
   constexpr int kBands = 16;
   const float ax = 0.5f * (x0 + x1), az = 0.5f * (z0 + z1), span = std::max(high - low, 1e-6f);
-  const auto band = [&](float y) { return std::clamp(static_cast<int>((y - low) / span * kBands), 0, kBands - 1); };
+  const auto band = [&](float y) {
+    return std::clamp(static_cast<int>((y - low) / span * kBands), 0, kBands - 1);
+  };
   const auto radius = [&](const Vector3& c) { return std::hypot(c.x - ax, c.z - az); };
   std::vector<float> widest(kBands, 1e-6f);
   for (std::size_t i = 0; i < weights.size(); ++i) {
@@ -287,7 +294,8 @@ std::unique_ptr<MeshObject> ReduceTree(const MeshObject& tree, const LodReductio
       reduced->submeshes.push_back(submesh);
       continue;
     }
-    auto plan = std::find_if(plans.begin(), plans.end(), [&](const LeafPlan& p) { return PlanFits(p, *submesh); });
+    auto plan =
+        std::find_if(plans.begin(), plans.end(), [&](const LeafPlan& p) { return PlanFits(p, *submesh); });
     if (plan == plans.end()) plan = plans.insert(plans.end(), PlanLeafCorners(*submesh, leaves.corners));
     // Those kept cover for those left out, as far as the level lets them grow.
     const double growth = std::min(std::sqrt(1.0 / leaves.share), std::max(1.0, reduction.mostLeafGrowth));

@@ -109,8 +109,9 @@ float UncoveredTriangles::Score(const CandidatePlane& candidate, float threshold
   return score;
 }
 
-std::vector<float> UncoveredTriangles::ScoreAll(const std::vector<CandidatePlane>& candidates, float threshold,
-                                                bool favourVertical, unsigned threads) const {
+std::vector<float> UncoveredTriangles::ScoreAll(const std::vector<CandidatePlane>& candidates,
+                                                float threshold, bool favourVertical,
+                                                unsigned threads) const {
   std::vector<float> scores(candidates.size(), 0.0f);
   std::atomic<std::size_t> next{0};
   auto work = [&] {

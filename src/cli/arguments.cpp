@@ -37,7 +37,8 @@ long long ParseInteger(const std::string& option, const std::string& text, long 
 double ParseReal(const std::string& option, const std::string& text, double low, double high) {
   char* end = nullptr;
   const double value = text.empty() ? 0.0 : std::strtod(text.c_str(), &end);
-  if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(value) || value < low || value > high)
+  if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(value) || value < low ||
+      value > high)
     throw std::invalid_argument(option + " needs a number from " + Number(low) + " to " + Number(high) +
                                 ", not '" + text + "'");
   return value;
@@ -48,33 +49,37 @@ ArgumentParser& ArgumentParser::Flag(const std::string& name, bool* target) {
   return *this;
 }
 
-ArgumentParser& ArgumentParser::Text(const std::string& name, std::string* target, const std::string& valueName,
-                                     const std::vector<std::string>& aliases) {
+ArgumentParser& ArgumentParser::Text(const std::string& name, std::string* target,
+                                     const std::string& valueName, const std::vector<std::string>& aliases) {
   std::vector<std::string> names{name};
   names.insert(names.end(), aliases.begin(), aliases.end());
-  m_options.push_back({names, valueName, [target](const std::string&, const std::string& value) { *target = value; }});
+  m_options.push_back(
+      {names, valueName, [target](const std::string&, const std::string& value) { *target = value; }});
   return *this;
 }
 
 ArgumentParser& ArgumentParser::Value(const std::string& name, const std::string& valueName,
                                       std::function<void(const std::string& value)> apply) {
-  m_options.push_back({{name}, valueName, [apply](const std::string&, const std::string& value) { apply(value); }});
+  m_options.push_back(
+      {{name}, valueName, [apply](const std::string&, const std::string& value) { apply(value); }});
   return *this;
 }
 
 ArgumentParser& ArgumentParser::Integer(const std::string& name, long long low, long long high,
                                         std::function<void(long long)> store) {
-  m_options.push_back({{name}, "a number", [low, high, store](const std::string& option, const std::string& value) {
-                         store(ParseInteger(option, value, low, high));
-                       }});
+  m_options.push_back(
+      {{name}, "a number", [low, high, store](const std::string& option, const std::string& value) {
+         store(ParseInteger(option, value, low, high));
+       }});
   return *this;
 }
 
 ArgumentParser& ArgumentParser::Real(const std::string& name, double low, double high,
                                      std::function<void(double)> store) {
-  m_options.push_back({{name}, "a number", [low, high, store](const std::string& option, const std::string& value) {
-                         store(ParseReal(option, value, low, high));
-                       }});
+  m_options.push_back(
+      {{name}, "a number", [low, high, store](const std::string& option, const std::string& value) {
+         store(ParseReal(option, value, low, high));
+       }});
   return *this;
 }
 

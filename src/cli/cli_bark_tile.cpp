@@ -20,9 +20,9 @@ void ParseCrop(const std::string& text, BarkTileOptions& options) {
   std::size_t start = 0;
   while (true) {
     const std::size_t comma = text.find(',', start);
-    values.push_back(static_cast<int>(
-        ParseInteger("--crop", text.substr(start, comma == std::string::npos ? std::string::npos : comma - start),
-                     0, 100)));
+    values.push_back(static_cast<int>(ParseInteger(
+        "--crop", text.substr(start, comma == std::string::npos ? std::string::npos : comma - start), 0,
+        100)));
     if (comma == std::string::npos) break;
     start = comma + 1;
   }

@@ -29,7 +29,8 @@ int RunBillboard(const Arguments& args) {
   parser.Integer("--mode", 0, 1, [&](long long v) { settings.mode = static_cast<BillboardMode>(v); });
   parser.Flag("--favour-vertical", &settings.favourVertical);
   parser.Integer("--quality", 1, 15, [&](long long v) { settings.textureQuality = static_cast<int>(v); });
-  parser.Integer("--resolution", 5, 12, [&](long long v) { settings.textureResolution = static_cast<int>(v); });
+  parser.Integer("--resolution", 5, 12,
+                 [&](long long v) { settings.textureResolution = static_cast<int>(v); });
   source.TakeDocument(parser.Parse(args));
   if (output.empty()) throw std::invalid_argument("no output file given (-o OUT)");
   const std::optional<ExportFormat> format = ExportFormatOfExtension(output);
@@ -51,12 +52,12 @@ int RunBillboard(const Arguments& args) {
   BillboardCloud cloud = CreateBillboardCloud(tree, settings, picker, billboards.RendererFor(tree), {});
 
   const BillboardFileNames names = BillboardExportNames(output, *format);
-  ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency, names, *format, ExportOrigin(tree),
-                       pictures.Pointers());
+  ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency, names, *format,
+                       ExportOrigin(tree), pictures.Pointers());
   std::size_t count = 0;
   for (const auto& submesh : cloud.mesh->submeshes) count += submesh->texture == kBillboardMaterial ? 1 : 0;
-  std::printf("billboards %zu submeshes %zu vertices %llu polygons %llu\n", count, cloud.mesh->submeshes.size(),
-              static_cast<unsigned long long>(cloud.mesh->VertexCount()),
+  std::printf("billboards %zu submeshes %zu vertices %llu polygons %llu\n", count,
+              cloud.mesh->submeshes.size(), static_cast<unsigned long long>(cloud.mesh->VertexCount()),
               static_cast<unsigned long long>(cloud.mesh->PolygonCount()));
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -50,8 +50,8 @@ void ParseRatios(const std::string& text, LodChainOptions& chain) {
   parsed.firstShare = ParseReal("--lod-ratios", text.substr(0, comma), 1e-6, 1.0);
   parsed.secondShare = ParseReal("--lod-ratios", text.substr(comma + 1), 1e-6, 1.0);
   if (parsed.secondShare > parsed.firstShare)
-    throw std::invalid_argument("--lod-ratios: the second share may not exceed the first, as in 0.4,0.15, not '" +
-                                text + "'");
+    throw std::invalid_argument(
+        "--lod-ratios: the second share may not exceed the first, as in 0.4,0.15, not '" + text + "'");
   chain = parsed;
 }
 
@@ -69,13 +69,13 @@ LodLayout ParseLayout(const std::string& text) {
 // gives way to the next.
 LodChain RenderedChain(const Tree& tree, const DocumentPictures& pictures, const LodChainOptions& options) {
   HeadlessBillboards billboards(pictures.Pointers());
-  LodChain chain = BuildLodChain(tree, options,
-                                 [&billboards](const MeshObject& mesh) { return billboards.PicturesOf(mesh); });
+  LodChain chain = BuildLodChain(
+      tree, options, [&billboards](const MeshObject& mesh) { return billboards.PicturesOf(mesh); });
   for (std::size_t i = 0; i < chain.levels.size(); ++i) {
     const LodLevel& level = chain.levels[i];
-    std::printf("LOD%zu %s: triangles %llu submeshes %zu error %.4f coverage %.4f\n", i, level.description.c_str(),
-                static_cast<unsigned long long>(level.mesh->PolygonCount()), level.mesh->submeshes.size(),
-                level.error, level.screenCoverage);
+    std::printf("LOD%zu %s: triangles %llu submeshes %zu error %.4f coverage %.4f\n", i,
+                level.description.c_str(), static_cast<unsigned long long>(level.mesh->PolygonCount()),
+                level.mesh->submeshes.size(), level.error, level.screenCoverage);
   }
   return chain;
 }
@@ -88,7 +88,8 @@ void WriteChain(const Tree& tree, const DocumentPictures& pictures, const Export
   WriteChain(format, chain, pictures.Pointers(), options.scale, options.layout, options.output, wind);
 #else
   (void)tree, (void)pictures, (void)options, (void)wind, (void)format;
-  throw std::invalid_argument("--lod needs billboard pictures, which this build cannot draw (it has no view library)");
+  throw std::invalid_argument(
+      "--lod needs billboard pictures, which this build cannot draw (it has no view library)");
 #endif
 }
 
@@ -115,7 +116,8 @@ int RunExport(const Arguments& args) {
     if (options.chainOptionGiven == nullptr) options.chainOptionGiven = "--lod-layout";
   });
   options.source.TakeDocument(parser.Parse(args));
-  if (options.windEngineCopies && !options.wind) throw std::invalid_argument("--wind-engine-copies needs --wind");
+  if (options.windEngineCopies && !options.wind)
+    throw std::invalid_argument("--wind-engine-copies needs --wind");
   if (options.chainOptionGiven != nullptr && !options.lod)
     throw std::invalid_argument(std::string(options.chainOptionGiven) + " needs --lod");
 
@@ -126,7 +128,9 @@ int RunExport(const Arguments& args) {
                                 ExportExtensionsText());
   const bool scene = FormatEntry(*format).carriesScene;
   if (!scene && (options.scaleGiven || options.lod || options.wind))
-    throw std::invalid_argument(std::string(options.lod ? "--lod" : options.wind ? "--wind" : "--scale") +
+    throw std::invalid_argument(std::string(options.lod    ? "--lod"
+                                            : options.wind ? "--wind"
+                                                           : "--scale") +
                                 " needs a glTF output (.glb or .gltf), not '" + options.output + "'");
 
   TreeParameters params;

@@ -30,7 +30,8 @@ void TreeSource::AddOptions(ArgumentParser& parser) {
 
 void TreeSource::TakeDocument(const std::vector<std::string>& positional) {
   if (positional.size() > 1)
-    throw std::invalid_argument("more than one document given: '" + positional[0] + "' and '" + positional[1] + "'");
+    throw std::invalid_argument("more than one document given: '" + positional[0] + "' and '" +
+                                positional[1] + "'");
   if (!positional.empty()) document = positional.front();
 }
 
@@ -39,15 +40,18 @@ Tree TreeSource::Grow(TreeParameters& params) const {
   if (seed) params.seed = *seed;
   Tree tree = Generate(params);
   if (tree.budgetExceeded)
-    std::fprintf(stderr, "warning: the tree is incomplete: generation stopped at its budget of %llu vertices\n",
+    std::fprintf(stderr,
+                 "warning: the tree is incomplete: generation stopped at its budget of %llu vertices\n",
                  static_cast<unsigned long long>(kDefaultVertexBudget));
   return tree;
 }
 
 DocumentPictures LoadDocumentPictures(const TreeParameters& params, bool requireTextured) {
   DocumentPictures pictures;
-  pictures.leaf = LoadNamedPicture(params.leafTextureFile, requireTextured && params.leafTextureLoaded, "leaf");
-  pictures.bark = LoadNamedPicture(params.barkTextureFile, requireTextured && params.barkTextureLoaded, "bark");
+  pictures.leaf =
+      LoadNamedPicture(params.leafTextureFile, requireTextured && params.leafTextureLoaded, "leaf");
+  pictures.bark =
+      LoadNamedPicture(params.barkTextureFile, requireTextured && params.barkTextureLoaded, "bark");
   return pictures;
 }
 

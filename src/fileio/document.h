@@ -44,8 +44,7 @@ void SaveDocument(const TreeParameters& params, const std::string& path);
 // wind settings); one with it gives wind on with its values, and a wind
 // section that ends early or holds a value outside its range throws
 // DocumentError. Whatever else follows the last level block is ignored.
-TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
-                             const TreeParameters& base);
+TreeParameters ParseDocument(std::istream& in, const std::string& sourceName, const TreeParameters& base);
 
 // ParseDocument on the file `path`, with relative picture names made
 // absolute against the document's folder (ResolvePictureNames of

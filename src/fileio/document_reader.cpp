@@ -45,8 +45,7 @@ class Scanner {
     SkipSpace(what);
     std::string word;
     for (int c = Peek(); c != EOF && !IsSpace(c); c = Peek()) {
-      if (word.size() == kMaxWordLength)
-        Fail("expected " + what + ", found a word of over 256 characters");
+      if (word.size() == kMaxWordLength) Fail("expected " + what + ", found a word of over 256 characters");
       word += static_cast<char>(Get());
     }
     return word;
@@ -110,15 +109,13 @@ class Scanner {
 
   // Skips integers up to and including `marker`.
   void SkipTo(int marker, const std::string& block) {
-    while (Integer("the end-of-block marker " + std::to_string(marker) + " of " + block) !=
-           marker) {
+    while (Integer("the end-of-block marker " + std::to_string(marker) + " of " + block) != marker) {
     }
   }
 
   static std::string Quoted(const std::string& word) {
     std::string shown;
-    for (unsigned char c : word.substr(0, 40))
-      shown += (c < ' ' || c >= 0x7F) ? '?' : static_cast<char>(c);
+    for (unsigned char c : word.substr(0, 40)) shown += (c < ' ' || c >= 0x7F) ? '?' : static_cast<char>(c);
     return "\"" + shown + (word.size() > 40 ? "...\"" : "\"");
   }
 
@@ -198,8 +195,7 @@ void ReadWindSection(Scanner& in, WindSettings& wind) {
 
 }  // namespace
 
-TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
-                             const TreeParameters& base) {
+TreeParameters ParseDocument(std::istream& in, const std::string& sourceName, const TreeParameters& base) {
   TreeParameters params = base;
   Scanner scan(in, sourceName);
   for (int i = 0; i < 3; ++i) scan.Word("the header \"Verdanthollow v2.0 File\"");
@@ -212,10 +208,8 @@ TreeParameters ParseDocument(std::istream& in, const std::string& sourceName,
   params.leafTexCoords.clear();
   for (int i = 0; i < count; ++i) {
     const std::string index = std::to_string(i);
-    params.leafOutline.push_back(
-        OutlinePoint(scan, "leaf outline point " + index, kMaxOutlineCoordinate));
-    params.leafTexCoords.push_back(
-        OutlinePoint(scan, "leaf texture coordinate " + index, kMaxTexCoord));
+    params.leafOutline.push_back(OutlinePoint(scan, "leaf outline point " + index, kMaxOutlineCoordinate));
+    params.leafTexCoords.push_back(OutlinePoint(scan, "leaf texture coordinate " + index, kMaxTexCoord));
   }
 
   ReadFields(scan, params, GlobalFields(), "");

@@ -18,8 +18,8 @@ void Line(std::string& out, long long value) {
 
 void Point(std::string& out, const Vector2& p, const char* what, std::size_t index) {
   if (!std::isfinite(p.x) || !std::isfinite(p.y))
-    throw std::runtime_error(std::string("cannot save the tree: ") + what + " " +
-                             std::to_string(index) + " is not a finite number");
+    throw std::runtime_error(std::string("cannot save the tree: ") + what + " " + std::to_string(index) +
+                             " is not a finite number");
   char buffer[2 * kMaxFixed6Length + 2];
   char* end = FormatFixed6(buffer, p.x);
   *end++ = ' ';

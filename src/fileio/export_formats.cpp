@@ -24,11 +24,11 @@ void WriteFirstLevel(const ExportScene& scene, const std::string& path) {
 // initialised themselves.
 const std::vector<ExportFormatEntry>& ExportFormats() {
   static const std::vector<ExportFormatEntry> formats = {
-    {ExportFormat::k3DS, ".3ds", "3DS File (*.3ds)|*.3ds", WriteFirstLevel<Export3DS>, false},
-    {ExportFormat::kDXF, ".dxf", "AutoCAD File (*.dxf)|*.dxf", WriteFirstLevel<ExportDXF>, false},
-    {ExportFormat::kOBJ, ".obj", "WaveFront Object File (*.obj)|*.obj", WriteFirstLevel<ExportOBJ>, false},
-    {ExportFormat::kGLB, ".glb", "glTF Binary (*.glb)|*.glb", ExportGLB, true},
-    {ExportFormat::kGLTF, ".gltf", "glTF (*.gltf)|*.gltf", ExportGLTF, true},
+      {ExportFormat::k3DS, ".3ds", "3DS File (*.3ds)|*.3ds", WriteFirstLevel<Export3DS>, false},
+      {ExportFormat::kDXF, ".dxf", "AutoCAD File (*.dxf)|*.dxf", WriteFirstLevel<ExportDXF>, false},
+      {ExportFormat::kOBJ, ".obj", "WaveFront Object File (*.obj)|*.obj", WriteFirstLevel<ExportOBJ>, false},
+      {ExportFormat::kGLB, ".glb", "glTF Binary (*.glb)|*.glb", ExportGLB, true},
+      {ExportFormat::kGLTF, ".gltf", "glTF (*.gltf)|*.gltf", ExportGLTF, true},
   };
   return formats;
 }
@@ -49,7 +49,8 @@ std::string ExportFilterList() {
 }
 
 ExportFormat ExportFormatOfFilter(int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= ExportFormats().size()) return ExportFormats().front().format;
+  if (index < 0 || static_cast<std::size_t>(index) >= ExportFormats().size())
+    return ExportFormats().front().format;
   return ExportFormats()[static_cast<std::size_t>(index)].format;
 }
 

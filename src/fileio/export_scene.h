@@ -16,8 +16,8 @@ namespace vh {
 // The pictures of the three materials, by material number; null (or an
 // empty picture) where there is none.
 struct MaterialPictures {
-  const Image* leaf = nullptr;                   // material 1
-  const Image* bark = nullptr;                   // material 2
+  const Image* leaf = nullptr;  // material 1
+  const Image* bark = nullptr;  // material 2
   // Materials 3 and 4 (billboards, cards): the level's atlas, RGB, and its
   // transparency, white opaque and black transparent.
   const Image* billboardColour = nullptr;

@@ -22,7 +22,8 @@ void CompletedPageWriter::Complete(std::size_t begin, std::size_t end) {
   const std::size_t firstPage = begin / kPage, endPage = (end - 1) / kPage + 1;
   for (std::size_t page = firstPage; page < endPage; ++page) {
     const std::size_t pageBegin = page * kPage;
-    m_complete[page] += static_cast<std::uint32_t>(std::min(end, pageBegin + kPage) - std::max(begin, pageBegin));
+    m_complete[page] +=
+        static_cast<std::uint32_t>(std::min(end, pageBegin + kPage) - std::max(begin, pageBegin));
   }
   // The ready pages this range joins up: its own and the runs on either
   // side, which are shorter than a run worth writing.
@@ -48,8 +49,8 @@ void CompletedPageWriter::Finish() {
 
 void CompletedPageWriter::WriteRun(std::size_t first, std::size_t end) {
   m_write(first * kPage, std::min(end * kPage, m_size));
-  std::fill(m_written.begin() + static_cast<std::ptrdiff_t>(first), m_written.begin() + static_cast<std::ptrdiff_t>(end),
-            true);
+  std::fill(m_written.begin() + static_cast<std::ptrdiff_t>(first),
+            m_written.begin() + static_cast<std::ptrdiff_t>(end), true);
 }
 
 }  // namespace vh

@@ -17,7 +17,8 @@ class CompletedPageWriter {
   // A file of `size` bytes; `write(begin, end)` writes its bytes [begin,
   // end), which start on a page and end on one or at the end of the file.
   // Runs of `minimumRun` bytes or more are written as they complete.
-  CompletedPageWriter(std::size_t size, std::size_t minimumRun, std::function<void(std::size_t, std::size_t)> write);
+  CompletedPageWriter(std::size_t size, std::size_t minimumRun,
+                      std::function<void(std::size_t, std::size_t)> write);
 
   // Bytes [begin, end) are complete. Each byte is reported at most once.
   void Complete(std::size_t begin, std::size_t end);

@@ -13,7 +13,8 @@ double ExactLinearFromSrgb(double c) { return c <= 0.04045 ? c / 12.92 : std::po
 SrgbCurve::SrgbCurve() {
   static const std::vector<double> table = [] {
     std::vector<double> curve(kSteps + 1);
-    for (int i = 0; i <= kSteps; ++i) curve[static_cast<std::size_t>(i)] = ExactLinearFromSrgb(double(i) / kSteps);
+    for (int i = 0; i <= kSteps; ++i)
+      curve[static_cast<std::size_t>(i)] = ExactLinearFromSrgb(double(i) / kSteps);
     return curve;
   }();
   m_table = table.data();

@@ -31,7 +31,8 @@ std::string DirectoryPart(const std::string& path) {
 }
 
 // Builds the asset, naming the file in every message.
-std::unique_ptr<GltfAsset> BuildAsset(const ExportScene& scene, const std::string& path, PicturePlacement placement) {
+std::unique_ptr<GltfAsset> BuildAsset(const ExportScene& scene, const std::string& path,
+                                      PicturePlacement placement) {
   const std::string stem = FileStem(path);
   try {
     return std::make_unique<GltfAsset>(scene, scene.name.empty() ? stem : scene.name, placement, stem);

@@ -57,7 +57,8 @@ void RunHalves(bool parallel, const Placements& items, const WeightOf& weightOf,
   for (const Placement& item : items) total += weightOf(item);
   std::size_t half = 0;
   for (std::size_t done = 0; half < items.size() && done < total / 2; ++half) done += weightOf(items[half]);
-  RunBoth(parallel, [&] { work(0, std::size_t{0}, half); }, [&] { work(1, half, items.size()); });
+  RunBoth(
+      parallel, [&] { work(0, std::size_t{0}, half); }, [&] { work(1, half, items.size()); });
 }
 
 // A leaf is a submesh of a few vertices: visiting tens of thousands of
@@ -75,12 +76,13 @@ void PrefetchVertices(std::span<const Vertex> vertices) {
 // The generator's normals are unit length; a degenerate leaf triangle can
 // leave a zero or non-finite one, which glTF does not allow.
 Vector3 UnitNormal(const Vector3& n) {
-  const double lengthSquared = static_cast<double>(n.x) * n.x + static_cast<double>(n.y) * n.y +
-                               static_cast<double>(n.z) * n.z;
+  const double lengthSquared =
+      static_cast<double>(n.x) * n.x + static_cast<double>(n.y) * n.y + static_cast<double>(n.z) * n.z;
   if (std::fabs(lengthSquared - 1.0) <= 1e-5) return n;
   if (!(lengthSquared > 1e-24) || !std::isfinite(lengthSquared)) return UnitY;
   const double inverse = 1.0 / std::sqrt(lengthSquared);
-  return {static_cast<float>(n.x * inverse), static_cast<float>(n.y * inverse), static_cast<float>(n.z * inverse)};
+  return {static_cast<float>(n.x * inverse), static_cast<float>(n.y * inverse),
+          static_cast<float>(n.z * inverse)};
 }
 
 // A material number: the first submesh with it (with triangles or not),
@@ -122,8 +124,8 @@ std::vector<MaterialGroup> PlaceSubmeshes(const MeshObject& mesh, Placements& pl
     }
     if (submesh.triangles.empty()) continue;
     material.hasTriangles = true;
-    placements.push_back(
-        Placement{{&submesh, submesh.vertices, submesh.triangles}, {}, nullptr, static_cast<std::uint32_t>(group)});
+    placements.push_back(Placement{
+        {&submesh, submesh.vertices, submesh.triangles}, {}, nullptr, static_cast<std::uint32_t>(group)});
   }
   return groups;
 }
@@ -153,7 +155,9 @@ struct ColourScan {
   }
 };
 
-Vector3 LinearColour(const Vector3& c) { return {LinearFromSrgb(c.x), LinearFromSrgb(c.y), LinearFromSrgb(c.z)}; }
+Vector3 LinearColour(const Vector3& c) {
+  return {LinearFromSrgb(c.x), LinearFromSrgb(c.y), LinearFromSrgb(c.z)};
+}
 
 // A vertex's position as written: (position - origin) x factor.
 std::array<float, 3> PositionOf(const Vertex& vertex, const GltfPrimitive& primitive) {
@@ -216,10 +220,12 @@ class SubmeshWriter {
     const std::span<const Vertex> vertices = placement.arrays.vertices;
     const std::vector<std::uint32_t>& newIndex = placement.topology->newIndex;
     if (newIndex.empty()) {
-      for (std::size_t i = 0; i < vertices.size(); ++i) WriteVertex(primitive, vertices[i], placement.firstVertex + i);
+      for (std::size_t i = 0; i < vertices.size(); ++i)
+        WriteVertex(primitive, vertices[i], placement.firstVertex + i);
     } else {
       for (std::size_t i = 0; i < vertices.size(); ++i)
-        if (newIndex[i] != kUnusedVertex) WriteVertex(primitive, vertices[i], placement.firstVertex + newIndex[i]);
+        if (newIndex[i] != kUnusedVertex)
+          WriteVertex(primitive, vertices[i], placement.firstVertex + newIndex[i]);
     }
     if (primitive.WideIndices())
       WriteIndices(placement, At<std::uint32_t>(primitive.at.indices));
@@ -276,7 +282,8 @@ constexpr std::size_t kChunkVertices = std::size_t{1} << 16;
 // The parts of the buffer that the submeshes of `placements` fill: for
 // each primitive among them, a part of each of its arrays (its submeshes
 // there follow each other).
-std::vector<ByteRange> RangesOf(const std::vector<GltfPrimitive>& primitives, std::span<const Placement> placements) {
+std::vector<ByteRange> RangesOf(const std::vector<GltfPrimitive>& primitives,
+                                std::span<const Placement> placements) {
   struct Span {
     const Placement* first = nullptr;
     const Placement* last = nullptr;
@@ -303,8 +310,9 @@ std::vector<ByteRange> RangesOf(const std::vector<GltfPrimitive>& primitives, st
     if (primitive.textured) addVertexRange(primitive.at.texCoords, 8);
     if (primitive.withColours) addVertexRange(primitive.at.colours, 12);
     const std::size_t indexBytes = primitive.WideIndices() ? 4 : 2;
-    ranges.push_back({primitive.at.indices + first->firstIndex * indexBytes,
-                      primitive.at.indices + (last->firstIndex + last->topology->indices.size()) * indexBytes});
+    ranges.push_back(
+        {primitive.at.indices + first->firstIndex * indexBytes,
+         primitive.at.indices + (last->firstIndex + last->topology->indices.size()) * indexBytes});
   }
   return ranges;
 }
@@ -315,7 +323,8 @@ void KeepTrianglesWithArea(Placement& placement) {
   const std::span<const Vertex> vertices = placement.arrays.vertices;
   const std::span<const Triangle> triangles = placement.arrays.triangles;
   const auto hasArea = [&vertices](const Triangle& t) {
-    if (t.a >= vertices.size() || t.b >= vertices.size() || t.c >= vertices.size()) return true;  // reported later
+    if (t.a >= vertices.size() || t.b >= vertices.size() || t.c >= vertices.size())
+      return true;  // reported later
     const Vector3& a = vertices[t.a].position;
     return LengthSquared(Cross(vertices[t.b].position - a, vertices[t.c].position - a)) > 0.0f;
   };
@@ -374,8 +383,10 @@ void DropEmptyPrimitives(std::vector<GltfPrimitive>& primitives, Placements& pla
   if (kept == primitives.size()) return;
   primitives.resize(kept);
   for (Placement& placement : placements) {
-    if (placement.topology->indices.empty()) placement.primitive = 0;
-    else placement.primitive = renumber[placement.primitive];
+    if (placement.topology->indices.empty())
+      placement.primitive = 0;
+    else
+      placement.primitive = renumber[placement.primitive];
   }
 }
 

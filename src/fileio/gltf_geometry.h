@@ -23,10 +23,10 @@ namespace vh {
 
 // The submeshes of one material, merged. Attributes are tightly packed
 // floats: positions (x y z), unit normals (x y z), texture coordinates
-// (u v, origin at the picture's top-left as in glTF) only for a textured material, linear colours (r g b) only for an
-// untextured one whose vertices differ in colour; then the indices of
-// counter-clockwise triangles, 16-bit while every vertex fits below 65535
-// (the largest value is reserved for primitive restart), 32-bit beyond.
+// (u v, origin at the picture's top-left as in glTF) only for a textured material, linear colours (r g b)
+// only for an untextured one whose vertices differ in colour; then the indices of counter-clockwise
+// triangles, 16-bit while every vertex fits below 65535 (the largest value is reserved for primitive
+// restart), 32-bit beyond.
 struct GltfPrimitive {
   int material = 0;                      // the submeshes' material number
   const Submesh* namer = nullptr;        // the first submesh with it: name and texture file
@@ -81,7 +81,8 @@ class GltfGeometry {
   // while the calling thread calls `completed(ranges)` with the parts of the
   // buffer that each share has completed, as the shares finish (see
   // RunChunks).
-  void Fill(std::uint8_t* binary, const std::function<void(std::span<const ByteRange>)>& completed = {}) const;
+  void Fill(std::uint8_t* binary,
+            const std::function<void(std::span<const ByteRange>)>& completed = {}) const;
 
   // Where one submesh's vertices and indices go.
   struct Placement {

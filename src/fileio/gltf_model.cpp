@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <tuple>
@@ -72,7 +72,8 @@ class GltfModelBuilder {
     std::vector<std::vector<GltfPrimitive>*> levels;
     for (std::size_t level = 0; level < scene.levels.size(); ++level) {
       const ExportLevel& source = scene.levels[level];
-      if (source.mesh == nullptr) throw std::runtime_error("level of detail " + std::to_string(level) + " has no mesh");
+      if (source.mesh == nullptr)
+        throw std::runtime_error("level of detail " + std::to_string(level) + " has no mesh");
       levels.push_back(&geometry.Plan(*source.mesh, origin, scene.scale));
       if (levels.back()->empty())
         throw std::runtime_error(scene.levels.size() == 1
@@ -82,7 +83,8 @@ class GltfModelBuilder {
     std::vector<int> levelNodes;
     for (std::size_t level = 0; level < scene.levels.size(); ++level) {
       const std::string nodeName = scene.levels.size() == 1 ? name : name + "_LOD" + std::to_string(level);
-      levelNodes.push_back(AddNode(nodeName, AddMesh(nodeName, level, *levels[level], scene.levels[level].pictures)));
+      levelNodes.push_back(
+          AddNode(nodeName, AddMesh(nodeName, level, *levels[level], scene.levels[level].pictures)));
     }
     tinygltf::Scene gltfScene;
     gltfScene.name = name;
@@ -104,7 +106,8 @@ class GltfModelBuilder {
       m_model.nodes.push_back(std::move(root));
       gltfScene.nodes.push_back(static_cast<int>(m_model.nodes.size() - 1));
     }
-    if (m_asset.m_wind) gltfScene.nodes.push_back(m_asset.m_wind->AddSkin(m_model, m_asset.m_binarySize, levelNodes));
+    if (m_asset.m_wind)
+      gltfScene.nodes.push_back(m_asset.m_wind->AddSkin(m_model, m_asset.m_binarySize, levelNodes));
     m_model.scenes.push_back(std::move(gltfScene));
     m_model.defaultScene = 0;
     m_asset.m_json = Serialise();
@@ -155,7 +158,8 @@ class GltfModelBuilder {
         out.attributes["COLOR_0"] = AddAttribute(vertices, TINYGLTF_TYPE_VEC3, primitive.at.colours);
       if (m_asset.m_wind)
         m_asset.m_wind->AddAttributes(m_model, m_asset.m_binarySize, level, primitives,
-                                      static_cast<std::size_t>(&primitive - primitives.data()), out.attributes);
+                                      static_cast<std::size_t>(&primitive - primitives.data()),
+                                      out.attributes);
       out.indices = AddIndices(primitive);
       mesh.primitives.push_back(std::move(out));
     }
@@ -197,35 +201,47 @@ class GltfModelBuilder {
   int AddIndices(GltfPrimitive& primitive) {
     const std::size_t count = primitive.indexCount;
     const bool wide = primitive.WideIndices();
-    const int view = AddView(count * (wide ? 4 : 2), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER, primitive.at.indices);
-    return AddAccessor(view, wide ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT : TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
+    const int view =
+        AddView(count * (wide ? 4 : 2), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER, primitive.at.indices);
+    return AddAccessor(view,
+                       wide ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT : TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
                        TINYGLTF_TYPE_SCALAR, count);
   }
 
   // The picture of a material number, or null.
   static const Image* PictureOf(int material, const MaterialPictures& pictures) {
     switch (material) {
-      case kLeafMaterial: return pictures.leaf;
-      case kBarkMaterial: return pictures.bark;
+      case kLeafMaterial:
+        return pictures.leaf;
+      case kBarkMaterial:
+        return pictures.bark;
       case kBillboardMaterial:
-      case kCardMaterial: return pictures.billboardColour;
-      default: return nullptr;
+      case kCardMaterial:
+        return pictures.billboardColour;
+      default:
+        return nullptr;
     }
   }
 
   static std::string MaterialWhat(int material) {
     switch (material) {
-      case kLeafMaterial: return "leaf";
-      case kBarkMaterial: return "bark";
-      case kBillboardMaterial: return "billboard";
-      case kCardMaterial: return "card";
-      default: return "material " + std::to_string(material);
+      case kLeafMaterial:
+        return "leaf";
+      case kBarkMaterial:
+        return "bark";
+      case kBillboardMaterial:
+        return "billboard";
+      case kCardMaterial:
+        return "card";
+      default:
+        return "material " + std::to_string(material);
     }
   }
 
   // One material per distinct look: levels that share a picture share the
   // material (and the picture is embedded once).
-  int MaterialOf(const GltfPrimitive& primitive, const MaterialPictures& pictures, const std::string& meshName) {
+  int MaterialOf(const GltfPrimitive& primitive, const MaterialPictures& pictures,
+                 const std::string& meshName) {
     const Image* picture = primitive.textured ? PictureOf(primitive.material, pictures) : nullptr;
     if (primitive.textured && (picture == nullptr || picture->Empty()))
       throw std::runtime_error("the " + MaterialWhat(primitive.material) +
@@ -276,8 +292,8 @@ class GltfModelBuilder {
       image.bufferView = AddView(encoded.bytes.size(), 0, offset);
       m_asset.m_picturesInBuffer.emplace_back(offset, &encoded);
     } else {
-      const std::string fileName = PictureFileName(primitive.namer->materialName, primitive.material,
-                                                   encoded.extension);
+      const std::string fileName =
+          PictureFileName(primitive.namer->materialName, primitive.material, encoded.extension);
       m_asset.m_pictureFiles.push_back(GltfPictureFile{fileName, &encoded});
       image.uri = EscapeUri(fileName);
     }
@@ -320,8 +336,8 @@ class GltfModelBuilder {
   std::string PictureFileName(std::string_view materialName, int material, const std::string& extension) {
     std::string safe;
     for (char c : materialName.empty() ? "Material" + std::to_string(material) : std::string(materialName)) {
-      const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-                        c == '_';
+      const bool keep =
+          (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
       safe.push_back(keep ? c : '_');
     }
     std::string fileName = m_fileStem + "_" + safe + extension;
@@ -338,7 +354,8 @@ class GltfModelBuilder {
     tinygltf::Sampler sampler;
     sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
     sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
-    sampler.wrapS = sampler.wrapT = clamp ? TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE : TINYGLTF_TEXTURE_WRAP_REPEAT;
+    sampler.wrapS = sampler.wrapT =
+        clamp ? TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE : TINYGLTF_TEXTURE_WRAP_REPEAT;
     m_model.samplers.push_back(sampler);
     index = static_cast<int>(m_model.samplers.size() - 1);
     return index;

@@ -65,7 +65,7 @@ class GltfAsset {
   friend class GltfModelBuilder;
 
   GltfGeometry m_geometry;
-  std::unique_ptr<GltfWind> m_wind;  // with the scene's wind only
+  std::unique_ptr<GltfWind> m_wind;      // with the scene's wind only
   std::list<EncodedPicture> m_pictures;  // a list keeps them where they are
   std::vector<GltfPictureFile> m_pictureFiles;
   std::vector<std::pair<std::size_t, const EncodedPicture*>> m_picturesInBuffer;  // offset, picture

@@ -42,7 +42,8 @@ void GrowColours(Image& atlas, std::vector<std::uint8_t>& opaque) {
       for (int dy = -1; dy <= 1; ++dy)
         for (int dx = -1; dx <= 1; ++dx) {
           const int nx = x + dx, ny = y + dy;
-          if (nx < 0 || ny < 0 || nx >= w || ny >= h || !opaque[static_cast<std::size_t>(ny) * w + nx]) continue;
+          if (nx < 0 || ny < 0 || nx >= w || ny >= h || !opaque[static_cast<std::size_t>(ny) * w + nx])
+            continue;
           const std::uint8_t* p = atlas.At(nx, ny);
           for (int k = 0; k < 3; ++k) sum[k] += p[k];
           ++count;
@@ -63,12 +64,12 @@ constexpr int kColourGrowth = 4;
 
 std::vector<std::uint8_t> EncodePNG(const Image& image) {
   int length = 0;
-  unsigned char* png = stbi_write_png_to_mem(image.pixels.data(), static_cast<int>(image.RowBytes()), image.width,
-                                             image.height, image.channels, &length);
+  unsigned char* png = stbi_write_png_to_mem(image.pixels.data(), static_cast<int>(image.RowBytes()),
+                                             image.width, image.height, image.channels, &length);
   if (png == nullptr || length <= 0) {
     std::free(png);
-    throw PictureError("cannot encode a " + std::to_string(image.width) + " x " + std::to_string(image.height) +
-                       " picture as PNG");
+    throw PictureError("cannot encode a " + std::to_string(image.width) + " x " +
+                       std::to_string(image.height) + " picture as PNG");
   }
   std::vector<std::uint8_t> bytes(png, png + length);
   std::free(png);
@@ -97,7 +98,8 @@ EncodedPicture EncodeBillboardAtlas(const Image& colour, const Image& transparen
   if (colour.Empty() || transparency.Empty())
     throw PictureError("cannot embed the billboard atlas: its colour or transparency picture is empty");
   if (colour.width != transparency.width || colour.height != transparency.height)
-    throw PictureError("cannot embed the billboard atlas: its colour and transparency pictures differ in size");
+    throw PictureError(
+        "cannot embed the billboard atlas: its colour and transparency pictures differ in size");
   Image atlas(colour.width, colour.height, 4);
   std::vector<std::uint8_t> opaque(static_cast<std::size_t>(colour.width) * colour.height);
   for (int y = 0; y < colour.height; ++y)

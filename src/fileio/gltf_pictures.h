@@ -13,8 +13,8 @@ namespace vh {
 
 struct EncodedPicture {
   std::vector<std::uint8_t> bytes;
-  std::string mimeType;    // "image/png" or "image/jpeg"
-  std::string extension;   // ".png" or ".jpg"
+  std::string mimeType;          // "image/png" or "image/jpeg"
+  std::string extension;         // ".png" or ".jpg"
   bool hasTransparency = false;  // some pixel's alpha is below 255
 };
 

@@ -102,7 +102,8 @@ const SubmeshTopology& TopologyCache::Of(const SubmeshArrays& submesh) {
   return found->topology;
 }
 
-const TopologyCache::Entry& TopologyCache::Add(const SubmeshArrays& submesh, std::uint64_t key, bool findable) {
+const TopologyCache::Entry& TopologyCache::Add(const SubmeshArrays& submesh, std::uint64_t key,
+                                               bool findable) {
   const Entry& entry = m_entries.emplace_back(Entry{submesh, Compute(submesh, m_orderForCache)});
   if (findable) m_byKey.emplace(key, &entry);
   return entry;

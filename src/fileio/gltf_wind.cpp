@@ -38,7 +38,8 @@ std::uint16_t Unorm16(float value) {
 }
 
 // A view of `bytes` bytes at the end of the buffer, at a multiple of 4.
-int AddView(tinygltf::Model& model, std::size_t& binarySize, std::size_t bytes, int target, std::size_t& offset) {
+int AddView(tinygltf::Model& model, std::size_t& binarySize, std::size_t bytes, int target,
+            std::size_t& offset) {
   tinygltf::BufferView view;
   view.buffer = 0;
   view.byteOffset = offset = binarySize;
@@ -81,7 +82,8 @@ class WindWriter {
   }
 
   // Vertex `i` of the primitive with arrays `a`, at `position`.
-  void Write(const SubmeshWind& binding, const Vector3& position, std::size_t i, const GltfWindArrays& a) const {
+  void Write(const SubmeshWind& binding, const Vector3& position, std::size_t i,
+             const GltfWindArrays& a) const {
     const JointWeights w = binding.WeightsAt(position);
     const WindShaderValues v = binding.ShaderValuesAt(position, w);
     std::uint8_t* joints = At<std::uint8_t>(a.joints) + i * 4;
@@ -131,7 +133,8 @@ GltfWind::GltfWind(const ExportScene& scene, const Vector3& origin, double facto
       m_engineCopies(scene.wind.engineCopies) {
   if (m_rig.Trunk() == nullptr)
     throw std::runtime_error("wind needs a grown tree, and the first level of detail has no trunk");
-  for (const ExportLevel& level : scene.levels) m_levels.push_back(Level{level.mesh && HasBillboards(*level.mesh), {}});
+  for (const ExportLevel& level : scene.levels)
+    m_levels.push_back(Level{level.mesh && HasBillboards(*level.mesh), {}});
 }
 
 void GltfWind::AddAttributes(tinygltf::Model& model, std::size_t& binarySize, std::size_t level,
@@ -142,14 +145,14 @@ void GltfWind::AddAttributes(tinygltf::Model& model, std::size_t& binarySize, st
   GltfWindArrays& a = arrays[index];
   const GltfPrimitive& primitive = primitives[index];
   const std::size_t n = primitive.vertexCount;
-  attributes["JOINTS_0"] =
-      AddAttribute(model, binarySize, n, 4, TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_TYPE_VEC4, false, a.joints);
-  attributes["WEIGHTS_0"] =
-      AddAttribute(model, binarySize, n, 16, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4, false, a.weights);
-  attributes["_WIND"] =
-      AddAttribute(model, binarySize, n, 8, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_TYPE_VEC4, true, a.wind);
-  attributes["_PIVOT"] =
-      AddAttribute(model, binarySize, n, 12, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, false, a.pivots);
+  attributes["JOINTS_0"] = AddAttribute(model, binarySize, n, 4, TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE,
+                                        TINYGLTF_TYPE_VEC4, false, a.joints);
+  attributes["WEIGHTS_0"] = AddAttribute(model, binarySize, n, 16, TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                         TINYGLTF_TYPE_VEC4, false, a.weights);
+  attributes["_WIND"] = AddAttribute(model, binarySize, n, 8, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
+                                     TINYGLTF_TYPE_VEC4, true, a.wind);
+  attributes["_PIVOT"] = AddAttribute(model, binarySize, n, 12, TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                      TINYGLTF_TYPE_VEC3, false, a.pivots);
   if (!m_engineCopies) return;
   // A primitive keeps the colours it has; and a second texture-coordinate
   // set needs a first.
@@ -159,8 +162,8 @@ void GltfWind::AddAttributes(tinygltf::Model& model, std::size_t& binarySize, st
     attributes["COLOR_0"] = AddAttribute(model, binarySize, n, 8, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
                                          TINYGLTF_TYPE_VEC4, true, a.colours);
   if (a.withTexCoords)
-    attributes["TEXCOORD_1"] =
-        AddAttribute(model, binarySize, n, 8, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC2, false, a.texCoords);
+    attributes["TEXCOORD_1"] = AddAttribute(model, binarySize, n, 8, TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                            TINYGLTF_TYPE_VEC2, false, a.texCoords);
 }
 
 int GltfWind::AddSkin(tinygltf::Model& model, std::size_t& binarySize, const std::vector<int>& levelNodes) {
@@ -171,17 +174,33 @@ int GltfWind::AddSkin(tinygltf::Model& model, std::size_t& binarySize, const std
   std::vector<float> inverseBinds;
   for (std::size_t j = 0; j < jointCount; ++j) {
     const WindJoint& joint = m_rig.joints[j];
-    const Vector3 from = joint.parent < 0 ? m_origin : m_rig.joints[static_cast<std::size_t>(joint.parent)].base;
+    const Vector3 from =
+        joint.parent < 0 ? m_origin : m_rig.joints[static_cast<std::size_t>(joint.parent)].base;
     tinygltf::Node node;
     node.name = joint.name;
     const Vector3 step = joint.base - from;
     if (!(step == Zero)) node.translation = {step.x * m_factor, step.y * m_factor, step.z * m_factor};
     model.nodes.push_back(std::move(node));
-    if (joint.parent >= 0) model.nodes[static_cast<std::size_t>(firstNode + joint.parent)].children.push_back(firstNode + static_cast<int>(j));
+    if (joint.parent >= 0)
+      model.nodes[static_cast<std::size_t>(firstNode + joint.parent)].children.push_back(firstNode +
+                                                                                         static_cast<int>(j));
     const Vector3 relative = joint.base - m_origin;
-    const float matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0,
-                              static_cast<float>(-relative.x * m_factor), static_cast<float>(-relative.y * m_factor),
-                              static_cast<float>(-relative.z * m_factor), 1};
+    const float matrix[16] = {1,
+                              0,
+                              0,
+                              0,
+                              0,
+                              1,
+                              0,
+                              0,
+                              0,
+                              0,
+                              1,
+                              0,
+                              static_cast<float>(-relative.x * m_factor),
+                              static_cast<float>(-relative.y * m_factor),
+                              static_cast<float>(-relative.z * m_factor),
+                              1};
     inverseBinds.insert(inverseBinds.end(), matrix, matrix + 16);
   }
 
@@ -191,11 +210,13 @@ int GltfWind::AddSkin(tinygltf::Model& model, std::size_t& binarySize, const std
   const auto intervals = static_cast<std::size_t>(std::ceil(loop * kWindSamplesPerSecond - 1e-9));
   std::vector<float> times;
   for (std::size_t i = 0; i <= intervals; ++i)
-    times.push_back(i == intervals ? static_cast<float>(loop) : static_cast<float>(loop * static_cast<double>(i) / intervals));
+    times.push_back(i == intervals ? static_cast<float>(loop)
+                                   : static_cast<float>(loop * static_cast<double>(i) / intervals));
   std::vector<float> rotations;
   for (std::size_t j = 1; j < jointCount; ++j)
     for (std::size_t i = 0; i <= intervals; ++i) {
-      WindRotation q = m_motion.LocalRotation(j, i == intervals ? loop : loop * static_cast<double>(i) / intervals);
+      WindRotation q =
+          m_motion.LocalRotation(j, i == intervals ? loop : loop * static_cast<double>(i) / intervals);
       if (q.w < 0) q = {-q.w, -q.x, -q.y, -q.z};  // one hemisphere: interpolation takes the short way
       const double length = std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z);
       for (const double c : {q.x, q.y, q.z, q.w}) rotations.push_back(static_cast<float>(c / length));
@@ -221,14 +242,15 @@ int GltfWind::AddSkin(tinygltf::Model& model, std::size_t& binarySize, const std
 
   tinygltf::Animation animation;
   animation.name = "Wind";
-  const int input = AddAccessor(model, timeView, 0, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR, times.size());
+  const int input =
+      AddAccessor(model, timeView, 0, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_SCALAR, times.size());
   model.accessors.back().minValues = {times.front()};
   model.accessors.back().maxValues = {times.back()};
   for (std::size_t j = 1; j < jointCount; ++j) {
     tinygltf::AnimationSampler sampler;
     sampler.input = input;
-    sampler.output = AddAccessor(model, rotationView, (j - 1) * times.size() * 16, TINYGLTF_COMPONENT_TYPE_FLOAT,
-                                 TINYGLTF_TYPE_VEC4, times.size());
+    sampler.output = AddAccessor(model, rotationView, (j - 1) * times.size() * 16,
+                                 TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4, times.size());
     sampler.interpolation = "LINEAR";
     animation.samplers.push_back(std::move(sampler));
     tinygltf::AnimationChannel channel;
@@ -241,7 +263,8 @@ int GltfWind::AddSkin(tinygltf::Model& model, std::size_t& binarySize, const std
   return firstNode;
 }
 
-void GltfWind::FillPlacements(const Level& level, std::span<const Placement> placements, std::uint8_t* binary) const {
+void GltfWind::FillPlacements(const Level& level, std::span<const Placement> placements,
+                              std::uint8_t* binary) const {
   const WindWriter writer(binary, m_origin, m_factor);
   for (const Placement& placement : placements) {
     const GltfWindArrays& a = level.primitives[placement.primitive];
@@ -309,7 +332,8 @@ void GltfWind::Fill(const GltfGeometry& geometry, std::uint8_t* binary,
   std::function<void(std::size_t)> done;
   if (completed) done = [&](std::size_t index) { completed(chunks[index].ranges); };
   RunChunks(
-      chunks.size(), [&](std::size_t index) { FillPlacements(*chunks[index].level, chunks[index].placements, binary); },
+      chunks.size(),
+      [&](std::size_t index) { FillPlacements(*chunks[index].level, chunks[index].placements, binary); },
       done, total >= kVerticesWorthASecondThread);
 
   std::memcpy(binary + m_constantsAt, m_constants.data(), m_constants.size() * sizeof(float));

@@ -12,8 +12,7 @@ namespace {
 // as the double that printf would receive.
 double Scaled(float relative) { return static_cast<double>(static_cast<Ext>(relative) * 0.01); }
 
-void WriteGroup(TextWriter& out, const Submesh& submesh, const Vector3& origin,
-                std::uint64_t base) {
+void WriteGroup(TextWriter& out, const Submesh& submesh, const Vector3& origin, std::uint64_t base) {
   out.Text("g object").Unsigned(submesh.displayList).Char('\n');
   out.Text("usemtl ").Text(submesh.materialName).Char('\n');
   for (const Vertex& vertex : submesh.vertices) {

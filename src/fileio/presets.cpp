@@ -41,8 +41,7 @@ PresetLibrary PresetLibrary::Find(const std::string& programDirectory) {
 std::vector<std::string> PresetLibrary::Names() const {
   std::vector<std::string> names;
   std::error_code error;
-  for (fs::directory_iterator entry(m_folder, error), end; !error && entry != end;
-       entry.increment(error)) {
+  for (fs::directory_iterator entry(m_folder, error), end; !error && entry != end; entry.increment(error)) {
     const fs::path& path = entry->path();
     if (path.extension() == kExtension && entry->is_regular_file(error)) {
       names.push_back(path.stem().string());
@@ -57,9 +56,9 @@ std::string PresetLibrary::PathOf(const std::string& name) const {
   if (std::find(names.begin(), names.end(), name) == names.end()) {
     std::string known;
     for (const std::string& preset : names) known += (known.empty() ? "" : ", ") + preset;
-    throw FileError("there is no preset '" + name + "'" +
-                    (known.empty() ? std::string(" (no presets in '" + m_folder + "')")
-                                   : "; the presets are " + known));
+    throw FileError(
+        "there is no preset '" + name + "'" +
+        (known.empty() ? std::string(" (no presets in '" + m_folder + "')") : "; the presets are " + known));
   }
   return (fs::path(m_folder) / (name + kExtension)).string();
 }
@@ -72,7 +71,8 @@ TreeParameters PresetLibrary::Read(const std::string& name, const TreeParameters
 std::string PresetTitle(const std::string& name) {
   std::string title = name;
   std::replace(title.begin(), title.end(), '-', ' ');
-  if (!title.empty() && title[0] >= 'a' && title[0] <= 'z') title[0] = static_cast<char>(title[0] - 'a' + 'A');
+  if (!title.empty() && title[0] >= 'a' && title[0] <= 'z')
+    title[0] = static_cast<char>(title[0] - 'a' + 'A');
   return title;
 }
 

@@ -107,8 +107,7 @@ void SplitSubmesh(const Submesh& submesh, const std::string& name, std::vector<P
     const std::uint32_t corners[3] = {t.a, t.b, t.c};
     std::size_t needed = 0;
     for (int i = 0; i < 3; ++i) {
-      const bool repeated =
-          (i > 0 && corners[i] == corners[0]) || (i > 1 && corners[i] == corners[1]);
+      const bool repeated = (i > 0 && corners[i] == corners[0]) || (i > 1 && corners[i] == corners[1]);
       if (owner[corners[i]] != part && !repeated) ++needed;
     }
     if (piece->vertices.size() + needed > kMaxCount || piece->triangles.size() + 1 > kMaxCount) {
@@ -163,8 +162,7 @@ std::uint8_t ColourByte(float component) {
   return static_cast<std::uint8_t>(scaled);
 }
 
-void WriteColourChunk(BinaryWriter& out, std::uint16_t id, std::uint8_t r, std::uint8_t g,
-                      std::uint8_t b) {
+void WriteColourChunk(BinaryWriter& out, std::uint16_t id, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   out.Header(id, 15);
   out.Header(kColour24, 9);
   out.U8(r);

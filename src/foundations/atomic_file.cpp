@@ -56,8 +56,7 @@ void CloseInBackground(int fd) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(std::string path)
-    : m_path(std::move(path)), m_buffer(new char[kBufferSize]) {
+AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)), m_buffer(new char[kBufferSize]) {
   std::string pattern = m_path + ".tmpXXXXXX";
   m_fd = ::mkstemp(pattern.data());
   if (m_fd < 0) {

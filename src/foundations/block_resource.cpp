@@ -19,7 +19,8 @@ void* BlockResource::do_allocate(std::size_t bytes, std::size_t alignment) {
     const std::uintptr_t start = (base + used + alignment - 1) & ~static_cast<std::uintptr_t>(alignment - 1);
     const std::size_t end = static_cast<std::size_t>(start - base) + bytes;
     if (end > m_size) break;
-    if (m_used.compare_exchange_weak(used, end, std::memory_order_relaxed)) return m_block.get() + (start - base);
+    if (m_used.compare_exchange_weak(used, end, std::memory_order_relaxed))
+      return m_block.get() + (start - base);
   }
   return std::pmr::new_delete_resource()->allocate(bytes, alignment);
 }

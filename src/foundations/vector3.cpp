@@ -13,8 +13,8 @@ Vector3 Perpendicular(const Vector3& v) {
 Quaternion FromAxisAngle(Ext theta, const Vector3& axis) {
   const Ext half = theta / 2;
   const Ext s = std::sin(half);
-  return {static_cast<float>(std::cos(half)), static_cast<float>(s * axis.x),
-          static_cast<float>(s * axis.y), static_cast<float>(s * axis.z)};
+  return {static_cast<float>(std::cos(half)), static_cast<float>(s * axis.x), static_cast<float>(s * axis.y),
+          static_cast<float>(s * axis.z)};
 }
 
 Quaternion operator*(const Quaternion& p, const Quaternion& q) {

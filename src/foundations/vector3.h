@@ -85,8 +85,8 @@ inline float LengthSquared(const Vector3& v) {
 // Normalises v in place and returns its length. Vectors of length 1e-6 or
 // less are left unchanged (the caller gets the tiny length back).
 inline float Normalize(Vector3& v) {
-  const float length = static_cast<float>(std::sqrt(
-      static_cast<Ext>(v.x) * v.x + static_cast<Ext>(v.y) * v.y + static_cast<Ext>(v.z) * v.z));
+  const float length = static_cast<float>(
+      std::sqrt(static_cast<Ext>(v.x) * v.x + static_cast<Ext>(v.y) * v.y + static_cast<Ext>(v.z) * v.z));
   if (static_cast<double>(length) > 1e-6) {
     const float inverse = static_cast<float>(1.0L / length);
     v *= inverse;

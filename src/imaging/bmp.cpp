@@ -56,8 +56,8 @@ std::uint32_t GetLE32(const std::uint8_t* p) {
 void CheckPixelsPresent(const std::uint8_t* data, std::size_t size, const std::string& name) {
   if (size < 18) return;  // too short for any header; stb_image has refused it
   const std::uint32_t headerSize = GetLE32(data + 14);
-  const bool knownHeader = headerSize == 12 || headerSize == 40 || headerSize == 56 || headerSize == 108 ||
-                           headerSize == 124;
+  const bool knownHeader =
+      headerSize == 12 || headerSize == 40 || headerSize == 56 || headerSize == 108 || headerSize == 124;
   if (!knownHeader) return;  // stb_image refuses it
   if (size < 14 + headerSize) {
     throw PictureError(name + ": the BMP file is truncated inside its header");
@@ -87,8 +87,8 @@ void CheckPixelsPresent(const std::uint8_t* data, std::size_t size, const std::s
   const unsigned long long needed =
       pixelsAt + rowBytes * static_cast<unsigned long long>(height - 1) + (rowBits + 7) / 8;
   if (height > 0 && size < needed) {
-    throw PictureError(name + ": the BMP file is truncated (" + std::to_string(size) + " bytes, its pixels need " +
-                       std::to_string(needed) + ")");
+    throw PictureError(name + ": the BMP file is truncated (" + std::to_string(size) +
+                       " bytes, its pixels need " + std::to_string(needed) + ")");
   }
 }
 
@@ -149,8 +149,8 @@ std::vector<std::uint8_t> EncodeBMP(const Image& image) {
   PutLE32(h + 14, static_cast<std::uint32_t>(kInfoHeader));
   PutLE32(h + 18, static_cast<std::uint32_t>(image.width));
   PutLE32(h + 22, static_cast<std::uint32_t>(image.height));  // positive: bottom-up rows
-  PutLE16(h + 26, 1);                                          // planes
-  PutLE16(h + 28, 24);                                         // bits per pixel
+  PutLE16(h + 26, 1);                                         // planes
+  PutLE16(h + 28, 24);                                        // bits per pixel
   PutLE32(h + 34, static_cast<std::uint32_t>(pixelBytes));
   PutLE32(h + 38, 2835);  // 72 dots per inch, in dots per metre
   PutLE32(h + 42, 2835);

@@ -18,8 +18,8 @@
 #include "imaging/picture_file.h"
 
 // jpeglib.h needs size_t and FILE declared first.
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace vh {
 namespace {
@@ -158,7 +158,8 @@ bool EncodeRows(Encoder& encoder, const Image& image, int quality, std::uint8_t*
   while (info.next_scanline < info.image_height) {
     const std::uint8_t* src = image.Row(static_cast<int>(info.next_scanline));
     for (int x = 0; x < image.width; ++x) {
-      std::memcpy(row + 3 * static_cast<std::size_t>(x), src + static_cast<std::size_t>(x) * image.channels, 3);
+      std::memcpy(row + 3 * static_cast<std::size_t>(x), src + static_cast<std::size_t>(x) * image.channels,
+                  3);
     }
     JSAMPROW rows[1] = {row};
     jpeg_write_scanlines(&info, rows, 1);
@@ -183,9 +184,11 @@ Image DecodeJPEG(const std::uint8_t* data, std::size_t size, const std::string& 
   if (!BeginDecompress(decoder)) throw fail("cannot decode the JPEG picture");
   const int components = decoder.info.output_components;
   if (components != 1 && components != 3 && components != 4) {
-    throw PictureError(name + ": unsupported JPEG colour layout (" + std::to_string(components) + " components)");
+    throw PictureError(name + ": unsupported JPEG colour layout (" + std::to_string(components) +
+                       " components)");
   }
-  CheckPictureSize(static_cast<int>(decoder.info.output_width), static_cast<int>(decoder.info.output_height), name);
+  CheckPictureSize(static_cast<int>(decoder.info.output_width), static_cast<int>(decoder.info.output_height),
+                   name);
   Image image;
   image.width = static_cast<int>(decoder.info.output_width);
   image.height = static_cast<int>(decoder.info.output_height);

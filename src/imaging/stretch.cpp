@@ -6,10 +6,12 @@
 
 namespace vh {
 
-Image StretchRegion(const Image& source, int left, int top, int width, int height, int outWidth, int outHeight) {
+Image StretchRegion(const Image& source, int left, int top, int width, int height, int outWidth,
+                    int outHeight) {
   if (width < 1 || height < 1 || left < 0 || top < 0 || left > source.width - width ||
       top > source.height - height || outWidth < 1 || outHeight < 1) {
-    throw std::invalid_argument("StretchRegion: the rectangle must lie inside the picture and both sizes be positive");
+    throw std::invalid_argument(
+        "StretchRegion: the rectangle must lie inside the picture and both sizes be positive");
   }
   const int channels = source.channels;
   Image out(outWidth, outHeight, channels);
@@ -17,7 +19,8 @@ Image StretchRegion(const Image& source, int left, int top, int width, int heigh
   std::vector<std::size_t> columnOffset(static_cast<std::size_t>(outWidth));
   for (int x = 0; x < outWidth; ++x) {
     const long long sx = left + static_cast<long long>(x) * width / outWidth;
-    columnOffset[static_cast<std::size_t>(x)] = static_cast<std::size_t>(sx) * static_cast<std::size_t>(channels);
+    columnOffset[static_cast<std::size_t>(x)] =
+        static_cast<std::size_t>(sx) * static_cast<std::size_t>(channels);
   }
   for (int y = 0; y < outHeight; ++y) {
     const int sy = top + static_cast<int>(static_cast<long long>(y) * height / outHeight);

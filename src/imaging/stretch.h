@@ -12,7 +12,8 @@ namespace vh {
 // division. Keeps the source's channel count. Throws std::invalid_argument
 // when the rectangle is empty or leaves the source, or an output side is
 // below 1.
-Image StretchRegion(const Image& source, int left, int top, int width, int height, int outWidth, int outHeight);
+Image StretchRegion(const Image& source, int left, int top, int width, int height, int outWidth,
+                    int outHeight);
 
 // The whole of `source` stretched to outWidth x outHeight (see StretchRegion).
 Image Stretch(const Image& source, int outWidth, int outHeight);

@@ -26,8 +26,8 @@
 #include "billboard/lod_chain.h"
 #include "cli/headless_billboards.h"
 #include "fileio/document.h"
-#include "fileio/export_common.h"
 #include "fileio/document_error.h"
+#include "fileio/export_common.h"
 #include "fileio/export_formats.h"
 #include "fileio/presets.h"
 #include "foundations/file_error.h"
@@ -78,14 +78,14 @@ py::object ToPython(const ParameterValue& value) {
 
 Level LevelOf(const std::shared_ptr<Document>& document, int number) {
   if (number < 1 || number > kLevelCount)
-    throw py::index_error("levels are numbered from 1 (the trunk) to " + std::to_string(kLevelCount) + ", not " +
-                          std::to_string(number));
+    throw py::index_error("levels are numbered from 1 (the trunk) to " + std::to_string(kLevelCount) +
+                          ", not " + std::to_string(number));
   return Level{document, number};
 }
 
 std::string Repr(const Document& document) {
-  return "<verdanthollow.Document: " + std::to_string(document.params.lastParentLevel + 2) + " levels, seed " +
-         std::to_string(document.params.seed) + ">";
+  return "<verdanthollow.Document: " + std::to_string(document.params.lastParentLevel + 2) +
+         " levels, seed " + std::to_string(document.params.seed) + ">";
 }
 
 // ---- growing ---------------------------------------------------------------
@@ -139,7 +139,8 @@ class SignalWatch {
 
 std::shared_ptr<GrownTree> Grow(const Document& document, std::optional<int> seed, std::uint64_t vertexBudget,
                                 const std::shared_ptr<Cancellation>& cancel, bool leaves, int workers) {
-  if (workers < 0) throw py::value_error("workers must be 0 (one per core) or more, not " + std::to_string(workers));
+  if (workers < 0)
+    throw py::value_error("workers must be 0 (one per core) or more, not " + std::to_string(workers));
   auto grown = std::make_shared<GrownTree>();
   grown->params = document.params;
   if (seed) grown->params.seed = *seed;
@@ -219,7 +220,8 @@ std::unique_ptr<cli::HeadlessBillboards> HeadlessContext(const Pictures& picture
     return std::make_unique<cli::HeadlessBillboards>(pictures.Pointers());
   } catch (const std::runtime_error& error) {
     throw std::runtime_error(
-        std::string("billboard pictures need an OpenGL context without a display (EGL), and none could be made: ") +
+        std::string(
+            "billboard pictures need an OpenGL context without a display (EGL), and none could be made: ") +
         error.what());
   }
 }
@@ -249,7 +251,8 @@ py::array View(const std::shared_ptr<MeshArrays>& owner, const Value* values, st
 }
 
 std::shared_ptr<MeshArrays> MeshOf(GrownTree& grown, int lod) {
-  if (lod < 0 || lod > 4) throw py::index_error("lod runs from 0 (the tree) to 4, not " + std::to_string(lod));
+  if (lod < 0 || lod > 4)
+    throw py::index_error("lod runs from 0 (the tree) to 4, not " + std::to_string(lod));
   const Pictures pictures = lod >= 3 ? ReadPictures(grown.params, false) : Pictures();
   py::gil_scoped_release release;
   std::lock_guard guard(grown.lock);
@@ -262,7 +265,8 @@ std::shared_ptr<MeshArrays> MeshOf(GrownTree& grown, int lod) {
     if (static_cast<std::size_t>(lod) >= chain.levels.size())
       throw py::index_error("this tree has levels of detail 0 to " + std::to_string(chain.levels.size() - 1) +
                             " (a tree without leaves has no leaf billboards)");
-    arrays = std::make_shared<MeshArrays>(GatherMeshArrays(*chain.levels[static_cast<std::size_t>(lod)].mesh));
+    arrays =
+        std::make_shared<MeshArrays>(GatherMeshArrays(*chain.levels[static_cast<std::size_t>(lod)].mesh));
   }
   grown.meshes[lod] = arrays;
   return arrays;
@@ -287,7 +291,9 @@ void Export(GrownTree& grown, const std::string& path, std::optional<double> sca
   const ExportFormat format = FormatOf(path);
   const bool scene = FormatEntry(format).carriesScene;
   if (!scene && (scale || lod || wind))
-    throw py::value_error(std::string(lod ? "lod" : wind ? "wind" : "scale") +
+    throw py::value_error(std::string(lod    ? "lod"
+                                      : wind ? "wind"
+                                             : "scale") +
                           " needs a glTF output (.glb or .gltf), not '" + path + "'");
   if (scale && !(*scale >= 1.0 / kLargestScale && *scale <= kLargestScale))
     throw py::value_error("scale must lie between 1e-06 and 1e+06, not " + std::to_string(*scale));
@@ -299,7 +305,8 @@ void Export(GrownTree& grown, const std::string& path, std::optional<double> sca
   const WindExport sway = wind ? SwayingExport(grown.params.wind, windEngineCopies) : WindExport();
   if (lod) {
     const LodChain chain = RenderedChain(grown, pictures);
-    WriteChain(format, chain, pictures.Pointers(), scale.value_or(1.0), LodLayout::kExtensionOnly, path, sway);
+    WriteChain(format, chain, pictures.Pointers(), scale.value_or(1.0), LodLayout::kExtensionOnly, path,
+               sway);
   } else {
     ExportScene single = SingleMeshScene(grown.tree, pictures.Pointers(), scale.value_or(1.0));
     single.wind = sway;
@@ -320,9 +327,11 @@ py::dict Billboard(GrownTree& grown, const std::string& path, const BillboardSet
     ContinueObjectNumbersAfter(grown.tree);
     const std::unique_ptr<cli::HeadlessBillboards> context = HeadlessContext(pictures);
     BillboardPicker picker;
-    BillboardCloud cloud = CreateBillboardCloud(grown.tree, settings, picker, context->RendererFor(grown.tree), {});
-    ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency, BillboardExportNames(path, format),
-                         format, ExportOrigin(grown.tree), pictures.Pointers());
+    BillboardCloud cloud =
+        CreateBillboardCloud(grown.tree, settings, picker, context->RendererFor(grown.tree), {});
+    ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency,
+                         BillboardExportNames(path, format), format, ExportOrigin(grown.tree),
+                         pictures.Pointers());
     mesh = std::move(cloud.mesh);
   }
   std::size_t billboards = 0;
@@ -333,7 +342,8 @@ py::dict Billboard(GrownTree& grown, const std::string& path, const BillboardSet
 }
 
 py::array BarkTile(const std::string& source, const std::optional<std::string>& output,
-                   std::tuple<int, int, int, int> crop, std::optional<int> shading, bool symmetrize, bool pow2) {
+                   std::tuple<int, int, int, int> crop, std::optional<int> shading, bool symmetrize,
+                   bool pow2) {
   BarkTileOptions options;
   std::tie(options.x0, options.x1, options.y0, options.y1) = crop;
   options.shadingRemoval = shading.has_value();
@@ -349,8 +359,8 @@ py::array BarkTile(const std::string& source, const std::optional<std::string>& 
   auto* keeper = new std::shared_ptr<Image>(tile);
   py::capsule base(keeper, [](void* p) { delete static_cast<std::shared_ptr<Image>*>(p); });
   const auto height = static_cast<std::size_t>(tile->height), width = static_cast<std::size_t>(tile->width);
-  return py::array_t<std::uint8_t>({height, width, std::size_t{3}}, {3 * width, std::size_t{3}, std::size_t{1}},
-                                   tile->pixels.data(), base);
+  return py::array_t<std::uint8_t>({height, width, std::size_t{3}},
+                                   {3 * width, std::size_t{3}, std::size_t{1}}, tile->pixels.data(), base);
 }
 
 // ---- the module ------------------------------------------------------------
@@ -378,74 +388,115 @@ void RegisterErrors(py::module_& m) {
 
 void BindDocument(py::module_& m) {
   py::class_<Level>(m, "Level", "The parameters of one level of a document, by name (see Level.keys()).")
-      .def_property_readonly("number", [](const Level& l) { return l.number; }, "1 for the trunk, 2 for its branches...")
-      .def("__getitem__", [](const Level& l, const std::string& name) { return ToPython(GetLevelParameter(l.Record(), name)); })
-      .def("__setitem__", [](const Level& l, const std::string& name, const py::handle& value) {
-            SetLevelParameter(l.Record(), name, ToValue(value));
-          })
+      .def_property_readonly(
+          "number", [](const Level& l) { return l.number; }, "1 for the trunk, 2 for its branches...")
+      .def("__getitem__",
+           [](const Level& l, const std::string& name) {
+             return ToPython(GetLevelParameter(l.Record(), name));
+           })
+      .def("__setitem__",
+           [](const Level& l, const std::string& name, const py::handle& value) {
+             SetLevelParameter(l.Record(), name, ToValue(value));
+           })
       .def_static("keys", &LevelParameterNames, "The names of a level's parameters, in document order.")
-      .def_static("limits", [](const std::string& name) {
+      .def_static(
+          "limits",
+          [](const std::string& name) {
             const IntRange range = LevelParameterRange(name);
             return std::make_pair(range.minimum, range.maximum);
-          }, "name"_a, "The smallest and largest value an integer parameter of a level accepts.")
-      .def("__repr__", [](const Level& l) { return "<verdanthollow.Level " + std::to_string(l.number) + ">"; });
+          },
+          "name"_a, "The smallest and largest value an integer parameter of a level accepts.")
+      .def("__repr__",
+           [](const Level& l) { return "<verdanthollow.Level " + std::to_string(l.number) + ">"; });
 
-  py::class_<Document, std::shared_ptr<Document>>(m, "Document",
-      "A tree's parameters: what a .vhm document holds and a tree is grown from.")
+  py::class_<Document, std::shared_ptr<Document>>(
+      m, "Document", "A tree's parameters: what a .vhm document holds and a tree is grown from.")
       .def(py::init<>(), "The new default tree.")
-      .def_static("load", [](const std::string& path) { return Document{ReadDocumentFile(path, TreeParameters())}; },
-                  "path"_a, "Reads a .vhm document; raises OSError or DocumentError (a ValueError) naming the line.")
-      .def_static("from_string", [](const std::string& text, const std::string& name) {
+      .def_static(
+          "load", [](const std::string& path) { return Document{ReadDocumentFile(path, TreeParameters())}; },
+          "path"_a, "Reads a .vhm document; raises OSError or DocumentError (a ValueError) naming the line.")
+      .def_static(
+          "from_string",
+          [](const std::string& text, const std::string& name) {
             std::istringstream in(text);
             return Document{ParseDocument(in, name, TreeParameters())};
-          }, "text"_a, "name"_a = "<string>", "Reads a document from its text; `name` names it in messages.")
-      .def_static("_read_preset", [](const std::string& folder, const std::string& name) {
-            return Document{PresetLibrary(folder).Read(name, TreeParameters())};
-          })
-      .def("save", [](const Document& d, const std::string& path) { SaveDocument(d.params, path); }, "path"_a,
-           "Writes the document; a failed write leaves any previous file as it was.")
-      .def("to_string", [](const Document& d) { return FormatDocument(d.params); }, "The document's text, as saved.")
-      .def("__getitem__", [](const Document& d, const std::string& name) { return ToPython(GetParameter(d.params, name)); })
-      .def("__setitem__", [](Document& d, const std::string& name, const py::handle& value) {
-            SetParameter(d.params, name, ToValue(value));
-          })
-      .def_static("keys", &GlobalParameterNames, "The names of the tree's global parameters, in document order.")
-      .def_static("limits", [](const std::string& name) {
+          },
+          "text"_a, "name"_a = "<string>", "Reads a document from its text; `name` names it in messages.")
+      .def_static("_read_preset",
+                  [](const std::string& folder, const std::string& name) {
+                    return Document{PresetLibrary(folder).Read(name, TreeParameters())};
+                  })
+      .def(
+          "save", [](const Document& d, const std::string& path) { SaveDocument(d.params, path); }, "path"_a,
+          "Writes the document; a failed write leaves any previous file as it was.")
+      .def(
+          "to_string", [](const Document& d) { return FormatDocument(d.params); },
+          "The document's text, as saved.")
+      .def("__getitem__",
+           [](const Document& d, const std::string& name) { return ToPython(GetParameter(d.params, name)); })
+      .def("__setitem__", [](Document& d, const std::string& name,
+                             const py::handle& value) { SetParameter(d.params, name, ToValue(value)); })
+      .def_static("keys", &GlobalParameterNames,
+                  "The names of the tree's global parameters, in document order.")
+      .def_static(
+          "limits",
+          [](const std::string& name) {
             const IntRange range = GlobalParameterRange(name);
             return std::make_pair(range.minimum, range.maximum);
-          }, "name"_a, "The smallest and largest value a global integer parameter accepts.")
+          },
+          "name"_a, "The smallest and largest value a global integer parameter accepts.")
       .def("level", &LevelOf, "number"_a, "The parameters of level `number`: 1 is the trunk, up to 11.")
-      .def_property_readonly("level_count", [](const Document& d) { return d.params.lastParentLevel + 2; },
-                             "How many levels grow: the trunk and its levels of branches.")
-      .def("copy", [](const Document& d) { return Document{d.params}; }, "An independent copy.")
+      .def_property_readonly(
+          "level_count", [](const Document& d) { return d.params.lastParentLevel + 2; },
+          "How many levels grow: the trunk and its levels of branches.")
+      .def(
+          "copy", [](const Document& d) { return Document{d.params}; }, "An independent copy.")
       .def("__copy__", [](const Document& d) { return Document{d.params}; })
-      .def("__deepcopy__", [](const Document& d, const py::dict&) { return Document{d.params}; }, "memo"_a)
-      .def("__eq__", [](const Document& a, const Document& b) { return a.params == b.params; }, py::is_operator())
+      .def(
+          "__deepcopy__", [](const Document& d, const py::dict&) { return Document{d.params}; }, "memo"_a)
+      .def(
+          "__eq__", [](const Document& a, const Document& b) { return a.params == b.params; },
+          py::is_operator())
       .def("__repr__", &Repr);
 }
 
 void BindTree(py::module_& m) {
-  py::class_<Cancellation, std::shared_ptr<Cancellation>>(m, "Cancellation",
-      "Stops a growth from another thread: pass it to grow(cancel=...) and call cancel().")
+  py::class_<Cancellation, std::shared_ptr<Cancellation>>(
+      m, "Cancellation", "Stops a growth from another thread: pass it to grow(cancel=...) and call cancel().")
       .def(py::init<>())
-      .def("cancel", [](Cancellation& c) { c.requested = true; }, "Stops the growth at its next branch.")
+      .def(
+          "cancel", [](Cancellation& c) { c.requested = true; }, "Stops the growth at its next branch.")
       .def_property_readonly("cancelled", [](const Cancellation& c) { return c.requested.load(); });
 
-  py::class_<MeshArrays, std::shared_ptr<MeshArrays>>(m, "Mesh",
-      "A tree's geometry as read-only numpy arrays that share this object's memory.")
-      .def_property_readonly("positions", [](const std::shared_ptr<MeshArrays>& a) {
+  py::class_<MeshArrays, std::shared_ptr<MeshArrays>>(
+      m, "Mesh", "A tree's geometry as read-only numpy arrays that share this object's memory.")
+      .def_property_readonly(
+          "positions",
+          [](const std::shared_ptr<MeshArrays>& a) {
             return View<float>(a, a->positions.data(), a->VertexCount(), 3);
-          }, "(N, 3) float32 positions in scene units (y up).")
-      .def_property_readonly("normals", [](const std::shared_ptr<MeshArrays>& a) {
+          },
+          "(N, 3) float32 positions in scene units (y up).")
+      .def_property_readonly(
+          "normals",
+          [](const std::shared_ptr<MeshArrays>& a) {
             return View<float>(a, a->normals.data(), a->VertexCount(), 3);
-          }, "(N, 3) float32 normals.")
-      .def_property_readonly("uvs", [](const std::shared_ptr<MeshArrays>& a) {
+          },
+          "(N, 3) float32 normals.")
+      .def_property_readonly(
+          "uvs",
+          [](const std::shared_ptr<MeshArrays>& a) {
             return View<float>(a, a->texCoords.data(), a->VertexCount(), 2);
-          }, "(N, 2) float32 texture coordinates (u, v).")
-      .def_property_readonly("indices", [](const std::shared_ptr<MeshArrays>& a) {
+          },
+          "(N, 2) float32 texture coordinates (u, v).")
+      .def_property_readonly(
+          "indices",
+          [](const std::shared_ptr<MeshArrays>& a) {
             return View<std::uint32_t>(a, a->indices.data(), a->TriangleCount(), 3);
-          }, "(M, 3) uint32 vertex indices per triangle, clockwise seen from outside.")
-      .def_property_readonly("groups", [](const MeshArrays& a) {
+          },
+          "(M, 3) uint32 vertex indices per triangle, clockwise seen from outside.")
+      .def_property_readonly(
+          "groups",
+          [](const MeshArrays& a) {
             py::list groups;
             for (const MaterialGroup& g : a.groups)
               groups.append(py::dict("material"_a = g.material, "name"_a = g.materialName,
@@ -453,57 +504,75 @@ void BindTree(py::module_& m) {
                                      "vertex_count"_a = g.vertexCount, "first_triangle"_a = g.firstTriangle,
                                      "triangle_count"_a = g.triangleCount));
             return groups;
-          }, "One dict per material (1 leaves, 2 bark, 3 billboards): its name, picture and ranges.");
+          },
+          "One dict per material (1 leaves, 2 bark, 3 billboards): its name, picture and ranges.");
 
   py::class_<GrownTree, std::shared_ptr<GrownTree>>(m, "Tree", "A grown tree (see grow()).")
-      .def_property_readonly("counts", [](const GrownTree& t) {
+      .def_property_readonly(
+          "counts",
+          [](const GrownTree& t) {
             py::dict counts = Counts(t.tree);
             counts["leaves"] = t.tree.leafCount;
             return counts;
-          }, "What `verdanthollow-cli info` prints: submeshes, vertices, polygons, leaves.")
+          },
+          "What `verdanthollow-cli info` prints: submeshes, vertices, polygons, leaves.")
       .def_property_readonly("seed", [](const GrownTree& t) { return t.params.seed; })
-      .def_property_readonly("document", [](const GrownTree& t) { return Document{t.params}; },
-                             "A copy of the parameters the tree was grown from.")
-      .def_property_readonly("budget_exceeded", [](const GrownTree& t) { return t.tree.budgetExceeded; },
-                             "The growth stopped at its vertex budget.")
-      .def_property_readonly("cancelled", [](const GrownTree& t) { return t.tree.cancelled; },
-                             "The growth was cancelled; the branches after that point are empty.")
+      .def_property_readonly(
+          "document", [](const GrownTree& t) { return Document{t.params}; },
+          "A copy of the parameters the tree was grown from.")
+      .def_property_readonly(
+          "budget_exceeded", [](const GrownTree& t) { return t.tree.budgetExceeded; },
+          "The growth stopped at its vertex budget.")
+      .def_property_readonly(
+          "cancelled", [](const GrownTree& t) { return t.tree.cancelled; },
+          "The growth was cancelled; the branches after that point are empty.")
       .def("mesh", &MeshOf, "lod"_a = 0,
-           "The geometry of level of detail `lod`: 0 the tree, 1 and 2 reduced copies, 3 leaf billboards over the "
-           "coarse branches and 4 a whole-tree billboard cloud (3 and 4 need an OpenGL context without a display).")
+           "The geometry of level of detail `lod`: 0 the tree, 1 and 2 reduced copies, 3 leaf billboards "
+           "over the "
+           "coarse branches and 4 a whole-tree billboard cloud (3 and 4 need an OpenGL context without a "
+           "display).")
       .def("export", &Export, "path"_a, "scale"_a = py::none(), "lod"_a = false, "wind"_a = false,
            "wind_engine_copies"_a = false,
-           "Writes the tree as verdanthollow-cli export does, the format by the extension (.obj, .dxf, .3ds, .glb, "
-           ".gltf); scale, lod and wind need glTF. wind=True adds the sway of the document's wind (the default "
+           "Writes the tree as verdanthollow-cli export does, the format by the extension (.obj, .dxf, .3ds, "
+           ".glb, "
+           ".gltf); scale, lod and wind need glTF. wind=True adds the sway of the document's wind (the "
+           "default "
            "wind when it has none) as --wind does; wind_engine_copies as --wind-engine-copies.")
-      .def("billboard", [](GrownTree& t, const std::string& path, int count, int precision, int mode,
-                           bool favourVertical, int quality, int resolution) {
+      .def(
+          "billboard",
+          [](GrownTree& t, const std::string& path, int count, int precision, int mode, bool favourVertical,
+             int quality, int resolution) {
             BillboardSettings settings;
             settings.billboardCount = count;
             settings.precision = precision;
-            if (mode != 0 && mode != 1) throw py::value_error("mode is 0 (branches stay geometry) or 1, not " + std::to_string(mode));
+            if (mode != 0 && mode != 1)
+              throw py::value_error("mode is 0 (branches stay geometry) or 1, not " + std::to_string(mode));
             settings.mode = static_cast<BillboardMode>(mode);
             settings.favourVertical = favourVertical;
             settings.textureQuality = quality;
             settings.textureResolution = resolution;
             return Billboard(t, path, settings);
-          }, "path"_a, "count"_a = 10, "precision"_a = 50, "mode"_a = 0, "favour_vertical"_a = false,
+          },
+          "path"_a, "count"_a = 10, "precision"_a = 50, "mode"_a = 0, "favour_vertical"_a = false,
           "quality"_a = 7, "resolution"_a = 11,
-          "Builds the billboard cloud and writes it as verdanthollow-cli billboard does; returns its counts. Needs "
+          "Builds the billboard cloud and writes it as verdanthollow-cli billboard does; returns its counts. "
+          "Needs "
           "an OpenGL context without a display (EGL): RuntimeError where none can be made.")
       .def("__repr__", [](const GrownTree& t) {
-            return "<verdanthollow.Tree: seed " + std::to_string(t.params.seed) + ", " +
-                   std::to_string(t.tree.VertexCount()) + " vertices>";
-          });
+        return "<verdanthollow.Tree: seed " + std::to_string(t.params.seed) + ", " +
+               std::to_string(t.tree.VertexCount()) + " vertices>";
+      });
 
-  m.def("grow", &Grow, "document"_a, "seed"_a = py::none(), py::kw_only(), "vertex_budget"_a = kDefaultVertexBudget,
-        "cancel"_a = py::none(), "leaves"_a = true, "workers"_a = 0,
+  m.def("grow", &Grow, "document"_a, "seed"_a = py::none(), py::kw_only(),
+        "vertex_budget"_a = kDefaultVertexBudget, "cancel"_a = py::none(), "leaves"_a = true, "workers"_a = 0,
         "Grows the tree of `document` (with `seed` in place of its own) without holding the GIL, so that "
         "threads grow trees at once. Stops at `vertex_budget` vertices with a RuntimeWarning; `cancel`, a "
         "Cancellation, stops it from another thread; `workers` threads mesh it (0: one per core).");
-  m.def("bark_tile", &BarkTile, "source"_a, "output"_a = py::none(), "crop"_a = std::make_tuple(0, 100, 0, 100),
-        "shading"_a = py::none(), "symmetrize"_a = false, "pow2"_a = false,
-        "Makes a seamless bark tile from the photograph `source` as verdanthollow-cli bark-tile does, writes it "
+  m.def("bark_tile", &BarkTile, "source"_a, "output"_a = py::none(),
+        "crop"_a = std::make_tuple(0, 100, 0, 100), "shading"_a = py::none(), "symmetrize"_a = false,
+        "pow2"_a = false,
+        "Makes a seamless bark tile from the photograph `source` as verdanthollow-cli bark-tile does, writes "
+        "it "
         "to `output` when given and returns it as an (H, W, 3) uint8 array.");
   m.def("_preset_names", [](const std::string& folder) { return PresetLibrary(folder).Names(); });
 }

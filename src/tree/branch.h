@@ -24,10 +24,10 @@ class Branch : public Submesh {
   Vector3 origin;     // centre of the branch base
   Vector3 direction;  // growth direction, unnormalised
   Vector3 sideA, sideB;
-  double length;      // base to tip along the axis
-  double width;       // base radius before taper and jitter
+  double length;           // base to tip along the axis
+  double width;            // base radius before taper and jitter
   LevelParameters record;  // its level's shape, tessellation and leaf fields
-  int level;          // 0 = trunk
+  int level;               // 0 = trunk
 };
 
 // (0.3 + |0.03 bendingUp|)^|x| * 0.9999: how far the axis turns from the
@@ -38,12 +38,12 @@ double BendWeight(const LevelParameters& level, double x);
 // the level record: every branch of a level shares it, so a generation
 // computes it once per level and ring.
 struct RingShape {
-  float centreX = 0.0f;   // the twisting helix's offset
+  float centreX = 0.0f;  // the twisting helix's offset
   float centreZ = 0.0f;
   float tangentX = 0.0f;  // the helix's slope; the tangent's length component
   float tangentZ = 0.0f;  // scales with the branch and is added per branch
-  Ext noise = 0;        // noise percentage as a fraction
-  Ext taper = 0;        // the taper factor applied to r0
+  Ext noise = 0;          // noise percentage as a fraction
+  Ext taper = 0;          // the taper factor applied to r0
 };
 
 // The local frame of a branch at one relative position t and bend weight g.
@@ -90,7 +90,8 @@ Ext PartialRemainder(Ext x, Ext m);
 // integer n near x / 1000; the estimate of n may be one off either way,
 // which one correction step mends.
 inline Ext SmallRemainderOfThousand(Ext x) {
-  static_assert(std::numeric_limits<Ext>::digits == 64, "the rounding constant assumes x87 extended precision");
+  static_assert(std::numeric_limits<Ext>::digits == 64,
+                "the rounding constant assumes x87 extended precision");
   constexpr Ext kRound = 0x1.8p63L;  // adding and taking it away rounds to an integer
   const Ext n = ((x * 0.001L - 0.5L) + kRound) - kRound;
   const Ext r = x - n * 1000.0L;
@@ -129,10 +130,12 @@ inline RingOffset OffsetOnRing(const RingFrame& frame, const ColumnAngle& angle,
   const Ext remainder =
       kRange == SpreadRange::kSmall ? SmallRemainderOfThousand(spread) : RemainderOfThousand(spread);
   const Ext twiceJitter = remainder * 0.001L - 0.5L;
-  const Ext r0 = (static_cast<Ext>(frame.keep) + static_cast<Ext>(frame.halfNoise) * twiceJitter) * frame.width;
+  const Ext r0 =
+      (static_cast<Ext>(frame.keep) + static_cast<Ext>(frame.halfNoise) * twiceJitter) * frame.width;
   const Ext r = static_cast<Ext>(frame.taper) * r0;
   if (radius) *radius = static_cast<double>(r);
-  return {static_cast<float>(r * static_cast<Ext>(angle.sine)), static_cast<float>(r * static_cast<Ext>(angle.cosine))};
+  return {static_cast<float>(r * static_cast<Ext>(angle.sine)),
+          static_cast<float>(r * static_cast<Ext>(angle.cosine))};
 }
 
 // The surface point at an offset from the frame's centre.

@@ -34,13 +34,14 @@ Ext Power(Ext base, Ext exponent) {
 Ext PartialRemainder(Ext x, Ext m) {
 #if defined(__x86_64__) || defined(__i386__)
   Ext result;
-  __asm__("1: fprem\n\t"
-          "fnstsw %%ax\n\t"
-          "testb $4, %%ah\n\t"
-          "jnz 1b"
-          : "=t"(result)
-          : "0"(x), "u"(m)
-          : "ax", "cc");
+  __asm__(
+      "1: fprem\n\t"
+      "fnstsw %%ax\n\t"
+      "testb $4, %%ah\n\t"
+      "jnz 1b"
+      : "=t"(result)
+      : "0"(x), "u"(m)
+      : "ax", "cc");
   return result;
 #else
   return std::fmod(x, m);
@@ -49,8 +50,13 @@ Ext PartialRemainder(Ext x, Ext m) {
 
 Branch::Branch(const Vector3& anOrigin, const Vector3& aDirection, double aLength, double aWidth,
                const LevelParameters& aRecord, int aLevel, unsigned objectNumber)
-    : Submesh(objectNumber), origin(anOrigin), direction(aDirection), length(aLength), width(aWidth),
-      record(aRecord), level(aLevel) {
+    : Submesh(objectNumber),
+      origin(anOrigin),
+      direction(aDirection),
+      length(aLength),
+      width(aWidth),
+      record(aRecord),
+      level(aLevel) {
   const Vector3 d = Normalized(direction);
   sideA = Perpendicular(d);
   sideB = Cross(d, sideA);
@@ -63,7 +69,8 @@ double BendWeight(const LevelParameters& level, double x) {
 ColumnAngle::ColumnAngle(double b)
     : ColumnAngle(std::sin(static_cast<Ext>(b)), std::cos(static_cast<Ext>(b))) {}
 
-ColumnAngle::ColumnAngle(Ext aSine, Ext aCosine) : sine(aSine), cosine(aCosine), sineCosine(aSine * aCosine) {}
+ColumnAngle::ColumnAngle(Ext aSine, Ext aCosine)
+    : sine(aSine), cosine(aCosine), sineCosine(aSine * aCosine) {}
 
 RingShape PrepareRingShape(const LevelParameters& level, double t) {
   RingShape shape;
@@ -93,13 +100,14 @@ RingFrame PrepareRing(const Branch& branch, const RingShape& shape, double t, do
   // Bend: turn the axis from the branch direction towards U.
   if (t > 10) g = 0.999;
   const Vector3& bendTarget = branch.level == 0 ? UnitX : UnitY;
-  frame.axis = bendTarget * static_cast<float>(1 - static_cast<Ext>(g)) +
-               branch.direction * static_cast<float>(g);
+  frame.axis =
+      bendTarget * static_cast<float>(1 - static_cast<Ext>(g)) + branch.direction * static_cast<float>(g);
   Normalize(frame.axis);
   frame.sideA = branch.sideA;
   frame.sideB = Cross(frame.axis, frame.sideA);
 
-  frame.centre = Vector3(shape.centreX, static_cast<float>(t * static_cast<Ext>(branch.length)), shape.centreZ);
+  frame.centre =
+      Vector3(shape.centreX, static_cast<float>(t * static_cast<Ext>(branch.length)), shape.centreZ);
 
   Vector3 tangent(shape.tangentX, static_cast<float>(static_cast<Ext>(branch.length) / q), shape.tangentZ);
   Normalize(tangent);

@@ -30,7 +30,8 @@ int WorkerCount(const GenerationOptions& options) {
 
 class Grower {
  public:
-  Grower(GrowthContext& context, const GenerationOptions& options, const GenerationControl& control, Tree& tree)
+  Grower(GrowthContext& context, const GenerationOptions& options, const GenerationControl& control,
+         Tree& tree)
       : m_context(context),
         m_control(control),
         m_tree(tree),
@@ -86,7 +87,8 @@ class Grower {
       const int begin = c * ringsPerChunk;
       const int end = std::min(rings, begin + ringsPerChunk);
       const std::uint64_t vertices = static_cast<std::uint64_t>(end - begin) * ringVertices;
-      m_queue.Push({&job, begin, end, c == 0}, c == 0 ? job.vertexCount - rings * ringVertices + vertices : vertices);
+      m_queue.Push({&job, begin, end, c == 0},
+                   c == 0 ? job.vertexCount - rings * ringVertices + vertices : vertices);
     }
   }
 
@@ -132,7 +134,8 @@ class Grower {
     job.branch->triangles = {};
     m_tree.submeshes.push_back(job.branch);
     unsigned number = job.branch->displayList + 1;
-    for (const BranchJob* at = &job; at->parent >= 0; at = m_jobs[static_cast<std::size_t>(at->parent)].get()) {
+    for (const BranchJob* at = &job; at->parent >= 0;
+         at = m_jobs[static_cast<std::size_t>(at->parent)].get()) {
       const Branch& sibling = *at->branch;
       for (int s = 0; s < at->siblingsAfter; ++s) {
         if (m_control.onBranch) m_control.onBranch();
@@ -162,8 +165,8 @@ GrowthContext::GrowthContext(const TreeParameters& parameters, const GenerationO
   if (options.growLeaves) leafTemplate = BuildLeafTemplate(parameters);
 }
 
-void Generate(const TreeParameters& params, const GenerationOptions& options, const GenerationControl& control,
-              Tree& tree) {
+void Generate(const TreeParameters& params, const GenerationOptions& options,
+              const GenerationControl& control, Tree& tree) {
   const std::string problem = CheckGrowable(params);
   if (!problem.empty()) throw std::invalid_argument("This tree cannot be grown: " + problem + ".");
 
@@ -178,7 +181,8 @@ void Generate(const TreeParameters& params, const GenerationOptions& options, co
   tree.leafTemplate = std::move(context.leafTemplate);
 }
 
-Tree Generate(const TreeParameters& params, const GenerationOptions& options, const GenerationControl& control) {
+Tree Generate(const TreeParameters& params, const GenerationOptions& options,
+              const GenerationControl& control) {
   Tree tree;
   Generate(params, options, control, tree);
   return tree;

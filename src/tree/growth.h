@@ -72,10 +72,10 @@ struct LeafCell {
 struct BranchJob {
   std::shared_ptr<Branch> branch;
   const LevelShapes* shapes = nullptr;
-  int parent = -1;            // layout index of the parent; -1 for the trunk
-  int siblingsAfter = 0;      // children of the parent still to come after this one
-  bool weld = false;          // its base is welded onto the parent
-  bool rings = true;          // false: the budget ran out before its rings
+  int parent = -1;        // layout index of the parent; -1 for the trunk
+  int siblingsAfter = 0;  // children of the parent still to come after this one
+  bool weld = false;      // its base is welded onto the parent
+  bool rings = true;      // false: the budget ran out before its rings
   unsigned firstLeafNumber = 0;
   std::vector<LeafCell> leafCells;  // in cell order
   std::vector<float> shades;        // colour draws, one per template vertex and leaf

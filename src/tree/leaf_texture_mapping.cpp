@@ -14,12 +14,11 @@ constexpr long double kPi = 3.1416L;
 }  // namespace
 
 LeafPlacement PlacementOf(const TreeParameters& params) {
-  return {params.leafTexRotate, params.leafTexTranslateX, params.leafTexTranslateY,
-          params.leafTexScale};
+  return {params.leafTexRotate, params.leafTexTranslateX, params.leafTexTranslateY, params.leafTexScale};
 }
 
-LeafPictureMapping::LeafPictureMapping(const LeafPlacement& placement, int editorWidth,
-                                       int editorHeight, int pictureWidth, int pictureHeight) {
+LeafPictureMapping::LeafPictureMapping(const LeafPlacement& placement, int editorWidth, int editorHeight,
+                                       int pictureWidth, int pictureHeight) {
   if (pictureWidth <= 0 || pictureHeight <= 0) {
     pictureWidth = editorWidth;
     pictureHeight = editorHeight;
@@ -35,7 +34,7 @@ LeafPictureMapping::LeafPictureMapping(const LeafPlacement& placement, int edito
   m_centreY = static_cast<long double>(static_cast<float>(editorHeight) * 0.5f);
   // At 100 % the picture's height spans the editor's height.
   m_scale = static_cast<long double>(placement.scale) * 0.01L *
-           (static_cast<long double>(pictureHeight) / static_cast<long double>(editorHeight));
+            (static_cast<long double>(pictureHeight) / static_cast<long double>(editorHeight));
   m_translateX = placement.translateX;
   m_translateY = placement.translateY;
   m_width = pictureWidth;

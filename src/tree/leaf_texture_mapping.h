@@ -12,10 +12,10 @@ struct TreeParameters;
 
 // The picture placement of the leaf editor's sliders.
 struct LeafPlacement {
-  int rotate = 0;       // degrees, turned about the editor's centre
-  int translateX = 0;   // editor pixels
-  int translateY = 0;   // editor pixels
-  int scale = 150;      // percent: 100 fits the picture's height to the editor's
+  int rotate = 0;      // degrees, turned about the editor's centre
+  int translateX = 0;  // editor pixels
+  int translateY = 0;  // editor pixels
+  int scale = 150;     // percent: 100 fits the picture's height to the editor's
 };
 
 // The placement stored in a parameter set.
@@ -30,8 +30,8 @@ LeafPlacement PlacementOf(const TreeParameters& params);
 // stay finite. If the editor has no size either, every point maps to (0, 0).
 class LeafPictureMapping {
  public:
-  LeafPictureMapping(const LeafPlacement& placement, int editorWidth, int editorHeight,
-                     int pictureWidth, int pictureHeight);
+  LeafPictureMapping(const LeafPlacement& placement, int editorWidth, int editorHeight, int pictureWidth,
+                     int pictureHeight);
 
   // The picture pixel under editor pixel (x, y) (origin top-left), before
   // truncation: column in `column`, row in `row`. Not clipped to the picture.
@@ -45,14 +45,14 @@ class LeafPictureMapping {
  private:
   long double m_cos = 1.0L;
   long double m_sin = 0.0L;
-  long double m_scale = 0.0L;   // picture pixels per editor pixel
+  long double m_scale = 0.0L;  // picture pixels per editor pixel
   long double m_centreX = 0.0L;
   long double m_centreY = 0.0L;
   long double m_translateX = 0.0L;
   long double m_translateY = 0.0L;
-  long double m_width = 0.0L;   // picture size the coordinates are divided by
+  long double m_width = 0.0L;  // picture size the coordinates are divided by
   long double m_height = 0.0L;
-  bool m_degenerate = false;    // no picture and no editor: everything maps to (0, 0)
+  bool m_degenerate = false;  // no picture and no editor: everything maps to (0, 0)
 };
 
 }  // namespace vh

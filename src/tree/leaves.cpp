@@ -26,7 +26,7 @@ Vector3 Lift(const Vector2& p) { return {p.x, 0.0f, p.y}; }
 struct LeafGroup {
   LeafGroup(std::size_t count, std::size_t bytes) : memory(bytes), leaves(count) {}
 
-  BlockResource memory;                         // outlives the leaves below
+  BlockResource memory;                        // outlives the leaves below
   std::vector<std::optional<Submesh>> leaves;  // made in place, numbered by the generation
 };
 
@@ -115,7 +115,8 @@ std::unique_ptr<Submesh> BuildLeafTemplate(const TreeParameters& params) {
   std::vector<Vector2> points = outline;
   points.push_back(outline.front());
   std::vector<Vector2> texCoords(points.size());
-  for (std::size_t i = 0; i < outline.size() && i < params.leafTexCoords.size(); ++i) texCoords[i] = params.leafTexCoords[i];
+  for (std::size_t i = 0; i < outline.size() && i < params.leafTexCoords.size(); ++i)
+    texCoords[i] = params.leafTexCoords[i];
   texCoords.back() = texCoords.front();
 
   auto leafTemplate = std::make_unique<Submesh>(1u);
@@ -163,16 +164,19 @@ void GrowLeaves(const GrowthContext& context, BranchJob& job) {
     const LeafCell cell = job.leafCells[n];
     if (cell.row != rowIndex) {
       rowIndex = cell.row;
-      row = PrepareRing(branch, shapes.leafRows[rowIndex], LeafRowPosition(rowIndex), shapes.leafRowBends[rowIndex]);
+      row = PrepareRing(branch, shapes.leafRows[rowIndex], LeafRowPosition(rowIndex),
+                        shapes.leafRowBends[rowIndex]);
     }
     if (!turned[cell.column]) {
       turned[cell.column] = true;
-      turns[cell.column] = FromAxisAngle(static_cast<float>(CellAngle(cell.column)), branch.direction) * towardsSide;
+      turns[cell.column] =
+          FromAxisAngle(static_cast<float>(CellAngle(cell.column)), branch.direction) * towardsSide;
     }
     const Vector3 attachment = PointOnRing(row, columnAngles[cell.column]);
     const Quaternion& turn = turns[cell.column];
 
-    Submesh* const leaf = &group->leaves[n].emplace(job.firstLeafNumber + static_cast<unsigned>(n), &group->memory);
+    Submesh* const leaf =
+        &group->leaves[n].emplace(job.firstLeafNumber + static_cast<unsigned>(n), &group->memory);
     leaf->triangles = shape.triangles;
     leaf->vertices.resize(vertexCount);
     for (std::size_t k = 0; k < vertexCount; ++k) {

@@ -9,7 +9,11 @@ Submesh::Submesh() : displayList(s_nextObjectNumber++) {}
 Submesh::Submesh(unsigned objectNumber) : displayList(objectNumber) {}
 
 Submesh::Submesh(unsigned objectNumber, std::pmr::memory_resource* memory)
-    : vertices(memory), triangles(memory), displayList(objectNumber), textureFile(memory), materialName(memory) {}
+    : vertices(memory),
+      triangles(memory),
+      displayList(objectNumber),
+      textureFile(memory),
+      materialName(memory) {}
 
 std::uint64_t MeshObject::VertexCount() const {
   std::uint64_t count = 0;

@@ -21,9 +21,9 @@ namespace vh {
 
 struct Vertex {
   Vector3 position;
-  Vector3 colour;                 // red, green, blue in 0..1
+  Vector3 colour;  // red, green, blue in 0..1
   Vector3 normal{0.0f, 1.0f, 0.0f};
-  Vector2 texCoord;               // (u, v)
+  Vector2 texCoord;  // (u, v)
   float alpha = 1.0f;
   bool hasTexCoord = false;
   bool hasColour = false;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 #include <map>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
 namespace vh {
 namespace {
@@ -12,7 +12,8 @@ namespace {
 void Append(MeshArrays& arrays, const Submesh& submesh) {
   const std::uint64_t base = arrays.VertexCount();
   for (const Vertex& vertex : submesh.vertices) {
-    arrays.positions.insert(arrays.positions.end(), {vertex.position.x, vertex.position.y, vertex.position.z});
+    arrays.positions.insert(arrays.positions.end(),
+                            {vertex.position.x, vertex.position.y, vertex.position.z});
     arrays.normals.insert(arrays.normals.end(), {vertex.normal.x, vertex.normal.y, vertex.normal.z});
     arrays.texCoords.insert(arrays.texCoords.end(), {vertex.texCoord.x, vertex.texCoord.y});
   }

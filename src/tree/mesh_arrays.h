@@ -23,11 +23,11 @@ struct MaterialGroup {
 };
 
 struct MeshArrays {
-  std::vector<float> positions;       // x, y, z per vertex, scene units
-  std::vector<float> normals;         // x, y, z per vertex, as the generator made them
-  std::vector<float> texCoords;       // u, v per vertex
-  std::vector<std::uint32_t> indices; // a, b, c per triangle, into the lists above
-  std::vector<MaterialGroup> groups;  // ascending material number
+  std::vector<float> positions;        // x, y, z per vertex, scene units
+  std::vector<float> normals;          // x, y, z per vertex, as the generator made them
+  std::vector<float> texCoords;        // u, v per vertex
+  std::vector<std::uint32_t> indices;  // a, b, c per triangle, into the lists above
+  std::vector<MaterialGroup> groups;   // ascending material number
 
   std::uint64_t VertexCount() const { return positions.size() / 3; }
   std::uint64_t TriangleCount() const { return indices.size() / 3; }

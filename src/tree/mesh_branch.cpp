@@ -24,7 +24,8 @@ const Vector3 kBarkColour{0.5f, 0.3f, 0.1f};
 void RingOffsets(const RingFrame& frame, const std::vector<ColumnAngles>& columns,
                  const ColumnAngle ColumnAngles::*angle, RingOffset* out) {
   if (SpreadsAreSmall(frame)) {
-    for (const ColumnAngles& column : columns) *out++ = OffsetOnRing<SpreadRange::kSmall>(frame, column.*angle);
+    for (const ColumnAngles& column : columns)
+      *out++ = OffsetOnRing<SpreadRange::kSmall>(frame, column.*angle);
   } else {
     for (const ColumnAngles& column : columns) *out++ = OffsetOnRing(frame, column.*angle);
   }
@@ -60,8 +61,9 @@ void MeshRings(const GrowthContext& context, const BranchJob& job, int firstRing
     RingOffsets(centre, shapes.columns, &ColumnAngles::right, rightOffsets);
     RingOffsets(below, shapes.columns, &ColumnAngles::centre, downOffsets);
     RingOffsets(above, shapes.columns, &ColumnAngles::centre, upOffsets);
-    const float ringV = static_cast<float>(static_cast<Ext>(static_cast<float>(static_cast<Ext>(i) / qH + 1)) *
-                                           branch.length * 0.01L * vScale * 0.1L);
+    const float ringV =
+        static_cast<float>(static_cast<Ext>(static_cast<float>(static_cast<Ext>(i) / qH + 1)) *
+                           branch.length * 0.01L * vScale * 0.1L);
     Vertex* const ringVertices = branch.vertices.data() + static_cast<std::size_t>(i) * columns;
     Vertex* vertex = ringVertices;
     for (int j = 0; j <= qA; ++j, ++vertex) {

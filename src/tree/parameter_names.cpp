@@ -33,9 +33,12 @@ const char* Lookup(const std::pair<Member, const char*> (&names)[N], Member memb
 
 const char* MemberName(const GlobalField& field) {
   switch (field.kind) {
-    case FieldKind::kName: return Lookup(kGlobalTextNames, field.text);
-    case FieldKind::kFlag: return Lookup(kGlobalFlagNames, field.flag);
-    case FieldKind::kInteger: break;
+    case FieldKind::kName:
+      return Lookup(kGlobalTextNames, field.text);
+    case FieldKind::kFlag:
+      return Lookup(kGlobalFlagNames, field.flag);
+    case FieldKind::kInteger:
+      break;
   }
   return field.name;
 }
@@ -82,9 +85,12 @@ const Field& FindField(const std::array<Field, N>& fields, const std::string& na
 
 const char* KindText(FieldKind kind) {
   switch (kind) {
-    case FieldKind::kInteger: return "an integer";
-    case FieldKind::kFlag: return "a flag (true or false)";
-    case FieldKind::kName: return "a name";
+    case FieldKind::kInteger:
+      return "an integer";
+    case FieldKind::kFlag:
+      return "a flag (true or false)";
+    case FieldKind::kName:
+      return "a name";
   }
   return "";
 }
@@ -97,9 +103,12 @@ template <class Field>
 template <class Record, class Field>
 ParameterValue Get(const Record& record, const Field& field) {
   switch (field.kind) {
-    case FieldKind::kInteger: return static_cast<long long>(record.*field.integer);
-    case FieldKind::kFlag: return record.*field.flag;
-    case FieldKind::kName: break;
+    case FieldKind::kInteger:
+      return static_cast<long long>(record.*field.integer);
+    case FieldKind::kFlag:
+      return record.*field.flag;
+    case FieldKind::kName:
+      break;
   }
   if constexpr (std::is_same_v<Record, TreeParameters>) return record.*field.text;
   return {};
@@ -127,7 +136,8 @@ void Set(Record& record, const Field& field, const ParameterValue& value, const 
       record.*field.flag = *flag;
       return;
     }
-    case FieldKind::kName: break;
+    case FieldKind::kName:
+      break;
   }
   if constexpr (std::is_same_v<Record, TreeParameters>) {
     const std::string* text = std::get_if<std::string>(&value);

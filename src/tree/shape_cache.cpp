@@ -48,8 +48,8 @@ const LevelShapes& ShapeCache::For(const LevelParameters& level, int index, cons
       Vector3 p = source.position * scale;
       // Bend: the mid-line hangs one unit below the attachment point and
       // the sides curve down with the square of their distance from it.
-      p.y = static_cast<float>(-std::exp((static_cast<Ext>(p.x) * p.x + static_cast<Ext>(p.y) * p.y) *
-                                         leafBending * 0.0005L));
+      p.y = static_cast<float>(
+          -std::exp((static_cast<Ext>(p.x) * p.x + static_cast<Ext>(p.y) * p.y) * leafBending * 0.0005L));
       shapes.leafPoints.push_back(p);
     }
   }

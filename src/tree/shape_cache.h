@@ -39,7 +39,8 @@ struct ShapeCache {
   std::array<LevelShapes, kLevelCount> levels;
   // The shapes of `level`, computed on first use in this generation.
   // `leafTemplate` may be null (no leaves).
-  const LevelShapes& For(const LevelParameters& level, int index, const Submesh* leafTemplate, int leafBending);
+  const LevelShapes& For(const LevelParameters& level, int index, const Submesh* leafTemplate,
+                         int leafBending);
 };
 
 // Relative positions of ring i and of the points below and above it.

@@ -36,8 +36,8 @@ std::unique_ptr<BranchJob> SkeletonLayout::Next(int index) {
     m_started = true;
     const LevelParameters& trunkLevel = m_context.levels[0];
     auto trunk = std::make_shared<Branch>(Zero, UnitY, trunkLevel.baseLength * 2 + 5,
-                                          static_cast<double>(trunkLevel.baseSize * 0.4L + 0.01L), trunkLevel, 0,
-                                          m_nextNumber++);
+                                          static_cast<double>(trunkLevel.baseSize * 0.4L + 0.01L), trunkLevel,
+                                          0, m_nextNumber++);
     std::unique_ptr<BranchJob> job = MakeJob(std::move(trunk));
     if (LayOutGeometry(*job)) {
       PushChildren(*job, index, m_context.params.lastParentLevel);
@@ -79,7 +79,8 @@ std::unique_ptr<BranchJob> SkeletonLayout::MakeJob(std::shared_ptr<Branch> branc
 void SkeletonLayout::PushChildren(BranchJob& job, int index, int remaining) {
   if (remaining < 0) return;
   const LevelParameters& placement = m_context.levels[job.branch->level];
-  const int count = static_cast<int>(m_branchRandom.Uniform(placement.nbChildrenMin, placement.nbChildrenMax));
+  const int count =
+      static_cast<int>(m_branchRandom.Uniform(placement.nbChildrenMin, placement.nbChildrenMax));
   if (count <= 0) return;
   if (m_context.levels[job.branch->level + 1].attachToParent) job.weldsLeft = count;
   m_stack.push_back({job.branch.get(), index, remaining, count});
@@ -96,7 +97,8 @@ std::unique_ptr<BranchJob> SkeletonLayout::PlaceChild(Frame& frame) {
 
   // The quarter turn is part of every increment, relative or not.
   const Ext c = m_branchRandom.Uniform(placement.inclinationMin, placement.inclinationMax) * kPlacementPi *
-                    (1.0L / 180) + 1.570795L;
+                    (1.0L / 180) +
+                1.570795L;
   frame.inclination = static_cast<double>(placement.inclinationRelative ? frame.inclination + c : c);
 
   const double length = childLevel.baseLengthInherited
@@ -108,20 +110,22 @@ std::unique_ptr<BranchJob> SkeletonLayout::PlaceChild(Frame& frame) {
 
   const double pos = frame.pos;
   const int qH = placement.qualityHeight;
-  const double g =
-      BendWeight(placement, static_cast<double>(std::fabs((static_cast<Ext>(qH) * pos / parent.length + 1) / qH)));
+  const double g = BendWeight(
+      placement, static_cast<double>(std::fabs((static_cast<Ext>(qH) * pos / parent.length + 1) / qH)));
   Vector3 axis, sideA, sideB;
   double radius = 0;
-  Vector3 base = BranchPoint(parent, pos / parent.length, static_cast<double>(frame.azimuth + 1.5707963267948966L),
-                             g, &axis, &sideA, &sideB, &radius);
+  Vector3 base =
+      BranchPoint(parent, pos / parent.length, static_cast<double>(frame.azimuth + 1.5707963267948966L), g,
+                  &axis, &sideA, &sideB, &radius);
 
   const Quaternion q1 = FromAxisAngle(static_cast<float>(frame.inclination), sideA);
   const Quaternion q2 = FromAxisAngle(static_cast<float>(frame.azimuth), axis);
   const Quaternion q = q2 * q1;
   const Vector3 dir = Rotate(q, axis);
 
-  const double width = childLevel.baseSizeInherited ? static_cast<double>(childLevel.baseSize * 0.01L * radius)
-                                                    : static_cast<double>(childLevel.baseSize * 0.1L);
+  const double width = childLevel.baseSizeInherited
+                           ? static_cast<double>(childLevel.baseSize * 0.01L * radius)
+                           : static_cast<double>(childLevel.baseSize * 0.1L);
   // A loose branch starts inside its parent instead of being welded on.
   if (!childLevel.attachToParent) base -= (dir * static_cast<float>(width)) * 0.3f;
 

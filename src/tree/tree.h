@@ -49,7 +49,7 @@ struct LevelParameters {
   bool heightRelative = false;
   bool angleRelative = false;
   bool inclinationRelative = false;
-  int leafDensity = 10;   // slider position + 1
+  int leafDensity = 10;  // slider position + 1
   int leafScaling = 50;
 
   bool operator==(const LevelParameters&) const = default;
@@ -126,8 +126,8 @@ struct GenerationControl {
 // cannot be grown (see CheckGrowable in tree/parameter_table.h). A
 // qualityHeight of 0 grows as 2 and an inflateDeflate of 0 as 1, the
 // parameter table's guards; `params` is only read.
-void Generate(const TreeParameters& params, const GenerationOptions& options, const GenerationControl& control,
-              Tree& tree);
+void Generate(const TreeParameters& params, const GenerationOptions& options,
+              const GenerationControl& control, Tree& tree);
 
 // The same, into a new tree.
 Tree Generate(const TreeParameters& params, const GenerationOptions& options = {},

@@ -10,12 +10,12 @@ struct WindSettings {
   // Off: the tree stands still, exactly as grown, and the document carries
   // no wind section.
   bool enabled = false;
-  int strength = 40;        // percent; 0 leaves the tree at rest
-  int direction = 0;        // degrees: the way the wind blows, 0 towards +x, 90 towards +z
-  int gustFrequency = 25;   // hundredths of a hertz; 0: a steady wind without gusts
-  int turbulence = 30;      // percent: how restless the sway is beside the gusts
-  int leafFlutter = 50;     // percent
-  int loopLength = 80;      // tenths of a second: the motion repeats after this time
+  int strength = 40;       // percent; 0 leaves the tree at rest
+  int direction = 0;       // degrees: the way the wind blows, 0 towards +x, 90 towards +z
+  int gustFrequency = 25;  // hundredths of a hertz; 0: a steady wind without gusts
+  int turbulence = 30;     // percent: how restless the sway is beside the gusts
+  int leafFlutter = 50;    // percent
+  int loopLength = 80;     // tenths of a second: the motion repeats after this time
 
   bool operator==(const WindSettings&) const = default;
 };

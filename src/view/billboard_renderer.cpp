@@ -76,16 +76,17 @@ class SavedState {
 
 }  // namespace
 
-Image RenderPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options, const Vector3& v0,
-                    const Vector3& v1, const Vector3& v2, int width, int height, PictureLighting lighting,
-                    const std::vector<KeptSide>& keep) {
+Image RenderPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options,
+                    const Vector3& v0, const Vector3& v1, const Vector3& v2, int width, int height,
+                    PictureLighting lighting, const std::vector<KeptSide>& keep) {
   if (keep.size() > kMostKeptSides)
-    throw std::invalid_argument("A picture can be cut by " + std::to_string(kMostKeptSides) + " planes, not " +
-                                std::to_string(keep.size()));
+    throw std::invalid_argument("A picture can be cut by " + std::to_string(kMostKeptSides) +
+                                " planes, not " + std::to_string(keep.size()));
   if (width <= 0 || height <= 0) return Image();
   const SavedState saved;
 
-  glClearColor(kBillboardKeyColour[0], kBillboardKeyColour[1], kBillboardKeyColour[2], kBillboardKeyColour[3]);
+  glClearColor(kBillboardKeyColour[0], kBillboardKeyColour[1], kBillboardKeyColour[2],
+               kBillboardKeyColour[3]);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -100,7 +101,8 @@ Image RenderPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOpti
   const double rectangleHeight = Length(v1 - v0);
 
   glViewport(0, 0, width, height);
-  glOrtho(-rectangleWidth / 2, rectangleWidth / 2, -rectangleHeight / 2, rectangleHeight / 2, kNear, depth.far);
+  glOrtho(-rectangleWidth / 2, rectangleWidth / 2, -rectangleHeight / 2, rectangleHeight / 2, kNear,
+          depth.far);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, up.x, up.y, up.z);

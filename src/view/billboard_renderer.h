@@ -48,9 +48,9 @@ enum class PictureLighting {
 // DrawMesh changes it restores itself. Assumes a current OpenGL 1.1 context.
 // `keep` (see lod_pictures.h) turns on one user clip plane per side, given
 // in world coordinates; the enable bits are restored with the rest.
-Image RenderPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options, const Vector3& v0,
-                    const Vector3& v1, const Vector3& v2, int width, int height, PictureLighting lighting,
-                    const std::vector<KeptSide>& keep = {});
+Image RenderPicture(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options,
+                    const Vector3& v0, const Vector3& v1, const Vector3& v2, int width, int height,
+                    PictureLighting lighting, const std::vector<KeptSide>& keep = {});
 
 // A picture for the level-of-detail chain (see lod_pictures.h): `mesh`
 // through `frame`, unlit, cut to the frame's kept sides by user clip

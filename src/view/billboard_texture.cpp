@@ -34,22 +34,27 @@ void UploadKeyedAtlas(unsigned number, const Image& colour, Mipmaps mipmaps) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   // Mipmaps that keep the cut-out's coverage: thin twigs stay as they
   // recede instead of fading under the alpha test.
-  const std::vector<Image> levels = mipmaps == Mipmaps::kCoverageKeeping ? CoverageKeepingMipmaps(rgba)
-                                                                         : std::vector<Image>{};
+  const std::vector<Image> levels =
+      mipmaps == Mipmaps::kCoverageKeeping ? CoverageKeepingMipmaps(rgba) : std::vector<Image>{};
   if (levels.size() > 1) {
     for (std::size_t i = 0; i < levels.size(); ++i)
-      glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA, levels[i].width, levels[i].height, 0, GL_RGBA,
-                   GL_UNSIGNED_BYTE, levels[i].pixels.data());
+      glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA, levels[i].width, levels[i].height, 0,
+                   GL_RGBA, GL_UNSIGNED_BYTE, levels[i].pixels.data());
   } else {
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, rgba.width, rgba.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.pixels.data());
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, rgba.width, rgba.height, GL_RGBA, GL_UNSIGNED_BYTE,
+                      rgba.pixels.data());
   }
   glPopClientAttrib();
 }
 
 }  // namespace
 
-void UploadBillboardTexture(const Image& colour) { UploadKeyedAtlas(kBillboardTextureName, colour, Mipmaps::kGlu); }
+void UploadBillboardTexture(const Image& colour) {
+  UploadKeyedAtlas(kBillboardTextureName, colour, Mipmaps::kGlu);
+}
 
-void UploadCardTexture(const Image& colour) { UploadKeyedAtlas(kCardMaterial, colour, Mipmaps::kCoverageKeeping); }
+void UploadCardTexture(const Image& colour) {
+  UploadKeyedAtlas(kCardMaterial, colour, Mipmaps::kCoverageKeeping);
+}
 
 }  // namespace vh

@@ -31,9 +31,7 @@ BufferedScene::BufferedScene(std::function<void()> wake) : m_preparer(std::move(
 
 BufferedScene::~BufferedScene() = default;
 
-void BufferedScene::AttachContext(const BufferObjectFunctions& functions) {
-  m_functions = functions;
-}
+void BufferedScene::AttachContext(const BufferObjectFunctions& functions) { m_functions = functions; }
 
 void BufferedScene::ReleaseGl() {
   DropTree();
@@ -69,7 +67,8 @@ void BufferedScene::DropTree() {
 }
 
 bool BufferedScene::SameTree(const MeshObject& tree, bool wireframe) const {
-  if (!m_tree || m_treeStale || m_tree->wireframe != wireframe || m_tree->count != tree.submeshes.size()) return false;
+  if (!m_tree || m_treeStale || m_tree->wireframe != wireframe || m_tree->count != tree.submeshes.size())
+    return false;
   if (tree.submeshes.empty()) return true;
   return m_tree->first.lock() == tree.submeshes.front() && m_tree->last.lock() == tree.submeshes.back();
 }
@@ -161,7 +160,8 @@ const GpuMeshBuffers* BufferedScene::Choose(double budgetSeconds, bool& reduced)
     if (level && level->Ready()) ready.push_back(&*level);
   std::vector<std::uint64_t> counts;
   for (const GpuMeshBuffers* level : ready) counts.push_back(level->Primitives());
-  const bool fullMissesBudget = m_fullSeconds.has_value() && *m_fullSeconds > budgetSeconds && !counts.empty();
+  const bool fullMissesBudget =
+      m_fullSeconds.has_value() && *m_fullSeconds > budgetSeconds && !counts.empty();
   const bool fullCandidate = FullReady() && !fullMissesBudget;
   const LevelChoice choice =
       ChooseLevel(counts, fullCandidate, fullCandidate ? m_full->Primitives() : 0, m_cost, budgetSeconds);
@@ -194,14 +194,16 @@ void BufferedScene::DrawSmall(SmallMesh& cache, const MeshObject& mesh, bool wir
 void BufferedScene::DrawLastParts(const FrameContents& contents) {
   if (contents.showPlane && contents.groundPlane != nullptr)
     DrawSmall(m_plane, *contents.groundPlane, contents.wireframe.groundPlane);
-  if (contents.billboard != nullptr) DrawSmall(m_billboard, *contents.billboard, contents.wireframe.billboard);
+  if (contents.billboard != nullptr)
+    DrawSmall(m_billboard, *contents.billboard, contents.wireframe.billboard);
 }
 
 BufferedScene::FrameReport BufferedScene::RenderFrame(Camera& camera, const FrameContents& contents,
                                                       double budgetSeconds) {
   const auto start = PacingClock::now();
   FrameReport report;
-  if (contents.billboard == nullptr && contents.tree != nullptr) ShowTree(*contents.tree, contents.wireframe.tree);
+  if (contents.billboard == nullptr && contents.tree != nullptr)
+    ShowTree(*contents.tree, contents.wireframe.tree);
   Pump(start);  // take what is ready; uploads wait for the slices between frames
   BeginFrame(camera);
   if (contents.billboard == nullptr && contents.tree != nullptr) {

@@ -10,9 +10,12 @@ Camera::Camera() {
 
 Vector3 AxisOf(const Camera& camera, CameraAxis axis) {
   switch (axis) {
-    case CameraAxis::kRight: return camera.right;
-    case CameraAxis::kUp: return camera.up;
-    case CameraAxis::kForward: return camera.forward;
+    case CameraAxis::kRight:
+      return camera.right;
+    case CameraAxis::kUp:
+      return camera.up;
+    case CameraAxis::kForward:
+      return camera.forward;
   }
   return camera.forward;
 }

@@ -32,8 +32,8 @@ std::uint64_t FrameCostModel::Fits(double seconds) const {
   return std::max<std::uint64_t>(1, static_cast<std::uint64_t>(drawing * m_rate));
 }
 
-LevelChoice ChooseLevel(const std::vector<std::uint64_t>& levels, bool fullReady, std::uint64_t fullPrimitives,
-                        const FrameCostModel& cost, double budgetSeconds) {
+LevelChoice ChooseLevel(const std::vector<std::uint64_t>& levels, bool fullReady,
+                        std::uint64_t fullPrimitives, const FrameCostModel& cost, double budgetSeconds) {
   // Full detail whenever it fits, moving or not: there is nothing to gain
   // from a coarser picture.
   if (fullReady && cost.Predict(fullPrimitives) <= budgetSeconds) return {true, -1};

@@ -47,8 +47,8 @@ struct LevelChoice {
 };
 // Full detail whenever it is ready and fits; otherwise the finest level
 // that fits, or the coarsest when none does.
-LevelChoice ChooseLevel(const std::vector<std::uint64_t>& levels, bool fullReady, std::uint64_t fullPrimitives,
-                        const FrameCostModel& cost, double budgetSeconds);
+LevelChoice ChooseLevel(const std::vector<std::uint64_t>& levels, bool fullReady,
+                        std::uint64_t fullPrimitives, const FrameCostModel& cost, double budgetSeconds);
 
 // The progressive drawing of full detail after the camera stops.
 class RefinementSchedule {
@@ -58,7 +58,8 @@ class RefinementSchedule {
     kWaiting,  // a reduced level is on screen; refine once settled
     kDrawing,  // slices of full detail are being drawn off screen
   };
-  explicit RefinementSchedule(std::chrono::milliseconds settle = std::chrono::milliseconds(250)) : m_settle(settle) {}
+  explicit RefinementSchedule(std::chrono::milliseconds settle = std::chrono::milliseconds(250))
+      : m_settle(settle) {}
 
   // The camera moved or what is shown changed: a refinement being drawn is
   // abandoned, and the next one waits for quiet again.

@@ -10,9 +10,7 @@ Vector3 Box::Centre() const {
   return {(low.x + high.x) * 0.5f, (low.y + high.y) * 0.5f, (low.z + high.z) * 0.5f};
 }
 
-float Box::LargestSide() const {
-  return std::max({high.x - low.x, high.y - low.y, high.z - low.z});
-}
+float Box::LargestSide() const { return std::max({high.x - low.x, high.y - low.y, high.z - low.z}); }
 
 std::optional<Box> MeshBounds(const MeshObject& mesh) {
   std::optional<Box> box;

@@ -72,7 +72,8 @@ struct GeometryPreparer::Shared {
         if (cancel) return;
         const std::unique_ptr<MeshObject> reduced = ReduceTree(tree, reductions[level]);
         if (cancel) return;
-        Deliver({job.number, false, static_cast<int>(level), FillMeshBuffers(*reduced, {job.wireframe}, &cancel)});
+        Deliver({job.number, false, static_cast<int>(level),
+                 FillMeshBuffers(*reduced, {job.wireframe}, &cancel)});
       }
     }
     // The full tree, a part at a time, each whole submeshes.
@@ -131,7 +132,8 @@ GeometryPreparer::~GeometryPreparer() {
   m_shared->wake.notify_all();
 }
 
-std::uint64_t GeometryPreparer::Start(std::vector<std::shared_ptr<Submesh>> submeshes, bool wireframe, bool levels) {
+std::uint64_t GeometryPreparer::Start(std::vector<std::shared_ptr<Submesh>> submeshes, bool wireframe,
+                                      bool levels) {
   std::uint64_t number;
   {
     std::lock_guard lock(m_shared->mutex);

@@ -36,7 +36,7 @@ class GeometryPreparer {
     bool full = false;      // a part of the whole tree, else a reduced level
     int level = 0;          // reduced levels: 0 the coarsest
     MeshBuffers buffers;
-    bool last = true;       // the whole tree: its last part
+    bool last = true;  // the whole tree: its last part
   };
 
   // `ready` is called on the worker each time a piece can be taken (the

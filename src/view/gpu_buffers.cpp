@@ -131,7 +131,8 @@ bool GpuMeshBuffers::Upload(std::chrono::steady_clock::time_point deadline) {
       m_functions.genBuffers(1, &block.vertexBuffer);
       m_functions.genBuffers(1, &block.indexBuffer);
       m_functions.bindBuffer(GL_ARRAY_BUFFER, block.vertexBuffer);
-      m_functions.bufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(block.data.vertices.size() * sizeof(BufferVertex)),
+      m_functions.bufferData(GL_ARRAY_BUFFER,
+                             static_cast<GLsizeiptr>(block.data.vertices.size() * sizeof(BufferVertex)),
                              block.data.vertices.data(), GL_STATIC_DRAW);
       m_functions.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, block.indexBuffer);
       m_functions.bufferData(GL_ELEMENT_ARRAY_BUFFER,
@@ -153,7 +154,8 @@ void GpuMeshBuffers::UpdateVertices(std::size_t batch, std::size_t block, std::s
   Block& target = m_batches.at(batch).blocks.at(block);
   assert(first + vertices.size() <= target.vertexCount && "the updated range lies within the block");
   if (target.vertexBuffer == 0) {
-    std::copy(vertices.begin(), vertices.end(), target.data.vertices.begin() + static_cast<std::ptrdiff_t>(first));
+    std::copy(vertices.begin(), vertices.end(),
+              target.data.vertices.begin() + static_cast<std::ptrdiff_t>(first));
     return;
   }
   m_functions.bindBuffer(GL_ARRAY_BUFFER, target.vertexBuffer);
@@ -166,7 +168,8 @@ std::size_t GpuMeshBuffers::HostBytes() const {
   std::size_t bytes = 0;
   for (const Batch& batch : m_batches)
     for (const Block& block : batch.blocks)
-      bytes += block.data.vertices.capacity() * sizeof(BufferVertex) + block.data.indices.capacity() * sizeof(std::uint32_t);
+      bytes += block.data.vertices.capacity() * sizeof(BufferVertex) +
+               block.data.indices.capacity() * sizeof(std::uint32_t);
   return bytes;
 }
 

@@ -29,8 +29,8 @@ struct BufferObjectFunctions {
   PFNGLBUFFERSUBDATAPROC bufferSubData = nullptr;
 
   bool Available() const {
-    return genBuffers != nullptr && deleteBuffers != nullptr && bindBuffer != nullptr && bufferData != nullptr &&
-           bufferSubData != nullptr;
+    return genBuffers != nullptr && deleteBuffers != nullptr && bindBuffer != nullptr &&
+           bufferData != nullptr && bufferSubData != nullptr;
   }
 };
 

@@ -103,11 +103,16 @@ HeadlessGl::HeadlessGl() : m_state(std::make_unique<State>()) {
   try {
     s.display = OpenDisplay();
     if (!eglBindAPI(EGL_OPENGL_API)) throw std::runtime_error(EglFailure("choosing desktop OpenGL"));
-    const EGLint configAttributes[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                       EGL_SURFACE_TYPE,    EGL_PBUFFER_BIT,
-                                       EGL_RED_SIZE,        8,
-                                       EGL_GREEN_SIZE,      8,
-                                       EGL_BLUE_SIZE,       8,
+    const EGLint configAttributes[] = {EGL_RENDERABLE_TYPE,
+                                       EGL_OPENGL_BIT,
+                                       EGL_SURFACE_TYPE,
+                                       EGL_PBUFFER_BIT,
+                                       EGL_RED_SIZE,
+                                       8,
+                                       EGL_GREEN_SIZE,
+                                       8,
+                                       EGL_BLUE_SIZE,
+                                       8,
                                        EGL_NONE};
     EGLConfig config = nullptr;
     EGLint configCount = 0;
@@ -117,7 +122,8 @@ HeadlessGl::HeadlessGl() : m_state(std::make_unique<State>()) {
     // profile, in which glBegin/glEnd, display lists and GLU work.
     s.context = eglCreateContext(s.display, config, EGL_NO_CONTEXT, nullptr);
     if (s.context == EGL_NO_CONTEXT) throw std::runtime_error(EglFailure("creating an OpenGL context"));
-    const bool surfaceless = HasExtension(eglQueryString(s.display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context");
+    const bool surfaceless =
+        HasExtension(eglQueryString(s.display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context");
     if (!surfaceless) {
       const EGLint pbufferAttributes[] = {EGL_WIDTH, 1, EGL_HEIGHT, 1, EGL_NONE};
       s.surface = eglCreatePbufferSurface(s.display, config, pbufferAttributes);
@@ -156,7 +162,8 @@ void HeadlessGl::BindFramebuffer(int width, int height) {
   glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &limit);
   if (width > limit || height > limit)
     throw std::runtime_error("headless OpenGL: a framebuffer of " + std::to_string(width) + " x " +
-                             std::to_string(height) + " pixels exceeds the limit of " + std::to_string(limit));
+                             std::to_string(height) + " pixels exceeds the limit of " +
+                             std::to_string(limit));
   // Grow to cover both the old and the new request, so that alternating
   // sizes do not reallocate every time.
   width = std::max(width, s.width);
@@ -175,8 +182,8 @@ void HeadlessGl::BindFramebuffer(int width, int height) {
   s.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, s.colour);
   s.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, s.depth);
   if (s.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
-    throw std::runtime_error("headless OpenGL: the offscreen framebuffer of " + std::to_string(width) + " x " +
-                             std::to_string(height) + " pixels is incomplete");
+    throw std::runtime_error("headless OpenGL: the offscreen framebuffer of " + std::to_string(width) +
+                             " x " + std::to_string(height) + " pixels is incomplete");
   s.width = width;
   s.height = height;
   glDrawBuffer(GL_COLOR_ATTACHMENT0);

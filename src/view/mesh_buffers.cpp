@@ -88,7 +88,9 @@ class Emitter {
     return index;
   }
 
-  static bool Same(const BufferVertex& a, const BufferVertex& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+  static bool Same(const BufferVertex& a, const BufferVertex& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+  }
 
   const std::pmr::vector<Vertex>& m_vertices;
   const bool m_textured;
@@ -105,7 +107,8 @@ class Emitter {
 // out (a strip's joins).
 class Assembler {
  public:
-  Assembler(Primitive primitive, std::vector<std::uint32_t>& indices) : m_primitive(primitive), m_indices(indices) {}
+  Assembler(Primitive primitive, std::vector<std::uint32_t>& indices)
+      : m_primitive(primitive), m_indices(indices) {}
 
   void Add(std::uint32_t index, std::uint32_t source) {
     m_window[m_count % 3] = {index, source};
@@ -167,9 +170,9 @@ class Assembler {
 std::uint64_t AppendSubmesh(const Submesh& submesh, bool wireframe, BufferBlock& block,
                             std::vector<std::uint32_t>& scratch) {
   Emitter emit(submesh, block, scratch);
-  Assembler assemble(wireframe ? Primitive::kLineStrip
-                               : (submesh.strip ? Primitive::kTriangleStrip : Primitive::kTriangles),
-                     block.indices);
+  Assembler assemble(
+      wireframe ? Primitive::kLineStrip : (submesh.strip ? Primitive::kTriangleStrip : Primitive::kTriangles),
+      block.indices);
   const auto& triangles = submesh.triangles;
   const auto send = [&](std::uint32_t index, std::uint32_t source) { assemble.Add(index, source); };
   std::size_t visibleCount = 0;
@@ -214,7 +217,8 @@ std::uint64_t MeshBuffers::VertexCount() const {
   return count;
 }
 
-MeshBuffers FillMeshBuffers(const MeshObject& mesh, const FillOptions& options, const std::atomic<bool>* cancel) {
+MeshBuffers FillMeshBuffers(const MeshObject& mesh, const FillOptions& options,
+                            const std::atomic<bool>* cancel) {
   MeshBuffers buffers;
   buffers.lines = options.wireframe;
 
@@ -257,10 +261,12 @@ MeshBuffers FillMeshBuffers(const MeshObject& mesh, const FillOptions& options, 
       const Bound& left = remaining[b];
       const std::size_t expected = std::max(needed, std::min(left.vertices, options.blockVertices));
       block.vertices.reserve(expected);
-      block.indices.reserve(static_cast<std::size_t>(static_cast<double>(left.indices) * expected / left.vertices));
+      block.indices.reserve(
+          static_cast<std::size_t>(static_cast<double>(left.indices) * expected / left.vertices));
     }
     remaining[b].vertices -= needed;
-    remaining[b].indices -= std::min(remaining[b].indices, submesh.triangles.size() * (options.wireframe ? 8 : 3));
+    remaining[b].indices -=
+        std::min(remaining[b].indices, submesh.triangles.size() * (options.wireframe ? 8 : 3));
     buffers.primitives += AppendSubmesh(submesh, options.wireframe, batch.blocks.back(), scratch);
   }
   return buffers;

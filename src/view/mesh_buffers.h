@@ -48,7 +48,9 @@ struct BufferBlock {
   std::vector<BufferVertex> vertices;
   std::vector<std::uint32_t> indices;
   // Bytes of the two arrays (their contents, not their capacity).
-  std::size_t Bytes() const { return vertices.size() * sizeof(BufferVertex) + indices.size() * sizeof(std::uint32_t); }
+  std::size_t Bytes() const {
+    return vertices.size() * sizeof(BufferVertex) + indices.size() * sizeof(std::uint32_t);
+  }
 };
 
 struct BufferBatch {
@@ -57,7 +59,7 @@ struct BufferBatch {
 };
 
 struct MeshBuffers {
-  bool lines = false;               // wireframe: indices are pairs (GL_LINES), else triples (GL_TRIANGLES)
+  bool lines = false;                // wireframe: indices are pairs (GL_LINES), else triples (GL_TRIANGLES)
   std::vector<BufferBatch> batches;  // in the order their first submesh appears in the mesh
   std::uint64_t primitives = 0;      // triangles or line segments over all batches
 

@@ -33,9 +33,15 @@ struct ContextGl {
   void DisableTexture() { glDisable(GL_TEXTURE_2D); }
   void Begin(Primitive primitive) {
     switch (primitive) {
-      case Primitive::kLineStrip: glBegin(GL_LINE_STRIP); break;
-      case Primitive::kTriangleStrip: glBegin(GL_TRIANGLE_STRIP); break;
-      case Primitive::kTriangles: glBegin(GL_TRIANGLES); break;
+      case Primitive::kLineStrip:
+        glBegin(GL_LINE_STRIP);
+        break;
+      case Primitive::kTriangleStrip:
+        glBegin(GL_TRIANGLE_STRIP);
+        break;
+      case Primitive::kTriangles:
+        glBegin(GL_TRIANGLES);
+        break;
     }
   }
   void End() { glEnd(); }

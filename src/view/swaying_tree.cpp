@@ -54,7 +54,9 @@ class StreamRecorder {
   void Source(const Vertex& v) { m_source = &v; }
   void Vertex3(float x, float y, float z) {
     const Vector3& n = m_source->normal;
-    SwayingVertex vertex{{x, y, z}, {n.x, n.y, n.z}, {m_texCoord[0], m_texCoord[1]},
+    SwayingVertex vertex{{x, y, z},
+                         {n.x, n.y, n.z},
+                         {m_texCoord[0], m_texCoord[1]},
                          {m_colour[0], m_colour[1], m_colour[2], m_colour[3]}};
     const auto local = static_cast<std::size_t>(m_source - m_submesh->vertices.data());
     m_run.push_back({vertex, static_cast<std::uint32_t>(m_firstSource + local)});
@@ -76,7 +78,8 @@ class StreamRecorder {
     std::vector<std::uint32_t> at(m_run.size());
     for (std::size_t i = 0; i < m_run.size(); ++i) {
       const Sent& sent = m_run[i];
-      const auto [found, fresh] = m_index.try_emplace(sent.source, static_cast<std::uint32_t>(batch.vertices.size()));
+      const auto [found, fresh] =
+          m_index.try_emplace(sent.source, static_cast<std::uint32_t>(batch.vertices.size()));
       if (!fresh && SameLook(batch.vertices[found->second], sent.vertex)) {
         at[i] = found->second;
         continue;
@@ -106,7 +109,8 @@ class StreamRecorder {
         }
         break;
       case Primitive::kLineStrip:
-        for (std::uint32_t i = 0; i + 1 < n; ++i) batch.indices.insert(batch.indices.end(), {at[i], at[i + 1]});
+        for (std::uint32_t i = 0; i + 1 < n; ++i)
+          batch.indices.insert(batch.indices.end(), {at[i], at[i + 1]});
         break;
     }
   }

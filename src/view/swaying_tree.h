@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "tree/mesh.h"
-#include "view/mesh_buffers.h"
 #include "tree/wind_settings.h"
+#include "view/mesh_buffers.h"
 #include "wind/wind_motion.h"
 #include "wind/wind_rig.h"
 #include "wind/wind_skinning.h"
@@ -34,7 +34,8 @@ struct SwayingVertex {
   float texCoord[2];
   std::uint8_t colour[4];
 };
-static_assert(sizeof(SwayingVertex) == 36, "SwayingVertex must stay tightly packed for the interleaved arrays");
+static_assert(sizeof(SwayingVertex) == 36,
+              "SwayingVertex must stay tightly packed for the interleaved arrays");
 
 // The vertices of one drawing state: texture (0: untextured) and culling.
 struct SwayingBatch {
@@ -105,8 +106,8 @@ class WindClock {
 
  private:
   bool m_playing = false;
-  double m_stopped = 0.0;        // seconds shown while paused
-  Clock::time_point m_started;   // when it was last played, less the seconds before
+  double m_stopped = 0.0;       // seconds shown while paused
+  Clock::time_point m_started;  // when it was last played, less the seconds before
 };
 
 }  // namespace vh

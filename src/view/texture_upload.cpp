@@ -46,12 +46,12 @@ bool UploadTexture(unsigned number, const Image& image, MinFilter filter) {
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, TextureObjectName(number));
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
-                  filter == MinFilter::kLinearMipmapLinear ? GL_LINEAR_MIPMAP_LINEAR
-                                                           : GL_NEAREST_MIPMAP_NEAREST);
+  glTexParameteri(
+      GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+      filter == MinFilter::kLinearMipmapLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  const GLint result = gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.width, image.height, GL_RGB,
-                                         GL_UNSIGNED_BYTE, bytes.data());
+  const GLint result =
+      gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE, bytes.data());
   glPopClientAttrib();
   glPopAttrib();
   return result == 0;

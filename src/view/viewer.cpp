@@ -32,7 +32,8 @@ struct FrameMesh {
 std::vector<FrameMesh> FrameMeshes(const FrameContents& contents) {
   const WireframeParts& wireframe = contents.wireframe;
   std::vector<FrameMesh> parts;
-  if (contents.billboard == nullptr && contents.tree != nullptr) parts.push_back({contents.tree, {wireframe.tree}});
+  if (contents.billboard == nullptr && contents.tree != nullptr)
+    parts.push_back({contents.tree, {wireframe.tree}});
   if (contents.showPlane && contents.groundPlane != nullptr)
     parts.push_back({contents.groundPlane, {wireframe.groundPlane}});
   if (contents.billboard != nullptr) parts.push_back({contents.billboard, {wireframe.billboard}});
@@ -73,8 +74,7 @@ void ApplyCamera(Camera& camera) {
   glLoadIdentity();
   const Vector3& eye = camera.position;
   const Vector3 centre = camera.position + camera.focusDistance * camera.forward;
-  gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, camera.up.x, camera.up.y,
-            camera.up.z);
+  gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, camera.up.x, camera.up.y, camera.up.z);
 }
 
 void BeginFrame(Camera& camera) {

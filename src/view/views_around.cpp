@@ -9,8 +9,8 @@
 namespace vh {
 namespace {
 
-constexpr float kElevation = 0.26179939f;    // 15 degrees
-constexpr float kHalfFieldOfView = 0.5f;     // a little under the viewer's 30 degrees, in radians
+constexpr float kElevation = 0.26179939f;  // 15 degrees
+constexpr float kHalfFieldOfView = 0.5f;   // a little under the viewer's 30 degrees, in radians
 constexpr float kFramingMargin = 1.05f;
 constexpr double kViewerHalfAngle = 0.52359878;  // the viewer's 60 degrees, halved
 
@@ -42,8 +42,8 @@ double FramedHeight(const MeshObject& framing) {
   return f.height / (2.0 * f.distance * std::tan(kViewerHalfAngle));
 }
 
-ViewsAround DrawViewsAround(const MeshObject& framing, const FrameContents& contents, DrawListCache& lists, int side,
-                            int count, float firstAzimuth) {
+ViewsAround DrawViewsAround(const MeshObject& framing, const FrameContents& contents, DrawListCache& lists,
+                            int side, int count, float firstAzimuth) {
   const Framing framed = FramingOf(framing);
   const Vector3 centre = framed.centre;
   const float distance = framed.distance;
@@ -69,11 +69,14 @@ ViewsAround DrawViewsAround(const MeshObject& framing, const FrameContents& cont
     camera.up = {0.0f, 1.0f, 0.0f};
     camera.focusDistance = distance;
     RenderFrame(camera, contents, lists);
-    glReadPixels(0, 0, side, side, GL_RGB, GL_UNSIGNED_BYTE, views.rgb.data() + viewBytes * static_cast<std::size_t>(view));
+    glReadPixels(0, 0, side, side, GL_RGB, GL_UNSIGNED_BYTE,
+                 views.rgb.data() + viewBytes * static_cast<std::size_t>(view));
     // The frame clears depth to the far plane; anything drawn lies nearer.
     glReadPixels(0, 0, side, side, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
-    std::transform(depth.begin(), depth.end(), views.covered.begin() + static_cast<std::ptrdiff_t>(viewPixels * static_cast<std::size_t>(view)),
-                   [](float d) { return static_cast<std::uint8_t>(d < 1.0f); });
+    std::transform(
+        depth.begin(), depth.end(),
+        views.covered.begin() + static_cast<std::ptrdiff_t>(viewPixels * static_cast<std::size_t>(view)),
+        [](float d) { return static_cast<std::uint8_t>(d < 1.0f); });
   }
   glPopClientAttrib();
   return views;
@@ -83,8 +86,9 @@ bool Covered(const ViewsAround& views, std::size_t pixel) { return views.covered
 
 ViewsDifference CompareViews(const ViewsAround& reference, const ViewsAround& other) {
   ViewsDifference result;
-  if (reference.side != other.side || reference.count != other.count || reference.rgb.size() != other.rgb.size() ||
-      reference.covered.size() * 3 != reference.rgb.size() || other.covered.size() * 3 != other.rgb.size()) {
+  if (reference.side != other.side || reference.count != other.count ||
+      reference.rgb.size() != other.rgb.size() || reference.covered.size() * 3 != reference.rgb.size() ||
+      other.covered.size() * 3 != other.rgb.size()) {
     result = {1.0, 1.0, 1.0, 1.0};
     return result;
   }
@@ -98,7 +102,8 @@ ViewsDifference CompareViews(const ViewsAround& reference, const ViewsAround& ot
     area += inReference;
     if (inReference && inOther) {
       ++both;
-      for (int k = 0; k < 3; ++k) colour += std::abs(reference.rgb[3 * i + k] - other.rgb[3 * i + k]) / (3.0 * 255.0);
+      for (int k = 0; k < 3; ++k)
+        colour += std::abs(reference.rgb[3 * i + k] - other.rgb[3 * i + k]) / (3.0 * 255.0);
     }
   }
   if (either > 0) result.silhouette = (referenceOnly + otherOnly) / either;
@@ -126,8 +131,9 @@ ViewsDifference CompareCoverage(const ViewsAround& reference, const ViewsAround&
         double a = 0, b = 0;
         for (int y = py * block; y < (py + 1) * block; ++y)
           for (int x = px * block; x < (px + 1) * block; ++x) {
-            const std::size_t i = (static_cast<std::size_t>(view) * side + static_cast<std::size_t>(y)) * side +
-                                  static_cast<std::size_t>(x);
+            const std::size_t i =
+                (static_cast<std::size_t>(view) * side + static_cast<std::size_t>(y)) * side +
+                static_cast<std::size_t>(x);
             a += Covered(reference, i);
             b += Covered(other, i);
           }

@@ -14,9 +14,9 @@
 namespace vh {
 
 struct ViewsAround {
-  int side = 0;                     // every view is side x side pixels
-  int count = 0;                    // views, one after the other
-  std::vector<std::uint8_t> rgb;    // count x side x side pixels, bottom row first
+  int side = 0;                   // every view is side x side pixels
+  int count = 0;                  // views, one after the other
+  std::vector<std::uint8_t> rgb;  // count x side x side pixels, bottom row first
   // Per pixel, in the same order: 1 where something was drawn (its depth
   // written), 0 where the background shows. The colour cannot tell: a leaf
   // lit to full white looks like the view's white background.

@@ -26,9 +26,9 @@ struct WindShaderValues {
 
 // How a leaf turns about its stalk.
 struct LeafFlutterShape {
-  Vector3 pivot;    // the vertex nearest the branch's axis
-  Vector3 midrib;   // unit, from the pivot to the leaf's centre
-  Vector3 across;   // unit, across the leaf
+  Vector3 pivot;   // the vertex nearest the branch's axis
+  Vector3 midrib;  // unit, from the pivot to the leaf's centre
+  Vector3 across;  // unit, across the leaf
   double phase = 0.0, variety = 0.0;
   float reach = 0.0f;  // the farthest vertex from the pivot
 };
@@ -49,10 +49,10 @@ class SubmeshWind {
   enum class Kind { kOnBranch, kLeaf, kWithTrunk };
   Kind m_kind = Kind::kWithTrunk;
   const WindRig& m_rig;
-  const WindBranch* m_branch = nullptr;  // kOnBranch: the branch; kWithTrunk: the trunk
-  const WindBranch* m_swaying = nullptr; // the branch of its anchor joint below the trunk, if any
-  JointWeights m_leafWeights;            // kLeaf
-  float m_leafAlong = 0.0f;              // kLeaf: its centre along m_swaying
+  const WindBranch* m_branch = nullptr;   // kOnBranch: the branch; kWithTrunk: the trunk
+  const WindBranch* m_swaying = nullptr;  // the branch of its anchor joint below the trunk, if any
+  JointWeights m_leafWeights;             // kLeaf
+  float m_leafAlong = 0.0f;               // kLeaf: its centre along m_swaying
   float m_phase = 0.0f;
   Vector3 m_pivot;
   bool m_isLeaf = false;

@@ -51,7 +51,8 @@ inline WindMatrix MatrixOf(const WindRotation& q) {
 }
 
 inline Vector3 Times(const WindMatrix& r, const Vector3& v) {
-  return {r.m[0][0] * v.x + r.m[0][1] * v.y + r.m[0][2] * v.z, r.m[1][0] * v.x + r.m[1][1] * v.y + r.m[1][2] * v.z,
+  return {r.m[0][0] * v.x + r.m[0][1] * v.y + r.m[0][2] * v.z,
+          r.m[1][0] * v.x + r.m[1][1] * v.y + r.m[1][2] * v.z,
           r.m[2][0] * v.x + r.m[2][1] * v.y + r.m[2][2] * v.z};
 }
 

@@ -78,7 +78,8 @@ WindMotion::WindMotion(const WindRig& rig, const WindSettings& settings)
       wave.sideways = CyclesOf(kTrunkHertz * 0.8);
     } else {
       const double sway = joint.sway * (0.85 + 0.3 * joint.variety);
-      const double hertz = kBranchHertz * (1.0 + kDeeperFaster * (joint.level - 1)) * (0.85 + 0.3 * joint.variety);
+      const double hertz =
+          kBranchHertz * (1.0 + kDeeperFaster * (joint.level - 1)) * (0.85 + 0.3 * joint.variety);
       wave.restAngle = s * sway * kBranchRestLean;
       wave.gustAngle = s * sway * kBranchGust;
       wave.swingAngle = s * sway * kBranchSwing;
@@ -128,7 +129,8 @@ WindMotion::Flutter WindMotion::LeafFlutter(double phase, double variety, double
   if (m_strength == 0.0 || m_flutter == 0.0) return {};
   const int cycles = CyclesOf(kLeafHertz * (0.7 + 0.6 * variety));
   const double amount = m_strength * m_flutter;
-  return {amount * kLeafTwist * Wave(cycles, phase, t), amount * kLeafFlap * Wave(cycles + 1, phase + 0.4, t)};
+  return {amount * kLeafTwist * Wave(cycles, phase, t),
+          amount * kLeafFlap * Wave(cycles + 1, phase + 0.4, t)};
 }
 
 void PoseJoints(const WindMotion& motion, double t, WindPose& pose) {

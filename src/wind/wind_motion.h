@@ -59,12 +59,12 @@ class WindMotion {
     int parent = -1;
     Vector3 lean, side;  // unit axes
     double phase = 0.0;
-    double lag = 0.0;           // seconds behind the gusts
-    double gustAngle = 0.0;     // radians at full gust
-    double swingAngle = 0.0;    // radians of its own swing
-    double restlessAngle = 0.0; // radians of the turbulent swing
-    double sideAngle = 0.0;     // radians across the wind
-    double restAngle = 0.0;     // radians it leans between gusts
+    double lag = 0.0;                           // seconds behind the gusts
+    double gustAngle = 0.0;                     // radians at full gust
+    double swingAngle = 0.0;                    // radians of its own swing
+    double restlessAngle = 0.0;                 // radians of the turbulent swing
+    double sideAngle = 0.0;                     // radians across the wind
+    double restAngle = 0.0;                     // radians it leans between gusts
     int swing = 1, restless = 1, sideways = 1;  // whole cycles per loop
   };
 
@@ -80,7 +80,7 @@ class WindMotion {
   double m_strength = 0.0;  // 0..1
   double m_turbulence = 0.0;
   double m_flutter = 0.0;
-  int m_gustCycles = 0;     // 0: no gusts
+  int m_gustCycles = 0;  // 0: no gusts
   std::vector<JointWave> m_joints;
 };
 

@@ -206,8 +206,8 @@ WindRig BuildWindRig(const MeshObject& tree, const WindRigOptions& options) {
         pendingLeaves.push_back(submesh->displayList);
       } else {
         const int owner = static_cast<int>(rig.branches.size()) - 1;
-        rig.m_owners.emplace(submesh->displayList,
-                             WindOwner{static_cast<std::uint32_t>(owner), leafCount[static_cast<std::size_t>(owner)]++});
+        rig.m_owners.emplace(submesh->displayList, WindOwner{static_cast<std::uint32_t>(owner),
+                                                             leafCount[static_cast<std::size_t>(owner)]++});
       }
       continue;
     }
@@ -240,7 +240,8 @@ WindRig BuildWindRig(const MeshObject& tree, const WindRigOptions& options) {
     leafCount.push_back(0);
     radii.push_back(branch->width);
     paths.push_back(std::move(path));
-    if (static_cast<int>(latestOfLevel.size()) <= b.level) latestOfLevel.resize(static_cast<std::size_t>(b.level) + 1);
+    if (static_cast<int>(latestOfLevel.size()) <= b.level)
+      latestOfLevel.resize(static_cast<std::size_t>(b.level) + 1);
     latestOfLevel[static_cast<std::size_t>(b.level)] = index;
     latestOfLevel.resize(static_cast<std::size_t>(b.level) + 1);  // deeper ones belong to an earlier branch
     rig.m_owners.emplace(branch->displayList, WindOwner{static_cast<std::uint32_t>(index), -1});

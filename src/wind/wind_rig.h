@@ -58,29 +58,29 @@ struct JointWeights {
 };
 
 struct WindJoint {
-  Vector3 base;        // where it turns, scene units
-  int parent = -1;     // joint index; -1 for the ground joint (joint 0) only
-  int level = -1;      // branch level (0 the trunk); -1 the ground
-  int branch = -1;     // index into WindRig::branches; -1 the ground
-  double phase = 0.0;  // 0..1, from the branch's place in the tree
+  Vector3 base;          // where it turns, scene units
+  int parent = -1;       // joint index; -1 for the ground joint (joint 0) only
+  int level = -1;        // branch level (0 the trunk); -1 the ground
+  int branch = -1;       // index into WindRig::branches; -1 the ground
+  double phase = 0.0;    // 0..1, from the branch's place in the tree
   double variety = 0.0;  // 0..1, a second value from the same place
   // How far it sways next to others of its level: larger for long, thin
   // branches (0.5..2.5).
   double sway = 1.0;
-  std::string name;    // "Ground", "Trunk", "Branch 3.1" (child numbers from 1)
+  std::string name;  // "Ground", "Trunk", "Branch 3.1" (child numbers from 1)
 };
 
 struct WindBranch {
-  Vector3 base;  // centre of the base, scene units
-  Vector3 tip;   // centre of the last ring (along its direction when it has none)
+  Vector3 base;     // centre of the base, scene units
+  Vector3 tip;      // centre of the last ring (along its direction when it has none)
   int parent = -1;  // branch index; -1 for a trunk
   int level = 0;
-  int joint = -1;        // its own joint, or -1 when it follows its anchor
+  int joint = -1;  // its own joint, or -1 when it follows its anchor
   // Its own joint, or that of its nearest ancestor with one (the ground's,
   // 0, when none has).
   int anchorJoint = 0;
-  std::uint64_t place = 0;    // hash of its place in the tree
-  float length = 0.0f;        // |tip - base|
+  std::uint64_t place = 0;  // hash of its place in the tree
+  float length = 0.0f;      // |tip - base|
   // (tip - base) / length², what Along projects on (zero for a branch
   // without length).
   Vector3 alongScale;
@@ -103,8 +103,8 @@ struct WindOwner {
 
 class WindRig {
  public:
-  std::vector<WindJoint> joints;      // the ground first; parents before children
-  std::vector<WindBranch> branches;   // in the tree's order
+  std::vector<WindJoint> joints;     // the ground first; parents before children
+  std::vector<WindBranch> branches;  // in the tree's order
 
   // The owner of the submesh numbered `objectNumber` in the tree the rig
   // was built from, or null. Copies of a tree's submeshes that keep its

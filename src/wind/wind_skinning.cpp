@@ -46,7 +46,9 @@ WindSkin::WindSkin(const WindRig& rig, const MeshObject& mesh, bool wholeTree) {
 
 void WindSkin::Pose(const MeshObject& mesh, const WindMotion& motion, const WindPose& pose,
                     std::vector<Vector3>& positions, std::vector<Vector3>* normals) const {
-  const auto mismatch = [] { throw std::invalid_argument("the mesh to pose is not the mesh the wind was bound to"); };
+  const auto mismatch = [] {
+    throw std::invalid_argument("the mesh to pose is not the mesh the wind was bound to");
+  };
   if (mesh.submeshes.size() + 1 != m_first.size()) mismatch();
   positions.resize(m_weights.size());
   if (normals) normals->resize(m_weights.size());
@@ -62,7 +64,8 @@ void WindSkin::Pose(const MeshObject& mesh, const WindMotion& motion, const Wind
       }
       continue;
     }
-    const Leaf* leaf = nextLeaf < m_leaves.size() && m_leaves[nextLeaf].submesh == s ? &m_leaves[nextLeaf++] : nullptr;
+    const Leaf* leaf =
+        nextLeaf < m_leaves.size() && m_leaves[nextLeaf].submesh == s ? &m_leaves[nextLeaf++] : nullptr;
     const WindMatrix flutter = leaf ? FlutterOf(leaf->shape, motion, pose.time) : WindMatrix();
     for (std::size_t k = 0; k < vertices.size(); ++k) {
       const JointWeights& w = m_weights[first + k];

@@ -32,8 +32,8 @@ class WindSkin {
   // Weights(): positions and, when asked, unit normals. A pose at rest
   // gives the mesh's own positions and normals, bit for bit. Throws
   // std::invalid_argument for a mesh with other submeshes or vertex counts.
-  void Pose(const MeshObject& mesh, const WindMotion& motion, const WindPose& pose, std::vector<Vector3>& positions,
-            std::vector<Vector3>* normals = nullptr) const;
+  void Pose(const MeshObject& mesh, const WindMotion& motion, const WindPose& pose,
+            std::vector<Vector3>& positions, std::vector<Vector3>* normals = nullptr) const;
 
  private:
   struct Leaf {

@@ -66,9 +66,7 @@ void MainWindowTest::TearDown() {
   recorder.reset();
 }
 
-void MainWindowTest::SelectLevelTab(int index) {
-  Find<QTabBar>("TabControl1")->setCurrentIndex(index);
-}
+void MainWindowTest::SelectLevelTab(int index) { Find<QTabBar>("TabControl1")->setCurrentIndex(index); }
 
 void MainWindowTest::SetAutoUpdate(bool on) { Find<QCheckBox>("CheckBox4")->setChecked(on); }
 
@@ -142,9 +140,7 @@ testing::AssertionResult IndicesInside(const vh::Tree& tree) {
 QString PolygonText(const vh::MeshObject& mesh) {
   return QString("Nb Polygons : %1").arg(mesh.PolygonCount());
 }
-QString VertexText(const vh::MeshObject& mesh) {
-  return QString("Nb Vertices : %1").arg(mesh.VertexCount());
-}
+QString VertexText(const vh::MeshObject& mesh) { return QString("Nb Vertices : %1").arg(mesh.VertexCount()); }
 QString SubmeshText(const vh::MeshObject& mesh) {
   return QString("Nb Submeshes : %1").arg(mesh.submeshes.size());
 }
@@ -157,16 +153,15 @@ testing::AssertionResult ShowsWholeText(const QLabel& label) {
     return testing::AssertionSuccess();
   }
   return testing::AssertionFailure() << '"' << label.text().toStdString() << "\" needs " << needed.width()
-                                     << " x " << needed.height() << " pixels, has " << room.width()
-                                     << " x " << room.height();
+                                     << " x " << needed.height() << " pixels, has " << room.width() << " x "
+                                     << room.height();
 }
 
 testing::AssertionResult LiesWithin(const QWidget& widget, const QWidget& ancestor) {
   const QRect placed(widget.mapTo(&ancestor, QPoint(0, 0)), widget.size());
   if (ancestor.rect().contains(placed)) return testing::AssertionSuccess();
-  return testing::AssertionFailure() << widget.objectName().toStdString() << " at (" << placed.x()
-                                     << ", " << placed.y() << ") " << placed.width() << " x "
-                                     << placed.height() << " leaves "
-                                     << ancestor.objectName().toStdString() << " of "
+  return testing::AssertionFailure() << widget.objectName().toStdString() << " at (" << placed.x() << ", "
+                                     << placed.y() << ") " << placed.width() << " x " << placed.height()
+                                     << " leaves " << ancestor.objectName().toStdString() << " of "
                                      << ancestor.width() << " x " << ancestor.height();
 }

@@ -47,10 +47,11 @@ vh::Image BarkPicture(int width, int height) {
 }
 
 ::testing::AssertionResult SameImage(const vh::Image& actual, const vh::Image& expected) {
-  if (actual.width != expected.width || actual.height != expected.height || actual.channels != expected.channels) {
-    return ::testing::AssertionFailure() << "size " << actual.width << " x " << actual.height << " x "
-                                         << actual.channels << ", expected " << expected.width << " x "
-                                         << expected.height << " x " << expected.channels;
+  if (actual.width != expected.width || actual.height != expected.height ||
+      actual.channels != expected.channels) {
+    return ::testing::AssertionFailure()
+           << "size " << actual.width << " x " << actual.height << " x " << actual.channels << ", expected "
+           << expected.width << " x " << expected.height << " x " << expected.channels;
   }
   if (actual.pixels != expected.pixels) return ::testing::AssertionFailure() << "the pixels differ";
   return ::testing::AssertionSuccess();
@@ -183,10 +184,10 @@ TEST_F(BarkTilerWindowTest, StartsWithTheDesignedLayoutAndBlankPictures) {
     int minimum, maximum, position;
   };
   for (const SliderCase& c : std::vector<SliderCase>{{"cropx0", 0, 100, 0},
-                                                      {"cropx1", 1, 100, 100},
-                                                      {"cropy0", 0, 100, 0},
-                                                      {"cropy1", 1, 100, 100},
-                                                      {"TrackBar1", 1, 100, 12}}) {
+                                                     {"cropx1", 1, 100, 100},
+                                                     {"cropy0", 0, 100, 0},
+                                                     {"cropy1", 1, 100, 100},
+                                                     {"TrackBar1", 1, 100, 12}}) {
     SCOPED_TRACE(c.name);
     const QSlider* slider = Find<QSlider>(c.name);
     EXPECT_EQ(slider->minimum(), c.minimum);
@@ -197,7 +198,8 @@ TEST_F(BarkTilerWindowTest, StartsWithTheDesignedLayoutAndBlankPictures) {
   }
   QStringList labels;
   for (const QLabel* label : window->findChildren<QLabel*>()) labels << label->text();
-  for (const char* text : {"Crop X0 :", "Crop X1 :", "Crop Y0 :", "Crop Y1 :"}) EXPECT_TRUE(labels.contains(text));
+  for (const char* text : {"Crop X0 :", "Crop X1 :", "Crop Y0 :", "Crop Y1 :"})
+    EXPECT_TRUE(labels.contains(text));
   struct CaptionCase {
     const char* name;
     const char* caption;
@@ -249,8 +251,9 @@ TEST_F(BarkTilerWindowTest, LoadingKeepsCropAndOptionsAndPreviewsTheNewCrop) {
   EXPECT_TRUE(recorder.messages.isEmpty());
   ASSERT_EQ(dialogs->requests.size(), 1u);
   EXPECT_EQ(dialogs->requests[0].kind, FileRequest::Kind::kOpen);
-  EXPECT_EQ(QtFilter(dialogs->requests[0].filter),
-            "Tous (*.jpg *.jpeg *.bmp);;Fichier image JPEG (*.jpg);;Fichier image JPEG (*.jpeg);;Bitmaps (*.bmp)");
+  EXPECT_EQ(
+      QtFilter(dialogs->requests[0].filter),
+      "Tous (*.jpg *.jpeg *.bmp);;Fichier image JPEG (*.jpg);;Fichier image JPEG (*.jpeg);;Bitmaps (*.bmp)");
 }
 
 TEST_F(BarkTilerWindowTest, DecodesEveryNameButBmpAsJpeg) {
@@ -300,7 +303,7 @@ TEST_F(BarkTilerWindowTest, SavesTheGeneratedTileUntilTheCropOrAnOptionChanges) 
   Tick("CheckBox2");
   std::vector<int> progress;
   QObject::connect(Find<QProgressBar>("ProgressBar1"), &QProgressBar::valueChanged, window.get(),
-          [&progress](int value) { progress.push_back(value); });
+                   [&progress](int value) { progress.push_back(value); });
   Generate();
   const vh::Image tile = vh::GenerateBarkTile(picture, window->Options());
   ASSERT_FALSE(SameImage(tile, PlainCrop()));
@@ -439,10 +442,8 @@ TEST_F(BarkTilerWindowTest, CropUnderTwoByTwoPixelsIsRefused) {
     int x0, x1, y0, y1;
   };
   const std::vector<CropCase> cases = {
-      {"equal x bounds", 200, 100, 50, 50, 0, 100},
-      {"x bounds crossed", 200, 100, 60, 40, 0, 100},
-      {"y bounds crossed", 200, 100, 0, 100, 70, 30},
-      {"one pixel wide", 10, 10, 0, 10, 0, 100},
+      {"equal x bounds", 200, 100, 50, 50, 0, 100},   {"x bounds crossed", 200, 100, 60, 40, 0, 100},
+      {"y bounds crossed", 200, 100, 0, 100, 70, 30}, {"one pixel wide", 10, 10, 0, 10, 0, 100},
       {"one pixel high", 10, 10, 0, 100, 40, 50},
   };
   for (const CropCase& c : cases) {
@@ -482,7 +483,8 @@ TEST_F(BarkTilerWindowTest, EscapeTheButtonClosingOrQuittingCancelsAGenerationAn
       {"Escape", [&] { QTest::keyClick(Find<QSlider>("cropx0"), Qt::Key_Escape); }},
       {"button", [&] { Click("SpeedButton3"); }},
       {"closing", [&] { window->close(); }},
-      {"quitting", [&] {
+      {"quitting",
+       [&] {
          QEvent quit(QEvent::Quit);
          QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
        }},

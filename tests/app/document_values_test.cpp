@@ -21,20 +21,20 @@ vh::TreeParameters OutOfRangeDocument() {
   vh::TreeParameters p(1);
   p.seed = 77;
   vh::LevelParameters& trunk = p.levels[0];
-  trunk.nbChildrenMin = 11;   // slider 0..10
-  trunk.nbChildrenMax = 12;   // slider 0..10
-  trunk.qualityAngle = 60;    // slider 3..50
-  trunk.baseSize = 250;       // slider 0..200
-  trunk.leafDensity = 150;    // slider 0..100 shows leafDensity - 1
+  trunk.nbChildrenMin = 11;  // slider 0..10
+  trunk.nbChildrenMax = 12;  // slider 0..10
+  trunk.qualityAngle = 60;   // slider 3..50
+  trunk.baseSize = 250;      // slider 0..200
+  trunk.leafDensity = 150;   // slider 0..100 shows leafDensity - 1
   vh::LevelParameters& branch = p.levels[1];
   branch.nbChildrenMax = 12;
-  branch.sizeDecrease = -5;     // slider 0..50
-  branch.twistingFreq = 25;     // slider 0..20
-  branch.angleMax = 400;        // slider 0..360
+  branch.sizeDecrease = -5;      // slider 0..50
+  branch.twistingFreq = 25;      // slider 0..20
+  branch.angleMax = 400;         // slider 0..360
   branch.inclinationMin = -200;  // slider -180..180
-  p.leafBending = 0;  // slider 1..100
-  p.uScale = 150;     // slider 0..100
-  p.vScale = -5;      // slider 0..100
+  p.leafBending = 0;             // slider 1..100
+  p.uScale = 150;                // slider 0..100
+  p.vScale = -5;                 // slider 0..100
   return p;
 }
 

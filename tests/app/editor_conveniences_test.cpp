@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
-#include <QHelpEvent>
 #include <QToolTip>
 #include <QWheelEvent>
 
@@ -85,7 +85,8 @@ TEST_F(EditorConveniences, TheWheelMovesTheEyeAlongTheViewDirection) {
   const float closer = DistanceToTree();
   Roll(-1.0f);
   const vh::Vector3 back = camera.position - in;
-  EXPECT_NEAR(back.x * forward.x + back.y * forward.y + back.z * forward.z, vh::WheelTravel(closer, -1.0f), 1e-3f);
+  EXPECT_NEAR(back.x * forward.x + back.y * forward.y + back.z * forward.z, vh::WheelTravel(closer, -1.0f),
+              1e-3f);
   EXPECT_NEAR(camera.position.z, start.z, travel * 0.05f) << "a notch back returns about as far";
 }
 

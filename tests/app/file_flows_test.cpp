@@ -1,10 +1,10 @@
 // The File menu's flows through the real menu items with scripted dialogs:
 // save, new, open, export, their extension rules, the remembered name and
 // the failures that must leave everything as it was.
-#include <ostream>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <regex>
 
 #include <QLabel>
@@ -13,12 +13,12 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <tiny_gltf.h>
 #include "app/flows/file_flows.h"
 #include "app/pages/bark_texture_panel.h"
 #include "app/pages/leaf_editor.h"
 #include "common/engine_triangles.h"
 #include "fileio/document.h"
-#include <tiny_gltf.h>
 #include "flow_test_support.h"
 #include "modal_answers.h"
 
@@ -78,7 +78,8 @@ TEST_F(FileFlowsTest, SaveNewOpenRegrowsTheSameTree) {
   // The same skeleton, branches and leaves; the texture coordinates are
   // those of the document, which keeps six decimals.
   EXPECT_EQ(VertexData(Tree(), false), grown);
-  const vh::Tree fromDocument = vh::Generate(vh::ReadDocumentFile(scratch.File("oak.vhm"), vh::TreeParameters()));
+  const vh::Tree fromDocument =
+      vh::Generate(vh::ReadDocumentFile(scratch.File("oak.vhm"), vh::TreeParameters()));
   EXPECT_EQ(VertexData(Tree()), VertexData(fromDocument));
   // The controls show the document: a later store keeps it.
   EXPECT_EQ(Find<QSlider>("noise")->value(), 55);
@@ -141,8 +142,10 @@ TEST_F(FileFlowsTest, SavingASecondPresetNeverOverwritesTheFirstsFile) {
   // need not come back, and a shortcut reaches the active window only.
   MakeActive(window.get());
   QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
-  ASSERT_EQ(answers.seen.size(), 4) << "Ctrl+S asked for a name both times: " << answers.seen.join(" | ").toStdString();
-  EXPECT_TRUE(answers.seen[2].endsWith(": palm")) << "offers the preset's name: " << answers.seen[2].toStdString();
+  ASSERT_EQ(answers.seen.size(), 4) << "Ctrl+S asked for a name both times: "
+                                    << answers.seen.join(" | ").toStdString();
+  EXPECT_TRUE(answers.seen[2].endsWith(": palm"))
+      << "offers the preset's name: " << answers.seen[2].toStdString();
   EXPECT_EQ(vh::test::ReadWholeFile(scratch.File("fileA.vhm")), birch);
   EXPECT_TRUE(Exists(Path("palm-copy.vhm")));
   EXPECT_EQ(Find<QLabel>("DocumentName")->toolTip(), "palm-copy.vhm");
@@ -164,8 +167,7 @@ TEST_P(SaveNames, WriteUnderTheRuleName) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FileFlows, SaveNames,
-                         ::testing::Values(SaveNameCase{"oak", "oak.vhm"},
-                                           SaveNameCase{"oak.VHM", "oak.VHM"},
+                         ::testing::Values(SaveNameCase{"oak", "oak.vhm"}, SaveNameCase{"oak.VHM", "oak.VHM"},
                                            SaveNameCase{"oak.txt", "oak.txt.vhm"}));
 
 TEST_F(FileFlowsTest, CancelledDialogsChangeNothing) {
@@ -289,9 +291,9 @@ long AssimpFaces(const std::string& path) {
 }
 
 long EzdxfFaces(const std::string& path) {
-  const CommandResult result = RunCommand(
-      "/usr/bin/python3 -c \"from ezdxf import recover; doc, a = recover.readfile('" + path +
-      "'); print('faces', len(doc.modelspace().query('3DFACE')), 'errors', len(a.errors))\"");
+  const CommandResult result =
+      RunCommand("/usr/bin/python3 -c \"from ezdxf import recover; doc, a = recover.readfile('" + path +
+                 "'); print('faces', len(doc.modelspace().query('3DFACE')), 'errors', len(a.errors))\"");
   EXPECT_EQ(result.status, 0) << result.output;
   std::smatch match;
   if (!std::regex_search(result.output, match, std::regex("faces (\\d+) errors 0"))) return -1;
@@ -496,7 +498,8 @@ TEST_P(PictureCopies, SaveAsOffersToCopyPicturesFromElsewhere) {
   Trigger("SaveAs1");
   EXPECT_EQ(questions->asked.size(), 1);
   const std::string named = GetParam() ? "bark.bmp" : scratch.File("bark.bmp");
-  EXPECT_NE(vh::test::ReadWholeFile(scratch.File("doc/tree.vhm")).find("\n" + named + "\n"), std::string::npos);
+  EXPECT_NE(vh::test::ReadWholeFile(scratch.File("doc/tree.vhm")).find("\n" + named + "\n"),
+            std::string::npos);
   EXPECT_EQ(std::filesystem::exists(scratch.File("doc/bark.bmp")), GetParam());
 }
 

@@ -1,6 +1,6 @@
 // The File menu's extension rules and the dialogs' filters in Qt's form.
-#include <ostream>
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include "app/document/file_names.h"
 #include "app/widgets/dialog_filters.h"
@@ -44,17 +44,14 @@ TEST_P(ExportNames, FollowTheSelectedFilter) {
   EXPECT_EQ(vh::ExportFileName(c.chosen, vh::ExportFormatOfFilter(c.filter)), c.written);
 }
 
-INSTANTIATE_TEST_SUITE_P(FileNames, ExportNames,
-                         ::testing::Values(ExportNameCase{2, "tree", "tree.obj"},
-                                           ExportNameCase{0, "tree.obj", "tree.obj.3ds"},
-                                           ExportNameCase{0, "tree.3DS", "tree.3DS"},
-                                           ExportNameCase{1, "tree", "tree.dxf"},
-                                           ExportNameCase{1, "tree.dxf.obj", "tree.dxf.obj.dxf"},
-                                           ExportNameCase{2, "tree.OBJ", "tree.OBJ"},
-                                           ExportNameCase{3, "tree", "tree.glb"},
-                                           ExportNameCase{4, "tree.GLTF", "tree.GLTF"},
-                                           ExportNameCase{-1, "tree", "tree.3ds"},
-                                           ExportNameCase{7, "tree", "tree.3ds"}));
+INSTANTIATE_TEST_SUITE_P(
+    FileNames, ExportNames,
+    ::testing::Values(ExportNameCase{2, "tree", "tree.obj"}, ExportNameCase{0, "tree.obj", "tree.obj.3ds"},
+                      ExportNameCase{0, "tree.3DS", "tree.3DS"}, ExportNameCase{1, "tree", "tree.dxf"},
+                      ExportNameCase{1, "tree.dxf.obj", "tree.dxf.obj.dxf"},
+                      ExportNameCase{2, "tree.OBJ", "tree.OBJ"}, ExportNameCase{3, "tree", "tree.glb"},
+                      ExportNameCase{4, "tree.GLTF", "tree.GLTF"}, ExportNameCase{-1, "tree", "tree.3ds"},
+                      ExportNameCase{7, "tree", "tree.3ds"}));
 
 TEST(FileNames, LowerExtensionLooksAtTheLastComponentOnly) {
   EXPECT_EQ(LowerExtension("a/b.C/d"), "");
@@ -78,9 +75,10 @@ TEST_P(DialogFilters, ConvertToQtsForm) {
 INSTANTIATE_TEST_SUITE_P(
     FileDialogs, DialogFilters,
     ::testing::Values(
-        FilterCase{"export", vh::ExportFilterList(),
-                   "3DS File (*.3ds);;AutoCAD File (*.dxf);;WaveFront Object File (*.obj);;glTF Binary (*.glb);;"
-                   "glTF (*.gltf)"},
+        FilterCase{
+            "export", vh::ExportFilterList(),
+            "3DS File (*.3ds);;AutoCAD File (*.dxf);;WaveFront Object File (*.obj);;glTF Binary (*.glb);;"
+            "glTF (*.gltf)"},
         FilterCase{"open document", kOpenDocumentFilter, "Verdanthollow Files (*.vhm)"},
         FilterCase{"save document", kSaveDocumentFilter, "Verdanthollow File (*.vhm)"},
         FilterCase{"save picture", kSavePictureFilter,

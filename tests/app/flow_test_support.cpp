@@ -74,8 +74,8 @@ std::vector<float> VertexData(const vh::Tree& tree, bool withTexCoords) {
   std::vector<float> data;
   for (const auto& submesh : tree.submeshes) {
     for (const vh::Vertex& v : submesh->vertices) {
-      data.insert(data.end(), {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y,
-                               v.normal.z, v.colour.x, v.colour.y, v.colour.z});
+      data.insert(data.end(), {v.position.x, v.position.y, v.position.z, v.normal.x, v.normal.y, v.normal.z,
+                               v.colour.x, v.colour.y, v.colour.z});
       if (withTexCoords) data.insert(data.end(), {v.texCoord.x, v.texCoord.y});
     }
   }

@@ -119,7 +119,8 @@ TEST_F(GenerationWorker, AParameterSetThatCannotGrowIsReported) {
   ASSERT_TRUE(WaitForIdle());
   ASSERT_EQ(delivered.size(), 1u);
   EXPECT_EQ(delivered[0].tree, nullptr);
-  EXPECT_TRUE(delivered[0].failure.startsWith("This tree cannot be grown: lastParentLevel 42 must lie between -1 and 8."))
+  EXPECT_TRUE(delivered[0].failure.startsWith(
+      "This tree cannot be grown: lastParentLevel 42 must lie between -1 and 8."))
       << delivered[0].failure.toStdString();
 }
 

@@ -25,8 +25,7 @@ class GlDrawing : public ::testing::Test {
     surface.setFormat(context.format());
     surface.create();
     ASSERT_TRUE(context.makeCurrent(&surface));
-    target = std::make_unique<QOpenGLFramebufferObject>(64, 64,
-                                                         QOpenGLFramebufferObject::Depth);
+    target = std::make_unique<QOpenGLFramebufferObject>(64, 64, QOpenGLFramebufferObject::Depth);
     target->bind();
   }
   void TearDown() override {

@@ -87,14 +87,16 @@ TEST_F(InfosCounts, NewWithoutAutoUpdateShowsTheUngrownTree) {
 
 TEST_F(InfosCounts, EightDigitCountsAreShownWhole) {
   window->findChild<ViewControls*>()->ShowCounts(99'999'999, 88'888'888, 77'777'777);
-  EXPECT_EQ(Shown(), (QStringList{"Nb Polygons : 99999999", "Nb Vertices : 88888888",
-                                  "Nb Submeshes : 77777777"}));
+  EXPECT_EQ(Shown(),
+            (QStringList{"Nb Polygons : 99999999", "Nb Vertices : 88888888", "Nb Submeshes : 77777777"}));
   const char* const names[] = {"Label44", "Label45", "Label46"};
   // The panel's layout makes room over a few passes of the event loop.
-  WaitUntil([&] {
-    return std::all_of(std::begin(names), std::end(names),
-                       [&](const char* name) { return bool(ShowsWholeText(*Find<QLabel>(name))); });
-  }, 1000);
+  WaitUntil(
+      [&] {
+        return std::all_of(std::begin(names), std::end(names),
+                           [&](const char* name) { return bool(ShowsWholeText(*Find<QLabel>(name))); });
+      },
+      1000);
   const QWidget* panel = Find<QWidget>("Panel3");
   for (const char* name : names) {
     SCOPED_TRACE(name);

@@ -1,11 +1,11 @@
 // The leaf shape editor: drawing and dragging outline points, texture mode,
 // the buttons, the leaf picture and what the editor paints.
-#include <ostream>
 #include <GL/gl.h>
 #include <QCheckBox>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
+#include <ostream>
 
 #include "app/pages/leaf_editor.h"
 #include "app/viewport/tree_view.h"
@@ -45,8 +45,8 @@ class LeafEditorTest : public WorkflowTest {
     const auto& params = Session().params;
     ASSERT_EQ(params.leafTexCoords.size(), params.leafOutline.size());
     for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
-      const vh::Vector2 expected = editor->ComputeTexCoord(
-          cx + static_cast<int>(params.leafOutline[i].x), cy + static_cast<int>(params.leafOutline[i].y));
+      const vh::Vector2 expected = editor->ComputeTexCoord(cx + static_cast<int>(params.leafOutline[i].x),
+                                                           cy + static_cast<int>(params.leafOutline[i].y));
       EXPECT_EQ(params.leafTexCoords[i], expected) << "point " << i;
     }
   }
@@ -112,9 +112,9 @@ TEST_P(LeafEditorPick, ClickNearAPointSelectsItElseAppends) {
 }
 
 INSTANTIATE_TEST_SUITE_P(LeafEditor, LeafEditorPick,
-                         ::testing::Values(PickCase{4, 4, true}, PickCase{-4, 3, true},
-                                           PickCase{0, 0, true}, PickCase{5, 0, false},
-                                           PickCase{0, -5, false}, PickCase{-5, 4, false}));
+                         ::testing::Values(PickCase{4, 4, true}, PickCase{-4, 3, true}, PickCase{0, 0, true},
+                                           PickCase{5, 0, false}, PickCase{0, -5, false},
+                                           PickCase{-5, 4, false}));
 
 TEST_F(LeafEditorTest, DragMovesThePointByTheMouseMovement) {
   ClickAt(-40, -30);

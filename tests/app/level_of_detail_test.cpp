@@ -64,7 +64,8 @@ class LevelOfDetailTest : public MainWindowTest {
   void Destroy() { QTest::mouseClick(Find<QToolButton>("SpeedButton23"), Qt::LeftButton); }
   std::size_t BillboardCount() {
     std::size_t count = 0;
-    for (const auto& submesh : window->Billboard()->submeshes) count += submesh->texture == vh::kBillboardMaterial;
+    for (const auto& submesh : window->Billboard()->submeshes)
+      count += submesh->texture == vh::kBillboardMaterial;
     return count;
   }
 };
@@ -246,7 +247,7 @@ TEST_F(LevelOfDetailTest, ExportWritesGeometryAndBothPicturesFromTheView) {
   scope.dialogs->Choose(QString::fromStdString(elsewhere.File("whole")), 3);  // the tree as glTF Binary
   window->onExport();
   scope.dialogs->Cancel();
-  window->onExportBillboard();  // cancelled: writes nothing
+  window->onExportBillboard();                                                // cancelled: writes nothing
   scope.dialogs->Choose(QString::fromStdString((dir / "tree").string()), 2);  // OBJ
   window->onExportBillboard();
   ASSERT_EQ(scope.dialogs->requests.size(), 3u);
@@ -267,7 +268,8 @@ TEST_F(LevelOfDetailTest, ExportWritesGeometryAndBothPicturesFromTheView) {
     for (std::size_t i = 0; i < transparency.pixels.size(); i += 3) white += transparency.pixels[i] == 255;
     EXPECT_GT(white, 0u) << "the pictures were drawn in the view's context";
   }
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 4);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()),
+            4);
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
   std::filesystem::remove_all(dir);
 }

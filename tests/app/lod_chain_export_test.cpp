@@ -12,8 +12,8 @@
 
 #include "app_test_support.h"
 #include "billboard/lod_chain.h"
-#include "fileio/export_common.h"
 #include "common/scratch_dir.h"
+#include "fileio/export_common.h"
 #include "scripted_dialogs.h"
 #include "tree/tree.h"
 
@@ -43,7 +43,8 @@ class LodChainExportTest : public MainWindowTest {
 
 TEST_F(LodChainExportTest, WritesEveryLevelAsGltfAndLeavesTheTreeAsItWas) {
   const std::uint64_t polygons = Tree().PolygonCount();
-  scripted->dialogs->answers.push_back({false, FileChoice{QString::fromStdString(scratch.File("oak")), 0, 2.0}});
+  scripted->dialogs->answers.push_back(
+      {false, FileChoice{QString::fromStdString(scratch.File("oak")), 0, 2.0}});
   Press();
   ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
   const FileRequest& request = scripted->dialogs->requests.at(0);
@@ -82,7 +83,8 @@ TEST_F(LodChainExportTest, PageSharesAndLayoutShapeTheFiles) {
   Find<QSpinBox>("LodFirstShare")->setValue(30);
   Find<QSpinBox>("LodSecondShare")->setValue(10);
   Find<QComboBox>("LodLayout")->setCurrentIndex(static_cast<int>(vh::LodLayout::kFilePerLevel));
-  scripted->dialogs->answers.push_back({false, FileChoice{QString::fromStdString(scratch.File("oak")), 0, 1.0}});
+  scripted->dialogs->answers.push_back(
+      {false, FileChoice{QString::fromStdString(scratch.File("oak")), 0, 1.0}});
   Press();
   ASSERT_EQ(recorder->messages.size(), 1) << recorder->messages.join("\n").toStdString();
   EXPECT_EQ(scratch.Entries().size(), 4u);
@@ -91,7 +93,8 @@ TEST_F(LodChainExportTest, PageSharesAndLayoutShapeTheFiles) {
     tinygltf::TinyGLTF loader;
     tinygltf::Model model;
     std::string error, warning;
-    ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning, scratch.File("oak_LOD" + std::to_string(i) + ".glb")))
+    ASSERT_TRUE(loader.LoadBinaryFromFile(&model, &error, &warning,
+                                          scratch.File("oak_LOD" + std::to_string(i) + ".glb")))
         << error;
     std::size_t count = 0;
     for (const tinygltf::Primitive& primitive : model.meshes.at(0).primitives)
@@ -129,8 +132,9 @@ TEST_F(LodChainExportTest, BillboardExportAsGltfEmbedsTheAtlas) {
         lowestY = std::min(lowestY, static_cast<float>((v.position.y - origin.y) * 0.01));
   for (const tinygltf::Primitive& primitive : model.meshes.at(0).primitives)
     if (model.materials.at(static_cast<std::size_t>(primitive.material)).name == "Material2") {
-      EXPECT_NEAR(model.accessors.at(static_cast<std::size_t>(primitive.attributes.at("POSITION"))).minValues[1],
-                  lowestY, 1e-6);
+      EXPECT_NEAR(
+          model.accessors.at(static_cast<std::size_t>(primitive.attributes.at("POSITION"))).minValues[1],
+          lowestY, 1e-6);
     }
 }
 

@@ -20,7 +20,10 @@ ModalAnswers::ModalAnswers() {
     dialog->setProperty("answered", true);
     auto* box = qobject_cast<QMessageBox*>(dialog);
     auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-    seen << dialog->windowTitle() + ": " + (box != nullptr ? box->text() : name != nullptr ? name->text() : "");
+    seen << dialog->windowTitle() + ": " +
+                (box != nullptr    ? box->text()
+                 : name != nullptr ? name->text()
+                                   : "");
     if (steps.empty()) return QTest::keyClick(dialog, Qt::Key_Escape);
     const Step step = std::move(steps.front());
     steps.pop_front();

@@ -1,13 +1,13 @@
 // The mouse wheel over the parameter pages scrolls them; a slider takes
 // wheel steps only when it has the focus, so that scrolling never moves a
 // parameter (and regrows the tree) by passing over its slider.
+#include <QtTest/qtestspontaneevent.h>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QWheelEvent>
-#include <QtTest/qtestspontaneevent.h>
 
 #include "app_test_support.h"
 

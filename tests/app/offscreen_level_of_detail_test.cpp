@@ -22,7 +22,8 @@ TEST_F(BillboardsWithoutOpenGL, CreateMakesGeometryWithBlankPictures) {
   QTest::mouseClick(Find<QToolButton>("SpeedButton22"), Qt::LeftButton);
   ASSERT_TRUE(window->BillboardMode());
   std::size_t billboards = 0;
-  for (const auto& submesh : window->Billboard()->submeshes) billboards += submesh->texture == vh::kBillboardMaterial;
+  for (const auto& submesh : window->Billboard()->submeshes)
+    billboards += submesh->texture == vh::kBillboardMaterial;
   EXPECT_GT(billboards, 0u);
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
   QTest::mouseClick(Find<QToolButton>("SpeedButton23"), Qt::LeftButton);

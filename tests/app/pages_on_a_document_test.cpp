@@ -28,7 +28,9 @@ class PagesOnADocument : public ::testing::Test {
     EXPECT_NE(widget, nullptr) << "no control named " << name;
     return widget;
   }
-  [[nodiscard]] bool WaitForTree() { return WaitUntil([&] { return !document.Busy(); }, 30000); }
+  [[nodiscard]] bool WaitForTree() {
+    return WaitUntil([&] { return !document.Busy(); }, 30000);
+  }
 
   MessageRecorder messages;
   TreeDocument document;
@@ -46,7 +48,8 @@ class BranchesOnADocument : public PagesOnADocument {
 
 TEST_F(BranchesOnADocument, ASliderStoresIntoTheSelectedLevelAndRegrows) {
   int grownAfterEdits = 0;
-  QObject::connect(&document, &TreeDocument::treeReplaced, [&](bool afterEdit) { grownAfterEdits += afterEdit; });
+  QObject::connect(&document, &TreeDocument::treeReplaced,
+                   [&](bool afterEdit) { grownAfterEdits += afterEdit; });
   branches.findChild<QTabBar*>("TabControl1")->setCurrentIndex(1);
   QSlider* noise = Child<QSlider>(branches, "noise");
   ASSERT_NE(noise->value(), 42);

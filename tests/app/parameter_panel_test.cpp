@@ -19,8 +19,8 @@ struct SliderCase {
   const char* name;
   int LP::*field;
   int newPosition;
-  int stored;           // the value the level record must hold
-  const char* label;    // value label, or null
+  int stored;         // the value the level record must hold
+  const char* label;  // value label, or null
   const char* labelText;
 };
 
@@ -60,8 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SliderCase{"bendingUp", &LP::bendingUp, 70, 70, "Label13", "70%"},
                       SliderCase{"noise", &LP::noise, 77, 77, "Label15", "77%"},
                       SliderCase{"qualityAngle", &LP::qualityAngle, 3, 3, "Label17", "3 points"},
-                      SliderCase{"qualityHeight", &LP::qualityHeight, 2, 2, "Label19",
-                                 "2 points"},
+                      SliderCase{"qualityHeight", &LP::qualityHeight, 2, 2, "Label19", "2 points"},
                       SliderCase{"TrackBar9", &LP::leafDensity, 0, 1, nullptr, nullptr},
                       SliderCase{"TrackBar10", &LP::leafScaling, 150, 150, nullptr, nullptr},
                       SliderCase{"nbChildrenMin", &LP::nbChildrenMin, 1, 1, "Label50", "1"},
@@ -70,10 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SliderCase{"TrackBar2", &LP::heightMax, 60, 60, nullptr, nullptr},
                       SliderCase{"TrackBar5", &LP::angleMin, 45, 45, "Label48", "45\u00b0"},
                       SliderCase{"TrackBar4", &LP::angleMax, 200, 200, "Label49", "200\u00b0"},
-                      SliderCase{"TrackBar6", &LP::inclinationMin, -180, -180, "Label52",
-                                 "-180\u00b0"},
-                      SliderCase{"TrackBar7", &LP::inclinationMax, 10, 10, "Label53",
-                                 "10\u00b0"}));
+                      SliderCase{"TrackBar6", &LP::inclinationMin, -180, -180, "Label52", "-180\u00b0"},
+                      SliderCase{"TrackBar7", &LP::inclinationMax, 10, 10, "Label53", "10\u00b0"}));
 
 struct CheckCase {
   const char* name;
@@ -120,14 +117,14 @@ TEST_F(ParameterPanel, RangesAreThoseOfTheDesign) {
   const struct {
     const char* name;
     int minimum, maximum;
-  } ranges[] = {{"baseSize", 0, 200},     {"baseLength", 0, 200},    {"sizeDecrease", 0, 50},
-                {"TrackBar8", 1, 20},     {"twistingFreq", 0, 20},   {"twistingRad", 0, 100},
-                {"bendingUp", 0, 100},    {"noise", 0, 100},         {"qualityAngle", 3, 50},
-                {"qualityHeight", 2, 50}, {"TrackBar9", 0, 100},     {"TrackBar10", 1, 150},
-                {"nbChildrenMin", 0, 10}, {"nbChildrenMax", 0, 10},  {"TrackBar3", 1, 100},
-                {"TrackBar2", 1, 100},    {"TrackBar5", 0, 360},     {"TrackBar4", 0, 360},
-                {"TrackBar6", -180, 180}, {"TrackBar7", -180, 180},  {"TrackBar1", 0, 9},
-                {"TrackBar11", 1, 100},   {"TrackBar12", 0, 360},    {"TrackBar13", -300, 300},
+  } ranges[] = {{"baseSize", 0, 200},      {"baseLength", 0, 200},   {"sizeDecrease", 0, 50},
+                {"TrackBar8", 1, 20},      {"twistingFreq", 0, 20},  {"twistingRad", 0, 100},
+                {"bendingUp", 0, 100},     {"noise", 0, 100},        {"qualityAngle", 3, 50},
+                {"qualityHeight", 2, 50},  {"TrackBar9", 0, 100},    {"TrackBar10", 1, 150},
+                {"nbChildrenMin", 0, 10},  {"nbChildrenMax", 0, 10}, {"TrackBar3", 1, 100},
+                {"TrackBar2", 1, 100},     {"TrackBar5", 0, 360},    {"TrackBar4", 0, 360},
+                {"TrackBar6", -180, 180},  {"TrackBar7", -180, 180}, {"TrackBar1", 0, 9},
+                {"TrackBar11", 1, 100},    {"TrackBar12", 0, 360},   {"TrackBar13", -300, 300},
                 {"TrackBar14", -300, 300}, {"TrackBar15", 1, 1000},  {"TrackBar16", 0, 100},
                 {"TrackBar17", 0, 100}};
   for (const auto& r : ranges) {
@@ -281,8 +278,8 @@ TEST_F(ParameterPanel, SeedChangesTheTree) {
   Find<QLineEdit>("Edit1")->setText("7");
   EXPECT_EQ(Session().params.seed, 7);
   ASSERT_TRUE(WaitForTree());
-  const bool changed = Tree().VertexCount() != before ||
-                       !(Tree().submeshes.back()->vertices.back().position == firstLeafTip);
+  const bool changed =
+      Tree().VertexCount() != before || !(Tree().submeshes.back()->vertices.back().position == firstLeafTip);
   EXPECT_TRUE(changed);
 }
 

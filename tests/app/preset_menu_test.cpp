@@ -88,7 +88,8 @@ TEST(PresetLeaves, ThePlacementSlidersPutThePictureUnderTheOutline) {
     const vh::LeafPictureMapping mapping(vh::PlacementOf(params), kWidth, kHeight, 256, 256);
     for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
       const vh::Vector2& p = params.leafOutline[i];
-      const vh::Vector2 t = mapping.TexCoord(kWidth / 2 + static_cast<int>(p.x), kHeight / 2 + static_cast<int>(p.y));
+      const vh::Vector2 t =
+          mapping.TexCoord(kWidth / 2 + static_cast<int>(p.x), kHeight / 2 + static_cast<int>(p.y));
       EXPECT_NEAR(t.x, params.leafTexCoords[i].x, 1e-6f) << name << " point " << i;
       EXPECT_NEAR(t.y, params.leafTexCoords[i].y, 1e-6f) << name << " point " << i;
     }

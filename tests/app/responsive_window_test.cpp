@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -88,8 +88,8 @@ bool AskToClose(xcb_window_t window) {
     return false;
   }
   const auto atom = [x](const char* name) {
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        x, xcb_intern_atom(x, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
     const xcb_atom_t found = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     std::free(reply);
     return found;
@@ -142,7 +142,8 @@ class ResponsiveWindow : public WorkflowTest {
   qint64 MillisecondsToTheNextTree(const std::function<void()>& press) {
     QElapsedTimer clock;
     qint64 grownAt = -1;
-    const auto connection = QObject::connect(window.get(), &MainWindow::treeGrown, [&] { grownAt = clock.elapsed(); });
+    const auto connection =
+        QObject::connect(window.get(), &MainWindow::treeGrown, [&] { grownAt = clock.elapsed(); });
     clock.start();
     press();
     WaitUntil([&] { return grownAt >= 0; }, 20000);
@@ -176,8 +177,10 @@ TEST_F(ResponsiveWindow, EscapeStopsAHugeGenerationWithinHalfASecond) {
 TEST_F(ResponsiveWindow, EscapeFromTheXServerStopsAHugeGenerationWithinHalfASecond) {
   StartHugeGeneration();
   bool started = false;
-  const qint64 ms = MillisecondsToTheNextTree(
-      [&] { started = QProcess::startDetached("xdotool", {"key", "--window", QString::number(window->winId()), "Escape"}); });
+  const qint64 ms = MillisecondsToTheNextTree([&] {
+    started =
+        QProcess::startDetached("xdotool", {"key", "--window", QString::number(window->winId()), "Escape"});
+  });
   ASSERT_TRUE(started) << "xdotool is needed (scripts/install-deps.sh)";
   ASSERT_GE(ms, 0) << "the generation did not stop";
   EXPECT_LE(ms, 500) << "including starting xdotool";
@@ -202,24 +205,30 @@ TEST_F(ResponsiveWindow, TheProgramClosedWhileAHugeDocumentGrowsExitsWithinASeco
   ASSERT_TRUE(program.waitForStarted());
   const qint64 pid = program.processId();
   unsigned long window = 0;
-  WaitUntil([&] {
-    const std::string found = RunCommand("xdotool search --all --onlyvisible --pid " + std::to_string(pid) +
-                                         " --name '^Verdanthollow v2.0$'").output;
-    window = std::strtoul(found.c_str(), nullptr, 10);
-    return window != 0;
-  }, 20000);
+  WaitUntil(
+      [&] {
+        const std::string found = RunCommand("xdotool search --all --onlyvisible --pid " +
+                                             std::to_string(pid) + " --name '^Verdanthollow v2.0$'")
+                                      .output;
+        window = std::strtoul(found.c_str(), nullptr, 10);
+        return window != 0;
+      },
+      20000);
   ASSERT_NE(window, 0u) << "the program's main window did not appear";
   // The document opens once the window has drawn its first frame; its tree
   // is the one that grows for long (the window's own grow in moments).
   QElapsedTimer growing;
-  ASSERT_TRUE(WaitUntil([&] {
-    if (!GrowsATree(pid)) {
-      growing.invalidate();
-    } else if (!growing.isValid()) {
-      growing.start();
-    }
-    return growing.isValid() && growing.elapsed() >= 500;
-  }, 60000)) << "the document's tree did not grow";
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        if (!GrowsATree(pid)) {
+          growing.invalidate();
+        } else if (!growing.isValid()) {
+          growing.start();
+        }
+        return growing.isValid() && growing.elapsed() >= 500;
+      },
+      60000))
+      << "the document's tree did not grow";
   QElapsedTimer clock;
   clock.start();
   ASSERT_TRUE(AskToClose(static_cast<xcb_window_t>(window)));
@@ -258,7 +267,8 @@ TEST_F(ResponsiveWindow, WindowPaintsAndTakesClicksWhileAHugeTreeGrows) {
   EXPECT_LE(paintedAt - clickedAt, 250) << "the click was drawn late";
   const std::vector<qint64> gaps = paints.Gaps(from, to);
   EXPECT_LE(gaps.front(), 250) << "the longest time without painting";
-  EXPECT_LE(gaps[gaps.size() / 10], 100) << "nine in ten paints follow within 100 ms; " << gaps.size() << " paints";
+  EXPECT_LE(gaps[gaps.size() / 10], 100)
+      << "nine in ten paints follow within 100 ms; " << gaps.size() << " paints";
 }
 
 // "161" typed quickly while the tree regrows, then Enter: the field, the

@@ -1,7 +1,7 @@
 // "Export screenshot..." (the view's picture at its size, BMP or JPEG by the
 // name) and where "Help" finds its document.
-#include <ostream>
 #include <filesystem>
+#include <ostream>
 
 #include <QDir>
 #include <QFile>
@@ -90,8 +90,7 @@ TEST_P(ScreenshotNames, PickTheFormatByExtensionAndKeepTheName) {
 
 INSTANTIATE_TEST_SUITE_P(Screenshot, ScreenshotNames,
                          ::testing::Values(ShotNameCase{"shot.BMP", true}, ShotNameCase{"shot.Bmp", true},
-                                           ShotNameCase{"shot.jpg", false},
-                                           ShotNameCase{"shot.jpeg", false},
+                                           ShotNameCase{"shot.jpg", false}, ShotNameCase{"shot.jpeg", false},
                                            ShotNameCase{"shot.png", false}, ShotNameCase{"shot", false}));
 
 class HelpFile : public ::testing::Test {

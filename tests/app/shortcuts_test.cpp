@@ -14,11 +14,16 @@ struct Shortcut {
 };
 
 const Shortcut kShortcuts[] = {
-    {"New1", Qt::CTRL | Qt::Key_N},          {"Open1", Qt::CTRL | Qt::Key_O},
-    {"Save1", Qt::CTRL | Qt::Key_S},         {"SaveAs1", Qt::CTRL | Qt::SHIFT | Qt::Key_S},
-    {"Export1", Qt::CTRL | Qt::Key_E},       {"Quit1", Qt::CTRL | Qt::Key_Q},
-    {"Help2", QKeyCombination(Qt::Key_F1)},  {"Undo1", Qt::CTRL | Qt::Key_Z},
-    {"Redo1", Qt::CTRL | Qt::SHIFT | Qt::Key_Z}, {"Redo1", Qt::CTRL | Qt::Key_Y},
+    {"New1", Qt::CTRL | Qt::Key_N},
+    {"Open1", Qt::CTRL | Qt::Key_O},
+    {"Save1", Qt::CTRL | Qt::Key_S},
+    {"SaveAs1", Qt::CTRL | Qt::SHIFT | Qt::Key_S},
+    {"Export1", Qt::CTRL | Qt::Key_E},
+    {"Quit1", Qt::CTRL | Qt::Key_Q},
+    {"Help2", QKeyCombination(Qt::Key_F1)},
+    {"Undo1", Qt::CTRL | Qt::Key_Z},
+    {"Redo1", Qt::CTRL | Qt::SHIFT | Qt::Key_Z},
+    {"Redo1", Qt::CTRL | Qt::Key_Y},
 };
 
 using Shortcuts = MainWindowTest;

@@ -72,9 +72,7 @@ TEST_F(TexturePageTest, LoadTextureShowsTheBarkTopAlignedAndUploadsTextureTwo) {
 // strip) keep their aspect ratio too: full width, from the top, and what
 // does not fit is cut off at the bottom instead of being squeezed in.
 TEST_F(TexturePageTest, PreviewCutsOffWhatDoesNotFitBelow) {
-  const struct {
-    int width, height;
-  } cases[] = {{64, 64}, {32, 128}};
+  const struct { int width, height; } cases[] = {{64, 64}, {32, 128}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
     const QString path = Path(c.width == c.height ? "square.bmp" : "tall.bmp");
@@ -166,7 +164,8 @@ TEST_F(TexturePageTest, MaterialPrefixIsOneWordAndReadsBackAsTyped) {
   EXPECT_EQ(Session().params.materialPrefix, "OakBarkX");
   dialogs->Choose(Path("prefix"));
   Trigger("SaveAs1");
-  EXPECT_EQ(vh::ReadDocumentFile(scratch.File("prefix.vhm"), vh::TreeParameters()).materialPrefix, "OakBarkX");
+  EXPECT_EQ(vh::ReadDocumentFile(scratch.File("prefix.vhm"), vh::TreeParameters()).materialPrefix,
+            "OakBarkX");
 }
 
 TEST_F(TexturePageTest, ScalesStoreTheirPositions) {

@@ -22,9 +22,7 @@ TEST(TextureUpload, AlphaIsDroppedAndRowsStayInOrder) {
   EXPECT_EQ(vh::PackedRgb(image), expected);
 }
 
-TEST(TextureUpload, EmptyPictureGivesNoBytes) {
-  EXPECT_TRUE(vh::PackedRgb(vh::Image()).empty());
-}
+TEST(TextureUpload, EmptyPictureGivesNoBytes) { EXPECT_TRUE(vh::PackedRgb(vh::Image()).empty()); }
 
 TEST(TextureUpload, NumbersOutsideTheProgramsTexturesAreTheirOwnNames) {
   // No context is needed for these: only 1..3 are mapped.

@@ -15,14 +15,17 @@ namespace {
 
 class TreeDocumentTest : public ::testing::Test {
  protected:
-  [[nodiscard]] bool WaitForTree() { return WaitUntil([&] { return !document.Busy(); }, 30000); }
+  [[nodiscard]] bool WaitForTree() {
+    return WaitUntil([&] { return !document.Busy(); }, 30000);
+  }
 
   TreeDocument document;
 };
 
 TEST_F(TreeDocumentTest, AnEditRegrowsOnlyWithAutoUpdateAndOutsideBillboardMode) {
   std::vector<bool> replaced;  // whether each tree answered an edit
-  QObject::connect(&document, &TreeDocument::treeReplaced, [&](bool afterEdit) { replaced.push_back(afterEdit); });
+  QObject::connect(&document, &TreeDocument::treeReplaced,
+                   [&](bool afterEdit) { replaced.push_back(afterEdit); });
   document.SetAutoUpdate(false);
   document.UpdateAfterChange();
   EXPECT_FALSE(document.Busy());

@@ -53,9 +53,7 @@ class TreeViewTest : public MainWindowTest {
     return view->grabFramebuffer();
   }
   vh::Camera& Camera() { return window->ViewCamera(); }
-  void Click(const char* button) {
-    QTest::mouseClick(Find<QToolButton>(button), Qt::LeftButton);
-  }
+  void Click(const char* button) { QTest::mouseClick(Find<QToolButton>(button), Qt::LeftButton); }
   // "New from preset" > `name`, once its tree is in.
   void OpenPreset(const char* name) {
     window->findChild<QAction*>(QString("Preset_") + name)->trigger();
@@ -116,15 +114,15 @@ TEST_F(TreeViewTest, WireframeDrawsTreeAndPlaneAsLinesAndKeepsFocusOffTheBox) {
 
 TEST_F(TreeViewTest, RotationButtonsUndoEachOther) {
   const vh::Camera before = Camera();
-  for (const auto& [there, back] : {std::pair{"SpeedButton7", "SpeedButton10"},
-                                    std::pair{"SpeedButton12", "SpeedButton9"},
-                                    std::pair{"SpeedButton8", "SpeedButton11"}}) {
+  for (const auto& [there, back] :
+       {std::pair{"SpeedButton7", "SpeedButton10"}, std::pair{"SpeedButton12", "SpeedButton9"},
+        std::pair{"SpeedButton8", "SpeedButton11"}}) {
     Click(there);
     // A turn moves the eye around the pivot; a roll (the eye already on
     // the pivot line) turns only the up axis.
-    EXPECT_GT(vh::LengthSquared(Camera().position - before.position) +
-                  vh::LengthSquared(Camera().up - before.up),
-              1e-3f)
+    EXPECT_GT(
+        vh::LengthSquared(Camera().position - before.position) + vh::LengthSquared(Camera().up - before.up),
+        1e-3f)
         << there;
     Click(back);
     ExpectNear(Camera().forward, before.forward, 1e-5f);
@@ -141,9 +139,8 @@ TEST_F(TreeViewTest, MoveButtonsStepByAShareOfTheTreesSize) {
   const struct {
     const char* button;
     vh::Vector3 direction;
-  } moves[] = {{"SpeedButton15", {0, 1, 0}}, {"SpeedButton18", {0, -1, 0}},
-               {"SpeedButton13", {1, 0, 0}}, {"SpeedButton16", {-1, 0, 0}},
-               {"SpeedButton14", {0, 0, -1}}, {"SpeedButton17", {0, 0, 1}}};
+  } moves[] = {{"SpeedButton15", {0, 1, 0}},  {"SpeedButton18", {0, -1, 0}}, {"SpeedButton13", {1, 0, 0}},
+               {"SpeedButton16", {-1, 0, 0}}, {"SpeedButton14", {0, 0, -1}}, {"SpeedButton17", {0, 0, 1}}};
   for (const auto& m : moves) {
     const vh::Vector3 before = Camera().position;
     Click(m.button);
@@ -200,14 +197,13 @@ TEST_F(TreeViewTest, OpenedDocumentsAndFrameTheTreeShowTheWholeTree) {
 
 TEST_F(TreeViewTest, MouseDragOrbitsAndResetRestoresTheHomeView) {
   QTest::mousePress(view, Qt::LeftButton, {}, QPoint(100, 100));
-  QMouseEvent move(QEvent::MouseMove, QPointF(80, 100), view->mapToGlobal(QPointF(80, 100)),
-                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent move(QEvent::MouseMove, QPointF(80, 100), view->mapToGlobal(QPointF(80, 100)), Qt::NoButton,
+                   Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(view, &move);
   QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(80, 100));
   // 20 pixels to the left: one radian about the target 15 units ahead.
   const vh::Vector3 target{0, 50, 185};
-  ExpectNear(Camera().position, target + vh::Vector3{15 * std::sin(1.0f), 0, 15 * std::cos(1.0f)},
-             1e-3f);
+  ExpectNear(Camera().position, target + vh::Vector3{15 * std::sin(1.0f), 0, 15 * std::cos(1.0f)}, 1e-3f);
   Click("SpeedButton19");
   ExpectNear(Camera().position, {0, 50, 200}, 0);
   ExpectNear(Camera().forward, {0, 0, -1}, 0);
@@ -302,8 +298,8 @@ namespace {
 
 TEST_F(TreeViewTest, MovingWithoutAPressInTheViewDoesNotOrbit) {
   const vh::Camera before = Camera();
-  QMouseEvent move(QEvent::MouseMove, QPointF(40, 40), view->mapToGlobal(QPointF(40, 40)),
-                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent move(QEvent::MouseMove, QPointF(40, 40), view->mapToGlobal(QPointF(40, 40)), Qt::NoButton,
+                   Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(view, &move);
   ExpectNear(Camera().position, before.position, 0);
   ExpectNear(Camera().forward, before.forward, 0);

@@ -140,7 +140,8 @@ TEST_F(UnsavedChanges, QuitAsksOnceAndDiscardEndsTheProgram) {
   UseRealDialogs();
   ModalAnswers answers;
   answers.Then(ClickButton(QMessageBox::Discard));
-  QTimer::singleShot(0, window.get(), [this] { QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier); });
+  QTimer::singleShot(0, window.get(),
+                     [this] { QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier); });
   QTimer giveUp;  // a program that does not end fails the test rather than hanging it
   QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(1); });
   giveUp.start(20000);

@@ -70,7 +70,8 @@ TEST_F(ViewDetailTest, CameraMotionDrawsAReducedLevelAndRestingBringsFullDetailB
   QElapsedTimer clock;
   clock.start();
   QTest::mouseClick(Find<QToolButton>("SpeedButton7"), Qt::LeftButton);
-  EXPECT_TRUE(WaitUntil([&] { return Port().ShowingReducedLevel(); }, 200)) << "the frame of the click is reduced";
+  EXPECT_TRUE(WaitUntil([&] { return Port().ShowingReducedLevel(); }, 200))
+      << "the frame of the click is reduced";
   EXPECT_TRUE(Mark()->isVisible());
   ASSERT_TRUE(WaitForFullDetail(20'000));
   EXPECT_GE(clock.elapsed(), 250) << "full detail waits for the camera to rest";

@@ -4,10 +4,10 @@
 // ticked.
 #include <QAction>
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QSlider>
 #include <QTest>
-#include <QImage>
 #include <QToolButton>
 
 #include <tiny_gltf.h>

@@ -17,8 +17,7 @@ namespace {
 
 // `xprop -id WINDOW PROPERTY` for a shown top-level widget.
 QString WindowProperty(QWidget& window, const char* property) {
-  const CommandResult result =
-      RunCommand("xprop -id " + std::to_string(window.winId()) + " " + property);
+  const CommandResult result = RunCommand("xprop -id " + std::to_string(window.winId()) + " " + property);
   EXPECT_EQ(result.status, 0) << result.output;
   return QString::fromStdString(result.output);
 }
@@ -33,8 +32,8 @@ QString WindowSystemTitle(QWidget& window, const char* property) {
 }
 
 QSize WindowSystemMinimumSize(QWidget& window) {
-  const QRegularExpressionMatch match = QRegularExpression("minimum size: (\\d+) by (\\d+)")
-                                            .match(WindowProperty(window, "WM_NORMAL_HINTS"));
+  const QRegularExpressionMatch match =
+      QRegularExpression("minimum size: (\\d+) by (\\d+)").match(WindowProperty(window, "WM_NORMAL_HINTS"));
   return match.hasMatch() ? QSize(match.captured(1).toInt(), match.captured(2).toInt()) : QSize();
 }
 

@@ -97,12 +97,12 @@ TEST(BarkTiler, CropsBelowTwoByTwoAreRefused) {
     int x0, x1, y0, y1;
     int width, height;
   } cases[] = {
-      {50, 50, 0, 100, 100, 100},  // x1 = x0
-      {60, 40, 0, 100, 100, 100},  // x1 < x0
-      {0, 100, 30, 31, 100, 100},  // one row
-      {0, 1, 0, 100, 150, 100},    // 1.5 pixels wide
-      {0, 100, 0, 100, 1, 100},    // a one-pixel-wide source
-      {-5, 100, 0, 100, 100, 100}, // out of range
+      {50, 50, 0, 100, 100, 100},   // x1 = x0
+      {60, 40, 0, 100, 100, 100},   // x1 < x0
+      {0, 100, 30, 31, 100, 100},   // one row
+      {0, 1, 0, 100, 150, 100},     // 1.5 pixels wide
+      {0, 100, 0, 100, 1, 100},     // a one-pixel-wide source
+      {-5, 100, 0, 100, 100, 100},  // out of range
       {0, 101, 0, 100, 100, 100},
   };
   for (const auto& c : cases) {
@@ -156,8 +156,8 @@ struct ShadingCase {
 
 TEST(BarkTiler, ShadingRemovalMatchesTheStraightforwardAlgorithm) {
   const ShadingCase cases[] = {
-      {2, 2, 12, false},  {3, 7, 50, false},   {17, 9, 12, false},   {64, 48, 12, false},
-      {101, 37, 30, false}, {80, 60, 100, false}, {90, 70, 12, true}, {133, 41, 25, true},
+      {2, 2, 12, false},     {3, 7, 50, false},    {17, 9, 12, false}, {64, 48, 12, false},
+      {101, 37, 30, false},  {80, 60, 100, false}, {90, 70, 12, true}, {133, 41, 25, true},
       {400, 300, 12, false}, {301, 203, 20, true},  // shared between threads
   };
   unsigned seed = 10;
@@ -283,18 +283,20 @@ TEST(BarkTiler, SymmetrizeEvaluatesInExtendedPrecision) {
       // Middle row (wy = 0), x = 1 of 7: wx = 2/3 lies just below 2/3, so
       // 21 wx = 13.99... truncates to 13, and 13 / (1 + wx) to 7 (double: 8).
       {7, 3, 1, 1, 0, 21, 0, 7},
-      {7, 3, 1, 1, 8, 33, 0, 17},   // trunc(8 + 22) / 1.666... = 17.99... (double: 18)
-      {4, 5, 1, 2, 0, 6, 0, 0},     // wx = 1/3 just below 1/3: 6 wx truncates to 1 (double: 2)
-      {3, 7, 1, 1, 0, 0, 21, 7},    // the same as the first along a column (wx = 0)
+      {7, 3, 1, 1, 8, 33, 0, 17},  // trunc(8 + 22) / 1.666... = 17.99... (double: 18)
+      {4, 5, 1, 2, 0, 6, 0, 0},    // wx = 1/3 just below 1/3: 6 wx truncates to 1 (double: 2)
+      {3, 7, 1, 1, 0, 0, 21, 7},   // the same as the first along a column (wx = 0)
       // wx = 1/2, wy = 2/3: 13 / (1 + 1/2 + 2/3) = 6 exactly, the divisor
       // lying just below 13/6 (double: 5.99... gives 5).
       {5, 7, 1, 1, 0, 26, 0, 6},
   };
   for (const MirrorCase& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << " at (" << c.x << ", " << c.y << ")");
+    SCOPED_TRACE(::testing::Message()
+                 << c.width << " x " << c.height << " at (" << c.x << ", " << c.y << ")");
     Image picture = Uniform(c.width, c.height, 0, 0, 0);
     const auto set = [&](int x, int y, int value) {
-      for (int channel = 0; channel < 3; ++channel) picture.At(x, y)[channel] = static_cast<std::uint8_t>(value);
+      for (int channel = 0; channel < 3; ++channel)
+        picture.At(x, y)[channel] = static_cast<std::uint8_t>(value);
     };
     set(c.width - 1 - c.x, c.y, c.horizontalMirror);
     set(c.x, c.height - 1 - c.y, c.verticalMirror);

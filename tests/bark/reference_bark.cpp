@@ -87,7 +87,8 @@ void ReferenceRemoveShading(Image& picture, int strength) {
       }
       if (e == 0) continue;
       const Extended v = (255 * mean / e) / L(x, y);
-      for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(std::min(255LL, static_cast<long long>(p[c] * v)));
+      for (int c = 0; c < 3; ++c)
+        p[c] = static_cast<std::uint8_t>(std::min(255LL, static_cast<long long>(p[c] * v)));
     }
   }
 }

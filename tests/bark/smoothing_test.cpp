@@ -46,8 +46,8 @@ struct SmoothingCase {
 // Sizes around the vector width (2, 4, 8 lines) and the sweep depth (4, 8
 // passes), tiny lines, remainders, and black runs that force the plain path.
 const SmoothingCase kCases[] = {
-    {2, 1, 1, 0},     {2, 2, 7, 0},     {3, 3, 5, 0},      {5, 9, 8, 0},      {9, 5, 9, 0},
-    {17, 13, 16, 0},  {16, 16, 17, 0},  {31, 7, 100, 0},   {64, 9, 33, 0},    {100, 23, 16, 0},
+    {2, 1, 1, 0},      {2, 2, 7, 0},      {3, 3, 5, 0},        {5, 9, 8, 0},    {9, 5, 9, 0},
+    {17, 13, 16, 0},   {16, 16, 17, 0},   {31, 7, 100, 0},     {64, 9, 33, 0},  {100, 23, 16, 0},
     {257, 11, 123, 0}, {40, 40, 13, 0.3}, {120, 17, 200, 0.5}, {7, 70, 9, 0.2}, {300, 12, 480, 0.1},
 };
 
@@ -67,8 +67,8 @@ TEST(Smoothing, RowsMatchTheStraightforwardLoopBitForBit) {
   ForEachKernel([] {
     unsigned seed = 1;
     for (const SmoothingCase& c : kCases) {
-      SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << ", " << c.passes << " passes, black "
-                                        << c.blackFraction);
+      SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << ", " << c.passes
+                                        << " passes, black " << c.blackFraction);
       std::vector<double> fast = RandomLuminance(c.width, c.height, seed++, c.blackFraction);
       std::vector<double> reference = fast;
       ASSERT_TRUE(SmoothRows(fast.data(), c.width, c.height, c.passes));

@@ -49,7 +49,8 @@ TEST(Atlas, OnePictureDrawnWithoutNodeEdgesAndCoordinatesRemapped) {
   // The 128-pixel picture is drawn at 127 x 127: nearest neighbour x * 128 / 127.
   for (int y : {0, 1, 63, 126}) {
     for (int x : {0, 5, 100, 126}) {
-      ExpectPixel(atlas, x, y, static_cast<std::uint8_t>(x * 128 / 127), static_cast<std::uint8_t>(y * 128 / 127), 200);
+      ExpectPixel(atlas, x, y, static_cast<std::uint8_t>(x * 128 / 127),
+                  static_cast<std::uint8_t>(y * 128 / 127), 200);
     }
   }
   for (int i : {0, 60, 127, 150}) {
@@ -72,7 +73,8 @@ TEST(Atlas, SecondPictureCoordinatesPointAtItsNode) {
   ASSERT_EQ(atlas.width, layout.side);
   const AtlasPlace& place = layout.places[1];
   const auto side = static_cast<long double>(layout.side);
-  EXPECT_EQ(b->vertices[2].texCoord, Vector2(static_cast<float>(place.x0 / side), static_cast<float>(place.y0 / side)));
+  EXPECT_EQ(b->vertices[2].texCoord,
+            Vector2(static_cast<float>(place.x0 / side), static_cast<float>(place.y0 / side)));
   EXPECT_EQ(b->vertices[0].texCoord, Vector2(static_cast<float>((place.x1 - place.x0 + place.x0) / side),
                                              static_cast<float>((place.y1 - place.y0 + place.y0) / side)));
   ExpectPixel(atlas, place.x0, place.y0, 0, 0, 200);  // the picture's top-left pixel

@@ -32,7 +32,8 @@ struct RecordingRenderer {
 
 // The cloud-building loop written out plainly, one candidate at a time, with
 // the reference scorer: what the builder must reproduce plane for plane.
-std::vector<Corners> StraightforwardRun(MeshObject& mesh, const BillboardSettings& settings, BillboardPicker& picker) {
+std::vector<Corners> StraightforwardRun(MeshObject& mesh, const BillboardSettings& settings,
+                                        BillboardPicker& picker) {
   TriangleCoverage coverage(mesh);
   if (settings.mode == BillboardMode::kGeometryForBranches) {
     for (std::size_t s = 0; s < mesh.submeshes.size(); ++s) {
@@ -168,7 +169,8 @@ TEST(BillboardCloud, PrecisionOneTakesTheFirstCandidate) {
   }
   BillboardPicker plainPicker;
   const CandidatePlane first = plainPicker.Pick(*plainTree, coverage);
-  const Billboard billboard = BuildBillboard(*plainTree, coverage, first, DistanceThreshold(settings.billboardCount));
+  const Billboard billboard =
+      BuildBillboard(*plainTree, coverage, first, DistanceThreshold(settings.billboardCount));
   EXPECT_EQ(renderer.corners[0][0], billboard.quad.corner[0]);
   EXPECT_EQ(renderer.corners[0][1], billboard.quad.corner[1]);
   EXPECT_EQ(renderer.corners[0][2], billboard.quad.corner[2]);
@@ -325,7 +327,8 @@ TEST(BillboardCloud, CancelLeavesTheTreeAsItWas) {
     const std::vector<std::uint64_t> revisions = Revisions(*tree);
     int calls = 0;
     BillboardPicker picker;
-    const BillboardCloud cloud = CreateBillboardCloud(*tree, {}, picker, {}, [&](int) { return calls++ < cancelAt; });
+    const BillboardCloud cloud =
+        CreateBillboardCloud(*tree, {}, picker, {}, [&](int) { return calls++ < cancelAt; });
     EXPECT_EQ(calls, cancelAt + 1);
     EXPECT_EQ(cloud.mesh, nullptr);
     EXPECT_TRUE(cloud.colourTexture.Empty());
@@ -376,9 +379,18 @@ TEST(BillboardCloud, EndsOnDegenerateAndNonFiniteTriangles) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
   auto tree = std::make_unique<MeshObject>();
-  tree->submeshes.push_back(test::MakeTriangles(
-      kLeafMaterial, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {nan, 1, 1}, {1, nan, 1}, {1, 1, nan}, {inf, 0, 0},
-                      {0, inf, 0}, {0, 0, -inf}, {1e30f, 0, 0}, {0, 1e30f, 0}, {0, 0, 1e30f}}));
+  tree->submeshes.push_back(test::MakeTriangles(kLeafMaterial, {{0, 0, 0},
+                                                                {0, 0, 0},
+                                                                {0, 0, 0},
+                                                                {nan, 1, 1},
+                                                                {1, nan, 1},
+                                                                {1, 1, nan},
+                                                                {inf, 0, 0},
+                                                                {0, inf, 0},
+                                                                {0, 0, -inf},
+                                                                {1e30f, 0, 0},
+                                                                {0, 1e30f, 0},
+                                                                {0, 0, 1e30f}}));
   BillboardSettings settings;
   settings.mode = BillboardMode::kBillboardsForAll;
   BillboardPicker picker;

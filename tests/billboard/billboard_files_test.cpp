@@ -42,7 +42,8 @@ std::string RunCommand(const std::string& command, int& status) {
     return output;
   }
   std::array<char, 4096> buffer;
-  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) output.append(buffer.data(), n);
+  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+    output.append(buffer.data(), n);
   status = ::pclose(pipe);
   return output;
 }
@@ -64,11 +65,14 @@ struct NameCase {
 TEST(BillboardFiles, NamesFollowTheChosenFile) {
   const NameCase cases[] = {
       {"/out/tree", ExportFormat::kOBJ, "/out/tree.obj", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
-      {"/out/tree.obj", ExportFormat::kOBJ, "/out/tree.obj", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
-      {"/out/tree.OBJ", ExportFormat::kOBJ, "/out/tree.OBJ", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
+      {"/out/tree.obj", ExportFormat::kOBJ, "/out/tree.obj", "/out/treeTexture.bmp",
+       "/out/treeTransparency.bmp"},
+      {"/out/tree.OBJ", ExportFormat::kOBJ, "/out/tree.OBJ", "/out/treeTexture.bmp",
+       "/out/treeTransparency.bmp"},
       {"/out/tree.obj", ExportFormat::k3DS, "/out/tree.obj.3ds", "/out/treeTexture.bmp",
        "/out/treeTransparency.bmp"},
-      {"/out/tree.Dxf", ExportFormat::kDXF, "/out/tree.Dxf", "/out/treeTexture.bmp", "/out/treeTransparency.bmp"},
+      {"/out/tree.Dxf", ExportFormat::kDXF, "/out/tree.Dxf", "/out/treeTexture.bmp",
+       "/out/treeTransparency.bmp"},
       {"/a.b/tree", ExportFormat::k3DS, "/a.b/tree.3ds", "/a.b/treeTexture.bmp", "/a.b/treeTransparency.bmp"},
       {"tree.v2.3ds", ExportFormat::k3DS, "tree.v2.3ds", "tree.v2Texture.bmp", "tree.v2Transparency.bmp"},
   };
@@ -88,13 +92,15 @@ struct TestCloud {
   BillboardCloud cloud;
   std::size_t billboards = 0;
   TestCloud() {
-    for (const auto& submesh : tree->submeshes) submesh->materialName = "Material" + std::to_string(submesh->texture);
+    for (const auto& submesh : tree->submeshes)
+      submesh->materialName = "Material" + std::to_string(submesh->texture);
     BillboardSettings settings;
     settings.precision = 5;
     settings.textureResolution = 5;
     BillboardPicker picker;
     cloud = CreateBillboardCloud(*tree, settings, picker, {}, {});
-    for (const auto& submesh : cloud.mesh->submeshes) billboards += submesh->texture == kBillboardMaterial ? 1 : 0;
+    for (const auto& submesh : cloud.mesh->submeshes)
+      billboards += submesh->texture == kBillboardMaterial ? 1 : 0;
     cloud.colourTexture.At(3, 4)[0] = 200;  // one pixel that is not the key colour
   }
 };
@@ -162,12 +168,15 @@ std::pair<Vector3, Vector3> WrittenBounds(const tinygltf::Model& model, const st
   Vector3 low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
   for (const tinygltf::Mesh& mesh : model.meshes)
     for (const tinygltf::Primitive& primitive : mesh.primitives) {
-      if (!material.empty() && model.materials.at(static_cast<std::size_t>(primitive.material)).name != material)
+      if (!material.empty() &&
+          model.materials.at(static_cast<std::size_t>(primitive.material)).name != material)
         continue;
-      const tinygltf::Accessor& positions = model.accessors.at(static_cast<std::size_t>(primitive.attributes.at("POSITION")));
+      const tinygltf::Accessor& positions =
+          model.accessors.at(static_cast<std::size_t>(primitive.attributes.at("POSITION")));
       low = {std::min<float>(low.x, positions.minValues[0]), std::min<float>(low.y, positions.minValues[1]),
              std::min<float>(low.z, positions.minValues[2])};
-      high = {std::max<float>(high.x, positions.maxValues[0]), std::max<float>(high.y, positions.maxValues[1]),
+      high = {std::max<float>(high.x, positions.maxValues[0]),
+              std::max<float>(high.y, positions.maxValues[1]),
               std::max<float>(high.z, positions.maxValues[2])};
     }
   return {low, high};
@@ -198,8 +207,10 @@ TEST(BillboardFiles, GltfStandsTheCloudWhereItsTreeStands) {
         for (float c : {v.position.x - origin.x, v.position.y - origin.y, v.position.z - origin.z})
           expected.push_back(static_cast<float>(c * 0.01));
   for (const tinygltf::Primitive& primitive : cloud.meshes.at(0).primitives) {
-    if (cloud.materials.at(static_cast<std::size_t>(primitive.material)).name != kBillboardMaterialName) continue;
-    const std::vector<float> written = test::AccessorValues<float>(cloud, primitive.attributes.at("POSITION"));
+    if (cloud.materials.at(static_cast<std::size_t>(primitive.material)).name != kBillboardMaterialName)
+      continue;
+    const std::vector<float> written =
+        test::AccessorValues<float>(cloud, primitive.attributes.at("POSITION"));
     ASSERT_EQ(written.size(), expected.size());
     for (std::size_t i = 0; i < written.size(); ++i) EXPECT_NEAR(written[i], expected[i], 1e-6f) << i;
   }
@@ -209,8 +220,8 @@ TEST(BillboardFiles, UnwritableDirectoryThrowsAndWritesNothing) {
   ScratchDir dir;
   TestCloud test;
   const BillboardFileNames names = BillboardExportNames(dir.File("missing/tree"), ExportFormat::kDXF);
-  EXPECT_THROW(ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
-                                    ExportFormat::kDXF, ExportOrigin(*test.tree)),
+  EXPECT_THROW(ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency,
+                                    names, ExportFormat::kDXF, ExportOrigin(*test.tree)),
                FileError);
   EXPECT_EQ(dir.Entries().size(), 0u);
 }

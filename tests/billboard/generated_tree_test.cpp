@@ -29,13 +29,12 @@ TEST(BillboardCloudOnGeneratedTree, LeaflessTreeInMode0KeepsItsBranches) {
   ASSERT_GT(bark, 0u);
   BillboardPicker picker;
   int pictures = 0;
-  const BillboardCloud cloud = CreateBillboardCloud(
-      *tree, {}, picker,
-      [&](const Vector3&, const Vector3&, const Vector3&, int) {
-        ++pictures;
-        return Image();
-      },
-      {});
+  const BillboardCloud cloud = CreateBillboardCloud(*tree, {}, picker,
+                                                    [&](const Vector3&, const Vector3&, const Vector3&, int) {
+                                                      ++pictures;
+                                                      return Image();
+                                                    },
+                                                    {});
   EXPECT_EQ(pictures, 0);
   ASSERT_NE(cloud.mesh, nullptr);
   EXPECT_EQ(cloud.mesh->submeshes.size(), bark);

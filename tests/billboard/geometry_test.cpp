@@ -9,7 +9,7 @@ namespace vh {
 namespace {
 
 struct SideCase {
-  float edge;   // side of an axis-aligned square, in tree units
+  float edge;  // side of an axis-aligned square, in tree units
   int quality;
   int expected;
 };
@@ -51,7 +51,8 @@ TEST(BillboardImageSide, NonFiniteCornersGiveNoPicture) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   EXPECT_EQ(BillboardImageSide(Vector3(nan, 0, 0), Vector3(1, 0, 0), Vector3(nan, 0, 0), 7), 0);
   const float inf = std::numeric_limits<float>::infinity();
-  EXPECT_EQ(BillboardImageSide(Vector3(inf, 0, 0), Vector3(0, 0, 0), Vector3(0, 0, 0), 7), kMaxBillboardImageSide);
+  EXPECT_EQ(BillboardImageSide(Vector3(inf, 0, 0), Vector3(0, 0, 0), Vector3(0, 0, 0), 7),
+            kMaxBillboardImageSide);
 }
 
 TEST(BillboardGeometry, ThresholdFromBillboardCount) {

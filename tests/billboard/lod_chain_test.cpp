@@ -10,8 +10,8 @@
 #include <tuple>
 
 #include "billboard/card_level.h"
-#include "billboard/lod_chain.h"
 #include "billboard/leaf_simplification.h"
+#include "billboard/lod_chain.h"
 #include "billboard/lod_reduction.h"
 #include "common/gltf_tools.h"
 #include "common/scratch_dir.h"
@@ -40,7 +40,8 @@ double LeafArea(const MeshObject& mesh) {
     if (submesh->texture != kLeafMaterial) continue;
     for (const Triangle& t : submesh->triangles) {
       const Vector3& a = submesh->vertices[t.a].position;
-      area += std::sqrt(LengthSquared(Cross(submesh->vertices[t.b].position - a, submesh->vertices[t.c].position - a)));
+      area += std::sqrt(
+          LengthSquared(Cross(submesh->vertices[t.b].position - a, submesh->vertices[t.c].position - a)));
     }
   }
   return area / 2;
@@ -85,17 +86,20 @@ TEST(LodReduction, ReducedBranchesKeepTheirOwnVerticesAndTurnAsBefore) {
     // Clockwise seen from outside, as the generator's: the face normal of
     // (a, c, b) points along the vertex normals.
     for (const Triangle& t : coarse.triangles) {
-      const Vector3 a = coarse.vertices[t.a].position, b = coarse.vertices[t.b].position, c = coarse.vertices[t.c].position;
+      const Vector3 a = coarse.vertices[t.a].position, b = coarse.vertices[t.b].position,
+                    c = coarse.vertices[t.c].position;
       const Vector3 face = Cross(c - a, b - a);
       if (LengthSquared(face) < 1e-10f) continue;
-      const Vector3 normal = coarse.vertices[t.a].normal + coarse.vertices[t.b].normal + coarse.vertices[t.c].normal;
+      const Vector3 normal =
+          coarse.vertices[t.a].normal + coarse.vertices[t.b].normal + coarse.vertices[t.c].normal;
       EXPECT_GT(Dot(face, normal), 0.0f) << "branch " << i;
     }
     // Base and tip rings and the seam stay.
     EXPECT_EQ(coarse.vertices.front().position, source.vertices.front().position);
     EXPECT_EQ(coarse.vertices.back().position, source.vertices.back().position);
   }
-  const double share = static_cast<double>(reduced->PolygonCount()) / static_cast<double>(tree.PolygonCount());
+  const double share =
+      static_cast<double>(reduced->PolygonCount()) / static_cast<double>(tree.PolygonCount());
   EXPECT_LE(share, 0.4);
   EXPECT_GT(share, 0.3);
 }
@@ -139,7 +143,8 @@ TEST(LodReduction, DropsThinBranchesAndThinsLeavesKeepingTheirCover) {
     }
   }
   const double share = static_cast<double>(kept) / static_cast<double>(leaves);
-  EXPECT_NEAR(LeafArea(*coarse), LeafArea(*tree) * std::sqrt(share), 0.1 * LeafArea(*tree) * std::sqrt(share));
+  EXPECT_NEAR(LeafArea(*coarse), LeafArea(*tree) * std::sqrt(share),
+              0.1 * LeafArea(*tree) * std::sqrt(share));
   EXPECT_LE(coarse->PolygonCount(), tree->PolygonCount() * 15 / 100);
   // The leaves on the crown's outside draw its outline: those kept lie
   // farther out from the trunk, on average, than the tree's leaves.

@@ -27,7 +27,9 @@ double SurfaceOf(const Submesh& submesh) {
   double area = 0.0;
   for (const Triangle& t : submesh.triangles) {
     const Vector3& a = submesh.vertices[t.a].position;
-    area += std::sqrt(LengthSquared(Cross(submesh.vertices[t.b].position - a, submesh.vertices[t.c].position - a))) / 2;
+    area += std::sqrt(LengthSquared(
+                Cross(submesh.vertices[t.b].position - a, submesh.vertices[t.c].position - a))) /
+            2;
   }
   return area;
 }
@@ -80,11 +82,11 @@ TEST(CardLevel, FinsStandOutFromTheTrunkAndHoldTheirWedges) {
     // The wedge: within 1.5 x 180 / kFins degrees of the fin's direction.
     for (const double off : {0.0, wedge - 0.01, -(wedge - 0.01)})
       EXPECT_TRUE(Kept(fin.keep, foot + Vector3{static_cast<float>(std::cos(angle + off)), 1.0f,
-                                                 static_cast<float>(std::sin(angle + off))}))
+                                                static_cast<float>(std::sin(angle + off))}))
           << k << " at " << off;
     for (const double off : {wedge + 0.01, -(wedge + 0.01), 3.14159265})
       EXPECT_FALSE(Kept(fin.keep, foot + Vector3{static_cast<float>(std::cos(angle + off)), 1.0f,
-                                                  static_cast<float>(std::sin(angle + off))}))
+                                                 static_cast<float>(std::sin(angle + off))}))
           << k << " at " << off;
     // Every vertex in its wedge falls on the fin, and every leaf that
     // reaches into the wedge is among the submeshes its picture is drawn from.
@@ -100,12 +102,14 @@ TEST(CardLevel, FinsStandOutFromTheTrunkAndHoldTheirWedges) {
         ASSERT_GE(u, 0.0f);
         ASSERT_LE(u, 1.0f);
       }
-      const bool drawn = std::find(slice.submeshes.begin(), slice.submeshes.end(), submesh) != slice.submeshes.end();
+      const bool drawn =
+          std::find(slice.submeshes.begin(), slice.submeshes.end(), submesh) != slice.submeshes.end();
       if (reaches) {
         EXPECT_TRUE(drawn) << "fin " << k;
       }
     }
-    EXPECT_LT(slice.submeshes.size(), tree.submeshes.size()) << "a fin's picture draws its slice, not the tree";
+    EXPECT_LT(slice.submeshes.size(), tree.submeshes.size())
+        << "a fin's picture draws its slice, not the tree";
   }
   const PictureFrame& top = layout.cards.back();
   EXPECT_NEAR(FrameNormal(top).y, 1.0f, 1e-6f) << "the top card faces up";
@@ -122,8 +126,10 @@ TEST(CardLevel, TheTrunkStaysAndNoCardShowsIt) {
   const std::shared_ptr<Submesh>& trunk = tree.submeshes.front();
   bool trunkDrawn = false;
   const LodRendererFactory renderer = [&trunkDrawn, &trunk](const MeshObject& mesh) {
-    trunkDrawn = trunkDrawn || std::find(mesh.submeshes.begin(), mesh.submeshes.end(), trunk) != mesh.submeshes.end();
-    return PictureRenderer([](const PictureFrame& frame) { return Picture(frame, [](int, int) { return false; }); });
+    trunkDrawn =
+        trunkDrawn || std::find(mesh.submeshes.begin(), mesh.submeshes.end(), trunk) != mesh.submeshes.end();
+    return PictureRenderer(
+        [](const PictureFrame& frame) { return Picture(frame, [](int, int) { return false; }); });
   };
   CardLayout layout = LayOutCards(tree);
   SizeCardPictures(layout, 64);
@@ -152,7 +158,8 @@ TEST(CardLevel, CardsHaveAFaceEachWayAndFillTheirAtlas) {
     for (std::size_t t = 0; t < card.triangles.size(); ++t) {
       const Triangle& tri = card.triangles[t];
       const Vector3 a = card.vertices[tri.a].position;
-      const Vector3 clockwiseNormal = Cross(card.vertices[tri.c].position - a, card.vertices[tri.b].position - a);
+      const Vector3 clockwiseNormal =
+          Cross(card.vertices[tri.c].position - a, card.vertices[tri.b].position - a);
       EXPECT_GT(Dot(clockwiseNormal, facing) * (t < 2 ? 1.0f : -1.0f), 0.0f) << "card " << i << " face " << t;
     }
     for (const Vertex& v : card.vertices) EXPECT_NEAR(LengthSquared(v.normal), 1.0f, 1e-4f);
@@ -166,7 +173,8 @@ TEST(CardLevel, CardsAreLitByTheNormalsOfWhatTheyShow) {
   MeshObject leaves;
   for (int k = 0; k < 128; ++k) {
     const float angle = 0.05f * static_cast<float>(k), radius = 1.0f + 0.05f * static_cast<float>(k % 7);
-    const Vector3 centre{radius * std::cos(angle), 2.0f + 0.015f * static_cast<float>(k), radius * std::sin(angle)};
+    const Vector3 centre{radius * std::cos(angle), 2.0f + 0.015f * static_cast<float>(k),
+                         radius * std::sin(angle)};
     auto leaf = std::make_shared<Submesh>();
     leaf->texture = kLeafMaterial;
     for (const Vector3& corner : {Vector3{-0.1f, 0, -0.1f}, Vector3{0.1f, 0, -0.1f}, Vector3{0, 0, 0.1f}}) {
@@ -201,8 +209,8 @@ TEST(LeafSimplification, KeepsTheCornersThatShapeTheLeafAndItsTurn) {
   for (int k = 0; k < 8; ++k) {
     const double angle = k * 3.14159265 / 4;
     const float radius = k == 2 ? 1.5f : 1.0f;
-    leaf.vertices.push_back(Vertex({radius * static_cast<float>(std::cos(angle)), 0.0f,
-                                    radius * static_cast<float>(std::sin(angle))}));
+    leaf.vertices.push_back(Vertex(
+        {radius * static_cast<float>(std::cos(angle)), 0.0f, radius * static_cast<float>(std::sin(angle))}));
   }
   leaf.vertices.push_back(leaf.vertices.front());  // the outline closes on its first point
   for (std::uint32_t k = 1; k + 1 < 8; ++k) leaf.triangles.push_back({0, k, k + 1, true});
@@ -213,7 +221,9 @@ TEST(LeafSimplification, KeepsTheCornersThatShapeTheLeafAndItsTurn) {
   ASSERT_EQ(plan.triangles.size(), 2u);
   const auto simplified = SimplifiedLeaf(leaf, plan, 1.0);
   const auto facing = [](const Submesh& s, const Triangle& t) {
-    return Cross(s.vertices[t.b].position - s.vertices[t.a].position, s.vertices[t.c].position - s.vertices[t.a].position).y;
+    return Cross(s.vertices[t.b].position - s.vertices[t.a].position,
+                 s.vertices[t.c].position - s.vertices[t.a].position)
+        .y;
   };
   double area = 0, original = 0;
   for (const Triangle& t : simplified->triangles) {
@@ -248,7 +258,8 @@ TEST(LodError, CardsSeenSquareOnShowTheirPictures) {
   SizeCardPictures(layout, 256);
   std::vector<Image> pictures;
   for (const PictureFrame& card : layout.cards)
-    pictures.push_back(Picture(card, [&card](int x, int y) { return x < card.width / 2 && y > card.height / 3; }));
+    pictures.push_back(
+        Picture(card, [&card](int x, int y) { return x < card.width / 2 && y > card.height / 3; }));
   PictureFrame front = layout.cards.front();
   const Image seen = CardsThroughFrame(layout, pictures, front);
   // Square on, the first fin shows its own picture (the others stand
@@ -282,7 +293,8 @@ TEST(LodChain, CardPicturesMoveTheProgressAndCanBeStopped) {
   });
   ASSERT_EQ(chain.levels.size(), 4u);
   EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
-  EXPECT_GE(std::count_if(reported.begin(), reported.end(), [](int percent) { return percent > 10 && percent < 60; }),
+  EXPECT_GE(std::count_if(reported.begin(), reported.end(),
+                          [](int percent) { return percent > 10 && percent < 60; }),
             kFins / 2);
   const int whole = drawn;
   drawn = 0;

@@ -27,7 +27,7 @@ TEST(Packing, OneImageOf128InRoot151) {
   const PackingNode* placed = root.Insert(128, 128);
   ASSERT_NE(placed, nullptr);
   ASSERT_NE(root.first, nullptr);
-  EXPECT_EQ(BoundsOf(*root.first), (Bounds{0, 0, 151, 127}));    // horizontal cut
+  EXPECT_EQ(BoundsOf(*root.first), (Bounds{0, 0, 151, 127}));  // horizontal cut
   EXPECT_EQ(BoundsOf(*root.second), (Bounds{0, 128, 151, 151}));
   ASSERT_NE(root.first->first, nullptr);
   EXPECT_EQ(BoundsOf(*root.first->first), (Bounds{0, 0, 127, 127}));  // then vertical
@@ -115,11 +115,11 @@ TEST(Packing, AtlasSideFromAreaSum) {
 // the square: two 128 x 128 and three 32 x 32 pictures (35840) give 224.
 TEST(Packing, AtlasSideIsTheExactRootOfPerfectSquares) {
   EXPECT_EQ(AtlasSide(2 * 128 * 128 + 3 * 32 * 32), 224);
-  EXPECT_EQ(AtlasSide(35), 7);             // 1.4 * 35 = 49
+  EXPECT_EQ(AtlasSide(35), 7);  // 1.4 * 35 = 49
   EXPECT_EQ(AtlasSide(35 * 100 * 100), 700);
-  EXPECT_EQ(AtlasSide(34), 6);             // 47.6
-  EXPECT_EQ(AtlasSide(36), 7);             // 50.4
-  EXPECT_EQ(AtlasSide(35839), 223);        // 50174.6, just below 224^2
+  EXPECT_EQ(AtlasSide(34), 6);       // 47.6
+  EXPECT_EQ(AtlasSide(36), 7);       // 50.4
+  EXPECT_EQ(AtlasSide(35839), 223);  // 50174.6, just below 224^2
   EXPECT_EQ(AtlasSide(16384), 151);
   EXPECT_EQ(AtlasSide(0), 0);
   EXPECT_THROW(AtlasSide(-1), std::runtime_error);

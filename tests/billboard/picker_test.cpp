@@ -16,7 +16,8 @@ Vector3 Jittered(const Vector3& position, MersenneTwister& random) {
   const long double r1 = random.NextReal();
   const long double r2 = random.NextReal();
   const long double r3 = random.NextReal();
-  return position + Vector3(static_cast<float>((r3 - 0.5) * 2 * 0.01), static_cast<float>((r2 - 0.5) * 2 * 0.01),
+  return position + Vector3(static_cast<float>((r3 - 0.5) * 2 * 0.01),
+                            static_cast<float>((r2 - 0.5) * 2 * 0.01),
                             static_cast<float>((r1 - 0.5) * 2 * 0.01));
 }
 
@@ -49,7 +50,8 @@ TEST(BillboardPicker, DrawOrderOnASingleTriangle) {
 
 // Replays the index draws the picker must make, skipping covered triangles
 // and empty submeshes, to predict which triangle it picks.
-std::pair<std::size_t, std::size_t> PredictTriangle(const TriangleCoverage& coverage, MersenneTwister& random) {
+std::pair<std::size_t, std::size_t> PredictTriangle(const TriangleCoverage& coverage,
+                                                    MersenneTwister& random) {
   for (;;) {
     const std::uint32_t s = random.NextUInt32() % static_cast<std::uint32_t>(coverage.SubmeshCount());
     if (coverage.TriangleCount(s) == 0) continue;
@@ -123,7 +125,8 @@ TEST(FastModulo, EqualsTheRemainder) {
   const std::uint32_t divisors[] = {1, 2, 3, 7, 10, 641, 47581, 65536, 2147483647u, 2147483648u, 4294967295u};
   for (std::uint32_t d : divisors) {
     const FastModulo modulo(d);
-    for (std::uint32_t a : {0u, 1u, d - 1, d, 4294967295u, 4294967294u}) ASSERT_EQ(modulo(a), a % d) << a << " % " << d;
+    for (std::uint32_t a : {0u, 1u, d - 1, d, 4294967295u, 4294967294u})
+      ASSERT_EQ(modulo(a), a % d) << a << " % " << d;
     for (int i = 0; i < 20000; ++i) {
       const std::uint32_t a = random.NextUInt32();
       ASSERT_EQ(modulo(a), a % d) << a << " % " << d;

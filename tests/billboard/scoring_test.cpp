@@ -21,7 +21,8 @@ namespace {
 }
 
 Vector3 RandomPoint(MersenneTwister& random, double extent) {
-  return {static_cast<float>(random.Uniform(-extent, extent)), static_cast<float>(random.Uniform(-extent, extent)),
+  return {static_cast<float>(random.Uniform(-extent, extent)),
+          static_cast<float>(random.Uniform(-extent, extent)),
           static_cast<float>(random.Uniform(-extent, extent))};
 }
 
@@ -72,15 +73,18 @@ TEST(PlaneScoring, FastScorerEqualsReferenceAtTheThreshold) {
   std::vector<CandidatePlane> candidates;
   MeshObject mesh;
   for (int c = 0; c < 12; ++c) {
-    const CandidatePlane candidate{RandomPoint(random, 40), RandomPoint(random, 40), RandomPoint(random, 40), 0, 0};
+    const CandidatePlane candidate{RandomPoint(random, 40), RandomPoint(random, 40), RandomPoint(random, 40),
+                                   0, 0};
     candidates.push_back(candidate);
     const BillboardPlane plane = MakePlane(candidate);
     std::vector<Vector3> points;
     for (int i = 0; i < 300; ++i) {
       const float side = random.NextUInt32() % 2 ? 1.0f : -1.0f;
       float distance = threshold;
-      for (int step = static_cast<int>(random.NextUInt32() % 9); step > 4; --step) distance = std::nextafter(distance, 0.0f);
-      for (int step = static_cast<int>(random.NextUInt32() % 9); step > 4; --step) distance = std::nextafter(distance, 100.0f);
+      for (int step = static_cast<int>(random.NextUInt32() % 9); step > 4; --step)
+        distance = std::nextafter(distance, 0.0f);
+      for (int step = static_cast<int>(random.NextUInt32() % 9); step > 4; --step)
+        distance = std::nextafter(distance, 100.0f);
       const Vector3 anywhere = RandomPoint(random, 50);
       const Vector3 inPlane = Project(plane, anywhere, SignedDistance(plane, anywhere));
       points.push_back(inPlane + plane.normal * (side * distance));
@@ -97,12 +101,24 @@ TEST(PlaneScoring, FastScorerEqualsReferenceForDegenerateAndNonFiniteInput) {
   MeshObject mesh;
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  mesh.submeshes.push_back(test::MakeTriangles(
-      kLeafMaterial, {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {inf, 0, 0}, {0, 1, 0}, {0, 0, 1}, {nan, 0, 0}, {1, 0, 0},
-                      {0, 1, 0}, {3, 0, 0}, {3, 1, 0}, {3, 0, 1}, {1e30f, 0, 0}, {0, 1e30f, 0}, {0, 0, 0}}));
+  mesh.submeshes.push_back(test::MakeTriangles(kLeafMaterial, {{0, 0, 0},
+                                                               {1, 1, 1},
+                                                               {2, 2, 2},
+                                                               {inf, 0, 0},
+                                                               {0, 1, 0},
+                                                               {0, 0, 1},
+                                                               {nan, 0, 0},
+                                                               {1, 0, 0},
+                                                               {0, 1, 0},
+                                                               {3, 0, 0},
+                                                               {3, 1, 0},
+                                                               {3, 0, 1},
+                                                               {1e30f, 0, 0},
+                                                               {0, 1e30f, 0},
+                                                               {0, 0, 0}}));
   const TriangleCoverage coverage(mesh);
   const std::vector<CandidatePlane> candidates = {
-      {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, 0, 0},      // degenerate: tiny normal, everything near
+      {{0, 0, 0}, {1, 1, 1}, {2, 2, 2}, 0, 0},  // degenerate: tiny normal, everything near
       {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 0, 0},
       {{0, 0, 0}, {1e-4f, 0, 0}, {0, 1e-4f, 0}, 0, 0},
       {{nan, 0, 0}, {1, 0, 0}, {0, 1, 0}, 0, 0},
@@ -112,7 +128,8 @@ TEST(PlaneScoring, FastScorerEqualsReferenceForDegenerateAndNonFiniteInput) {
 
 TEST(PlaneScoring, CoveredTrianglesCountNothing) {
   MeshObject mesh;
-  mesh.submeshes.push_back(test::MakeTriangles(kLeafMaterial, {{0, 0, 0}, {4, 0, 0}, {0, 3, 0}, {0, 0, 1}, {2, 0, 1}, {0, 2, 1}}));
+  mesh.submeshes.push_back(
+      test::MakeTriangles(kLeafMaterial, {{0, 0, 0}, {4, 0, 0}, {0, 3, 0}, {0, 0, 1}, {2, 0, 1}, {0, 2, 1}}));
   TriangleCoverage coverage(mesh);
   const CandidatePlane candidate{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 0, 0};
   EXPECT_EQ(ScorePlaneReference(mesh, coverage, candidate, 10.0f, false), 16.0f);

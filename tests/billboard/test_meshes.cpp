@@ -39,7 +39,8 @@ std::shared_ptr<Submesh> MakeLeaf(MersenneTwister& random) {
   leaf->texture = kLeafMaterial;
   leaf->strip = false;
   // Crown: a squashed ball around (0, 80, 0).
-  const Vector3 centre(static_cast<float>(random.Uniform(-50, 50)), static_cast<float>(random.Uniform(50, 115)),
+  const Vector3 centre(static_cast<float>(random.Uniform(-50, 50)),
+                       static_cast<float>(random.Uniform(50, 115)),
                        static_cast<float>(random.Uniform(-50, 50)));
   const Vector3 along(static_cast<float>(random.Uniform(-2, 2)), static_cast<float>(random.Uniform(-2, 2)),
                       static_cast<float>(random.Uniform(-2, 2)));
@@ -63,11 +64,13 @@ std::unique_ptr<MeshObject> MakeLeafyMesh(const LeafyMeshOptions& options) {
   for (int b = 0; b < options.barkSubmeshes; ++b) {
     mesh->submeshes.push_back(MakeTube(random));
     const int share = options.leaves / std::max(1, options.barkSubmeshes);
-    for (int i = 0; i < share && leavesLeft > 0; ++i, --leavesLeft) mesh->submeshes.push_back(MakeLeaf(random));
+    for (int i = 0; i < share && leavesLeft > 0; ++i, --leavesLeft)
+      mesh->submeshes.push_back(MakeLeaf(random));
   }
   for (; leavesLeft > 0; --leavesLeft) mesh->submeshes.push_back(MakeLeaf(random));
   if (options.emptySubmesh) {
-    const auto at = mesh->submeshes.begin() + std::min<std::ptrdiff_t>(1, static_cast<std::ptrdiff_t>(mesh->submeshes.size()));
+    const auto at = mesh->submeshes.begin() +
+                    std::min<std::ptrdiff_t>(1, static_cast<std::ptrdiff_t>(mesh->submeshes.size()));
     mesh->submeshes.insert(at, std::make_shared<Submesh>());
   }
   return mesh;
@@ -77,7 +80,8 @@ std::shared_ptr<Submesh> MakeTriangles(int texture, const std::vector<Vector3>& 
   auto submesh = std::make_shared<Submesh>();
   submesh->texture = texture;
   for (const Vector3& p : positions) submesh->vertices.emplace_back(p);
-  for (std::uint32_t i = 0; i + 2 < positions.size(); i += 3) submesh->triangles.push_back({i, i + 1, i + 2, true});
+  for (std::uint32_t i = 0; i + 2 < positions.size(); i += 3)
+    submesh->triangles.push_back({i, i + 1, i + 2, true});
   return submesh;
 }
 

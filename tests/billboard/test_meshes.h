@@ -10,9 +10,9 @@
 namespace vh::test {
 
 struct LeafyMeshOptions {
-  int leaves = 200;            // leaf submeshes of two triangles each
-  int barkSubmeshes = 3;       // tubes of 8 x 6 quads
-  bool emptySubmesh = false;   // insert a submesh without triangles at index 1
+  int leaves = 200;           // leaf submeshes of two triangles each
+  int barkSubmeshes = 3;      // tubes of 8 x 6 quads
+  bool emptySubmesh = false;  // insert a submesh without triangles at index 1
   unsigned seed = 7;
 };
 

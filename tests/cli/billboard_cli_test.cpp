@@ -35,7 +35,8 @@ Outcome Execute(const std::string& command) {
   FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
   if (pipe == nullptr) return run;
   std::array<char, 4096> buffer;
-  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) run.output.append(buffer.data(), n);
+  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+    run.output.append(buffer.data(), n);
   const int status = ::pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
@@ -63,7 +64,8 @@ long Number(const std::string& text, const std::string& label) {
 
 TEST(BillboardCli, LeafyTreeBecomesObjWithBillboardMaterialAndTwoPictures) {
   ScratchDir dir;
-  const Outcome run = Billboard(Quoted(kLeafyTree) + " -o " + Quoted(dir.File("leafy.obj")) + " --precision 20");
+  const Outcome run =
+      Billboard(Quoted(kLeafyTree) + " -o " + Quoted(dir.File("leafy.obj")) + " --precision 20");
   ASSERT_EQ(run.status, 0) << run.output;
   const long billboards = Number(run.output, "billboards");
   const long polygons = Number(run.output, "polygons");
@@ -101,8 +103,9 @@ TEST(BillboardCli, LeafyTreeBecomesObjWithBillboardMaterialAndTwoPictures) {
 
 TEST(BillboardCli, ModeOneReplacesTheBranchesAndHonoursTheResolution) {
   ScratchDir dir;
-  const Outcome run = Billboard("-o " + Quoted(dir.File("all.3DS")) + " --mode 1 --resolution 5 --count 3 --precision 5 "
-                            "--quality 2 --favour-vertical");
+  const Outcome run = Billboard("-o " + Quoted(dir.File("all.3DS")) +
+                                " --mode 1 --resolution 5 --count 3 --precision 5 "
+                                "--quality 2 --favour-vertical");
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(Number(run.output, "billboards"), Number(run.output, "submeshes")) << run.output;
   EXPECT_EQ(Number(run.output, "polygons"), 2 * Number(run.output, "billboards")) << run.output;
@@ -117,7 +120,8 @@ TEST(BillboardCli, SameInputGivesTheSameCloud) {
   ScratchDir dir;
   ASSERT_EQ(Billboard("-o " + Quoted(dir.File("a.dxf")) + " --precision 10 --resolution 6").status, 0);
   ASSERT_EQ(Billboard("-o " + Quoted(dir.File("b.dxf")) + " --precision 10 --resolution 6").status, 0);
-  ASSERT_EQ(Billboard("-o " + Quoted(dir.File("c.dxf")) + " --precision 10 --resolution 6 --seed 7").status, 0);
+  ASSERT_EQ(Billboard("-o " + Quoted(dir.File("c.dxf")) + " --precision 10 --resolution 6 --seed 7").status,
+            0);
   EXPECT_EQ(ReadText(dir.File("a.dxf")), ReadText(dir.File("b.dxf")));
   EXPECT_NE(ReadText(dir.File("a.dxf")), ReadText(dir.File("c.dxf"))) << "another seed grows another tree";
   EXPECT_EQ(ReadText(dir.File("aTexture.bmp")), ReadText(dir.File("bTexture.bmp")));
@@ -197,7 +201,8 @@ TEST(BillboardCli, PicturesUseTheDocumentsLeafTexture) {
 TEST(BillboardCli, HelpListsTheCommand) {
   const vh::test::ToolRun run = vh::test::RunTool("--help");
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.out.find("billboard [DOC.vhm | --preset NAME] -o OUT [--seed N]"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("billboard [DOC.vhm | --preset NAME] -o OUT [--seed N]"), std::string::npos)
+      << run.out;
 }
 
 }  // namespace

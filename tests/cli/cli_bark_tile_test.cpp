@@ -33,8 +33,9 @@ TEST(CliBarkTile, WritesTheSameTileAsTheCoreAlgorithm) {
   ScratchDir dir;
   const Image source = StripedPicture(120, 90);
   SavePicture(dir.File("bark.bmp"), source);
-  const test::ToolRun run = RunTool("bark-tile " + Quoted(dir.File("bark.bmp")) + " " + Quoted(dir.File("tile.BMP")) +
-                                    " --crop 10,90,0,80 --shading 12 --symmetrize --pow2");
+  const test::ToolRun run =
+      RunTool("bark-tile " + Quoted(dir.File("bark.bmp")) + " " + Quoted(dir.File("tile.BMP")) +
+              " --crop 10,90,0,80 --shading 12 --symmetrize --pow2");
   ASSERT_EQ(run.status, 0) << run.err;
 
   BarkTileOptions options;

@@ -95,8 +95,7 @@ TEST_F(CliExport, ChoosesTheFormatByExtensionIgnoringCase) {
   for (const Case& c : cases) {
     const std::string expected = (m_dir / "expected" / c.name).string();
     c.exporter(tree, expected);
-    const Outcome outcome =
-        Run("export '" + kLeafyDocument + "' -o '" + File(c.name) + "' --seed 42");
+    const Outcome outcome = Run("export '" + kLeafyDocument + "' -o '" + File(c.name) + "' --seed 42");
     ASSERT_EQ(outcome.status, 0) << c.name << ": " << outcome.err;
     EXPECT_TRUE(outcome.out.empty());
     EXPECT_EQ(Slurp(File(c.name)), Slurp(expected)) << c.name;
@@ -139,8 +138,7 @@ TEST_F(CliExport, BadInputFailsWithAMessageAndWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(File("tree.stl")));
   EXPECT_EQ(Slurp(File("existing.obj")), "keep me");
   // Only the files made above: no temporary file was left behind.
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir),
-                          std::filesystem::directory_iterator()),
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), std::filesystem::directory_iterator()),
             2);
 }
 

@@ -46,15 +46,16 @@ std::string TexturedDocument(const ScratchDir& dir, const std::string& bark, con
 
 Image Picture(int width, int height) {
   Image picture(width, height);
-  for (std::size_t i = 0; i < picture.pixels.size(); ++i) picture.pixels[i] = static_cast<std::uint8_t>(i * 7);
+  for (std::size_t i = 0; i < picture.pixels.size(); ++i)
+    picture.pixels[i] = static_cast<std::uint8_t>(i * 7);
   return picture;
 }
 
 TEST(CliGltf, ExportWritesWhatTheLibraryWrites) {
   ScratchDir dir;
   std::filesystem::create_directory(dir.path() / "cli");
-  const test::ToolRun run =
-      test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("cli/tree.glb")) + " --seed 9");
+  const test::ToolRun run = test::RunTool("export " + Quoted(kLeafyDocument) + " -o " +
+                                          Quoted(dir.File("cli/tree.glb")) + " --seed 9");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(run.out.empty()) << run.out;
   Tree tree;
@@ -76,7 +77,8 @@ TEST(CliGltf, ScaleMultipliesTheCoordinates) {
   const std::vector<float> a = test::AccessorValues<float>(one, position);
   const std::vector<float> b = test::AccessorValues<float>(two, position);
   ASSERT_EQ(a.size(), b.size());
-  for (std::size_t i = 0; i < a.size(); ++i) EXPECT_NEAR(b[i], 2.0f * a[i], 1e-6f * std::max(1.0f, std::fabs(b[i])));
+  for (std::size_t i = 0; i < a.size(); ++i)
+    EXPECT_NEAR(b[i], 2.0f * a[i], 1e-6f * std::max(1.0f, std::fabs(b[i])));
 }
 
 TEST(CliGltf, TexturedTreeAsTextGltfEmbedsNothingAndPassesTheValidator) {
@@ -86,13 +88,15 @@ TEST(CliGltf, TexturedTreeAsTextGltfEmbedsNothingAndPassesTheValidator) {
   WriteBMP(dir.File("leaf.bmp"), Picture(16, 32));
   const std::string document = TexturedDocument(dir, dir.File("bark.bmp"), dir.File("leaf.bmp"));
   std::filesystem::create_directory(dir.path() / "out");
-  const test::ToolRun run = test::RunTool("export " + Quoted(document) + " -o " + Quoted(dir.File("out/oak.gltf")));
+  const test::ToolRun run =
+      test::RunTool("export " + Quoted(document) + " -o " + Quoted(dir.File("out/oak.gltf")));
   ASSERT_EQ(run.status, 0) << run.err;
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path() / "out"))
     files.push_back(entry.path().filename().string());
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"oak.bin", "oak.gltf", "oak_Material1.jpg", "oak_Material2.jpg"}));
+  EXPECT_EQ(files,
+            (std::vector<std::string>{"oak.bin", "oak.gltf", "oak_Material1.jpg", "oak_Material2.jpg"}));
   test::ExpectValidGltf(dir.File("out/oak.gltf"));
   const tinygltf::Model model = test::LoadGltf(dir.File("out/oak.gltf"));
   ASSERT_EQ(model.images.size(), 2u);
@@ -107,8 +111,9 @@ TEST(CliGltf, TexturedTreeAsTextGltfEmbedsNothingAndPassesTheValidator) {
 TEST(CliGltf, LevelOfDetailChainReportsItsLevelsAndPassesTheReaders) {
   VH_REQUIRE_GLTF_VALIDATOR();
   ScratchDir dir;
-  const test::ToolRun run = test::RunTool("export " + Quoted(kLeafyDocument) + " -o " +
-                                          Quoted(dir.File("chain.glb")) + " --lod --scale 0.5 --lod-ratios 0.3,0.1");
+  const test::ToolRun run =
+      test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("chain.glb")) +
+                    " --lod --scale 0.5 --lod-ratios 0.3,0.1");
   ASSERT_EQ(run.status, 0) << run.err;
   std::istringstream lines(run.out);
   std::vector<std::string> levels;
@@ -117,14 +122,16 @@ TEST(CliGltf, LevelOfDetailChainReportsItsLevelsAndPassesTheReaders) {
   EXPECT_EQ(levels[0].rfind("LOD0 full tree: triangles ", 0), 0u) << levels[0];
   EXPECT_EQ(levels[3].rfind("LOD3 cards: triangles 516 submeshes 98 ", 0), 0u) << levels[3];
   std::vector<long> triangles;
-  for (const std::string& level : levels) triangles.push_back(std::stol(level.substr(level.find("triangles ") + 10)));
+  for (const std::string& level : levels)
+    triangles.push_back(std::stol(level.substr(level.find("triangles ") + 10)));
   EXPECT_LE(triangles[1], triangles[0] * 30 / 100) << "--lod-ratios sets the reduced levels' shares";
   EXPECT_LE(triangles[2], triangles[0] * 10 / 100);
   EXPECT_LT(triangles[3], triangles[2]) << "the cards, with their trunk, are the lightest level";
   test::ExpectValidGltf(dir.File("chain.glb"));
   const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
   ASSERT_EQ(model.nodes.size(), 4u);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(model.nodes.at(static_cast<std::size_t>(i)).name, "chain_LOD" + std::to_string(i));
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(model.nodes.at(static_cast<std::size_t>(i)).name, "chain_LOD" + std::to_string(i));
   EXPECT_EQ(model.scenes.at(0).nodes, (std::vector<int>{0})) << "the scene holds LOD0 alone";
 }
 
@@ -132,13 +139,17 @@ TEST(CliGltf, LevelOfDetailLayoutsWriteOneFileOrOnePerLevel) {
   VH_REQUIRE_GLTF_VALIDATOR();
   ScratchDir dir;
   ASSERT_EQ(test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("grouped.glb")) +
-                          " --lod --lod-layout grouped").status, 0);
+                          " --lod --lod-layout grouped")
+                .status,
+            0);
   const tinygltf::Model grouped = test::LoadGltf(dir.File("grouped.glb"));
   ASSERT_EQ(grouped.scenes.at(0).nodes.size(), 1u);
   EXPECT_EQ(grouped.nodes.at(static_cast<std::size_t>(grouped.scenes[0].nodes[0])).children.size(), 4u);
 
   ASSERT_EQ(test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("each.glb")) +
-                          " --lod --lod-layout files").status, 0);
+                          " --lod --lod-layout files")
+                .status,
+            0);
   for (int i = 0; i < 4; ++i) {
     const std::string name = dir.File("each_LOD" + std::to_string(i) + ".glb");
     test::ExpectValidGltf(name);
@@ -147,7 +158,6 @@ TEST(CliGltf, LevelOfDetailLayoutsWriteOneFileOrOnePerLevel) {
     EXPECT_EQ(level.nodes[0].name, "each_LOD" + std::to_string(i));
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("each.glb")));
-
 }
 
 // The bounds of the POSITION accessors of the primitives whose material is
@@ -171,7 +181,8 @@ TEST(CliGltf, BillboardFileStandsWhereTheTreeStands) {
   // The branches a cloud keeps are the tree's own: in both files they lie
   // at the same coordinates.
   ScratchDir dir;
-  ASSERT_EQ(test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("tree.glb"))).status, 0);
+  ASSERT_EQ(test::RunTool("export " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File("tree.glb"))).status,
+            0);
   const test::ToolRun run = test::RunTool("billboard " + Quoted(kLeafyDocument) + " -o " +
                                           Quoted(dir.File("cloud.glb")) + " --resolution 6 --precision 5");
   ASSERT_EQ(run.status, 0) << run.err;
@@ -185,7 +196,8 @@ TEST(CliGltf, BillboardFileStandsWhereTheTreeStands) {
 TEST(CliGltf, WindOnALeafyPresetAndOnEveryLevelOfAChainPassesTheValidator) {
   VH_REQUIRE_GLTF_VALIDATOR();
   ScratchDir dir;
-  ASSERT_EQ(test::RunTool("export --preset broadleaf-oak --wind -o " + Quoted(dir.File("oak.glb"))).status, 0);
+  ASSERT_EQ(test::RunTool("export --preset broadleaf-oak --wind -o " + Quoted(dir.File("oak.glb"))).status,
+            0);
   test::ExpectValidGltf(dir.File("oak.glb"));
   const test::ToolRun run =
       test::RunTool("export --preset broadleaf-oak --wind --lod -o " + Quoted(dir.File("chain.glb")));
@@ -200,8 +212,10 @@ TEST(CliGltf, WindOnALeafyPresetAndOnEveryLevelOfAChainPassesTheValidator) {
     ASSERT_EQ(node.name, "chain_LOD" + std::to_string(level));
     EXPECT_EQ(node.skin, 0) << node.name;
     int highestJoint = 0;
-    for (const tinygltf::Primitive& primitive : model.meshes.at(static_cast<std::size_t>(node.mesh)).primitives) {
-      const std::vector<std::uint8_t> joints = test::AccessorValues<std::uint8_t>(model, primitive.attributes.at("JOINTS_0"));
+    for (const tinygltf::Primitive& primitive :
+         model.meshes.at(static_cast<std::size_t>(node.mesh)).primitives) {
+      const std::vector<std::uint8_t> joints =
+          test::AccessorValues<std::uint8_t>(model, primitive.attributes.at("JOINTS_0"));
       for (const std::uint8_t joint : joints) highestJoint = std::max<int>(highestJoint, joint);
     }
     if (level < 3)
@@ -215,8 +229,8 @@ TEST(CliGltf, BillboardCloudAsGltfPassesTheReaders) {
   VH_REQUIRE_GLTF_VALIDATOR();
   ScratchDir dir;
   for (const char* name : {"cloud.glb", "cloud.gltf"}) {
-    const test::ToolRun run =
-        test::RunTool("billboard " + Quoted(kLeafyDocument) + " -o " + Quoted(dir.File(name)) + " --resolution 8");
+    const test::ToolRun run = test::RunTool("billboard " + Quoted(kLeafyDocument) + " -o " +
+                                            Quoted(dir.File(name)) + " --resolution 8");
     ASSERT_EQ(run.status, 0) << run.err;
     test::ExpectValidGltf(dir.File(name));
     // The cloud's counts as the program shows them; the file leaves out the
@@ -256,7 +270,8 @@ TEST(CliGltf, WindTakesTheDocumentsWindSettings) {
   params.wind.loopLength = 30;
   const std::string document = dir.File("windy.vhm");
   std::ofstream(document) << FormatDocument(params);
-  ASSERT_EQ(test::RunTool("export " + Quoted(document) + " --wind -o " + Quoted(dir.File("windy.glb"))).status, 0);
+  ASSERT_EQ(
+      test::RunTool("export " + Quoted(document) + " --wind -o " + Quoted(dir.File("windy.glb"))).status, 0);
   const tinygltf::Model model = test::LoadGltf(dir.File("windy.glb"));
   ASSERT_EQ(model.animations.size(), 1u);
   const tinygltf::AnimationSampler& sampler = model.animations[0].samplers.at(0);
@@ -280,14 +295,18 @@ TEST(CliGltf, BadInputFailsWithAMessageAndWritesNothing) {
       {"export -o " + Quoted(dir.File("tree.obj")) + " --scale 2", "--scale needs a glTF output"},
       {"export -o " + Quoted(dir.File("tree.dxf")) + " --lod", "--lod needs a glTF output"},
       {"export -o " + Quoted(dir.File("tree.obj")) + " --wind", "--wind needs a glTF output"},
-      {"export -o " + Quoted(dir.File("tree.glb")) + " --wind-engine-copies", "--wind-engine-copies needs --wind"},
-      {"export -o " + Quoted(dir.File("tree.glb")) + " --scale 0", "--scale needs a number from 1e-06 to 1e+06"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --wind-engine-copies",
+       "--wind-engine-copies needs --wind"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --scale 0",
+       "--scale needs a number from 1e-06 to 1e+06"},
       {"export -o " + Quoted(dir.File("tree.glb")) + " --scale nan", "--scale needs a number"},
       {"export -o " + Quoted(dir.File("tree.glb")) + " --scale", "--scale needs a number"},
       {"export -o " + Quoted(dir.File("tree.glb")) + " --lod --lod-layout flat",
        "--lod-layout needs extension, grouped or files, not 'flat'"},
-      {"export -o " + Quoted(dir.File("tree.glb")) + " --lod --lod-ratios 0.1,0.4", "may not exceed the first"},
-      {"export -o " + Quoted(dir.File("tree.glb")) + " --lod --lod-ratios 40", "--lod-ratios needs two shares"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --lod --lod-ratios 0.1,0.4",
+       "may not exceed the first"},
+      {"export -o " + Quoted(dir.File("tree.glb")) + " --lod --lod-ratios 40",
+       "--lod-ratios needs two shares"},
       {"export -o " + Quoted(dir.File("tree.glb")) + " --lod-ratios 0.4,0.1", "--lod-ratios needs --lod"},
   };
   for (const auto& c : cases) {

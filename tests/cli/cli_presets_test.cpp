@@ -68,7 +68,8 @@ TEST(CliPresets, ExportWritesThePresetsTreeWithItsPictures) {
   const std::string obj = Slurp(scratch.File("birch.obj"));
   const std::string expected = Slurp(scratch.File("expected.obj"));
   // Only the name of the material file differs.
-  EXPECT_EQ(obj.substr(obj.find('\n', obj.find("mtllib"))), expected.substr(expected.find('\n', expected.find("mtllib"))));
+  EXPECT_EQ(obj.substr(obj.find('\n', obj.find("mtllib"))),
+            expected.substr(expected.find('\n', expected.find("mtllib"))));
   EXPECT_EQ(Slurp(scratch.File("birch.obj.mtl")), Slurp(scratch.File("expected.obj.mtl")));
   std::string mtl = Slurp(scratch.File("birch.obj.mtl"));
   for (char& c : mtl) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -16,12 +16,14 @@ inline long EngineTriangles(const MeshObject& mesh) {
   for (const auto& submesh : mesh.submeshes) {
     if (submesh->texture == kLeafMaterial) {
       std::vector<float> key;
-      for (const Vertex& v : submesh->vertices) key.insert(key.end(), {v.position.x, v.position.y, v.position.z});
+      for (const Vertex& v : submesh->vertices)
+        key.insert(key.end(), {v.position.x, v.position.y, v.position.z});
       if (!leaves.insert(key).second) continue;
     }
     for (const Triangle& t : submesh->triangles) {
       const Vector3& a = submesh->vertices[t.a].position;
-      count += LengthSquared(Cross(submesh->vertices[t.b].position - a, submesh->vertices[t.c].position - a)) > 0.0f;
+      count += LengthSquared(
+                   Cross(submesh->vertices[t.b].position - a, submesh->vertices[t.c].position - a)) > 0.0f;
     }
   }
   return count;

@@ -17,7 +17,7 @@
 namespace vh::test {
 
 struct CommandOutput {
-  int status = -1;  // exit code, -1 when it did not exit normally
+  int status = -1;   // exit code, -1 when it did not exit normally
   std::string text;  // standard output and error
 };
 
@@ -26,7 +26,8 @@ inline CommandOutput RunShell(const std::string& command) {
   FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
   if (pipe == nullptr) return result;
   std::array<char, 4096> buffer;
-  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) result.text.append(buffer.data(), n);
+  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+    result.text.append(buffer.data(), n);
   const int status = ::pclose(pipe);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
@@ -42,8 +43,9 @@ inline const std::optional<std::string>& ValidatorUnavailable() {
   static const std::optional<std::string> reason = []() -> std::optional<std::string> {
     const std::string package = kValidatorDir + "/node_modules/gltf-validator/package.json";
     if (RunShell("node --version").status != 0)
-      return std::string("the Khronos glTF validator needs Node.js, which is not installed "
-                         "(scripts/install-deps.sh installs it)");
+      return std::string(
+          "the Khronos glTF validator needs Node.js, which is not installed "
+          "(scripts/install-deps.sh installs it)");
     if (std::FILE* file = std::fopen(package.c_str(), "r")) {
       std::fclose(file);
       return std::nullopt;
@@ -56,8 +58,8 @@ inline const std::optional<std::string>& ValidatorUnavailable() {
 }
 
 // Skips the test, saying why, when the validator cannot run.
-#define VH_REQUIRE_GLTF_VALIDATOR()                                                  \
-  do {                                                                               \
+#define VH_REQUIRE_GLTF_VALIDATOR()                                                       \
+  do {                                                                                    \
     if (const auto& reason = ::vh::test::ValidatorUnavailable()) GTEST_SKIP() << *reason; \
   } while (false)
 
@@ -72,7 +74,8 @@ inline ValidatorReport Validate(const std::string& path) {
       RunShell("node '" VH_SOURCE_DIR "/scripts/validate-gltf.js' '" + kValidatorDir + "' '" + path + "'");
   report.text = run.text;
   if (run.status == 0)
-    std::sscanf(run.text.c_str(), "errors %d warnings %d infos %d", &report.errors, &report.warnings, &report.infos);
+    std::sscanf(run.text.c_str(), "errors %d warnings %d infos %d", &report.errors, &report.warnings,
+                &report.infos);
   return report;
 }
 

@@ -22,12 +22,10 @@ std::string Seed() {
 
 // One random edit of the kinds that real damage produces.
 void Mutate(std::string& text, std::mt19937& random) {
-  auto pick = [&](std::size_t n) {
-    return std::uniform_int_distribution<std::size_t>(0, n)(random);
-  };
-  static const char* const kTokens[] = {
-      "666", "667",  "0",  "-1",    "2147483648", "-2147483649", "1e39", "nan",  "x",  "\n",
-      " ",   "\r\n", "\t", "99999", "(null)",     "+7",          "--3",  "0x10", "1.5"};
+  auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n)(random); };
+  static const char* const kTokens[] = {"666",    "667", "0",   "-1",   "2147483648", "-2147483649", "1e39",
+                                        "nan",    "x",   "\n",  " ",    "\r\n",       "\t",          "99999",
+                                        "(null)", "+7",  "--3", "0x10", "1.5"};
   const std::size_t at = pick(text.size());
   switch (pick(5)) {
     case 0:  // delete a run

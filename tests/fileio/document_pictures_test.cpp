@@ -18,13 +18,10 @@ struct NameCase {
 
 TEST(DocumentPictures, PicturesWithinTheFolderAreNamedRelativeToIt) {
   const NameCase cases[] = {
-      {"/data/A/bark.jpg", "bark.jpg"},
-      {"/data/A/textures/leaf.jpg", "textures/leaf.jpg"},
-      {"/data/A/../A/sub/./x.bmp", "sub/x.bmp"},
-      {"/data/B/bark.jpg", "/data/B/bark.jpg"},
+      {"/data/A/bark.jpg", "bark.jpg"},           {"/data/A/textures/leaf.jpg", "textures/leaf.jpg"},
+      {"/data/A/../A/sub/./x.bmp", "sub/x.bmp"},  {"/data/B/bark.jpg", "/data/B/bark.jpg"},
       {"/data/AB/bark.jpg", "/data/AB/bark.jpg"},  // a longer folder name is another folder
-      {"/data/bark.jpg", "/data/bark.jpg"},
-      {"", ""},
+      {"/data/bark.jpg", "/data/bark.jpg"},       {"", ""},
   };
   for (const NameCase& c : cases) {
     TreeParameters params;

@@ -29,8 +29,7 @@ void ExpectSameMesh(const Tree& a, const Tree& b) {
     EXPECT_EQ(x.displayList, y.displayList);
     EXPECT_EQ(x.materialName, y.materialName);
     for (std::size_t v = 0; v < x.vertices.size(); ++v) {
-      ASSERT_EQ(x.vertices[v].position, y.vertices[v].position)
-          << "submesh " << i << " vertex " << v;
+      ASSERT_EQ(x.vertices[v].position, y.vertices[v].position) << "submesh " << i << " vertex " << v;
       ASSERT_EQ(x.vertices[v].colour, y.vertices[v].colour);
       ASSERT_EQ(x.vertices[v].texCoord, y.vertices[v].texCoord);
     }

@@ -19,9 +19,7 @@ TreeParameters Parse(const std::string& text, const TreeParameters& base = TreeP
 // Random parameter set inside the control ranges, with outline values that
 // six decimals hold exactly (multiples of 1/64).
 TreeParameters RandomParameters(std::mt19937& random) {
-  auto between = [&](int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(random);
-  };
+  auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
   TreeParameters params(between(-1, 8));
   params.seed = between(-100000, 100000);
   const int points = between(0, 12);
@@ -100,8 +98,8 @@ TEST(Document, ADocumentWithoutAWindSectionLoadsWithoutWind) {
   base.wind.enabled = true;
   base.wind.strength = 70;
   const std::string old = FormatDocument(TreeParameters());
-  for (const std::string& tail : {std::string(), std::string("12 34\nnotes\n"), std::string("Windy 3\n"),
-                                  std::string(300, 'x')}) {
+  for (const std::string& tail :
+       {std::string(), std::string("12 34\nnotes\n"), std::string("Windy 3\n"), std::string(300, 'x')}) {
     const TreeParameters loaded = Parse(old + tail, base);
     EXPECT_EQ(loaded.wind, WindSettings()) << tail;
     EXPECT_TRUE(test::SameParameters(loaded, TreeParameters())) << tail;
@@ -224,8 +222,7 @@ TEST(Document, SaveWritesTheFileAndReplacesAnOldOne) {
   params.seed = 4242;
   SaveDocument(params, path);
   EXPECT_EQ(test::ReadWholeFile(path), FormatDocument(params));
-  EXPECT_TRUE(
-      test::SameParameters(ReadDocumentFile(path, TreeParameters()), test::AsLoaded(params)));
+  EXPECT_TRUE(test::SameParameters(ReadDocumentFile(path, TreeParameters()), test::AsLoaded(params)));
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"oak.vhm"});
 }
 

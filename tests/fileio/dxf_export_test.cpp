@@ -41,8 +41,8 @@ TEST(DxfExport, WritesTheWholeFileAsSpecified) {
   auto last = MakeSubmesh({{5, 5, 6}, {5, 5, 5}}, {{1, 0, 0}});
   last->displayList = 14;
   mesh.submeshes = {first, empty, last};
-  std::vector<std::string> expected = {
-      "999", "DXF created from Verdanthollow v2.0", "0", "SECTION", "2", "ENTITIES"};
+  std::vector<std::string> expected = {"999",     "DXF created from Verdanthollow v2.0", "0", "SECTION", "2",
+                                       "ENTITIES"};
   // (1, 2, 3) relative to the origin is written as X 1, Y 3, Z 2.
   Append(expected, Face(12, {"0.000000", "0.000000", "0.000000", "1.000000", "3.000000", "2.000000",
                              "0.000000", "0.000000", "1.000000", "0.000000", "0.000000", "1.000000"}));
@@ -56,8 +56,9 @@ TEST(DxfExport, WritesTheWholeFileAsSpecified) {
 
 TEST(DxfExport, AMeshWithoutFacesWritesAnEmptySection) {
   test::ScratchDir dir;
-  const std::vector<std::string> expected = {"999", "DXF created from Verdanthollow v2.0",
-                                             "0",   "SECTION", "2", "ENTITIES", "0", "ENDSEC", "0", "EOF"};
+  const std::vector<std::string> expected = {
+      "999", "DXF created from Verdanthollow v2.0", "0", "SECTION", "2", "ENTITIES", "0", "ENDSEC", "0",
+      "EOF"};
   EXPECT_EQ(Export(MeshObject(), dir), expected);
   MeshObject mesh;
   mesh.submeshes = {MakeSubmesh({{1, 2, 3}}, {}), MakeSubmesh({}, {})};
@@ -94,8 +95,7 @@ TEST(DxfExport, OneSectionHoldsEveryFaceInListOrderOnItsSubmeshLayer) {
 TEST(DxfExport, EmptyFirstSubmeshKeepsTheOrigin) {
   test::ScratchDir dir;
   MeshObject mesh;
-  mesh.submeshes = {MakeSubmesh({}, {}),
-                    MakeSubmesh({{1, 2, 3}, {1, 2, 3}, {1, 2, 3}}, {{0, 1, 2}})};
+  mesh.submeshes = {MakeSubmesh({}, {}), MakeSubmesh({{1, 2, 3}, {1, 2, 3}, {1, 2, 3}}, {{0, 1, 2}})};
   const std::vector<std::string> lines = Export(mesh, dir);
   // The first corner's group 10 follows the face's layer and colour.
   const auto face = std::find(lines.begin(), lines.end(), "3DFACE");

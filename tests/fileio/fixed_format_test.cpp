@@ -104,8 +104,7 @@ TEST(FixedFormat, IntegersMatchPrintf) {
     EXPECT_EQ(std::string(actual, FormatSigned(actual, value)), expected);
     if (value >= 0) {
       std::snprintf(expected, sizeof expected, "%" PRIu64, static_cast<std::uint64_t>(value));
-      EXPECT_EQ(std::string(actual, FormatUnsigned(actual, static_cast<std::uint64_t>(value))),
-                expected);
+      EXPECT_EQ(std::string(actual, FormatUnsigned(actual, static_cast<std::uint64_t>(value))), expected);
     }
   }
 }

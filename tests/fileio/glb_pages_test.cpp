@@ -23,7 +23,8 @@ struct Outcome {
   std::vector<std::pair<std::size_t, std::size_t>> early, all;
 };
 
-Outcome Feed(std::size_t size, std::size_t minimumRun, const std::vector<std::pair<std::size_t, std::size_t>>& ranges) {
+Outcome Feed(std::size_t size, std::size_t minimumRun,
+             const std::vector<std::pair<std::size_t, std::size_t>>& ranges) {
   Outcome outcome;
   std::vector<bool> complete(size, false), written(size, false);
   bool finishing = false;
@@ -72,8 +73,9 @@ TEST(CompletedPageWriter, WritesLongRunsAsTheyCompleteAndTheRestAtTheEnd) {
                                 {10 * kPage, size}});
   using Run = std::pair<std::size_t, std::size_t>;
   EXPECT_EQ(outcome.early, (std::vector<Run>{{0, 4 * kPage}, {5 * kPage, 10 * kPage}}));
-  EXPECT_EQ(outcome.all, (std::vector<Run>{{0, 4 * kPage}, {5 * kPage, 10 * kPage}, {4 * kPage, 5 * kPage},
-                                          {10 * kPage, size}}));
+  EXPECT_EQ(outcome.all,
+            (std::vector<Run>{
+                {0, 4 * kPage}, {5 * kPage, 10 * kPage}, {4 * kPage, 5 * kPage}, {10 * kPage, size}}));
 }
 
 TEST(CompletedPageWriter, PiecesInAnyOrderWithGapsComeOutWhole) {

@@ -41,7 +41,8 @@ TEST(RunChunks, WithoutReportsEveryJobRunsOnce) {
   constexpr std::size_t kCount = 100;
   const std::unique_ptr<std::atomic<int>[]> runs(new std::atomic<int>[kCount]);
   for (std::size_t i = 0; i < kCount; ++i) runs[i] = 0;
-  RunChunks(kCount, [&](std::size_t i) { ++runs[i]; }, {}, true);
+  RunChunks(
+      kCount, [&](std::size_t i) { ++runs[i]; }, {}, true);
   for (std::size_t i = 0; i < kCount; ++i) EXPECT_EQ(runs[i].load(), 1) << i;
 }
 

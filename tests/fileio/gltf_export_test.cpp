@@ -35,7 +35,8 @@ using test::ScratchDir;
 const tinygltf::Primitive& PrimitiveNamed(const tinygltf::Model& model, const std::string& materialName,
                                           std::size_t mesh = 0) {
   for (const tinygltf::Primitive& primitive : model.meshes.at(mesh).primitives)
-    if (model.materials.at(static_cast<std::size_t>(primitive.material)).name == materialName) return primitive;
+    if (model.materials.at(static_cast<std::size_t>(primitive.material)).name == materialName)
+      return primitive;
   ADD_FAILURE() << "no primitive with material " << materialName;
   return model.meshes.at(mesh).primitives.front();
 }
@@ -58,13 +59,15 @@ ExpectedPrimitive Expected(const MeshObject& mesh, int material, double scale = 
     if (submesh->texture != material) continue;
     if (material == kLeafMaterial) {  // a leaf made twice in one place is written once
       std::vector<float> key;
-      for (const Vertex& v : submesh->vertices) key.insert(key.end(), {v.position.x, v.position.y, v.position.z});
+      for (const Vertex& v : submesh->vertices)
+        key.insert(key.end(), {v.position.x, v.position.y, v.position.z});
       if (!leavesSeen.insert(key).second) continue;
     }
     std::vector<std::int64_t> index(submesh->vertices.size(), -1);
     const auto hasArea = [&submesh](const Triangle& t) {
       const Vector3& a = submesh->vertices[t.a].position;
-      return LengthSquared(Cross(submesh->vertices[t.b].position - a, submesh->vertices[t.c].position - a)) > 0.0f;
+      return LengthSquared(Cross(submesh->vertices[t.b].position - a, submesh->vertices[t.c].position - a)) >
+             0.0f;
     };
     for (const Triangle& t : submesh->triangles)
       if (hasArea(t)) index[t.a] = index[t.b] = index[t.c] = 0;
@@ -81,8 +84,8 @@ ExpectedPrimitive Expected(const MeshObject& mesh, int material, double scale = 
     for (const Triangle& t : submesh->triangles)
       if (hasArea(t))
         expected.triangles.push_back(Canonical(static_cast<std::uint32_t>(index[t.a]),
-                                             static_cast<std::uint32_t>(index[t.c]),
-                                             static_cast<std::uint32_t>(index[t.b])));
+                                               static_cast<std::uint32_t>(index[t.c]),
+                                               static_cast<std::uint32_t>(index[t.b])));
     base += used;
   }
   std::sort(expected.triangles.begin(), expected.triangles.end());
@@ -109,8 +112,8 @@ void ExpectClose(const std::vector<float>& actual, const std::vector<float>& exp
 void ExpectPrimitiveMatches(const tinygltf::Model& model, const tinygltf::Primitive& primitive,
                             const ExpectedPrimitive& expected, bool textured) {
   // Positions are the OBJ export's numbers in float: rounding only.
-  ExpectClose(test::AccessorValues<float>(model, primitive.attributes.at("POSITION")), expected.positions, 1e-6f,
-              "positions");
+  ExpectClose(test::AccessorValues<float>(model, primitive.attributes.at("POSITION")), expected.positions,
+              1e-6f, "positions");
   ExpectClose(test::AccessorValues<float>(model, primitive.attributes.at("NORMAL")), expected.normals, 1e-6f,
               "normals");
   if (textured) {
@@ -160,8 +163,10 @@ TEST(GltfExport, PositionMinimumAndMaximumBoundTheirAccessor) {
   ExportGLB(SingleMeshScene(tree), dir.File("tree.glb"));
   const tinygltf::Model model = test::LoadGltf(dir.File("tree.glb"));
   for (const tinygltf::Primitive& primitive : model.meshes.at(0).primitives) {
-    const tinygltf::Accessor& accessor = model.accessors.at(static_cast<std::size_t>(primitive.attributes.at("POSITION")));
-    const std::vector<float> positions = test::AccessorValues<float>(model, primitive.attributes.at("POSITION"));
+    const tinygltf::Accessor& accessor =
+        model.accessors.at(static_cast<std::size_t>(primitive.attributes.at("POSITION")));
+    const std::vector<float> positions =
+        test::AccessorValues<float>(model, primitive.attributes.at("POSITION"));
     ASSERT_EQ(accessor.minValues.size(), 3u);
     ASSERT_EQ(accessor.maxValues.size(), 3u);
     for (int k = 0; k < 3; ++k) {
@@ -239,14 +244,16 @@ TEST(GltfExport, TrianglesWithoutAreaAndRepeatedLeavesAreLeftOut) {
   MeshObject mesh;
   auto branch = std::make_shared<Submesh>();
   branch->texture = kBarkMaterial;
-  for (const Vector3& p : {Vector3{0, 0, 0}, Vector3{1, 0, 0}, Vector3{0, 1, 0}, Vector3{0, 1, 0}, Vector3{5, 5, 5}})
+  for (const Vector3& p :
+       {Vector3{0, 0, 0}, Vector3{1, 0, 0}, Vector3{0, 1, 0}, Vector3{0, 1, 0}, Vector3{5, 5, 5}})
     branch->vertices.push_back(Vertex(p));
   branch->triangles = {{0, 1, 2, true}, {1, 2, 3, true}, {2, 3, 4, true}, {0, 1, 2, true}};
   mesh.submeshes.push_back(branch);
   for (int copy = 0; copy < 2; ++copy) {
     auto leaf = std::make_shared<Submesh>();
     leaf->texture = kLeafMaterial;
-    for (const Vector3& p : {Vector3{0, 2, 0}, Vector3{1, 2, 0}, Vector3{0, 3, 0}}) leaf->vertices.push_back(Vertex(p));
+    for (const Vector3& p : {Vector3{0, 2, 0}, Vector3{1, 2, 0}, Vector3{0, 3, 0}})
+      leaf->vertices.push_back(Vertex(p));
     leaf->triangles = {{0, 1, 2, true}};
     mesh.submeshes.push_back(leaf);
   }
@@ -256,7 +263,9 @@ TEST(GltfExport, TrianglesWithoutAreaAndRepeatedLeavesAreLeftOut) {
   ASSERT_EQ(model.meshes.at(0).primitives.size(), 2u);
   const auto count = [&model](std::size_t primitive, const char* what) {
     const tinygltf::Primitive& p = model.meshes[0].primitives.at(primitive);
-    return model.accessors.at(static_cast<std::size_t>(what[0] == 'i' ? p.indices : p.attributes.at("POSITION"))).count;
+    return model.accessors
+        .at(static_cast<std::size_t>(what[0] == 'i' ? p.indices : p.attributes.at("POSITION")))
+        .count;
   };
   EXPECT_EQ(count(0, "indices"), 6u) << "the branch's two triangles with an area (one of them twice)";
   EXPECT_EQ(count(0, "positions"), 3u);
@@ -316,7 +325,8 @@ MeshObject FansAndLeavesTakingTurns() {
       submesh->materialName = "Material1";
       for (Vertex& v : submesh->vertices) {
         v.colour = {0.1f * static_cast<float>(leaf % 7), 0.5f, 0.2f};
-        v.position.z = static_cast<float>(i) + 0.001f * static_cast<float>(leaf);  // each leaf in its own place
+        v.position.z =
+            static_cast<float>(i) + 0.001f * static_cast<float>(leaf);  // each leaf in its own place
       }
       mesh.submeshes.push_back(submesh);
     }
@@ -373,8 +383,8 @@ TEST(GltfExport, TexturedLeafyTreeHasTwoMaterialsWithTheirPictures) {
   for (const tinygltf::Material* m : {&material("Material1"), &material("Material2")}) {
     const int texture = m->pbrMetallicRoughness.baseColorTexture.index;
     ASSERT_GE(texture, 0);
-    const tinygltf::Image& image =
-        model.images.at(static_cast<std::size_t>(model.textures.at(static_cast<std::size_t>(texture)).source));
+    const tinygltf::Image& image = model.images.at(
+        static_cast<std::size_t>(model.textures.at(static_cast<std::size_t>(texture)).source));
     EXPECT_EQ(image.mimeType, "image/jpeg");  // opaque pictures: JPEG
     EXPECT_EQ(image.name.substr(image.name.size() - 4), ".jpg") << "named after what the file holds";
     EXPECT_EQ(image.width, m == &material("Material2") ? 64 : 16);
@@ -387,7 +397,8 @@ TEST(GltfExport, TexturedLeafyTreeHasTwoMaterialsWithTheirPictures) {
   // apart; JPEG keeps it within a few steps).
   const tinygltf::Primitive& leaves = PrimitiveNamed(model, "Material1");
   const tinygltf::Image& leafImage = model.images.at(static_cast<std::size_t>(
-      model.textures.at(static_cast<std::size_t>(material("Material1").pbrMetallicRoughness.baseColorTexture.index))
+      model.textures
+          .at(static_cast<std::size_t>(material("Material1").pbrMetallicRoughness.baseColorTexture.index))
           .source));
   const std::vector<float> uv = test::AccessorValues<float>(model, leaves.attributes.at("TEXCOORD_0"));
   ASSERT_FALSE(uv.empty());
@@ -410,10 +421,11 @@ TEST(GltfExport, LeafPictureWithTransparencyIsMaskedPng) {
   EXPECT_EQ(material.alphaMode, "MASK");
   EXPECT_EQ(material.alphaCutoff, 0.5);
   const tinygltf::Image& image = model.images.at(static_cast<std::size_t>(
-      model.textures.at(static_cast<std::size_t>(material.pbrMetallicRoughness.baseColorTexture.index)).source));
+      model.textures.at(static_cast<std::size_t>(material.pbrMetallicRoughness.baseColorTexture.index))
+          .source));
   EXPECT_EQ(image.mimeType, "image/png");
   ASSERT_EQ(image.component, 4);
-  EXPECT_EQ(image.image[3], 0);                  // left half transparent
+  EXPECT_EQ(image.image[3], 0);                         // left half transparent
   EXPECT_EQ(image.image[(15 * 16 + 15) * 4 + 3], 255);  // right half opaque
 }
 
@@ -431,14 +443,17 @@ TEST(GltfExport, UntexturedLeavesCarryTheirColoursInLinearLight) {
   for (const auto& submesh : tree.submeshes) {
     if (submesh->texture != kLeafMaterial) continue;
     std::vector<float> key;  // a leaf made twice in one place is written once
-    for (const Vertex& v : submesh->vertices) key.insert(key.end(), {v.position.x, v.position.y, v.position.z});
+    for (const Vertex& v : submesh->vertices)
+      key.insert(key.end(), {v.position.x, v.position.y, v.position.z});
     if (!leavesSeen.insert(key).second) continue;
     std::vector<bool> used(submesh->vertices.size());
     for (const Triangle& t : submesh->triangles) used[t.a] = used[t.b] = used[t.c] = true;
     for (std::size_t i = 0; i < used.size(); ++i)
       if (used[i])
-        for (float c : {submesh->vertices[i].colour.x, submesh->vertices[i].colour.y, submesh->vertices[i].colour.z})
-          expected.push_back(static_cast<float>(c <= 0.04045f ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4)));
+        for (float c :
+             {submesh->vertices[i].colour.x, submesh->vertices[i].colour.y, submesh->vertices[i].colour.z})
+          expected.push_back(
+              static_cast<float>(c <= 0.04045f ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4)));
   }
   ExpectClose(colours, expected, 1e-6f, "leaf colours");
 }
@@ -449,7 +464,8 @@ TEST(GltfExport, ScaleMultipliesEveryCoordinate) {
   ScratchDir dir;
   ExportGLB(SingleMeshScene(tree, {}, 2.5), dir.File("scaled.glb"));
   const tinygltf::Model model = test::LoadGltf(dir.File("scaled.glb"));
-  ExpectPrimitiveMatches(model, model.meshes.at(0).primitives.at(0), Expected(tree, kBarkMaterial, 2.5), false);
+  ExpectPrimitiveMatches(model, model.meshes.at(0).primitives.at(0), Expected(tree, kBarkMaterial, 2.5),
+                         false);
 }
 
 TEST(GltfExport, TextFormatWritesBinaryAndPicturesBesideItUnderEscapedNames) {
@@ -510,7 +526,8 @@ TEST(GltfExport, ChainOfLevelsNamesItsNodesAndSharesPictures) {
   EXPECT_EQ(model.images.size(), 2u);
   EXPECT_EQ(model.materials.size(), 2u);
   // Both levels share the origin of the finest one.
-  const std::vector<float> low = test::AccessorValues<float>(model, model.meshes[1].primitives[0].attributes.at("POSITION"));
+  const std::vector<float> low =
+      test::AccessorValues<float>(model, model.meshes[1].primitives[0].attributes.at("POSITION"));
   ExpectClose(low, Expected(tree, kBarkMaterial).positions, 1e-6f, "the lower level's positions");
 
   // Grouped, for tools that gather levels by their names: every level

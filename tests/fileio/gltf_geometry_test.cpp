@@ -110,7 +110,8 @@ std::vector<IndexTriangle> SortedTriangles(const std::uint32_t* indices, std::si
 // The submesh's own triangles turned counter-clockwise, numbered from `first`.
 std::vector<IndexTriangle> ExpectedTriangles(const Submesh& submesh, std::uint32_t first) {
   std::vector<IndexTriangle> triangles;
-  for (const Triangle& t : submesh.triangles) triangles.push_back(Canonical(first + t.a, first + t.c, first + t.b));
+  for (const Triangle& t : submesh.triangles)
+    triangles.push_back(Canonical(first + t.a, first + t.c, first + t.b));
   std::sort(triangles.begin(), triangles.end());
   return triangles;
 }
@@ -139,7 +140,8 @@ TEST(GltfGeometry, CopiesOfAGridShareTheirOrderAndANearCopyKeepsItsOwnTriangles)
   EXPECT_FALSE(std::equal(unordered.begin(), unordered.end(), written.indices.begin()));
   for (std::size_t copy : {2, 3})
     for (std::size_t i = 0; i < indices; ++i)
-      ASSERT_EQ(written.indices[copy * indices + i], written.indices[i] + copy * vertices) << copy << " " << i;
+      ASSERT_EQ(written.indices[copy * indices + i], written.indices[i] + copy * vertices)
+          << copy << " " << i;
 }
 
 TEST(GltfGeometry, ManyNearCopiesEachKeepTheirOwnTriangles) {

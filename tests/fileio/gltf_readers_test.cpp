@@ -62,17 +62,21 @@ TEST_P(GltfReaders, AssimpReadsEveryTriangle) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Trees, GltfReaders,
-                         testing::Values(TreeCase{"Default", DefaultTree}, TreeCase{"LeafyTextured", LeafyTexturedTree},
+                         testing::Values(TreeCase{"Default", DefaultTree},
+                                         TreeCase{"LeafyTextured", LeafyTexturedTree},
                                          TreeCase{"LeafyColoured", LeafyColouredTree},
                                          TreeCase{"OverSixteenBitIndices", LargeTree}),
-                         [](const testing::TestParamInfo<TreeCase>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<TreeCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(GltfReadersValidator, CatchesABrokenFile) {
   // The check above could pass on a validator that accepts anything.
   VH_REQUIRE_GLTF_VALIDATOR();
   ScratchDir dir;
-  test::WriteWholeFile(dir.File("broken.gltf"),
-                       R"({"asset":{"version":"2.0"},"accessors":[{"componentType":5126,"count":0,"type":"VEC3"}]})");
+  test::WriteWholeFile(
+      dir.File("broken.gltf"),
+      R"({"asset":{"version":"2.0"},"accessors":[{"componentType":5126,"count":0,"type":"VEC3"}]})");
   const test::ValidatorReport report = test::Validate(dir.File("broken.gltf"));
   EXPECT_GT(report.errors, 0) << report.text;
 }

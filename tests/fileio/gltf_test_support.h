@@ -42,7 +42,8 @@ inline void GrowLeafyTree(Tree& tree, bool textured) {
 
 // The leafy test tree with both materials textured, and its two pictures.
 struct TexturedLeafyTree {
-  TexturedLeafyTree(Image barkPicture, Image leafPicture) : bark(std::move(barkPicture)), leaf(std::move(leafPicture)) {
+  TexturedLeafyTree(Image barkPicture, Image leafPicture)
+      : bark(std::move(barkPicture)), leaf(std::move(leafPicture)) {
     GrowLeafyTree(tree, true);
   }
   MaterialPictures Pictures() const {

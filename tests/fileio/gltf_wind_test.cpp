@@ -20,7 +20,8 @@ namespace {
 
 using test::ScratchDir;
 
-ExportScene WindyScene(const MeshObject& mesh, const MaterialPictures& pictures = {}, bool engineCopies = false) {
+ExportScene WindyScene(const MeshObject& mesh, const MaterialPictures& pictures = {},
+                       bool engineCopies = false) {
   ExportScene scene = SingleMeshScene(mesh, pictures);
   scene.wind.enabled = true;
   scene.wind.settings.loopLength = 25;  // 2.5 s: 38 samples, 37.5 of them a second apart
@@ -30,7 +31,8 @@ ExportScene WindyScene(const MeshObject& mesh, const MaterialPictures& pictures 
 }
 
 template <typename T>
-std::vector<T> Attribute(const tinygltf::Model& model, const tinygltf::Primitive& primitive, const std::string& name) {
+std::vector<T> Attribute(const tinygltf::Model& model, const tinygltf::Primitive& primitive,
+                         const std::string& name) {
   const auto found = primitive.attributes.find(name);
   if (found == primitive.attributes.end()) return {};
   return test::AccessorValues<T>(model, found->second);
@@ -140,7 +142,8 @@ TEST(GltfWind, AnimationLoopsAndIsSampledFromTheWindsMotion) {
   ASSERT_EQ(skin.joints.size(), rig.joints.size());
   EXPECT_EQ(animation.channels.size(), rig.joints.size() - 1) << "every joint but the ground turns";
   for (const tinygltf::AnimationChannel& channel : animation.channels) {
-    const tinygltf::AnimationSampler& sampler = animation.samplers.at(static_cast<std::size_t>(channel.sampler));
+    const tinygltf::AnimationSampler& sampler =
+        animation.samplers.at(static_cast<std::size_t>(channel.sampler));
     EXPECT_EQ(channel.target_path, "rotation");
     EXPECT_EQ(sampler.interpolation, "LINEAR");
     const std::vector<float> times = test::AccessorValues<float>(model, sampler.input);
@@ -209,9 +212,11 @@ TEST(GltfWind, ShaderValuesAndTheirEngineCopies) {
   for (std::size_t p = 0; p < plainModel.meshes[0].primitives.size(); ++p) {
     const auto& withCopies = shadedModel.meshes[0].primitives[p];
     const auto& without = plainModel.meshes[0].primitives[p];
-    EXPECT_EQ(without.attributes.size(), withCopies.attributes.size() - (without.attributes.count("COLOR_0") ? 0 : 1));
+    EXPECT_EQ(without.attributes.size(),
+              withCopies.attributes.size() - (without.attributes.count("COLOR_0") ? 0 : 1));
     if (without.attributes.count("COLOR_0")) {
-      EXPECT_EQ(Attribute<float>(plainModel, without, "COLOR_0"), Attribute<float>(shadedModel, withCopies, "COLOR_0"));
+      EXPECT_EQ(Attribute<float>(plainModel, without, "COLOR_0"),
+                Attribute<float>(shadedModel, withCopies, "COLOR_0"));
     }
   }
 }

@@ -63,8 +63,7 @@ TEST(ObjExport, FaceIndicesContinueAcrossSubmeshes) {
   mesh.submeshes.push_back(test::MakeStrip(4));               // 10 vertices
   mesh.submeshes.push_back(test::MakeStrip(3, {100, 0, 0}));  // 8 vertices
   const std::vector<std::string> lines = Export(mesh, dir);
-  const std::size_t second =
-      Find(lines, "g object" + std::to_string(mesh.submeshes[1]->displayList));
+  const std::size_t second = Find(lines, "g object" + std::to_string(mesh.submeshes[1]->displayList));
   ASSERT_LT(second, lines.size());
   // Group, usemtl, 8 v, 8 vt, 8 vn, then the first face (0, 1, 2).
   EXPECT_EQ(lines[second + 2 + 3 * 8], "f 11/11 13/13 12/12");
@@ -76,8 +75,7 @@ TEST(ObjExport, FaceIndicesContinueAcrossSubmeshes) {
 TEST(ObjExport, OneMaterialPerTextureNumberFromItsFirstSubmesh) {
   test::ScratchDir dir;
   MeshObject mesh;
-  auto bark =
-      MakeSubmesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}, kBarkMaterial, {1, 1, 1}, true);
+  auto bark = MakeSubmesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}, kBarkMaterial, {1, 1, 1}, true);
   bark->textureFile = "C:\\Bark\\Oak.jpg";
   auto leafA = MakeSubmesh({{0, 0, 0}}, {}, kLeafMaterial, {0.1f, 0.2f, 0.3f});
   auto leafB = MakeSubmesh({{0, 0, 0}}, {}, kLeafMaterial, {0.9f, 0.9f, 0.9f});

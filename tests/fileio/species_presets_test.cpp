@@ -61,7 +61,8 @@ TEST_P(EveryPreset, GrowsWithinTheVertexBudgetWithLeaves) {
   EXPECT_FALSE(tree.budgetExceeded);
   EXPECT_LT(tree.VertexCount(), kInteractiveVertexLimit);
   EXPECT_GT(tree.leafCount, 0);
-  EXPECT_GT(tree.submeshes.size(), static_cast<std::size_t>(tree.leafCount) + 1) << "branches as well as leaves";
+  EXPECT_GT(tree.submeshes.size(), static_cast<std::size_t>(tree.leafCount) + 1)
+      << "branches as well as leaves";
 }
 
 TEST_P(EveryPreset, ExportsWithItsPicturesAsMaterials) {
@@ -170,7 +171,8 @@ TEST(SpeciesPresets, AreWhatThePresetMakerMakes) {
       const Image kept = LoadPicture(Library().Folder() + "/" + name + suffix);
       ASSERT_EQ(made.pixels.size(), kept.pixels.size()) << name << suffix;
       int worst = 0;
-      for (std::size_t i = 0; i < made.pixels.size(); ++i) worst = std::max(worst, std::abs(made.pixels[i] - kept.pixels[i]));
+      for (std::size_t i = 0; i < made.pixels.size(); ++i)
+        worst = std::max(worst, std::abs(made.pixels[i] - kept.pixels[i]));
       EXPECT_LE(worst, 3) << name << suffix;
     }
   }

@@ -68,9 +68,7 @@ class TdsReader {
     return static_cast<std::uint16_t>(static_cast<unsigned char>(m_bytes[at]) |
                                       static_cast<unsigned char>(m_bytes[at + 1]) << 8);
   }
-  std::uint32_t U32(std::size_t at) const {
-    return U16(at) | static_cast<std::uint32_t>(U16(at + 2)) << 16;
-  }
+  std::uint32_t U32(std::size_t at) const { return U16(at) | static_cast<std::uint32_t>(U16(at + 2)) << 16; }
   float F32(std::size_t at) const {
     const std::uint32_t bits = U32(at);
     float value;
@@ -95,8 +93,7 @@ class TdsReader {
     return end;
   }
   void Colour(std::size_t at, std::uint16_t id, std::uint8_t* rgb) const {
-    if (Chunk(at, id) != at + 15 || Chunk(at + 6, 0x0011) != at + 15)
-      throw std::runtime_error("bad colour");
+    if (Chunk(at, id) != at + 15 || Chunk(at + 6, 0x0011) != at + 15) throw std::runtime_error("bad colour");
     for (int i = 0; i < 3; ++i) rgb[i] = static_cast<std::uint8_t>(m_bytes[at + 12 + i]);
   }
 
@@ -115,8 +112,7 @@ class TdsReader {
     Colour(p + 30, 0xA030, specular);
     p += 45;
     for (std::uint16_t id : {0xA040, 0xA041, 0xA050, 0xA052, 0xA053}) {
-      if (Chunk(p, id) != p + 14 || Chunk(p + 6, 0x0030) != p + 14)
-        throw std::runtime_error("percentage");
+      if (Chunk(p, id) != p + 14 || Chunk(p + 6, 0x0030) != p + 14) throw std::runtime_error("percentage");
       p += 14;
     }
     if (Chunk(p, 0xA100) != p + 8 || U16(p + 6) != 3) throw std::runtime_error("shading");

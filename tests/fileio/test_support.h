@@ -29,24 +29,22 @@ inline std::vector<std::string> SplitLines(const std::string& text) {
 
 // Compares parameter sets and, when they differ, names the first document
 // line where they do.
-inline testing::AssertionResult SameParameters(const TreeParameters& actual,
-                                               const TreeParameters& expected) {
+inline testing::AssertionResult SameParameters(const TreeParameters& actual, const TreeParameters& expected) {
   if (actual == expected) return testing::AssertionSuccess();
   const std::vector<std::string> a = SplitLines(FormatDocument(actual));
   const std::vector<std::string> b = SplitLines(FormatDocument(expected));
   for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
     if (a[i] != b[i])
-      return testing::AssertionFailure() << "documents differ at line " << i + 1 << ": \"" << a[i]
-                                         << "\" instead of \"" << b[i] << "\"";
-  return testing::AssertionFailure()
-         << "parameters differ (document lengths " << a.size() << " and " << b.size() << ")";
+      return testing::AssertionFailure()
+             << "documents differ at line " << i + 1 << ": \"" << a[i] << "\" instead of \"" << b[i] << "\"";
+  return testing::AssertionFailure() << "parameters differ (document lengths " << a.size() << " and "
+                                     << b.size() << ")";
 }
 
 // What a saved and loaded parameter set holds: blank names (saved as
 // "(null)") come back empty.
 inline TreeParameters AsLoaded(TreeParameters params) {
-  for (std::string* name :
-       {&params.barkTextureFile, &params.leafTextureFile, &params.materialPrefix})
+  for (std::string* name : {&params.barkTextureFile, &params.leafTextureFile, &params.materialPrefix})
     if (name->find_first_not_of(" \t\r\v\f") == std::string::npos) name->clear();
   return params;
 }
@@ -55,8 +53,7 @@ inline TreeParameters AsLoaded(TreeParameters params) {
 // named "Material<texture>", coloured `colour`, optionally textured.
 inline std::shared_ptr<Submesh> MakeSubmesh(const std::vector<Vector3>& positions,
                                             const std::vector<Triangle>& triangles,
-                                            int texture = kBarkMaterial,
-                                            Vector3 colour = {0.5f, 0.3f, 0.1f},
+                                            int texture = kBarkMaterial, Vector3 colour = {0.5f, 0.3f, 0.1f},
                                             bool textured = false) {
   auto submesh = std::make_shared<Submesh>();
   for (const Vector3& p : positions) {

@@ -95,8 +95,7 @@ std::vector<std::pair<std::string, long>> AssimpMeshes(const std::string& output
     long index = 0, vertices = 0, bones = 0, faces = 0;
     if (open == std::string::npos || close == std::string::npos || close < open) continue;
     if (std::sscanf(line.c_str(), " %ld", &index) != 1) continue;
-    if (std::sscanf(line.c_str() + close, "): [%ld / %ld / %ld |", &vertices, &bones, &faces) != 3)
-      continue;
+    if (std::sscanf(line.c_str() + close, "): [%ld / %ld / %ld |", &vertices, &bones, &faces) != 3) continue;
     meshes.emplace_back(line.substr(open + 2, close - open - 2), faces);
   }
   return meshes;
@@ -218,15 +217,12 @@ TEST_P(DxfReaders, EzdxfStrictReaderFindsEveryFace) {
   const CommandResult result = RunCommand("/usr/bin/python3 '" + dir.File("check.py") + "'");
   ASSERT_EQ(result.status, 0) << result.output;
   EXPECT_NE(result.output.find("errors 0\n"), std::string::npos) << result.output;
-  EXPECT_NE(result.output.find("faces " + std::to_string(tree.PolygonCount()) + "\n"),
-            std::string::npos)
+  EXPECT_NE(result.output.find("faces " + std::to_string(tree.PolygonCount()) + "\n"), std::string::npos)
       << result.output;
-  EXPECT_NE(result.output.find("layers " + std::to_string(MeshesWithFaces(tree)) + "\n"),
-            std::string::npos)
+  EXPECT_NE(result.output.find("layers " + std::to_string(MeshesWithFaces(tree)) + "\n"), std::string::npos)
       << result.output;
   // The first face starts at the first submesh's first vertex: the origin.
-  EXPECT_NE(result.output.find("first 0.000000 0.000000 0.000000"), std::string::npos)
-      << result.output;
+  EXPECT_NE(result.output.find("first 0.000000 0.000000 0.000000"), std::string::npos) << result.output;
 }
 
 TEST_P(DxfReaders, AssimpFindsEveryFace) {

@@ -103,7 +103,8 @@ TEST(AtomicFile, WritesOutOfOrderLandWhereTheySay) {
   const std::string path = dir.File("pieces.glb");
   AtomicFile file(path);
   file.Write("ignored");  // overwritten by the later piece at 0
-  for (const auto& [begin, end] : pieces) file.WriteAt(begin, std::string_view(memory.get() + begin, end - begin));
+  for (const auto& [begin, end] : pieces)
+    file.WriteAt(begin, std::string_view(memory.get() + begin, end - begin));
   file.Commit();
   std::string expected = content;
   std::fill(expected.begin() + hole, expected.begin() + holeEnd, '\0');

@@ -19,7 +19,8 @@ TEST(MersenneTwister, AgreesWithStandardLibraryOverManyTwists) {
   for (const int seed : {0, 1, 160, 5489, 123456789, -7}) {
     MersenneTwister ours(seed);
     std::mt19937 reference(static_cast<std::uint32_t>(seed));
-    for (int i = 0; i < 3000; ++i) ASSERT_EQ(ours.NextUInt32(), reference()) << "seed " << seed << " draw " << i;
+    for (int i = 0; i < 3000; ++i)
+      ASSERT_EQ(ours.NextUInt32(), reference()) << "seed " << seed << " draw " << i;
   }
 }
 

@@ -101,17 +101,18 @@ TEST(Bmp, WrittenFileIsReadByImageMagick) {
 TEST(Bmp, DamagedFilesAreRefusedWithTheirName) {
   const auto good = EncodeBMP(test::PatternImage(8, 8));
   std::vector<std::vector<std::uint8_t>> damaged;
-  damaged.push_back({});                                              // empty
-  damaged.emplace_back(good.begin(), good.begin() + 30);              // header cut short
-  damaged.emplace_back(good.begin(), good.begin() + 54 + 40);         // pixels cut short
+  damaged.push_back({});                                       // empty
+  damaged.emplace_back(good.begin(), good.begin() + 30);       // header cut short
+  damaged.emplace_back(good.begin(), good.begin() + 54 + 40);  // pixels cut short
   damaged.push_back(good);
-  damaged.back()[0] = 'X';                                            // not a BMP signature
+  damaged.back()[0] = 'X';  // not a BMP signature
   damaged.push_back(good);
-  damaged.back()[28] = 13;                                            // 13 bits per pixel
+  damaged.back()[28] = 13;  // 13 bits per pixel
   // A 32-byte file whose info header, cut short, claims 2052 x 65530 pixels
   // (found by fuzzing: it used to decode, slowly, into zeros).
-  damaged.push_back({0x42, 0x4d, 0x46, 0x00, 0x42, 0x46, 0x4d, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x28, 0x00,
-                     0x00, 0x00, 0x04, 0x08, 0x00, 0x00, 0xfa, 0xff, 0x00, 0x00, 0x01, 0x00, 0x08, 0x00, 0x00, 0x00});
+  damaged.push_back({0x42, 0x4d, 0x46, 0x00, 0x42, 0x46, 0x4d, 0x00, 0x00, 0x00, 0x28,
+                     0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x04, 0x08, 0x00, 0x00,
+                     0xfa, 0xff, 0x00, 0x00, 0x01, 0x00, 0x08, 0x00, 0x00, 0x00});
   for (std::size_t i = 0; i < damaged.size(); ++i) {
     try {
       DecodeBMP(damaged[i].data(), damaged[i].size(), "bark-photo.bmp");

@@ -17,8 +17,8 @@ namespace {
 // A JPEG written directly through libjpeg with a given colour space, so that
 // greyscale and CMYK files (which the program never writes) can be read back.
 // `samples` holds width * height * components bytes.
-std::vector<std::uint8_t> RawJpeg(int width, int height, int components, J_COLOR_SPACE space, bool adobeMarker,
-                                  const std::vector<std::uint8_t>& samples) {
+std::vector<std::uint8_t> RawJpeg(int width, int height, int components, J_COLOR_SPACE space,
+                                  bool adobeMarker, const std::vector<std::uint8_t>& samples) {
   jpeg_compress_struct info;
   jpeg_error_mgr errors;
   info.err = jpeg_std_error(&errors);
@@ -114,10 +114,10 @@ struct CmykCase {
 
 TEST(Jpeg, CmykBecomesRgbWithAndWithoutAdobeInversion) {
   const CmykCase cases[] = {
-      {{255, 0, 0, 0}, {0, 255, 255}},    // cyan
-      {{0, 255, 255, 0}, {255, 0, 0}},    // red
-      {{0, 0, 0, 255}, {0, 0, 0}},        // black
-      {{0, 0, 0, 0}, {255, 255, 255}},    // paper
+      {{255, 0, 0, 0}, {0, 255, 255}},     // cyan
+      {{0, 255, 255, 0}, {255, 0, 0}},     // red
+      {{0, 0, 0, 255}, {0, 0, 0}},         // black
+      {{0, 0, 0, 0}, {255, 255, 255}},     // paper
       {{0, 128, 0, 102}, {153, 76, 153}},  // purple, partly black
   };
   for (const CmykCase& c : cases) {
@@ -125,11 +125,12 @@ TEST(Jpeg, CmykBecomesRgbWithAndWithoutAdobeInversion) {
       std::vector<std::uint8_t> samples;
       for (int i = 0; i < 16 * 16; ++i) {
         // Adobe applications store 255 - ink; plain CMYK stores the ink.
-        for (int k = 0; k < 4; ++k) samples.push_back(adobe ? static_cast<std::uint8_t>(255 - c.ink[k]) : c.ink[k]);
+        for (int k = 0; k < 4; ++k)
+          samples.push_back(adobe ? static_cast<std::uint8_t>(255 - c.ink[k]) : c.ink[k]);
       }
       const auto bytes = RawJpeg(16, 16, 4, JCS_CMYK, adobe, samples);
-      SCOPED_TRACE(::testing::Message() << "adobe " << adobe << " ink " << int(c.ink[0]) << "," << int(c.ink[1])
-                                        << "," << int(c.ink[2]) << "," << int(c.ink[3]));
+      SCOPED_TRACE(::testing::Message() << "adobe " << adobe << " ink " << int(c.ink[0]) << ","
+                                        << int(c.ink[1]) << "," << int(c.ink[2]) << "," << int(c.ink[3]));
       ExpectFlat(DecodeJPEG(bytes.data(), bytes.size(), "cmyk.jpg"), c.rgb[0], c.rgb[1], c.rgb[2]);
     }
   }
@@ -142,8 +143,9 @@ TEST(Jpeg, DamagedFilesAreRefusedWithTheirName) {
   std::vector<std::vector<std::uint8_t>> damaged;
   damaged.push_back({});
   damaged.push_back({0xFF, 0xD8});
-  damaged.emplace_back(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));  // truncated
-  damaged.emplace_back(good.begin(), good.end() - 2);                                         // no end marker
+  damaged.emplace_back(good.begin(),
+                       good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));  // truncated
+  damaged.emplace_back(good.begin(), good.end() - 2);                                 // no end marker
   damaged.push_back(good);
   damaged.back()[1] = 0x00;  // no start-of-image marker
   damaged.push_back(std::vector<std::uint8_t>(500, 0xAB));

@@ -16,9 +16,9 @@ TEST(PictureIo, ChoosesBmpByTheLowerCasedExtensionOnly) {
     const char* name;
     bool bmp;
   } cases[] = {
-      {"bark.bmp", true},          {"BARK.BMP", true},        {"dir/x.Bmp", true},    {"bark.jpg", false},
-      {"bark.JPG", false},         {"bark.jpeg", false},      {"bark.bmp.jpg", false}, {"bark", false},
-      {"pictures.bmp/bark", false}, {"bark.bmpx", false},     {".bmp", true},
+      {"bark.bmp", true},           {"BARK.BMP", true},   {"dir/x.Bmp", true},     {"bark.jpg", false},
+      {"bark.JPG", false},          {"bark.jpeg", false}, {"bark.bmp.jpg", false}, {"bark", false},
+      {"pictures.bmp/bark", false}, {"bark.bmpx", false}, {".bmp", true},
   };
   for (const auto& c : cases) EXPECT_EQ(IsBmpFileName(c.name), c.bmp) << c.name;
 }

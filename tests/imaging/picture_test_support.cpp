@@ -52,7 +52,8 @@ void Put16(std::vector<std::uint8_t>& out, std::size_t at, unsigned value) {
 }
 
 void Put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 }  // namespace
@@ -85,14 +86,16 @@ std::vector<std::uint8_t> HandBuiltBmp(const Image& image, BmpLayout layout, boo
   Put16(out, 26, 1);
   Put16(out, 28, static_cast<unsigned>(bits));
   Put32(out, 46, static_cast<std::uint32_t>(palette.size()));
-  for (std::size_t i = 0; i < palette.size(); ++i) Put32(out, 54 + 4 * i, palette[i]);  // B, G, R, 0 in the file
+  for (std::size_t i = 0; i < palette.size(); ++i)
+    Put32(out, 54 + 4 * i, palette[i]);  // B, G, R, 0 in the file
   for (int y = 0; y < image.height; ++y) {
     const int fileRow = topDown ? y : image.height - 1 - y;
     std::uint8_t* row = out.data() + headers + rowBytes * static_cast<std::size_t>(fileRow);
     for (int x = 0; x < image.width; ++x) {
       const std::uint8_t* p = image.At(x, y);
       if (layout == BmpLayout::Palette8) {
-        row[x] = static_cast<std::uint8_t>(index.at((std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2]));
+        row[x] = static_cast<std::uint8_t>(
+            index.at((std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2]));
         continue;
       }
       std::uint8_t* q = row + static_cast<std::size_t>(x) * static_cast<std::size_t>(bits / 8);
@@ -119,7 +122,8 @@ std::string Identify(const std::string& path, const std::string& format) {
 int MaxChannelDifference(const Image& a, const Image& b) {
   if (a.pixels.size() != b.pixels.size()) return 256;
   int worst = 0;
-  for (std::size_t i = 0; i < a.pixels.size(); ++i) worst = std::max(worst, std::abs(a.pixels[i] - b.pixels[i]));
+  for (std::size_t i = 0; i < a.pixels.size(); ++i)
+    worst = std::max(worst, std::abs(a.pixels[i] - b.pixels[i]));
   return worst;
 }
 

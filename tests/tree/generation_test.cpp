@@ -60,7 +60,7 @@ TEST(Generate, TrunkOfANewTreeHasTheReferenceVertices) {
 
 TEST(Generate, FirstChildOfSeed160IsPlacedAsDocumented) {
   const Tree tree = Generate(TreeParameters(0));  // trunk and its children only
-  ASSERT_EQ(tree.submeshes.size(), 5u);  // trunk + exactly 4 children
+  ASSERT_EQ(tree.submeshes.size(), 5u);           // trunk + exactly 4 children
   const Branch& trunk = BranchAt(tree, 0);
   const Branch& child = BranchAt(tree, 1);
   EXPECT_NEAR(child.length, 65.637, 1e-9);
@@ -70,7 +70,8 @@ TEST(Generate, FirstChildOfSeed160IsPlacedAsDocumented) {
   MersenneTwister draws(160);
   EXPECT_EQ(static_cast<int>(draws.Uniform(4, 4)), 4);
   const long double pos = draws.Uniform(5, 90) * 117 * 0.01L;
-  const double inclination = static_cast<double>(draws.Uniform(-64, -28) * 3.14159L * (1.0L / 180) + 1.570795L);
+  const double inclination =
+      static_cast<double>(draws.Uniform(-64, -28) * 3.14159L * (1.0L / 180) + 1.570795L);
   const double azimuth = static_cast<double>(draws.Uniform(0, 360) * 3.14159L * (1.0L / 180));
   EXPECT_NEAR(static_cast<double>(pos), 53.21387, 1e-5);
   EXPECT_NEAR(inclination, 0.6570050, 1e-7);
@@ -80,7 +81,8 @@ TEST(Generate, FirstChildOfSeed160IsPlacedAsDocumented) {
   const double g = BendWeight(trunk.record, std::fabs((14 * height + 1) / 14));
   Vector3 axis, sideA, sideB;
   double radius = 0;
-  const Vector3 base = BranchPoint(trunk, height, azimuth + 1.5707963267948966, g, &axis, &sideA, &sideB, &radius);
+  const Vector3 base =
+      BranchPoint(trunk, height, azimuth + 1.5707963267948966, g, &axis, &sideA, &sideB, &radius);
   const Quaternion q = FromAxisAngle(static_cast<float>(azimuth), axis) *
                        FromAxisAngle(static_cast<float>(inclination), sideA);
   ExpectNear(child.direction, Rotate(q, axis), 1e-6f);
@@ -140,9 +142,11 @@ TEST(Generate, LeafSettingsNeverMoveABranch) {
   const Tree leafy = Generate(leafyParams);
   std::vector<Vector3> plainBranches, leafyBranches;
   for (const auto& s : plain.submeshes)
-    if (s->texture == 2) for (const Vertex& v : s->vertices) plainBranches.push_back(v.position);
+    if (s->texture == 2)
+      for (const Vertex& v : s->vertices) plainBranches.push_back(v.position);
   for (const auto& s : leafy.submeshes)
-    if (s->texture == 2) for (const Vertex& v : s->vertices) leafyBranches.push_back(v.position);
+    if (s->texture == 2)
+      for (const Vertex& v : s->vertices) leafyBranches.push_back(v.position);
   EXPECT_GT(leafy.leafCount, 0);
   EXPECT_EQ(plainBranches, leafyBranches);
 }

@@ -17,8 +17,9 @@ std::uint64_t Digest(const Tree& tree) {
   std::uint64_t hash = 1469598103934665603ull;
   for (const auto& submesh : tree.submeshes) {
     for (const Vertex& v : submesh->vertices) {
-      const float fields[11] = {v.position.x, v.position.y, v.position.z, v.normal.x,   v.normal.y, v.normal.z,
-                                v.colour.x,   v.colour.y,   v.colour.z,   v.texCoord.x, v.texCoord.y};
+      const float fields[11] = {v.position.x, v.position.y, v.position.z, v.normal.x,
+                                v.normal.y,   v.normal.z,   v.colour.x,   v.colour.y,
+                                v.colour.z,   v.texCoord.x, v.texCoord.y};
       unsigned char bytes[sizeof fields];
       std::memcpy(bytes, fields, sizeof fields);
       for (const unsigned char byte : bytes) {

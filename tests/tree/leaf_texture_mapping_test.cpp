@@ -1,7 +1,7 @@
 // The leaf picture mapping on its own: exact coordinates for simple
 // placements, the value 3.1416 for pi, and finite results without a picture.
-#include <ostream>
 #include <cmath>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -39,12 +39,11 @@ INSTANTIATE_TEST_SUITE_P(
         MappingCase{"right of the picture", {0, 0, 0, 100}, 200, 100, 50, 100, 100, 0, 2.0f, 0.0f},
         MappingCase{"translated corner", {0, 10, 20, 100}, 200, 100, 50, 100, 10, 20, 0.0f, 0.0f},
         MappingCase{"negative translation", {0, -30, 5, 100}, 200, 100, 50, 100, 0, 5, 0.6f, 0.0f},
-        MappingCase{"scale 200 shows it half as large", {0, 0, 0, 200}, 200, 100, 50, 100, 25, 50,
-                    1.0f, 1.0f},
-        MappingCase{"picture taller than the editor", {0, 0, 0, 100}, 200, 100, 100, 400, 100, 100,
-                    4.0f, 1.0f},
-        MappingCase{"no picture: the editor's size", {0, 0, 0, 150}, 200, 100, 0, 0, 100, 50, 0.75f,
-                    0.75f},
+        MappingCase{
+            "scale 200 shows it half as large", {0, 0, 0, 200}, 200, 100, 50, 100, 25, 50, 1.0f, 1.0f},
+        MappingCase{
+            "picture taller than the editor", {0, 0, 0, 100}, 200, 100, 100, 400, 100, 100, 4.0f, 1.0f},
+        MappingCase{"no picture: the editor's size", {0, 0, 0, 150}, 200, 100, 0, 0, 100, 50, 0.75f, 0.75f},
         MappingCase{"no picture, no editor", {0, 0, 0, 150}, 0, 0, 0, 0, 10, 10, 0.0f, 0.0f}));
 
 // Rotation turns about the editor's centre by rotate x 3.1416 / 180.

@@ -66,7 +66,8 @@ TEST(LeafTemplate, TooFewPointsOrHiddenLeavesMeanNoTemplateAndNoLeaves) {
     const Tree tree = Generate(params, options);
     EXPECT_FALSE(tree.leafTemplate);
     EXPECT_EQ(tree.leafCount, 0);
-    EXPECT_EQ(testing::FullDigest(tree), testing::FullDigest(bare)) << "numbers start at 1 without a template";
+    EXPECT_EQ(testing::FullDigest(tree), testing::FullDigest(bare))
+        << "numbers start at 1 without a template";
   }
 }
 
@@ -139,7 +140,9 @@ TEST(GrowLeaves, LeavesOfABranchAreMadeTogetherAndOutliveTheirTree) {
     runs.back().push_back(submesh);
   }
   ASSERT_GT(runs.size(), 3u);
-  const auto sameOwner = [](const auto& a, const auto& b) { return !a.owner_before(b) && !b.owner_before(a); };
+  const auto sameOwner = [](const auto& a, const auto& b) {
+    return !a.owner_before(b) && !b.owner_before(a);
+  };
   for (std::size_t r = 0; r < runs.size(); ++r) {
     for (const auto& leaf : runs[r]) EXPECT_TRUE(sameOwner(leaf, runs[r].front())) << "run " << r;
     if (r > 0) {
@@ -155,7 +158,8 @@ TEST(GrowLeaves, LeavesOfABranchAreMadeTogetherAndOutliveTheirTree) {
   EXPECT_EQ(kept->textureFile, std::string_view(params.leafTextureFile));
   EXPECT_EQ(kept->materialName, "Material1");
   ASSERT_EQ(kept->vertices.size(), vertices.size());
-  for (std::size_t k = 0; k < vertices.size(); ++k) EXPECT_EQ(kept->vertices[k].position, vertices[k].position);
+  for (std::size_t k = 0; k < vertices.size(); ++k)
+    EXPECT_EQ(kept->vertices[k].position, vertices[k].position);
   EXPECT_EQ(kept->triangles.size(), triangleCount);
   kept->vertices.resize(1000);  // grows past its piece of the block
   EXPECT_EQ(kept->vertices[0].position, vertices[0].position);
@@ -175,10 +179,12 @@ TEST(GrowLeaves, TrunkLeavesToggleWithoutMovingOtherLeaves) {
   bool pastTrunk = false;
   for (const auto& s : with.submeshes) {
     if (s->texture == 2) pastTrunk = true;
-    if (pastTrunk && s->texture == 1) for (const Vertex& v : s->vertices) a.push_back(v.position);
+    if (pastTrunk && s->texture == 1)
+      for (const Vertex& v : s->vertices) a.push_back(v.position);
   }
   for (const auto& s : without.submeshes)
-    if (s->texture == 1) for (const Vertex& v : s->vertices) b.push_back(v.position);
+    if (s->texture == 1)
+      for (const Vertex& v : s->vertices) b.push_back(v.position);
   EXPECT_EQ(a, b);
 
   // With the trunk bare, its density changes nothing at all.

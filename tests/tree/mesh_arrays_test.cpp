@@ -29,7 +29,8 @@ TEST(MeshArrays, HoldEveryVertexAndTriangleGroupedByMaterial) {
   for (const MaterialGroup& group : arrays.groups) {
     EXPECT_EQ(group.firstVertex, vertex);
     EXPECT_EQ(group.firstTriangle, triangle);
-    for (std::uint64_t i = 3 * group.firstTriangle; i < 3 * (group.firstTriangle + group.triangleCount); ++i) {
+    for (std::uint64_t i = 3 * group.firstTriangle; i < 3 * (group.firstTriangle + group.triangleCount);
+         ++i) {
       EXPECT_GE(arrays.indices[i], group.firstVertex);
       EXPECT_LT(arrays.indices[i], group.firstVertex + group.vertexCount);
     }

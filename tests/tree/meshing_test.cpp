@@ -135,7 +135,8 @@ TEST(MeshBranch, StraightUntwistedTrunkIsACylinder) {
 }
 
 TEST(SurfaceJitter, RemainderOfThousandIsTheLibrarysRemainderExactly) {
-  std::vector<long double> values = {0.0L, 1.0L, 999.0L, 1000.0L, 1001.0L, 0x1p62L, 0x1p70L, 1e30L, 123456789.75L};
+  std::vector<long double> values = {0.0L,    1.0L,    999.0L, 1000.0L,      1001.0L,
+                                     0x1p62L, 0x1p70L, 1e30L,  123456789.75L};
   std::mt19937_64 draws(7);
   for (int i = 0; i < 200000; ++i) {
     // Spread over the magnitudes the jitter sees and beyond.
@@ -195,13 +196,21 @@ TEST(SurfaceJitter, OffsetsTakeTheLibrarysRemainderAtEveryHeight) {
 
 TEST(SplitExt, HoldsEveryExtendedValueWithinDoublesRangeExactly) {
   std::mt19937_64 draws(5);
-  std::vector<long double> values = {0.0L, -0.0L, 1.0L, -1.0L, 0.001L, 1 - 0.3L * 0.7L, 0x1p-1000L, 0x1p1000L,
+  std::vector<long double> values = {0.0L,
+                                     -0.0L,
+                                     1.0L,
+                                     -1.0L,
+                                     0.001L,
+                                     1 - 0.3L * 0.7L,
+                                     0x1p-1000L,
+                                     0x1p1000L,
                                      std::numeric_limits<long double>::infinity(),
                                      -std::numeric_limits<long double>::infinity()};
   for (int i = 0; i < 100000; ++i) {
     // Every bit of the 64-bit significand set at random.
     const long double significand = static_cast<long double>(draws() | (1ull << 63)) * 0x1p-63L;
-    values.push_back(std::ldexp(draws() % 2 ? significand : -significand, static_cast<int>(draws() % 400) - 200));
+    values.push_back(
+        std::ldexp(draws() % 2 ? significand : -significand, static_cast<int>(draws() % 400) - 200));
   }
   for (const long double value : values) {
     const long double rebuilt = SplitExt(value);
@@ -224,7 +233,8 @@ TEST(WeldToParent, AgreesWithTheBruteForceRuleInDepthFirstOrder) {
       const Branch& branch = testing::BranchAt(tree, s);
       expected.push_back(RuleRings(branch));
       if (branch.level > 0 && branch.record.attachToParent)
-        WeldByBruteForce(expected.back(), expected[lastOfLevel[branch.level - 1]], branch.record.qualityAngle);
+        WeldByBruteForce(expected.back(), expected[lastOfLevel[branch.level - 1]],
+                         branch.record.qualityAngle);
       lastOfLevel[branch.level] = s;
     }
     int moved = 0;

@@ -21,19 +21,37 @@ std::vector<std::string> Names(const Fields& fields) {
 
 TEST(ParameterTable, DocumentOrderIsTheFileFormat) {
   EXPECT_EQ(Names(GlobalFields()),
-            (std::vector<std::string>{"the bark texture file name", "the leaf texture file name",
-                                      "the material name prefix", "the bark-texture-loaded flag",
-                                      "the leaf-texture-loaded flag", "the no-leaves-on-trunk flag",
-                                      "lastParentLevel", "seed", "leafBending", "uScale", "vScale",
-                                      "leafTexTranslateX", "leafTexTranslateY", "leafTexRotate",
-                                      "leafTexScale"}));
-  EXPECT_EQ(Names(LevelFields()),
             (std::vector<std::string>{
-                "baseSize", "baseLength", "sizeDecrease", "twistingFreq", "twistingRad", "bendingUp", "noise",
-                "inflateDeflate", "baseSizeInherited", "baseLengthInherited", "attachToParent", "qualityAngle",
-                "qualityHeight", "nbChildrenMin", "nbChildrenMax", "heightMin", "heightMax", "angleMin",
-                "angleMax", "inclinationMin", "inclinationMax", "heightRelative", "angleRelative",
-                "inclinationRelative", "leafDensity", "leafScaling"}));
+                "the bark texture file name", "the leaf texture file name", "the material name prefix",
+                "the bark-texture-loaded flag", "the leaf-texture-loaded flag", "the no-leaves-on-trunk flag",
+                "lastParentLevel", "seed", "leafBending", "uScale", "vScale", "leafTexTranslateX",
+                "leafTexTranslateY", "leafTexRotate", "leafTexScale"}));
+  EXPECT_EQ(Names(LevelFields()), (std::vector<std::string>{"baseSize",
+                                                            "baseLength",
+                                                            "sizeDecrease",
+                                                            "twistingFreq",
+                                                            "twistingRad",
+                                                            "bendingUp",
+                                                            "noise",
+                                                            "inflateDeflate",
+                                                            "baseSizeInherited",
+                                                            "baseLengthInherited",
+                                                            "attachToParent",
+                                                            "qualityAngle",
+                                                            "qualityHeight",
+                                                            "nbChildrenMin",
+                                                            "nbChildrenMax",
+                                                            "heightMin",
+                                                            "heightMax",
+                                                            "angleMin",
+                                                            "angleMax",
+                                                            "inclinationMin",
+                                                            "inclinationMax",
+                                                            "heightRelative",
+                                                            "angleRelative",
+                                                            "inclinationRelative",
+                                                            "leafDensity",
+                                                            "leafScaling"}));
 }
 
 TEST(ParameterTable, EveryEntryHoldsOneMemberOfItsKindAndNoMemberTwice) {

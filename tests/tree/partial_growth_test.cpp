@@ -65,9 +65,11 @@ void ExpectConsistentPartialTree(const Tree& tree, const std::string& what) {
     }
     EXPECT_FALSE(cut) << what << ": branch " << branch->displayList << " meshed after the cut";
     const LevelParameters& level = branch->record;
-    EXPECT_EQ(branch->vertices.size(), static_cast<std::size_t>((level.qualityHeight + 1) * (level.qualityAngle + 1)))
+    EXPECT_EQ(branch->vertices.size(),
+              static_cast<std::size_t>((level.qualityHeight + 1) * (level.qualityAngle + 1)))
         << what;
-    EXPECT_EQ(branch->triangles.size(), static_cast<std::size_t>(2 * level.qualityHeight * (level.qualityAngle + 1)))
+    EXPECT_EQ(branch->triangles.size(),
+              static_cast<std::size_t>(2 * level.qualityHeight * (level.qualityAngle + 1)))
         << what;
     if (branch->level > 0) {
       const Branch* parent = lastOfLevel[branch->level - 1];
@@ -121,7 +123,8 @@ TEST(PartialGrowth, CancellingAtABranchLeavesTheSameConsistentPartialTree) {
         if (++calls == c.branch) cancel = true;
       };
       const Tree tree = Generate(params, testing::Workers(workers), control);
-      const std::string what = "cancel at " + std::to_string(c.branch) + ", workers " + std::to_string(workers);
+      const std::string what =
+          "cancel at " + std::to_string(c.branch) + ", workers " + std::to_string(workers);
       ExpectOutcome(tree, c.outcome, what);
       ExpectConsistentPartialTree(tree, what);
       EXPECT_TRUE(tree.cancelled) << what;
@@ -150,7 +153,8 @@ TEST(PartialGrowth, TheBudgetStopsAtTheSameBranch) {
       GenerationControl control;
       control.vertexBudget = c.budget;
       const Tree tree = Generate(params, testing::Workers(workers), control);
-      ExpectOutcome(tree, c.outcome, "budget " + std::to_string(c.budget) + ", workers " + std::to_string(workers));
+      ExpectOutcome(tree, c.outcome,
+                    "budget " + std::to_string(c.budget) + ", workers " + std::to_string(workers));
       EXPECT_FALSE(tree.cancelled);
     }
   }
@@ -161,7 +165,8 @@ TEST(PartialGrowth, TheBudgetStopsAtTheSameBranch) {
   control.vertexBudget = 200'000;
   for (const int workers : {1, 2}) {
     const Tree tree = Generate(bushy, testing::Workers(workers), control);
-    ExpectOutcome(tree, {3173, 199938, 0, true, 3174, 0x0aa8ee2d361b67bbull}, "bushy, workers " + std::to_string(workers));
+    ExpectOutcome(tree, {3173, 199938, 0, true, 3174, 0x0aa8ee2d361b67bbull},
+                  "bushy, workers " + std::to_string(workers));
     // The branch the budget ran out at is the last, and empty.
     EXPECT_TRUE(tree.submeshes.back()->vertices.empty());
   }
@@ -218,7 +223,8 @@ TEST(PartialGrowth, ACancelFromAnotherThreadIsHonouredAtTheNextBranch) {
   sameThread.onBranch = [&] {
     if (++sameThreadCalls == 5) sameThreadCancel = true;
   };
-  EXPECT_EQ(testing::FullDigest(tree), testing::FullDigest(Generate(params, testing::Workers(1), sameThread)));
+  EXPECT_EQ(testing::FullDigest(tree),
+            testing::FullDigest(Generate(params, testing::Workers(1), sameThread)));
 }
 
 TEST(PartialGrowth, ACancelRaisedBeforeTheGenerationStopsItAtTheTrunk) {

@@ -71,8 +71,9 @@ inline std::uint64_t FullDigest(const Tree& tree) {
     hash.Add(static_cast<std::uint64_t>(s->vertices.size()));
     hash.Add(static_cast<std::uint64_t>(s->triangles.size()));
     for (const Vertex& v : s->vertices) {
-      const float fields[12] = {v.position.x, v.position.y, v.position.z, v.normal.x,   v.normal.y,   v.normal.z,
-                                v.colour.x,   v.colour.y,   v.colour.z,   v.texCoord.x, v.texCoord.y, v.alpha};
+      const float fields[12] = {v.position.x, v.position.y, v.position.z, v.normal.x,
+                                v.normal.y,   v.normal.z,   v.colour.x,   v.colour.y,
+                                v.colour.z,   v.texCoord.x, v.texCoord.y, v.alpha};
       hash.Add(fields);
       hash.Add(v.hasTexCoord);
       hash.Add(v.hasColour);

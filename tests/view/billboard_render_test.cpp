@@ -22,7 +22,8 @@ namespace vh {
 namespace {
 
 // An axis-aligned square in the plane z = `z`, coloured `colour`.
-std::shared_ptr<Submesh> Square(float x0, float y0, float x1, float y1, float z, int texture = kLeafMaterial) {
+std::shared_ptr<Submesh> Square(float x0, float y0, float x1, float y1, float z,
+                                int texture = kLeafMaterial) {
   auto submesh = std::make_shared<Submesh>();
   for (const Vector3& p : {Vector3{x0, y0, z}, Vector3{x1, y0, z}, Vector3{x1, y1, z}, Vector3{x0, y1, z}}) {
     Vertex v(p);
@@ -100,8 +101,8 @@ TEST_F(BillboardRender, EveryVisibleTriangleIsDrawnHoweverFarFromTheSquare) {
   // triangles may lie well before it (beyond the eye's usual 10 units) or
   // far behind it, and are drawn all the same.
   MeshObject mesh;
-  mesh.submeshes.push_back(Square(-8, -8, 0, 0, -30.0f));   // 30 units before the square
-  mesh.submeshes.push_back(Square(0, 0, 8, 8, 195.0f));     // 195 units behind it
+  mesh.submeshes.push_back(Square(-8, -8, 0, 0, -30.0f));  // 30 units before the square
+  mesh.submeshes.push_back(Square(0, 0, 8, 8, 195.0f));    // 195 units behind it
   const Image picture = Render(mesh, 32);
   EXPECT_FALSE(IsKey(picture, 20, 20)) << "the square before the eye";
   EXPECT_FALSE(IsKey(picture, 12, 12)) << "the square past the usual far plane";
@@ -230,7 +231,8 @@ TEST_F(BillboardRender, CloudOfTwoCrossedSquaresGetsRealPictures) {
   EXPECT_EQ(cloud.mesh->submeshes.size(), 2u);
   EXPECT_GT(CoveredPixels(cloud.colourTexture), 64 * 64 / 10);
   int opaque = 0;
-  for (std::size_t i = 0; i < cloud.transparency.pixels.size(); i += 3) opaque += cloud.transparency.pixels[i] == 255;
+  for (std::size_t i = 0; i < cloud.transparency.pixels.size(); i += 3)
+    opaque += cloud.transparency.pixels[i] == 255;
   EXPECT_EQ(opaque, CoveredPixels(cloud.colourTexture));
 }
 

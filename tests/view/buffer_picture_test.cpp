@@ -67,8 +67,8 @@ class BufferPicture : public ::testing::TestWithParam<bool> {
   // Buffer objects (the parameter) or client arrays.
   BufferObjectFunctions Functions() const {
     if (!GetParam()) return {};
-    const BufferObjectFunctions functions =
-        ResolveBufferObjects([](const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); });
+    const BufferObjectFunctions functions = ResolveBufferObjects(
+        [](const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); });
     EXPECT_TRUE(functions.Available()) << "the software renderer offers OpenGL 1.5";
     return functions;
   }
@@ -128,7 +128,8 @@ Difference Compare(const std::vector<std::uint8_t>& a, const std::vector<std::ui
 void ExpectSamePicture(const std::vector<std::uint8_t>& lists, const std::vector<std::uint8_t>& buffers) {
   const Difference d = Compare(lists, buffers);
   EXPECT_GT(d.drawn, kWidth * kHeight / 20) << "the frame shows something";
-  EXPECT_LE(d.differing, kWidth * kHeight / 1000) << "at most 0.1 % of the pixels differ by more than 2 levels";
+  EXPECT_LE(d.differing, kWidth * kHeight / 1000)
+      << "at most 0.1 % of the pixels differ by more than 2 levels";
 }
 
 TEST_P(BufferPicture, DefaultTreeSolidAndWireframe) {

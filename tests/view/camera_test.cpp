@@ -48,8 +48,8 @@ TEST(Camera, OrbitTurnsAboutTheTargetAheadOfTheEye) {
   ExpectNear(camera.position + camera.focusDistance * camera.forward, target, 1e-4f, "target");
   EXPECT_NEAR(Distance(camera.position, target), 15.0f, 1e-4f);
   // Turned by one radian about y: the offset (0, 0, 15) becomes 15 (sin 1, 0, cos 1).
-  ExpectNear(camera.position - target,
-             {15.0f * std::sin(1.0f), 0.0f, 15.0f * std::cos(1.0f)}, 1e-4f, "offset");
+  ExpectNear(camera.position - target, {15.0f * std::sin(1.0f), 0.0f, 15.0f * std::cos(1.0f)}, 1e-4f,
+             "offset");
   EXPECT_NEAR(vh::Dot(camera.right, camera.worldUp), 0.0f, 1e-6f);
   EXPECT_NEAR(vh::LengthSquared(camera.up), 1.0f, 1e-5f);
 }
@@ -91,8 +91,7 @@ TEST(Camera, TopRotationTurnsAboutRight) {
   vh::RotateAboutPivot(camera, CameraAxis::kRight, 0.1f);
   ExpectNear(camera.right, {1, 0, 0}, 1e-6f, "right unchanged");
   ExpectNear(camera.forward, {0, std::sin(0.1f), -std::cos(0.1f)}, 1e-6f, "forward");
-  ExpectNear(camera.position, {0, 50 - 200 * std::sin(0.1f), 200 * std::cos(0.1f)}, 1e-3f,
-             "eye");
+  ExpectNear(camera.position, {0, 50 - 200 * std::sin(0.1f), 200 * std::cos(0.1f)}, 1e-3f, "eye");
 }
 
 TEST(Camera, MovesAddMultiplesOfTheAxes) {

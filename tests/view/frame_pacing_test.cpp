@@ -42,12 +42,17 @@ TEST_P(FramePacingChoice, PicksTheFinestThatFits) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FramePacingChoice,
-    ::testing::Values(ChoiceCase{"a full tree that fits is drawn whole", {10'000}, true, 100'000, {true, -1}},
-                      ChoiceCase{"too large: the finest level that fits", {10'000, 50'000, 180'000, 700'000}, true, 3'000'000, {false, 2}},
-                      ChoiceCase{"full detail not ready yet", {10'000, 50'000}, false, 0, {false, 1}},
-                      ChoiceCase{"no level fits: the coarsest", {400'000, 1'600'000}, true, 6'000'000, {false, 0}},
-                      ChoiceCase{"nothing ready: nothing drawn", {}, false, 0, {false, -1}},
-                      ChoiceCase{"no levels (a small tree): full detail anyway", {}, true, 300'000, {true, -1}}));
+    ::testing::Values(
+        ChoiceCase{"a full tree that fits is drawn whole", {10'000}, true, 100'000, {true, -1}},
+        ChoiceCase{"too large: the finest level that fits",
+                   {10'000, 50'000, 180'000, 700'000},
+                   true,
+                   3'000'000,
+                   {false, 2}},
+        ChoiceCase{"full detail not ready yet", {10'000, 50'000}, false, 0, {false, 1}},
+        ChoiceCase{"no level fits: the coarsest", {400'000, 1'600'000}, true, 6'000'000, {false, 0}},
+        ChoiceCase{"nothing ready: nothing drawn", {}, false, 0, {false, -1}},
+        ChoiceCase{"no levels (a small tree): full detail anyway", {}, true, 300'000, {true, -1}}));
 
 TEST(FramePacing, RefinementWaitsForQuietThenDraws) {
   RefinementSchedule schedule(milliseconds(250));

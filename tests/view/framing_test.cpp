@@ -22,8 +22,9 @@ double FarthestCorner(const vh::Camera& camera, const vh::Box& box) {
     const Vector3 d = p - camera.position;
     const double depth = vh::Dot(d, camera.forward);
     if (depth <= 0.05) return INFINITY;
-    farthest = std::max({farthest, std::abs(vh::Dot(d, camera.up)) / (depth * tanVertical),
-                         std::abs(vh::Dot(d, camera.right)) / (depth * tanVertical * vh::AspectRatio(camera))});
+    farthest =
+        std::max({farthest, std::abs(vh::Dot(d, camera.up)) / (depth * tanVertical),
+                  std::abs(vh::Dot(d, camera.right)) / (depth * tanVertical * vh::AspectRatio(camera))});
   }
   return farthest;
 }

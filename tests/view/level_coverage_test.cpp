@@ -36,9 +36,10 @@ namespace {
 std::unique_ptr<MeshObject> MeshOfFile(const tinygltf::Model& model, const std::string& node = "") {
   auto mesh = std::make_unique<MeshObject>();
   for (std::size_t m = 0; m < model.meshes.size(); ++m) {
-    const bool wanted = node.empty() || std::any_of(model.nodes.begin(), model.nodes.end(), [&](const tinygltf::Node& n) {
-                          return n.name == node && n.mesh == static_cast<int>(m);
-                        });
+    const bool wanted =
+        node.empty() || std::any_of(model.nodes.begin(), model.nodes.end(), [&](const tinygltf::Node& n) {
+          return n.name == node && n.mesh == static_cast<int>(m);
+        });
     if (!wanted) continue;
     for (const tinygltf::Primitive& primitive : model.meshes[m].primitives) {
       const std::string& material = model.materials.at(static_cast<std::size_t>(primitive.material)).name;
@@ -47,7 +48,8 @@ std::unique_ptr<MeshObject> MeshOfFile(const tinygltf::Model& model, const std::
       auto submesh = std::make_shared<Submesh>();
       submesh->texture = card ? kCardMaterial : billboard ? kBillboardMaterial : kLeafMaterial;
       submesh->strip = false;
-      const std::vector<float> positions = test::AccessorValues<float>(model, primitive.attributes.at("POSITION"));
+      const std::vector<float> positions =
+          test::AccessorValues<float>(model, primitive.attributes.at("POSITION"));
       std::vector<float> uv;
       if (billboard) uv = test::AccessorValues<float>(model, primitive.attributes.at("TEXCOORD_0"));
       for (std::size_t i = 0; i * 3 < positions.size(); ++i) {
@@ -75,12 +77,13 @@ Image AtlasOfFile(const tinygltf::Model& model, const std::string& name = kBillb
   for (const tinygltf::Material& material : model.materials) {
     if (material.name != name) continue;
     const int texture = material.pbrMetallicRoughness.baseColorTexture.index;
-    const tinygltf::Image& image =
-        model.images.at(static_cast<std::size_t>(model.textures.at(static_cast<std::size_t>(texture)).source));
+    const tinygltf::Image& image = model.images.at(
+        static_cast<std::size_t>(model.textures.at(static_cast<std::size_t>(texture)).source));
     Image atlas(image.width, image.height, 3);
     for (int y = 0; y < image.height; ++y)
       for (int x = 0; x < image.width; ++x) {
-        const unsigned char* p = &image.image[static_cast<std::size_t>((y * image.width + x) * image.component)];
+        const unsigned char* p =
+            &image.image[static_cast<std::size_t>((y * image.width + x) * image.component)];
         const bool opaque = image.component < 4 || p[3] >= 128;
         std::uint8_t* to = atlas.At(x, y);
         to[0] = opaque ? p[0] : kKeyRed;
@@ -172,7 +175,8 @@ TEST_F(LevelCoverage, ALeafLitToFullWhiteStillCoversItsPixels) {
   std::size_t covered = 0, coveredWhite = 0;
   for (std::size_t i = 0; i < lit.covered.size(); ++i) {
     covered += Covered(lit, i);
-    coveredWhite += Covered(lit, i) && lit.rgb[3 * i] == 255 && lit.rgb[3 * i + 1] == 255 && lit.rgb[3 * i + 2] == 255;
+    coveredWhite +=
+        Covered(lit, i) && lit.rgb[3 * i] == 255 && lit.rgb[3 * i + 1] == 255 && lit.rgb[3 * i + 2] == 255;
   }
   ASSERT_GT(coveredWhite, covered / 2) << "the square should be lit to white where it shows";
   const ViewsDifference difference = CompareViews(Views(black, &black, nullptr), lit);
@@ -203,7 +207,8 @@ TEST_F(LevelCoverage, BillboardFileShowsWhatTheProgramShows) {
   const ViewsAround fromFile = Views(*treeFile, nullptr, cloudFile.get());
 
   const ViewsDifference difference = CompareViews(inProgram, fromFile);
-  EXPECT_LT(difference.silhouette, 0.05) << "missing " << difference.missing << ", extra " << difference.extra;
+  EXPECT_LT(difference.silhouette, 0.05)
+      << "missing " << difference.missing << ", extra " << difference.extra;
 }
 
 TEST_F(LevelCoverage, BillboardPicturesHoldTheirWholeClusters) {
@@ -215,17 +220,21 @@ TEST_F(LevelCoverage, BillboardPicturesHoldTheirWholeClusters) {
   const BillboardRenderer draw = RendererFor(tree);
   const BillboardRenderer checked = [&](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
     Image picture = draw(v0, v1, v2, side);
-    const Vector3 n = Normalized(Cross(v1 - v0, v2 - v0)), centre = (v0 + v2) * 0.5f, up = Normalized(v1 - v0);
+    const Vector3 n = Normalized(Cross(v1 - v0, v2 - v0)), centre = (v0 + v2) * 0.5f,
+                  up = Normalized(v1 - v0);
     const Vector3 right = Cross(n * -1.0f, up);
     const float width = std::sqrt(LengthSquared(v2 - v1)), height = std::sqrt(LengthSquared(v1 - v0));
     for (const auto& submesh : tree.submeshes)
       for (const Triangle& t : submesh->triangles) {
         const Vector3& a = submesh->vertices[t.a].position;
-        if (!t.visible || LengthSquared(Cross(submesh->vertices[t.b].position - a, submesh->vertices[t.c].position - a)) == 0.0f)
+        if (!t.visible || LengthSquared(Cross(submesh->vertices[t.b].position - a,
+                                              submesh->vertices[t.c].position - a)) == 0.0f)
           continue;  // a triangle without area draws nothing
         const Vector3 middle = (submesh->vertices[t.a].position + submesh->vertices[t.b].position +
-                                submesh->vertices[t.c].position) * (1.0f / 3.0f);
-        const int x = static_cast<int>((Dot(middle - centre, right) / width + 0.5f) * static_cast<float>(side));
+                                submesh->vertices[t.c].position) *
+                               (1.0f / 3.0f);
+        const int x =
+            static_cast<int>((Dot(middle - centre, right) / width + 0.5f) * static_cast<float>(side));
         const int y = static_cast<int>((0.5f - Dot(middle - centre, up) / height) * static_cast<float>(side));
         // The square is spanned from the bounds of its cluster and the
         // origin, not around the cluster's own picture: what falls beside

@@ -74,7 +74,8 @@ struct StateGl {
         break;
       case vh::Primitive::kTriangleStrip:
         for (std::size_t i = 0; i + 2 < sent.size(); ++i)
-          add(i % 2 == 0 ? Primitive3{sent[i], sent[i + 1], sent[i + 2]} : Primitive3{sent[i + 1], sent[i], sent[i + 2]});
+          add(i % 2 == 0 ? Primitive3{sent[i], sent[i + 1], sent[i + 2]}
+                         : Primitive3{sent[i + 1], sent[i], sent[i + 2]});
         break;
       case vh::Primitive::kLineStrip:
         for (std::size_t i = 0; i + 1 < sent.size(); ++i) add({sent[i], sent[i + 1]});
@@ -163,18 +164,20 @@ TEST_P(MeshBuffersSend, GiveTheImmediateModePrimitives) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MeshBuffersSend,
-    ::testing::Values(SendCase{"triangle list", false, false, 1.0f, false, {}},
-                      SendCase{"strip: later vertices lose their alpha", true, false, 0.5f, false, {}},
-                      SendCase{"strip with hidden triangles (the neighbour's c joins)", true, true, 1.0f, false, {0, 3, 4}},
-                      SendCase{"list with hidden triangles and alpha", false, true, 0.25f, false, {1, 2}},
-                      SendCase{"wireframe list: closing sends keep the colour before", false, true, 0.5f, true, {}},
-                      SendCase{"wireframe strip", true, false, 1.0f, true, {2}}));
+    ::testing::Values(
+        SendCase{"triangle list", false, false, 1.0f, false, {}},
+        SendCase{"strip: later vertices lose their alpha", true, false, 0.5f, false, {}},
+        SendCase{"strip with hidden triangles (the neighbour's c joins)", true, true, 1.0f, false, {0, 3, 4}},
+        SendCase{"list with hidden triangles and alpha", false, true, 0.25f, false, {1, 2}},
+        SendCase{"wireframe list: closing sends keep the colour before", false, true, 0.5f, true, {}},
+        SendCase{"wireframe strip", true, false, 1.0f, true, {2}}));
 
 TEST(MeshBuffers, BatchesFollowTheFirstAppearanceOfEachDrawingState) {
   MeshObject mesh;
-  mesh.submeshes.push_back(Ribbon(2, false, false, 1.0f));  // leaf material, untextured: state {0, no culling}
-  mesh.submeshes.push_back(Ribbon(2, true, true, 1.0f));    // bark, textured: culls back faces
-  mesh.submeshes.push_back(std::make_shared<Submesh>());    // no vertices: nothing
+  mesh.submeshes.push_back(
+      Ribbon(2, false, false, 1.0f));                     // leaf material, untextured: state {0, no culling}
+  mesh.submeshes.push_back(Ribbon(2, true, true, 1.0f));  // bark, textured: culls back faces
+  mesh.submeshes.push_back(std::make_shared<Submesh>());  // no vertices: nothing
   mesh.submeshes.push_back(Ribbon(3, false, false, 1.0f));
   const MeshBuffers buffers = FillMeshBuffers(mesh, {});
   ASSERT_EQ(buffers.batches.size(), 2u);

@@ -37,16 +37,10 @@ struct RecordingGl {
   void Color4(float r, float g, float b, float a) {
     calls.push_back("Color4 " + F(r) + " " + F(g) + " " + F(b) + " " + F(a));
   }
-  void Color3(float r, float g, float b) {
-    calls.push_back("Color3 " + F(r) + " " + F(g) + " " + F(b));
-  }
+  void Color3(float r, float g, float b) { calls.push_back("Color3 " + F(r) + " " + F(g) + " " + F(b)); }
   void TexCoord2(float u, float v) { calls.push_back("TexCoord " + F(u) + " " + F(v)); }
-  void Normal3(float x, float y, float z) {
-    calls.push_back("Normal " + F(x) + " " + F(y) + " " + F(z));
-  }
-  void Vertex3(float x, float y, float z) {
-    calls.push_back("Vertex " + F(x) + " " + F(y) + " " + F(z));
-  }
+  void Normal3(float x, float y, float z) { calls.push_back("Normal " + F(x) + " " + F(y) + " " + F(z)); }
+  void Vertex3(float x, float y, float z) { calls.push_back("Vertex " + F(x) + " " + F(y) + " " + F(z)); }
 
   // The x coordinates of the vertices sent, in order (tests give vertex i
   // the position (i, 0, 0)).
@@ -64,9 +58,8 @@ struct RecordingGl {
     int seen = 0;
     for (const auto& call : calls) {
       const bool isVertex = call.rfind("Vertex ", 0) == 0;
-      if (seen == n && call.rfind("Begin", 0) != 0 && call != "Texture off" &&
-          call.rfind("Cull", 0) != 0 && call.rfind("NewList", 0) != 0 && call != "GenList" &&
-          call.rfind("Texture ", 0) != 0) {
+      if (seen == n && call.rfind("Begin", 0) != 0 && call != "Texture off" && call.rfind("Cull", 0) != 0 &&
+          call.rfind("NewList", 0) != 0 && call != "GenList" && call.rfind("Texture ", 0) != 0) {
         out.push_back(call);
       }
       if (isVertex && ++seen > n) break;

@@ -60,23 +60,38 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         OrderCase{"one visible strip triangle", true, false, {{0, 1, 2, true}}, {0, 1, 2}},
         OrderCase{"two visible strip triangles: a, b, c, c, c2",
-                  true, false, {{0, 1, 2, true}, {2, 1, 3, true}}, {0, 1, 2, 2, 3}},
-        OrderCase{"strip of four", true, false,
+                  true,
+                  false,
+                  {{0, 1, 2, true}, {2, 1, 3, true}},
+                  {0, 1, 2, 2, 3}},
+        OrderCase{"strip of four",
+                  true,
+                  false,
                   {{0, 1, 2, true}, {2, 1, 3, true}, {2, 3, 4, true}, {4, 3, 5, true}},
                   {0, 1, 2, 2, 3, 4, 5}},
         OrderCase{"strip: the repeated c is the list neighbour's, even when invisible",
-                  true, false, {{0, 1, 2, true}, {1, 2, 6, false}, {2, 6, 3, true}},
+                  true,
+                  false,
+                  {{0, 1, 2, true}, {1, 2, 6, false}, {2, 6, 3, true}},
                   {0, 1, 2, 6, 3}},
-        OrderCase{"strip starting after invisible triangles", true, false,
-                  {{0, 1, 2, false}, {3, 4, 5, true}}, {3, 4, 5}},
-        OrderCase{"triangle list", false, false, {{0, 1, 2, true}, {3, 4, 5, true}},
-                  {0, 1, 2, 3, 4, 5}},
-        OrderCase{"wireframe triangle list closes each outline", false, true,
-                  {{0, 1, 2, true}, {3, 4, 5, true}}, {0, 1, 2, 0, 3, 4, 5, 3}},
-        OrderCase{"wireframe strip adds each triangle's b", true, true,
-                  {{0, 1, 2, true}, {2, 1, 3, true}}, {0, 1, 2, 1, 2, 3, 1}},
-        OrderCase{"all invisible: an empty primitive", false, false,
-                  {{0, 1, 2, false}, {3, 4, 5, false}}, {}}));
+        OrderCase{"strip starting after invisible triangles",
+                  true,
+                  false,
+                  {{0, 1, 2, false}, {3, 4, 5, true}},
+                  {3, 4, 5}},
+        OrderCase{"triangle list", false, false, {{0, 1, 2, true}, {3, 4, 5, true}}, {0, 1, 2, 3, 4, 5}},
+        OrderCase{"wireframe triangle list closes each outline",
+                  false,
+                  true,
+                  {{0, 1, 2, true}, {3, 4, 5, true}},
+                  {0, 1, 2, 0, 3, 4, 5, 3}},
+        OrderCase{"wireframe strip adds each triangle's b",
+                  true,
+                  true,
+                  {{0, 1, 2, true}, {2, 1, 3, true}},
+                  {0, 1, 2, 1, 2, 3, 1}},
+        OrderCase{
+            "all invisible: an empty primitive", false, false, {{0, 1, 2, false}, {3, 4, 5, false}}, {}}));
 
 TEST(SubmeshDrawing, FullShortAndClosingSendsCarryTheirAttributes) {
   Submesh submesh;
@@ -85,8 +100,8 @@ TEST(SubmeshDrawing, FullShortAndClosingSendsCarryTheirAttributes) {
   RecordingGl gl;
   Draw(submesh, false, gl);
   // Full sends: colour with alpha, no texture coordinate (untextured).
-  EXPECT_EQ(gl.CallsOfVertex(0), (std::vector<std::string>{"Color4 0 0.5 0.25 0.75",
-                                                           "Normal 0 1 0", "Vertex 0 0 0"}));
+  EXPECT_EQ(gl.CallsOfVertex(0),
+            (std::vector<std::string>{"Color4 0 0.5 0.25 0.75", "Normal 0 1 0", "Vertex 0 0 0"}));
   // Short sends: opaque colour.
   EXPECT_EQ(gl.CallsOfVertex(3),
             (std::vector<std::string>{"Color3 0.2 0.5 0.25", "Normal 0 1 0", "Vertex 2 0 0"}));
@@ -114,14 +129,11 @@ TEST(SubmeshDrawing, TexturedSubmeshBindsItsTextureAndSendsCoordinates) {
   RecordingGl gl;
   Draw(submesh, false, gl);
   const std::vector<std::string> head(gl.calls.begin(), gl.calls.begin() + 5);
-  EXPECT_EQ(head, (std::vector<std::string>{"GenList", "NewList 7", "Cull on", "Texture 2",
-                                            "Begin strip"}));
-  EXPECT_EQ(gl.CallsOfVertex(0),
-            (std::vector<std::string>{"Color4 0 0.5 0.25 0.75", "TexCoord 0.5 0.25",
-                                      "Normal 0 1 0", "Vertex 0 0 0"}));
-  EXPECT_EQ(gl.CallsOfVertex(3), (std::vector<std::string>{"TexCoord 0.5 0.25",
-                                                           "Color3 0.2 0.5 0.25", "Normal 0 1 0",
-                                                           "Vertex 2 0 0"}));
+  EXPECT_EQ(head, (std::vector<std::string>{"GenList", "NewList 7", "Cull on", "Texture 2", "Begin strip"}));
+  EXPECT_EQ(gl.CallsOfVertex(0), (std::vector<std::string>{"Color4 0 0.5 0.25 0.75", "TexCoord 0.5 0.25",
+                                                           "Normal 0 1 0", "Vertex 0 0 0"}));
+  EXPECT_EQ(gl.CallsOfVertex(3), (std::vector<std::string>{"TexCoord 0.5 0.25", "Color3 0.2 0.5 0.25",
+                                                           "Normal 0 1 0", "Vertex 2 0 0"}));
 }
 
 TEST(SubmeshDrawing, OnlyBarkHasItsBackFacesCulledUnlessAllFacesAreAskedFor) {
@@ -131,10 +143,8 @@ TEST(SubmeshDrawing, OnlyBarkHasItsBackFacesCulledUnlessAllFacesAreAskedFor) {
     const char* culling;
   };
   const CullCase cases[] = {
-      {vh::kBarkMaterial, false, "Cull on"},
-      {vh::kLeafMaterial, false, "Cull off"},
-      {vh::kBillboardMaterial, false, "Cull off"},
-      {0, false, "Cull off"},  // the ground plane
+      {vh::kBarkMaterial, false, "Cull on"},       {vh::kLeafMaterial, false, "Cull off"},
+      {vh::kBillboardMaterial, false, "Cull off"}, {0, false, "Cull off"},  // the ground plane
       {vh::kBarkMaterial, true, "Cull off"},  // a billboard's picture of part of a branch
   };
   for (const CullCase& c : cases) {

@@ -58,7 +58,8 @@ TEST(SwayingTree, AtRestItIsTheTreeTheListsDraw) {
   // The batches hold what the tree's own vertices hold at rest.
   std::vector<float> own;
   for (const auto& submesh : DefaultTree().submeshes)
-    for (const vh::Vertex& v : submesh->vertices) own.insert(own.end(), {v.position.x, v.position.y, v.position.z});
+    for (const vh::Vertex& v : submesh->vertices)
+      own.insert(own.end(), {v.position.x, v.position.y, v.position.z});
   for (const vh::SwayingBatch& batch : still.Batches()) {
     for (std::size_t i = 0; i < batch.vertices.size(); ++i) {
       const std::size_t source = batch.sources[i];

@@ -26,9 +26,11 @@ TEST(WindMotion, TheLoopEndsExactlyWhereItStarts) {
   ASSERT_EQ(loop, 3.7);
   for (std::size_t j = 0; j < motion.JointCount(); ++j) {
     EXPECT_TRUE(SameRotation(motion.LocalRotation(j, 0.0), motion.LocalRotation(j, loop))) << "joint " << j;
-    EXPECT_NEAR(motion.LocalRotation(j, 1.25).x, motion.LocalRotation(j, 1.25 + loop).x, 1e-12) << "joint " << j;
+    EXPECT_NEAR(motion.LocalRotation(j, 1.25).x, motion.LocalRotation(j, 1.25 + loop).x, 1e-12)
+        << "joint " << j;
   }
-  const WindMotion::Flutter start = motion.LeafFlutter(0.3, 0.8, 0.0), end = motion.LeafFlutter(0.3, 0.8, loop);
+  const WindMotion::Flutter start = motion.LeafFlutter(0.3, 0.8, 0.0),
+                            end = motion.LeafFlutter(0.3, 0.8, loop);
   EXPECT_EQ(start.twist, end.twist);
   EXPECT_EQ(start.flap, end.flap);
   EXPECT_NE(start.twist, motion.LeafFlutter(0.3, 0.8, loop / 4).twist);
@@ -59,7 +61,8 @@ TEST(WindMotion, WithoutWindOrStrengthEveryJointStaysAtRest) {
 TEST(WindMotion, TheTrunkLeansTheWayTheWindBlows) {
   const WindRig rig = BuildWindRig(Generate(TreeParameters()));
   const Vector3 top = rig.branches[0].tip;
-  for (const auto& [direction, expected] : {std::pair{0, UnitX}, std::pair{90, UnitZ}, std::pair{180, -UnitX}}) {
+  for (const auto& [direction, expected] :
+       {std::pair{0, UnitX}, std::pair{90, UnitZ}, std::pair{180, -UnitX}}) {
     WindSettings wind = test::Wind();
     wind.direction = direction;
     wind.strength = 100;

@@ -112,14 +112,16 @@ TEST(WindRig, WeightsRunFromTheParentsToABranchsOwnJoint) {
     EXPECT_NEAR(sum, 1.0f, 1e-6f);
     if (branch.joint < 0) {
       const JointWeights anchors = rig.WeightsOn(*rig.AnchorOf(branch), halfway);
-      for (int k = 0; k < anchors.count; ++k) EXPECT_EQ(middle.WeightOf(anchors.joints[k]), anchors.weights[k]);
+      for (int k = 0; k < anchors.count; ++k)
+        EXPECT_EQ(middle.WeightOf(anchors.joints[k]), anchors.weights[k]);
       continue;
     }
     EXPECT_EQ(rig.WeightsOn(branch, branch.base).WeightOf(branch.joint), 0.0f);
     EXPECT_NEAR(rig.WeightsOn(branch, branch.tip).WeightOf(branch.joint), 1.0f, 1e-6f);
     EXPECT_NEAR(middle.WeightOf(branch.joint), 0.5f, 1e-4f);
     if (branch.parent < 0) continue;
-    const JointWeights parents = rig.WeightsOn(rig.branches[static_cast<std::size_t>(branch.parent)], halfway);
+    const JointWeights parents =
+        rig.WeightsOn(rig.branches[static_cast<std::size_t>(branch.parent)], halfway);
     for (int k = 0; k < parents.count; ++k)
       EXPECT_NEAR(middle.WeightOf(parents.joints[k]), 0.5f * parents.weights[k], 1e-4f);
   }
@@ -141,8 +143,10 @@ TEST(WindRig, WeightsKeepTheHeaviestFourAndSumToExactlyOneRounded) {
   const JointWeights heaviest = JointWeights::Heaviest(joints, five, 6);
   ASSERT_EQ(heaviest.count, 4);
   EXPECT_EQ(heaviest.WeightOf(3), 0.0f);
-  EXPECT_NEAR(heaviest.WeightOf(0) + heaviest.WeightOf(5), 0.1f / 0.85f, 1e-6f) << "one of the tied 0.1s stays";
-  EXPECT_NEAR(heaviest.weights[0] + heaviest.weights[1] + heaviest.weights[2] + heaviest.weights[3], 1.0f, 1e-6f);
+  EXPECT_NEAR(heaviest.WeightOf(0) + heaviest.WeightOf(5), 0.1f / 0.85f, 1e-6f)
+      << "one of the tied 0.1s stays";
+  EXPECT_NEAR(heaviest.weights[0] + heaviest.weights[1] + heaviest.weights[2] + heaviest.weights[3], 1.0f,
+              1e-6f);
 }
 
 // Phases follow from a branch's place in the tree, not from anything else

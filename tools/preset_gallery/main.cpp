@@ -95,7 +95,8 @@ vh::Camera FrameTree(const vh::Tree& tree, int width, int height) {
   const float tanHalf = std::tan(30.0f * 3.14159265f / 180.0f);
   const float aspect = static_cast<float>(width) / static_cast<float>(height);
   const float halfDepth = (high.z - low.z) * 0.5f;
-  const float distance = std::max(halfHeight / tanHalf, (high.x - low.x) * 0.5f / (tanHalf * aspect)) * 1.08f + halfDepth;
+  const float distance =
+      std::max(halfHeight / tanHalf, (high.x - low.x) * 0.5f / (tanHalf * aspect)) * 1.08f + halfDepth;
   vh::Camera camera;
   camera.viewportWidth = width;
   camera.viewportHeight = height;
@@ -138,9 +139,9 @@ int main(int argc, char** argv) {
   QGuiApplication application(argc, argv);
   try {
     const Options options = ParseOptions(argc, argv);
-    const vh::PresetLibrary library =
-        options.folder.empty() ? vh::PresetLibrary::Find(vh::RunningProgramDirectory())
-                               : vh::PresetLibrary(options.folder);
+    const vh::PresetLibrary library = options.folder.empty()
+                                          ? vh::PresetLibrary::Find(vh::RunningProgramDirectory())
+                                          : vh::PresetLibrary(options.folder);
     std::vector<std::string> trees = options.trees;
     if (trees.empty()) trees = library.Names();
 
@@ -161,8 +162,8 @@ int main(int argc, char** argv) {
       const std::string& name = trees[i];
       const bool isFile = name.size() > 4 && name.substr(name.size() - 4) == ".vhm";
       std::fprintf(stderr, "%s\n", name.c_str());
-      const vh::TreeParameters params =
-          isFile ? vh::ReadDocumentFile(name, vh::TreeParameters()) : library.Read(name, vh::TreeParameters());
+      const vh::TreeParameters params = isFile ? vh::ReadDocumentFile(name, vh::TreeParameters())
+                                               : library.Read(name, vh::TreeParameters());
       const int x = static_cast<int>(i) % options.columns * options.tileWidth;
       const int y = static_cast<int>(i) / options.columns * (options.tileHeight + captionHeight);
       painter.drawImage(x, y, DrawTree(gl, lists, params, options.tileWidth, options.tileHeight));

@@ -28,8 +28,8 @@ vh::Image PaintTile(int size, std::uint32_t seed, const std::function<Colour(flo
 
 // Tileable fractal noise with `cellsU` x `cellsV` cells over the picture.
 float Noise(float u, float v, int cellsU, int cellsV, int octaves, std::uint32_t seed) {
-  return paint::PeriodicFbm(u * static_cast<float>(cellsU), v * static_cast<float>(cellsV), cellsU,
-                            cellsV, octaves, seed);
+  return paint::PeriodicFbm(u * static_cast<float>(cellsU), v * static_cast<float>(cellsV), cellsU, cellsV,
+                            octaves, seed);
 }
 
 // Vertical ridges, `count` across the picture, wandering sideways by
@@ -59,7 +59,8 @@ Colour Birch(float u, float v) {
   Colour c = paint::Mix(paint::Rgb(236, 232, 220), paint::Rgb(196, 192, 180), Noise(u, v, 4, 8, 4, 21));
   // Lenticels: short dark dashes across the stem.
   const paint::Cells dash = paint::PeriodicCells(u * 5.0f, v * 24.0f, 5, 24, 22);
-  const float lenticel = (1.0f - paint::SmoothStep(0.18f, 0.3f, dash.nearest)) * (dash.id < 0.55f ? 1.0f : 0.0f);
+  const float lenticel =
+      (1.0f - paint::SmoothStep(0.18f, 0.3f, dash.nearest)) * (dash.id < 0.55f ? 1.0f : 0.0f);
   c = paint::Mix(c, paint::Rgb(70, 62, 58), lenticel * 0.85f);
   // Black patches with ragged rims, a warm tint where bark peels.
   const float patch = Noise(u, v, 4, 6, 5, 23);
@@ -100,7 +101,8 @@ Colour Palm(float u, float v) {
 Colour Shrub(float u, float v) {
   const float streak = Noise(u, v, 16, 2, 3, 61);
   Colour c = paint::Mix(paint::Rgb(86, 74, 62), paint::Rgb(126, 112, 96), streak);
-  return paint::Mix(c, paint::Rgb(64, 54, 46), paint::SmoothStep(0.6f, 0.75f, Noise(u, v, 6, 12, 3, 62)) * 0.5f);
+  return paint::Mix(c, paint::Rgb(64, 54, 46),
+                    paint::SmoothStep(0.6f, 0.75f, Noise(u, v, 6, 12, 3, 62)) * 0.5f);
 }
 
 Colour Sapling(float u, float v) {
@@ -113,7 +115,8 @@ Colour Sapling(float u, float v) {
 Colour DeadWood(float u, float v) {
   const float grain = Noise(u, v, 40, 2, 3, 81);
   Colour c = paint::Mix(paint::Rgb(150, 146, 138), paint::Rgb(206, 202, 192), grain);
-  c = paint::Mix(c, paint::Rgb(120, 112, 100), paint::SmoothStep(0.55f, 0.8f, Noise(u, v, 3, 4, 4, 82)) * 0.5f);
+  c = paint::Mix(c, paint::Rgb(120, 112, 100),
+                 paint::SmoothStep(0.55f, 0.8f, Noise(u, v, 3, 4, 4, 82)) * 0.5f);
   // Splits: thin dark gaps along the grain, wandering a little.
   const float split = Ridges(u, v, 5, 0.35f, 83);
   c = paint::Mix(c, paint::Rgb(44, 40, 36), 1.0f - paint::SmoothStep(0.0f, 0.1f, split));
@@ -124,14 +127,22 @@ Colour DeadWood(float u, float v) {
 
 vh::Image PaintBark(Bark kind, int size) {
   switch (kind) {
-    case Bark::kOak: return PaintTile(size, 1, Oak);
-    case Bark::kBirch: return PaintTile(size, 2, Birch);
-    case Bark::kConifer: return PaintTile(size, 3, Conifer);
-    case Bark::kWillow: return PaintTile(size, 4, Willow);
-    case Bark::kPalm: return PaintTile(size, 5, Palm);
-    case Bark::kShrub: return PaintTile(size, 6, Shrub);
-    case Bark::kSapling: return PaintTile(size, 7, Sapling);
-    case Bark::kDeadWood: return PaintTile(size, 8, DeadWood);
+    case Bark::kOak:
+      return PaintTile(size, 1, Oak);
+    case Bark::kBirch:
+      return PaintTile(size, 2, Birch);
+    case Bark::kConifer:
+      return PaintTile(size, 3, Conifer);
+    case Bark::kWillow:
+      return PaintTile(size, 4, Willow);
+    case Bark::kPalm:
+      return PaintTile(size, 5, Palm);
+    case Bark::kShrub:
+      return PaintTile(size, 6, Shrub);
+    case Bark::kSapling:
+      return PaintTile(size, 7, Sapling);
+    case Bark::kDeadWood:
+      return PaintTile(size, 8, DeadWood);
   }
   return {};
 }

@@ -65,7 +65,8 @@ Colour Blade(const LeafStyle& style, const LeafFrame& frame, const std::vector<P
   float across = 0.0f;
   frame.At(p, along, across);
   const float mottle = paint::PeriodicFbm(p.x * 8.0f, p.y * 8.0f, 8, 8, 4, style.seed);
-  Colour c = paint::Mix(style.blade, style.bladeDark, paint::SmoothStep(0.3f, 0.8f, mottle) * style.mottle * 2.0f);
+  Colour c =
+      paint::Mix(style.blade, style.bladeDark, paint::SmoothStep(0.3f, 0.8f, mottle) * style.mottle * 2.0f);
   const float edge = DistanceToOutline(p, outline);
   const bool inside = Inside(p, outline);
   if (inside) c = paint::Mix(style.rim, c, paint::SmoothStep(0.0f, 0.05f, edge));
@@ -101,12 +102,15 @@ std::vector<Needle> SprigNeedles(const LeafStyle& style, const LeafFrame& frame)
       const float jitter = paint::Hash01(i, side > 0 ? 1 : 2, style.seed) - 0.5f;
       const float angle = style.needleAngle * (1.0f + 0.2f * jitter);
       // Shorter towards the tip of the sprig.
-      const float length = style.needleLength * (1.0f - 0.55f * along) * (1.0f + 0.15f * jitter) * frame.length;
+      const float length =
+          style.needleLength * (1.0f - 0.55f * along) * (1.0f + 0.15f * jitter) * frame.length;
       const Point base{frame.stem.x + dx * along * frame.length, frame.stem.y + dy * along * frame.length};
       const float c = std::cos(angle);
       const float s = std::sin(angle) * side;
       const Point direction{dx * c - dy * s, dy * c + dx * s};
-      needles.push_back({base, {base.x + direction.x * length, base.y + direction.y * length}, style.needleWidth,
+      needles.push_back({base,
+                         {base.x + direction.x * length, base.y + direction.y * length},
+                         style.needleWidth,
                          paint::Hash01(i, side > 0 ? 3 : 4, style.seed)});
     }
   }
@@ -116,7 +120,8 @@ std::vector<Needle> SprigNeedles(const LeafStyle& style, const LeafFrame& frame)
 Colour Sprig(const LeafStyle& style, const LeafFrame& frame, const std::vector<Needle>& needles, Point p,
              float pixel) {
   // Between the needles the picture is the shadow of the sprig.
-  Colour c = paint::Scale(style.bladeDark, 0.8f + 0.3f * paint::PeriodicFbm(p.x * 6.0f, p.y * 6.0f, 6, 6, 3, style.seed));
+  Colour c = paint::Scale(style.bladeDark,
+                          0.8f + 0.3f * paint::PeriodicFbm(p.x * 6.0f, p.y * 6.0f, 6, 6, 3, style.seed));
   for (const Needle& needle : needles) {
     const float distance = DistanceToSegment(p, needle.from, needle.to);
     if (distance > needle.width) continue;

@@ -20,13 +20,13 @@ struct LeafStyle {
   paint::Colour vein;       // midrib and veins (or the twig)
   float mottle = 0.3f;      // how much of bladeDark shows
   int veinPairs = 7;
-  float veinSlope = 0.6f;   // side veins climb this much of the length per width
-  float veinWidth = 0.008f; // picture units
+  float veinSlope = 0.6f;    // side veins climb this much of the length per width
+  float veinWidth = 0.008f;  // picture units
   float midribWidth = 0.016f;
-  int needles = 30;         // per side of a sprig
+  int needles = 30;  // per side of a sprig
   float needleLength = 0.2f;
   float needleWidth = 0.012f;
-  float needleAngle = 0.8f; // radians between needle and twig
+  float needleAngle = 0.8f;  // radians between needle and twig
   std::uint32_t seed = 1;
 };
 

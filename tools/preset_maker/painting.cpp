@@ -12,8 +12,7 @@ Colour Mix(const Colour& a, const Colour& b, float t) {
 Colour Scale(const Colour& c, float k) { return {c.r * k, c.g * k, c.b * k}; }
 
 Colour Rgb(int r, int g, int b) {
-  return {static_cast<float>(r) / 255.0f, static_cast<float>(g) / 255.0f,
-          static_cast<float>(b) / 255.0f};
+  return {static_cast<float>(r) / 255.0f, static_cast<float>(g) / 255.0f, static_cast<float>(b) / 255.0f};
 }
 
 float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }

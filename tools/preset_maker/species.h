@@ -11,7 +11,7 @@
 #include "tree/tree.h"
 
 struct Species {
-  std::string name;  // the preset's file name without ".vhm"
+  std::string name;           // the preset's file name without ".vhm"
   vh::TreeParameters params;  // without leaf outline and pictures
   LeafProfile leaf;
   LeafStyle leafStyle;

@@ -26,10 +26,10 @@ class AboutBox : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
-  QLabel* m_image = nullptr;     // Image1
-  QWidget* m_lower = nullptr;    // Panel3
-  QLabel* m_name = nullptr;      // Label1
-  QLabel* m_link = nullptr;      // Label6
-  QLabel* m_close = nullptr;     // Label5
+  QLabel* m_image = nullptr;   // Image1
+  QWidget* m_lower = nullptr;  // Panel3
+  QLabel* m_name = nullptr;    // Label1
+  QLabel* m_link = nullptr;    // Label6
+  QLabel* m_close = nullptr;   // Label5
   QTimer* m_splashTimer = nullptr;
 };

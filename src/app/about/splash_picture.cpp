@@ -9,8 +9,8 @@
 namespace {
 
 // One branch and, recursively, its two children; leaves at the tips.
-void DrawBranch(QPainter& painter, QPointF base, double angle, double length, double width,
-                int depth, QRandomGenerator& random) {
+void DrawBranch(QPainter& painter, QPointF base, double angle, double length, double width, int depth,
+                QRandomGenerator& random) {
   const QPointF tip = base + QPointF(std::cos(angle) * length, -std::sin(angle) * length);
   painter.setPen(QPen(QColor(92, 64, 40), width, Qt::SolidLine, Qt::RoundCap));
   painter.drawLine(base, tip);

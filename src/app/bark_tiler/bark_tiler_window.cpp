@@ -39,8 +39,7 @@ constexpr int kSourcePanelWidth = 408;    // Panel3
 constexpr int kButtonPanelHeight = 37;    // Panel6, Panel7
 const char* const kGenerateCaption = "Generate !";
 const char* const kCancelCaption = "Cancel";
-const char* const kNothingToSave =
-    "There is no bark tile to save: the crop is smaller than 2 x 2 pixels.";
+const char* const kNothingToSave = "There is no bark tile to save: the crop is smaller than 2 x 2 pixels.";
 
 // A crop bound in pixels: side * percent * 0.01, the integer product first,
 // truncated (the same rule as the tiler's crop).
@@ -103,8 +102,7 @@ QString AskPictureName(QWidget* parent, FileRequest::Kind kind, QString& lastNam
 }  // namespace
 
 BarkTilerWindow::BarkTilerWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      m_source(kBlankSourceWidth, kBlankSourceHeight) {
+    : QWidget(parent, Qt::Window), m_source(kBlankSourceWidth, kBlankSourceHeight) {
   setObjectName("Form4");
   setWindowTitle("Bark tiler");
   std::fill(m_source.pixels.begin(), m_source.pixels.end(), std::uint8_t{255});
@@ -313,8 +311,9 @@ void BarkTilerWindow::SetGenerating(bool on) {
   m_cancelRequested = false;
   m_progress->setValue(0);
   m_generate->setText(on ? kCancelCaption : kGenerateCaption);
-  for (QWidget* control : std::initializer_list<QWidget*>{m_cropX0, m_cropX1, m_cropY0, m_cropY1, m_shadingRemoval,
-                                                          m_strength, m_symmetrize, m_powerOfTwo, m_load, m_save}) {
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{m_cropX0, m_cropX1, m_cropY0, m_cropY1, m_shadingRemoval, m_strength,
+                                       m_symmetrize, m_powerOfTwo, m_load, m_save}) {
     control->setEnabled(!on);
   }
   // While the tiler runs, Escape in this window and the application's

@@ -1,5 +1,5 @@
-// BarkTilerWindow: the user loads a bark photograph, chooses a crop rectangle and options, runs the tiling with "Generate !" and saves
-// the result as BMP or JPEG. It works only on its own two pictures and never
+// BarkTilerWindow: the user loads a bark photograph, chooses a crop rectangle and options, runs the tiling
+// with "Generate !" and saves the result as BMP or JPEG. It works only on its own two pictures and never
 // touches the main window or the tree. Created once at start-up, hidden;
 // closing it only hides it, so its pictures survive between showings.
 //

@@ -19,8 +19,7 @@ bool EditHistory::Record(const std::string& name, const vh::TreeParameters& now,
                          const std::string& mergeKey) {
   if (now == Current()) return false;
   const bool merge = m_mergeOpen && !mergeKey.empty() && m_index > 0 && !CanRedo() &&
-                     m_steps[m_index].mergeKey == mergeKey &&
-                     m_savedIndex != static_cast<long>(m_index);
+                     m_steps[m_index].mergeKey == mergeKey && m_savedIndex != static_cast<long>(m_index);
   m_mergeOpen = !mergeKey.empty();
   if (merge) {
     m_steps[m_index].state = now;
@@ -40,9 +39,7 @@ bool EditHistory::Record(const std::string& name, const vh::TreeParameters& now,
 
 std::string EditHistory::UndoName() const { return CanUndo() ? m_steps[m_index].name : std::string(); }
 
-std::string EditHistory::RedoName() const {
-  return CanRedo() ? m_steps[m_index + 1].name : std::string();
-}
+std::string EditHistory::RedoName() const { return CanRedo() ? m_steps[m_index + 1].name : std::string(); }
 
 const vh::TreeParameters& EditHistory::Undo() {
   assert(CanUndo() && "Undo with nothing to undo");

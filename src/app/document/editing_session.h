@@ -23,7 +23,7 @@ struct EditingSession {
   // "Wireframe" as its box shows it: the ground plane rebuilt after an edit
   // takes it.
   bool wireframeTicked = false;
-  bool showLeaves = true;   // leaves are grown at all (cleared by "Hide leaves")
+  bool showLeaves = true;  // leaves are grown at all (cleared by "Hide leaves")
   // A billboard cloud or a level-of-detail chain is built from the tree, its
   // pictures and textures (edits are locked meanwhile); Escape asks it to stop.
   bool buildingFromTree = false;

@@ -95,7 +95,8 @@ void GenerationDriver::Run(const GrowthRequest& request) {
     m_result = std::move(result);
   }
   m_resultReady.notify_one();
-  QMetaObject::invokeMethod(this, [this] { TakeResult(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { TakeResult(); }, Qt::QueuedConnection);
 }
 
 bool GenerationDriver::SettleWithin(std::chrono::milliseconds limit) {

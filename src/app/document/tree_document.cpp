@@ -23,8 +23,8 @@ bool GrowsSameTree(vh::TreeParameters a, const vh::TreeParameters& b) {
 
 TreeDocument::TreeDocument(QObject* parent) : QObject(parent) {
   vh::Generate(m_session.params, m_session.GrowthOptions(), {}, m_session.tree);
-  m_driver = std::make_unique<GenerationDriver>(
-      [this](GrownTree grown) { InstallGrownTree(std::move(grown)); });
+  m_driver =
+      std::make_unique<GenerationDriver>([this](GrownTree grown) { InstallGrownTree(std::move(grown)); });
   connect(m_driver.get(), &GenerationDriver::idle, this, &TreeDocument::RunActionsWaitingForTree);
 }
 
@@ -153,8 +153,7 @@ void TreeDocument::LoadBarkPicture(const QString& fileName) {
   emit barkPictureLoaded();
 }
 
-QStringList TreeDocument::RestorePictures(const vh::TreeParameters& before,
-                                          const vh::TreeParameters& after) {
+QStringList TreeDocument::RestorePictures(const vh::TreeParameters& before, const vh::TreeParameters& after) {
   QStringList problems;
   const auto load = [&problems](const std::function<void()>& step) {
     try {

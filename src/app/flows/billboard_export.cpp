@@ -10,15 +10,15 @@
 
 namespace {
 const char* const kNotReadyText =
-    "You have not generated a billboard cloud yet. Go in the level of detail section and generate a billboard "
+    "You have not generated a billboard cloud yet. Go in the level of detail section and generate a "
+    "billboard "
     "cloud";
 const char* const kNotReadyTitle = "Billboard not ready";
 }  // namespace
 
 void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& colour,
                      const vh::Image& transparency, const vh::Vector3& treeOrigin,
-                     const vh::MaterialPictures& treePictures,
-                     BillboardExportDialogState& dialog) {
+                     const vh::MaterialPictures& treePictures, BillboardExportDialogState& dialog) {
   if (cloud == nullptr) {
     ShowMessage(parent, kNotReadyText, kNotReadyTitle);
     return;

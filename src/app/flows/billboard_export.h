@@ -25,5 +25,4 @@ struct BillboardExportDialogState {
 // in a message box naming it; files already in place stay as they were.
 void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& colour,
                      const vh::Image& transparency, const vh::Vector3& treeOrigin,
-                     const vh::MaterialPictures& treePictures,
-                     BillboardExportDialogState& dialog);
+                     const vh::MaterialPictures& treePictures, BillboardExportDialogState& dialog);

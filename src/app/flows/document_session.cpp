@@ -53,10 +53,10 @@ void DocumentSession::Refresh() {
   QAction& redo = *m_parts.redo;
   undo.setEnabled(m_history.CanUndo());
   undo.setText(m_history.CanUndo() ? "Undo " + QString::fromStdString(m_history.UndoName())
-                                  : QString("Undo"));
+                                   : QString("Undo"));
   redo.setEnabled(m_history.CanRedo());
   redo.setText(m_history.CanRedo() ? "Redo " + QString::fromStdString(m_history.RedoName())
-                                  : QString("Redo"));
+                                   : QString("Redo"));
   emit documentNameChanged(ShownName());
 }
 
@@ -93,9 +93,12 @@ void DocumentSession::Restore(const vh::TreeParameters& state) {
 bool DocumentSession::ConfirmDiscard() {
   if (!Modified()) return true;
   switch (AskSaveChanges(m_parts.dialogParent, DocumentName())) {
-    case SaveChangesAnswer::kSave: return m_parts.flows->Save();
-    case SaveChangesAnswer::kDiscard: return true;
-    case SaveChangesAnswer::kCancel: return false;
+    case SaveChangesAnswer::kSave:
+      return m_parts.flows->Save();
+    case SaveChangesAnswer::kDiscard:
+      return true;
+    case SaveChangesAnswer::kCancel:
+      return false;
   }
   return false;
 }

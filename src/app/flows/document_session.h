@@ -9,7 +9,6 @@
 // saved one.
 #pragma once
 
-
 #include <QObject>
 #include <QString>
 

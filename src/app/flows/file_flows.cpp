@@ -71,9 +71,8 @@ void FileFlows::Open() {
 }
 
 void FileFlows::OpenDocument(const QString& fileName) {
-  if (OpenWith([&](const vh::TreeParameters& base) {
-        return vh::ReadDocumentFile(LocalPath(fileName), base);
-      })) {
+  if (OpenWith(
+          [&](const vh::TreeParameters& base) { return vh::ReadDocumentFile(LocalPath(fileName), base); })) {
     BelongTo(QFileInfo(fileName).absoluteFilePath());
     emit documentOpened(fileName);
   }
@@ -171,10 +170,10 @@ bool FileFlows::OfferPictureCopies(const std::string& folder) {
   if (outside.empty()) return true;
   QStringList names;
   for (const std::string& picture : outside) names << QDir::toNativeSeparators(FromLocalPath(picture));
-  const QString question =
-      QString("The document names pictures that lie outside its folder:\n%1\n\n"
-              "Copy them beside the document, so that the folder holds everything it needs?")
-          .arg(names.join('\n'));
+  const QString question = QString(
+                               "The document names pictures that lie outside its folder:\n%1\n\n"
+                               "Copy them beside the document, so that the folder holds everything it needs?")
+                               .arg(names.join('\n'));
   if (!AskYesNo(m_dialogParent, kCopyPicturesTitle, question)) return true;
   try {
     vh::CopyPicturesInto(params, folder);

@@ -108,11 +108,11 @@ class FileFlows : public QObject {
   TreeDocument& m_document;
   QWidget* m_dialogParent;
   std::function<QImage()> m_grabView;
-  QString m_documentFile;    // the document's file, or empty
+  QString m_documentFile;                // the document's file, or empty
   QString m_suggestedName = "Untitled";  // offered while it has none
-  QString m_lastFolder;      // of the last document opened or saved
-  QString m_exportName;      // SaveDialog2's last name
-  int m_exportFilter = 0;    // SaveDialog2's last filter
-  double m_exportScale = 1.0;  // its last "Scale :"
-  QString m_screenshotName;  // SavePictureDialog1's last name
+  QString m_lastFolder;                  // of the last document opened or saved
+  QString m_exportName;                  // SaveDialog2's last name
+  int m_exportFilter = 0;                // SaveDialog2's last filter
+  double m_exportScale = 1.0;            // its last "Scale :"
+  QString m_screenshotName;              // SavePictureDialog1's last name
 };

@@ -16,8 +16,9 @@ const char* const kHelpTitle = "Help";
 }  // namespace
 
 QString HelpNotOpenedMessage(const QString& path) {
-  return QString("The help could not be opened: no program to show it was found.\n"
-                 "You can open it yourself; it is the file\n%1")
+  return QString(
+             "The help could not be opened: no program to show it was found.\n"
+             "You can open it yourself; it is the file\n%1")
       .arg(QDir::toNativeSeparators(path));
 }
 

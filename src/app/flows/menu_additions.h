@@ -22,8 +22,8 @@ class MenuAdditions : public QObject {
  public:
   // What the menus open and where they go.
   struct Parts {
-    QMenu* fileMenu = nullptr;      // File1
-    QAction* before = nullptr;      // the submenus go before this item ("Save")
+    QMenu* fileMenu = nullptr;  // File1
+    QAction* before = nullptr;  // the submenus go before this item ("Save")
     TreeDocument* document = nullptr;
     FileFlows* flows = nullptr;
     DocumentSession* session = nullptr;

@@ -17,9 +17,12 @@ SaveChangesAnswer AskSaveChanges(QWidget* parent, const QString& document) {
   box.setInformativeText(QString("\"%1\" has changes that are not saved.").arg(document));
   box.setDefaultButton(QMessageBox::Save);
   switch (box.exec()) {
-    case QMessageBox::Save: return SaveChangesAnswer::kSave;
-    case QMessageBox::Discard: return SaveChangesAnswer::kDiscard;
-    default: return SaveChangesAnswer::kCancel;
+    case QMessageBox::Save:
+      return SaveChangesAnswer::kSave;
+    case QMessageBox::Discard:
+      return SaveChangesAnswer::kDiscard;
+    default:
+      return SaveChangesAnswer::kCancel;
   }
 }
 

@@ -28,7 +28,7 @@ class BarkPreview : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  QImage m_source;   // what is shown, kept to redraw at a new size
+  QImage m_source;  // what is shown, kept to redraw at a new size
   QImage m_picture;
   void Redraw();
 };

@@ -58,8 +58,7 @@ QWidget* RadioPair(const char* constantName, const char* inheritName, QRadioButt
 
 }  // namespace
 
-BranchesPage::BranchesPage(TreeDocument& document, std::vector<ParameterPage*> otherPages,
-                           QWidget* parent)
+BranchesPage::BranchesPage(TreeDocument& document, std::vector<ParameterPage*> otherPages, QWidget* parent)
     : QWidget(parent), m_document(document), m_otherPages(std::move(otherPages)) {
   setObjectName("TabSheet1");
   // The per-level controls: field, control name, value label name, unit.
@@ -169,14 +168,12 @@ void BranchesPage::BuildLayout() {
   shapeGrid->addWidget(Heading("Branch shape :", shape), row++, 0, 1, 3);
   m_widthCaption = Caption("Trunk width", shape, "Label4");
   AddSliderRow(shapeGrid, row++, m_widthCaption, Slider(&LP::baseSize));
-  shapeGrid->addWidget(
-      RadioPair("RadioButton1", "RadioButton2", &m_sizeConstant, &m_sizeInherit, shape), row++, 1,
-      1, 2);
+  shapeGrid->addWidget(RadioPair("RadioButton1", "RadioButton2", &m_sizeConstant, &m_sizeInherit, shape),
+                       row++, 1, 1, 2);
   m_lengthCaption = Caption("Trunk length", shape, "Label21");
   AddSliderRow(shapeGrid, row++, m_lengthCaption, Slider(&LP::baseLength));
-  shapeGrid->addWidget(
-      RadioPair("RadioButton3", "RadioButton4", &m_lengthConstant, &m_lengthInherit, shape), row++,
-      1, 1, 2);
+  shapeGrid->addWidget(RadioPair("RadioButton3", "RadioButton4", &m_lengthConstant, &m_lengthInherit, shape),
+                       row++, 1, 1, 2);
   AddSliderRow(shapeGrid, row++, Caption("Increase taper :", shape), Slider(&LP::sizeDecrease));
   AddSliderRow(shapeGrid, row++, Caption("Inflate/Deflate :", shape), Slider(&LP::inflateDeflate));
   AddSliderRow(shapeGrid, row++, Caption("Twisting freq. :", shape), Slider(&LP::twistingFreq));
@@ -200,10 +197,8 @@ void BranchesPage::BuildLayout() {
   childGrid->setVerticalSpacing(1);
   row = 0;
   childGrid->addWidget(Heading("Children positioning :", children), row++, 0, 1, 3);
-  AddSliderRow(childGrid, row++, Caption("Nb of children (min) :", children),
-               Slider(&LP::nbChildrenMin));
-  AddSliderRow(childGrid, row++, Caption("Nb of children (max) :", children),
-               Slider(&LP::nbChildrenMax));
+  AddSliderRow(childGrid, row++, Caption("Nb of children (min) :", children), Slider(&LP::nbChildrenMin));
+  AddSliderRow(childGrid, row++, Caption("Nb of children (max) :", children), Slider(&LP::nbChildrenMax));
   AddSliderRow(childGrid, row++, Caption("Height (min) :", children), Slider(&LP::heightMin));
   AddSliderRow(childGrid, row++, Caption("Height (max) :", children), Slider(&LP::heightMax));
   Check(&LP::heightRelative).box = new QCheckBox("Height relative to previous child ?", children);
@@ -213,12 +208,9 @@ void BranchesPage::BuildLayout() {
   Check(&LP::angleRelative).box = new QCheckBox("Angle relative to previous child ?", children);
   Check(&LP::angleRelative).box->setChecked(true);
   childGrid->addWidget(Check(&LP::angleRelative).box, row++, 0, 1, 3);
-  AddSliderRow(childGrid, row++, Caption("Inclination (min) :", children),
-               Slider(&LP::inclinationMin));
-  AddSliderRow(childGrid, row++, Caption("Inclination (max) :", children),
-               Slider(&LP::inclinationMax));
-  Check(&LP::inclinationRelative).box =
-      new QCheckBox("Inclination relative to previous child ?", children);
+  AddSliderRow(childGrid, row++, Caption("Inclination (min) :", children), Slider(&LP::inclinationMin));
+  AddSliderRow(childGrid, row++, Caption("Inclination (max) :", children), Slider(&LP::inclinationMax));
+  Check(&LP::inclinationRelative).box = new QCheckBox("Inclination relative to previous child ?", children);
   childGrid->addWidget(Check(&LP::inclinationRelative).box, row++, 0, 1, 3);
   contentLayout->addWidget(children);
   contentLayout->addStretch(1);

@@ -27,8 +27,7 @@ class BranchesPage : public QWidget {
  public:
   // `otherPages` hold the non-level controls that LoadLevelControls and
   // StoreControls move too; they and `document` must outlive this page.
-  BranchesPage(TreeDocument& document, std::vector<ParameterPage*> otherPages,
-               QWidget* parent = nullptr);
+  BranchesPage(TreeDocument& document, std::vector<ParameterPage*> otherPages, QWidget* parent = nullptr);
 
   // Parameter set → controls (the selected level and the globals), with
   // "AutoUpdate" unticked meanwhile so that no handler regenerates.
@@ -65,8 +64,8 @@ class BranchesPage : public QWidget {
   // and value label names and how the label reads.
   struct LevelSlider {
     int vh::LevelParameters::*field;
-    const char* name;             // the slider's objectName
-    const char* labelName;        // the value label's objectName, or null
+    const char* name;       // the slider's objectName
+    const char* labelName;  // the value label's objectName, or null
     const char* suffix;
     QSlider* slider = nullptr;
     QLabel* label = nullptr;
@@ -102,17 +101,17 @@ class BranchesPage : public QWidget {
   bool m_rebuildingTabs = false;
   int m_shownLevel = 0;
 
-  QSlider* m_nbLevels = nullptr;       // TrackBar1
-  QLabel* m_nbLevelsLabel = nullptr;   // Label2
-  FlatTabBar* m_levelTabs = nullptr;   // TabControl1
+  QSlider* m_nbLevels = nullptr;             // TrackBar1
+  QLabel* m_nbLevelsLabel = nullptr;         // Label2
+  FlatTabBar* m_levelTabs = nullptr;         // TabControl1
   QRadioButton* m_sizeConstant = nullptr;    // RadioButton1
   QRadioButton* m_sizeInherit = nullptr;     // RadioButton2
   QRadioButton* m_lengthConstant = nullptr;  // RadioButton3
   QRadioButton* m_lengthInherit = nullptr;   // RadioButton4
-  QLabel* m_widthCaption = nullptr;    // Label4
-  QLabel* m_lengthCaption = nullptr;   // Label21
-  QLabel* m_bendingCaption = nullptr;  // Label12
-  QLineEdit* m_seed = nullptr;         // Edit1
-  QCheckBox* m_autoUpdate = nullptr;   // CheckBox4
-  QToolButton* m_generate = nullptr;   // SpeedButton1
+  QLabel* m_widthCaption = nullptr;          // Label4
+  QLabel* m_lengthCaption = nullptr;         // Label21
+  QLabel* m_bendingCaption = nullptr;        // Label12
+  QLineEdit* m_seed = nullptr;               // Edit1
+  QCheckBox* m_autoUpdate = nullptr;         // CheckBox4
+  QToolButton* m_generate = nullptr;         // SpeedButton1
 };

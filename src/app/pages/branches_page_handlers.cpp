@@ -164,7 +164,7 @@ void BranchesPage::LoadLevelControls() {
   SetAutoUpdate(false);
   const vh::TreeParameters& params = m_document.Session().params;
   m_nbLevels->setValue(params.lastParentLevel -
-                      vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
+                       vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
 
   // Each control reads the selected level afresh: a handler fired by an
   // earlier one (the level count rebuilding the tabs) may have changed it.

@@ -127,7 +127,7 @@ QWidget* LeafEditor::BuildButtons(QWidget* parent) {
 vh::LeafPictureMapping LeafEditor::Mapping() const {
   const EditingSession& session = m_document.Session();
   return vh::LeafPictureMapping(vh::PlacementOf(session.params), width(), height(),
-                            session.leafTextureImage.width, session.leafTextureImage.height);
+                                session.leafTextureImage.width, session.leafTextureImage.height);
 }
 
 vh::Vector2 LeafEditor::ComputeTexCoord(int x, int y) const { return Mapping().TexCoord(x, y); }

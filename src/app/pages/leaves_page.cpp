@@ -23,10 +23,10 @@ LeavesPage::LeavesPage(TreeDocument& document, QWidget* parent) : QWidget(parent
   auto* grid = new QGridLayout(panel);
   using T = vh::TreeParameters;
   m_rotate = AddLabelledSlider(grid, 0, "rotate :", "TrackBar12", vh::FieldOf(&T::leafTexRotate).control);
-  m_translateX = AddLabelledSlider(grid, 1, "translate (x) :", "TrackBar13",
-                                  vh::FieldOf(&T::leafTexTranslateX).control);
-  m_translateY = AddLabelledSlider(grid, 2, "translate (y) :", "TrackBar14",
-                                  vh::FieldOf(&T::leafTexTranslateY).control);
+  m_translateX =
+      AddLabelledSlider(grid, 1, "translate (x) :", "TrackBar13", vh::FieldOf(&T::leafTexTranslateX).control);
+  m_translateY =
+      AddLabelledSlider(grid, 2, "translate (y) :", "TrackBar14", vh::FieldOf(&T::leafTexTranslateY).control);
   m_scale = AddLabelledSlider(grid, 3, "scale :", "TrackBar15", vh::FieldOf(&T::leafTexScale).control);
   m_bending = AddLabelledSlider(grid, 4, "bending :", "TrackBar11", vh::FieldOf(&T::leafBending).control);
   m_noLeavesOnTrunk = new QCheckBox("No leaves on trunk", panel);
@@ -80,7 +80,9 @@ void LeavesPage::PlacementChanged(const QSlider& slider, int vh::TreeParameters:
   m_editor->RecomputeTexCoords();
 }
 
-void LeavesPage::onPictureRotationChanged() { PlacementChanged(*m_rotate, &vh::TreeParameters::leafTexRotate); }
+void LeavesPage::onPictureRotationChanged() {
+  PlacementChanged(*m_rotate, &vh::TreeParameters::leafTexRotate);
+}
 void LeavesPage::onPictureShiftXChanged() {
   PlacementChanged(*m_translateX, &vh::TreeParameters::leafTexTranslateX);
 }

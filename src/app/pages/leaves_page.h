@@ -39,11 +39,11 @@ class LeavesPage : public QWidget, public ParameterPage {
   void PlacementChanged(const QSlider& slider, int vh::TreeParameters::*field);
 
   TreeDocument& m_document;
-  LeafEditor* m_editor = nullptr;  // PaintBox1
-  QSlider* m_bending = nullptr;   // TrackBar11
-  QSlider* m_rotate = nullptr;    // TrackBar12
-  QSlider* m_translateX = nullptr;  // TrackBar13
-  QSlider* m_translateY = nullptr;  // TrackBar14
-  QSlider* m_scale = nullptr;     // TrackBar15
+  LeafEditor* m_editor = nullptr;          // PaintBox1
+  QSlider* m_bending = nullptr;            // TrackBar11
+  QSlider* m_rotate = nullptr;             // TrackBar12
+  QSlider* m_translateX = nullptr;         // TrackBar13
+  QSlider* m_translateY = nullptr;         // TrackBar14
+  QSlider* m_scale = nullptr;              // TrackBar15
   QCheckBox* m_noLeavesOnTrunk = nullptr;  // CheckBox5
 };

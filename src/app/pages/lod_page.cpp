@@ -67,7 +67,8 @@ LodPage::LodPage(TreeDocument& document, ViewContext& view, QWidget* parent)
   // Narrow margins: the first item's caption is about as wide as the page.
   radioLayout->setContentsMargins(2, 4, 2, 4);
   m_mode = new QButtonGroup(radioGroup);
-  const char* const items[] = {"Geometry for branches, billboards for leaves", "Billboards for branches and leaves"};
+  const char* const items[] = {"Geometry for branches, billboards for leaves",
+                               "Billboards for branches and leaves"};
   for (int i = 0; i < 2; ++i) {
     auto* item = new QRadioButton(items[i], radioGroup);
     item->setObjectName(QString("RadioGroup1Item%1").arg(i));
@@ -98,7 +99,8 @@ LodPage::LodPage(TreeDocument& document, ViewContext& view, QWidget* parent)
   auto* chainSettings = new QWidget(this);
   auto* chainGrid = new QGridLayout(chainSettings);
   chainGrid->setContentsMargins(0, 0, 0, 0);
-  const auto addShare = [this, chainSettings, chainGrid](int row, const char* caption, const char* name, int value) {
+  const auto addShare = [this, chainSettings, chainGrid](int row, const char* caption, const char* name,
+                                                         int value) {
     auto* box = new QSpinBox(chainSettings);
     box->setObjectName(name);
     box->setRange(1, 100);
@@ -114,7 +116,8 @@ LodPage::LodPage(TreeDocument& document, ViewContext& view, QWidget* parent)
   m_chainLayout = new QComboBox(chainSettings);
   m_chainLayout->setObjectName("LodLayout");
   // In the order of vh::LodLayout.
-  m_chainLayout->addItems({"One file, LOD0 in its scene", "One file, every level in its scene", "One file per level"});
+  m_chainLayout->addItems(
+      {"One file, LOD0 in its scene", "One file, every level in its scene", "One file per level"});
   // The page keeps its width: the box shows what fits and opens wide.
   m_chainLayout->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   m_chainLayout->setMinimumContentsLength(12);
@@ -161,7 +164,9 @@ vh::LodChainOptions LodPage::ChainOptions() const {
   return options;
 }
 
-void LodPage::onResolutionChanged() { m_resolutionValue->setText(QString::number(1 << m_resolution->value())); }
+void LodPage::onResolutionChanged() {
+  m_resolutionValue->setText(QString::number(1 << m_resolution->value()));
+}
 
 bool LodPage::ShowProgress(int percent) {
   m_progress->setValue(percent);
@@ -238,9 +243,9 @@ void LodPage::ExportLodChain() {
   m_chainName = choice->fileName;
   m_chainFilter = choice->filterIndex;
   m_chainScale = choice->scale;
-  const vh::ExportFormat format =
-      formats[static_cast<std::size_t>(std::clamp<int>(choice->filterIndex, 0, static_cast<int>(formats.size()) - 1))]
-          .format;
+  const vh::ExportFormat format = formats[static_cast<std::size_t>(std::clamp<int>(
+                                              choice->filterIndex, 0, static_cast<int>(formats.size()) - 1))]
+                                      .format;
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
 
   const vh::Tree& tree = m_document.CurrentTree();
@@ -248,9 +253,11 @@ void LodPage::ExportLodChain() {
   const vh::WindExport wind = choice->wind ? vh::SwayingExport(m_document.Params().wind) : vh::WindExport();
   const QString failure = RunWhileBusy(kBuildingChain, [&] {
     const vh::LodChain chain = vh::BuildLodChain(
-        tree, ChainOptions(), [this](const vh::MeshObject& mesh) { return ViewContextLodPictures(m_view, mesh); },
+        tree, ChainOptions(),
+        [this](const vh::MeshObject& mesh) { return ViewContextLodPictures(m_view, mesh); },
         [this](int percent) { return ShowProgress(percent); });
-    if (!chain.levels.empty()) vh::WriteChain(format, chain, m_document.Pictures(), choice->scale, layout, path, wind);
+    if (!chain.levels.empty())
+      vh::WriteChain(format, chain, m_document.Pictures(), choice->scale, layout, path, wind);
   });
   if (!failure.isEmpty()) ShowWarning(window(), failure);
 }

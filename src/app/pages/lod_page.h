@@ -63,18 +63,18 @@ class LodPage : public QWidget {
 
   TreeDocument& m_document;
   ViewContext& m_view;
-  QSlider* m_count = nullptr;          // TrackBar18
-  QSlider* m_precision = nullptr;      // TrackBar19
+  QSlider* m_count = nullptr;             // TrackBar18
+  QSlider* m_precision = nullptr;         // TrackBar19
   QCheckBox* m_favourVertical = nullptr;  // CheckBox10
-  QButtonGroup* m_mode = nullptr;      // RadioGroup1's items
-  QSlider* m_resolution = nullptr;     // TrackBar20
-  QLabel* m_resolutionValue = nullptr;  // Label58
-  QSlider* m_quality = nullptr;        // TrackBar21
-  QProgressBar* m_progress = nullptr;  // ProgressBar1
-  QSpinBox* m_firstShare = nullptr;    // LodFirstShare: LOD1's most triangles, percent
-  QSpinBox* m_secondShare = nullptr;   // LodSecondShare
-  QComboBox* m_chainLayout = nullptr;  // LodLayout, in vh::LodLayout's order
-  QString m_chainName;                 // the chain dialog's last name, filter and scale
+  QButtonGroup* m_mode = nullptr;         // RadioGroup1's items
+  QSlider* m_resolution = nullptr;        // TrackBar20
+  QLabel* m_resolutionValue = nullptr;    // Label58
+  QSlider* m_quality = nullptr;           // TrackBar21
+  QProgressBar* m_progress = nullptr;     // ProgressBar1
+  QSpinBox* m_firstShare = nullptr;       // LodFirstShare: LOD1's most triangles, percent
+  QSpinBox* m_secondShare = nullptr;      // LodSecondShare
+  QComboBox* m_chainLayout = nullptr;     // LodLayout, in vh::LodLayout's order
+  QString m_chainName;                    // the chain dialog's last name, filter and scale
   int m_chainFilter = 0;
   double m_chainScale = 1.0;
 };

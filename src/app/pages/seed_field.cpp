@@ -19,10 +19,12 @@ int FieldWidthFor(const QLineEdit& field, int textWidth) {
                     contents.left() + contents.right();
   QStyleOptionFrame option;
   option.initFrom(&field);
-  option.lineWidth = field.hasFrame() ? field.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &field) : 0;
+  option.lineWidth =
+      field.hasFrame() ? field.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &field) : 0;
   option.midLineWidth = 0;
   option.state |= QStyle::State_Sunken;
-  return field.style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, field.sizeHint().height()), &field)
+  return field.style()
+      ->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, field.sizeHint().height()), &field)
       .width();
 }
 }  // namespace

@@ -75,12 +75,12 @@ ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* 
     layout->addLayout(grid);
   }
 
-  auto* reset = AddCameraButton("SpeedButton19", "Reset viewpoint", QString(),
-                                &ViewControls::onResetViewpoint);
+  auto* reset =
+      AddCameraButton("SpeedButton19", "Reset viewpoint", QString(), &ViewControls::onResetViewpoint);
   reset->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   layout->addWidget(reset);
-  auto* frame = AddCameraButton("FrameTreeButton", "Frame the tree", "Frame the tree (F)",
-                                &ViewControls::onFrameTree);
+  auto* frame =
+      AddCameraButton("FrameTreeButton", "Frame the tree", "Frame the tree (F)", &ViewControls::onFrameTree);
   frame->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   layout->addWidget(frame);
 
@@ -128,8 +128,8 @@ ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* 
   });
 }
 
-QToolButton* ViewControls::AddCameraButton(const char* name, const QString& glyph,
-                                           const QString& tip, void (ViewControls::*handler)()) {
+QToolButton* ViewControls::AddCameraButton(const char* name, const QString& glyph, const QString& tip,
+                                           void (ViewControls::*handler)()) {
   auto* button = NamedButton(this, name, glyph);
   button->setToolTip(tip);
   button->setAutoRaise(true);  // flat, like the rest of the panel
@@ -138,8 +138,7 @@ QToolButton* ViewControls::AddCameraButton(const char* name, const QString& glyp
   return button;
 }
 
-void ViewControls::ShowCounts(std::uint64_t polygons, std::uint64_t vertices,
-                              std::uint64_t submeshes) {
+void ViewControls::ShowCounts(std::uint64_t polygons, std::uint64_t vertices, std::uint64_t submeshes) {
   m_polygons->setText(QString("Nb Polygons : %1").arg(polygons));
   m_vertices->setText(QString("Nb Vertices : %1").arg(vertices));
   m_submeshes->setText(QString("Nb Submeshes : %1").arg(submeshes));

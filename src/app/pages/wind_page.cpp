@@ -39,7 +39,8 @@ WindPage::WindPage(TreeDocument& document, QWidget* parent) : QWidget(parent), m
   layout->setContentsMargins(4, 4, 4, 4);
   m_on = new QCheckBox("Sway in the wind", this);
   m_on->setObjectName("WindOn");
-  m_on->setToolTip("The tree sways in the view and in glTF exports with wind; the tree itself stays as grown");
+  m_on->setToolTip(
+      "The tree sways in the view and in glTF exports with wind; the tree itself stays as grown");
   layout->addWidget(m_on);
 
   auto* panel = new QWidget(this);
@@ -47,8 +48,8 @@ WindPage::WindPage(TreeDocument& document, QWidget* parent) : QWidget(parent), m
   auto* grid = new QGridLayout(panel);
   for (std::size_t i = 0; i < kControls.size(); ++i) {
     const int row = static_cast<int>(i);
-    m_sliders[i] = AddLabelledSlider(grid, row, kControls[i].caption, kControls[i].name,
-                                     vh::WindFields()[i].control);
+    m_sliders[i] =
+        AddLabelledSlider(grid, row, kControls[i].caption, kControls[i].name, vh::WindFields()[i].control);
     m_values[i] = new QLabel(panel);
     m_values[i]->setObjectName(QString(kControls[i].name) + "Value");
     m_values[i]->setMinimumWidth(m_values[i]->fontMetrics().horizontalAdvance("0.00 Hz") + 4);
@@ -76,7 +77,8 @@ void WindPage::LoadControls() {
   const vh::WindSettings& wind = m_document.Params().wind;
   m_loading = true;
   m_on->setChecked(wind.enabled);
-  for (std::size_t i = 0; i < m_sliders.size(); ++i) m_sliders[i]->setValue(wind.*vh::WindFields()[i].integer);
+  for (std::size_t i = 0; i < m_sliders.size(); ++i)
+    m_sliders[i]->setValue(wind.*vh::WindFields()[i].integer);
   m_loading = false;
   ShowValues();
 }
@@ -106,7 +108,8 @@ void WindPage::onSliderChanged() {
   ShowValues();
   if (m_loading || m_document.EditsLocked()) return;
   vh::WindSettings& wind = m_document.Params().wind;
-  for (std::size_t i = 0; i < m_sliders.size(); ++i) StoreSlider(*m_sliders[i], wind.*vh::WindFields()[i].integer);
+  for (std::size_t i = 0; i < m_sliders.size(); ++i)
+    StoreSlider(*m_sliders[i], wind.*vh::WindFields()[i].integer);
   m_document.WindChanged();
 }
 

@@ -30,9 +30,9 @@ class WindPage : public QWidget {
   QWidget* FocusTarget() const;
 
  public slots:
-  void onWindToggled();     // WindOn
-  void onSliderChanged();   // WindStrength ... WindLoopLength
-  void onPlayClicked();     // WindPlay
+  void onWindToggled();    // WindOn
+  void onSliderChanged();  // WindStrength ... WindLoopLength
+  void onPlayClicked();    // WindPlay
 
  private:
   // Sets the controls from the document's wind settings without storing.
@@ -41,9 +41,9 @@ class WindPage : public QWidget {
   void ShowPlaying();
 
   TreeDocument& m_document;
-  QCheckBox* m_on = nullptr;                                 // WindOn
-  std::array<QSlider*, vh::kWindFieldCount> m_sliders{};      // in WindFields() order
-  std::array<QLabel*, vh::kWindFieldCount> m_values{};        // what each slider's value means
-  QToolButton* m_play = nullptr;                             // WindPlay
+  QCheckBox* m_on = nullptr;                              // WindOn
+  std::array<QSlider*, vh::kWindFieldCount> m_sliders{};  // in WindFields() order
+  std::array<QLabel*, vh::kWindFieldCount> m_values{};    // what each slider's value means
+  QToolButton* m_play = nullptr;                          // WindPlay
   bool m_loading = false;
 };

@@ -94,12 +94,12 @@ class MainWindow : public QMainWindow {
   TexturePage* m_texture = nullptr;
   LodPage* m_lod = nullptr;
   WindPage* m_wind = nullptr;
-  QMenu* m_fileMenu = nullptr;  // File1
-  QAction* m_save = nullptr;    // Save1
-  QMenu* m_toolsMenu = nullptr;  // Tools1
+  QMenu* m_fileMenu = nullptr;         // File1
+  QAction* m_save = nullptr;           // Save1
+  QMenu* m_toolsMenu = nullptr;        // Tools1
   std::unique_ptr<WindowKeys> m_keys;  // Escape, the arrow keys and the wheel over the pages
   QWidget* m_aboutBox = nullptr;
   QWidget* m_barkTiler = nullptr;
-  FileFlows* m_fileFlows = nullptr;       // the File menu's flows; a child of the window
+  FileFlows* m_fileFlows = nullptr;      // the File menu's flows; a child of the window
   DocumentSession* m_session = nullptr;  // a child of the window
 };

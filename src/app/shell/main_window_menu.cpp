@@ -10,7 +10,8 @@
 #include "fileio/export_common.h"
 
 void MainWindow::BuildMenu() {
-  m_fileFlows = new FileFlows(*m_document, this, [this] { return m_viewport->Grab(); }, this);
+  m_fileFlows = new FileFlows(
+      *m_document, this, [this] { return m_viewport->Grab(); }, this);
 
   struct Item {
     const char* name;
@@ -36,18 +37,18 @@ void MainWindow::BuildMenu() {
     return menu;
   };
   const Item separator = {nullptr, nullptr, nullptr, {}, nullptr};
-  m_fileMenu = addMenu("File1", "File",
-                      {{"New1", "New", &MainWindow::onNew, QKeySequence(Qt::CTRL | Qt::Key_N)},
-                       {"Open1", "Open...", &MainWindow::onOpen, QKeySequence(Qt::CTRL | Qt::Key_O)},
-                       {"Save1", "Save", &MainWindow::onSave, QKeySequence(Qt::CTRL | Qt::Key_S), &m_save},
-                       {"SaveAs1", "Save As...", &MainWindow::onSaveAs,
-                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
-                       separator,
-                       {"Export1", "Export...", &MainWindow::onExport, QKeySequence(Qt::CTRL | Qt::Key_E)},
-                       {"Exportscreenshot1", "Export screenshot...", &MainWindow::onExportScreenshot, {}},
-                       {"Exportbillboard1", "Export billboard...", &MainWindow::onExportBillboard, {}},
-                       separator,
-                       {"Quit1", "Quit", &MainWindow::onQuit, QKeySequence(Qt::CTRL | Qt::Key_Q)}});
+  m_fileMenu = addMenu(
+      "File1", "File",
+      {{"New1", "New", &MainWindow::onNew, QKeySequence(Qt::CTRL | Qt::Key_N)},
+       {"Open1", "Open...", &MainWindow::onOpen, QKeySequence(Qt::CTRL | Qt::Key_O)},
+       {"Save1", "Save", &MainWindow::onSave, QKeySequence(Qt::CTRL | Qt::Key_S), &m_save},
+       {"SaveAs1", "Save As...", &MainWindow::onSaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+       separator,
+       {"Export1", "Export...", &MainWindow::onExport, QKeySequence(Qt::CTRL | Qt::Key_E)},
+       {"Exportscreenshot1", "Export screenshot...", &MainWindow::onExportScreenshot, {}},
+       {"Exportbillboard1", "Export billboard...", &MainWindow::onExportBillboard, {}},
+       separator,
+       {"Quit1", "Quit", &MainWindow::onQuit, QKeySequence(Qt::CTRL | Qt::Key_Q)}});
   m_toolsMenu = addMenu("Tools1", "Tools", {{"Barktiler1", "Bark tiler", &MainWindow::onShowBarkTiler, {}}});
   addMenu("Help1", "Help",
           {{"Help2", "Help", &MainWindow::onHelp, QKeySequence(Qt::Key_F1)},
@@ -66,15 +67,24 @@ void MainWindow::onOpen() {
     if (m_session->ConfirmDiscard()) m_fileFlows->Open();
   });
 }
-void MainWindow::onSave() { m_document->WhenTreeIsIn([this] { m_fileFlows->Save(); }); }
-void MainWindow::onSaveAs() { m_document->WhenTreeIsIn([this] { m_fileFlows->SaveAs(); }); }
-void MainWindow::onExport() { m_document->WhenTreeIsIn([this] { m_fileFlows->Export(); }); }
-void MainWindow::onExportScreenshot() { m_document->WhenTreeIsIn([this] { m_fileFlows->ExportScreenshot(); }); }
+void MainWindow::onSave() {
+  m_document->WhenTreeIsIn([this] { m_fileFlows->Save(); });
+}
+void MainWindow::onSaveAs() {
+  m_document->WhenTreeIsIn([this] { m_fileFlows->SaveAs(); });
+}
+void MainWindow::onExport() {
+  m_document->WhenTreeIsIn([this] { m_fileFlows->Export(); });
+}
+void MainWindow::onExportScreenshot() {
+  m_document->WhenTreeIsIn([this] { m_fileFlows->ExportScreenshot(); });
+}
 void MainWindow::onExportBillboard() {
   // Both export dialogs start with the format the user exported to last.
   m_billboardExportDialog.filterIndex = m_fileFlows->LastExportFilter();
   ExportBillboard(this, m_document->Billboard(), m_document->BillboardColour(), m_document->BillboardAlpha(),
-                  vh::ExportOrigin(m_document->CurrentTree()), m_document->Pictures(), m_billboardExportDialog);
+                  vh::ExportOrigin(m_document->CurrentTree()), m_document->Pictures(),
+                  m_billboardExportDialog);
   m_fileFlows->SetLastExportFilter(m_billboardExportDialog.filterIndex);
 }
 

@@ -51,13 +51,15 @@ void MainWindow::StartDocumentSession() {
     return leafEditor->PointMode() ? "Leaf outline" : "Leaf picture position";
   };
   auto* recorder = new EditRecorder(this, std::move(callbacks), m_session);
-  for (QWidget* page : std::initializer_list<QWidget*>{m_branches, m_leaves, m_texture, m_wind}) recorder->Watch(page);
+  for (QWidget* page : std::initializer_list<QWidget*>{m_branches, m_leaves, m_texture, m_wind})
+    recorder->Watch(page);
   connect(m_session, &DocumentSession::restoreStarted, this,
           [this, recorder](const vh::TreeParameters& before, const vh::TreeParameters& after) {
             recorder->SetSuspended(true);
             m_branches->ShowChangedLevel(before, after);
           });
-  connect(m_session, &DocumentSession::restoreFinished, recorder, [recorder] { recorder->SetSuspended(false); });
+  connect(m_session, &DocumentSession::restoreFinished, recorder,
+          [recorder] { recorder->SetSuspended(false); });
 
   ShowSliderValues(m_pages);
   KeepPagesSized(m_pages);

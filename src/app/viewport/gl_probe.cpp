@@ -32,9 +32,12 @@ GlAvailability ProbeOpenGL() {
 
 QString GlFailureMessage(GlAvailability availability) {
   switch (availability) {
-    case GlAvailability::kNoContext: return ":-)~ hrc == NULL";
-    case GlAvailability::kCannotMakeCurrent: return "Could not MakeCurrent";
-    case GlAvailability::kAvailable: break;
+    case GlAvailability::kNoContext:
+      return ":-)~ hrc == NULL";
+    case GlAvailability::kCannotMakeCurrent:
+      return "Could not MakeCurrent";
+    case GlAvailability::kAvailable:
+      break;
   }
   return QString();
 }

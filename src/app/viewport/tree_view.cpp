@@ -86,8 +86,8 @@ void TreeView::initializeGL() {
           Qt::UniqueConnection);
   vh::InitViewState();
   QOpenGLContext* gl = context();
-  m_scene.buffers.AttachContext(
-      vh::ResolveBufferObjects([gl](const char* name) { return reinterpret_cast<void*>(gl->getProcAddress(name)); }));
+  m_scene.buffers.AttachContext(vh::ResolveBufferObjects(
+      [gl](const char* name) { return reinterpret_cast<void*>(gl->getProcAddress(name)); }));
 }
 
 void TreeView::ReleaseContext() {
@@ -172,7 +172,8 @@ void TreeView::UploadSlice() {
 void TreeView::ScheduleRefinement() {
   const vh::RefinementSchedule& schedule = m_scene.refinement;
   if (schedule.Now() != vh::RefinementSchedule::State::kWaiting || !m_scene.buffers.FullReady()) return;
-  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(schedule.StartsAt() - vh::PacingClock::now());
+  const auto wait =
+      std::chrono::duration_cast<std::chrono::milliseconds>(schedule.StartsAt() - vh::PacingClock::now());
   m_refineTimer->start(static_cast<int>(std::max<std::chrono::milliseconds::rep>(wait.count(), 0)));
 }
 
@@ -252,7 +253,8 @@ vh::FrameContents TreeView::ContentsNow() const {
   contents.wireframe = m_document.Session().wireframe;
   // Wind off, or a swaying tree of another tree or mode: today's frame.
   const vh::SwayingTree* swaying = m_scene.swaying.get();
-  if (swaying != nullptr && swaying->Shows(*contents.tree, contents.wireframe.tree)) contents.swaying = swaying;
+  if (swaying != nullptr && swaying->Shows(*contents.tree, contents.wireframe.tree))
+    contents.swaying = swaying;
   return contents;
 }
 

@@ -107,8 +107,9 @@ void Viewport::WhenContextReady(std::function<void()> action) {
     const std::function<void()> run = std::exchange(*pending, nullptr);
     run();
   };
-  connect(m_glView, &TreeView::framePainted, this, [this, runOnce] { QTimer::singleShot(0, this, runOnce); },
-          Qt::SingleShotConnection);
+  connect(
+      m_glView, &TreeView::framePainted, this, [this, runOnce] { QTimer::singleShot(0, this, runOnce); },
+      Qt::SingleShotConnection);
   QTimer::singleShot(2000, this, runOnce);
 }
 
@@ -179,9 +180,8 @@ void Viewport::ShowBillboard() {
 
 void Viewport::UploadLeafPicture() {
   const vh::Image& picture = m_document.Session().leafTextureImage;
-  WithContext([&picture] {
-    vh::UploadTexture(vh::kLeafTextureObject, picture, vh::MinFilter::kLinearMipmapLinear);
-  });
+  WithContext(
+      [&picture] { vh::UploadTexture(vh::kLeafTextureObject, picture, vh::MinFilter::kLinearMipmapLinear); });
   SetDirty();  // textured leaves show the new picture
 }
 

@@ -5,7 +5,8 @@
 
 #include "app/document/tree_document.h"
 
-WindPlayer::WindPlayer(TreeDocument& document, ViewScene& scene, std::function<void()> redraw, QObject* parent)
+WindPlayer::WindPlayer(TreeDocument& document, ViewScene& scene, std::function<void()> redraw,
+                       QObject* parent)
     : QObject(parent), m_document(document), m_scene(scene), m_redraw(std::move(redraw)) {
   m_timer.setInterval(kFrameMilliseconds);
   m_timer.setTimerType(Qt::PreciseTimer);

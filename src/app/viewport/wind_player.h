@@ -23,7 +23,8 @@ class WindPlayer : public QObject {
   static constexpr int kFrameMilliseconds = 33;
 
   // `redraw` asks the view for a frame.
-  WindPlayer(TreeDocument& document, ViewScene& scene, std::function<void()> redraw, QObject* parent = nullptr);
+  WindPlayer(TreeDocument& document, ViewScene& scene, std::function<void()> redraw,
+             QObject* parent = nullptr);
 
   // Poses the tree at `seconds` of wind, as a frame of the preview shows
   // it then; the clock is paused there (tests and pictures).

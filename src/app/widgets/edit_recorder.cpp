@@ -22,8 +22,7 @@ void EditRecorder::Watch(QWidget* page) {
     connect(slider, &QAbstractSlider::valueChanged, this, [this, slider] { SliderMoved(slider); });
   }
   for (QAbstractButton* button : page->findChildren<QAbstractButton*>()) {
-    connect(button, &QAbstractButton::clicked, this,
-            [this, button] { Finished(ControlCaption(button)); });
+    connect(button, &QAbstractButton::clicked, this, [this, button] { Finished(ControlCaption(button)); });
   }
   for (QLineEdit* field : page->findChildren<QLineEdit*>()) {
     connect(field, &QLineEdit::textChanged, this,

@@ -59,8 +59,9 @@ QCheckBox* AddWindField(QFileDialog& dialog, bool initial) {
   auto* box = new QCheckBox("Sway with the wind", &dialog);
   box->setObjectName("ExportWind");
   box->setChecked(initial);
-  box->setToolTip("glTF only: a skin and a looping \"Wind\" animation that glTF viewers play, from the "
-                  "document's wind (the default wind when it has none)");
+  box->setToolTip(
+      "glTF only: a skin and a looping \"Wind\" animation that glTF viewers play, from the "
+      "document's wind (the default wind when it has none)");
   grid->addWidget(box, grid->rowCount(), 1);
   return box;
 }
@@ -102,9 +103,7 @@ std::optional<FileChoice> AskPictureToOpen(QWidget* parent) {
   return RunFileDialog(request);
 }
 
-std::optional<FileChoice> RunFileDialog(const FileRequest& request) {
-  return Installed()->Run(request);
-}
+std::optional<FileChoice> RunFileDialog(const FileRequest& request) { return Installed()->Run(request); }
 
 std::shared_ptr<FileDialogs> SetFileDialogs(std::shared_ptr<FileDialogs> dialogs) {
   std::shared_ptr<FileDialogs> previous = Installed();

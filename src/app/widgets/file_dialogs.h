@@ -27,9 +27,9 @@ struct FileRequest {
   enum class Kind { kOpen, kSave };
   Kind kind = Kind::kOpen;
   QWidget* parent = nullptr;
-  QString title;        // the dialog's caption; empty for the toolkit's own
-  QString filter;       // in the program's "Description|patterns" form
-  QString initialName;  // the name the dialog starts with (its remembered one)
+  QString title;          // the dialog's caption; empty for the toolkit's own
+  QString filter;         // in the program's "Description|patterns" form
+  QString initialName;    // the name the dialog starts with (its remembered one)
   int initialFilter = 0;  // the filter it starts with (its remembered one)
   // Shows a "Scale :" field (glTF exports) starting at `initialScale`.
   bool askScale = false;

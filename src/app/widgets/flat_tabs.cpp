@@ -14,9 +14,8 @@ FlatTabBar::FlatTabBar(int textIndent, int fixedTabWidth, QWidget* parent)
 QSize FlatTabBar::tabSizeHint(int index) const {
   QSize size = QTabBar::tabSizeHint(index);
   // Flat tabs need no room for a frame: the caption and a small margin.
-  size.setWidth(m_fixedTabWidth > 0
-                    ? m_fixedTabWidth
-                    : fontMetrics().horizontalAdvance(tabText(index)) + 2 * m_textIndent + 8);
+  size.setWidth(m_fixedTabWidth > 0 ? m_fixedTabWidth
+                                    : fontMetrics().horizontalAdvance(tabText(index)) + 2 * m_textIndent + 8);
   return size;
 }
 

@@ -8,8 +8,8 @@
 
 #include "tree/parameter_table.h"
 
-QSlider* AddLabelledSlider(QGridLayout* grid, int row, const QString& caption, const char* name,
-                           int minimum, int maximum, int position) {
+QSlider* AddLabelledSlider(QGridLayout* grid, int row, const QString& caption, const char* name, int minimum,
+                           int maximum, int position) {
   QWidget* owner = grid->parentWidget();
   auto* slider = new QSlider(Qt::Horizontal, owner);
   slider->setObjectName(name);

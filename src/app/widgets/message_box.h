@@ -13,8 +13,8 @@ enum class MessageKind { kInformation, kWarning };
 
 // Receives every message the program shows: its parent window, kind, title
 // and text.
-using MessageSink = std::function<void(QWidget* parent, MessageKind kind, const QString& title,
-                                       const QString& text)>;
+using MessageSink =
+    std::function<void(QWidget* parent, MessageKind kind, const QString& title, const QString& text)>;
 
 // Shows `text` in a modal information box (or hands it to the installed
 // sink). The title defaults to the application's name.

@@ -11,8 +11,8 @@ QuestionPrompt& Installed() {
 
 bool AskYesNo(QWidget* parent, const QString& title, const QString& text) {
   if (Installed()) return Installed()(parent, title, text);
-  return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
-                               QMessageBox::Yes) == QMessageBox::Yes;
+  return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+         QMessageBox::Yes;
 }
 
 QuestionPrompt SetQuestionPrompt(QuestionPrompt prompt) {

@@ -34,13 +34,16 @@ const Meaning kMeanings[] = {
      }},
     {"TrackBar18",
      [](int value) {
-       return QString("Nb of billboards : %1 (each billboard takes the triangles within %2 units of "
-                      "its plane; more gives thinner, more numerous billboards)")
+       return QString(
+                  "Nb of billboards : %1 (each billboard takes the triangles within %2 units of "
+                  "its plane; more gives thinner, more numerous billboards)")
            .arg(value)
            .arg(100.0 / value, 0, 'f', 1);
      }},
     {"TrackBar19",
-     [](int value) { return QString("Precision : %1 candidate planes tried for each billboard").arg(value); }},
+     [](int value) {
+       return QString("Precision : %1 candidate planes tried for each billboard").arg(value);
+     }},
     {"TrackBar21",
      [](int value) {
        return QString("Texture Quality : %1 (%2 pixels per unit of the tree in the billboard pictures)")

@@ -29,7 +29,8 @@ class ValueTip : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (watched != m_slider || event->type() != QEvent::ToolTip) return false;
-    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), SliderValueText(*m_slider, m_slider->value()), m_slider);
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                       SliderValueText(*m_slider, m_slider->value()), m_slider);
     return true;
   }
 
