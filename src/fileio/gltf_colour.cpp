@@ -24,4 +24,8 @@ float SrgbCurve::Exact(float value) { return static_cast<float>(ExactLinearFromS
 
 float LinearFromSrgb(float value) { return SrgbCurve().Linear(value); }
 
+Vector3 LinearColour(const Vector3& c) {
+  return {LinearFromSrgb(c.x), LinearFromSrgb(c.y), LinearFromSrgb(c.z)};
+}
+
 }  // namespace vh

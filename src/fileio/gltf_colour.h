@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "foundations/vector3.h"
+#include "tree/mesh.h"
+
 namespace vh {
 
 // The curve as a table, interpolated: leaf colours vary per vertex, and a
@@ -31,5 +34,33 @@ class SrgbCurve {
 };
 
 float LinearFromSrgb(float value);
+
+// The three components of `c` in linear light.
+Vector3 LinearColour(const Vector3& c);
+
+// Whether the vertices of a primitive seen so far share one colour.
+struct ColourScan {
+  bool seen = false;
+  bool uniform = true;
+  Vector3 colour;
+
+  void Scan(const Vertex& vertex) {
+    if (!seen) {
+      colour = vertex.colour;
+      seen = true;
+    } else if (uniform) {
+      uniform = vertex.colour == colour;
+    }
+  }
+
+  // The scan of all of a primitive's vertices from the scans of two parts.
+  static ColourScan Joined(const ColourScan& first, const ColourScan& second) {
+    if (!first.seen) return second;
+    if (!second.seen) return first;
+    ColourScan joined = first;
+    joined.uniform = first.uniform && second.uniform && first.colour == second.colour;
+    return joined;
+  }
+};
 
 }  // namespace vh

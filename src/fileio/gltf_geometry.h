@@ -51,6 +51,14 @@ struct GltfPrimitive {
   bool WideIndices() const { return vertexCount > 65535; }
 };
 
+// A vertex's position as written: (position - origin) x factor.
+inline std::array<float, 3> PositionOf(const Vertex& vertex, const GltfPrimitive& primitive) {
+  const Vector3 relative = vertex.position - primitive.origin;
+  const double factor = primitive.factor;
+  return {static_cast<float>(relative.x * factor), static_cast<float>(relative.y * factor),
+          static_cast<float>(relative.z * factor)};
+}
+
 class GltfGeometry {
  public:
   // With `orderForCache`, a submesh's triangles are reordered for the
