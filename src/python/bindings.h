@@ -1,0 +1,18 @@
+// The classes and functions of the module, registered in groups.
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+namespace vh::python {
+
+// The core's exceptions as Python's: KeyError, TypeError, DocumentError (a
+// ValueError), OSError, ValueError.
+void RegisterErrors(pybind11::module_& m);
+
+// Document and Level.
+void BindDocument(pybind11::module_& m);
+
+// Cancellation, Mesh, Tree, grow() and bark_tile().
+void BindTree(pybind11::module_& m);
+
+}  // namespace vh::python

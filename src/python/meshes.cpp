@@ -1,0 +1,36 @@
+#include "meshes.h"
+
+#include <pybind11/pybind11.h>
+
+#include <string>
+
+#include "billboard/lod_chain.h"
+#include "graphics.h"
+
+namespace py = pybind11;
+
+namespace vh::python {
+
+std::shared_ptr<MeshArrays> MeshOf(GrownTree& grown, int lod) {
+  if (lod < 0 || lod > 4)
+    throw py::index_error("lod runs from 0 (the tree) to 4, not " + std::to_string(lod));
+  const Pictures pictures = lod >= 3 ? ReadPictures(grown.params, false) : Pictures();
+  py::gil_scoped_release release;
+  std::lock_guard guard(grown.lock);
+  if (auto found = grown.meshes.find(lod); found != grown.meshes.end()) return found->second;
+  std::shared_ptr<MeshArrays> arrays;
+  if (lod == 0) {
+    arrays = std::make_shared<MeshArrays>(GatherMeshArrays(grown.tree));
+  } else {
+    const LodChain chain = lod <= 2 ? BuildGeometryLevels(grown.tree) : RenderedChain(grown, pictures);
+    if (static_cast<std::size_t>(lod) >= chain.levels.size())
+      throw py::index_error("this tree has levels of detail 0 to " + std::to_string(chain.levels.size() - 1) +
+                            " (a tree without leaves has no leaf billboards)");
+    arrays =
+        std::make_shared<MeshArrays>(GatherMeshArrays(*chain.levels[static_cast<std::size_t>(lod)].mesh));
+  }
+  grown.meshes[lod] = arrays;
+  return arrays;
+}
+
+}  // namespace vh::python
