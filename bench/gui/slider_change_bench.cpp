@@ -108,7 +108,7 @@ void RedrawOnly(benchmark::State& state) {
 
 // Shows `params` (grown and drawn once) before the benchmarks of a tree.
 bool ShowTree(const vh::TreeParameters& params) {
-  window->Document().Session().params = params;
+  window->Document().State().params = params;
   window->Document().ParametersReplaced();
   window->Document().GenerateTree();
   QElapsedTimer clock;

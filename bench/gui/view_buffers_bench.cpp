@@ -89,7 +89,7 @@ template <class Done>
 void RunUntil(vh::BufferedScene& scene, Subject& subject, Done done) {
   for (;;) {
     const vh::BufferedScene::FrameReport report =
-        scene.RenderFrame(subject.camera, subject.Contents(), kBudget);
+        scene.DrawWithinBudget(subject.camera, subject.Contents(), kBudget);
     if (done(report)) return;
     scene.Pump(vh::PacingClock::now() + std::chrono::milliseconds(15));
     if (!scene.UploadPending()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -135,7 +135,7 @@ void BM_FullDetailFrame(benchmark::State& state) {
   ReadyScene ready(subject);
   std::uint64_t primitives = 0;
   for (auto _ : state)
-    primitives = ready.scene.RenderFrame(subject.camera, subject.Contents(), 1e9).primitives;
+    primitives = ready.scene.DrawWithinBudget(subject.camera, subject.Contents(), 1e9).primitives;
   state.SetLabel(subject.name);
   state.counters["primitives"] = static_cast<double>(primitives);
 }
@@ -146,10 +146,11 @@ void BM_InteractionFrame(benchmark::State& state) {
   vh::Camera camera = subject.camera;
   std::uint64_t primitives = 0;
   bool reduced = false;
-  for (int i = 0; i < 5; ++i) ready.scene.RenderFrame(camera, subject.Contents(), kBudget);  // learn the rate
+  for (int i = 0; i < 5; ++i)
+    ready.scene.DrawWithinBudget(camera, subject.Contents(), kBudget);  // learn the rate
   for (auto _ : state) {
     vh::Orbit(camera, 0.01f, 0.0f);
-    const auto report = ready.scene.RenderFrame(camera, subject.Contents(), kBudget);
+    const auto report = ready.scene.DrawWithinBudget(camera, subject.Contents(), kBudget);
     primitives = report.primitives;
     reduced = report.reduced;
   }

@@ -198,8 +198,8 @@ void BufferedScene::DrawLastParts(const FrameContents& contents) {
     DrawSmall(m_billboard, *contents.billboard, contents.wireframe.billboard);
 }
 
-BufferedScene::FrameReport BufferedScene::RenderFrame(Camera& camera, const FrameContents& contents,
-                                                      double budgetSeconds) {
+BufferedScene::FrameReport BufferedScene::DrawWithinBudget(Camera& camera, const FrameContents& contents,
+                                                           double budgetSeconds) {
   const auto start = PacingClock::now();
   FrameReport report;
   if (contents.billboard == nullptr && contents.tree != nullptr)

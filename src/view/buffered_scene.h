@@ -74,7 +74,7 @@ class BufferedScene {
   // nothing of a new tree is ready, the tree before it, coarsely; while the
   // wind blows, the tree posed in it (contents.swaying) instead. A new or
   // changed tree starts being prepared here.
-  FrameReport RenderFrame(Camera& camera, const FrameContents& contents, double budgetSeconds);
+  FrameReport DrawWithinBudget(Camera& camera, const FrameContents& contents, double budgetSeconds);
 
   // The full-detail frame in steps: Begin clears and draws nothing of the
   // tree; each Slice draws what fits `sliceSeconds` and returns true when

@@ -71,10 +71,10 @@ void MainWindowTest::SelectLevelTab(int index) { Find<QTabBar>("TabControl1")->s
 void MainWindowTest::SetAutoUpdate(bool on) { Find<QCheckBox>("CheckBox4")->setChecked(on); }
 
 void MainWindowTest::MakeGenerationLong() {
-  vh::TreeParameters& p = Session().params;
+  vh::TreeParameters& p = State().params;
   // Far more than a test waits for; the budget bounds it should a
   // cancellation under test fail to arrive.
-  Session().vertexBudget = 3'000'000;
+  State().vertexBudget = 3'000'000;
   p.lastParentLevel = 6;
   for (auto& level : p.levels) {
     level.nbChildrenMin = 8;

@@ -53,7 +53,7 @@ class TestedWindow : public MainWindow {
  public:
   using MainWindow::MainWindow;
 
-  EditingSession& Session() { return Document().Session(); }
+  DocumentState& State() { return Document().State(); }
   vh::Tree& CurrentTree() { return Document().CurrentTree(); }
   bool Busy() const { return Document().Busy(); }
   bool BillboardMode() const { return Document().BillboardMode(); }
@@ -69,7 +69,7 @@ class TestedWindow : public MainWindow {
   bool ViewDirty() const { return View().Dirty(); }
   void SetViewDirty() { View().SetDirty(); }
   void RenderFrameNow() { View().RenderNow(); }
-  bool WithViewContext(const std::function<void()>& work) { return View().WithContext(work); }
+  bool WithViewContext(const std::function<void()>& work) { return View().RunInContext(work); }
   vh::DrawListCache& ViewDrawLists() { return View().DrawLists(); }
   // The status line looks at the document now (Timer1's timeout).
   void onStatusTimer() { findChild<StatusLine*>()->onStatusTimer(); }
@@ -104,7 +104,7 @@ class MainWindowTest : public ::testing::Test {
   }
   QString LabelText(const char* name) { return Find<QLabel>(name)->text(); }
   vh::Tree& Tree() { return window->CurrentTree(); }
-  EditingSession& Session() { return window->Session(); }
+  DocumentState& State() { return window->State(); }
   // Selects level tab `index` (0 = "1") as a click on it would.
   void SelectLevelTab(int index);
   // Unticks "AutoUpdate" so that parameter changes do not regenerate.

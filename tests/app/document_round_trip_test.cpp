@@ -34,7 +34,7 @@ TEST_F(DocumentRoundTrip, ADocumentMadeInAnEditorOfThisSizeKeepsItsCoordinates) 
   // The "Leaves" page has never been shown.
   dialogs->Choose(Path("placed.vhm"));
   Trigger("Open1");
-  EXPECT_EQ(Session().params.leafTexCoords, params.leafTexCoords);
+  EXPECT_EQ(State().params.leafTexCoords, params.leafTexCoords);
   dialogs->Choose(Path("again"));
   Trigger("SaveAs1");
   EXPECT_EQ(vh::test::ReadWholeFile(scratch.File("again.vhm")), vh::test::ReadWholeFile(original));

@@ -111,21 +111,21 @@ TEST_F(DocumentValues, WindowGrowsTheCommandLineToolsTree) {
   QTest::mouseClick(Find<QToolButton>("SpeedButton1"), Qt::LeftButton);  // "Generate"
   ASSERT_TRUE(WaitForTree());
   EXPECT_EQ(TreeCounts(Tree()), expected) << "regrown from the stored controls";
-  EXPECT_TRUE(vh::test::SameParameters(Session().params, OutOfRangeDocument()));
+  EXPECT_TRUE(vh::test::SameParameters(State().params, OutOfRangeDocument()));
 }
 
 TEST_F(DocumentValues, MovedSliderStoresItsPosition) {
   auto* children = Find<QSlider>("nbChildrenMax");
   children->setValue(9);
-  EXPECT_EQ(Session().params.levels[0].nbChildrenMax, 9);
+  EXPECT_EQ(State().params.levels[0].nbChildrenMax, 9);
   children->setValue(10);  // back to the end of the range: now the user's choice
-  EXPECT_EQ(Session().params.levels[0].nbChildrenMax, 10);
+  EXPECT_EQ(State().params.levels[0].nbChildrenMax, 10);
   auto* bending = Find<QSlider>("TrackBar11");
   bending->setValue(2);
-  EXPECT_EQ(Session().params.leafBending, 2);
+  EXPECT_EQ(State().params.leafBending, 2);
   // The other out-of-range values stay.
-  EXPECT_EQ(Session().params.levels[0].qualityAngle, 60);
-  EXPECT_EQ(Session().params.uScale, 150);
+  EXPECT_EQ(State().params.levels[0].qualityAngle, 60);
+  EXPECT_EQ(State().params.uScale, 150);
 }
 
 }  // namespace

@@ -135,9 +135,9 @@ TEST_F(EditorConveniences, SlidersWithoutAValueLabelShowTheirValueInATip) {
 }
 
 TEST_F(EditorConveniences, TipsFollowValuesLoadedFromADocument) {
-  vh::TreeParameters params = Session().params;
+  vh::TreeParameters params = State().params;
   params.leafTexRotate = 123;
-  Session().params = params;
+  State().params = params;
   window->LoadLevelControls();
   ShowPage(1);
   EXPECT_EQ(TipOf(Find<QSlider>("TrackBar12")), "123");
@@ -147,11 +147,11 @@ TEST_F(EditorConveniences, TheNewSeedButtonRegrowsFromAFreshSeed) {
   auto* seed = Find<QLineEdit>("Edit1");
   const std::vector<float> before = GrownVertexData();
   QTest::mouseClick(Find<QToolButton>("NewSeed"), Qt::LeftButton);
-  EXPECT_NE(Session().params.seed, 160);
-  EXPECT_EQ(seed->text(), QString::number(Session().params.seed));
+  EXPECT_NE(State().params.seed, 160);
+  EXPECT_EQ(seed->text(), QString::number(State().params.seed));
   EXPECT_NE(GrownVertexData(), before);
   Trigger("Undo1");
-  EXPECT_EQ(Session().params.seed, 160);
+  EXPECT_EQ(State().params.seed, 160);
   EXPECT_EQ(GrownVertexData(), before);
 }
 

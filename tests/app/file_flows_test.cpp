@@ -40,7 +40,7 @@ class FileFlowsTest : public WorkflowTest {
     Find<QSlider>("TrackBar12")->setValue(30);
     Find<QSlider>("noise")->setValue(55);
     Find<QLineEdit>("Edit1")->setText("4242");
-    ASSERT_EQ(Session().params.leafOutline.size(), 4u);
+    ASSERT_EQ(State().params.leafOutline.size(), 4u);
     ASSERT_TRUE(WaitForTree());
     ASSERT_GT(Tree().leafCount, 0) << "the edited tree must carry leaves";
   }
@@ -55,7 +55,7 @@ class FileFlowsTest : public WorkflowTest {
 
 TEST_F(FileFlowsTest, SaveNewOpenRegrowsTheSameTree) {
   EditTheTree();
-  vh::TreeParameters saved = Session().params;
+  vh::TreeParameters saved = State().params;
   const std::vector<float> grown = VertexData(Tree(), false);
 
   dialogs->Choose(Path("oak"));
@@ -66,7 +66,7 @@ TEST_F(FileFlowsTest, SaveNewOpenRegrowsTheSameTree) {
   EXPECT_EQ(dialogs->requests.at(0).kind, FileRequest::Kind::kSave);
 
   Trigger("New1");
-  EXPECT_TRUE(vh::test::SameParameters(Session().params, vh::TreeParameters(2)));
+  EXPECT_TRUE(vh::test::SameParameters(State().params, vh::TreeParameters(2)));
   EXPECT_NE(VertexData(Tree()), grown);
   EXPECT_EQ(Find<QSlider>("noise")->value(), vh::TreeParameters(2).levels[0].noise);
 
@@ -74,7 +74,7 @@ TEST_F(FileFlowsTest, SaveNewOpenRegrowsTheSameTree) {
   Trigger("Open1");
   ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
   EXPECT_EQ(QtFilter(dialogs->requests.at(1).filter), "Verdanthollow Files (*.vhm)");
-  EXPECT_TRUE(vh::test::SameParameters(Session().params, saved));
+  EXPECT_TRUE(vh::test::SameParameters(State().params, saved));
   // The same skeleton, branches and leaves; the texture coordinates are
   // those of the document, which keeps six decimals.
   EXPECT_EQ(VertexData(Tree(), false), grown);
@@ -86,7 +86,7 @@ TEST_F(FileFlowsTest, SaveNewOpenRegrowsTheSameTree) {
   EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "4242");
   SelectLevelTab(1);
   SelectLevelTab(0);
-  EXPECT_TRUE(vh::test::SameParameters(Session().params, saved));
+  EXPECT_TRUE(vh::test::SameParameters(State().params, saved));
 }
 
 TEST_F(FileFlowsTest, SaveWritesTheDocumentsOwnFileAndAsksOnlyOnce) {
@@ -171,12 +171,12 @@ INSTANTIATE_TEST_SUITE_P(FileFlows, SaveNames,
                                            SaveNameCase{"oak.txt", "oak.txt.vhm"}));
 
 TEST_F(FileFlowsTest, CancelledDialogsChangeNothing) {
-  const vh::TreeParameters before = Session().params;
+  const vh::TreeParameters before = State().params;
   for (const char* item : {"Open1", "Save1", "SaveAs1", "Export1", "Exportscreenshot1"}) {
     dialogs->Cancel();
     Trigger(item);
   }
-  EXPECT_EQ(Session().params, before);
+  EXPECT_EQ(State().params, before);
   EXPECT_TRUE(scratch.Entries().empty());
   EXPECT_TRUE(recorder->messages.isEmpty());
   EXPECT_TRUE(Flows()->DocumentFile().isEmpty());
@@ -184,7 +184,7 @@ TEST_F(FileFlowsTest, CancelledDialogsChangeNothing) {
 
 TEST_F(FileFlowsTest, CorruptDocumentIsReportedAndKeepsTheTree) {
   EditTheTree();
-  const vh::TreeParameters before = Session().params;
+  const vh::TreeParameters before = State().params;
   const std::vector<float> grown = VertexData(Tree());
   vh::test::WriteWholeFile(scratch.File("bad.vhm"), "Verdanthollow\n3\nnot-a-number\n");
   dialogs->Choose(Path("bad.vhm"));
@@ -192,7 +192,7 @@ TEST_F(FileFlowsTest, CorruptDocumentIsReportedAndKeepsTheTree) {
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_TRUE(recorder->messages.front().contains("bad.vhm")) << recorder->messages.front().toStdString();
   EXPECT_EQ(recorder->kinds.front(), MessageKind::kWarning) << "a failure shows the warning icon";
-  EXPECT_EQ(Session().params, before);
+  EXPECT_EQ(State().params, before);
   EXPECT_EQ(VertexData(Tree()), grown);
   EXPECT_EQ(Find<QSlider>("noise")->value(), 55);
 }
@@ -215,9 +215,9 @@ TEST_F(FileFlowsTest, MissingTextureIsReportedButTheControlsFollowTheDocument) {
   EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "777");
   EXPECT_EQ(Find<QSlider>("TrackBar1")->value(), 4);
   SelectLevelTab(1);  // stores the controls into the parameter set
-  EXPECT_EQ(Session().params.levels[0].noise, 81);
-  EXPECT_EQ(Session().params.seed, 777);
-  EXPECT_EQ(Session().params.lastParentLevel, 3);
+  EXPECT_EQ(State().params.levels[0].noise, 81);
+  EXPECT_EQ(State().params.seed, 777);
+  EXPECT_EQ(State().params.lastParentLevel, 3);
 }
 
 TEST_F(FileFlowsTest, OpenLoadsBothNamedPictures) {
@@ -232,8 +232,8 @@ TEST_F(FileFlowsTest, OpenLoadsBothNamedPictures) {
   dialogs->Choose(Path("textured.vhm"));
   Trigger("Open1");
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
-  EXPECT_EQ(Session().barkTextureImage.width, 64);
-  EXPECT_EQ(Session().leafTextureImage.width, 32);
+  EXPECT_EQ(State().barkTextureImage.width, 64);
+  EXPECT_EQ(State().leafTextureImage.width, 32);
   EXPECT_EQ(ReadTextureState(*window, 2).width, 64);
   EXPECT_EQ(ReadTextureState(*window, 1).height, 16);
 }
@@ -266,7 +266,7 @@ TEST_F(FileFlowsTest, FileActionsWaitForTheGrowingTree) {
   ASSERT_TRUE(WaitForTree()) << "the tree New asked for";
   // "Save As..." saved the document as it was, then "New" replaced it.
   EXPECT_EQ(vh::ReadDocumentFile(scratch.File("waited.vhm"), vh::TreeParameters()).lastParentLevel, 6);
-  EXPECT_EQ(Session().params, vh::TreeParameters(2));
+  EXPECT_EQ(State().params, vh::TreeParameters(2));
   EXPECT_EQ(Tree().VertexCount(), vh::Generate(vh::TreeParameters(2)).VertexCount());
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
 }
@@ -374,7 +374,7 @@ TEST_F(FileFlowsTest, CommandLineDocumentOpensLikeOpen) {
   document.levels[0].noise = 64;
   vh::SaveDocument(document, scratch.File("start.vhm"));
   window->OpenDocumentFile(Path("start.vhm"));
-  ASSERT_TRUE(WaitUntil([&] { return Session().params.seed == 31; }));
+  ASSERT_TRUE(WaitUntil([&] { return State().params.seed == 31; }));
   ASSERT_TRUE(WaitForTree());
   EXPECT_EQ(Find<QSlider>("noise")->value(), 64);
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
@@ -389,9 +389,9 @@ TEST_F(FileFlowsTest, CommandLineDocumentOpensLikeOpen) {
 TEST_F(FileFlowsTest, DocumentGrownOnlyToTheBudgetIsReported) {
   vh::TreeParameters document(4);
   vh::SaveDocument(document, scratch.File("big.vhm"));
-  Session().vertexBudget = 5000;
+  State().vertexBudget = 5000;
   window->OpenDocumentFile(Path("big.vhm"));
-  ASSERT_TRUE(WaitUntil([&] { return Session().params.lastParentLevel == 4; }));
+  ASSERT_TRUE(WaitUntil([&] { return State().params.lastParentLevel == 4; }));
   ASSERT_TRUE(WaitForTree());
   EXPECT_TRUE(Tree().budgetExceeded);
   ASSERT_EQ(recorder->messages.size(), 1);
@@ -410,10 +410,10 @@ TEST_F(FileFlowsTest, DocumentWithoutPicturesKeepsThePreviews) {
   dialogs->Choose(Path("plain.vhm"));
   Trigger("Open1");
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
-  EXPECT_EQ(Session().params.barkTextureFile, "");
-  EXPECT_FALSE(Session().params.barkTextureLoaded);
+  EXPECT_EQ(State().params.barkTextureFile, "");
+  EXPECT_FALSE(State().params.barkTextureLoaded);
   EXPECT_EQ(Find<BarkPreview>("Image1")->Picture(), preview);
-  EXPECT_EQ(Session().barkTextureImage.width, 64);
+  EXPECT_EQ(State().barkTextureImage.width, 64);
 }
 
 }  // namespace
@@ -427,7 +427,7 @@ TEST_F(FileFlowsTest, FailedSaveKeepsTheEarlierDocument) {
   const std::string before = vh::test::ReadWholeFile(scratch.File("oak.vhm"));
   ASSERT_FALSE(before.empty());
   // A name with a line break cannot be stored faithfully: the writer refuses.
-  Session().params.leafTextureFile = "first line\nsecond line";
+  State().params.leafTextureFile = "first line\nsecond line";
   Trigger("Save1");
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_EQ(vh::test::ReadWholeFile(scratch.File("oak.vhm")), before);
@@ -452,7 +452,7 @@ TEST_F(FileFlowsTest, CoordinatesOfAnOpenedDocumentUseTheEditorsCentre) {
   const int cx = editor->width() / 2;
   const int cy = editor->height() / 2;
   ASSERT_GT(cx, 0);
-  const auto& params = Session().params;
+  const auto& params = State().params;
   ASSERT_EQ(params.leafTexCoords.size(), 3u);
   for (std::size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(params.leafTexCoords[i],
@@ -481,7 +481,7 @@ TEST_F(FileFlowsTest, PicturesBelowTheDocumentTravelWithItsFolder) {
   dialogs->Choose(Path("B/oak.vhm"));
   Trigger("Open1");
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
-  EXPECT_EQ(Session().barkTextureImage.width, 64);
+  EXPECT_EQ(State().barkTextureImage.width, 64);
   EXPECT_EQ(GrownVertexData(), grown);
 }
 

@@ -101,7 +101,7 @@ void WritePicture(const QString& path, const vh::Image& picture) {
 
 TextureState ReadTextureState(MainWindow& window, unsigned number) {
   TextureState state;
-  window.View().WithContext([&] {
+  window.View().RunInContext([&] {
     glPushAttrib(GL_TEXTURE_BIT);
     glBindTexture(GL_TEXTURE_2D, vh::TextureObjectName(number));
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &state.width);
@@ -126,7 +126,7 @@ CommandResult RunCommand(const std::string& command) {
 
 std::vector<unsigned> ExistingTextureNames(MainWindow& window) {
   std::vector<unsigned> names;
-  window.View().WithContext([&] {
+  window.View().RunInContext([&] {
     for (GLuint name = 1; name <= 64; ++name) {
       if (glIsTexture(name)) names.push_back(name);
     }

@@ -42,7 +42,7 @@ TEST_F(GenerationDriver, EscapeWhileIdleDoesNotCancelTheNextGeneration) {
   ASSERT_TRUE(WaitForTree());
   // Complete: the same as a fresh tree grown from the same parameters.
   EXPECT_FALSE(Tree().cancelled);
-  const vh::Tree reference = vh::Generate(Session().params);
+  const vh::Tree reference = vh::Generate(State().params);
   EXPECT_EQ(Tree().VertexCount(), reference.VertexCount());
   EXPECT_EQ(LabelText("Label45"), VertexText(reference));
 }
@@ -53,25 +53,25 @@ TEST_F(GenerationDriver, EscapeWhileIdleDoesNotCancelTheNextGeneration) {
 TEST_F(GenerationDriver, EditsWhileATreeGrowsAreAppliedAndRegrowIt) {
   SelectLevelTab(1);
   MakeGenerationLong();
-  Session().params.levels[1].noise = 20;
+  State().params.levels[1].noise = 20;
   bool ran = false;
   GenerateAndMeanwhile(100, [&] {
     ran = window->Busy();
     Find<QSlider>("noise")->setValue(29);
     Find<QLineEdit>("Edit1")->setText("99");
     Find<QRadioButton>("RadioButton1")->click();
-    EXPECT_EQ(Session().params.levels[1].noise, 29);
+    EXPECT_EQ(State().params.levels[1].noise, 29);
     EXPECT_EQ(LabelText("Label15"), "29%");
-    EXPECT_EQ(Session().params.seed, 99);
-    EXPECT_FALSE(Session().params.levels[1].baseSizeInherited);
+    EXPECT_EQ(State().params.seed, 99);
+    EXPECT_FALSE(State().params.levels[1].baseSizeInherited);
     // Fewer levels: the tabs follow and the tree becomes small.
     Find<QSlider>("TrackBar1")->setValue(2);
-    EXPECT_EQ(Session().params.lastParentLevel, 1);
+    EXPECT_EQ(State().params.lastParentLevel, 1);
     EXPECT_EQ(Find<QTabBar>("TabControl1")->count(), 3);
   });
   ASSERT_TRUE(ran);
   EXPECT_FALSE(Tree().cancelled) << "the newest parameters grew whole";
-  const vh::Tree reference = vh::Generate(Session().params);
+  const vh::Tree reference = vh::Generate(State().params);
   EXPECT_EQ(Tree().VertexCount(), reference.VertexCount());
   EXPECT_EQ(Tree().PolygonCount(), reference.PolygonCount());
   EXPECT_EQ(LabelText("Label45"), VertexText(reference));
@@ -81,7 +81,7 @@ TEST_F(GenerationDriver, EditsWhileATreeGrowsAreAppliedAndRegrowIt) {
 // request wins and grows whole.
 TEST_F(GenerationDriver, GenerateAfterEscapeGrowsTheTreeWhole) {
   MakeGenerationLong();
-  Session().params.lastParentLevel = 4;  // long enough to interrupt, short enough to finish
+  State().params.lastParentLevel = 4;  // long enough to interrupt, short enough to finish
   bool busyAfterGenerate = false;
   GenerateAndMeanwhile(50, [&] {
     QTest::keyClick(window.get(), Qt::Key_Escape);
@@ -90,7 +90,7 @@ TEST_F(GenerationDriver, GenerateAfterEscapeGrowsTheTreeWhole) {
   });
   EXPECT_TRUE(busyAfterGenerate);
   EXPECT_FALSE(Tree().cancelled);
-  const vh::Tree reference = vh::Generate(Session().params);
+  const vh::Tree reference = vh::Generate(State().params);
   EXPECT_EQ(Tree().VertexCount(), reference.VertexCount());
 }
 
@@ -114,7 +114,7 @@ TEST_F(GenerationDriver, StatusLineIsEmptyWhenIdle) {
 
 TEST_F(GenerationDriver, CountsFollowEveryAutomaticUpdate) {
   Find<QCheckBox>("CheckBox7")->click();  // hide leaves: regrows
-  EXPECT_FALSE(Session().showLeaves);
+  EXPECT_FALSE(State().showLeaves);
   ASSERT_TRUE(WaitForTree());
   EXPECT_EQ(LabelText("Label44"), PolygonText(Tree()));
   EXPECT_EQ(LabelText("Label45"), VertexText(Tree()));
@@ -126,8 +126,8 @@ TEST_F(GenerationDriver, CountsFollowEveryAutomaticUpdate) {
 namespace {
 
 TEST_F(GenerationDriver, ATreeStoppedAtTheGeometryBudgetIsReported) {
-  Session().vertexBudget = 5000;  // the default tree has 3441 vertices
-  Session().params.lastParentLevel = 4;
+  State().vertexBudget = 5000;  // the default tree has 3441 vertices
+  State().params.lastParentLevel = 4;
   recorder->messages.clear();
   window->UpdateAfterChange();
   ASSERT_TRUE(WaitForTree());
@@ -137,7 +137,7 @@ TEST_F(GenerationDriver, ATreeStoppedAtTheGeometryBudgetIsReported) {
   EXPECT_TRUE(recorder->messages.front().contains("more than 5000 vertices"));
   EXPECT_EQ(LabelText("Label45"), VertexText(Tree()));  // the counts show the tree as grown
 
-  Session().params.lastParentLevel = 2;
+  State().params.lastParentLevel = 2;
   window->UpdateAfterChange();
   ASSERT_TRUE(WaitForTree());
   EXPECT_FALSE(Tree().budgetExceeded);

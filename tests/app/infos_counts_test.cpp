@@ -31,7 +31,7 @@ class InfosCounts : public WorkflowTest {
   }
   // Billboard mode with a cloud built quickly from a small leafy tree.
   void EnterBillboardMode() {
-    vh::TreeParameters& p = Session().params;
+    vh::TreeParameters& p = State().params;
     p.lastParentLevel = 1;
     p.leafOutline = {{0, -20}, {10, 0}, {0, 30}, {-10, 0}};
     p.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
@@ -49,14 +49,14 @@ TEST_F(InfosCounts, OpenShowsTheOpenedTree) {
   const QStringList before = Shown();
   dialogs->Choose(OtherDocument());
   Trigger("Open1");
-  ASSERT_EQ(Session().params.seed, 5);
+  ASSERT_EQ(State().params.seed, 5);
   ASSERT_NE(CountsOf(Tree()), before) << "the document must grow another tree";
   EXPECT_EQ(Shown(), CountsOf(Tree()));
 }
 
 TEST_F(InfosCounts, DocumentOnTheCommandLineShowsItsTree) {
   window->OpenDocumentFile(OtherDocument());
-  ASSERT_TRUE(WaitUntil([&] { return Session().params.seed == 5; }));
+  ASSERT_TRUE(WaitUntil([&] { return State().params.seed == 5; }));
   ASSERT_TRUE(WaitForTree());
   EXPECT_EQ(Shown(), CountsOf(Tree()));
 }

@@ -39,10 +39,10 @@ class LeafEditorTest : public WorkflowTest {
     QTest::qWait(30);
     return editor->EditorBitmap().pixel(x, y);
   }
-  const std::vector<vh::Vector2>& Outline() { return Session().params.leafOutline; }
+  const std::vector<vh::Vector2>& Outline() { return State().params.leafOutline; }
   // Every outline point's coordinate is the editor's at that point's pixel.
   void ExpectCoordinatesPairedWithPoints() {
-    const auto& params = Session().params;
+    const auto& params = State().params;
     ASSERT_EQ(params.leafTexCoords.size(), params.leafOutline.size());
     for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
       const vh::Vector2 expected = editor->ComputeTexCoord(cx + static_cast<int>(params.leafOutline[i].x),
@@ -133,7 +133,7 @@ TEST_F(LeafEditorTest, ClearPointsThenThreeClicksGiveThreePairedEntries) {
   ASSERT_EQ(Outline().size(), 5u);
   Click("SpeedButton2");
   EXPECT_TRUE(Outline().empty());
-  EXPECT_TRUE(Session().params.leafTexCoords.empty());
+  EXPECT_TRUE(State().params.leafTexCoords.empty());
   EXPECT_EQ(Tree().leafTemplate, nullptr);
   ClickAt(0, -50);
   ClickAt(30, 20);
@@ -147,7 +147,7 @@ TEST_F(LeafEditorTest, TextureModeDragMovesTheTranslateSlidersPixelForPixel) {
   ClickAt(40, -30);
   ClickAt(0, 40);
   const auto outline = Outline();
-  const auto before = Session().params.leafTexCoords;
+  const auto before = State().params.leafTexCoords;
   Click("SpeedButton21");
   EXPECT_FALSE(editor->PointMode());
   EXPECT_FALSE(Find<QToolButton>("SpeedButton20")->isChecked());
@@ -163,10 +163,10 @@ TEST_F(LeafEditorTest, TextureModeDragMovesTheTranslateSlidersPixelForPixel) {
   QTest::mouseRelease(editor, Qt::LeftButton, {}, QPoint(cx + 20, cy + 4));
   EXPECT_EQ(tx->value(), x0 + 20);
   EXPECT_EQ(ty->value(), y0 + 4);
-  EXPECT_EQ(Session().params.leafTexTranslateX, x0 + 20);
-  EXPECT_EQ(Session().params.leafTexTranslateY, y0 + 4);
+  EXPECT_EQ(State().params.leafTexTranslateX, x0 + 20);
+  EXPECT_EQ(State().params.leafTexTranslateY, y0 + 4);
   EXPECT_EQ(Outline(), outline) << "texture mode leaves the outline alone";
-  EXPECT_NE(Session().params.leafTexCoords, before) << "the coordinates follow the picture";
+  EXPECT_NE(State().params.leafTexCoords, before) << "the coordinates follow the picture";
   ExpectCoordinatesPairedWithPoints();
   Click("SpeedButton20");
   EXPECT_TRUE(editor->PointMode());
@@ -177,13 +177,13 @@ TEST_F(LeafEditorTest, PlacementSlidersRecomputeTheCoordinates) {
   ClickAt(40, -30);
   ClickAt(0, 40);
   for (const auto& [name, value] : {std::pair{"TrackBar12", 45}, std::pair{"TrackBar15", 320}}) {
-    const auto before = Session().params.leafTexCoords;
+    const auto before = State().params.leafTexCoords;
     Find<QSlider>(name)->setValue(value);
-    EXPECT_NE(Session().params.leafTexCoords, before) << name;
+    EXPECT_NE(State().params.leafTexCoords, before) << name;
     ExpectCoordinatesPairedWithPoints();
   }
-  EXPECT_EQ(Session().params.leafTexRotate, 45);
-  EXPECT_EQ(Session().params.leafTexScale, 320);
+  EXPECT_EQ(State().params.leafTexRotate, 45);
+  EXPECT_EQ(State().params.leafTexScale, 320);
 }
 
 TEST_F(LeafEditorTest, ReleaseRegeneratesWithTheNewOutlineEvenInTextureMode) {
@@ -215,10 +215,10 @@ TEST_F(LeafEditorTest, LoadTextureShowsThePictureAndUploadsTextureOne) {
             "Tous (*.jpg *.jpeg *.bmp);;Fichier image JPEG (*.jpg);;Fichier image JPEG (*.jpeg);;"
             "Bitmaps (*.bmp)");
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
-  EXPECT_TRUE(Session().params.leafTextureLoaded);
-  EXPECT_EQ(Session().params.leafTextureFile, path.toStdString());
-  EXPECT_EQ(Session().leafTextureImage.width, 64);
-  EXPECT_EQ(Session().leafTextureImage.height, 32);
+  EXPECT_TRUE(State().params.leafTextureLoaded);
+  EXPECT_EQ(State().params.leafTextureFile, path.toStdString());
+  EXPECT_EQ(State().leafTextureImage.width, 64);
+  EXPECT_EQ(State().leafTextureImage.height, 32);
   ExpectCoordinatesPairedWithPoints();
 
   // At scale s = 1.5 * 32 / height, editor pixel x shows picture column
@@ -259,25 +259,25 @@ TEST_F(LeafEditorTest, CorruptPictureIsReportedAndChangesNothing) {
   ClickAt(-40, -30);
   ClickAt(40, -30);
   ClickAt(0, 40);
-  const vh::TreeParameters before = Session().params;
+  const vh::TreeParameters before = State().params;
   const QString path = Path("broken.bmp");
   vh::test::WriteWholeFile(path.toStdString(), "BM this is not a picture");
   dialogs->Choose(path);
   Click("SpeedButton3");
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_TRUE(recorder->messages.front().contains("broken.bmp")) << recorder->messages.front().toStdString();
-  EXPECT_EQ(Session().params, before);
-  EXPECT_TRUE(Session().leafTextureImage.Empty());
+  EXPECT_EQ(State().params, before);
+  EXPECT_TRUE(State().leafTextureImage.Empty());
 }
 
 TEST_F(LeafEditorTest, CancelledLoadStillRecomputesTheCoordinates) {
   ClickAt(-40, -30);
   ClickAt(40, -30);
   ClickAt(0, 40);
-  Session().params.leafTexCoords.assign(3, vh::Vector2(9.0f, 9.0f));
+  State().params.leafTexCoords.assign(3, vh::Vector2(9.0f, 9.0f));
   dialogs->Cancel();
   Click("SpeedButton3");
-  EXPECT_FALSE(Session().params.leafTextureLoaded);
+  EXPECT_FALSE(State().params.leafTextureLoaded);
   ExpectCoordinatesPairedWithPoints();
 }
 
@@ -286,20 +286,20 @@ TEST_F(LeafEditorTest, ClearTextureKeepsThePictureButDropsItsUse) {
   WritePicture(path, GradientPicture(32, 32));
   dialogs->Choose(path);
   Click("SpeedButton3");
-  ASSERT_TRUE(Session().params.leafTextureLoaded);
+  ASSERT_TRUE(State().params.leafTextureLoaded);
   Click("SpeedButton6");
-  EXPECT_FALSE(Session().params.leafTextureLoaded);
-  EXPECT_TRUE(Session().params.leafTextureFile.empty());
-  EXPECT_EQ(Session().leafTextureImage.width, 32);
+  EXPECT_FALSE(State().params.leafTextureLoaded);
+  EXPECT_TRUE(State().params.leafTextureFile.empty());
+  EXPECT_EQ(State().leafTextureImage.width, 32);
   EXPECT_EQ(Pixel(2, 2), qRgb(255, 255, 255)) << "the editor no longer shows the picture";
 }
 
 TEST_F(LeafEditorTest, BendingAndNoLeavesOnTrunkStoreTheirValues) {
   Find<QSlider>("TrackBar11")->setValue(77);
-  EXPECT_EQ(Session().params.leafBending, 77);
+  EXPECT_EQ(State().params.leafBending, 77);
   auto* box = Find<QCheckBox>("CheckBox5");
   box->setChecked(!box->isChecked());
-  EXPECT_EQ(Session().params.noLeavesOnTrunk, box->isChecked());
+  EXPECT_EQ(State().params.noLeavesOnTrunk, box->isChecked());
 }
 
 TEST_F(LeafEditorTest, ModeButtonsShowPicturesOnly) {

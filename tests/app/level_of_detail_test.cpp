@@ -52,7 +52,7 @@ class LevelOfDetailTest : public MainWindowTest {
     MainWindowTest::SetUp();
     // A small tree with leaves keeps the runs short and gives the pictures
     // something to show.
-    vh::TreeParameters& p = Session().params;
+    vh::TreeParameters& p = State().params;
     p.lastParentLevel = 1;
     p.leafOutline = {{0, -20}, {10, 0}, {0, 30}, {-10, 0}};
     p.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}, {0, 0.5f}};
@@ -183,7 +183,7 @@ TEST_F(LevelOfDetailTest, EscapeCancelsAndLeavesTheTreeAsItWas) {
   EXPECT_FALSE(window->BillboardMode());
   EXPECT_EQ(DrawingState(Tree()), before);
   EXPECT_FALSE(window->Busy());
-  EXPECT_FALSE(Session().cancelRequested);
+  EXPECT_FALSE(State().cancelRequested);
   EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 0);
   // The next run is not cancelled by the old key.
   Create();
@@ -193,7 +193,7 @@ TEST_F(LevelOfDetailTest, EscapeCancelsAndLeavesTheTreeAsItWas) {
 TEST_F(LevelOfDetailTest, DuringTheBuildTheTreeIsBusyAndTheViewKeepsItsFrame) {
   const DrawingState before(Tree());
   bool busy = false, viewUpdates = true;
-  const vh::TreeParameters paramsBefore = Session().params;
+  const vh::TreeParameters paramsBefore = State().params;
   // Runs while the first progress report processes events.
   QString status;
   QTimer::singleShot(0, window.get(), [&] {
@@ -210,7 +210,7 @@ TEST_F(LevelOfDetailTest, DuringTheBuildTheTreeIsBusyAndTheViewKeepsItsFrame) {
   EXPECT_EQ(status, "Building the billboard cloud, please wait... (ESC to cancel)") << "no tree grows";
   EXPECT_FALSE(viewUpdates);
   EXPECT_TRUE(Find<QWidget>("StaticText1")->updatesEnabled());
-  EXPECT_EQ(Session().params, paramsBefore) << "New was refused";
+  EXPECT_EQ(State().params, paramsBefore) << "New was refused";
   EXPECT_EQ(DrawingState(Tree()), before);
   EXPECT_TRUE(window->BillboardMode());
 }

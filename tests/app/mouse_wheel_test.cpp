@@ -51,11 +51,11 @@ TEST_F(MouseWheel, OverAnUnfocusedSliderScrollsThePage) {
   FocusSeed();
   auto* slider = Find<QSlider>("sizeDecrease");
   const int position = slider->value();
-  const vh::TreeParameters params = Session().params;
+  const vh::TreeParameters params = State().params;
   const std::size_t vertices = Tree().VertexCount();
   TurnWheelDown(slider);
   EXPECT_EQ(slider->value(), position);
-  EXPECT_EQ(Session().params, params);
+  EXPECT_EQ(State().params, params);
   EXPECT_EQ(Tree().VertexCount(), vertices);
   EXPECT_GT(bar->value(), 0) << "the page scrolled";
 }
@@ -67,7 +67,7 @@ TEST_F(MouseWheel, FocusedSliderTakesTheStep) {
   const int position = slider->value();
   TurnWheelDown(slider);
   EXPECT_NE(slider->value(), position);
-  EXPECT_EQ(Session().params.levels[0].sizeDecrease, slider->value());
+  EXPECT_EQ(State().params.levels[0].sizeDecrease, slider->value());
   EXPECT_EQ(bar->value(), 0) << "the page stays";
 }
 
@@ -82,10 +82,10 @@ TEST_F(MouseWheel, SlidersOfTheOtherPagesKeepTheirValues) {
     auto* slider = Find<QSlider>(c.slider);
     TakeFocusFrom(slider);
     const int position = slider->value();
-    const vh::TreeParameters params = Session().params;
+    const vh::TreeParameters params = State().params;
     TurnWheelDown(slider);
     EXPECT_EQ(slider->value(), position);
-    EXPECT_EQ(Session().params, params);
+    EXPECT_EQ(State().params, params);
   }
 }
 

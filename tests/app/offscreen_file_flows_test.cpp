@@ -31,16 +31,16 @@ TEST_F(WorkflowWithoutOpenGL, PicturesLoadAndDocumentsRoundTrip) {
   vh::SavePicture(scratch.File("bark.bmp"), vh::Image(16, 8, 3));
   scripted.dialogs->Choose(Path("bark.bmp"));
   QTest::mouseClick(Find<QToolButton>("SpeedButton4"), Qt::LeftButton);
-  EXPECT_TRUE(Session().params.barkTextureLoaded);
-  EXPECT_EQ(Session().barkTextureImage.width, 16);
+  EXPECT_TRUE(State().params.barkTextureLoaded);
+  EXPECT_EQ(State().barkTextureImage.width, 16);
   scripted.dialogs->Choose(Path("oak"));
   Trigger("Save1");
   Trigger("New1");
-  EXPECT_FALSE(Session().params.barkTextureLoaded);
+  EXPECT_FALSE(State().params.barkTextureLoaded);
   scripted.dialogs->Choose(Path("oak.vhm"));
   Trigger("Open1");
-  EXPECT_TRUE(Session().params.barkTextureLoaded);
-  EXPECT_EQ(Session().params.barkTextureFile, scratch.File("bark.bmp"));
+  EXPECT_TRUE(State().params.barkTextureLoaded);
+  EXPECT_EQ(State().params.barkTextureFile, scratch.File("bark.bmp"));
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
 }
 

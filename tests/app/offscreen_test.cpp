@@ -27,12 +27,12 @@ TEST_F(WithoutOpenGL, WindowOpensAndReportsTheMissingContextOnce) {
 
 TEST_F(WithoutOpenGL, EditingAndViewControlsStillWork) {
   Find<QSlider>("noise")->setValue(55);
-  EXPECT_EQ(Session().params.levels[0].noise, 55);
+  EXPECT_EQ(State().params.levels[0].noise, 55);
   EXPECT_EQ(LabelText("Label45"), VertexText(Tree()));
   QTest::mouseClick(Find<QToolButton>("SpeedButton15"), Qt::LeftButton);
   EXPECT_FLOAT_EQ(window->ViewCamera().position.y, 50.0f + vh::MoveStep(vh::MeshBounds(Tree())));
   Find<QCheckBox>("CheckBox6")->click();
-  EXPECT_TRUE(Session().wireframe.tree);
+  EXPECT_TRUE(State().wireframe.tree);
   Find<QCheckBox>("CheckBox8")->click();
   window->RenderFrameNow();
   EXPECT_FALSE(window->WithViewContext([] {}));

@@ -29,16 +29,16 @@ class LevelSliders : public MainWindowTest, public ::testing::WithParamInterface
 TEST_P(LevelSliders, StoreIntoTheSelectedLevelAndRegenerate) {
   const SliderCase& c = GetParam();
   SelectLevelTab(1);  // level tab "2": level 1
-  const LP trunkBefore = Session().params.levels[0];
-  const LP levelBefore = Session().params.levels[1];
+  const LP trunkBefore = State().params.levels[0];
+  const LP levelBefore = State().params.levels[1];
   QSlider* slider = Find<QSlider>(c.name);
   ASSERT_NE(slider->value(), c.newPosition) << "the case must move the slider";
   slider->setValue(c.newPosition);
 
   LP expected = levelBefore;
   expected.*c.field = c.stored;
-  EXPECT_EQ(Session().params.levels[1], expected);
-  EXPECT_EQ(Session().params.levels[0], trunkBefore) << "nothing stored into the trunk";
+  EXPECT_EQ(State().params.levels[1], expected);
+  EXPECT_EQ(State().params.levels[0], trunkBefore) << "nothing stored into the trunk";
   if (c.label != nullptr) {
     EXPECT_EQ(LabelText(c.label), QString::fromUtf8(c.labelText));
   }
@@ -82,12 +82,12 @@ class LevelChecks : public MainWindowTest, public ::testing::WithParamInterface<
 TEST_P(LevelChecks, StoreIntoTheSelectedLevel) {
   const CheckCase& c = GetParam();
   SelectLevelTab(2);
-  const bool before = Session().params.levels[2].*c.field;
+  const bool before = State().params.levels[2].*c.field;
   QCheckBox* box = Find<QCheckBox>(c.name);
   EXPECT_EQ(box->isChecked(), before) << "the box shows the level's value";
   box->setChecked(!before);
-  EXPECT_EQ(Session().params.levels[2].*c.field, !before);
-  EXPECT_EQ(Session().params.levels[1].*c.field, before);
+  EXPECT_EQ(State().params.levels[2].*c.field, !before);
+  EXPECT_EQ(State().params.levels[1].*c.field, before);
 }
 
 INSTANTIATE_TEST_SUITE_P(ParameterPanel, LevelChecks,
@@ -100,7 +100,7 @@ using ParameterPanel = MainWindowTest;
 
 TEST_F(ParameterPanel, ControlsShowTheTreeDefaultsAfterStartUp) {
   const vh::TreeParameters defaults(2);
-  EXPECT_EQ(Session().params, defaults) << "load then store keeps the parameter set";
+  EXPECT_EQ(State().params, defaults) << "load then store keeps the parameter set";
   EXPECT_EQ(Find<QSlider>("TrackBar1")->value(), 3);
   EXPECT_EQ(LabelText("Label2"), "4");
   EXPECT_EQ(Find<QTabBar>("TabControl1")->count(), 4);
@@ -141,18 +141,18 @@ TEST_F(ParameterPanel, SwitchingTabsStoresNothingIntoTheWrongLevel) {
   SetAutoUpdate(false);
   // Moved while "AutoUpdate" is off: stored at once into level 1 anyway.
   Find<QSlider>("twistingFreq")->setValue(17);
-  const LP level2Before = Session().params.levels[2];
+  const LP level2Before = State().params.levels[2];
 
   SelectLevelTab(2);
-  EXPECT_EQ(Session().params.levels[2], level2Before);
+  EXPECT_EQ(State().params.levels[2], level2Before);
   EXPECT_EQ(Find<QSlider>("noise")->value(), level2Before.noise);
-  EXPECT_EQ(Session().params.levels[1].noise, 77);
-  EXPECT_EQ(Session().params.levels[1].twistingFreq, 17);
+  EXPECT_EQ(State().params.levels[1].noise, 77);
+  EXPECT_EQ(State().params.levels[1].twistingFreq, 17);
 
   SelectLevelTab(1);
   EXPECT_EQ(Find<QSlider>("noise")->value(), 77);
   EXPECT_EQ(Find<QSlider>("twistingFreq")->value(), 17);
-  EXPECT_EQ(Session().params.levels[2], level2Before);
+  EXPECT_EQ(State().params.levels[2], level2Before);
 }
 
 TEST_F(ParameterPanel, TrunkTabRenamesCaptionsAndLocksInherit) {
@@ -187,21 +187,21 @@ TEST_F(ParameterPanel, NbLevelsRebuildsTheTabs) {
     EXPECT_EQ(tabs->tabText(expectedTabs - 1), QString::number(expectedTabs));
     EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_EQ(LabelText("Label2"), QString::number(position + 1));
-    EXPECT_EQ(Session().params.lastParentLevel, lastParent);
+    EXPECT_EQ(State().params.lastParentLevel, lastParent);
   }
 }
 
 TEST_F(ParameterPanel, ConstantInheritPairsStoreTheirLevelFlag) {
   SelectLevelTab(1);
   Find<QRadioButton>("RadioButton1")->click();  // base size: Constant
-  EXPECT_FALSE(Session().params.levels[1].baseSizeInherited);
-  EXPECT_TRUE(Session().params.levels[1].baseLengthInherited);
+  EXPECT_FALSE(State().params.levels[1].baseSizeInherited);
+  EXPECT_TRUE(State().params.levels[1].baseLengthInherited);
   Find<QRadioButton>("RadioButton4")->click();
   Find<QRadioButton>("RadioButton3")->click();  // base length: Constant
-  EXPECT_FALSE(Session().params.levels[1].baseLengthInherited);
+  EXPECT_FALSE(State().params.levels[1].baseLengthInherited);
   Find<QRadioButton>("RadioButton2")->click();
-  EXPECT_TRUE(Session().params.levels[1].baseSizeInherited);
-  EXPECT_TRUE(Session().params.levels[2].baseSizeInherited);
+  EXPECT_TRUE(State().params.levels[1].baseSizeInherited);
+  EXPECT_TRUE(State().params.levels[2].baseSizeInherited);
 }
 
 TEST_F(ParameterPanel, AutoUpdateOffStoresWithoutRegeneratingUntilGenerate) {
@@ -210,7 +210,7 @@ TEST_F(ParameterPanel, AutoUpdateOffStoresWithoutRegeneratingUntilGenerate) {
   SetAutoUpdate(false);
   SelectLevelTab(0);
   Find<QSlider>("qualityAngle")->setValue(30);
-  EXPECT_EQ(Session().params.levels[0].qualityAngle, 30);
+  EXPECT_EQ(State().params.levels[0].qualityAngle, 30);
   EXPECT_FALSE(window->Busy()) << "the tree is not regrown";
   EXPECT_EQ(Tree().VertexCount(), verticesBefore);
 
@@ -223,15 +223,15 @@ TEST_F(ParameterPanel, AutoUpdateOffStoresWithoutRegeneratingUntilGenerate) {
 TEST_F(ParameterPanel, SeedTextThatIsNotANumberIsIgnoredThenReported) {
   auto* seed = Find<QLineEdit>("Edit1");
   seed->setText("4242");
-  EXPECT_EQ(Session().params.seed, 4242);
+  EXPECT_EQ(State().params.seed, 4242);
   seed->setText("4242x");
-  EXPECT_EQ(Session().params.seed, 4242);
+  EXPECT_EQ(State().params.seed, 4242);
   EXPECT_TRUE(recorder->messages.isEmpty()) << "typing is silent";
 
   SelectLevelTab(1);  // StoreControls reports the conversion error
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_EQ(recorder->messages.front(), "'4242x' is not a valid integer value");
-  EXPECT_EQ(Session().params.seed, 4242);
+  EXPECT_EQ(State().params.seed, 4242);
 }
 
 // Whether `field` shows its whole text: with the cursor at the end, the
@@ -276,7 +276,7 @@ TEST_F(ParameterPanel, SeedChangesTheTree) {
   const std::uint64_t before = Tree().VertexCount();
   const vh::Vector3 firstLeafTip = Tree().submeshes.back()->vertices.back().position;
   Find<QLineEdit>("Edit1")->setText("7");
-  EXPECT_EQ(Session().params.seed, 7);
+  EXPECT_EQ(State().params.seed, 7);
   ASSERT_TRUE(WaitForTree());
   const bool changed =
       Tree().VertexCount() != before || !(Tree().submeshes.back()->vertices.back().position == firstLeafTip);
@@ -293,7 +293,7 @@ TEST_F(ParameterPanel, LeafAndTexturePagesStoreTheirGlobals) {
   Find<QLineEdit>("Edit2")->setText("Bark");
   Find<QSlider>("TrackBar16")->setValue(3);
   Find<QSlider>("TrackBar17")->setValue(4);
-  const vh::TreeParameters& p = Session().params;
+  const vh::TreeParameters& p = State().params;
   EXPECT_EQ(p.leafBending, 80);
   EXPECT_EQ(p.leafTexRotate, 90);
   EXPECT_EQ(p.leafTexTranslateX, -20);
@@ -311,7 +311,7 @@ TEST_F(ParameterPanel, LoadLevelControlsShowsAReplacedParameterSet) {
   replaced.levels[0].baseSize = 999;  // beyond the slider: shown at the end
   replaced.seed = 31;
   replaced.uScale = 42;
-  Session().params = replaced;
+  State().params = replaced;
   window->LoadLevelControls();
   EXPECT_EQ(Find<QSlider>("TrackBar1")->value(), 6);
   EXPECT_EQ(Find<QTabBar>("TabControl1")->count(), 7);

@@ -6,7 +6,7 @@
 #include <QMenu>
 #include <QSlider>
 
-#include "app/flows/document_session.h"
+#include "app/flows/document_changes.h"
 #include "app/pages/leaf_editor.h"
 #include "fileio/presets.h"
 #include "flow_test_support.h"
@@ -44,13 +44,13 @@ TEST_F(PresetMenu, EveryPresetKeepsItsValuesInTheControls) {
     Trigger(("Preset_" + name).c_str());
     vh::TreeParameters expected = Presets().Read(name, vh::TreeParameters());
     const std::vector<vh::Vector2> coordinates = expected.leafTexCoords;
-    expected.leafTexCoords = Session().params.leafTexCoords;
-    EXPECT_TRUE(vh::test::SameParameters(Session().params, expected)) << name;
+    expected.leafTexCoords = State().params.leafTexCoords;
+    EXPECT_TRUE(vh::test::SameParameters(State().params, expected)) << name;
     for (std::size_t i = 0; designedEditor && i < coordinates.size(); ++i) {
-      EXPECT_NEAR(Session().params.leafTexCoords[i].x, coordinates[i].x, 1e-6f) << name;
-      EXPECT_NEAR(Session().params.leafTexCoords[i].y, coordinates[i].y, 1e-6f) << name;
+      EXPECT_NEAR(State().params.leafTexCoords[i].x, coordinates[i].x, 1e-6f) << name;
+      EXPECT_NEAR(State().params.leafTexCoords[i].y, coordinates[i].y, 1e-6f) << name;
     }
-    EXPECT_FALSE(window->findChild<DocumentSession*>()->Modified()) << name;
+    EXPECT_FALSE(window->findChild<DocumentChanges*>()->Modified()) << name;
   }
   EXPECT_TRUE(savePrompt->asked.isEmpty());
 }
@@ -60,12 +60,12 @@ TEST_F(PresetMenu, OpensThePresetWithItsPicturesAndAFreshHistory) {
   Trigger("Preset_conifer");
   EXPECT_EQ(savePrompt->asked.size(), 1) << "the changed tree was asked about";
   const vh::TreeParameters preset = Presets().Read("conifer", vh::TreeParameters());
-  EXPECT_EQ(Session().params.levels, preset.levels);
-  EXPECT_EQ(Session().params.leafTextureFile, preset.leafTextureFile);
+  EXPECT_EQ(State().params.levels, preset.levels);
+  EXPECT_EQ(State().params.leafTextureFile, preset.leafTextureFile);
   EXPECT_EQ(Find<QSlider>("noise")->value(), preset.levels[0].noise);
   EXPECT_EQ(Find<QLabel>("DocumentName")->toolTip(), "Conifer");
   EXPECT_FALSE(window->findChild<QAction*>("Undo1")->isEnabled());
-  EXPECT_FALSE(window->findChild<DocumentSession*>()->Modified());
+  EXPECT_FALSE(window->findChild<DocumentChanges*>()->Modified());
   EXPECT_GT(Tree().leafCount, 0);
   EXPECT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join('\n').toStdString();
   if (window->ViewBound()) {

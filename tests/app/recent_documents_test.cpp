@@ -53,9 +53,9 @@ TEST_F(RecentDocumentsMenu, ChoosingOneOpensIt) {
   Find<QSlider>("noise")->setValue(77);
   SaveAs("noisy");
   Trigger("New1");
-  ASSERT_NE(Session().params.levels[0].noise, 77);
+  ASSERT_NE(State().params.levels[0].noise, 77);
   Menu()->actions().front()->trigger();
-  EXPECT_EQ(Session().params.levels[0].noise, 77);
+  EXPECT_EQ(State().params.levels[0].noise, 77);
   EXPECT_EQ(Find<QSlider>("noise")->value(), 77);
 }
 
@@ -70,14 +70,14 @@ TEST_F(RecentDocumentsMenu, AMissingDocumentIsDroppedWithAMessage) {
   SaveAs("gone");
   SaveAs("here");
   std::filesystem::remove(Path("gone.vhm").toStdString());
-  const vh::TreeParameters before = Session().params;
+  const vh::TreeParameters before = State().params;
   Menu()->actions().at(1)->trigger();
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_EQ(recorder->messages.front(), "The document \"" + Path("gone.vhm") +
                                             "\" no longer exists; it was removed from the recent documents.");
   EXPECT_EQ(Listed(), QStringList{Path("here.vhm")});
   EXPECT_EQ(RecentDocuments().Files(), QStringList{Path("here.vhm")}) << "for the next run too";
-  EXPECT_EQ(Session().params, before);
+  EXPECT_EQ(State().params, before);
 }
 
 TEST(RecentDocuments, KeepsTheNewestEightOnce) {

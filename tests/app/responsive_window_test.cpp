@@ -132,7 +132,7 @@ class ResponsiveWindow : public WorkflowTest {
   }
   // Starts growing the huge tree and lets it grow for a while.
   void StartHugeGeneration() {
-    Session().params = HugeTree();
+    State().params = HugeTree();
     window->GenerateTree();
     QTest::qWait(400);
     ASSERT_TRUE(window->Busy());
@@ -274,7 +274,7 @@ TEST_F(ResponsiveWindow, WindowPaintsAndTakesClicksWhileAHugeTreeGrows) {
 // "161" typed quickly while the tree regrows, then Enter: the field, the
 // document, the tree and the saved file all say 161.
 TEST_F(ResponsiveWindow, ASeedTypedWhileTheTreeRegrowsEndsInAgreement) {
-  Session().params = LargeTree();
+  State().params = LargeTree();
   auto* seed = Find<QLineEdit>("Edit1");
   seed->setFocus();
   seed->selectAll();
@@ -285,9 +285,9 @@ TEST_F(ResponsiveWindow, ASeedTypedWhileTheTreeRegrowsEndsInAgreement) {
   QTest::keyClick(seed, Qt::Key_Return);
   ASSERT_TRUE(WaitForTree());
   EXPECT_EQ(seed->text(), "161");
-  EXPECT_EQ(Session().params.seed, 161);
+  EXPECT_EQ(State().params.seed, 161);
   EXPECT_FALSE(Tree().cancelled);
-  EXPECT_TRUE(SameGeometry(Tree(), vh::Generate(Session().params)));
+  EXPECT_TRUE(SameGeometry(Tree(), vh::Generate(State().params)));
   dialogs->Choose(Path("typed.vhm"));
   Trigger("SaveAs1");
   EXPECT_EQ(vh::ReadDocumentFile(scratch.File("typed.vhm"), vh::TreeParameters()).seed, 161);
@@ -296,7 +296,7 @@ TEST_F(ResponsiveWindow, ASeedTypedWhileTheTreeRegrowsEndsInAgreement) {
 // A click on the track of "Trunk width", held as long as a finger does,
 // moves it one page step, however long the tree takes to regrow.
 TEST_F(ResponsiveWindow, OneClickOnASliderTrackIsOneStep) {
-  Session().params = HugeTree();  // regrows for seconds
+  State().params = HugeTree();  // regrows for seconds
   window->LoadLevelControls();
   SelectLevelTab(0);
   auto* width = Find<QSlider>("baseSize");
@@ -316,7 +316,7 @@ TEST_F(ResponsiveWindow, OneClickOnASliderTrackIsOneStep) {
   EXPECT_TRUE(stillRegrowing);
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(width->value(), before - width->pageStep());
-  EXPECT_EQ(Session().params.levels[0].baseSize, width->value());
+  EXPECT_EQ(State().params.levels[0].baseSize, width->value());
   EXPECT_FALSE(window->Busy());
 }
 

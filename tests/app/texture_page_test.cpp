@@ -50,9 +50,9 @@ TEST_F(TexturePageTest, LoadTextureShowsTheBarkTopAlignedAndUploadsTextureTwo) {
   EXPECT_EQ(PaintedRows(), 0) << "white before any bark";
   LoadBark(path);
   ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
-  EXPECT_TRUE(Session().params.barkTextureLoaded);
-  EXPECT_EQ(Session().params.barkTextureFile, path.toStdString());
-  EXPECT_EQ(Session().barkTextureImage.width, 128);
+  EXPECT_TRUE(State().params.barkTextureLoaded);
+  EXPECT_EQ(State().params.barkTextureFile, path.toStdString());
+  EXPECT_EQ(State().barkTextureImage.width, 128);
 
   // Full width, height in proportion, from the top.
   const QImage& picture = preview->Picture();
@@ -127,9 +127,9 @@ TEST_F(TexturePageTest, RemoveTextureWhitensThePreviewAndKeepsThePicture) {
   ASSERT_GT(PaintedRows(), 0);
   Click("SpeedButton5");
   EXPECT_EQ(PaintedRows(), 0);
-  EXPECT_FALSE(Session().params.barkTextureLoaded);
-  EXPECT_TRUE(Session().params.barkTextureFile.empty());
-  EXPECT_EQ(Session().barkTextureImage.width, 64);
+  EXPECT_FALSE(State().params.barkTextureLoaded);
+  EXPECT_TRUE(State().params.barkTextureFile.empty());
+  EXPECT_EQ(State().barkTextureImage.width, 64);
 }
 
 TEST_F(TexturePageTest, CorruptPictureIsReportedAndChangesNothing) {
@@ -137,14 +137,14 @@ TEST_F(TexturePageTest, CorruptPictureIsReportedAndChangesNothing) {
   WritePicture(good, GradientPicture(64, 32));
   LoadBark(good);
   const QImage shown = preview->Picture();
-  const vh::TreeParameters before = Session().params;
+  const vh::TreeParameters before = State().params;
   const QString bad = Path("bad.jpg");
   vh::test::WriteWholeFile(bad.toStdString(), std::string("\xFF\xD8\xFF\xE0 truncated", 14));
   LoadBark(bad);
   ASSERT_EQ(recorder->messages.size(), 1);
   EXPECT_TRUE(recorder->messages.front().contains("bad.jpg")) << recorder->messages.front().toStdString();
-  EXPECT_EQ(Session().params, before);
-  EXPECT_EQ(Session().barkTextureImage.height, 32);
+  EXPECT_EQ(State().params, before);
+  EXPECT_EQ(State().barkTextureImage.height, 32);
   EXPECT_EQ(preview->Picture(), shown);
   EXPECT_EQ(ReadTextureState(*window, 2).height, 32);
 }
@@ -152,7 +152,7 @@ TEST_F(TexturePageTest, CorruptPictureIsReportedAndChangesNothing) {
 TEST_F(TexturePageTest, CancelledLoadChangesNothing) {
   dialogs->Cancel();
   Click("SpeedButton4");
-  EXPECT_FALSE(Session().params.barkTextureLoaded);
+  EXPECT_FALSE(State().params.barkTextureLoaded);
   EXPECT_EQ(PaintedRows(), 0);
 }
 
@@ -161,7 +161,7 @@ TEST_F(TexturePageTest, MaterialPrefixIsOneWordAndReadsBackAsTyped) {
   edit->clear();
   QTest::keyClicks(edit, "Oak Bark\tX");
   EXPECT_EQ(edit->text(), "OakBarkX");
-  EXPECT_EQ(Session().params.materialPrefix, "OakBarkX");
+  EXPECT_EQ(State().params.materialPrefix, "OakBarkX");
   dialogs->Choose(Path("prefix"));
   Trigger("SaveAs1");
   EXPECT_EQ(vh::ReadDocumentFile(scratch.File("prefix.vhm"), vh::TreeParameters()).materialPrefix,
@@ -171,8 +171,8 @@ TEST_F(TexturePageTest, MaterialPrefixIsOneWordAndReadsBackAsTyped) {
 TEST_F(TexturePageTest, ScalesStoreTheirPositions) {
   Find<QSlider>("TrackBar16")->setValue(37);
   Find<QSlider>("TrackBar17")->setValue(91);
-  EXPECT_EQ(Session().params.uScale, 37);
-  EXPECT_EQ(Session().params.vScale, 91);
+  EXPECT_EQ(State().params.uScale, 37);
+  EXPECT_EQ(State().params.vScale, 91);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ TEST_F(TreeDocumentTest, ATreeGrownOnlyToTheBudgetIsReported) {
   QStringList titles;
   QObject::connect(&document, &TreeDocument::problem,
                    [&](const QString&, const QString& title) { titles << title; });
-  document.Session().vertexBudget = 1000;
+  document.State().vertexBudget = 1000;
   document.GenerateTree();
   ASSERT_TRUE(WaitForTree());
   EXPECT_TRUE(document.CurrentTree().budgetExceeded);
@@ -77,10 +77,10 @@ TEST_F(TreeDocumentTest, TheBillboardSlotDecidesWhatIsShownAndCounted) {
   cloud.mesh = std::make_unique<vh::MeshObject>();
   cloud.colourTexture = GradientPicture(8, 4);
   const vh::MeshObject* mesh = cloud.mesh.get();
-  document.Session().wireframe.billboard = true;
+  document.State().wireframe.billboard = true;
   document.SetBillboard(std::move(cloud));
   EXPECT_EQ(&document.ShownMesh(), mesh);
-  EXPECT_FALSE(document.Session().wireframe.billboard) << "a new cloud is drawn filled";
+  EXPECT_FALSE(document.State().wireframe.billboard) << "a new cloud is drawn filled";
   document.DestroyBillboard();
   document.DestroyBillboard();  // outside billboard mode: nothing
   EXPECT_EQ(&document.ShownMesh(), &document.CurrentTree());
@@ -107,13 +107,13 @@ TEST_F(TreeDocumentTest, AnUndoLoadsThePicturesItNamesAndReportsTheUnreadable) {
   named.leafTextureLoaded = true;
   named.leafTextureFile = scratch.File("missing.bmp");
   const QStringList problems = document.RestorePictures(plain, named);
-  EXPECT_EQ(document.Session().barkTextureImage.width, 16);
+  EXPECT_EQ(document.State().barkTextureImage.width, 16);
   ASSERT_EQ(problems.size(), 1);
   EXPECT_TRUE(problems.front().contains("missing.bmp")) << problems.front().toStdString();
   EXPECT_TRUE(document.RestorePictures(named, plain).isEmpty());
   EXPECT_EQ(barkLoaded, 1);
   EXPECT_EQ(barkUnnamed, 1);
-  EXPECT_EQ(document.Session().barkTextureImage.width, 16) << "the picture stays loaded";
+  EXPECT_EQ(document.State().barkTextureImage.width, 16) << "the picture stays loaded";
 }
 
 TEST_F(TreeDocumentTest, AViewportWithoutOpenGLKeepsItsCameraAndFreezesDuringBuilds) {
@@ -122,7 +122,7 @@ TEST_F(TreeDocumentTest, AViewportWithoutOpenGLKeepsItsCameraAndFreezesDuringBui
   QWidget& surface = *viewport.Surface();
   EXPECT_EQ(surface.objectName(), "StaticText1");
   EXPECT_EQ(qobject_cast<TreeView*>(&surface), nullptr);
-  EXPECT_FALSE(viewport.WithContext([] {}));
+  EXPECT_FALSE(viewport.RunInContext([] {}));
   EXPECT_EQ(viewport.Camera().position, vh::kHomePosition);
 
   surface.resize(321, 123);

@@ -105,8 +105,8 @@ TEST_F(TreeViewTest, WireframeDrawsTreeAndPlaneAsLinesAndKeepsFocusOffTheBox) {
   auto* box = Find<QCheckBox>("CheckBox6");
   const PixelCounts filled = Classify(Frame(), view->rect());
   QTest::mouseClick(box, Qt::LeftButton);
-  EXPECT_TRUE(Session().wireframe.tree);
-  EXPECT_TRUE(Session().wireframe.groundPlane);
+  EXPECT_TRUE(State().wireframe.tree);
+  EXPECT_TRUE(State().wireframe.groundPlane);
   EXPECT_EQ(window->focusWidget(), Find<QSlider>("baseSize"));  // active or not
   const PixelCounts lines = Classify(Frame(), view->rect());
   EXPECT_GT(lines.white, filled.white) << "outlines leave the plane's cells white";
@@ -269,8 +269,8 @@ namespace {
 // tree, whole, and the new one replaces it when it is in and the view has
 // prepared something of it.
 TEST_F(TreeViewTest, FramesDrawnWhileATreeGrowsShowThePreviousTree) {
-  Session().params.lastParentLevel = 3;
-  for (auto& level : Session().params.levels) {
+  State().params.lastParentLevel = 3;
+  for (auto& level : State().params.levels) {
     level.nbChildrenMin = level.nbChildrenMax = 8;
     level.qualityAngle = level.qualityHeight = 12;
   }
@@ -314,15 +314,15 @@ TEST_F(TreeViewTest, WireframeDuringAGenerationReachesTheArrivingTree) {
   GenerateAndMeanwhile(80, [&] {
     ranDuring = window->Busy();
     Find<QCheckBox>("CheckBox6")->click();
-    shownTreeDuring = Session().wireframe.tree;
+    shownTreeDuring = State().wireframe.tree;
     QTest::keyClick(window.get(), Qt::Key_Escape);
   });
   ASSERT_TRUE(ranDuring);
   EXPECT_TRUE(shownTreeDuring);
   ASSERT_TRUE(Tree().cancelled) << "the partial tree is in";
   EXPECT_TRUE(Find<QCheckBox>("CheckBox6")->isChecked());
-  EXPECT_TRUE(Session().wireframe.tree);
-  EXPECT_TRUE(Session().wireframe.groundPlane);
+  EXPECT_TRUE(State().wireframe.tree);
+  EXPECT_TRUE(State().wireframe.groundPlane);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/flows/document_session.h"
+#include "app/flows/document_changes.h"
 #include "app/pages/bark_texture_panel.h"
 #include "app/pages/leaf_editor.h"
 #include "billboard/billboard_cloud.h"
@@ -21,7 +21,7 @@ namespace {
 
 class UndoRedo : public WorkflowTest {
  protected:
-  const EditHistory& History() { return window->findChild<DocumentSession*>()->History(); }
+  const EditHistory& History() { return window->findChild<DocumentChanges*>()->History(); }
   QAction* Undo() { return window->findChild<QAction*>("Undo1"); }
   QAction* Redo() { return window->findChild<QAction*>("Redo1"); }
   // Clicks a check box on its box (a wide check box's middle may be empty).
@@ -45,20 +45,20 @@ TEST_F(UndoRedo, NothingToUndoAtStartUp) {
 
 TEST_F(UndoRedo, ASliderDragIsOneStepAndUndoRegrowsTheTreeItReplaced) {
   auto* width = Find<QSlider>("baseSize");
-  const vh::TreeParameters before = Session().params;
+  const vh::TreeParameters before = State().params;
   const std::vector<float> grownBefore = GrownVertexData();
   const QString labelBefore = LabelText("Label20");
   QSignalSpy moves(width, &QSlider::valueChanged);
   DragSlider(width, width->value() + 40);
   ASSERT_GT(moves.count(), 2) << "the drag passed several values";
-  const vh::TreeParameters dragged = Session().params;
+  const vh::TreeParameters dragged = State().params;
   ASSERT_NE(dragged.levels[0].baseSize, before.levels[0].baseSize);
   const std::vector<float> grownDragged = GrownVertexData();
   EXPECT_EQ(History().StepCount(), 1u) << "one drag, one step";
   EXPECT_EQ(Undo()->text(), "Undo Trunk width");
 
   Undo()->trigger();
-  EXPECT_EQ(Session().params, before);
+  EXPECT_EQ(State().params, before);
   EXPECT_EQ(width->value(), before.levels[0].baseSize);
   EXPECT_EQ(LabelText("Label20"), labelBefore);
   EXPECT_EQ(GrownVertexData(), grownBefore);
@@ -66,7 +66,7 @@ TEST_F(UndoRedo, ASliderDragIsOneStepAndUndoRegrowsTheTreeItReplaced) {
   EXPECT_FALSE(Undo()->isEnabled());
 
   Redo()->trigger();
-  EXPECT_EQ(Session().params, dragged);
+  EXPECT_EQ(State().params, dragged);
   EXPECT_EQ(width->value(), dragged.levels[0].baseSize);
   EXPECT_EQ(GrownVertexData(), grownDragged);
   EXPECT_FALSE(Redo()->isEnabled());
@@ -75,17 +75,17 @@ TEST_F(UndoRedo, ASliderDragIsOneStepAndUndoRegrowsTheTreeItReplaced) {
 TEST_F(UndoRedo, ARadioPairIsUndoneOnItsOwnLevel) {
   SelectLevelTab(1);
   QTest::mouseClick(Find<QRadioButton>("RadioButton1"), Qt::LeftButton);
-  ASSERT_FALSE(Session().params.levels[1].baseSizeInherited);
+  ASSERT_FALSE(State().params.levels[1].baseSizeInherited);
   EXPECT_EQ(Undo()->text(), "Undo Branch width: Constant");
   const std::vector<float> constant = GrownVertexData();
 
   SelectLevelTab(0);
   Undo()->trigger();
-  EXPECT_TRUE(Session().params.levels[1].baseSizeInherited);
+  EXPECT_TRUE(State().params.levels[1].baseSizeInherited);
   EXPECT_EQ(Find<QTabBar>("TabControl1")->currentIndex(), 1) << "the level of the change is shown";
   EXPECT_TRUE(Find<QRadioButton>("RadioButton2")->isChecked());
   Redo()->trigger();
-  EXPECT_FALSE(Session().params.levels[1].baseSizeInherited);
+  EXPECT_FALSE(State().params.levels[1].baseSizeInherited);
   EXPECT_TRUE(Find<QRadioButton>("RadioButton1")->isChecked());
   EXPECT_EQ(GrownVertexData(), constant);
 }
@@ -94,7 +94,7 @@ TEST_F(UndoRedo, EachOutlineClickAndDragIsAStep) {
   ShowPage(1);
   const std::vector<float> bare = GrownVertexData();
   for (const QPoint& p : {QPoint(0, -40), QPoint(20, 0), QPoint(0, 30)}) ClickEditor(p);
-  ASSERT_EQ(Session().params.leafOutline.size(), 3u);
+  ASSERT_EQ(State().params.leafOutline.size(), 3u);
   EXPECT_EQ(History().StepCount(), 3u);
   EXPECT_EQ(Undo()->text(), "Undo Leaf outline");
   const std::vector<float> leafy = GrownVertexData();
@@ -106,29 +106,29 @@ TEST_F(UndoRedo, EachOutlineClickAndDragIsAStep) {
   QTest::mousePress(editor, Qt::LeftButton, {}, first);
   for (int dx = 2; dx <= 10; dx += 2) QTest::mouseMove(editor, first + QPoint(dx, 0));
   QTest::mouseRelease(editor, Qt::LeftButton, {}, first + QPoint(10, 0));
-  EXPECT_EQ(Session().params.leafOutline[0].x, 10.0f);
+  EXPECT_EQ(State().params.leafOutline[0].x, 10.0f);
   EXPECT_EQ(History().StepCount(), 4u);
 
   Undo()->trigger();
-  EXPECT_EQ(Session().params.leafOutline[0].x, 0.0f);
+  EXPECT_EQ(State().params.leafOutline[0].x, 0.0f);
   EXPECT_EQ(GrownVertexData(), leafy);
   for (int i = 0; i < 3; ++i) Undo()->trigger();
-  EXPECT_TRUE(Session().params.leafOutline.empty());
+  EXPECT_TRUE(State().params.leafOutline.empty());
   EXPECT_EQ(GrownVertexData(), bare);
   for (int i = 0; i < 3; ++i) Redo()->trigger();
-  EXPECT_EQ(Session().params.leafOutline.size(), 3u);
+  EXPECT_EQ(State().params.leafOutline.size(), 3u);
   EXPECT_EQ(GrownVertexData(), leafy);
 }
 
 TEST_F(UndoRedo, ClearPointsIsUndone) {
   ShowPage(1);
   for (const QPoint& p : {QPoint(0, -40), QPoint(20, 0), QPoint(0, 30)}) ClickEditor(p);
-  const auto outline = Session().params.leafOutline;
+  const auto outline = State().params.leafOutline;
   QTest::mouseClick(Find<QToolButton>("SpeedButton2"), Qt::LeftButton);
-  ASSERT_TRUE(Session().params.leafOutline.empty());
+  ASSERT_TRUE(State().params.leafOutline.empty());
   EXPECT_EQ(Undo()->text(), "Undo Clear points");
   Undo()->trigger();
-  EXPECT_EQ(Session().params.leafOutline, outline);
+  EXPECT_EQ(State().params.leafOutline, outline);
 }
 
 TEST_F(UndoRedo, ABarkPictureLoadIsUndoneAndRedone) {
@@ -136,21 +136,21 @@ TEST_F(UndoRedo, ABarkPictureLoadIsUndoneAndRedone) {
   WritePicture(Path("bark.bmp"), GradientPicture(64, 32));
   dialogs->Choose(Path("bark.bmp"));
   QTest::mouseClick(Find<QToolButton>("SpeedButton4"), Qt::LeftButton);
-  ASSERT_TRUE(Session().params.barkTextureLoaded);
+  ASSERT_TRUE(State().params.barkTextureLoaded);
   const std::vector<float> textured = GrownVertexData();
   EXPECT_EQ(Undo()->text(), "Undo Load texture");
   const auto* preview = Find<BarkPreview>("Image1");
   ASSERT_NE(preview->Picture().pixel(5, 5), qRgb(255, 255, 255));
 
   Undo()->trigger();
-  EXPECT_FALSE(Session().params.barkTextureLoaded);
-  EXPECT_TRUE(Session().params.barkTextureFile.empty());
+  EXPECT_FALSE(State().params.barkTextureLoaded);
+  EXPECT_TRUE(State().params.barkTextureFile.empty());
   EXPECT_EQ(preview->Picture().pixel(5, 5), qRgb(255, 255, 255)) << "the preview shows no picture";
   EXPECT_NE(GrownVertexData(), textured) << "the branches are coloured again";
 
   Redo()->trigger();
-  EXPECT_TRUE(Session().params.barkTextureLoaded);
-  EXPECT_EQ(Session().params.barkTextureFile, Path("bark.bmp").toStdString());
+  EXPECT_TRUE(State().params.barkTextureLoaded);
+  EXPECT_EQ(State().params.barkTextureFile, Path("bark.bmp").toStdString());
   EXPECT_NE(preview->Picture().pixel(5, 5), qRgb(255, 255, 255));
   EXPECT_EQ(GrownVertexData(), textured);
   if (window->ViewBound()) {
@@ -164,12 +164,12 @@ TEST_F(UndoRedo, ALeafPictureLoadIsUndone) {
   WritePicture(Path("leaf.bmp"), GradientPicture(32, 32));
   dialogs->Choose(Path("leaf.bmp"));
   QTest::mouseClick(Find<QToolButton>("SpeedButton3"), Qt::LeftButton);
-  ASSERT_TRUE(Session().params.leafTextureLoaded);
+  ASSERT_TRUE(State().params.leafTextureLoaded);
   Undo()->trigger();
-  EXPECT_FALSE(Session().params.leafTextureLoaded);
+  EXPECT_FALSE(State().params.leafTextureLoaded);
   Redo()->trigger();
-  EXPECT_TRUE(Session().params.leafTextureLoaded);
-  EXPECT_EQ(Session().params.leafTextureFile, Path("leaf.bmp").toStdString());
+  EXPECT_TRUE(State().params.leafTextureLoaded);
+  EXPECT_EQ(State().params.leafTextureFile, Path("leaf.bmp").toStdString());
 }
 
 TEST_F(UndoRedo, TypingASeedIsOneStepAndTheNewSeedButtonAnother) {
@@ -177,21 +177,21 @@ TEST_F(UndoRedo, TypingASeedIsOneStepAndTheNewSeedButtonAnother) {
   seed->setFocus();
   seed->selectAll();
   QTest::keyClicks(seed, "77");
-  ASSERT_EQ(Session().params.seed, 77);
+  ASSERT_EQ(State().params.seed, 77);
   EXPECT_EQ(History().StepCount(), 1u) << "two characters, one step";
   EXPECT_EQ(Undo()->text(), "Undo Seed");
 
   QTest::mouseClick(Find<QToolButton>("NewSeed"), Qt::LeftButton);
-  const int fresh = Session().params.seed;
+  const int fresh = State().params.seed;
   EXPECT_NE(fresh, 77);
   EXPECT_EQ(seed->text(), QString::number(fresh));
   EXPECT_EQ(History().StepCount(), 2u);
 
   Undo()->trigger();
-  EXPECT_EQ(Session().params.seed, 77);
+  EXPECT_EQ(State().params.seed, 77);
   EXPECT_EQ(seed->text(), "77");
   Undo()->trigger();
-  EXPECT_EQ(Session().params.seed, 160);
+  EXPECT_EQ(State().params.seed, 160);
   EXPECT_EQ(seed->text(), "160");
 }
 
@@ -200,13 +200,13 @@ TEST_F(UndoRedo, CtrlZInATextFieldUndoesTheDocument) {
   seed->setFocus();
   seed->end(false);
   QTest::keyClicks(seed, "5");
-  ASSERT_EQ(Session().params.seed, 1605);
+  ASSERT_EQ(State().params.seed, 1605);
   Find<QSlider>("noise")->setValue(70);
   ASSERT_EQ(History().StepCount(), 2u);
   seed->setFocus();
   MakeActive(window.get());
   QTest::keyClick(seed, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(Session().params.levels[0].noise, vh::TreeParameters().levels[0].noise)
+  EXPECT_EQ(State().params.levels[0].noise, vh::TreeParameters().levels[0].noise)
       << "the last edit of the document was taken back";
   EXPECT_EQ(seed->text(), "1605") << "not the field's own typing";
 }
@@ -238,17 +238,17 @@ TEST_F(UndoRedo, EveryKindOfControlNamesItsStep) {
          QTest::keyClicks(prefix, "Bark");
        }},
   };
-  std::vector<vh::TreeParameters> states{Session().params};
+  std::vector<vh::TreeParameters> states{State().params};
   for (const Case& c : cases) {
     c.edit();
     EXPECT_EQ(Undo()->text(), c.expected);
-    EXPECT_NE(Session().params, states.back()) << c.expected;
-    states.push_back(Session().params);
+    EXPECT_NE(State().params, states.back()) << c.expected;
+    states.push_back(State().params);
   }
   EXPECT_EQ(History().StepCount(), std::size(cases));
   for (std::size_t i = std::size(cases); i-- > 0;) {
     Undo()->trigger();
-    EXPECT_EQ(Session().params, states[i]) << cases[i].expected;
+    EXPECT_EQ(State().params, states[i]) << cases[i].expected;
   }
   EXPECT_EQ(Find<QLineEdit>("Edit2")->text(), "Material");
   EXPECT_EQ(Find<QSlider>("TrackBar1")->value(), 3);
@@ -258,9 +258,9 @@ TEST_F(UndoRedo, EveryKindOfControlNamesItsStep) {
 // and the tree then grown is the one of the state taken back to.
 TEST_F(UndoRedo, AppliesWhileATreeGrowsAndIsRefusedInBillboardMode) {
   Find<QSlider>("noise")->setValue(70);
-  const vh::TreeParameters edited = Session().params;
+  const vh::TreeParameters edited = State().params;
   MakeGenerationLong();
-  const vh::TreeParameters longer = Session().params;
+  const vh::TreeParameters longer = State().params;
   bool grewDuringUndo = false;
   GenerateAndMeanwhile(60, [&] {
     grewDuringUndo = window->Busy();
@@ -271,17 +271,17 @@ TEST_F(UndoRedo, AppliesWhileATreeGrowsAndIsRefusedInBillboardMode) {
   });
   ASSERT_TRUE(WaitForTree());
   EXPECT_TRUE(grewDuringUndo);
-  EXPECT_EQ(Session().params, edited);
+  EXPECT_EQ(State().params, edited);
   EXPECT_TRUE(SameGeometry(Tree(), vh::Generate(edited))) << "the tree follows the undo";
 
   Redo()->trigger();
-  ASSERT_EQ(Session().params, longer);
+  ASSERT_EQ(State().params, longer);
   ASSERT_TRUE(WaitForTree());
   vh::BillboardCloud cloud;
   cloud.mesh = std::make_unique<vh::MeshObject>();
   window->SetBillboard(std::move(cloud));
   Undo()->trigger();
-  EXPECT_EQ(Session().params, longer) << "nothing is taken back in billboard mode";
+  EXPECT_EQ(State().params, longer) << "nothing is taken back in billboard mode";
   window->DestroyBillboard();
 }
 
@@ -296,7 +296,7 @@ TEST_F(UndoRedo, NewAndOpenStartAFreshHistory) {
   Find<QSlider>("noise")->setValue(10);
   dialogs->Choose(Path("edited.vhm"));
   Trigger("Open1");
-  EXPECT_EQ(Session().params.levels[0].noise, 70);
+  EXPECT_EQ(State().params.levels[0].noise, 70);
   EXPECT_FALSE(Undo()->isEnabled());
   EXPECT_EQ(History().StepCount(), 0u);
 }

@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/flows/document_session.h"
+#include "app/flows/document_changes.h"
 #include "flow_test_support.h"
 #include "modal_answers.h"
 
@@ -25,7 +25,7 @@ class UnsavedChanges : public WorkflowTest {
     EXPECT_TRUE(WaitForTree());
   }
   QString ShownName() { return Find<QLabel>("DocumentName")->toolTip(); }
-  bool Modified() { return window->findChild<DocumentSession*>()->Modified(); }
+  bool Modified() { return window->findChild<DocumentChanges*>()->Modified(); }
 };
 
 TEST_F(UnsavedChanges, InfosShowTheNameAndAMarkWhileChanged) {
@@ -47,12 +47,12 @@ TEST_F(UnsavedChanges, InfosShowTheNameAndAMarkWhileChanged) {
 
 TEST_F(UnsavedChanges, NewAsksAndCancelKeepsEverything) {
   Edit();
-  const vh::TreeParameters edited = Session().params;
+  const vh::TreeParameters edited = State().params;
   const std::vector<float> grown = GrownVertexData();
   savePrompt->answers = {SaveChangesAnswer::kCancel};
   Trigger("New1");
   EXPECT_EQ(savePrompt->asked, QStringList{"New tree"});
-  EXPECT_EQ(Session().params, edited);
+  EXPECT_EQ(State().params, edited);
   EXPECT_EQ(GrownVertexData(), grown);
   EXPECT_TRUE(Modified());
   EXPECT_TRUE(window->findChild<QAction*>("Undo1")->isEnabled()) << "the history stays";
@@ -60,7 +60,7 @@ TEST_F(UnsavedChanges, NewAsksAndCancelKeepsEverything) {
   savePrompt->answers = {SaveChangesAnswer::kDiscard};
   Trigger("New1");
   EXPECT_EQ(savePrompt->asked.size(), 2);
-  EXPECT_EQ(Session().params, vh::TreeParameters(2));
+  EXPECT_EQ(State().params, vh::TreeParameters(2));
   EXPECT_FALSE(Modified());
 }
 
@@ -73,39 +73,39 @@ TEST_F(UnsavedChanges, NothingIsAskedWithoutChanges) {
 
 TEST_F(UnsavedChanges, SaveWritesTheDocumentBeforeItIsReplaced) {
   Edit();
-  const vh::TreeParameters edited = Session().params;
+  const vh::TreeParameters edited = State().params;
   savePrompt->answers = {SaveChangesAnswer::kSave};
   dialogs->Choose(Path("kept"));
   Trigger("New1");
   ASSERT_TRUE(std::filesystem::exists(Path("kept.vhm").toStdString()));
   EXPECT_EQ(vh::ReadDocumentFile(Path("kept.vhm").toStdString(), vh::TreeParameters()).levels[0].noise,
             edited.levels[0].noise);
-  EXPECT_EQ(Session().params, vh::TreeParameters(2));
+  EXPECT_EQ(State().params, vh::TreeParameters(2));
 }
 
 TEST_F(UnsavedChanges, ASaveThatDoesNotHappenKeepsEverything) {
   Edit();
-  const vh::TreeParameters edited = Session().params;
+  const vh::TreeParameters edited = State().params;
   savePrompt->answers = {SaveChangesAnswer::kSave};
   dialogs->Cancel();
   Trigger("New1");
-  EXPECT_EQ(Session().params, edited) << "the save dialog was cancelled";
+  EXPECT_EQ(State().params, edited) << "the save dialog was cancelled";
   savePrompt->answers = {SaveChangesAnswer::kSave};
   dialogs->Choose(Path("no/such/folder/tree"));
   Trigger("New1");
-  EXPECT_EQ(Session().params, edited) << "the save failed";
+  EXPECT_EQ(State().params, edited) << "the save failed";
   EXPECT_EQ(recorder->messages.size(), 1);
 }
 
 TEST_F(UnsavedChanges, OpenAndPresetsAskToo) {
   Edit();
-  const vh::TreeParameters edited = Session().params;
+  const vh::TreeParameters edited = State().params;
   savePrompt->answers = {SaveChangesAnswer::kCancel, SaveChangesAnswer::kCancel};
   Trigger("Open1");
   EXPECT_TRUE(dialogs->requests.empty()) << "no file is asked for after Cancel";
   Trigger("Preset_palm");
   EXPECT_EQ(savePrompt->asked.size(), 2);
-  EXPECT_EQ(Session().params, edited);
+  EXPECT_EQ(State().params, edited);
 }
 
 // Quitting stops a growing tree, but only once the question was answered.

@@ -23,9 +23,9 @@ class ViewDetailTest : public MainWindowTest {
   // About 1.5 M triangles: far more than a 40 ms frame on a software
   // renderer, so that reduced levels stand in while the camera moves.
   void GrowLargeTree(int seed = 160) {
-    Session().params.lastParentLevel = 3;
-    Session().params.seed = seed;
-    for (auto& level : Session().params.levels) {
+    State().params.lastParentLevel = 3;
+    State().params.seed = seed;
+    for (auto& level : State().params.levels) {
       level.nbChildrenMin = level.nbChildrenMax = 8;
       level.qualityAngle = level.qualityHeight = 12;
     }

@@ -17,7 +17,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/flows/document_session.h"
+#include "app/flows/document_changes.h"
 #include "app/viewport/viewport.h"
 #include "app/viewport/wind_player.h"
 #include "fileio/export_formats.h"
@@ -34,7 +34,7 @@ class WindPageTest : public WorkflowTest {
     ShowPage(kWindPage);
     QObject::connect(&window->Document(), &TreeDocument::treeReplaced, [this] { ++grown; });
   }
-  DocumentSession& Session_() { return *window->findChild<DocumentSession*>(); }
+  DocumentChanges& Changes() { return *window->findChild<DocumentChanges*>(); }
   QAction* Action(const char* name) { return window->findChild<QAction*>(name); }
   void ClickWindOn() {
     auto* box = Find<QCheckBox>("WindOn");
@@ -50,28 +50,28 @@ std::string Contents(const std::string& path) {
 }
 
 TEST_F(WindPageTest, AWindEditIsAStepThatSwaysTheTreeWithoutRegrowingIt) {
-  const vh::TreeParameters before = Session().params;
+  const vh::TreeParameters before = State().params;
   const std::vector<float> tree = GrownVertexData();
   ClickWindOn();
   DragSlider(Find<QSlider>("WindStrength"), 80);
-  const vh::TreeParameters windy = Session().params;
+  const vh::TreeParameters windy = State().params;
   ASSERT_TRUE(windy.wind.enabled);
   ASSERT_NE(windy.wind.strength, before.wind.strength);
   EXPECT_EQ(LabelText("WindStrengthValue"), QString("%1 %").arg(windy.wind.strength));
-  EXPECT_EQ(Session_().History().StepCount(), 2u) << "the box and the drag";
+  EXPECT_EQ(Changes().History().StepCount(), 2u) << "the box and the drag";
   EXPECT_EQ(Action("Undo1")->text(), "Undo Strength");
-  EXPECT_TRUE(Session_().Modified());
+  EXPECT_TRUE(Changes().Modified());
   EXPECT_FALSE(window->Document().Busy()) << "a wind edit grows nothing";
 
   Action("Undo1")->trigger();
   Action("Undo1")->trigger();
-  EXPECT_EQ(Session().params, before);
+  EXPECT_EQ(State().params, before);
   EXPECT_FALSE(Find<QCheckBox>("WindOn")->isChecked());
   EXPECT_EQ(Find<QSlider>("WindStrength")->value(), before.wind.strength);
-  EXPECT_FALSE(Session_().Modified());
+  EXPECT_FALSE(Changes().Modified());
   Action("Redo1")->trigger();
   Action("Redo1")->trigger();
-  EXPECT_EQ(Session().params, windy);
+  EXPECT_EQ(State().params, windy);
   EXPECT_EQ(Find<QSlider>("WindStrength")->value(), windy.wind.strength);
   EXPECT_FALSE(window->Document().Busy()) << "undoing and redoing the wind grows nothing";
   EXPECT_EQ(grown, 0);
@@ -93,11 +93,11 @@ TEST_F(WindPageTest, PlayAndPauseAreNoEdits) {
   ClickWindOn();
   auto* play = Find<QToolButton>("WindPlay");
   EXPECT_EQ(play->text(), "Pause");
-  const std::size_t steps = Session_().History().StepCount();
+  const std::size_t steps = Changes().History().StepCount();
   QTest::mouseClick(play, Qt::LeftButton);
   EXPECT_FALSE(window->Document().WindPlaying());
   EXPECT_EQ(play->text(), "Play");
-  EXPECT_EQ(Session_().History().StepCount(), steps);
+  EXPECT_EQ(Changes().History().StepCount(), steps);
   QTest::mouseClick(play, Qt::LeftButton);
   EXPECT_TRUE(window->Document().WindPlaying());
 }
@@ -106,19 +106,19 @@ TEST_F(WindPageTest, TheWindIsSavedWithTheDocumentAndOpenedAgain) {
   ClickWindOn();
   Find<QSlider>("WindDirection")->setValue(90);
   Find<QSlider>("WindLoopLength")->setValue(120);
-  const vh::TreeParameters windy = Session().params;
+  const vh::TreeParameters windy = State().params;
   dialogs->Choose(Path("windy"));
   Trigger("Save1");
   ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
   EXPECT_NE(Contents(scratch.File("windy.vhm")).find("\nWind\n"), std::string::npos);
-  EXPECT_FALSE(Session_().Modified());
+  EXPECT_FALSE(Changes().Modified());
 
   Trigger("New1");
   EXPECT_FALSE(Find<QCheckBox>("WindOn")->isChecked());
   dialogs->Choose(Path("windy.vhm"));
   Trigger("Open1");
   ASSERT_TRUE(recorder->messages.isEmpty()) << recorder->messages.join("\n").toStdString();
-  EXPECT_EQ(Session().params.wind, windy.wind);
+  EXPECT_EQ(State().params.wind, windy.wind);
   EXPECT_TRUE(Find<QCheckBox>("WindOn")->isChecked());
   EXPECT_EQ(Find<QSlider>("WindDirection")->value(), 90);
   EXPECT_EQ(LabelText("WindLoopLengthValue"), "12.0 s");
@@ -142,7 +142,7 @@ TEST_F(WindPageTest, ExportSwaysWhenTheBoxIsTickedWhichTheDocumentsWindDecides) 
   // same name, which the nodes are named after.
   std::filesystem::create_directories(scratch.File("core"));
   vh::ExportScene scene = vh::SingleMeshScene(Tree(), window->Document().Pictures());
-  scene.wind = vh::SwayingExport(Session().params.wind);
+  scene.wind = vh::SwayingExport(State().params.wind);
   vh::WriteExport(vh::ExportFormat::kGLB, scene, scratch.File("core/windy.glb"));
   EXPECT_EQ(Contents(scratch.File("windy.glb")), Contents(scratch.File("core/windy.glb")));
   // The default wind sways a document without wind when the box is ticked.
@@ -167,7 +167,7 @@ TEST_F(WindPageTest, ThePreviewSwaysAndWithoutWindDrawsTodaysFrame) {
   const QImage today = view.Grab();
   ClickWindOn();
   EXPECT_TRUE(view.Wind().Playing());
-  const double loop = 0.1 * Session().params.wind.loopLength;
+  const double loop = 0.1 * State().params.wind.loopLength;
   view.Wind().ShowAt(0.0);
   EXPECT_FALSE(view.Wind().Playing()) << "a frame shown is a paused preview";
   const QImage start = view.Grab();

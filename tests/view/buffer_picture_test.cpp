@@ -83,12 +83,12 @@ class BufferPicture : public ::testing::TestWithParam<bool> {
   }
   // Pumps until the full tree is uploaded, then draws it.
   std::vector<std::uint8_t> WithBuffers(const FrameContents& contents) {
-    scene->RenderFrame(camera, contents, kNoBudgetLimit);  // starts the preparation
+    scene->DrawWithinBudget(camera, contents, kNoBudgetLimit);  // starts the preparation
     const auto giveUp = PacingClock::now() + std::chrono::seconds(60);
     while (scene->Pump(PacingClock::now() + std::chrono::milliseconds(20)) && PacingClock::now() < giveUp)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_TRUE(scene->FullReady() || contents.billboard != nullptr) << "billboard mode draws no tree";
-    const BufferedScene::FrameReport report = scene->RenderFrame(camera, contents, kNoBudgetLimit);
+    const BufferedScene::FrameReport report = scene->DrawWithinBudget(camera, contents, kNoBudgetLimit);
     EXPECT_TRUE(report.drewTree || contents.billboard != nullptr);
     EXPECT_FALSE(report.reduced);
     return Read();
@@ -193,14 +193,14 @@ TEST_P(BufferPicture, TheTreeBeforeStandsInUntilTheNewOneCanBeDrawn) {
   TreeParameters params(3);
   for (auto& level : params.levels) level.nbChildrenMin = level.nbChildrenMax = 7;
   const Tree large = Generate(params);
-  const BufferedScene::FrameReport first = scene->RenderFrame(camera, Contents(large), kNoBudgetLimit);
+  const BufferedScene::FrameReport first = scene->DrawWithinBudget(camera, Contents(large), kNoBudgetLimit);
   EXPECT_TRUE(first.drewTree);
   EXPECT_TRUE(first.reduced) << "what stands in is not the tree";
   // Unless the worker was quick enough for the new tree's coarsest level
   // to be taken by that frame, the tree before is what it shows.
   if (scene->ReadyLevels().empty()) ExpectSamePicture(before, Read());
   WithBuffers(Contents(large));
-  const BufferedScene::FrameReport later = scene->RenderFrame(camera, Contents(large), kNoBudgetLimit);
+  const BufferedScene::FrameReport later = scene->DrawWithinBudget(camera, Contents(large), kNoBudgetLimit);
   EXPECT_FALSE(later.reduced) << "the stand-in goes once the new tree is ready";
 }
 

@@ -22,7 +22,7 @@ bool GrowsSameTree(vh::TreeParameters a, const vh::TreeParameters& b) {
 }  // namespace
 
 TreeDocument::TreeDocument(QObject* parent) : QObject(parent) {
-  vh::Generate(m_session.params, m_session.GrowthOptions(), {}, m_session.tree);
+  vh::Generate(m_state.params, m_state.GrowthOptions(), {}, m_state.tree);
   m_driver =
       std::make_unique<GenerationDriver>([this](GrownTree grown) { InstallGrownTree(std::move(grown)); });
   connect(m_driver.get(), &GenerationDriver::idle, this, &TreeDocument::RunActionsWaitingForTree);
@@ -31,7 +31,7 @@ TreeDocument::TreeDocument(QObject* parent) : QObject(parent) {
 TreeDocument::~TreeDocument() {
   StopGrowing();
   // A closing program need not wait for a large tree to be freed.
-  DiscardTree(std::make_unique<vh::Tree>(std::move(m_session.tree)));
+  DiscardTree(std::make_unique<vh::Tree>(std::move(m_state.tree)));
 }
 
 void TreeDocument::StopGrowing() { m_driver.reset(); }
@@ -52,34 +52,34 @@ void TreeDocument::RunActionsWaitingForTree() {
 }
 
 void TreeDocument::CancelLongTasks() {
-  if (m_session.buildingFromTree) m_session.cancelRequested = true;
+  if (m_state.buildingFromTree) m_state.cancelRequested = true;
   if (m_driver != nullptr) m_driver->Cancel();
 }
 
 void TreeDocument::BeginBuildFromTree(const char* status) {
-  m_session.buildingFromTree = true;
-  m_session.buildStatus = status;
-  m_session.cancelRequested = false;
+  m_state.buildingFromTree = true;
+  m_state.buildStatus = status;
+  m_state.cancelRequested = false;
   emit buildingChanged(true);
 }
 
 void TreeDocument::EndBuildFromTree() {
-  m_session.buildingFromTree = false;
-  m_session.buildStatus = "";
-  m_session.cancelRequested = false;
+  m_state.buildingFromTree = false;
+  m_state.buildStatus = "";
+  m_state.cancelRequested = false;
   emit buildingChanged(false);
 }
 
 void TreeDocument::RequestGrowth(Growth growth) {
   // A cloud or chain builder reads the tree while it processes events: it
   // must not be replaced under it (and a builder only starts when idle).
-  if (m_session.buildingFromTree || m_driver == nullptr) return;
+  if (m_state.buildingFromTree || m_driver == nullptr) return;
   // The tree that arrives answers every request made since the last one
   // arrived, so it does what any of them asked for.
   m_pending.afterEdit |= growth.afterEdit;
   m_pending.refreshCounts |= growth.refreshCounts;
   m_pending.opened |= growth.opened;
-  m_driver->Grow({m_session.params, m_session.GrowthOptions(), m_session.vertexBudget});
+  m_driver->Grow({m_state.params, m_state.GrowthOptions(), m_state.vertexBudget});
 }
 
 void TreeDocument::InstallGrownTree(GrownTree grown) {
@@ -90,17 +90,17 @@ void TreeDocument::InstallGrownTree(GrownTree grown) {
   }
   // The old tree's display lists are freed at the next frame, its memory
   // off this thread; the new tree is compiled when it is first drawn.
-  auto replaced = std::make_unique<vh::Tree>(std::move(m_session.tree));
-  m_session.tree = std::move(*grown.tree);
+  auto replaced = std::make_unique<vh::Tree>(std::move(m_state.tree));
+  m_state.tree = std::move(*grown.tree);
   DiscardTree(std::move(replaced));
-  if (growth.afterEdit) m_session.wireframe.groundPlane = m_session.wireframeTicked;
+  if (growth.afterEdit) m_state.wireframe.groundPlane = m_state.wireframeTicked;
   // No generation runs now, so the view's new ground plane takes the next
   // object number: the one after the new tree's.
   emit treeReplaced(growth.afterEdit, growth.opened);
   if (growth.refreshCounts) emit countsChanged();
   // Last: the message box processes events, which may start the next generation.
-  if (m_session.tree.budgetExceeded) {
-    emit problem(TreeTooLargeMessage(m_session.tree, m_session.vertexBudget), "Tree too large");
+  if (m_state.tree.budgetExceeded) {
+    emit problem(TreeTooLargeMessage(m_state.tree, m_state.vertexBudget), "Tree too large");
   }
 }
 
@@ -115,10 +115,10 @@ void TreeDocument::UpdateAfterChange() {
 }
 
 void TreeDocument::UpdateAfterRestore(const vh::TreeParameters& before) {
-  if (before.wind != m_session.params.wind) emit windChanged();
+  if (before.wind != m_state.params.wind) emit windChanged();
   // The tree shown was grown from `before` (or waits for an edit with
   // "AutoUpdate" off); what only sways differently needs no new one.
-  if (!GrowsSameTree(before, m_session.params)) UpdateAfterChange();
+  if (!GrowsSameTree(before, m_state.params)) UpdateAfterChange();
 }
 
 void TreeDocument::SetWindPlaying(bool playing) {
@@ -138,18 +138,18 @@ void TreeDocument::GrowOpenedDocument() {
 
 const vh::MeshObject& TreeDocument::ShownMesh() const {
   if (m_billboard != nullptr) return *m_billboard;
-  return m_session.tree;
+  return m_state.tree;
 }
 
 void TreeDocument::LoadLeafPicture(const QString& fileName) {
   if (EditsLocked() || fileName.isEmpty()) return;
-  m_session.leafTextureImage = vh::LoadPicture(LocalPath(fileName));
+  m_state.leafTextureImage = vh::LoadPicture(LocalPath(fileName));
   emit leafPictureLoaded();
 }
 
 void TreeDocument::LoadBarkPicture(const QString& fileName) {
   if (EditsLocked() || fileName.isEmpty()) return;
-  m_session.barkTextureImage = vh::LoadPicture(LocalPath(fileName));
+  m_state.barkTextureImage = vh::LoadPicture(LocalPath(fileName));
   emit barkPictureLoaded();
 }
 
@@ -179,8 +179,8 @@ QStringList TreeDocument::RestorePictures(const vh::TreeParameters& before, cons
 
 vh::MaterialPictures TreeDocument::Pictures() const {
   vh::MaterialPictures pictures;
-  pictures.leaf = &m_session.leafTextureImage;
-  pictures.bark = &m_session.barkTextureImage;
+  pictures.leaf = &m_state.leafTextureImage;
+  pictures.bark = &m_state.barkTextureImage;
   return pictures;
 }
 
@@ -189,7 +189,7 @@ void TreeDocument::SetBillboard(vh::BillboardCloud cloud) {
   m_billboard = std::move(cloud.mesh);
   m_billboardColour = std::move(cloud.colourTexture);
   m_billboardAlpha = std::move(cloud.transparency);
-  m_session.wireframe.billboard = false;  // the new billboards are drawn filled until "Wireframe" is clicked
+  m_state.wireframe.billboard = false;  // the new billboards are drawn filled until "Wireframe" is clicked
   emit billboardChanged();
   emit countsChanged();
 }

@@ -1,5 +1,5 @@
 // The tree being edited, as one object that the pages, the flows and the
-// view share: the parameters and pictures (EditingSession), the tree last
+// view share: the parameters and pictures (DocumentState), the tree last
 // grown from them, the growing of the next one (on the driver's worker,
 // while the window goes on), the billboard slot, and the busy and edit-lock
 // state. Whoever changes what others show says so through the document,
@@ -14,7 +14,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/document/editing_session.h"
+#include "app/document/document_state.h"
 #include "app/document/generation_driver.h"
 #include "billboard/billboard_cloud.h"
 #include "billboard/candidate_picker.h"
@@ -35,21 +35,21 @@ class TreeDocument : public QObject {
   // The parameters, pictures and switches, and the tree last grown from
   // them. Whoever changes the parameters as a whole announces it
   // (ParametersReplaced); single edits are followed by UpdateAfterChange.
-  EditingSession& Session() { return m_session; }
-  const EditingSession& Session() const { return m_session; }
-  vh::TreeParameters& Params() { return m_session.params; }
-  vh::Tree& CurrentTree() { return m_session.tree; }
-  const vh::Tree& CurrentTree() const { return m_session.tree; }
+  DocumentState& State() { return m_state; }
+  const DocumentState& State() const { return m_state; }
+  vh::TreeParameters& Params() { return m_state.params; }
+  vh::Tree& CurrentTree() { return m_state.tree; }
+  const vh::Tree& CurrentTree() const { return m_state.tree; }
 
   // True while a tree grows (or waits to) or a cloud or chain is built from
   // it: what reads or replaces the tree as a whole refuses then. Edits are
   // applied while a tree grows; it regrows.
-  bool Busy() const { return Growing() || m_session.buildingFromTree; }
+  bool Busy() const { return Growing() || m_state.buildingFromTree; }
   // A tree grows or waits to.
   bool Growing() const { return m_driver != nullptr && m_driver->Busy(); }
   // True while a billboard cloud or a level-of-detail chain is built from
   // the tree and its textures: the editing handlers ignore input then.
-  bool EditsLocked() const { return m_session.buildingFromTree; }
+  bool EditsLocked() const { return m_state.buildingFromTree; }
   // Runs `action` now, or once no tree grows any more, in the order asked:
   // for what reads or replaces the document and the tree as a whole.
   void WhenTreeIsIn(std::function<void()> action);
@@ -66,7 +66,7 @@ class TreeDocument : public QObject {
   // buildingChanged tells the view.
   void BeginBuildFromTree(const char* status);
   void EndBuildFromTree();
-  bool CancelRequested() const { return m_session.cancelRequested; }
+  bool CancelRequested() const { return m_state.cancelRequested; }
 
   // Whether "AutoUpdate" is ticked; the "Branches" page keeps it.
   bool AutoUpdate() const { return m_autoUpdate; }
@@ -104,7 +104,7 @@ class TreeDocument : public QObject {
   void UpdateAfterRestore(const vh::TreeParameters& before);
   // Whether the wind preview runs ("Play") or stands at its last pose
   // ("Pause"); it only shows while the document's wind is on. A view
-  // setting of this session, not part of the document.
+  // setting of this run of the program, not part of the document.
   bool WindPlaying() const { return m_windPlaying; }
   void SetWindPlaying(bool playing);
 
@@ -181,7 +181,7 @@ class TreeDocument : public QObject {
   void InstallGrownTree(GrownTree grown);
   void RunActionsWaitingForTree();
 
-  EditingSession m_session;
+  DocumentState m_state;
   bool m_autoUpdate = true;
   bool m_windPlaying = true;
   std::unique_ptr<vh::MeshObject> m_billboard;

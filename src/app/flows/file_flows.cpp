@@ -53,7 +53,7 @@ void FileFlows::New() {
   // The cloud stands for the tree being discarded: leave billboard mode so
   // that the new tree is grown and shown.
   m_document.DestroyBillboard();
-  m_document.Session().StartNewTree();
+  m_document.State().StartNewTree();
   m_document.ParametersReplaced();
   m_document.UpdateAfterChange();
   m_document.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
@@ -88,11 +88,11 @@ void FileFlows::OpenPreset(const vh::PresetLibrary& presets, const QString& name
 
 bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreeParameters& base)>& read) {
   if (m_document.Busy()) return false;
-  EditingSession& session = m_document.Session();
+  DocumentState& state = m_document.State();
   try {
-    // Reads into a fresh parameter set; the session's is replaced only
+    // Reads into a fresh parameter set; the document's are replaced only
     // when the whole document was read.
-    session.params = read(session.params);
+    state.params = read(state.params);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return false;
@@ -103,7 +103,7 @@ bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreePa
   // the document all the same: otherwise their stale values would be
   // stored over it at the next change.
   QStringList problems;
-  if (session.tree.budgetExceeded) problems << TreeTooLargeMessage(session.tree, session.vertexBudget);
+  if (state.tree.budgetExceeded) problems << TreeTooLargeMessage(state.tree, state.vertexBudget);
   const auto load = [&problems](const std::function<void()>& step) {
     try {
       step();
@@ -111,8 +111,8 @@ bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreePa
       problems << What(error);
     }
   };
-  load([&] { m_document.LoadBarkPicture(FromLocalPath(session.params.barkTextureFile)); });
-  load([&] { m_document.LoadLeafPicture(FromLocalPath(session.params.leafTextureFile)); });
+  load([&] { m_document.LoadBarkPicture(FromLocalPath(state.params.barkTextureFile)); });
+  load([&] { m_document.LoadLeafPicture(FromLocalPath(state.params.leafTextureFile)); });
   m_document.ParametersReplaced();
   m_document.LeafAppearanceChanged();
   m_document.RequestRedraw();
@@ -153,7 +153,7 @@ bool FileFlows::SaveTo(const QString& chosen, bool offerCopies) {
   if (offerCopies && !OfferPictureCopies(folder)) return false;
   try {
     // Written beside the target and renamed into place when complete.
-    vh::SaveDocument(vh::WithPicturesRelativeTo(m_document.Session().params, folder), path);
+    vh::SaveDocument(vh::WithPicturesRelativeTo(m_document.State().params, folder), path);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return false;
@@ -165,7 +165,7 @@ bool FileFlows::SaveTo(const QString& chosen, bool offerCopies) {
 }
 
 bool FileFlows::OfferPictureCopies(const std::string& folder) {
-  vh::TreeParameters& params = m_document.Session().params;
+  vh::TreeParameters& params = m_document.State().params;
   const std::vector<std::string> outside = vh::PicturesOutside(params, folder);
   if (outside.empty()) return true;
   QStringList names;

@@ -37,7 +37,7 @@ class FileFlows : public QObject {
   void New();
   // "Open...": asks for a document and opens it (OpenDocument).
   void Open();
-  // Reads the document `fileName` into the session (and grows it), loads the
+  // Reads the document `fileName` into the document (and grows it), loads the
   // bark and leaf pictures it names and loads the controls. A document that
   // cannot be read changes nothing; a named picture that cannot be read is
   // reported after the controls were loaded. No automatic update follows;

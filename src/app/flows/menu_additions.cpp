@@ -7,7 +7,7 @@
 #include <QMenu>
 
 #include "app/document/tree_document.h"
-#include "app/flows/document_session.h"
+#include "app/flows/document_changes.h"
 #include "app/flows/file_flows.h"
 #include "app/widgets/message_box.h"
 
@@ -78,12 +78,12 @@ void MenuAdditions::OpenRecentNow(const QString& fileName) {
                     .arg(fileName));
     return;
   }
-  if (!m_parts.session->ConfirmDiscard()) return;
+  if (!m_parts.changes->ConfirmDiscard()) return;
   m_parts.flows->OpenDocument(fileName);
 }
 
 void MenuAdditions::OpenPreset(const QString& name) {
   m_parts.document->WhenTreeIsIn([this, name] {
-    if (m_presets && m_parts.session->ConfirmDiscard()) m_parts.flows->OpenPreset(*m_presets, name);
+    if (m_presets && m_parts.changes->ConfirmDiscard()) m_parts.flows->OpenPreset(*m_presets, name);
   });
 }

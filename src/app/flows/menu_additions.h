@@ -10,7 +10,7 @@
 #include "app/document/recent_documents.h"
 #include "fileio/presets.h"
 
-class DocumentSession;
+class DocumentChanges;
 class FileFlows;
 class QAction;
 class QMenu;
@@ -26,7 +26,7 @@ class MenuAdditions : public QObject {
     QAction* before = nullptr;  // the submenus go before this item ("Save")
     TreeDocument* document = nullptr;
     FileFlows* flows = nullptr;
-    DocumentSession* session = nullptr;
+    DocumentChanges* changes = nullptr;
     QWidget* dialogParent = nullptr;  // of the message about a missing document
   };
 

@@ -94,7 +94,7 @@ BarkTexturePanel::BarkTexturePanel(TreeDocument& document, QWidget* parent)
   // A bark picture loaded from a document or an undo is shown too; one that
   // an undo no longer names leaves the preview.
   connect(&m_document, &TreeDocument::barkPictureLoaded, this,
-          [this] { m_preview->ShowPicture(ToQImage(m_document.Session().barkTextureImage)); });
+          [this] { m_preview->ShowPicture(ToQImage(m_document.State().barkTextureImage)); });
   connect(&m_document, &TreeDocument::barkPictureUnnamed, m_preview, &BarkPreview::Clear);
 }
 
@@ -107,7 +107,7 @@ void BarkTexturePanel::onLoadBarkTextureClicked() {
       ShowWarning(window(), QString::fromLocal8Bit(error.what()), "Error");
       return;
     }
-    vh::TreeParameters& params = m_document.Session().params;
+    vh::TreeParameters& params = m_document.State().params;
     params.barkTextureLoaded = true;
     params.barkTextureFile = LocalPath(choice->fileName);
   }
@@ -118,7 +118,7 @@ void BarkTexturePanel::onLoadBarkTextureClicked() {
 void BarkTexturePanel::onRemoveBarkTextureClicked() {
   if (m_document.EditsLocked()) return;
   m_preview->Clear();
-  vh::TreeParameters& params = m_document.Session().params;
+  vh::TreeParameters& params = m_document.State().params;
   params.barkTextureLoaded = false;
   params.barkTextureFile.clear();  // the picture itself stays loaded
   m_document.UpdateAfterChange();

@@ -35,9 +35,7 @@ bool StoredBeforeSeed(int LP::*field) {
 
 }  // namespace
 
-LP& BranchesPage::Level() {
-  return m_document.Session().params.levels[static_cast<std::size_t>(m_shownLevel)];
-}
+LP& BranchesPage::Level() { return m_document.State().params.levels[static_cast<std::size_t>(m_shownLevel)]; }
 
 bool BranchesPage::AutoUpdate() const { return m_autoUpdate->isChecked(); }
 void BranchesPage::SetAutoUpdate(bool on) { m_autoUpdate->setChecked(on); }
@@ -118,7 +116,7 @@ void BranchesPage::onLevelCountChanged() {
   const int position = m_nbLevels->value();
   m_nbLevelsLabel->setText(QString::number(position + 1));
   RebuildLevelTabs(position + 1);
-  StoreSlider(*m_nbLevels, m_document.Session().params.lastParentLevel,
+  StoreSlider(*m_nbLevels, m_document.State().params.lastParentLevel,
               vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
   LoadLevelControls();
   m_document.UpdateAfterChange();
@@ -128,7 +126,7 @@ void BranchesPage::onSeedEdited() {
   if (m_document.EditsLocked()) return;
   bool ok = false;
   const int seed = m_seed->text().toInt(&ok);
-  if (ok) m_document.Session().params.seed = seed;  // a non-number is ignored while typing
+  if (ok) m_document.State().params.seed = seed;  // a non-number is ignored while typing
   m_document.UpdateAfterChange();
   m_document.LeafAppearanceChanged();
 }
@@ -162,7 +160,7 @@ void BranchesPage::LoadLevelControls() {
   // values back without regenerating.
   const bool autoUpdate = AutoUpdate();
   SetAutoUpdate(false);
-  const vh::TreeParameters& params = m_document.Session().params;
+  const vh::TreeParameters& params = m_document.State().params;
   m_nbLevels->setValue(params.lastParentLevel -
                        vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
 
@@ -175,8 +173,8 @@ void BranchesPage::LoadLevelControls() {
   (Level().baseSizeInherited ? m_sizeInherit : m_sizeConstant)->setChecked(true);
   for (LevelCheck& entry : m_checks) entry.box->setChecked(Level().*entry.field);
 
-  for (ParameterPage* other : m_otherPages) other->LoadGlobals(m_document.Session().params);
-  m_seed->setText(QString::number(m_document.Session().params.seed));
+  for (ParameterPage* other : m_otherPages) other->LoadGlobals(m_document.State().params);
+  m_seed->setText(QString::number(m_document.State().params.seed));
 
   ShowLevelCaptions();
   SetAutoUpdate(autoUpdate);
@@ -184,7 +182,7 @@ void BranchesPage::LoadLevelControls() {
 
 void BranchesPage::StoreControls() {
   if (m_document.EditsLocked()) return;
-  vh::TreeParameters& params = m_document.Session().params;
+  vh::TreeParameters& params = m_document.State().params;
   for (const LevelSlider& entry : m_sliders) {
     if (StoredBeforeSeed(entry.field)) StoreValue(entry);
   }

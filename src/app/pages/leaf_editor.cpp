@@ -125,15 +125,15 @@ QWidget* LeafEditor::BuildButtons(QWidget* parent) {
 }
 
 vh::LeafPictureMapping LeafEditor::Mapping() const {
-  const EditingSession& session = m_document.Session();
-  return vh::LeafPictureMapping(vh::PlacementOf(session.params), width(), height(),
-                                session.leafTextureImage.width, session.leafTextureImage.height);
+  const DocumentState& state = m_document.State();
+  return vh::LeafPictureMapping(vh::PlacementOf(state.params), width(), height(),
+                                state.leafTextureImage.width, state.leafTextureImage.height);
 }
 
 vh::Vector2 LeafEditor::ComputeTexCoord(int x, int y) const { return Mapping().TexCoord(x, y); }
 
 void LeafEditor::RecomputeTexCoords() {
-  vh::TreeParameters& params = m_document.Session().params;
+  vh::TreeParameters& params = m_document.State().params;
   const vh::LeafPictureMapping mapping = Mapping();
   params.leafTexCoords.resize(params.leafOutline.size());
   for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
@@ -147,7 +147,7 @@ void LeafEditor::ShowError(const QString& text) { ShowWarning(window(), text, "E
 
 void LeafEditor::onClearPointsClicked() {
   if (m_document.EditsLocked()) return;
-  vh::TreeParameters& params = m_document.Session().params;
+  vh::TreeParameters& params = m_document.State().params;
   params.leafOutline.clear();
   params.leafTexCoords.clear();
   // The generator builds the template again from the outline; the leaves
@@ -165,7 +165,7 @@ void LeafEditor::onLoadLeafTextureClicked() {
       ShowError(QString::fromLocal8Bit(error.what()));
       return;
     }
-    vh::TreeParameters& params = m_document.Session().params;
+    vh::TreeParameters& params = m_document.State().params;
     params.leafTextureFile = LocalPath(choice->fileName);
     params.leafTextureLoaded = true;
   }
@@ -176,7 +176,7 @@ void LeafEditor::onLoadLeafTextureClicked() {
 
 void LeafEditor::onClearTextureClicked() {
   if (m_document.EditsLocked()) return;
-  vh::TreeParameters& params = m_document.Session().params;
+  vh::TreeParameters& params = m_document.State().params;
   params.leafTextureLoaded = false;
   params.leafTextureFile.clear();  // the picture itself stays loaded
   m_document.UpdateAfterChange();
@@ -195,15 +195,15 @@ void LeafEditor::paintEvent(QPaintEvent*) {
 }
 
 void LeafEditor::PaintEditor() {
-  const EditingSession& session = m_document.Session();
+  const DocumentState& state = m_document.State();
   const int w = width();
   const int h = height();
   if (m_editorBitmap.size() != size()) m_editorBitmap = QImage(w, h, QImage::Format_RGB32);
   m_editorBitmap.fill(Qt::white);
   if (w <= 0 || h <= 0) return;
 
-  const vh::Image& picture = session.leafTextureImage;
-  if (session.params.leafTextureLoaded && !picture.Empty()) {
+  const vh::Image& picture = state.leafTextureImage;
+  if (state.params.leafTextureLoaded && !picture.Empty()) {
     const vh::LeafPictureMapping mapping = Mapping();
     for (int row = 0; row < h; ++row) {
       auto* line = reinterpret_cast<QRgb*>(m_editorBitmap.scanLine(row));
@@ -228,7 +228,7 @@ void LeafEditor::PaintEditor() {
   painter.fillRect(QRect(CentreX(), 0, 1, h), QColor(kAxisColour));
   painter.fillRect(QRect(0, CentreY(), w, 1), QColor(kAxisColour));
 
-  const std::vector<vh::Vector2>& outline = session.params.leafOutline;
+  const std::vector<vh::Vector2>& outline = state.params.leafOutline;
   if (outline.empty()) return;
   QPolygon polygon;
   for (const vh::Vector2& point : outline) {
@@ -260,7 +260,7 @@ void LeafEditor::PressAt(int x, int y) {
   m_lastMouseX = x - CentreX();
   m_lastMouseY = y - CentreY();
   if (!m_pointMode) return;
-  vh::TreeParameters& params = m_document.Session().params;
+  vh::TreeParameters& params = m_document.State().params;
   std::vector<vh::Vector2>& outline = params.leafOutline;
   for (std::size_t i = 0; i < outline.size(); ++i) {
     const int dx = static_cast<int>(outline[i].x - static_cast<float>(m_lastMouseX));
@@ -283,7 +283,7 @@ void LeafEditor::DragTo(int x, int y) {
   const int dx = x - CentreX() - m_lastMouseX;
   const int dy = y - CentreY() - m_lastMouseY;
   if (m_pointMode) {
-    vh::TreeParameters& params = m_document.Session().params;
+    vh::TreeParameters& params = m_document.State().params;
     if (params.leafOutline.empty()) return;
     if (m_selectedPoint < 0 || m_selectedPoint >= static_cast<int>(params.leafOutline.size())) return;
     params.leafTexCoords.resize(params.leafOutline.size());

@@ -67,7 +67,7 @@ void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
 
 void LeavesPage::onLeafBendingChanged() {
   if (m_document.EditsLocked()) return;
-  StoreSlider(*m_bending, m_document.Session().params.leafBending);
+  StoreSlider(*m_bending, m_document.State().params.leafBending);
   m_document.UpdateAfterChange();
 }
 
@@ -75,7 +75,7 @@ void LeavesPage::onLeafBendingChanged() {
 // regenerates nothing, but the outline's texture coordinates follow it.
 void LeavesPage::PlacementChanged(const QSlider& slider, int vh::TreeParameters::*field) {
   if (m_document.EditsLocked()) return;
-  StoreSlider(slider, m_document.Session().params.*field);
+  StoreSlider(slider, m_document.State().params.*field);
   m_editor->update();
   m_editor->RecomputeTexCoords();
 }
@@ -93,7 +93,7 @@ void LeavesPage::onPictureScaleChanged() { PlacementChanged(*m_scale, &vh::TreeP
 
 void LeavesPage::onNoLeavesOnTrunkToggled() {
   if (m_document.EditsLocked()) return;
-  m_document.Session().params.noLeavesOnTrunk = m_noLeavesOnTrunk->isChecked();
+  m_document.State().params.noLeavesOnTrunk = m_noLeavesOnTrunk->isChecked();
   m_document.UpdateAfterChange();
   m_editor->update();
 }

@@ -24,7 +24,7 @@ void StatusLine::onStatusTimer() {
   // A cloud or chain being built says so; it is not a tree growing.
   QString text;
   if (m_document.EditsLocked()) {
-    text = m_document.Session().buildStatus;
+    text = m_document.State().buildStatus;
   } else if (m_document.Growing()) {
     text = kGeneratingMessage;
   }

@@ -57,19 +57,19 @@ void TexturePage::StoreGlobals(vh::TreeParameters& params) const {
 
 void TexturePage::onMaterialPrefixEdited() {
   if (m_document.EditsLocked()) return;
-  m_document.Session().params.materialPrefix = m_materialPrefix->text().toStdString();
+  m_document.State().params.materialPrefix = m_materialPrefix->text().toStdString();
 }
 
 void TexturePage::onUScaleChanged() {
   if (m_document.EditsLocked()) return;
-  StoreSlider(*m_uScale, m_document.Session().params.uScale);
+  StoreSlider(*m_uScale, m_document.State().params.uScale);
   m_document.UpdateAfterChange();
   m_document.LeafAppearanceChanged();
 }
 
 void TexturePage::onVScaleChanged() {
   if (m_document.EditsLocked()) return;
-  StoreSlider(*m_vScale, m_document.Session().params.vScale);
+  StoreSlider(*m_vScale, m_document.State().params.vScale);
   m_document.UpdateAfterChange();
   m_document.LeafAppearanceChanged();
 }

@@ -98,7 +98,7 @@ ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* 
   // What the boxes show is what the view draws, whoever ticked them.
   connect(m_showPlane, &QCheckBox::toggled, this, [this](bool on) { m_viewport.SetShowPlane(on); });
   connect(m_wireframe, &QCheckBox::toggled, this,
-          [this](bool on) { m_document.Session().wireframeTicked = on; });
+          [this](bool on) { m_document.State().wireframeTicked = on; });
 
   auto* infos = new QGroupBox("Infos", this);
   infos->setObjectName("GroupBox1");
@@ -183,15 +183,15 @@ void ViewControls::onFrameTree() { m_viewport.FrameShown(); }
 
 void ViewControls::onWireframeToggled() {
   const bool on = m_wireframe->isChecked();
-  vh::WireframeParts& wireframe = m_document.Session().wireframe;
+  vh::WireframeParts& wireframe = m_document.State().wireframe;
   if (m_document.BillboardMode()) {
-    m_viewport.WithContext([on] { vh::SetWireframeBlending(true, on); });
+    m_viewport.RunInContext([on] { vh::SetWireframeBlending(true, on); });
     wireframe.groundPlane = on;
     wireframe.billboard = on;
     m_viewport.SetDirty();
     return;
   }
-  m_viewport.WithContext([on] { vh::SetWireframeBlending(false, on); });
+  m_viewport.RunInContext([on] { vh::SetWireframeBlending(false, on); });
   if (m_document.EditsLocked()) return;
   wireframe.tree = on;
   wireframe.groundPlane = on;
@@ -202,7 +202,7 @@ void ViewControls::onWireframeToggled() {
 
 void ViewControls::onHideLeavesToggled() {
   if (m_document.EditsLocked()) return;
-  m_document.Session().showLeaves = !m_hideLeaves->isChecked();
+  m_document.State().showLeaves = !m_hideLeaves->isChecked();
   m_document.UpdateAfterChange();
   m_document.LeafAppearanceChanged();
   emit focusGivenBack();

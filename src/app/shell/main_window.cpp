@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/document/tree_document.h"
-#include "app/flows/document_session.h"
+#include "app/flows/document_changes.h"
 #include "app/pages/branches_page.h"
 #include "app/pages/leaves_page.h"
 #include "app/pages/lod_page.h"
@@ -52,7 +52,7 @@ MainWindow::MainWindow(GlAvailability gl, QWidget* parent)
 
   m_branches->LoadLevelControls();
   m_branches->StoreControls();
-  StartDocumentSession();
+  StartTrackingChanges();
   resize(992, 682);
   move(90, 116);
 }
@@ -151,7 +151,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
   // Ending the program closes every window again, this one included: the
   // question was answered already.
-  if (!m_closing && !m_session->ConfirmDiscard()) {
+  if (!m_closing && !m_changes->ConfirmDiscard()) {
     event->ignore();
     return;
   }

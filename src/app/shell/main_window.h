@@ -13,7 +13,7 @@
 #include "app/viewport/gl_probe.h"
 
 class BranchesPage;
-class DocumentSession;
+class DocumentChanges;
 class FileFlows;
 class FlatTabWidget;
 class LeavesPage;
@@ -78,8 +78,8 @@ class MainWindow : public QMainWindow {
   void BuildMenu();
   // The undo history with the "Edit" menu, the edit recorder, the menus'
   // additions, the sliders' value tips and the pages' sizes
-  // (main_window_session.cpp).
-  void StartDocumentSession();
+  // (main_window_changes.cpp).
+  void StartTrackingChanges();
 
   std::unique_ptr<TreeDocument> m_document;
   std::unique_ptr<Viewport> m_viewport;
@@ -101,5 +101,5 @@ class MainWindow : public QMainWindow {
   QWidget* m_aboutBox = nullptr;
   QWidget* m_barkTiler = nullptr;
   FileFlows* m_fileFlows = nullptr;      // the File menu's flows; a child of the window
-  DocumentSession* m_session = nullptr;  // a child of the window
+  DocumentChanges* m_changes = nullptr;  // a child of the window
 };

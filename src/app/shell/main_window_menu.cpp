@@ -3,7 +3,7 @@
 #include <QMenuBar>
 
 #include "app/document/tree_document.h"
-#include "app/flows/document_session.h"
+#include "app/flows/document_changes.h"
 #include "app/flows/file_flows.h"
 #include "app/shell/main_window.h"
 #include "app/viewport/viewport.h"
@@ -59,12 +59,12 @@ void MainWindow::BuildMenu() {
 // whole: asked for while a tree grows, they run once it is in.
 void MainWindow::onNew() {
   m_document->WhenTreeIsIn([this] {
-    if (m_session->ConfirmDiscard()) m_fileFlows->New();
+    if (m_changes->ConfirmDiscard()) m_fileFlows->New();
   });
 }
 void MainWindow::onOpen() {
   m_document->WhenTreeIsIn([this] {
-    if (m_session->ConfirmDiscard()) m_fileFlows->Open();
+    if (m_changes->ConfirmDiscard()) m_fileFlows->Open();
   });
 }
 void MainWindow::onSave() {

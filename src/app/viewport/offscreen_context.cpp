@@ -42,7 +42,7 @@ vh::BillboardRenderer ViewContextBillboardRenderer(ViewContext& context, const T
   return [&context, &document, &mesh](const vh::Vector3& v0, const vh::Vector3& v1, const vh::Vector3& v2,
                                       int side) {
     return DrawOffscreen(context, side, side, [&](vh::DrawListCache& lists) {
-      return vh::RenderBillboardPicture(lists, mesh, {document.Session().wireframe.tree}, v0, v1, v2, side);
+      return vh::RenderBillboardPicture(lists, mesh, {document.State().wireframe.tree}, v0, v1, v2, side);
     });
   };
 }

@@ -109,7 +109,7 @@ void TreeView::ReleaseContext() {
   m_bound = false;
 }
 
-bool TreeView::WithContext(const std::function<void()>& work) {
+bool TreeView::RunInContext(const std::function<void()>& work) {
   if (!m_bound) return false;
   makeCurrent();
   if (QOpenGLContext::currentContext() != context()) return false;
@@ -162,7 +162,7 @@ void TreeView::UploadSlice() {
   vh::BufferedScene& buffers = m_scene.buffers;
   const std::size_t levelsBefore = buffers.ReadyLevels().size();
   const bool fullBefore = buffers.FullReady();
-  WithContext([&buffers] { buffers.Pump(vh::PacingClock::now() + kUploadSlice); });
+  RunInContext([&buffers] { buffers.Pump(vh::PacingClock::now() + kUploadSlice); });
   // A finer level or full detail is ready: show it (not an input, so a
   // refinement waiting for quiet keeps its time).
   if (buffers.ReadyLevels().size() != levelsBefore || buffers.FullReady() != fullBefore) update();
@@ -201,7 +201,7 @@ void TreeView::RefineSlice() {
   }
   if (schedule.Now() != State::kDrawing) return;
   bool complete = false;
-  WithContext([&] {
+  RunInContext([&] {
     const QSize size(std::max(1, static_cast<int>(width() * devicePixelRatioF())),
                      std::max(1, static_cast<int>(height() * devicePixelRatioF())));
     if (m_refinement == nullptr || m_refinement->size() != size)
@@ -250,7 +250,7 @@ vh::FrameContents TreeView::ContentsNow() const {
   contents.groundPlane = m_scene.groundPlane.get();
   contents.billboard = m_document.Billboard();
   contents.showPlane = m_scene.showPlane;
-  contents.wireframe = m_document.Session().wireframe;
+  contents.wireframe = m_document.State().wireframe;
   // Wind off, or a swaying tree of another tree or mode: today's frame.
   const vh::SwayingTree* swaying = m_scene.swaying.get();
   if (swaying != nullptr && swaying->Shows(*contents.tree, contents.wireframe.tree))
@@ -272,14 +272,14 @@ void TreeView::paintGL() {
   double budget = kFrameBudgetSeconds;
   if (m_fullDetailOnly) {
     budget = 1e9;
-    buffers.RenderFrame(frameCamera, contents, budget);  // starts preparing a tree it has not seen
+    buffers.DrawWithinBudget(frameCamera, contents, budget);  // starts preparing a tree it has not seen
     const auto giveUp = vh::PacingClock::now() + kFullDetailWait;
     while (treeShown && !buffers.FullReady() && vh::PacingClock::now() < giveUp) {
       buffers.Pump(vh::PacingClock::now() + std::chrono::milliseconds(50));
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
-  const vh::BufferedScene::FrameReport report = buffers.RenderFrame(frameCamera, contents, budget);
+  const vh::BufferedScene::FrameReport report = buffers.DrawWithinBudget(frameCamera, contents, budget);
   // ApplyCamera renormalises the axes: keep that in the real camera.
   vh::Camera& camera = m_scene.camera;
   camera.right = frameCamera.right;

@@ -42,7 +42,7 @@ class TreeView : public QOpenGLWidget {
   // True once a context exists and was made current successfully.
   bool Bound() const { return m_bound; }
   // Makes the context current and runs `work`; false when there is none.
-  bool WithContext(const std::function<void()>& work);
+  bool RunInContext(const std::function<void()>& work);
   // Draws and presents a frame now (a no-op without a context): the camera
   // moved or what is shown changed. A full-detail frame being drawn is
   // abandoned.

@@ -81,12 +81,12 @@ void Viewport::RenderNow() {
   if (m_glView != nullptr) m_glView->RenderFrameNow();
 }
 
-bool Viewport::WithContext(const std::function<void()>& work) {
-  return m_glView != nullptr && m_glView->WithContext(work);
+bool Viewport::RunInContext(const std::function<void()>& work) {
+  return m_glView != nullptr && m_glView->RunInContext(work);
 }
 
 bool Viewport::RunInContext(const std::function<void(vh::DrawListCache& lists)>& work) {
-  return WithContext([&] { work(m_scene.drawLists); });
+  return RunInContext([&] { work(m_scene.drawLists); });
 }
 
 void Viewport::SetShowPlane(bool shown) { m_scene.showPlane = shown; }
@@ -173,21 +173,21 @@ void Viewport::ShowGrownTree(bool afterEdit, bool opened) {
 void Viewport::ShowBillboard() {
   if (const vh::MeshObject* cloud = m_document.Billboard(); cloud != nullptr) {
     const vh::Image& colour = m_document.BillboardColour();
-    WithContext([&colour] { vh::UploadBillboardTexture(colour); });
+    RunInContext([&colour] { vh::UploadBillboardTexture(colour); });
   }
   SetDirty();
 }
 
 void Viewport::UploadLeafPicture() {
-  const vh::Image& picture = m_document.Session().leafTextureImage;
-  WithContext(
+  const vh::Image& picture = m_document.State().leafTextureImage;
+  RunInContext(
       [&picture] { vh::UploadTexture(vh::kLeafTextureObject, picture, vh::MinFilter::kLinearMipmapLinear); });
   SetDirty();  // textured leaves show the new picture
 }
 
 void Viewport::UploadBarkPicture() {
-  const vh::Image& picture = m_document.Session().barkTextureImage;
-  WithContext([&picture] {
+  const vh::Image& picture = m_document.State().barkTextureImage;
+  RunInContext([&picture] {
     vh::UploadTexture(vh::kBarkTextureObject, picture, vh::MinFilter::kNearestMipmapNearest);
   });
   RenderNow();

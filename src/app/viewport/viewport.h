@@ -45,9 +45,10 @@ class Viewport : public QObject, public ViewContext {
   void SetDirty();
   // Draw and present a frame now.
   void RenderNow();
-  // Makes the view's GL context current and runs `work` in it; false,
-  // without running it, when there is no working context.
-  bool WithContext(const std::function<void()>& work);
+  // Makes the view's GL context current and runs `work` in it (the second
+  // form hands it the context's display lists); false, without running it,
+  // when there is no working context.
+  bool RunInContext(const std::function<void()>& work);
   bool RunInContext(const std::function<void(vh::DrawListCache& lists)>& work) override;
   // The display lists of the view's context (the offscreen pictures of
   // billboards draw with them; the tree itself is drawn from buffers).

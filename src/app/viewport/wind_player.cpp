@@ -23,7 +23,7 @@ WindPlayer::WindPlayer(TreeDocument& document, ViewScene& scene, std::function<v
 void WindPlayer::Refresh() {
   const vh::WindSettings& wind = m_document.Params().wind;
   const vh::Tree& tree = m_document.CurrentTree();
-  const bool wireframe = m_document.Session().wireframe.tree;
+  const bool wireframe = m_document.State().wireframe.tree;
   const bool sways = wind.enabled && !m_document.BillboardMode() && !tree.submeshes.empty();
   const bool had = m_scene.swaying != nullptr;
   if (!sways) {

@@ -12,7 +12,7 @@
 #include "tree/tree.h"
 #include "view/viewer.h"
 
-struct EditingSession {
+struct DocumentState {
   vh::TreeParameters params{2};
   vh::Tree tree;  // the last tree grown from params, replaced whole when the next one is in
   vh::Image leafTextureImage;

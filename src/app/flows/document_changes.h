@@ -20,10 +20,10 @@ class QAction;
 class QWidget;
 class TreeDocument;
 
-class DocumentSession : public QObject {
+class DocumentChanges : public QObject {
   Q_OBJECT
  public:
-  // What the session works with; everything must outlive it.
+  // What the tracker works with; everything must outlive it.
   struct Parts {
     TreeDocument* document = nullptr;
     FileFlows* flows = nullptr;
@@ -33,7 +33,7 @@ class DocumentSession : public QObject {
   };
 
   // Starts the history from the document's current parameters.
-  DocumentSession(const Parts& parts, QObject* parent = nullptr);
+  DocumentChanges(const Parts& parts, QObject* parent = nullptr);
 
   // Before the document is given up: when it has unsaved changes, asks
   // "Save changes?" and saves on Save. Returns whether the caller may go

@@ -1,4 +1,4 @@
-#include "app/flows/document_session.h"
+#include "app/flows/document_changes.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -9,10 +9,10 @@
 #include "app/widgets/message_box.h"
 #include "fileio/presets.h"
 
-DocumentSession::DocumentSession(const Parts& parts, QObject* parent)
+DocumentChanges::DocumentChanges(const Parts& parts, QObject* parent)
     : QObject(parent), m_parts(parts), m_history(parts.document->Params()) {
-  connect(m_parts.undo, &QAction::triggered, this, &DocumentSession::Undo);
-  connect(m_parts.redo, &QAction::triggered, this, &DocumentSession::Redo);
+  connect(m_parts.undo, &QAction::triggered, this, &DocumentChanges::Undo);
+  connect(m_parts.redo, &QAction::triggered, this, &DocumentChanges::Redo);
   FileFlows* flows = m_parts.flows;
   connect(flows, &FileFlows::newTree, this, [this] { StartAfresh(QString()); });
   connect(flows, &FileFlows::documentOpened, this,
@@ -30,25 +30,25 @@ DocumentSession::DocumentSession(const Parts& parts, QObject* parent)
   Refresh();
 }
 
-QString DocumentSession::DocumentName() const { return m_name.isEmpty() ? "New tree" : m_name; }
+QString DocumentChanges::DocumentName() const { return m_name.isEmpty() ? "New tree" : m_name; }
 
-QString DocumentSession::ShownName() const { return DocumentName() + (Modified() ? " *" : ""); }
+QString DocumentChanges::ShownName() const { return DocumentName() + (Modified() ? " *" : ""); }
 
-void DocumentSession::RecordEdit(const QString& name, const QString& mergeKey) {
+void DocumentChanges::RecordEdit(const QString& name, const QString& mergeKey) {
   if (m_history.Record(name.toStdString(), m_parts.document->Params(), mergeKey.toStdString())) {
     Refresh();
   }
 }
 
-void DocumentSession::CloseMerge() { m_history.CloseMerge(); }
+void DocumentChanges::CloseMerge() { m_history.CloseMerge(); }
 
-void DocumentSession::StartAfresh(const QString& name) {
+void DocumentChanges::StartAfresh(const QString& name) {
   m_name = name;
   m_history.Reset(m_parts.document->Params());
   Refresh();
 }
 
-void DocumentSession::Refresh() {
+void DocumentChanges::Refresh() {
   QAction& undo = *m_parts.undo;
   QAction& redo = *m_parts.redo;
   undo.setEnabled(m_history.CanUndo());
@@ -60,19 +60,19 @@ void DocumentSession::Refresh() {
   emit documentNameChanged(ShownName());
 }
 
-void DocumentSession::Undo() {
+void DocumentChanges::Undo() {
   const TreeDocument& document = *m_parts.document;
   if (document.EditsLocked() || document.BillboardMode() || !m_history.CanUndo()) return;
   Restore(m_history.Undo());
 }
 
-void DocumentSession::Redo() {
+void DocumentChanges::Redo() {
   const TreeDocument& document = *m_parts.document;
   if (document.EditsLocked() || document.BillboardMode() || !m_history.CanRedo()) return;
   Restore(m_history.Redo());
 }
 
-void DocumentSession::Restore(const vh::TreeParameters& state) {
+void DocumentChanges::Restore(const vh::TreeParameters& state) {
   TreeDocument& document = *m_parts.document;
   const vh::TreeParameters before = document.Params();
   emit restoreStarted(before, state);
@@ -90,7 +90,7 @@ void DocumentSession::Restore(const vh::TreeParameters& state) {
   Refresh();
 }
 
-bool DocumentSession::ConfirmDiscard() {
+bool DocumentChanges::ConfirmDiscard() {
   if (!Modified()) return true;
   switch (AskSaveChanges(m_parts.dialogParent, DocumentName())) {
     case SaveChangesAnswer::kSave:
