@@ -42,7 +42,7 @@ BillboardFileNames BillboardExportNames(const std::string& chosen, ExportFormat 
 // PictureError naming the file that could not be written (an empty image
 // cannot be written either).
 //
-// `treeOrigin` is ExportOrigin of the tree the cloud was built from. glTF
+// `treeOrigin` is EngineOrigin of the tree the cloud was built from. glTF
 // puts it at (0, 0, 0), as the tree's own glTF export does, so that the
 // billboards stand exactly where the tree stands. OBJ, DXF and 3DS keep
 // their rule of putting the cloud's first vertex (the first billboard's

@@ -215,7 +215,7 @@ void WriteChain(ExportFormat format, const LodChain& chain, const MaterialPictur
     single.scale = scale;
     single.wind = wind;
     single.origin =
-        whole.levels.empty() ? std::nullopt : std::optional<Vector3>(ExportOrigin(*whole.levels[0].mesh));
+        whole.levels.empty() ? std::nullopt : std::optional<Vector3>(EngineOrigin(*whole.levels[0].mesh));
     WriteExport(format, single, names[i]);
   }
 }

@@ -53,7 +53,7 @@ int RunBillboard(const Arguments& args) {
 
   const BillboardFileNames names = BillboardExportNames(output, *format);
   ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency, names, *format,
-                       ExportOrigin(tree), pictures.Pointers());
+                       EngineOrigin(tree), pictures.Pointers());
   std::size_t count = 0;
   for (const auto& submesh : cloud.mesh->submeshes) count += submesh->texture == kBillboardMaterial ? 1 : 0;
   std::printf("billboards %zu submeshes %zu vertices %llu polygons %llu\n", count,

@@ -3,11 +3,22 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "tree/branch.h"
+
 namespace vh {
 
 Vector3 ExportOrigin(const MeshObject& mesh) {
   if (mesh.submeshes.empty() || mesh.submeshes.front()->vertices.empty()) return Zero;
   return mesh.submeshes.front()->vertices.front().position;
+}
+
+Vector3 EngineOrigin(const MeshObject& mesh) {
+  // The generator lists the trunk after its own leaves, before any other
+  // branch: the first branch met is the trunk.
+  for (const auto& submesh : mesh.submeshes)
+    if (const auto* branch = dynamic_cast<const Branch*>(submesh.get()))
+      return branch->level == 0 ? branch->origin : ExportOrigin(mesh);
+  return ExportOrigin(mesh);
 }
 
 std::vector<ExportMaterial> DistinctMaterials(const MeshObject& mesh) {

@@ -18,6 +18,14 @@ namespace vh {
 // origin (0, 0, 0).
 Vector3 ExportOrigin(const MeshObject& mesh);
 
+// Where engine files (glTF: single trees, chains, billboards, wind rigs,
+// forests) put (0, 0, 0): the centre of the trunk's base, so that an engine
+// turning an instance turns the tree about its own trunk and scales it
+// from the ground up. That is the origin of the mesh's first trunk branch
+// (level 0) as the generator placed it; a mesh without one (not a grown
+// tree) takes ExportOrigin. OBJ, DXF and 3DS keep ExportOrigin.
+Vector3 EngineOrigin(const MeshObject& mesh);
+
 // One material per distinct `texture` number, in order of first appearance.
 // Name and texture file come from the first submesh with the number; colour
 // and the textured test read a first vertex, taken from the first submesh

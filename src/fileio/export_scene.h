@@ -66,11 +66,11 @@ struct ExportScene {
   // Scene units times 0.01 times `scale` give the written coordinates, so
   // that scale 1 writes the numbers of the OBJ export.
   double scale = 1.0;
-  // The scene point glTF writes as (0, 0, 0). Unset: the first vertex of
-  // the first level's first submesh, where the OBJ export of that mesh puts
-  // its origin. Exports of a billboard cloud set their tree's, so that a
-  // tree and its billboards stand in the same place. OBJ, DXF and 3DS keep
-  // their own rule (the first vertex) whatever this says.
+  // The scene point glTF writes as (0, 0, 0). Unset: EngineOrigin of the
+  // first level's mesh, the centre of the trunk's base. Exports of a
+  // billboard cloud set their tree's, so that a tree and its billboards
+  // stand in the same place. OBJ, DXF and 3DS keep their own rule (the
+  // first vertex) whatever this says.
   std::optional<Vector3> origin;
   // A chain's scene holds its finest level alone and MSFT_lod's ids reach
   // the others, so that a reader without the extension shows one tree (as

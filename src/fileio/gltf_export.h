@@ -2,11 +2,12 @@
 // or as a .gltf with its .bin and picture files beside it.
 //
 // Submeshes are merged by material number into one primitive per material,
-// so a tree draws in as many calls as it has materials. Coordinates are the
-// OBJ export's: (position - export origin) x 0.01, times the scene's scale;
-// the origin is the scene's own when it has one (a billboard cloud takes
-// its tree's, so that both stand in the same place), otherwise the first
-// vertex of the first level's first submesh.
+// so a tree draws in as many calls as it has materials. Coordinates are
+// (position - origin) x 0.01, times the scene's scale, as the OBJ export
+// scales them; the origin is the scene's own when it has one (a billboard
+// cloud takes its tree's, so that both stand in the same place), otherwise
+// the centre of the first level's trunk base (EngineOrigin), where engines
+// expect a tree to stand.
 // Triangles are written counter-clockwise (the generator's are clockwise),
 // normals as the generator made them (made unit length where they are
 // not), texture coordinates as they are: the program's pictures, like

@@ -64,7 +64,7 @@ class GltfModelBuilder {
   void Build(const ExportScene& scene, const std::string& name) {
     if (scene.levels.empty() || scene.levels.front().mesh == nullptr)
       throw std::runtime_error("there is nothing to export");
-    const Vector3 origin = scene.origin ? *scene.origin : ExportOrigin(*scene.levels.front().mesh);
+    const Vector3 origin = scene.origin ? *scene.origin : EngineOrigin(*scene.levels.front().mesh);
     if (scene.wind.enabled) m_asset.m_wind = std::make_unique<GltfWind>(scene, origin, 0.01 * scene.scale);
     // Every level is planned before anything is laid out, so that a broken
     // mesh is found before any picture is encoded.

@@ -73,7 +73,7 @@ py::dict Billboard(GrownTree& grown, const std::string& path, const BillboardSet
     BillboardCloud cloud =
         CreateBillboardCloud(grown.tree, settings, picker, context->RendererFor(grown.tree), {});
     ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency,
-                         BillboardExportNames(path, format), format, ExportOrigin(grown.tree),
+                         BillboardExportNames(path, format), format, EngineOrigin(grown.tree),
                          pictures.Pointers());
     mesh = std::move(cloud.mesh);
   }

@@ -124,7 +124,7 @@ TEST_F(LodChainExportTest, BillboardExportAsGltfEmbedsTheAtlas) {
   EXPECT_TRUE(billboards);
 
   // The branches it keeps stand where the tree's own glTF puts them.
-  const vh::Vector3 origin = vh::ExportOrigin(Tree());
+  const vh::Vector3 origin = vh::EngineOrigin(Tree());
   float lowestY = 1e30f;
   for (const auto& submesh : Tree().submeshes)
     if (submesh->texture == vh::kBarkMaterial)

@@ -190,7 +190,7 @@ TEST(BillboardFiles, GltfStandsTheCloudWhereItsTreeStands) {
   ExportGLB(SingleMeshScene(*test.tree), dir.File("tree.glb"));
   const BillboardFileNames names = BillboardExportNames(dir.File("cloud.glb"), ExportFormat::kGLB);
   ExportBillboardCloud(*test.cloud.mesh, test.cloud.colourTexture, test.cloud.transparency, names,
-                       ExportFormat::kGLB, ExportOrigin(*test.tree));
+                       ExportFormat::kGLB, EngineOrigin(*test.tree));
   const tinygltf::Model tree = test::LoadGltf(dir.File("tree.glb"));
   const tinygltf::Model cloud = test::LoadGltf(names.geometry);
   const auto [treeLow, treeHigh] = WrittenBounds(tree, "Material2");
@@ -199,7 +199,7 @@ TEST(BillboardFiles, GltfStandsTheCloudWhereItsTreeStands) {
   EXPECT_EQ(cloudHigh, treeHigh);
 
   // Every billboard corner is written in the tree's frame.
-  const Vector3 origin = ExportOrigin(*test.tree);
+  const Vector3 origin = EngineOrigin(*test.tree);
   std::vector<float> expected;
   for (const auto& submesh : test.cloud.mesh->submeshes)
     if (submesh->texture == kBillboardMaterial)

@@ -21,7 +21,7 @@ struct BillboardExportDialogState {
 // nothing. The chosen filter decides the format; the files are written as
 // ExportBillboardCloud does (billboards get the material "BBdMat" and the
 // texture file; glTF embeds the atlas and the tree's pictures and stands the
-// cloud at `treeOrigin`, its tree's export origin). A file that cannot be written is reported
+// cloud at `treeOrigin`, its tree's engine origin). A file that cannot be written is reported
 // in a message box naming it; files already in place stay as they were.
 void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& colour,
                      const vh::Image& transparency, const vh::Vector3& treeOrigin,

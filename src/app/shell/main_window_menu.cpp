@@ -83,7 +83,7 @@ void MainWindow::onExportBillboard() {
   // Both export dialogs start with the format the user exported to last.
   m_billboardExportDialog.filterIndex = m_fileFlows->LastExportFilter();
   ExportBillboard(this, m_document->Billboard(), m_document->BillboardColour(), m_document->BillboardAlpha(),
-                  vh::ExportOrigin(m_document->CurrentTree()), m_document->Pictures(),
+                  vh::EngineOrigin(m_document->CurrentTree()), m_document->Pictures(),
                   m_billboardExportDialog);
   m_fileFlows->SetLastExportFilter(m_billboardExportDialog.filterIndex);
 }
