@@ -1,6 +1,7 @@
 #include "fileio/gltf_cleanup.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <unordered_map>
@@ -10,14 +11,25 @@ namespace vh {
 using Placement = GltfGeometry::Placement;
 using Placements = GltfGeometry::Placements;
 
-void KeepTrianglesWithArea(Placement& placement) {
+void KeepTrianglesWithArea(Placement& placement, const GltfPrimitive& primitive) {
   const std::span<const Vertex> vertices = placement.arrays.vertices;
   const std::span<const Triangle> triangles = placement.arrays.triangles;
-  const auto hasArea = [&vertices](const Triangle& t) {
+  // Judged in double from the written floats, as a reader computes it.
+  const auto hasArea = [&vertices, &primitive](const Triangle& t) {
     if (t.a >= vertices.size() || t.b >= vertices.size() || t.c >= vertices.size())
       return true;  // reported later
-    const Vector3& a = vertices[t.a].position;
-    return LengthSquared(Cross(vertices[t.b].position - a, vertices[t.c].position - a)) > 0.0f;
+    const std::array<float, 3> a = PositionOf(vertices[t.a], primitive);
+    const std::array<float, 3> b = PositionOf(vertices[t.b], primitive);
+    const std::array<float, 3> c = PositionOf(vertices[t.c], primitive);
+    double u[3], v[3];
+    for (std::size_t k = 0; k < 3; ++k) {
+      u[k] = static_cast<double>(b[k]) - a[k];
+      v[k] = static_cast<double>(c[k]) - a[k];
+    }
+    const double x = u[1] * v[2] - u[2] * v[1];
+    const double y = u[2] * v[0] - u[0] * v[2];
+    const double z = u[0] * v[1] - u[1] * v[0];
+    return x * x + y * y + z * z > 0.0;
   };
   const auto firstFlat = std::find_if_not(triangles.begin(), triangles.end(), hasArea);
   if (firstFlat == triangles.end()) return;

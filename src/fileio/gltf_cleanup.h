@@ -9,9 +9,11 @@
 
 namespace vh {
 
-// Leaves out of `placement` its triangles without area: two corners in one
-// place or three on a line, as exactly as the positions say.
-void KeepTrianglesWithArea(GltfGeometry::Placement& placement);
+// Leaves out of `placement` its triangles without area as written in
+// `primitive`: two corners in one place or three on a line once the
+// positions are scaled and rounded to floats (corners apart in the scene
+// can meet there).
+void KeepTrianglesWithArea(GltfGeometry::Placement& placement, const GltfPrimitive& primitive);
 
 // Empties the leaves that repeat an earlier leaf of the level exactly: a
 // second copy in the same place draws nothing new.

@@ -153,7 +153,7 @@ std::vector<GltfPrimitive>& GltfGeometry::Plan(const MeshObject& mesh, const Vec
                   PrefetchVertices(ahead.vertices);
                 }
                 Placement& placement = placements[i];
-                KeepTrianglesWithArea(placement);
+                KeepTrianglesWithArea(placement, primitives[placement.primitive]);
                 placement.topology = &m_topologies[part].Of(placement.arrays);
                 Survey(placement.arrays.vertices, *placement.topology, primitives[placement.primitive],
                        bounds[part][placement.primitive], colours[part][placement.primitive]);

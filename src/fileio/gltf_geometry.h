@@ -69,7 +69,8 @@ class GltfGeometry {
 
   // Plans the primitives of `mesh`, one per material number in order of
   // first appearance, leaving out materials without triangles. Positions
-  // will be (position - origin) x 0.01 x scale. Triangles without area and
+  // will be (position - origin) x 0.01 x scale. Triangles without area (as
+  // written: corners that meet or line up once scaled to floats) and
   // leaves that repeat an earlier leaf exactly (same material, same vertex
   // positions) are left out, as are vertices no remaining triangle uses;
   // every other vertex keeps its submesh's order. `mesh` must

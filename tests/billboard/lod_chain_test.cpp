@@ -13,10 +13,13 @@
 #include "billboard/leaf_simplification.h"
 #include "billboard/lod_chain.h"
 #include "billboard/lod_reduction.h"
+#include "common/engine_triangles.h"
 #include "common/gltf_tools.h"
 #include "common/scratch_dir.h"
 #include "fileio/document.h"
 #include "fileio/gltf_export.h"
+#include "fileio/presets.h"
+#include "imaging/picture_io.h"
 #include "tree/tree.h"
 
 namespace vh {
@@ -216,6 +219,38 @@ TEST(LodChain, WrittenAsGltfPassesTheValidator) {
   const tinygltf::Model model = test::LoadGltf(dir.File("chain.glb"));
   ASSERT_EQ(model.meshes.size(), 4u);
   EXPECT_EQ(model.nodes.at(3).name, "chain_LOD3");
+}
+
+// The triangles of `model` whose corners, as written, span no area.
+long TrianglesWithoutArea(const tinygltf::Model& model) {
+  long flat = 0;
+  for (const tinygltf::Mesh& mesh : model.meshes)
+    for (const tinygltf::Primitive& primitive : mesh.primitives) {
+      const std::vector<float> p = test::AccessorValues<float>(model, primitive.attributes.at("POSITION"));
+      const std::vector<std::uint32_t> indices = test::IndexValues(model, primitive.indices);
+      const auto corner = [&p](std::uint32_t index) {
+        return std::array<double, 3>{p[3 * index], p[3 * index + 1], p[3 * index + 2]};
+      };
+      for (std::size_t i = 0; i + 2 < indices.size(); i += 3)
+        flat += !test::SpansArea(corner(indices[i]), corner(indices[i + 1]), corner(indices[i + 2]));
+    }
+  return flat;
+}
+
+TEST(LodChain, NoPresetsChainWritesATriangleWithoutArea) {
+  const PresetLibrary presets(VH_SOURCE_DIR "/presets");
+  ASSERT_GE(presets.Names().size(), 8u);
+  test::ScratchDir dir;
+  for (const std::string& name : presets.Names()) {
+    const TreeParameters params = presets.Read(name, TreeParameters());
+    Tree tree;
+    Generate(params, {}, {}, tree);
+    const Image leaf = LoadPicture(params.leafTextureFile), bark = LoadPicture(params.barkTextureFile);
+    ExportGLB(ChainScene(BuildLodChain(tree, {}, {}), {&leaf, &bark}), dir.File(name + ".glb"));
+    const tinygltf::Model model = test::LoadGltf(dir.File(name + ".glb"));
+    EXPECT_EQ(model.meshes.size(), 4u) << name;
+    EXPECT_EQ(TrianglesWithoutArea(model), 0) << name;
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -63,9 +64,10 @@ struct Written {
   std::vector<std::uint32_t> indices;
 };
 
-Written PlanAndFill(const MeshObject& mesh) {
+// Scale 100 writes the positions as they are.
+Written PlanAndFill(const MeshObject& mesh, double scale = 100.0) {
   GltfGeometry geometry;
-  std::vector<GltfPrimitive>& primitives = geometry.Plan(mesh, Vector3{0.0f, 0.0f, 0.0f}, 100.0);
+  std::vector<GltfPrimitive>& primitives = geometry.Plan(mesh, Vector3{0.0f, 0.0f, 0.0f}, scale);
   std::size_t size = 0;
   for (GltfPrimitive& primitive : primitives) {
     const auto place = [&size](std::size_t bytes) {
@@ -199,6 +201,27 @@ TEST(GltfGeometry, VerticesNoTriangleUsesStayOutOfCountsAndBounds) {
   // Its colour still counts, as it always has: the material's vertices differ in colour.
   EXPECT_TRUE(primitive.withColours);
   EXPECT_EQ(written.indices[24], 10u);
+}
+
+TEST(GltfGeometry, TrianglesWhoseCornersMeetOnceWrittenAreLeftOut) {
+  // Three floats in a row near 1000: scaled by 0.01 the second and the
+  // third round to the same float, so the triangle they span has an area
+  // in the scene and none in the file.
+  const float x0 = 1000.0f, x1 = std::nextafter(x0, 2000.0f), x2 = std::nextafter(x1, 2000.0f);
+  ASSERT_NE(x1, x2);
+  ASSERT_EQ(static_cast<float>(x1 * 0.01), static_cast<float>(x2 * 0.01));
+  auto submesh = std::make_shared<Submesh>();
+  submesh->texture = kBarkMaterial;
+  for (const Vector3& p :
+       {Vector3{x1, 0.0f, 0.0f}, Vector3{x2, 0.0f, 0.0f}, Vector3{x0, 1.0f, 0.0f}, Vector3{x0, 0.0f, 5.0f}})
+    submesh->vertices.push_back(Vertex(p));
+  submesh->triangles = {{0, 1, 2}, {0, 2, 3}};
+  MeshObject mesh;
+  mesh.submeshes.push_back(submesh);
+  const Written scaled = PlanAndFill(mesh, 1.0);
+  EXPECT_EQ(scaled.indices.size(), 3u) << "the flattened triangle is gone";
+  EXPECT_EQ(scaled.primitives.at(0).vertexCount, 3u);
+  EXPECT_EQ(PlanAndFill(mesh).indices.size(), 6u) << "written as they are, both triangles have an area";
 }
 
 TEST(GltfGeometry, TriangleBeyondTheVerticesIsRefusedWithTheSubmeshNamed) {
