@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfenv>
 #include <cmath>
 #include <random>
 #include <string>
@@ -169,6 +170,27 @@ TEST(BarkTiler, ShadingRemovalMatchesTheStraightforwardAlgorithm) {
     RemoveShading(fast, c.strength);
     test::ReferenceRemoveShading(reference, c.strength);
     EXPECT_EQ(fast.pixels, reference.pixels);
+  }
+}
+
+// The flattening's truncation gives std::trunc's value for what it
+// truncates, channels times 255 / L for luminances across their whole
+// range, and next to every kind of whole number (just below, on, halfway),
+// whatever rounding mode is in force.
+TEST(BarkTiler, TruncationWithoutModeSwitchesMatchesTrunc) {
+  std::vector<long double> values;
+  for (long double l = kDarkLuminance; l <= 255.0L; l *= 1.01L)
+    for (int channel = 0; channel < 256; ++channel) values.push_back(channel * (255.0L / l));
+  for (long double whole = 1.0L; whole < 0x1p62L; whole = whole < 70000 ? whole + 1.0L : whole * 1.5L)
+    for (const long double near : {std::nextafter(whole, 0.0L), whole, whole + 0.5L, whole - 0.5L})
+      values.push_back(near);
+  const int modes[] = {FE_TONEAREST, FE_DOWNWARD, FE_UPWARD, FE_TOWARDZERO};
+  for (const int mode : modes) {
+    ASSERT_EQ(std::fesetround(mode), 0);
+    std::size_t differing = 0;
+    for (const long double value : values) differing += TruncateNonNegative(value) != std::trunc(value);
+    std::fesetround(FE_TONEAREST);
+    EXPECT_EQ(differing, 0u) << "rounding mode " << mode << ", of " << values.size() << " values";
   }
 }
 
