@@ -207,13 +207,15 @@ void WriteChain(ExportFormat format, const LodChain& chain, const MaterialPictur
     return;
   }
   // Every level in a file of its own shares the finest level's origin, so
-  // that the files stand in the same place.
+  // that the files stand in the same place, and sways on the finest level's
+  // branches, as it does in a file of the whole chain.
   const std::vector<std::string> names = ChainFileNames(path, chain.levels.size(), layout);
   for (std::size_t i = 0; i < whole.levels.size(); ++i) {
     ExportScene single;
     single.levels.push_back(whole.levels[i]);
     single.scale = scale;
     single.wind = wind;
+    single.wind.grownTree = whole.levels[0].mesh;
     single.origin =
         whole.levels.empty() ? std::nullopt : std::optional<Vector3>(EngineOrigin(*whole.levels[0].mesh));
     WriteExport(format, single, names[i]);

@@ -37,9 +37,13 @@ struct ExportLevel {
 struct WindExport {
   // A skin (a joint for the ground, the trunk and the first levels of
   // branches), a looping animation "Wind", and the _WIND and _PIVOT
-  // attributes for engines' shaders. Needs the first level to be a grown
-  // tree (its branches). Off: the file is exactly as without wind.
+  // attributes for engines' shaders. Needs a grown tree (its branches): the
+  // first level, or `grownTree`. Off: the file is exactly as without wind.
   bool enabled = false;
+  // The grown tree whose branches carry the joints, when the scene's first
+  // level is not it (a file of a chain's lower level alone, which sways as
+  // that level does in a file of the whole chain); null: the first level.
+  const MeshObject* grownTree = nullptr;
   // The motion; its own `enabled` is not looked at.
   WindSettings settings;
   // Copies of the shader values in the vertex-colour (COLOR_0) and second

@@ -126,7 +126,7 @@ class WindWriter {
 }  // namespace
 
 GltfWind::GltfWind(const ExportScene& scene, const Vector3& origin, double factor)
-    : m_rig(BuildWindRig(*scene.levels.front().mesh)),
+    : m_rig(BuildWindRig(scene.wind.grownTree ? *scene.wind.grownTree : *scene.levels.front().mesh)),
       m_motion(m_rig, Blowing(scene.wind.settings)),
       m_origin(origin),
       m_factor(factor),

@@ -44,8 +44,9 @@ struct GltfWindArrays {
 class GltfWind {
  public:
   // Plans the wind of `scene` (whose wind must be enabled): the rig from
-  // its first level. Positions are written as (p - origin) x factor.
-  // Throws std::runtime_error when the first level has no trunk.
+  // its wind's grown tree, or else its first level. Positions are written
+  // as (p - origin) x factor. Throws std::runtime_error when that tree has
+  // no trunk.
   GltfWind(const ExportScene& scene, const Vector3& origin, double factor);
 
   // Adds the wind's attributes of primitive `index` of the `level`th mesh

@@ -225,6 +225,39 @@ TEST(CliGltf, WindOnALeafyPresetAndOnEveryLevelOfAChainPassesTheValidator) {
   }
 }
 
+// Every level sways whatever the layout: each file holds the skin, which
+// every level's node takes, and the animation "Wind".
+TEST(CliGltf, WindSwaysEveryLevelInEveryLayout) {
+  const struct {
+    const char* layout;
+    std::vector<std::string> files;
+  } cases[] = {
+      {"extension", {"tree.glb"}},
+      {"grouped", {"tree.glb"}},
+      {"files", {"tree_LOD0.glb", "tree_LOD1.glb", "tree_LOD2.glb", "tree_LOD3.glb"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.layout);
+    ScratchDir dir;
+    const test::ToolRun run = test::RunTool("export --wind --lod --lod-layout " + std::string(c.layout) +
+                                            " -o " + Quoted(dir.File("tree.glb")));
+    ASSERT_EQ(run.status, 0) << run.err;
+    int swayingLevels = 0;
+    for (const std::string& file : c.files) {
+      const tinygltf::Model model = test::LoadGltf(dir.File(file));
+      ASSERT_EQ(model.skins.size(), 1u) << file;
+      ASSERT_EQ(model.animations.size(), 1u) << file;
+      EXPECT_EQ(model.animations[0].name, "Wind") << file;
+      for (const tinygltf::Node& node : model.nodes) {
+        if (node.mesh < 0) continue;
+        EXPECT_EQ(node.skin, 0) << file << ": " << node.name;
+        ++swayingLevels;
+      }
+    }
+    EXPECT_EQ(swayingLevels, 4);
+  }
+}
+
 TEST(CliGltf, BillboardCloudAsGltfPassesTheReaders) {
   VH_REQUIRE_GLTF_VALIDATOR();
   ScratchDir dir;
@@ -327,6 +360,11 @@ TEST(CliGltf, HelpNamesTheNewOptions) {
             std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("[--wind [--wind-engine-copies]]"), std::string::npos) << run.out;
+  // Viewers tint the tree with the engine copies: the help says so.
+  EXPECT_NE(run.out.find("(COLOR_0 then carries wind data: for engines whose foliage shaders read vertex\n"
+                         "      colours; viewers will show the data as colours)"),
+            std::string::npos)
+      << run.out;
 }
 
 }  // namespace
