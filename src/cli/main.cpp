@@ -30,7 +30,9 @@ const Command kCommands[] = {
      "      one file with every level in its scene (grouped), or OUT_LOD0 ... (files).\n"
      "      --wind adds a skin and a looping \"Wind\" animation (the document's wind, or\n"
      "      the default wind), with _WIND and _PIVOT for engines' shaders, and on every\n"
-     "      level of a chain; --wind-engine-copies copies those into COLOR_0 and TEXCOORD_1."},
+     "      level of a chain; --wind-engine-copies copies those into COLOR_0 and TEXCOORD_1\n"
+     "      (COLOR_0 then carries wind data: for engines whose foliage shaders read vertex\n"
+     "      colours; viewers will show the data as colours)."},
     {"info", vh::cli::RunInfo,
      "info [DOC.vhm | --preset NAME] [--seed N]\n"
      "      Print: submeshes N vertices N polygons N leaves N"},
@@ -49,9 +51,11 @@ const Command kCommands[] = {
      "      Build the billboard cloud of the tree of DOC (a new default tree without DOC) and\n"
      "      write it as OUT (.obj with OUT.mtl, .dxf or .3ds, by OUT's extension) with\n"
      "      <name>Texture.bmp and <name>Transparency.bmp beside it, or as .glb or .gltf\n"
-     "      with the atlas inside. N billboards 1..100 (10),\n"
-     "      P candidates 1..500 (50), mode 0 keeps the branches as geometry (default) and\n"
-     "      1 replaces them too, Q texture quality 1..15 (7), R texture side 2^R, 5..12 (11)."},
+     "      with the atlas inside. N 1..100 (10) sets the slice a billboard stands for,\n"
+     "      100/N scene units either side (not the number made: that depends on the\n"
+     "      tree's size), P candidates 1..500 (50), mode 0 keeps the branches as geometry\n"
+     "      (default) and 1 replaces them too, Q texture quality 1..15 (7), R texture side\n"
+     "      2^R, 5..12 (11)."},
 #endif
 };
 

@@ -205,6 +205,28 @@ TEST(BillboardCli, HelpListsTheCommand) {
       << run.out;
 }
 
+// The manual page, made by help2man from the help and the hand-written
+// part as the build makes it, says what --count sets: the slice a billboard
+// stands for, not how many are made (--count 30 makes more than 30).
+TEST(BillboardCli, ManualPageSaysWhatCountSets) {
+  if (std::system("help2man --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "help2man is not installed";
+  ScratchDir dir;
+  const std::string page = dir.File("verdanthollow-cli.1");
+  ASSERT_EQ(std::system(("help2man --no-info --version-string=1 --include=" +
+                         Quoted(VH_SOURCE_DIR "/packaging/verdanthollow-cli.h2m") +
+                         " --output=" + Quoted(page) + " " + Quoted(vh::test::kCommandLineTool))
+                            .c_str()),
+            0);
+  // As a reader sees it: line breaks and indents are spaces.
+  const std::string text = std::regex_replace(ReadText(page), std::regex("\\s+"), " ");
+  EXPECT_NE(text.find("sets the slice a billboard stands for, 100/N scene units either side"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("a slice of 100/30 scene units either side"), std::string::npos) << text;
+  EXPECT_EQ(text.find("N billboards"), std::string::npos);
+  EXPECT_EQ(text.find("30 billboards"), std::string::npos);
+}
+
 }  // namespace
 
 #endif  // VH_CLI_BILLBOARD

@@ -61,7 +61,9 @@ QCheckBox* AddWindField(QFileDialog& dialog, bool initial) {
   box->setChecked(initial);
   box->setToolTip(
       "glTF only: a skin and a looping \"Wind\" animation that glTF viewers play, from the "
-      "document's wind (the default wind when it has none)");
+      "document's wind (the default wind when it has none). Wind data in COLOR_0 (the command-line tool's "
+      "--wind-engine-copies) is for engines whose foliage shaders read vertex colours; viewers will show the "
+      "data as colours, so it is not written here");
   grid->addWidget(box, grid->rowCount(), 1);
   return box;
 }
