@@ -37,8 +37,11 @@ class Scanner {
   Scanner(std::istream& in, const std::string& name) : m_buffer(in.rdbuf()), m_name(name) {}
 
   [[noreturn]] void Fail(const std::string& reason) const {
-    throw DocumentError(m_name, m_tokenLine, reason);
+    throw DocumentError(m_name, m_tokenLine, reason + m_doubt);
   }
+
+  // Adds `doubt` to every later failure's message.
+  void Doubt(const std::string& doubt) { m_doubt = doubt; }
 
   // The next white-space separated word; fails at the end of the document.
   std::string Word(const std::string& what) {
@@ -139,6 +142,7 @@ class Scanner {
 
   std::streambuf* m_buffer;
   const std::string& m_name;
+  std::string m_doubt;
   int m_line = 1;
   int m_tokenLine = 1;
 };
@@ -198,7 +202,17 @@ void ReadWindSection(Scanner& in, WindSettings& wind) {
 TreeParameters ParseDocument(std::istream& in, const std::string& sourceName, const TreeParameters& base) {
   TreeParameters params = base;
   Scanner scan(in, sourceName);
-  for (int i = 0; i < 3; ++i) scan.Word("the header \"Verdanthollow v2.0 File\"");
+  // The header's three words are read and not checked, as ever; but a file
+  // that does not start with them is likely no document at all (a list
+  // saved under the extension), and a failure later says so.
+  std::string header;
+  for (int i = 0; i < 3; ++i) {
+    if (i > 0) header += ' ';
+    header += scan.Word("the header \"Verdanthollow v2.0 File\"");
+  }
+  if (header != kDocumentHeader)
+    scan.Doubt("; this does not look like a Verdanthollow document (its first line is not \"" +
+               std::string(kDocumentHeader) + "\")");
 
   const int count = scan.Integer("the number of leaf outline points");
   if (count < 0 || count > kMaxOutlinePoints)

@@ -54,6 +54,9 @@ struct BadDocument {
   std::string text;
   int line;            // line the message must name
   const char* reason;  // part of the message
+  // The first line is not the header: the message says the file does not
+  // look like a document.
+  bool notADocument = false;
 };
 
 std::vector<BadDocument> BadDocuments() {
@@ -97,7 +100,11 @@ std::vector<BadDocument> BadDocuments() {
        "nbChildrenMax of level 1"},
       {"zero-length constant branch", ReplaceLine(good, LevelLine(2, 1), "-5"), LevelLine(2, 1),
        "baseLength of level 2"},
-      {"binary garbage", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 3, "number of leaf outline"},
+      {"binary garbage", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 3, "number of leaf outline", true},
+      {"shopping list", "Shopping list: Saturday\nbutter\nmilk\n", 2,
+       "expected the number of leaf outline points (an integer), found \"butter\"", true},
+      {"another header", ReplaceLine(ReplaceLine(good, 1, "Verdanthollow v3.0 File"), kSeedLine, "abc"),
+       kSeedLine, "found \"abc\"", true},
       {"wind section cut short", KeepLines(windy, WindLine(2)), WindLine(3),
        "ends where the wind turbulence in the wind section is due"},
       {"wind section without its end", KeepLines(windy, WindLine(5)), WindLine(6), "marker 668"},
@@ -119,6 +126,10 @@ TEST(DocumentErrors, NameTheFileAndTheLine) {
       EXPECT_NE(message.find("bad.vhm, line " + std::to_string(bad.line) + ": "), std::string::npos)
           << bad.what << ": " << message;
       EXPECT_NE(message.find(bad.reason), std::string::npos) << bad.what << ": " << message;
+      EXPECT_EQ(message.find("; this does not look like a Verdanthollow document (its first line is not "
+                             "\"Verdanthollow v2.0 File\")") != std::string::npos,
+                bad.notADocument)
+          << bad.what << ": " << message;
     }
   }
 }
