@@ -82,12 +82,21 @@ def test_two_trees_grow_at_once_and_one_cancels_the_other():
     large, small = large_document(), vh.Document()
     cancel = vh.Cancellation()
     grown = {}
+    started = threading.Event()
 
     def grow_large():
+        started.set()
         grown["large"] = vh.grow(large, cancel=cancel, workers=1)
 
     def grow_small_then_cancel():
-        time.sleep(0.2)
+        # The large tree is under way once the process has spent processor
+        # time on it (nothing else here runs): 50 ms, a twelfth of the 0.6 s
+        # it needs whole, however fast or busy the machine, where a sleep
+        # guessed at how long that takes.
+        started.wait()
+        begun = time.process_time()
+        while time.process_time() - begun < 0.05:
+            time.sleep(0.001)
         grown["small"] = vh.grow(small, seed=3, workers=1)
         cancel.cancel()
 
