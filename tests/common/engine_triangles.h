@@ -1,10 +1,11 @@
 // What the engine exports (glTF and the level-of-detail chain) write of a
 // mesh, counted apart from the writer: triangles with an area as written
-// (positions relative to the export origin, times 0.01 x scale, as floats),
+// (positions relative to the engine origin, times 0.01 x scale, as floats),
 // leaves that repeat an earlier one counted once.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <set>
 #include <vector>
 
@@ -23,15 +24,21 @@ inline bool SpansArea(const std::array<double, 3>& a, const std::array<double, 3
   return x * x + y * y + z * z > 0.0;
 }
 
-inline long EngineTriangles(const MeshObject& mesh, double scale = 1.0) {
-  const Vector3 origin = ExportOrigin(mesh);
+// Whether triangle `t` of `submesh` has an area once written relative to
+// `origin` at `scale`, as a glTF export writes the positions.
+inline bool HasWrittenArea(const Submesh& submesh, const Triangle& t, const Vector3& origin, double scale) {
   const double factor = 0.01 * scale;
-  const auto written = [&origin, factor](const Vertex& v) {
-    const Vector3 relative = v.position - origin;
+  const auto written = [&](std::uint32_t index) {
+    const Vector3 relative = submesh.vertices[index].position - origin;
     return std::array<double, 3>{static_cast<float>(relative.x * factor),
                                  static_cast<float>(relative.y * factor),
                                  static_cast<float>(relative.z * factor)};
   };
+  return SpansArea(written(t.a), written(t.b), written(t.c));
+}
+
+inline long EngineTriangles(const MeshObject& mesh, double scale = 1.0) {
+  const Vector3 origin = EngineOrigin(mesh);
   long count = 0;
   std::set<std::vector<float>> leaves;
   for (const auto& submesh : mesh.submeshes) {
@@ -41,9 +48,7 @@ inline long EngineTriangles(const MeshObject& mesh, double scale = 1.0) {
         key.insert(key.end(), {v.position.x, v.position.y, v.position.z});
       if (!leaves.insert(key).second) continue;
     }
-    for (const Triangle& t : submesh->triangles)
-      count += SpansArea(written(submesh->vertices[t.a]), written(submesh->vertices[t.b]),
-                         written(submesh->vertices[t.c]));
+    for (const Triangle& t : submesh->triangles) count += HasWrittenArea(*submesh, t, origin, scale);
   }
   return count;
 }

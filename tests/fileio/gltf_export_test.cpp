@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 
+#include "common/engine_triangles.h"
 #include "common/file_size_limit.h"
 #include "common/gltf_tools.h"
 #include "common/kept_files.h"
@@ -43,7 +44,7 @@ const tinygltf::Primitive& PrimitiveNamed(const tinygltf::Model& model, const st
 
 // What the writer should make of the submeshes of one material: positions
 // as the OBJ export scales them, the tree's normals, every triangle with an
-// area reversed (those without are left out), vertices that no remaining
+// area as written reversed (those without are left out), vertices that no remaining
 // triangle uses left out, and leaves that repeat an earlier one left out.
 struct ExpectedPrimitive {
   std::vector<float> positions, normals, texCoords;
@@ -64,11 +65,7 @@ ExpectedPrimitive Expected(const MeshObject& mesh, int material, double scale = 
       if (!leavesSeen.insert(key).second) continue;
     }
     std::vector<std::int64_t> index(submesh->vertices.size(), -1);
-    const auto hasArea = [&submesh](const Triangle& t) {
-      const Vector3& a = submesh->vertices[t.a].position;
-      return LengthSquared(Cross(submesh->vertices[t.b].position - a, submesh->vertices[t.c].position - a)) >
-             0.0f;
-    };
+    const auto hasArea = [&](const Triangle& t) { return test::HasWrittenArea(*submesh, t, origin, scale); };
     for (const Triangle& t : submesh->triangles)
       if (hasArea(t)) index[t.a] = index[t.b] = index[t.c] = 0;
     std::uint32_t used = 0;
