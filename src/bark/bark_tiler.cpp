@@ -4,9 +4,11 @@
 #include <chrono>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bark/smoothing.h"
+#include "bark/truncation.h"
 #include "imaging/picture_file.h"
 #include "imaging/stretch.h"
 
@@ -117,21 +119,88 @@ double Luminance(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
 
 namespace {
 
-// A conversion or std::trunc of a long double switches the x87 rounding
-// mode to truncation and back around each value (two control-word loads per
-// value) and passes the result through the stack. The flattening did that
-// for every channel of every pixel; measured, those per-value switches cost
-// a tenth of the shading removal or, depending only on where the function
-// happened to be placed in the program (its start modulo 128 bytes), four
-// times as much: the same machine code took 10 % or 40 % of the run. The
-// flattening therefore truncates with TruncateNonNegative, in the rounding
-// mode as it is, and converts whole numbers through a double.
+// The flattening's two truncations (see truncation.h): min(255, trunc(x))
+// for a channel and trunc(x) for a flattened channel's luminance.
+struct ArithmeticTruncation {
+  static long double Whole(long double x) { return TruncateNonNegative(x); }
+  // Through a double (exact for whole numbers below 255), whose conversion
+  // needs no change of rounding mode either.
+  static std::uint8_t Channel(long double x) {
+    return static_cast<std::uint8_t>(static_cast<int>(static_cast<double>(TruncateNonNegative(x))));
+  }
+};
 
-// A channel value from a whole number 0..255 held as a long double, through
-// a double (exact for such numbers), whose conversion needs no change of
-// rounding mode either.
-std::uint8_t ChannelOf(long double whole) {
-  return static_cast<std::uint8_t>(static_cast<int>(static_cast<double>(whole)));
+struct StoreTruncation {
+  static long double Whole(long double x) { return static_cast<long double>(TruncateByStore(x)); }
+  static std::uint8_t Channel(long double x) { return static_cast<std::uint8_t>(TruncateByStore(x)); }
+};
+
+// Below this many pixels a step runs on the calling thread alone.
+constexpr std::size_t kPixelsWorthThreads = std::size_t{1} << 16;
+// The flattened pixels' luminances are summed a block of about this many
+// pixels (whole rows) at a time.
+constexpr std::size_t kPixelsPerBlock = std::size_t{1} << 20;
+
+// Runs `work(first, last)` over the pixels [begin, end) in shares, one for
+// each core, the calling thread taking the first. Each pixel's value
+// depends on that pixel alone, so the shares give what one pass gives;
+// sums over pixels are formed afterwards, in order.
+template <typename Work>
+void ShareOut(std::size_t begin, std::size_t end, const Work& work) {
+  const std::size_t pixels = end - begin;
+  const std::size_t shares =
+      pixels < kPixelsWorthThreads ? 1 : std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 16);
+  const auto share = [&](std::size_t k) { return begin + pixels * k / shares; };
+  std::vector<std::thread> helpers;
+  for (std::size_t k = 1; k < shares; ++k) helpers.emplace_back([&, k] { work(share(k), share(k + 1)); });
+  work(share(0), share(1));
+  for (std::thread& helper : helpers) helper.join();
+}
+
+// The luminance each pixel of [first, last) counts with in the flattened
+// picture's mean (its channels times 255 / l, truncated), or 0 for a pixel
+// in a black area, which does not count; into `out`.
+template <class Truncation>
+void FlattenedLuminances(const Image& picture, const std::vector<double>& luminance, std::size_t first,
+                         std::size_t last, long double* out) {
+  for (std::size_t i = first; i < last; ++i) {
+    const double l = luminance[i];
+    if (!(l >= kDarkLuminance)) {
+      out[i - first] = 0.0L;
+      continue;
+    }
+    const long double f = 255.0L / l;
+    const std::uint8_t* p = &picture.pixels[3 * i];
+    const long double r = Truncation::Whole(p[0] * f);
+    const long double g = Truncation::Whole(p[1] * f);
+    const long double b = Truncation::Whole(p[2] * f);
+    out[i - first] = 0.299 * r + 0.587 * g + 0.114 * b;
+  }
+}
+
+// Scales the pixels of [first, last) back by `scale` / l, each channel
+// capped at 255; a pixel in a black area becomes black, and in a picture
+// that is not `lit` the other pixels stay as they are.
+template <class Truncation>
+void ScaleBack(Image& picture, const std::vector<double>& luminance, std::size_t first, std::size_t last,
+               bool lit, long double scale) {
+  for (std::size_t i = first; i < last; ++i) {
+    std::uint8_t* p = &picture.pixels[3 * i];
+    const double l = luminance[i];
+    if (!(l >= kDarkLuminance)) {
+      p[0] = p[1] = p[2] = 0;
+      continue;
+    }
+    if (!lit) continue;
+    const long double v = scale / l;
+    // min(255, trunc(x)), testing x itself: a product at or above 255
+    // truncates to 255 or more, and below it stays in the truncation's
+    // range.
+    for (int c = 0; c < 3; ++c) {
+      const long double x = p[c] * v;
+      p[c] = x >= 255.0L ? 255 : Truncation::Channel(x);
+    }
+  }
 }
 
 }  // namespace
@@ -151,12 +220,14 @@ void RemoveShading(Image& picture, int strength, const BarkProgress& progress) {
   // Luminance, and its mean before any change. Only the smoothing works in
   // double; the steps around it are evaluated in extended precision.
   std::vector<double> luminance(count);
+  ShareOut(0, count, [&](std::size_t first, std::size_t last) {
+    for (std::size_t i = first; i < last; ++i) {
+      const std::uint8_t* p = &picture.pixels[3 * i];
+      luminance[i] = Luminance(p[0], p[1], p[2]);
+    }
+  });
   long double mean = 0.0L;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t* p = &picture.pixels[3 * i];
-    luminance[i] = Luminance(p[0], p[1], p[2]);
-    mean += luminance[i];
-  }
+  for (const double l : luminance) mean += l;
 
   const bool rowsDone =
       SmoothRows(luminance.data(), width, height, HorizontalPassCount(width, strength),
@@ -171,20 +242,27 @@ void RemoveShading(Image& picture, int strength, const BarkProgress& progress) {
   // Mean luminance of the flattened picture (channel * 255 / L, truncated,
   // not clamped). The products are truncated as reals: the same values an
   // integer conversion gives, without its overflow (they stay below
-  // 255 * 255 / kDarkLuminance, far inside TruncateNonNegative's range).
+  // 255 * 255 / kDarkLuminance, far inside the truncations' range).
+  // Adding a dark pixel's 0 changes no sum.
+  const bool byStore = HasTruncatingStore();
   long double flattenedMean = 0.0L;
-  for (int y = 0; y < height; ++y) {
-    reporter.Step(static_cast<int>(66 + y * 33LL / height));
-    const std::size_t rowStart = static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-    for (int x = 0; x < width; ++x) {
-      const double l = luminance[rowStart + static_cast<std::size_t>(x)];
-      if (!(l >= kDarkLuminance)) continue;
-      const long double f = 255.0L / l;
-      const std::uint8_t* p = picture.At(x, y);
-      const long double r = TruncateNonNegative(p[0] * f);
-      const long double g = TruncateNonNegative(p[1] * f);
-      const long double b = TruncateNonNegative(p[2] * f);
-      flattenedMean += 0.299 * r + 0.587 * g + 0.114 * b;
+  const std::size_t rowPixels = static_cast<std::size_t>(width);
+  const int blockRows = static_cast<int>(std::max<std::size_t>(1, kPixelsPerBlock / rowPixels));
+  std::vector<long double> flattened(std::min(count, static_cast<std::size_t>(blockRows) * rowPixels));
+  for (int top = 0; top < height; top += blockRows) {
+    const int bottom = std::min(height, top + blockRows);
+    const std::size_t first = static_cast<std::size_t>(top) * rowPixels;
+    ShareOut(first, static_cast<std::size_t>(bottom) * rowPixels, [&](std::size_t begin, std::size_t end) {
+      long double* out = &flattened[begin - first];
+      if (byStore)
+        FlattenedLuminances<StoreTruncation>(picture, luminance, begin, end, out);
+      else
+        FlattenedLuminances<ArithmeticTruncation>(picture, luminance, begin, end, out);
+    });
+    for (int y = top; y < bottom; ++y) {
+      reporter.Step(static_cast<int>(66 + y * 33LL / height));
+      const long double* row = &flattened[static_cast<std::size_t>(y - top) * rowPixels];
+      for (std::size_t x = 0; x < rowPixels; ++x) flattenedMean += row[x];
     }
   }
   flattenedMean = flattenedMean / count;
@@ -192,22 +270,12 @@ void RemoveShading(Image& picture, int strength, const BarkProgress& progress) {
   // A picture black throughout has nothing to scale back to.
   const bool lit = flattenedMean > 0.0L;
   const long double scale = lit ? 255.0L * mean / flattenedMean : 0.0L;
-  for (std::size_t i = 0; i < count; ++i) {
-    std::uint8_t* p = &picture.pixels[3 * i];
-    const double l = luminance[i];
-    if (!(l >= kDarkLuminance)) {
-      p[0] = p[1] = p[2] = 0;
-      continue;
-    }
-    if (!lit) continue;
-    const long double v = scale / l;
-    // min(255, trunc(x)), testing x itself: a product at or above 255
-    // truncates to 255 or more, and below it stays in the truncation's range.
-    for (int c = 0; c < 3; ++c) {
-      const long double x = p[c] * v;
-      p[c] = x >= 255.0L ? 255 : ChannelOf(TruncateNonNegative(x));
-    }
-  }
+  ShareOut(0, count, [&](std::size_t first, std::size_t last) {
+    if (byStore)
+      ScaleBack<StoreTruncation>(picture, luminance, first, last, lit, scale);
+    else
+      ScaleBack<ArithmeticTruncation>(picture, luminance, first, last, lit, scale);
+  });
   reporter.Report(100);  // done: a request to stop comes too late
 }
 

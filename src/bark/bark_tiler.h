@@ -95,21 +95,6 @@ double Luminance(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 void RemoveShading(Image& picture, int strength, const BarkProgress& progress = {});
 constexpr double kDarkLuminance = 1e-6;
 
-// `value` rounded toward zero, for 0 <= value < 2^63: the same value as
-// std::trunc, in whatever rounding mode is in force, without switching it
-// for each value as std::trunc and integer conversions do. Other values
-// give unspecified results. Adding and removing 2^63 rounds to an integer
-// (at 2^63 a long double's spacing is 1), and stepping down by one where
-// that went up gives the truncation; both steps are exact.
-inline long double TruncateNonNegative(long double value) {
-  constexpr long double kSpacingOne = 0x1p63L;
-  // The step down is looked up rather than branched to: a branch would be
-  // mispredicted for every other value.
-  static constexpr long double kStepDown[2] = {0.0L, 1.0L};
-  const long double nearest = (value + kSpacingOne) - kSpacingOne;
-  return nearest - kStepDown[nearest > value];
-}
-
 // Blends each pixel of an RGB picture of at least 2 x 2 pixels with its
 // vertical and horizontal mirror images, weighted by its distance from the
 // centre lines, so that opposite edges match: with wx = |x / (W - 1) - 0.5| * 2

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bark/bark_tiler.h"
+#include "bark/truncation.h"
 #include "reference_bark.h"
 
 namespace vh {
@@ -160,6 +161,7 @@ TEST(BarkTiler, ShadingRemovalMatchesTheStraightforwardAlgorithm) {
       {2, 2, 12, false},     {3, 7, 50, false},    {17, 9, 12, false}, {64, 48, 12, false},
       {101, 37, 30, false},  {80, 60, 100, false}, {90, 70, 12, true}, {133, 41, 25, true},
       {400, 300, 12, false}, {301, 203, 20, true},  // shared between threads
+      {700, 400, 3, true},                          // summed in three blocks of rows
   };
   unsigned seed = 10;
   for (const ShadingCase& c : cases) {
@@ -173,11 +175,11 @@ TEST(BarkTiler, ShadingRemovalMatchesTheStraightforwardAlgorithm) {
   }
 }
 
-// The flattening's truncation gives std::trunc's value for what it
-// truncates, channels times 255 / L for luminances across their whole
+// The flattening's truncations give std::trunc's value for what they
+// truncate, channels times 255 / L for luminances across their whole
 // range, and next to every kind of whole number (just below, on, halfway),
 // whatever rounding mode is in force.
-TEST(BarkTiler, TruncationWithoutModeSwitchesMatchesTrunc) {
+TEST(BarkTiler, TruncationsWithoutModeSwitchesMatchTrunc) {
   std::vector<long double> values;
   for (long double l = kDarkLuminance; l <= 255.0L; l *= 1.01L)
     for (int channel = 0; channel < 256; ++channel) values.push_back(channel * (255.0L / l));
@@ -187,10 +189,15 @@ TEST(BarkTiler, TruncationWithoutModeSwitchesMatchesTrunc) {
   const int modes[] = {FE_TONEAREST, FE_DOWNWARD, FE_UPWARD, FE_TOWARDZERO};
   for (const int mode : modes) {
     ASSERT_EQ(std::fesetround(mode), 0);
-    std::size_t differing = 0;
-    for (const long double value : values) differing += TruncateNonNegative(value) != std::trunc(value);
+    std::size_t arithmetic = 0, stored = 0;
+    for (const long double value : values) {
+      arithmetic += TruncateNonNegative(value) != std::trunc(value);
+      if (HasTruncatingStore())
+        stored += static_cast<long double>(TruncateByStore(value)) != std::trunc(value);
+    }
     std::fesetround(FE_TONEAREST);
-    EXPECT_EQ(differing, 0u) << "rounding mode " << mode << ", of " << values.size() << " values";
+    EXPECT_EQ(arithmetic, 0u) << "rounding mode " << mode << ", of " << values.size() << " values";
+    EXPECT_EQ(stored, 0u) << "rounding mode " << mode << ", of " << values.size() << " values";
   }
 }
 
