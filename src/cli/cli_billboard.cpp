@@ -38,13 +38,12 @@ int RunBillboard(const Arguments& args) {
     throw std::invalid_argument("cannot tell the format of '" + output + "': its extension must be " +
                                 ExportExtensionsText());
 
-  TreeParameters params;
-  Tree tree = source.Grow(params);
   // The pictures a document names are what its leaves and branches are
-  // drawn with, as in the desktop program; one that cannot be read is
-  // reported and its submeshes are drawn untextured (glTF, which embeds
-  // the pictures, then refuses a textured material without one).
-  const DocumentPictures pictures = LoadDocumentPictures(params, false);
+  // drawn with, as in the desktop program; a material whose picture is
+  // missing is drawn and written untextured, in its own colours.
+  TreeParameters params;
+  DocumentPictures pictures;
+  Tree tree = source.Grow(params, &pictures);
   HeadlessBillboards billboards(pictures.Pointers());
   // A fresh picker: a batch run always draws the sequence of the desktop
   // program's first cloud after start-up.

@@ -133,10 +133,11 @@ int RunExport(const Arguments& args) {
                                                            : "--scale") +
                                 " needs a glTF output (.glb or .gltf), not '" + options.output + "'");
 
+  // Only glTF carries pictures (the other formats name their files), but
+  // every format leaves out a missing one alike.
   TreeParameters params;
-  const Tree tree = options.source.Grow(params);
-  // Only glTF carries pictures; the other formats name their files.
-  const DocumentPictures pictures = scene ? LoadDocumentPictures(params, true) : DocumentPictures();
+  DocumentPictures pictures;
+  const Tree tree = options.source.Grow(params, &pictures);
   const WindExport wind = WindOf(params, options);
   if (options.lod) {
     WriteChain(tree, pictures, options, wind, *format);

@@ -5,24 +5,8 @@
 #include <stdexcept>
 
 #include "fileio/document.h"
-#include "imaging/picture_io.h"
 
 namespace vh::cli {
-namespace {
-
-Image LoadNamedPicture(const std::string& file, bool required, const char* what) {
-  if (file.empty()) return Image();  // no picture
-  try {
-    return LoadPicture(file);
-  } catch (const std::exception& error) {
-    if (required) throw;
-    std::fprintf(stderr, "warning: the %s texture is not used: %s\n", what, error.what());
-    return Image();
-  }
-}
-
-}  // namespace
-
 void TreeSource::AddOptions(ArgumentParser& parser) {
   parser.Integer("--seed", INT32_MIN, INT32_MAX, [this](long long value) { seed = static_cast<int>(value); });
   parser.Text("--preset", &preset, "a name (see the presets command)");
@@ -35,24 +19,22 @@ void TreeSource::TakeDocument(const std::vector<std::string>& positional) {
   if (!positional.empty()) document = positional.front();
 }
 
-Tree TreeSource::Grow(TreeParameters& params) const {
+Tree TreeSource::Grow(TreeParameters& params, DocumentPictures* pictures) const {
   params = ReadTreeSource(document, preset, TreeParameters());
   if (seed) params.seed = *seed;
-  Tree tree = Generate(params);
+  TreeParameters grown = params;
+  if (pictures != nullptr) {
+    *pictures = ReadDocumentPictures(params);
+    for (const MissingPicture& missing : pictures->missing)
+      std::fprintf(stderr, "warning: %s\n", Describe(missing).c_str());
+    grown = WithoutMissingPictures(params, pictures->missing);
+  }
+  Tree tree = Generate(grown);
   if (tree.budgetExceeded)
     std::fprintf(stderr,
                  "warning: the tree is incomplete: generation stopped at its budget of %llu vertices\n",
                  static_cast<unsigned long long>(kDefaultVertexBudget));
   return tree;
-}
-
-DocumentPictures LoadDocumentPictures(const TreeParameters& params, bool requireTextured) {
-  DocumentPictures pictures;
-  pictures.leaf =
-      LoadNamedPicture(params.leafTextureFile, requireTextured && params.leafTextureLoaded, "leaf");
-  pictures.bark =
-      LoadNamedPicture(params.barkTextureFile, requireTextured && params.barkTextureLoaded, "bark");
-  return pictures;
 }
 
 }  // namespace vh::cli

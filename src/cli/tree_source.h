@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
-#include "fileio/export_scene.h"
-#include "foundations/image.h"
+#include "fileio/missing_pictures.h"
 #include "tree/tree.h"
 
 namespace vh::cli {
@@ -23,8 +22,11 @@ struct TreeSource {
   // Takes the document from the positional arguments (at most one).
   void TakeDocument(const std::vector<std::string>& positional);
   // Reads the document into `params`, applies the seed and grows the tree;
-  // warns on stderr when the tree stopped at its geometry budget.
-  Tree Grow(TreeParameters& params) const;
+  // warns on stderr when the tree stopped at its geometry budget. With
+  // `pictures`, reads the document's pictures into it first, and a material
+  // whose picture is missing is said so on stderr (once) and grown
+  // untextured in its material colours (see ReadDocumentPictures).
+  Tree Grow(TreeParameters& params, DocumentPictures* pictures = nullptr) const;
 };
 
 // The parameters of the tree a command grows: the document `document`, the
@@ -34,18 +36,5 @@ struct TreeSource {
 // one that cannot be read. (cli_presets.cpp)
 TreeParameters ReadTreeSource(const std::string& document, const std::string& preset,
                               const TreeParameters& base);
-
-// The leaf and bark pictures a document names.
-struct DocumentPictures {
-  Image leaf;
-  Image bark;
-  MaterialPictures Pointers() const { return {&leaf, &bark, nullptr, nullptr}; }
-};
-
-// Reads the pictures `params` names. A picture that cannot be read throws
-// its PictureError when `requireTextured` is set and its material is
-// textured (its "loaded" flag is set); otherwise it is reported as a
-// warning on stderr and left empty.
-DocumentPictures LoadDocumentPictures(const TreeParameters& params, bool requireTextured);
 
 }  // namespace vh::cli

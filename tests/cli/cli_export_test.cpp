@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include "fileio/dxf_export.h"
 #include "fileio/obj_export.h"
 #include "fileio/tds_export.h"
+#include "imaging/bmp.h"
 #include "tree/tree.h"
 
 namespace vh {
@@ -140,6 +142,63 @@ TEST_F(CliExport, BadInputFailsWithAMessageAndWritesNothing) {
   // Only the files made above: no temporary file was left behind.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir), std::filesystem::directory_iterator()),
             2);
+}
+
+// A document whose pictures are missing is exported, in every format,
+// exactly as the same document with those materials untextured (their
+// material colours, no picture named in the files), and each export says
+// once on stderr which picture was missing.
+TEST_F(CliExport, MissingPicturesAreLeftOutInEveryFormatAndSaidOnce) {
+  vh::Image leaf(4, 8);
+  for (std::size_t i = 0; i < leaf.pixels.size(); ++i) leaf.pixels[i] = static_cast<std::uint8_t>(i * 5);
+  WriteBMP(File("leaf.bmp"), leaf);
+  const struct {
+    const char* what;
+    bool leafMissing;
+  } cases[] = {{"bark missing", false}, {"bark and leaves missing", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TreeParameters params = ReadDocumentFile(kLeafyDocument, TreeParameters());
+    params.barkTextureFile = File("missing-bark.jpg");
+    params.leafTextureFile = File(c.leafMissing ? "missing-leaf.bmp" : "leaf.bmp");
+    params.barkTextureLoaded = params.leafTextureLoaded = true;
+    std::ofstream(File("missing.vhm")) << FormatDocument(params);
+    params.barkTextureLoaded = false;
+    params.leafTextureLoaded = !c.leafMissing;
+    std::ofstream(File("untextured.vhm")) << FormatDocument(params);
+    for (const std::string extension : {"obj", "dxf", "3ds", "glb", "gltf"}) {
+      SCOPED_TRACE(extension);
+      for (const char* folder : {"missing", "untextured"}) {
+        std::filesystem::remove_all(File(folder));
+        std::filesystem::create_directory(File(folder));
+      }
+      const Outcome missing = Run("export " + test::Quoted(File("missing.vhm")) + " -o " +
+                                  test::Quoted(File("missing/tree." + extension)));
+      ASSERT_EQ(missing.status, 0) << missing.err;
+      const std::string said =
+          "warning: the bark picture '" + File("missing-bark.jpg") + "' is missing (cannot open the file";
+      EXPECT_EQ(missing.err.find(said), 0u) << missing.err;
+      EXPECT_EQ(missing.err.find(said, 1), std::string::npos) << "said once: " << missing.err;
+      EXPECT_NE(missing.err.find("the bark is exported untextured, in the material colours\n"),
+                std::string::npos);
+      EXPECT_EQ(missing.err.find("missing-leaf.bmp") != std::string::npos, c.leafMissing) << missing.err;
+      EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), c.leafMissing ? 2 : 1);
+      const Outcome untextured = Run("export " + test::Quoted(File("untextured.vhm")) + " -o " +
+                                     test::Quoted(File("untextured/tree." + extension)));
+      ASSERT_EQ(untextured.status, 0) << untextured.err;
+      EXPECT_EQ(untextured.err, missing.err) << "a missing picture is named either way";
+      std::vector<std::string> files;
+      for (const auto& entry : std::filesystem::directory_iterator(File("untextured"))) {
+        const std::string name = entry.path().filename().string();
+        files.push_back(name);
+        EXPECT_EQ(Slurp(File("missing/" + name)), Slurp(entry.path().string())) << name;
+        EXPECT_EQ(Slurp(entry.path().string()).find("missing-"), std::string::npos) << name;
+      }
+      EXPECT_EQ(static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(File("missing")),
+                                                       std::filesystem::directory_iterator())),
+                files.size());
+    }
+  }
 }
 
 TEST_F(CliExport, HelpNamesBothCommands) {
