@@ -12,8 +12,8 @@ namespace py = pybind11;
 namespace vh::python {
 
 std::shared_ptr<MeshArrays> MeshOf(GrownTree& grown, int lod) {
-  if (lod < 0 || lod > 4)
-    throw py::index_error("lod runs from 0 (the tree) to 4, not " + std::to_string(lod));
+  if (lod < 0 || lod > 3)
+    throw py::index_error("lod runs from 0 (the tree) to 3 (the cards), not " + std::to_string(lod));
   const Pictures pictures = lod >= 3 ? ReadPictures(grown.params, false) : Pictures();
   py::gil_scoped_release release;
   std::lock_guard guard(grown.lock);
@@ -24,8 +24,7 @@ std::shared_ptr<MeshArrays> MeshOf(GrownTree& grown, int lod) {
   } else {
     const LodChain chain = lod <= 2 ? BuildGeometryLevels(grown.tree) : RenderedChain(grown, pictures);
     if (static_cast<std::size_t>(lod) >= chain.levels.size())
-      throw py::index_error("this tree has levels of detail 0 to " + std::to_string(chain.levels.size() - 1) +
-                            " (a tree without leaves has no leaf billboards)");
+      throw py::index_error("this tree has levels of detail 0 to " + std::to_string(chain.levels.size() - 1));
     arrays =
         std::make_shared<MeshArrays>(GatherMeshArrays(*chain.levels[static_cast<std::size_t>(lod)].mesh));
   }

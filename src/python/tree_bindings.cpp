@@ -85,10 +85,9 @@ void BindTree(py::module_& m) {
           "cancelled", [](const GrownTree& t) { return t.tree.cancelled; },
           "The growth was cancelled; the branches after that point are empty.")
       .def("mesh", &MeshOf, "lod"_a = 0,
-           "The geometry of level of detail `lod`: 0 the tree, 1 and 2 reduced copies, 3 leaf billboards "
-           "over the "
-           "coarse branches and 4 a whole-tree billboard cloud (3 and 4 need an OpenGL context without a "
-           "display).")
+           "The geometry of level of detail `lod`, as the chain of export(lod=True) has it: 0 the tree, 1 "
+           "and 2 reduced copies, 3 the cards (the trunk as geometry, the rest drawn on cards; needs an "
+           "OpenGL context without a display).")
       .def("export", &Export, "path"_a, "scale"_a = py::none(), "lod"_a = false, "wind"_a = false,
            "wind_engine_copies"_a = false,
            "Writes the tree as verdanthollow-cli export does, the format by the extension (.obj, .dxf, .3ds, "

@@ -50,8 +50,10 @@ def test_levels_of_detail_reduce_the_triangles(conifer):
     tree = vh.grow(conifer)
     full, reduced = tree.mesh(0), tree.mesh(1)
     assert 0 < reduced.indices.shape[0] < full.indices.shape[0]
-    with pytest.raises(IndexError):
-        tree.mesh(5)
+    # The chain's levels: the tree, two reductions and the cards.
+    for lod in (-1, 4):
+        with pytest.raises(IndexError, match=rf"lod runs from 0 \(the tree\) to 3 \(the cards\), not {lod}$"):
+            tree.mesh(lod)
 
 
 def test_the_vertex_budget_stops_the_growth_with_a_warning(conifer):
