@@ -9,7 +9,7 @@
 # The layers from the bottom up. A layer may depend only on layers listed
 # before it, which also rules out cycles. The desktop program is layered
 # the same way, one layer per sub-folder of src/app.
-set(VH_LAYER_ORDER foundations imaging tree wind fileio bark billboard view cli
+set(VH_LAYER_ORDER foundations imaging tree wind fileio bark billboard forest view cli
     app/widgets app/document app/viewport app/pages app/flows app/bark_tiler app/about app/shell)
 
 # The target of the layer in src/<folder>: vh_ and the folder, with "_" for

@@ -13,6 +13,7 @@ int RunExport(const Arguments& args);
 int RunInfo(const Arguments& args);
 int RunBarkTile(const Arguments& args);
 int RunPresets(const Arguments& args);
+int RunForest(const Arguments& args);
 #ifdef VH_CLI_BILLBOARD
 int RunBillboard(const Arguments& args);
 #endif

@@ -89,6 +89,11 @@ void GlbFile::Fill() {
   m_filled = true;
 }
 
+std::string_view GlbFile::Bytes() {
+  Fill();
+  return m_image->Bytes();
+}
+
 // Filling and writing overlap: each run of pages of the file goes to the
 // disk as soon as the filling has completed it and it is long enough,
 // while the rest is being filled. The block starts on a page, as the

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "fileio/export_scene.h"
 
@@ -57,6 +58,9 @@ class GlbFile {
 
   std::uint64_t Size() const;
   void Fill();
+  // The whole file, filled first where Fill has not filled it; it lives as
+  // long as this object.
+  std::string_view Bytes();
   // Writes the whole file into `file`, which the caller commits; fills
   // what Fill has not.
   void WriteTo(AtomicFile& file);
