@@ -29,6 +29,8 @@ packages=(
   clang-format-14
   # the Python module and its tests, for Debian's own python3
   pybind11-dev python3-dev python3-numpy python3-pytest
+  # forests grown on a Dask cluster (a LocalCluster in the tests)
+  python3-distributed
   # Debian packages: the tool's manual page, CPack's dependency search
   # (dpkg-shlibdeps, file) and the checkers of what the packages hold
   help2man dpkg-dev file lintian desktop-file-utils appstream

@@ -32,21 +32,6 @@ ForestInstancing ParseInstancing(const std::string& text) {
   throw std::invalid_argument("--instancing needs gpu or nodes, not '" + text + "'");
 }
 
-ForestChainMaker CardDrawer() {
-#ifdef VH_CLI_BILLBOARD
-  // Each variant's cards are drawn in a context of the thread growing it.
-  return [](const MeshObject& tree, const MaterialPictures& pictures, const LodChainOptions& options,
-            const std::atomic<bool>* cancel) {
-    HeadlessBillboards billboards(pictures);
-    return BuildLodChain(
-        tree, options, [&billboards](const MeshObject& mesh) { return billboards.PicturesOf(mesh); },
-        [cancel](int) { return cancel == nullptr || !*cancel; });
-  };
-#else
-  return {};
-#endif
-}
-
 // "forest: 12 of 40 variants" on one line of the terminal, rewritten in place.
 void ShowProgress(std::size_t done, std::size_t total) {
   std::fprintf(stderr, "\rforest: %zu of %zu variants", done, total);
@@ -88,7 +73,9 @@ int RunForest(const Arguments& args) {
         "lod = yes needs billboard pictures, which this build cannot draw (it has no view library)");
 #endif
   const ForestPlan plan = PlanForest(description, PresetLibrary::Find(RunningProgramDirectory()));
-  options.chains = CardDrawer();
+#ifdef VH_CLI_BILLBOARD
+  options.chains = ForestCardDrawer();  // each variant's cards drawn in a context of its thread
+#endif
   if (::isatty(STDERR_FILENO)) options.progress = ShowProgress;
   options.cancel = &g_interrupted;
   struct sigaction interrupt = {};

@@ -30,4 +30,14 @@ PictureRenderer HeadlessBillboards::PicturesOf(const MeshObject& mesh) {
   };
 }
 
+ForestChainMaker ForestCardDrawer() {
+  return [](const MeshObject& tree, const MaterialPictures& pictures, const LodChainOptions& options,
+            const std::atomic<bool>* cancel) {
+    HeadlessBillboards billboards(pictures);
+    return BuildLodChain(
+        tree, options, [&billboards](const MeshObject& mesh) { return billboards.PicturesOf(mesh); },
+        [cancel](int) { return cancel == nullptr || !*cancel; });
+  };
+}
+
 }  // namespace vh::cli

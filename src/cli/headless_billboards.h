@@ -6,6 +6,7 @@
 #include "billboard/billboard_cloud.h"
 #include "billboard/lod_pictures.h"
 #include "fileio/export_scene.h"
+#include "forest/variant_pack.h"
 #include "tree/mesh.h"
 #include "view/draw_list_cache.h"
 #include "view/headless_gl.h"
@@ -28,5 +29,9 @@ class HeadlessBillboards {
   HeadlessGl m_gl;
   DrawListCache m_lists;  // the context's lists; they go with it
 };
+
+// Draws each forest variant's cards in a context of its own, made on the
+// thread growing the variant.
+ForestChainMaker ForestCardDrawer();
 
 }  // namespace vh::cli

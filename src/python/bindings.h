@@ -15,4 +15,8 @@ void BindDocument(pybind11::module_& m);
 // Cancellation, Mesh, Tree, grow() and bark_tile().
 void BindTree(pybind11::module_& m);
 
+// Forests: the plan of a description, the local export and the pieces the
+// Dask path uses (forest_bindings.cpp).
+void BindForest(pybind11::module_& m);
+
 }  // namespace vh::python

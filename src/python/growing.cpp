@@ -8,41 +8,24 @@ namespace py = pybind11;
 using namespace pybind11::literals;
 
 namespace vh::python {
-namespace {
 
-// Lets Ctrl+C stop a growth that runs without the GIL: every tenth of a
-// second the growing thread takes the GIL and asks Python whether a signal
-// handler raised (only the main thread's growth ever sees one).
-class SignalWatch {
- public:
-  // Called once per branch; returns true once the growth must stop.
-  bool Poll() {
-    const auto now = std::chrono::steady_clock::now();
-    if (m_raised || now - m_last < std::chrono::milliseconds(100)) return m_raised;
-    m_last = now;
-    py::gil_scoped_acquire gil;
-    if (PyErr_CheckSignals() != 0) {
-      PyErr_Fetch(&m_type, &m_value, &m_traceback);
-      m_raised = true;
-    }
-    return m_raised;
+bool SignalWatch::Poll() {
+  const auto now = std::chrono::steady_clock::now();
+  if (m_raised || now - m_last < std::chrono::milliseconds(100)) return m_raised;
+  m_last = now;
+  py::gil_scoped_acquire gil;
+  if (PyErr_CheckSignals() != 0) {
+    PyErr_Fetch(&m_type, &m_value, &m_traceback);
+    m_raised = true;
   }
-  // With the GIL held: raises what the signal handler raised, if it did.
-  void Rethrow() {
-    if (!m_raised) return;
-    PyErr_Restore(m_type, m_value, m_traceback);
-    throw py::error_already_set();
-  }
+  return m_raised;
+}
 
- private:
-  std::chrono::steady_clock::time_point m_last = std::chrono::steady_clock::now();
-  bool m_raised = false;
-  PyObject* m_type = nullptr;
-  PyObject* m_value = nullptr;
-  PyObject* m_traceback = nullptr;
-};
-
-}  // namespace
+void SignalWatch::Rethrow() {
+  if (!m_raised) return;
+  PyErr_Restore(m_type, m_value, m_traceback);
+  throw py::error_already_set();
+}
 
 std::shared_ptr<GrownTree> Grow(const Document& document, std::optional<int> seed, std::uint64_t vertexBudget,
                                 const std::shared_ptr<Cancellation>& cancel, bool leaves, int workers) {

@@ -4,6 +4,7 @@
 
 #include <pybind11/pybind11.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,6 +12,24 @@
 #include "python_objects.h"
 
 namespace vh::python {
+
+// Lets Ctrl+C stop work that runs without the GIL: at most every tenth of a
+// second Poll takes the GIL and asks Python whether a signal handler raised
+// (only work polled from the main thread ever sees one).
+class SignalWatch {
+ public:
+  // Called without the GIL; returns true once the work must stop.
+  bool Poll();
+  // With the GIL held: raises what the signal handler raised, if it did.
+  void Rethrow();
+
+ private:
+  std::chrono::steady_clock::time_point m_last = std::chrono::steady_clock::now();
+  bool m_raised = false;
+  PyObject* m_type = nullptr;
+  PyObject* m_value = nullptr;
+  PyObject* m_traceback = nullptr;
+};
 
 // The tree of `document` (with `seed` in place of its own); warns when it
 // stopped at `vertexBudget`, raises what a signal handler raised.

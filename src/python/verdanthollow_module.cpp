@@ -47,4 +47,5 @@ PYBIND11_MODULE(_verdanthollow, m) {
   vh::python::RegisterErrors(m);
   vh::python::BindDocument(m);
   vh::python::BindTree(m);
+  vh::python::BindForest(m);
 }

@@ -15,6 +15,7 @@ writers, so their files are byte for byte the tool's::
 See docs/python.md for the whole interface.
 """
 
+import functools
 import os
 import tempfile
 
@@ -31,7 +32,7 @@ from ._verdanthollow import (  # noqa: F401  (re-exported)
 from . import _verdanthollow
 
 __all__ = ["Cancellation", "Document", "DocumentError", "Level", "Mesh", "Tree",
-           "bark_tile", "grow", "preset_folder", "presets"]
+           "bark_tile", "forest", "grow", "preset_folder", "presets"]
 
 
 def preset_folder() -> str:
@@ -82,3 +83,59 @@ def _to_glb(self, scale=None, lod=False, name="tree") -> bytes:
 
 Document.preset = staticmethod(_preset)
 Tree.to_glb = _to_glb
+
+
+def _description(description):
+    """(text, name for messages, folder of relative documents) of a forest
+    description given as a file name or as its text."""
+    description = os.fspath(description)
+    if "\n" not in description and os.path.isfile(description):
+        with open(description, encoding="utf-8") as file:
+            text = file.read()
+        return text, description, os.path.join(os.path.dirname(os.path.abspath(description)), "")
+    return description, "<forest description>", os.path.join(os.getcwd(), "")
+
+
+@functools.lru_cache(maxsize=4)
+def _plan(text, name, folder, presets_folder):
+    """The plan of a description, read once per process (each Dask worker
+    plans the forest it grows variants of)."""
+    return _verdanthollow._ForestPlan(text, name, folder, presets_folder)
+
+
+def _grow_variant(variant, text, name, folder, presets_folder) -> bytes:
+    """The pack of one variant: what a Dask worker computes."""
+    return _verdanthollow._grow_pack(_plan(text, name, folder, presets_folder), variant)
+
+
+def forest(description, path, client=None, *, instancing="gpu", threads=0) -> None:
+    """Grows the forest of `description` (a file name or the description's
+    text, see docs/forest.md) and writes it to the .glb `path`, byte for byte
+    what ``verdanthollow-cli forest`` writes.
+
+    Without `client` the variants grow on this machine's cores (`threads`,
+    0: one per core), without the GIL, and Ctrl+C stops them with nothing
+    written. With a ``dask.distributed.Client`` they grow on its workers,
+    which must reach the description's documents and the presets at the same
+    paths; their packs come back and are written here in order, into the
+    same file. Raises ValueError for a description that cannot be used
+    (naming its line), OSError when the file cannot be written.
+    """
+    text, name, folder = _description(description)
+    presets_folder = preset_folder()
+    plan = _plan(text, name, folder, presets_folder)
+    path = os.fspath(path)
+    if client is None:
+        _verdanthollow._export_forest(plan, path, instancing, threads)
+        return
+    writer = _verdanthollow._ForestWriter(plan, path, instancing)
+    wanted = [v for v in range(len(plan.variants)) if writer.wanted(v)]
+    futures = client.map(_grow_variant, wanted, text=text, name=name, folder=folder,
+                         presets_folder=presets_folder, pure=False)
+    try:
+        for variant, future in zip(wanted, futures):
+            writer.add(variant, future.result())
+            future.release()
+    finally:
+        client.cancel(futures)
+    writer.commit()

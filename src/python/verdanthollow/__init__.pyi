@@ -1,5 +1,5 @@
 # Type stubs of verdanthollow (the compiled part and the Python wrapper).
-from typing import Dict, List, Optional, Tuple, Union
+from typing import Any, Dict, List, Optional, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -92,3 +92,5 @@ def bark_tile(source: str, output: Optional[str] = None, crop: Tuple[int, int, i
 
 def preset_folder() -> str: ...
 def presets() -> List[str]: ...
+def forest(description: str, path: str, client: Optional[Any] = None, *, instancing: str = "gpu",
+           threads: int = 0) -> None: ...
