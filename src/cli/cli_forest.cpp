@@ -73,6 +73,7 @@ int RunForest(const Arguments& args) {
         "lod = yes needs billboard pictures, which this build cannot draw (it has no view library)");
 #endif
   const ForestPlan plan = PlanForest(description, PresetLibrary::Find(RunningProgramDirectory()));
+  for (const std::string& warning : plan.warnings) std::fprintf(stderr, "warning: %s\n", warning.c_str());
 #ifdef VH_CLI_BILLBOARD
   options.chains = ForestCardDrawer();  // each variant's cards drawn in a context of its thread
 #endif

@@ -8,7 +8,6 @@
 #include "fileio/document.h"
 #include "forest/scatter.h"
 #include "foundations/random.h"
-#include "imaging/picture_io.h"
 
 namespace vh {
 namespace {
@@ -38,20 +37,8 @@ std::string StemOf(const std::string& path) {
   return name;
 }
 
-// A picture the species' material uses; one that cannot be read refuses
-// the species, as a textured export would.
-Image SpeciesPicture(const ForestDescription& description, const ForestSpecies& species,
-                     const std::string& file, bool used) {
-  if (!used || file.empty()) return Image();
-  try {
-    return LoadPicture(file);
-  } catch (const std::exception& error) {
-    FailAt(description, species.line, "species '" + species.source + "': " + error.what());
-  }
-}
-
 ForestSpeciesSource ReadSpecies(const ForestDescription& description, const ForestSpecies& species,
-                                const PresetLibrary& presets) {
+                                const PresetLibrary& presets, std::vector<std::string>& warnings) {
   ForestSpeciesSource source;
   if (NamesDocument(species.source)) {
     const std::string path =
@@ -78,10 +65,13 @@ ForestSpeciesSource ReadSpecies(const ForestDescription& description, const Fore
     }
     source.name = species.source;
   }
-  source.bark =
-      SpeciesPicture(description, species, source.params.barkTextureFile, source.params.barkTextureLoaded);
-  source.leaf =
-      SpeciesPicture(description, species, source.params.leafTextureFile, source.params.leafTextureLoaded);
+  // A picture that cannot be read leaves its material untextured, as in
+  // every export.
+  source.pictures = ReadDocumentPictures(source.params);
+  for (const MissingPicture& missing : source.pictures.missing)
+    warnings.push_back(description.fileName + ", line " + std::to_string(species.line) + ": species '" +
+                       species.source + "': " + Describe(missing));
+  source.params = WithoutMissingPictures(std::move(source.params), source.pictures.missing);
   return source;
 }
 
@@ -105,7 +95,7 @@ ForestPlan PlanForest(const ForestDescription& description, const PresetLibrary&
                " would fit even packed as densely as possible");
 
   for (const ForestSpecies& species : description.species)
-    plan.species.push_back(ReadSpecies(description, species, presets));
+    plan.species.push_back(ReadSpecies(description, species, presets, plan.warnings));
 
   MersenneTwister seeds(static_cast<int>(static_cast<std::uint32_t>(description.seed) ^ kVariantSeedMix));
   std::vector<std::size_t> firstVariant;

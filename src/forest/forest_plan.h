@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fileio/export_scene.h"
+#include "fileio/missing_pictures.h"
 #include "fileio/presets.h"
 #include "forest/forest_description.h"
 #include "foundations/image.h"
@@ -18,10 +19,10 @@
 namespace vh {
 
 struct ForestSpeciesSource {
-  std::string name;  // names its variants: the preset's name or the document's without extension
-  TreeParameters params;
-  Image bark, leaf;  // the pictures its document names (empty where it has none)
-  MaterialPictures Pictures() const { return {&leaf, &bark, nullptr, nullptr}; }
+  std::string name;       // names its variants: the preset's name or the document's without extension
+  TreeParameters params;  // untextured where a picture is missing
+  DocumentPictures pictures;
+  MaterialPictures Pictures() const { return pictures.Pointers(); }
 };
 
 struct ForestVariant {
@@ -43,13 +44,17 @@ struct ForestPlan {
   std::vector<ForestSpeciesSource> species;
   std::vector<ForestVariant> variants;    // species by species, in the description's order
   std::vector<ForestInstance> instances;  // in the order they were placed
+  // For the user: the pictures that could not be read (their materials are
+  // grown and written untextured, as every export does), naming the line.
+  std::vector<std::string> warnings;
 };
 
 // Plans `description`. Species are presets of `presets` by name, or tree
 // documents (a source ending in .vhm or naming a folder), relative ones
 // looked for in the description's folder. Throws ForestError naming the
-// line: an unknown species, a document or picture that cannot be read, a
-// spacing that cannot fit the count on the area.
+// line: an unknown species, a document that cannot be read, a spacing that
+// cannot fit the count on the area. A picture that cannot be read is no
+// error: its material goes untextured and `warnings` says so.
 //
 // The random draws, part of the format: the variants' seeds come from a
 // Mersenne Twister seeded with seed XOR 0x2545F491, one 32-bit draw per

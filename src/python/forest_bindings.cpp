@@ -101,6 +101,7 @@ void BindForest(py::module_& m) {
   py::class_<ForestPlan, std::shared_ptr<ForestPlan>>(m, "_ForestPlan")
       .def(py::init(&Plan), py::arg("text"), py::arg("name"), py::arg("folder"), py::arg("presets"))
       .def_property_readonly("instances", [](const ForestPlan& plan) { return plan.instances.size(); })
+      .def_property_readonly("warnings", [](const ForestPlan& plan) { return plan.warnings; })
       .def_property_readonly("variants", [](const ForestPlan& plan) {
         std::vector<std::pair<std::string, std::size_t>> variants;
         for (const ForestVariant& variant : plan.variants)

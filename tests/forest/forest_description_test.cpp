@@ -107,7 +107,7 @@ TEST(ForestDescription, BadDescriptionsNameTheirLine) {
   }
 }
 
-TEST(ForestDescription, SpeciesAndSpacingThatCannotBeUsedAreRefusedWhenPlanned) {
+TEST(ForestDescription, SpeciesAndSpacingThatCannotBeUsedAreRefusedWhenPlannedMissingPicturesOnlyWarned) {
   test::ScratchDir dir;
   test::WriteWholeFile(dir.File("broken.vhm"), "not a tree document\n");
   test::WriteWholeFile(
@@ -122,7 +122,6 @@ TEST(ForestDescription, SpeciesAndSpacingThatCannotBeUsedAreRefusedWhenPlanned) 
        "f.txt, line 3: unknown species 'oak-of-dreams': neither a preset"},
       {ground + "species = conifer\nspecies = missing.vhm\n", "f.txt, line 4: species 'missing.vhm': "},
       {ground + "species = broken.vhm\n", "f.txt, line 3: species 'broken.vhm': "},
-      {ground + "species = nopicture.vhm\n", "f.txt, line 3: species 'nopicture.vhm': "},
       // 20 trees 3 apart need about 20 x 7.8 square units; 10 x 10 grown by
       // 1.5 on each side holds 169: at most 21 fit even when packed, but
       // dart throwing fills up well before.
@@ -138,6 +137,16 @@ TEST(ForestDescription, SpeciesAndSpacingThatCannotBeUsedAreRefusedWhenPlanned) 
       EXPECT_EQ(std::string(error.what()).rfind(c.message, 0), 0u) << error.what() << "\nfor:\n" << c.text;
     }
   }
+
+  // A picture that cannot be read leaves its material untextured, as every
+  // export does, and the plan says so.
+  const ForestPlan plan = PlanForest(
+      ParseForestDescription(ground + "species = nopicture.vhm\n", "f.txt", dir.path().string() + "/"),
+      Presets());
+  ASSERT_EQ(plan.warnings.size(), 2u);
+  EXPECT_EQ(plan.warnings[0].rfind("f.txt, line 3: species 'nopicture.vhm': the bark picture", 0), 0u)
+      << plan.warnings[0];
+  EXPECT_FALSE(plan.species[0].params.barkTextureLoaded || plan.species[0].params.leafTextureLoaded);
 }
 
 }  // namespace

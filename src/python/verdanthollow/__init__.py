@@ -18,6 +18,7 @@ See docs/python.md for the whole interface.
 import functools
 import os
 import tempfile
+import warnings
 
 from ._verdanthollow import (  # noqa: F401  (re-exported)
     Cancellation,
@@ -124,6 +125,8 @@ def forest(description, path, client=None, *, instancing="gpu", threads=0) -> No
     text, name, folder = _description(description)
     presets_folder = preset_folder()
     plan = _plan(text, name, folder, presets_folder)
+    for warning in plan.warnings:  # pictures that cannot be read: their materials go untextured
+        warnings.warn(warning, RuntimeWarning, stacklevel=2)
     path = os.fspath(path)
     if client is None:
         _verdanthollow._export_forest(plan, path, instancing, threads)
