@@ -48,7 +48,8 @@ TreeParameters ParseDocument(std::istream& in, const std::string& sourceName, co
 
 // ParseDocument on the file `path`, with relative picture names made
 // absolute against the document's folder (ResolvePictureNames of
-// fileio/document_pictures.h). Throws FileError when it cannot be opened.
+// fileio/document_pictures.h). Throws FileError when it cannot be opened or
+// is not a regular file (see foundations/input_file.h).
 TreeParameters ReadDocumentFile(const std::string& path, const TreeParameters& base);
 
 }  // namespace vh

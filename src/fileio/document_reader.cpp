@@ -1,9 +1,6 @@
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <string_view>
 #include <utility>
@@ -12,7 +9,7 @@
 #include "fileio/document_error.h"
 #include "fileio/document_format.h"
 #include "fileio/document_pictures.h"
-#include "foundations/file_error.h"
+#include "foundations/input_file.h"
 #include "tree/parameter_table.h"
 
 namespace vh {
@@ -239,9 +236,8 @@ TreeParameters ParseDocument(std::istream& in, const std::string& sourceName, co
 }
 
 TreeParameters ReadDocumentFile(const std::string& path, const TreeParameters& base) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw FileError("cannot open '" + path + "': " + std::strerror(errno));
-  TreeParameters params = ParseDocument(in, path, base);
+  InputFile file(path);
+  TreeParameters params = ParseDocument(file.Stream(), path, base);
   ResolvePictureNames(params, std::filesystem::path(path).parent_path().string());
   return params;
 }

@@ -124,7 +124,7 @@ Image DecodeBMP(const std::uint8_t* data, std::size_t size, const std::string& n
 }
 
 Image ReadBMP(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = ReadPictureFile(path);
+  const std::vector<std::uint8_t> bytes = ReadPictureFile(path, kMaxBmpFileBytes, "BMP");
   return DecodeBMP(bytes.data(), bytes.size(), path);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundations/image.h"
+#include "imaging/picture_file.h"
 
 namespace vh {
 
@@ -18,7 +19,14 @@ namespace vh {
 // supported BMP picture within the size limits of picture_file.h.
 Image DecodeBMP(const std::uint8_t* data, std::size_t size, const std::string& name);
 
-// Reads the BMP file at `path` (see DecodeBMP).
+// The largest BMP file read: the largest picture within the limits of
+// picture_file.h at 32 bits a pixel (no row is longer: rows are padded to
+// 4 bytes, which 32 bits never need), with room for the largest header,
+// palette and colour profile.
+constexpr std::uint64_t kMaxBmpFileBytes = 4 * std::uint64_t{kMaxPicturePixels} + 64 * 1024;
+
+// Reads the BMP file at `path` (see DecodeBMP); a file larger than
+// kMaxBmpFileBytes is refused before it is read.
 Image ReadBMP(const std::string& path);
 
 // Encodes `image` (3 or 4 channels; alpha is dropped) as an uncompressed

@@ -200,7 +200,7 @@ Image DecodeJPEG(const std::uint8_t* data, std::size_t size, const std::string& 
 }
 
 Image ReadJPEG(const std::string& path) {
-  const std::vector<std::uint8_t> bytes = ReadPictureFile(path);
+  const std::vector<std::uint8_t> bytes = ReadPictureFile(path, kMaxJpegFileBytes, "JPEG");
   return DecodeJPEG(bytes.data(), bytes.size(), path);
 }
 

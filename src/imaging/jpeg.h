@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundations/image.h"
+#include "imaging/picture_file.h"
 
 namespace vh {
 
@@ -23,7 +24,16 @@ constexpr int kJpegQuality = 90;
 // it never prints and never ends the process.
 Image DecodeJPEG(const std::uint8_t* data, std::size_t size, const std::string& name);
 
-// Reads the JPEG file at `path` (see DecodeJPEG).
+// The largest JPEG file read: the largest picture within the limits of
+// picture_file.h at 64 bytes a pixel, with 16 MiB for its other segments
+// (comments, profiles, thumbnails). Coding every coefficient of four
+// full-size components at its longest, with every byte stuffed, takes
+// about 26 bytes a pixel; progressive files spread the same bits over
+// their scans with a little more around them.
+constexpr std::uint64_t kMaxJpegFileBytes = 64 * std::uint64_t{kMaxPicturePixels} + (16 << 20);
+
+// Reads the JPEG file at `path` (see DecodeJPEG); a file larger than
+// kMaxJpegFileBytes is refused before it is read.
 Image ReadJPEG(const std::string& path);
 
 // Encodes `image` (3 or 4 channels; alpha is dropped) as a baseline JPEG of

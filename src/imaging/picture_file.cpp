@@ -1,12 +1,10 @@
 #include "imaging/picture_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <string_view>
 
 #include "foundations/atomic_file.h"
 #include "foundations/file_error.h"
+#include "foundations/input_file.h"
 
 namespace vh {
 
@@ -23,17 +21,19 @@ void CheckPictureSize(int width, int height, const std::string& name) {
   }
 }
 
-std::vector<std::uint8_t> ReadPictureFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  if (!file) throw PictureError(path + ": cannot open the file (" + std::strerror(errno) + ")");
-  const std::streamoff size = file.tellg();
-  if (size < 0) throw PictureError(path + ": cannot read the file");
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  file.seekg(0);
-  if (!bytes.empty() && !file.read(reinterpret_cast<char*>(bytes.data()), size)) {
-    throw PictureError(path + ": cannot read the file");
+std::vector<std::uint8_t> ReadPictureFile(const std::string& path, std::uint64_t maxBytes,
+                                          const char* format) {
+  try {
+    InputFile file(path);
+    if (file.Size() > maxBytes) {
+      throw PictureError(path + ": the file is too large for a " + format + " picture (" +
+                         std::to_string(file.Size()) + " bytes; the largest " + format +
+                         " picture this program reads takes at most " + std::to_string(maxBytes) + ")");
+    }
+    return file.ReadAll();
+  } catch (const InputFileError& error) {
+    throw PictureError(path + ": " + error.reason());  // as the decoders' messages name the file
   }
-  return bytes;
 }
 
 void WritePictureFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {

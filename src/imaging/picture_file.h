@@ -27,9 +27,13 @@ constexpr std::size_t kMaxPicturePixels = std::size_t{1} << 28;
 // and width * height <= kMaxPicturePixels.
 void CheckPictureSize(int width, int height, const std::string& name);
 
-// The whole content of the file at `path`. Throws PictureError naming the
-// file when it cannot be opened or read.
-std::vector<std::uint8_t> ReadPictureFile(const std::string& path);
+// The whole content of the file at `path`, which must be a regular file of
+// at most `maxBytes` bytes: the largest file a `format` picture within the
+// limits above can take. Throws PictureError naming the file when it cannot
+// be opened or read, is not a regular file (a named pipe, a device, a
+// folder...), or is larger; a larger file is refused before it is read.
+std::vector<std::uint8_t> ReadPictureFile(const std::string& path, std::uint64_t maxBytes,
+                                          const char* format);
 
 // Writes `bytes` to a temporary file beside `path` and renames it over `path`
 // once complete, so a failed write leaves any previous file untouched.

@@ -33,13 +33,18 @@ inline std::string Quoted(const std::string& path) {
 }
 
 // `verdanthollow-cli ARGUMENTS` through the shell (quote paths in ARGUMENTS).
-inline ToolRun RunTool(const std::string& arguments) {
+// With `timeoutSeconds`, a tool still running after that long is stopped
+// and the run's status is 124, so that a test of something that must not
+// wait fails instead of hanging.
+inline ToolRun RunTool(const std::string& arguments, int timeoutSeconds = 0) {
   ToolRun run;
   std::string errPath = (std::filesystem::temp_directory_path() / "vh-tool-err-XXXXXX").string();
   const int errFile = ::mkstemp(errPath.data());
   if (errFile < 0) return run;
   ::close(errFile);
-  FILE* pipe = ::popen(("'" + kCommandLineTool + "' " + arguments + " 2>'" + errPath + "'").c_str(), "r");
+  const std::string limit = timeoutSeconds > 0 ? "timeout -k 2 " + std::to_string(timeoutSeconds) + " " : "";
+  FILE* pipe =
+      ::popen((limit + "'" + kCommandLineTool + "' " + arguments + " 2>'" + errPath + "'").c_str(), "r");
   if (pipe != nullptr) {
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "common/kept_files.h"
+#include "common/named_pipe.h"
 #include "fileio/document.h"
 #include "fileio/document_error.h"
 #include "foundations/file_error.h"
@@ -172,6 +173,18 @@ TEST(DocumentErrors, MissingFileIsAFileErrorNamingIt) {
   } catch (const FileError& error) {
     EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
   }
+}
+
+TEST(DocumentErrors, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
+  test::ScratchDir dir;
+  const test::NamedPipe pipe(dir.File("tree.vhm"));
+  try {
+    ReadDocumentFile(pipe.path(), TreeParameters());
+    FAIL() << "no error";
+  } catch (const FileError& error) {
+    EXPECT_EQ(std::string(error.what()), test::NotAFile(pipe.path(), "a named pipe"));
+  }
+  EXPECT_FALSE(pipe.ReleasedAReader());
 }
 
 TEST(DocumentErrors, FailedLoadLeavesTheParametersUntouched) {

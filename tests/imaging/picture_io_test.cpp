@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <string>
 
+#include "common/named_pipe.h"
 #include "imaging/bmp.h"
+#include "imaging/jpeg.h"
 #include "imaging/picture_file.h"
 #include "imaging/picture_io.h"
 #include "picture_test_support.h"
@@ -69,6 +71,49 @@ TEST(PictureIo, FailedSaveLeavesThePreviousFileAndNoLeftovers) {
     ++files;
   }
   EXPECT_EQ(files, 1);
+}
+
+// The message LoadPicture throws for `path`, or "read" when it reads it.
+std::string LoadingMessage(const std::string& path) {
+  try {
+    LoadPicture(path);
+    return "read";
+  } catch (const PictureError& error) {
+    return error.what();
+  }
+}
+
+TEST(PictureIo, NamedPipesAreRefusedWithoutWaitingForAWriter) {
+  test::PictureScratchDir dir;
+  for (const char* name : {"leaf.bmp", "bark.jpg"}) {
+    const test::NamedPipe pipe(dir.File(name));
+    EXPECT_EQ(LoadingMessage(pipe.path()), test::PictureNotAFile(pipe.path(), "a named pipe"));
+    EXPECT_FALSE(pipe.ReleasedAReader()) << name;
+  }
+}
+
+TEST(PictureIo, FilesLargerThanTheLargestPictureAreRefusedUnread) {
+  // Sparse files: their size costs no disk, but reading them would cost
+  // their size in memory.
+  test::PictureScratchDir dir;
+  const struct {
+    const char* name;
+    std::uint64_t size;
+    std::string message;
+  } cases[] = {
+      {"huge.bmp", kMaxBmpFileBytes + 1,
+       "the file is too large for a BMP picture (1073807361 bytes; the largest BMP picture this program "
+       "reads takes at most 1073807360)"},
+      {"huge.jpg", kMaxJpegFileBytes + 1,
+       "the file is too large for a JPEG picture (17196646401 bytes; the largest JPEG picture this program "
+       "reads takes at most 17196646400)"},
+  };
+  for (const auto& c : cases) {
+    const std::string path = dir.File(c.name);
+    test::WriteBytes(path, {});
+    std::filesystem::resize_file(path, c.size);
+    EXPECT_EQ(LoadingMessage(path), path + ": " + c.message);
+  }
 }
 
 TEST(PictureIo, PictureSizeLimits) {
