@@ -1,6 +1,8 @@
 #include "foundations/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -54,29 +58,145 @@ void CloseInBackground(int fd) {
   }
 }
 
+// Temporary files are named ".<target's name>.<6 letters or digits>.partial"
+// in the target's folder: hidden, and recognisable as a given target's.
+constexpr std::string_view kTemporaryEnd = ".partial";
+constexpr std::size_t kRandomLetters = 6;
+
+struct PathParts {
+  std::string folder;  // "" for the working folder, otherwise ending in '/'
+  std::string name;
+};
+
+PathParts SplitPath(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {"", path};
+  return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+std::string TemporaryName(const std::string& target, const std::string& letters) {
+  return "." + target + "." + letters + std::string(kTemporaryEnd);
+}
+
+bool IsTemporaryOf(std::string_view entry, const std::string& target) {
+  const std::string_view start = entry.substr(0, target.size() + 2);
+  if (entry.size() != target.size() + 2 + kRandomLetters + kTemporaryEnd.size() || start.front() != '.' ||
+      start.substr(1, target.size()) != target || start.back() != '.' || !entry.ends_with(kTemporaryEnd))
+    return false;
+  const std::string_view letters = entry.substr(start.size(), kRandomLetters);
+  return std::all_of(letters.begin(), letters.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  });
+}
+
+std::string RandomLetters() {
+  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937 random(std::random_device{}());
+  std::uniform_int_distribution<int> pick(0, sizeof kAlphabet - 2);
+  std::string letters(kRandomLetters, ' ');
+  for (char& c : letters) c = kAlphabet[pick(random)];
+  return letters;
+}
+
+// Removes the temporary files of `target` that no writer holds: what
+// writes killed before they replaced the target left behind. A living
+// writer keeps its file locked, so a file whose lock can be taken is
+// abandoned.
+void RemoveAbandonedTemporaries(const PathParts& target) {
+  DIR* folder = ::opendir(target.folder.empty() ? "." : target.folder.c_str());
+  if (folder == nullptr) return;  // creating the file will tell why
+  const int folderFd = ::dirfd(folder);
+  while (const dirent* entry = ::readdir(folder)) {
+    if (!IsTemporaryOf(entry->d_name, target.name)) continue;
+    const int fd =
+        ::openat(folderFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      ::unlinkat(folderFd, entry->d_name, 0);
+    ::close(fd);
+  }
+  ::closedir(folder);
+}
+
+// Whether files may be created without a name here. Naming one later goes
+// through /proc (linking it by its descriptor directly needs privileges).
+bool UnnamedFilesWanted() {
+#ifdef O_TMPFILE
+  const char* named = std::getenv("VH_NAMED_TEMPORARY_FILES");
+  return (named == nullptr || *named == '\0') && ::access("/proc/self/fd", X_OK) == 0;
+#else
+  return false;
+#endif
+}
+
 }  // namespace
 
 AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)), m_buffer(new char[kBufferSize]) {
-  std::string pattern = m_path + ".tmpXXXXXX";
-  m_fd = ::mkstemp(pattern.data());
-  if (m_fd < 0) {
-    const int error = errno;
-    throw FileError("cannot create '" + m_path + "': " + std::strerror(error));
-  }
-  m_tempPath = pattern;
+  RemoveAbandonedTemporaries(SplitPath(m_path));
+  CreateTemporary();
   ::fchmod(m_fd, TargetMode(m_path));  // best effort: the content matters more
 }
 
+void AtomicFile::CreateTemporary() {
+  const PathParts parts = SplitPath(m_path);
+#ifdef O_TMPFILE
+  if (UnnamedFilesWanted()) {
+    const std::string folder = parts.folder.empty() ? "." : parts.folder;
+    m_fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    // Without unnamed files on this file system, a named one does.
+    if (m_fd >= 0) {
+      ::flock(m_fd, LOCK_EX);
+      return;
+    }
+  }
+#endif
+  // The lock tells that the file is being written; until it is held, a
+  // write to the same target could take the new file for an abandoned one
+  // and remove it, so a file removed meanwhile is made again.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string pattern = parts.folder + TemporaryName(parts.name, std::string(kRandomLetters, 'X'));
+    m_fd = ::mkstemps(pattern.data(), static_cast<int>(kTemporaryEnd.size()));
+    if (m_fd < 0) {
+      const int error = errno;
+      throw FileError("cannot create '" + m_path + "': " + std::strerror(error));
+    }
+    struct stat info {};
+    if (::flock(m_fd, LOCK_EX) != 0 || (::fstat(m_fd, &info) == 0 && info.st_nlink > 0)) {
+      m_tempPath = pattern;
+      return;
+    }
+    ::close(m_fd);
+  }
+  m_fd = -1;
+  throw FileError("cannot create '" + m_path + "': its temporary files keep disappearing");
+}
+
+// Gives the unnamed file its temporary name, just before it replaces the
+// target: a rename can replace a file, a link cannot.
+void AtomicFile::NameTemporary() {
+  const PathParts parts = SplitPath(m_path);
+  const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+  for (;;) {
+    const std::string name = parts.folder + TemporaryName(parts.name, RandomLetters());
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      m_tempPath = name;
+      return;
+    }
+    if (errno != EEXIST) Fail("replace", errno);
+  }
+}
+
 AtomicFile::~AtomicFile() {
-  if (m_fd >= 0) ::close(m_fd);
   if (!m_published && !m_tempPath.empty()) ::unlink(m_tempPath.c_str());
+  if (m_fd >= 0) ::close(m_fd);
 }
 
 void AtomicFile::Fail(const char* what, int error) {
+  if (!m_tempPath.empty()) ::unlink(m_tempPath.c_str());
+  m_tempPath.clear();
   if (m_fd >= 0) ::close(m_fd);
   m_fd = -1;
-  ::unlink(m_tempPath.c_str());
-  m_tempPath.clear();
   throw FileError(std::string("cannot ") + what + " '" + m_path + "': " + std::strerror(error));
 }
 
@@ -87,7 +207,7 @@ void AtomicFile::Flush() {
 }
 
 void AtomicFile::WriteCached(std::uint64_t offset, const char* data, std::size_t left) {
-  if (m_fd < 0) throw FileError("cannot write '" + m_path + "': the file is already closed");
+  if (m_fd < 0 || m_finished) throw FileError("cannot write '" + m_path + "': the file is already closed");
   while (left > 0) {
     const ssize_t written = ::pwrite(m_fd, data, std::min(left, kWritebackPiece), static_cast<off_t>(offset));
     if (written < 0) {
@@ -180,15 +300,14 @@ void AtomicFile::Finish() {
   Flush();
   // The data must be on disk before the rename makes it the target's, or a
   // crash could leave an empty file in place of the old one.
+  // The file stays open, and locked, until it has replaced the target.
   if (::fsync(m_fd) != 0) Fail("write", errno);
-  const int fd = m_fd;
-  m_fd = -1;
-  if (::close(fd) != 0) Fail("write", errno);
   m_finished = true;
 }
 
 void AtomicFile::Publish() {
   if (!m_finished) Finish();
+  if (m_tempPath.empty()) NameTemporary();
   const int replaced = OpenLargeFileBeingReplaced(m_path, kLargeFile);
   if (::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
     const int error = errno;
@@ -196,6 +315,8 @@ void AtomicFile::Publish() {
     Fail("replace", error);
   }
   m_published = true;
+  ::close(m_fd);  // after fsync, closing a local file cannot lose data
+  m_fd = -1;
   if (replaced >= 0) CloseInBackground(replaced);
 }
 

@@ -2,6 +2,14 @@
 // when everything was written, so that a failed save or export never leaves
 // a half-written file where a good one was.
 //
+// A process killed while it writes leaves nothing behind where the file
+// system has unnamed files (O_TMPFILE: the file gets a name only once it is
+// complete, just before it replaces the target). Elsewhere, and in the
+// moment between naming and replacing, the temporary file is hidden and
+// named after its target (".tree.glb.k3J9aZ.partial"), and it is locked
+// while it is being written: the next write to the same target removes
+// every such file that no living writer holds.
+//
 // Output goes through a large buffer; the text and binary writers format
 // directly into it (Reserve / Advance) to avoid per-value system calls.
 #pragma once
@@ -22,8 +30,12 @@ class AtomicFile {
   // Publish).
   static constexpr std::size_t kLargeFile = 8 << 20;
 
-  // Creates a temporary file in the target's directory. Throws FileError
-  // naming `path` when that is impossible (missing directory, no permission).
+  // Creates a temporary file in the target's directory, after removing the
+  // ones that earlier writes to `path` left behind when they were killed.
+  // Throws FileError naming `path` when that is impossible (missing
+  // directory, no permission). Setting the environment variable
+  // VH_NAMED_TEMPORARY_FILES (to anything but empty) makes every file named
+  // from the start, as on file systems without unnamed files.
   explicit AtomicFile(std::string path);
   // Removes the temporary file unless Commit succeeded.
   ~AtomicFile();
@@ -50,8 +62,8 @@ class AtomicFile {
   // writes meet, the later one wins.
   void WriteAt(std::uint64_t offset, std::string_view data);
 
-  // Writes out the buffer, flushes the file to disk, closes it and renames
-  // it over the target. Throws FileError on any failure (the target is then
+  // Writes out the buffer, flushes the file to disk and renames it over
+  // the target. Throws FileError on any failure (the target is then
   // untouched and the temporary file removed).
   void Commit();
   // Renames in two steps for writers that produce two files (OBJ and its
@@ -63,6 +75,8 @@ class AtomicFile {
   const std::string& path() const { return m_path; }
 
  private:
+  void CreateTemporary();
+  void NameTemporary();
   void Flush();
   void WriteBlock(std::uint64_t offset, const char* data, std::size_t size);
   void WriteCached(std::uint64_t offset, const char* data, std::size_t size);
@@ -74,8 +88,8 @@ class AtomicFile {
   [[noreturn]] void Fail(const char* what, int error);
 
   std::string m_path;
-  std::string m_tempPath;
-  int m_fd = -1;
+  std::string m_tempPath;  // empty while the file has no name
+  int m_fd = -1;           // open, and locked, until the file replaced the target
   bool m_finished = false;
   bool m_published = false;
   std::unique_ptr<char[]> m_buffer;
