@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "foundations/file_error.h"
+#include "foundations/input_file.h"
 
 namespace vh {
 namespace {
@@ -219,14 +220,19 @@ ForestDescription ParseForestDescription(std::string_view text, const std::strin
   return forest;
 }
 
+std::string ReadForestDescriptionText(const std::string& path) {
+  try {
+    InputFile file(path);
+    const std::vector<std::uint8_t> bytes = file.ReadAll();
+    return std::string(bytes.begin(), bytes.end());
+  } catch (const InputFileError& error) {
+    throw FileError("cannot read the forest description '" + path + "': " + error.reason());
+  }
+}
+
 ForestDescription ReadForestDescription(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw FileError("cannot open the forest description '" + path + "'");
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw FileError("cannot read the forest description '" + path + "'");
   const std::size_t slash = path.rfind('/');
-  return ParseForestDescription(text.str(), path,
+  return ParseForestDescription(ReadForestDescriptionText(path), path,
                                 slash == std::string::npos ? "" : path.substr(0, slash + 1));
 }
 

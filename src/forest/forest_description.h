@@ -61,8 +61,13 @@ struct ForestDescription {
 ForestDescription ParseForestDescription(std::string_view text, const std::string& fileName,
                                          const std::string& folder);
 
+// The text of the description file `path`. Throws FileError naming it
+// when it cannot be read or is not a regular file ("cannot read the forest
+// description 'P': it is a named pipe, not a file").
+std::string ReadForestDescriptionText(const std::string& path);
+
 // Reads the description file `path` (documents relative to its folder).
-// Throws FileError when it cannot be read, ForestError as above.
+// Throws FileError as ReadForestDescriptionText, ForestError as above.
 ForestDescription ReadForestDescription(const std::string& path);
 
 // A commented example that ParseForestDescription accepts as it is: two

@@ -109,6 +109,7 @@ void BindForest(py::module_& m) {
         return variants;
       });
 
+  m.def("_read_forest_description", &ReadForestDescriptionText, py::arg("path"));
   m.def("_export_forest", &ExportLocally, py::arg("plan"), py::arg("path"), py::arg("instancing"),
         py::arg("threads"));
   m.def("_grow_pack", &GrowPack, py::arg("plan"), py::arg("variant"));

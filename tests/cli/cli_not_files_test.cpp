@@ -35,6 +35,8 @@ TEST(CliNotFiles, AreRefusedAtOnceNamingThePathAndWhatItIs) {
   const Case cases[] = {
       {"export " + Quoted(document.path()) + " -o" + out, test::NotAFile(document.path(), "a named pipe")},
       {"info " + Quoted(document.path()), test::NotAFile(document.path(), "a named pipe")},
+      {"forest " + Quoted(document.path()) + " -o" + out,
+       "cannot read the forest description '" + document.path() + "': it is a named pipe, not a file"},
       {"bark-tile " + Quoted(picture.path()) + out, test::PictureNotAFile(picture.path(), "a named pipe")},
       {"bark-tile " + Quoted(dir.File("photo.jpg")) + out,
        test::PictureNotAFile(dir.File("photo.jpg"), "a folder")},

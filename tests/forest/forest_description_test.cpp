@@ -2,10 +2,12 @@
 // a message naming its line (or the file, for what is missing).
 #include <gtest/gtest.h>
 
+#include "common/named_pipe.h"
 #include "common/scratch_dir.h"
 #include "common/whole_file.h"
 #include "forest/forest_description.h"
 #include "forest/forest_plan.h"
+#include "foundations/file_error.h"
 
 namespace vh {
 namespace {
@@ -13,6 +15,20 @@ namespace {
 const PresetLibrary& Presets() {
   static const PresetLibrary library(VH_SOURCE_DIR "/presets");
   return library;
+}
+
+TEST(ForestDescription, AFileThatIsNotAFileIsRefusedNamingIt) {
+  test::ScratchDir dir;
+  const test::NamedPipe pipe(dir.File("forest.txt"));
+  try {
+    ReadForestDescription(pipe.path());
+    FAIL() << "no error";
+  } catch (const FileError& error) {
+    std::string expected = "cannot read the forest description '";
+    expected.append(pipe.path()).append("': it is a named pipe, not a file");
+    EXPECT_EQ(std::string(error.what()), expected);
+  }
+  EXPECT_FALSE(pipe.ReleasedAReader());
 }
 
 TEST(ForestDescription, ReadsEveryKey) {

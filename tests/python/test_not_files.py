@@ -23,13 +23,15 @@ TEXTURED_LEAVES = ("d = vh.Document(); d['leafTextureFile'] = {picture}; d['leaf
                    "vh.grow(d).export(out)")
 
 
-# Documents name the file in quotes; pictures' messages start with its name.
+# Documents and forests name the file in quotes; pictures' messages start with its name.
 DOCUMENT = "'{name}' is {kind}, not a file"
 PICTURE = "{name}: it is {kind}, not a file"
+FOREST = "cannot read the forest description '{name}': it is {kind}, not a file"
 
 
 @pytest.mark.parametrize("call, refused, kind, said", [
     ("vh.Document.load(pipe)", "pipe", "a named pipe", DOCUMENT),
+    ("vh.forest(pipe, out)", "pipe", "a named pipe", FOREST),
     ("vh.bark_tile(pipe, out)", "pipe", "a named pipe", PICTURE),
     ("vh.bark_tile(folder, out)", "folder", "a folder", PICTURE),
     ("vh.bark_tile('/dev/zero', out)", "/dev/zero", "a character device", PICTURE),

@@ -90,9 +90,10 @@ def _description(description):
     """(text, name for messages, folder of relative documents) of a forest
     description given as a file name or as its text."""
     description = os.fspath(description)
-    if "\n" not in description and os.path.isfile(description):
-        with open(description, encoding="utf-8") as file:
-            text = file.read()
+    if "\n" not in description and os.path.exists(description):
+        # Read by the core, which refuses what is not a regular file (a
+        # named pipe would keep open() waiting) with an OSError naming it.
+        text = _verdanthollow._read_forest_description(description)
         return text, description, os.path.join(os.path.dirname(os.path.abspath(description)), "")
     return description, "<forest description>", os.path.join(os.getcwd(), "")
 
