@@ -10,7 +10,6 @@
 // The viewer draws one leaf and one bark picture at a time: the first
 // species' pictures dress every tree, so a picture of one species shows
 // the forest as engines do.
-#include <GL/gl.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -21,11 +20,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/drawn_picture.h"
 #include "fileio/export_common.h"
 #include "fileio/presets.h"
 #include "forest/forest_plan.h"
 #include "view/draw_list_cache.h"
-#include "view/ground_plane.h"
 #include "view/headless_gl.h"
 #include "view/texture_upload.h"
 #include "view/viewer.h"
@@ -115,18 +114,8 @@ int main(int argc, char** argv) {
       vh::UploadTexture(vh::kLeafTextureObject, dress.pictures.leaf, vh::MinFilter::kLinearMipmapLinear);
     if (!dress.pictures.bark.Empty())
       vh::UploadTexture(vh::kBarkTextureObject, dress.pictures.bark, vh::MinFilter::kNearestMipmapNearest);
-    std::unique_ptr<vh::MeshObject> plane = vh::BuildGroundPlane();
     vh::Camera camera = FrameForest(plan.description, width, height);
-    vh::FrameContents contents;
-    contents.tree = &forest;
-    contents.groundPlane = plane.get();
-    contents.showPlane = true;
-    vh::RenderFrame(camera, contents, lists);
-    glFinish();
-    QImage picture(width, height, QImage::Format_RGBA8888);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, picture.bits());
-    if (!picture.mirrored(false, true).convertToFormat(QImage::Format_RGB32).save(argv[2]))
+    if (!vh::tools::DrawnPicture(forest, camera, lists).save(argv[2]))
       throw std::runtime_error(std::string("cannot write '") + argv[2] + "'");
     std::fprintf(stderr, "%zu trees of %zu variants, %llu vertices\n", plan.instances.size(), grown.size(),
                  static_cast<unsigned long long>(forest.VertexCount()));

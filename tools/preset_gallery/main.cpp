@@ -6,7 +6,6 @@
 //   preset_gallery OUT.png [--columns N] [--tile WxH] [--folder DIR] [NAME|DOC.vhm ...]
 //
 // Without names it draws every preset of the installed library.
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -20,12 +19,12 @@
 #include <QImage>
 #include <QPainter>
 
+#include "common/drawn_picture.h"
 #include "fileio/document.h"
 #include "fileio/presets.h"
 #include "imaging/picture_io.h"
 #include "tree/tree.h"
 #include "view/draw_list_cache.h"
-#include "view/ground_plane.h"
 #include "view/headless_gl.h"
 #include "view/texture_upload.h"
 #include "view/viewer.h"
@@ -116,20 +115,11 @@ QImage DrawTree(vh::HeadlessGl& gl, vh::DrawListCache& lists, const vh::TreePara
   vh::Tree tree = vh::Generate(params);
   gl.BindFramebuffer(width, height);
   UploadPictures(params);
-  std::unique_ptr<vh::MeshObject> plane = vh::BuildGroundPlane();
   vh::Camera camera = FrameTree(tree, width, height);
-  vh::FrameContents contents;
-  contents.tree = &tree;
-  contents.groundPlane = plane.get();
-  contents.showPlane = true;
-  vh::RenderFrame(camera, contents, lists);
-  glFinish();
-  QImage picture(width, height, QImage::Format_RGBA8888);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, picture.bits());
+  const QImage picture = vh::tools::DrawnPicture(tree, camera, lists);
   std::fprintf(stderr, "  vertices %llu leaves %d\n", static_cast<unsigned long long>(tree.VertexCount()),
                tree.leafCount);
-  return picture.mirrored(false, true).convertToFormat(QImage::Format_RGB32);
+  return picture;
 }
 
 }  // namespace
