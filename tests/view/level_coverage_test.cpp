@@ -199,7 +199,7 @@ TEST_F(LevelCoverage, BillboardFileShowsWhatTheProgramShows) {
   ExportGLB(SingleMeshScene(tree), dir.File("tree.glb"));
   const BillboardFileNames names = BillboardExportNames(dir.File("cloud.glb"), ExportFormat::kGLB);
   ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency, names, ExportFormat::kGLB,
-                       ExportOrigin(tree));
+                       EngineOrigin(tree));
   const auto treeFile = MeshOfFile(test::LoadGltf(dir.File("tree.glb")));
   const tinygltf::Model cloudModel = test::LoadGltf(names.geometry);
   const auto cloudFile = MeshOfFile(cloudModel);
