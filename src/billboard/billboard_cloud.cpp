@@ -15,21 +15,6 @@ namespace vh {
 
 namespace {
 
-void CheckRange(const char* name, int value, int low, int high) {
-  if (value < low || value > high) {
-    throw std::runtime_error(std::string("Billboard cloud: ") + name + " " + std::to_string(value) +
-                             " is outside " + std::to_string(low) + ".." + std::to_string(high));
-  }
-}
-
-void CheckSettings(const BillboardSettings& settings) {
-  CheckRange("precision", settings.precision, 1, 500);
-  CheckRange("billboard count", settings.billboardCount, 1, 100);
-  CheckRange("mode", static_cast<int>(settings.mode), 0, 1);
-  CheckRange("texture quality", settings.textureQuality, 1, 15);
-  CheckRange("texture resolution", settings.textureResolution, 5, 12);
-}
-
 // Switches strip drawing off for the run (clusters are drawn as loose
 // triangles) and, however the run ends, gives the tree back as it was:
 // every triangle visible, the strip flags as found, every drawing rebuilt.
@@ -86,7 +71,7 @@ std::size_t BestCandidate(const std::vector<float>& scores) {
 BillboardCloud CreateBillboardCloud(MeshObject& tree, const BillboardSettings& settings,
                                     BillboardPicker& picker, const BillboardRenderer& render,
                                     const BillboardProgress& progress) {
-  CheckSettings(settings);
+  CheckBillboardSettings(settings);
   TriangleCoverage coverage(tree);
   auto cloud = std::make_unique<MeshObject>();
   const std::uint64_t total = coverage.Total();

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "billboard/billboard_settings.h"
 #include "billboard/candidate_picker.h"
 #include "foundations/image.h"
 #include "foundations/vector3.h"
@@ -19,22 +20,6 @@
 namespace vh {
 
 class MeshObject;
-
-// "Geometry vs Billboards": the index of the chosen item.
-enum class BillboardMode : int {
-  kGeometryForBranches = 0,  // "Geometry for branches, billboards for leaves"
-  kBillboardsForAll = 1,     // "Billboards for branches and leaves"
-};
-
-// The six inputs of the "Level of detail" page, with the controls' defaults.
-struct BillboardSettings {
-  int precision = 50;           // 1..500: candidate planes tried per billboard
-  int billboardCount = 10;      // 1..100: cluster distance threshold 100 / count
-  bool favourVertical = false;  // weight candidate planes by how vertical they are
-  BillboardMode mode = BillboardMode::kGeometryForBranches;
-  int textureQuality = 7;      // 1..15: quality x 0.17 pixels per tree unit
-  int textureResolution = 11;  // 5..12: output textures are 2^resolution square
-};
 
 // Draws the picture of one billboard and returns it: side x side RGB (or
 // RGBA; only red, green and blue are used), top row first, the key colour

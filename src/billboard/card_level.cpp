@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "billboard/atlas.h"
+#include "billboard/billboard_settings.h"
 
 namespace vh {
 namespace {
@@ -335,9 +336,11 @@ std::vector<MeshObject> SubmeshesWithin(const MeshObject& tree,
 CardLevel BuildCardLevel(const CardLayout& layout, int textureResolution, const MeshObject& tree,
                          const LodRendererFactory& renderer, const std::shared_ptr<Submesh>& keptTrunk,
                          const CardProgress& progress) {
-  if (textureResolution < 5 || textureResolution > 12)
-    throw std::runtime_error("Card texture resolution " + std::to_string(textureResolution) +
-                             " is outside 5..12");
+  const IntRange resolutions = FieldOf(BillboardSetting::kTextureResolution).accepted;
+  if (!resolutions.Contains(textureResolution))
+    throw std::runtime_error("Card texture resolution " + std::to_string(textureResolution) + " is outside " +
+                             std::to_string(resolutions.minimum) + ".." +
+                             std::to_string(resolutions.maximum));
   CardLevel level;
   level.mesh = std::make_unique<MeshObject>();
   float crownRadius = 1e-6f;

@@ -132,9 +132,11 @@ void CheckLodChainOptions(const LodChainOptions& options) {
     throw std::invalid_argument(
         "the shares of the reduced levels must satisfy 0 < second <= first <= 1, not " +
         std::to_string(options.firstShare) + " and " + std::to_string(options.secondShare));
-  if (options.textureResolution < 5 || options.textureResolution > 12)
-    throw std::invalid_argument("the cards' texture resolution must be 5..12, not " +
-                                std::to_string(options.textureResolution));
+  const IntRange resolutions = FieldOf(BillboardSetting::kTextureResolution).accepted;
+  if (!resolutions.Contains(options.textureResolution))
+    throw std::invalid_argument(
+        "the cards' texture resolution must be " + std::to_string(resolutions.minimum) + ".." +
+        std::to_string(resolutions.maximum) + ", not " + std::to_string(options.textureResolution));
 }
 
 LodChain BuildGeometryLevels(const MeshObject& tree, const LodChainOptions& options) {

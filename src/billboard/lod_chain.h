@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "billboard/billboard_cloud.h"
+#include "billboard/billboard_settings.h"
 #include "billboard/lod_pictures.h"
 #include "fileio/export_formats.h"
 #include "fileio/export_scene.h"
@@ -28,7 +29,7 @@ struct LodChainOptions {
   double firstShare = 0.40;
   double secondShare = 0.15;
   // The cards' atlas is 2^textureResolution pixels square (5..12).
-  int textureResolution = 11;
+  int textureResolution = BillboardSettings{}.textureResolution;
 };
 
 struct LodLevel {

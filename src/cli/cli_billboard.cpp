@@ -2,12 +2,14 @@
 // pictures drawn in an OpenGL context without a display, and write it as
 // "Export billboard..." does (geometry plus <name>Texture.bmp and
 // <name>Transparency.bmp, or one glTF with the atlas inside).
+#include <array>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
 
 #include "billboard/billboard_cloud.h"
 #include "billboard/billboard_files.h"
+#include "billboard/billboard_settings.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/headless_billboards.h"
@@ -24,14 +26,18 @@ int RunBillboard(const Arguments& args) {
   ArgumentParser parser;
   parser.Text("-o", &output, "a file name", {"--output"});
   source.AddOptions(parser);
-  parser.Integer("--count", 1, 100, [&](long long v) { settings.billboardCount = static_cast<int>(v); });
-  parser.Integer("--precision", 1, 500, [&](long long v) { settings.precision = static_cast<int>(v); });
-  parser.Integer("--mode", 0, 1, [&](long long v) { settings.mode = static_cast<BillboardMode>(v); });
-  parser.Flag("--favour-vertical", &settings.favourVertical);
-  parser.Integer("--quality", 1, 15, [&](long long v) { settings.textureQuality = static_cast<int>(v); });
-  parser.Integer("--resolution", 5, 12,
-                 [&](long long v) { settings.textureResolution = static_cast<int>(v); });
+  // The cloud's settings as options, a flag for a setting that is on or off.
+  std::array<bool, kBillboardSettingCount> flagged{};
+  for (const BillboardSettingField& field : BillboardSettingFields()) {
+    if (field.kind == BillboardSettingKind::kFlag)
+      parser.Flag(field.option, &flagged[static_cast<std::size_t>(field.setting)]);
+    else
+      parser.Integer(field.option, field.accepted.minimum, field.accepted.maximum,
+                     [&settings, &field](long long v) { field.Set(settings, static_cast<int>(v)); });
+  }
   source.TakeDocument(parser.Parse(args));
+  for (const BillboardSettingField& field : BillboardSettingFields())
+    if (flagged[static_cast<std::size_t>(field.setting)]) field.Set(settings, 1);
   if (output.empty()) throw std::invalid_argument("no output file given (-o OUT)");
   const std::optional<ExportFormat> format = ExportFormatOfExtension(output);
   if (!format)

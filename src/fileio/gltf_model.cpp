@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "fileio/export_common.h"
+#include "fileio/gltf_buffer_views.h"
 #include "fileio/gltf_export.h"
 
 namespace vh {
@@ -167,43 +168,20 @@ class GltfModelBuilder {
     return static_cast<int>(m_model.meshes.size() - 1);
   }
 
-  // A view of `bytes` bytes placed in the buffer at `offset`.
-  int AddView(std::size_t bytes, int target, std::size_t& offset) {
-    tinygltf::BufferView view;
-    view.buffer = 0;
-    // Every piece starts at a multiple of 4, the alignment glTF asks of
-    // accessors.
-    view.byteOffset = offset = m_asset.m_binarySize;
-    m_asset.m_binarySize = (offset + bytes + 3) / 4 * 4;
-    view.byteLength = bytes;
-    view.target = target;
-    m_model.bufferViews.push_back(view);
-    return static_cast<int>(m_model.bufferViews.size() - 1);
-  }
-
-  int AddAccessor(int view, int componentType, int type, std::size_t count) {
-    tinygltf::Accessor accessor;
-    accessor.bufferView = view;
-    accessor.componentType = componentType;
-    accessor.type = type;
-    accessor.count = count;
-    m_model.accessors.push_back(std::move(accessor));
-    return static_cast<int>(m_model.accessors.size() - 1);
-  }
-
   // `count` floating-point vectors of `type`, placed at `offset`.
   int AddAttribute(std::size_t count, int type, std::size_t& offset) {
     const std::size_t components = type == TINYGLTF_TYPE_VEC2 ? 2 : 3;
-    const int view = AddView(count * components * sizeof(float), TINYGLTF_TARGET_ARRAY_BUFFER, offset);
-    return AddAccessor(view, TINYGLTF_COMPONENT_TYPE_FLOAT, type, count);
+    const int view = AddView(m_model, m_asset.m_binarySize, count * components * sizeof(float),
+                             TINYGLTF_TARGET_ARRAY_BUFFER, offset);
+    return AddAccessor(m_model, view, 0, TINYGLTF_COMPONENT_TYPE_FLOAT, type, count);
   }
 
   int AddIndices(GltfPrimitive& primitive) {
     const std::size_t count = primitive.indexCount;
     const bool wide = primitive.WideIndices();
-    const int view =
-        AddView(count * (wide ? 4 : 2), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER, primitive.at.indices);
-    return AddAccessor(view,
+    const int view = AddView(m_model, m_asset.m_binarySize, count * (wide ? 4 : 2),
+                             TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER, primitive.at.indices);
+    return AddAccessor(m_model, view, 0,
                        wide ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT : TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
                        TINYGLTF_TYPE_SCALAR, count);
   }
@@ -289,7 +267,7 @@ class GltfModelBuilder {
     image.mimeType = encoded.mimeType;
     if (m_placement == PicturePlacement::kInBuffer) {
       std::size_t offset = 0;
-      image.bufferView = AddView(encoded.bytes.size(), 0, offset);
+      image.bufferView = AddView(m_model, m_asset.m_binarySize, encoded.bytes.size(), 0, offset);
       m_asset.m_picturesInBuffer.emplace_back(offset, &encoded);
     } else {
       const std::string fileName =

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "fileio/gltf_buffer_views.h"
 #include "fileio/gltf_chunks.h"
 #include "wind/wind_binding.h"
 
@@ -35,32 +36,6 @@ WindSettings Blowing(WindSettings settings) {
 // Rounded to nearest; the values are 0..1 already, the clamp guards.
 std::uint16_t Unorm16(float value) {
   return static_cast<std::uint16_t>(std::clamp(value, 0.0f, 1.0f) * 65535.0f + 0.5f);
-}
-
-// A view of `bytes` bytes at the end of the buffer, at a multiple of 4.
-int AddView(tinygltf::Model& model, std::size_t& binarySize, std::size_t bytes, int target,
-            std::size_t& offset) {
-  tinygltf::BufferView view;
-  view.buffer = 0;
-  view.byteOffset = offset = binarySize;
-  binarySize = (offset + bytes + 3) / 4 * 4;
-  view.byteLength = bytes;
-  view.target = target;
-  model.bufferViews.push_back(view);
-  return static_cast<int>(model.bufferViews.size() - 1);
-}
-
-int AddAccessor(tinygltf::Model& model, int view, std::size_t byteOffset, int componentType, int type,
-                std::size_t count, bool normalized = false) {
-  tinygltf::Accessor accessor;
-  accessor.bufferView = view;
-  accessor.byteOffset = byteOffset;
-  accessor.componentType = componentType;
-  accessor.type = type;
-  accessor.count = count;
-  accessor.normalized = normalized;
-  model.accessors.push_back(std::move(accessor));
-  return static_cast<int>(model.accessors.size() - 1);
 }
 
 // A vertex attribute of `count` elements of `elementBytes` bytes each.

@@ -4,6 +4,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "bindings.h"
 #include "fileio/document.h"
@@ -48,6 +49,14 @@ std::string Repr(const Document& document) {
          " levels, seed " + std::to_string(document.params.seed) + ">";
 }
 
+// The smallest and largest value of the integer parameter `name`, by `range`.
+auto LimitsOf(IntRange (*range)(const std::string&)) {
+  return [range](const std::string& name) {
+    const IntRange limits = range(name);
+    return std::make_pair(limits.minimum, limits.maximum);
+  };
+}
+
 }  // namespace
 
 void BindDocument(py::module_& m) {
@@ -63,13 +72,8 @@ void BindDocument(py::module_& m) {
              SetLevelParameter(l.Record(), name, ToValue(value));
            })
       .def_static("keys", &LevelParameterNames, "The names of a level's parameters, in document order.")
-      .def_static(
-          "limits",
-          [](const std::string& name) {
-            const IntRange range = LevelParameterRange(name);
-            return std::make_pair(range.minimum, range.maximum);
-          },
-          "name"_a, "The smallest and largest value an integer parameter of a level accepts.")
+      .def_static("limits", LimitsOf(&LevelParameterRange), "name"_a,
+                  "The smallest and largest value an integer parameter of a level accepts.")
       .def("__repr__",
            [](const Level& l) { return "<verdanthollow.Level " + std::to_string(l.number) + ">"; });
 
@@ -102,13 +106,8 @@ void BindDocument(py::module_& m) {
                              const py::handle& value) { SetParameter(d.params, name, ToValue(value)); })
       .def_static("keys", &GlobalParameterNames,
                   "The names of the tree's global parameters, in document order.")
-      .def_static(
-          "limits",
-          [](const std::string& name) {
-            const IntRange range = GlobalParameterRange(name);
-            return std::make_pair(range.minimum, range.maximum);
-          },
-          "name"_a, "The smallest and largest value a global integer parameter accepts.")
+      .def_static("limits", LimitsOf(&GlobalParameterRange), "name"_a,
+                  "The smallest and largest value a global integer parameter accepts.")
       .def("level", &LevelOf, "number"_a, "The parameters of level `number`: 1 is the trunk, up to 11.")
       .def_property_readonly(
           "level_count", [](const Document& d) { return d.params.lastParentLevel + 2; },

@@ -1,10 +1,13 @@
 #include <pybind11/stl.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "bark.h"
+#include "billboard/billboard_settings.h"
 #include "bindings.h"
 #include "exports.h"
 #include "fileio/presets.h"
@@ -17,6 +20,26 @@ namespace py = pybind11;
 using namespace pybind11::literals;
 
 namespace vh::python {
+namespace {
+
+// The keyword of a billboard setting with its default.
+py::arg_v SettingArgument(BillboardSetting setting) {
+  const BillboardSettingField& field = FieldOf(setting);
+  if (field.kind == BillboardSettingKind::kFlag) return py::arg_v(field.keyword, field.Initial() != 0);
+  return py::arg_v(field.keyword, field.Initial());
+}
+
+// A property that views `rows()` rows of `columns` values of `array` as a
+// read-only numpy array.
+template <class Value>
+auto ArrayOf(std::vector<Value> MeshArrays::*array, std::uint64_t (MeshArrays::*rows)() const,
+             std::size_t columns) {
+  return [array, rows, columns](const std::shared_ptr<MeshArrays>& a) {
+    return View<Value>(a, ((*a).*array).data(), ((*a).*rows)(), columns);
+  };
+}
+
+}  // namespace
 
 void BindTree(py::module_& m) {
   py::class_<Cancellation, std::shared_ptr<Cancellation>>(
@@ -28,30 +51,14 @@ void BindTree(py::module_& m) {
 
   py::class_<MeshArrays, std::shared_ptr<MeshArrays>>(
       m, "Mesh", "A tree's geometry as read-only numpy arrays that share this object's memory.")
-      .def_property_readonly(
-          "positions",
-          [](const std::shared_ptr<MeshArrays>& a) {
-            return View<float>(a, a->positions.data(), a->VertexCount(), 3);
-          },
-          "(N, 3) float32 positions in scene units (y up).")
-      .def_property_readonly(
-          "normals",
-          [](const std::shared_ptr<MeshArrays>& a) {
-            return View<float>(a, a->normals.data(), a->VertexCount(), 3);
-          },
-          "(N, 3) float32 normals.")
-      .def_property_readonly(
-          "uvs",
-          [](const std::shared_ptr<MeshArrays>& a) {
-            return View<float>(a, a->texCoords.data(), a->VertexCount(), 2);
-          },
-          "(N, 2) float32 texture coordinates (u, v).")
-      .def_property_readonly(
-          "indices",
-          [](const std::shared_ptr<MeshArrays>& a) {
-            return View<std::uint32_t>(a, a->indices.data(), a->TriangleCount(), 3);
-          },
-          "(M, 3) uint32 vertex indices per triangle, clockwise seen from outside.")
+      .def_property_readonly("positions", ArrayOf(&MeshArrays::positions, &MeshArrays::VertexCount, 3),
+                             "(N, 3) float32 positions in scene units (y up).")
+      .def_property_readonly("normals", ArrayOf(&MeshArrays::normals, &MeshArrays::VertexCount, 3),
+                             "(N, 3) float32 normals.")
+      .def_property_readonly("uvs", ArrayOf(&MeshArrays::texCoords, &MeshArrays::VertexCount, 2),
+                             "(N, 2) float32 texture coordinates (u, v).")
+      .def_property_readonly("indices", ArrayOf(&MeshArrays::indices, &MeshArrays::TriangleCount, 3),
+                             "(M, 3) uint32 vertex indices per triangle, clockwise seen from outside.")
       .def_property_readonly(
           "groups",
           [](const MeshArrays& a) {
@@ -99,19 +106,19 @@ void BindTree(py::module_& m) {
           "billboard",
           [](GrownTree& t, const std::string& path, int count, int precision, int mode, bool favourVertical,
              int quality, int resolution) {
-            BillboardSettings settings;
-            settings.billboardCount = count;
-            settings.precision = precision;
             if (mode != 0 && mode != 1)
               throw py::value_error("mode is 0 (branches stay geometry) or 1, not " + std::to_string(mode));
-            settings.mode = static_cast<BillboardMode>(mode);
-            settings.favourVertical = favourVertical;
-            settings.textureQuality = quality;
-            settings.textureResolution = resolution;
+            // In the order of the settings' table, as the keywords are.
+            const int values[] = {count, precision, mode, favourVertical ? 1 : 0, quality, resolution};
+            BillboardSettings settings;
+            for (const BillboardSettingField& field : BillboardSettingFields())
+              field.Set(settings, values[static_cast<std::size_t>(field.setting)]);
             return Billboard(t, path, settings);
           },
-          "path"_a, "count"_a = 10, "precision"_a = 50, "mode"_a = 0, "favour_vertical"_a = false,
-          "quality"_a = 7, "resolution"_a = 11,
+          "path"_a, SettingArgument(BillboardSetting::kCount), SettingArgument(BillboardSetting::kPrecision),
+          SettingArgument(BillboardSetting::kMode), SettingArgument(BillboardSetting::kFavourVertical),
+          SettingArgument(BillboardSetting::kTextureQuality),
+          SettingArgument(BillboardSetting::kTextureResolution),
           "Builds the billboard cloud and writes it as verdanthollow-cli billboard does; returns its counts. "
           "Needs "
           "an OpenGL context without a display (EGL): RuntimeError where none can be made.")

@@ -27,6 +27,7 @@
 #include "app/widgets/labelled_slider.h"
 #include "app/widgets/message_box.h"
 #include "app/widgets/named_button.h"
+#include "billboard/billboard_settings.h"
 #include "billboard/lod_chain.h"
 #include "fileio/export_formats.h"
 #include "tree/tree.h"
@@ -43,6 +44,14 @@ std::vector<vh::ExportFormatEntry> ChainFormats() {
   return formats;
 }
 
+// A slider over the range of a billboard setting, at its default.
+QSlider* AddSettingSlider(QGridLayout* grid, int row, const char* caption, const char* name,
+                          vh::BillboardSetting setting) {
+  const vh::BillboardSettingField& field = vh::FieldOf(setting);
+  return AddLabelledSlider(grid, row, caption, name, field.accepted.minimum, field.accepted.maximum,
+                           field.Initial());
+}
+
 }  // namespace
 
 LodPage::LodPage(TreeDocument& document, ViewContext& view, QWidget* parent)
@@ -53,12 +62,13 @@ LodPage::LodPage(TreeDocument& document, ViewContext& view, QWidget* parent)
 
   auto* settings = new QWidget(this);
   auto* grid = new QGridLayout(settings);
-  m_count = AddLabelledSlider(grid, 0, "Nb of billboards :", "TrackBar18", 1, 100, 10);
-  m_precision = AddLabelledSlider(grid, 1, "Precision :", "TrackBar19", 1, 500, 50);
+  m_count = AddSettingSlider(grid, 0, "Nb of billboards :", "TrackBar18", vh::BillboardSetting::kCount);
+  m_precision = AddSettingSlider(grid, 1, "Precision :", "TrackBar19", vh::BillboardSetting::kPrecision);
   layout->addWidget(settings);
 
   m_favourVertical = new QCheckBox("Favour vertical planes", this);
   m_favourVertical->setObjectName("CheckBox10");
+  m_favourVertical->setChecked(vh::FieldOf(vh::BillboardSetting::kFavourVertical).Initial() != 0);
   layout->addWidget(m_favourVertical);
 
   auto* radioGroup = new QGroupBox("Geometry vs Billboards", this);
@@ -72,7 +82,7 @@ LodPage::LodPage(TreeDocument& document, ViewContext& view, QWidget* parent)
   for (int i = 0; i < 2; ++i) {
     auto* item = new QRadioButton(items[i], radioGroup);
     item->setObjectName(QString("RadioGroup1Item%1").arg(i));
-    item->setChecked(i == 0);
+    item->setChecked(i == vh::FieldOf(vh::BillboardSetting::kMode).Initial());
     m_mode->addButton(item, i);
     radioLayout->addWidget(item);
   }
@@ -80,11 +90,13 @@ LodPage::LodPage(TreeDocument& document, ViewContext& view, QWidget* parent)
 
   auto* textures = new QWidget(this);
   auto* textureGrid = new QGridLayout(textures);
-  m_resolution = AddLabelledSlider(textureGrid, 0, "Texture Resolution :", "TrackBar20", 5, 12, 11);
+  m_resolution = AddSettingSlider(textureGrid, 0, "Texture Resolution :", "TrackBar20",
+                                  vh::BillboardSetting::kTextureResolution);
   m_resolutionValue = new QLabel(textures);
   m_resolutionValue->setObjectName("Label58");
   textureGrid->addWidget(m_resolutionValue, 0, 2);
-  m_quality = AddLabelledSlider(textureGrid, 1, "Texture Quality :", "TrackBar21", 1, 15, 7);
+  m_quality = AddSettingSlider(textureGrid, 1, "Texture Quality :", "TrackBar21",
+                               vh::BillboardSetting::kTextureQuality);
   layout->addWidget(textures);
 
   // One above the other: side by side the two captions do not fit the page.
