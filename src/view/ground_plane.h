@@ -1,5 +1,6 @@
 // The ground grid drawn under the tree. Plain geometry (no GL): it is built
-// like any other mesh object and drawn by DrawMesh.
+// like any other mesh object and drawn from the view's buffers after the
+// tree.
 #pragma once
 
 #include <memory>

@@ -66,16 +66,6 @@ void DrawMesh(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& o
   glPopAttrib();
 }
 
-bool CompileMeshLists(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options,
-                      std::chrono::steady_clock::time_point deadline) {
-  ContextGl gl;
-  for (const auto& submesh : mesh.submeshes) {
-    if (!CompileSubmeshWith(gl, *submesh, options, lists.For(submesh))) continue;
-    if (std::chrono::steady_clock::now() >= deadline && submesh != mesh.submeshes.back()) return false;
-  }
-  return true;
-}
-
 void ReleaseGoneLists(DrawListCache& lists) { DeleteLists(lists.TakeGone()); }
 
 void ReleaseAllLists(DrawListCache& lists) { DeleteLists(lists.TakeAll()); }

@@ -4,8 +4,6 @@
 // context.
 #pragma once
 
-#include <chrono>
-
 #include "tree/mesh.h"
 #include "view/draw_list_cache.h"
 #include "view/submesh_drawing.h"
@@ -19,13 +17,6 @@ namespace vh {
 // hint state it changes is restored before it returns, so callers keep their
 // own state.
 void DrawMesh(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options);
-
-// Compiles the display lists of `mesh` that are not up to date for
-// `options`, in list order, without drawing, until `deadline` passes (the
-// submesh being compiled then is finished). Returns true once none is left,
-// so that a frame after it only replays lists.
-bool CompileMeshLists(DrawListCache& lists, const MeshObject& mesh, const DrawOptions& options,
-                      std::chrono::steady_clock::time_point deadline);
 
 // Frees the display lists of submeshes that are gone.
 void ReleaseGoneLists(DrawListCache& lists);

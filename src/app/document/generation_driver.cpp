@@ -19,8 +19,10 @@ constexpr int kWorkerNiceness = 5;
 }  // namespace
 
 void DiscardTree(std::unique_ptr<vh::Tree> tree) {
-  // The view's list cache sees the submeshes go and frees their lists in
-  // its own context at the next frame.
+  // The view keeps no pointer into the tree: its buffers are copies, its
+  // worker shares the submeshes while it reads them, and the display lists
+  // of offscreen pictures are freed in the view's context once their
+  // submeshes are gone.
   if (tree == nullptr) return;
   if (tree->VertexCount() < kVerticesWorthAThread) return;
   // The thread owns the tree and nothing else; a program that exits

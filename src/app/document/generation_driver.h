@@ -43,8 +43,8 @@ struct GrownTree {
 // Frees `tree` without making anyone wait for it: a tree of millions of
 // vertices takes a good part of a second to free. A small tree is freed at
 // once, a large one on a thread of its own that touches nothing else. Any
-// thread may discard a tree: the view frees its display lists when it sees
-// the submeshes gone.
+// thread may discard a tree: the view draws from buffers of its own and
+// frees what it kept of a tree when it sees the submeshes gone.
 void DiscardTree(std::unique_ptr<vh::Tree> tree);
 
 class GenerationDriver : public QObject {

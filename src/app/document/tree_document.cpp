@@ -88,8 +88,9 @@ void TreeDocument::InstallGrownTree(GrownTree grown) {
     emit problem(grown.failure, "Error");
     return;
   }
-  // The old tree's display lists are freed at the next frame, its memory
-  // off this thread; the new tree is compiled when it is first drawn.
+  // The view lets go of the old tree's buffers when it first draws the new
+  // one, whose buffers it then fills on its worker; the old tree's memory
+  // is freed off this thread.
   auto replaced = std::make_unique<vh::Tree>(std::move(m_state.tree));
   m_state.tree = std::move(*grown.tree);
   DiscardTree(std::move(replaced));

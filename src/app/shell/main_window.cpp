@@ -62,8 +62,9 @@ MainWindow::~MainWindow() {
   // generation stops at its next branch.
   m_document->StopGrowing();
   m_keys.reset();
-  // The view's context goes first, while the meshes whose display lists it
-  // holds still exist; then the controls, while the document they show does.
+  // The view's context goes first, while the meshes whose buffers and
+  // display lists it holds still exist; then the controls, while the
+  // document they show does.
   delete m_viewport->Surface();
   delete centralWidget();
 }
