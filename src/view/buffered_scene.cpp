@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "view/swaying_drawing.h"
+#include "view/interaction_levels.h"
 
 namespace vh {
 namespace {
@@ -36,6 +36,8 @@ void BufferedScene::AttachContext(const BufferObjectFunctions& functions) { m_fu
 void BufferedScene::ReleaseGl() {
   DropTree();
   ReleaseIfAny(m_standIn);
+  ReleaseIfAny(m_swaying.buffers);
+  ReleaseIfAny(m_swayingWhole.buffers);
   ReleaseIfAny(m_plane.buffers);
   ReleaseIfAny(m_billboard.buffers);
 }
@@ -46,6 +48,8 @@ void BufferedScene::ForgetGl() {
   m_full.reset();
   m_fullComplete = false;
   m_standIn.reset();
+  m_swaying.buffers.reset();
+  m_swayingWhole.buffers.reset();
   m_tree.reset();
   m_plane.buffers.reset();
   m_billboard.buffers.reset();
@@ -61,6 +65,7 @@ void BufferedScene::DropTree() {
   m_fullSeconds.reset();
   for (auto& level : m_levels) ReleaseIfAny(level);
   m_levels.clear();
+  m_lastDrawnLevel = -1;
   ReleaseIfAny(m_full);
   m_fullComplete = false;
   m_tree.reset();
@@ -154,6 +159,33 @@ std::size_t BufferedScene::HostBytes() const {
   return bytes;
 }
 
+bool BufferedScene::WholeFits(std::uint64_t primitives, double budgetSeconds) const {
+  if (m_fullSeconds.has_value()) return *m_fullSeconds <= budgetSeconds;
+  return m_cost.Predict(primitives) <= budgetSeconds;
+}
+
+std::optional<LodReduction> BufferedScene::MovingLevel(const MeshObject& tree, bool wireframe,
+                                                       double budgetSeconds) const {
+  std::uint64_t triangles = 0;
+  for (const auto& submesh : tree.submeshes) triangles += submesh->triangles.size();
+  const std::vector<LodReduction> reductions = InteractionReductions(triangles);
+  // The levels ready count what they hold; the others what they will about.
+  const bool shown = SameTree(tree, wireframe);
+  std::vector<std::uint64_t> counts;
+  for (std::size_t i = 0; i < reductions.size(); ++i) {
+    const bool ready = shown && i < m_levels.size() && m_levels[i] && m_levels[i]->Ready();
+    counts.push_back(
+        ready ? m_levels[i]->Primitives()
+              : static_cast<std::uint64_t>(reductions[i].triangleShare * static_cast<double>(triangles)));
+  }
+  const bool fullCandidate = !shown || !m_fullSeconds.has_value() || *m_fullSeconds <= budgetSeconds;
+  const LevelChoice choice = ChooseLevel(counts, fullCandidate, triangles, m_cost, budgetSeconds);
+  if (choice.full) return std::nullopt;
+  const int level = std::max(choice.level, shown ? m_lastDrawnLevel : -1);
+  if (level < 0 || static_cast<std::size_t>(level) >= reductions.size()) return std::nullopt;
+  return reductions[static_cast<std::size_t>(level)];
+}
+
 const GpuMeshBuffers* BufferedScene::Choose(double budgetSeconds, bool& reduced) const {
   std::vector<const GpuMeshBuffers*> ready;
   for (const auto& level : m_levels)
@@ -189,6 +221,32 @@ void BufferedScene::DrawSmall(SmallMesh& cache, const MeshObject& mesh, bool wir
   cache.buffers->Draw();
 }
 
+GpuMeshBuffers& BufferedScene::Posed(PosedBuffers& posed, const SwayingTree& tree) {
+  const MeshBuffers& source = tree.Buffers();
+  if (!posed.buffers || posed.tree != tree.Id() || posed.buffers->Lost()) {
+    ReleaseIfAny(posed.buffers);
+    posed.buffers.emplace(source, m_functions);
+    posed.buffers->Upload(PacingClock::time_point::max());
+  } else if (posed.pose != tree.PoseNumber()) {
+    for (std::size_t b = 0; b < source.batches.size(); ++b)
+      for (std::size_t k = 0; k < source.batches[b].blocks.size(); ++k)
+        posed.buffers->UpdateVertices(b, k, 0, source.batches[b].blocks[k].vertices);
+  }
+  posed.tree = tree.Id();
+  posed.pose = tree.PoseNumber();
+  return *posed.buffers;
+}
+
+GpuMeshBuffers* BufferedScene::FullDetail(const FrameContents& contents) {
+  if (contents.swaying != nullptr)
+    return contents.swayingWhole != nullptr ? &Posed(m_swayingWhole, *contents.swayingWhole) : nullptr;
+  return FullReady() ? &*m_full : nullptr;
+}
+
+bool BufferedScene::RefinementReady(const FrameContents& contents) const {
+  return contents.swaying != nullptr ? contents.swayingWhole != nullptr : FullReady();
+}
+
 // The ground plane when shown, then the billboards: after the tree, as the
 // frame has always drawn them (the billboards blend over what is behind).
 void BufferedScene::DrawLastParts(const FrameContents& contents) {
@@ -202,20 +260,29 @@ BufferedScene::FrameReport BufferedScene::DrawWithinBudget(Camera& camera, const
                                                            double budgetSeconds) {
   const auto start = PacingClock::now();
   FrameReport report;
+  // Posed buffers no frame asks for any more are let go.
+  if (contents.swaying == nullptr) ReleaseIfAny(m_swaying.buffers);
+  if (contents.swayingWhole == nullptr) ReleaseIfAny(m_swayingWhole.buffers);
   if (contents.billboard == nullptr && contents.tree != nullptr)
     ShowTree(*contents.tree, contents.wireframe.tree);
   Pump(start);  // take what is ready; uploads wait for the slices between frames
   BeginFrame(camera);
   if (contents.billboard == nullptr && contents.tree != nullptr) {
     if (contents.swaying != nullptr) {
-      // The tree in the wind, posed on the processor for this frame from
-      // arrays of its own; the tree's buffers go on being prepared for the
-      // frame without wind.
-      DrawSwaying(*contents.swaying);
+      // The tree in the wind, posed on the processor; the tree's own
+      // buffers go on being prepared for the frame without wind.
+      const SwayingTree* whole = contents.swayingWhole;
+      const bool still = whole != nullptr && WholeFits(whole->Primitives(), budgetSeconds);
+      const GpuMeshBuffers& posed =
+          still ? Posed(m_swayingWhole, *whole) : Posed(m_swaying, *contents.swaying);
+      posed.Draw();
       report.drewTree = true;
       report.swaying = true;
-      report.reduced = contents.swaying->Reduced();
+      report.reduced = !still && contents.swaying->Reduced();
+      report.primitives = posed.Primitives();
     } else if (const GpuMeshBuffers* level = Choose(budgetSeconds, report.reduced)) {
+      for (std::size_t i = 0; i < m_levels.size(); ++i)
+        if (m_levels[i] && &*m_levels[i] == level) m_lastDrawnLevel = static_cast<int>(i);
       level->Draw();
       report.drewTree = true;
       report.primitives = level->Primitives();
@@ -241,7 +308,8 @@ void BufferedScene::BeginRefinement(Camera& camera) {
 }
 
 bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, double sliceSeconds) {
-  if (!FullReady()) return false;
+  GpuMeshBuffers* full = FullDetail(contents);
+  if (full == nullptr) return false;
   const auto start = PacingClock::now();
   ApplyFrameState(camera);
   const DrawCursor from = m_refinement;
@@ -251,18 +319,18 @@ bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, d
   // later one at the pace of the slice before, growing at most by half.
   if (m_sliceSize == 0) {
     m_sliceSize = m_fullSeconds.has_value() && *m_fullSeconds > 0.0
-                      ? static_cast<std::uint64_t>(static_cast<double>(m_full->Primitives()) * sliceSeconds /
+                      ? static_cast<std::uint64_t>(static_cast<double>(full->Primitives()) * sliceSeconds /
                                                    *m_fullSeconds)
                       : m_cost.Fits(sliceSeconds) / 4;
     m_sliceSize = std::max<std::uint64_t>(m_sliceSize, 1);
   }
   const std::uint64_t most = m_sliceSize;
-  m_refinement = m_full->DrawSome(m_refinement, most);
-  const bool complete = m_refinement == m_full->End();
+  m_refinement = full->DrawSome(m_refinement, most);
+  const bool complete = m_refinement == full->End();
   if (complete) DrawLastParts(contents);
   glFinish();
   // The slice's primitives: what the cursor moved over, bounded by `most`.
-  const std::uint64_t drawn = complete ? m_full->Primitives() - m_refinedPrimitives : most;
+  const std::uint64_t drawn = complete ? full->Primitives() - m_refinedPrimitives : most;
   m_refinedPrimitives += drawn;
   const double seconds = SecondsSince(start);
   m_refinementSeconds += seconds;

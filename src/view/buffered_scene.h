@@ -22,6 +22,7 @@
 #include "view/frame_pacing.h"
 #include "view/geometry_preparer.h"
 #include "view/gpu_buffers.h"
+#include "view/swaying_tree.h"
 #include "view/viewer.h"
 
 namespace vh {
@@ -37,7 +38,7 @@ class BufferedScene {
   struct FrameReport {
     bool drewTree = false;  // the tree or one of its levels (false: not ready yet, or billboard mode)
     bool reduced = false;   // a reduced level stood in for the tree (or the tree before it, coarsely)
-    bool swaying = false;   // the tree in the wind (FrameContents::swaying) was drawn
+    bool swaying = false;   // the tree in the wind (FrameContents::swaying or swayingWhole) was drawn
     std::uint64_t primitives = 0;
     double seconds = 0.0;  // to the end of the GL work
   };
@@ -72,16 +73,26 @@ class BufferedScene {
   // Draws a whole frame of `contents`: full detail when it is ready and
   // fits `budgetSeconds`, else the finest ready level that fits, and while
   // nothing of a new tree is ready, the tree before it, coarsely; while the
-  // wind blows, the tree posed in it (contents.swaying) instead. A new or
-  // changed tree starts being prepared here.
+  // wind blows, the tree posed in it instead: contents.swayingWhole when it
+  // is set and fits the budget, else contents.swaying, each uploaded again
+  // only when posed anew. A new or changed tree starts being prepared here.
   FrameReport DrawWithinBudget(Camera& camera, const FrameContents& contents, double budgetSeconds);
 
   // The full-detail frame in steps: Begin clears and draws nothing of the
-  // tree; each Slice draws what fits `sliceSeconds` and returns true when
-  // the frame is complete (the ground plane and billboards come last).
-  // Only while FullReady().
+  // tree; each Slice draws what fits `sliceSeconds` of the full tree (in
+  // the wind, of contents.swayingWhole) and returns true when the frame is
+  // complete (the ground plane and billboards come last). Only while
+  // RefinementReady(contents).
   void BeginRefinement(Camera& camera);
   bool RefineSlice(Camera& camera, const FrameContents& contents, double sliceSeconds);
+  bool RefinementReady(const FrameContents& contents) const;
+
+  // The reduction of `tree` that a frame drawn while the camera moves shows
+  // (the finest interaction level that fits `budgetSeconds`, as the
+  // frames so far have measured the renderer, and never coarser than the
+  // level the last reduced frame of it drew), or none when the whole tree
+  // fits: the tree in the wind is posed at least that finely.
+  std::optional<LodReduction> MovingLevel(const MeshObject& tree, bool wireframe, double budgetSeconds) const;
 
   // Full detail has arrived from the worker and waits for upload slices.
   bool UploadPending() const { return m_full.has_value() && !m_full->Ready() && !m_full->Lost(); }
@@ -89,7 +100,6 @@ class BufferedScene {
   // Primitive counts of the levels ready to draw, coarsest first.
   std::vector<std::uint64_t> ReadyLevels() const;
   bool Preparing() const;
-  FrameCostModel& Cost() { return m_cost; }
   // Bytes of geometry kept in this process (not counting what GL holds).
   std::size_t HostBytes() const;
 
@@ -100,6 +110,12 @@ class BufferedScene {
     std::size_t count = 0;
     std::uint64_t revisions = 0;
     bool wireframe = false;
+    std::optional<GpuMeshBuffers> buffers;
+  };
+  // The buffers of a tree posed in the wind, and the pose they hold.
+  struct PosedBuffers {
+    std::uint64_t tree = 0;  // SwayingTree::Id
+    std::uint64_t pose = 0;  // SwayingTree::PoseNumber
     std::optional<GpuMeshBuffers> buffers;
   };
   struct TreeIdentity {
@@ -115,6 +131,12 @@ class BufferedScene {
   void DrawLastParts(const FrameContents& contents);
   // The tree at the chosen level, or null when none is ready.
   const GpuMeshBuffers* Choose(double budgetSeconds, bool& reduced) const;
+  // Whether a frame of the whole tree (`primitives` of it) fits the budget.
+  bool WholeFits(std::uint64_t primitives, double budgetSeconds) const;
+  // The buffers of `tree` as posed last, uploaded (again) when they are not.
+  GpuMeshBuffers& Posed(PosedBuffers& posed, const SwayingTree& tree);
+  // What a full-detail frame draws of the tree, or null when it is not ready.
+  GpuMeshBuffers* FullDetail(const FrameContents& contents);
 
   GeometryPreparer m_preparer;
   BufferObjectFunctions m_functions;
@@ -122,11 +144,14 @@ class BufferedScene {
   bool m_treeStale = false;
   std::uint64_t m_job = 0;
   std::vector<std::optional<GpuMeshBuffers>> m_levels;  // reduced, coarsest first
+  int m_lastDrawnLevel = -1;                            // of m_levels, by a reduced frame
   std::optional<GpuMeshBuffers> m_full;
   bool m_fullComplete = false;  // every part of the full tree has arrived
   // What is drawn of the tree before while nothing of the new one is ready
   // (so that a large tree's arrival does not blank the view): small.
   std::optional<GpuMeshBuffers> m_standIn;
+  PosedBuffers m_swaying;       // FrameContents::swaying
+  PosedBuffers m_swayingWhole;  // FrameContents::swayingWhole
   SmallMesh m_plane;
   SmallMesh m_billboard;
   FrameCostModel m_cost;

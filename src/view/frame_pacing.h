@@ -19,6 +19,10 @@ namespace vh {
 
 using PacingClock = std::chrono::steady_clock;
 
+// A frame that takes longer than this makes the window feel stuck: larger
+// trees are drawn reduced while the camera moves.
+inline constexpr double kFrameBudgetSeconds = 0.040;
+
 class FrameCostModel {
  public:
   // A frame (or slice) that drew `primitives` primitives took `seconds`,

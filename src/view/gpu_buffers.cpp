@@ -90,6 +90,7 @@ void GpuMeshBuffers::Append(MeshBuffers more) {
       block.primitives = data.indices.size() / corners;
       block.vertexCount = data.vertices.size();
       block.data = std::move(data);
+      std::vector<std::uint32_t>().swap(block.data.sources);  // drawing needs no sources
       ++m_blockCount;
       if (!m_functions.Available()) {  // drawn from here
         block.uploaded = true;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "view/submesh_drawing.h"
 
@@ -21,11 +22,16 @@ std::uint8_t ColourByte(float value) {
 // the immediate-mode sends of submesh_drawing.h do, then takes a snapshot.
 class Emitter {
  public:
-  Emitter(const Submesh& submesh, BufferBlock& block, std::vector<std::uint32_t>& firstVariant)
+  // With `sources`, the vertex each new block vertex was sent from, the
+  // submesh's first numbered `firstSource`, goes there.
+  Emitter(const Submesh& submesh, BufferBlock& block, std::vector<std::uint32_t>& firstVariant,
+          std::vector<std::uint32_t>* sources, std::uint32_t firstSource)
       : m_vertices(submesh.vertices),
         m_textured(submesh.vertices.front().hasTexCoord),
         m_block(block),
-        m_firstVariant(firstVariant) {
+        m_firstVariant(firstVariant),
+        m_sources(sources),
+        m_firstSource(firstSource) {
     m_firstVariant.assign(m_vertices.size(), kUnset);
   }
 
@@ -80,6 +86,7 @@ class Emitter {
       if (other == source && Same(m_block.vertices[index], out)) return index;
     const auto index = static_cast<std::uint32_t>(m_block.vertices.size());
     m_block.vertices.push_back(out);
+    if (m_sources != nullptr) m_sources->push_back(m_firstSource + source);
     if (first == kUnset) {
       first = index;
     } else {
@@ -97,6 +104,8 @@ class Emitter {
   BufferBlock& m_block;
   std::vector<std::uint32_t>& m_firstVariant;  // per source vertex: its first block index
   std::vector<std::pair<std::uint32_t, std::uint32_t>> m_otherVariants;  // (source, block index)
+  std::vector<std::uint32_t>* m_sources;
+  std::uint32_t m_firstSource;
   std::uint8_t m_colour[4] = {255, 255, 255, 255};
   Vector2 m_texCoord;
 };
@@ -165,32 +174,27 @@ class Assembler {
   std::uint64_t m_primitives = 0;
 };
 
-// Mirrors SendSubmeshPrimitive: the same walk over the visible triangles,
-// the same sends in the same order. Returns the primitives added.
+// The vertices and primitives of a submesh as SendSubmeshPrimitive sends
+// them: the same walk, each vertex with the state its send leaves. Returns
+// the primitives added.
 std::uint64_t AppendSubmesh(const Submesh& submesh, bool wireframe, BufferBlock& block,
-                            std::vector<std::uint32_t>& scratch) {
-  Emitter emit(submesh, block, scratch);
-  Assembler assemble(
-      wireframe ? Primitive::kLineStrip : (submesh.strip ? Primitive::kTriangleStrip : Primitive::kTriangles),
-      block.indices);
-  const auto& triangles = submesh.triangles;
-  const auto send = [&](std::uint32_t index, std::uint32_t source) { assemble.Add(index, source); };
-  std::size_t visibleCount = 0;
-  for (std::size_t j = 0; j < triangles.size(); ++j) {
-    const Triangle& t = triangles[j];
-    if (!t.visible) continue;
-    ++visibleCount;
-    if (visibleCount == 1 || !submesh.strip) {
-      send(emit.Full(t.a), t.a);
-      send(emit.Full(t.b), t.b);
-      send(emit.Full(t.c), t.c);
-    } else {
-      if (visibleCount == 2) send(emit.Short(triangles[j - 1].c), triangles[j - 1].c);
-      send(emit.Short(t.c), t.c);
+                            std::vector<std::uint32_t>& scratch, std::vector<std::uint32_t>* sources,
+                            std::uint32_t firstSource) {
+  Emitter emit(submesh, block, scratch, sources, firstSource);
+  Assembler assemble(PrimitiveOf(submesh, wireframe), block.indices);
+  WalkSubmesh(submesh, wireframe, [&](VertexSend how, std::uint32_t source) {
+    switch (how) {
+      case VertexSend::kFull:
+        assemble.Add(emit.Full(source), source);
+        break;
+      case VertexSend::kShort:
+        assemble.Add(emit.Short(source), source);
+        break;
+      case VertexSend::kClosing:
+        assemble.Add(emit.Closing(source), source);
+        break;
     }
-    if (wireframe && submesh.strip) send(emit.Short(t.b), t.b);
-    if (wireframe && !submesh.strip) send(emit.Closing(t.a), t.a);
-  }
+  });
   return assemble.Primitives();
 }
 
@@ -248,9 +252,12 @@ MeshBuffers FillMeshBuffers(const MeshObject& mesh, const FillOptions& options,
   }
 
   std::vector<std::uint32_t> scratch;
+  std::uint32_t firstSource = 0;
   for (std::size_t s = 0; s < mesh.submeshes.size(); ++s) {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) break;
     const Submesh& submesh = *mesh.submeshes[s];
+    const auto first =
+        std::exchange(firstSource, firstSource + static_cast<std::uint32_t>(submesh.vertices.size()));
     if (submesh.vertices.empty()) continue;
     const std::size_t b = batchOfSubmesh[s];
     BufferBatch& batch = buffers.batches[b];
@@ -267,7 +274,9 @@ MeshBuffers FillMeshBuffers(const MeshObject& mesh, const FillOptions& options,
     remaining[b].vertices -= needed;
     remaining[b].indices -=
         std::min(remaining[b].indices, submesh.triangles.size() * (options.wireframe ? 8 : 3));
-    buffers.primitives += AppendSubmesh(submesh, options.wireframe, batch.blocks.back(), scratch);
+    BufferBlock& block = batch.blocks.back();
+    buffers.primitives += AppendSubmesh(submesh, options.wireframe, block, scratch,
+                                        options.recordSources ? &block.sources : nullptr, first);
   }
   return buffers;
 }

@@ -47,9 +47,14 @@ struct BatchState {
 struct BufferBlock {
   std::vector<BufferVertex> vertices;
   std::vector<std::uint32_t> indices;
-  // Bytes of the two arrays (their contents, not their capacity).
+  // Filled with FillOptions::recordSources only: for each vertex, the
+  // vertex it was sent from, numbered through the mesh submesh after
+  // submesh (as a WindSkin numbers them), so that a posed copy of those
+  // vertices can be written into the block.
+  std::vector<std::uint32_t> sources;
+  // Bytes of the arrays (their contents, not their capacity).
   std::size_t Bytes() const {
-    return vertices.size() * sizeof(BufferVertex) + indices.size() * sizeof(std::uint32_t);
+    return vertices.size() * sizeof(BufferVertex) + (indices.size() + sources.size()) * sizeof(std::uint32_t);
   }
 };
 
@@ -72,6 +77,7 @@ struct FillOptions {
   // A block is closed before a submesh would take it past this many
   // vertices (a single larger submesh gets a block of its own).
   std::size_t blockVertices = std::size_t{1} << 18;
+  bool recordSources = false;  // fill BufferBlock::sources
 };
 
 // Fills the buffers of `mesh`. Checks `cancel` (may be null) between

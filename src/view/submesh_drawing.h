@@ -60,14 +60,6 @@ inline bool CullsBackFaces(const Submesh& submesh) {
 
 namespace detail {
 
-// Tells a back end that records the stream (rather than drawing it) which
-// vertex of the submesh the next Vertex3 sends; the GL back ends have no
-// `Source` and never hear of it.
-template <class Gl>
-void NoteSource(Gl& gl, const Vertex& v) {
-  if constexpr (requires { gl.Source(v); }) gl.Source(v);
-}
-
 // "Full" send: the colour with its alpha, the texture coordinate whenever
 // the submesh is textured, then normal and position.
 template <class Gl>
@@ -75,61 +67,78 @@ void SendFull(Gl& gl, const Vertex& v, bool textured) {
   gl.Color4(v.colour.x, v.colour.y, v.colour.z, v.alpha);
   if (textured) gl.TexCoord2(v.texCoord.x, v.texCoord.y);
   gl.Normal3(v.normal.x, v.normal.y, v.normal.z);
-  NoteSource(gl, v);
   gl.Vertex3(v.position.x, v.position.y, v.position.z);
 }
 
 // "Short" send: the vertex's own texture coordinate if it has one, an
-// opaque colour, normal and position.
+// opaque colour, normal and position. A "closing" send, which closes a
+// wireframe triangle outline, sends the colour only when the vertex
+// carries one.
 template <class Gl>
-void SendShort(Gl& gl, const Vertex& v) {
+void SendOpaque(Gl& gl, const Vertex& v, bool closing) {
   if (v.hasTexCoord) gl.TexCoord2(v.texCoord.x, v.texCoord.y);
-  gl.Color3(v.colour.x, v.colour.y, v.colour.z);
+  if (!closing || v.hasColour) gl.Color3(v.colour.x, v.colour.y, v.colour.z);
   gl.Normal3(v.normal.x, v.normal.y, v.normal.z);
-  NoteSource(gl, v);
-  gl.Vertex3(v.position.x, v.position.y, v.position.z);
-}
-
-// "Closing" send, used to close a wireframe triangle outline: the colour
-// only when the vertex carries one.
-template <class Gl>
-void SendClosing(Gl& gl, const Vertex& v) {
-  if (v.hasTexCoord) gl.TexCoord2(v.texCoord.x, v.texCoord.y);
-  if (v.hasColour) gl.Color3(v.colour.x, v.colour.y, v.colour.z);
-  gl.Normal3(v.normal.x, v.normal.y, v.normal.z);
-  NoteSource(gl, v);
   gl.Vertex3(v.position.x, v.position.y, v.position.z);
 }
 
 }  // namespace detail
 
-// Sends the submesh's visible triangles between Begin and End. A strip
-// submesh is the first visible triangle's a, b, c, that c once more (the
-// c of the list neighbour before the second visible triangle) and then the
-// c of every following visible triangle; its triangles were built so that
-// this order is a valid strip. Wireframe draws everything as one line strip.
-template <class Gl>
-void SendSubmeshPrimitive(Gl& gl, const Submesh& submesh, bool textured, bool wireframe) {
-  const auto& vertices = submesh.vertices;
+// How a vertex of a submesh is sent (see detail::SendFull and SendOpaque):
+// the state each leaves behind differs.
+enum class VertexSend { kFull, kShort, kClosing };
+
+// The primitive a submesh is sent as: wireframe draws everything as one
+// line strip.
+inline Primitive PrimitiveOf(const Submesh& submesh, bool wireframe) {
+  return wireframe ? Primitive::kLineStrip
+                   : (submesh.strip ? Primitive::kTriangleStrip : Primitive::kTriangles);
+}
+
+// The vertex stream of the submesh's visible triangles, in order: calls
+// `send(how, vertex index)` for each vertex sent. A strip submesh is the
+// first visible triangle's a, b, c, that c once more (the c of the list
+// neighbour before the second visible triangle) and then the c of every
+// following visible triangle; its triangles were built so that this order
+// is a valid strip. Every way of drawing a submesh (display lists, the
+// view's buffers) walks it here, so that they send the same.
+template <class Send>
+void WalkSubmesh(const Submesh& submesh, bool wireframe, const Send& send) {
   const auto& triangles = submesh.triangles;
-  gl.Begin(wireframe ? Primitive::kLineStrip
-                     : (submesh.strip ? Primitive::kTriangleStrip : Primitive::kTriangles));
   std::size_t visibleCount = 0;
   for (std::size_t j = 0; j < triangles.size(); ++j) {
     const Triangle& t = triangles[j];
     if (!t.visible) continue;
     ++visibleCount;
     if (visibleCount == 1 || !submesh.strip) {
-      detail::SendFull(gl, vertices[t.a], textured);
-      detail::SendFull(gl, vertices[t.b], textured);
-      detail::SendFull(gl, vertices[t.c], textured);
+      send(VertexSend::kFull, t.a);
+      send(VertexSend::kFull, t.b);
+      send(VertexSend::kFull, t.c);
     } else {
-      if (visibleCount == 2) detail::SendShort(gl, vertices[triangles[j - 1].c]);
-      detail::SendShort(gl, vertices[t.c]);
+      if (visibleCount == 2) send(VertexSend::kShort, triangles[j - 1].c);
+      send(VertexSend::kShort, t.c);
     }
-    if (wireframe && submesh.strip) detail::SendShort(gl, vertices[t.b]);
-    if (wireframe && !submesh.strip) detail::SendClosing(gl, vertices[t.a]);
+    if (wireframe && submesh.strip) send(VertexSend::kShort, t.b);
+    if (wireframe && !submesh.strip) send(VertexSend::kClosing, t.a);
   }
+}
+
+// Sends the submesh's visible triangles between Begin and End (WalkSubmesh).
+template <class Gl>
+void SendSubmeshPrimitive(Gl& gl, const Submesh& submesh, bool textured, bool wireframe) {
+  const auto& vertices = submesh.vertices;
+  gl.Begin(PrimitiveOf(submesh, wireframe));
+  WalkSubmesh(submesh, wireframe, [&](VertexSend how, std::uint32_t index) {
+    switch (how) {
+      case VertexSend::kFull:
+        detail::SendFull(gl, vertices[index], textured);
+        break;
+      case VertexSend::kShort:
+      case VertexSend::kClosing:
+        detail::SendOpaque(gl, vertices[index], how == VertexSend::kClosing);
+        break;
+    }
+  });
   gl.End();
 }
 

@@ -1,22 +1,25 @@
-// The tree in the wind as the view draws it: the vertex stream that the
-// tree's display lists hold (the same triangles, winding, colours and
-// texture coordinates, strips unrolled into triangles), kept as a few
-// interleaved vertex arrays, one per drawing state, whose positions and
-// normals are posed in the wind on the processor for every frame
-// (WindSkin). Plain data, no GL: swaying_drawing.h draws it.
+// The tree in the wind as the view draws it: the same buffers the view
+// fills for the tree (mesh_buffers.h), whose positions and normals are
+// posed in the wind on the processor for every frame (WindSkin) and then
+// written over the uploaded ones (GpuMeshBuffers::UpdateVertices). Plain
+// data, no GL.
 //
-// A tree too large to pose at the preview's rate is posed as a reduced
-// copy (the finest of the view's interaction levels that fits,
-// interaction_levels.h), whose submeshes keep the tree's object numbers and
-// so find their joints in the tree's rig.
+// A tree too large to pose whole at the preview's rate is posed at one of
+// the view's interaction levels (interaction_levels.h): the level the view
+// draws it at while the camera moves (BufferedScene::MovingLevel), whose
+// submeshes keep the tree's object numbers and so find their joints in the
+// tree's rig. A still frame (the preview paused, a screenshot) poses the
+// whole tree.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "billboard/lod_reduction.h"
 #include "tree/mesh.h"
 #include "tree/wind_settings.h"
 #include "view/mesh_buffers.h"
@@ -26,46 +29,32 @@
 
 namespace vh {
 
-// One vertex as GL reads it from the interleaved arrays: 36 bytes, colour
-// as red, green, blue, alpha on 0..255.
-struct SwayingVertex {
-  float position[3];
-  float normal[3];
-  float texCoord[2];
-  std::uint8_t colour[4];
-};
-static_assert(sizeof(SwayingVertex) == 36,
-              "SwayingVertex must stay tightly packed for the interleaved arrays");
-
-// The vertices of one drawing state: texture (0: untextured) and culling.
-struct SwayingBatch {
-  BatchState state;
-  std::vector<SwayingVertex> vertices;
-  std::vector<std::uint32_t> indices;  // triangles, or line pairs in wireframe
-  std::vector<std::uint32_t> sources;  // per vertex: its vertex in the skin's order
-};
-
 struct SwayingOptions {
-  bool wireframe = false;  // the outlines the wireframe lists draw, as line pairs
-  // A tree of more vertices is posed as a reduced copy (a share of its
-  // triangles of this over its vertices): on a software renderer a frame of
-  // pose and draw then stays well under the preview's 33 ms.
-  std::uint64_t mostVertices = 30'000;
+  bool wireframe = false;  // posed as the outlines the wireframe buffers draw
+  // The reduction posed in the tree's place; none: the whole tree.
+  std::optional<LodReduction> level;
 };
 
 class SwayingTree {
  public:
   // Binds `tree` (a grown tree, which must outlive this and keep its
-  // vertices) in `wind` and poses it at rest.
+  // vertices) in `wind` and poses it at time 0.
   SwayingTree(const MeshObject& tree, const WindSettings& wind, const SwayingOptions& options = {});
 
   // New wind settings for the same tree: the binding stays.
   void SetWind(const WindSettings& wind);
   // Poses the tree at time `t` (seconds; the motion loops after
-  // LoopLength()) into the batches' positions and normals.
+  // LoopLength()) into the buffers' positions and normals.
   void PoseAt(double t);
 
-  const std::vector<SwayingBatch>& Batches() const { return m_batches; }
+  // The posed tree as the view draws it: exactly the buffers FillMeshBuffers
+  // makes of the posed mesh, with each vertex's position and normal posed.
+  const MeshBuffers& Buffers() const { return m_buffers; }
+  // Tells one swaying tree from another and one pose from the next: the
+  // view uploads the vertices again only when the pose changed.
+  std::uint64_t Id() const { return m_id; }
+  std::uint64_t PoseNumber() const { return m_poseNumber; }
+
   // Whether this draws the tree in its own name: the same submeshes, in
   // the same wireframe mode.
   bool Shows(const MeshObject& tree, bool wireframe) const;
@@ -73,23 +62,24 @@ class SwayingTree {
   bool Wireframe() const { return m_wireframe; }
   double LoopLength() const { return m_motion.LoopLength(); }
   double PosedAt() const { return m_pose.time; }
-  std::size_t VertexCount() const;
+  std::uint64_t VertexCount() const { return m_buffers.VertexCount(); }
+  std::uint64_t Primitives() const { return m_buffers.primitives; }
 
  private:
-  void RecordStream(const MeshObject& mesh, bool wireframe);
-
   const MeshObject& m_tree;
   std::weak_ptr<Submesh> m_first;  // the tree's first submesh, to know it again
   std::size_t m_submeshCount = 0;
   bool m_wireframe = false;
-  std::unique_ptr<MeshObject> m_reduced;  // the copy posed instead of a large tree
+  std::unique_ptr<MeshObject> m_reduced;  // the level posed instead of a large tree
   const MeshObject& m_posed;              // the tree or m_reduced
   WindRig m_rig;
   WindSkin m_skin;
   WindMotion m_motion;
   WindPose m_pose;
   std::vector<Vector3> m_positions, m_normals;
-  std::vector<SwayingBatch> m_batches;
+  MeshBuffers m_buffers;
+  std::uint64_t m_id;
+  std::uint64_t m_poseNumber = 0;
 };
 
 // The time of the preview: runs while playing, stands while paused.

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "view/mesh_drawing.h"
-#include "view/swaying_drawing.h"
 
 namespace vh {
 namespace {
@@ -99,21 +98,7 @@ void ApplyFrameState(Camera& camera) {
 void RenderFrame(Camera& camera, const FrameContents& contents, DrawListCache& lists) {
   ReleaseGoneLists(lists);
   BeginFrame(camera);
-  for (const FrameMesh& part : FrameMeshes(contents)) {
-    if (part.mesh == contents.tree && contents.swaying != nullptr) {
-      DrawSwaying(*contents.swaying);
-    } else {
-      DrawMesh(lists, *part.mesh, part.options);
-    }
-  }
-}
-
-bool CompileFrameLists(const FrameContents& contents, DrawListCache& lists,
-                       std::chrono::steady_clock::time_point deadline) {
-  for (const FrameMesh& part : FrameMeshes(contents)) {
-    if (!CompileMeshLists(lists, *part.mesh, part.options, deadline)) return false;
-  }
-  return true;
+  for (const FrameMesh& part : FrameMeshes(contents)) DrawMesh(lists, *part.mesh, part.options);
 }
 
 }  // namespace vh

@@ -4,14 +4,13 @@
 // its surface.
 #pragma once
 
-#include <chrono>
-
 #include "tree/mesh.h"
 #include "view/camera.h"
 #include "view/draw_list_cache.h"
-#include "view/swaying_tree.h"
 
 namespace vh {
+
+class SwayingTree;
 
 // Which meshes of a frame are drawn as lines. Each has its own switch: the
 // desktop program's "Wireframe" box reaches the tree, the ground plane and
@@ -29,9 +28,13 @@ struct FrameContents {
   const MeshObject* billboard = nullptr;  // non-null: billboard mode, the tree is not drawn
   bool showPlane = true;
   WireframeParts wireframe;
-  // The tree in the wind: when set, it is drawn in the tree's place (as
-  // posed last) instead of the tree's display lists.
+  // The tree in the wind, drawn from buffers in the tree's place as posed
+  // last (BufferedScene; the display lists draw the tree at rest): the
+  // tree or the level posed for every frame while the wind plays, and
+  // the whole tree posed at the moment shown while it stands still (the
+  // preview paused, a screenshot), when that is not `swaying` itself.
   const SwayingTree* swaying = nullptr;
+  const SwayingTree* swayingWhole = nullptr;
 };
 
 // The initial GL state of the view: depth test, clockwise front faces, no
@@ -57,13 +60,6 @@ void ApplyFrameState(Camera& camera);
 // lists `lists`. Frees the lists of submeshes that are gone first. Leaves
 // the model-view matrix selected.
 void RenderFrame(Camera& camera, const FrameContents& contents, DrawListCache& lists);
-
-// Compiles, without drawing, the display lists that the next RenderFrame of
-// `contents` would compile, until `deadline` passes. Returns true once none
-// is left: a frame of a large new tree can then be prepared in slices
-// between events instead of in one long frame.
-bool CompileFrameLists(const FrameContents& contents, DrawListCache& lists,
-                       std::chrono::steady_clock::time_point deadline);
 
 }  // namespace vh
 

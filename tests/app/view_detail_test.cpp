@@ -1,6 +1,7 @@
 // The view of a large tree in the real window: a reduced level first, full
 // detail once the camera rests, the full-detail frame abandoned at input,
-// a lost context and a tree replaced while its buffers are being filled.
+// a lost context, a tree replaced while its buffers are being filled, and
+// the tree in the wind.
 #include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,8 +9,12 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/document/tree_document.h"
 #include "app/viewport/tree_view.h"
+#include "app/viewport/viewport.h"
+#include "app/viewport/wind_player.h"
 #include "app_test_support.h"
+#include "view/mesh_buffers.h"
 
 namespace {
 
@@ -140,6 +145,38 @@ TEST_F(ViewDetailTest, ATreeReplacedWhileItsBuffersAreFilledGivesWayToTheNewOne)
   GrowLargeTree(161);  // replaces the tree whose buffers are being filled
   ASSERT_TRUE(WaitForFullDetail());
   EXPECT_EQ(Port().Grab(), expected) << "the new tree, not a stale piece of the one it replaced";
+}
+
+// A large tree in the wind sways at least at the level the view draws
+// while the camera moves, not at a coarser copy; paused it returns to full
+// detail, and a screenshot taken while it plays shows the whole tree posed.
+TEST_F(ViewDetailTest, TheWindSwaysAtTheMovingLevelAndStillFramesShowTheWholeTree) {
+  GrowLargeTree();
+  ASSERT_TRUE(WaitForFullDetail());
+  const QImage rest = Port().Grab();
+  const std::uint64_t whole = vh::FillMeshBuffers(Tree(), {}).primitives;
+  QTest::mouseClick(Find<QToolButton>("SpeedButton7"), Qt::LeftButton);
+  ASSERT_TRUE(WaitUntil([&] { return Port().ShowingReducedLevel(); }, 200));
+  const std::uint64_t moving = view->LastFrame().primitives;
+  ASSERT_LT(moving, whole);
+
+  State().params.wind.enabled = true;
+  window->Document().WindChanged();
+  ASSERT_TRUE(Port().Wind().Playing());
+  ASSERT_TRUE(WaitUntil([&] { return view->LastFrame().swaying; }, 10'000));
+  EXPECT_GE(view->LastFrame().primitives, moving) << "at least the level the view draws while it turns";
+  EXPECT_LT(view->LastFrame().primitives, whole) << "a large tree plays at a reduced level";
+
+  const QImage pictured = Port().Grab();
+  EXPECT_TRUE(view->LastFrame().swaying);
+  EXPECT_FALSE(view->LastFrame().reduced);
+  EXPECT_EQ(view->LastFrame().primitives, whole) << "a screenshot shows the whole tree";
+  EXPECT_NE(pictured, rest) << "posed in the wind";
+  EXPECT_TRUE(Port().Wind().Playing()) << "and the preview plays on";
+
+  window->Document().SetWindPlaying(false);
+  EXPECT_TRUE(WaitForFullDetail(60'000)) << "paused, full detail follows";
+  EXPECT_FALSE(Mark()->isVisible());
 }
 
 }  // namespace

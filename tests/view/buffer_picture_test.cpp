@@ -2,7 +2,8 @@
 // tree, a textured leafy preset and a billboard cloud, through buffer
 // objects and through client arrays, solid and as wireframe; and after the
 // context's buffers are lost, the next frames show the tree again; vertices
-// replaced in place show where they moved.
+// replaced in place show where they moved; the tree in the wind is drawn
+// through the scene's buffers as posed, a still frame of it whole.
 #include <gtest/gtest.h>
 
 #include <EGL/egl.h>
@@ -21,6 +22,7 @@
 #include "view/ground_plane.h"
 #include "view/headless_gl.h"
 #include "view/mesh_drawing.h"
+#include "view/swaying_tree.h"
 #include "view/texture_upload.h"
 #include "view/viewer.h"
 
@@ -257,6 +259,81 @@ TEST_P(BufferPicture, VerticesReplacedInPlaceDrawTheMovedMesh) {
   EXPECT_GT(Compare(still, updated).differing, kWidth * kHeight / 100) << "the mesh moved on screen";
   posed.Release();
   fresh.Release();
+}
+
+WindSettings Blowing(int strength) {
+  WindSettings wind;
+  wind.enabled = true;
+  wind.strength = strength;
+  return wind;
+}
+
+// The tree in the wind is drawn from the scene's buffers as posed last:
+// without wind it is the tree's own frame, posed it moves, and posed back
+// (its vertices written over the uploaded ones) it is the tree again.
+TEST_P(BufferPicture, TheTreeInTheWindIsDrawnAsPosedLast) {
+  const Tree tree = Generate(TreeParameters());
+  const std::vector<std::uint8_t> still = WithBuffers(Contents(tree));
+  SwayingTree swaying(tree, Blowing(0));
+  FrameContents contents = Contents(tree);
+  contents.swaying = &swaying;
+  const BufferedScene::FrameReport calm = scene->DrawWithinBudget(camera, contents, kNoBudgetLimit);
+  EXPECT_TRUE(calm.swaying);
+  EXPECT_FALSE(calm.reduced);
+  EXPECT_EQ(calm.primitives, swaying.Primitives());
+  ExpectSamePicture(still, Read());
+  swaying.SetWind(Blowing(100));
+  swaying.PoseAt(0.3 * swaying.LoopLength());
+  scene->DrawWithinBudget(camera, contents, kNoBudgetLimit);
+  EXPECT_GT(Compare(still, Read()).differing, kWidth * kHeight / 200) << "the wind moved the tree";
+  swaying.SetWind(Blowing(0));
+  scene->DrawWithinBudget(camera, contents, kNoBudgetLimit);
+  ExpectSamePicture(still, Read());
+}
+
+// A large tree sways at a reduced level while the wind plays; a still frame
+// of it (paused, or a screenshot) draws the whole tree posed at the same
+// moment, at once when the budget allows and in slices otherwise.
+TEST_P(BufferPicture, AStillFrameInTheWindDrawsTheWholeTreePosed) {
+  TreeParameters params(3);
+  for (auto& level : params.levels) level.nbChildrenMin = level.nbChildrenMax = 7;
+  const Tree tree = Generate(params);
+  WithBuffers(Contents(tree));
+  LodReduction quarter;
+  quarter.triangleShare = 0.25;
+  SwayingOptions options;
+  options.level = quarter;
+  SwayingTree level(tree, Blowing(100), options);
+  SwayingTree whole(tree, Blowing(100));
+  const double t = 0.3 * whole.LoopLength();
+  level.PoseAt(t);
+  whole.PoseAt(t);
+  FrameContents contents = Contents(tree);
+  contents.swaying = &level;
+  const BufferedScene::FrameReport playing = scene->DrawWithinBudget(camera, contents, kNoBudgetLimit);
+  EXPECT_TRUE(playing.reduced);
+  EXPECT_EQ(playing.primitives, level.Primitives());
+  EXPECT_FALSE(scene->RefinementReady(contents)) << "a playing tree is never drawn still";
+
+  contents.swayingWhole = &whole;
+  const BufferedScene::FrameReport pictured = scene->DrawWithinBudget(camera, contents, kNoBudgetLimit);
+  EXPECT_TRUE(pictured.swaying);
+  EXPECT_FALSE(pictured.reduced);
+  EXPECT_EQ(pictured.primitives, whole.Primitives());
+  EXPECT_GT(whole.Primitives(), level.Primitives());
+  const std::vector<std::uint8_t> posed = Read();
+  EXPECT_GT(Compare(posed, WithBuffers(Contents(tree))).differing, kWidth * kHeight / 200)
+      << "the whole tree is posed, not at rest";
+
+  const BufferedScene::FrameReport paused = scene->DrawWithinBudget(camera, contents, 1e-9);
+  EXPECT_TRUE(paused.reduced) << "over the budget the level stands in";
+  ASSERT_TRUE(scene->RefinementReady(contents));
+  scene->BeginRefinement(camera);
+  bool complete = false;
+  for (int slices = 0; !complete && slices < 10'000; ++slices)
+    complete = scene->RefineSlice(camera, contents, 0.002);
+  ASSERT_TRUE(complete);
+  ExpectSamePicture(posed, Read());
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, BufferPicture, ::testing::Values(true, false),

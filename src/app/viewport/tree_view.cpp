@@ -21,9 +21,6 @@
 
 namespace {
 constexpr float kOrbitRadiansPerPixel = 0.05f;
-// A frame that takes longer than this makes the window feel stuck: larger
-// trees are drawn reduced while the camera moves.
-constexpr double kFrameBudgetSeconds = 0.040;
 // How long one upload slice or one slice of the full-detail frame may hold
 // the window's thread.
 constexpr std::chrono::milliseconds kUploadSlice{15};
@@ -171,7 +168,9 @@ void TreeView::UploadSlice() {
 
 void TreeView::ScheduleRefinement() {
   const vh::RefinementSchedule& schedule = m_scene.refinement;
-  if (schedule.Now() != vh::RefinementSchedule::State::kWaiting || !m_scene.buffers.FullReady()) return;
+  if (schedule.Now() != vh::RefinementSchedule::State::kWaiting ||
+      !m_scene.buffers.RefinementReady(ContentsNow()))
+    return;
   const auto wait =
       std::chrono::duration_cast<std::chrono::milliseconds>(schedule.StartsAt() - vh::PacingClock::now());
   m_refineTimer->start(static_cast<int>(std::max<std::chrono::milliseconds::rep>(wait.count(), 0)));
@@ -183,14 +182,14 @@ void TreeView::ScheduleRefinement() {
 void TreeView::RefineSlice() {
   vh::BufferedScene& buffers = m_scene.buffers;
   vh::RefinementSchedule& schedule = m_scene.refinement;
-  if (!m_bound || !buffers.FullReady()) return;
-  if (m_document.EditsLocked()) {
-    m_refineTimer->start(kBusyContextRetryMs);
+  const vh::FrameContents contents = ContentsNow();
+  if (!m_bound || !buffers.RefinementReady(contents)) {
+    // The wind began to play meanwhile: its frames replace any still one.
+    if (contents.swaying != nullptr) schedule.Shown(true);
     return;
   }
-  // The wind began to blow meanwhile: its frames replace any still one.
-  if (ContentsNow().swaying != nullptr) {
-    schedule.Shown(true);
+  if (m_document.EditsLocked()) {
+    m_refineTimer->start(kBusyContextRetryMs);
     return;
   }
   using State = vh::RefinementSchedule::State;
@@ -211,7 +210,7 @@ void TreeView::RefineSlice() {
       m_refinementCamera = FrameCamera();
       buffers.BeginRefinement(m_refinementCamera);
     }
-    complete = buffers.RefineSlice(m_refinementCamera, ContentsNow(), kRefinementSliceSeconds);
+    complete = buffers.RefineSlice(m_refinementCamera, contents, kRefinementSliceSeconds);
     m_refinement->release();
   });
   if (complete) {
@@ -253,8 +252,12 @@ vh::FrameContents TreeView::ContentsNow() const {
   contents.wireframe = m_document.State().wireframe;
   // Wind off, or a swaying tree of another tree or mode: today's frame.
   const vh::SwayingTree* swaying = m_scene.swaying.get();
-  if (swaying != nullptr && swaying->Shows(*contents.tree, contents.wireframe.tree))
+  if (swaying != nullptr && swaying->Shows(*contents.tree, contents.wireframe.tree)) {
     contents.swaying = swaying;
+    const vh::SwayingTree* whole = m_scene.swayingWhole.get();
+    if (whole != nullptr && whole->Shows(*contents.tree, contents.wireframe.tree))
+      contents.swayingWhole = whole;
+  }
   return contents;
 }
 
@@ -269,7 +272,7 @@ void TreeView::paintGL() {
   vh::Camera frameCamera = FrameCamera();
   const vh::FrameContents contents = ContentsNow();
   const bool treeShown = contents.billboard == nullptr;
-  double budget = kFrameBudgetSeconds;
+  double budget = vh::kFrameBudgetSeconds;
   if (m_fullDetailOnly) {
     budget = 1e9;
     buffers.DrawWithinBudget(frameCamera, contents, budget);  // starts preparing a tree it has not seen
@@ -280,6 +283,7 @@ void TreeView::paintGL() {
     }
   }
   const vh::BufferedScene::FrameReport report = buffers.DrawWithinBudget(frameCamera, contents, budget);
+  m_lastFrame = report;
   // ApplyCamera renormalises the axes: keep that in the real camera.
   vh::Camera& camera = m_scene.camera;
   camera.right = frameCamera.right;
@@ -288,10 +292,12 @@ void TreeView::paintGL() {
 
   const bool full = !treeShown || (report.drewTree && !report.reduced);
   ShowReduced(!full);
-  // A tree in the wind is posed anew for every frame: full detail drawn
-  // still, once the camera rests, would stop it.
-  if (!m_fullDetailOnly) m_scene.refinement.Shown(full || report.swaying);
-  if (!full && !report.swaying) ScheduleRefinement();
+  // A tree in the wind is posed anew for every frame while it plays: full
+  // detail drawn still, once the camera rests, would stop it. Standing
+  // still, it gets full detail as the tree without wind does.
+  const bool playing = report.swaying && !m_scene.buffers.RefinementReady(contents);
+  if (!m_fullDetailOnly) m_scene.refinement.Shown(full || playing);
+  if (!full && !playing) ScheduleRefinement();
   if (buffers.UploadPending()) PiecesReady();
   emit framePainted();
 }

@@ -19,6 +19,7 @@
 #include <QImage>
 #include <QOpenGLWidget>
 
+#include "view/buffered_scene.h"
 #include "view/camera.h"
 #include "view/viewer.h"
 
@@ -61,6 +62,9 @@ class TreeView : public QOpenGLWidget {
   // The picture of the frame at full detail, however long its preparation
   // takes (the screenshot).
   QImage GrabFullDetail();
+  // What the last frame drawn on the spot showed (not the full-detail
+  // frames drawn in slices).
+  const vh::BufferedScene::FrameReport& LastFrame() const { return m_lastFrame; }
 
  signals:
   // A frame was drawn: the owner clears its redraw flag.
@@ -96,6 +100,7 @@ class TreeView : public QOpenGLWidget {
   bool m_uploading = false;       // an upload slice is queued
   bool m_fullDetailOnly = false;  // the next paint draws full detail whatever it costs
   bool m_reducedOnScreen = false;
+  vh::BufferedScene::FrameReport m_lastFrame;
   // The full-detail frame drawn off screen, its camera, and whether it is
   // complete and waits to be shown.
   std::unique_ptr<QOpenGLFramebufferObject> m_refinement;

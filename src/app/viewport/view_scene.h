@@ -28,6 +28,10 @@ struct ViewScene {
   vh::DrawListCache drawLists;        // offscreen pictures drawn in the view's context; forgotten with it
   std::unique_ptr<vh::MeshObject> groundPlane;
   bool showPlane = true;  // "Show plane"
-  // The tree in the wind while the document's wind is on (WindPlayer).
+  // The tree in the wind while the document's wind is on (WindPlayer): the
+  // tree, or for a large tree the level the view draws while the camera
+  // moves, posed for every frame; and the whole large tree posed at the
+  // moment a still frame shows (the preview paused, a screenshot).
   std::unique_ptr<vh::SwayingTree> swaying;
+  std::unique_ptr<vh::SwayingTree> swayingWhole;
 };

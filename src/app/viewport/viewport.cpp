@@ -149,7 +149,13 @@ void Viewport::ReportContextProblems() {
 QImage Viewport::Grab() {
   // The GL view draws a full-detail frame into an offscreen buffer of its
   // own size; without a context the blank surface is what the user sees.
-  if (Bound()) return m_glView->GrabFullDetail();
+  // In the wind it is the whole tree posed at this moment.
+  if (Bound()) {
+    m_wind->PoseWhole();
+    QImage picture = m_glView->GrabFullDetail();
+    m_wind->Refresh();
+    return picture;
+  }
   return m_surface->grab().toImage();
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/document/tree_document.h"
+#include "view/frame_pacing.h"
 
 WindPlayer::WindPlayer(TreeDocument& document, ViewScene& scene, std::function<void()> redraw,
                        QObject* parent)
@@ -31,12 +32,16 @@ void WindPlayer::Refresh() {
   } else if (!had || !m_scene.swaying->Shows(tree, wireframe)) {
     vh::SwayingOptions options;
     options.wireframe = wireframe;
+    options.level = m_scene.buffers.MovingLevel(tree, wireframe, vh::kFrameBudgetSeconds);
     m_scene.swaying = std::make_unique<vh::SwayingTree>(tree, wind, options);
+    m_scene.swayingWhole.reset();
     m_wind = wind;
   } else if (!(wind == m_wind)) {
     m_scene.swaying->SetWind(wind);
+    if (m_scene.swayingWhole != nullptr) m_scene.swayingWhole->SetWind(wind);
     m_wind = wind;
   }
+  KeepWhole(sways && !m_document.WindPlaying());
   const auto now = vh::WindClock::Clock::now();
   if (sways && m_document.WindPlaying()) {
     m_clock.Play(now);
@@ -55,15 +60,37 @@ void WindPlayer::ShowAt(double seconds) {
   Refresh();
 }
 
+void WindPlayer::KeepWhole(bool keep) {
+  vh::SwayingTree* swaying = m_scene.swaying.get();
+  if (!keep || swaying == nullptr || !swaying->Reduced()) {
+    m_scene.swayingWhole.reset();
+    return;
+  }
+  if (m_scene.swayingWhole != nullptr) return;
+  vh::SwayingOptions options;
+  options.wireframe = swaying->Wireframe();
+  m_scene.swayingWhole = std::make_unique<vh::SwayingTree>(m_document.CurrentTree(), m_wind, options);
+}
+
+void WindPlayer::PoseWhole() {
+  if (m_scene.swaying == nullptr) return;
+  KeepWhole(true);
+  PoseNow();
+}
+
 void WindPlayer::PoseNow() {
   // The motion repeats after its loop: posing within it keeps the time's
   // precision however long the preview plays.
   const double seconds = m_clock.SecondsAt(vh::WindClock::Clock::now());
-  m_scene.swaying->PoseAt(std::fmod(seconds, m_scene.swaying->LoopLength()));
+  const double t = std::fmod(seconds, m_scene.swaying->LoopLength());
+  // A tree already posed there (by SetWind, say) is not posed again.
+  for (vh::SwayingTree* tree : {m_scene.swaying.get(), m_scene.swayingWhole.get()})
+    if (tree != nullptr && tree->PosedAt() != t) tree->PoseAt(t);
 }
 
 void WindPlayer::Tick() {
   if (m_scene.swaying == nullptr) return;
+  m_scene.swayingWhole.reset();  // a screenshot's, while the wind plays
   PoseNow();
   m_redraw();
 }

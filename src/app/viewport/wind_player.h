@@ -2,8 +2,10 @@
 // billboard cloud stands in for the tree) it keeps the tree posed in the
 // wind in the view's scene and, while playing, poses it anew about 30
 // times a second and asks for a frame. The tree is never regrown for it.
-// "Pause" stops the timer and keeps the pose; wind off drops the swaying
-// tree, and the view draws exactly the frame it draws without wind.
+// A large tree sways at the level the view draws while the camera moves;
+// "Pause" stops the timer and keeps the pose, and the whole tree, posed
+// there, then follows in full detail. Wind off drops the swaying trees,
+// and the view draws exactly the frame it draws without wind.
 #pragma once
 
 #include <functional>
@@ -30,6 +32,9 @@ class WindPlayer : public QObject {
   // it then; the clock is paused there (tests and pictures).
   void ShowAt(double seconds);
   bool Playing() const { return m_timer.isActive(); }
+  // Poses the whole tree at the moment shown, for a still frame of it (a
+  // screenshot) while the preview plays; the next Refresh lets it go.
+  void PoseWhole();
 
  public slots:
   // Follows the document: builds, drops or re-winds the swaying tree and
@@ -39,6 +44,8 @@ class WindPlayer : public QObject {
  private:
   void Tick();
   void PoseNow();
+  // Keeps the whole tree posed beside a swaying level, or drops it.
+  void KeepWhole(bool keep);
 
   TreeDocument& m_document;
   ViewScene& m_scene;
