@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets and runs each one briefly on its seed corpus.
-# A crash, hang or sanitizer report fails the run.
+# A crash, hang or sanitizer report fails the run (UndefinedBehaviorSanitizer
+# would otherwise print its report and carry on).
 set -euo pipefail
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 cd "$(dirname "$0")/.."
 seconds="${VH_FUZZ_SECONDS:-20}"
 cmake --preset fuzz

@@ -13,6 +13,7 @@
 #include "fileio/export_common.h"
 #include "fileio/gltf_buffer_views.h"
 #include "fileio/gltf_export.h"
+#include "fileio/utf8.h"
 
 namespace vh {
 namespace {
@@ -33,6 +34,27 @@ tinygltf::Value NumberArray(const std::vector<double>& values) {
   tinygltf::Value::Array array;
   for (double value : values) array.emplace_back(value);
   return tinygltf::Value(std::move(array));
+}
+
+// JSON strings are UTF-8, and the JSON writer stops the export at any
+// other byte: names from a document's material prefix, picture names and
+// file names may come in a one-byte encoding.
+void NamesAsUtf8(tinygltf::Model& model) {
+  const auto fix = [](auto& items) {
+    for (auto& item : items) item.name = AsUtf8(item.name);
+  };
+  fix(model.scenes);
+  fix(model.nodes);
+  fix(model.meshes);
+  fix(model.materials);
+  fix(model.images);
+  fix(model.textures);
+  fix(model.samplers);
+  fix(model.skins);
+  fix(model.animations);
+  fix(model.accessors);
+  fix(model.bufferViews);
+  fix(model.buffers);
 }
 
 }  // namespace
@@ -342,6 +364,7 @@ class GltfModelBuilder {
   // The model without its buffer: tinygltf writes a buffer's data inline,
   // so the buffer entry is added to the JSON by GltfAsset::Json.
   std::string Serialise() {
+    NamesAsUtf8(m_model);
     tinygltf::TinyGLTF writer;
     writer.SetImageWriter(nullptr, nullptr);  // image URIs are ours, written as they are
     std::ostringstream text;

@@ -1,5 +1,6 @@
 #include "tree/shape_cache.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vh {
@@ -7,6 +8,8 @@ namespace vh {
 namespace {
 
 constexpr Ext kPi = 3.141592653589793L;
+// ln 1e6: a leaf's point hangs at most a million units below its attachment.
+constexpr Ext kDeepestLeafHangExponent = 13.815510557964274L;
 
 }  // namespace
 
@@ -48,8 +51,11 @@ const LevelShapes& ShapeCache::For(const LevelParameters& level, int index, cons
       Vector3 p = source.position * scale;
       // Bend: the mid-line hangs one unit below the attachment point and
       // the sides curve down with the square of their distance from it.
-      p.y = static_cast<float>(
-          -std::exp((static_cast<Ext>(p.x) * p.x + static_cast<Ext>(p.y) * p.y) * leafBending * 0.0005L));
+      // Outline points far from the mid-line would hang beyond a float's
+      // range (infinite positions, NaN normals): none hangs deeper than a
+      // million units, far below any leaf of a tree one would draw.
+      const Ext bend = (static_cast<Ext>(p.x) * p.x + static_cast<Ext>(p.y) * p.y) * leafBending * 0.0005L;
+      p.y = static_cast<float>(-std::exp(std::min(bend, kDeepestLeafHangExponent)));
       shapes.leafPoints.push_back(p);
     }
   }

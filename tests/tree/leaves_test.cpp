@@ -220,6 +220,19 @@ TEST(GrowLeaves, FlatSmallLeafHangsOneUnitBelowItsAttachment) {
   EXPECT_EQ(leaf.materialName, "Material1");
 }
 
+TEST(GrowLeaves, OutlinePointsFarFromTheMidlineHangFinitely) {
+  // Documents hold outline coordinates up to 100,000. The hang grows with
+  // e to the square of a point's distance: past a float's range, which
+  // made the leaves' positions infinite and their normals NaN.
+  TreeParameters params(1);
+  testing::GiveLeaves(params, {{0, 0}, {100000, 0}, {0, 100000}});
+  params.leafBending = 100;
+  for (LevelParameters& level : params.levels) level.leafScaling = 150;
+  const Tree tree = Generate(params);
+  ASSERT_GT(tree.leafCount, 0);
+  EXPECT_TRUE(testing::AllFinite(tree));
+}
+
 TEST(LeafTemplate, SelfCrossingOutlineEndsAfterThePassLimit) {
   const Tree tree = GrowWithLeaves(0, {{0, 0}, {20, 20}, {20, 0}, {0, 20}, {10, -5}});
   ASSERT_TRUE(tree.leafTemplate);
