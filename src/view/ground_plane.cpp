@@ -12,7 +12,7 @@ std::unique_ptr<MeshObject> BuildGroundPlane() {
   for (int i = 0; i < kSide; ++i) {
     for (int j = 0; j < kSide; ++j) {
       Vertex v;
-      v.position = {static_cast<float>(400.0L * i * (5.0L / 9.0L) - 1000.0L), 0.0f,
+      v.position = {static_cast<float>(400.0L * i * (5.0L / 9.0L) - 1000.0L), kGroundHeight,
                     static_cast<float>(400.0L * j * (5.0L / 9.0L) - 1000.0L)};
       v.colour = {0.2f, 0.45f, 0.1f};
       v.alpha = 1.0f;

@@ -9,8 +9,11 @@
 
 namespace vh {
 
+// The height of the ground grid (and of the foot of every tree).
+inline constexpr float kGroundHeight = 0.0f;
+
 // A new mesh object with one submesh: a 9 × 9 vertex grid in the plane
-// y = 0 from −1000 to about 777.8 on x and z (spacing 2000/9), green, facing
+// y = kGroundHeight from −1000 to about 777.8 on x and z (spacing 2000/9), green, facing
 // +y, 128 visible triangles, not a strip, untextured (so drawn without
 // culling). The submesh takes the next object number like every submesh.
 std::unique_ptr<MeshObject> BuildGroundPlane();

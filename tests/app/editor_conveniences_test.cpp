@@ -37,6 +37,8 @@ const struct {
     {"TrackBar18", 10,
      "Nb of billboards : 10 (each billboard takes the triangles within 10.0 units of its plane; more gives "
      "thinner, more numerous billboards)"},
+    {"TrackBar16", 10, "U Scale : 10 (one turn around a branch spans 1.0 × the bark picture's width)"},
+    {"TrackBar17", 20, "V Scale : 20 (the bark picture's height spans 50.0 units along a branch)"},
     {"TrackBar19", 50, "Precision : 50 candidate planes tried for each billboard"},
     {"TrackBar21", 7, "Texture Quality : 7 (1.19 pixels per unit of the tree in the billboard pictures)"},
 };

@@ -398,6 +398,29 @@ TEST_F(FileFlowsTest, DocumentGrownOnlyToTheBudgetIsReported) {
   EXPECT_TRUE(recorder->messages.front().contains("more than 5000 vertices"));
 }
 
+// The budget is the tree's that was just grown, never the one's it
+// replaces: a small document opened after a large one says nothing, and a
+// large one opened again says it once.
+TEST_F(FileFlowsTest, TheBudgetMessageIsTheOpenedTreesOwn) {
+  vh::SaveDocument(vh::TreeParameters(4), scratch.File("big.vhm"));
+  vh::SaveDocument(vh::TreeParameters(1), scratch.File("small.vhm"));
+  State().vertexBudget = 5000;
+  const struct {
+    const char* document;
+    int messages;
+  } opens[] = {{"big.vhm", 1}, {"big.vhm", 1}, {"small.vhm", 0}};
+  for (const auto& open : opens) {
+    SCOPED_TRACE(open.document);
+    recorder->messages.clear();
+    dialogs->Choose(Path(open.document));
+    Trigger("Open1");
+    ASSERT_TRUE(WaitForTree());
+    QTest::qWait(50);
+    EXPECT_EQ(recorder->messages.size(), open.messages) << recorder->messages.join('\n').toStdString();
+  }
+  EXPECT_FALSE(Tree().budgetExceeded);
+}
+
 // A document without pictures (empty names) loads none and leaves the
 // bark preview and the loaded pictures as they were.
 TEST_F(FileFlowsTest, DocumentWithoutPicturesKeepsThePreviews) {

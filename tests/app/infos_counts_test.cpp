@@ -3,6 +3,7 @@
 // mode), the tree again once the billboard cloud is destroyed, and counts
 // of eight digits in full.
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 
 #include <QSlider>
@@ -15,8 +16,21 @@
 
 namespace {
 
+const char* const kCountLabels[] = {"Label44", "Label45", "Label46"};
+
 class InfosCounts : public WorkflowTest {
  protected:
+  // Shows the counts and waits for the panel's layout, which makes room
+  // over a few passes of the event loop.
+  void ShowCounts(std::uint64_t polygons, std::uint64_t vertices, std::uint64_t submeshes) {
+    window->findChild<ViewControls*>()->ShowCounts(polygons, vertices, submeshes);
+    WaitUntil(
+        [&] {
+          return std::all_of(std::begin(kCountLabels), std::end(kCountLabels),
+                             [&](const char* name) { return bool(ShowsWholeText(*Find<QLabel>(name))); });
+        },
+        1000);
+  }
   QStringList Shown() { return {LabelText("Label44"), LabelText("Label45"), LabelText("Label46")}; }
   static QStringList CountsOf(const vh::MeshObject& mesh) {
     return {PolygonText(mesh), VertexText(mesh), SubmeshText(mesh)};
@@ -85,20 +99,23 @@ TEST_F(InfosCounts, NewWithoutAutoUpdateShowsTheUngrownTree) {
   EXPECT_EQ(Shown(), (QStringList{"Nb Polygons : 0", "Nb Vertices : 0", "Nb Submeshes : 0"}));
 }
 
+// A large tree's counts (up to seven digits, a few submeshes) stay on
+// their captions' lines.
+TEST_F(InfosCounts, SevenDigitCountsStayOnOneLine) {
+  ShowCounts(9'999'999, 9'999'999, 999);
+  for (const char* name : kCountLabels) {
+    const QLabel* label = Find<QLabel>(name);
+    EXPECT_LT(label->height(), 2 * label->fontMetrics().lineSpacing()) << label->text().toStdString();
+    EXPECT_TRUE(ShowsWholeText(*label));
+  }
+}
+
 TEST_F(InfosCounts, EightDigitCountsAreShownWhole) {
-  window->findChild<ViewControls*>()->ShowCounts(99'999'999, 88'888'888, 77'777'777);
+  ShowCounts(99'999'999, 88'888'888, 77'777'777);
   EXPECT_EQ(Shown(),
             (QStringList{"Nb Polygons : 99999999", "Nb Vertices : 88888888", "Nb Submeshes : 77777777"}));
-  const char* const names[] = {"Label44", "Label45", "Label46"};
-  // The panel's layout makes room over a few passes of the event loop.
-  WaitUntil(
-      [&] {
-        return std::all_of(std::begin(names), std::end(names),
-                           [&](const char* name) { return bool(ShowsWholeText(*Find<QLabel>(name))); });
-      },
-      1000);
   const QWidget* panel = Find<QWidget>("Panel3");
-  for (const char* name : names) {
+  for (const char* name : kCountLabels) {
     SCOPED_TRACE(name);
     const QLabel* label = Find<QLabel>(name);
     EXPECT_TRUE(ShowsWholeText(*label));

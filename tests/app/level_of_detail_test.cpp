@@ -3,10 +3,14 @@
 // context), destroying, cancelling with Escape, the editing lock and
 // "Export billboard...".
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -93,6 +97,23 @@ TEST_F(LevelOfDetailTest, PageControlsHaveTheirRangesAndDefaults) {
   EXPECT_EQ(Find<QToolButton>("SpeedButton23")->text(), "Destroy Billboard Cloud");
   EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->maximum(), 100);
   EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 0);
+}
+
+// The chain's layout box shows each of its items whole on the page.
+TEST_F(LevelOfDetailTest, LayoutBoxShowsItsItemsWhole) {
+  Find<QTabWidget>("PageControl1")->setCurrentIndex(3);
+  auto* box = Find<QComboBox>("LodLayout");
+  ASSERT_TRUE(WaitUntil([&] { return box->isVisible(); }));
+  for (int i = 0; i < box->count(); ++i) {
+    box->setCurrentIndex(i);
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    option.currentText = box->currentText();
+    const QRect field =
+        box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
+    EXPECT_LE(box->fontMetrics().horizontalAdvance(box->currentText()), field.width())
+        << box->currentText().toStdString();
+  }
 }
 
 TEST_F(LevelOfDetailTest, ResolutionLabelShowsTwoToThePosition) {

@@ -68,6 +68,7 @@ TEST_F(LodChainExportTest, WritesEveryLevelAsGltfAndLeavesTheTreeAsItWas) {
   EXPECT_GT(opaque, 0u);
   EXPECT_EQ(Tree().PolygonCount(), polygons);
   EXPECT_FALSE(window->Busy());
+  EXPECT_EQ(LabelText("Label54"), "LOD chain exported to oak.glb") << "the status line says it is done";
 }
 
 // The page's shares and layout reach the files: one per level, the
@@ -101,6 +102,8 @@ TEST_F(LodChainExportTest, PageSharesAndLayoutShapeTheFiles) {
       count += model.accessors.at(static_cast<std::size_t>(primitive.indices)).count / 3;
     triangles.push_back(count);
   }
+  EXPECT_EQ(LabelText("Label54"),
+            "LOD chain exported to oak_LOD0.glb, oak_LOD1.glb, oak_LOD2.glb, oak_LOD3.glb");
   EXPECT_LE(triangles[1], Tree().PolygonCount() * 30 / 100);
   EXPECT_LE(triangles[2], Tree().PolygonCount() * 10 / 100);
 }

@@ -18,6 +18,15 @@ ModalAnswers::ModalAnswers() {
     }
     m_ticksOpenAfterAnswer = 0;
     dialog->setProperty("answered", true);
+    // A dialog that asked a question of its own (a save dialog's "already
+    // exists") takes the next step again once the question is gone: not
+    // as soon as it is hidden, while the dialog may still be acting on the
+    // answer (closing after a Yes).
+    for (QWidget* outer = dialog->parentWidget(); outer != nullptr; outer = outer->parentWidget()) {
+      if (outer->property("answered").toBool())
+        QObject::connect(dialog, &QObject::destroyed, outer,
+                         [outer] { outer->setProperty("answered", false); });
+    }
     auto* box = qobject_cast<QMessageBox*>(dialog);
     auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
     seen << dialog->windowTitle() + ": " +
@@ -27,7 +36,10 @@ ModalAnswers::ModalAnswers() {
     if (steps.empty()) return QTest::keyClick(dialog, Qt::Key_Escape);
     const Step step = std::move(steps.front());
     steps.pop_front();
-    step(dialog);
+    // Run from a timer of its own: an answer that opens a question of the
+    // dialog's own waits in that question's loop, where this timer must go
+    // on looking for dialogs (Qt does not reenter a timer's handler).
+    QTimer::singleShot(0, dialog, [step, dialog] { step(dialog); });
   });
   m_timer.start(20);
 }

@@ -1,7 +1,8 @@
 // The program's real modal dialogs answered as a user answers them, for the
 // flows whose dialogs must be seen for real rather than through the seams:
 // each modal dialog that opens goes to the next step, one that no step is
-// left for is cancelled with Escape.
+// left for is cancelled with Escape. A dialog that is shown again after a
+// question of its own was answered and destroyed takes the next step again.
 #pragma once
 
 #include <deque>

@@ -30,6 +30,12 @@ void ExportBillboard(QWidget* parent, vh::MeshObject* cloud, const vh::Image& co
   request.filter = QString::fromStdString(vh::ExportFilterList());
   request.initialName = dialog.fileName;
   request.initialFilter = dialog.filterIndex;
+  request.writtenFiles = [](const QString& chosen, int filter) {
+    const vh::BillboardFileNames names =
+        vh::BillboardExportNames(LocalPath(chosen), vh::ExportFormatOfFilter(filter));
+    return QStringList{FromLocalPath(names.geometry), FromLocalPath(names.texture),
+                       FromLocalPath(names.transparency)};
+  };
   const std::optional<FileChoice> choice = RunFileDialog(request);
   if (!choice) return;
   dialog.fileName = choice->fileName;

@@ -10,7 +10,6 @@
 #include "app/document/file_names.h"
 #include "app/document/local_path.h"
 #include "app/document/tree_document.h"
-#include "app/document/tree_messages.h"
 #include "app/flows/help_opener.h"
 #include "app/widgets/dialog_filters.h"
 #include "app/widgets/file_dialogs.h"
@@ -31,13 +30,14 @@ const char* const kExportTitle = "Export";
 const char* const kCopyPicturesTitle = "Copy pictures";
 
 std::optional<FileChoice> Ask(FileRequest::Kind kind, QWidget* parent, const QString& filter,
-                              const QString& initialName, int initialFilter = 0) {
+                              const QString& initialName,
+                              std::function<QStringList(const QString&, int)> writtenFiles = {}) {
   FileRequest request;
-  request.initialFilter = initialFilter;
   request.kind = kind;
   request.parent = parent;
   request.filter = filter;
   request.initialName = initialName;
+  request.writtenFiles = std::move(writtenFiles);
   return RunFileDialog(request);
 }
 }  // namespace
@@ -97,13 +97,14 @@ bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreePa
     ShowError(What(error));
     return false;
   }
+  // The tree grows on the driver's worker: whether it outgrew the budget is
+  // known, and said by the document, only once it is in.
   m_document.GrowOpenedDocument();
   m_document.DestroyBillboard();  // it showed the tree that was just replaced
   // A picture that cannot be read is reported, but the controls must show
   // the document all the same: otherwise their stale values would be
   // stored over it at the next change.
   QStringList problems;
-  if (state.tree.budgetExceeded) problems << TreeTooLargeMessage(state.tree, state.vertexBudget);
   const auto load = [&problems](const std::function<void()>& step) {
     try {
       step();
@@ -142,7 +143,10 @@ bool FileFlows::SaveAs() {
     initialName = m_lastFolder.isEmpty() ? m_suggestedName : QDir(m_lastFolder).filePath(m_suggestedName);
   }
   const std::optional<FileChoice> choice =
-      Ask(FileRequest::Kind::kSave, m_dialogParent, kSaveDocumentFilter, initialName);
+      Ask(FileRequest::Kind::kSave, m_dialogParent, kSaveDocumentFilter, initialName,
+          [](const QString& chosen, int) {
+            return QStringList{FromLocalPath(DocumentFileName(LocalPath(chosen)))};
+          });
   if (!choice) return false;
   return SaveTo(choice->fileName, true);
 }
@@ -199,6 +203,13 @@ void FileFlows::Export() {
   // always has, unless the box is ticked.
   request.askWind = true;
   request.initialWind = m_document.Params().wind.enabled;
+  request.filterTakesScene = [](int filter) {
+    return vh::FormatEntry(vh::ExportFormatOfFilter(filter)).carriesScene;
+  };
+  request.writtenFiles = [](const QString& chosen, int filter) {
+    return QStringList{
+        FromLocalPath(vh::ExportFileName(LocalPath(chosen), vh::ExportFormatOfFilter(filter)))};
+  };
   const std::optional<FileChoice> choice = RunFileDialog(request);
   if (!choice) return;
   m_exportName = choice->fileName;

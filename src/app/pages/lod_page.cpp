@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -51,6 +53,15 @@ QSlider* AddSettingSlider(QGridLayout* grid, int row, const char* caption, const
   return AddLabelledSlider(grid, row, caption, name, field.accepted.minimum, field.accepted.maximum,
                            field.Initial());
 }
+
+// The format of the chain dialog's filter `index`.
+vh::ExportFormat ChainFormat(const std::vector<vh::ExportFormatEntry>& formats, int index) {
+  return formats[static_cast<std::size_t>(std::clamp<int>(index, 0, static_cast<int>(formats.size()) - 1))]
+      .format;
+}
+
+// The levels of a chain: the tree, its two reductions and the cards.
+constexpr std::size_t kChainLevels = 4;
 
 }  // namespace
 
@@ -130,15 +141,18 @@ LodPage::LodPage(TreeDocument& document, ViewContext& view, QWidget* parent)
   // In the order of vh::LodLayout.
   m_chainLayout->addItems(
       {"One file, LOD0 in its scene", "One file, every level in its scene", "One file per level"});
-  // The page keeps its width: the box shows what fits and opens wide.
+  // The page keeps its width: the box asks for little, and on a row of its
+  // own under its caption it gets the page's whole width, where its items
+  // show whole.
   m_chainLayout->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   m_chainLayout->setMinimumContentsLength(12);
+  m_chainLayout->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   m_chainLayout->setToolTip(
       "One file, LOD0 in its scene: engines switch levels by MSFT_lod, other readers show one tree.\n"
       "Every level in its scene: for tools that gather levels by their _LODn names.\n"
       "One file per level: tree_LOD0.glb, tree_LOD1.glb, ... for modelling programs.");
   chainGrid->addWidget(new QLabel("Layout :", chainSettings), 2, 0);
-  chainGrid->addWidget(m_chainLayout, 2, 1);
+  chainGrid->addWidget(m_chainLayout, 3, 0, 1, 2);
   layout->addWidget(chainSettings);
   auto* exportChain = NamedButton(this, "ExportLodChain", "Export LOD chain...");
   layout->addWidget(exportChain);
@@ -250,26 +264,40 @@ void LodPage::ExportLodChain() {
   // A document whose wind is on exports swaying; one without exports as it always has.
   request.askWind = true;
   request.initialWind = m_document.Params().wind.enabled;
+  const auto layout = static_cast<vh::LodLayout>(m_chainLayout->currentIndex());
+  request.writtenFiles = [&formats, layout](const QString& chosen, int filter) {
+    const vh::ExportFormat format = ChainFormat(formats, filter);
+    QStringList files;
+    for (const std::string& file :
+         vh::ChainFileNames(vh::ExportFileName(LocalPath(chosen), format), kChainLevels, layout))
+      files << FromLocalPath(file);
+    return files;
+  };
   const std::optional<FileChoice> choice = RunFileDialog(request);
   if (!choice) return;
   m_chainName = choice->fileName;
   m_chainFilter = choice->filterIndex;
   m_chainScale = choice->scale;
-  const vh::ExportFormat format = formats[static_cast<std::size_t>(std::clamp<int>(
-                                              choice->filterIndex, 0, static_cast<int>(formats.size()) - 1))]
-                                      .format;
+  const vh::ExportFormat format = ChainFormat(formats, choice->filterIndex);
   const std::string path = vh::ExportFileName(LocalPath(choice->fileName), format);
 
   const vh::Tree& tree = m_document.CurrentTree();
-  const auto layout = static_cast<vh::LodLayout>(m_chainLayout->currentIndex());
   const vh::WindExport wind = choice->wind ? vh::SwayingExport(m_document.Params().wind) : vh::WindExport();
+  std::vector<std::string> written;
   const QString failure = RunWhileBusy(kBuildingChain, [&] {
     const vh::LodChain chain = vh::BuildLodChain(
         tree, ChainOptions(),
         [this](const vh::MeshObject& mesh) { return ViewContextLodPictures(m_view, mesh); },
         [this](int percent) { return ShowProgress(percent); });
-    if (!chain.levels.empty())
-      vh::WriteChain(format, chain, m_document.Pictures(), choice->scale, layout, path, wind);
+    if (chain.levels.empty()) return;  // cancelled
+    vh::WriteChain(format, chain, m_document.Pictures(), choice->scale, layout, path, wind);
+    written = vh::ChainFileNames(path, chain.levels.size(), layout);
   });
-  if (!failure.isEmpty()) ShowWarning(window(), failure);
+  if (!failure.isEmpty()) {
+    ShowWarning(window(), failure);
+  } else if (!written.empty()) {
+    QStringList names;
+    for (const std::string& file : written) names << QFileInfo(FromLocalPath(file)).fileName();
+    emit chainExported(QString("LOD chain exported to %1").arg(names.join(", ")));
+  }
 }

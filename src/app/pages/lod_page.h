@@ -51,8 +51,13 @@ class LodPage : public QWidget {
   // "Export LOD chain...": asks for a glTF file and its scale, builds the
   // tree's level-of-detail chain (the shares of its reduced levels and the
   // texture resolution of its cards from this page) and writes it in the
-  // chosen layout. Escape cancels the build; failures are shown.
+  // chosen layout. Escape cancels the build; failures are shown, and a
+  // finished export says so (chainExported).
   void ExportLodChain();
+
+ signals:
+  // A chain was written: what the user is told ("LOD chain exported to ...").
+  void chainExported(const QString& note);
 
  private:
   bool ShowProgress(int percent);

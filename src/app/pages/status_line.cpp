@@ -29,5 +29,18 @@ void StatusLine::onStatusTimer() {
     text = kGeneratingMessage;
   }
   if (m_document.BillboardMode()) text = kBillboardMessage;
+  if (text.isEmpty() && !m_note.isEmpty()) {
+    if (m_noteAge.hasExpired(kNoteSeconds * 1000)) {
+      m_note.clear();
+    } else {
+      text = m_note;
+    }
+  }
   if (this->text() != text) setText(text);
+}
+
+void StatusLine::ShowNote(const QString& note) {
+  m_note = note;
+  m_noteAge.start();
+  onStatusTimer();
 }

@@ -103,7 +103,9 @@ ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* 
   auto* infos = new QGroupBox("Infos", this);
   infos->setObjectName("GroupBox1");
   auto* infoLayout = new QVBoxLayout(infos);
-  infoLayout->setContentsMargins(2, 2, 2, 2);
+  // The counts take the box's whole width: a large tree's seven-digit
+  // count then stays on its caption's line.
+  infoLayout->setContentsMargins(0, 2, 0, 2);
   m_polygons = new QLabel("Nb Polygons : ", infos);
   m_polygons->setObjectName("Label44");
   m_vertices = new QLabel("Nb Vertices : ", infos);

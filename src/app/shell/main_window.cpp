@@ -121,7 +121,9 @@ void MainWindow::BuildLayout(QWidget* central) {
   panel1->setFixedHeight(30);
   auto* panel1Layout = new QHBoxLayout(panel1);
   panel1Layout->setContentsMargins(6, 0, 6, 0);
-  panel1Layout->addWidget(new StatusLine(*m_document, panel1));
+  auto* statusLine = new StatusLine(*m_document, panel1);
+  panel1Layout->addWidget(statusLine);
+  connect(m_lod, &LodPage::chainExported, statusLine, &StatusLine::ShowNote);
   outer->addWidget(panel1);
 
   // One flat colour for the window, its panels and pages; one text colour.

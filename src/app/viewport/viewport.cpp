@@ -15,8 +15,16 @@
 #include "app/widgets/message_box.h"
 #include "view/billboard_texture.h"
 #include "view/framing.h"
+#include "view/ground_clearance.h"
 #include "view/ground_plane.h"
 #include "view/texture_upload.h"
+
+namespace {
+// How far the eye stays above the shown ground: a share of its distance to
+// what it orbits, so that a large tree seen from afar is looked at from a
+// little above the grass, and a leaf close up from just above it.
+constexpr float kGroundClearance = 0.02f;
+}  // namespace
 
 Viewport::Viewport(TreeDocument& document, GlAvailability gl, QWidget* parent)
     : m_document(document),
@@ -72,12 +80,19 @@ void Viewport::UploadPieces() {
 
 bool Viewport::Bound() const { return m_glView != nullptr && m_glView->Bound(); }
 
+void Viewport::KeepEyeAboveGround() {
+  if (m_scene.showPlane)
+    vh::KeepEyeAbove(m_scene.camera, vh::kGroundHeight, kGroundClearance * m_scene.camera.focusDistance);
+}
+
 void Viewport::SetDirty() {
+  KeepEyeAboveGround();
   m_dirty = true;
   if (m_glView != nullptr) m_glView->RequestFrame();
 }
 
 void Viewport::RenderNow() {
+  KeepEyeAboveGround();
   if (m_glView != nullptr) m_glView->RenderFrameNow();
 }
 
@@ -89,7 +104,10 @@ bool Viewport::RunInContext(const std::function<void(vh::DrawListCache& lists)>&
   return RunInContext([&] { work(m_scene.drawLists); });
 }
 
-void Viewport::SetShowPlane(bool shown) { m_scene.showPlane = shown; }
+void Viewport::SetShowPlane(bool shown) {
+  m_scene.showPlane = shown;
+  SetDirty();
+}
 
 void Viewport::MoveEye(float distance) {
   m_scene.camera.position += distance * m_scene.camera.forward;

@@ -60,7 +60,8 @@ class Viewport : public QObject, public ViewContext {
   bool ShowingReducedLevel() const;
   // Full detail is being drawn off screen, between events.
   bool Refining() const;
-  // Shows or leaves out the ground plane from the next frame on.
+  // Shows or leaves out the ground plane from the next frame on. While it
+  // is shown the eye stays above it, whatever moves the camera.
   void SetShowPlane(bool shown);
   // Moves the eye `distance` along the viewing direction; the redraw
   // follows at the next chance.
@@ -93,6 +94,10 @@ class Viewport : public QObject, public ViewContext {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Every move of the camera ends in a frame asked for (SetDirty,
+  // RenderNow), and so does the plane shown again: while the ground is
+  // shown the eye is kept above it, where the ground cannot hide the tree.
+  void KeepEyeAboveGround();
   void ShowGrownTree(bool afterEdit, bool opened);
   void ShowBillboard();
   void UploadLeafPicture();

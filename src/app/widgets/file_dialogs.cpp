@@ -1,10 +1,14 @@
 #include "app/widgets/file_dialogs.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QRegularExpression>
 
 #include "app/widgets/dialog_filters.h"
@@ -32,11 +36,50 @@ QStringList QtFilterEntries(const QString& filter) {
 
 QString QtFilter(const QString& filter) { return QtFilterEntries(filter).join(";;"); }
 
+QString ReplaceQuestion(const QStringList& existing) {
+  QStringList names;
+  for (const QString& file : existing) names << QFileInfo(file).fileName();
+  if (names.size() == 1) return QString("%1 already exists.\nDo you want to replace it?").arg(names.front());
+  return QString("%1 already exist.\nDo you want to replace them?").arg(names.join(", "));
+}
+
 namespace {
-// The "Scale :" row under the dialog's own fields. Only Qt's own dialog can
-// take a widget, so the platform's is not used when the field is asked for.
+// Qt's own file dialog, which asks before the files a save would write
+// replace existing ones. Qt's own question looks at the name typed only,
+// while the program may append an extension or write several files.
+class ReplacingFileDialog : public QFileDialog {
+ public:
+  ReplacingFileDialog(const FileRequest& request, const QStringList& entries)
+      : QFileDialog(request.parent), m_request(request), m_entries(entries) {}
+
+  void accept() override {
+    if (acceptMode() == AcceptSave && !AllowedToReplace()) return;  // back to the dialog
+    QFileDialog::accept();
+  }
+
+ private:
+  bool AllowedToReplace() {
+    const QStringList files = selectedFiles();
+    // An empty name or a folder: Qt's dialog stays, or opens the folder.
+    if (files.isEmpty() || files.front().isEmpty() || QFileInfo(files.front()).isDir()) return true;
+    const int filter = std::max<int>(0, static_cast<int>(m_entries.indexOf(selectedNameFilter())));
+    const QStringList written =
+        m_request.writtenFiles ? m_request.writtenFiles(files.front(), filter) : QStringList{files.front()};
+    QStringList existing;
+    for (const QString& file : written)
+      if (QFileInfo(file).isFile()) existing << file;
+    if (existing.isEmpty()) return true;
+    return QMessageBox::warning(this, windowTitle(), ReplaceQuestion(existing),
+                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+  }
+
+  const FileRequest& m_request;
+  QStringList m_entries;
+};
+
+// The "Scale :" row under the dialog's own fields (Qt's own dialog: the
+// platform's takes no widget).
 QDoubleSpinBox* AddScaleField(QFileDialog& dialog, double initial) {
-  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
   if (grid == nullptr) return nullptr;
   auto* field = new QDoubleSpinBox(&dialog);
@@ -46,14 +89,15 @@ QDoubleSpinBox* AddScaleField(QFileDialog& dialog, double initial) {
   field->setValue(initial);
   field->setToolTip("glTF only: 1 writes the numbers of the OBJ export (hundredths of scene units)");
   const int row = grid->rowCount();
-  grid->addWidget(new QLabel("Scale :", &dialog), row, 0);
+  auto* caption = new QLabel("Scale :", &dialog);
+  caption->setObjectName("ExportScaleCaption");
+  grid->addWidget(caption, row, 0);
   grid->addWidget(field, row, 1);
   return field;
 }
 
 // "Sway with the wind" under the scale, for glTF exports.
 QCheckBox* AddWindField(QFileDialog& dialog, bool initial) {
-  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
   if (grid == nullptr) return nullptr;
   auto* box = new QCheckBox("Sway with the wind", &dialog);
@@ -71,13 +115,15 @@ QCheckBox* AddWindField(QFileDialog& dialog, bool initial) {
 
 std::optional<FileChoice> QtFileDialogs::Run(const FileRequest& request) {
   const QStringList entries = QtFilterEntries(request.filter);
-  QFileDialog dialog(request.parent);
+  const bool save = request.kind == FileRequest::Kind::kSave;
+  ReplacingFileDialog dialog(request, entries);
+  // Before anything else: choosing Qt's own dialog builds its widgets
+  // anew, which would drop the filter selected below.
+  if (save || request.askScale || request.askWind) dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   if (!request.title.isEmpty()) dialog.setWindowTitle(request.title);
-  dialog.setAcceptMode(request.kind == FileRequest::Kind::kSave ? QFileDialog::AcceptSave
-                                                                : QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.kind == FileRequest::Kind::kSave ? QFileDialog::AnyFile
-                                                              : QFileDialog::ExistingFile);
-  // Overwriting is the user's choice; nothing is asked.
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // The dialog asks about the files that will be written itself.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   dialog.setNameFilters(entries);
   if (request.initialFilter >= 0 && request.initialFilter < entries.size()) {
@@ -86,6 +132,16 @@ std::optional<FileChoice> QtFileDialogs::Run(const FileRequest& request) {
   if (!request.initialName.isEmpty()) dialog.selectFile(request.initialName);
   QDoubleSpinBox* scale = request.askScale ? AddScaleField(dialog, request.initialScale) : nullptr;
   QCheckBox* wind = request.askWind ? AddWindField(dialog, request.initialWind) : nullptr;
+  // The two fields are greyed out for the formats that ignore them.
+  const auto enableSceneFields = [&](const QString& filter) {
+    const int index = static_cast<int>(entries.indexOf(filter));
+    const bool takesScene = !request.filterTakesScene || request.filterTakesScene(std::max(index, 0));
+    for (QWidget* field : {static_cast<QWidget*>(scale), dialog.findChild<QWidget*>("ExportScaleCaption"),
+                           static_cast<QWidget*>(wind)})
+      if (field != nullptr) field->setEnabled(takesScene);
+  };
+  enableSceneFields(dialog.selectedNameFilter());
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, enableSceneFields);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;

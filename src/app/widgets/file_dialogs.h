@@ -6,6 +6,7 @@
 // ';'; QtFilter turns such a list into Qt's form.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -38,17 +39,27 @@ struct FileRequest {
   // animation), ticked when `initialWind`.
   bool askWind = false;
   bool initialWind = false;
+  // Whether the filter at that index takes "Scale :" and "Sway with the
+  // wind"; for the others both are greyed out. Empty: every filter does.
+  std::function<bool(int filterIndex)> filterTakesScene;
+  // The files a save writes for the chosen name and filter (an extension
+  // appended, one file per level...). Empty: the chosen name as it is.
+  std::function<QStringList(const QString& chosen, int filterIndex)> writtenFiles;
 };
 
 class FileDialogs {
  public:
   virtual ~FileDialogs() = default;
-  // Runs the dialog; nothing when the user cancels. A save dialog never
-  // asks before overwriting and appends no extension of its own.
+  // Runs the dialog; nothing when the user cancels. A save dialog appends
+  // no extension of its own, and asks before it accepts a name whose
+  // written files (FileRequest::writtenFiles) would replace existing ones:
+  // No returns to the dialog.
   virtual std::optional<FileChoice> Run(const FileRequest& request) = 0;
 };
 
-// The modal Qt file dialogs.
+// The modal Qt file dialogs. Save dialogs are Qt's own, never the
+// platform's: only Qt's can ask about the files the program will really
+// write, which need not be the name typed.
 class QtFileDialogs : public FileDialogs {
  public:
   std::optional<FileChoice> Run(const FileRequest& request) override;
@@ -57,6 +68,11 @@ class QtFileDialogs : public FileDialogs {
 // Runs a file dialog through the installed implementation (QtFileDialogs
 // unless a test installed another).
 std::optional<FileChoice> RunFileDialog(const FileRequest& request);
+
+// The question a save dialog asks before `existing` (one or more files)
+// would be replaced, in Qt's own words: "NAME already exists.\nDo you want
+// to replace it?".
+QString ReplaceQuestion(const QStringList& existing);
 
 // The picture-open dialog of the two "Load texture" buttons (JPEG and BMP).
 std::optional<FileChoice> AskPictureToOpen(QWidget* parent);

@@ -11,8 +11,8 @@ struct Meaning {
   std::function<QString(int value)> text;
 };
 
-// The sliders of the "Branches" and "Level of detail" pages that show no
-// value beside them, and what their values do to the tree or the cloud.
+// The sliders of the "Branches", "Texture" and "Level of detail" pages that
+// show no value beside them, and what their values do to the tree or the cloud.
 const Meaning kMeanings[] = {
     {"TrackBar9",
      [](int value) {
@@ -31,6 +31,20 @@ const Meaning kMeanings[] = {
     {"TrackBar2",
      [](int value) {
        return QString("Height (max) : children start up to %1% of the parent's length").arg(value);
+     }},
+    {"TrackBar16",
+     [](int value) {
+       if (value == 0) return QString("U Scale : 0 (one column of the bark picture all around each branch)");
+       return QString("U Scale : %1 (one turn around a branch spans %2 × the bark picture's width)")
+           .arg(value)
+           .arg(value * 0.1, 0, 'f', 1);
+     }},
+    {"TrackBar17",
+     [](int value) {
+       if (value == 0) return QString("V Scale : 0 (one row of the bark picture all along each branch)");
+       return QString("V Scale : %1 (the bark picture's height spans %2 units along a branch)")
+           .arg(value)
+           .arg(1000.0 / value, 0, 'f', 1);
      }},
     {"TrackBar18",
      [](int value) {
