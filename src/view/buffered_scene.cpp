@@ -204,7 +204,8 @@ const GpuMeshBuffers* BufferedScene::Choose(double budgetSeconds, bool& reduced)
   return m_standIn ? &*m_standIn : nullptr;
 }
 
-void BufferedScene::DrawSmall(SmallMesh& cache, const MeshObject& mesh, bool wireframe) {
+void BufferedScene::DrawSmall(SmallMesh& cache, const MeshObject& mesh, bool wireframe,
+                              const BatchObserver* observer) {
   const bool same = cache.buffers && cache.mesh == &mesh && cache.count == mesh.submeshes.size() &&
                     cache.wireframe == wireframe && cache.revisions == RevisionSum(mesh) &&
                     (mesh.submeshes.empty() || cache.first.lock() == mesh.submeshes.front());
@@ -218,7 +219,7 @@ void BufferedScene::DrawSmall(SmallMesh& cache, const MeshObject& mesh, bool wir
     cache.buffers.emplace(FillMeshBuffers(mesh, {wireframe}), m_functions);
     cache.buffers->Upload(PacingClock::time_point::max());
   }
-  cache.buffers->Draw();
+  cache.buffers->Draw(observer);
 }
 
 GpuMeshBuffers& BufferedScene::Posed(PosedBuffers& posed, const SwayingTree& tree) {
@@ -250,10 +251,51 @@ bool BufferedScene::RefinementReady(const FrameContents& contents) const {
 // The ground plane when shown, then the billboards: after the tree, as the
 // frame has always drawn them (the billboards blend over what is behind).
 void BufferedScene::DrawLastParts(const FrameContents& contents) {
+  const bool realistic = DrawsRealistic();
   if (contents.showPlane && contents.groundPlane != nullptr)
-    DrawSmall(m_plane, *contents.groundPlane, contents.wireframe.groundPlane);
+    DrawSmall(m_plane, *contents.groundPlane, contents.wireframe.groundPlane,
+              realistic ? m_realistic->Ground() : nullptr);
   if (contents.billboard != nullptr)
-    DrawSmall(m_billboard, *contents.billboard, contents.wireframe.billboard);
+    DrawSmall(m_billboard, *contents.billboard, contents.wireframe.billboard,
+              realistic ? m_realistic->Surfaces() : nullptr);
+}
+
+const BatchObserver* BufferedScene::TreeObserver() const {
+  return DrawsRealistic() ? m_realistic->Surfaces() : nullptr;
+}
+
+const GpuMeshBuffers* BufferedScene::ShadowCaster(const GpuMeshBuffers* drawn, bool reduced) const {
+  if (!reduced) return drawn;
+  for (const auto& level : m_levels)
+    if (level && level->Ready()) return &*level;
+  return drawn;
+}
+
+void BufferedScene::CastShadows(const FrameContents& contents, const GpuMeshBuffers* caster,
+                                const Box& bounds) {
+  // Lines cast no shadow worth the pass.
+  const bool lines = contents.billboard != nullptr ? contents.wireframe.billboard : contents.wireframe.tree;
+  if (lines) {
+    m_realistic->ClearShadows();
+    return;
+  }
+  m_realistic->CastShadows(bounds, [&](const BatchObserver* observer) {
+    if (caster != nullptr) caster->Draw(observer);
+    if (contents.billboard != nullptr)
+      DrawSmall(m_billboard, *contents.billboard, contents.wireframe.billboard, observer);
+  });
+}
+
+void BufferedScene::BeginLookFrame(Camera& camera, const FrameContents& contents,
+                                   const GpuMeshBuffers* caster) {
+  if (!DrawsRealistic()) {
+    BeginFrame(camera);
+    return;
+  }
+  const MeshObject* shown = contents.billboard != nullptr ? contents.billboard : contents.tree;
+  const Box bounds = shown != nullptr ? m_realistic->Fit(*shown) : Box{};
+  CastShadows(contents, caster, bounds);
+  m_realistic->BeginFrame(camera);
 }
 
 BufferedScene::FrameReport BufferedScene::DrawWithinBudget(Camera& camera, const FrameContents& contents,
@@ -266,29 +308,30 @@ BufferedScene::FrameReport BufferedScene::DrawWithinBudget(Camera& camera, const
   if (contents.billboard == nullptr && contents.tree != nullptr)
     ShowTree(*contents.tree, contents.wireframe.tree);
   Pump(start);  // take what is ready; uploads wait for the slices between frames
-  BeginFrame(camera);
+  const GpuMeshBuffers* drawn = nullptr;
   if (contents.billboard == nullptr && contents.tree != nullptr) {
     if (contents.swaying != nullptr) {
       // The tree in the wind, posed on the processor; the tree's own
       // buffers go on being prepared for the frame without wind.
       const SwayingTree* whole = contents.swayingWhole;
       const bool still = whole != nullptr && WholeFits(whole->Primitives(), budgetSeconds);
-      const GpuMeshBuffers& posed =
-          still ? Posed(m_swayingWhole, *whole) : Posed(m_swaying, *contents.swaying);
-      posed.Draw();
+      drawn = still ? &Posed(m_swayingWhole, *whole) : &Posed(m_swaying, *contents.swaying);
       report.drewTree = true;
       report.swaying = true;
       report.reduced = !still && contents.swaying->Reduced();
-      report.primitives = posed.Primitives();
+      report.primitives = drawn->Primitives();
     } else if (const GpuMeshBuffers* level = Choose(budgetSeconds, report.reduced)) {
       for (std::size_t i = 0; i < m_levels.size(); ++i)
         if (m_levels[i] && &*m_levels[i] == level) m_lastDrawnLevel = static_cast<int>(i);
-      level->Draw();
+      drawn = level;
       report.drewTree = true;
       report.primitives = level->Primitives();
     }
   }
+  BeginLookFrame(camera, contents, ShadowCaster(drawn, report.reduced && !report.swaying));
+  if (drawn != nullptr) drawn->Draw(TreeObserver());
   DrawLastParts(contents);
+  if (DrawsRealistic()) m_realistic->EndFrame();
   glFinish();
   report.seconds = SecondsSince(start);
   // The pacing learns what the buffers cost to draw, which a swaying frame
@@ -300,7 +343,10 @@ BufferedScene::FrameReport BufferedScene::DrawWithinBudget(Camera& camera, const
 }
 
 void BufferedScene::BeginRefinement(Camera& camera) {
-  BeginFrame(camera);
+  // The realistic look begins with its first slice, which knows what casts
+  // the shadow.
+  if (!DrawsRealistic()) BeginFrame(camera);
+  m_refinementStarted = false;
   m_refinement = {};
   m_refinedPrimitives = 0;
   m_refinementSeconds = 0.0;
@@ -311,7 +357,18 @@ bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, d
   GpuMeshBuffers* full = FullDetail(contents);
   if (full == nullptr) return false;
   const auto start = PacingClock::now();
-  ApplyFrameState(camera);
+  if (!DrawsRealistic()) {
+    ApplyFrameState(camera);
+  } else if (!m_refinementStarted) {
+    // The shadow of the finest ready level (a small tree has none: itself).
+    const GpuMeshBuffers* caster = full;
+    for (const auto& level : m_levels)
+      if (contents.swaying == nullptr && level && level->Ready()) caster = &*level;
+    BeginLookFrame(camera, contents, caster);
+  } else {
+    m_realistic->ResumeFrame(camera);
+  }
+  m_refinementStarted = true;
   const DrawCursor from = m_refinement;
   // The first slice goes at the full tree's own pace once a full frame was
   // timed (its triangles cost more than those of the reduced levels the
@@ -325,9 +382,10 @@ bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, d
     m_sliceSize = std::max<std::uint64_t>(m_sliceSize, 1);
   }
   const std::uint64_t most = m_sliceSize;
-  m_refinement = full->DrawSome(m_refinement, most);
+  m_refinement = full->DrawSome(m_refinement, most, TreeObserver());
   const bool complete = m_refinement == full->End();
   if (complete) DrawLastParts(contents);
+  if (DrawsRealistic()) m_realistic->EndFrame();
   glFinish();
   // The slice's primitives: what the cursor moved over, bounded by `most`.
   const std::uint64_t drawn = complete ? full->Primitives() - m_refinedPrimitives : most;

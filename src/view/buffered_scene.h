@@ -22,6 +22,7 @@
 #include "view/frame_pacing.h"
 #include "view/geometry_preparer.h"
 #include "view/gpu_buffers.h"
+#include "view/realistic_renderer.h"
 #include "view/swaying_tree.h"
 #include "view/viewer.h"
 
@@ -59,6 +60,12 @@ class BufferedScene {
   // The context is gone: forget GL names without a call. The next frame
   // prepares everything anew.
   void ForgetGl();
+
+  // The look frames are drawn in: `realistic` (owned by the caller, of the
+  // same context) while it is set and ready, the classic fixed-function
+  // look otherwise. Both draw the same buffers at the same levels.
+  void SetLook(RealisticRenderer* realistic) { m_realistic = realistic; }
+  bool DrawsRealistic() const { return m_realistic != nullptr && m_realistic->Ready(); }
 
   // The tree's submeshes are about to be changed in place (a billboard
   // cloud hides and shows its triangles): the worker stops reading them,
@@ -127,8 +134,19 @@ class BufferedScene {
   void ShowTree(const MeshObject& tree, bool wireframe);
   bool SameTree(const MeshObject& tree, bool wireframe) const;
   void DropTree();
-  void DrawSmall(SmallMesh& cache, const MeshObject& mesh, bool wireframe);
+  void DrawSmall(SmallMesh& cache, const MeshObject& mesh, bool wireframe,
+                 const BatchObserver* observer = nullptr);
   void DrawLastParts(const FrameContents& contents);
+  // The start of a frame in the current look; in the realistic one after
+  // the shadow pass of `caster` (null: the tree casts none) and the
+  // billboards.
+  void BeginLookFrame(Camera& camera, const FrameContents& contents, const GpuMeshBuffers* caster);
+  void CastShadows(const FrameContents& contents, const GpuMeshBuffers* caster, const Box& bounds);
+  const BatchObserver* TreeObserver() const;
+  // What a shadow pass draws of the tree while a frame of `drawn` shows a
+  // reduced level: the coarsest ready level, which the filtered map hardly
+  // tells from a finer one.
+  const GpuMeshBuffers* ShadowCaster(const GpuMeshBuffers* drawn, bool reduced) const;
   // The tree at the chosen level, or null when none is ready.
   const GpuMeshBuffers* Choose(double budgetSeconds, bool& reduced) const;
   // Whether a frame of the whole tree (`primitives` of it) fits the budget.
@@ -155,7 +173,9 @@ class BufferedScene {
   SmallMesh m_plane;
   SmallMesh m_billboard;
   FrameCostModel m_cost;
+  RealisticRenderer* m_realistic = nullptr;
   DrawCursor m_refinement;
+  bool m_refinementStarted = false;  // the realistic look's first slice (shadow pass, sky) is drawn
   std::uint64_t m_refinedPrimitives = 0;
   double m_refinementSeconds = 0.0;
   // The primitives the next slice draws: set from the pace of the slice

@@ -196,9 +196,10 @@ void GpuMeshBuffers::DrawRange(const Block& block, std::uint64_t first, std::uin
   }
 }
 
-void GpuMeshBuffers::Draw() const { DrawSome({}, m_primitives + 1); }
+void GpuMeshBuffers::Draw(const BatchObserver* observer) const { DrawSome({}, m_primitives + 1, observer); }
 
-DrawCursor GpuMeshBuffers::DrawSome(DrawCursor from, std::uint64_t maxPrimitives) const {
+DrawCursor GpuMeshBuffers::DrawSome(DrawCursor from, std::uint64_t maxPrimitives,
+                                    const BatchObserver* observer) const {
   if (m_lost || from.batch >= m_batches.size()) return End();
   glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT | GL_HINT_BIT);
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
@@ -211,6 +212,7 @@ DrawCursor GpuMeshBuffers::DrawSome(DrawCursor from, std::uint64_t maxPrimitives
   while (at.batch < m_batches.size() && left > 0) {
     const Batch& batch = m_batches[at.batch];
     ApplyBatchState(batch.state);
+    if (observer != nullptr) observer->BatchBegins(batch.state);
     if (batch.state.texture != 0) {
       glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     } else {

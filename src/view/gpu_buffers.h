@@ -51,6 +51,16 @@ struct DrawCursor {
   bool operator==(const DrawCursor&) const = default;
 };
 
+// Told of each batch's state as drawing reaches it, after that state is
+// set: a shader look sets its material from it (which picture, whether bark).
+class BatchObserver {
+ public:
+  virtual void BatchBegins(const BatchState& state) const = 0;
+
+ protected:
+  ~BatchObserver() = default;
+};
+
 class GpuMeshBuffers {
  public:
   GpuMeshBuffers() = default;
@@ -78,12 +88,14 @@ class GpuMeshBuffers {
   bool UsesBufferObjects() const { return m_functions.Available(); }
 
   // Draws everything; Ready() must hold. The enable, texture, current
-  // colour, hint and client-array state it changes are restored.
-  void Draw() const;
+  // colour, hint and client-array state it changes are restored. `observer`
+  // (may be null) hears of every batch drawn.
+  void Draw(const BatchObserver* observer = nullptr) const;
   // Draws from `from` until at most `maxPrimitives` primitives (at least
   // one, unless nothing is left) were drawn. Returns where it stopped;
   // End() when everything was drawn.
-  DrawCursor DrawSome(DrawCursor from, std::uint64_t maxPrimitives) const;
+  DrawCursor DrawSome(DrawCursor from, std::uint64_t maxPrimitives,
+                      const BatchObserver* observer = nullptr) const;
   DrawCursor End() const { return {m_batches.size(), 0, 0}; }
 
   // Replaces vertices of one block in place, from its vertex `first` on:
