@@ -2,14 +2,15 @@
 // bark tiler, hidden until asked for.
 #include <exception>
 
-#include <QStringList>
 #include <QSurfaceFormat>
 
 #include "app/about/about_box.h"
 #include "app/bark_tiler/bark_tiler_window.h"
 #include "app/shell/application.h"
 #include "app/shell/main_window.h"
+#include "app/shell/start_options.h"
 #include "app/viewport/gl_probe.h"
+#include "app/viewport/look_preference.h"
 #include "app/widgets/message_box.h"
 
 int main(int argc, char** argv) {
@@ -23,15 +24,18 @@ int main(int argc, char** argv) {
 
   Application application(argc, argv);
   try {
+    // `--look NAME` starts in that look and keeps it as the user's choice.
+    const StartOptions start = ParseStartOptions(QCoreApplication::arguments());
+    if (start.look) StoreLook(*start.look);
     MainWindow mainWindow(ProbeOpenGL());
     AboutBox aboutBox;
     mainWindow.SetAboutBox(&aboutBox);
     BarkTilerWindow barkTiler;  // hidden until "Tools" > "Bark tiler"
     mainWindow.SetBarkTiler(&barkTiler);
     mainWindow.show();
+    if (!start.problem.isEmpty()) ShowWarning(&mainWindow, start.problem);
     // `verdanthollow DOC.vhm` opens the document as "Open..." would.
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1) mainWindow.OpenDocumentFile(arguments.at(1));
+    if (!start.document.isEmpty()) mainWindow.OpenDocumentFile(start.document);
     aboutBox.show();
     aboutBox.raise();
     return application.exec();

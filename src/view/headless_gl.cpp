@@ -190,6 +190,8 @@ void HeadlessGl::BindFramebuffer(int width, int height) {
   glReadBuffer(GL_COLOR_ATTACHMENT0);
 }
 
+void* HeadlessGl::ProcAddress(const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); }
+
 std::string HeadlessGl::Description() const {
   const auto text = [](GLenum name) {
     const auto* value = reinterpret_cast<const char*>(glGetString(name));

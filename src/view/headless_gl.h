@@ -31,6 +31,10 @@ class HeadlessGl {
   // sizes beyond the implementation's limit or an incomplete framebuffer.
   void BindFramebuffer(int width, int height);
 
+  // An entry point of the current context by name (eglGetProcAddress);
+  // null when unknown. Fits GlResolver.
+  static void* ProcAddress(const char* name);
+
   // "renderer, version" of the context, for messages.
   std::string Description() const;
 

@@ -3,14 +3,17 @@
 // is grown, framed from the front and drawn with its pictures, and the
 // drawings are laid out in a grid with the presets' names under them.
 //
-//   preset_gallery OUT.png [--columns N] [--tile WxH] [--folder DIR] [NAME|DOC.vhm ...]
+//   preset_gallery OUT.png [--columns N] [--tile WxH] [--folder DIR] [--look classic|realistic]
+//                  [NAME|DOC.vhm ...]
 //
-// Without names it draws every preset of the installed library.
+// Without names it draws every preset of the installed library; without
+// --look, in the classic look.
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,6 +29,8 @@
 #include "tree/tree.h"
 #include "view/draw_list_cache.h"
 #include "view/headless_gl.h"
+#include "view/look.h"
+#include "view/realistic_renderer.h"
 #include "view/texture_upload.h"
 #include "view/viewer.h"
 
@@ -37,6 +42,7 @@ struct Options {
   int columns = 4;
   int tileWidth = 300;
   int tileHeight = 380;
+  vh::Look look = vh::Look::kClassic;
   std::vector<std::string> trees;  // preset names or document files
 };
 
@@ -58,6 +64,11 @@ Options ParseOptions(int argc, char** argv) {
       options.tileHeight = std::stoi(size.substr(x + 1));
     } else if (arg == "--folder") {
       options.folder = value();
+    } else if (arg == "--look") {
+      const std::string name = value();
+      const std::optional<vh::Look> look = vh::ParseLook(name);
+      if (!look) throw std::invalid_argument("unknown look '" + name + "': use classic or realistic");
+      options.look = *look;
     } else if (options.output.empty()) {
       options.output = arg;
     } else {
@@ -110,13 +121,13 @@ vh::Camera FrameTree(const vh::Tree& tree, int width, int height) {
   return camera;
 }
 
-QImage DrawTree(vh::HeadlessGl& gl, vh::DrawListCache& lists, const vh::TreeParameters& params, int width,
-                int height) {
+QImage DrawTree(vh::HeadlessGl& gl, vh::DrawListCache& lists, vh::RealisticRenderer* realistic,
+                const vh::TreeParameters& params, int width, int height) {
   vh::Tree tree = vh::Generate(params);
   gl.BindFramebuffer(width, height);
   UploadPictures(params);
   vh::Camera camera = FrameTree(tree, width, height);
-  const QImage picture = vh::tools::DrawnPicture(tree, camera, lists);
+  const QImage picture = vh::tools::DrawnPicture(tree, camera, lists, realistic);
   std::fprintf(stderr, "  vertices %llu leaves %d\n", static_cast<unsigned long long>(tree.VertexCount()),
                tree.leafCount);
   return picture;
@@ -138,6 +149,9 @@ int main(int argc, char** argv) {
     vh::HeadlessGl gl;
     vh::DrawListCache lists;  // of the context; they go with it
     vh::InitViewState();
+    vh::RealisticRenderer realistic;
+    if (options.look == vh::Look::kRealistic && !realistic.Attach(vh::HeadlessGl::ProcAddress))
+      throw std::runtime_error(realistic.Problem());
     const int captionHeight = 28;
     const int rows = (static_cast<int>(trees.size()) + options.columns - 1) / options.columns;
     const int columns = std::min<int>(options.columns, static_cast<int>(trees.size()));
@@ -156,7 +170,9 @@ int main(int argc, char** argv) {
                                                : library.Read(name, vh::TreeParameters());
       const int x = static_cast<int>(i) % options.columns * options.tileWidth;
       const int y = static_cast<int>(i) / options.columns * (options.tileHeight + captionHeight);
-      painter.drawImage(x, y, DrawTree(gl, lists, params, options.tileWidth, options.tileHeight));
+      painter.drawImage(x, y,
+                        DrawTree(gl, lists, options.look == vh::Look::kRealistic ? &realistic : nullptr,
+                                 params, options.tileWidth, options.tileHeight));
       painter.setPen(QColor(45, 77, 66));
       painter.drawText(QRect(x, y + options.tileHeight, options.tileWidth, captionHeight), Qt::AlignCenter,
                        QString::fromStdString(isFile ? name : vh::PresetTitle(name)));

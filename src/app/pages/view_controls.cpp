@@ -1,8 +1,10 @@
 #include "app/pages/view_controls.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -100,6 +102,22 @@ ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* 
   connect(m_wireframe, &QCheckBox::toggled, this,
           [this](bool on) { m_document.State().wireframeTicked = on; });
 
+  // The look, after the display boxes: index 0 "Classic", 1 "Realistic",
+  // in the order of vh::Look.
+  auto* lookRow = new QHBoxLayout;
+  auto* lookCaption = new QLabel("Look", this);
+  lookCaption->setObjectName("LookLabel");
+  m_look = new QComboBox(this);
+  m_look->setObjectName("LookChoice");
+  m_look->addItems({"Classic", "Realistic"});
+  m_look->setCurrentIndex(static_cast<int>(m_viewport.Look()));
+  m_look->setFocusPolicy(Qt::NoFocus);
+  lookCaption->setBuddy(m_look);
+  lookRow->addWidget(lookCaption);
+  lookRow->addWidget(m_look, 1);
+  layout->addLayout(lookRow);
+  connect(m_look, &QComboBox::activated, this, &ViewControls::onLookChosen);
+
   auto* infos = new QGroupBox("Infos", this);
   infos->setObjectName("GroupBox1");
   auto* infoLayout = new QVBoxLayout(infos);
@@ -121,6 +139,15 @@ ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* 
   m_documentName = new QLabel(infos);
   m_documentName->setObjectName("DocumentName");
   infoLayout->addWidget(m_documentName);
+  m_lookNote = new QLabel(infos);
+  m_lookNote->setObjectName("LookNote");
+  m_lookNote->setWordWrap(true);
+  m_lookNote->hide();
+  infoLayout->addWidget(m_lookNote);
+  connect(&m_viewport, &Viewport::lookNoteChanged, this, [this](const QString& note) {
+    m_lookNote->setText(note);
+    m_lookNote->setVisible(!note.isEmpty());
+  });
   layout->addWidget(infos);
   layout->addStretch(1);
 
@@ -217,4 +244,9 @@ void ViewControls::onShowPlaneToggled() {
   m_viewport.SetDirty();
   m_document.LeafAppearanceChanged();
   emit focusGivenBack();
+}
+
+void ViewControls::onLookChosen(int index) {
+  m_viewport.SetLook(index == static_cast<int>(vh::Look::kRealistic) ? vh::Look::kRealistic
+                                                                     : vh::Look::kClassic);
 }

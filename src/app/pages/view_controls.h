@@ -1,7 +1,9 @@
 // Panel3, the left-hand panel: the twelve camera buttons, "Reset
 // viewpoint", "Frame the tree", the display check boxes "Wireframe",
-// "Hide leaves" and "Show plane", and the group "Infos" with the three
-// counts of what the view shows and the document's name.
+// "Hide leaves" and "Show plane", the view's "Look" ("Classic" or
+// "Realistic"), and the group "Infos" with the three counts of what the
+// view shows, the document's name and a note when the realistic look
+// cannot be drawn.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +13,7 @@
 class TreeDocument;
 class Viewport;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QToolButton;
 
@@ -51,9 +54,10 @@ class ViewControls : public QWidget {
   void onResetViewpoint();
   // "Frame the tree" (FrameTreeButton): Viewport::FrameShown.
   void onFrameTree();
-  void onWireframeToggled();   // CheckBox6
-  void onHideLeavesToggled();  // CheckBox7
-  void onShowPlaneToggled();   // CheckBox8
+  void onWireframeToggled();     // CheckBox6
+  void onHideLeavesToggled();    // CheckBox7
+  void onShowPlaneToggled();     // CheckBox8
+  void onLookChosen(int index);  // LookChoice
 
  private:
   QToolButton* AddCameraButton(const char* name, const QString& glyph, const QString& tip,
@@ -68,8 +72,10 @@ class ViewControls : public QWidget {
   QCheckBox* m_wireframe = nullptr;
   QCheckBox* m_hideLeaves = nullptr;
   QCheckBox* m_showPlane = nullptr;
+  QComboBox* m_look = nullptr;
   QLabel* m_polygons = nullptr;
   QLabel* m_vertices = nullptr;
   QLabel* m_submeshes = nullptr;
   QLabel* m_documentName = nullptr;  // DocumentName
+  QLabel* m_lookNote = nullptr;      // LookNote
 };

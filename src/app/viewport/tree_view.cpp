@@ -83,8 +83,19 @@ void TreeView::initializeGL() {
           Qt::UniqueConnection);
   vh::InitViewState();
   QOpenGLContext* gl = context();
-  m_scene.buffers.AttachContext(vh::ResolveBufferObjects(
-      [gl](const char* name) { return reinterpret_cast<void*>(gl->getProcAddress(name)); }));
+  const vh::GlResolver resolve = [gl](const char* name) {
+    return reinterpret_cast<void*>(gl->getProcAddress(name));
+  };
+  m_scene.buffers.AttachContext(vh::ResolveBufferObjects(resolve));
+  // The shaders are checked once per context, whichever look is shown, so
+  // that a switch to the realistic look is immediate or explained at once.
+  m_scene.realistic.Attach(resolve);
+  ApplyLook();
+  emit realisticChecked();
+}
+
+void TreeView::ApplyLook() {
+  m_scene.buffers.SetLook(m_scene.look == vh::Look::kRealistic ? &m_scene.realistic : nullptr);
 }
 
 void TreeView::ReleaseContext() {
@@ -95,8 +106,10 @@ void TreeView::ReleaseContext() {
   if (QOpenGLContext::currentContext() != context()) makeCurrent();
   if (QOpenGLContext::currentContext() == context()) {
     m_scene.buffers.ReleaseGl();
+    m_scene.realistic.Release();
   } else {
     m_scene.buffers.ForgetGl();
+    m_scene.realistic.Forget();
   }
   m_refinement.reset();
   m_refinementComplete = false;

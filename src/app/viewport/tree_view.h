@@ -62,6 +62,9 @@ class TreeView : public QOpenGLWidget {
   // The picture of the frame at full detail, however long its preparation
   // takes (the screenshot).
   QImage GrabFullDetail();
+  // Draws from now on in the scene's look (ViewScene::look): the
+  // realistic one where the context could start it, else the classic one.
+  void ApplyLook();
   // What the last frame drawn on the spot showed (not the full-detail
   // frames drawn in slices).
   const vh::BufferedScene::FrameReport& LastFrame() const { return m_lastFrame; }
@@ -73,6 +76,8 @@ class TreeView : public QOpenGLWidget {
   void cameraMoved();
   // The context is about to go: names that belonged to it must be forgotten.
   void contextLost();
+  // The new context was checked for the realistic look's shaders.
+  void realisticChecked();
 
  protected:
   void initializeGL() override;

@@ -2,7 +2,7 @@
 // buffers and the pacing of its frames (the level of detail while the
 // camera moves, full detail drawn progressively once it rests), the display
 // lists that offscreen pictures draw with in the same context, the ground
-// plane and whether it is shown, and the tree posed in the wind. Kept by the
+// plane and whether it is shown, the look, and the tree posed in the wind. Kept by the
 // Viewport, drawn by its TreeView.
 #pragma once
 
@@ -15,6 +15,8 @@
 #include "view/camera.h"
 #include "view/draw_list_cache.h"
 #include "view/frame_pacing.h"
+#include "view/look.h"
+#include "view/realistic_renderer.h"
 #include "view/swaying_tree.h"
 
 struct ViewScene {
@@ -28,6 +30,11 @@ struct ViewScene {
   vh::DrawListCache drawLists;        // offscreen pictures drawn in the view's context; forgotten with it
   std::unique_ptr<vh::MeshObject> groundPlane;
   bool showPlane = true;  // "Show plane"
+  // The look frames are drawn in, and the shaders of the realistic one in
+  // the view's context (checked when the context is made; released or
+  // forgotten with it).
+  vh::Look look = vh::Look::kClassic;
+  vh::RealisticRenderer realistic;
   // The tree in the wind while the document's wind is on (WindPlayer): the
   // tree, or for a large tree the level the view draws while the camera
   // moves, posed for every frame; and the whole large tree posed at the

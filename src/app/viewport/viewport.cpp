@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "app/document/tree_document.h"
+#include "app/viewport/look_preference.h"
 #include "app/viewport/tree_view.h"
 #include "app/viewport/wind_player.h"
 #include "app/widgets/message_box.h"
@@ -33,11 +34,13 @@ Viewport::Viewport(TreeDocument& document, GlAvailability gl, QWidget* parent)
       // to the window's.
       m_scene([this] { QMetaObject::invokeMethod(this, &Viewport::UploadPieces, Qt::QueuedConnection); }) {
   m_scene.groundPlane = vh::BuildGroundPlane();
+  m_scene.look = StoredLook();
   if (gl == GlAvailability::kAvailable) {
     m_glView = new TreeView(document, m_scene, parent);
     connect(m_glView, &TreeView::framePainted, this, [this] { m_dirty = false; });
     connect(m_glView, &TreeView::cameraMoved, this, &Viewport::SetDirty);
     connect(m_glView, &TreeView::contextLost, this, &Viewport::ForgetContextState);
+    connect(m_glView, &TreeView::realisticChecked, this, [this] { emit lookNoteChanged(LookNote()); });
     m_surface = m_glView;
   } else {
     // Without OpenGL the view stays blank; a GL widget is not even made,
@@ -107,6 +110,20 @@ bool Viewport::RunInContext(const std::function<void(vh::DrawListCache& lists)>&
 void Viewport::SetShowPlane(bool shown) {
   m_scene.showPlane = shown;
   SetDirty();
+}
+
+void Viewport::SetLook(vh::Look look) {
+  StoreLook(look);
+  if (look == m_scene.look) return;
+  m_scene.look = look;
+  if (m_glView != nullptr) m_glView->ApplyLook();
+  emit lookNoteChanged(LookNote());
+  RenderNow();
+}
+
+QString Viewport::LookNote() const {
+  if (m_scene.look != vh::Look::kRealistic || !Bound() || m_scene.realistic.Ready()) return QString();
+  return QString::fromStdString(m_scene.realistic.Problem());
 }
 
 void Viewport::MoveEye(float distance) {

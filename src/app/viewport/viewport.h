@@ -16,6 +16,7 @@
 #include "app/viewport/gl_probe.h"
 #include "app/viewport/view_context.h"
 #include "app/viewport/view_scene.h"
+#include "view/look.h"
 
 class QWidget;
 class TreeDocument;
@@ -60,6 +61,13 @@ class Viewport : public QObject, public ViewContext {
   bool ShowingReducedLevel() const;
   // Full detail is being drawn off screen, between events.
   bool Refining() const;
+  // The look the view draws in (the user's choice, kept for the next run;
+  // at the start the one kept from the last). The realistic look falls
+  // back to the classic one where the context cannot draw it: LookNote
+  // then says why, and is empty otherwise.
+  vh::Look Look() const { return m_scene.look; }
+  void SetLook(vh::Look look);
+  QString LookNote() const;
   // Shows or leaves out the ground plane from the next frame on. While it
   // is shown the eye stays above it, whatever moves the camera.
   void SetShowPlane(bool shown);
@@ -88,6 +96,10 @@ class Viewport : public QObject, public ViewContext {
   QImage Grab();
   // The wind preview: the tree posed in the document's wind while it is on.
   WindPlayer& Wind() { return *m_wind; }
+
+ signals:
+  // LookNote may have changed: the look was chosen, or the context checked.
+  void lookNoteChanged(const QString& note);
 
  protected:
   // The camera follows the surface's size.
