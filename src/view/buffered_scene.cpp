@@ -265,10 +265,13 @@ const BatchObserver* BufferedScene::TreeObserver() const {
 }
 
 const GpuMeshBuffers* BufferedScene::ShadowCaster(const GpuMeshBuffers* drawn, bool reduced) const {
-  if (!reduced) return drawn;
+  const GpuMeshBuffers* caster = drawn;
   for (const auto& level : m_levels)
-    if (level && level->Ready()) return &*level;
-  return drawn;
+    if (level && level->Ready()) {
+      caster = &*level;
+      if (reduced) break;  // the coarsest
+    }
+  return caster;
 }
 
 void BufferedScene::CastShadows(const FrameContents& contents, const GpuMeshBuffers* caster,
@@ -328,7 +331,7 @@ BufferedScene::FrameReport BufferedScene::DrawWithinBudget(Camera& camera, const
       report.primitives = level->Primitives();
     }
   }
-  BeginLookFrame(camera, contents, ShadowCaster(drawn, report.reduced && !report.swaying));
+  BeginLookFrame(camera, contents, report.swaying ? drawn : ShadowCaster(drawn, report.reduced));
   if (drawn != nullptr) drawn->Draw(TreeObserver());
   DrawLastParts(contents);
   if (DrawsRealistic()) m_realistic->EndFrame();
@@ -360,11 +363,7 @@ bool BufferedScene::RefineSlice(Camera& camera, const FrameContents& contents, d
   if (!DrawsRealistic()) {
     ApplyFrameState(camera);
   } else if (!m_refinementStarted) {
-    // The shadow of the finest ready level (a small tree has none: itself).
-    const GpuMeshBuffers* caster = full;
-    for (const auto& level : m_levels)
-      if (contents.swaying == nullptr && level && level->Ready()) caster = &*level;
-    BeginLookFrame(camera, contents, caster);
+    BeginLookFrame(camera, contents, contents.swaying != nullptr ? full : ShadowCaster(full, false));
   } else {
     m_realistic->ResumeFrame(camera);
   }

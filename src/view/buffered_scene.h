@@ -143,9 +143,11 @@ class BufferedScene {
   void BeginLookFrame(Camera& camera, const FrameContents& contents, const GpuMeshBuffers* caster);
   void CastShadows(const FrameContents& contents, const GpuMeshBuffers* caster, const Box& bounds);
   const BatchObserver* TreeObserver() const;
-  // What a shadow pass draws of the tree while a frame of `drawn` shows a
-  // reduced level: the coarsest ready level, which the filtered map hardly
-  // tells from a finer one.
+  // What a shadow pass draws of the tree for a frame of `drawn`: while the
+  // frame shows a reduced level, the coarsest ready level; at full detail
+  // the finest (a tree small enough to have none casts itself). The
+  // filtered map hardly tells a level from the tree, and the pass costs a
+  // share of the frame it would double.
   const GpuMeshBuffers* ShadowCaster(const GpuMeshBuffers* drawn, bool reduced) const;
   // The tree at the chosen level, or null when none is ready.
   const GpuMeshBuffers* Choose(double budgetSeconds, bool& reduced) const;

@@ -64,24 +64,28 @@ struct RealisticRenderer::Program {
   }
 };
 
-// Sets the material uniforms from each batch's drawing state: whether it
-// has a picture, and whether it is thin foliage (leaves, billboards, cards:
-// lit from both sides, light passing through) or bark. The ground is never
-// foliage.
+// Picks each batch's program and picture from its drawing state: thin
+// foliage (leaves, billboards, cards: lit from both sides, light passing
+// through) or bark, textured or not; the ground and the shadow pass have
+// one program each.
 class RealisticRenderer::MaterialObserver : public BatchObserver {
  public:
-  MaterialObserver(const Program& program, bool ground) : m_program(program), m_ground(ground) {}
+  enum class Role { kSurfaces, kGround, kShadow };
+  MaterialObserver(RealisticRenderer& renderer, Role role) : m_renderer(renderer), m_role(role) {}
   void BatchBegins(const BatchState& state) const override {
-    m_program.Set("textured", state.texture != 0 ? 1 : 0);
-    if (m_program.Location("foliage") < 0) return;
     const bool thin = state.texture == kLeafMaterial || state.texture == kBillboardMaterial ||
                       state.texture == kCardMaterial || (state.texture == 0 && !state.cullBackFaces);
-    m_program.Set("foliage", thin && !m_ground ? 1 : 0);
+    const Program& program = m_role == Role::kShadow ? *m_renderer.m_shadow
+                             : m_role == Role::kGround
+                                 ? *m_renderer.m_surfaces[kGroundSurface]
+                                 : *m_renderer.m_surfaces[thin ? kFoliageSurface : kBarkSurface];
+    m_renderer.Use(program);
+    program.Set("textured", state.texture != 0 ? 1 : 0);
   }
 
  private:
-  const Program& m_program;
-  bool m_ground;
+  RealisticRenderer& m_renderer;
+  Role m_role;
 };
 
 Vector3 SunDirection() { return Normalized({20.0f, 15.0f, 15.0f}); }
@@ -143,9 +147,9 @@ bool RealisticRenderer::Attach(const GlResolver& resolve) {
 }
 
 bool RealisticRenderer::Build() {
-  const auto compile = [this](GLenum kind, const char* source, GLuint& shader) {
+  const auto compile = [this](GLenum kind, std::vector<const char*> sources, GLuint& shader) {
     shader = m_gl.createShader(kind);
-    m_gl.shaderSource(shader, 1, &source, nullptr);
+    m_gl.shaderSource(shader, static_cast<GLsizei>(sources.size()), sources.data(), nullptr);
     m_gl.compileShader(shader);
     GLint ok = GL_FALSE;
     m_gl.getShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -155,10 +159,11 @@ bool RealisticRenderer::Build() {
     m_problem = std::string("A shader of the realistic look did not compile: ") + log;
     return false;
   };
-  const auto link = [&](const char* vertex, const char* fragment, std::unique_ptr<Program>& program) {
+  const auto link = [&](const char* vertex, std::vector<const char*> fragment,
+                        std::unique_ptr<Program>& program) {
     GLuint shaders[2] = {0, 0};
-    const bool compiled =
-        compile(GL_VERTEX_SHADER, vertex, shaders[0]) && compile(GL_FRAGMENT_SHADER, fragment, shaders[1]);
+    const bool compiled = compile(GL_VERTEX_SHADER, {vertex}, shaders[0]) &&
+                          compile(GL_FRAGMENT_SHADER, std::move(fragment), shaders[1]);
     program = std::make_unique<Program>();
     program->gl = &m_gl;
     bool linked = false;
@@ -180,13 +185,17 @@ bool RealisticRenderer::Build() {
       if (shader != 0) m_gl.deleteShader(shader);  // the program keeps them while it lives
     return linked;
   };
-  if (!link(shaders::kSurfaceVertex, shaders::kSurfaceFragment, m_surface) ||
-      !link(shaders::kShadowVertex, shaders::kShadowFragment, m_shadow) ||
-      !link(shaders::kSkyVertex, shaders::kSkyFragment, m_sky))
+  for (int kind = 0; kind < kSurfaceKinds; ++kind)
+    if (!link(shaders::kSurfaceVertex, {shaders::kSurfaceKinds[kind], shaders::kSurfaceFragment},
+              m_surfaces[kind]))
+      return false;
+  if (!link(shaders::kShadowVertex, {shaders::kShadowFragment}, m_shadow) ||
+      !link(shaders::kSkyVertex, {shaders::kSkyFragment}, m_sky))
     return false;
-  m_surfaceObserver = std::make_unique<MaterialObserver>(*m_surface, false);
-  m_groundObserver = std::make_unique<MaterialObserver>(*m_surface, true);
-  m_shadowObserver = std::make_unique<MaterialObserver>(*m_shadow, false);
+  using Role = MaterialObserver::Role;
+  m_surfaceObserver = std::make_unique<MaterialObserver>(*this, Role::kSurfaces);
+  m_groundObserver = std::make_unique<MaterialObserver>(*this, Role::kGround);
+  m_shadowObserver = std::make_unique<MaterialObserver>(*this, Role::kShadow);
 
   // The shadow map: a depth texture compared in the shader, bilinear (each
   // lookup a 2 x 2 filter), everything outside it lit.
@@ -224,7 +233,7 @@ bool RealisticRenderer::Build() {
 
 void RealisticRenderer::Release() {
   if (m_gl.deleteProgram != nullptr)
-    for (auto* program : {&m_surface, &m_shadow, &m_sky})
+    for (auto* program : {&m_surfaces[0], &m_surfaces[1], &m_surfaces[2], &m_shadow, &m_sky})
       if (*program && (*program)->name != 0) m_gl.deleteProgram((*program)->name);
   if (m_shadowFramebuffer != 0) m_gl.deleteFramebuffers(1, &m_shadowFramebuffer);
   if (m_shadowTexture != 0) glDeleteTextures(1, &m_shadowTexture);
@@ -235,7 +244,8 @@ void RealisticRenderer::Forget() {
   m_surfaceObserver.reset();
   m_groundObserver.reset();
   m_shadowObserver.reset();
-  m_surface.reset();
+  for (auto& surface : m_surfaces) surface.reset();
+  m_inUse = 0;
   m_shadow.reset();
   m_sky.reset();
   m_shadowFramebuffer = m_shadowTexture = 0;
@@ -283,10 +293,10 @@ void RealisticRenderer::CastShadows(const Box& bounds,
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
-  m_gl.useProgram(m_shadow->name);
+  Use(*m_shadow);
   m_shadow->Set("picture", 0);
   drawCasters(m_shadowObserver.get());
-  m_gl.useProgram(0);
+  StopUsing();
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
@@ -309,7 +319,7 @@ void RealisticRenderer::DrawSky(const Camera& camera) {
   glDisable(GL_DEPTH_TEST);
   glDepthMask(GL_FALSE);
   glDisable(GL_CULL_FACE);
-  m_gl.useProgram(m_sky->name);
+  Use(*m_sky);
   m_sky->Set("zenith", kZenith);
   m_sky->Set("horizon", kHorizon);
   m_sky->Set("haze", kHaze);
@@ -321,7 +331,7 @@ void RealisticRenderer::DrawSky(const Camera& camera) {
     glVertex2f(corner[0], corner[1]);
   }
   glEnd();
-  m_gl.useProgram(0);
+  StopUsing();
   glPopAttrib();
 }
 
@@ -342,42 +352,45 @@ void RealisticRenderer::ResumeFrame(Camera& camera) {
 }
 
 void RealisticRenderer::UseSurfaceProgram(const Camera& camera) {
-  const Program& p = *m_surface;
-  m_gl.useProgram(p.name);
-  p.Set("picture", 0);
-  p.Set("shadowMap", 1);
-  p.Set("lightMatrix", m_shadowMatrix);
-  p.Set("toSun", SunDirection());
-  p.Set("eye", camera.position);
-  p.Set("sunColour", kSunColour);
-  p.Set("skyAmbient", kSkyAmbient);
-  p.Set("groundAmbient", kGroundAmbient);
-  p.Set("horizon", kHorizon);
-  p.Set("shadowTexel", 1.0f / static_cast<float>(kShadowMapSize));
-  // Two texels of the map in world units, toward the sun.
-  p.Set("shadowBias", 4.0f * Radius(m_shadowBounds) / static_cast<float>(kShadowMapSize));
-  p.Set("transmission", settings.leafTransmission ? kTransmission : 0.0f);
-  p.Set("fadeRadius", kGroundFadeLimit);
-  p.Set("ground", 0);
-  p.Set("textured", 0);
-  p.Set("foliage", 0);
+  for (const auto& surface : m_surfaces) {
+    const Program& p = *surface;
+    Use(p);
+    p.Set("picture", 0);
+    p.Set("shadowMap", 1);
+    p.Set("lightMatrix", m_shadowMatrix);
+    p.Set("toSun", SunDirection());
+    p.Set("eye", camera.position);
+    p.Set("sunColour", kSunColour);
+    p.Set("skyAmbient", kSkyAmbient);
+    p.Set("groundAmbient", kGroundAmbient);
+    p.Set("horizon", kHorizon);
+    p.Set("shadowTexel", 1.0f / static_cast<float>(kShadowMapSize));
+    // Two texels of the map in world units, toward the sun.
+    p.Set("shadowBias", 4.0f * Radius(m_shadowBounds) / static_cast<float>(kShadowMapSize));
+    p.Set("transmission", settings.leafTransmission ? kTransmission : 0.0f);
+    p.Set("fadeRadius", kGroundFadeLimit);
+    p.Set("textured", 0);
+  }
 }
 
-const BatchObserver* RealisticRenderer::Surfaces() {
-  if (!m_ready) return nullptr;
-  m_surface->Set("ground", 0);
-  return m_surfaceObserver.get();
+void RealisticRenderer::Use(const Program& program) {
+  if (m_inUse == program.name) return;
+  m_gl.useProgram(program.name);
+  m_inUse = program.name;
 }
 
-const BatchObserver* RealisticRenderer::Ground() {
-  if (!m_ready) return nullptr;
-  m_surface->Set("ground", 1);
-  return m_groundObserver.get();
+void RealisticRenderer::StopUsing() {
+  m_gl.useProgram(0);
+  m_inUse = 0;
 }
+
+const BatchObserver* RealisticRenderer::Surfaces() { return m_ready ? m_surfaceObserver.get() : nullptr; }
+
+const BatchObserver* RealisticRenderer::Ground() { return m_ready ? m_groundObserver.get() : nullptr; }
 
 void RealisticRenderer::EndFrame() {
   if (!m_ready) return;
-  m_gl.useProgram(0);
+  StopUsing();
   m_gl.activeTexture(GL_TEXTURE1);
   glBindTexture(GL_TEXTURE_2D, 0);
   m_gl.activeTexture(GL_TEXTURE0);

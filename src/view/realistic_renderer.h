@@ -85,14 +85,19 @@ class RealisticRenderer {
  private:
   struct Program;
   class MaterialObserver;
+  // The surface programs, each compiled for one kind of surface.
+  enum SurfaceKind { kGroundSurface, kBarkSurface, kFoliageSurface, kSurfaceKinds };
   bool Build();
+  void Use(const Program& program);
+  void StopUsing();
   void UseSurfaceProgram(const Camera& camera);
   void DrawSky(const Camera& camera);
 
   ShaderFunctions m_gl;
   bool m_ready = false;
   std::string m_problem;
-  std::unique_ptr<Program> m_surface, m_shadow, m_sky;
+  std::unique_ptr<Program> m_surfaces[kSurfaceKinds], m_shadow, m_sky;
+  GLuint m_inUse = 0;  // the program in use, 0 for none
   std::unique_ptr<MaterialObserver> m_surfaceObserver, m_groundObserver, m_shadowObserver;
   GLuint m_shadowFramebuffer = 0;
   GLuint m_shadowTexture = 0;

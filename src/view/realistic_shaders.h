@@ -24,10 +24,13 @@ void main() {
 )";
 
 // Lighting: a sun with a filtered shadow map, a sky/ground hemisphere
-// ambient, a little specular on bark, diffuse transmission through thin
-// foliage (tinted by the leaf's own colour and picture) and, on the
-// ground, a fade into the horizon's haze far from the origin.
-inline constexpr const char* kSurfaceFragment = R"(#version 120
+// ambient, and by the kind of surface (SURFACE, defined before this text
+// by kSurfaceKinds, so that each kind is compiled without the others'
+// work, which the software renderer would pay for on every pixel): a little
+// specular on bark, diffuse transmission through thin foliage (tinted by
+// the leaf's own colour and picture), and on the ground a fade into the
+// horizon's haze far from the origin.
+inline constexpr const char* kSurfaceFragment = R"(
 uniform sampler2D picture;
 uniform sampler2DShadow shadowMap;
 uniform mat4 lightMatrix;
@@ -40,8 +43,6 @@ uniform vec3 eye;
 uniform float shadowTexel;
 uniform float shadowBias;
 uniform int textured;
-uniform int foliage;
-uniform int ground;
 uniform float transmission;
 uniform float fadeRadius;
 varying vec3 worldPosition;
@@ -49,50 +50,57 @@ varying vec3 worldNormal;
 varying vec4 colour;
 varying vec2 texCoord;
 
-// The share of sunlight reaching the point: four bilinear comparisons
-// around it, each itself a 2 x 2 filter, so the edge is soft over 4 texels.
+// The share of sunlight reaching the point: two bilinear comparisons half
+// a texel to either side, each itself a 2 x 2 filter, so the edge is soft
+// over three texels. (More taps cost the software renderer dearly.)
 float Sunlit(vec3 position) {
   vec4 p = lightMatrix * vec4(position + toSun * shadowBias, 1.0);
-  float lit = 0.0;
-  lit += shadow2D(shadowMap, p.xyz + vec3(-0.75, -0.75, 0.0) * shadowTexel).r;
-  lit += shadow2D(shadowMap, p.xyz + vec3(0.75, -0.75, 0.0) * shadowTexel).r;
-  lit += shadow2D(shadowMap, p.xyz + vec3(-0.75, 0.75, 0.0) * shadowTexel).r;
-  lit += shadow2D(shadowMap, p.xyz + vec3(0.75, 0.75, 0.0) * shadowTexel).r;
-  return lit * 0.25;
+  return 0.5 * (shadow2D(shadowMap, p.xyz + vec3(-0.5, -0.5, 0.0) * shadowTexel).r +
+                shadow2D(shadowMap, p.xyz + vec3(0.5, 0.5, 0.0) * shadowTexel).r);
 }
 
 void main() {
   vec4 base = colour;
+#if SURFACE != GROUND
   if (textured != 0) {
     vec4 texel = texture2D(picture, texCoord);
     if (texel.a <= 0.5) discard;  // the cut-out, as the classic alpha test
     base *= texel;
   }
+#endif
   vec3 n = normalize(worldNormal);
   vec3 toEye = normalize(eye - worldPosition);
+#if SURFACE != BARK
   // Leaves, cards and the ground are seen from both sides: light the side
   // that faces the eye. Bark tubes are seen from outside.
-  if ((foliage != 0 || ground != 0) && dot(n, toEye) < 0.0) n = -n;
+  if (dot(n, toEye) < 0.0) n = -n;
+#endif
   float facing = dot(n, toSun);
   float sunlit = Sunlit(worldPosition);
   vec3 ambient = mix(groundAmbient, skyAmbient, 0.5 + 0.5 * n.y);
   vec3 lit = base.rgb * (ambient + sunColour * max(facing, 0.0) * sunlit);
-  if (foliage != 0) {
-    // Light through the leaf from behind, stronger looking into the sun.
-    float behind = max(-facing, 0.0);
-    float towardSun = pow(max(dot(-toEye, toSun), 0.0), 4.0);
-    lit += base.rgb * sunColour * behind * (0.55 + 0.45 * towardSun) * transmission * sunlit;
-  } else if (ground == 0) {
-    vec3 halfway = normalize(toSun + toEye);
-    lit += sunColour * 0.12 * pow(max(dot(n, halfway), 0.0), 24.0) * sunlit * step(0.0, facing);
-  }
-  if (ground != 0) {
-    float away = length(worldPosition.xz);
-    lit = mix(lit, horizon, smoothstep(0.3 * fadeRadius, fadeRadius, away));
-  }
+#if SURFACE == FOLIAGE
+  // Light through the leaf from behind, stronger looking into the sun.
+  float behind = max(-facing, 0.0);
+  float towardSun = pow(max(dot(-toEye, toSun), 0.0), 4.0);
+  lit += base.rgb * sunColour * behind * (0.55 + 0.45 * towardSun) * transmission * sunlit;
+#elif SURFACE == BARK
+  vec3 halfway = normalize(toSun + toEye);
+  lit += sunColour * 0.12 * pow(max(dot(n, halfway), 0.0), 24.0) * sunlit * step(0.0, facing);
+#else
+  lit = mix(lit, horizon, smoothstep(0.3 * fadeRadius, fadeRadius, length(worldPosition.xz)));
+#endif
   gl_FragColor = vec4(lit, base.a);
 }
 )";
+
+// What goes before kSurfaceFragment for each kind of surface, in the order
+// of RealisticRenderer's surface kinds: ground, bark, foliage.
+inline constexpr const char* kSurfaceKinds[] = {
+    "#version 120\n#define GROUND 0\n#define BARK 1\n#define FOLIAGE 2\n#define SURFACE GROUND\n",
+    "#version 120\n#define GROUND 0\n#define BARK 1\n#define FOLIAGE 2\n#define SURFACE BARK\n",
+    "#version 120\n#define GROUND 0\n#define BARK 1\n#define FOLIAGE 2\n#define SURFACE FOLIAGE\n",
+};
 
 // The shadow map: depth only, with the cut-out of pictures that have one.
 inline constexpr const char* kShadowVertex = R"(#version 120

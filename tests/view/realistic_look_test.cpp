@@ -148,6 +148,24 @@ TEST_F(RealisticLook, TheClassicLookIsUnchangedAfterItAndWithoutIt) {
   EXPECT_EQ(DifferingPixels(classic, Draw(tree)), 0) << "the fallback is the classic look";
 }
 
+// Full detail drawn a slice at a time between events, as the window does
+// once the camera rests, gives the frame drawn at once.
+TEST_F(RealisticLook, AFrameDrawnInSlicesIsTheWholeFrame) {
+  const Tree tree = Generate(TreeParameters());
+  scene->SetLook(&renderer);
+  const Pixels whole = Draw(tree);
+  FrameContents contents;
+  contents.tree = &tree;
+  contents.groundPlane = plane.get();
+  scene->BeginRefinement(camera);
+  int slices = 0;
+  while (!scene->RefineSlice(camera, contents, 0.0005)) ASSERT_LT(++slices, 100000);
+  Pixels sliced(whole.size());
+  glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, sliced.data());
+  EXPECT_GT(slices, 1);
+  EXPECT_EQ(DifferingPixels(whole, sliced), 0);
+}
+
 // Seen from above, the ground where the sun casts the crown's shadow
 // (away from the sun) is darker with the tree than without it, and the
 // ground as far toward the sun is as lit as without the tree.
