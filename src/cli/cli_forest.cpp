@@ -20,8 +20,9 @@
 namespace vh::cli {
 namespace {
 
-// Set by Ctrl+C: the variants being grown stop at their next branch and
-// the file is not written (its temporary file is removed).
+// Set by Ctrl+C (or a program stopping the tool): the variants being grown
+// stop at their next branch and the file is not written (its temporary
+// file is removed).
 std::atomic<bool> g_interrupted{false};
 
 extern "C" void OnInterrupt(int) { g_interrupted = true; }
@@ -39,15 +40,23 @@ void ShowProgress(std::size_t done, std::size_t total) {
   std::fflush(stderr);
 }
 
+// The same, one line per variant, for a program that shows the progress.
+void ReportProgress(std::size_t done, std::size_t total) {
+  std::fprintf(stderr, "forest: %zu of %zu variants\n", done, total);
+  std::fflush(stderr);
+}
+
 }  // namespace
 
 int RunForest(const Arguments& args) {
   std::string output;
   bool example = false;
+  bool progressLines = false;
   ForestExportOptions options;
   ArgumentParser parser;
   parser.Text("-o", &output, "a file name", {"--output"});
   parser.Flag("--example", &example);
+  parser.Flag("--progress", &progressLines);
   parser.Value("--instancing", "gpu or nodes",
                [&options](const std::string& value) { options.instancing = ParseInstancing(value); });
   parser.Integer("--threads", 0, 1024,
@@ -77,11 +86,15 @@ int RunForest(const Arguments& args) {
 #ifdef VH_CLI_BILLBOARD
   options.chains = ForestCardDrawer();  // each variant's cards drawn in a context of its thread
 #endif
-  if (::isatty(STDERR_FILENO)) options.progress = ShowProgress;
+  if (progressLines)
+    options.progress = ReportProgress;
+  else if (::isatty(STDERR_FILENO))
+    options.progress = ShowProgress;
   options.cancel = &g_interrupted;
   struct sigaction interrupt = {};
   interrupt.sa_handler = OnInterrupt;
   ::sigaction(SIGINT, &interrupt, nullptr);
+  ::sigaction(SIGTERM, &interrupt, nullptr);
   try {
     ExportForest(plan, output, options);
   } catch (const ForestCancelled&) {

@@ -40,7 +40,7 @@ const Command kCommands[] = {
      "presets\n"
      "      List the names of the species presets installed with the program."},
     {"forest", vh::cli::RunForest,
-     "forest FOREST.txt -o OUT.glb [--instancing gpu|nodes] [--threads N]\n"
+     "forest FOREST.txt -o OUT.glb [--instancing gpu|nodes] [--threads N] [--progress]\n"
      "forest --example\n"
      "      Grow the seeded variants of the species that the forest description\n"
      "      FOREST.txt names (on every core, or N threads) and write them once each,\n"
@@ -48,8 +48,9 @@ const Command kCommands[] = {
      "      glTF file whose instances place them on the ground: through\n"
      "      EXT_mesh_gpu_instancing (gpu, the default) or one node per instance\n"
      "      (nodes). The same description writes the same file on any number of\n"
-     "      threads. --example prints a commented description to start from\n"
-     "      (see docs/forest.md)."},
+     "      threads. --progress prints a line \"forest: N of M variants\" on stderr\n"
+     "      after each variant, for programs that show it. --example prints a\n"
+     "      commented description to start from (see docs/forest.md)."},
     {"bark-tile", vh::cli::RunBarkTile,
      "bark-tile IN OUT [--crop X0,X1,Y0,Y1] [--shading S] [--symmetrize] [--pow2]\n"
      "      Make a tileable bark texture from the photograph IN: crop it (percentages),\n"

@@ -31,9 +31,9 @@ void ReadMaterialPicture(bool textured, const std::string& file, const char* mat
 
 std::string Describe(const MissingPicture& missing) {
   const std::string named = missing.file.empty() ? "" : " '" + missing.file + "'";
+  const std::string exported = missing.material == "leaf" ? "leaves are" : missing.material + " is";
   return "the " + missing.material + " picture" + named + " is missing (" + missing.reason + "): the " +
-         missing.material + (missing.material == "leaf" ? "ves are" : " is") +
-         " exported untextured, in the material colours";
+         exported + " exported untextured, in the material colours";
 }
 
 DocumentPictures ReadDocumentPictures(const TreeParameters& params) {

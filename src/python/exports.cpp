@@ -40,18 +40,21 @@ void Export(GrownTree& grown, const std::string& path, std::optional<double> sca
                           " needs a glTF output (.glb or .gltf), not '" + path + "'");
   if (scale && !(*scale >= 1.0 / kLargestScale && *scale <= kLargestScale))
     throw py::value_error("scale must lie between 1e-06 and 1e+06, not " + std::to_string(*scale));
-  // Only glTF carries pictures; the other formats name their files.
-  const Pictures pictures = scene ? ReadPictures(grown.params, true) : Pictures();
+  // Only glTF carries pictures; the other formats name their files, and
+  // all of them leave a missing one out.
+  const ExportedTree exported = PrepareExport(grown);
+  const DocumentPictures& pictures = exported.pictures;
   py::gil_scoped_release release;
   std::lock_guard guard(grown.lock);
+  Tree& tree = exported.Of(grown);
   // The tool's --wind: the document's wind, or the default wind when it has none.
   const WindExport sway = wind ? SwayingExport(grown.params.wind, windEngineCopies) : WindExport();
   if (lod) {
-    const LodChain chain = RenderedChain(grown, pictures);
+    const LodChain chain = RenderedChain(tree, pictures);
     WriteChain(format, chain, pictures.Pointers(), scale.value_or(1.0), LodLayout::kExtensionOnly, path,
                sway);
   } else {
-    ExportScene single = SingleMeshScene(grown.tree, pictures.Pointers(), scale.value_or(1.0));
+    ExportScene single = SingleMeshScene(tree, pictures.Pointers(), scale.value_or(1.0));
     single.wind = sway;
     WriteExport(format, single, path);
   }
@@ -61,20 +64,20 @@ py::dict Billboard(GrownTree& grown, const std::string& path, const BillboardSet
   const ExportFormat format = FormatOf(path);
   // The pictures are what the leaves and branches are drawn with; a
   // missing one is drawn untextured, as in the command-line tool.
-  const Pictures pictures = ReadPictures(grown.params, false);
+  const ExportedTree exported = PrepareExport(grown);
+  const DocumentPictures& pictures = exported.pictures;
   std::unique_ptr<MeshObject> mesh;
   {
     py::gil_scoped_release release;
     std::lock_guard guard(grown.lock);
     std::lock_guard graphics(GraphicsLock());
-    ContinueObjectNumbersAfter(grown.tree);
+    Tree& tree = exported.Of(grown);
+    ContinueObjectNumbersAfter(tree);
     const std::unique_ptr<cli::HeadlessBillboards> context = HeadlessContext(pictures);
     BillboardPicker picker;
-    BillboardCloud cloud =
-        CreateBillboardCloud(grown.tree, settings, picker, context->RendererFor(grown.tree), {});
+    BillboardCloud cloud = CreateBillboardCloud(tree, settings, picker, context->RendererFor(tree), {});
     ExportBillboardCloud(*cloud.mesh, cloud.colourTexture, cloud.transparency,
-                         BillboardExportNames(path, format), format, EngineOrigin(grown.tree),
-                         pictures.Pointers());
+                         BillboardExportNames(path, format), format, EngineOrigin(tree), pictures.Pointers());
     mesh = std::move(cloud.mesh);
   }
   std::size_t billboards = 0;

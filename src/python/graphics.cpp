@@ -6,31 +6,22 @@
 #include <stdexcept>
 #include <string>
 
-#include "imaging/picture_file.h"
-#include "imaging/picture_io.h"
-
 namespace py = pybind11;
 
 namespace vh::python {
-namespace {
-
-Image ReadPicture(const std::string& file, bool required, const char* what) {
-  if (file.empty()) return Image();
-  try {
-    return LoadPicture(file);
-  } catch (const PictureError& error) {
-    if (required) throw;
-    const std::string message = std::string("the ") + what + " texture is not used: " + error.what();
-    if (PyErr_WarnEx(PyExc_RuntimeWarning, message.c_str(), 1) != 0) throw py::error_already_set();
-    return Image();
-  }
-}
-
-}  // namespace
-
-Pictures ReadPictures(const TreeParameters& params, bool requireTextured) {
-  return {ReadPicture(params.leafTextureFile, requireTextured && params.leafTextureLoaded, "leaf"),
-          ReadPicture(params.barkTextureFile, requireTextured && params.barkTextureLoaded, "bark")};
+ExportedTree PrepareExport(GrownTree& grown) {
+  ExportedTree exported;
+  exported.pictures = ReadDocumentPictures(grown.params);
+  for (const MissingPicture& missing : exported.pictures.missing)
+    if (PyErr_WarnEx(PyExc_RuntimeWarning, Describe(missing).c_str(), 1) != 0) throw py::error_already_set();
+  if (exported.pictures.missing.empty()) return exported;
+  const TreeParameters untextured = WithoutMissingPictures(grown.params, exported.pictures.missing);
+  exported.untextured = std::make_unique<Tree>();
+  py::gil_scoped_release release;
+  GenerationControl control;
+  control.vertexBudget = grown.vertexBudget;
+  Generate(untextured, grown.options, control, *exported.untextured);
+  return exported;
 }
 
 std::mutex& GraphicsLock() {
@@ -44,7 +35,7 @@ void ContinueObjectNumbersAfter(const Tree& tree) {
   Submesh::RestartObjectCounterAt(highest + 1);
 }
 
-std::unique_ptr<cli::HeadlessBillboards> HeadlessContext(const Pictures& pictures) {
+std::unique_ptr<cli::HeadlessBillboards> HeadlessContext(const DocumentPictures& pictures) {
   try {
     return std::make_unique<cli::HeadlessBillboards>(pictures.Pointers());
   } catch (const std::runtime_error& error) {
@@ -55,11 +46,11 @@ std::unique_ptr<cli::HeadlessBillboards> HeadlessContext(const Pictures& picture
   }
 }
 
-LodChain RenderedChain(GrownTree& grown, const Pictures& pictures) {
+LodChain RenderedChain(Tree& tree, const DocumentPictures& pictures) {
   std::lock_guard graphics(GraphicsLock());
-  ContinueObjectNumbersAfter(grown.tree);
+  ContinueObjectNumbersAfter(tree);
   const std::unique_ptr<cli::HeadlessBillboards> context = HeadlessContext(pictures);
-  return BuildLodChain(grown.tree, LodChainOptions{},
+  return BuildLodChain(tree, LodChainOptions{},
                        [&context](const MeshObject& mesh) { return context->PicturesOf(mesh); });
 }
 

@@ -34,9 +34,9 @@ std::shared_ptr<GrownTree> Grow(const Document& document, std::optional<int> see
   auto grown = std::make_shared<GrownTree>();
   grown->params = document.params;
   if (seed) grown->params.seed = *seed;
-  GenerationOptions options;
-  options.growLeaves = leaves;
-  options.workers = workers;
+  grown->options.growLeaves = leaves;
+  grown->options.workers = workers;
+  grown->vertexBudget = vertexBudget;
   std::atomic<bool> stop{false};
   SignalWatch signals;
   GenerationControl control;
@@ -47,7 +47,7 @@ std::shared_ptr<GrownTree> Grow(const Document& document, std::optional<int> see
   };
   {
     py::gil_scoped_release release;
-    Generate(grown->params, options, control, grown->tree);
+    Generate(grown->params, grown->options, control, grown->tree);
   }
   signals.Rethrow();
   if (grown->tree.budgetExceeded) {

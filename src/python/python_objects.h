@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -30,11 +31,15 @@ struct Cancellation {
 };
 
 // A grown tree with the parameters it was grown from (its exports read the
-// pictures they name). The lock serialises what reads or briefly changes
-// the submeshes (billboard pictures hide triangles while they are drawn).
+// pictures they name) and how it was grown (an export whose picture is
+// missing regrows it untextured the same way). The lock serialises what
+// reads or briefly changes the submeshes (billboard pictures hide triangles
+// while they are drawn).
 struct GrownTree {
   Tree tree;
   TreeParameters params;
+  GenerationOptions options;
+  std::uint64_t vertexBudget = kDefaultVertexBudget;
   std::mutex lock;
   std::map<int, std::shared_ptr<MeshArrays>> meshes;  // by level of detail
 };

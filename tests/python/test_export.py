@@ -90,3 +90,21 @@ def test_bark_tiles_are_the_tools(tmp_path, cli):
 def test_bad_exports_raise(tmp_path, call, error, message):
     with pytest.raises(error, match=message):
         call(vh.grow(vh.Document()), tmp_path)
+
+
+@pytest.mark.parametrize("name", ["tree.glb", "tree.obj"])
+@pytest.mark.parametrize("material", ["leaf", "bark"])
+def test_a_missing_picture_is_exported_untextured_as_the_tool_does(tmp_path, cli, name, material):
+    # The tool's one rule: the material is exported in its colours and the
+    # export says which picture was missing.
+    doc = vh.Document.preset("young-sapling")
+    doc[f"{material}TextureFile"] = str(tmp_path / "gone.bmp")
+    doc[f"{material}TextureLoaded"] = True
+    doc.save(str(tmp_path / "tree.vhm"))
+    ours, theirs = tmp_path / "python", tmp_path / "cli"
+    ours.mkdir()
+    theirs.mkdir()
+    with pytest.warns(RuntimeWarning, match=f"the {material} picture '.*gone.bmp' is missing"):
+        vh.grow(doc).export(str(ours / name))
+    cli("export", tmp_path / "tree.vhm", "-o", theirs / name)
+    assert files_in(ours) == files_in(theirs)

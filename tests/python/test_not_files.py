@@ -8,14 +8,17 @@ import sys
 
 import pytest
 
-# Runs `call` with `pipe`, `folder` and `out` set; prints the OSError's text.
+# Runs `call` with `pipe`, `folder` and `out` set; prints the OSError's
+# text, or the warning's that a picture is missing (stopping the export).
 REFUSE = """
 import sys
+import warnings
 import verdanthollow as vh
+warnings.simplefilter("error", RuntimeWarning)
 pipe, folder, out = sys.argv[1:]
 try:
     {call}
-except OSError as error:
+except (OSError, RuntimeWarning) as error:
     print(error)
 """
 
@@ -26,6 +29,8 @@ TEXTURED_LEAVES = ("d = vh.Document(); d['leafTextureFile'] = {picture}; d['leaf
 # Documents and forests name the file in quotes; pictures' messages start with its name.
 DOCUMENT = "'{name}' is {kind}, not a file"
 PICTURE = "{name}: it is {kind}, not a file"
+# A document's picture that cannot be read is left out of the export.
+MISSING = "the leaf picture '{name}' is missing (it is {kind}, not a file): the leaves are exported untextured, in the material colours"
 FOREST = "cannot read the forest description '{name}': it is {kind}, not a file"
 
 
@@ -35,8 +40,8 @@ FOREST = "cannot read the forest description '{name}': it is {kind}, not a file"
     ("vh.bark_tile(pipe, out)", "pipe", "a named pipe", PICTURE),
     ("vh.bark_tile(folder, out)", "folder", "a folder", PICTURE),
     ("vh.bark_tile('/dev/zero', out)", "/dev/zero", "a character device", PICTURE),
-    (TEXTURED_LEAVES.format(picture="pipe"), "pipe", "a named pipe", PICTURE),
-    (TEXTURED_LEAVES.format(picture="'/dev/urandom'"), "/dev/urandom", "a character device", PICTURE),
+    (TEXTURED_LEAVES.format(picture="pipe"), "pipe", "a named pipe", MISSING),
+    (TEXTURED_LEAVES.format(picture="'/dev/urandom'"), "/dev/urandom", "a character device", MISSING),
 ])
 def test_inputs_that_are_not_files_are_refused_at_once(tmp_path, call, refused, kind, said):
     pipe = tmp_path / "leaf.bmp"

@@ -11,6 +11,7 @@
 
 #include "app/document/tree_document.h"
 #include "app/flows/document_changes.h"
+#include "app/flows/forest_export_flow.h"
 #include "app/pages/branches_page.h"
 #include "app/pages/leaves_page.h"
 #include "app/pages/lod_page.h"
@@ -45,6 +46,8 @@ MainWindow::MainWindow(GlAvailability gl, QWidget* parent)
   // Built now, after the document's first tree: the ground plane takes the
   // object number after the tree's.
   m_viewport = std::make_unique<Viewport>(*m_document, gl, central);
+  m_forestExport =
+      new ForestExportFlow(this, CommandLineToolBeside(QCoreApplication::applicationDirPath()), this);
   BuildLayout(central);
   BuildMenu();
   // The window sees every key before the focused control.
@@ -124,6 +127,7 @@ void MainWindow::BuildLayout(QWidget* central) {
   auto* statusLine = new StatusLine(*m_document, panel1);
   panel1Layout->addWidget(statusLine);
   connect(m_lod, &LodPage::chainExported, statusLine, &StatusLine::ShowNote);
+  connect(m_forestExport, &ForestExportFlow::exported, statusLine, &StatusLine::ShowNote);
   outer->addWidget(panel1);
 
   // One flat colour for the window, its panels and pages; one text colour.

@@ -16,6 +16,7 @@ class BranchesPage;
 class DocumentChanges;
 class FileFlows;
 class FlatTabWidget;
+class ForestExportFlow;
 class LeavesPage;
 class LodPage;
 class QAction;
@@ -59,6 +60,7 @@ class MainWindow : public QMainWindow {
   void onExport();
   void onExportScreenshot();
   void onExportBillboard();
+  void onExportForest();
   void onQuit();
   void onShowBarkTiler();
   void onHelp();
@@ -100,6 +102,7 @@ class MainWindow : public QMainWindow {
   std::unique_ptr<WindowKeys> m_keys;  // Escape, the arrow keys and the wheel over the pages
   QWidget* m_aboutBox = nullptr;
   QWidget* m_barkTiler = nullptr;
-  FileFlows* m_fileFlows = nullptr;      // the File menu's flows; a child of the window
-  DocumentChanges* m_changes = nullptr;  // a child of the window
+  FileFlows* m_fileFlows = nullptr;            // the File menu's flows; a child of the window
+  ForestExportFlow* m_forestExport = nullptr;  // "Export forest..."; a child of the window
+  DocumentChanges* m_changes = nullptr;        // a child of the window
 };

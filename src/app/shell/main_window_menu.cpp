@@ -5,6 +5,7 @@
 #include "app/document/tree_document.h"
 #include "app/flows/document_changes.h"
 #include "app/flows/file_flows.h"
+#include "app/flows/forest_export_flow.h"
 #include "app/shell/main_window.h"
 #include "app/viewport/viewport.h"
 #include "fileio/export_common.h"
@@ -47,6 +48,7 @@ void MainWindow::BuildMenu() {
        {"Export1", "Export...", &MainWindow::onExport, QKeySequence(Qt::CTRL | Qt::Key_E)},
        {"Exportscreenshot1", "Export screenshot...", &MainWindow::onExportScreenshot, {}},
        {"Exportbillboard1", "Export billboard...", &MainWindow::onExportBillboard, {}},
+       {"Exportforest1", "Export forest...", &MainWindow::onExportForest, {}},
        separator,
        {"Quit1", "Quit", &MainWindow::onQuit, QKeySequence(Qt::CTRL | Qt::Key_Q)}});
   m_toolsMenu = addMenu("Tools1", "Tools", {{"Barktiler1", "Bark tiler", &MainWindow::onShowBarkTiler, {}}});
@@ -87,6 +89,9 @@ void MainWindow::onExportBillboard() {
                   m_billboardExportDialog);
   m_fileFlows->SetLastExportFilter(m_billboardExportDialog.filterIndex);
 }
+
+// A forest is grown from its own description, not from the open document.
+void MainWindow::onExportForest() { m_forestExport->Run(); }
 
 void MainWindow::OpenDocumentFile(const QString& fileName) {
   // The document's pictures are uploaded into the view's context, which
