@@ -4,7 +4,9 @@
 // table (tree/parameter_table.h): "%d" integers and flags, "%f %f" points,
 // names as text with "(null)" for an empty one; 666 closes the global block
 // and 667 each of the eleven level blocks. A tree that sways adds a wind
-// section after them: the line "Wind", the wind fields, and 668.
+// section after them: the line "Wind", the wind fields, and 668. A tree
+// with hand edits ends with their section: the line "HandEdits", the count,
+// one line per edit ("turn 0/2 15 -10") and 669 (see document_format.h).
 #pragma once
 
 #include <istream>
@@ -17,8 +19,9 @@ namespace vh {
 // The document text for `params`, byte for byte as saved. A name that is
 // empty, or blank once trimmed (it could not be read back), is written as
 // "(null)". Throws std::runtime_error when the parameters cannot be stored
-// faithfully: a name containing a line feed, a non-finite outline value, or
-// outline and texture-coordinate lists of different lengths.
+// faithfully: a name containing a line feed, a non-finite outline value,
+// outline and texture-coordinate lists of different lengths, or a hand edit
+// that CheckHandEdit refuses.
 std::string FormatDocument(const TreeParameters& params);
 
 // Writes FormatDocument(params) to `path`, beside it first and renamed into
@@ -43,7 +46,11 @@ void SaveDocument(const TreeParameters& params, const std::string& path);
 // and saved. A document without a wind section gives wind off (the default
 // wind settings); one with it gives wind on with its values, and a wind
 // section that ends early or holds a value outside its range throws
-// DocumentError. Whatever else follows the last level block is ignored.
+// DocumentError. Hand edits are read from their section, strictly: an
+// unknown kind, a malformed place, a missing or non-finite value, a value
+// CheckHandEdit refuses, or a count that disagrees with the closing marker
+// throws DocumentError with the line; a document without the section has
+// none. Whatever else follows the last level block is ignored.
 TreeParameters ParseDocument(std::istream& in, const std::string& sourceName, const TreeParameters& base);
 
 // ParseDocument on the file `path`, with relative picture names made

@@ -16,6 +16,16 @@ inline constexpr int kLevelBlockEnd = 667;
 inline constexpr char kWindSectionHeader[] = "Wind";
 inline constexpr int kWindSectionEnd = 668;
 
+// The hand-edit section that follows them (and the wind section, if any)
+// while the tree has hand edits: this word on a line of its own, the number
+// of edits, one line per edit (its kind, its branch's place and its values:
+// "remove 0/4/1", "turn 0/2 15 -10", "length 0/1/3 0.5"), then the closing
+// marker. Values are written as the shortest text that reads back exactly.
+inline constexpr char kHandEditSectionHeader[] = "HandEdits";
+inline constexpr int kHandEditSectionEnd = 669;
+// More edits than anyone makes by hand; keeps absurd documents out.
+inline constexpr int kMaxHandEdits = 100000;
+
 // How an empty name is written; read back, it is an empty name again.
 inline constexpr char kNoName[] = "(null)";
 

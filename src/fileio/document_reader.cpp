@@ -81,12 +81,16 @@ class Scanner {
     return value;
   }
 
-  float Real(const std::string& what) {
+  float Real(const std::string& what) { return Number<float>(what); }
+  double Double(const std::string& what) { return Number<double>(what); }
+
+  template <class T>
+  T Number(const std::string& what) {
     const std::string word = Word(what);
     const char* first = word.data();
     const char* last = first + word.size();
     if (first != last && *first == '+') ++first;
-    float value = 0.0f;
+    T value = 0;
     const auto [end, error] = std::from_chars(first, last, value);
     if (error == std::errc::result_out_of_range || (error == std::errc() && !std::isfinite(value)))
       Fail("the value " + Quoted(word) + " of " + what + " is not a finite number");
@@ -183,6 +187,46 @@ void ReadFields(Scanner& in, Record& record, const std::array<ParameterField<Rec
   }
 }
 
+// One line of the hand-edit section: kind, place, values.
+HandEdit ReadHandEdit(Scanner& in, int number) {
+  const std::string what = "hand edit " + std::to_string(number);
+  HandEdit edit;
+  const std::string kind = in.Word(what);
+  if (!HandEditKindFromName(kind, edit.kind))
+    in.Fail("expected " + what + " (remove, turn or length), found " + Scanner::Quoted(kind));
+  const std::string place = in.Word("the branch of " + what);
+  if (!ParseBranchPath(place, edit.branch))
+    in.Fail("the branch of " + what + ", " + Scanner::Quoted(place) +
+            ", is not a place like 0/4/1 (at most 11 indices 0..999 joined by slashes)");
+  if (edit.kind == HandEditKind::kTurn) {
+    edit.around = in.Double("the angle around of " + what);
+    edit.away = in.Double("the angle away of " + what);
+  } else if (edit.kind == HandEditKind::kLength) {
+    edit.factor = in.Double("the factor of " + what);
+  }
+  const std::string problem = CheckHandEdit(edit);
+  if (!problem.empty()) in.Fail(what + ", " + problem);
+  return edit;
+}
+
+// The optional hand-edit section, last. Unlike the older sections it is
+// read strictly: its count and its closing marker must agree.
+void ReadHandEditSection(Scanner& in, std::vector<HandEdit>& edits) {
+  edits.clear();
+  if (!in.NextWordIs(kHandEditSectionHeader)) return;
+  const int count = in.Integer("the number of hand edits");
+  if (count < 1 || count > kMaxHandEdits)
+    in.Fail("the number of hand edits, " + std::to_string(count) + ", is outside 1.." +
+            std::to_string(kMaxHandEdits));
+  edits.reserve(static_cast<std::size_t>(count));
+  for (int i = 1; i <= count; ++i) edits.push_back(ReadHandEdit(in, i));
+  const std::string marker =
+      in.Word("the end marker " + std::to_string(kHandEditSectionEnd) + " of the hand edits");
+  if (marker != std::to_string(kHandEditSectionEnd))
+    in.Fail("expected the end marker " + std::to_string(kHandEditSectionEnd) + " after " +
+            std::to_string(count) + " hand edits, found " + Scanner::Quoted(marker));
+}
+
 // The optional wind section after the level blocks. Without it the tree
 // does not sway. Anything else after the last level block is ignored, as
 // it always was; a wind section that is cut short is an error.
@@ -232,6 +276,7 @@ TreeParameters ParseDocument(std::istream& in, const std::string& sourceName, co
     scan.SkipTo(kLevelBlockEnd, level);
   }
   ReadWindSection(scan, params.wind);
+  ReadHandEditSection(scan, params.handEdits);
   return params;
 }
 

@@ -1,3 +1,4 @@
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
 
@@ -60,6 +61,34 @@ void WriteFields(std::string& out, const Record& record,
   }
 }
 
+// The shortest text that reads back as exactly `value`.
+void Number(std::string& out, double value) {
+  char buffer[32];
+  out += ' ';
+  out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+void HandEditSection(std::string& out, const std::vector<HandEdit>& edits) {
+  const std::string problem = CheckHandEdits(edits);
+  if (!problem.empty()) throw std::runtime_error("cannot save the tree: " + problem);
+  out += kHandEditSectionHeader;
+  out += '\n';
+  Line(out, static_cast<long long>(edits.size()));
+  for (const HandEdit& edit : edits) {
+    out += HandEditKindName(edit.kind);
+    out += ' ';
+    out += FormatBranchPath(edit.branch);
+    if (edit.kind == HandEditKind::kTurn) {
+      Number(out, edit.around);
+      Number(out, edit.away);
+    } else if (edit.kind == HandEditKind::kLength) {
+      Number(out, edit.factor);
+    }
+    out += '\n';
+  }
+  Line(out, kHandEditSectionEnd);
+}
+
 }  // namespace
 
 std::string FormatDocument(const TreeParameters& params) {
@@ -90,6 +119,8 @@ std::string FormatDocument(const TreeParameters& params) {
     WriteFields(out, params.wind, WindFields());
     Line(out, kWindSectionEnd);
   }
+  // Likewise only a tree with hand edits carries their section.
+  if (!params.handEdits.empty()) HandEditSection(out, params.handEdits);
   return out;
 }
 

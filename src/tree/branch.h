@@ -28,6 +28,10 @@ class Branch : public Submesh {
   double width;            // base radius before taper and jitter
   LevelParameters record;  // its level's shape, tessellation and leaf fields
   int level;               // 0 = trunk
+  // Its index among its parent's children in placement order (for a
+  // trunk, which trunk): with the level and the list order it gives the
+  // branch's place (see tree/branch_places.h).
+  int childIndex = 0;
 };
 
 // (0.3 + |0.03 bendingUp|)^|x| * 0.9999: how far the axis turns from the

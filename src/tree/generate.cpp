@@ -46,10 +46,13 @@ class Grower {
       previous.clear();
       if (next == m_jobs.size()) break;
       BranchJob& job = *m_jobs[next];
-      if (m_control.onBranch) m_control.onBranch();
-      if (m_control.cancel && m_control.cancel->load(std::memory_order_acquire)) {
-        Cut(next);
-        return;
+      // A removed branch is no branch of the tree: only its weld is left.
+      if (!job.removed) {
+        if (m_control.onBranch) m_control.onBranch();
+        if (m_control.cancel && m_control.cancel->load(std::memory_order_acquire)) {
+          Cut(next);
+          return;
+        }
       }
       while (!job.Meshed()) {
         if (!m_queue.RunOne()) m_queue.WaitFor(job);
@@ -76,7 +79,8 @@ class Grower {
 
   void QueueChunks(BranchJob& job) {
     const int rings = job.rings ? job.branch->record.qualityHeight + 1 : 0;
-    if (job.leafCells.empty() && rings == 0) return;  // nothing to mesh: Meshed() already
+    const bool baseRings = job.removed || job.unedited;             // the rings of a weld alone
+    if (job.leafCells.empty() && rings == 0 && !baseRings) return;  // nothing to mesh: Meshed() already
     const std::size_t ringVertices = static_cast<std::size_t>(job.branch->record.qualityAngle) + 1;
     const int ringsPerChunk = static_cast<int>(std::max<std::size_t>(1, kChunkVertices / ringVertices));
     const int chunks = std::max(1, (rings + ringsPerChunk - 1) / ringsPerChunk);
@@ -98,8 +102,19 @@ class Grower {
       BranchJob& parent = *m_jobs[static_cast<std::size_t>(job.parent)];
       if (job.weld) {
         if (!parent.finder) parent.finder = std::make_unique<NearestVertexFinder>(parent.branch->vertices);
-        WeldToParent(branch, *parent.branch, *parent.finder);
+        if (job.removed) {
+          WeldToParent(nullptr, branch, *parent.branch, *parent.finder);
+        } else if (job.unedited) {
+          WeldToParent(&branch, *job.unedited, *parent.branch, *parent.finder);
+        } else {
+          WeldToParent(branch, *parent.branch, *parent.finder);
+        }
         if (--parent.weldsLeft == 0) parent.finder.reset();
+      }
+      job.unedited.reset();
+      if (job.removed) {
+        job.branch.reset();
+        return;
       }
       m_tree.submeshes.push_back(job.branch);
       MoveLeavesIntoTree(job);
@@ -140,6 +155,7 @@ class Grower {
       for (int s = 0; s < at->siblingsAfter; ++s) {
         if (m_control.onBranch) m_control.onBranch();
         auto empty = std::make_shared<Branch>(Zero, Zero, 0.0, 0.0, sibling.record, sibling.level, number++);
+        empty->childIndex = sibling.childIndex + 1 + s;
         SetBarkMaterial(m_context, *empty);
         m_tree.submeshes.push_back(std::move(empty));
       }
@@ -160,7 +176,7 @@ class Grower {
 }  // namespace
 
 GrowthContext::GrowthContext(const TreeParameters& parameters, const GenerationOptions& options)
-    : params(parameters) {
+    : params(parameters), edits(parameters.handEdits) {
   for (int i = 0; i < kLevelCount; ++i) levels[i] = Guarded(parameters.levels[i]);
   if (options.growLeaves) leafTemplate = BuildLeafTemplate(parameters);
 }
@@ -176,9 +192,11 @@ void Generate(const TreeParameters& params, const GenerationOptions& options,
   tree.leafCount = 0;
   tree.budgetExceeded = false;
   tree.cancelled = false;
+  tree.unappliedEdits.clear();
   GrowthContext context(params, options);
   Grower(context, options, control, tree).Run(std::move(previous));
   tree.leafTemplate = std::move(context.leafTemplate);
+  tree.unappliedEdits = context.edits.Unreached();
 }
 
 Tree Generate(const TreeParameters& params, const GenerationOptions& options,

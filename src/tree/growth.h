@@ -18,6 +18,7 @@
 
 #include "foundations/random.h"
 #include "tree/branch.h"
+#include "tree/hand_edit_index.h"
 #include "tree/shape_cache.h"
 #include "tree/tree.h"
 
@@ -33,6 +34,8 @@ struct GrowthContext {
   std::array<LevelParameters, kLevelCount> levels;
   std::unique_ptr<Submesh> leafTemplate;
   ShapeCache shapes;
+  // The hand edits by place; the layout marks the places it reaches.
+  HandEditIndex edits;
 
   GrowthContext(const TreeParameters& params, const GenerationOptions& options);
 };
@@ -72,7 +75,15 @@ struct LeafCell {
 struct BranchJob {
   std::shared_ptr<Branch> branch;
   const LevelShapes* shapes = nullptr;
-  int parent = -1;        // layout index of the parent; -1 for the trunk
+  int parent = -1;  // layout index of the parent; -1 for the trunk
+  // A removed branch is laid out only when its parent is welded to it: its
+  // branch is then placed without edits and gets its base ring alone, and
+  // it never joins the tree.
+  bool removed = false;
+  // A turned or lengthened branch welded to its parent: the branch as
+  // placed without its own edits, whose base ring (alone) welds the parent
+  // as in the tree without edits.
+  std::shared_ptr<Branch> unedited;
   int siblingsAfter = 0;  // children of the parent still to come after this one
   bool weld = false;      // its base is welded onto the parent
   bool rings = true;      // false: the budget ran out before its rings
@@ -115,6 +126,13 @@ void RunMeshChunk(const GrowthContext& context, const MeshChunk& chunk);
 // vertices out to meet it. `finder` indexes the parent's vertices.
 void WeldToParent(Branch& child, Branch& parent, NearestVertexFinder& finder);
 
+// The weld of a branch with hand edits: the parent's vertices move to meet
+// the base ring of `unedited` (the branch placed without its own edits), so
+// that the parent and every sibling welded after it come out as without
+// edits; the base ring of `child`, the branch as built, is pulled onto the
+// parent as it was before this weld. `child` may be null (removed).
+void WeldToParent(Branch* child, const Branch& unedited, Branch& parent, NearestVertexFinder& finder);
+
 // Lays the skeleton out one branch at a time, drawing from both
 // generators in the order the file format fixes.
 class SkeletonLayout {
@@ -134,16 +152,24 @@ class SkeletonLayout {
     int parentIndex;
     int remaining;
     int count;
+    int editNode;  // the parent's place among the hand edits
     int next = 0;
     double pos = 0, azimuth = 0, inclination = 0;
   };
 
   std::unique_ptr<BranchJob> MakeJob(std::shared_ptr<Branch> branch);
-  std::unique_ptr<BranchJob> PlaceChild(Frame& frame);
+  std::shared_ptr<Branch> MakeTrunk(int editNode);
+  // Places the next child of the frame (flagged when removed); `editNode`
+  // receives its place among the hand edits.
+  std::unique_ptr<BranchJob> PlaceChild(Frame& frame, int& editNode);
+  // Makes the draws of a branch that is not built and of its subtree,
+  // as laying them out would, and marks the edited places on them reached.
+  void SkipSubtree(int level, int remaining, int editNode);
+  void DiscardLeafDraws();
   // The leaf draws and the budget of one branch; false when the budget ran out.
   bool LayOutGeometry(BranchJob& job);
   bool Reserve(std::uint64_t vertices);
-  void PushChildren(BranchJob& job, int index, int remaining);
+  void PushChildren(BranchJob& job, int index, int remaining, int editNode);
 
   GrowthContext& m_context;
   std::uint64_t m_vertexBudget;

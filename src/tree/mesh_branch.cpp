@@ -33,9 +33,8 @@ void RingOffsets(const RingFrame& frame, const std::vector<ColumnAngles>& column
 
 // Fills rings [firstRing, endRing) of the branch's vertex list, which holds
 // every ring already.
-void MeshRings(const GrowthContext& context, const BranchJob& job, int firstRing, int endRing) {
-  Branch& branch = *job.branch;
-  const LevelShapes& shapes = *job.shapes;
+void MeshRings(const GrowthContext& context, const LevelShapes& shapes, Branch& branch, int firstRing,
+               int endRing) {
   const int qH = branch.record.qualityHeight;
   const int qA = branch.record.qualityAngle;
   const bool textured = context.params.barkTextureLoaded;
@@ -86,6 +85,12 @@ void MeshRings(const GrowthContext& context, const BranchJob& job, int firstRing
   }
 }
 
+// Gives a branch its base ring alone, for a weld.
+void MeshBaseRing(const GrowthContext& context, const LevelShapes& shapes, Branch& branch) {
+  branch.vertices.resize(static_cast<std::size_t>(branch.record.qualityAngle) + 1);
+  MeshRings(context, shapes, branch, 0, 1);
+}
+
 // Two triangles per cell, clockwise seen from outside, ordered so that the
 // whole list also draws as one triangle strip.
 void BuildTriangles(Branch& branch) {
@@ -108,7 +113,12 @@ bool ByHeight(float ay, std::uint32_t a, float by, std::uint32_t b) { return ay 
 
 void RunMeshChunk(const GrowthContext& context, const MeshChunk& chunk) {
   BranchJob& job = *chunk.job;
+  if (job.removed) {
+    MeshBaseRing(context, *job.shapes, *job.branch);
+    return;
+  }
   if (chunk.first) {
+    if (job.unedited && job.rings) MeshBaseRing(context, *job.shapes, *job.unedited);
     GrowLeaves(context, job);
     if (job.rings) {
       BuildTriangles(*job.branch);
@@ -117,7 +127,8 @@ void RunMeshChunk(const GrowthContext& context, const MeshChunk& chunk) {
       if (job.branch->vertices.empty()) job.branch->vertices.resize(RingVertexCount(job.branch->record));
     }
   }
-  if (chunk.ringBegin < chunk.ringEnd) MeshRings(context, job, chunk.ringBegin, chunk.ringEnd);
+  if (chunk.ringBegin < chunk.ringEnd)
+    MeshRings(context, *job.shapes, *job.branch, chunk.ringBegin, chunk.ringEnd);
 }
 
 // The parent's vertices are kept sorted by height so that a quick
@@ -181,22 +192,36 @@ std::optional<std::size_t> NearestVertexFinder::Find(const Vector3& c) {
 }
 
 void WeldToParent(Branch& child, Branch& parent, NearestVertexFinder& finder) {
-  if (child.vertices.empty()) return;
-  const int qA = child.record.qualityAngle;
+  WeldToParent(&child, child, parent, finder);
+}
+
+void WeldToParent(Branch* child, const Branch& unedited, Branch& parent, NearestVertexFinder& finder) {
+  if (unedited.vertices.empty()) return;
+  const int qA = unedited.record.qualityAngle;
   std::vector<std::pair<std::size_t, Vector3>> parentMoves;
   parentMoves.reserve(qA + 1);
 
   // The parent stays unchanged until every ring vertex has found its match.
+  // Without edits the child is the branch the parent meets, and its ring
+  // moves as it is read.
+  Branch* const same = child == &unedited ? child : nullptr;
   for (int j = 0; j <= qA; ++j) {
-    Vertex& ringVertex = child.vertices[j];
-    const Vector3 c = ringVertex.position;
+    const Vector3 c = unedited.vertices[j].position;
     const std::optional<std::size_t> nearest = finder.Find(c);
     if (!nearest) continue;
     const Vector3 p = parent.vertices[*nearest].position;
-    ringVertex.position = 0.2f * c + 0.8f * p;
+    if (same) same->vertices[j].position = 0.2f * c + 0.8f * p;
     parentMoves.emplace_back(*nearest, 0.8f * c + 0.2f * p);
   }
-  child.vertices[qA].position = child.vertices[0].position;
+  if (child && !same && !child->vertices.empty()) {
+    for (int j = 0; j <= qA; ++j) {
+      Vertex& ringVertex = child->vertices[j];
+      const Vector3 c = ringVertex.position;
+      if (const std::optional<std::size_t> nearest = finder.Find(c))
+        ringVertex.position = 0.2f * c + 0.8f * parent.vertices[*nearest].position;
+    }
+  }
+  if (child && !child->vertices.empty()) child->vertices[qA].position = child->vertices[0].position;
   if (parentMoves.empty()) return;
   for (const auto& [index, position] : parentMoves) parent.vertices[index].position = position;
   finder.Refresh();

@@ -182,7 +182,7 @@ std::string CheckGrowable(const TreeParameters& params) {
     problem = OutOfRange(kLevelFields, params.levels[i]);
     if (!problem.empty()) return "level " + std::to_string(i + 1) + ": " + problem;
   }
-  return {};
+  return CheckHandEdits(params.handEdits);
 }
 
 }  // namespace vh

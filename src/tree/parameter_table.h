@@ -92,7 +92,8 @@ LevelParameters Guarded(const LevelParameters& level);
 
 // Why a parameter set cannot be grown (an empty string when it can): an
 // integer that, guarded, lies outside its accepted range, naming the field
-// and, for a level record, the level (counted from 1, as the level tabs are).
+// and, for a level record, the level (counted from 1, as the level tabs are),
+// or a hand edit that no tree can take (CheckHandEdits, tree/hand_edits.h).
 std::string CheckGrowable(const TreeParameters& params);
 
 }  // namespace vh

@@ -12,7 +12,11 @@ namespace vh {
 
 namespace {
 
-constexpr Ext kPlacementPi = 3.14159L;  // the placement's own literal, not pi
+constexpr Ext kPlacementPi = 3.14159L;               // the placement's own literal, not pi
+constexpr double kDegree = 3.141592653589793 / 180;  // hand edits turn by true degrees
+
+// The draws of one child's placement: height, inclination, azimuth.
+constexpr int kPlacementDraws = 3;
 
 }  // namespace
 
@@ -34,13 +38,17 @@ std::unique_ptr<BranchJob> SkeletonLayout::Next(int index) {
   if (m_ended) return nullptr;
   if (!m_started) {
     m_started = true;
-    const LevelParameters& trunkLevel = m_context.levels[0];
-    auto trunk = std::make_shared<Branch>(Zero, UnitY, trunkLevel.baseLength * 2 + 5,
-                                          static_cast<double>(trunkLevel.baseSize * 0.4L + 0.01L), trunkLevel,
-                                          0, m_nextNumber++);
-    std::unique_ptr<BranchJob> job = MakeJob(std::move(trunk));
+    const int editNode = m_context.edits.Trunk(0);
+    m_context.edits.Reach(editNode);
+    if (editNode != HandEditIndex::kNone && m_context.edits.At(editNode).removed) {
+      // Nothing grows; the draws are made only to reach the edits on it.
+      SkipSubtree(0, m_context.params.lastParentLevel, editNode);
+      m_ended = true;
+      return nullptr;
+    }
+    std::unique_ptr<BranchJob> job = MakeJob(MakeTrunk(editNode));
     if (LayOutGeometry(*job)) {
-      PushChildren(*job, index, m_context.params.lastParentLevel);
+      PushChildren(*job, index, m_context.params.lastParentLevel, editNode);
     } else {
       m_ended = true;
     }
@@ -53,14 +61,22 @@ std::unique_ptr<BranchJob> SkeletonLayout::Next(int index) {
       continue;
     }
     const int remaining = frame.remaining;
-    std::unique_ptr<BranchJob> job = PlaceChild(frame);
+    int editNode = HandEditIndex::kNone;
+    std::unique_ptr<BranchJob> job = PlaceChild(frame, editNode);
+    if (job->removed) {
+      // Its draws and those of its subtree are made all the same, so that
+      // every branch after it grows as without the edit.
+      SkipSubtree(job->branch->level, remaining - 1, editNode);
+      if (!job->weld) continue;
+      return job;
+    }
     if (!LayOutGeometry(*job)) {
       // Nothing is placed after the branch where the budget ran out.
       m_ended = true;
       m_stack.clear();
       return job;
     }
-    PushChildren(*job, index, remaining - 1);
+    PushChildren(*job, index, remaining - 1, editNode);
     return job;
   }
   m_ended = true;
@@ -76,17 +92,60 @@ std::unique_ptr<BranchJob> SkeletonLayout::MakeJob(std::shared_ptr<Branch> branc
   return job;
 }
 
-void SkeletonLayout::PushChildren(BranchJob& job, int index, int remaining) {
+std::shared_ptr<Branch> SkeletonLayout::MakeTrunk(int editNode) {
+  const LevelParameters& trunkLevel = m_context.levels[0];
+  double length = trunkLevel.baseLength * 2 + 5;
+  const bool shaped = editNode != HandEditIndex::kNone && m_context.edits.At(editNode).shaped;
+  if (shaped) length *= m_context.edits.At(editNode).factor;
+  auto trunk =
+      std::make_shared<Branch>(Zero, UnitY, length, static_cast<double>(trunkLevel.baseSize * 0.4L + 0.01L),
+                               trunkLevel, 0, m_nextNumber++);
+  if (shaped) {
+    // A trunk has no parent: it turns about the vertical and away from it.
+    const BranchEdits& edits = m_context.edits.At(editNode);
+    const Quaternion q = FromAxisAngle(static_cast<float>(edits.around * kDegree), UnitY) *
+                         FromAxisAngle(static_cast<float>(edits.away * kDegree), trunk->sideA);
+    trunk->direction = Rotate(q, trunk->direction);
+    trunk->sideA = Rotate(q, trunk->sideA);
+    trunk->sideB = Rotate(q, trunk->sideB);
+  }
+  return trunk;
+}
+
+void SkeletonLayout::PushChildren(BranchJob& job, int index, int remaining, int editNode) {
   if (remaining < 0) return;
   const LevelParameters& placement = m_context.levels[job.branch->level];
   const int count =
       static_cast<int>(m_branchRandom.Uniform(placement.nbChildrenMin, placement.nbChildrenMax));
   if (count <= 0) return;
   if (m_context.levels[job.branch->level + 1].attachToParent) job.weldsLeft = count;
-  m_stack.push_back({job.branch.get(), index, remaining, count});
+  m_stack.push_back({job.branch.get(), index, remaining, count, editNode});
 }
 
-std::unique_ptr<BranchJob> SkeletonLayout::PlaceChild(Frame& frame) {
+void SkeletonLayout::DiscardLeafDraws() {
+  if (const Submesh* leafShape = m_context.leafTemplate.get()) {
+    // Per cell one shade per template vertex and the chance (LayOutGeometry).
+    const std::size_t draws =
+        static_cast<std::size_t>(kLeafRows * kLeafColumns) * (leafShape->vertices.size() + 1);
+    for (std::size_t i = 0; i < draws; ++i) m_leafRandom.NextUInt32();
+  }
+}
+
+void SkeletonLayout::SkipSubtree(int level, int remaining, int editNode) {
+  DiscardLeafDraws();
+  if (remaining < 0) return;
+  const LevelParameters& placement = m_context.levels[level];
+  const int count =
+      static_cast<int>(m_branchRandom.Uniform(placement.nbChildrenMin, placement.nbChildrenMax));
+  for (int i = 0; i < count; ++i) {
+    for (int draw = 0; draw < kPlacementDraws; ++draw) m_branchRandom.NextUInt32();
+    const int child = m_context.edits.Child(editNode, i);
+    m_context.edits.Reach(child);
+    SkipSubtree(level + 1, remaining - 1, child);
+  }
+}
+
+std::unique_ptr<BranchJob> SkeletonLayout::PlaceChild(Frame& frame, int& editNode) {
   const Branch& parent = *frame.parent;
   const int k = parent.level;
   const LevelParameters& placement = m_context.levels[k];
@@ -118,26 +177,50 @@ std::unique_ptr<BranchJob> SkeletonLayout::PlaceChild(Frame& frame) {
       BranchPoint(parent, pos / parent.length, static_cast<double>(frame.azimuth + 1.5707963267948966L), g,
                   &axis, &sideA, &sideB, &radius);
 
-  const Quaternion q1 = FromAxisAngle(static_cast<float>(frame.inclination), sideA);
-  const Quaternion q2 = FromAxisAngle(static_cast<float>(frame.azimuth), axis);
-  const Quaternion q = q2 * q1;
-  const Vector3 dir = Rotate(q, axis);
-
   const double width = childLevel.baseSizeInherited
                            ? static_cast<double>(childLevel.baseSize * 0.01L * radius)
                            : static_cast<double>(childLevel.baseSize * 0.1L);
-  // A loose branch starts inside its parent instead of being welded on.
-  if (!childLevel.attachToParent) base -= (dir * static_cast<float>(width)) * 0.3f;
+  // The branch at an inclination and azimuth: hand edits turn it about
+  // the same base point.
+  const auto place = [&](double inclination, double azimuth, double branchLength, unsigned number) {
+    const Quaternion q1 = FromAxisAngle(static_cast<float>(inclination), sideA);
+    const Quaternion q2 = FromAxisAngle(static_cast<float>(azimuth), axis);
+    const Quaternion q = q2 * q1;
+    const Vector3 dir = Rotate(q, axis);
+    Vector3 at = base;
+    // A loose branch starts inside its parent instead of being welded on.
+    if (!childLevel.attachToParent) at -= (dir * static_cast<float>(width)) * 0.3f;
+    auto child = std::make_shared<Branch>(at, dir, branchLength, width, childLevel, k + 1, number);
+    child->sideA = Rotate(q, sideA);
+    child->sideB = Rotate(q, sideB);
+    child->childIndex = frame.next;
+    return child;
+  };
 
-  auto child = std::make_shared<Branch>(base, dir, length, width, childLevel, k + 1, m_nextNumber++);
-  child->sideA = Rotate(q, sideA);
-  child->sideB = Rotate(q, sideB);
+  editNode = m_context.edits.Child(frame.editNode, frame.next);
+  m_context.edits.Reach(editNode);
+  const BranchEdits* edits = editNode == HandEditIndex::kNone ? nullptr : &m_context.edits.At(editNode);
+  std::shared_ptr<Branch> child;
+  std::shared_ptr<Branch> unedited;
+  if (edits != nullptr && edits->removed) {
+    // Built only for the weld, and numbered nothing: it takes no number.
+    child = place(frame.inclination, frame.azimuth, length, 0);
+  } else if (edits != nullptr && edits->shaped) {
+    child = place(frame.inclination + edits->away * kDegree, frame.azimuth + edits->around * kDegree,
+                  length * edits->factor, m_nextNumber++);
+    if (childLevel.attachToParent) unedited = place(frame.inclination, frame.azimuth, length, 0);
+  } else {
+    child = place(frame.inclination, frame.azimuth, length, m_nextNumber++);
+  }
 
   ++frame.next;
   std::unique_ptr<BranchJob> job = MakeJob(std::move(child));
   job->parent = frame.parentIndex;
   job->siblingsAfter = frame.count - frame.next;
   job->weld = childLevel.attachToParent;
+  job->removed = edits != nullptr && edits->removed;
+  job->unedited = std::move(unedited);
+  if (job->removed) job->rings = false;
   return job;
 }
 

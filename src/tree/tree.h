@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "foundations/vector3.h"
+#include "tree/hand_edits.h"
 #include "tree/mesh.h"
 #include "tree/wind_settings.h"
 
@@ -78,6 +79,9 @@ struct TreeParameters {
   int vScale = 10;
   // How the tree sways; saved only while it is on.
   WindSettings wind;
+  // Branches shaped by hand, applied in this order on top of what the
+  // parameters grow (see tree/hand_edits.h); saved only when there are any.
+  std::vector<HandEdit> handEdits;
 
   explicit TreeParameters(int lastParent = 2);
   bool operator==(const TreeParameters&) const = default;
@@ -94,6 +98,9 @@ class Tree : public MeshObject {
   bool budgetExceeded = false;
   // The growth was cancelled; the branches made after that point are empty.
   bool cancelled = false;
+  // Indices into the parameters' handEdits of the edits whose branch this
+  // growth did not reach (see UnappliedEditsMessage in tree/hand_edits.h).
+  std::vector<std::size_t> unappliedEdits;
 };
 
 struct GenerationOptions {
