@@ -229,7 +229,11 @@ WindRig BuildWindRig(const MeshObject& tree, const WindRigOptions& options) {
       b.place = ChildPlace(0x7472756E6Bull, trunks++);  // "trunk"
       if (trunks > 1) path.push_back(trunks);
     } else {
-      const int ordinal = childCount[static_cast<std::size_t>(parent)]++;
+      // A grown branch knows its index among its siblings: a branch removed
+      // by hand leaves a gap, so its siblings keep their phases and names.
+      int& count = childCount[static_cast<std::size_t>(parent)];
+      const int ordinal = std::max(count, branch->childIndex);
+      count = ordinal + 1;
       b.place = ChildPlace(rig.branches[static_cast<std::size_t>(parent)].place, ordinal);
       path = paths[static_cast<std::size_t>(parent)];
       path.push_back(ordinal + 1);

@@ -23,17 +23,26 @@ constexpr int kSeedLine = 16;
 constexpr int kGlobalEndLine = 24;
 constexpr int LevelLine(int level, int field) { return 25 + 27 * level + field; }  // field 0-based
 
-std::string ReferenceDocument(bool wind = false) {
+std::string ReferenceDocument(bool wind = false, bool edits = false) {
   TreeParameters params;
   params.leafOutline = {{0, -20}, {10, 0}, {0, 30}};
   params.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}};
   params.wind.enabled = wind;
+  if (edits)
+    params.handEdits = {{HandEditKind::kRemove, {0, 1}},
+                        {HandEditKind::kTurn, {0, 2, 1}, 20, -5},
+                        {HandEditKind::kLength, {0, 3}, 0, 0, 0.5}};
   return FormatDocument(params);
 }
 
 // With wind on, the wind section follows the last level block.
 constexpr int kWindHeaderLine = LevelLine(10, 26) + 1;
 constexpr int WindLine(int field) { return kWindHeaderLine + 1 + field; }  // field 0-based
+
+// With hand edits (and no wind), their section follows the last level block.
+constexpr int kEditsHeaderLine = LevelLine(10, 26) + 1;
+constexpr int EditLine(int edit) { return kEditsHeaderLine + 2 + edit; }  // edit 0-based; the count before
+constexpr int kEditsEndLine = EditLine(3);
 
 std::string ReplaceLine(const std::string& text, int line, const std::string& content) {
   std::vector<std::string> lines = test::SplitLines(text);
@@ -63,6 +72,7 @@ struct BadDocument {
 std::vector<BadDocument> BadDocuments() {
   const std::string good = ReferenceDocument();
   const std::string windy = ReferenceDocument(true);
+  const std::string edited = ReferenceDocument(false, true);
   return {
       {"empty file", "", 1, "ends where the header"},
       {"ends inside the global block", KeepLines(good, 20), 21, "ends where"},
@@ -112,6 +122,33 @@ std::vector<BadDocument> BadDocuments() {
       {"wind strength 101", ReplaceLine(windy, WindLine(0), "101"), WindLine(0),
        "the wind strength in the wind section is outside 0..100"},
       {"word for the loop length", ReplaceLine(windy, WindLine(5), "long"), WindLine(5), "found \"long\""},
+      {"no hand edit count", ReplaceLine(edited, kEditsHeaderLine + 1, "many"), kEditsHeaderLine + 1,
+       "expected the number of hand edits (an integer), found \"many\""},
+      {"zero hand edits", ReplaceLine(edited, kEditsHeaderLine + 1, "0"), kEditsHeaderLine + 1,
+       "the number of hand edits, 0, is outside 1..100000"},
+      {"more edits counted than there are", ReplaceLine(edited, kEditsHeaderLine + 1, "4"), kEditsEndLine,
+       "expected hand edit 4 (remove, turn or length), found \"669\""},
+      {"fewer edits counted than there are", ReplaceLine(edited, kEditsHeaderLine + 1, "2"), EditLine(2),
+       "expected the end marker 669 after 2 hand edits, found \"length\""},
+      {"hand edits cut short", KeepLines(edited, EditLine(1)), EditLine(2), "ends where hand edit 3 is due"},
+      {"hand edits without their end", KeepLines(edited, EditLine(2)), kEditsEndLine,
+       "ends where the end marker 669 of the hand edits is due"},
+      {"unknown kind", ReplaceLine(edited, EditLine(0), "cut 0/1"), EditLine(0),
+       "expected hand edit 1 (remove, turn or length), found \"cut\""},
+      {"malformed place", ReplaceLine(edited, EditLine(0), "remove 0/x"), EditLine(0),
+       "the branch of hand edit 1, \"0/x\", is not a place like 0/4/1"},
+      {"place too deep", ReplaceLine(edited, EditLine(0), "remove 0/0/0/0/0/0/0/0/0/0/0/0"), EditLine(0),
+       "is not a place like 0/4/1 (at most 11 indices 0..999 joined by slashes)"},
+      {"turn without its second angle", ReplaceLine(edited, EditLine(1), "turn 0/2/1 20"), EditLine(2),
+       "expected the angle away of hand edit 2 (a number), found \"length\""},
+      {"word for an angle", ReplaceLine(edited, EditLine(1), "turn 0/2/1 left 5"), EditLine(1),
+       "expected the angle around of hand edit 2 (a number), found \"left\""},
+      {"infinite angle", ReplaceLine(edited, EditLine(1), "turn 0/2/1 inf 5"), EditLine(1),
+       "the value \"inf\" of the angle around of hand edit 2 is not a finite number"},
+      {"angle beyond a turn", ReplaceLine(edited, EditLine(1), "turn 0/2/1 20 -181"), EditLine(1),
+       "hand edit 2, the turn of 0/2/1: the angle away -181 lies outside -180..180"},
+      {"zero length factor", ReplaceLine(edited, EditLine(2), "length 0/3 0"), EditLine(2),
+       "hand edit 3, the length of 0/3: the factor 0 lies outside 0.01..100"},
   };
 }
 

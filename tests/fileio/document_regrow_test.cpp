@@ -52,6 +52,25 @@ TEST(DocumentRegrow, SaveThenLoadGrowsTheSameTree) {
   ExpectSameMesh(original, loaded);
 }
 
+// Hand edits are saved with values no short decimal holds, and the tree
+// regrown from the document is the edited one, float for float.
+TEST(DocumentRegrow, SaveThenLoadGrowsTheSameEditedTree) {
+  test::ScratchDir dir;
+  TreeParameters params = LeafyParameters();
+  params.handEdits = {{HandEditKind::kRemove, {0, 1}},
+                      {HandEditKind::kTurn, {0, 2}, 12.345678901234567, -7.0 / 3},
+                      {HandEditKind::kLength, {0, 0}, 0, 0, 0.7123456789012345},
+                      {HandEditKind::kRemove, {0, 9}}};
+  const Tree original = Generate(params);
+  EXPECT_EQ(original.unappliedEdits, std::vector<std::size_t>{3});
+  const std::string path = dir.File("edited.vhm");
+  SaveDocument(params, path);
+  const TreeParameters loaded = ReadDocumentFile(path, TreeParameters());
+  EXPECT_EQ(loaded.handEdits, params.handEdits);
+  ExpectSameMesh(original, Generate(loaded));
+  EXPECT_NE(original.VertexCount(), Generate(LeafyParameters()).VertexCount());
+}
+
 TEST(DocumentRegrow, DefaultTreeDocumentGrowsTheDefaultTree) {
   const Tree expected = Generate(TreeParameters());
   const TreeParameters loaded = ReadDocumentFile(VH_TEST_DATA_DIR "/default_tree.vhm", TreeParameters(0));

@@ -45,6 +45,19 @@ TreeParameters RandomParameters(std::mt19937& random) {
     for (const WindField& field : WindFields())
       params.wind.*field.integer = between(field.accepted.minimum, field.accepted.maximum);
   }
+  // Hand edits with values no short decimal holds: they must read back exactly.
+  const int edits = between(0, 1) * between(1, 5);
+  for (int i = 0; i < edits; ++i) {
+    HandEdit edit{static_cast<HandEditKind>(between(0, 2)),
+                  BranchPath(static_cast<std::size_t>(between(1, 11)))};
+    for (int& index : edit.branch) index = between(0, kMaxEditIndex);
+    edit.around = std::uniform_real_distribution<double>(-kMaxAround, kMaxAround)(random);
+    edit.away = std::uniform_real_distribution<double>(-kMaxAway, kMaxAway)(random);
+    edit.factor = std::uniform_real_distribution<double>(kMinLengthFactor, kMaxLengthFactor)(random);
+    if (edit.kind != HandEditKind::kTurn) edit.around = edit.away = 0;
+    if (edit.kind != HandEditKind::kLength) edit.factor = 1;
+    params.handEdits.push_back(edit);
+  }
   for (LevelParameters& level : params.levels) {
     for (const LevelField& field : LevelFields()) {
       if (field.flag != nullptr)
@@ -89,6 +102,25 @@ TEST(Document, WindSectionFollowsTheLevelBlocksOnlyWhileWindIsOn) {
   ASSERT_EQ(withWind.compare(0, withoutWind.size(), withoutWind), 0);
   EXPECT_EQ(withWind.substr(withoutWind.size()), "Wind\n90\n0\n25\n30\n50\n120\n668\n");
   EXPECT_EQ(Parse(withWind).wind, windy.wind);
+}
+
+TEST(Document, HandEditSectionComesLastAndOnlyWithEdits) {
+  TreeParameters windy;
+  windy.wind.enabled = true;
+  const std::string without = FormatDocument(windy);
+  TreeParameters edited = windy;
+  edited.handEdits = {{HandEditKind::kRemove, {0, 3, 1}},
+                      {HandEditKind::kTurn, {0, 2}, 15.5, -0.1},
+                      {HandEditKind::kLength, {0}, 0, 0, 0.3333333333333333}};
+  const std::string with = FormatDocument(edited);
+  ASSERT_EQ(with.compare(0, without.size(), without), 0);
+  EXPECT_EQ(with.substr(without.size()),
+            "HandEdits\n3\nremove 0/3/1\nturn 0/2 15.5 -0.1\nlength 0 0.3333333333333333\n669\n");
+  EXPECT_EQ(Parse(with).handEdits, edited.handEdits);
+  // Without wind the section follows the last level block.
+  edited.wind.enabled = false;
+  EXPECT_EQ(Parse(FormatDocument(edited)).handEdits, edited.handEdits);
+  EXPECT_EQ(Parse(without).handEdits, std::vector<HandEdit>());
 }
 
 // Documents from before wind, even with something after their last level
@@ -236,6 +268,9 @@ TEST(Document, SaveRefusesWhatCouldNotBeReadBack) {
   EXPECT_THROW(FormatDocument(params), std::runtime_error);
   params.leafOutline = {{0, 0}};
   params.leafTexCoords = {};
+  EXPECT_THROW(FormatDocument(params), std::runtime_error);
+  params = TreeParameters();
+  params.handEdits = {{HandEditKind::kTurn, {0, 1}, std::nan(""), 0}};
   EXPECT_THROW(FormatDocument(params), std::runtime_error);
 }
 
