@@ -12,6 +12,24 @@
 namespace vh {
 namespace {
 
+// A branch removed by hand leaves its siblings their names and phases.
+TEST(WindRig, SiblingsOfARemovedBranchKeepTheirNamesAndPhases) {
+  TreeParameters params;
+  const WindRig whole = BuildWindRig(Generate(params));
+  params.handEdits = {{HandEditKind::kRemove, {0, 1}}};
+  const WindRig pruned = BuildWindRig(Generate(params));
+  std::map<std::string, double> phases;
+  for (const WindJoint& joint : whole.joints) phases[joint.name] = joint.phase;
+  std::size_t kept = 0;
+  for (const WindJoint& joint : pruned.joints) {
+    EXPECT_NE(joint.name.rfind("Branch 2", 0), 0u) << joint.name;
+    ASSERT_TRUE(phases.count(joint.name)) << joint.name;
+    EXPECT_EQ(joint.phase, phases[joint.name]) << joint.name;
+    kept += joint.name.rfind("Branch 4", 0) == 0;
+  }
+  EXPECT_GT(kept, 0u);
+}
+
 TEST(WindRig, DefaultTreeHasJointsForTheGroundTheTrunkAndTwoLevels) {
   const Tree tree = Generate(TreeParameters());
   const WindRig rig = BuildWindRig(tree);
