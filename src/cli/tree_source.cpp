@@ -34,6 +34,9 @@ Tree TreeSource::Grow(TreeParameters& params, DocumentPictures* pictures) const 
     std::fprintf(stderr,
                  "warning: the tree is incomplete: generation stopped at its budget of %llu vertices\n",
                  static_cast<unsigned long long>(kDefaultVertexBudget));
+  // Edits of branches this tree does not grow are kept in the document.
+  if (!tree.unappliedEdits.empty())
+    std::fprintf(stderr, "warning: %s\n", UnappliedEditsMessage(tree.unappliedEdits.size()).c_str());
   return tree;
 }
 

@@ -22,7 +22,8 @@ struct TreeSource {
   // Takes the document from the positional arguments (at most one).
   void TakeDocument(const std::vector<std::string>& positional);
   // Reads the document into `params`, applies the seed and grows the tree;
-  // warns on stderr when the tree stopped at its geometry budget. With
+  // warns on stderr when the tree stopped at its geometry budget or when
+  // hand edits name branches the tree does not grow. With
   // `pictures`, reads the document's pictures into it first, and a material
   // whose picture is missing is said so on stderr (once) and grown
   // untextured in its material colours (see ReadDocumentPictures).

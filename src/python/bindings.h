@@ -12,6 +12,9 @@ void RegisterErrors(pybind11::module_& m);
 // Document and Level.
 void BindDocument(pybind11::module_& m);
 
+// HandEdit, Edits and Document.edits; after BindDocument.
+void BindEdits(pybind11::module_& m);
+
 // Cancellation, Mesh, Tree, grow() and bark_tile().
 void BindTree(pybind11::module_& m);
 

@@ -55,6 +55,11 @@ std::shared_ptr<GrownTree> Grow(const Document& document, std::optional<int> see
                                 std::to_string(vertexBudget) + " vertices";
     if (PyErr_WarnEx(PyExc_RuntimeWarning, message.c_str(), 1) != 0) throw py::error_already_set();
   }
+  // The edits stay in the document; the warning says the tree lacks their branches.
+  if (!grown->tree.unappliedEdits.empty()) {
+    const std::string message = UnappliedEditsMessage(grown->tree.unappliedEdits.size());
+    if (PyErr_WarnEx(PyExc_RuntimeWarning, message.c_str(), 1) != 0) throw py::error_already_set();
+  }
   return grown;
 }
 

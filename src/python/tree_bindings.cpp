@@ -1,5 +1,6 @@
 #include <pybind11/stl.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include "meshes.h"
 #include "numpy_views.h"
 #include "python_objects.h"
+#include "tree/branch_pick.h"
 
 namespace py = pybind11;
 using namespace pybind11::literals;
@@ -91,6 +93,23 @@ void BindTree(py::module_& m) {
       .def_property_readonly(
           "cancelled", [](const GrownTree& t) { return t.tree.cancelled; },
           "The growth was cancelled; the branches after that point are empty.")
+      .def_property_readonly(
+          "unapplied_edits", [](const GrownTree& t) { return t.tree.unappliedEdits; },
+          "Indices into document.edits of the hand edits whose branch this tree does not grow.")
+      .def(
+          "pick",
+          [](const GrownTree& t, const std::array<float, 3>& origin,
+             const std::array<float, 3>& direction) -> py::object {
+            const Vector3 d(direction[0], direction[1], direction[2]);
+            if (d == Zero) throw py::value_error("the direction of a ray must not be zero");
+            const std::optional<BranchPick> pick =
+                PickBranch(t.tree, Vector3(origin[0], origin[1], origin[2]), d);
+            if (!pick) return py::none();
+            return py::tuple(py::cast(pick->branch));
+          },
+          "origin"_a, "direction"_a,
+          "The place of the branch the ray origin + s direction (s >= 0) meets first (a leaf picks its "
+          "branch), as a tuple for Document.edits; None when it meets nothing.")
       .def("mesh", &MeshOf, "lod"_a = 0,
            "The geometry of level of detail `lod`, as the chain of export(lod=True) has it: 0 the tree, 1 "
            "and 2 reduced copies, 3 the cards (the trunk as geometry, the rest drawn on cards; needs an "

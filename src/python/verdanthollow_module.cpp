@@ -46,6 +46,7 @@ PYBIND11_MODULE(_verdanthollow, m) {
   m.doc() = "The compiled part of verdanthollow; import verdanthollow instead.";
   vh::python::RegisterErrors(m);
   vh::python::BindDocument(m);
+  vh::python::BindEdits(m);
   vh::python::BindTree(m);
   vh::python::BindForest(m);
 }

@@ -201,6 +201,34 @@ TEST_F(CliExport, MissingPicturesAreLeftOutInEveryFormatAndSaidOnce) {
   }
 }
 
+// A document with hand edits exports the edited tree, as the core grows it
+// from the document read back, and says which edits do not apply.
+TEST_F(CliExport, ExportsTheHandEditedTreeOfADocument) {
+  TreeParameters params(2);
+  params.leafOutline = {{0, -20}, {10, 0}, {0, 30}};
+  params.leafTexCoords = {{0.5f, 0}, {1, 0.5f}, {0.5f, 1}};
+  const std::string plainDocument = File("plain.vhm");
+  SaveDocument(params, plainDocument);
+  params.handEdits = {{HandEditKind::kRemove, {0, 1}},
+                      {HandEditKind::kTurn, {0, 0}, 33.3, -12.5},
+                      {HandEditKind::kLength, {0, 2, 0}, 0, 0, 1.4},
+                      {HandEditKind::kRemove, {0, 20}}};
+  const std::string document = File("edited.vhm");
+  SaveDocument(params, document);
+  const Tree edited = Grow(document, std::nullopt);
+  // The same name in folders of their own: the file names its material file.
+  for (const char* folder : {"expected", "plain"}) std::filesystem::create_directory(m_dir / folder);
+  ExportOBJ(edited, File("expected/tree.obj"));
+  ExportOBJ(Grow(plainDocument, std::nullopt), File("plain/tree.obj"));
+
+  const Outcome outcome = Run("export '" + document + "' -o '" + File("tree.obj") + "'");
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.err, "warning: 1 hand edit does not apply to this tree\n");
+  EXPECT_TRUE(Slurp(File("tree.obj")) == Slurp(File("expected/tree.obj")));
+  EXPECT_TRUE(Slurp(File("tree.obj")) != Slurp(File("plain/tree.obj")));
+  EXPECT_EQ(Run("info '" + document + "'").out, Counts(edited));
+}
+
 TEST_F(CliExport, HelpNamesBothCommands) {
   const Outcome outcome = Run("--help");
   EXPECT_EQ(outcome.status, 0);
