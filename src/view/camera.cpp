@@ -1,5 +1,7 @@
 #include "view/camera.h"
 
+#include <cmath>
+
 namespace vh {
 
 Camera::Camera() {
@@ -52,6 +54,21 @@ void RotateAboutPivot(Camera& camera, CameraAxis axis, float theta) {
 
 void MoveCamera(Camera& camera, CameraAxis axis, float amount) {
   camera.position += amount * AxisOf(camera, axis);
+}
+
+ViewRay RayThroughPixel(const Camera& camera, double x, double y) {
+  // The frame ApplyCamera sets up: forward and up normalised, right their
+  // cross product, and the screen's up what of `up` is square to forward.
+  const Vector3 forward = Normalized(camera.forward);
+  const Vector3 right = Normalized(Cross(forward, Normalized(camera.up)));
+  const Vector3 up = Cross(right, forward);
+  const double width = camera.viewportWidth > 0 ? camera.viewportWidth : 1;
+  const double height = camera.viewportHeight > 0 ? camera.viewportHeight : 1;
+  const double halfHeight = std::tan(camera.fieldOfView * 3.141592653589793 / 360.0);
+  const double across = (2.0 * (x + 0.5) / width - 1.0) * halfHeight * AspectRatio(camera);
+  const double upwards = (1.0 - 2.0 * (y + 0.5) / height) * halfHeight;
+  return {camera.position,
+          Normalized(forward + static_cast<float>(across) * right + static_cast<float>(upwards) * up)};
 }
 
 double AspectRatio(const Camera& camera) {

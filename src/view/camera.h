@@ -51,4 +51,14 @@ void MoveCamera(Camera& camera, CameraAxis axis, float amount);
 // shrunk to nothing) counts as one pixel, so the ratio stays finite.
 double AspectRatio(const Camera& camera);
 
+// The line of sight through a pixel of the view, for picking: from the eye
+// through the centre of the pixel in column `x` and row `y` counted from
+// the top left (a mouse position in the view's pixels), as the perspective
+// of ApplyCamera (viewer.h) shows it. `direction` is of unit length.
+struct ViewRay {
+  Vector3 origin;
+  Vector3 direction;
+};
+ViewRay RayThroughPixel(const Camera& camera, double x, double y);
+
 }  // namespace vh

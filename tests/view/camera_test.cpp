@@ -110,4 +110,30 @@ TEST(Camera, AspectRatioSurvivesAZeroHeight) {
   EXPECT_DOUBLE_EQ(vh::AspectRatio(camera), 640.0);
 }
 
+// A pick's line of sight: through the middle of the view it is the camera's
+// forward axis; through a corner pixel's outer corner it runs along the
+// edges of the perspective (half the field of view up, the aspect times
+// that across); turned with the camera, it turns along.
+TEST(Camera, RayThroughPixelFollowsThePerspective) {
+  Camera camera = HomeCamera();
+  const double half = std::tan(30.0 * 3.141592653589793 / 180.0);
+  const struct {
+    double x, y;
+    Vector3 direction;
+  } cases[] = {
+      {319.5, 239.5, {0, 0, -1}},
+      {-0.5, -0.5, vh::Normalized(Vector3{static_cast<float>(-half * 4 / 3), static_cast<float>(half), -1})},
+      {639.5, 479.5,
+       vh::Normalized(Vector3{static_cast<float>(half * 4 / 3), static_cast<float>(-half), -1})},
+  };
+  for (const auto& c : cases) {
+    const vh::ViewRay ray = vh::RayThroughPixel(camera, c.x, c.y);
+    ExpectNear(ray.origin, vh::kHomePosition, 0, "origin");
+    ExpectNear(ray.direction, c.direction, 1e-5f, "direction");
+  }
+  vh::Orbit(camera, 0.7f, 0.3f);
+  ExpectNear(vh::RayThroughPixel(camera, 319.5, 239.5).direction, vh::Normalized(camera.forward), 1e-5f,
+             "turned");
+}
+
 }  // namespace
