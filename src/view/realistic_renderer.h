@@ -86,7 +86,7 @@ class RealisticRenderer {
   struct Program;
   class MaterialObserver;
   // The surface programs, each compiled for one kind of surface.
-  enum SurfaceKind { kGroundSurface, kBarkSurface, kFoliageSurface, kSurfaceKinds };
+  enum SurfaceKind { kGroundSurface, kBarkSurface, kFoliageSurface, kCutOutSurface, kSurfaceKinds };
   bool Build();
   void Use(const Program& program);
   void StopUsing();

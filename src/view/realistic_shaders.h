@@ -64,7 +64,12 @@ void main() {
 #if SURFACE != GROUND
   if (textured != 0) {
     vec4 texel = texture2D(picture, texCoord);
-    if (texel.a <= 0.5) discard;  // the cut-out, as the classic alpha test
+#if SURFACE == CUTOUT
+    // The cut-out, as the classic alpha test. Only pictures with an alpha
+    // (billboards, cards) are drawn so: a shader that may discard loses the
+    // early depth test, and every hidden leaf would be lit.
+    if (texel.a <= 0.5) discard;
+#endif
     base *= texel;
   }
 #endif
@@ -79,7 +84,7 @@ void main() {
   float sunlit = Sunlit(worldPosition);
   vec3 ambient = mix(groundAmbient, skyAmbient, 0.5 + 0.5 * n.y);
   vec3 lit = base.rgb * (ambient + sunColour * max(facing, 0.0) * sunlit);
-#if SURFACE == FOLIAGE
+#if SURFACE == FOLIAGE || SURFACE == CUTOUT
   // Light through the leaf from behind, stronger looking into the sun.
   float behind = max(-facing, 0.0);
   float towardSun = pow(max(dot(-toEye, toSun), 0.0), 4.0);
@@ -95,12 +100,17 @@ void main() {
 )";
 
 // What goes before kSurfaceFragment for each kind of surface, in the order
-// of RealisticRenderer's surface kinds: ground, bark, foliage.
+// of RealisticRenderer's surface kinds: ground, bark, foliage, foliage cut
+// out of its picture.
+#define VH_SURFACE_KINDS \
+  "#version 120\n#define GROUND 0\n#define BARK 1\n#define FOLIAGE 2\n#define CUTOUT 3\n"
 inline constexpr const char* kSurfaceKinds[] = {
-    "#version 120\n#define GROUND 0\n#define BARK 1\n#define FOLIAGE 2\n#define SURFACE GROUND\n",
-    "#version 120\n#define GROUND 0\n#define BARK 1\n#define FOLIAGE 2\n#define SURFACE BARK\n",
-    "#version 120\n#define GROUND 0\n#define BARK 1\n#define FOLIAGE 2\n#define SURFACE FOLIAGE\n",
+    VH_SURFACE_KINDS "#define SURFACE GROUND\n",
+    VH_SURFACE_KINDS "#define SURFACE BARK\n",
+    VH_SURFACE_KINDS "#define SURFACE FOLIAGE\n",
+    VH_SURFACE_KINDS "#define SURFACE CUTOUT\n",
 };
+#undef VH_SURFACE_KINDS
 
 // The shadow map: depth only, with the cut-out of pictures that have one.
 inline constexpr const char* kShadowVertex = R"(#version 120

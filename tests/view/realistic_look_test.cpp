@@ -1,5 +1,6 @@
 // The realistic look drawn for real on the software renderer: it is
-// deterministic, differs from the classic look, casts the tree's shadow on
+// deterministic, differs from the classic look, draws wireframe and
+// billboards, is whole when drawn in slices, casts the tree's shadow on
 // the ground away from the sun, lets back-lit leaves glow, and a scene that
 // goes back to the classic look (or whose renderer could not start) draws
 // the classic picture exactly.
@@ -14,12 +15,16 @@
 #include <thread>
 #include <vector>
 
+#include "billboard/billboard_cloud.h"
 #include "fileio/document.h"
 #include "tree/tree.h"
+#include "view/billboard_renderer.h"
+#include "view/billboard_texture.h"
 #include "view/buffered_scene.h"
 #include "view/ground_plane.h"
 #include "view/headless_gl.h"
 #include "view/look.h"
+#include "view/mesh_drawing.h"
 #include "view/realistic_renderer.h"
 #include "view/texture_upload.h"
 #include "view/viewer.h"
@@ -55,11 +60,14 @@ class RealisticLook : public ::testing::Test {
     renderer.Release();
     ForgetTextureObjects();
   }
-  // The whole tree drawn in the scene's current look, once it is prepared.
-  Pixels Draw(const MeshObject& tree) {
+  // The whole tree drawn in the scene's current look, once it is prepared;
+  // in billboard mode `billboard` instead, and as lines with `wireframe`.
+  Pixels Draw(const MeshObject& tree, const MeshObject* billboard = nullptr, bool wireframe = false) {
     FrameContents contents;
     contents.tree = &tree;
     contents.groundPlane = plane.get();
+    contents.billboard = billboard;
+    contents.wireframe = {wireframe, wireframe, wireframe};
     scene->DrawWithinBudget(camera, contents, kNoBudgetLimit);
     while (scene->Pump(PacingClock::now() + std::chrono::milliseconds(20)))
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -164,6 +172,34 @@ TEST_F(RealisticLook, AFrameDrawnInSlicesIsTheWholeFrame) {
   glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, sliced.data());
   EXPECT_GT(slices, 1);
   EXPECT_EQ(DifferingPixels(whole, sliced), 0);
+}
+
+// What the classic look shows, the realistic one shows too: the tree as
+// lines, and a billboard cloud in the tree's place (drawn, not the bare
+// ground).
+TEST_F(RealisticLook, DrawsWireframeAndBillboards) {
+  Tree tree = Generate(TreeParameters());
+  BillboardSettings settings;
+  settings.textureResolution = 8;
+  BillboardPicker picker;
+  DrawListCache pictureLists;
+  const BillboardRenderer render = [&](const Vector3& v0, const Vector3& v1, const Vector3& v2, int side) {
+    gl->BindFramebuffer(side, side);
+    return RenderBillboardPicture(pictureLists, tree, {}, v0, v1, v2, side);
+  };
+  const BillboardCloud cloud = CreateBillboardCloud(tree, settings, picker, render, {});
+  ReleaseAllLists(pictureLists);
+  ASSERT_NE(cloud.mesh, nullptr);
+  gl->BindFramebuffer(kWidth, kHeight);
+  scene->SetLook(&renderer);
+  const MeshObject nothing;
+  const Pixels bare = Draw(nothing);
+  const Pixels solid = Draw(tree);
+  EXPECT_GT(DifferingPixels(Draw(tree, nullptr, true), solid), 200) << "lines, not surfaces";
+  UploadBillboardTexture(cloud.colourTexture);  // switches blending on, as billboard mode does
+  EXPECT_GT(DifferingPixels(Draw(tree, cloud.mesh.get()), bare), 200) << "the cloud is drawn";
+  glDisable(GL_BLEND);
+  glDisable(GL_ALPHA_TEST);
 }
 
 // Seen from above, the ground where the sun casts the crown's shadow
