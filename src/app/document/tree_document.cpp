@@ -1,12 +1,16 @@
 #include "app/document/tree_document.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <utility>
 
 #include "app/document/local_path.h"
 #include "app/document/tree_messages.h"
+#include "fileio/document_pictures.h"
 #include "imaging/picture_io.h"
+#include "tree/leaf_texture_mapping.h"
+#include "tree/parameter_table.h"
 
 namespace {
 constexpr std::chrono::milliseconds kInlineGrowthWait{5};
@@ -19,9 +23,27 @@ bool GrowsSameTree(vh::TreeParameters a, const vh::TreeParameters& b) {
   a.wind = b.wind;
   return a == b;
 }
+
+// Whether the leaf editor's placement controls show `a` and `b` at
+// different positions (a value beyond a slider shows at its end).
+bool ShowsPlacementApart(const vh::TreeParameters& a, const vh::TreeParameters& b) {
+  using T = vh::TreeParameters;
+  for (int T::*field : {&T::leafTexRotate, &T::leafTexTranslateX, &T::leafTexTranslateY, &T::leafTexScale}) {
+    const vh::ControlRange& range = vh::FieldOf(field).control;
+    if (std::clamp(a.*field, range.minimum, range.maximum) !=
+        std::clamp(b.*field, range.minimum, range.maximum))
+      return true;
+  }
+  return false;
+}
+
+void Rename(std::string& file, const std::vector<std::pair<std::string, std::string>>& copies) {
+  for (const auto& [original, copy] : copies)
+    if (file == original) file = copy;
+}
 }  // namespace
 
-TreeDocument::TreeDocument(QObject* parent) : QObject(parent) {
+TreeDocument::TreeDocument(QObject* parent) : QObject(parent), m_recorded(m_state.params) {
   vh::Generate(m_state.params, m_state.GrowthOptions(), {}, m_state.tree);
   m_driver =
       std::make_unique<GenerationDriver>([this](GrownTree grown) { InstallGrownTree(std::move(grown)); });
@@ -120,6 +142,120 @@ void TreeDocument::UpdateAfterRestore(const vh::TreeParameters& before) {
   // The tree shown was grown from `before` (or waits for an edit with
   // "AutoUpdate" off); what only sways differently needs no new one.
   if (!GrowsSameTree(before, m_state.params)) UpdateAfterChange();
+}
+
+bool TreeDocument::Change(const ParameterChange& change) {
+  if (m_restoring || (EditsLocked() && !change.evenWhileLocked)) return false;
+  vh::TreeParameters after = m_state.params;
+  change.apply(after);
+  // Compared with the state the history holds: parameters a test set
+  // directly are recorded with the next edit, as part of it.
+  if (after == m_recorded) {
+    ApplyEdit(after, change.effects);
+    return true;
+  }
+  // The push applies the step (its first redo).
+  m_history.push(new ParameterEdit(*this, change.name, m_recorded, std::move(after), change.effects,
+                                   change.mergeKey, m_history.Gesture()));
+  return true;
+}
+
+void TreeDocument::ApplyEdit(const vh::TreeParameters& after, const EditEffects& effects) {
+  m_state.params = after;
+  m_recorded = after;
+  // The generator builds the template again from the outline; the leaves
+  // shown stay until the next update.
+  if (effects.dropLeafTemplate) m_state.tree.leafTemplate.reset();
+  emit parametersEdited();
+  if (effects.wind) emit windChanged();
+  if (effects.regrow) UpdateAfterChange();
+  if (effects.leafAppearance) emit leafAppearanceChanged();
+}
+
+void TreeDocument::Undo() {
+  if (EditsLocked() || BillboardMode() || !m_history.canUndo()) return;
+  m_history.CloseMerge();
+  m_history.undo();
+}
+
+void TreeDocument::Redo() {
+  if (EditsLocked() || BillboardMode() || !m_history.canRedo()) return;
+  m_history.CloseMerge();
+  m_history.redo();
+}
+
+void TreeDocument::RestoreParameters(const vh::TreeParameters& state) {
+  const vh::TreeParameters before = m_state.params;
+  vh::TreeParameters after = state;
+  Rename(after.barkTextureFile, m_pictureCopies);
+  Rename(after.leafTextureFile, m_pictureCopies);
+  m_restoring = true;
+  emit restoreStarted(before, after);
+  m_state.params = after;
+  m_recorded = after;
+  emit parametersReplaced();
+  m_restoring = false;
+  const QStringList problems = RestorePictures(before, after);
+  if (!problems.isEmpty()) emit problem(problems.join('\n'), "Error");
+  // A step that only changed the wind sways the tree it has.
+  UpdateAfterRestore(before);
+  emit leafAppearanceChanged();
+}
+
+void TreeDocument::StartNewTree() {
+  // The cloud stands for the tree being discarded: leave billboard mode so
+  // that the new tree is grown and shown.
+  DestroyBillboard();
+  m_state.StartNewTree();
+  m_recorded = m_state.params;
+  emit parametersReplaced();
+  UpdateAfterChange();
+  emit countsChanged();  // also when "AutoUpdate" left the new tree ungrown
+  emit leafAppearanceChanged();
+  m_history.clear();
+  m_pictureCopies.clear();
+}
+
+QStringList TreeDocument::OpenParameters(vh::TreeParameters params) {
+  const bool placementMoves = ShowsPlacementApart(m_state.params, params);
+  m_state.params = std::move(params);
+  // The tree grows on the driver's worker: whether it outgrew the budget is
+  // known, and said, only once it is in.
+  GrowOpenedDocument();
+  DestroyBillboard();  // it showed the tree that was just replaced
+  QStringList problems;
+  const auto load = [&problems](const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const std::exception& error) {
+      problems << QString::fromLocal8Bit(error.what());
+    }
+  };
+  load([&] { LoadBarkPicture(FromLocalPath(m_state.params.barkTextureFile)); });
+  load([&] { LoadLeafPicture(FromLocalPath(m_state.params.leafTextureFile)); });
+  // The outline's coordinates follow the editor the user sees when the
+  // placement controls move (a document made for another editor size).
+  if (placementMoves && m_texCoordsRule) m_texCoordsRule(m_state.params);
+  m_recorded = m_state.params;
+  emit parametersReplaced();
+  emit leafAppearanceChanged();
+  emit redrawRequested();
+  emit countsChanged();  // of the tree just grown from the document
+  m_history.clear();
+  m_pictureCopies.clear();
+  return problems;
+}
+
+void TreeDocument::CopyPicturesInto(const std::string& folder) {
+  vh::TreeParameters copied = m_state.params;
+  vh::CopyPicturesInto(copied, folder);
+  for (const auto& [original, copy] : {std::pair(m_state.params.barkTextureFile, copied.barkTextureFile),
+                                       std::pair(m_state.params.leafTextureFile, copied.leafTextureFile)}) {
+    if (original != copy) m_pictureCopies.emplace_back(original, copy);
+  }
+  m_state.params = std::move(copied);
+  Rename(m_recorded.barkTextureFile, m_pictureCopies);
+  Rename(m_recorded.leafTextureFile, m_pictureCopies);
 }
 
 void TreeDocument::SetWindPlaying(bool playing) {

@@ -2,8 +2,10 @@
 // view share: the parameters and pictures (DocumentState), the tree last
 // grown from them, the growing of the next one (on the driver's worker,
 // while the window goes on), the billboard slot, and the busy and edit-lock
-// state. Whoever changes what others show says so through the document,
-// whose signals the others listen to; no part reaches into another.
+// state. The document is the only writer of the parameters: every edit is
+// one call (Change) that checks the edit lock, pushes one named step on the
+// document's undo stack (History), applies it and says what changed through
+// the signals the others listen to; no part reaches into another.
 #pragma once
 
 #include <functional>
@@ -15,7 +17,9 @@
 #include <QStringList>
 
 #include "app/document/document_state.h"
+#include "app/document/edit_history.h"
 #include "app/document/generation_driver.h"
+#include "app/document/parameter_edit.h"
 #include "billboard/billboard_cloud.h"
 #include "billboard/candidate_picker.h"
 #include "fileio/export_scene.h"
@@ -33,13 +37,71 @@ class TreeDocument : public QObject {
   TreeDocument& operator=(const TreeDocument&) = delete;
 
   // The parameters, pictures and switches, and the tree last grown from
-  // them. Whoever changes the parameters as a whole announces it
-  // (ParametersReplaced); single edits are followed by UpdateAfterChange.
-  DocumentState& State() { return m_state; }
+  // them, to read. The program changes them only through the calls below;
+  // the mutable forms are for tests that set up a document directly (and
+  // then announce it with ParametersReplaced).
   const DocumentState& State() const { return m_state; }
-  vh::TreeParameters& Params() { return m_state.params; }
-  vh::Tree& CurrentTree() { return m_state.tree; }
+  const vh::TreeParameters& Params() const { return m_state.params; }
   const vh::Tree& CurrentTree() const { return m_state.tree; }
+  DocumentState& State() { return m_state; }
+  vh::TreeParameters& Params() { return m_state.params; }
+  // The billboard cloud builder shares the tree's bark submeshes (under the
+  // build lock, BeginBuildFromTree).
+  vh::Tree& CurrentTree() { return m_state.tree; }
+
+  // One edit of the parameters as a control makes it.
+  struct ParameterChange {
+    QString name;                                    // the step's name, "Undo <name>": the control's caption
+    std::function<void(vh::TreeParameters&)> apply;  // applied to a copy of the parameters
+    EditEffects effects;
+    // Non-empty: merges with the newest step of the same key while the
+    // gesture lasts (a slider drag, a word typed), see CloseMerge.
+    QString mergeKey;
+    // The Constant/Inherit pairs only store a flag, and the update they ask
+    // for cannot regrow the tree under a cloud or chain builder.
+    bool evenWhileLocked = false;
+  };
+  // Applies `change` to the parameters as one step of the undo stack, then
+  // what follows from it (`effects`). Refused (false) while edits are
+  // locked or an undo loads the controls. A change that leaves the
+  // parameters as they were records nothing but still has its effects.
+  bool Change(const ParameterChange& change);
+  // The gesture under way ended: the next edit is a step of its own.
+  void CloseMerge() { m_history.CloseMerge(); }
+  // The undo stack, for the "Edit" menu and the question before unsaved
+  // changes are given up. New, Open and a preset start it afresh (clear),
+  // "Save" marks the saved step (setClean).
+  EditHistory& History() { return m_history; }
+  const EditHistory& History() const { return m_history; }
+  // "Undo" and "Redo": refused while edits are locked or in billboard
+  // mode. The parameters, the controls and the pictures return to that
+  // step and the tree regrows as after an edit (unless the step changed
+  // only the wind, which regrows nothing).
+  void Undo();
+  void Redo();
+  // The undo stack's side of a step (ParameterEdit): the edit as it is made,
+  // and a step taken back or repeated.
+  void ApplyEdit(const vh::TreeParameters& after, const EditEffects& effects);
+  void RestoreParameters(const vh::TreeParameters& state);
+
+  // "New": the default parameters, no pictures, default switches, grown
+  // afresh, with a fresh history.
+  void StartNewTree();
+  // Replaces the parameters with `params` just read from a document or a
+  // preset: grows them, leaves billboard mode, loads the pictures they name
+  // and announces it all, with a fresh history. Returns a message for each
+  // picture that could not be read (the controls show the document all
+  // the same).
+  QStringList OpenParameters(vh::TreeParameters params);
+  // Copies the pictures the parameters name into `folder` and names the
+  // copies from now on, in every step of the history too: the user chose to
+  // keep them beside the document. Throws when a copy fails.
+  void CopyPicturesInto(const std::string& folder);
+  // How the outline's texture coordinates are worked out for the editor the
+  // user sees: applied when an opened document places the picture
+  // differently from the document before it, as the editor's placement
+  // controls then move.
+  void SetTexCoordsRule(std::function<void(vh::TreeParameters&)> rule) { m_texCoordsRule = std::move(rule); }
 
   // True while a tree grows (or waits to) or a cloud or chain is built from
   // it: what reads or replaces the tree as a whole refuses then. Edits are
@@ -89,6 +151,9 @@ class TreeDocument : public QObject {
   // The parameters were replaced as a whole (New, Open, Undo): the pages
   // load their controls from them.
   void ParametersReplaced() { emit parametersReplaced(); }
+  // True while an undo or redo replaces the parameters and the controls
+  // show them: no control's change is an edit then.
+  bool Restoring() const { return m_restoring; }
   // Something the leaf editor shows changed.
   void LeafAppearanceChanged() { emit leafAppearanceChanged(); }
   // The view is to draw a frame at its next chance.
@@ -153,6 +218,11 @@ class TreeDocument : public QObject {
   // the view frames.
   void treeReplaced(bool afterEdit, bool opened);
   void parametersReplaced();
+  // An edit was applied (not an undo or redo): pages that show what another
+  // control changed (the picture dragged in the leaf editor) follow it.
+  void parametersEdited();
+  // An undo or redo is about to take the parameters from `before` to `after`.
+  void restoreStarted(const vh::TreeParameters& before, const vh::TreeParameters& after);
   void leafAppearanceChanged();
   void billboardChanged();
   void countsChanged();
@@ -182,6 +252,12 @@ class TreeDocument : public QObject {
   void RunActionsWaitingForTree();
 
   DocumentState m_state;
+  EditHistory m_history;
+  vh::TreeParameters m_recorded;  // the state the history's current step holds
+  bool m_restoring = false;
+  std::function<void(vh::TreeParameters&)> m_texCoordsRule;
+  // Pictures the user had copied beside the document: original → copy.
+  std::vector<std::pair<std::string, std::string>> m_pictureCopies;
   bool m_autoUpdate = true;
   bool m_windPlaying = true;
   std::unique_ptr<vh::MeshObject> m_billboard;

@@ -50,14 +50,7 @@ void FileFlows::ShowError(const QString& text) { ShowWarning(m_dialogParent, tex
 
 void FileFlows::New() {
   if (m_document.Busy()) return;
-  // The cloud stands for the tree being discarded: leave billboard mode so
-  // that the new tree is grown and shown.
-  m_document.DestroyBillboard();
-  m_document.State().StartNewTree();
-  m_document.ParametersReplaced();
-  m_document.UpdateAfterChange();
-  m_document.RefreshCounts();  // also when "AutoUpdate" left the new tree ungrown
-  m_document.LeafAppearanceChanged();
+  m_document.StartNewTree();
   BelongTo(QString());
   emit newTree();
 }
@@ -88,36 +81,18 @@ void FileFlows::OpenPreset(const vh::PresetLibrary& presets, const QString& name
 
 bool FileFlows::OpenWith(const std::function<vh::TreeParameters(const vh::TreeParameters& base)>& read) {
   if (m_document.Busy()) return false;
-  DocumentState& state = m_document.State();
+  vh::TreeParameters params;
   try {
     // Reads into a fresh parameter set; the document's are replaced only
     // when the whole document was read.
-    state.params = read(state.params);
+    params = read(m_document.Params());
   } catch (const std::exception& error) {
     ShowError(What(error));
     return false;
   }
-  // The tree grows on the driver's worker: whether it outgrew the budget is
-  // known, and said by the document, only once it is in.
-  m_document.GrowOpenedDocument();
-  m_document.DestroyBillboard();  // it showed the tree that was just replaced
-  // A picture that cannot be read is reported, but the controls must show
-  // the document all the same: otherwise their stale values would be
-  // stored over it at the next change.
-  QStringList problems;
-  const auto load = [&problems](const std::function<void()>& step) {
-    try {
-      step();
-    } catch (const std::exception& error) {
-      problems << What(error);
-    }
-  };
-  load([&] { m_document.LoadBarkPicture(FromLocalPath(state.params.barkTextureFile)); });
-  load([&] { m_document.LoadLeafPicture(FromLocalPath(state.params.leafTextureFile)); });
-  m_document.ParametersReplaced();
-  m_document.LeafAppearanceChanged();
-  m_document.RequestRedraw();
-  m_document.RefreshCounts();  // of the tree just grown from the document
+  // A picture that cannot be read is reported, but the controls show the
+  // document all the same.
+  const QStringList problems = m_document.OpenParameters(std::move(params));
   if (!problems.isEmpty()) ShowError(problems.join('\n'));
   return true;
 }
@@ -157,7 +132,7 @@ bool FileFlows::SaveTo(const QString& chosen, bool offerCopies) {
   if (offerCopies && !OfferPictureCopies(folder)) return false;
   try {
     // Written beside the target and renamed into place when complete.
-    vh::SaveDocument(vh::WithPicturesRelativeTo(m_document.State().params, folder), path);
+    vh::SaveDocument(vh::WithPicturesRelativeTo(m_document.Params(), folder), path);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return false;
@@ -169,8 +144,7 @@ bool FileFlows::SaveTo(const QString& chosen, bool offerCopies) {
 }
 
 bool FileFlows::OfferPictureCopies(const std::string& folder) {
-  vh::TreeParameters& params = m_document.State().params;
-  const std::vector<std::string> outside = vh::PicturesOutside(params, folder);
+  const std::vector<std::string> outside = vh::PicturesOutside(m_document.Params(), folder);
   if (outside.empty()) return true;
   QStringList names;
   for (const std::string& picture : outside) names << QDir::toNativeSeparators(FromLocalPath(picture));
@@ -180,7 +154,7 @@ bool FileFlows::OfferPictureCopies(const std::string& folder) {
                                .arg(names.join('\n'));
   if (!AskYesNo(m_dialogParent, kCopyPicturesTitle, question)) return true;
   try {
-    vh::CopyPicturesInto(params, folder);
+    m_document.CopyPicturesInto(folder);
   } catch (const std::exception& error) {
     ShowError(What(error));
     return false;

@@ -10,6 +10,7 @@
 
 #include "app/document/local_path.h"
 #include "app/document/tree_document.h"
+#include "app/pages/control_edits.h"
 #include "app/widgets/dialog_filters.h"
 #include "app/widgets/file_dialogs.h"
 #include "app/widgets/message_box.h"
@@ -81,8 +82,8 @@ BarkTexturePanel::BarkTexturePanel(TreeDocument& document, QWidget* parent)
   m_preview = new BarkPreview(this);
   layout->addWidget(m_preview);
   auto* row = new QHBoxLayout;
-  auto* load = NamedButton(this, "SpeedButton4", "Load texture");
-  auto* remove = NamedButton(this, "SpeedButton5", "Remove texture");
+  auto* load = m_load = NamedButton(this, "SpeedButton4", "Load texture");
+  auto* remove = m_remove = NamedButton(this, "SpeedButton5", "Remove texture");
   for (QToolButton* button : {load, remove}) {
     button->setAutoRaise(true);
     row->addWidget(button);
@@ -100,6 +101,7 @@ BarkTexturePanel::BarkTexturePanel(TreeDocument& document, QWidget* parent)
 
 void BarkTexturePanel::onLoadBarkTextureClicked() {
   if (m_document.EditsLocked()) return;
+  std::string picture;
   if (const std::optional<FileChoice> choice = AskPictureToOpen(window())) {
     try {
       m_document.LoadBarkPicture(choice->fileName);
@@ -107,20 +109,22 @@ void BarkTexturePanel::onLoadBarkTextureClicked() {
       ShowWarning(window(), QString::fromLocal8Bit(error.what()), "Error");
       return;
     }
-    vh::TreeParameters& params = m_document.State().params;
-    params.barkTextureLoaded = true;
-    params.barkTextureFile = LocalPath(choice->fileName);
+    picture = LocalPath(choice->fileName);
   }
-  m_document.UpdateAfterChange();
-  m_document.LeafAppearanceChanged();
+  const auto name = [&picture](vh::TreeParameters& params) {
+    if (picture.empty()) return;  // cancelled: the tree regrows all the same
+    params.barkTextureLoaded = true;
+    params.barkTextureFile = picture;
+  };
+  m_document.Change(ControlEdit(*m_load, name, {.regrow = true, .leafAppearance = true}));
 }
 
 void BarkTexturePanel::onRemoveBarkTextureClicked() {
-  if (m_document.EditsLocked()) return;
-  m_preview->Clear();
-  vh::TreeParameters& params = m_document.State().params;
-  params.barkTextureLoaded = false;
-  params.barkTextureFile.clear();  // the picture itself stays loaded
-  m_document.UpdateAfterChange();
-  m_document.LeafAppearanceChanged();
+  const auto unname = [](vh::TreeParameters& params) {
+    params.barkTextureLoaded = false;
+    params.barkTextureFile.clear();  // the picture itself stays loaded
+  };
+  if (m_document.Change(ControlEdit(*m_remove, unname, {.regrow = true, .leafAppearance = true}))) {
+    m_preview->Clear();
+  }
 }

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QWidget>
 
+class QToolButton;
 class TreeDocument;
 
 // Image1: a white picture the bark preview is drawn into, top-aligned.
@@ -45,4 +46,6 @@ class BarkTexturePanel : public QWidget {
  private:
   TreeDocument& m_document;
   BarkPreview* m_preview = nullptr;  // Image1
+  QToolButton* m_load = nullptr;     // SpeedButton4
+  QToolButton* m_remove = nullptr;   // SpeedButton5
 };

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/document/tree_document.h"
+#include "app/pages/control_edits.h"
 #include "app/pages/new_seed_button.h"
 #include "app/pages/parameter_page.h"
 #include "app/pages/seed_field.h"
@@ -267,4 +268,6 @@ void BranchesPage::BuildLayout() {
   });
   connect(m_autoUpdate, &QCheckBox::toggled, this, [this](bool on) { m_document.SetAutoUpdate(on); });
   connect(&m_document, &TreeDocument::parametersReplaced, this, &BranchesPage::LoadLevelControls);
+  connect(&m_document, &TreeDocument::restoreStarted, this, &BranchesPage::ShowChangedLevel);
+  EndGesturesOf(*this, m_document);
 }

@@ -5,6 +5,7 @@
 // follow the document when its parameters are replaced as a whole.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include <QWidget>
@@ -30,10 +31,10 @@ class BranchesPage : public QWidget {
   BranchesPage(TreeDocument& document, std::vector<ParameterPage*> otherPages, QWidget* parent = nullptr);
 
   // Parameter set → controls (the selected level and the globals), with
-  // "AutoUpdate" unticked meanwhile so that no handler regenerates.
+  // the controls' signals blocked: loading never writes back.
   void LoadLevelControls();
-  // Controls → parameter set, then UpdateAfterChange unless a level switch
-  // is storing. A slider still showing a value outside its range keeps
+  // Controls → parameter set as one edit, then UpdateAfterChange unless a
+  // level switch is storing. A slider still showing a value outside its range keeps
   // that value (StoreSlider). Does nothing while a billboard cloud is built; a "Seed" that is
   // not an integer is reported and ends the store before the remaining
   // steps.
@@ -85,13 +86,17 @@ class BranchesPage : public QWidget {
   void StoreLeavingLevel(int leavingLevel);
   void ShowSelectedLevel(int newLevel);
   void ShowLevelCaptions();
-  vh::LevelParameters& Level();
+  const vh::LevelParameters& Level() const;
+  // One edit of the selected level made with `control`; the tree regrows.
+  // False when the document refused it (edits locked).
+  bool EditLevel(const QWidget& control, const std::function<void(vh::LevelParameters&)>& apply,
+                 bool evenWhileLocked = false);
   LevelSlider& Slider(int vh::LevelParameters::*field);
   LevelCheck& Check(bool vh::LevelParameters::*field);
-  // Sets a slider from the selected level; its handler runs if it moves.
-  void ShowValue(LevelSlider& entry);
-  // Stores a slider's value into the selected level.
-  void StoreValue(const LevelSlider& entry);
+  // Sets a slider from the selected level (no edit); returns whether it moved.
+  bool ShowValue(LevelSlider& entry);
+  // Stores a slider's value into `level`.
+  static void StoreValue(const LevelSlider& entry, vh::LevelParameters& level);
 
   TreeDocument& m_document;
   std::vector<ParameterPage*> m_otherPages;

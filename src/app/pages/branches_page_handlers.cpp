@@ -5,13 +5,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSlider>
+#include <QToolButton>
 
 #include <algorithm>
 #include <iterator>
 
 #include "app/document/tree_document.h"
 #include "app/pages/branches_page.h"
+#include "app/pages/control_edits.h"
 #include "app/pages/parameter_page.h"
 #include "app/widgets/flat_tabs.h"
 #include "app/widgets/labelled_slider.h"
@@ -35,7 +38,19 @@ bool StoredBeforeSeed(int LP::*field) {
 
 }  // namespace
 
-LP& BranchesPage::Level() { return m_document.State().params.levels[static_cast<std::size_t>(m_shownLevel)]; }
+const LP& BranchesPage::Level() const {
+  return m_document.Params().levels[static_cast<std::size_t>(m_shownLevel)];
+}
+
+bool BranchesPage::EditLevel(const QWidget& control, const std::function<void(LP&)>& apply,
+                             bool evenWhileLocked) {
+  const auto level = static_cast<std::size_t>(m_shownLevel);
+  TreeDocument::ParameterChange change =
+      ControlEdit(control, [&apply, level](vh::TreeParameters& params) { apply(params.levels[level]); },
+                  {.regrow = true});
+  change.evenWhileLocked = evenWhileLocked;
+  return m_document.Change(change);
+}
 
 bool BranchesPage::AutoUpdate() const { return m_autoUpdate->isChecked(); }
 void BranchesPage::SetAutoUpdate(bool on) { m_autoUpdate->setChecked(on); }
@@ -69,37 +84,41 @@ void BranchesPage::WriteValueLabel(const LevelSlider& entry) {
 void BranchesPage::SliderChanged(LevelSlider& entry) {
   // While a billboard cloud is built the slider shows its new position but
   // the parameter keeps its value until the next StoreControls.
-  if (m_document.EditsLocked()) return;
-  StoreValue(entry);
-  WriteValueLabel(entry);
-  m_document.UpdateAfterChange();
+  if (EditLevel(*entry.slider, [&entry](LP& level) { StoreValue(entry, level); })) WriteValueLabel(entry);
 }
 
-void BranchesPage::ShowValue(LevelSlider& entry) {
+bool BranchesPage::ShowValue(LevelSlider& entry) {
+  const QSignalBlocker loading(entry.slider);
+  const int before = entry.slider->value();
   entry.slider->setValue(Level().*entry.field - vh::FieldOf(entry.field).control.offset);
+  return entry.slider->value() != before;
 }
 
-void BranchesPage::StoreValue(const LevelSlider& entry) {
-  StoreSlider(*entry.slider, Level().*entry.field, vh::FieldOf(entry.field).control.offset);
+void BranchesPage::StoreValue(const LevelSlider& entry, LP& level) {
+  StoreSlider(*entry.slider, level.*entry.field, vh::FieldOf(entry.field).control.offset);
 }
 
 void BranchesPage::CheckChanged(LevelCheck& entry) {
-  if (m_document.EditsLocked()) return;
-  Level().*entry.field = entry.box->isChecked();
-  m_document.UpdateAfterChange();
+  const bool on = entry.box->isChecked();
+  EditLevel(*entry.box, [&entry, on](LP& level) { level.*entry.field = on; });
 }
 
 // The Constant/Inherit pairs are not locked while a billboard cloud is
 // built: they only store a flag, and the update they ask for cannot
-// regrow the tree under the builder.
+// regrow the tree under the builder. The step is named after the button
+// now checked ("Branch width: Constant").
 void BranchesPage::onBaseSizeModeToggled() {
-  Level().baseSizeInherited = m_sizeInherit->isChecked();
-  m_document.UpdateAfterChange();
+  const bool inherit = m_sizeInherit->isChecked();
+  EditLevel(
+      inherit ? *m_sizeInherit : *m_sizeConstant, [inherit](LP& level) { level.baseSizeInherited = inherit; },
+      true);
 }
 
 void BranchesPage::onBaseLengthModeToggled() {
-  Level().baseLengthInherited = m_lengthInherit->isChecked();
-  m_document.UpdateAfterChange();
+  const bool inherit = m_lengthInherit->isChecked();
+  EditLevel(
+      inherit ? *m_lengthInherit : *m_lengthConstant,
+      [inherit](LP& level) { level.baseLengthInherited = inherit; }, true);
 }
 
 void BranchesPage::RebuildLevelTabs(int count) {
@@ -112,26 +131,34 @@ void BranchesPage::RebuildLevelTabs(int count) {
 }
 
 void BranchesPage::onLevelCountChanged() {
-  if (m_document.EditsLocked()) return;
+  // The tabs and the first level's controls are shown before the tree regrows.
+  const bool stored = m_document.Change(ControlEdit(*m_nbLevels, [this](vh::TreeParameters& params) {
+    StoreSlider(*m_nbLevels, params.lastParentLevel,
+                vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
+  }));
+  if (!stored) return;
   const int position = m_nbLevels->value();
   m_nbLevelsLabel->setText(QString::number(position + 1));
   RebuildLevelTabs(position + 1);
-  StoreSlider(*m_nbLevels, m_document.State().params.lastParentLevel,
-              vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
   LoadLevelControls();
   m_document.UpdateAfterChange();
 }
 
 void BranchesPage::onSeedEdited() {
-  if (m_document.EditsLocked()) return;
   bool ok = false;
   const int seed = m_seed->text().toInt(&ok);
-  if (ok) m_document.State().params.seed = seed;  // a non-number is ignored while typing
-  m_document.UpdateAfterChange();
-  m_document.LeafAppearanceChanged();
+  m_document.Change(ControlEdit(*m_seed,
+                                [ok, seed](vh::TreeParameters& params) {
+                                  if (ok) params.seed = seed;  // a non-number is ignored while typing
+                                },
+                                {.regrow = true, .leafAppearance = true}));
 }
 
-void BranchesPage::onGenerateClicked() { m_document.GenerateTree(); }
+void BranchesPage::onGenerateClicked() {
+  // Parameters set without a control (a test's) become a step of their own.
+  m_document.Change(ControlEdit(*m_generate, [](vh::TreeParameters&) {}));
+  m_document.GenerateTree();
+}
 
 void BranchesPage::StoreLeavingLevel(int leavingLevel) {
   m_shownLevel = leavingLevel;
@@ -156,50 +183,64 @@ void BranchesPage::ShowLevelCaptions() {
 }
 
 void BranchesPage::LoadLevelControls() {
-  // Untick "AutoUpdate" so that the change handlers fired below write their
-  // values back without regenerating.
-  const bool autoUpdate = AutoUpdate();
-  SetAutoUpdate(false);
-  const vh::TreeParameters& params = m_document.State().params;
-  m_nbLevels->setValue(params.lastParentLevel -
-                       vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
+  // The controls are set with their signals blocked: loading is no edit.
+  // What the handlers would show besides the value is shown here.
+  const vh::TreeParameters& params = m_document.Params();
+  {
+    const QSignalBlocker loading(m_nbLevels);
+    m_nbLevels->setValue(params.lastParentLevel -
+                         vh::FieldOf(&vh::TreeParameters::lastParentLevel).control.offset);
+  }
+  const int levels = m_nbLevels->value() + 1;
+  m_nbLevelsLabel->setText(QString::number(levels));
+  if (m_levelTabs->count() != levels) RebuildLevelTabs(levels);
 
-  // Each control reads the selected level afresh: a handler fired by an
-  // earlier one (the level count rebuilding the tabs) may have changed it.
-  // The sliders go before the Constant/Inherit pairs, whose state the base
-  // size and length labels show from the sliders' next move on.
-  for (LevelSlider& entry : m_sliders) ShowValue(entry);
-  (Level().baseLengthInherited ? m_lengthInherit : m_lengthConstant)->setChecked(true);
-  (Level().baseSizeInherited ? m_sizeInherit : m_sizeConstant)->setChecked(true);
-  for (LevelCheck& entry : m_checks) entry.box->setChecked(Level().*entry.field);
+  // The sliders go before the Constant/Inherit pairs: a slider that moves
+  // writes its value label as the pair showed it until now, and the pair's
+  // state shows in the base size and length labels from the sliders' next
+  // move on.
+  for (LevelSlider& entry : m_sliders) {
+    if (ShowValue(entry)) WriteValueLabel(entry);
+  }
+  {
+    // Checking one button of a pair unchecks the other: both are blocked.
+    const QSignalBlocker lengthInherit(m_lengthInherit), lengthConstant(m_lengthConstant);
+    const QSignalBlocker sizeInherit(m_sizeInherit), sizeConstant(m_sizeConstant);
+    (Level().baseLengthInherited ? m_lengthInherit : m_lengthConstant)->setChecked(true);
+    (Level().baseSizeInherited ? m_sizeInherit : m_sizeConstant)->setChecked(true);
+  }
+  for (LevelCheck& entry : m_checks) {
+    const QSignalBlocker loading(entry.box);
+    entry.box->setChecked(Level().*entry.field);
+  }
 
-  for (ParameterPage* other : m_otherPages) other->LoadGlobals(m_document.State().params);
-  m_seed->setText(QString::number(m_document.State().params.seed));
-
+  for (ParameterPage* other : m_otherPages) other->LoadGlobals(params);
+  {
+    const QSignalBlocker loading(m_seed);
+    m_seed->setText(QString::number(params.seed));
+  }
   ShowLevelCaptions();
-  SetAutoUpdate(autoUpdate);
 }
 
 void BranchesPage::StoreControls() {
-  if (m_document.EditsLocked()) return;
-  vh::TreeParameters& params = m_document.State().params;
-  for (const LevelSlider& entry : m_sliders) {
-    if (StoredBeforeSeed(entry.field)) StoreValue(entry);
-  }
+  // The controls show the parameters; what differs was moved while a cloud
+  // or chain was built, and is stored now.
   bool ok = false;
   const int seed = m_seed->text().toInt(&ok);
-  if (!ok) {
+  const auto store = [this, ok, seed](vh::TreeParameters& params) {
+    vh::LevelParameters& level = params.levels[static_cast<std::size_t>(m_shownLevel)];
+    for (const LevelSlider& entry : m_sliders) {
+      if (ok || StoredBeforeSeed(entry.field)) StoreValue(entry, level);
+    }
+    if (!ok) return;
+    params.seed = seed;
+    level.baseLengthInherited = !m_lengthConstant->isChecked();
+    level.baseSizeInherited = !m_sizeConstant->isChecked();
+    for (const LevelCheck& entry : m_checks) level.*entry.field = entry.box->isChecked();
+    for (const ParameterPage* other : m_otherPages) other->StoreGlobals(params);
+  };
+  TreeDocument::ParameterChange change = ControlEdit(*this, store, {.regrow = ok && !m_storingLevel});
+  change.name = "Branches";
+  if (m_document.Change(change) && !ok)
     ShowWarning(window(), QString("'%1' is not a valid integer value").arg(m_seed->text()));
-    return;
-  }
-  params.seed = seed;
-  vh::LevelParameters& level = Level();
-  level.baseLengthInherited = !m_lengthConstant->isChecked();
-  level.baseSizeInherited = !m_sizeConstant->isChecked();
-  for (const LevelSlider& entry : m_sliders) {
-    if (!StoredBeforeSeed(entry.field)) StoreValue(entry);
-  }
-  for (const LevelCheck& entry : m_checks) level.*entry.field = entry.box->isChecked();
-  for (const ParameterPage* other : m_otherPages) other->StoreGlobals(params);
-  if (!m_storingLevel) m_document.UpdateAfterChange();
 }

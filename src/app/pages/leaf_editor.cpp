@@ -1,5 +1,6 @@
 #include "app/pages/leaf_editor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
@@ -9,15 +10,16 @@
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSlider>
 #include <QToolButton>
 
 #include "app/document/local_path.h"
 #include "app/document/tree_document.h"
+#include "app/pages/control_edits.h"
 #include "app/widgets/dialog_filters.h"
 #include "app/widgets/file_dialogs.h"
 #include "app/widgets/message_box.h"
 #include "app/widgets/named_button.h"
+#include "tree/parameter_table.h"
 #include "tree/tree.h"
 
 namespace {
@@ -60,6 +62,15 @@ QIcon TextureModeIcon() {
   return QIcon(pixmap);
 }
 
+// Moves `field` by `delta` as a slider of `range` showing it would: from
+// the position it shows, within the range; a value beyond the range that
+// the slider does not leave stays as it is.
+void MoveShownValue(int& field, int delta, const vh::ControlRange& range) {
+  const long long shown = std::clamp<long long>(field, range.minimum, range.maximum);
+  const long long moved = std::clamp<long long>(shown + delta, range.minimum, range.maximum);
+  if (moved != shown) field = static_cast<int>(moved);
+}
+
 QToolButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
   auto* button = NamedButton(parent, name, caption);
   button->setAutoRaise(true);
@@ -73,12 +84,10 @@ LeafEditor::LeafEditor(TreeDocument& document, QWidget* parent) : QWidget(parent
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumHeight(240);
   connect(&m_document, &TreeDocument::leafAppearanceChanged, this, qOverload<>(&LeafEditor::update));
+  m_document.SetTexCoordsRule([this](vh::TreeParameters& params) { RecomputeTexCoords(params); });
 }
 
-void LeafEditor::SetTranslateSliders(QSlider* x, QSlider* y) {
-  m_translateX = x;
-  m_translateY = y;
-}
+LeafEditor::~LeafEditor() { m_document.SetTexCoordsRule({}); }
 
 QWidget* LeafEditor::BuildButtons(QWidget* parent) {
   auto* row = new QWidget(parent);
@@ -88,9 +97,9 @@ QWidget* LeafEditor::BuildButtons(QWidget* parent) {
   auto* layout = new QGridLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setHorizontalSpacing(2);
-  QToolButton* clearPoints = MakeButton(row, "SpeedButton2", "Clear points");
-  QToolButton* loadTexture = MakeButton(row, "SpeedButton3", "Load texture");
-  QToolButton* clearTexture = MakeButton(row, "SpeedButton6", "Clear texture");
+  QToolButton* clearPoints = m_clearPoints = MakeButton(row, "SpeedButton2", "Clear points");
+  QToolButton* loadTexture = m_loadTexture = MakeButton(row, "SpeedButton3", "Load texture");
+  QToolButton* clearTexture = m_clearTexture = MakeButton(row, "SpeedButton6", "Clear texture");
   m_pointButton = MakeButton(row, "SpeedButton20", QString());
   m_textureButton = MakeButton(row, "SpeedButton21", QString());
   m_pointButton->setIcon(PointModeIcon());
@@ -124,17 +133,17 @@ QWidget* LeafEditor::BuildButtons(QWidget* parent) {
   return row;
 }
 
-vh::LeafPictureMapping LeafEditor::Mapping() const {
-  const DocumentState& state = m_document.State();
-  return vh::LeafPictureMapping(vh::PlacementOf(state.params), width(), height(),
-                                state.leafTextureImage.width, state.leafTextureImage.height);
+vh::LeafPictureMapping LeafEditor::Mapping(const vh::TreeParameters& params) const {
+  const vh::Image& picture = m_document.State().leafTextureImage;
+  return vh::LeafPictureMapping(vh::PlacementOf(params), width(), height(), picture.width, picture.height);
 }
+
+vh::LeafPictureMapping LeafEditor::Mapping() const { return Mapping(m_document.Params()); }
 
 vh::Vector2 LeafEditor::ComputeTexCoord(int x, int y) const { return Mapping().TexCoord(x, y); }
 
-void LeafEditor::RecomputeTexCoords() {
-  vh::TreeParameters& params = m_document.State().params;
-  const vh::LeafPictureMapping mapping = Mapping();
+void LeafEditor::RecomputeTexCoords(vh::TreeParameters& params) const {
+  const vh::LeafPictureMapping mapping = Mapping(params);
   params.leafTexCoords.resize(params.leafOutline.size());
   for (std::size_t i = 0; i < params.leafOutline.size(); ++i) {
     const vh::Vector2& point = params.leafOutline[i];
@@ -146,18 +155,17 @@ void LeafEditor::RecomputeTexCoords() {
 void LeafEditor::ShowError(const QString& text) { ShowWarning(window(), text, "Error"); }
 
 void LeafEditor::onClearPointsClicked() {
-  if (m_document.EditsLocked()) return;
-  vh::TreeParameters& params = m_document.State().params;
-  params.leafOutline.clear();
-  params.leafTexCoords.clear();
-  // The generator builds the template again from the outline; the leaves
-  // shown stay until the next update.
-  m_document.CurrentTree().leafTemplate.reset();
+  const auto clear = [](vh::TreeParameters& params) {
+    params.leafOutline.clear();
+    params.leafTexCoords.clear();
+  };
+  m_document.Change(ControlEdit(*m_clearPoints, clear, {.dropLeafTemplate = true}));
   update();
 }
 
 void LeafEditor::onLoadLeafTextureClicked() {
   if (m_document.EditsLocked()) return;
+  std::string picture;
   if (const std::optional<FileChoice> choice = AskPictureToOpen(window())) {
     try {
       m_document.LoadLeafPicture(choice->fileName);
@@ -165,21 +173,25 @@ void LeafEditor::onLoadLeafTextureClicked() {
       ShowError(QString::fromLocal8Bit(error.what()));
       return;
     }
-    vh::TreeParameters& params = m_document.State().params;
-    params.leafTextureFile = LocalPath(choice->fileName);
-    params.leafTextureLoaded = true;
+    picture = LocalPath(choice->fileName);
   }
-  // Cancelled or not, the coordinates follow the current placement.
-  RecomputeTexCoords();
+  m_document.Change(ControlEdit(*m_loadTexture, [this, &picture](vh::TreeParameters& params) {
+    if (!picture.empty()) {
+      params.leafTextureFile = picture;
+      params.leafTextureLoaded = true;
+    }
+    // Cancelled or not, the coordinates follow the current placement.
+    RecomputeTexCoords(params);
+  }));
   update();
 }
 
 void LeafEditor::onClearTextureClicked() {
-  if (m_document.EditsLocked()) return;
-  vh::TreeParameters& params = m_document.State().params;
-  params.leafTextureLoaded = false;
-  params.leafTextureFile.clear();  // the picture itself stays loaded
-  m_document.UpdateAfterChange();
+  const auto clear = [](vh::TreeParameters& params) {
+    params.leafTextureLoaded = false;
+    params.leafTextureFile.clear();  // the picture itself stays loaded
+  };
+  m_document.Change(ControlEdit(*m_clearTexture, clear, {.regrow = true}));
   update();
 }
 
@@ -254,14 +266,22 @@ void LeafEditor::mouseMoveEvent(QMouseEvent* event) {
 
 void LeafEditor::mouseReleaseEvent(QMouseEvent*) { Release(); }
 
+bool LeafEditor::EditByMouse(const std::function<void(vh::TreeParameters&)>& apply) {
+  TreeDocument::ParameterChange change;
+  change.name = m_pointMode ? "Leaf outline" : "Leaf picture position";
+  change.apply = apply;
+  change.mergeKey = objectName();  // a press and its drag are one step
+  return m_document.Change(change);
+}
+
 void LeafEditor::PressAt(int x, int y) {
   if (m_document.BillboardMode() || m_document.EditsLocked()) return;
+  m_document.CloseMerge();
   m_dragging = true;
   m_lastMouseX = x - CentreX();
   m_lastMouseY = y - CentreY();
   if (!m_pointMode) return;
-  vh::TreeParameters& params = m_document.State().params;
-  std::vector<vh::Vector2>& outline = params.leafOutline;
+  const std::vector<vh::Vector2>& outline = m_document.Params().leafOutline;
   for (std::size_t i = 0; i < outline.size(); ++i) {
     const int dx = static_cast<int>(outline[i].x - static_cast<float>(m_lastMouseX));
     const int dy = static_cast<int>(outline[i].y - static_cast<float>(m_lastMouseY));
@@ -271,10 +291,13 @@ void LeafEditor::PressAt(int x, int y) {
       return;
     }
   }
-  params.leafTexCoords.resize(outline.size());
-  outline.emplace_back(static_cast<float>(m_lastMouseX), static_cast<float>(m_lastMouseY));
-  params.leafTexCoords.push_back(ComputeTexCoord(x, y));
-  m_selectedPoint = static_cast<int>(outline.size()) - 1;
+  const vh::Vector2 texCoord = ComputeTexCoord(x, y);
+  EditByMouse([this, texCoord](vh::TreeParameters& params) {
+    params.leafTexCoords.resize(params.leafOutline.size());
+    params.leafOutline.emplace_back(static_cast<float>(m_lastMouseX), static_cast<float>(m_lastMouseY));
+    params.leafTexCoords.push_back(texCoord);
+  });
+  m_selectedPoint = static_cast<int>(m_document.Params().leafOutline.size()) - 1;
   update();
 }
 
@@ -283,33 +306,42 @@ void LeafEditor::DragTo(int x, int y) {
   const int dx = x - CentreX() - m_lastMouseX;
   const int dy = y - CentreY() - m_lastMouseY;
   if (m_pointMode) {
-    vh::TreeParameters& params = m_document.State().params;
-    if (params.leafOutline.empty()) return;
-    if (m_selectedPoint < 0 || m_selectedPoint >= static_cast<int>(params.leafOutline.size())) return;
-    params.leafTexCoords.resize(params.leafOutline.size());
-    vh::Vector2& point = params.leafOutline[static_cast<std::size_t>(m_selectedPoint)];
-    point.x += static_cast<float>(dx);
-    point.y += static_cast<float>(dy);
-    // The coordinate of the point where it now lies (the grab offset kept
-    // between cursor and point must not shift the picture under it).
-    params.leafTexCoords[static_cast<std::size_t>(m_selectedPoint)] =
-        ComputeTexCoord(static_cast<int>(static_cast<float>(CentreX()) + point.x),
-                        static_cast<int>(static_cast<float>(CentreY()) + point.y));
+    const std::size_t points = m_document.Params().leafOutline.size();
+    if (points == 0) return;
+    if (m_selectedPoint < 0 || m_selectedPoint >= static_cast<int>(points)) return;
+    EditByMouse([this, dx, dy](vh::TreeParameters& params) {
+      params.leafTexCoords.resize(params.leafOutline.size());
+      vh::Vector2& point = params.leafOutline[static_cast<std::size_t>(m_selectedPoint)];
+      point.x += static_cast<float>(dx);
+      point.y += static_cast<float>(dy);
+      // The coordinate of the point where it now lies (the grab offset kept
+      // between cursor and point must not shift the picture under it).
+      params.leafTexCoords[static_cast<std::size_t>(m_selectedPoint)] =
+          Mapping(params).TexCoord(static_cast<int>(static_cast<float>(CentreX()) + point.x),
+                                   static_cast<int>(static_cast<float>(CentreY()) + point.y));
+    });
     m_lastMouseX += dx;
     m_lastMouseY += dy;
     update();
     return;
   }
-  // Texture mode: the sliders' handlers store the placement and recompute.
-  if (m_translateX != nullptr) m_translateX->setValue(m_translateX->value() + dx);
-  if (m_translateY != nullptr) m_translateY->setValue(m_translateY->value() + dy);
+  // Texture mode: the picture moves pixel for pixel as far as the
+  // translate sliders reach, and the coordinates follow it.
+  using T = vh::TreeParameters;
+  EditByMouse([this, dx, dy](vh::TreeParameters& params) {
+    MoveShownValue(params.leafTexTranslateX, dx, vh::FieldOf(&T::leafTexTranslateX).control);
+    MoveShownValue(params.leafTexTranslateY, dy, vh::FieldOf(&T::leafTexTranslateY).control);
+    RecomputeTexCoords(params);
+  });
   m_lastMouseX += dx;
   m_lastMouseY += dy;
+  update();
 }
 
 void LeafEditor::Release() {
   if (m_document.BillboardMode()) return;
   m_dragging = false;
+  m_document.CloseMerge();
   // Every click or drag ends in a regeneration when "AutoUpdate" is on.
   m_document.UpdateAfterChange();
 }

@@ -7,24 +7,28 @@
 // whenever the document says the leaf's appearance changed.
 #pragma once
 
+#include <functional>
+
 #include <QImage>
 #include <QWidget>
 
 #include "tree/leaf_texture_mapping.h"
+#include "tree/tree.h"
 
 class TreeDocument;
 class QButtonGroup;
-class QSlider;
 class QToolButton;
 
 class LeafEditor : public QWidget {
   Q_OBJECT
  public:
+  // Tells `document` how the outline's coordinates are worked out for this
+  // editor (TreeDocument::SetTexCoordsRule) until it is destroyed.
   explicit LeafEditor(TreeDocument& document, QWidget* parent = nullptr);
+  ~LeafEditor() override;
+  LeafEditor(const LeafEditor&) = delete;
+  LeafEditor& operator=(const LeafEditor&) = delete;
 
-  // The "translate (x) :" and "translate (y) :" sliders, which a drag in
-  // texture mode moves pixel for pixel. Must outlive the editor.
-  void SetTranslateSliders(QSlider* x, QSlider* y);
   // A new row with the editing buttons (SpeedButton2, 3, 6, 20, 21),
   // parented to `parent`, for the page to place.
   QWidget* BuildButtons(QWidget* parent);
@@ -33,8 +37,9 @@ class LeafEditor : public QWidget {
   // placement, leaf picture and this editor's size (see LeafPictureMapping:
   // finite also without a picture).
   vh::Vector2 ComputeTexCoord(int x, int y) const;
-  // Recomputes every outline point's texture coordinate at its pixel.
-  void RecomputeTexCoords();
+  // Works out every outline point's texture coordinate in `params` at its
+  // pixel, for the placement of `params`.
+  void RecomputeTexCoords(vh::TreeParameters& params) const;
 
   bool PointMode() const { return m_pointMode; }
   // Half the editor's width and height (truncated): the outline's origin.
@@ -65,6 +70,9 @@ class LeafEditor : public QWidget {
   void DragTo(int x, int y);
   void Release();
   vh::LeafPictureMapping Mapping() const;
+  vh::LeafPictureMapping Mapping(const vh::TreeParameters& params) const;
+  // One edit of the outline or the picture's place made with the mouse.
+  bool EditByMouse(const std::function<void(vh::TreeParameters&)>& apply);
   void ShowError(const QString& text);
 
   TreeDocument& m_document;
@@ -74,8 +82,9 @@ class LeafEditor : public QWidget {
   int m_selectedPoint = 0;
   bool m_pointMode = true;
   bool m_dragging = false;
-  QSlider* m_translateX = nullptr;
-  QSlider* m_translateY = nullptr;
+  QToolButton* m_clearPoints = nullptr;    // SpeedButton2
+  QToolButton* m_loadTexture = nullptr;    // SpeedButton3
+  QToolButton* m_clearTexture = nullptr;   // SpeedButton6
   QToolButton* m_pointButton = nullptr;    // SpeedButton20
   QToolButton* m_textureButton = nullptr;  // SpeedButton21
 };

@@ -1,11 +1,15 @@
 #include "app/pages/leaves_page.h"
 
+#include <utility>
+
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
 
 #include "app/document/tree_document.h"
+#include "app/pages/control_edits.h"
 #include "app/pages/leaf_editor.h"
 #include "app/widgets/labelled_slider.h"
 #include "tree/parameter_table.h"
@@ -35,7 +39,6 @@ LeavesPage::LeavesPage(TreeDocument& document, QWidget* parent) : QWidget(parent
   grid->addWidget(m_noLeavesOnTrunk, 5, 0, 1, 2);
   layout->addWidget(m_editor->BuildButtons(panel));
   layout->addWidget(panel);
-  m_editor->SetTranslateSliders(m_translateX, m_translateY);
 
   connect(m_bending, &QSlider::valueChanged, this, &LeavesPage::onLeafBendingChanged);
   connect(m_rotate, &QSlider::valueChanged, this, &LeavesPage::onPictureRotationChanged);
@@ -43,17 +46,24 @@ LeavesPage::LeavesPage(TreeDocument& document, QWidget* parent) : QWidget(parent
   connect(m_translateY, &QSlider::valueChanged, this, &LeavesPage::onPictureShiftYChanged);
   connect(m_scale, &QSlider::valueChanged, this, &LeavesPage::onPictureScaleChanged);
   connect(m_noLeavesOnTrunk, &QCheckBox::toggled, this, &LeavesPage::onNoLeavesOnTrunkToggled);
+  // The picture dragged in the editor moves the translate sliders.
+  connect(&m_document, &TreeDocument::parametersEdited, this, [this] { LoadGlobals(m_document.Params()); });
+  EndGesturesOf(*this, m_document);
 }
 
 QWidget* LeavesPage::FocusTarget() const { return m_bending; }
 
 void LeavesPage::LoadGlobals(const vh::TreeParameters& params) {
-  m_bending->setValue(params.leafBending);
-  m_rotate->setValue(params.leafTexRotate);
-  m_translateX->setValue(params.leafTexTranslateX);
-  m_translateY->setValue(params.leafTexTranslateY);
-  m_scale->setValue(params.leafTexScale);
+  for (const auto& [slider, value] :
+       {std::pair{m_bending, params.leafBending}, std::pair{m_rotate, params.leafTexRotate},
+        std::pair{m_translateX, params.leafTexTranslateX}, std::pair{m_translateY, params.leafTexTranslateY},
+        std::pair{m_scale, params.leafTexScale}}) {
+    const QSignalBlocker loading(slider);
+    slider->setValue(value);
+  }
+  const QSignalBlocker loading(m_noLeavesOnTrunk);
   m_noLeavesOnTrunk->setChecked(params.noLeavesOnTrunk);
+  m_editor->update();
 }
 
 void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
@@ -66,18 +76,19 @@ void LeavesPage::StoreGlobals(vh::TreeParameters& params) const {
 }
 
 void LeavesPage::onLeafBendingChanged() {
-  if (m_document.EditsLocked()) return;
-  StoreSlider(*m_bending, m_document.State().params.leafBending);
-  m_document.UpdateAfterChange();
+  m_document.Change(ControlEdit(
+      *m_bending, [this](vh::TreeParameters& params) { StoreSlider(*m_bending, params.leafBending); },
+      {.regrow = true}));
 }
 
 // The picture placement takes effect at the tree's next update; moving it
 // regenerates nothing, but the outline's texture coordinates follow it.
 void LeavesPage::PlacementChanged(const QSlider& slider, int vh::TreeParameters::*field) {
-  if (m_document.EditsLocked()) return;
-  StoreSlider(slider, m_document.State().params.*field);
+  m_document.Change(ControlEdit(slider, [this, &slider, field](vh::TreeParameters& params) {
+    StoreSlider(slider, params.*field);
+    m_editor->RecomputeTexCoords(params);
+  }));
   m_editor->update();
-  m_editor->RecomputeTexCoords();
 }
 
 void LeavesPage::onPictureRotationChanged() {
@@ -92,8 +103,9 @@ void LeavesPage::onPictureShiftYChanged() {
 void LeavesPage::onPictureScaleChanged() { PlacementChanged(*m_scale, &vh::TreeParameters::leafTexScale); }
 
 void LeavesPage::onNoLeavesOnTrunkToggled() {
-  if (m_document.EditsLocked()) return;
-  m_document.State().params.noLeavesOnTrunk = m_noLeavesOnTrunk->isChecked();
-  m_document.UpdateAfterChange();
+  const bool on = m_noLeavesOnTrunk->isChecked();
+  m_document.Change(ControlEdit(*m_noLeavesOnTrunk,
+                                [on](vh::TreeParameters& params) { params.noLeavesOnTrunk = on; },
+                                {.regrow = true}));
   m_editor->update();
 }

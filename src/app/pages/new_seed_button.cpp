@@ -21,6 +21,8 @@ QToolButton* MakeNewSeedButton(QLineEdit* seedField, TreeDocument& document, QWi
   button->setToolTip("A new random seed");
   QObject::connect(button, &QToolButton::clicked, seedField, [seedField, &document] {
     if (document.EditsLocked()) return;
+    // A seed of its own, not merged into one being typed.
+    document.CloseMerge();
     seedField->setText(QString::number(FreshSeed(seedField->text().toInt())));
   });
   return button;

@@ -4,11 +4,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
 
 #include "app/document/tree_document.h"
 #include "app/pages/bark_texture_panel.h"
+#include "app/pages/control_edits.h"
 #include "app/widgets/labelled_slider.h"
 #include "tree/parameter_table.h"
 #include "tree/tree.h"
@@ -39,11 +41,15 @@ TexturePage::TexturePage(TreeDocument& document, QWidget* parent) : QWidget(pare
   connect(m_materialPrefix, &QLineEdit::textChanged, this, &TexturePage::onMaterialPrefixEdited);
   connect(m_uScale, &QSlider::valueChanged, this, &TexturePage::onUScaleChanged);
   connect(m_vScale, &QSlider::valueChanged, this, &TexturePage::onVScaleChanged);
+  EndGesturesOf(*this, m_document);
 }
 
 QWidget* TexturePage::FocusTarget() const { return m_uScale; }
 
 void TexturePage::LoadGlobals(const vh::TreeParameters& params) {
+  const QSignalBlocker loadingPrefix(m_materialPrefix);
+  const QSignalBlocker loadingU(m_uScale);
+  const QSignalBlocker loadingV(m_vScale);
   m_materialPrefix->setText(QString::fromStdString(params.materialPrefix));
   m_uScale->setValue(params.uScale);
   m_vScale->setValue(params.vScale);
@@ -56,20 +62,17 @@ void TexturePage::StoreGlobals(vh::TreeParameters& params) const {
 }
 
 void TexturePage::onMaterialPrefixEdited() {
-  if (m_document.EditsLocked()) return;
-  m_document.State().params.materialPrefix = m_materialPrefix->text().toStdString();
+  const std::string prefix = m_materialPrefix->text().toStdString();
+  m_document.Change(ControlEdit(*m_materialPrefix,
+                                [&prefix](vh::TreeParameters& params) { params.materialPrefix = prefix; }));
 }
 
-void TexturePage::onUScaleChanged() {
-  if (m_document.EditsLocked()) return;
-  StoreSlider(*m_uScale, m_document.State().params.uScale);
-  m_document.UpdateAfterChange();
-  m_document.LeafAppearanceChanged();
+void TexturePage::ScaleChanged(const QSlider& slider, int vh::TreeParameters::*field) {
+  m_document.Change(ControlEdit(
+      slider, [&slider, field](vh::TreeParameters& params) { StoreSlider(slider, params.*field); },
+      {.regrow = true, .leafAppearance = true}));
 }
 
-void TexturePage::onVScaleChanged() {
-  if (m_document.EditsLocked()) return;
-  StoreSlider(*m_vScale, m_document.State().params.vScale);
-  m_document.UpdateAfterChange();
-  m_document.LeafAppearanceChanged();
-}
+void TexturePage::onUScaleChanged() { ScaleChanged(*m_uScale, &vh::TreeParameters::uScale); }
+
+void TexturePage::onVScaleChanged() { ScaleChanged(*m_vScale, &vh::TreeParameters::vScale); }

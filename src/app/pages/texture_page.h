@@ -30,6 +30,8 @@ class TexturePage : public QWidget, public ParameterPage {
   void onVScaleChanged();         // TrackBar17
 
  private:
+  void ScaleChanged(const QSlider& slider, int vh::TreeParameters::*field);
+
   TreeDocument& m_document;
   BarkTexturePanel* m_bark = nullptr;
   QLineEdit* m_materialPrefix = nullptr;  // Edit2

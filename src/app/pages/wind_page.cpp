@@ -3,11 +3,13 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/document/tree_document.h"
+#include "app/pages/control_edits.h"
 #include "app/widgets/labelled_slider.h"
 #include "app/widgets/named_button.h"
 
@@ -54,7 +56,8 @@ WindPage::WindPage(TreeDocument& document, QWidget* parent) : QWidget(parent), m
     m_values[i]->setObjectName(QString(kControls[i].name) + "Value");
     m_values[i]->setMinimumWidth(m_values[i]->fontMetrics().horizontalAdvance("0.00 Hz") + 4);
     grid->addWidget(m_values[i], row, 2);
-    connect(m_sliders[i], &QSlider::valueChanged, this, &WindPage::onSliderChanged);
+    connect(m_sliders[i], &QSlider::valueChanged, this,
+            [this, slider = m_sliders[i]] { onSliderChanged(*slider); });
   }
   layout->addWidget(panel);
 
@@ -67,6 +70,7 @@ WindPage::WindPage(TreeDocument& document, QWidget* parent) : QWidget(parent), m
   connect(m_play, &QToolButton::clicked, this, &WindPage::onPlayClicked);
   connect(&m_document, &TreeDocument::parametersReplaced, this, &WindPage::LoadControls);
   connect(&m_document, &TreeDocument::windPlayingChanged, this, &WindPage::ShowPlaying);
+  EndGesturesOf(*this, m_document);
   LoadControls();
   ShowPlaying();
 }
@@ -75,11 +79,14 @@ QWidget* WindPage::FocusTarget() const { return m_sliders.front(); }
 
 void WindPage::LoadControls() {
   const vh::WindSettings& wind = m_document.Params().wind;
-  m_loading = true;
-  m_on->setChecked(wind.enabled);
-  for (std::size_t i = 0; i < m_sliders.size(); ++i)
+  {
+    const QSignalBlocker loading(m_on);
+    m_on->setChecked(wind.enabled);
+  }
+  for (std::size_t i = 0; i < m_sliders.size(); ++i) {
+    const QSignalBlocker loading(m_sliders[i]);
     m_sliders[i]->setValue(wind.*vh::WindFields()[i].integer);
-  m_loading = false;
+  }
   ShowValues();
 }
 
@@ -97,20 +104,21 @@ void WindPage::ShowPlaying() { m_play->setText(m_document.WindPlaying() ? "Pause
 
 void WindPage::onWindToggled() {
   ShowValues();
-  if (m_loading || m_document.EditsLocked()) return;
-  m_document.Params().wind.enabled = m_on->isChecked();
+  const bool on = m_on->isChecked();
   // Wind that is switched on starts moving.
-  if (m_on->isChecked()) m_document.SetWindPlaying(true);
-  m_document.WindChanged();
+  if (!m_document.EditsLocked() && on) m_document.SetWindPlaying(true);
+  m_document.Change(
+      ControlEdit(*m_on, [on](vh::TreeParameters& params) { params.wind.enabled = on; }, {.wind = true}));
 }
 
-void WindPage::onSliderChanged() {
+void WindPage::onSliderChanged(const QSlider& moved) {
   ShowValues();
-  if (m_loading || m_document.EditsLocked()) return;
-  vh::WindSettings& wind = m_document.Params().wind;
-  for (std::size_t i = 0; i < m_sliders.size(); ++i)
-    StoreSlider(*m_sliders[i], wind.*vh::WindFields()[i].integer);
-  m_document.WindChanged();
+  m_document.Change(ControlEdit(moved,
+                                [this](vh::TreeParameters& params) {
+                                  for (std::size_t i = 0; i < m_sliders.size(); ++i)
+                                    StoreSlider(*m_sliders[i], params.wind.*vh::WindFields()[i].integer);
+                                },
+                                {.wind = true}));
 }
 
 void WindPage::onPlayClicked() { m_document.SetWindPlaying(!m_document.WindPlaying()); }

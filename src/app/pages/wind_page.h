@@ -30,9 +30,9 @@ class WindPage : public QWidget {
   QWidget* FocusTarget() const;
 
  public slots:
-  void onWindToggled();    // WindOn
-  void onSliderChanged();  // WindStrength ... WindLoopLength
-  void onPlayClicked();    // WindPlay
+  void onWindToggled();                        // WindOn
+  void onSliderChanged(const QSlider& moved);  // WindStrength ... WindLoopLength
+  void onPlayClicked();                        // WindPlay
 
  private:
   // Sets the controls from the document's wind settings without storing.
@@ -45,5 +45,4 @@ class WindPage : public QWidget {
   std::array<QSlider*, vh::kWindFieldCount> m_sliders{};  // in WindFields() order
   std::array<QLabel*, vh::kWindFieldCount> m_values{};    // what each slider's value means
   QToolButton* m_play = nullptr;                          // WindPlay
-  bool m_loading = false;
 };
