@@ -10,7 +10,14 @@
 
 #include "foundations/image.h"
 #include "tree/tree.h"
-#include "view/viewer.h"
+
+// Which of the tree, the ground plane and the billboard cloud are drawn as
+// lines; the view draws each so (its frame's own wireframe options).
+struct WireframeParts {
+  bool tree = false;
+  bool groundPlane = false;
+  bool billboard = false;
+};
 
 struct DocumentState {
   vh::TreeParameters params{2};
@@ -19,7 +26,7 @@ struct DocumentState {
   vh::Image barkTextureImage;
   // Which of the tree, the ground plane and the billboard cloud are drawn as
   // lines: "Wireframe" reaches them at different moments.
-  vh::WireframeParts wireframe;
+  WireframeParts wireframe;
   // "Wireframe" as its box shows it: the ground plane rebuilt after an edit
   // takes it.
   bool wireframeTicked = false;

@@ -258,6 +258,28 @@ void TreeDocument::CopyPicturesInto(const std::string& folder) {
   Rename(m_recorded.leafTextureFile, m_pictureCopies);
 }
 
+bool TreeDocument::SetWireframe(bool on) {
+  WireframeParts& wireframe = m_state.wireframe;
+  if (BillboardMode()) {
+    wireframe.groundPlane = on;
+    wireframe.billboard = on;
+    return true;
+  }
+  if (EditsLocked()) return false;
+  wireframe.tree = on;
+  wireframe.groundPlane = on;
+  emit leafAppearanceChanged();
+  return true;
+}
+
+bool TreeDocument::SetShowLeaves(bool show) {
+  if (EditsLocked()) return false;
+  m_state.showLeaves = show;
+  UpdateAfterChange();
+  emit leafAppearanceChanged();
+  return true;
+}
+
 void TreeDocument::SetWindPlaying(bool playing) {
   if (playing == m_windPlaying) return;
   m_windPlaying = playing;

@@ -167,6 +167,18 @@ class TreeDocument : public QObject {
   // WindChanged when they grow the same tree (only the wind differs), else
   // as UpdateAfterChange.
   void UpdateAfterRestore(const vh::TreeParameters& before);
+  // "Wireframe" clicked: in billboard mode the cloud and the ground plane
+  // are drawn as lines (or filled) at once; otherwise the tree and the
+  // ground plane, refused while edits are locked (false). The view is
+  // told to redraw by whoever clicked.
+  bool SetWireframe(bool on);
+  // "Wireframe" as its box shows it: the ground plane rebuilt after an
+  // edit takes it.
+  void SetWireframeTicked(bool ticked) { m_state.wireframeTicked = ticked; }
+  // "Hide leaves": the tree regrows with or without its leaves; refused
+  // while edits are locked (false).
+  bool SetShowLeaves(bool show);
+
   // Whether the wind preview runs ("Play") or stands at its last pose
   // ("Pause"); it only shows while the document's wind is on. A view
   // setting of this run of the program, not part of the document.

@@ -99,8 +99,7 @@ ViewControls::ViewControls(TreeDocument& document, Viewport& viewport, QWidget* 
   connect(m_showPlane, &QCheckBox::clicked, this, &ViewControls::onShowPlaneToggled);
   // What the boxes show is what the view draws, whoever ticked them.
   connect(m_showPlane, &QCheckBox::toggled, this, [this](bool on) { m_viewport.SetShowPlane(on); });
-  connect(m_wireframe, &QCheckBox::toggled, this,
-          [this](bool on) { m_document.State().wireframeTicked = on; });
+  connect(m_wireframe, &QCheckBox::toggled, &m_document, &TreeDocument::SetWireframeTicked);
 
   // The look, after the display boxes: index 0 "Classic", 1 "Realistic",
   // in the order of vh::Look.
@@ -212,28 +211,15 @@ void ViewControls::onFrameTree() { m_viewport.FrameShown(); }
 
 void ViewControls::onWireframeToggled() {
   const bool on = m_wireframe->isChecked();
-  vh::WireframeParts& wireframe = m_document.State().wireframe;
-  if (m_document.BillboardMode()) {
-    m_viewport.RunInContext([on] { vh::SetWireframeBlending(true, on); });
-    wireframe.groundPlane = on;
-    wireframe.billboard = on;
-    m_viewport.SetDirty();
-    return;
-  }
-  m_viewport.RunInContext([on] { vh::SetWireframeBlending(false, on); });
-  if (m_document.EditsLocked()) return;
-  wireframe.tree = on;
-  wireframe.groundPlane = on;
+  const bool billboardMode = m_document.BillboardMode();
+  m_viewport.SetWireframeBlending(billboardMode, on);
+  if (!m_document.SetWireframe(on)) return;
   m_viewport.SetDirty();
-  m_document.LeafAppearanceChanged();
-  emit focusGivenBack();
+  if (!billboardMode) emit focusGivenBack();
 }
 
 void ViewControls::onHideLeavesToggled() {
-  if (m_document.EditsLocked()) return;
-  m_document.State().showLeaves = !m_hideLeaves->isChecked();
-  m_document.UpdateAfterChange();
-  m_document.LeafAppearanceChanged();
+  if (!m_document.SetShowLeaves(!m_hideLeaves->isChecked())) return;
   emit focusGivenBack();
 }
 

@@ -21,6 +21,7 @@
 #include "app/pages/wind_page.h"
 #include "app/shell/window_keys.h"
 #include "app/viewport/viewport.h"
+#include "app/viewport/wind_player.h"
 #include "app/widgets/flat_tabs.h"
 #include "app/widgets/message_box.h"
 #include "app/widgets/palette.h"
@@ -48,6 +49,9 @@ MainWindow::MainWindow(GlAvailability gl, QWidget* parent)
   m_viewport = std::make_unique<Viewport>(*m_document, gl, central);
   m_forestExport =
       new ForestExportFlow(this, CommandLineToolBeside(QCoreApplication::applicationDirPath()), this);
+  // A preview stood still at a moment is a paused one: "Play" says so.
+  connect(&m_viewport->Wind(), &WindPlayer::stopped, m_document.get(),
+          [this] { m_document->SetWindPlaying(false); });
   BuildLayout(central);
   BuildMenu();
   // The window sees every key before the focused control.

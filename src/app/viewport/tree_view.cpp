@@ -262,7 +262,8 @@ vh::FrameContents TreeView::ContentsNow() const {
   contents.groundPlane = m_scene.groundPlane.get();
   contents.billboard = m_document.Billboard();
   contents.showPlane = m_scene.showPlane;
-  contents.wireframe = m_document.State().wireframe;
+  const WireframeParts& lines = m_document.State().wireframe;
+  contents.wireframe = {lines.tree, lines.groundPlane, lines.billboard};
   // Wind off, or a swaying tree of another tree or mode: today's frame.
   const vh::SwayingTree* swaying = m_scene.swaying.get();
   if (swaying != nullptr && swaying->Shows(*contents.tree, contents.wireframe.tree)) {

@@ -126,6 +126,10 @@ QString Viewport::LookNote() const {
   return QString::fromStdString(m_scene.realistic.Problem());
 }
 
+void Viewport::SetWireframeBlending(bool billboardMode, bool on) {
+  RunInContext([billboardMode, on] { vh::SetWireframeBlending(billboardMode, on); });
+}
+
 void Viewport::MoveEye(float distance) {
   m_scene.camera.position += distance * m_scene.camera.forward;
   SetDirty();

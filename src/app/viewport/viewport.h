@@ -71,6 +71,9 @@ class Viewport : public QObject, public ViewContext {
   // Shows or leaves out the ground plane from the next frame on. While it
   // is shown the eye stays above it, whatever moves the camera.
   void SetShowPlane(bool shown);
+  // How lines blend while "Wireframe" is `on`, for the cloud in billboard
+  // mode or the tree otherwise; in the view's context, nothing without one.
+  void SetWireframeBlending(bool billboardMode, bool on);
   // Moves the eye `distance` along the viewing direction; the redraw
   // follows at the next chance.
   void MoveEye(float distance);

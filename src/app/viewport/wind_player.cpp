@@ -56,7 +56,7 @@ void WindPlayer::Refresh() {
 
 void WindPlayer::ShowAt(double seconds) {
   m_clock.StopAt(seconds);
-  m_document.SetWindPlaying(false);  // refreshes, at the clock's time
+  emit stopped();  // the document's "Play" follows, which refreshes at the clock's time
   Refresh();
 }
 

@@ -29,12 +29,17 @@ class WindPlayer : public QObject {
              QObject* parent = nullptr);
 
   // Poses the tree at `seconds` of wind, as a frame of the preview shows
-  // it then; the clock is paused there (tests and pictures).
+  // it then; the clock is paused there and `stopped` says so, for the
+  // document's "Play" to follow (tests and pictures).
   void ShowAt(double seconds);
   bool Playing() const { return m_timer.isActive(); }
   // Poses the whole tree at the moment shown, for a still frame of it (a
   // screenshot) while the preview plays; the next Refresh lets it go.
   void PoseWhole();
+
+ signals:
+  // ShowAt stood the preview still.
+  void stopped();
 
  public slots:
   // Follows the document: builds, drops or re-winds the swaying tree and
