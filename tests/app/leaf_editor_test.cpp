@@ -1,6 +1,7 @@
 // The leaf shape editor: drawing and dragging outline points, texture mode,
 // the buttons, the leaf picture and what the editor paints.
 #include <GL/gl.h>
+#include <QAction>
 #include <QCheckBox>
 #include <QSlider>
 #include <QTest>
@@ -170,6 +171,20 @@ TEST_F(LeafEditorTest, TextureModeDragMovesTheTranslateSlidersPixelForPixel) {
   ExpectCoordinatesPairedWithPoints();
   Click("SpeedButton20");
   EXPECT_TRUE(editor->PointMode());
+}
+
+TEST_F(LeafEditorTest, APictureDragIsOneStepOfItsOwnName) {
+  ClickAt(-40, -30);
+  Click("SpeedButton21");
+  const std::size_t steps = window->Document().History().StepCount();
+  QTest::mousePress(editor, Qt::LeftButton, {}, QPoint(cx, cy));
+  for (int dx = 3; dx <= 15; dx += 3) QTest::mouseMove(editor, QPoint(cx + dx, cy));
+  QTest::mouseRelease(editor, Qt::LeftButton, {}, QPoint(cx + 15, cy));
+  EXPECT_EQ(window->Document().History().StepCount(), steps + 1);
+  EXPECT_EQ(Find<QAction>("Undo1")->text(), "Undo Leaf picture position");
+  Find<QAction>("Undo1")->trigger();
+  EXPECT_EQ(Find<QSlider>("TrackBar13")->value(), State().params.leafTexTranslateX);
+  EXPECT_EQ(Find<QAction>("Undo1")->text(), "Undo Leaf outline");
 }
 
 TEST_F(LeafEditorTest, PlacementSlidersRecomputeTheCoordinates) {

@@ -76,6 +76,28 @@ TEST_F(BranchesOnADocument, PagesShowParametersReplacedAsAWholeWithoutRegrowing)
   EXPECT_TRUE(document.AutoUpdate());
 }
 
+// Loading is no edit: values beyond the controls' ranges, another level
+// count and a placement the leaf editor shows differently all stay as the
+// document has them, and no step is recorded.
+TEST_F(BranchesOnADocument, LoadingTheControlsWritesNothingBack) {
+  vh::TreeParameters replaced = document.Params();
+  replaced.lastParentLevel = 3;
+  replaced.levels[0].baseSize = 999;
+  replaced.levels[0].baseLengthInherited = true;
+  replaced.leafTexRotate = 5000;
+  replaced.leafOutline = {{0.0f, -40.0f}, {20.0f, 0.0f}, {-20.0f, 0.0f}};
+  replaced.leafTexCoords.assign(3, vh::Vector2(9.0f, 9.0f));
+  replaced.uScale = -7;
+  replaced.materialPrefix = "Bark";
+  document.Params() = replaced;
+  document.ParametersReplaced();
+  EXPECT_EQ(branches.findChild<QTabBar*>("TabControl1")->count(), 5);
+  EXPECT_TRUE(Child<QRadioButton>(branches, "RadioButton4")->isChecked());
+  EXPECT_EQ(document.Params(), replaced);
+  EXPECT_EQ(document.History().StepCount(), 0u);
+  EXPECT_FALSE(document.Busy()) << "nothing regrows";
+}
+
 TEST_F(BranchesOnADocument, AutoUpdateDecidesWhetherAnEditRegrows) {
   Child<QCheckBox>(branches, "CheckBox4")->setChecked(false);
   EXPECT_FALSE(document.AutoUpdate());

@@ -158,6 +158,16 @@ TEST_F(WindPageTest, ExportSwaysWhenTheBoxIsTickedWhichTheDocumentsWindDecides) 
   EXPECT_EQ(swaying.skins.size(), 1u);
 }
 
+// A preview stood still at a moment (a test's, a picture's) is a paused
+// one, and "Play" says so: the view tells, the window has the document follow.
+TEST_F(WindPageTest, APreviewStoodStillShowsPlay) {
+  ClickWindOn();
+  ASSERT_EQ(Find<QToolButton>("WindPlay")->text(), "Pause");
+  window->View().Wind().ShowAt(0.5);
+  EXPECT_FALSE(window->Document().WindPlaying());
+  EXPECT_EQ(Find<QToolButton>("WindPlay")->text(), "Play");
+}
+
 // The preview draws the tree in the wind, posed on the processor, and with
 // wind off the frame it always drew.
 TEST_F(WindPageTest, ThePreviewSwaysAndWithoutWindDrawsTodaysFrame) {
