@@ -15,6 +15,7 @@
 #include "app/pages/bark_texture_panel.h"
 #include "app/pages/leaf_editor.h"
 #include "billboard/billboard_cloud.h"
+#include "fileio/document.h"
 #include "flow_test_support.h"
 
 namespace {
@@ -70,6 +71,31 @@ TEST_F(UndoRedo, ASliderDragIsOneStepAndUndoRegrowsTheTreeItReplaced) {
   EXPECT_EQ(width->value(), dragged.levels[0].baseSize);
   EXPECT_EQ(GrownVertexData(), grownDragged);
   EXPECT_FALSE(Redo()->isEnabled());
+}
+
+// An opened document's leaf texture coordinates are values no control
+// gives: a change and its undo give them back bit for bit, so that the tree,
+// and an export after the undo, are the file's as before the change.
+TEST_F(UndoRedo, UndoGivesBackTheOpenedDocumentsExactValues) {
+  vh::TreeParameters document = State().params;  // the placement shown: kept on opening
+  document.leafOutline = {{0, -40}, {25, 10}, {-25, 10}};
+  document.leafTexCoords = {{0.123457f, 0.765432f}, {0.333333f, 0.666667f}, {0.987654f, 0.012346f}};
+  vh::SaveDocument(document, scratch.File("leaf.vhm"));
+  dialogs->Choose(Path("leaf.vhm"));
+  Trigger("Open1");
+  ASSERT_TRUE(WaitForTree());
+  const vh::TreeParameters opened = State().params;
+  const std::vector<float> grown = GrownVertexData();
+  ASSERT_EQ(grown,
+            VertexData(vh::Generate(vh::ReadDocumentFile(scratch.File("leaf.vhm"), vh::TreeParameters()))));
+  ShowPage(2);
+  auto* vScale = Find<QSlider>("TrackBar17");
+  DragSlider(vScale, vScale->value() + 10);
+  ASSERT_NE(State().params.vScale, opened.vScale);
+  Undo()->trigger();
+  ASSERT_TRUE(WaitForTree());
+  EXPECT_EQ(State().params, opened);
+  EXPECT_EQ(GrownVertexData(), grown);
 }
 
 TEST_F(UndoRedo, ARadioPairIsUndoneOnItsOwnLevel) {
