@@ -19,6 +19,7 @@
 #include "app/pages/leaf_editor.h"
 #include "common/engine_triangles.h"
 #include "fileio/document.h"
+#include "fileio/missing_pictures.h"
 #include "flow_test_support.h"
 #include "modal_answers.h"
 
@@ -527,5 +528,37 @@ TEST_P(PictureCopies, SaveAsOffersToCopyPicturesFromElsewhere) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FileFlows, PictureCopies, ::testing::Values(true, false));
+
+}  // namespace
+
+namespace {
+
+// A document whose leaf picture is missing: the leaves grow, show and export
+// untextured in their colours, as the command-line tool makes them, and the
+// export says which picture was missing; the document keeps naming it.
+TEST_F(FileFlowsTest, AMissingPictureIsGrownAndExportedUntextured) {
+  vh::TreeParameters document(2);
+  document.leafOutline = {{0, -40}, {25, 10}, {-25, 10}};
+  document.leafTexCoords.assign(3, vh::Vector2(0.5f, 0.5f));
+  document.leafTextureFile = scratch.File("gone.bmp");
+  document.leafTextureLoaded = true;
+  vh::SaveDocument(document, scratch.File("leafy.vhm"));
+  dialogs->Choose(Path("leafy.vhm"));
+  Trigger("Open1");
+  ASSERT_TRUE(WaitForTree());
+  ASSERT_EQ(recorder->messages.size(), 1) << "the picture that cannot be read";
+  const vh::TreeParameters opened = vh::ReadDocumentFile(scratch.File("leafy.vhm"), vh::TreeParameters());
+  const vh::DocumentPictures pictures = vh::ReadDocumentPictures(opened);
+  ASSERT_EQ(pictures.missing.size(), 1u);
+  EXPECT_EQ(GrownVertexData(),
+            VertexData(vh::Generate(vh::WithoutMissingPictures(opened, pictures.missing))));
+  EXPECT_TRUE(State().params.leafTextureLoaded);
+
+  dialogs->Choose(Path("leafy.glb"), 3);
+  Trigger("Export1");
+  ASSERT_EQ(recorder->messages.size(), 2) << recorder->messages.join("\n").toStdString();
+  EXPECT_EQ(recorder->messages[1].toStdString(), vh::Describe(pictures.missing.front()));
+  EXPECT_TRUE(Exists(Path("leafy.glb")));
+}
 
 }  // namespace

@@ -101,7 +101,11 @@ void TreeDocument::RequestGrowth(Growth growth) {
   m_pending.afterEdit |= growth.afterEdit;
   m_pending.refreshCounts |= growth.refreshCounts;
   m_pending.opened |= growth.opened;
-  m_driver->Grow({m_state.params, m_state.GrowthOptions(), m_state.vertexBudget});
+  // A material whose picture could not be read grows untextured, in its
+  // colours, as the command-line tool grows it: the document keeps naming
+  // the picture.
+  m_driver->Grow({vh::WithoutMissingPictures(m_state.params, m_missingPictures), m_state.GrowthOptions(),
+                  m_state.vertexBudget});
 }
 
 void TreeDocument::InstallGrownTree(GrownTree grown) {
@@ -207,6 +211,7 @@ void TreeDocument::StartNewTree() {
   // that the new tree is grown and shown.
   DestroyBillboard();
   m_state.StartNewTree();
+  m_missingPictures.clear();
   m_recorded = m_state.params;
   emit parametersReplaced();
   UpdateAfterChange();
@@ -219,20 +224,31 @@ void TreeDocument::StartNewTree() {
 QStringList TreeDocument::OpenParameters(vh::TreeParameters params) {
   const bool placementMoves = ShowsPlacementApart(m_state.params, params);
   m_state.params = std::move(params);
+  // A picture that cannot be read is reported, and its material grows
+  // untextured: read them before the tree grows.
+  QStringList problems;
+  m_missingPictures.clear();
+  const auto load = [&](const char* material, bool textured, const std::string& file,
+                        void (TreeDocument::*loadPicture)(const QString&)) {
+    try {
+      (this->*loadPicture)(FromLocalPath(file));
+      if (textured && file.empty()) m_missingPictures.push_back({material, file, "no picture is named"});
+    } catch (const std::exception& error) {
+      problems << QString::fromLocal8Bit(error.what());
+      // The reader's message starts with the file's name, which the
+      // description of a missing picture gives already.
+      std::string reason = error.what();
+      if (reason.rfind(file + ": ", 0) == 0) reason.erase(0, file.size() + 2);
+      if (textured) m_missingPictures.push_back({material, file, reason});
+    }
+  };
+  const vh::TreeParameters& opened = m_state.params;
+  load("bark", opened.barkTextureLoaded, opened.barkTextureFile, &TreeDocument::LoadBarkPicture);
+  load("leaf", opened.leafTextureLoaded, opened.leafTextureFile, &TreeDocument::LoadLeafPicture);
   // The tree grows on the driver's worker: whether it outgrew the budget is
   // known, and said, only once it is in.
   GrowOpenedDocument();
   DestroyBillboard();  // it showed the tree that was just replaced
-  QStringList problems;
-  const auto load = [&problems](const std::function<void()>& step) {
-    try {
-      step();
-    } catch (const std::exception& error) {
-      problems << QString::fromLocal8Bit(error.what());
-    }
-  };
-  load([&] { LoadBarkPicture(FromLocalPath(m_state.params.barkTextureFile)); });
-  load([&] { LoadLeafPicture(FromLocalPath(m_state.params.leafTextureFile)); });
   // The outline's coordinates follow the editor the user sees when the
   // placement controls move (a document made for another editor size).
   if (placementMoves && m_texCoordsRule) m_texCoordsRule(m_state.params);
@@ -303,12 +319,14 @@ const vh::MeshObject& TreeDocument::ShownMesh() const {
 void TreeDocument::LoadLeafPicture(const QString& fileName) {
   if (EditsLocked() || fileName.isEmpty()) return;
   m_state.leafTextureImage = vh::LoadPicture(LocalPath(fileName));
+  std::erase_if(m_missingPictures, [](const vh::MissingPicture& m) { return m.material == "leaf"; });
   emit leafPictureLoaded();
 }
 
 void TreeDocument::LoadBarkPicture(const QString& fileName) {
   if (EditsLocked() || fileName.isEmpty()) return;
   m_state.barkTextureImage = vh::LoadPicture(LocalPath(fileName));
+  std::erase_if(m_missingPictures, [](const vh::MissingPicture& m) { return m.material == "bark"; });
   emit barkPictureLoaded();
 }
 

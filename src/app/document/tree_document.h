@@ -23,6 +23,7 @@
 #include "billboard/billboard_cloud.h"
 #include "billboard/candidate_picker.h"
 #include "fileio/export_scene.h"
+#include "fileio/missing_pictures.h"
 
 class TreeDocument : public QObject {
   Q_OBJECT
@@ -199,6 +200,10 @@ class TreeDocument : public QObject {
   QStringList RestorePictures(const vh::TreeParameters& before, const vh::TreeParameters& after);
   // The leaf and bark pictures, for exports that embed them.
   vh::MaterialPictures Pictures() const;
+  // The pictures of textured materials the opened document names but that
+  // could not be read: those materials are grown, shown and exported
+  // untextured, in their colours, until a picture is loaded for them.
+  const std::vector<vh::MissingPicture>& MissingPictures() const { return m_missingPictures; }
 
   // True while a billboard cloud replaces the tree (edits build nothing).
   bool BillboardMode() const { return m_billboard != nullptr; }
@@ -268,6 +273,7 @@ class TreeDocument : public QObject {
   vh::TreeParameters m_recorded;  // the state the history's current step holds
   bool m_restoring = false;
   std::function<void(vh::TreeParameters&)> m_texCoordsRule;
+  std::vector<vh::MissingPicture> m_missingPictures;
   // Pictures the user had copied beside the document: original → copy.
   std::vector<std::pair<std::string, std::string>> m_pictureCopies;
   bool m_autoUpdate = true;

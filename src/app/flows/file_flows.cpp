@@ -201,7 +201,12 @@ void FileFlows::Export() {
     vh::WriteExport(format, single, path);
   } catch (const std::exception& error) {
     ShowError(What(error));
+    return;
   }
+  QStringList missing;
+  for (const vh::MissingPicture& picture : m_document.MissingPictures())
+    missing << QString::fromStdString(vh::Describe(picture));
+  if (!missing.isEmpty()) ShowWarning(m_dialogParent, missing.join("\n"));
 }
 
 void FileFlows::ExportScreenshot() {
