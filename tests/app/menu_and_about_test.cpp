@@ -38,9 +38,10 @@ TEST_F(MainWindowLook, MenusHoldEveryItem) {
   const QList<QAction*> menus = window->menuBar()->actions();
   ASSERT_EQ(menus.size(), 4);
   EXPECT_EQ(menus[0]->text(), "File");
-  EXPECT_EQ(Captions(menus[0]->menu()),
-            (QStringList{"New", "Open...", "Open recent", "New from preset", "Save", "Save As...", "-",
-                         "Export...", "Export screenshot...", "Export billboard...", "Export forest...", "-", "Quit"}));
+  EXPECT_EQ(
+      Captions(menus[0]->menu()),
+      (QStringList{"New", "Open...", "Open recent", "New from preset", "Save", "Save As...", "-", "Export...",
+                   "Export screenshot...", "Export billboard...", "Export forest...", "-", "Quit"}));
   EXPECT_EQ(menus[1]->text(), "Edit");
   EXPECT_EQ(Captions(menus[1]->menu()), (QStringList{"Undo", "Redo"}));
   EXPECT_EQ(menus[2]->text(), "Tools");
