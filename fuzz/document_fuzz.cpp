@@ -10,16 +10,13 @@
 
 #include "fileio/document.h"
 #include "fileio/document_error.h"
+#include "fuzzed_document.h"
 #include "tree/parameter_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
-  vh::TreeParameters params;
-  try {
-    params = vh::ParseDocument(in, "fuzz.vhm", vh::TreeParameters());
-  } catch (const vh::DocumentError&) {
-    return 0;
-  }
+  const std::optional<vh::TreeParameters> read = ReadFuzzedDocument(data, size);
+  if (!read) return 0;
+  const vh::TreeParameters& params = *read;
   if (!vh::CheckGrowable(params).empty()) std::abort();  // the reader let an ungrowable set through
   const std::string saved = vh::FormatDocument(params);
   std::istringstream again(saved);

@@ -27,6 +27,7 @@
 #include "fileio/gltf_export.h"
 #include "fileio/obj_export.h"
 #include "fileio/tds_export.h"
+#include "fuzzed_document.h"
 #include "glb_checks.h"
 #include "tree/tree.h"
 
@@ -123,13 +124,9 @@ const vh::MaterialPictures& Pictures() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
-  vh::TreeParameters params;
-  try {
-    params = vh::ParseDocument(in, "fuzz.vhm", vh::TreeParameters());
-  } catch (const vh::DocumentError&) {
-    return 0;
-  }
+  const std::optional<vh::TreeParameters> read = ReadFuzzedDocument(data, size);
+  if (!read) return 0;
+  const vh::TreeParameters& params = *read;
   vh::GenerationOptions options;
   options.workers = 1;
   vh::GenerationControl control;

@@ -17,6 +17,7 @@
 
 #include "fileio/document.h"
 #include "fileio/document_error.h"
+#include "fuzzed_document.h"
 #include "tree/branch_places.h"
 #include "tree/parameter_table.h"
 #include "tree/tree.h"
@@ -77,13 +78,9 @@ struct SmallTree {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const SmallTree small;
-  std::istringstream in(small.prefix + std::string(reinterpret_cast<const char*>(data), size));
-  vh::TreeParameters params;
-  try {
-    params = vh::ParseDocument(in, "fuzz.vhm", vh::TreeParameters());
-  } catch (const vh::DocumentError&) {
-    return 0;
-  }
+  const std::optional<vh::TreeParameters> read = ReadFuzzedDocument(data, size, small.prefix);
+  if (!read) return 0;
+  const vh::TreeParameters& params = *read;
   if (!vh::CheckGrowable(params).empty()) Finding("the reader let an ungrowable edit through");
   std::istringstream again(vh::FormatDocument(params));
   if (vh::ParseDocument(again, "again.vhm", vh::TreeParameters()).handEdits != params.handEdits)

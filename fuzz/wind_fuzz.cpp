@@ -20,6 +20,7 @@
 #include "fileio/document_error.h"
 #include "fileio/export_scene.h"
 #include "fileio/gltf_export.h"
+#include "fuzzed_document.h"
 #include "glb_checks.h"
 #include "tree/tree.h"
 #include "wind/wind_motion.h"
@@ -94,13 +95,9 @@ std::vector<vh::Vector3> Posed(const vh::WindMotion& motion, double t) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const SmallTree& small = Small();
-  std::istringstream in(small.prefix + std::string(reinterpret_cast<const char*>(data), size));
-  vh::TreeParameters params;
-  try {
-    params = vh::ParseDocument(in, "fuzz.vhm", vh::TreeParameters());
-  } catch (const vh::DocumentError&) {
-    return 0;
-  }
+  const std::optional<vh::TreeParameters> read = ReadFuzzedDocument(data, size, small.prefix);
+  if (!read) return 0;
+  const vh::TreeParameters& params = *read;
   std::istringstream again(vh::FormatDocument(params));
   if (!(vh::ParseDocument(again, "again.vhm", vh::TreeParameters()).wind == params.wind))
     Finding("the wind settings read differ after saving and reading again");

@@ -69,7 +69,7 @@ struct RealisticRenderer::Program {
 // foliage (leaves, billboards, cards: lit from both sides, light passing
 // through; billboards and cards cut out of their pictures) or bark,
 // textured or not; the ground and the shadow pass have one program each.
-class RealisticRenderer::MaterialObserver : public BatchObserver {
+class RealisticRenderer::MaterialObserver final : public BatchObserver {
  public:
   enum class Role { kSurfaces, kGround, kShadow };
   MaterialObserver(RealisticRenderer& renderer, Role role) : m_renderer(renderer), m_role(role) {}
